@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Sets everything up, then runs every test twice: in the normal build and in
+# the AddressSanitizer + UndefinedBehaviorSanitizer build, both headless.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null LIBGL_ALWAYS_SOFTWARE=1
+# Network discovery never leaves this machine during tests.
+export JENTRA_DISCOVERY_HOSTS=127.0.0.1
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+tools/setup.sh
+tools/setup.sh --asan
+
+status=0
+for dir in build build-asan; do
+  echo "=== tests in $dir ==="
+  export JENTRA_SETTINGS_DIR="$PWD/$dir/test-settings"
+  if ! ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 600; then
+    status=1
+  fi
+done
+exit $status
