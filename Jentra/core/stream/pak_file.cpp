@@ -21,6 +21,11 @@ JTPakFile::~JTPakFile() {
 
 bool JTPakFile::NextPackedFile(char** name) {
     if (!name) return false;
+    // Each record stands alone: a back-reference never reaches into an
+    // earlier record, whose objects its reader may already have handed on.
+    JTArray<JTUnknown*>& table = GetObjectTable();
+    while (table.GetCount() > 0)
+        table.RemoveLast();
     if (Saving()) {
         if (!*name) return false;
         size_t n = std::strlen(*name);
