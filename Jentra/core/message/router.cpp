@@ -5,10 +5,6 @@
 #include "Jentra/JTArray.h"
 #include "Jentra/JTUnknown.h"
 
-JTGame* gpJTGame = nullptr;
-JTIDMap* gpJTIDMap = nullptr;
-JTRouter* gpRouter = nullptr;
-
 namespace {
 
 JTUnknown* gpFallbackReceiver = nullptr;
