@@ -1,6 +1,8 @@
 // Helper program for the platform tests, run as a child process:
 //   settings-write <folder> <key> <prefix> <count>   writes <count> DWORDs
 //   settings-watch <folder> <key> <timeout ms>       prints "ready", exits 0 on a change
+//   fatal <title> <text>                             ends through FatalExit
+#include "platform/message_box.h"
 #include "platform/settings_store.h"
 
 #include <cstdio>
@@ -48,6 +50,7 @@ int main(int argc, char** argv) {
         return SettingsWrite(argv[2], argv[3], argv[4], std::atoi(argv[5]));
     if (mode == "settings-watch" && argc == 5)
         return SettingsWatch(argv[2], argv[3], uint32_t(std::atoi(argv[4])));
+    if (mode == "fatal" && argc == 4) FatalExit(argv[2], argv[3]);
     std::fprintf(stderr, "usage: platform_test_helper <mode> ...\n");
     return 64;
 }
