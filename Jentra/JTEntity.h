@@ -22,7 +22,7 @@ struct HTInfo {
     float distance = 0.0f;       // nearest ray parameter, then the centre distance
     float centerDistance = 0.0f; // centre distance of the accepted entity
     float unused = 0.0f;
-    JTVec3 point;                // hit point in the hit node's model space
+    JTVec3 point; // hit point in the hit node's model space
     int face = 0;
 };
 

@@ -80,7 +80,7 @@ TEST_F(EntityTest, LinkChainResolvesFromItsHead) {
     tail.SetLink(middle.GetID(), nullptr, JTVec3(0, 0, 1));
     tail.SetLinkEffect(true, false, false);
     gdwTime = 100;
-    tail.UpdateLinks(true); // pulls the middle first
+    tail.UpdateLinks(true);                      // pulls the middle first
     EXPECT_NEAR(middle.GetPos().y, 4.0f, 1e-5f); // offset scaled by the head
     EXPECT_FLOAT_EQ(middle.GetLinkScale(), 2.0f);
     JTVec3 p = tail.GetPos();
@@ -125,7 +125,8 @@ TEST_F(EntityTest, MotionIntegratesVelocityAndSpin) {
     e.SetAcceleration(JTVec3(0, 2, 0));
     e.SetAngularVelocity(JTVec3(0, 1, 0));
     dt = 0.001f;
-    for (int i = 0; i < 1000; i++) e.Update(nullptr);
+    for (int i = 0; i < 1000; i++)
+        e.Update(nullptr);
     EXPECT_NEAR(e.GetPos().x, 1.0f, 1e-3f);
     EXPECT_NEAR(e.GetPos().y, 1.0f, 5e-3f); // v = 2t, so y = t^2
     JTVec3 d = e.GetDir();

@@ -186,8 +186,11 @@ TEST_F(NodeTest, PlayingIdlePosesNodesAtKeyedValues) {
     };
     // idle runs 2 s and loops: the arm rises to 2 at 1 s and comes back,
     // the hand fades out over the first second and stays out.
-    const Step steps[] = {{0.5f, 1.0f, 0.5f}, {0.5f, 2.0f, 0.0f}, {0.75f, 0.5f, 0.0f},
-                          {0.25f, 0.0f, 1.0f}, {0.25f, 0.5f, 0.75f}};
+    const Step steps[] = {{0.5f, 1.0f, 0.5f},
+                          {0.5f, 2.0f, 0.0f},
+                          {0.75f, 0.5f, 0.0f},
+                          {0.25f, 0.0f, 1.0f},
+                          {0.25f, 0.5f, 0.75f}};
     for (const Step& step : steps) {
         dt = step.dt;
         instance->Update(nullptr);

@@ -32,7 +32,8 @@ struct Bytes {
         return *this;
     }
     Bytes& u32(uint32_t v) {
-        for (int i = 0; i < 4; i++) data.push_back(uint8_t(v >> (8 * i)));
+        for (int i = 0; i < 4; i++)
+            data.push_back(uint8_t(v >> (8 * i)));
         return *this;
     }
     Bytes& f32(float v) {
@@ -122,7 +123,8 @@ TEST_F(NodeFileTest, DamagedRecordsAreRefused) {
         b.object("JTNode").u16(3);
         if (nameLength) {
             b.u32(1).u32(nameLength);
-            for (uint32_t i = 0; i + 1 < nameLength && i < 64; i++) b.data.push_back('a');
+            for (uint32_t i = 0; i + 1 < nameLength && i < 64; i++)
+                b.data.push_back('a');
             b.data.push_back(0);
         } else {
             b.u32(0);
@@ -130,7 +132,8 @@ TEST_F(NodeFileTest, DamagedRecordsAreRefused) {
         b.f32(1.0f);
         if (channels) {
             b.u32(1).u32(channels);
-            for (uint32_t i = 0; i < channels; i++) b.object("JTVisChannel").u16(1).u32(0);
+            for (uint32_t i = 0; i < channels; i++)
+                b.object("JTVisChannel").u16(1).u32(0);
         } else {
             b.u32(0);
         }
@@ -180,7 +183,8 @@ TEST_F(NodeFileTest, BuiltSampleModelRoundTrips) {
     if (const char* env = std::getenv("JENTRA_RUNTIME_DIR"))
         runtime = env;
     else
-        runtime = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin";
+        runtime =
+            std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin";
     std::ifstream in(runtime / "modules" / "test" / "sample.jtm", std::ios::binary);
     ASSERT_TRUE(in.good()) << "the data builder writes modules/test/sample.jtm";
     std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),

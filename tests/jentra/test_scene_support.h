@@ -46,8 +46,12 @@ public:
     }
 };
 
-inline JTMesh* AsJTMesh(TestMesh* mesh) { return reinterpret_cast<JTMesh*>(mesh); }
-inline TestMesh* AsTestMesh(JTMesh* mesh) { return reinterpret_cast<TestMesh*>(mesh); }
+inline JTMesh* AsJTMesh(TestMesh* mesh) {
+    return reinterpret_cast<JTMesh*>(mesh);
+}
+inline TestMesh* AsTestMesh(JTMesh* mesh) {
+    return reinterpret_cast<TestMesh*>(mesh);
+}
 
 class TestGeoParts : public JTGeoParts {
 public:
@@ -62,13 +66,15 @@ public:
     int MeshFaceCount(JTMesh* mesh) override { return int(AsTestMesh(mesh)->corners.size() / 3); }
     float MeshBoundRadius(JTMesh* mesh) override {
         float r = 0;
-        for (const JTVec3& v : AsTestMesh(mesh)->corners) r = std::max(r, v.Length());
+        for (const JTVec3& v : AsTestMesh(mesh)->corners)
+            r = std::max(r, v.Length());
         return r;
     }
     bool MeshFace(JTMesh* mesh, int face, JTVec3 out[3]) override {
         auto& c = AsTestMesh(mesh)->corners;
         if (face < 0 || size_t(face) * 3 + 3 > c.size()) return false;
-        for (int i = 0; i < 3; i++) out[i] = c[size_t(face) * 3 + i];
+        for (int i = 0; i < 3; i++)
+            out[i] = c[size_t(face) * 3 + i];
         return true;
     }
     void MeshDrawPrimitives(JTMesh*, JTDrawQueue*, bool, JTGeoNode*) override {}

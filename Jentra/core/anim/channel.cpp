@@ -22,9 +22,13 @@ bool SaveLoadKeyData(JTFile& f, void* data, int size) {
 
 JTChannel::JTChannel() = default;
 
-JTChannel::~JTChannel() { FreeLists(); }
+JTChannel::~JTChannel() {
+    FreeLists();
+}
 
-JTChannel::JTChannel(const JTChannel& other) : JTUnknown(other) { CopyLists(other); }
+JTChannel::JTChannel(const JTChannel& other) : JTUnknown(other) {
+    CopyLists(other);
+}
 
 JTChannel& JTChannel::operator=(const JTChannel& other) {
     if (this != &other) {
@@ -38,7 +42,8 @@ JTChannel& JTChannel::operator=(const JTChannel& other) {
 void JTChannel::FreeLists() {
     for (int i = 0; i < lists.GetCount(); i++) {
         KeyList* list = lists[i];
-        for (int k = 0; k < list->GetCount(); k++) std::free((*list)[k].data);
+        for (int k = 0; k < list->GetCount(); k++)
+            std::free((*list)[k].data);
         delete list;
     }
     lists = JTArray<KeyList*>(16);
@@ -100,7 +105,8 @@ int JTChannel::FindPrecedingKey(int seq, float t, float& frac) const {
 }
 
 void JTChannel::SetNumSequences(int n) {
-    for (int i = 0; i < n; i++) lists.Add(new KeyList(16));
+    for (int i = 0; i < n; i++)
+        lists.Add(new KeyList(16));
 }
 
 int JTChannel::GetNumKeys(int seq) const {
@@ -164,7 +170,8 @@ bool JTChannel::SaveLoad(JTFile& f) {
                 std::free(key.data);
         }
         if (!ok) {
-            for (int k = 0; k < list->GetCount(); k++) std::free((*list)[k].data);
+            for (int k = 0; k < list->GetCount(); k++)
+                std::free((*list)[k].data);
             delete list;
             return false;
         }

@@ -26,7 +26,9 @@ void JTSequence::PreClone() {
     ownsRecord = 0;
 }
 
-void JTSequence::InitClone(JTUnknown*) { ownsRecord = 0; }
+void JTSequence::InitClone(JTUnknown*) {
+    ownsRecord = 0;
+}
 
 void JTSequence::SetName(const char* name) {
     std::memset(record->name, 0, sizeof record->name);
@@ -39,7 +41,8 @@ void JTSequence::Update() {
     // runs as a non-looping one instead of spinning forever.
     if (looping && record->length > 0.0f) {
         time += dt;
-        while (time >= record->length) time -= record->length;
+        while (time >= record->length)
+            time -= record->length;
         return;
     }
     if (time >= record->length) {

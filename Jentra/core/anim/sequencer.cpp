@@ -11,7 +11,8 @@ JT_CLASS_IMPL(JTSequencer)
 JTSequencer::JTSequencer() = default;
 
 JTSequencer::~JTSequencer() {
-    for (int i = 0; i < sequences.GetCount(); i++) delete sequences[i];
+    for (int i = 0; i < sequences.GetCount(); i++)
+        delete sequences[i];
 }
 
 void JTSequencer::InitClone(JTUnknown*) {

@@ -36,7 +36,9 @@ void JTEntity::InitClone(JTUnknown* source) {
     ownsProps = 0;
 }
 
-JTScene* JTEntity::GetScene() const { return static_cast<JTScene*>(GetParent()); }
+JTScene* JTEntity::GetScene() const {
+    return static_cast<JTScene*>(GetParent());
+}
 
 JTSequencer* JTEntity::GetSequencer() const {
     if (GetNumChildren() != 1) return nullptr;
@@ -45,12 +47,20 @@ JTSequencer* JTEntity::GetSequencer() const {
     return static_cast<JTTransNode*>(child)->GetSequencer();
 }
 
-float JTEntity::GetPropScale() const { return 1.0f; }
-bool JTEntity::GetSortBehind() const { return false; }
+float JTEntity::GetPropScale() const {
+    return 1.0f;
+}
+bool JTEntity::GetSortBehind() const {
+    return false;
+}
 
-float JTEntity::GetScaleTotal() const { return GetPropScale() * linkScale * scale; }
+float JTEntity::GetScaleTotal() const {
+    return GetPropScale() * linkScale * scale;
+}
 
-float JTEntity::GetBound() const { return GetPropScale() * bound * linkScale * scale; }
+float JTEntity::GetBound() const {
+    return GetPropScale() * bound * linkScale * scale;
+}
 
 JTVec3 JTEntity::GetDir() const {
     return JTVec3TransformNormal(JTVec3(0.0f, 0.0f, 1.0f), JTMatrixRotationQuaternion(rot));
@@ -75,7 +85,9 @@ void JTEntity::ComputeMatrix() {
                   JTMatrixTranslation(pos.x, pos.y, pos.z);
 }
 
-void JTEntity::RecomputeBound() { bound = JTNode::RecomputeBound(JTMatrix()); }
+void JTEntity::RecomputeBound() {
+    bound = JTNode::RecomputeBound(JTMatrix());
+}
 
 void JTEntity::Update(JTSequencer* sequencer) {
     JTTransNode::Update(sequencer);
@@ -137,7 +149,8 @@ template <class Fn> void ForEachMesh(JTNode* node, Fn fn) {
         JTMesh* mesh = static_cast<JTGeoNode*>(node)->GetMesh();
         if (mesh) fn(mesh);
     }
-    for (int i = 0; i < node->GetNumChildren(); i++) ForEachMesh(node->GetChild(i), fn);
+    for (int i = 0; i < node->GetNumChildren(); i++)
+        ForEachMesh(node->GetChild(i), fn);
 }
 } // namespace
 
@@ -150,7 +163,8 @@ void JTEntity::CreateStrips(JTNode* node) {
 void JTEntity::SetUseStrips(bool on, JTNode* node) {
     JTGeoParts* parts = GetGeoParts();
     if (!parts) return;
-    ForEachMesh(node ? node : this, [parts, on](JTMesh* mesh) { parts->MeshSetUseStrips(mesh, on); });
+    ForEachMesh(node ? node : this,
+                [parts, on](JTMesh* mesh) { parts->MeshSetUseStrips(mesh, on); });
 }
 
 bool JTEntity::SaveLoad(JTFile& f) {

@@ -35,7 +35,8 @@ void JTGeoNode::AnimateVerts(Vert1* vertices, int count) {
         }
         if (e > 0.5f) e = 1.0f - e;
         float h = 0.0f;
-        for (int i = 0; i < count; i++) h = std::max(h, vertices[i].y);
+        for (int i = 0; i < count; i++)
+            h = std::max(h, vertices[i].y);
         float limit = h - 2.0f * e * h;
         for (int i = 0; i < count; i++)
             if (vertices[i].y > limit) vertices[i].y = limit;

@@ -17,8 +17,12 @@ JTGeoParts* gGeoParts = nullptr;
 constexpr float kSortBehindDistance = 999999.0f;
 } // namespace
 
-JTGeoParts* GetGeoParts() { return gGeoParts; }
-void SetGeoParts(JTGeoParts* parts) { gGeoParts = parts; }
+JTGeoParts* GetGeoParts() {
+    return gGeoParts;
+}
+void SetGeoParts(JTGeoParts* parts) {
+    gGeoParts = parts;
+}
 
 JTGeoNode::JTGeoNode() = default;
 

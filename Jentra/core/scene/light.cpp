@@ -21,7 +21,9 @@ JTQuat RotationBetween(const JTVec3& a, const JTVec3& b) {
     return JTQuaternionRotationAxis(axis, AngleBetween(a, b));
 }
 
-JTLight::JTLight() { pickable = 0; }
+JTLight::JTLight() {
+    pickable = 0;
+}
 
 void JTLight::Update(JTSequencer* sequencer) {
     JTEntity::Update(sequencer);

@@ -17,7 +17,9 @@ constexpr int kMaxLoadedChildren = 1 << 16;
 constexpr uint32_t kMaxLoadedNameLength = 4096;
 
 // One number, little-endian.
-template <class T> inline bool SaveLoadField(JTFile& f, T& value) { return f.SaveLoadValue(value); }
+template <class T> inline bool SaveLoadField(JTFile& f, T& value) {
+    return f.SaveLoadValue(value);
+}
 
 // A matrix as 16 floats in row order.
 bool SaveLoadMatrix(JTFile& f, JTMatrix& m);

@@ -22,10 +22,12 @@ JTNode::JTNode() = default;
 
 JTNode::~JTNode() {
     if (chanData && ownsChanData) {
-        for (int i = 0; i < chanData->count; i++) delete chanData->channels[i];
+        for (int i = 0; i < chanData->count; i++)
+            delete chanData->channels[i];
         std::free(chanData);
     }
-    for (int i = 0; i < children.GetCount(); i++) delete children[i];
+    for (int i = 0; i < children.GetCount(); i++)
+        delete children[i];
     if (ownsName) std::free(name);
 }
 
@@ -76,7 +78,9 @@ void JTNode::AppendChild(JTNode* child) {
     child->parent = this;
 }
 
-void JTNode::AddChild(JTNode* child) { AppendChild(child); }
+void JTNode::AddChild(JTNode* child) {
+    AppendChild(child);
+}
 
 void JTNode::InsertChild(JTNode* child, int index) {
     if (!child) return;
@@ -174,18 +178,21 @@ void JTNode::Update(JTSequencer* sequencer) {
         for (int i = 0; i < chanData->count; i++)
             if (!chanData->channels[i]->UpdateDuringRender())
                 chanData->channels[i]->Update(this, sequencer);
-    for (int i = 0; i < children.GetCount(); i++) children[i]->Update(sequencer);
+    for (int i = 0; i < children.GetCount(); i++)
+        children[i]->Update(sequencer);
 }
 
 void JTNode::UpdateLinks(bool flag) {
-    for (int i = 0; i < children.GetCount(); i++) children[i]->UpdateLinks(flag);
+    for (int i = 0; i < children.GetCount(); i++)
+        children[i]->UpdateLinks(flag);
 }
 
 void JTNode::Intersect(JTVec3, JTVec3, HTInfo*, bool) {}
 
 void JTNode::CountVertPoly(int& vertices, int& polygons) {
     if (opacity == 0.0f) return;
-    for (int i = 0; i < children.GetCount(); i++) children[i]->CountVertPoly(vertices, polygons);
+    for (int i = 0; i < children.GetCount(); i++)
+        children[i]->CountVertPoly(vertices, polygons);
 }
 
 void JTNode::RenderPreProcess(JTDrawQueue* display, JTSequencer* sequencer, float parentOpacity) {
@@ -202,7 +209,8 @@ void JTNode::RenderPreProcess(JTDrawQueue* display, JTSequencer* sequencer, floa
 void JTNode::Render(JTDrawQueue*) {}
 
 void JTNode::Print(int indent) {
-    for (int i = 0; i < children.GetCount(); i++) children[i]->Print(indent + 2);
+    for (int i = 0; i < children.GetCount(); i++)
+        children[i]->Print(indent + 2);
 }
 
 bool JTNode::SaveLoad(JTFile& f) {

@@ -12,8 +12,10 @@ JTScene::JTScene() : comm(this) {}
 JTScene::~JTScene() {
     // Entities still waiting to enter belong to the scene as well; the
     // live ones go with the node's children.
-    for (int i = 0; i < pendingAdds.GetCount(); i++) delete pendingAdds[i];
-    for (int i = 0; i < pendingFrontAdds.GetCount(); i++) delete pendingFrontAdds[i];
+    for (int i = 0; i < pendingAdds.GetCount(); i++)
+        delete pendingAdds[i];
+    for (int i = 0; i < pendingFrontAdds.GetCount(); i++)
+        delete pendingFrontAdds[i];
     for (int i = 0; i < pendingDeletes.GetCount(); i++)
         if (FindChild(pendingDeletes[i]) < 0) delete pendingDeletes[i];
 }
@@ -63,9 +65,11 @@ void JTScene::Delete(JTEntity* entity) {
 }
 
 void JTScene::Reset() {
-    for (int i = GetNumChildren() - 1; i >= 0; i--) Delete(GetChild(i));
+    for (int i = GetNumChildren() - 1; i >= 0; i--)
+        Delete(GetChild(i));
     JTArray<JTEntity*> adds = pendingAdds;
-    for (int i = 0; i < adds.GetCount(); i++) Delete(adds[i]);
+    for (int i = 0; i < adds.GetCount(); i++)
+        Delete(adds[i]);
 }
 
 void JTScene::Update() {
@@ -106,12 +110,14 @@ void JTScene::PostFrameUpdate() {
     while (pendingAdds.GetCount() > 0) {
         JTArray<JTEntity*> batch = pendingAdds;
         pendingAdds = JTArray<JTEntity*>(16);
-        for (int i = 0; i < batch.GetCount(); i++) Enter(batch[i], false);
+        for (int i = 0; i < batch.GetCount(); i++)
+            Enter(batch[i], false);
     }
     while (pendingFrontAdds.GetCount() > 0) {
         JTArray<JTEntity*> batch = pendingFrontAdds;
         pendingFrontAdds = JTArray<JTEntity*>(16);
-        for (int i = 0; i < batch.GetCount(); i++) Enter(batch[i], true);
+        for (int i = 0; i < batch.GetCount(); i++)
+            Enter(batch[i], true);
     }
 }
 
@@ -119,4 +125,6 @@ void JTScene::AddLight(JTLight* light) {
     if (lights.Find(light) < 0) lights.Add(light);
 }
 
-void JTScene::RemoveLight(JTLight* light) { lights.Remove(light); }
+void JTScene::RemoveLight(JTLight* light) {
+    lights.Remove(light);
+}

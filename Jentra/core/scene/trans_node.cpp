@@ -15,7 +15,9 @@ JT_CLASS_IMPL(JTTransNode)
 
 JTTransNode::JTTransNode() = default;
 
-JTTransNode::~JTTransNode() { delete sequencer; }
+JTTransNode::~JTTransNode() {
+    delete sequencer;
+}
 
 void JTTransNode::InitClone(JTUnknown* source) {
     JTNode::InitClone(source);
@@ -23,8 +25,7 @@ void JTTransNode::InitClone(JTUnknown* source) {
 }
 
 void JTTransNode::ResetMatrix() {
-    if (base && base->IsDerived(JTTransNode::nType))
-        local = static_cast<JTTransNode*>(base)->local;
+    if (base && base->IsDerived(JTTransNode::nType)) local = static_cast<JTTransNode*>(base)->local;
 }
 
 void JTTransNode::SetSequencer(JTSequencer* s) {
@@ -40,7 +41,9 @@ JTMatrix JTTransNode::GetConcatMatrix() const {
     return m;
 }
 
-float JTTransNode::RecomputeBound(JTMatrix m) { return JTNode::RecomputeBound(local * m); }
+float JTTransNode::RecomputeBound(JTMatrix m) {
+    return JTNode::RecomputeBound(local * m);
+}
 
 void JTTransNode::RenderPreProcess(JTDrawQueue* display, JTSequencer* given, float parentOpacity) {
     // The channels below sample the clocks of this node's own sequencer, as
@@ -48,11 +51,13 @@ void JTTransNode::RenderPreProcess(JTDrawQueue* display, JTSequencer* given, flo
     JTSequencer* seq = sequencer ? sequencer : given;
     if (chanData)
         for (int i = 0; i < chanData->count; i++)
-            if (chanData->channels[i]->UpdateDuringRender()) chanData->channels[i]->Update(this, seq);
+            if (chanData->channels[i]->UpdateDuringRender())
+                chanData->channels[i]->Update(this, seq);
     float o = opacity * parentOpacity;
     if (o <= 0.0f) return;
     display->PushMatrix(local * display->GetMatrix());
-    for (int i = 0; i < children.GetCount(); i++) children[i]->RenderPreProcess(display, seq, o);
+    for (int i = 0; i < children.GetCount(); i++)
+        children[i]->RenderPreProcess(display, seq, o);
     if (!display->MatrixStackEmpty()) display->PopMatrix();
 }
 
