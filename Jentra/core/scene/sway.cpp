@@ -10,8 +10,6 @@
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/core/scene/scene_hooks.h"
 
-JTSceneHooks gJTSceneHooks;
-
 namespace {
 // Phase offsets only need to differ between instances; they come from a
 // small generator of the same kind as the engine's (seed x 1664525 +
