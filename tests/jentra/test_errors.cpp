@@ -2,10 +2,14 @@
 // warning boxes seen from a child process running headless.
 #include "Jentra/JTErrors.h"
 #include "Jentra/JTTransMap.h"
+#include "platform/message_box.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -88,14 +92,41 @@ void RecordFocus(bool active) {
 }
 
 TEST(ErrorBoxes, WarningOkReturnsAndRestoresFocus) {
+    JTTransMap map;
+    map.SetString(3, JTTransMap::Foreign, "Warning caption");
+    JTTransMap* previous = gpTransMap;
+    gpTransMap = &map;
+    std::vector<platform::MessageBoxRequest> asked;
+    auto previousHook = platform::SetMessageBoxHook([&](const platform::MessageBoxRequest& box) {
+        asked.push_back(box);
+        return platform::MessageBoxResult::Ok;
+    });
     JTSetBoxFocusHook(RecordFocus);
-    testing::internal::CaptureStderr();
     WarningBox("Low on memory", "go on?");
-    std::string shown = testing::internal::GetCapturedStderr();
+    WarningBox("No detail", nullptr);
     JTSetBoxFocusHook(nullptr);
-    EXPECT_NE(shown.find("Low on memory\ngo on?"), std::string::npos);
+    platform::SetMessageBoxHook(previousHook);
+    gpTransMap = previous;
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].title, "Warning caption");
+    EXPECT_EQ(asked[0].text, "Low on memory\ngo on?");
+    EXPECT_EQ(asked[0].buttons, platform::MessageBoxButtons::OkCancel);
+    EXPECT_EQ(asked[1].text, "No detail");
     EXPECT_TRUE(gFocusSeen[0]);
     EXPECT_TRUE(gFocusSeen[1]);
+}
+
+void CancelWarning() {
+    platform::SetMessageBoxHook(
+        [](const platform::MessageBoxRequest&) { return platform::MessageBoxResult::Cancel; });
+    WarningBox("Quit?", nullptr);
+    std::fprintf(stderr, "still running\n");
+    std::_Exit(3);
+}
+
+TEST(ErrorBoxesDeathTest, WarningCancelEndsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(CancelWarning(), testing::ExitedWithCode(0), "^$");
 }
 
 } // namespace

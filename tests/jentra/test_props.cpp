@@ -2,6 +2,7 @@
 // the ".prp" layout, round trips of every property type and bad files.
 #include "Jentra/JTEntityProps.h"
 #include "Jentra/JTTransMap.h"
+#include "platform/message_box.h"
 
 #include <gtest/gtest.h>
 
@@ -373,16 +374,37 @@ TEST_F(ModulesFolderTest, UnwritableFileAsksThePlayer) {
     map.SetString(1024, JTTransMap::Foreign, "Cannot save %s %n%s");
     JTTransMap* previous = gpTransMap;
     gpTransMap = &map;
+    std::vector<platform::MessageBoxRequest> asked;
+    platform::MessageBoxResult answer = platform::MessageBoxResult::Abort;
+    auto previousHook = platform::SetMessageBoxHook([&](const platform::MessageBoxRequest& box) {
+        asked.push_back(box);
+        if (answer == platform::MessageBoxResult::Retry) {
+            // The player makes the folder, then retries.
+            std::filesystem::create_directory(folder / "modules");
+        }
+        return answer;
+    });
     JTEntityProps props;
     std::strcpy(props.szName, "bishop");
-    testing::internal::CaptureStderr();
-    int result = props.Save(); // no modules folder: headless answer is Ignore
-    std::string shown = testing::internal::GetCapturedStderr();
-    gpTransMap = previous;
-    EXPECT_EQ(result, 1);
-    EXPECT_NE(shown.find("Save Prototype"), std::string::npos);
-    EXPECT_NE(shown.find("Cannot save bishop %n%s"), std::string::npos);
+
+    EXPECT_EQ(props.Save(), 0); // no modules folder, the player aborts
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, "Save Prototype");
+    EXPECT_EQ(asked[0].text, "Cannot save bishop %n%s");
+    EXPECT_EQ(asked[0].buttons, platform::MessageBoxButtons::AbortRetryIgnore);
+
+    answer = platform::MessageBoxResult::Ignore;
+    EXPECT_EQ(props.Save(), 1);
+    EXPECT_EQ(asked.size(), 2u);
     EXPECT_FALSE(std::filesystem::exists(folder / "modules"));
+
+    answer = platform::MessageBoxResult::Retry;
+    EXPECT_EQ(props.Save(), 1);
+    EXPECT_EQ(asked.size(), 3u);
+    EXPECT_TRUE(std::filesystem::exists(folder / "modules" / "bishop.prp"));
+
+    platform::SetMessageBoxHook(previousHook);
+    gpTransMap = previous;
 }
 
 } // namespace

@@ -3,10 +3,10 @@
 #include "Jentra/JTErrors.h"
 
 #include "Jentra/JTTransMap.h"
-#include "Jentra/core/errors/error_box.h"
+#include "platform/message_box.h"
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -38,24 +38,26 @@ void CheckHr(HRESULT hr, const char* file, unsigned line) {
     char message[1024];
     std::snprintf(message, sizeof message, "File: %s\nLine: %d\nhr: %s", file ? file : "",
                   static_cast<int>(line), DirectXErrorName(hr));
-    jentra::ShowBox("Error", message, jentra::BoxButtons::Ok, jentra::BoxIcon::None);
+    platform::ShowMessageBox("Error", message, platform::MessageBoxKind::Error,
+                             platform::MessageBoxButtons::Ok);
 }
 
 void FatalErrorBox(const char* text, const char* extra) {
     const std::string message = ComposeMessage(text, extra);
     if (gFocusHook) gFocusHook(false);
-    jentra::ShowBox(JTTranslate(kFatalCaption), message.c_str(), jentra::BoxButtons::Ok,
-                    jentra::BoxIcon::Stop);
-    jentra::EndProcess(kFatalExitStatus);
+    platform::FatalExit(JTTranslate(kFatalCaption), message, kFatalExitStatus);
 }
 
 void WarningBox(const char* text, const char* extra) {
     const std::string message = ComposeMessage(text, extra);
     if (gFocusHook) gFocusHook(false);
-    jentra::BoxAnswer answer =
-        jentra::ShowBox(JTTranslate(kWarningCaption), message.c_str(), jentra::BoxButtons::OkCancel,
-                        jentra::BoxIcon::Exclamation);
-    // Quitting here is the player's choice, not a failure of the program.
-    if (answer != jentra::BoxAnswer::Ok) jentra::EndProcess(0);
+    platform::MessageBoxResult answer = platform::ShowMessageBox(
+        JTTranslate(kWarningCaption), message, platform::MessageBoxKind::Warning,
+        platform::MessageBoxButtons::OkCancel);
+    if (answer != platform::MessageBoxResult::Ok) {
+        // Quitting here is the player's choice, not a failure of the program.
+        std::fflush(nullptr);
+        std::exit(0);
+    }
     if (gFocusHook) gFocusHook(true);
 }

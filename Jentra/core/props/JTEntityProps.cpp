@@ -2,13 +2,15 @@
 #include "Jentra/JTEntityProps.h"
 
 #include "Jentra/JTTransMap.h"
-#include "Jentra/core/errors/error_box.h"
 #include "Jentra/core/props/prp_records.h"
-#include "Jentra/core/props/props_files.h"
+#include "platform/binary_io.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -16,6 +18,14 @@ namespace {
 // Texts of the box shown when a prototype file cannot be written.
 constexpr int kSaveFailedCaption = 1018;
 constexpr int kSaveFailedText = 1024;
+
+// Prototype files are a few hundred bytes; anything past this is not one.
+constexpr uint64_t kLargestPrototypeFile = 1u << 20;
+
+// Prototype files live in "modules\" beside the program.
+std::string ModulesName(const char* name) {
+    return std::string("modules\\") + name;
+}
 
 char* DuplicateText(const char* text) {
     if (!text) return nullptr;
@@ -80,12 +90,17 @@ void JTEntityProps::SetNameFromFile(const char* fileName) {
 bool JTEntityProps::SaveToPath(const std::string& path, std::string* error) {
     std::vector<uint8_t> bytes;
     jentra::props::WriteRecords(bytes, GetPropDescs(), GetProps());
-    return jentra::props::WriteWholeFile(path, bytes, error);
+    return platform::WriteWholeFile(path, bytes, error);
 }
 
 bool JTEntityProps::LoadFromPath(const std::string& path, std::string* error) {
     std::vector<uint8_t> bytes;
-    if (!jentra::props::ReadWholeFile(path, bytes, error)) return false;
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored)) {
+        if (error) error->clear(); // a missing prototype is not an error to report
+        return false;
+    }
+    if (!platform::ReadWholeFile(path, bytes, error, kLargestPrototypeFile)) return false;
     std::string why;
     if (!jentra::props::ReadRecords(bytes.data(), bytes.size(), GetPropDescs(), GetProps(), &why)) {
         if (error) *error = path + ": " + why;
@@ -98,15 +113,17 @@ int JTEntityProps::Save() {
     std::string name(szName, strnlen(szName, sizeof szName));
     for (;;) {
         std::string error;
-        std::string path = jentra::props::ModulesPathForCreate(name + ".prp");
-        if (!path.empty() && SaveToPath(path, &error)) return 1;
+        auto path = platform::ResolvePathForCreate(platform::ProgramFolder(),
+                                                   ModulesName((name + ".prp").c_str()));
+        if (path && SaveToPath(path->string(), &error)) return 1;
         char message[512];
         JTFormatText(message, sizeof message, JTTranslate(kSaveFailedText), name.c_str());
-        switch (jentra::ShowBox(JTTranslate(kSaveFailedCaption), message,
-                                jentra::BoxButtons::AbortRetryIgnore, jentra::BoxIcon::Stop)) {
-        case jentra::BoxAnswer::Retry:
+        switch (platform::ShowMessageBox(JTTranslate(kSaveFailedCaption), message,
+                                         platform::MessageBoxKind::Error,
+                                         platform::MessageBoxButtons::AbortRetryIgnore)) {
+        case platform::MessageBoxResult::Retry:
             continue;
-        case jentra::BoxAnswer::Abort:
+        case platform::MessageBoxResult::Abort:
             return 0;
         default:
             return 1;
@@ -117,9 +134,9 @@ int JTEntityProps::Save() {
 bool JTEntityProps::Load(const char* fileName) {
     bool loaded = false;
     if (fileName) {
-        std::string path = jentra::props::ModulesPath(fileName);
+        auto path = platform::ResolvePath(platform::ProgramFolder(), ModulesName(fileName));
         std::string error;
-        loaded = !path.empty() && LoadFromPath(path, &error);
+        loaded = path && LoadFromPath(path->string(), &error);
         if (!loaded && !error.empty()) std::fprintf(stderr, "prototype: %s\n", error.c_str());
     }
     SetNameFromFile(fileName);

@@ -2,7 +2,7 @@
 // up by number.
 #include "Jentra/JTTransMap.h"
 
-#include "Jentra/core/errors/error_box.h"
+#include "platform/message_box.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -269,8 +269,8 @@ bool JTTransMap::SaveTransFile(const char* name) {
         char message[1024];
         JTFormatText(message, sizeof message, GetDefaultString(kSaveFailedText), name ? name : "");
         const char* caption = GetDefaultString(kSaveFailedCaption);
-        jentra::ShowBox(caption ? caption : "", message, jentra::BoxButtons::Ok,
-                        jentra::BoxIcon::Stop);
+        platform::ShowMessageBox(caption ? caption : "", message, platform::MessageBoxKind::Error,
+                                 platform::MessageBoxButtons::Ok);
     }
     return written;
 }
