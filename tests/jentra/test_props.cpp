@@ -1,6 +1,9 @@
 // Property descriptors and prototype records: lookup through base tables,
 // the ".prp" layout, round trips of every property type and bad files.
 #include "Jentra/JTEntityProps.h"
+#include "Jentra/JTGlobals.h"
+#include "Jentra/JTID.h"
+#include "Jentra/JTUnknown.h"
 #include "Jentra/JTTransMap.h"
 #include "platform/message_box.h"
 
@@ -327,6 +330,35 @@ TEST_F(PropsTest, MalformedFilesChangeNothing) {
     std::string error = "untouched";
     EXPECT_FALSE(missing.LoadFromPath(PathOf("absent.prp"), &error));
     EXPECT_EQ(error, "");
+}
+
+// Stands in for an entity: a registered object holding a prototype.
+class PropUser : public JTUnknown, public JTPropContainer {
+public:
+    explicit PropUser(JTEntityProps* props) { pProps = props; }
+    void InitProps() override {}
+    void PropChanged(void* value) override { changed.push_back(value); }
+    std::vector<void*> changed;
+};
+
+TEST(PropChanged, ReachesEveryRegisteredUserOfTheRecord) {
+    JTEntityProps shared, other;
+    PropUser a(&shared), b(&other), c(&shared);
+    JTUnknown plain;
+    JTID ids[4];
+    JTIDMap map;
+    map.Add(&ids[0], &a);
+    map.Add(&ids[1], &plain);
+    map.Add(&ids[2], &b);
+    map.Add(&ids[3], &c);
+    JTIDMap* previous = gpJTIDMap;
+    gpJTIDMap = &map;
+    shared.PropChanged(&shared.fScale);
+    gpJTIDMap = previous;
+    ASSERT_EQ(a.changed.size(), 1u);
+    EXPECT_EQ(a.changed[0], &shared.fScale);
+    EXPECT_TRUE(b.changed.empty());
+    EXPECT_EQ(c.changed.size(), 1u);
 }
 
 class ModulesFolderTest : public PropsTest {

@@ -1,7 +1,10 @@
 // The entity prototype record, its descriptor table and its ".prp" file.
 #include "Jentra/JTEntityProps.h"
 
+#include "Jentra/JTGlobals.h"
+#include "Jentra/JTID.h"
 #include "Jentra/JTTransMap.h"
+#include "Jentra/JTUnknown.h"
 #include "Jentra/core/props/prp_records.h"
 #include "platform/binary_io.h"
 #include "platform/message_box.h"
@@ -143,4 +146,14 @@ bool JTEntityProps::Load(const char* fileName) {
     return loaded;
 }
 
-void JTEntityProps::PropChanged(void*) {}
+// Every entity holds its prototype through its JTPropContainer base, so the
+// entities among the registered objects are exactly those that cast to it.
+void JTEntityProps::PropChanged(void* value) {
+    JTIDMap* map = gpJTIDMap;
+    if (!map) return;
+    // The count is read again each step: a receiver may leave the map.
+    for (int i = 0; i < map->GetNumUnks(); ++i) {
+        auto* container = dynamic_cast<JTPropContainer*>(map->GetUnk(i));
+        if (container && container->GetProps() == this) container->PropChanged(value);
+    }
+}
