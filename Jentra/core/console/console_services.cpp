@@ -2,54 +2,70 @@
 // process, each used only when the service exists.
 #include "Jentra/core/console/console_services.h"
 
-#include "platform/settings_store.h"
+#include "Jentra/JTRegistry.h"
+
+#if __has_include("Jentra/JTKeyboard.h")
+#include "Jentra/JTGlobals.h"
+#include "Jentra/JTKeyboard.h"
+#define JENTRA_CONSOLE_HAS_KEYBOARD 1
+#endif
+#if __has_include("Jentra/JTAudio.h")
+#include "Jentra/JTAudio.h"
+#define JENTRA_CONSOLE_HAS_AUDIO 1
+#endif
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 namespace jentra_console {
 
-namespace {
-
-// The engine's own key while no game names another.
-constexpr const char* kSettingsKey = "Software\\Quellmar\\Jentra";
-
-} // namespace
-
 bool TogglePressed() {
+#ifdef JENTRA_CONSOLE_HAS_KEYBOARD
+    // Read past the capture: the console's own key must work while it holds
+    // the keyboard.
+    return gpJTKeyboard && gpJTKeyboard->KeyPressCaptured(DIK_GRAVE, JTMOD_CTRL);
+#else
     return false;
+#endif
 }
 
-void SetKeyboardCaptured(bool) {}
+void SetKeyboardCaptured(bool captured) {
+#ifdef JENTRA_CONSOLE_HAS_KEYBOARD
+    if (!gpJTKeyboard) return;
+    if (captured)
+        gpJTKeyboard->Capture();
+    else
+        gpJTKeyboard->Uncapture();
+#else
+    (void)captured;
+#endif
+}
 
-void Beep(const char*) {}
+void Beep(const char* soundName) {
+#ifdef JENTRA_CONSOLE_HAS_AUDIO
+    if (gpJTAudio) gpJTAudio->PlaySoundA(soundName, 0, false);
+#else
+    (void)soundName;
+#endif
+}
 
 void LoadLastCommand(char* out, size_t size) {
     if (!out || size == 0) return;
     out[0] = '\0';
-    std::unique_ptr<platform::SettingsStore> store = platform::SettingsStore::Open();
-    if (!store) return;
-    std::string value;
-    if (store->GetString(platform::SettingsScope::User, kSettingsKey, kLastCommandValue, value) !=
-        platform::SettingsStatus::Ok)
-        return;
-    size_t n = value.size() < size - 1 ? value.size() : size - 1;
-    std::memcpy(out, value.data(), n);
-    out[n] = '\0';
+    if (gpRegistry) gpRegistry->QueryValue(kLastCommandValue, out, int(size), HKEY_CURRENT_USER);
 }
 
 void SaveLastCommand(const char* line) {
-    if (!line) return;
-    std::unique_ptr<platform::SettingsStore> store = platform::SettingsStore::Open();
-    if (!store) return;
-    store->SetString(platform::SettingsScope::User, kSettingsKey, kLastCommandValue, line);
+    // A line the recall buffer cannot hold back would come back as nothing:
+    // the previous command is kept instead.
+    if (!gpRegistry || !line || std::strlen(line) >= kMaxLastCommand) return;
+    gpRegistry->SetValue(kLastCommandValue, line, HKEY_CURRENT_USER);
 }
 
 void FatalError() {
-    // Settings are committed as they are written; only stdio may still hold
-    // output.
+    // Settings are committed as they are written; only buffered output may
+    // still be pending.
     std::fputs("Jentra: the console's fatalerror command ends the program\n", stderr);
     std::fflush(nullptr);
     std::abort();

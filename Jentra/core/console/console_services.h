@@ -17,6 +17,8 @@ void Beep(const char* soundName);
 
 // The settings value that keeps the last command across runs.
 inline constexpr const char* kLastCommandValue = "last command";
+// Size of the recall buffer, terminator included.
+inline constexpr size_t kMaxLastCommand = 260;
 // Reads it into out (always terminated; empty when there is none).
 void LoadLastCommand(char* out, size_t size);
 void SaveLastCommand(const char* line);

@@ -29,6 +29,7 @@
 #include "Jentra/JTGeoNode.h"
 #include "Jentra/JTLight.h"
 #include "Jentra/JTNode.h"
+#include "Jentra/JTProtobase.h"
 #include "Jentra/JTSequencer.h"
 #include "Jentra/JTTransNode.h"
 
@@ -45,6 +46,7 @@ struct EngineClassRegistration {
         JTRegisterClass<JTGeoNode>();      // 26
         JTRegisterClass<JTLight>();        // 27
         JTRegisterClass<JTNode>();         // 28
+        JTRegisterClass<JTProtobase>();    // 29
         JTRegisterClass<JTTransNode>();    // 30
         JTRegisterClass<JTUnknown>();      // 31
     }
