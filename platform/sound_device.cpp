@@ -221,6 +221,11 @@ void SoundVoice::Play(bool loop) {
     alSourcePlay(impl_->source);
 }
 
+void SoundVoice::SetLooping(bool loop) {
+    if (impl_->open && !impl_->streaming)
+        alSourcei(impl_->source, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
+}
+
 void SoundVoice::Stop() {
     if (impl_->open) alSourceStop(impl_->source);
 }

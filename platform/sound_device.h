@@ -73,6 +73,8 @@ public:
     void UnqueueProcessed();
 
     void Play(bool loop);
+    // Changes looping of a whole sound while it plays (it ends after this pass).
+    void SetLooping(bool loop);
     void Stop();
     void Rewind();
     bool IsPlaying();
