@@ -23,10 +23,12 @@ inline void Put16(std::vector<uint8_t>& b, uint16_t v) {
     b.push_back(static_cast<uint8_t>(v >> 8));
 }
 inline void Put32(std::vector<uint8_t>& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 inline void PutId(std::vector<uint8_t>& b, const char* id) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(id[i]));
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<uint8_t>(id[i]));
 }
 
 struct WaveParts {
@@ -67,7 +69,8 @@ inline std::vector<uint8_t> BuildWave(const WaveParts& w) {
     b.insert(b.end(), w.data.begin(), w.data.end());
     if (w.data.size() & 1) b.push_back(0);
     const uint32_t riff = static_cast<uint32_t>(b.size() - 8);
-    for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<uint8_t>(riff >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[4 + i] = static_cast<uint8_t>(riff >> (8 * i));
     return b;
 }
 
@@ -99,7 +102,8 @@ inline WaveParts ImaAdpcm(uint32_t rate, uint32_t blocks) {
         Put16(w.data, 0);
         w.data.push_back(20);
         w.data.push_back(0);
-        for (int i = 4; i < 256; ++i) w.data.push_back(static_cast<uint8_t>(0x19 + (i & 0x60)));
+        for (int i = 4; i < 256; ++i)
+            w.data.push_back(static_cast<uint8_t>(0x19 + (i & 0x60)));
     }
     return w;
 }
