@@ -3,6 +3,7 @@
 // also stream compressed WAVE data (the music is built from it).
 #pragma once
 
+#include "Jentra/JTUnknown.h"
 #include "Jentra/JTWaveWriter.h"
 
 #include <atomic>
@@ -88,13 +89,14 @@ private:
     std::vector<int16_t> decompBuffer; // each stream decodes into its own buffer
 };
 
-class JTAudio {
+class JTAudio : public JTUnknown {
+    JT_CLASS(JTAudio, JTUnknown)
 public:
     enum Toggle { TOGGLE_OFF = 0, TOGGLE_ON = 1, TOGGLE_SWITCH = 2 };
     static constexpr int kMaxSounds = 500;
 
     JTAudio();
-    virtual ~JTAudio();
+    ~JTAudio() override;
     JTAudio(const JTAudio&) = delete;
     JTAudio& operator=(const JTAudio&) = delete;
 

@@ -253,3 +253,13 @@ TEST(Mp3Stream, DecodesToAWaveNamedAfterItself) {
     EXPECT_EQ(wave->GetLength(), static_cast<unsigned>(samples * 1000 / 22050));
     EXPECT_FALSE(stream.Open((data.root / "missing.mp3").c_str()));
 }
+
+TEST(AudioClass, IsTheFirstRegisteredEngineClass) {
+    EXPECT_EQ(JTAudio::nType, 0);
+    EXPECT_EQ(JTUnknown::LookupTypeName("jtaudio"), 0);
+    JTGetSoundOptions().sound = true;
+    JTAudio audio;
+    EXPECT_STREQ(audio.ClassName(), "JTAudio");
+    EXPECT_TRUE(audio.IsDerived(JTUnknown::nType));
+    EXPECT_EQ(audio.GetType(), JTAudio::ClassType());
+}

@@ -23,12 +23,14 @@
 // place as plain calls.
 #include "Jentra/core/object/class_map.h"
 
+#include "Jentra/JTAudio.h"
 #include "Jentra/JTUnknown.h"
 
 namespace {
 
 struct EngineClassRegistration {
     EngineClassRegistration() {
+        JTRegisterClass<JTAudio>();   // 0
         JTRegisterClass<JTUnknown>(); // 31
     }
 } gEngineClassRegistration;

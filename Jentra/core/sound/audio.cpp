@@ -12,6 +12,8 @@
 #include <cstring>
 #include <strings.h>
 
+JT_CLASS_IMPL(JTAudio)
+
 JTAudio* gpJTAudio = nullptr;
 
 JTSoundOptions& JTGetSoundOptions() {
