@@ -36,7 +36,7 @@ struct JTSoundOptions {
 JTSoundOptions& JTGetSoundOptions();
 
 // Where relative data names ("sounds\...", "music\...") are found: the
-// program's folder. Empty means the working folder.
+// program's folder unless another is set here (tests).
 void JTSetDataFolder(const char* folder);
 std::string JTResolveDataPath(const char* name);
 
