@@ -263,3 +263,16 @@ TEST(AudioClass, IsTheFirstRegisteredEngineClass) {
     EXPECT_TRUE(audio.IsDerived(JTUnknown::nType));
     EXPECT_EQ(audio.GetType(), JTAudio::ClassType());
 }
+
+TEST(AudioData, TheBuiltSoundsOfTheGameLoad) {
+    JTSetDataFolder(""); // the program's folder, where the data builder writes
+    JTGetSoundOptions().sound = true;
+    JTAudio audio;
+    for (const char* name :
+         {"JTBeep_Alert.wav", "HoloStatic9.wav", "LV-BKG1.wav", "GameOver.wav"}) {
+        const int index = audio.RegisterSound(name, true);
+        ASSERT_GE(index, 0) << name;
+        EXPECT_EQ(audio.GetSoundFormat(index)->nSamplesPerSec, 22050u) << name;
+        EXPECT_GT(audio.GetSoundLength(index), 50u) << name;
+    }
+}
