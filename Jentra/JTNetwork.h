@@ -6,6 +6,19 @@
 
 #include <cstdint>
 
+// The data of message 31 (a block arrived): the bytes and their count. The
+// block is valid only during the call; a receiver checks the count before it
+// reads a field.
+struct JTNetData {
+    const unsigned char* pData;
+    unsigned nSize;
+};
+
+// Results of the operations that return a code.
+constexpr int32_t JTNET_OK = 0;
+constexpr int32_t JTNET_E_FAIL = static_cast<int32_t>(0x80004005); // nothing started
+constexpr int32_t JTNET_E_NOHOST = static_cast<int32_t>(0x86660101); // no host found to join
+
 // One session found on the network (a record of the host list). The list is
 // circular with a sentinel: walk it from GetHostList() until GetHostListEnd().
 struct DPHostEnumInfo {
