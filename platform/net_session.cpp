@@ -123,7 +123,7 @@ NetSession::NetSession() : impl_(std::make_unique<Impl>()) {}
 NetSession::~NetSession() { Leave(); }
 
 bool NetSession::Host(const NetHostConfig& config, std::string* error) {
-    if (impl_->host) {
+    if (!ClearEndedSession()) {
         SetError(error, "a session is already running");
         return false;
     }
@@ -180,7 +180,7 @@ bool NetSession::Host(const NetHostConfig& config, std::string* error) {
 
 bool NetSession::Join(const std::string& addressText, uint16_t port, uint32_t timeoutMs,
                       std::string* error) {
-    if (impl_->host) {
+    if (!ClearEndedSession()) {
         SetError(error, "a session is already running");
         return false;
     }
@@ -275,6 +275,13 @@ void NetSession::EndSession() {
 }
 
 // --------------------------------------------------------------- internals
+
+bool NetSession::ClearEndedSession() {
+    if (!impl_->host) return true;
+    if (active_) return false;
+    Shutdown(); // the remote side ended it; only the husk is left
+    return true;
+}
 
 void NetSession::StartService() {
     running_ = true;

@@ -113,6 +113,7 @@ private:
     struct Impl;
     struct PeerRecord;
 
+    bool ClearEndedSession();
     void StartService();
     void StopService();
     void ServiceLoop();

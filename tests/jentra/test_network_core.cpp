@@ -178,6 +178,11 @@ TEST_F(NetworkCoreTest, EndingTheSessionGives33ToBoth) {
     EXPECT_EQ(guest.got.front().msg, 31u);
     EXPECT_FALSE(guest.net.IsNetworkGame());
     EXPECT_FALSE(host.net.IsNetworkGame());
+
+    // Both are free for the next session.
+    guest.net.SetLocalPlayerName("Bob");
+    EXPECT_EQ(guest.net.HostGame(), JTNET_OK);
+    EXPECT_STREQ(guest.net.GetSessionName(), "Bob's Game");
 }
 
 TEST_F(NetworkCoreTest, TwoLeavingInOneFrameGiveTwo32InOrder) {
