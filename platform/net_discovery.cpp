@@ -36,12 +36,16 @@ void Put16(std::vector<uint8_t>& out, uint16_t v) {
     out.push_back(static_cast<uint8_t>(v >> 8));
 }
 void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 void Put64(std::vector<uint8_t>& out, uint64_t v) {
-    for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    for (int i = 0; i < 8; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t Get16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t Get32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -77,7 +81,9 @@ void SetError(std::string* error, const std::string& text) {
     if (error) *error = text;
 }
 
-bool MakeWakePipe(int fds[2]) { return pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0; }
+bool MakeWakePipe(int fds[2]) {
+    return pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0;
+}
 
 void CloseFd(int& fd) {
     if (fd >= 0) close(fd);
@@ -165,7 +171,9 @@ bool DecodeAnswer(const uint8_t* data, size_t size, Answer& a) {
 
 // ---------------------------------------------------------------- responder
 
-NetDiscoveryResponder::~NetDiscoveryResponder() { Stop(); }
+NetDiscoveryResponder::~NetDiscoveryResponder() {
+    Stop();
+}
 
 bool NetDiscoveryResponder::Start(const std::string& bindAddress, uint16_t discoveryPort,
                                   const NetApplicationId& app, uint64_t instanceId,
@@ -264,7 +272,9 @@ void NetDiscoveryResponder::Run() {
 
 // ------------------------------------------------------------------ browser
 
-NetBrowser::~NetBrowser() { Stop(); }
+NetBrowser::~NetBrowser() {
+    Stop();
+}
 
 bool NetBrowser::Start(const std::vector<std::string>& targets, uint16_t discoveryPort,
                        const NetApplicationId& app, uint32_t retryMs, std::string* error) {

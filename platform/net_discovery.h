@@ -41,8 +41,8 @@ std::vector<std::string> NetDiscoveryTargets();
 
 // Datagram layouts, shared by responder, browser and tests.
 namespace netdiscovery {
-inline constexpr size_t kQuerySize = 26;        // magic, version, pad, app id, stamp
-inline constexpr size_t kAnswerFixedSize = 41;  // up to and including the name length
+inline constexpr size_t kQuerySize = 26;       // magic, version, pad, app id, stamp
+inline constexpr size_t kAnswerFixedSize = 41; // up to and including the name length
 std::vector<uint8_t> EncodeQuery(const NetApplicationId& app, uint32_t stamp);
 bool DecodeQuery(const uint8_t* data, size_t size, NetApplicationId& app, uint32_t& stamp);
 struct Answer {

@@ -36,7 +36,8 @@ bool InitializeTransport() {
 }
 
 void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 uint32_t Get32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
@@ -67,8 +68,7 @@ void SetError(std::string* error, const std::string& text) {
 uint64_t NewInstanceId() {
     // Different for every session hosted, even two in one process.
     static std::atomic<uint64_t> counter{0};
-    uint64_t t = static_cast<uint64_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
+    uint64_t t = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     uint64_t id = t ^ (static_cast<uint64_t>(getpid()) << 40) ^ (++counter * 0x9E3779B97F4A7C15ull);
     return id ? id : 1;
 }
@@ -92,7 +92,8 @@ bool netwire::Parse(const uint8_t* data, size_t size, Packet& packet) {
         packet.player = Get32(data + 1);
         size_t count = static_cast<size_t>(data[5] | (data[6] << 8));
         if (size - 7 < 4 * count) return false;
-        for (size_t i = 0; i < count; ++i) packet.others.push_back(Get32(data + 7 + 4 * i));
+        for (size_t i = 0; i < count; ++i)
+            packet.others.push_back(Get32(data + 7 + 4 * i));
         return true;
     }
     case kPlayerJoined:
@@ -112,15 +113,17 @@ struct NetSession::PeerRecord {
 
 struct NetSession::Impl {
     ENetHost* host = nullptr;
-    ENetPeer* server = nullptr;                      // joiner: the connection to the host
-    std::vector<std::unique_ptr<PeerRecord>> peers;  // host: one per joined player
-    std::vector<NetPlayerId> others;                 // joiner: the players besides itself
-    bool welcomed = false;                           // joiner: the host accepted us
+    ENetPeer* server = nullptr;                     // joiner: the connection to the host
+    std::vector<std::unique_ptr<PeerRecord>> peers; // host: one per joined player
+    std::vector<NetPlayerId> others;                // joiner: the players besides itself
+    bool welcomed = false;                          // joiner: the host accepted us
 };
 
 NetSession::NetSession() : impl_(std::make_unique<Impl>()) {}
 
-NetSession::~NetSession() { Leave(); }
+NetSession::~NetSession() {
+    Leave();
+}
 
 bool NetSession::Host(const NetHostConfig& config, std::string* error) {
     if (!ClearEndedSession()) {
@@ -141,8 +144,8 @@ bool NetSession::Host(const NetHostConfig& config, std::string* error) {
     }
     // One slot more than the joiners allowed, so a surplus joiner is told
     // the session is full instead of being left without an answer.
-    size_t slots = config.maxPlayers > 0 ? static_cast<size_t>(config.maxPlayers)
-                                         : kUnlimitedPeerSlots;
+    size_t slots =
+        config.maxPlayers > 0 ? static_cast<size_t>(config.maxPlayers) : kUnlimitedPeerSlots;
     ENetHost* host = enet_host_create(&address, slots, 1, 0, 0);
     if (!host) {
         SetError(error, "cannot host on port " + std::to_string(config.port) +
@@ -223,8 +226,9 @@ bool NetSession::Join(const std::string& addressText, uint16_t port, uint32_t ti
     bool answered = joinSignal_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                          [this] { return joinState_ != 0; });
     bool accepted = answered && joinState_ == 1;
-    std::string why = answered ? joinError_ : "no answer from " + addressText + ":" +
-                                                  std::to_string(port) + " in time";
+    std::string why =
+        answered ? joinError_
+                 : "no answer from " + addressText + ":" + std::to_string(port) + " in time";
     lock.unlock();
     if (accepted) return true;
     Shutdown();
@@ -266,7 +270,9 @@ bool NetSession::PollEvent(NetEvent& event) {
     return true;
 }
 
-void NetSession::Leave() { Shutdown(); }
+void NetSession::Leave() {
+    Shutdown();
+}
 
 void NetSession::EndSession() {
     bool wasHost = isHost_ && impl_->host;
@@ -346,7 +352,8 @@ void NetSession::HandleConnect(void* peerPtr, uint32_t greeting) {
     welcome.push_back(static_cast<uint8_t>(count));
     welcome.push_back(static_cast<uint8_t>(count >> 8));
     Put32(welcome, kNetHostPlayer);
-    for (const auto& other : impl_->peers) Put32(welcome, other->id);
+    for (const auto& other : impl_->peers)
+        Put32(welcome, other->id);
     SendRaw(peer, welcome);
     BroadcastRaw(PlayerPacket(netwire::kPlayerJoined, record->id), nullptr);
 
@@ -416,7 +423,8 @@ void NetSession::HandleReceive(void* peerPtr, const uint8_t* data, size_t size) 
         localPlayer_ = packet.player;
         playerCount_ = static_cast<int>(impl_->others.size()) + 1;
         active_ = true;
-        for (NetPlayerId other : impl_->others) Queue(NetEventKind::PlayerJoined, other);
+        for (NetPlayerId other : impl_->others)
+            Queue(NetEventKind::PlayerJoined, other);
         std::lock_guard lock(joinMutex_);
         joinState_ = 1;
         joinSignal_.notify_all();

@@ -39,10 +39,10 @@ struct NetEvent {
 
 struct NetHostConfig {
     std::string sessionName;
-    uint16_t port = kDefaultGamePort; // 0 picks a free port
-    int maxPlayers = 2;               // 0: no limit
-    std::string bindAddress;          // empty: every local address
-    bool discoverable = true;         // run a discovery responder beside the session
+    uint16_t port = kDefaultGamePort;               // 0 picks a free port
+    int maxPlayers = 2;                             // 0: no limit
+    std::string bindAddress;                        // empty: every local address
+    bool discoverable = true;                       // run a discovery responder beside the session
     uint16_t discoveryPort = kDefaultDiscoveryPort; // 0 picks a free port
     NetApplicationId application{};
 };

@@ -52,7 +52,8 @@ bool Pump(std::initializer_list<Peer*> peers, Pred done,
           std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
     auto deadline = Clock::now() + limit;
     while (Clock::now() < deadline) {
-        for (Peer* p : peers) p->net.Update();
+        for (Peer* p : peers)
+            p->net.Update();
         if (done()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
@@ -61,7 +62,8 @@ bool Pump(std::initializer_list<Peer*> peers, Pred done,
 
 int Count(const Peer& p, unsigned msg) {
     int n = 0;
-    for (const Delivered& d : p.got) n += d.msg == msg ? 1 : 0;
+    for (const Delivered& d : p.got)
+        n += d.msg == msg ? 1 : 0;
     return n;
 }
 
@@ -74,8 +76,10 @@ protected:
         setenv("JENTRA_DISCOVERY_HOSTS", "127.0.0.1", 1); // loopback whatever the caller set
     }
     void TearDown() override {
-        if (hadEnv_) setenv("JENTRA_DISCOVERY_HOSTS", oldEnv_.c_str(), 1);
-        else unsetenv("JENTRA_DISCOVERY_HOSTS");
+        if (hadEnv_)
+            setenv("JENTRA_DISCOVERY_HOSTS", oldEnv_.c_str(), 1);
+        else
+            unsetenv("JENTRA_DISCOVERY_HOSTS");
     }
 
     // host hosts, guest finds it through discovery and joins it.
@@ -158,7 +162,8 @@ TEST_F(NetworkCoreTest, LeavingGives32ThereAnd33Here) {
     guest.net.LeaveGame();
     EXPECT_FALSE(guest.net.IsNetworkGame());
     EXPECT_EQ(Count(guest, 33), 0); // only Update delivers
-    ASSERT_TRUE(Pump({&host, &guest}, [&] { return Count(host, 32) == 1 && Count(guest, 33) == 1; }));
+    ASSERT_TRUE(
+        Pump({&host, &guest}, [&] { return Count(host, 32) == 1 && Count(guest, 33) == 1; }));
     EXPECT_EQ(Count(host, 33), 0);
     EXPECT_TRUE(host.net.IsNetworkGame());
     const unsigned char byte = 1;
@@ -173,7 +178,8 @@ TEST_F(NetworkCoreTest, EndingTheSessionGives33ToBoth) {
     ASSERT_TRUE(host.net.SendNetwork(last, 2));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     host.net.DestroyGame();
-    ASSERT_TRUE(Pump({&host, &guest}, [&] { return Count(guest, 33) == 1 && Count(host, 33) == 1; }));
+    ASSERT_TRUE(
+        Pump({&host, &guest}, [&] { return Count(guest, 33) == 1 && Count(host, 33) == 1; }));
     ASSERT_EQ(Count(guest, 31), 1);
     EXPECT_EQ(guest.got.front().msg, 31u);
     EXPECT_FALSE(guest.net.IsNetworkGame());

@@ -22,7 +22,8 @@ platform::NetHostFound Host(uint64_t instance, const char* name, int players, in
 
 int Count(JTHostList& list) {
     int n = 0;
-    for (DPHostEnumInfo* p = list.First(); p != list.End(); p = p->pNext) ++n;
+    for (DPHostEnumInfo* p = list.First(); p != list.End(); p = p->pNext)
+        ++n;
     return n;
 }
 

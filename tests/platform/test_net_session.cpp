@@ -77,7 +77,8 @@ TEST(NetSession, HostAndJoinExchangeGuaranteedData) {
     EXPECT_EQ(got.data, std::vector<uint8_t>(move, move + 5));
 
     // Many blocks arrive complete and in the order sent.
-    for (uint8_t i = 0; i < 50; ++i) ASSERT_TRUE(s.host.Send(s.guest.LocalPlayer(), &i, 1));
+    for (uint8_t i = 0; i < 50; ++i)
+        ASSERT_TRUE(s.host.Send(s.guest.LocalPlayer(), &i, 1));
     for (uint8_t i = 0; i < 50; ++i) {
         ASSERT_TRUE(WaitFor(s.guest, NetEventKind::Received, got));
         ASSERT_EQ(got.data.size(), 1u);
@@ -191,7 +192,8 @@ TEST(NetWire, ShortPacketsAreDropped) {
     EXPECT_EQ(packet.payloadSize, 1u);
     EXPECT_EQ(packet.payload[0], 0xAB);
     // A header with no payload, or a cut header, is not data.
-    for (size_t n = 0; n < sizeof data; ++n) EXPECT_FALSE(netwire::Parse(data, n, packet)) << n;
+    for (size_t n = 0; n < sizeof data; ++n)
+        EXPECT_FALSE(netwire::Parse(data, n, packet)) << n;
 
     // A welcome naming more players than it carries is refused.
     const uint8_t welcome[] = {netwire::kWelcome, 3, 0, 0, 0, 2, 0, 1, 0, 0, 0};

@@ -39,8 +39,10 @@ struct EnvGuard {
         if (had) old = v;
     }
     ~EnvGuard() {
-        if (had) setenv(name.c_str(), old.c_str(), 1);
-        else unsetenv(name.c_str());
+        if (had)
+            setenv(name.c_str(), old.c_str(), 1);
+        else
+            unsetenv(name.c_str());
     }
 };
 

@@ -14,9 +14,13 @@ void CopyText(char* out, size_t size, const char* text) {
 
 } // namespace
 
-JTHostList::JTHostList() { sentinel_.pNext = &sentinel_; }
+JTHostList::JTHostList() {
+    sentinel_.pNext = &sentinel_;
+}
 
-JTHostList::~JTHostList() { Clear(); }
+JTHostList::~JTHostList() {
+    Clear();
+}
 
 void JTHostList::FormatText(char* out, size_t size, const char* sessionName, int players,
                             int maxPlayers, uint32_t latencyMs) {

@@ -21,8 +21,8 @@ JTNetCommandLine JTParseNetCommandLine(const char* commandLine) {
     size_t length = std::strcspn(name, " ");
     if (length == 0) return result;
     // Bounded: a name longer than the field is cut, never overruns it.
-    std::snprintf(result.szHostName, sizeof result.szHostName, "%.*s",
-                  static_cast<int>(length), name);
+    std::snprintf(result.szHostName, sizeof result.szHostName, "%.*s", static_cast<int>(length),
+                  name);
     result.bDirectConnect = true;
     return result;
 }

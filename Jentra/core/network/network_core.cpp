@@ -3,6 +3,8 @@
 // messages 31-33 and hands them out on the caller's (main) thread.
 #include "Jentra/core/network/network_core.h"
 
+#include "Jentra/JTMessages.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -10,9 +12,9 @@
 
 namespace {
 
-constexpr unsigned kMsgNetReceive = 31;
-constexpr unsigned kMsgNetPlayerLeft = 32;
-constexpr unsigned kMsgNetSessionLost = 33;
+constexpr unsigned kMsgNetReceive = JTMSG_NETRECEIVE;
+constexpr unsigned kMsgNetPlayerLeft = JTMSG_NETPLAYERLEFT;
+constexpr unsigned kMsgNetSessionLost = JTMSG_NETSESSIONLOST;
 constexpr int kDirectJoinAttempts = 5;
 constexpr const char* kProviderName = "TCP/IP";
 constexpr int kTcpIpProvider = -4;
@@ -99,7 +101,9 @@ DPHostEnumInfo* JTNetworkCore::GetHostList() {
     return hosts_.First();
 }
 
-void JTNetworkCore::ReleaseHostList() { hostListMutex_.unlock(); }
+void JTNetworkCore::ReleaseHostList() {
+    hostListMutex_.unlock();
+}
 
 bool JTNetworkCore::TakeHostListChanged() {
     std::lock_guard lock(hostListMutex_);
@@ -169,7 +173,8 @@ bool JTNetworkCore::DirectJoin() {
         }
         platform::NetHostFound found;
         bool heard = false;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(hostTimeoutMs_);
+        auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(hostTimeoutMs_);
         while (!heard && std::chrono::steady_clock::now() < deadline) {
             heard = browser_.Poll(found);
             if (!heard) std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -264,7 +269,8 @@ void JTNetworkCore::Update() {
         std::lock_guard lock(hostListMutex_);
         uint32_t now = NowMs();
         platform::NetHostFound found;
-        while (browser_.Poll(found)) hosts_.Update(found, now);
+        while (browser_.Poll(found))
+            hosts_.Update(found, now);
         hosts_.Age(now, hostTimeoutMs_);
     }
     TakeSessionEvents();

@@ -23,12 +23,14 @@
 // place as plain calls.
 #include "Jentra/core/object/class_map.h"
 
+#include "Jentra/JTNetwork.h"
 #include "Jentra/JTUnknown.h"
 
 namespace {
 
 struct EngineClassRegistration {
     EngineClassRegistration() {
+        JTRegisterClass<JTNetwork>(); // 3
         JTRegisterClass<JTUnknown>(); // 31
     }
 } gEngineClassRegistration;
