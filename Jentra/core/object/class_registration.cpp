@@ -23,6 +23,8 @@
 // place as plain calls.
 #include "Jentra/core/object/class_map.h"
 
+#include "Jentra/JTAudio.h"
+#include "Jentra/JTNetwork.h"
 #include "Jentra/JTUnknown.h"
 #include "Jentra/JTChannel.h"
 #include "Jentra/JTEntity.h"
@@ -37,6 +39,8 @@ namespace {
 
 struct EngineClassRegistration {
     EngineClassRegistration() {
+        JTRegisterClass<JTAudio>();        // 0
+        JTRegisterClass<JTNetwork>();      // 3
         JTRegisterClass<JTSequence>();     // 20
         JTRegisterClass<JTSequencer>();    // 21
         JTRegisterClass<JTChannel>();      // 22
