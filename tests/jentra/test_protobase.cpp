@@ -101,8 +101,8 @@ TEST_F(ProtobaseTest, ModelInASubfolderResolvesIgnoringCase) {
 
 TEST_F(ProtobaseTest, MissingOrDamagedModelGivesAnEntityWithoutModelOrMessage) {
     // A stream header and then the start of an object that is cut short.
-    const unsigned char cut[] = {'V', 'e', 'r', 's', 'i', 'o', 'n', ' ', ' ', ' ', ' ', '2',
-                                 '\n', 1, 0, 0xFF, 0xFF, 0xFF, 0xFF, 40, 0};
+    const unsigned char cut[] = {'V', 'e',  'r', 's', 'i',  'o',  'n',  ' ',  ' ', ' ', ' ',
+                                 '2', '\n', 1,   0,   0xFF, 0xFF, 0xFF, 0xFF, 40,  0};
     WriteBytes("cut.jtm", cut, sizeof cut);
     JTProtobase db;
     MessageSpy spy;

@@ -63,7 +63,7 @@ bool JTConsole::ProcessChar(char c) {
         if (length > 0 && text[length - 1] != '\n') text[length - 1] = '\0';
         return true;
     }
-    Append(&c, 1);
+    if (!Append(&c, 1)) return true; // out of memory: the key is lost, nothing else
     if (c != '\n') {
         TrimBuffer();
         return true;

@@ -18,9 +18,9 @@ struct SwitchCommand {
 };
 
 const SwitchCommand kSwitches[] = {
-    {"bound", JTCONSOLE_BOUND}, {"stats", -1},
-    {"tex", JTCONSOLE_TEX},     {"wire", JTCONSOLE_WIRE},
-    {"edge", JTCONSOLE_EDGE},   {"light", JTCONSOLE_LIGHT},
+    {"bound", JTCONSOLE_BOUND},     {"stats", -1},
+    {"tex", JTCONSOLE_TEX},         {"wire", JTCONSOLE_WIRE},
+    {"edge", JTCONSOLE_EDGE},       {"light", JTCONSOLE_LIGHT},
     {"benmark", JTCONSOLE_BENMARK},
 };
 
@@ -49,9 +49,15 @@ bool MatchSwitch(const char* line, const char* word, SwitchAction* action) {
 void ApplySwitch(bool* flag, SwitchAction action) {
     if (!flag) return;
     switch (action) {
-    case SwitchAction::Toggle: *flag = !*flag; break;
-    case SwitchAction::On: *flag = true; break;
-    case SwitchAction::Off: *flag = false; break;
+    case SwitchAction::Toggle:
+        *flag = !*flag;
+        break;
+    case SwitchAction::On:
+        *flag = true;
+        break;
+    case SwitchAction::Off:
+        *flag = false;
+        break;
     }
 }
 

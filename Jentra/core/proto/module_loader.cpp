@@ -15,8 +15,7 @@ std::string ModuleLibraryName(const char* moduleFileName) {
     std::string name = moduleFileName ? moduleFileName : "";
     constexpr std::string_view kDll = ".dll";
     if (name.size() > kDll.size() &&
-        platform::EqualsIgnoreCase(std::string_view(name).substr(name.size() - kDll.size()),
-                                   kDll))
+        platform::EqualsIgnoreCase(std::string_view(name).substr(name.size() - kDll.size()), kDll))
         name.replace(name.size() - kDll.size(), kDll.size(), ".so");
     return name;
 }

@@ -26,8 +26,8 @@ constexpr size_t kMaxModelName = 127;
 // Reads one node tree from a model file, or null when the file is missing,
 // damaged or holds something other than a node.
 JTNode* ReadModelFile(const char* modelName) {
-    auto path = platform::ResolvePath(platform::ProgramFolder(),
-                                      std::string("modules\\") + modelName);
+    auto path =
+        platform::ResolvePath(platform::ProgramFolder(), std::string("modules\\") + modelName);
     if (!path) {
         std::fprintf(stderr, "Jentra: model %s not found in modules\n", modelName);
         return nullptr;
@@ -132,8 +132,7 @@ int JTProtobase::LoadFactory(const char* moduleFileName) {
     JTModuleFactory record{};
     std::string error;
     if (!jentra_proto::OpenModule(moduleFileName, &record.module, &record.factory, &error)) {
-        std::fprintf(stderr, "Jentra: cannot load module %s: %s\n", moduleFileName,
-                     error.c_str());
+        std::fprintf(stderr, "Jentra: cannot load module %s: %s\n", moduleFileName, error.c_str());
         return -1;
     }
     std::snprintf(record.fileName, sizeof record.fileName, "%s", moduleFileName);

@@ -54,6 +54,7 @@ extern "C" __attribute__((visibility("default"))) void* _JTEntityFactory(int req
             if (strcasecmp(name, static_cast<const char*>(argument)) == 0)
                 return static_cast<JTEntity*>(new TestModuleEntity(name));
         return nullptr;
-    default: return nullptr;
+    default:
+        return nullptr;
     }
 }
