@@ -1,0 +1,36 @@
+// The one place where the engine's classes join the class registry when the
+// library loads. Type numbers are handed out in registration order, and the
+// engine's numbering is fixed, so the lines below must stay in this order:
+//
+//   0 JTAudio                  11 JTEffect_WingDing       22 JTChannel
+//   1 JTGame                   12 JTEffect_Membrane       23 JTFrameChannel
+//   2 JTKeyboard               13 JTEffect_WetIce         24 JTVisChannel
+//   3 JTNetwork                14 JTEffect_BumpDiffuse    25 JTEntity
+//   4 JTEffect                 15 JTEffect_BumpReflect    26 JTGeoNode
+//   5 JTEffect_Simple          16 JTEffect_Shadow         27 JTLight
+//   6 JTEffect_ParkPiece       17 JTEffect_Halo           28 JTNode
+//   7 JTEffect_FireKnight      18 JTEffect_StreamingLight 29 JTProtobase
+//   8 JTEffect_FireKnightAlpha 19 JTMesh                  30 JTTransNode
+//   9 JTEffect_FireKnightShadow 20 JTSequence             31 JTUnknown
+//  10 JTEffect_Monitor         21 JTSequencer
+//
+// Add your class's line in table order: include its header and put
+// JTRegisterClass<YourClass>() between its neighbours. A class that is not
+// built yet simply has no line; the numbers come out right once all are in.
+// Other load-time steps that belong at a fixed point of this sequence (the
+// string maps' teardown after JTGame, the entity property table after
+// JTVisChannel, the particle property table after JTNode) go in the same
+// place as plain calls.
+#include "Jentra/core/object/class_map.h"
+
+#include "Jentra/JTUnknown.h"
+
+namespace {
+
+struct EngineClassRegistration {
+    EngineClassRegistration() {
+        JTRegisterClass<JTUnknown>(); // 31
+    }
+} gEngineClassRegistration;
+
+} // namespace

@@ -1,0 +1,116 @@
+// Message boxes through SDL, or stderr when headless.
+#include "platform/message_box.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <strings.h>
+
+namespace platform {
+
+namespace {
+
+std::mutex gHookMutex;
+MessageBoxHook gHook;
+
+struct ButtonSet {
+    const char* labels[3];
+    MessageBoxResult results[3];
+    int count;
+    MessageBoxResult headless;
+};
+
+const ButtonSet& Buttons(MessageBoxButtons buttons) {
+    using R = MessageBoxResult;
+    static const ButtonSet table[] = {
+        {{"OK"}, {R::Ok}, 1, R::Ok},
+        {{"OK", "Cancel"}, {R::Ok, R::Cancel}, 2, R::Ok},
+        {{"Yes", "No"}, {R::Yes, R::No}, 2, R::No},
+        {{"Abort", "Retry", "Ignore"}, {R::Abort, R::Retry, R::Ignore}, 3, R::Abort},
+    };
+    return table[int(buttons)];
+}
+
+const char* KindName(MessageBoxKind kind) {
+    switch (kind) {
+    case MessageBoxKind::Info:
+        return "Info";
+    case MessageBoxKind::Warning:
+        return "Warning";
+    case MessageBoxKind::Error:
+        return "Error";
+    }
+    return "Message";
+}
+
+void PrintToStderr(const MessageBoxRequest& request) {
+    std::fprintf(stderr, "[%s] %s: %s\n", KindName(request.kind), request.title.c_str(),
+                 request.text.c_str());
+    std::fflush(stderr);
+}
+
+bool ShowDialog(const MessageBoxRequest& request, MessageBoxResult& answer) {
+    const ButtonSet& set = Buttons(request.buttons);
+    SDL_MessageBoxButtonData buttons[3] = {};
+    for (int i = 0; i < set.count; ++i) {
+        buttons[i].buttonid = i;
+        buttons[i].text = set.labels[i];
+    }
+    buttons[0].flags = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+    for (int i = 0; i < set.count; ++i)
+        if (set.results[i] == set.headless && set.count > 1)
+            buttons[i].flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+    Uint32 flags = request.kind == MessageBoxKind::Error     ? SDL_MESSAGEBOX_ERROR
+                   : request.kind == MessageBoxKind::Warning ? SDL_MESSAGEBOX_WARNING
+                                                             : SDL_MESSAGEBOX_INFORMATION;
+    SDL_MessageBoxData data{
+        flags, nullptr, request.title.c_str(), request.text.c_str(), set.count, buttons, nullptr};
+    int chosen = -1;
+    if (SDL_ShowMessageBox(&data, &chosen) != 0) return false;
+    // Closing the box without a button counts as its safe answer.
+    answer = (chosen >= 0 && chosen < set.count) ? set.results[chosen] : set.headless;
+    return true;
+}
+
+} // namespace
+
+bool IsHeadless() {
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver && (strcasecmp(driver, "offscreen") == 0 || strcasecmp(driver, "dummy") == 0))
+        return true;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return !(x11 && *x11) && !(wayland && *wayland);
+}
+
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
+    std::lock_guard lock(gHookMutex);
+    MessageBoxHook previous = std::move(gHook);
+    gHook = std::move(hook);
+    return previous;
+}
+
+MessageBoxResult ShowMessageBox(std::string_view title, std::string_view text, MessageBoxKind kind,
+                                MessageBoxButtons buttons) {
+    MessageBoxRequest request{std::string(title), std::string(text), kind, buttons};
+    MessageBoxHook hook;
+    {
+        std::lock_guard lock(gHookMutex);
+        hook = gHook;
+    }
+    if (hook) return hook(request);
+    MessageBoxResult answer = Buttons(buttons).headless;
+    if (!IsHeadless() && ShowDialog(request, answer)) return answer;
+    PrintToStderr(request);
+    return Buttons(buttons).headless;
+}
+
+void FatalExit(std::string_view title, std::string_view text, int exitCode) {
+    ShowMessageBox(title, text, MessageBoxKind::Error, MessageBoxButtons::Ok);
+    std::fflush(nullptr);
+    std::exit(exitCode != 0 ? exitCode : 1);
+}
+
+} // namespace platform

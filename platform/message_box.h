@@ -1,0 +1,45 @@
+// Message boxes and the fatal exit. A box shows as a desktop dialog when a
+// display is there; headless (no display, or SDL_VIDEODRIVER offscreen or
+// dummy) it is printed to stderr and answered at once. Tests can install a
+// hook that sees every box instead.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+enum class MessageBoxKind { Info, Warning, Error };
+enum class MessageBoxButtons { Ok, OkCancel, YesNo, AbortRetryIgnore };
+enum class MessageBoxResult { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
+
+struct MessageBoxRequest {
+    std::string title;
+    std::string text;
+    MessageBoxKind kind;
+    MessageBoxButtons buttons;
+};
+
+using MessageBoxHook = std::function<MessageBoxResult(const MessageBoxRequest&)>;
+
+// Shows the box and waits for the answer. Headless, or when the dialog
+// cannot be shown, the text goes to stderr and the answer is the one that
+// neither repeats nor acts: Ok for Ok and OkCancel, No for YesNo, Abort for
+// AbortRetryIgnore.
+MessageBoxResult ShowMessageBox(std::string_view title, std::string_view text,
+                                MessageBoxKind kind = MessageBoxKind::Error,
+                                MessageBoxButtons buttons = MessageBoxButtons::Ok);
+
+// Installs a hook that receives every box in place of the dialog; an empty
+// hook restores the default. Returns the previous hook.
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
+
+// True when no dialog can be shown: SDL_VIDEODRIVER is offscreen or dummy,
+// or neither DISPLAY nor WAYLAND_DISPLAY is set.
+bool IsHeadless();
+
+// Shows an error box and ends the process with a non-zero code.
+[[noreturn]] void FatalExit(std::string_view title, std::string_view text, int exitCode = 1);
+
+} // namespace platform

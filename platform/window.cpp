@@ -1,0 +1,191 @@
+// Windows through SDL2 with an OpenGL framebuffer.
+#include "platform/window_internal.h"
+
+#include <SDL_syswm.h>
+
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+std::mutex gVideoMutex;
+bool gVideoStarted = false;
+
+Uint32 ModeFlags(WindowMode mode) {
+    switch (mode) {
+    case WindowMode::Windowed:
+        return 0;
+    case WindowMode::Fullscreen:
+        return SDL_WINDOW_FULLSCREEN;
+    case WindowMode::FullscreenDesktop:
+        return SDL_WINDOW_FULLSCREEN_DESKTOP;
+    }
+    return 0;
+}
+
+// The framebuffer and context attributes must be set before the window is
+// made: on X11 they choose the window's visual.
+void SetGlAttributes(const WindowDesc& desc) {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, desc.depthBits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, desc.stencilBits);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, desc.multisampleSamples > 0 ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES,
+                        desc.multisampleSamples > 0 ? desc.multisampleSamples : 0);
+}
+
+bool Fail(std::string* error, const std::string& what) {
+    if (error) *error = what + ": " + SDL_GetError();
+    return false;
+}
+
+} // namespace
+
+// Video starts once and stays up for the life of the process: shutting it
+// down unloads the GL driver, which makes re-creating a display slow and
+// leaves the driver's own allocations unreachable.
+bool StartVideo(std::string* error) {
+    std::lock_guard lock(gVideoMutex);
+    if (gVideoStarted) return true;
+    // SDL must neither disable the screensaver nor trap signals: the
+    // programs decide those themselves.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+        return Fail(error, "the video system could not be started");
+    // Hold the GL library too, for the same reason; a driver without GL
+    // (dummy) just fails here and windows then fail on their own.
+    SDL_GL_LoadLibrary(nullptr);
+    gVideoStarted = true;
+    return true;
+}
+
+Window::Window(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+Window::~Window() {
+    if (impl_->window) SDL_DestroyWindow(impl_->window);
+}
+
+std::unique_ptr<Window> Window::Create(const WindowDesc& desc, std::string* error) {
+    if (desc.width <= 0 || desc.height <= 0) {
+        if (error) *error = "window size must be positive";
+        return nullptr;
+    }
+    if (!StartVideo(error)) return nullptr;
+    SetGlAttributes(desc);
+    Uint32 flags = SDL_WINDOW_OPENGL | ModeFlags(desc.mode);
+    if (desc.resizable) flags |= SDL_WINDOW_RESIZABLE;
+    if (desc.borderless) flags |= SDL_WINDOW_BORDERLESS;
+    flags |= desc.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
+    auto impl = std::make_unique<Impl>();
+    impl->mode = desc.mode;
+    impl->window = SDL_CreateWindow(desc.title.c_str(), SDL_WINDOWPOS_CENTERED,
+                                    SDL_WINDOWPOS_CENTERED, desc.width, desc.height, flags);
+    if (!impl->window) {
+        Fail(error, "the window could not be created");
+        return nullptr;
+    }
+    return std::unique_ptr<Window>(new Window(std::move(impl)));
+}
+
+std::unique_ptr<Window> Window::CreateFromNative(uint64_t x11Window, const WindowDesc& desc,
+                                                 std::string* error) {
+    if (x11Window == 0) {
+        if (error) *error = "no window id given";
+        return nullptr;
+    }
+    if (!StartVideo(error)) return nullptr;
+    SetGlAttributes(desc);
+    SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+    auto impl = std::make_unique<Impl>();
+    impl->foreign = true;
+    impl->window = SDL_CreateWindowFrom(reinterpret_cast<const void*>(uintptr_t(x11Window)));
+    if (!impl->window) {
+        Fail(error, "the given window could not be used");
+        return nullptr;
+    }
+    return std::unique_ptr<Window>(new Window(std::move(impl)));
+}
+
+uint32_t Window::Id() const {
+    return SDL_GetWindowID(impl_->window);
+}
+
+int Window::Width() const {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(impl_->window, &w, &h);
+    return w;
+}
+
+int Window::Height() const {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(impl_->window, &w, &h);
+    return h;
+}
+
+void Window::DrawableSize(int& width, int& height) const {
+    SDL_GL_GetDrawableSize(impl_->window, &width, &height);
+}
+
+void Window::SetSize(int width, int height) {
+    if (width > 0 && height > 0) SDL_SetWindowSize(impl_->window, width, height);
+}
+
+bool Window::SetMode(WindowMode mode, std::string* error) {
+    if (SDL_SetWindowFullscreen(impl_->window, ModeFlags(mode)) != 0)
+        return Fail(error, "the window mode could not be changed");
+    impl_->mode = mode;
+    return true;
+}
+
+WindowMode Window::Mode() const {
+    return impl_->mode;
+}
+
+void Window::SetTitle(std::string_view title) {
+    std::string text(title);
+    SDL_SetWindowTitle(impl_->window, text.c_str());
+}
+
+void Window::Show() {
+    SDL_ShowWindow(impl_->window);
+}
+void Window::Hide() {
+    SDL_HideWindow(impl_->window);
+}
+
+bool Window::IsVisible() const {
+    return (SDL_GetWindowFlags(impl_->window) & SDL_WINDOW_SHOWN) != 0;
+}
+
+void Window::Swap() {
+    SDL_GL_SwapWindow(impl_->window);
+}
+
+uint64_t Window::NativeX11Window() const {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(impl_->window, &info) && info.subsystem == SDL_SYSWM_X11)
+        return uint64_t(info.info.x11.window);
+#endif
+    return 0;
+}
+
+bool SetRelativeMouseMode(bool on) {
+    return SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE) == 0;
+}
+
+void ShowMouseCursor(bool show) {
+    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+} // namespace platform

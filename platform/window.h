@@ -1,0 +1,75 @@
+// A desktop window with an OpenGL framebuffer. Created through SDL; headless
+// (SDL_VIDEODRIVER=offscreen) it renders through EGL without a display.
+// The GL context itself is made by GlContext (gl_context.h).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+enum class WindowMode {
+    Windowed,
+    Fullscreen,        // takes the screen at the window's size (mode change)
+    FullscreenDesktop, // covers the screen at the desktop's own mode
+};
+
+struct WindowDesc {
+    std::string title = "Jentra";
+    int width = 1024;
+    int height = 768;
+    WindowMode mode = WindowMode::Windowed;
+    bool resizable = false;
+    bool borderless = false;
+    bool hidden = false;
+    // Framebuffer attributes; they are fixed when the window is made.
+    int depthBits = 24;
+    int stencilBits = 8;
+    int multisampleSamples = 0; // 0 = none
+};
+
+class Window {
+public:
+    static std::unique_ptr<Window> Create(const WindowDesc& desc, std::string* error = nullptr);
+    // Draws into a window that another program made (an X11 window id, as a
+    // screensaver host passes it); the window stays that program's own.
+    static std::unique_ptr<Window> CreateFromNative(uint64_t x11Window, const WindowDesc& desc,
+                                                    std::string* error = nullptr);
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // The id carried by this window's events (Event::windowId).
+    uint32_t Id() const;
+    int Width() const;
+    int Height() const;
+    // Pixels of the drawable (differs from the size on high-density screens).
+    void DrawableSize(int& width, int& height) const;
+    void SetSize(int width, int height);
+    bool SetMode(WindowMode mode, std::string* error = nullptr);
+    WindowMode Mode() const;
+    void SetTitle(std::string_view title);
+    void Show();
+    void Hide();
+    bool IsVisible() const;
+    // Presents the back buffer of the current GL context.
+    void Swap();
+    // The X11 window id when the window lives on an X11 display, else 0.
+    uint64_t NativeX11Window() const;
+
+    struct Impl;
+    Impl& GetImpl() const { return *impl_; }
+
+private:
+    explicit Window(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+// Mouse helpers for the engine's input layer (global, as the mouse is).
+// Relative mode hides the pointer and reports only motion, as a game mouse.
+bool SetRelativeMouseMode(bool on);
+void ShowMouseCursor(bool show);
+
+} // namespace platform

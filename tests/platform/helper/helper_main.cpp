@@ -1,0 +1,56 @@
+// Helper program for the platform tests, run as a child process:
+//   settings-write <folder> <key> <prefix> <count>   writes <count> DWORDs
+//   settings-watch <folder> <key> <timeout ms>       prints "ready", exits 0 on a change
+//   fatal <title> <text>                             ends through FatalExit
+#include "platform/message_box.h"
+#include "platform/settings_store.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+using namespace platform;
+
+static int SettingsWrite(const char* folder, const char* key, const std::string& prefix,
+                         int count) {
+    std::string error;
+    auto store = SettingsStore::OpenFolder(folder, &error);
+    if (!store) {
+        std::fprintf(stderr, "open failed: %s\n", error.c_str());
+        return 2;
+    }
+    for (int i = 0; i < count; ++i) {
+        std::string name = prefix + std::to_string(i);
+        SettingsStatus status =
+            store->SetDword(SettingsScope::User, key, name, uint32_t(i * 7 + 1));
+        if (status != SettingsStatus::Ok) {
+            std::fprintf(stderr, "write %s failed: %s\n", name.c_str(), store->LastError().c_str());
+            return 3;
+        }
+    }
+    return 0;
+}
+
+static int SettingsWatch(const char* folder, const char* key, uint32_t timeoutMs) {
+    std::string error;
+    auto store = SettingsStore::OpenFolder(folder, &error);
+    auto watcher = store ? store->Watch(SettingsScope::User, key, false, &error) : nullptr;
+    if (!watcher) {
+        std::fprintf(stderr, "watch failed: %s\n", error.c_str());
+        return 2;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return watcher->Wait(timeoutMs) ? 0 : 1;
+}
+
+int main(int argc, char** argv) {
+    std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "settings-write" && argc == 6)
+        return SettingsWrite(argv[2], argv[3], argv[4], std::atoi(argv[5]));
+    if (mode == "settings-watch" && argc == 5)
+        return SettingsWatch(argv[2], argv[3], uint32_t(std::atoi(argv[4])));
+    if (mode == "fatal" && argc == 4) FatalExit(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: platform_test_helper <mode> ...\n");
+    return 64;
+}

@@ -1,0 +1,234 @@
+// Settings store: typed values, scopes, case-insensitive names, change
+// watching, damaged files and concurrent writers in separate processes.
+#include "platform/settings_store.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace platform;
+using platform_test::Child;
+using platform_test::TempDir;
+
+namespace {
+
+constexpr const char* kKey = "Software\\Quellmar\\Rookfall";
+
+std::unique_ptr<SettingsStore> OpenIn(const TempDir& dir) {
+    std::string error;
+    auto store = SettingsStore::OpenFolder(dir.Str(), &error);
+    EXPECT_TRUE(store) << error;
+    return store;
+}
+
+} // namespace
+
+TEST(SettingsStore, TypedValuesRoundTripAndSurviveReopening) {
+    TempDir dir;
+    {
+        auto store = OpenIn(dir);
+        ASSERT_TRUE(store);
+        const uint8_t mode[16] = {0, 4, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 22, 0, 0, 0};
+        EXPECT_EQ(store->SetDword(SettingsScope::User, kKey, "Volume", 0xDEADBEEF),
+                  SettingsStatus::Ok);
+        EXPECT_EQ(store->SetString(SettingsScope::User, kKey, "PlayerName", std::string(255, 'x')),
+                  SettingsStatus::Ok);
+        EXPECT_EQ(store->SetBinary(SettingsScope::User, kKey, "ModeDesc", mode, sizeof mode),
+                  SettingsStatus::Ok);
+        EXPECT_EQ(store->SetBinary(SettingsScope::User, kKey, "Empty", nullptr, 0),
+                  SettingsStatus::Ok);
+    }
+    auto store = OpenIn(dir);
+    ASSERT_TRUE(store);
+    uint32_t dword = 0;
+    EXPECT_EQ(store->GetDword(SettingsScope::User, kKey, "Volume", dword), SettingsStatus::Ok);
+    EXPECT_EQ(dword, 0xDEADBEEFu);
+    std::string text;
+    EXPECT_EQ(store->GetString(SettingsScope::User, kKey, "PlayerName", text), SettingsStatus::Ok);
+    EXPECT_EQ(text, std::string(255, 'x'));
+    uint8_t mode[16] = {};
+    EXPECT_EQ(store->GetBinary(SettingsScope::User, kKey, "ModeDesc", mode, sizeof mode),
+              SettingsStatus::Ok);
+    EXPECT_EQ(mode[1], 4);
+    EXPECT_EQ(mode[12], 22);
+    std::vector<uint8_t> empty{1, 2};
+    EXPECT_EQ(store->GetBinary(SettingsScope::User, kKey, "Empty", empty), SettingsStatus::Ok);
+    EXPECT_TRUE(empty.empty());
+}
+
+TEST(SettingsStore, WrongTypeOrSizeIsRefusedAndLeavesTheTarget) {
+    TempDir dir;
+    auto store = OpenIn(dir);
+    ASSERT_TRUE(store);
+    ASSERT_EQ(store->SetString(SettingsScope::User, kKey, "Scene", "Hell's Heart.mis"),
+              SettingsStatus::Ok);
+    const uint8_t flag = 1;
+    ASSERT_EQ(store->SetBinary(SettingsScope::User, kKey, "Mute", &flag, 1), SettingsStatus::Ok);
+
+    uint32_t dword = 77;
+    EXPECT_EQ(store->GetDword(SettingsScope::User, kKey, "Scene", dword),
+              SettingsStatus::TypeMismatch);
+    EXPECT_EQ(dword, 77u);
+    EXPECT_FALSE(store->LastError().empty());
+
+    float f = 2.5f; // a 4-byte read of a 1-byte value must not reinterpret it
+    EXPECT_EQ(store->GetBinary(SettingsScope::User, kKey, "Mute", &f, sizeof f),
+              SettingsStatus::SizeMismatch);
+    EXPECT_EQ(f, 2.5f);
+    std::string text = "keep";
+    EXPECT_EQ(store->GetString(SettingsScope::User, kKey, "Mute", text),
+              SettingsStatus::TypeMismatch);
+    EXPECT_EQ(text, "keep");
+    EXPECT_EQ(store->GetDword(SettingsScope::User, kKey, "Missing", dword),
+              SettingsStatus::NotFound);
+    EXPECT_EQ(dword, 77u);
+
+    // Rewriting with another type replaces the value.
+    ASSERT_EQ(store->SetDword(SettingsScope::User, kKey, "Scene", 3), SettingsStatus::Ok);
+    EXPECT_EQ(store->GetDword(SettingsScope::User, kKey, "Scene", dword), SettingsStatus::Ok);
+    EXPECT_EQ(dword, 3u);
+}
+
+TEST(SettingsStore, KeysAndNamesIgnoreCaseAndScopesAreSeparate) {
+    TempDir dir;
+    auto store = OpenIn(dir);
+    ASSERT_TRUE(store);
+    ASSERT_EQ(store->SetDword(SettingsScope::User, "Software\\Quellmar\\Lumivane", "Freeze", 1),
+              SettingsStatus::Ok);
+    ASSERT_EQ(store->SetDword(SettingsScope::Machine, "Software\\Quellmar\\Lumivane", "Freeze", 2),
+              SettingsStatus::Ok);
+    uint32_t v = 0;
+    EXPECT_EQ(store->GetDword(SettingsScope::User, "SOFTWARE\\quellmar\\LUMIVANE\\", "fREEZE", v),
+              SettingsStatus::Ok);
+    EXPECT_EQ(v, 1u);
+    EXPECT_EQ(store->GetDword(SettingsScope::Machine, "software\\QUELLMAR\\lumivane", "freeze", v),
+              SettingsStatus::Ok);
+    EXPECT_EQ(v, 2u);
+
+    // A second spelling writes the same value, which keeps its first name.
+    ASSERT_EQ(store->SetDword(SettingsScope::User, "software\\quellmar\\lumivane", "FREEZE", 5),
+              SettingsStatus::Ok);
+    std::vector<SettingsValueInfo> values;
+    ASSERT_EQ(store->EnumerateValues(SettingsScope::User, "Software\\Quellmar\\Lumivane", values),
+              SettingsStatus::Ok);
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0].name, "Freeze");
+    EXPECT_EQ(values[0].type, SettingsType::Dword);
+    EXPECT_EQ(values[0].size, 4u);
+
+    std::vector<std::string> subkeys;
+    ASSERT_EQ(store->SetString(SettingsScope::User, "Software\\Quellmar\\Rookfall", "x", "y"),
+              SettingsStatus::Ok);
+    ASSERT_EQ(store->EnumerateSubkeys(SettingsScope::User, "software\\quellmar", subkeys),
+              SettingsStatus::Ok);
+    EXPECT_EQ(subkeys, (std::vector<std::string>{"Lumivane", "Rookfall"}));
+    EXPECT_TRUE(store->KeyExists(SettingsScope::User, "SOFTWARE"));
+    EXPECT_FALSE(store->KeyExists(SettingsScope::User, "Software\\Other"));
+}
+
+TEST(SettingsStore, DeleteValueAndKeyWithItsSubtree) {
+    TempDir dir;
+    auto store = OpenIn(dir);
+    ASSERT_TRUE(store);
+    ASSERT_EQ(store->SetDword(SettingsScope::User, "A\\B", "v", 1), SettingsStatus::Ok);
+    ASSERT_EQ(store->SetDword(SettingsScope::User, "A\\B\\C", "v", 2), SettingsStatus::Ok);
+    ASSERT_EQ(store->SetDword(SettingsScope::User, "A\\B2", "v", 3), SettingsStatus::Ok);
+
+    EXPECT_EQ(store->DeleteValue(SettingsScope::User, "a\\b", "V"), SettingsStatus::Ok);
+    EXPECT_EQ(store->DeleteValue(SettingsScope::User, "a\\b", "V"), SettingsStatus::NotFound);
+    EXPECT_TRUE(store->KeyExists(SettingsScope::User, "A\\B"));
+
+    EXPECT_EQ(store->DeleteKey(SettingsScope::User, "a\\B"), SettingsStatus::Ok);
+    uint32_t v = 0;
+    EXPECT_EQ(store->GetDword(SettingsScope::User, "A\\B\\C", "v", v), SettingsStatus::NotFound);
+    EXPECT_FALSE(store->KeyExists(SettingsScope::User, "A\\B\\C"));
+    // A sibling whose name merely starts the same way is kept.
+    EXPECT_EQ(store->GetDword(SettingsScope::User, "A\\B2", "v", v), SettingsStatus::Ok);
+    EXPECT_EQ(v, 3u);
+    EXPECT_EQ(store->DeleteKey(SettingsScope::User, "A\\B"), SettingsStatus::NotFound);
+}
+
+TEST(SettingsStore, WatcherSeesWritesUnderItsKeyOnly) {
+    TempDir dir;
+    auto store = OpenIn(dir);
+    ASSERT_TRUE(store);
+    auto watcher = store->Watch(SettingsScope::User, "Software\\Quellmar\\Lumivane", true);
+    auto machine = store->Watch(SettingsScope::Machine, "Software\\Quellmar\\Lumivane");
+    ASSERT_TRUE(watcher && machine);
+    EXPECT_TRUE(watcher->Poll()); // started signalled
+    EXPECT_FALSE(watcher->Poll());
+
+    ASSERT_EQ(store->SetDword(SettingsScope::User, "Software\\Quellmar\\Rookfall", "x", 1),
+              SettingsStatus::Ok);
+    EXPECT_FALSE(watcher->Poll());
+
+    ASSERT_EQ(store->SetDword(SettingsScope::User, "software\\quellmar\\lumivane\\sub", "x", 1),
+              SettingsStatus::Ok);
+    ASSERT_EQ(store->SetDword(SettingsScope::User, "software\\quellmar\\lumivane", "y", 1),
+              SettingsStatus::Ok);
+    EXPECT_TRUE(watcher->Poll()); // two changes may be seen as one
+    EXPECT_FALSE(watcher->Poll());
+    EXPECT_FALSE(machine->Poll());
+
+    ASSERT_EQ(store->SetDword(SettingsScope::Machine, "Software\\Quellmar\\Lumivane", "Unicode", 1),
+              SettingsStatus::Ok);
+    EXPECT_TRUE(machine->Wait(2000));
+    EXPECT_FALSE(machine->Wait(30));
+
+    ASSERT_EQ(store->DeleteKey(SettingsScope::User, "Software\\Quellmar"), SettingsStatus::Ok);
+    EXPECT_TRUE(watcher->Poll());
+}
+
+TEST(SettingsStore, DamagedFileIsRefusedAndLeftUntouched) {
+    TempDir dir;
+    std::string garbage;
+    for (int i = 0; i < 8192; ++i)
+        garbage += char((i * 131 + 7) & 0xff);
+    const auto file = dir.Path() / "settings.db";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << garbage;
+    }
+    std::string error;
+    auto store = SettingsStore::OpenFolder(dir.Str(), &error);
+    EXPECT_FALSE(store);
+    EXPECT_NE(error.find("damaged"), std::string::npos) << error;
+
+    std::ifstream in(file, std::ios::binary);
+    std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(after, garbage);
+}
+
+TEST(SettingsStore, TwoWritingProcessesLoseNothingAndAThirdSeesTheChange) {
+    TempDir dir;
+    auto store = OpenIn(dir);
+    ASSERT_TRUE(store);
+    const std::string helper = platform_test::HelperPath();
+    const int count = 300;
+
+    Child watcher({helper, "settings-watch", dir.Str(), "SOFTWARE\\Quellmar", "20000"});
+    ASSERT_TRUE(watcher.Started());
+    ASSERT_EQ(watcher.ReadLine(), "ready");
+
+    Child a({helper, "settings-write", dir.Str(), kKey, "a", std::to_string(count)});
+    Child b({helper, "settings-write", dir.Str(), "software\\quellmar\\ROOKFALL", "b",
+             std::to_string(count)});
+    ASSERT_TRUE(a.Started() && b.Started());
+    EXPECT_EQ(a.Finish(), 0) << a.Stderr();
+    EXPECT_EQ(b.Finish(), 0) << b.Stderr();
+    EXPECT_EQ(watcher.Finish(), 0) << watcher.Stderr();
+
+    std::vector<SettingsValueInfo> values;
+    ASSERT_EQ(store->EnumerateValues(SettingsScope::User, kKey, values), SettingsStatus::Ok);
+    EXPECT_EQ(values.size(), size_t(2 * count));
+    for (const char* prefix : {"a", "b"}) {
+        for (int i = 0; i < count; ++i) {
+            uint32_t v = 0;
+            ASSERT_EQ(store->GetDword(SettingsScope::User, kKey, prefix + std::to_string(i), v),
+                      SettingsStatus::Ok)
+                << prefix << i;
+            EXPECT_EQ(v, uint32_t(i * 7 + 1));
+        }
+    }
+}

@@ -1,0 +1,122 @@
+// Shared helpers for the platform tests: a temporary folder that removes
+// itself, and child processes with captured output.
+#pragma once
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace platform_test {
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "jentra-test-XXXXXX").string();
+        char* made = mkdtemp(pattern.data());
+        if (made) path_ = made;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+    std::string Str() const { return path_.string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The folder of the running test program; helper programs sit beside it.
+inline std::filesystem::path TestProgramFolder() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
+
+inline std::string HelperPath() {
+    return (TestProgramFolder() / "platform_test_helper").string();
+}
+
+// A started child with pipes on its stdout and stderr.
+class Child {
+public:
+    explicit Child(const std::vector<std::string>& args) {
+        int out[2], err[2];
+        if (pipe(out) != 0 || pipe(err) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        posix_spawn_file_actions_addclose(&actions, err[0]);
+        std::vector<char*> argv;
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        close(err[1]);
+        out_ = out[0];
+        err_ = err[0];
+    }
+    ~Child() {
+        if (pid_ > 0 && !reaped_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0) close(out_);
+        if (err_ >= 0) close(err_);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    bool Started() const { return pid_ > 0; }
+
+    // Reads one line from the child's stdout (blocking); empty at end.
+    std::string ReadLine() {
+        std::string line;
+        char c;
+        while (read(out_, &c, 1) == 1) {
+            if (c == '\n') break;
+            line += c;
+        }
+        return line;
+    }
+
+    // Waits for the end; returns the exit code, or -1 when killed by a signal.
+    int Finish() {
+        stdout_ += Drain(out_);
+        stderr_ += Drain(err_);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        reaped_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    const std::string& Stdout() const { return stdout_; }
+    const std::string& Stderr() const { return stderr_; }
+
+private:
+    static std::string Drain(int fd) {
+        std::string all;
+        char buf[4096];
+        ssize_t n;
+        while ((n = read(fd, buf, sizeof buf)) > 0)
+            all.append(buf, size_t(n));
+        return all;
+    }
+    pid_t pid_ = -1;
+    bool reaped_ = false;
+    int out_ = -1, err_ = -1;
+    std::string stdout_, stderr_;
+};
+
+} // namespace platform_test
