@@ -6,15 +6,19 @@
 
 #include <cstdint>
 
+#include "Jentra/JTID.h"
 #include "Jentra/JTKeyCodes.h"
+#include "Jentra/JTUnknown.h"
 
-class JTKeyboard {
+class JTKeyboard : public JTUnknown {
+    JT_CLASS(JTKeyboard, JTUnknown)
+
 public:
     static constexpr int kMaxKeySequence = 10;
     static constexpr int kSettlePolls = 3;
 
     JTKeyboard();
-    virtual ~JTKeyboard();
+    ~JTKeyboard() override;
     JTKeyboard(const JTKeyboard&) = delete;
     JTKeyboard& operator=(const JTKeyboard&) = delete;
 
@@ -47,6 +51,13 @@ public:
     int GetNumKeySequence() const { return m_keySequenceCount; }
     int GetKeySequence(int i) const;
 
+    // The object that receives typed characters (message 7); while it is a
+    // live object the game sees no keys. Null gives the focus to nobody.
+    void SetFocus(JTID* id);
+    JTID GetFocus() const { return m_focus; }
+    // A typed character: offered to the console, else sent to the focus.
+    void ProcessChar(unsigned char c);
+
     // Window focus: true when the application loses it (held keys are
     // forgotten), false when it regains it (input settles for a few polls).
     void SyncAcquire(bool release);
@@ -59,6 +70,9 @@ public:
 private:
     bool Matches(int modifiers) const;
     bool FocusHolderAlive() const;
+
+    JTCommunicator m_communicator;
+    JTID m_focus;
 
     // This frame's state (what the game reads).
     uint8_t m_keyState[256];

@@ -5,7 +5,9 @@
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/core/input/key_table.h"
 
-JTKeyboard::JTKeyboard() {
+JT_CLASS_IMPL(JTKeyboard)
+
+JTKeyboard::JTKeyboard() : m_communicator(this) {
     std::memset(m_keyState, 0, sizeof m_keyState);
     std::memset(m_pressed, 0, sizeof m_pressed);
     std::memset(m_released, 0, sizeof m_released);
@@ -133,10 +135,6 @@ bool JTKeyboard::Ctrl() const {
 
 bool JTKeyboard::Alt() const {
     return (m_keyState[DIK_LMENU] | m_keyState[DIK_RMENU]) & 0x80;
-}
-
-bool JTKeyboard::FocusHolderAlive() const {
-    return false;
 }
 
 int JTKeyboard::GetKeySequence(int i) const {

@@ -23,13 +23,17 @@
 // place as plain calls.
 #include "Jentra/core/object/class_map.h"
 
+#include "Jentra/JTGame.h"
+#include "Jentra/JTKeyboard.h"
 #include "Jentra/JTUnknown.h"
 
 namespace {
 
 struct EngineClassRegistration {
     EngineClassRegistration() {
-        JTRegisterClass<JTUnknown>(); // 31
+        JTRegisterClass<JTGame>();     // 1
+        JTRegisterClass<JTKeyboard>(); // 2
+        JTRegisterClass<JTUnknown>();  // 31
     }
 } gEngineClassRegistration;
 

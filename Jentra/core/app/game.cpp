@@ -1,0 +1,182 @@
+// JTGame start-up and shut-down: WinMain, Init with its steps in order, the
+// program paths, and the destructor that tears the services down again.
+#include "Jentra/JTGame.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "Jentra/JTKeyboard.h"
+#include "Jentra/JTMouse.h"
+
+JT_CLASS_IMPL(JTGame)
+
+namespace {
+
+void CopyText(char* out, size_t size, const char* text, size_t length) {
+    if (size == 0) return;
+    if (length >= size) length = size - 1;
+    std::memcpy(out, text, length);
+    out[length] = 0;
+}
+
+bool EndsWithIgnoreCase(const char* text, size_t length, const char* ending) {
+    size_t n = std::strlen(ending);
+    if (length < n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(text[length - n + i])) !=
+            std::tolower(static_cast<unsigned char>(ending[i])))
+            return false;
+    return true;
+}
+
+} // namespace
+
+JTGame::JTGame() : m_communicator(this) {}
+
+JTGame::~JTGame() {
+    if (m_ownsServices) DestroyServices();
+    if (m_instanceLock >= 0) close(m_instanceLock);
+}
+
+unsigned JTGame::Message(JTID*, JTID*, unsigned, void*) {
+    return 0;
+}
+
+JTScene* JTGame::GetMainScene() {
+    return nullptr;
+}
+JTCamera* JTGame::GetMainCamera() {
+    return nullptr;
+}
+const char* JTGame::GetRegKey() {
+    return "Quellmar\\Jentra";
+}
+const char* JTGame::GetAppName() {
+    return "Jentra";
+}
+const JTGuid& JTGame::GetGUID() {
+    static const JTGuid engineGuid = {};
+    return engineGuid;
+}
+bool JTGame::UseFalcon() {
+    return true;
+}
+void JTGame::InitialScene() {}
+void JTGame::Update() {}
+
+int JTGame::WinMain(void* instance, char* cmdline) {
+    m_instance = instance;
+    m_cmdLine = cmdline;
+    const char* words = cmdline ? cmdline : "";
+    if (std::strstr(words, "patched")) m_patched = true;
+    if (std::strstr(words, "nosplash")) m_noSplash = true;
+    if (!Init()) return 1;
+    Main();
+    return 0;
+}
+
+void JTGame::SplitProgramPath(const char* fullName, char* exeName, char* exePath, char* workingDir,
+                              size_t size) {
+    const char* slash = std::strrchr(fullName, '/');
+    const char* backslash = std::strrchr(fullName, '\\');
+    if (!slash || (backslash && backslash > slash)) slash = backslash;
+    if (!slash) {
+        CopyText(exeName, size, fullName, std::strlen(fullName));
+        CopyText(exePath, size, "", 0);
+        CopyText(workingDir, size, "", 0);
+        return;
+    }
+    CopyText(exeName, size, slash + 1, std::strlen(slash + 1));
+    size_t folderLength = static_cast<size_t>(slash - fullName);
+    CopyText(exePath, size, fullName, folderLength);
+    // Programs built into a debug or release folder work from its parent.
+    if (EndsWithIgnoreCase(fullName, folderLength, "/debug") ||
+        EndsWithIgnoreCase(fullName, folderLength, "\\debug"))
+        folderLength -= 6;
+    else if (EndsWithIgnoreCase(fullName, folderLength, "/release") ||
+             EndsWithIgnoreCase(fullName, folderLength, "\\release"))
+        folderLength -= 8;
+    CopyText(workingDir, size, fullName, folderLength);
+}
+
+uint64_t JTGame::QueryPhysicalMemory() {
+    long pages = sysconf(_SC_PHYS_PAGES);
+    long pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) return 0;
+    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
+}
+
+void JTGame::SetPaths() {
+    // The working folder is where data paths are resolved from; the process's
+    // current folder is never changed, as other threads open files too.
+    char fullName[4096];
+    ssize_t n = readlink("/proc/self/exe", fullName, sizeof fullName - 1);
+    if (n <= 0) return;
+    fullName[n] = 0;
+    SplitProgramPath(fullName, m_exeName, m_exePath, m_workingDir, sizeof m_exeName);
+}
+
+bool JTGame::TakeSingleInstanceLock() {
+    // One instance per game key: a lock file that the system releases when
+    // the process ends, however it ends.
+    const char* folder = std::getenv("XDG_RUNTIME_DIR");
+    std::string path = folder && *folder ? folder : "/tmp";
+    path += "/jentra-";
+    for (const char* c = GetRegKey(); *c; ++c)
+        path += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+    path += ".lock";
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return true; // no lock possible: do not refuse to start
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return false;
+    }
+    m_instanceLock = fd;
+    return true;
+}
+
+bool JTGame::CreateFullscreenWindow() {
+    m_mainWindow = true;
+    return true;
+}
+
+bool JTGame::Init() {
+    m_appActive = true;
+    m_waitWhenInactive = true;
+    m_mainWindow = false;
+    m_lowMemory = false;
+    m_build = 0;
+    m_language = 1;
+    m_killMusicThread = false;
+    m_clock = JTFrameStepState();
+    m_screenshotCountdown = 0;
+
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    SetPaths();
+    m_totalPhysMem = QueryPhysicalMemory();
+    m_lowMemory = IsLowMemory(m_totalPhysMem);
+
+    if (!TakeSingleInstanceLock()) {
+        std::fprintf(stderr, "%s is already running.\n", GetAppName());
+        return false;
+    }
+    // From here on what Init made is this game's to tear down, even when a
+    // later step fails.
+    m_ownsServices = true;
+    if (!CreateFullscreenWindow()) return false;
+
+    CreateServices();
+    if (gpJTMouse) gpJTMouse->Init();
+    if (gpJTKeyboard) gpJTKeyboard->Init();
+
+    InitialScene();
+    return true;
+}

@@ -1,0 +1,360 @@
+// The application frame: a sample game runs headless frames on a stepped
+// clock, reacts to the global keys, quits on Shift+Escape and tears the
+// engine's services down; start-up helpers (paths, memory, command line,
+// single instance) and the scene and dialog lists.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Jentra/JTFrameClock.h"
+#include "Jentra/JTGame.h"
+#include "Jentra/JTKeyboard.h"
+#include "Jentra/JTMouse.h"
+#include "Jentra/core/app/app_events.h"
+#include "Jentra/core/app/app_test_hooks.h"
+#include "Jentra/core/app/frame_step.h"
+#include "Jentra/core/input/key_table.h"
+
+namespace {
+
+std::atomic<uint32_t> gNow{1000};
+uint32_t TestTick() {
+    return gNow.load();
+}
+
+std::string UniqueKey() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string("Quellmar\\JentraTest\\") + info->test_suite_name() + "." + info->name();
+}
+
+void PushKey(int dik, bool down) {
+    JTWindowEvent e;
+    e.type = down ? JTWindowEventType::KeyDown : JTWindowEventType::KeyUp;
+    e.scancode = JTScancodeFromDik(dik);
+    JTPushWindowEvent(e);
+}
+
+void PushType(JTWindowEventType type) {
+    JTWindowEvent e;
+    e.type = type;
+    JTPushWindowEvent(e);
+}
+
+// A game that runs frames of 16 ms and lets a test script what happens in
+// each frame.
+class SampleGame : public JTGame {
+public:
+    explicit SampleGame(std::string key) : m_key(std::move(key)) {}
+    const char* GetRegKey() override { return m_key.c_str(); }
+    const char* GetAppName() override { return "Sample"; }
+
+    std::function<void(SampleGame&, int frame)> onFrame;
+    std::vector<uint32_t> realTimes, gameTimes;
+    int frames = 0;
+    bool initialSceneBuilt = false;
+    bool quitAtStart = false;
+
+protected:
+    void InitialScene() override {
+        initialSceneBuilt = gpJTKeyboard && gpJTMouse && gpJTIDMap;
+        if (quitAtStart) PushType(JTWindowEventType::Quit);
+    }
+    void Update() override {
+        realTimes.push_back(gdwRealTime);
+        gameTimes.push_back(gdwTime);
+        if (onFrame) onFrame(*this, frames);
+        ++frames;
+        gNow += 16;
+        // A runaway loop would otherwise never end the test.
+        if (frames > 10000) PushType(JTWindowEventType::Quit);
+    }
+
+private:
+    std::string m_key;
+};
+
+class Game : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gNow = 1000;
+        JTSetTestTick(TestTick);
+        JTFlushWindowEvents();
+        JTResetFrameClock();
+        gfNetwork = false;
+    }
+    void TearDown() override {
+        JTSetTestTick(nullptr);
+        JTFlushWindowEvents();
+        JTResetFrameClock();
+        gfNetwork = false;
+    }
+};
+
+// Presses Shift+Escape once the keyboard has settled after start-up.
+void QuitAtFrame(SampleGame& g, int frame, int quitFrame) {
+    if (frame == quitFrame) {
+        PushKey(DIK_LSHIFT, true);
+        PushKey(DIK_ESCAPE, true);
+    }
+    (void)g;
+}
+
+TEST_F(Game, RunsFramesAndQuitsOnShiftEscape) {
+    auto* game = new SampleGame(UniqueKey());
+    gpJTGame = game;
+    game->onFrame = [](SampleGame& g, int f) { QuitAtFrame(g, f, 20); };
+    char cmd[] = "";
+    EXPECT_EQ(game->WinMain(nullptr, cmd), 0);
+    EXPECT_TRUE(game->initialSceneBuilt);
+    // The keys go down after frame 20; frame 21 polls them and quits.
+    EXPECT_EQ(game->frames, 22);
+    EXPECT_EQ(gnFrame, 22);
+    // First frame counts 1 ms, every later one the 16 ms the clock moved.
+    EXPECT_EQ(game->realTimes[0], 1u);
+    EXPECT_EQ(game->realTimes[21], 1u + 21u * 16u);
+    EXPECT_EQ(game->gameTimes[21], game->realTimes[21]);
+    EXPECT_EQ(gpJTIDMap->Find(&game->GetCommunicator()->id), game);
+    delete game;
+    gpJTGame = nullptr;
+    EXPECT_EQ(gpJTKeyboard, nullptr);
+    EXPECT_EQ(gpJTMouse, nullptr);
+    EXPECT_EQ(gpJTIDMap, nullptr);
+    EXPECT_EQ(gpRouter, nullptr);
+}
+
+TEST_F(Game, EscapeWithoutShiftOrWithMoreModifiersDoesNotQuit) {
+    auto* game = new SampleGame(UniqueKey());
+    game->onFrame = [](SampleGame&, int f) {
+        if (f == 5) PushKey(DIK_ESCAPE, true);
+        if (f == 6) PushKey(DIK_ESCAPE, false);
+        if (f == 8) {
+            PushKey(DIK_LSHIFT, true);
+            PushKey(DIK_LCONTROL, true);
+            PushKey(DIK_ESCAPE, true);
+        }
+        if (f == 10) {
+            PushKey(DIK_ESCAPE, false);
+            PushKey(DIK_LCONTROL, false);
+        }
+        if (f == 12) PushKey(DIK_ESCAPE, true); // Shift still held
+    };
+    char cmd[] = "";
+    EXPECT_EQ(game->WinMain(nullptr, cmd), 0);
+    EXPECT_EQ(game->frames, 14);
+    delete game;
+}
+
+TEST_F(Game, PauseKeyStopsGameTimeButNotRealTime) {
+    auto* game = new SampleGame(UniqueKey());
+    game->onFrame = [](SampleGame& g, int f) {
+        if (f == 5) PushKey(DIK_P, true);
+        if (f == 6) PushKey(DIK_P, false);
+        if (f == 9) {
+            EXPECT_TRUE(gfPause);
+        }
+        if (f == 10) PushKey(DIK_PAUSE, true); // the Pause key toggles back
+        if (f == 12) {
+            EXPECT_FALSE(gfPause);
+        }
+        QuitAtFrame(g, f, 15);
+    };
+    char cmd[] = "";
+    ASSERT_EQ(game->WinMain(nullptr, cmd), 0);
+    // Paused from frame 6 (the press is polled there) until frame 11.
+    EXPECT_EQ(game->gameTimes[7], game->gameTimes[11]);
+    EXPECT_EQ(game->realTimes[11] - game->realTimes[7], 4u * 16u);
+    EXPECT_EQ(game->gameTimes[14] - game->gameTimes[12], 2u * 16u);
+    delete game;
+}
+
+TEST_F(Game, PauseKeyIsRefusedInANetworkGame) {
+    gfNetwork = true;
+    auto* game = new SampleGame(UniqueKey());
+    game->onFrame = [](SampleGame& g, int f) {
+        if (f == 5) PushKey(DIK_P, true);
+        QuitAtFrame(g, f, 8);
+    };
+    char cmd[] = "";
+    ASSERT_EQ(game->WinMain(nullptr, cmd), 0);
+    EXPECT_FALSE(gfPause);
+    EXPECT_EQ(game->gameTimes[8] - game->gameTimes[6], 2u * 16u);
+    delete game;
+}
+
+TEST_F(Game, PrintScreenCountsDownTwoFrames) {
+    auto* game = new SampleGame(UniqueKey());
+    std::vector<int> countdown;
+    game->onFrame = [&countdown](SampleGame& g, int f) {
+        countdown.push_back(g.GetScreenshotCountdown());
+        if (f == 4) PushKey(DIK_SYSRQ, true);
+        QuitAtFrame(g, f, 9);
+    };
+    char cmd[] = "";
+    ASSERT_EQ(game->WinMain(nullptr, cmd), 0);
+    EXPECT_EQ(countdown[5], 0);
+    EXPECT_EQ(countdown[6], 2);
+    EXPECT_EQ(countdown[7], 1);
+    EXPECT_EQ(countdown[8], 0);
+    delete game;
+}
+
+TEST_F(Game, NoFramesWhileInactiveAndTheReturnIsClamped) {
+    auto* game = new SampleGame(UniqueKey());
+    std::thread waker;
+    game->onFrame = [&waker](SampleGame& g, int f) {
+        if (f == 5) {
+            PushType(JTWindowEventType::FocusLost);
+            waker = std::thread([&g] {
+                while (g.IsAppActive())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                gNow += 10000; // ten seconds away
+                std::this_thread::sleep_for(std::chrono::milliseconds(30));
+                PushType(JTWindowEventType::FocusGained);
+            });
+        }
+        if (f == 6) {
+            EXPECT_NEAR(dtReal, 0.05f, 1e-6f);
+        }
+        QuitAtFrame(g, f, 12);
+    };
+    char cmd[] = "";
+    ASSERT_EQ(game->WinMain(nullptr, cmd), 0);
+    waker.join();
+    EXPECT_EQ(game->realTimes[6] - game->realTimes[5], 50u);
+    EXPECT_EQ(game->frames, 14);
+    delete game;
+}
+
+class RecordingDialog : public JTModeless {
+public:
+    bool TakeEvent(const JTWindowEvent& e) override {
+        seen.push_back(e.type);
+        return e.type == JTWindowEventType::KeyDown; // it keeps the keys
+    }
+    std::vector<JTWindowEventType> seen;
+};
+
+TEST_F(Game, DialogsTakeEventsFirstButNeverTheQuit) {
+    auto* game = new SampleGame(UniqueKey());
+    RecordingDialog dialog;
+    game->AddModeless(&dialog);
+    game->onFrame = [](SampleGame&, int f) {
+        if (f == 4) {
+            PushKey(DIK_LSHIFT, true); // taken by the dialog: no quit
+            PushKey(DIK_ESCAPE, true);
+        }
+        if (f == 8) PushType(JTWindowEventType::Quit);
+    };
+    char cmd[] = "";
+    ASSERT_EQ(game->WinMain(nullptr, cmd), 0);
+    EXPECT_EQ(game->frames, 9);
+    ASSERT_EQ(dialog.seen.size(), 2u);
+    EXPECT_EQ(dialog.seen[0], JTWindowEventType::KeyDown);
+    game->RemoveModeless(&dialog);
+    delete game;
+}
+
+TEST_F(Game, CommandLineWordsAreCaseSensitiveSubstrings) {
+    struct Case {
+        const char* cmd;
+        bool patched, noSplash;
+    } cases[] = {{"-x unpatchedly", true, false},
+                 {"PATCHED NOSPLASH", false, false},
+                 {"nosplash patched", true, true},
+                 {"", false, false}};
+    for (const Case& c : cases) {
+        SampleGame game(UniqueKey());
+        game.quitAtStart = true;
+        std::string cmd = c.cmd;
+        EXPECT_EQ(game.WinMain(nullptr, cmd.data()), 0);
+        EXPECT_EQ(game.IsPatched(), c.patched) << c.cmd;
+        EXPECT_EQ(game.IsNoSplash(), c.noSplash) << c.cmd;
+        EXPECT_STREQ(game.GetCmdLine(), cmd.c_str());
+    }
+}
+
+TEST_F(Game, SecondInstanceOfTheSameGameIsRefused) {
+    SampleGame first(UniqueKey());
+    ASSERT_TRUE(first.Init());
+    SampleGame second(UniqueKey());
+    second.quitAtStart = true;
+    char cmd[] = "";
+    EXPECT_NE(second.WinMain(nullptr, cmd), 0);
+    EXPECT_FALSE(second.initialSceneBuilt);
+    // The refused game leaves the running one's services alone.
+    EXPECT_NE(gpJTKeyboard, nullptr);
+}
+
+TEST_F(Game, GameMadeByClassNameOwnsNothing) {
+    ASSERT_NE(JTGame::nType, JTUnknown::nType);
+    EXPECT_EQ(JTKeyboard::nType, JTGame::nType + 1);
+    EXPECT_EQ(JTUnknown::LookupTypeName("jtgame"), JTGame::nType);
+    JTUnknown* made = JTUnknown::Create(JTGame::nType);
+    ASSERT_NE(made, nullptr);
+    EXPECT_TRUE(made->IsDerived(JTGame::nType));
+    EXPECT_STREQ(made->ClassName(), "JTGame");
+    EXPECT_EQ(static_cast<JTGame*>(made)->Message(nullptr, nullptr, 7, nullptr), 0u);
+    delete made; // never started: tears nothing down
+}
+
+TEST(GameStartup, ProgramPathsAndDebugReleaseFolders) {
+    char name[64], path[64], work[64];
+    JTGame::SplitProgramPath("/opt/q/bin/Release/Rookfall", name, path, work, 64);
+    EXPECT_STREQ(name, "Rookfall");
+    EXPECT_STREQ(path, "/opt/q/bin/Release");
+    EXPECT_STREQ(work, "/opt/q/bin");
+    JTGame::SplitProgramPath("C:\\Games\\Chess\\DEBUG\\rookfall.exe", name, path, work, 64);
+    EXPECT_STREQ(name, "rookfall.exe");
+    EXPECT_STREQ(path, "C:\\Games\\Chess\\DEBUG");
+    EXPECT_STREQ(work, "C:\\Games\\Chess");
+    JTGame::SplitProgramPath("/opt/q/notrelease/game", name, path, work, 64);
+    EXPECT_STREQ(work, "/opt/q/notrelease");
+    JTGame::SplitProgramPath("game", name, path, work, 64);
+    EXPECT_STREQ(name, "game");
+    EXPECT_STREQ(path, "");
+    EXPECT_STREQ(work, "");
+    // Too long for the buffers: cut, never overrun.
+    std::string longName = "/" + std::string(100, 'a') + "/x";
+    JTGame::SplitProgramPath(longName.c_str(), name, path, work, 8);
+    EXPECT_EQ(std::strlen(path), 7u);
+}
+
+TEST(GameStartup, MemorySizeIs64BitClean) {
+    EXPECT_FALSE(JTGame::IsLowMemory(66060288));
+    EXPECT_TRUE(JTGame::IsLowMemory(66060287));
+    EXPECT_FALSE(JTGame::IsLowMemory(16ull << 30)); // 16 GiB
+    EXPECT_FALSE(JTGame::IsLowMemory(4ull << 30));  // exactly 2^32 bytes
+    EXPECT_GT(JTGame::QueryPhysicalMemory(), 0u);
+}
+
+TEST(GameLists, ScenesKeepOrderThroughInsertAndRemove) {
+    JTGame game;
+    JTScene* s[4];
+    for (int i = 0; i < 4; ++i)
+        s[i] = reinterpret_cast<JTScene*>(uintptr_t(0x1000 * (i + 1)));
+    game.AddScene(s[0]);
+    game.AddScene(s[1]);
+    game.InsertScene(0, s[2]);
+    game.InsertScene(3, s[3]);
+    game.InsertScene(7, s[3]); // out of range: ignored
+    ASSERT_EQ(game.GetNumScenes(), 4);
+    EXPECT_EQ(game.GetScene(0), s[2]);
+    EXPECT_EQ(game.GetScene(1), s[0]);
+    EXPECT_EQ(game.GetScene(3), s[3]);
+    game.AddScene(s[0]);
+    game.RemoveScene(s[0]); // the first occurrence only
+    ASSERT_EQ(game.GetNumScenes(), 4);
+    EXPECT_EQ(game.GetScene(1), s[1]);
+    EXPECT_EQ(game.GetScene(3), s[0]);
+    game.RemoveScene(reinterpret_cast<JTScene*>(uintptr_t(0x9000)));
+    EXPECT_EQ(game.GetNumScenes(), 4);
+    EXPECT_EQ(game.GetScene(4), nullptr);
+}
+
+} // namespace
