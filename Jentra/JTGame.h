@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "Jentra/JTArray.h"
 #include "Jentra/JTGlobals.h"
@@ -18,7 +19,10 @@
 
 class JTScene;
 class JTCamera;
-struct JTWindowEvent;
+namespace platform {
+struct Event;
+class Window;
+} // namespace platform
 
 // The game's 16-byte application identifier (network sessions use it).
 struct JTGuid {
@@ -31,7 +35,7 @@ class JTModeless {
 public:
     virtual ~JTModeless() = default;
     // True when the dialog took the event.
-    virtual bool TakeEvent(const JTWindowEvent& event) = 0;
+    virtual bool TakeEvent(const platform::Event& event) = 0;
 };
 
 class JTGame : public JTUnknown {
@@ -75,7 +79,7 @@ public:
     void RemoveModeless(JTModeless* dialog);
 
     void* GetInstance() const { return m_instance; }
-    bool HasMainWindow() const { return m_mainWindow; }
+    platform::Window* GetMainWindow() const { return m_mainWindow.get(); }
     bool IsLowRAM() const { return m_lowMemory; }
     uint32_t GetBuildNumber() const { return m_build; }
     uint32_t GetLanguage() const { return m_language; }
@@ -115,10 +119,11 @@ protected:
     void SetPaths();
     bool CreateFullscreenWindow();
     // The window procedure's part: hands one event to the input devices.
-    void DispatchEvent(const JTWindowEvent& event);
+    void DispatchEvent(const platform::Event& event);
 
 private:
     bool TakeSingleInstanceLock();
+    bool GraphicsPresent();
     void CreateServices();
     void DestroyServices();
     float GameSpeed() const;
@@ -127,7 +132,7 @@ private:
     uint32_t m_build = 0;
     uint32_t m_language = 1;
     void* m_instance = nullptr;
-    bool m_mainWindow = false;
+    std::unique_ptr<platform::Window> m_mainWindow;
     bool m_appActive = false;
     bool m_waitWhenInactive = false;
     bool m_lowMemory = false;

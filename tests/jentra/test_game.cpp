@@ -17,16 +17,14 @@
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMouse.h"
 #include "Jentra/core/app/app_events.h"
-#include "Jentra/core/app/app_test_hooks.h"
 #include "Jentra/core/app/frame_step.h"
 #include "Jentra/core/input/key_table.h"
+#include "platform/clock.h"
+#include "platform/events.h"
 
 namespace {
 
-std::atomic<uint32_t> gNow{1000};
-uint32_t TestTick() {
-    return gNow.load();
-}
+platform::TestClock gClock(1000);
 
 std::string UniqueKey() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -34,16 +32,16 @@ std::string UniqueKey() {
 }
 
 void PushKey(int dik, bool down) {
-    JTWindowEvent e;
-    e.type = down ? JTWindowEventType::KeyDown : JTWindowEventType::KeyUp;
-    e.scancode = JTScancodeFromDik(dik);
-    JTPushWindowEvent(e);
+    platform::Event e;
+    e.type = down ? platform::EventType::KeyDown : platform::EventType::KeyUp;
+    e.key.scancode = JTScancodeFromDik(dik);
+    JTEventQueue().Push(e);
 }
 
-void PushType(JTWindowEventType type) {
-    JTWindowEvent e;
+void PushType(platform::EventType type) {
+    platform::Event e;
     e.type = type;
-    JTPushWindowEvent(e);
+    JTEventQueue().Push(e);
 }
 
 // A game that runs frames of 16 ms and lets a test script what happens in
@@ -63,16 +61,16 @@ public:
 protected:
     void InitialScene() override {
         initialSceneBuilt = gpJTKeyboard && gpJTMouse && gpJTIDMap;
-        if (quitAtStart) PushType(JTWindowEventType::Quit);
+        if (quitAtStart) PushType(platform::EventType::Quit);
     }
     void Update() override {
         realTimes.push_back(gdwRealTime);
         gameTimes.push_back(gdwTime);
         if (onFrame) onFrame(*this, frames);
         ++frames;
-        gNow += 16;
+        gClock.AdvanceMilliseconds(16);
         // A runaway loop would otherwise never end the test.
-        if (frames > 10000) PushType(JTWindowEventType::Quit);
+        if (frames > 10000) PushType(platform::EventType::Quit);
     }
 
 private:
@@ -82,15 +80,15 @@ private:
 class Game : public ::testing::Test {
 protected:
     void SetUp() override {
-        gNow = 1000;
-        JTSetTestTick(TestTick);
-        JTFlushWindowEvents();
+        gClock.SetMilliseconds(1000);
+        platform::SetCurrentClock(&gClock);
+        JTEventQueue().Clear();
         JTResetFrameClock();
         gfNetwork = false;
     }
     void TearDown() override {
-        JTSetTestTick(nullptr);
-        JTFlushWindowEvents();
+        platform::SetCurrentClock(nullptr);
+        JTEventQueue().Clear();
         JTResetFrameClock();
         gfNetwork = false;
     }
@@ -209,13 +207,13 @@ TEST_F(Game, NoFramesWhileInactiveAndTheReturnIsClamped) {
     std::thread waker;
     game->onFrame = [&waker](SampleGame& g, int f) {
         if (f == 5) {
-            PushType(JTWindowEventType::FocusLost);
+            PushType(platform::EventType::FocusLost);
             waker = std::thread([&g] {
                 while (g.IsAppActive())
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                gNow += 10000; // ten seconds away
+                gClock.AdvanceMilliseconds(10000); // ten seconds away
                 std::this_thread::sleep_for(std::chrono::milliseconds(30));
-                PushType(JTWindowEventType::FocusGained);
+                PushType(platform::EventType::FocusGained);
             });
         }
         if (f == 6) {
@@ -233,11 +231,11 @@ TEST_F(Game, NoFramesWhileInactiveAndTheReturnIsClamped) {
 
 class RecordingDialog : public JTModeless {
 public:
-    bool TakeEvent(const JTWindowEvent& e) override {
+    bool TakeEvent(const platform::Event& e) override {
         seen.push_back(e.type);
-        return e.type == JTWindowEventType::KeyDown; // it keeps the keys
+        return e.type == platform::EventType::KeyDown; // it keeps the keys
     }
-    std::vector<JTWindowEventType> seen;
+    std::vector<platform::EventType> seen;
 };
 
 TEST_F(Game, DialogsTakeEventsFirstButNeverTheQuit) {
@@ -249,13 +247,13 @@ TEST_F(Game, DialogsTakeEventsFirstButNeverTheQuit) {
             PushKey(DIK_LSHIFT, true); // taken by the dialog: no quit
             PushKey(DIK_ESCAPE, true);
         }
-        if (f == 8) PushType(JTWindowEventType::Quit);
+        if (f == 8) PushType(platform::EventType::Quit);
     };
     char cmd[] = "";
     ASSERT_EQ(game->WinMain(nullptr, cmd), 0);
     EXPECT_EQ(game->frames, 9);
     ASSERT_EQ(dialog.seen.size(), 2u);
-    EXPECT_EQ(dialog.seen[0], JTWindowEventType::KeyDown);
+    EXPECT_EQ(dialog.seen[0], platform::EventType::KeyDown);
     game->RemoveModeless(&dialog);
     delete game;
 }

@@ -3,25 +3,22 @@
 #include <gtest/gtest.h>
 
 #include "Jentra/JTMouse.h"
-#include "Jentra/core/app/app_test_hooks.h"
+#include "platform/clock.h"
 
 namespace {
 
-uint32_t gNow = 0;
-uint32_t TestTick() {
-    return gNow;
-}
+platform::TestClock gClock;
 
 class Mouse : public ::testing::Test {
 protected:
     void SetUp() override {
-        gNow = 5000;
-        JTSetTestTick(TestTick);
+        gClock.SetMilliseconds(5000);
+        platform::SetCurrentClock(&gClock);
         mouse.Init();
         for (int i = 0; i < JTMouse::kSettlePolls; ++i)
             mouse.Poll();
     }
-    void TearDown() override { JTSetTestTick(nullptr); }
+    void TearDown() override { platform::SetCurrentClock(nullptr); }
 
     void Click(int button) {
         mouse.OnButton(button, true);
@@ -40,18 +37,18 @@ TEST_F(Mouse, DoubleClicksCountFromThePreviousPress) {
     EXPECT_TRUE(mouse.Released(0));
     EXPECT_FALSE(mouse.Down(0));
 
-    gNow += 400;
+    gClock.AdvanceMilliseconds(400);
     Click(0);
     EXPECT_TRUE(mouse.DoubleClicked(0));
     EXPECT_FALSE(mouse.Pressed(0));
     mouse.Poll();
 
-    gNow += 400; // 800 ms after the first, 400 after the second
+    gClock.AdvanceMilliseconds(400); // 800 ms after the first, 400 after the second
     Click(0);
     EXPECT_TRUE(mouse.DoubleClicked(0));
     mouse.Poll();
 
-    gNow += 500;
+    gClock.AdvanceMilliseconds(500);
     Click(0);
     EXPECT_TRUE(mouse.Pressed(0));
     EXPECT_FALSE(mouse.DoubleClicked(0));
@@ -63,7 +60,7 @@ TEST_F(Mouse, DoubleClicksCountFromThePreviousPress) {
 
 TEST_F(Mouse, FirstPressAfterStartIsNeverADoubleClick) {
     JTMouse fresh;
-    gNow = 10; // a clock that starts near zero
+    gClock.SetMilliseconds(10); // a clock that starts near zero
     fresh.Init();
     for (int i = 0; i < JTMouse::kSettlePolls; ++i)
         fresh.Poll();

@@ -1,43 +1,17 @@
-// The window event queue: filled by the window layer and by tests, drained by
-// the message loop on the main thread.
+// The window event queue shared by the message loop, the engine and tests.
 #include "Jentra/core/app/app_events.h"
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-
 #include "Jentra/core/app/app_clock.h"
+#include "platform/events.h"
 
-namespace {
-std::mutex gQueueMutex;
-std::condition_variable gQueueSignal;
-std::deque<JTWindowEvent> gQueue;
-} // namespace
-
-bool JTPollWindowEvent(JTWindowEvent& event) {
-    std::lock_guard<std::mutex> lock(gQueueMutex);
-    if (gQueue.empty()) return false;
-    event = gQueue.front();
-    gQueue.pop_front();
-    return true;
+platform::EventQueue& JTEventQueue() {
+    static platform::EventQueue queue;
+    return queue;
 }
 
-void JTWaitWindowEvent() {
-    std::unique_lock<std::mutex> lock(gQueueMutex);
-    gQueueSignal.wait(lock, [] { return !gQueue.empty(); });
-}
-
-void JTPushWindowEvent(const JTWindowEvent& event) {
-    JTWindowEvent stamped = event;
-    if (stamped.time == 0) stamped.time = JTTickMs();
-    {
-        std::lock_guard<std::mutex> lock(gQueueMutex);
-        gQueue.push_back(stamped);
-    }
-    gQueueSignal.notify_one();
-}
-
-void JTFlushWindowEvents() {
-    std::lock_guard<std::mutex> lock(gQueueMutex);
-    gQueue.clear();
+void JTPostQuit() {
+    platform::Event quit;
+    quit.type = platform::EventType::Quit;
+    quit.timestamp = JTTickMs();
+    JTEventQueue().Push(quit);
 }

@@ -15,6 +15,12 @@
 
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMouse.h"
+#include "Jentra/core/app/app_events.h"
+#include "platform/events.h"
+#include "platform/gl_context.h"
+#include "platform/message_box.h"
+#include "platform/paths.h"
+#include "platform/window.h"
 
 JT_CLASS_IMPL(JTGame)
 
@@ -35,6 +41,21 @@ bool EndsWithIgnoreCase(const char* text, size_t length, const char* ending) {
             std::tolower(static_cast<unsigned char>(ending[i])))
             return false;
     return true;
+}
+
+// Where the player gets the graphics drivers the engine needs.
+constexpr const char* kGraphicsDriverPage = "https://www.mesa3d.org/";
+
+// A user-visible text of the translation table, or the given wording while
+// no table is loaded.
+const char* GameText(int id, const char* fallback) {
+    (void)id;
+    return fallback;
+}
+
+// The window title: text 5058 and six blanks.
+std::string WindowTitle() {
+    return std::string(GameText(5058, "Jentra")) + "      ";
 }
 
 } // namespace
@@ -117,11 +138,16 @@ uint64_t JTGame::QueryPhysicalMemory() {
 void JTGame::SetPaths() {
     // The working folder is where data paths are resolved from; the process's
     // current folder is never changed, as other threads open files too.
-    char fullName[4096];
-    ssize_t n = readlink("/proc/self/exe", fullName, sizeof fullName - 1);
+    // The program's folder comes from the platform (tests point it at the
+    // runtime folder); the file name from the running program itself.
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
     if (n <= 0) return;
-    fullName[n] = 0;
-    SplitProgramPath(fullName, m_exeName, m_exePath, m_workingDir, sizeof m_exeName);
+    self[n] = 0;
+    const char* fileName = std::strrchr(self, '/');
+    fileName = fileName ? fileName + 1 : self;
+    std::string fullName = platform::ProgramFolder().string() + "/" + fileName;
+    SplitProgramPath(fullName.c_str(), m_exeName, m_exePath, m_workingDir, sizeof m_exeName);
 }
 
 bool JTGame::TakeSingleInstanceLock() {
@@ -144,14 +170,47 @@ bool JTGame::TakeSingleInstanceLock() {
 }
 
 bool JTGame::CreateFullscreenWindow() {
-    m_mainWindow = true;
+    platform::WindowDesc desc;
+    desc.title = WindowTitle();
+    std::string error;
+    m_mainWindow = platform::Window::Create(desc, &error);
+    if (!m_mainWindow) {
+        platform::ShowMouseCursor(true);
+        platform::ShowMessageBox(
+            GameText(1, "Fatal Error"),
+            std::string(GameText(29, "The main window could not be created.")) + "\n" + error);
+        return false;
+    }
+    JTEventQueue().StartTextInput();
     return true;
+}
+
+bool JTGame::GraphicsPresent() {
+    // The engine draws through OpenGL 3.3: a context of that version on the
+    // main window is the check.
+    std::string error;
+    auto context = platform::GlContext::Create(*m_mainWindow, &error);
+    if (context) return true;
+    platform::ShowMouseCursor(true);
+    if (platform::ShowMessageBox(
+            GameText(1054, "Graphics"),
+            std::string(GameText(1053, "OpenGL 3.3 is required. Open the driver download page?")) +
+                "\n" + error,
+            platform::MessageBoxKind::Warning,
+            platform::MessageBoxButtons::YesNo) == platform::MessageBoxResult::Yes) {
+        std::string command =
+            std::string("xdg-open '") + kGraphicsDriverPage + "' >/dev/null 2>&1 &";
+        if (std::system(command.c_str()) != 0) {
+            // Nothing more to do: the box already told the player what is missing.
+        }
+    }
+    return false;
 }
 
 bool JTGame::Init() {
     m_appActive = true;
     m_waitWhenInactive = true;
-    m_mainWindow = false;
+    m_mainWindow.reset();
     m_lowMemory = false;
     m_build = 0;
     m_language = 1;
@@ -160,11 +219,13 @@ bool JTGame::Init() {
     m_screenshotCountdown = 0;
 
     std::srand(static_cast<unsigned>(std::time(nullptr)));
+    platform::ShowMouseCursor(false);
     SetPaths();
     m_totalPhysMem = QueryPhysicalMemory();
     m_lowMemory = IsLowMemory(m_totalPhysMem);
 
     if (!TakeSingleInstanceLock()) {
+        platform::ShowMouseCursor(true);
         std::fprintf(stderr, "%s is already running.\n", GetAppName());
         return false;
     }
@@ -173,9 +234,14 @@ bool JTGame::Init() {
     m_ownsServices = true;
     if (!CreateFullscreenWindow()) return false;
 
+    if (!GraphicsPresent()) return false;
+
     CreateServices();
+    platform::ShowMouseCursor(true);
     if (gpJTMouse) gpJTMouse->Init();
     if (gpJTKeyboard) gpJTKeyboard->Init();
+    // The engine draws its own cursor.
+    platform::ShowMouseCursor(false);
 
     InitialScene();
     return true;

@@ -4,6 +4,9 @@
 #include "Jentra/JTGame.h"
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMouse.h"
+#include "Jentra/core/app/app_events.h"
+#include "platform/events.h"
+#include "platform/window.h"
 
 void JTGame::CreateServices() {
     // In the engine's order: sound, music and its thread, renderer, mouse,
@@ -17,6 +20,11 @@ void JTGame::CreateServices() {
 }
 
 void JTGame::DestroyServices() {
+    if (m_mainWindow) {
+        JTEventQueue().StopTextInput();
+        m_mainWindow->Hide();
+        m_mainWindow.reset();
+    }
     if (gpJTMouse) {
         gpJTMouse->Term();
         delete gpJTMouse;
@@ -33,5 +41,4 @@ void JTGame::DestroyServices() {
     delete gpJTIDMap;
     gpJTIDMap = nullptr;
     m_ownsServices = false;
-    m_mainWindow = false;
 }

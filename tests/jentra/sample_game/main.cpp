@@ -9,6 +9,7 @@
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/core/app/app_events.h"
 #include "Jentra/core/input/key_table.h"
+#include "platform/events.h"
 
 namespace {
 
@@ -29,10 +30,10 @@ protected:
 
 private:
     static void Press(int dik) {
-        JTWindowEvent e;
-        e.type = JTWindowEventType::KeyDown;
-        e.scancode = JTScancodeFromDik(dik);
-        JTPushWindowEvent(e);
+        platform::Event e;
+        e.type = platform::EventType::KeyDown;
+        e.key.scancode = JTScancodeFromDik(dik);
+        JTEventQueue().Push(e);
     }
     int m_frames;
 };
