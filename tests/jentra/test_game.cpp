@@ -2,111 +2,21 @@
 // clock, reacts to the global keys, quits on Shift+Escape and tears the
 // engine's services down; start-up helpers (paths, memory, command line,
 // single instance) and the scene and dialog lists.
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <functional>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "Jentra/JTFrameClock.h"
-#include "Jentra/JTGame.h"
-#include "Jentra/JTKeyboard.h"
-#include "Jentra/JTMouse.h"
-#include "Jentra/core/app/app_events.h"
-#include "Jentra/core/app/frame_step.h"
-#include "Jentra/core/input/key_table.h"
-#include "platform/clock.h"
-#include "platform/events.h"
+#include "tests/jentra/test_game_support.h"
+
+using namespace game_test;
 
 namespace {
-
-platform::TestClock gClock(1000);
-
-std::string UniqueKey() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string("Quellmar\\JentraTest\\") + info->test_suite_name() + "." + info->name();
-}
-
-void PushKey(int dik, bool down) {
-    platform::Event e;
-    e.type = down ? platform::EventType::KeyDown : platform::EventType::KeyUp;
-    e.key.scancode = JTScancodeFromDik(dik);
-    JTEventQueue().Push(e);
-}
-
-void PushType(platform::EventType type) {
-    platform::Event e;
-    e.type = type;
-    JTEventQueue().Push(e);
-}
-
-// A game that runs frames of 16 ms and lets a test script what happens in
-// each frame.
-class SampleGame : public JTGame {
-public:
-    explicit SampleGame(std::string key) : m_key(std::move(key)) {}
-    const char* GetRegKey() override { return m_key.c_str(); }
-    const char* GetAppName() override { return "Sample"; }
-
-    std::function<void(SampleGame&, int frame)> onFrame;
-    std::vector<uint32_t> realTimes, gameTimes;
-    int frames = 0;
-    bool initialSceneBuilt = false;
-    bool quitAtStart = false;
-
-protected:
-    void InitialScene() override {
-        initialSceneBuilt = gpJTKeyboard && gpJTMouse && gpJTIDMap;
-        if (quitAtStart) PushType(platform::EventType::Quit);
-    }
-    void Update() override {
-        realTimes.push_back(gdwRealTime);
-        gameTimes.push_back(gdwTime);
-        if (onFrame) onFrame(*this, frames);
-        ++frames;
-        gClock.AdvanceMilliseconds(16);
-        // A runaway loop would otherwise never end the test.
-        if (frames > 10000) PushType(platform::EventType::Quit);
-    }
-
-private:
-    std::string m_key;
-};
-
-class Game : public ::testing::Test {
-protected:
-    void SetUp() override {
-        gClock.SetMilliseconds(1000);
-        platform::SetCurrentClock(&gClock);
-        JTEventQueue().Clear();
-        JTResetFrameClock();
-        gfNetwork = false;
-    }
-    void TearDown() override {
-        platform::SetCurrentClock(nullptr);
-        JTEventQueue().Clear();
-        JTResetFrameClock();
-        gfNetwork = false;
-    }
-};
-
-// Presses Shift+Escape once the keyboard has settled after start-up.
-void QuitAtFrame(SampleGame& g, int frame, int quitFrame) {
-    if (frame == quitFrame) {
-        PushKey(DIK_LSHIFT, true);
-        PushKey(DIK_ESCAPE, true);
-    }
-    (void)g;
-}
 
 TEST_F(Game, RunsFramesAndQuitsOnShiftEscape) {
     auto* game = new SampleGame(UniqueKey());
     gpJTGame = game;
-    game->onFrame = [](SampleGame& g, int f) { QuitAtFrame(g, f, 20); };
+    game->onFrame = [](SampleGame&, int f) { QuitAtFrame(f, 20); };
     char cmd[] = "";
     EXPECT_EQ(game->WinMain(nullptr, cmd), 0);
     EXPECT_TRUE(game->initialSceneBuilt);
@@ -150,7 +60,7 @@ TEST_F(Game, EscapeWithoutShiftOrWithMoreModifiersDoesNotQuit) {
 
 TEST_F(Game, PauseKeyStopsGameTimeButNotRealTime) {
     auto* game = new SampleGame(UniqueKey());
-    game->onFrame = [](SampleGame& g, int f) {
+    game->onFrame = [](SampleGame&, int f) {
         if (f == 5) PushKey(DIK_P, true);
         if (f == 6) PushKey(DIK_P, false);
         if (f == 9) {
@@ -160,7 +70,7 @@ TEST_F(Game, PauseKeyStopsGameTimeButNotRealTime) {
         if (f == 12) {
             EXPECT_FALSE(gfPause);
         }
-        QuitAtFrame(g, f, 15);
+        QuitAtFrame(f, 15);
     };
     char cmd[] = "";
     ASSERT_EQ(game->WinMain(nullptr, cmd), 0);
@@ -174,9 +84,9 @@ TEST_F(Game, PauseKeyStopsGameTimeButNotRealTime) {
 TEST_F(Game, PauseKeyIsRefusedInANetworkGame) {
     gfNetwork = true;
     auto* game = new SampleGame(UniqueKey());
-    game->onFrame = [](SampleGame& g, int f) {
+    game->onFrame = [](SampleGame&, int f) {
         if (f == 5) PushKey(DIK_P, true);
-        QuitAtFrame(g, f, 8);
+        QuitAtFrame(f, 8);
     };
     char cmd[] = "";
     ASSERT_EQ(game->WinMain(nullptr, cmd), 0);
@@ -191,7 +101,7 @@ TEST_F(Game, PrintScreenCountsDownTwoFrames) {
     game->onFrame = [&countdown](SampleGame& g, int f) {
         countdown.push_back(g.GetScreenshotCountdown());
         if (f == 4) PushKey(DIK_SYSRQ, true);
-        QuitAtFrame(g, f, 9);
+        QuitAtFrame(f, 9);
     };
     char cmd[] = "";
     ASSERT_EQ(game->WinMain(nullptr, cmd), 0);
@@ -219,7 +129,7 @@ TEST_F(Game, NoFramesWhileInactiveAndTheReturnIsClamped) {
         if (f == 6) {
             EXPECT_NEAR(dtReal, 0.05f, 1e-6f);
         }
-        QuitAtFrame(g, f, 12);
+        QuitAtFrame(f, 12);
     };
     char cmd[] = "";
     ASSERT_EQ(game->WinMain(nullptr, cmd), 0);

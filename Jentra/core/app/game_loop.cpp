@@ -6,6 +6,7 @@
 #include "Jentra/JTGame.h"
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMouse.h"
+#include "Jentra/JTScene.h"
 #include "Jentra/core/app/app_clock.h"
 #include "Jentra/core/app/app_events.h"
 #include "Jentra/core/app/frame_hooks.h"
@@ -165,8 +166,16 @@ bool JTGame::Idle() {
 
     Update();
 
+    // The game may add or remove scenes while they update: walk by index
+    // against the current count.
+    for (int i = 0; i < m_scenes.GetCount(); ++i)
+        if (m_scenes[i]->GetUpdating()) m_scenes[i]->Update();
+
     if (gbShadow && gRenderHooks.shadowPass) gRenderHooks.shadowPass(this);
     if (gRenderHooks.render) gRenderHooks.render(this);
+
+    for (int i = 0; i < m_scenes.GetCount(); ++i)
+        if (m_scenes[i]->GetUpdating()) m_scenes[i]->PostFrameUpdate();
 
     ++gnFrame;
     CheckUserActions();
