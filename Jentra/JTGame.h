@@ -10,11 +10,13 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <thread>
 
 #include "Jentra/JTArray.h"
 #include "Jentra/JTGlobals.h"
 #include "Jentra/JTID.h"
 #include "Jentra/JTUnknown.h"
+#include "Jentra/JTUserOptions.h"
 #include "Jentra/core/app/frame_step.h"
 
 class JTScene;
@@ -95,8 +97,9 @@ public:
     const char* GetExePath() const { return m_exePath; }
     const char* GetWorkingDir() const { return m_workingDir; }
     const char* GetCmdLine() const { return m_cmdLine; }
-    bool CheckKillMusicThread() const { return m_killMusicThread; }
-    void SetKillMusicThread(bool on) { m_killMusicThread = on; }
+    bool CheckKillMusicThread() const;
+    void SetKillMusicThread(bool on);
+    JTUserOptions* GetUserOptions() { return &m_userOptions; }
     JTCommunicator* GetCommunicator() { return &m_communicator; }
 
     // Splits the program file's full name into its name and folder; a folder
@@ -138,9 +141,10 @@ private:
     bool m_lowMemory = false;
     bool m_patched = false;
     bool m_noSplash = false;
-    std::atomic<bool> m_killMusicThread{false};
+    std::thread m_musicThread;
     JTFrameStepState m_clock;
     uint64_t m_totalPhysMem = 0;
+    JTUserOptions m_userOptions;
     JTArray<JTModeless*> m_modeless{16};
     JTArray<JTScene*> m_scenes{16};
     char m_exeName[4096] = {};

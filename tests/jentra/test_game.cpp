@@ -7,6 +7,10 @@
 #include <cstring>
 #include <thread>
 
+#include "Jentra/JTAudio.h"
+#include "Jentra/JTMusic.h"
+#include "Jentra/JTRegistry.h"
+#include "Jentra/JTTransMap.h"
 #include "tests/jentra/test_game_support.h"
 
 using namespace game_test;
@@ -20,6 +24,10 @@ TEST_F(Game, RunsFramesAndQuitsOnShiftEscape) {
     char cmd[] = "";
     EXPECT_EQ(game->WinMain(nullptr, cmd), 0);
     EXPECT_TRUE(game->initialSceneBuilt);
+    EXPECT_NE(gpJTAudio, nullptr);
+    EXPECT_NE(gpMusic, nullptr);
+    EXPECT_NE(gpRegistry, nullptr);
+    EXPECT_NE(gpTransMap, nullptr);
     // The keys go down after frame 20; frame 21 polls them and quits.
     EXPECT_EQ(game->frames, 22);
     EXPECT_EQ(gnFrame, 22);
@@ -34,6 +42,10 @@ TEST_F(Game, RunsFramesAndQuitsOnShiftEscape) {
     EXPECT_EQ(gpJTMouse, nullptr);
     EXPECT_EQ(gpJTIDMap, nullptr);
     EXPECT_EQ(gpRouter, nullptr);
+    EXPECT_EQ(gpJTAudio, nullptr);
+    EXPECT_EQ(gpMusic, nullptr);
+    EXPECT_EQ(gpRegistry, nullptr);
+    EXPECT_EQ(gpTransMap, nullptr);
 }
 
 TEST_F(Game, EscapeWithoutShiftOrWithMoreModifiersDoesNotQuit) {

@@ -13,8 +13,12 @@
 #include <ctime>
 #include <string>
 
+#include "Jentra/JTAudio.h"
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMouse.h"
+#include "Jentra/JTMusic.h"
+#include "Jentra/JTRegistry.h"
+#include "Jentra/JTTransMap.h"
 #include "Jentra/core/app/app_events.h"
 #include "platform/events.h"
 #include "platform/gl_context.h"
@@ -49,8 +53,8 @@ constexpr const char* kGraphicsDriverPage = "https://www.mesa3d.org/";
 // A user-visible text of the translation table, or the given wording while
 // no table is loaded.
 const char* GameText(int id, const char* fallback) {
-    (void)id;
-    return fallback;
+    const char* text = JTTranslate(id);
+    return text && *text ? text : fallback;
 }
 
 // The window title: text 5058 and six blanks.
@@ -65,6 +69,14 @@ JTGame::JTGame() : m_communicator(this) {}
 JTGame::~JTGame() {
     if (m_ownsServices) DestroyServices();
     if (m_instanceLock >= 0) close(m_instanceLock);
+}
+
+bool JTGame::CheckKillMusicThread() const {
+    return JTMusicKillFlag().load();
+}
+
+void JTGame::SetKillMusicThread(bool on) {
+    JTMusicKillFlag().store(on);
 }
 
 unsigned JTGame::Message(JTID*, JTID*, unsigned, void*) {
@@ -214,7 +226,7 @@ bool JTGame::Init() {
     m_lowMemory = false;
     m_build = 0;
     m_language = 1;
-    m_killMusicThread = false;
+    SetKillMusicThread(false);
     m_clock = JTFrameStepState();
     m_screenshotCountdown = 0;
 
@@ -223,6 +235,9 @@ bool JTGame::Init() {
     SetPaths();
     m_totalPhysMem = QueryPhysicalMemory();
     m_lowMemory = IsLowMemory(m_totalPhysMem);
+
+    gpTransMap = new JTTransMap();
+    gpTransMap->OpenTransFile("Langfile.csv", 2);
 
     if (!TakeSingleInstanceLock()) {
         platform::ShowMouseCursor(true);
@@ -233,6 +248,17 @@ bool JTGame::Init() {
     // later step fails.
     m_ownsServices = true;
     if (!CreateFullscreenWindow()) return false;
+
+    gpRegistry = new JTRegistry(GetRegKey());
+    gpRegistry->Init();
+    gpRegistry->QueryValue("Build", &m_build, HKEY_LOCAL_MACHINE);
+    gpRegistry->QueryValue("Language", &m_language, HKEY_LOCAL_MACHINE);
+    m_userOptions.SetMemoryInfo(m_totalPhysMem, m_lowMemory);
+    m_userOptions.Load();
+    JTSoundOptions& sound = JTGetSoundOptions();
+    sound.sound = m_userOptions.Sound;
+    sound.musicVolume = m_userOptions.MusicVolume;
+    sound.lowRAM = m_lowMemory;
 
     if (!GraphicsPresent()) return false;
 

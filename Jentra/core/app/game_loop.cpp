@@ -2,6 +2,7 @@
 // clock, the frame's steps in order, the global keys and the scene list.
 #include <cstdio>
 
+#include "Jentra/JTAudio.h"
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTGame.h"
 #include "Jentra/JTKeyboard.h"
@@ -171,6 +172,8 @@ bool JTGame::Idle() {
     for (int i = 0; i < m_scenes.GetCount(); ++i)
         if (m_scenes[i]->GetUpdating()) m_scenes[i]->Update();
 
+    if (gpJTAudio) gpJTAudio->Update();
+
     if (gbShadow && gRenderHooks.shadowPass) gRenderHooks.shadowPass(this);
     if (gRenderHooks.render) gRenderHooks.render(this);
 
@@ -199,7 +202,12 @@ void JTGame::CheckUserActions() {
     if (!kb) return;
     if (kb->KeyPressCaptured(DIK_ESCAPE, JTMOD_SHIFT)) JTPostQuit();
     if (kb->KeyPress(DIK_P, 0) || kb->KeyPress(DIK_PAUSE, JTMOD_ANY)) {
-        if (!gfNetwork) gfPause = !gfPause;
+        if (gfNetwork) {
+            if (gpJTAudio) gpJTAudio->PlaySoundA("JTBeep_Invalid.wav", 0, false);
+        } else {
+            gfPause = !gfPause;
+            if (gpJTAudio) gpJTAudio->PlaySoundA("JTBeep_Alert.wav", 0, false);
+        }
     }
     if (m_screenshotCountdown != 0) {
         if (--m_screenshotCountdown == 0 && gRenderHooks.screenshot) gRenderHooks.screenshot(this);

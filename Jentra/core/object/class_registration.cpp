@@ -23,6 +23,7 @@
 // place as plain calls.
 #include "Jentra/core/object/class_map.h"
 
+#include "Jentra/JTAudio.h"
 #include "Jentra/JTGame.h"
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTUnknown.h"
@@ -38,6 +39,7 @@ namespace {
 
 struct EngineClassRegistration {
     EngineClassRegistration() {
+        JTRegisterClass<JTAudio>();        // 0
         JTRegisterClass<JTGame>();         // 1
         JTRegisterClass<JTKeyboard>();     // 2
         JTRegisterClass<JTSequence>();     // 20
