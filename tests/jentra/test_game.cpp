@@ -202,6 +202,7 @@ TEST_F(Game, CommandLineWordsAreCaseSensitiveSubstrings) {
 TEST_F(Game, SecondInstanceOfTheSameGameIsRefused) {
     SampleGame first(UniqueKey());
     ASSERT_TRUE(first.Init());
+    JTTransMap* firstTable = gpTransMap;
     SampleGame second(UniqueKey());
     second.quitAtStart = true;
     char cmd[] = "";
@@ -209,6 +210,7 @@ TEST_F(Game, SecondInstanceOfTheSameGameIsRefused) {
     EXPECT_FALSE(second.initialSceneBuilt);
     // The refused game leaves the running one's services alone.
     EXPECT_NE(gpJTKeyboard, nullptr);
+    EXPECT_EQ(gpTransMap, firstTable);
 }
 
 TEST_F(Game, GameMadeByClassNameOwnsNothing) {

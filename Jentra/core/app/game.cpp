@@ -233,12 +233,8 @@ bool JTGame::Init() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     platform::ShowMouseCursor(false);
     SetPaths();
-    m_totalPhysMem = QueryPhysicalMemory();
-    m_lowMemory = IsLowMemory(m_totalPhysMem);
-
-    gpTransMap = new JTTransMap();
-    gpTransMap->OpenTransFile("Langfile.csv", 2);
-
+    // Only one instance per game runs; a refused one touches none of the
+    // running one's services.
     if (!TakeSingleInstanceLock()) {
         platform::ShowMouseCursor(true);
         std::fprintf(stderr, "%s is already running.\n", GetAppName());
@@ -247,6 +243,12 @@ bool JTGame::Init() {
     // From here on what Init made is this game's to tear down, even when a
     // later step fails.
     m_ownsServices = true;
+    m_totalPhysMem = QueryPhysicalMemory();
+    m_lowMemory = IsLowMemory(m_totalPhysMem);
+
+    gpTransMap = new JTTransMap();
+    gpTransMap->OpenTransFile("Langfile.csv", 2);
+
     if (!CreateFullscreenWindow()) return false;
 
     gpRegistry = new JTRegistry(GetRegKey());
