@@ -24,6 +24,8 @@
 #include "Jentra/core/object/class_map.h"
 
 #include "Jentra/JTAudio.h"
+#include "Jentra/JTGame.h"
+#include "Jentra/JTKeyboard.h"
 #include "Jentra/JTNetwork.h"
 #include "Jentra/JTUnknown.h"
 #include "Jentra/JTChannel.h"
@@ -40,6 +42,8 @@ namespace {
 struct EngineClassRegistration {
     EngineClassRegistration() {
         JTRegisterClass<JTAudio>();        // 0
+        JTRegisterClass<JTGame>();         // 1
+        JTRegisterClass<JTKeyboard>();     // 2
         JTRegisterClass<JTNetwork>();      // 3
         JTRegisterClass<JTSequence>();     // 20
         JTRegisterClass<JTSequencer>();    // 21
