@@ -9,9 +9,6 @@
 #include <cstring>
 #include <string>
 
-// Until the application frame owns the engine's globals, it lives here.
-JTConsole* gpJTConsole = nullptr;
-
 JTConsole::JTConsole() : text(nullptr), open(false), stats(false), screenText(nullptr) {
     text = static_cast<char*>(std::calloc(1, 1));
     screenText = static_cast<char*>(std::calloc(1, 1));

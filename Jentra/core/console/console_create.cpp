@@ -3,25 +3,17 @@
 #include "Jentra/JTConsole.h"
 
 #include "Jentra/JTEntity.h"
+#include "Jentra/JTGame.h"
 #include "Jentra/JTGlobals.h"
 #include "Jentra/JTProtobase.h"
 #include "Jentra/JTScene.h"
-
-#if __has_include("Jentra/JTGame.h")
-#include "Jentra/JTGame.h"
-#define JENTRA_CONSOLE_HAS_GAME 1
-#endif
 
 #include <cstdio>
 
 namespace {
 
 JTScene* MainScene() {
-#ifdef JENTRA_CONSOLE_HAS_GAME
     return gpJTGame ? gpJTGame->GetMainScene() : nullptr;
-#else
-    return nullptr;
-#endif
 }
 
 } // namespace

@@ -2,17 +2,10 @@
 // process, each used only when the service exists.
 #include "Jentra/core/console/console_services.h"
 
-#include "Jentra/JTRegistry.h"
-
-#if __has_include("Jentra/JTKeyboard.h")
+#include "Jentra/JTAudio.h"
 #include "Jentra/JTGlobals.h"
 #include "Jentra/JTKeyboard.h"
-#define JENTRA_CONSOLE_HAS_KEYBOARD 1
-#endif
-#if __has_include("Jentra/JTAudio.h")
-#include "Jentra/JTAudio.h"
-#define JENTRA_CONSOLE_HAS_AUDIO 1
-#endif
+#include "Jentra/JTRegistry.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,33 +14,21 @@
 namespace jentra_console {
 
 bool TogglePressed() {
-#ifdef JENTRA_CONSOLE_HAS_KEYBOARD
     // Read past the capture: the console's own key must work while it holds
     // the keyboard.
     return gpJTKeyboard && gpJTKeyboard->KeyPressCaptured(DIK_GRAVE, JTMOD_CTRL);
-#else
-    return false;
-#endif
 }
 
 void SetKeyboardCaptured(bool captured) {
-#ifdef JENTRA_CONSOLE_HAS_KEYBOARD
     if (!gpJTKeyboard) return;
     if (captured)
         gpJTKeyboard->Capture();
     else
         gpJTKeyboard->Uncapture();
-#else
-    (void)captured;
-#endif
 }
 
 void Beep(const char* soundName) {
-#ifdef JENTRA_CONSOLE_HAS_AUDIO
     if (gpJTAudio) gpJTAudio->PlaySoundA(soundName, 0, false);
-#else
-    (void)soundName;
-#endif
 }
 
 void LoadLastCommand(char* out, size_t size) {

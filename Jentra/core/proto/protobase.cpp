@@ -15,10 +15,6 @@
 
 JT_CLASS_IMPL(JTProtobase)
 
-// Until the application frame owns the engine's globals, they live with
-// their class.
-JTProtobase* gpJTProtobase = nullptr;
-
 JTProtobase::JTProtobase() : comm(this), modelRoot(new JTNode()) {
     ScanModules();
 }
