@@ -1,6 +1,7 @@
 // JTGame start-up and shut-down: WinMain, Init with its steps in order, the
 // program paths, and the destructor that tears the services down again.
 #include "Jentra/JTGame.h"
+#include "Jentra/JTNetwork.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -268,6 +269,7 @@ bool JTGame::Init() {
     platform::ShowMouseCursor(true);
     if (gpJTMouse) gpJTMouse->Init();
     if (gpJTKeyboard) gpJTKeyboard->Init();
+    if (gpJTNetwork) gpJTNetwork->InitDirectPlay(m_cmdLine);
     // The engine draws its own cursor.
     platform::ShowMouseCursor(false);
 

@@ -5,6 +5,7 @@
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTGame.h"
+#include "Jentra/JTNetwork.h"
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMouse.h"
 #include "Jentra/JTScene.h"
@@ -164,6 +165,9 @@ bool JTGame::Idle() {
     UpdateTime();
     if (gpJTMouse) gpJTMouse->Poll();
     if (gpJTKeyboard) gpJTKeyboard->Poll();
+    // Network data, departures and the session's end reach the game here,
+    // on the main thread.
+    if (gpJTNetwork) gpJTNetwork->Update();
 
     Update();
 
@@ -186,7 +190,7 @@ bool JTGame::Idle() {
 }
 
 float JTGame::GameSpeed() const {
-    return 1.0f;
+    return m_userOptions.GameSpeed;
 }
 
 void JTGame::UpdateTime() {

@@ -6,10 +6,13 @@
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMouse.h"
 #include "Jentra/JTMusic.h"
+#include "Jentra/JTNetwork.h"
 #include "Jentra/JTRegistry.h"
 #include "Jentra/JTTransMap.h"
 #include "Jentra/core/app/app_events.h"
 #include "platform/events.h"
+
+#include <cstring>
 #include "platform/window.h"
 
 void JTGame::CreateServices() {
@@ -25,9 +28,19 @@ void JTGame::CreateServices() {
     gpJTIDMap = new JTIDMap();
     gpJTIDMap->Add(&m_communicator.id, this);
     JTRouter::SetFallbackReceiver(this);
+    gpJTNetwork = new JTNetwork();
+    // Only sessions of this game are found and joined.
+    JTID application;
+    static_assert(sizeof application.bytes == sizeof GetGUID().bytes);
+    std::memcpy(application.bytes, GetGUID().bytes, sizeof application.bytes);
+    gpJTNetwork->SetApplicationGUID(application);
 }
 
 void JTGame::DestroyServices() {
+    // Leaving the session first stops its threads before anything they could
+    // report to is gone.
+    delete gpJTNetwork;
+    gpJTNetwork = nullptr;
     if (gpJTAudio) gpJTAudio->StopSounds();
     if (gpMusic) {
         // Let the playing music fade out; the thread ends once it has.
