@@ -59,6 +59,18 @@ TEST_F(ConsoleKeyboardTest, OnlyExactlyCtrlToggles) {
     EXPECT_FALSE(keyboard.IsCaptured());
 }
 
+TEST_F(ConsoleKeyboardTest, TypedCharactersReachTheOpenConsoleFirst) {
+    gpJTConsole = &console;
+    keyboard.ProcessChar('a');
+    EXPECT_STREQ(console.GetText(), "");
+    console.SetOpen(true);
+    for (char c : std::string("ab\b`\x1b\r"))
+        keyboard.ProcessChar(static_cast<unsigned char>(c));
+    // The grave accent and Escape went on to the focus object instead.
+    EXPECT_STREQ(console.GetText(), "a\n-UNRECOGNIZED COMMAND-\n");
+    gpJTConsole = nullptr;
+}
+
 // A game whose main scene is one the test owns.
 class SceneGame : public JTGame {
 public:

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Jentra/JTAudio.h"
+#include "Jentra/JTConsole.h"
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTGame.h"
 #include "Jentra/JTNetwork.h"
@@ -165,6 +166,7 @@ bool JTGame::Idle() {
     UpdateTime();
     if (gpJTMouse) gpJTMouse->Poll();
     if (gpJTKeyboard) gpJTKeyboard->Poll();
+    if (gpJTConsole) gpJTConsole->Update();
     // Network data, departures and the session's end reach the game here,
     // on the main thread.
     if (gpJTNetwork) gpJTNetwork->Update();

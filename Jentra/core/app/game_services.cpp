@@ -3,10 +3,12 @@
 // yet stay null, and every user of a global checks it.
 #include "Jentra/JTGame.h"
 #include "Jentra/JTAudio.h"
+#include "Jentra/JTConsole.h"
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMouse.h"
 #include "Jentra/JTMusic.h"
 #include "Jentra/JTNetwork.h"
+#include "Jentra/JTProtobase.h"
 #include "Jentra/JTRegistry.h"
 #include "Jentra/JTTransMap.h"
 #include "Jentra/core/app/app_events.h"
@@ -24,10 +26,12 @@ void JTGame::CreateServices() {
     m_musicThread = JTStartMusicThread();
     gpJTMouse = new JTMouse();
     gpJTKeyboard = new JTKeyboard();
+    gpJTConsole = new JTConsole();
     gpRouter = new JTRouter();
     gpJTIDMap = new JTIDMap();
     gpJTIDMap->Add(&m_communicator.id, this);
     JTRouter::SetFallbackReceiver(this);
+    gpJTProtobase = new JTProtobase();
     gpJTNetwork = new JTNetwork();
     // Only sessions of this game are found and joined.
     JTID application;
@@ -41,6 +45,12 @@ void JTGame::DestroyServices() {
     // report to is gone.
     delete gpJTNetwork;
     gpJTNetwork = nullptr;
+    // The game's scenes and their entities are gone by now; the models their
+    // clones shared go with the prototype database.
+    delete gpJTProtobase;
+    gpJTProtobase = nullptr;
+    delete gpJTConsole;
+    gpJTConsole = nullptr;
     if (gpJTAudio) gpJTAudio->StopSounds();
     if (gpMusic) {
         // Let the playing music fade out; the thread ends once it has.

@@ -2,6 +2,7 @@
 // that announce a change of focus, and the delivery of characters.
 #include <cstdint>
 
+#include "Jentra/JTConsole.h"
 #include "Jentra/JTGlobals.h"
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMessages.h"
@@ -22,6 +23,7 @@ void JTKeyboard::SetFocus(JTID* id) {
 
 void JTKeyboard::ProcessChar(unsigned char c) {
     if (c == 13) c = 10;
-    // The developer console takes its characters first once it exists.
+    // The developer console takes its characters first.
+    if (gpJTConsole && gpJTConsole->ProcessChar(static_cast<char>(c))) return;
     m_communicator.Send(m_focus, JTMSG_CHAR, reinterpret_cast<void*>(static_cast<uintptr_t>(c)));
 }
