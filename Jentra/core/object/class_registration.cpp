@@ -24,12 +24,29 @@
 #include "Jentra/core/object/class_map.h"
 
 #include "Jentra/JTUnknown.h"
+#include "Jentra/JTChannel.h"
+#include "Jentra/JTEntity.h"
+#include "Jentra/JTGeoNode.h"
+#include "Jentra/JTLight.h"
+#include "Jentra/JTNode.h"
+#include "Jentra/JTSequencer.h"
+#include "Jentra/JTTransNode.h"
 
 namespace {
 
 struct EngineClassRegistration {
     EngineClassRegistration() {
-        JTRegisterClass<JTUnknown>(); // 31
+        JTRegisterClass<JTSequence>();     // 20
+        JTRegisterClass<JTSequencer>();    // 21
+        JTRegisterClass<JTChannel>();      // 22
+        JTRegisterClass<JTFrameChannel>(); // 23
+        JTRegisterClass<JTVisChannel>();   // 24
+        JTRegisterClass<JTEntity>();       // 25
+        JTRegisterClass<JTGeoNode>();      // 26
+        JTRegisterClass<JTLight>();        // 27
+        JTRegisterClass<JTNode>();         // 28
+        JTRegisterClass<JTTransNode>();    // 30
+        JTRegisterClass<JTUnknown>();      // 31
     }
 } gEngineClassRegistration;
 

@@ -1,0 +1,11 @@
+// The chess engine's public interface in one include.
+#pragma once
+
+#include "chess/engine/attacks.h"
+#include "chess/engine/board.h"
+#include "chess/engine/makemove.h"
+#include "chess/engine/movegen.h"
+#include "chess/engine/notation.h"
+#include "chess/engine/position_text.h"
+#include "chess/engine/random.h"
+#include "chess/engine/zobrist.h"

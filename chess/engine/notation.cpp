@@ -1,0 +1,105 @@
+// Coordinate text and the move parser.
+#include "chess/engine/notation.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace chess {
+
+namespace {
+char gCoordinates[8];
+}
+
+const char* MoveToCoordinates(ChessMove m) {
+    const int from = MoveFrom(m);
+    const int to = MoveTo(m);
+    const int promotion = MovePromotion(m);
+    gCoordinates[0] = static_cast<char>('a' + FileOf(from));
+    gCoordinates[1] = static_cast<char>('0' + 8 - RowOf(from));
+    gCoordinates[2] = static_cast<char>('a' + FileOf(to));
+    gCoordinates[3] = static_cast<char>('0' + 8 - RowOf(to));
+    gCoordinates[4] = promotion > 0 && promotion < 6 ? kKindLetters[promotion] : '\0';
+    gCoordinates[5] = '\0';
+    return gCoordinates;
+}
+
+ChessMove ParseMove(const char* text) {
+    if (!text) return 0;
+    const int length = static_cast<int>(std::strlen(text));
+    if (length == 0 || length > 16) return 0;
+    int kind = -1, promotion = -1;
+    int toFile = -1, toRank = -1, fromFile = -1, fromRank = -1;
+    int castles = 0;
+    for (int i = length - 1; i >= 0; --i) {
+        const char c = text[i];
+        if (c == 'O' || c == 'o' || c == '0') {
+            ++castles;
+        } else if (c >= '1' && c <= '8') {
+            if (toRank < 0)
+                toRank = c - '1';
+            else if (fromRank < 0)
+                fromRank = c - '1';
+            else
+                return 0;
+        } else if (c == 'b' && i > 0 && toRank < 0 && toFile < 0 &&
+                   ((text[i - 1] >= '1' && text[i - 1] <= '8') || text[i - 1] == '=')) {
+            promotion = Bishop; // "e7e8b" or "b8=b": a promotion letter, not a file
+        } else if (c >= 'a' && c <= 'h') {
+            if (toFile < 0)
+                toFile = c - 'a';
+            else if (fromFile < 0)
+                fromFile = c - 'a';
+            else
+                return 0;
+        } else {
+            const char* letters = "NBRQKnrqk";
+            const char* found = std::strchr(letters, c);
+            if (!found) continue; // "x", "+", "#", "=", "-" and the like
+            static const int kKinds[9] = {Knight, Bishop, Rook,  Queen, King,
+                                          Knight, Rook,   Queen, King};
+            const int k = kKinds[found - letters];
+            if (i == 0)
+                kind = k;
+            else
+                promotion = k;
+        }
+    }
+    if (castles) {
+        if (castles != 2 && castles != 3) return 0;
+        kind = King;
+        fromFile = 4;
+        toFile = castles == 2 ? 6 : 2;
+        toRank = -1;
+        fromRank = -1;
+    }
+    ChessMove match = 0;
+    int matches = 0;
+    bool pawnsOnly = false;
+    const ChessBoard& b = gBoard;
+    for (int i = b.firstMove[0]; i < b.firstMove[1]; ++i) {
+        const ChessMove m = b.moves[i].move;
+        const int from = MoveFrom(m), to = MoveTo(m);
+        const int moving = b.board[from + 8];
+        if (kind >= 0 && moving != kind) continue;
+        if (toFile >= 0 && FileOf(to) != toFile) continue;
+        if (toRank >= 0 && 7 - RowOf(to) != toRank) continue;
+        if (fromFile >= 0 && FileOf(from) != fromFile) continue;
+        if (fromRank >= 0 && 7 - RowOf(from) != fromRank) continue;
+        const int movePromotion = MovePromotion(m);
+        if (movePromotion != (promotion < 0 ? 0 : promotion)) continue;
+        if (kind < 0) {
+            // Without a piece letter a pawn move wins over the other pieces.
+            if (moving == Pawn && !pawnsOnly) {
+                pawnsOnly = true;
+                matches = 0;
+            } else if (pawnsOnly && moving != Pawn) {
+                continue;
+            }
+        }
+        match = m;
+        ++matches;
+    }
+    return matches == 1 ? match : 0;
+}
+
+} // namespace chess
