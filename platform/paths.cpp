@@ -43,8 +43,14 @@ std::optional<fs::path> FindEntry(const fs::path& folder, const std::string& com
     return folder / *best;
 }
 
-// Walks the components; with keepLast the final one may be missing.
-std::optional<fs::path> Resolve(const fs::path& base, std::string_view name, bool keepLast) {
+enum class Missing {
+    Refuse,   // every component must exist
+    KeepLast, // the final component may be missing (a file to create)
+    KeepAll,  // missing components keep their spelling (folders to create)
+};
+
+// Walks the components, matching each against its folder's entries.
+std::optional<fs::path> Resolve(const fs::path& base, std::string_view name, Missing missing) {
     if (name.empty()) return std::nullopt;
     const bool absolute = name.front() == '/';
     const fs::path root = absolute ? fs::path("/") : base;
@@ -60,10 +66,16 @@ std::optional<fs::path> Resolve(const fs::path& base, std::string_view name, boo
             continue;
         }
         const bool last = i + 1 == parts.size();
+        if (missing == Missing::KeepAll) {
+            std::optional<fs::path> found;
+            if (fs::is_directory(stack.back(), ec)) found = FindEntry(stack.back(), part);
+            stack.push_back(found ? *found : stack.back() / part);
+            continue;
+        }
         if (!last && !fs::is_directory(stack.back(), ec)) return std::nullopt;
         std::optional<fs::path> found = FindEntry(stack.back(), part);
         if (!found) {
-            if (last && keepLast && fs::is_directory(stack.back(), ec))
+            if (last && missing == Missing::KeepLast && fs::is_directory(stack.back(), ec))
                 found = stack.back() / part;
             else
                 return std::nullopt;
@@ -89,11 +101,15 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 std::optional<fs::path> ResolvePath(const fs::path& base, std::string_view name) {
-    return Resolve(base, name, false);
+    return Resolve(base, name, Missing::Refuse);
 }
 
 std::optional<fs::path> ResolvePathForCreate(const fs::path& base, std::string_view name) {
-    return Resolve(base, name, true);
+    return Resolve(base, name, Missing::KeepLast);
+}
+
+std::optional<fs::path> ResolvePathLeniently(const fs::path& base, std::string_view name) {
+    return Resolve(base, name, Missing::KeepAll);
 }
 
 fs::path ProgramFolder() {

@@ -24,6 +24,12 @@ std::optional<std::filesystem::path> ResolvePath(const std::filesystem::path& ba
 std::optional<std::filesystem::path> ResolvePathForCreate(const std::filesystem::path& base,
                                                           std::string_view name);
 
+// For writing below folders that may not exist yet: components that exist
+// resolve as above, missing ones keep their spelling. Fails only for an empty
+// name or one that climbs above `base`.
+std::optional<std::filesystem::path> ResolvePathLeniently(const std::filesystem::path& base,
+                                                          std::string_view name);
+
 // The folder of the running program (from /proc/self/exe), or
 // $JENTRA_RUNTIME_DIR when it is set (tests).
 std::filesystem::path ProgramFolder();

@@ -21,4 +21,14 @@ for dir in build build-asan; do
     status=1
   fi
 done
+# The sound and music tests run a third time under ThreadSanitizer: the music
+# thread shares state with the main thread.
+echo "=== sound and music tests under ThreadSanitizer ==="
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJENTRA_TSAN=ON
+cmake --build build-tsan -j "$(nproc)"
+export JENTRA_SETTINGS_DIR="$PWD/build-tsan/test-settings"
+if ! ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" --timeout 600 \
+    -R '^(Music|Audio|Sound|Mp3|WaveWriter|Adpcm|Riff)'; then
+  status=1
+fi
 exit $status

@@ -66,6 +66,17 @@ TEST(Paths, CreateKeepsANewLastNameButNeedsItsFolders) {
     EXPECT_FALSE(ResolvePathForCreate(dir.Path(), "Missing\\new.gam"));
 }
 
+TEST(Paths, LenientResolutionMatchesWhatExistsAndKeepsTheRest) {
+    platform_test::TempDir dir;
+    Touch(dir.Path() / "Recorded" / "old.gam");
+    EXPECT_EQ(ResolvePathLeniently(dir.Path(), "RECORDED\\New\\game.GAM"),
+              dir.Path() / "Recorded" / "New" / "game.GAM");
+    EXPECT_EQ(ResolvePathLeniently(dir.Path(), "recorded\\OLD.gam"),
+              dir.Path() / "Recorded" / "old.gam");
+    EXPECT_FALSE(ResolvePathLeniently(dir.Path(), "..\\outside"));
+    EXPECT_FALSE(ResolvePathLeniently(dir.Path(), ""));
+}
+
 TEST(Paths, ProgramFolderFollowsTheOverride) {
     const char* saved = std::getenv("JENTRA_RUNTIME_DIR");
     std::string keep = saved ? saved : "";

@@ -23,6 +23,7 @@
 // place as plain calls.
 #include "Jentra/core/object/class_map.h"
 
+#include "Jentra/JTAudio.h"
 #include "Jentra/JTUnknown.h"
 #include "Jentra/JTChannel.h"
 #include "Jentra/JTEntity.h"
@@ -36,6 +37,7 @@ namespace {
 
 struct EngineClassRegistration {
     EngineClassRegistration() {
+        JTRegisterClass<JTAudio>();        // 0
         JTRegisterClass<JTSequence>();     // 20
         JTRegisterClass<JTSequencer>();    // 21
         JTRegisterClass<JTChannel>();      // 22

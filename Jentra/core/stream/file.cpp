@@ -2,7 +2,7 @@
 // record and its size query.
 #include "Jentra/JTFile.h"
 
-#include "Jentra/core/stream/stream_paths.h"
+#include "platform/paths.h"
 
 #include <climits>
 #include <cstdlib>
@@ -20,9 +20,11 @@ char* CopyString(const char* s) {
 }
 
 FILE* OpenResolved(const char* name, const char* mode) {
-    char path[4096];
-    if (!jentra_stream::ResolvePath(name, path, sizeof path)) return nullptr;
-    return std::fopen(path, mode);
+    // The engine's names are relative to the working folder (the program's
+    // folder once the application has started).
+    auto path = platform::ResolvePathLeniently(".", name);
+    if (!path) return nullptr;
+    return std::fopen(path->c_str(), mode);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // path is made, parents first.
 #include "Jentra/JTFile.h"
 
-#include "Jentra/core/stream/stream_paths.h"
+#include "platform/paths.h"
 
 #include <cerrno>
 #include <cstring>
@@ -13,18 +13,18 @@ namespace {
 constexpr size_t kMaxPath = 4096;
 
 bool MakeFolder(const char* path) {
-    char real[kMaxPath];
-    if (!jentra_stream::ResolvePath(path, real, sizeof real)) return false;
-    if (mkdir(real, 0777) == 0) return true;
+    auto real = platform::ResolvePathLeniently(".", path);
+    if (!real) return false;
+    if (mkdir(real->c_str(), 0777) == 0) return true;
     struct stat st;
-    return errno == EEXIST && stat(real, &st) == 0 && S_ISDIR(st.st_mode);
+    return errno == EEXIST && stat(real->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // Index of the last separator in path, or -1.
 long LastSeparator(const char* path) {
     long last = -1;
     for (long i = 0; path[i]; ++i)
-        if (jentra_stream::IsSeparator(path[i])) last = i;
+        if (path[i] == '\\' || path[i] == '/') last = i;
     return last;
 }
 

@@ -1,0 +1,105 @@
+// RIFF WAVE reading for the sound loader.
+#include "Jentra/core/sound/wave_file.h"
+
+#include "platform/riff.h"
+
+#include <algorithm>
+
+namespace jentra_sound {
+
+using platform::FourCC;
+using platform::ReadLE16;
+using platform::ReadLE32;
+
+bool ReadWave(const std::string& path, WaveFile& wave, std::string& error) {
+    wave = WaveFile();
+    if (!platform::ReadWholeFile(path, wave.bytes, error)) return false;
+    platform::RiffReader riff;
+    if (!riff.Open(wave.bytes.data(), wave.bytes.size(), error)) return false;
+    if (riff.Form() != FourCC('W', 'A', 'V', 'E')) {
+        error = "not a WAVE file";
+        return false;
+    }
+    platform::RiffChunk fmt, data, fact;
+    if (!riff.Find(FourCC('f', 'm', 't', ' '), fmt) || fmt.size < 16) {
+        error = "no complete \"fmt \" chunk";
+        return false;
+    }
+    // Only the fields of the record are read; a longer chunk keeps its extra
+    // bytes (as many as it really holds) for the decoder.
+    JTWaveFormat& f = wave.format;
+    f.wFormatTag = ReadLE16(fmt.data);
+    f.nChannels = ReadLE16(fmt.data + 2);
+    f.nSamplesPerSec = ReadLE32(fmt.data + 4);
+    f.nAvgBytesPerSec = ReadLE32(fmt.data + 8);
+    f.nBlockAlign = ReadLE16(fmt.data + 12);
+    f.wBitsPerSample = ReadLE16(fmt.data + 14);
+    f.cbSize = fmt.size >= 18 ? ReadLE16(fmt.data + 16) : 0;
+    if (fmt.size > 18) {
+        const size_t extra = std::min<size_t>(f.cbSize, fmt.size - 18);
+        wave.extra.assign(fmt.data + 18, fmt.data + 18 + extra);
+    }
+    if (f.nChannels != 1 && f.nChannels != 2) {
+        error = "only mono and stereo sounds are supported";
+        return false;
+    }
+    if (f.nSamplesPerSec == 0 || f.nSamplesPerSec > 384000) {
+        error = "sample rate out of range";
+        return false;
+    }
+    if (f.wFormatTag == platform::kWaveFormatPcm) {
+        if ((f.wBitsPerSample != 8 && f.wBitsPerSample != 16) ||
+            f.nBlockAlign != f.nChannels * f.wBitsPerSample / 8) {
+            error = "PCM sample size not supported";
+            return false;
+        }
+        f.cbSize = 0;
+    } else {
+        wave.compressed = true;
+        if (f.nBlockAlign == 0 || f.nAvgBytesPerSec == 0) {
+            error = "compressed format without block size or data rate";
+            return false;
+        }
+        if (!platform::ParseAdpcmFormat(f.wFormatTag, f.nChannels, f.nBlockAlign, wave.extra.data(),
+                                        wave.extra.size(), wave.codec, error))
+            return false;
+    }
+    if (riff.Find(FourCC('f', 'a', 'c', 't'), fact) && fact.size >= 4) {
+        wave.hasFact = true;
+        wave.factSamples = ReadLE32(fact.data);
+    }
+    if (!riff.Find(FourCC('d', 'a', 't', 'a'), data) || data.size == 0) {
+        error = "no sound data";
+        return false;
+    }
+    wave.data = data.data;
+    wave.dataSize = data.size;
+    if (!wave.compressed) wave.dataSize -= wave.dataSize % f.nBlockAlign;
+    if (wave.dataSize == 0) {
+        error = "sound data shorter than one sample";
+        return false;
+    }
+    return true;
+}
+
+std::vector<int16_t> DecodeWave(const WaveFile& wave) {
+    const size_t frames = platform::AdpcmFrameCount(wave.codec, wave.dataSize);
+    std::vector<int16_t> pcm(frames * wave.format.nChannels);
+    const size_t got =
+        platform::AdpcmDecode(wave.codec, wave.data, wave.dataSize, pcm.data(), frames);
+    pcm.resize(got * wave.format.nChannels);
+    return pcm;
+}
+
+JTWaveFormat PcmFormatOf(const WaveFile& wave) {
+    JTWaveFormat pcm;
+    pcm.wFormatTag = platform::kWaveFormatPcm;
+    pcm.nChannels = wave.format.nChannels;
+    pcm.nSamplesPerSec = wave.format.nSamplesPerSec;
+    pcm.wBitsPerSample = wave.compressed ? 16 : wave.format.wBitsPerSample;
+    pcm.nBlockAlign = static_cast<uint16_t>(pcm.nChannels * pcm.wBitsPerSample / 8);
+    pcm.nAvgBytesPerSec = pcm.nBlockAlign * pcm.nSamplesPerSec;
+    return pcm;
+}
+
+} // namespace jentra_sound

@@ -1,0 +1,309 @@
+// The translation table: reading and writing "Langfile.csv" and looking texts
+// up by number.
+#include "Jentra/JTTransMap.h"
+
+#include "platform/message_box.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+JTTransMap* gpTransMap = nullptr;
+
+namespace {
+
+char* DuplicateText(const char* text) {
+    if (!text) return nullptr;
+    std::size_t length = std::strlen(text);
+    char* copy = static_cast<char*>(std::malloc(length + 1));
+    if (!copy) return nullptr;
+    std::memcpy(copy, text, length + 1);
+    return copy;
+}
+
+bool IsColumn(int column) {
+    return column >= 0 && column < 4;
+}
+
+// Text ids of the table's own complaint when a file cannot be written.
+constexpr int kSaveFailedCaption = 5143;
+constexpr int kSaveFailedText = 5144;
+
+// Windows code page: the ellipsis, stored as three full stops.
+constexpr int kEllipsis = 133;
+
+} // namespace
+
+// ---- Entry -----------------------------------------------------------------
+
+JTTransMap::Entry::Entry() : id(-1), texts{nullptr, nullptr, nullptr, nullptr} {}
+
+JTTransMap::Entry::Entry(int rowId) : id(rowId), texts{nullptr, nullptr, nullptr, nullptr} {}
+
+JTTransMap::Entry::Entry(const Entry& other) : id(other.id), texts{} {
+    for (int i = 0; i < 4; ++i)
+        texts[i] = DuplicateText(other.texts[i]);
+}
+
+JTTransMap::Entry& JTTransMap::Entry::operator=(const Entry& other) {
+    if (this == &other) return *this;
+    id = other.id;
+    for (int i = 0; i < 4; ++i)
+        Set(static_cast<Field>(i), other.texts[i]);
+    return *this;
+}
+
+JTTransMap::Entry::~Entry() {
+    for (char* text : texts)
+        std::free(text);
+}
+
+const char* JTTransMap::Entry::Get(Field column) const {
+    return IsColumn(column) ? texts[column] : nullptr;
+}
+
+void JTTransMap::Entry::Set(Field column, const char* text) {
+    if (!IsColumn(column)) return;
+    char* copy = DuplicateText(text);
+    std::free(texts[column]);
+    texts[column] = copy;
+}
+
+// ---- table -----------------------------------------------------------------
+
+JTTransMap::JTTransMap()
+    : title(nullptr), rows(nullptr), rowCount(0), file(nullptr), defaultColumn(Foreign) {}
+
+JTTransMap::~JTTransMap() {
+    if (file) std::fclose(file);
+    Clear();
+}
+
+void JTTransMap::Clear() {
+    for (int i = 0; i < rowCount; ++i)
+        delete rows[i];
+    std::free(rows);
+    rows = nullptr;
+    rowCount = 0;
+    std::free(title);
+    title = nullptr;
+}
+
+JTTransMap::Entry* JTTransMap::AppendRow(int id) {
+    auto** grown = static_cast<Entry**>(std::realloc(rows, sizeof(Entry*) * (rowCount + 1)));
+    if (!grown) return nullptr;
+    rows = grown;
+    rows[rowCount] = new Entry(id);
+    return rows[rowCount++];
+}
+
+JTTransMap::Entry* JTTransMap::GetEntryPtr(int id) const {
+    for (int i = 0; i < rowCount; ++i) {
+        if (rows[i]->id == id) return rows[i];
+    }
+    return nullptr;
+}
+
+const char* JTTransMap::GetString(int id, Field column) const {
+    const Entry* entry = GetEntryPtr(id);
+    if (!entry) return "";
+    return entry->Get(column);
+}
+
+void JTTransMap::SetString(int id, Field column, const char* text) {
+    Entry* entry = GetEntryPtr(id);
+    if (!entry) entry = AppendRow(id);
+    if (entry) entry->Set(column, text);
+}
+
+// ---- reading ---------------------------------------------------------------
+
+// Files written on Windows end their lines in CR LF; the pair reads as one
+// line feed, as it does in the C library's text mode there.
+int JTTransMap::ReadChar() {
+    int c = std::getc(file);
+    if (c == '\r') {
+        int next = std::getc(file);
+        if (next == '\n') return '\n';
+        if (next != EOF) std::ungetc(next, file);
+    }
+    return c;
+}
+
+int JTTransMap::PeekChar() {
+    int c = std::getc(file);
+    if (c != EOF) std::ungetc(c, file);
+    return c;
+}
+
+// Only the real end of the file ends the table: a byte 255 at the start of a
+// line is an ordinary (non-digit) character and its line is skipped.
+bool JTTransMap::IsEOF() {
+    return PeekChar() == EOF;
+}
+
+void JTTransMap::GetStringFromFile(char* buffer, std::size_t size) {
+    std::size_t length = 0;
+    auto put = [&](char c) {
+        if (length + 1 < size) buffer[length++] = c;
+    };
+    bool inQuotes = false;
+    for (;;) {
+        int c = ReadChar();
+        if (c == EOF) break;
+        if (c == '"') {
+            if (PeekChar() == '"') {
+                std::getc(file);
+                put('"');
+            } else {
+                inQuotes = !inQuotes;
+            }
+            continue;
+        }
+        if (!inQuotes && (c == ',' || c == '\n')) {
+            std::ungetc(c, file);
+            break;
+        }
+        if (c == kEllipsis) {
+            put('.');
+            put('.');
+            put('.');
+        } else {
+            put(static_cast<char>(c));
+        }
+    }
+    if (size > 0) buffer[length] = '\0';
+    if (length == 1 && buffer[0] == '"') buffer[0] = '\0';
+}
+
+bool JTTransMap::GetComma() {
+    int c = ReadChar();
+    return c != '\n' && c != EOF;
+}
+
+// Skips the rest of a line, fields with quoted line feeds included.
+void JTTransMap::SkipLine() {
+    char scratch[64];
+    for (;;) {
+        GetStringFromFile(scratch, sizeof scratch);
+        if (!GetComma()) return;
+    }
+}
+
+bool JTTransMap::OpenTransFile(const char* name, unsigned columns) {
+    if (!name) return false;
+    file = std::fopen(name, "rb");
+    if (!file) return false;
+
+    auto buffer = std::make_unique<char[]>(kFieldBufferSize);
+    GetStringFromFile(buffer.get(), kFieldBufferSize);
+    char* newTitle = DuplicateText(buffer.get());
+    std::free(title);
+    title = newTitle;
+    SkipLine(); // rest of the title line
+    SkipLine(); // the header
+
+    while (!IsEOF()) {
+        GetStringFromFile(buffer.get(), kFieldBufferSize);
+        if (buffer[0] < '0' || buffer[0] > '9') {
+            SkipLine();
+            continue;
+        }
+        int id = std::atoi(buffer.get());
+        // A repeated id adds an empty row; its texts go to the first row.
+        if (!AppendRow(id)) break;
+        Entry* target = GetEntryPtr(id);
+        bool lineGoesOn = true;
+        for (int column = 0; column < 4; ++column) {
+            if (!GetComma()) {
+                lineGoesOn = false;
+                break;
+            }
+            GetStringFromFile(buffer.get(), kFieldBufferSize);
+            if (columns & (1u << column)) target->Set(static_cast<Field>(column), buffer.get());
+        }
+        // The separator after the last column; anything beyond it on the
+        // line is not part of this table.
+        if (lineGoesOn && GetComma()) SkipLine();
+    }
+    std::fclose(file);
+    file = nullptr;
+    return true;
+}
+
+// ---- writing ---------------------------------------------------------------
+
+bool JTTransMap::PutStringToFile(const char* text) {
+    if (std::fputc('"', file) == EOF) return false;
+    for (const char* p = text; *p; ++p) {
+        if (*p == '\r') continue;
+        if (*p == '"' && std::fputc('"', file) == EOF) return false;
+        if (std::fputc(*p, file) == EOF) return false;
+    }
+    return std::fputc('"', file) != EOF;
+}
+
+bool JTTransMap::SaveTransFile(const char* name) {
+    file = name ? std::fopen(name, "wb") : nullptr;
+    bool written = file != nullptr;
+    if (written) {
+        if (title) {
+            written = PutStringToFile(title) && std::fputc('\n', file) != EOF;
+        } else {
+            written = std::fprintf(file, "%s\n", "Translation File") > 0;
+        }
+        written = written && std::fputs("Id, English, Foreign, Wavefile, Notes\n", file) >= 0;
+        for (int i = 0; written && i < rowCount; ++i) {
+            written = std::fprintf(file, "%i,", rows[i]->id) > 0;
+            for (int column = 0; written && column < 4; ++column) {
+                const char* text = rows[i]->Get(static_cast<Field>(column));
+                if (text) written = PutStringToFile(text);
+                written = written && std::fputc(',', file) != EOF;
+            }
+            written = written && std::fputc('\n', file) != EOF;
+        }
+        if (std::fclose(file) != 0) written = false;
+        file = nullptr;
+    }
+    if (!written) {
+        char message[1024];
+        JTFormatText(message, sizeof message, GetDefaultString(kSaveFailedText), name ? name : "");
+        const char* caption = GetDefaultString(kSaveFailedCaption);
+        platform::ShowMessageBox(caption ? caption : "", message, platform::MessageBoxKind::Error,
+                                 platform::MessageBoxButtons::Ok);
+    }
+    return written;
+}
+
+// ---- helpers for callers ---------------------------------------------------
+
+const char* JTTranslate(int id) {
+    if (!gpTransMap) return "";
+    const char* text = gpTransMap->GetDefaultString(id);
+    return text ? text : "";
+}
+
+char* JTFormatText(char* out, std::size_t size, const char* format, const char* arg) {
+    if (!out || size == 0) return out;
+    std::size_t length = 0;
+    auto put = [&](const char* text, std::size_t count) {
+        for (std::size_t i = 0; i < count && length + 1 < size; ++i)
+            out[length++] = text[i];
+    };
+    bool argUsed = false;
+    for (const char* p = format ? format : ""; *p; ++p) {
+        if (p[0] == '%' && p[1] == 's' && !argUsed) {
+            const char* value = arg ? arg : "";
+            put(value, std::strlen(value));
+            argUsed = true;
+            ++p;
+        } else if (p[0] == '%' && p[1] == '%') {
+            put("%", 1);
+            ++p;
+        } else {
+            put(p, 1);
+        }
+    }
+    out[length] = '\0';
+    return out;
+}
