@@ -20,11 +20,11 @@ class JTScene;
 
 // This frame's input as the cursor reads it.
 struct JTCursorInput {
-    int relX = 0, relY = 0;            // mouse motion in mouse counts
-    bool pressed[2] = {};              // left, right: went down (single press)
-    bool doubleClicked[2] = {};        // went down as a double press
-    bool released[2] = {};             // went up
-    bool shift = false;                // either Shift key held
+    int relX = 0, relY = 0;     // mouse motion in mouse counts
+    bool pressed[2] = {};       // left, right: went down (single press)
+    bool doubleClicked[2] = {}; // went down as a double press
+    bool released[2] = {};      // went up
+    bool shift = false;         // either Shift key held
 };
 
 // What the cursor asks of the rest of the engine.

@@ -80,7 +80,7 @@ inline jentra::cursor::RayView ForwardCamera(float left = 0, float top = 0, floa
 
 class ScriptedServices : public JTCursorServices {
 public:
-    JTCursorInput next;   // handed out by the next ReadInput, then cleared
+    JTCursorInput next; // handed out by the next ReadInput, then cleared
     JTScene* mainScene = nullptr;
     int relativeOffCalls = 0;
 

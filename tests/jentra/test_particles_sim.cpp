@@ -244,9 +244,9 @@ TEST(ParticleSim, OneShotParticlesDieOnceAndStayDead) {
     JTParticle p{};
     p.lifespan = 0.25f;
     p.age = 0.25f;
-    EXPECT_TRUE(StepParticle(frame, p, 0, 0.1f)); // born
-    EXPECT_TRUE(StepParticle(frame, p, 0, 0.1f)); // 0.1
-    EXPECT_TRUE(StepParticle(frame, p, 0, 0.1f)); // 0.2
+    EXPECT_TRUE(StepParticle(frame, p, 0, 0.1f));  // born
+    EXPECT_TRUE(StepParticle(frame, p, 0, 0.1f));  // 0.1
+    EXPECT_TRUE(StepParticle(frame, p, 0, 0.1f));  // 0.2
     EXPECT_FALSE(StepParticle(frame, p, 0, 0.1f)); // 0.3: dead
     EXPECT_EQ(p.size, 0.0f);
     EXPECT_EQ(p.opacity, 0.0f);

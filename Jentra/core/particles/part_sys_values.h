@@ -42,8 +42,8 @@ struct JTPartSysValues {
     float fSpiral[3] = {0.0f, 0.0f, 0.0f};
     float fSpring[3] = {0.0f, 0.0f, 0.0f};
     float fTurbulence[3][2] = {{0.0f, 50.0f}, {0.0f, 50.0f}, {0.0f, 50.0f}}; // amount, freq
-    float fSpin = 0.0f;       // angle
-    float fSpinSpread = 0.0f; // angle
+    float fSpin = 0.0f;                                                      // angle
+    float fSpinSpread = 0.0f;                                                // angle
     float fDrag = 0.0f;
     // *Lifespan*
     float fLifespan = 3.0f;

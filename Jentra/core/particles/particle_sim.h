@@ -13,16 +13,16 @@
 // One particle. Positions are in the emitter's space, or in world space
 // when the system drops its particles.
 struct JTParticle {
-    uint32_t alive;   // 0: waiting to be born
+    uint32_t alive; // 0: waiting to be born
     JTVec3 pos;
     JTVec3 vel;
-    float lifespan;   // seconds, at least kMinLifespan
-    float age;        // seconds; at or past the lifespan means due
-    float spin;       // radians
-    float spinRate;   // radians per second
-    float size;       // never below 0
-    float grow;       // size change per second
-    float opacity;    // 0..1
+    float lifespan; // seconds, at least kMinLifespan
+    float age;      // seconds; at or past the lifespan means due
+    float spin;     // radians
+    float spinRate; // radians per second
+    float size;     // never below 0
+    float grow;     // size change per second
+    float opacity;  // 0..1
 };
 
 namespace jentra::particles {

@@ -25,7 +25,8 @@ uint32_t ToByte(float channel) {
 // they are parallel.
 JTVec3 Across(const JTVec3& a, const JTVec3& sight) {
     JTVec3 c = JTVec3Cross(a, sight);
-    if (c.Length() < 1e-6f) c = JTVec3Cross(a, std::fabs(a.y) < 0.9f ? JTVec3(0, 1, 0) : JTVec3(1, 0, 0));
+    if (c.Length() < 1e-6f)
+        c = JTVec3Cross(a, std::fabs(a.y) < 0.9f ? JTVec3(0, 1, 0) : JTVec3(1, 0, 0));
     return JTVec3Normalize(c);
 }
 
