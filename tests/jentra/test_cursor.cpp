@@ -33,6 +33,9 @@ protected:
     }
     void TearDown() override {
         delete cursor;
+        // The meshes go with their nodes while the mesh hooks are still there.
+        scene.Reset();
+        scene.PostFrameUpdate();
         JTCursor::SetServices(nullptr);
         JTRouter::SetFallbackReceiver(nullptr);
         SceneTest::TearDown();

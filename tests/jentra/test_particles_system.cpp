@@ -42,6 +42,12 @@ protected:
         SceneTest::SetUp();
         randseed = 12345;
     }
+    void TearDown() override {
+        // The meshes go with their nodes while the mesh hooks are still there.
+        scene.Reset();
+        scene.PostFrameUpdate();
+        SceneTest::TearDown();
+    }
 
     // One frame at the given game time: the scene updates, then the system
     // is queued and drawn.
