@@ -7,8 +7,11 @@
 #include <ctime>
 
 #include "chess/engine/attacks.h"
+#include "chess/engine/book.h"
+#include "chess/engine/eval.h"
 #include "chess/engine/movegen.h"
 #include "chess/engine/random.h"
+#include "chess/engine/tt.h"
 #include "chess/engine/zobrist.h"
 
 namespace chess {
@@ -123,7 +126,11 @@ void InitEngine() {
     DrawZobristKeys();
     BuildAttackTable();
     EnsureHistoryCapacity(kHistoryGrowth);
+    InitEvaluation();
     NewGame(true);
+    SetHashSize(8192);
+    SetPawnHashSize(4096);
+    OpenBook(kBookFileName);
     SeedRandom(static_cast<uint32_t>(std::time(nullptr)));
 }
 

@@ -4,10 +4,86 @@
 #include <cstdio>
 #include <cstring>
 
+#include "chess/engine/attacks.h"
+#include "chess/engine/makemove.h"
+#include "chess/engine/movegen.h"
+
 namespace chess {
 
 namespace {
 char gCoordinates[8];
+char gSan[16];
+
+bool IsLegalHere(ChessMove m) {
+    for (int i = 0; i < LegalMoveCount(); ++i)
+        if (LegalMove(i) == m) return true;
+    return false;
+}
+} // namespace
+
+const char* MoveToSan(ChessMove m) {
+    const ChessBoard& b = gBoard;
+    const int from = MoveFrom(m), to = MoveTo(m);
+    const int kind = b.board[from + 8];
+    char* out = gSan;
+    if (kind == King && (to - from == 2 || from - to == 2)) {
+        std::strcpy(gSan, to < from ? "O-O-O" : "O-O");
+        return gSan;
+    }
+    const bool capture = b.board[to] != kEmpty || (kind == Pawn && to == b.ep);
+    if (kind == Pawn) {
+        if (capture) *out++ = static_cast<char>('a' + FileOf(from));
+    } else if (kind >= Knight && kind <= King) {
+        *out++ = kKindLetters[kind];
+        // Another piece of the same kind reaching the same square: the file
+        // tells them apart, else the rank, else both.
+        bool ambiguous = false, sameFile = false, sameRank = false;
+        for (int i = 0; i < LegalMoveCount(); ++i) {
+            const ChessMove other = LegalMove(i);
+            const int otherFrom = MoveFrom(other);
+            if (other == m || MoveTo(other) != to || otherFrom == from ||
+                b.board[otherFrom + 8] != kind)
+                continue;
+            ambiguous = true;
+            if (FileOf(otherFrom) == FileOf(from)) sameFile = true;
+            if (RowOf(otherFrom) == RowOf(from)) sameRank = true;
+        }
+        if (ambiguous) {
+            if (!sameFile) {
+                *out++ = static_cast<char>('a' + FileOf(from));
+            } else if (!sameRank) {
+                *out++ = static_cast<char>('0' + 8 - RowOf(from));
+            } else {
+                *out++ = static_cast<char>('a' + FileOf(from));
+                *out++ = static_cast<char>('0' + 8 - RowOf(from));
+            }
+        }
+    }
+    if (capture) *out++ = 'x';
+    *out++ = static_cast<char>('a' + FileOf(to));
+    *out++ = static_cast<char>('0' + 8 - RowOf(to));
+    const int promotion = MovePromotion(m);
+    if (promotion > Pawn && promotion < King) {
+        *out++ = '=';
+        *out++ = kKindLetters[promotion];
+    }
+    *out = '\0';
+    return gSan;
+}
+
+const char* MoveToSanAndPlay(ChessMove m) {
+    if (!IsLegalHere(m)) {
+        gSan[0] = '\0';
+        return gSan;
+    }
+    MoveToSan(m);
+    if (!MakeMove(m)) {
+        gSan[0] = '\0';
+        return gSan;
+    }
+    BuildLegalMoves(true);
+    if (SideInCheck(gBoard.side)) std::strcat(gSan, LegalMoveCount() > 0 ? "+" : "#");
+    return gSan;
 }
 
 const char* MoveToCoordinates(ChessMove m) {

@@ -24,6 +24,9 @@
 #include "Jentra/core/object/class_map.h"
 
 #include "Jentra/JTAudio.h"
+#include "Jentra/JTGame.h"
+#include "Jentra/JTKeyboard.h"
+#include "Jentra/JTNetwork.h"
 #include "Jentra/JTUnknown.h"
 #include "Jentra/JTChannel.h"
 #include "Jentra/JTEntity.h"
@@ -39,6 +42,9 @@ namespace {
 struct EngineClassRegistration {
     EngineClassRegistration() {
         JTRegisterClass<JTAudio>();        // 0
+        JTRegisterClass<JTGame>();         // 1
+        JTRegisterClass<JTKeyboard>();     // 2
+        JTRegisterClass<JTNetwork>();      // 3
         JTRegisterClass<JTSequence>();     // 20
         JTRegisterClass<JTSequencer>();    // 21
         JTRegisterClass<JTChannel>();      // 22

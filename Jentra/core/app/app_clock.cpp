@@ -1,0 +1,9 @@
+// Millisecond tick of the engine: the platform's current clock, which tests
+// replace with a clock they step by hand.
+#include "Jentra/core/app/app_clock.h"
+
+#include "platform/clock.h"
+
+uint32_t JTTickMs() {
+    return platform::TickCount();
+}

@@ -1,0 +1,89 @@
+// Creation and teardown of the engine's services by the game object, each
+// published in its global. Services whose layer is not part of the engine
+// yet stay null, and every user of a global checks it.
+#include "Jentra/JTGame.h"
+#include "Jentra/JTAudio.h"
+#include "Jentra/JTKeyboard.h"
+#include "Jentra/JTMouse.h"
+#include "Jentra/JTMusic.h"
+#include "Jentra/JTNetwork.h"
+#include "Jentra/JTRegistry.h"
+#include "Jentra/JTTransMap.h"
+#include "Jentra/core/app/app_events.h"
+#include "platform/events.h"
+
+#include <cstring>
+#include "platform/window.h"
+
+void JTGame::CreateServices() {
+    // In the engine's order: sound, music and its thread, renderer, mouse,
+    // keyboard, font, console, router, identifier map, prototypes, network.
+    gpJTAudio = new JTAudio();
+    gpMusic = new JTMusic();
+    gpMusic->Init();
+    m_musicThread = JTStartMusicThread();
+    gpJTMouse = new JTMouse();
+    gpJTKeyboard = new JTKeyboard();
+    gpRouter = new JTRouter();
+    gpJTIDMap = new JTIDMap();
+    gpJTIDMap->Add(&m_communicator.id, this);
+    JTRouter::SetFallbackReceiver(this);
+    gpJTNetwork = new JTNetwork();
+    // Only sessions of this game are found and joined.
+    JTID application;
+    static_assert(sizeof application.bytes == sizeof GetGUID().bytes);
+    std::memcpy(application.bytes, GetGUID().bytes, sizeof application.bytes);
+    gpJTNetwork->SetApplicationGUID(application);
+}
+
+void JTGame::DestroyServices() {
+    // Leaving the session first stops its threads before anything they could
+    // report to is gone.
+    delete gpJTNetwork;
+    gpJTNetwork = nullptr;
+    if (gpJTAudio) gpJTAudio->StopSounds();
+    if (gpMusic) {
+        // Let the playing music fade out; the thread ends once it has.
+        MusicAction fadeOut;
+        fadeOut.fadeExponent = 1.0f;
+        fadeOut.fadeOutCurrent = m_userOptions.MusicVolume > 0.0f ? 2.0f : 0.0f;
+        fadeOut.crossFade = true;
+        gpMusic->PlayMusic(&fadeOut);
+    }
+    if (m_musicThread.joinable()) JTEndMusicThread(m_musicThread);
+    if (m_mainWindow) {
+        JTEventQueue().StopTextInput();
+        m_mainWindow->Hide();
+        m_mainWindow.reset();
+    }
+    if (gpMusic) {
+        gpMusic->Term();
+        delete gpMusic;
+        gpMusic = nullptr;
+    }
+    delete gpJTAudio;
+    gpJTAudio = nullptr;
+    if (gpJTMouse) {
+        gpJTMouse->Term();
+        delete gpJTMouse;
+        gpJTMouse = nullptr;
+    }
+    if (gpJTKeyboard) {
+        gpJTKeyboard->Term();
+        delete gpJTKeyboard;
+        gpJTKeyboard = nullptr;
+    }
+    if (gpRegistry) {
+        gpRegistry->Term();
+        delete gpRegistry;
+        gpRegistry = nullptr;
+    }
+    delete gpTransMap;
+    gpTransMap = nullptr;
+    delete gpRouter;
+    gpRouter = nullptr;
+    if (JTRouter::GetFallbackReceiver() == this) JTRouter::SetFallbackReceiver(nullptr);
+    delete gpJTIDMap;
+    gpJTIDMap = nullptr;
+    m_ownsServices = false;
+}

@@ -1,0 +1,295 @@
+// Session, host search and message queue of the engine's networking. The
+// transport queues what arrives on its own thread; Update turns it into
+// messages 31-33 and hands them out on the caller's (main) thread.
+#include "Jentra/core/network/network_core.h"
+
+#include "Jentra/JTMessages.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+constexpr unsigned kMsgNetReceive = JTMSG_NETRECEIVE;
+constexpr unsigned kMsgNetPlayerLeft = JTMSG_NETPLAYERLEFT;
+constexpr unsigned kMsgNetSessionLost = JTMSG_NETSESSIONLOST;
+constexpr int kDirectJoinAttempts = 5;
+constexpr const char* kProviderName = "TCP/IP";
+constexpr int kTcpIpProvider = -4;
+constexpr const char* kDirectSessionName = "Rookfall Session";
+
+uint32_t NowMs() {
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+} // namespace
+
+JTNetworkCore::JTNetworkCore() = default;
+
+JTNetworkCore::~JTNetworkCore() {
+    browser_.Stop();
+    session_.Leave();
+    std::lock_guard lock(hostListMutex_);
+    hosts_.Clear();
+}
+
+int32_t JTNetworkCore::Init(const char* commandLine) {
+    commandLine_ = JTParseNetCommandLine(commandLine);
+    if (commandLine_.bDirectConnect) {
+        isHost_ = commandLine_.bHost;
+        lobbyLaunched_ = true;
+        lobbySettingsPresent_ = true;
+    }
+    return JTNET_OK;
+}
+
+// One provider stands for the whole network: TCP/IP over UDP.
+bool JTNetworkCore::EnumServiceProviders() {
+    providersEnumerated_ = true;
+    return true;
+}
+
+bool JTNetworkCore::SelectServiceProvider(int index) {
+    if (index == kTcpIpProvider) index = 0;
+    if (!providersEnumerated_ || index < 0 || index >= GetNumServiceProviders()) return false;
+    providerSelected_ = true;
+    return true;
+}
+
+const char* JTNetworkCore::GetServiceProviderName(int index) const {
+    return providersEnumerated_ && index == 0 ? kProviderName : nullptr;
+}
+
+void JTNetworkCore::SetApplicationGUID(const uint8_t guid[16]) {
+    if (guid) std::memcpy(application_.data(), guid, application_.size());
+}
+
+void JTNetworkCore::SetEnumRetryInterval(uint32_t ms) {
+    retryMs_ = ms ? ms : 1;
+    hostTimeoutMs_ = 3 * retryMs_;
+}
+
+void JTNetworkCore::SetLocalPlayerName(const char* name) {
+    std::snprintf(localPlayerName_, sizeof localPlayerName_, "%s", name ? name : "");
+}
+
+bool JTNetworkCore::StartEnumHosts() {
+    StopEnumHosts();
+    std::string error;
+    if (!browser_.Start(platform::NetDiscoveryTargets(), discoveryPort_, application_, retryMs_,
+                        &error)) {
+        std::fprintf(stderr, "network: cannot search for games: %s\n", error.c_str());
+        return false;
+    }
+    enumerating_ = true;
+    return true;
+}
+
+void JTNetworkCore::StopEnumHosts() {
+    browser_.Stop();
+    enumerating_ = false;
+    std::lock_guard lock(hostListMutex_);
+    hosts_.Clear();
+}
+
+DPHostEnumInfo* JTNetworkCore::GetHostList() {
+    hostListMutex_.lock();
+    return hosts_.First();
+}
+
+void JTNetworkCore::ReleaseHostList() {
+    hostListMutex_.unlock();
+}
+
+bool JTNetworkCore::TakeHostListChanged() {
+    std::lock_guard lock(hostListMutex_);
+    bool changed = hosts_.Changed();
+    hosts_.ResetChanged();
+    return changed;
+}
+
+bool JTNetworkCore::HostSession(const char* sessionName) {
+    platform::NetHostConfig config;
+    config.sessionName = sessionName;
+    config.port = gamePort_;
+    config.maxPlayers = maxPlayers_;
+    config.discoveryPort = discoveryPort_;
+    config.application = application_;
+    std::string error;
+    if (!session_.Host(config, &error)) {
+        std::fprintf(stderr, "network: cannot host \"%s\": %s\n", sessionName, error.c_str());
+        return false;
+    }
+    inSession_ = true;
+    return true;
+}
+
+int32_t JTNetworkCore::HostGame() {
+    isHost_ = true;
+    // Bounded: a long player name makes a shorter session name, never an overrun.
+    std::snprintf(sessionName_, sizeof sessionName_, "%.252s's Game", localPlayerName_);
+    return HostSession(sessionName_) ? JTNET_OK : JTNET_E_FAIL;
+}
+
+bool JTNetworkCore::JoinAt(const char* address, uint16_t port) {
+    std::string error;
+    if (!session_.Join(address, port, joinTimeoutMs_, &error)) {
+        std::fprintf(stderr, "network: cannot join %s:%u: %s\n", address, port, error.c_str());
+        return false;
+    }
+    inSession_ = true;
+    return true;
+}
+
+bool JTNetworkCore::JoinGame(int host) {
+    isHost_ = false;
+    char address[sizeof(DPHostEnumInfo::szAddress)];
+    uint16_t port = 0;
+    {
+        // The list is held only while the host's address is copied, not
+        // while connecting.
+        std::lock_guard lock(hostListMutex_);
+        DPHostEnumInfo* entry = hosts_.FindValid(host);
+        if (!entry) return false;
+        std::memcpy(address, entry->szAddress, sizeof address);
+        std::snprintf(sessionName_, sizeof sessionName_, "%s", entry->szSessionName);
+        port = entry->wPort;
+    }
+    return JoinAt(address, port);
+}
+
+bool JTNetworkCore::DirectJoin() {
+    for (int attempt = 0; attempt < kDirectJoinAttempts; ++attempt) {
+        std::string error;
+        if (!browser_.Start({commandLine_.szHostName}, discoveryPort_, application_, retryMs_,
+                            &error)) {
+            std::fprintf(stderr, "network: cannot reach %s: %s\n", commandLine_.szHostName,
+                         error.c_str());
+            return false; // a name that does not resolve will not resolve next time
+        }
+        platform::NetHostFound found;
+        bool heard = false;
+        auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(hostTimeoutMs_);
+        while (!heard && std::chrono::steady_clock::now() < deadline) {
+            heard = browser_.Poll(found);
+            if (!heard) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        browser_.Stop();
+        if (heard) {
+            std::snprintf(sessionName_, sizeof sessionName_, "%s", found.sessionName.c_str());
+            if (JoinAt(found.address.c_str(), found.port)) return true;
+        }
+    }
+    std::fprintf(stderr, "network: no game found at %s after %d attempts\n",
+                 commandLine_.szHostName, kDirectJoinAttempts);
+    return false;
+}
+
+int32_t JTNetworkCore::ConnectUsingLobbySettings() {
+    if (!commandLine_.bDirectConnect) return JTNET_OK; // nothing asked for
+    EnumServiceProviders();
+    SelectServiceProvider(kTcpIpProvider);
+    if (commandLine_.bHost) {
+        isHost_ = true;
+        std::snprintf(sessionName_, sizeof sessionName_, "%s", kDirectSessionName);
+        return HostSession(sessionName_) ? JTNET_OK : JTNET_E_FAIL;
+    }
+    isHost_ = false;
+    return DirectJoin() ? JTNET_OK : JTNET_E_NOHOST;
+}
+
+bool JTNetworkCore::SendNetwork(const unsigned char* data, unsigned size) {
+    if (!inSession_) return false;
+    return session_.Send(platform::kNetAllPlayers, data, size);
+}
+
+void JTNetworkCore::DestroyGame() {
+    if (!inSession_) return;
+    inSession_ = false;
+    ++generation_;
+    DiscardSessionEvents();
+    if (session_.IsHost()) {
+        session_.EndSession(); // everybody, this side too, hears the end
+        TakeSessionEvents();
+    } else {
+        session_.Leave();
+        QueueMessage(kMsgNetSessionLost);
+    }
+}
+
+void JTNetworkCore::LeaveGame() {
+    if (!inSession_) return;
+    inSession_ = false;
+    ++generation_;
+    lobbySettingsPresent_ = false;
+    session_.Leave();
+    // What the old session still had in store belongs to a game left behind.
+    DiscardSessionEvents();
+    QueueMessage(kMsgNetSessionLost);
+}
+
+void JTNetworkCore::QueueMessage(unsigned msg, std::vector<unsigned char> data) {
+    std::lock_guard lock(queueMutex_);
+    queue_.push_back({msg, generation_, std::move(data)});
+}
+
+void JTNetworkCore::DiscardSessionEvents() {
+    platform::NetEvent event;
+    while (session_.PollEvent(event)) {
+    }
+}
+
+void JTNetworkCore::TakeSessionEvents() {
+    platform::NetEvent event;
+    while (session_.PollEvent(event)) {
+        switch (event.kind) {
+        case platform::NetEventKind::Received:
+            if (inSession_) QueueMessage(kMsgNetReceive, std::move(event.data));
+            break;
+        case platform::NetEventKind::PlayerLeft:
+            QueueMessage(kMsgNetPlayerLeft);
+            break;
+        case platform::NetEventKind::SessionEnded:
+            inSession_ = false;
+            QueueMessage(kMsgNetSessionLost);
+            break;
+        case platform::NetEventKind::PlayerJoined:
+            break; // the count is kept by the session
+        }
+    }
+}
+
+void JTNetworkCore::Update() {
+    if (enumerating_) {
+        std::lock_guard lock(hostListMutex_);
+        uint32_t now = NowMs();
+        platform::NetHostFound found;
+        while (browser_.Poll(found))
+            hosts_.Update(found, now);
+        hosts_.Age(now, hostTimeoutMs_);
+    }
+    TakeSessionEvents();
+
+    // Hand out what is queued now. Data of a session this side has left is
+    // dropped, even when the receiver leaves while the batch is handed out.
+    std::deque<Queued> batch;
+    {
+        std::lock_guard lock(queueMutex_);
+        batch.swap(queue_);
+    }
+    for (Queued& item : batch) {
+        if (!deliver_) continue;
+        if (item.msg == kMsgNetReceive) {
+            if (item.generation != generation_) continue;
+            JTNetData data{item.data.data(), static_cast<unsigned>(item.data.size())};
+            deliver_(item.msg, &data);
+        } else {
+            deliver_(item.msg, nullptr);
+        }
+    }
+}

@@ -1,0 +1,111 @@
+// The working part of the engine's networking: session, host search, direct
+// connection and the message queue. It knows nothing of engine objects; the
+// exported JTNetwork wraps it and hands its messages to the listener. Every
+// message leaves through the delivery function, called only from Update, so
+// the game sees network events on the thread that runs its frames.
+#pragma once
+
+#include "Jentra/JTNetwork.h"
+#include "Jentra/core/network/host_list.h"
+#include "platform/net_session.h"
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+class JTNetworkCore {
+public:
+    // msg is 31, 32 or 33; data is a JTNetData* for 31, else null.
+    using Deliver = std::function<void(unsigned msg, void* data)>;
+
+    JTNetworkCore();
+    ~JTNetworkCore();
+    JTNetworkCore(const JTNetworkCore&) = delete;
+    JTNetworkCore& operator=(const JTNetworkCore&) = delete;
+
+    void SetDeliver(Deliver deliver) { deliver_ = std::move(deliver); }
+
+    int32_t Init(const char* commandLine);
+
+    bool EnumServiceProviders();
+    bool SelectServiceProvider(int index);
+    int GetNumServiceProviders() const { return providersEnumerated_ ? 1 : 0; }
+    const char* GetServiceProviderName(int index) const;
+
+    bool StartEnumHosts();
+    void StopEnumHosts();
+    DPHostEnumInfo* GetHostList();
+    const DPHostEnumInfo* GetHostListEnd() const { return hosts_.End(); }
+    void ReleaseHostList();
+    bool TakeHostListChanged();
+
+    int32_t HostGame();
+    bool JoinGame(int host);
+    int32_t ConnectUsingLobbySettings();
+    bool SendNetwork(const unsigned char* data, unsigned size);
+    void DestroyGame();
+    void LeaveGame();
+    void Update();
+
+    void SetLocalPlayerName(const char* name);
+    const char* GetLocalPlayerName() const { return localPlayerName_; }
+    const char* GetSessionName() const { return sessionName_; }
+    int GetNumPlayers() const { return session_.PlayerCount(); }
+    bool IsNetworkGame() const { return inSession_.load(); }
+    bool IsHost() const { return isHost_; }
+    bool GetLobbyLaunched() const { return lobbyLaunched_ && lobbySettingsPresent_; }
+    bool GetLobbyConnected() const { return lobbySettingsPresent_; }
+    const JTNetCommandLine& GetCommandLine() const { return commandLine_; }
+
+    void SetApplicationGUID(const uint8_t guid[16]);
+    void SetMaxPlayers(int maxPlayers) { maxPlayers_ = maxPlayers; }
+    void SetGamePort(uint16_t port) { gamePort_ = port; }
+    void SetDiscoveryPort(uint16_t port) { discoveryPort_ = port; }
+    void SetEnumRetryInterval(uint32_t ms);
+    void SetJoinTimeout(uint32_t ms) { joinTimeoutMs_ = ms; }
+    uint16_t GetSessionPort() const { return session_.Port(); }
+    uint16_t GetSessionDiscoveryPort() const { return session_.DiscoveryPort(); }
+
+private:
+    struct Queued {
+        unsigned msg;
+        unsigned generation; // the session it belongs to
+        std::vector<unsigned char> data;
+    };
+    void QueueMessage(unsigned msg, std::vector<unsigned char> data = {});
+    void TakeSessionEvents();
+    void DiscardSessionEvents();
+    bool HostSession(const char* sessionName);
+    bool JoinAt(const char* address, uint16_t port);
+    bool DirectJoin();
+
+    Deliver deliver_;
+    platform::NetSession session_;
+    platform::NetBrowser browser_;
+    JTHostList hosts_;
+    std::recursive_mutex hostListMutex_;
+    std::mutex queueMutex_;
+    std::deque<Queued> queue_;
+    unsigned generation_ = 0; // counts sessions this side has left (main thread)
+
+    bool providersEnumerated_ = false;
+    bool providerSelected_ = false;
+    bool enumerating_ = false;
+    uint32_t retryMs_ = 1000;
+    uint32_t hostTimeoutMs_ = 3000; // three retry intervals
+    uint32_t joinTimeoutMs_ = 5000;
+    std::atomic<bool> inSession_{false};
+    bool isHost_ = false;
+    bool lobbyLaunched_ = false;
+    bool lobbySettingsPresent_ = false;
+    int maxPlayers_ = 2;
+    uint16_t gamePort_ = platform::kDefaultGamePort;
+    uint16_t discoveryPort_ = platform::kDefaultDiscoveryPort;
+    platform::NetApplicationId application_{};
+    char localPlayerName_[256] = {};
+    char sessionName_[260] = {};
+    JTNetCommandLine commandLine_;
+};

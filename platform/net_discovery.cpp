@@ -1,0 +1,381 @@
+// Session discovery over UDP: query and answer datagrams, the responder a
+// host runs, and the browser that collects answers. Every datagram is checked
+// against its real length before a field is read.
+#include "platform/net_discovery.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+constexpr uint8_t kQueryMagic[4] = {'J', 'T', 'N', 'Q'};
+constexpr uint8_t kAnswerMagic[4] = {'J', 'T', 'N', 'A'};
+constexpr uint8_t kVersion = 1;
+
+uint32_t NowMs() {
+    using namespace std::chrono;
+    return static_cast<uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void Put16(std::vector<uint8_t>& out, uint16_t v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+void Put64(std::vector<uint8_t>& out, uint64_t v) {
+    for (int i = 0; i < 8; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+uint16_t Get16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+uint32_t Get32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+uint64_t Get64(const uint8_t* p) {
+    return static_cast<uint64_t>(Get32(p)) | (static_cast<uint64_t>(Get32(p + 4)) << 32);
+}
+
+std::string Trim(const std::string& s) {
+    size_t b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return {};
+    size_t e = s.find_last_not_of(" \t\r\n");
+    return s.substr(b, e - b + 1);
+}
+
+bool ResolveIPv4(const std::string& name, uint32_t& out) {
+    in_addr addr{};
+    if (inet_pton(AF_INET, name.c_str(), &addr) == 1) {
+        out = addr.s_addr;
+        return true;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    addrinfo* list = nullptr;
+    if (getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0 || !list) return false;
+    out = reinterpret_cast<sockaddr_in*>(list->ai_addr)->sin_addr.s_addr;
+    freeaddrinfo(list);
+    return true;
+}
+
+void SetError(std::string* error, const std::string& text) {
+    if (error) *error = text;
+}
+
+bool MakeWakePipe(int fds[2]) {
+    return pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0;
+}
+
+void CloseFd(int& fd) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+}
+
+void Wake(int fd) {
+    if (fd < 0) return;
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = write(fd, &byte, 1);
+}
+
+} // namespace
+
+std::vector<std::string> NetDiscoveryTargets() {
+    std::vector<std::string> targets;
+    if (const char* env = std::getenv("JENTRA_DISCOVERY_HOSTS")) {
+        std::string list = env;
+        size_t start = 0;
+        while (start <= list.size()) {
+            size_t comma = list.find(',', start);
+            if (comma == std::string::npos) comma = list.size();
+            std::string item = Trim(list.substr(start, comma - start));
+            if (!item.empty()) targets.push_back(item);
+            start = comma + 1;
+        }
+    }
+    if (targets.empty()) targets.push_back("255.255.255.255");
+    return targets;
+}
+
+namespace netdiscovery {
+
+std::vector<uint8_t> EncodeQuery(const NetApplicationId& app, uint32_t stamp) {
+    std::vector<uint8_t> out(kQueryMagic, kQueryMagic + 4);
+    out.push_back(kVersion);
+    out.push_back(0);
+    out.insert(out.end(), app.begin(), app.end());
+    Put32(out, stamp);
+    return out;
+}
+
+bool DecodeQuery(const uint8_t* data, size_t size, NetApplicationId& app, uint32_t& stamp) {
+    if (!data || size < kQuerySize) return false;
+    if (std::memcmp(data, kQueryMagic, 4) != 0 || data[4] != kVersion) return false;
+    std::memcpy(app.data(), data + 6, app.size());
+    stamp = Get32(data + 22);
+    return true;
+}
+
+std::vector<uint8_t> EncodeAnswer(const Answer& a) {
+    std::vector<uint8_t> out(kAnswerMagic, kAnswerMagic + 4);
+    out.push_back(kVersion);
+    out.push_back(0);
+    out.insert(out.end(), a.app.begin(), a.app.end());
+    Put32(out, a.stamp);
+    Put64(out, a.instanceId);
+    Put16(out, a.port);
+    Put16(out, a.players);
+    Put16(out, a.maxPlayers);
+    size_t n = std::min(a.sessionName.size(), kMaxSessionNameLength);
+    out.push_back(static_cast<uint8_t>(n));
+    out.insert(out.end(), a.sessionName.begin(), a.sessionName.begin() + n);
+    return out;
+}
+
+bool DecodeAnswer(const uint8_t* data, size_t size, Answer& a) {
+    if (!data || size < kAnswerFixedSize) return false;
+    if (std::memcmp(data, kAnswerMagic, 4) != 0 || data[4] != kVersion) return false;
+    size_t nameLength = data[40];
+    if (size < kAnswerFixedSize + nameLength) return false;
+    std::memcpy(a.app.data(), data + 6, a.app.size());
+    a.stamp = Get32(data + 22);
+    a.instanceId = Get64(data + 26);
+    a.port = Get16(data + 34);
+    a.players = Get16(data + 36);
+    a.maxPlayers = Get16(data + 38);
+    a.sessionName.assign(reinterpret_cast<const char*>(data + kAnswerFixedSize), nameLength);
+    // A name is text: anything after an embedded NUL is not part of it.
+    a.sessionName.resize(std::strlen(a.sessionName.c_str()));
+    return true;
+}
+
+} // namespace netdiscovery
+
+// ---------------------------------------------------------------- responder
+
+NetDiscoveryResponder::~NetDiscoveryResponder() {
+    Stop();
+}
+
+bool NetDiscoveryResponder::Start(const std::string& bindAddress, uint16_t discoveryPort,
+                                  const NetApplicationId& app, uint64_t instanceId,
+                                  uint16_t gamePort, std::string* error) {
+    Stop();
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(discoveryPort);
+    addr.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (!bindAddress.empty() && !ResolveIPv4(bindAddress, addr.sin_addr.s_addr)) {
+        SetError(error, "cannot resolve discovery bind address " + bindAddress);
+        return false;
+    }
+    socket_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (socket_ < 0) {
+        SetError(error, std::string("discovery socket: ") + std::strerror(errno));
+        return false;
+    }
+    if (bind(socket_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        SetError(error, "discovery port " + std::to_string(discoveryPort) +
+                            " unavailable: " + std::strerror(errno));
+        CloseFd(socket_);
+        return false;
+    }
+    socklen_t len = sizeof addr;
+    getsockname(socket_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+    if (!MakeWakePipe(wakePipe_)) {
+        SetError(error, "discovery wake pipe failed");
+        CloseFd(socket_);
+        return false;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        answer_.app = app;
+        answer_.instanceId = instanceId;
+        answer_.port = gamePort;
+    }
+    thread_ = std::thread([this] { Run(); });
+    return true;
+}
+
+void NetDiscoveryResponder::Stop() {
+    if (thread_.joinable()) {
+        Wake(wakePipe_[1]);
+        thread_.join();
+    }
+    CloseFd(socket_);
+    CloseFd(wakePipe_[0]);
+    CloseFd(wakePipe_[1]);
+    port_ = 0;
+}
+
+void NetDiscoveryResponder::SetSessionName(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    answer_.sessionName = name.substr(0, kMaxSessionNameLength);
+}
+
+void NetDiscoveryResponder::SetPlayers(int players, int maxPlayers) {
+    std::lock_guard lock(mutex_);
+    answer_.players = static_cast<uint16_t>(std::clamp(players, 0, 0xFFFF));
+    answer_.maxPlayers = static_cast<uint16_t>(std::clamp(maxPlayers, 0, 0xFFFF));
+}
+
+void NetDiscoveryResponder::Run() {
+    uint8_t buffer[512];
+    for (;;) {
+        pollfd fds[2] = {{socket_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (fds[1].revents) return;
+        for (;;) {
+            sockaddr_in from{};
+            socklen_t fromLength = sizeof from;
+            ssize_t n = recvfrom(socket_, buffer, sizeof buffer, 0,
+                                 reinterpret_cast<sockaddr*>(&from), &fromLength);
+            if (n < 0) break;
+            NetApplicationId app{};
+            uint32_t stamp = 0;
+            if (!netdiscovery::DecodeQuery(buffer, static_cast<size_t>(n), app, stamp)) continue;
+            std::vector<uint8_t> reply;
+            {
+                std::lock_guard lock(mutex_);
+                if (app != answer_.app) continue;
+                netdiscovery::Answer answer = answer_;
+                answer.stamp = stamp;
+                reply = netdiscovery::EncodeAnswer(answer);
+            }
+            sendto(socket_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from),
+                   fromLength);
+        }
+    }
+}
+
+// ------------------------------------------------------------------ browser
+
+NetBrowser::~NetBrowser() {
+    Stop();
+}
+
+bool NetBrowser::Start(const std::vector<std::string>& targets, uint16_t discoveryPort,
+                       const NetApplicationId& app, uint32_t retryMs, std::string* error) {
+    Stop();
+    targets_.clear();
+    for (const std::string& target : targets) {
+        uint32_t addr = 0;
+        if (ResolveIPv4(target, addr)) targets_.push_back(addr);
+    }
+    if (targets_.empty()) {
+        SetError(error, "no discovery address could be resolved");
+        return false;
+    }
+    socket_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (socket_ < 0) {
+        SetError(error, std::string("browser socket: ") + std::strerror(errno));
+        return false;
+    }
+    int yes = 1;
+    setsockopt(socket_, SOL_SOCKET, SO_BROADCAST, &yes, sizeof yes);
+    if (!MakeWakePipe(wakePipe_)) {
+        SetError(error, "browser wake pipe failed");
+        CloseFd(socket_);
+        return false;
+    }
+    discoveryPort_ = discoveryPort;
+    app_ = app;
+    {
+        std::lock_guard lock(mutex_);
+        found_.clear();
+    }
+    thread_ = std::thread([this, retryMs] { Run(retryMs == 0 ? 1 : retryMs); });
+    return true;
+}
+
+void NetBrowser::Stop() {
+    if (thread_.joinable()) {
+        Wake(wakePipe_[1]);
+        thread_.join();
+    }
+    CloseFd(socket_);
+    CloseFd(wakePipe_[0]);
+    CloseFd(wakePipe_[1]);
+}
+
+bool NetBrowser::Poll(NetHostFound& found) {
+    std::lock_guard lock(mutex_);
+    if (found_.empty()) return false;
+    found = std::move(found_.front());
+    found_.pop_front();
+    return true;
+}
+
+void NetBrowser::Run(uint32_t retryMs) {
+    uint8_t buffer[512];
+    uint32_t nextQuery = NowMs();
+    for (;;) {
+        uint32_t now = NowMs();
+        if (static_cast<int32_t>(now - nextQuery) >= 0) {
+            std::vector<uint8_t> query = netdiscovery::EncodeQuery(app_, now);
+            for (uint32_t target : targets_) {
+                sockaddr_in to{};
+                to.sin_family = AF_INET;
+                to.sin_port = htons(discoveryPort_);
+                to.sin_addr.s_addr = target;
+                sendto(socket_, query.data(), query.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                       sizeof to);
+            }
+            nextQuery = now + retryMs;
+        }
+        int wait = static_cast<int>(nextQuery - NowMs());
+        pollfd fds[2] = {{socket_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        if (poll(fds, 2, wait < 0 ? 0 : wait) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (fds[1].revents) return;
+        for (;;) {
+            sockaddr_in from{};
+            socklen_t fromLength = sizeof from;
+            ssize_t n = recvfrom(socket_, buffer, sizeof buffer, 0,
+                                 reinterpret_cast<sockaddr*>(&from), &fromLength);
+            if (n < 0) break;
+            netdiscovery::Answer answer;
+            if (!netdiscovery::DecodeAnswer(buffer, static_cast<size_t>(n), answer)) continue;
+            if (answer.app != app_ || answer.port == 0) continue;
+            NetHostFound found;
+            found.sessionName = answer.sessionName;
+            char text[INET_ADDRSTRLEN] = {};
+            inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
+            found.address = text;
+            found.port = answer.port;
+            found.players = answer.players;
+            found.maxPlayers = answer.maxPlayers;
+            uint32_t elapsed = NowMs() - answer.stamp;
+            found.latencyMs = static_cast<int32_t>(elapsed) < 0 ? 0 : elapsed;
+            found.instanceId = answer.instanceId;
+            std::lock_guard lock(mutex_);
+            found_.push_back(std::move(found));
+        }
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,520 @@
+// Game sessions over ENet. The host accepts joiners, numbers them and relays
+// blocks meant for everyone; joiners talk only to the host. One service
+// thread per session drives the transport under hostMutex_ and turns what
+// arrives into queued events; every packet is checked against its kind's
+// length before a field is read, and short ones are dropped.
+#include "platform/net_session.h"
+
+#include <enet/enet.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+// Sent with the connection request so that strangers on the port are refused.
+constexpr enet_uint32 kProtocolMagic = 0x4A544E31; // "JTN1"
+constexpr enet_uint32 kRefuseProtocol = 1;
+constexpr enet_uint32 kRefuseFull = 2;
+constexpr size_t kMaxPacketSize = 1u << 20;
+constexpr int kServiceWaitMs = 10;
+constexpr uint32_t kLeaveGraceMs = 300;
+constexpr size_t kUnlimitedPeerSlots = 64;
+
+bool InitializeTransport() {
+    static std::once_flag once;
+    static bool ok = false;
+    std::call_once(once, [] { ok = enet_initialize() == 0; });
+    return ok;
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+uint32_t Get32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+std::vector<uint8_t> PlayerPacket(uint8_t kind, NetPlayerId player) {
+    std::vector<uint8_t> packet{kind};
+    Put32(packet, player);
+    return packet;
+}
+
+std::vector<uint8_t> DataPacket(NetPlayerId from, NetPlayerId to, const uint8_t* data,
+                                size_t size) {
+    std::vector<uint8_t> packet;
+    packet.reserve(netwire::kDataHeader + size);
+    packet.push_back(netwire::kData);
+    Put32(packet, from);
+    Put32(packet, to);
+    packet.insert(packet.end(), data, data + size);
+    return packet;
+}
+
+void SetError(std::string* error, const std::string& text) {
+    if (error) *error = text;
+}
+
+uint64_t NewInstanceId() {
+    // Different for every session hosted, even two in one process.
+    static std::atomic<uint64_t> counter{0};
+    uint64_t t = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    uint64_t id = t ^ (static_cast<uint64_t>(getpid()) << 40) ^ (++counter * 0x9E3779B97F4A7C15ull);
+    return id ? id : 1;
+}
+
+} // namespace
+
+bool netwire::Parse(const uint8_t* data, size_t size, Packet& packet) {
+    if (!data || size == 0) return false;
+    packet = Packet{};
+    packet.kind = data[0];
+    switch (packet.kind) {
+    case kData:
+        if (size <= kDataHeader) return false;
+        packet.player = Get32(data + 1);
+        packet.to = Get32(data + 5);
+        packet.payload = data + kDataHeader;
+        packet.payloadSize = size - kDataHeader;
+        return true;
+    case kWelcome: {
+        if (size < 7) return false;
+        packet.player = Get32(data + 1);
+        size_t count = static_cast<size_t>(data[5] | (data[6] << 8));
+        if (size - 7 < 4 * count) return false;
+        for (size_t i = 0; i < count; ++i)
+            packet.others.push_back(Get32(data + 7 + 4 * i));
+        return true;
+    }
+    case kPlayerJoined:
+    case kPlayerLeft:
+        if (size < 5) return false;
+        packet.player = Get32(data + 1);
+        return true;
+    default:
+        return false; // unknown kinds come from newer peers; ignore them
+    }
+}
+
+struct NetSession::PeerRecord {
+    ENetPeer* peer = nullptr;
+    NetPlayerId id = 0;
+};
+
+struct NetSession::Impl {
+    ENetHost* host = nullptr;
+    ENetPeer* server = nullptr;                     // joiner: the connection to the host
+    std::vector<std::unique_ptr<PeerRecord>> peers; // host: one per joined player
+    std::vector<NetPlayerId> others;                // joiner: the players besides itself
+    bool welcomed = false;                          // joiner: the host accepted us
+};
+
+NetSession::NetSession() : impl_(std::make_unique<Impl>()) {}
+
+NetSession::~NetSession() {
+    Leave();
+}
+
+bool NetSession::Host(const NetHostConfig& config, std::string* error) {
+    if (!ClearEndedSession()) {
+        SetError(error, "a session is already running");
+        return false;
+    }
+    if (!InitializeTransport()) {
+        SetError(error, "network transport could not be initialised");
+        return false;
+    }
+    ENetAddress address{};
+    address.host = ENET_HOST_ANY;
+    address.port = config.port;
+    if (!config.bindAddress.empty() &&
+        enet_address_set_host_ip(&address, config.bindAddress.c_str()) != 0) {
+        SetError(error, "bad bind address " + config.bindAddress);
+        return false;
+    }
+    // One slot more than the joiners allowed, so a surplus joiner is told
+    // the session is full instead of being left without an answer.
+    size_t slots =
+        config.maxPlayers > 0 ? static_cast<size_t>(config.maxPlayers) : kUnlimitedPeerSlots;
+    ENetHost* host = enet_host_create(&address, slots, 1, 0, 0);
+    if (!host) {
+        SetError(error, "cannot host on port " + std::to_string(config.port) +
+                            " (in use or not permitted)");
+        return false;
+    }
+    host->maximumPacketSize = kMaxPacketSize;
+    ENetAddress bound{};
+    enet_socket_get_address(host->socket, &bound);
+
+    isHost_ = true;
+    maxPlayers_ = std::max(0, config.maxPlayers);
+    nextPlayer_ = kNetHostPlayer + 1;
+    port_ = bound.port;
+    if (config.discoverable) {
+        responder_.SetSessionName(config.sessionName);
+        responder_.SetPlayers(1, maxPlayers_);
+        std::string why;
+        if (!responder_.Start(config.bindAddress, config.discoveryPort, config.application,
+                              NewInstanceId(), port_, &why)) {
+            enet_host_destroy(host);
+            port_ = 0;
+            isHost_ = false;
+            SetError(error, why);
+            return false;
+        }
+    }
+    impl_->host = host;
+    localPlayer_ = kNetHostPlayer;
+    playerCount_ = 1;
+    active_ = true;
+    StartService();
+    return true;
+}
+
+bool NetSession::Join(const std::string& addressText, uint16_t port, uint32_t timeoutMs,
+                      std::string* error) {
+    if (!ClearEndedSession()) {
+        SetError(error, "a session is already running");
+        return false;
+    }
+    if (!InitializeTransport()) {
+        SetError(error, "network transport could not be initialised");
+        return false;
+    }
+    ENetAddress address{};
+    if (enet_address_set_host(&address, addressText.c_str()) != 0) {
+        SetError(error, "cannot resolve host " + addressText);
+        return false;
+    }
+    address.port = port;
+    ENetHost* host = enet_host_create(nullptr, 1, 1, 0, 0);
+    if (!host) {
+        SetError(error, "cannot create a network endpoint");
+        return false;
+    }
+    host->maximumPacketSize = kMaxPacketSize;
+    ENetPeer* server = enet_host_connect(host, &address, 1, kProtocolMagic);
+    if (!server) {
+        enet_host_destroy(host);
+        SetError(error, "cannot start connecting to " + addressText);
+        return false;
+    }
+    isHost_ = false;
+    port_ = port;
+    {
+        std::lock_guard lock(joinMutex_);
+        joinState_ = 0;
+        joinError_.clear();
+    }
+    impl_->host = host;
+    impl_->server = server;
+    impl_->welcomed = false;
+    impl_->others.clear();
+    StartService();
+
+    std::unique_lock lock(joinMutex_);
+    bool answered = joinSignal_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                         [this] { return joinState_ != 0; });
+    bool accepted = answered && joinState_ == 1;
+    std::string why =
+        answered ? joinError_
+                 : "no answer from " + addressText + ":" + std::to_string(port) + " in time";
+    lock.unlock();
+    if (accepted) return true;
+    Shutdown();
+    SetError(error, why.empty() ? "the host refused the connection" : why);
+    return false;
+}
+
+bool NetSession::Send(NetPlayerId to, const void* data, size_t size) {
+    if (!data || size == 0 || size > kMaxPacketSize - netwire::kDataHeader) return false;
+    std::lock_guard lock(hostMutex_);
+    if (!impl_->host || !active_) return false;
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    NetPlayerId self = localPlayer_;
+    std::vector<uint8_t> packet = DataPacket(self, to, bytes, size);
+    if (isHost_) {
+        if (to == kNetAllPlayers) {
+            BroadcastRaw(packet, nullptr);
+        } else {
+            auto it = std::find_if(impl_->peers.begin(), impl_->peers.end(),
+                                   [to](const auto& r) { return r->id == to; });
+            if (it == impl_->peers.end()) return false;
+            SendRaw((*it)->peer, packet);
+        }
+    } else {
+        if (to != kNetAllPlayers &&
+            std::find(impl_->others.begin(), impl_->others.end(), to) == impl_->others.end())
+            return false;
+        SendRaw(impl_->server, packet);
+    }
+    enet_host_flush(impl_->host);
+    return true;
+}
+
+bool NetSession::PollEvent(NetEvent& event) {
+    std::lock_guard lock(eventMutex_);
+    if (events_.empty()) return false;
+    event = std::move(events_.front());
+    events_.pop_front();
+    return true;
+}
+
+void NetSession::Leave() {
+    Shutdown();
+}
+
+void NetSession::EndSession() {
+    bool wasHost = isHost_ && impl_->host;
+    Shutdown();
+    if (wasHost) Queue(NetEventKind::SessionEnded, kNetHostPlayer);
+}
+
+// --------------------------------------------------------------- internals
+
+bool NetSession::ClearEndedSession() {
+    if (!impl_->host) return true;
+    if (active_) return false;
+    Shutdown(); // the remote side ended it; only the husk is left
+    return true;
+}
+
+void NetSession::StartService() {
+    running_ = true;
+    service_ = std::thread([this] { ServiceLoop(); });
+}
+
+void NetSession::StopService() {
+    running_ = false;
+    if (service_.joinable()) service_.join();
+}
+
+void NetSession::ServiceLoop() {
+    while (running_) {
+        int fd = -1;
+        {
+            std::lock_guard lock(hostMutex_);
+            ENetEvent event;
+            while (enet_host_service(impl_->host, &event, 0) > 0) {
+                switch (event.type) {
+                case ENET_EVENT_TYPE_CONNECT:
+                    HandleConnect(event.peer, event.data);
+                    break;
+                case ENET_EVENT_TYPE_DISCONNECT:
+                    HandleDisconnect(event.peer, event.data);
+                    break;
+                case ENET_EVENT_TYPE_RECEIVE:
+                    HandleReceive(event.peer, event.packet->data, event.packet->dataLength);
+                    enet_packet_destroy(event.packet);
+                    break;
+                default:
+                    break;
+                }
+            }
+            fd = impl_->host->socket;
+        }
+        // Sleep until something arrives; the short bound keeps ENet's resend
+        // and keep-alive timers running.
+        pollfd pfd{fd, POLLIN, 0};
+        poll(&pfd, 1, kServiceWaitMs);
+    }
+}
+
+void NetSession::HandleConnect(void* peerPtr, uint32_t greeting) {
+    auto* peer = static_cast<ENetPeer*>(peerPtr);
+    if (!isHost_) return; // a joiner waits for the host's welcome instead
+    if (greeting != kProtocolMagic) {
+        enet_peer_disconnect(peer, kRefuseProtocol);
+        return;
+    }
+    if (maxPlayers_ > 0 && playerCount_ >= maxPlayers_) {
+        enet_peer_disconnect(peer, kRefuseFull);
+        return;
+    }
+    auto record = std::make_unique<PeerRecord>();
+    record->peer = peer;
+    record->id = nextPlayer_++;
+    peer->data = record.get();
+
+    std::vector<uint8_t> welcome{netwire::kWelcome};
+    Put32(welcome, record->id);
+    uint16_t count = static_cast<uint16_t>(impl_->peers.size() + 1);
+    welcome.push_back(static_cast<uint8_t>(count));
+    welcome.push_back(static_cast<uint8_t>(count >> 8));
+    Put32(welcome, kNetHostPlayer);
+    for (const auto& other : impl_->peers)
+        Put32(welcome, other->id);
+    SendRaw(peer, welcome);
+    BroadcastRaw(PlayerPacket(netwire::kPlayerJoined, record->id), nullptr);
+
+    NetPlayerId id = record->id;
+    impl_->peers.push_back(std::move(record));
+    ++playerCount_;
+    PublishPlayers();
+    Queue(NetEventKind::PlayerJoined, id);
+}
+
+void NetSession::HandleDisconnect(void* peerPtr, uint32_t reason) {
+    auto* peer = static_cast<ENetPeer*>(peerPtr);
+    if (isHost_) {
+        auto* record = static_cast<PeerRecord*>(peer->data);
+        peer->data = nullptr;
+        auto it = std::find_if(impl_->peers.begin(), impl_->peers.end(),
+                               [record](const auto& r) { return r.get() == record; });
+        if (!record || it == impl_->peers.end()) return; // refused before joining
+        NetPlayerId id = record->id;
+        impl_->peers.erase(it);
+        --playerCount_;
+        BroadcastRaw(PlayerPacket(netwire::kPlayerLeft, id), nullptr);
+        PublishPlayers();
+        Queue(NetEventKind::PlayerLeft, id);
+        return;
+    }
+    if (peer != impl_->server) return;
+    impl_->server = nullptr;
+    if (!impl_->welcomed) {
+        std::lock_guard lock(joinMutex_);
+        joinState_ = -1;
+        joinError_ = reason == kRefuseFull       ? "the session is full"
+                     : reason == kRefuseProtocol ? "the host speaks another protocol"
+                                                 : "the host closed the connection";
+        joinSignal_.notify_all();
+        return;
+    }
+    active_ = false;
+    playerCount_ = 0;
+    Queue(NetEventKind::SessionEnded, kNetHostPlayer);
+}
+
+void NetSession::HandleReceive(void* peerPtr, const uint8_t* data, size_t size) {
+    auto* peer = static_cast<ENetPeer*>(peerPtr);
+    netwire::Packet packet;
+    if (!netwire::Parse(data, size, packet)) return;
+    if (isHost_) {
+        auto* record = static_cast<PeerRecord*>(peer->data);
+        if (!record || packet.kind != netwire::kData) return;
+        // The sender is who the connection says, not what the packet claims.
+        const NetPlayerId to = packet.to;
+        if (to == kNetAllPlayers || to == kNetHostPlayer)
+            Queue(NetEventKind::Received, record->id, packet.payload, packet.payloadSize);
+        if (to == kNetHostPlayer) return;
+        std::vector<uint8_t> relay = DataPacket(record->id, to, packet.payload, packet.payloadSize);
+        for (const auto& other : impl_->peers)
+            if (other.get() != record && (to == kNetAllPlayers || to == other->id))
+                SendRaw(other->peer, relay);
+        return;
+    }
+    if (peer != impl_->server) return;
+    switch (packet.kind) {
+    case netwire::kWelcome: {
+        if (impl_->welcomed) return;
+        impl_->others = std::move(packet.others);
+        impl_->welcomed = true;
+        localPlayer_ = packet.player;
+        playerCount_ = static_cast<int>(impl_->others.size()) + 1;
+        active_ = true;
+        for (NetPlayerId other : impl_->others)
+            Queue(NetEventKind::PlayerJoined, other);
+        std::lock_guard lock(joinMutex_);
+        joinState_ = 1;
+        joinSignal_.notify_all();
+        return;
+    }
+    case netwire::kPlayerJoined:
+    case netwire::kPlayerLeft: {
+        if (!impl_->welcomed || packet.player == localPlayer_) return;
+        auto it = std::find(impl_->others.begin(), impl_->others.end(), packet.player);
+        if (packet.kind == netwire::kPlayerJoined && it == impl_->others.end()) {
+            impl_->others.push_back(packet.player);
+            ++playerCount_;
+            Queue(NetEventKind::PlayerJoined, packet.player);
+        } else if (packet.kind == netwire::kPlayerLeft && it != impl_->others.end()) {
+            impl_->others.erase(it);
+            --playerCount_;
+            Queue(NetEventKind::PlayerLeft, packet.player);
+        }
+        return;
+    }
+    case netwire::kData:
+        if (!impl_->welcomed) return;
+        Queue(NetEventKind::Received, packet.player, packet.payload, packet.payloadSize);
+        return;
+    default:
+        return;
+    }
+}
+
+void NetSession::Queue(NetEventKind kind, NetPlayerId player, const uint8_t* data, size_t size) {
+    NetEvent event;
+    event.kind = kind;
+    event.player = player;
+    if (data && size) event.data.assign(data, data + size);
+    std::lock_guard lock(eventMutex_);
+    events_.push_back(std::move(event));
+}
+
+void NetSession::SendRaw(void* peer, const std::vector<uint8_t>& packet) {
+    ENetPacket* p = enet_packet_create(packet.data(), packet.size(), ENET_PACKET_FLAG_RELIABLE);
+    if (p && enet_peer_send(static_cast<ENetPeer*>(peer), 0, p) != 0) enet_packet_destroy(p);
+}
+
+void NetSession::BroadcastRaw(const std::vector<uint8_t>& packet, void* except) {
+    for (const auto& record : impl_->peers)
+        if (record->peer != except) SendRaw(record->peer, packet);
+}
+
+void NetSession::PublishPlayers() {
+    if (responder_.IsRunning()) responder_.SetPlayers(playerCount_, maxPlayers_);
+}
+
+void NetSession::Shutdown() {
+    StopService();
+    responder_.Stop();
+    ENetHost* host = impl_->host;
+    if (host) {
+        // Say goodbye to every connection and give the farewells a short,
+        // bounded time to be acknowledged; whatever arrives meanwhile is
+        // dropped, the leaving side wants no more events.
+        size_t open = 0;
+        for (size_t i = 0; i < host->peerCount; ++i) {
+            ENetPeer* peer = &host->peers[i];
+            if (peer->state == ENET_PEER_STATE_DISCONNECTED) continue;
+            enet_peer_disconnect(peer, 0);
+            // A connection still being made is dropped at once; only a
+            // real goodbye waits for its acknowledgement.
+            if (peer->state == ENET_PEER_STATE_DISCONNECTING) ++open;
+        }
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLeaveGraceMs);
+        ENetEvent event;
+        while (open > 0 && std::chrono::steady_clock::now() < deadline) {
+            int r = enet_host_service(host, &event, 10);
+            if (r < 0) break;
+            if (r == 0) continue;
+            if (event.type == ENET_EVENT_TYPE_RECEIVE) enet_packet_destroy(event.packet);
+            if (event.type == ENET_EVENT_TYPE_DISCONNECT) --open;
+        }
+        enet_host_destroy(host);
+    }
+    impl_->host = nullptr;
+    impl_->server = nullptr;
+    impl_->peers.clear();
+    impl_->others.clear();
+    impl_->welcomed = false;
+    active_ = false;
+    playerCount_ = 0;
+    localPlayer_ = 0;
+    isHost_ = false;
+    port_ = 0;
+}
+
+} // namespace platform

@@ -1,0 +1,280 @@
+// Two networking instances on loopback: finding, hosting, joining, data as
+// message 31 on the main thread, leaving and ending as 32 and 33, and the
+// direct "-host"/"-connect" path.
+#include "Jentra/core/network/network_core.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct Delivered {
+    unsigned msg;
+    std::vector<unsigned char> data;
+    std::thread::id thread;
+};
+
+// One engine's networking with a recording listener.
+struct Peer {
+    JTNetworkCore net;
+    std::vector<Delivered> got;
+    Peer() {
+        net.SetDeliver([this](unsigned msg, void* data) {
+            Delivered d{msg, {}, std::this_thread::get_id()};
+            if (msg == 31) {
+                auto* block = static_cast<JTNetData*>(data);
+                d.data.assign(block->pData, block->pData + block->nSize);
+            }
+            got.push_back(std::move(d));
+        });
+        net.SetGamePort(0);
+        net.SetDiscoveryPort(0);
+        net.SetEnumRetryInterval(50);
+        const uint8_t app[16] = {'r', 'o', 'o', 'k', 'f', 'a', 'l', 'l'};
+        net.SetApplicationGUID(app);
+    }
+};
+
+// Runs Update on both until the predicate holds or time runs out.
+template <typename Pred>
+bool Pump(std::initializer_list<Peer*> peers, Pred done,
+          std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
+    auto deadline = Clock::now() + limit;
+    while (Clock::now() < deadline) {
+        for (Peer* p : peers)
+            p->net.Update();
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+}
+
+int Count(const Peer& p, unsigned msg) {
+    int n = 0;
+    for (const Delivered& d : p.got)
+        n += d.msg == msg ? 1 : 0;
+    return n;
+}
+
+class NetworkCoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* old = std::getenv("JENTRA_DISCOVERY_HOSTS");
+        hadEnv_ = old != nullptr;
+        if (hadEnv_) oldEnv_ = old;
+        setenv("JENTRA_DISCOVERY_HOSTS", "127.0.0.1", 1); // loopback whatever the caller set
+    }
+    void TearDown() override {
+        if (hadEnv_)
+            setenv("JENTRA_DISCOVERY_HOSTS", oldEnv_.c_str(), 1);
+        else
+            unsetenv("JENTRA_DISCOVERY_HOSTS");
+    }
+
+    // host hosts, guest finds it through discovery and joins it.
+    void HostAndJoin(Peer& host, Peer& guest) {
+        host.net.SetLocalPlayerName("Ann");
+        ASSERT_EQ(host.net.HostGame(), JTNET_OK);
+        ASSERT_TRUE(host.net.IsNetworkGame());
+        EXPECT_STREQ(host.net.GetSessionName(), "Ann's Game");
+        guest.net.SetDiscoveryPort(host.net.GetSessionDiscoveryPort());
+        ASSERT_TRUE(guest.net.EnumServiceProviders());
+        ASSERT_TRUE(guest.net.SelectServiceProvider(-4));
+        ASSERT_TRUE(guest.net.StartEnumHosts());
+        ASSERT_TRUE(Pump({&host, &guest}, [&] {
+            DPHostEnumInfo* first = guest.net.GetHostList();
+            bool found = first != guest.net.GetHostListEnd() && first->bValid;
+            guest.net.ReleaseHostList();
+            return found;
+        }));
+        DPHostEnumInfo* first = guest.net.GetHostList();
+        EXPECT_STREQ(first->szSessionName, "Ann's Game");
+        std::string expected = "Ann's Game (1/" + std::to_string(first->nMaxPlayers) + ") (";
+        EXPECT_EQ(std::string(first->szSession).rfind(expected, 0), 0u) << first->szSession;
+        guest.net.ReleaseHostList();
+        EXPECT_TRUE(guest.net.TakeHostListChanged());
+
+        ASSERT_TRUE(guest.net.JoinGame(0));
+        guest.net.StopEnumHosts();
+        EXPECT_TRUE(guest.net.IsNetworkGame());
+        EXPECT_FALSE(guest.net.IsHost());
+        ASSERT_TRUE(Pump({&host, &guest}, [&] { return host.net.GetNumPlayers() == 2; }));
+    }
+
+private:
+    bool hadEnv_ = false;
+    std::string oldEnv_;
+};
+
+uint16_t SilentPort(int& fd) {
+    fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    return ntohs(addr.sin_port);
+}
+
+} // namespace
+
+TEST_F(NetworkCoreTest, DataArrivesAsMessage31OnTheUpdatingThread) {
+    Peer host, guest;
+    HostAndJoin(host, guest);
+
+    const unsigned char move[5] = {0x01, 0x74, 0x3B, 0x00, 0x00};
+    EXPECT_EQ(host.net.GetHostListEnd(), host.net.GetHostList()); // the host searched nothing
+    host.net.ReleaseHostList();
+    ASSERT_TRUE(guest.net.SendNetwork(move, sizeof move));
+    ASSERT_TRUE(Pump({&host, &guest}, [&] { return Count(host, 31) == 1; }));
+    EXPECT_EQ(host.got.back().data, std::vector<unsigned char>(move, move + 5));
+    EXPECT_EQ(host.got.back().thread, std::this_thread::get_id());
+
+    const unsigned char newGame[1] = {0x02};
+    ASSERT_TRUE(host.net.SendNetwork(newGame, 1));
+    ASSERT_TRUE(Pump({&host, &guest}, [&] { return Count(guest, 31) == 1; }));
+    EXPECT_EQ(guest.got.back().data.size(), 1u);
+    EXPECT_EQ(guest.got.back().thread, std::this_thread::get_id());
+
+    // Nothing is handed out except from Update.
+    ASSERT_TRUE(guest.net.SendNetwork(move, sizeof move));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(Count(host, 31), 1);
+    host.net.Update();
+    EXPECT_EQ(Count(host, 31), 2);
+}
+
+TEST_F(NetworkCoreTest, LeavingGives32ThereAnd33Here) {
+    Peer host, guest;
+    HostAndJoin(host, guest);
+    guest.net.LeaveGame();
+    EXPECT_FALSE(guest.net.IsNetworkGame());
+    EXPECT_EQ(Count(guest, 33), 0); // only Update delivers
+    ASSERT_TRUE(
+        Pump({&host, &guest}, [&] { return Count(host, 32) == 1 && Count(guest, 33) == 1; }));
+    EXPECT_EQ(Count(host, 33), 0);
+    EXPECT_TRUE(host.net.IsNetworkGame());
+    const unsigned char byte = 1;
+    EXPECT_FALSE(guest.net.SendNetwork(&byte, 1));
+}
+
+TEST_F(NetworkCoreTest, EndingTheSessionGives33ToBoth) {
+    Peer host, guest;
+    HostAndJoin(host, guest);
+    // A block sent just before the end still arrives before the end.
+    const unsigned char last[2] = {0x02, 0x00};
+    ASSERT_TRUE(host.net.SendNetwork(last, 2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    host.net.DestroyGame();
+    ASSERT_TRUE(
+        Pump({&host, &guest}, [&] { return Count(guest, 33) == 1 && Count(host, 33) == 1; }));
+    ASSERT_EQ(Count(guest, 31), 1);
+    EXPECT_EQ(guest.got.front().msg, 31u);
+    EXPECT_FALSE(guest.net.IsNetworkGame());
+    EXPECT_FALSE(host.net.IsNetworkGame());
+
+    // Both are free for the next session.
+    guest.net.SetLocalPlayerName("Bob");
+    EXPECT_EQ(guest.net.HostGame(), JTNET_OK);
+    EXPECT_STREQ(guest.net.GetSessionName(), "Bob's Game");
+}
+
+TEST_F(NetworkCoreTest, TwoLeavingInOneFrameGiveTwo32InOrder) {
+    Peer host, a, b;
+    host.net.SetMaxPlayers(3);
+    HostAndJoin(host, a);
+    b.net.SetDiscoveryPort(host.net.GetSessionDiscoveryPort());
+    ASSERT_TRUE(b.net.StartEnumHosts());
+    ASSERT_TRUE(Pump({&host, &b}, [&] {
+        DPHostEnumInfo* first = b.net.GetHostList();
+        bool found = first != b.net.GetHostListEnd() && first->bValid;
+        b.net.ReleaseHostList();
+        return found;
+    }));
+    ASSERT_TRUE(b.net.JoinGame(0));
+    ASSERT_TRUE(Pump({&host}, [&] { return host.net.GetNumPlayers() == 3; }));
+    a.net.LeaveGame();
+    b.net.LeaveGame();
+    auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (host.net.GetNumPlayers() != 1 && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_EQ(host.net.GetNumPlayers(), 1);
+    EXPECT_EQ(Count(host, 32), 0);
+    host.net.Update();
+    EXPECT_EQ(Count(host, 32), 2);
+}
+
+TEST_F(NetworkCoreTest, DirectHostAndConnectFromTheCommandLine) {
+    Peer host, guest;
+    ASSERT_EQ(host.net.Init("Rookfall -host"), JTNET_OK);
+    EXPECT_TRUE(host.net.GetLobbyLaunched());
+    ASSERT_EQ(host.net.ConnectUsingLobbySettings(), JTNET_OK);
+    EXPECT_TRUE(host.net.IsHost());
+    EXPECT_STREQ(host.net.GetSessionName(), "Rookfall Session");
+
+    ASSERT_EQ(guest.net.Init("Rookfall -connect 127.0.0.1 nosplash"), JTNET_OK);
+    EXPECT_TRUE(guest.net.GetLobbyLaunched());
+    EXPECT_STREQ(guest.net.GetCommandLine().szHostName, "127.0.0.1");
+    guest.net.SetDiscoveryPort(host.net.GetSessionDiscoveryPort());
+    ASSERT_EQ(guest.net.ConnectUsingLobbySettings(), JTNET_OK);
+    EXPECT_TRUE(guest.net.IsNetworkGame());
+    EXPECT_STREQ(guest.net.GetSessionName(), "Rookfall Session");
+    ASSERT_TRUE(Pump({&host, &guest}, [&] { return host.net.GetNumPlayers() == 2; }));
+
+    // Without either word nothing is started.
+    Peer plain;
+    ASSERT_EQ(plain.net.Init("Rookfall nosplash"), JTNET_OK);
+    EXPECT_FALSE(plain.net.GetLobbyLaunched());
+    EXPECT_EQ(plain.net.ConnectUsingLobbySettings(), JTNET_OK);
+    EXPECT_FALSE(plain.net.IsNetworkGame());
+}
+
+TEST_F(NetworkCoreTest, FailuresAreReportedNotHidden) {
+    int fd = -1;
+    uint16_t port = SilentPort(fd);
+    ASSERT_GE(fd, 0);
+
+    // Nobody answers at the named host: five short attempts, then an error
+    // instead of ending the program.
+    Peer guest;
+    guest.net.Init("-connect 127.0.0.1");
+    guest.net.SetDiscoveryPort(port);
+    guest.net.SetEnumRetryInterval(20);
+    auto start = Clock::now();
+    EXPECT_EQ(guest.net.ConnectUsingLobbySettings(), JTNET_E_NOHOST);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    EXPECT_FALSE(guest.net.IsNetworkGame());
+
+    // Hosting on a port that is taken fails and leaves no session.
+    Peer host;
+    host.net.SetGamePort(port);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(host.net.HostGame(), JTNET_E_FAIL);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot host"), std::string::npos);
+    EXPECT_FALSE(host.net.IsNetworkGame());
+
+    // No such entry in the host list.
+    EXPECT_FALSE(guest.net.JoinGame(0));
+    EXPECT_FALSE(guest.net.IsNetworkGame());
+
+    // Only the one provider exists.
+    EXPECT_FALSE(guest.net.SelectServiceProvider(-1));
+    EXPECT_TRUE(guest.net.EnumServiceProviders());
+    EXPECT_EQ(guest.net.GetNumServiceProviders(), 1);
+    EXPECT_FALSE(guest.net.SelectServiceProvider(1));
+    EXPECT_FALSE(guest.net.SelectServiceProvider(-2));
+    EXPECT_TRUE(guest.net.SelectServiceProvider(0));
+    close(fd);
+}
