@@ -47,6 +47,21 @@ public:
     virtual float GetCameraAspect(JTCamera* camera) = 0;
 };
 
+// The engine's own answers: input from gpJTMouse and gpJTKeyboard, the main
+// scene from gpJTGame. Views and cameras belong to the renderer, which
+// derives from this class to answer the view questions; until then no view
+// yields a ray.
+class JTEngineCursorServices : public JTCursorServices {
+public:
+    void ReadInput(JTCursorInput& input) override;
+    void SetMouseRelative(bool on) override;
+    JTScene* GetMainScene() override;
+    JTScene* GetViewScene(JTView*) override { return nullptr; }
+    JTCamera* GetViewCamera(JTView*) override { return nullptr; }
+    bool GetRayView(JTView*, jentra::cursor::RayView&) override { return false; }
+    float GetCameraAspect(JTCamera*) override { return 1.0f; }
+};
+
 class JTCursor : public JTEntity {
 public:
     enum CursorMode { CM_NORMAL = 1, CM_CAPTURED = 4, CM_5 = 5, CM_13 = 13, CM_14 = 14 };
@@ -73,7 +88,7 @@ public:
 
     void Update(JTSequencer* sequencer) override;
 
-    // The services every cursor uses; null uninstalls them.
+    // The services every cursor uses; null puts the engine's own back.
     static void SetServices(JTCursorServices* services);
     static JTCursorServices* GetServices();
 

@@ -3,7 +3,11 @@
 // looks at the screen edges, and the pick ray through views.
 #include "tests/jentra/test_cursor_support.h"
 
+#include "Jentra/JTKeyCodes.h"
+#include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMessages.h"
+#include "Jentra/JTMouse.h"
+#include "platform/clock.h"
 
 namespace {
 
@@ -309,6 +313,57 @@ TEST(PickRay, ThroughTheViewRectangle) {
     // A view of no size picks nothing instead of dividing by zero.
     auto empty = ForwardCamera(0.2f, 0.2f, 0.0f, 0.0f);
     EXPECT_FALSE(ComputeRay(0.2f, 0.8f, empty, o, d));
+}
+
+} // namespace
+
+namespace {
+
+TEST(CursorEngineServices, ReadTheEngineMouseAndKeyboard) {
+    platform::TestClock clock;
+    clock.SetMilliseconds(5000);
+    platform::SetCurrentClock(&clock);
+    JTMouse mouse;
+    JTKeyboard keyboard;
+    mouse.Init();
+    keyboard.Init();
+    for (int i = 0; i < JTMouse::kSettlePolls; ++i)
+        mouse.Poll();
+    for (int i = 0; i < JTKeyboard::kSettlePolls; ++i)
+        keyboard.Poll();
+    gpJTMouse = &mouse;
+    gpJTKeyboard = &keyboard;
+
+    mouse.OnMotion(-30, 40);
+    mouse.OnButton(1, true);
+    mouse.Poll();
+    keyboard.OnKey(DIK_LSHIFT, true);
+    keyboard.Poll();
+
+    JTCursor cursor; // no services installed: the engine's own
+    JTCursorInput in;
+    JTCursor::GetServices()->ReadInput(in);
+    EXPECT_EQ(in.relX, -30);
+    EXPECT_EQ(in.relY, 40);
+    EXPECT_TRUE(in.pressed[1]);
+    EXPECT_FALSE(in.pressed[0]);
+    EXPECT_TRUE(in.shift);
+
+    // A mode change takes the mouse out of relative mode.
+    mouse.SetRelative(true);
+    cursor.SetMode(JTCursor::CM_NORMAL);
+    EXPECT_FALSE(mouse.IsRelative());
+
+    // Without views the cursor moves but hits nothing.
+    cursor.Update(nullptr);
+    EXPECT_NEAR(cursor.GetX(), 0.5f - 0.03f, 1e-6f);
+    EXPECT_NEAR(cursor.GetY(), 0.5f - 0.04f, 1e-6f);
+
+    gpJTMouse = nullptr;
+    gpJTKeyboard = nullptr;
+    mouse.Term();
+    keyboard.Term();
+    platform::SetCurrentClock(nullptr);
 }
 
 } // namespace

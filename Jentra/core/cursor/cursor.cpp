@@ -4,10 +4,9 @@
 #include "Jentra/JTMessages.h"
 #include "Jentra/core/scene/scene_hooks.h"
 
-JTCursor* gpCursor = nullptr;
-
 namespace {
 
+JTEngineCursorServices gEngineServices;
 JTCursorServices* gServices = nullptr;
 
 // The scene's deletion hook: the cursor forgets entities it still points at.
@@ -31,7 +30,7 @@ void JTCursor::SetServices(JTCursorServices* services) {
 }
 
 JTCursorServices* JTCursor::GetServices() {
-    return gServices;
+    return gServices ? gServices : &gEngineServices;
 }
 
 void JTCursor::InsertView(int i, JTView* view) {
@@ -59,15 +58,14 @@ void JTCursor::SetPosition(float nx, float ny) {
 
 bool JTCursor::ComputeRay(JTView* view, JTVec3& origin, JTVec3& dir) {
     jentra::cursor::RayView rv;
-    if (!view || !gServices || !gServices->GetRayView(view, rv)) return false;
+    if (!view || !GetServices()->GetRayView(view, rv)) return false;
     return jentra::cursor::ComputeRay(x, y, rv, origin, dir);
 }
 
 bool JTCursor::InCamera(JTCamera* camera) {
-    if (!gServices) return false;
     for (int i = 0; i < views.GetCount(); ++i) {
         JTView* view = views[i];
-        if (gServices->GetViewCamera(view) != camera) continue;
+        if (GetServices()->GetViewCamera(view) != camera) continue;
         JTVec3 origin, dir;
         return ComputeRay(view, origin, dir);
     }
@@ -81,7 +79,7 @@ bool JTCursor::AtEdge() const {
 void JTCursor::SetMode(CursorMode m) {
     mode = m;
     ShowCursor(true);
-    if (gServices) gServices->SetMouseRelative(false);
+    GetServices()->SetMouseRelative(false);
 }
 
 void JTCursor::Capture(JTEntity* e) {
