@@ -33,6 +33,7 @@
 #include "Jentra/JTGeoNode.h"
 #include "Jentra/JTLight.h"
 #include "Jentra/JTNode.h"
+#include "Jentra/JTPartSys.h"
 #include "Jentra/JTProtobase.h"
 #include "Jentra/JTSequencer.h"
 #include "Jentra/JTTransNode.h"
@@ -54,6 +55,7 @@ struct EngineClassRegistration {
         JTRegisterClass<JTGeoNode>();      // 26
         JTRegisterClass<JTLight>();        // 27
         JTRegisterClass<JTNode>();         // 28
+        JTPartSysProps::FillPropDescs();
         JTRegisterClass<JTProtobase>();    // 29
         JTRegisterClass<JTTransNode>();    // 30
         JTRegisterClass<JTUnknown>();      // 31
