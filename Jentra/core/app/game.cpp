@@ -2,6 +2,7 @@
 // program paths, and the destructor that tears the services down again.
 #include "Jentra/JTGame.h"
 #include "Jentra/JTNetwork.h"
+#include "Jentra/JTRandom.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -231,7 +232,9 @@ bool JTGame::Init() {
     m_clock = JTFrameStepState();
     m_screenshotCountdown = 0;
 
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    // The engine's rand-compatible generator (RandomInt and the game draw
+    // from it) starts from the time, as a fresh game should.
+    JTSRand(static_cast<uint32_t>(std::time(nullptr)));
     platform::ShowMouseCursor(false);
     SetPaths();
     // Only one instance per game runs; a refused one touches none of the
