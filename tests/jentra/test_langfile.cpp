@@ -164,6 +164,19 @@ TEST_F(LangfileTest, SaveWritesTheFormatAndReadsBack) {
     EXPECT_EQ(Read(again), Read(once_more));
 }
 
+TEST_F(LangfileTest, TitleWithQuotesAndCommasSurvivesARoundTrip) {
+    std::string path = Write("titled.csv", "\"The \"\"Big\"\" Book, 2nd\",junk\nId\n7,\"x\",\n");
+    JTTransMap map;
+    ASSERT_TRUE(map.OpenTransFile(path.c_str(), JTTransMap::ColumnAll));
+    EXPECT_STREQ(map.GetTitle(), "The \"Big\" Book, 2nd");
+    std::string out = (folder / "titled-out.csv").string();
+    ASSERT_TRUE(map.SaveTransFile(out.c_str()));
+    JTTransMap back;
+    ASSERT_TRUE(back.OpenTransFile(out.c_str(), JTTransMap::ColumnAll));
+    EXPECT_STREQ(back.GetTitle(), "The \"Big\" Book, 2nd");
+    EXPECT_STREQ(back.GetString(7, JTTransMap::English), "x");
+}
+
 TEST_F(LangfileTest, SaveFailureTellsThePlayerWithoutFormatting) {
     JTTransMap map;
     map.SetString(5143, JTTransMap::Foreign, "Save failed");

@@ -2,7 +2,9 @@
 // up by number.
 #include "Jentra/JTTransMap.h"
 
+#include "Jentra/core/container/owned_string.h"
 #include "platform/message_box.h"
+#include "platform/paths.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -11,15 +13,6 @@
 JTTransMap* gpTransMap = nullptr;
 
 namespace {
-
-char* DuplicateText(const char* text) {
-    if (!text) return nullptr;
-    std::size_t length = std::strlen(text);
-    char* copy = static_cast<char*>(std::malloc(length + 1));
-    if (!copy) return nullptr;
-    std::memcpy(copy, text, length + 1);
-    return copy;
-}
 
 bool IsColumn(int column) {
     return column >= 0 && column < 4;
@@ -42,7 +35,7 @@ JTTransMap::Entry::Entry(int rowId) : id(rowId), texts{nullptr, nullptr, nullptr
 
 JTTransMap::Entry::Entry(const Entry& other) : id(other.id), texts{} {
     for (int i = 0; i < 4; ++i)
-        texts[i] = DuplicateText(other.texts[i]);
+        texts[i] = JTDuplicateString(other.texts[i]);
 }
 
 JTTransMap::Entry& JTTransMap::Entry::operator=(const Entry& other) {
@@ -64,7 +57,7 @@ const char* JTTransMap::Entry::Get(Field column) const {
 
 void JTTransMap::Entry::Set(Field column, const char* text) {
     if (!IsColumn(column)) return;
-    char* copy = DuplicateText(text);
+    char* copy = JTDuplicateString(text);
     std::free(texts[column]);
     texts[column] = copy;
 }
@@ -192,12 +185,13 @@ void JTTransMap::SkipLine() {
 
 bool JTTransMap::OpenTransFile(const char* name, unsigned columns) {
     if (!name) return false;
-    file = std::fopen(name, "rb");
+    auto path = platform::ResolvePath(".", name);
+    file = path ? std::fopen(path->c_str(), "rb") : nullptr;
     if (!file) return false;
 
     auto buffer = std::make_unique<char[]>(kFieldBufferSize);
     GetStringFromFile(buffer.get(), kFieldBufferSize);
-    char* newTitle = DuplicateText(buffer.get());
+    char* newTitle = JTDuplicateString(buffer.get());
     std::free(title);
     title = newTitle;
     SkipLine(); // rest of the title line
@@ -244,10 +238,13 @@ bool JTTransMap::PutStringToFile(const char* text) {
 }
 
 bool JTTransMap::SaveTransFile(const char* name) {
-    file = name ? std::fopen(name, "wb") : nullptr;
+    auto path = name ? platform::ResolvePathForCreate(".", name) : std::nullopt;
+    file = path ? std::fopen(path->c_str(), "wb") : nullptr;
     bool written = file != nullptr;
     if (written) {
         if (title) {
+            // Quoted like every field, so a title holding a double quote
+            // reads back as it was instead of losing its quotes.
             written = PutStringToFile(title) && std::fputc('\n', file) != EOF;
         } else {
             written = std::fprintf(file, "%s\n", "Translation File") > 0;
