@@ -65,7 +65,9 @@ TEST_F(LangfileTest, QuotingEllipsisAndSkippedLines) {
                                              "9,skipped\n"
                                              "8,wait\x85,\"\"\n"
                                              "7,dup English,dup Foreign\n"
-                                             "12abc,leading digits\n");
+                                             "12abc,leading digits\n"
+                                             "2147483647,largest\n"
+                                             "4294967321,too large for an id\n");
     JTTransMap map;
     ASSERT_TRUE(map.OpenTransFile(path.c_str(), JTTransMap::ColumnAll));
     EXPECT_STREQ(map.GetString(6, JTTransMap::English), "a,b\nsay \"hi\"");
@@ -79,7 +81,10 @@ TEST_F(LangfileTest, QuotingEllipsisAndSkippedLines) {
     EXPECT_STREQ(map.GetString(12, JTTransMap::English), "leading digits");
     // The byte-255 line is skipped like any non-digit line; rows after it stay.
     EXPECT_EQ(map.GetEntryPtr(9), nullptr);
-    EXPECT_EQ(map.GetRowCount(), 5); // 6, 7, 8, the empty repeat of 7, 12
+    // An id beyond the int range is no id (it would not survive a save).
+    EXPECT_STREQ(map.GetString(2147483647, JTTransMap::English), "largest");
+    EXPECT_STREQ(map.GetString(25, JTTransMap::English), "");
+    EXPECT_EQ(map.GetRowCount(), 6); // 6, 7, 8, the empty repeat of 7, 12, the largest
 }
 
 TEST_F(LangfileTest, CrLfReadsLikeLf) {

@@ -6,6 +6,7 @@
 #include "platform/message_box.h"
 #include "platform/paths.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -24,6 +25,21 @@ constexpr int kSaveFailedText = 5144;
 
 // Windows code page: the ellipsis, stored as three full stops.
 constexpr int kEllipsis = 133;
+
+// The id of a row: the leading decimal digits of its first field. A field
+// that does not begin with a digit, or whose number does not fit an int
+// (which would come back as another number, or as none, when the table is
+// written and read again), makes no row.
+bool ParseRowId(const char* field, int* id) {
+    if (field[0] < '0' || field[0] > '9') return false;
+    long long value = 0;
+    for (const char* p = field; *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > INT_MAX) return false;
+    }
+    *id = static_cast<int>(value);
+    return true;
+}
 
 } // namespace
 
@@ -199,11 +215,11 @@ bool JTTransMap::OpenTransFile(const char* name, unsigned columns) {
 
     while (!IsEOF()) {
         GetStringFromFile(buffer.get(), kFieldBufferSize);
-        if (buffer[0] < '0' || buffer[0] > '9') {
+        int id = 0;
+        if (!ParseRowId(buffer.get(), &id)) {
             SkipLine();
             continue;
         }
-        int id = std::atoi(buffer.get());
         // A repeated id adds an empty row; its texts go to the first row.
         if (!AppendRow(id)) break;
         Entry* target = GetEntryPtr(id);
