@@ -118,6 +118,12 @@ TEST_F(LangfileTest, EmptyAndMissingFiles) {
     std::string unterminated = Write("short.csv", "T\nh\n3,x,y");
     EXPECT_TRUE(map.OpenTransFile(unterminated.c_str(), JTTransMap::ColumnForeign));
     EXPECT_STREQ(map.GetDefaultString(3), "y");
+    // The end of the file does not end the row: its last columns read empty.
+    JTTransMap all;
+    EXPECT_TRUE(all.OpenTransFile(unterminated.c_str(), JTTransMap::ColumnAll));
+    EXPECT_STREQ(all.GetString(3, JTTransMap::Wavefile), "");
+    EXPECT_STREQ(all.GetString(3, JTTransMap::Notes), "");
+    EXPECT_EQ(all.GetRowCount(), 1);
 }
 
 TEST_F(LangfileTest, OverlongFieldIsCutToTheBuffer) {

@@ -185,9 +185,10 @@ void JTTransMap::GetStringFromFile(char* buffer, std::size_t size) {
     if (length == 1 && buffer[0] == '"') buffer[0] = '\0';
 }
 
+// Only a line feed ends a row: at the end of the file the row goes on, and
+// its remaining columns read as empty fields.
 bool JTTransMap::GetComma() {
-    int c = ReadChar();
-    return c != '\n' && c != EOF;
+    return ReadChar() != '\n';
 }
 
 // Skips the rest of a line, fields with quoted line feeds included.
@@ -195,7 +196,8 @@ void JTTransMap::SkipLine() {
     char scratch[64];
     for (;;) {
         GetStringFromFile(scratch, sizeof scratch);
-        if (!GetComma()) return;
+        int c = ReadChar();
+        if (c == '\n' || c == EOF) return;
     }
 }
 
