@@ -57,7 +57,9 @@ public:
     template <class T> bool SaveLoadValue(T& value);
 
     // Closes the file, or, for a memory stream, writes it to its named file
-    // when saving and frees the buffer. False when that final write failed.
+    // when saving and frees the buffer. A saving stream that failed is not
+    // written (the file keeps what it held). False when the save failed or
+    // the final write did.
     bool Close();
 
     // With a null buffer stores in *size the bytes a copy needs; otherwise

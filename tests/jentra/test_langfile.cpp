@@ -65,7 +65,9 @@ TEST_F(LangfileTest, QuotingEllipsisAndSkippedLines) {
                                              "9,skipped\n"
                                              "8,wait\x85,\"\"\n"
                                              "7,dup English,dup Foreign\n"
-                                             "12abc,leading digits\n");
+                                             "12abc,leading digits\n"
+                                             "2147483647,largest\n"
+                                             "4294967321,too large for an id\n");
     JTTransMap map;
     ASSERT_TRUE(map.OpenTransFile(path.c_str(), JTTransMap::ColumnAll));
     EXPECT_STREQ(map.GetString(6, JTTransMap::English), "a,b\nsay \"hi\"");
@@ -79,7 +81,10 @@ TEST_F(LangfileTest, QuotingEllipsisAndSkippedLines) {
     EXPECT_STREQ(map.GetString(12, JTTransMap::English), "leading digits");
     // The byte-255 line is skipped like any non-digit line; rows after it stay.
     EXPECT_EQ(map.GetEntryPtr(9), nullptr);
-    EXPECT_EQ(map.GetRowCount(), 5); // 6, 7, 8, the empty repeat of 7, 12
+    // An id beyond the int range is no id (it would not survive a save).
+    EXPECT_STREQ(map.GetString(2147483647, JTTransMap::English), "largest");
+    EXPECT_STREQ(map.GetString(25, JTTransMap::English), "");
+    EXPECT_EQ(map.GetRowCount(), 6); // 6, 7, 8, the empty repeat of 7, 12, the largest
 }
 
 TEST_F(LangfileTest, CrLfReadsLikeLf) {
@@ -113,6 +118,12 @@ TEST_F(LangfileTest, EmptyAndMissingFiles) {
     std::string unterminated = Write("short.csv", "T\nh\n3,x,y");
     EXPECT_TRUE(map.OpenTransFile(unterminated.c_str(), JTTransMap::ColumnForeign));
     EXPECT_STREQ(map.GetDefaultString(3), "y");
+    // The end of the file does not end the row: its last columns read empty.
+    JTTransMap all;
+    EXPECT_TRUE(all.OpenTransFile(unterminated.c_str(), JTTransMap::ColumnAll));
+    EXPECT_STREQ(all.GetString(3, JTTransMap::Wavefile), "");
+    EXPECT_STREQ(all.GetString(3, JTTransMap::Notes), "");
+    EXPECT_EQ(all.GetRowCount(), 1);
 }
 
 TEST_F(LangfileTest, OverlongFieldIsCutToTheBuffer) {
@@ -162,6 +173,19 @@ TEST_F(LangfileTest, SaveWritesTheFormatAndReadsBack) {
     std::string once_more = (folder / "third.csv").string();
     ASSERT_TRUE(third.SaveTransFile(once_more.c_str()));
     EXPECT_EQ(Read(again), Read(once_more));
+}
+
+TEST_F(LangfileTest, TitleWithQuotesAndCommasSurvivesARoundTrip) {
+    std::string path = Write("titled.csv", "\"The \"\"Big\"\" Book, 2nd\",junk\nId\n7,\"x\",\n");
+    JTTransMap map;
+    ASSERT_TRUE(map.OpenTransFile(path.c_str(), JTTransMap::ColumnAll));
+    EXPECT_STREQ(map.GetTitle(), "The \"Big\" Book, 2nd");
+    std::string out = (folder / "titled-out.csv").string();
+    ASSERT_TRUE(map.SaveTransFile(out.c_str()));
+    JTTransMap back;
+    ASSERT_TRUE(back.OpenTransFile(out.c_str(), JTTransMap::ColumnAll));
+    EXPECT_STREQ(back.GetTitle(), "The \"Big\" Book, 2nd");
+    EXPECT_STREQ(back.GetString(7, JTTransMap::English), "x");
 }
 
 TEST_F(LangfileTest, SaveFailureTellsThePlayerWithoutFormatting) {

@@ -121,6 +121,22 @@ void* Lookup(JTEntityProps& props, const char* name, const JTPropDesc** found = 
     return value;
 }
 
+TEST(PropDescs, EntityTableListsItsPropertiesInOrder) {
+    const struct {
+        const char* name;
+        int type;
+    } expected[] = {{"Name", 6},    {"-Class", 6},   {"Model", 13},      {"Scale", 1},
+                    {"Visible", 5}, {"Pickable", 5}, {"Sort behind", 5}, {"JTEntity", 15}};
+    for (int i = 0; i < 8; ++i) {
+        const JTPropDesc& row = JTEntityProps::aPropDescs[i];
+        EXPECT_STREQ(row.name, expected[i].name) << i;
+        EXPECT_EQ(row.type, expected[i].type) << i;
+        EXPECT_EQ(row.minimum, 0.0f) << i;
+        EXPECT_EQ(row.maximum, i < 7 ? 1.0f : 0.0f) << i;
+        EXPECT_EQ(row.extra, nullptr) << i;
+    }
+}
+
 TEST(PropDescs, TableChainNamesAndSizes) {
     EXPECT_EQ(FindPropBackPtr(JTEntityProps::aPropDescs), nullptr);
     EXPECT_STREQ(FindPropClassName(JTEntityProps::aPropDescs), "JTEntity");

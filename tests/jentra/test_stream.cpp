@@ -200,6 +200,16 @@ TEST_F(StreamFiles, NamedMemoryStreamIsWrittenAtClose) {
     std::string bad = EngineName("no-such-folder\\x.jtm");
     JTFile out(bad.c_str(), nullptr, 0, true);
     EXPECT_FALSE(out.Close());
+
+    // A save that failed on the way leaves the earlier file as it was.
+    {
+        JTFile broken(name.c_str(), nullptr, 0, true);
+        uint32_t w = 0xDEADBEEF;
+        broken.SaveLoadValue(w);
+        broken.Fail();
+        EXPECT_FALSE(broken.Close());
+    }
+    EXPECT_EQ(Read(Path("built.jtm")), std::string("Version    2\n\x09\x00", 15));
 }
 
 TEST_F(StreamFiles, SizeQueryCountsToTheEndPlusOne) {

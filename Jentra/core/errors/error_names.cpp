@@ -20,10 +20,12 @@ constexpr CodeName kEngineNames[] = {
     {0x86660002u, "JT_FILE_NOT_FOUND"},
 };
 
-// Graphics-device codes live in facility 0x876.
-constexpr uint32_t D3D(uint32_t code) {
+// The graphics device's and DirectDraw's failure codes share facility 0x876.
+constexpr uint32_t Facility876(uint32_t code) {
     return 0x88760000u | code;
 }
+constexpr auto D3D = Facility876;
+constexpr auto DD = Facility876;
 
 constexpr CodeName kCommonNames[] = {
     {0x00000000u, "S_OK"},
@@ -60,10 +62,6 @@ constexpr CodeName kCommonNames[] = {
     {D3D(2156), "D3DERR_INVALIDCALL"},
     {D3D(2157), "D3DERR_DRIVERINVALIDCALL"},
 };
-
-constexpr uint32_t DD(uint32_t code) {
-    return 0x88760000u | code;
-}
 
 constexpr CodeName kDirectDrawNames[] = {
     {0x00000000u, "DD_OK"},

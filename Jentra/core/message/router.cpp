@@ -40,10 +40,13 @@ void JTRouter::Broadcast(JTID* from, unsigned msg, void* data) {
             ++i;
             continue;
         }
-        done.Add(id);
+        // Without memory to remember the call, move on after it rather
+        // than calling the same receiver again and again.
+        const bool remembered = done.Add(id) >= 0;
         gpJTIDMap->GetUnk(i)->Message(from, nullptr, msg, data);
         // Look at index i again: if the receiver removed itself or an
         // earlier pair, someone else now stands there.
+        if (!remembered) ++i;
     }
 }
 

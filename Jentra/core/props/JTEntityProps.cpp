@@ -5,6 +5,7 @@
 #include "Jentra/JTID.h"
 #include "Jentra/JTTransMap.h"
 #include "Jentra/JTUnknown.h"
+#include "Jentra/core/container/owned_string.h"
 #include "Jentra/core/props/prp_records.h"
 #include "platform/binary_io.h"
 #include "platform/message_box.h"
@@ -30,14 +31,6 @@ std::string ModulesName(const char* name) {
     return std::string("modules\\") + name;
 }
 
-char* DuplicateText(const char* text) {
-    if (!text) return nullptr;
-    std::size_t length = std::strlen(text);
-    char* copy = static_cast<char*>(std::malloc(length + 1));
-    if (copy) std::memcpy(copy, text, length + 1);
-    return copy;
-}
-
 } // namespace
 
 const JTPropDesc JTEntityProps::aPropDescs[] = {
@@ -54,7 +47,7 @@ JTEntityProps::JTEntityProps()
       bSortBehind(false) {}
 
 JTEntityProps::JTEntityProps(const JTEntityProps& other)
-    : pModel(DuplicateText(other.pModel)), fScale(other.fScale), bVisible(other.bVisible),
+    : pModel(JTDuplicateString(other.pModel)), fScale(other.fScale), bVisible(other.bVisible),
       bPickable(other.bPickable), bSortBehind(other.bSortBehind) {
     std::memcpy(szName, other.szName, sizeof szName);
     std::memcpy(szClass, other.szClass, sizeof szClass);
@@ -62,7 +55,7 @@ JTEntityProps::JTEntityProps(const JTEntityProps& other)
 
 JTEntityProps& JTEntityProps::operator=(const JTEntityProps& other) {
     if (this == &other) return *this;
-    char* model = DuplicateText(other.pModel);
+    char* model = JTDuplicateString(other.pModel);
     std::free(pModel);
     pModel = model;
     std::memcpy(szName, other.szName, sizeof szName);

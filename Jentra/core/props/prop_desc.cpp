@@ -2,6 +2,8 @@
 // lookup of a property by name.
 #include "Jentra/JTPropDesc.h"
 
+#include "Jentra/core/props/prop_layout.h"
+
 #include <cstring>
 
 const int aPTSize[PT_TYPE_COUNT] = {4, 4, 4, 4, 4, 1, 32, 32, 4, 0, 0, 4, 4, 4, 4, 0};
@@ -17,10 +19,6 @@ const JTPropDesc* EndEntry(const JTPropDesc* table) {
     while (table->type != PT_END)
         ++table;
     return table;
-}
-
-uintptr_t AlignUp(uintptr_t address, std::size_t alignment) {
-    return (address + alignment - 1) & ~(static_cast<uintptr_t>(alignment) - 1);
 }
 
 } // namespace
@@ -84,7 +82,7 @@ bool FindProp(const char* name, const JTPropDesc** table, void** value) {
     }
     auto address = reinterpret_cast<uintptr_t>(*value);
     for (const JTPropDesc* entry = *table; entry->type != PT_END; ++entry) {
-        address = AlignUp(address, JTPropValueAlign(entry->type));
+        address = jentra::props::AlignUp(address, JTPropValueAlign(entry->type));
         if (std::strncmp(entry->name, name, sizeof entry->name) == 0) {
             *table = entry;
             *value = reinterpret_cast<void*>(address);

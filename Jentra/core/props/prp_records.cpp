@@ -1,6 +1,9 @@
 // Writing and reading ".prp" records over a property block.
 #include "Jentra/core/props/prp_records.h"
 
+#include "Jentra/core/container/owned_string.h"
+#include "Jentra/core/props/prop_layout.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -10,23 +13,6 @@ namespace {
 constexpr std::size_t kNameSize = 32;
 constexpr std::size_t kHeaderSize = kNameSize + 4;
 constexpr std::size_t kChunkSize = 32;
-
-uintptr_t AlignUp(uintptr_t address, std::size_t alignment) {
-    return (address + alignment - 1) & ~(static_cast<uintptr_t>(alignment) - 1);
-}
-
-// Calls visit(entry, value address) for every entry of table, base tables
-// first, in block order; returns the address just past this table's values.
-template <typename Visit>
-uintptr_t WalkBlock(const JTPropDesc* table, uintptr_t address, Visit&& visit) {
-    if (const JTPropDesc* base = FindPropBackPtr(table)) address = WalkBlock(base, address, visit);
-    for (const JTPropDesc* entry = table; entry->type != PT_END; ++entry) {
-        address = AlignUp(address, JTPropValueAlign(entry->type));
-        visit(*entry, address);
-        address += JTPropValueSize(entry->type);
-    }
-    return address;
-}
 
 void PutU32(std::vector<uint8_t>& out, uint32_t value) {
     for (int i = 0; i < 4; ++i)
@@ -175,10 +161,7 @@ bool ReadRecords(const uint8_t* data, std::size_t size, const JTPropDesc* table,
             char** slot = reinterpret_cast<char**>(target);
             std::free(*slot);
             *slot = nullptr;
-            if (!assignment.text.empty()) {
-                *slot = static_cast<char*>(std::malloc(assignment.text.size() + 1));
-                if (*slot) std::memcpy(*slot, assignment.text.c_str(), assignment.text.size() + 1);
-            }
+            if (!assignment.text.empty()) *slot = JTDuplicateString(assignment.text.c_str());
             break;
         }
         case PT_BOOL:
@@ -204,15 +187,12 @@ void FreeHeapStrings(const JTPropDesc* table, void* block) {
     uintptr_t address = reinterpret_cast<uintptr_t>(block);
     if (const JTPropDesc* base = FindPropBackPtr(table))
         address = WalkBlock(base, address, [](const JTPropDesc&, uintptr_t) {});
-    for (const JTPropDesc* entry = table; entry->type != PT_END; ++entry) {
-        address = AlignUp(address, JTPropValueAlign(entry->type));
-        if (JTPropIsHeapString(entry->type)) {
-            char** slot = reinterpret_cast<char**>(address);
-            std::free(*slot);
-            *slot = nullptr;
-        }
-        address += JTPropValueSize(entry->type);
-    }
+    WalkOwnEntries(table, address, [](const JTPropDesc& entry, uintptr_t value) {
+        if (!JTPropIsHeapString(entry.type)) return;
+        char** slot = reinterpret_cast<char**>(value);
+        std::free(*slot);
+        *slot = nullptr;
+    });
 }
 
 } // namespace jentra::props

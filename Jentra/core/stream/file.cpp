@@ -2,6 +2,8 @@
 // record and its size query.
 #include "Jentra/JTFile.h"
 
+#include "Jentra/core/container/owned_string.h"
+#include "platform/binary_io.h"
 #include "platform/paths.h"
 
 #include <climits>
@@ -15,10 +17,6 @@ namespace {
 constexpr unsigned kInitialMemoryCapacity = 1024;
 constexpr unsigned kMemoryGrowthSlack = 1024;
 
-char* CopyString(const char* s) {
-    return s ? strdup(s) : nullptr;
-}
-
 FILE* OpenResolved(const char* name, const char* mode) {
     // The engine's names are relative to the working folder (the program's
     // folder once the application has started).
@@ -27,10 +25,21 @@ FILE* OpenResolved(const char* name, const char* mode) {
     return std::fopen(path->c_str(), mode);
 }
 
+// Bytes from the file's current position to its end; the position is left
+// where it was.
+bool BytesToEnd(FILE* stream, uint64_t* bytes) {
+    off_t here = ftello(stream);
+    if (here < 0 || fseeko(stream, 0, SEEK_END) != 0) return false;
+    off_t end = ftello(stream);
+    if (fseeko(stream, here, SEEK_SET) != 0 || end < here) return false;
+    *bytes = uint64_t(end - here);
+    return true;
+}
+
 } // namespace
 
 JTFile::JTFile(const char* name, bool saving) : m_objects(16), m_saving(saving) {
-    m_name = CopyString(name);
+    m_name = JTDuplicateString(name);
     if (!name) return;
     if (saving) EnsureFilePathExists(name);
     m_stream = OpenResolved(name, saving ? "wb" : "rb");
@@ -39,7 +48,7 @@ JTFile::JTFile(const char* name, bool saving) : m_objects(16), m_saving(saving) 
 
 JTFile::JTFile(const char* name, unsigned char* buffer, unsigned size, bool saving)
     : m_objects(16), m_saving(saving) {
-    m_name = CopyString(name);
+    m_name = JTDuplicateString(name);
     if (buffer) {
         m_memBuffer = buffer;
         m_capacity = size;
@@ -123,13 +132,12 @@ bool JTFile::Close() {
         m_stream = nullptr;
     } else if (m_memBuffer) {
         if (m_name && m_saving) {
-            FILE* out = OpenResolved(m_name, "wb");
-            if (!out) {
-                ok = false;
-            } else {
-                if (m_used > 0 && std::fwrite(m_memBuffer, m_used, 1, out) != 1) ok = false;
-                if (std::fclose(out) != 0) ok = false;
-            }
+            // A save that failed on the way holds a damaged stream: writing
+            // it would replace a good file with a bad one. A good one is
+            // written whole or not at all.
+            auto path = platform::ResolvePathLeniently(".", m_name);
+            ok = !m_failed && path &&
+                 platform::WriteWholeFile(*path, std::span<const uint8_t>(m_memBuffer, m_used));
         }
         std::free(m_memBuffer);
         m_memBuffer = nullptr;
@@ -140,14 +148,7 @@ bool JTFile::Close() {
 
 bool JTFile::Remaining(uint64_t* bytes) const {
     if (m_saving) return false;
-    if (m_stream) {
-        off_t here = ftello(m_stream);
-        if (here < 0 || fseeko(m_stream, 0, SEEK_END) != 0) return false;
-        off_t end = ftello(m_stream);
-        if (fseeko(m_stream, here, SEEK_SET) != 0 || end < here) return false;
-        *bytes = uint64_t(end - here);
-        return true;
-    }
+    if (m_stream) return BytesToEnd(m_stream, bytes);
     if (!m_memBuffer) return false;
     *bytes = m_used <= m_size ? m_size - m_used : 0;
     return true;
@@ -164,12 +165,9 @@ bool JTFile::CurrentFileToMemBuffer(unsigned char* buffer, unsigned* size) {
         if (m_used > 0) std::memcpy(buffer, m_memBuffer, m_used);
         return true;
     }
-    if (!m_stream) return false;
-    off_t here = ftello(m_stream);
-    if (here < 0 || fseeko(m_stream, 0, SEEK_END) != 0) return false;
-    off_t end = ftello(m_stream);
-    if (fseeko(m_stream, here, SEEK_SET) != 0 || end < here) return false;
-    uint64_t needed = uint64_t(end - here) + 1; // room for a terminating NUL
+    uint64_t rest = 0;
+    if (!m_stream || !BytesToEnd(m_stream, &rest)) return false;
+    uint64_t needed = rest + 1; // room for a terminating NUL
     if (needed > UINT_MAX) return false;
     if (!buffer) {
         *size = unsigned(needed);

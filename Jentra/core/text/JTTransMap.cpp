@@ -2,8 +2,11 @@
 // up by number.
 #include "Jentra/JTTransMap.h"
 
+#include "Jentra/core/container/owned_string.h"
 #include "platform/message_box.h"
+#include "platform/paths.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -11,15 +14,6 @@
 JTTransMap* gpTransMap = nullptr;
 
 namespace {
-
-char* DuplicateText(const char* text) {
-    if (!text) return nullptr;
-    std::size_t length = std::strlen(text);
-    char* copy = static_cast<char*>(std::malloc(length + 1));
-    if (!copy) return nullptr;
-    std::memcpy(copy, text, length + 1);
-    return copy;
-}
 
 bool IsColumn(int column) {
     return column >= 0 && column < 4;
@@ -32,6 +26,21 @@ constexpr int kSaveFailedText = 5144;
 // Windows code page: the ellipsis, stored as three full stops.
 constexpr int kEllipsis = 133;
 
+// The id of a row: the leading decimal digits of its first field. A field
+// that does not begin with a digit, or whose number does not fit an int
+// (which would come back as another number, or as none, when the table is
+// written and read again), makes no row.
+bool ParseRowId(const char* field, int* id) {
+    if (field[0] < '0' || field[0] > '9') return false;
+    long long value = 0;
+    for (const char* p = field; *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > INT_MAX) return false;
+    }
+    *id = static_cast<int>(value);
+    return true;
+}
+
 } // namespace
 
 // ---- Entry -----------------------------------------------------------------
@@ -42,7 +51,7 @@ JTTransMap::Entry::Entry(int rowId) : id(rowId), texts{nullptr, nullptr, nullptr
 
 JTTransMap::Entry::Entry(const Entry& other) : id(other.id), texts{} {
     for (int i = 0; i < 4; ++i)
-        texts[i] = DuplicateText(other.texts[i]);
+        texts[i] = JTDuplicateString(other.texts[i]);
 }
 
 JTTransMap::Entry& JTTransMap::Entry::operator=(const Entry& other) {
@@ -64,7 +73,7 @@ const char* JTTransMap::Entry::Get(Field column) const {
 
 void JTTransMap::Entry::Set(Field column, const char* text) {
     if (!IsColumn(column)) return;
-    char* copy = DuplicateText(text);
+    char* copy = JTDuplicateString(text);
     std::free(texts[column]);
     texts[column] = copy;
 }
@@ -176,9 +185,10 @@ void JTTransMap::GetStringFromFile(char* buffer, std::size_t size) {
     if (length == 1 && buffer[0] == '"') buffer[0] = '\0';
 }
 
+// Only a line feed ends a row: at the end of the file the row goes on, and
+// its remaining columns read as empty fields.
 bool JTTransMap::GetComma() {
-    int c = ReadChar();
-    return c != '\n' && c != EOF;
+    return ReadChar() != '\n';
 }
 
 // Skips the rest of a line, fields with quoted line feeds included.
@@ -186,18 +196,20 @@ void JTTransMap::SkipLine() {
     char scratch[64];
     for (;;) {
         GetStringFromFile(scratch, sizeof scratch);
-        if (!GetComma()) return;
+        int c = ReadChar();
+        if (c == '\n' || c == EOF) return;
     }
 }
 
 bool JTTransMap::OpenTransFile(const char* name, unsigned columns) {
     if (!name) return false;
-    file = std::fopen(name, "rb");
+    auto path = platform::ResolvePath(".", name);
+    file = path ? std::fopen(path->c_str(), "rb") : nullptr;
     if (!file) return false;
 
     auto buffer = std::make_unique<char[]>(kFieldBufferSize);
     GetStringFromFile(buffer.get(), kFieldBufferSize);
-    char* newTitle = DuplicateText(buffer.get());
+    char* newTitle = JTDuplicateString(buffer.get());
     std::free(title);
     title = newTitle;
     SkipLine(); // rest of the title line
@@ -205,11 +217,11 @@ bool JTTransMap::OpenTransFile(const char* name, unsigned columns) {
 
     while (!IsEOF()) {
         GetStringFromFile(buffer.get(), kFieldBufferSize);
-        if (buffer[0] < '0' || buffer[0] > '9') {
+        int id = 0;
+        if (!ParseRowId(buffer.get(), &id)) {
             SkipLine();
             continue;
         }
-        int id = std::atoi(buffer.get());
         // A repeated id adds an empty row; its texts go to the first row.
         if (!AppendRow(id)) break;
         Entry* target = GetEntryPtr(id);
@@ -244,10 +256,13 @@ bool JTTransMap::PutStringToFile(const char* text) {
 }
 
 bool JTTransMap::SaveTransFile(const char* name) {
-    file = name ? std::fopen(name, "wb") : nullptr;
+    auto path = name ? platform::ResolvePathForCreate(".", name) : std::nullopt;
+    file = path ? std::fopen(path->c_str(), "wb") : nullptr;
     bool written = file != nullptr;
     if (written) {
         if (title) {
+            // Quoted like every field, so a title holding a double quote
+            // reads back as it was instead of losing its quotes.
             written = PutStringToFile(title) && std::fputc('\n', file) != EOF;
         } else {
             written = std::fprintf(file, "%s\n", "Translation File") > 0;
