@@ -103,7 +103,7 @@ bool WriteMoveText(std::FILE* file) {
     int moveNumber = 1;
     int halfMoves = 0;
     bool lineEnded = true;
-    if (b.side == Black && !moves.empty()) {
+    if (b.side == Black) {
         std::fputs("1. ... ", file);
         lineEnded = false;
     }

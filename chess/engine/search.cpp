@@ -366,6 +366,9 @@ ChessMove Think() {
     while (depth <= s.maxDepth * 100) {
         const int v = SearchRoot(alpha, beta, depth);
         if (s.stop) break;
+        s.score = v;
+        // A result outside the window is searched again at the same depth with
+        // that side of the window opened (once it is open, the result stands).
         if (v <= alpha && alpha > -kInfinity) {
             alpha = -kInfinity;
             continue;
@@ -374,7 +377,6 @@ ChessMove Think() {
             beta = kInfinity;
             continue;
         }
-        s.score = v;
         if (v > 9000 || v < -9000) break;
         alpha = v - 50;
         beta = v + 50;

@@ -120,6 +120,16 @@ TEST_F(PgnTest, SetUpPositionsAreSavedWithTheirStart) {
     EXPECT_EQ(GetPosition(), end);
     ASSERT_TRUE(SavePgn(Path("setup2").c_str()));
     EXPECT_EQ(Read(Path("setup2.pgn")), text);
+
+    // Black to move at the start is shown even before any move is made.
+    Position(start);
+    ASSERT_TRUE(SavePgn(Path("nomoves").c_str()));
+    const std::string empty = Read(Path("nomoves.pgn"));
+    EXPECT_NE(empty.find("[FEN \"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -\"]\n1. ... \n"),
+              std::string::npos)
+        << empty;
+    ASSERT_TRUE(LoadPgn(Path("nomoves").c_str())) << PgnError();
+    EXPECT_STREQ(GetPosition(), start);
 }
 
 TEST_F(PgnTest, BadGameTextStopsAtTheLastGoodPosition) {
