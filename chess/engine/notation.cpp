@@ -13,12 +13,6 @@ namespace chess {
 namespace {
 char gCoordinates[8];
 char gSan[16];
-
-bool IsLegalHere(ChessMove m) {
-    for (int i = 0; i < LegalMoveCount(); ++i)
-        if (LegalMove(i) == m) return true;
-    return false;
-}
 } // namespace
 
 const char* MoveToSan(ChessMove m) {
@@ -72,7 +66,7 @@ const char* MoveToSan(ChessMove m) {
 }
 
 const char* MoveToSanAndPlay(ChessMove m) {
-    if (!IsLegalHere(m)) {
+    if (!IsLegalMove(m)) {
         gSan[0] = '\0';
         return gSan;
     }

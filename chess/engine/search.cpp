@@ -302,12 +302,6 @@ int SearchRoot(int alpha, int beta, int depth) {
     return alpha;
 }
 
-bool IsRootMove(ChessMove m) {
-    for (int i = 0; i < LegalMoveCount(); ++i)
-        if (LegalMove(i) == m) return true;
-    return false;
-}
-
 } // namespace
 
 bool IsRepetition() {
@@ -388,7 +382,7 @@ ChessMove Think() {
     // The budget can run out before the first root move is done: then play
     // the first legal move rather than answer "no move".
     ChessMove best = s.pv[0][0];
-    if (!best || !IsRootMove(best)) best = LegalMove(0);
+    if (!best || !IsLegalMove(best)) best = LegalMove(0);
     return best;
 }
 
