@@ -3,6 +3,7 @@
 
 #include "chess/engine/attacks.h"
 #include "chess/engine/board.h"
+#include "chess/engine/board_diagram.h"
 #include "chess/engine/book.h"
 #include "chess/engine/book_maker.h"
 #include "chess/engine/epd.h"
