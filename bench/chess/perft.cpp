@@ -1,6 +1,5 @@
 // perft "<position text>" <depth> [--divide]
-// Counts the leaf nodes of the legal-move tree, driving the engine only
-// through MakeMove, UnmakeMove and the in-check flag of GenerateMoves. The
+// Counts the leaf nodes of the legal-move tree with the engine's Perft. The
 // count is the last line of stdout; time and speed go to stderr.
 #include <chrono>
 #include <cinttypes>
@@ -11,20 +10,6 @@
 #include "chess/engine/chess_engine.h"
 
 using namespace chess;
-
-static uint64_t Perft(int depth) {
-    ChessBoard& b = gBoard;
-    GenerateMoves(SideInCheck(b.side));
-    const int first = b.firstMove[b.ply];
-    const int last = b.firstMove[b.ply + 1];
-    uint64_t nodes = 0;
-    for (int i = first; i < last; ++i) {
-        if (!MakeMove(b.moves[i].move)) continue;
-        nodes += depth <= 1 ? 1 : Perft(depth - 1);
-        UnmakeMove();
-    }
-    return nodes;
-}
 
 int main(int argc, char** argv) {
     const char* position = nullptr;
@@ -55,13 +40,11 @@ int main(int argc, char** argv) {
     }
     const auto start = std::chrono::steady_clock::now();
     uint64_t total = 0;
-    if (depth == 0) {
-        total = 1;
-    } else if (divide) {
+    if (divide && depth > 0) {
         for (int i = 0; i < LegalMoveCount(); ++i) {
             const ChessMove m = LegalMove(i);
             if (!MakeMove(m)) continue;
-            const uint64_t count = depth == 1 ? 1 : Perft(depth - 1);
+            const uint64_t count = Perft(depth - 1);
             UnmakeMove();
             std::printf("%s: %" PRIu64 "\n", MoveToCoordinates(m), count);
             total += count;

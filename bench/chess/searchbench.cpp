@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         if (*c == '\n' || *c == '\0' || *c == '#') continue;
         EpdRecord record;
         if (!ReadEpdLine(line, record)) {
-            std::fprintf(stderr, "searchbench: %s\n", PgnError());
+            std::fprintf(stderr, "searchbench: %s\n", EpdError());
             return 1;
         }
         ClearHash();

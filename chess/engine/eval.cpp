@@ -130,58 +130,40 @@ bool Backward(int square, int colour) {
     return true;
 }
 
-int WhitePawns() {
+// Pawn structure of one colour: table value, doubled, isolated or backward
+// (worse on a file the enemy has no pawn on) and passed pawns.
+int SidePawns(int colour) {
     const ChessBoard& b = gBoard;
+    const bool white = colour == White;
+    const int* own = white ? gRearWhite : gRearBlack;
+    const int* enemy = white ? gRearBlack : gRearWhite;
+    const int ownNone = white ? 0 : 7;
+    const int enemyNone = white ? 7 : 0;
+    const int offset = white ? 0 : 8;
     int score = 0;
-    for (int i = 0; i < b.pawnCount[White]; ++i) {
-        const ChessPiece& p = b.pawns[White][i];
+    for (int i = 0; i < b.pawnCount[colour]; ++i) {
+        const ChessPiece& p = b.pawns[colour][i];
         if (p.captured) continue;
         const int s = p.square, f = FileOf(s) + 1, r = RowOf(s);
-        score += gPawnTable[s];
-        const bool noEnemyOnFile = gRearBlack[f] == 7;
-        if (gRearWhite[f] != r) {
+        score += gPawnTable[s + offset];
+        const bool noEnemyOnFile = enemy[f] == enemyNone;
+        if (own[f] != r) { // another own pawn stands behind it
             score -= 5;
             if (noEnemyOnFile) score -= gPhase;
         }
         bool weak;
-        if (gRearWhite[f - 1] == 0 && gRearWhite[f + 1] == 0) {
+        if (own[f - 1] == ownNone && own[f + 1] == ownNone) {
             score -= 20;
             weak = true;
         } else {
-            weak = Backward(s, White);
+            weak = Backward(s, colour);
             if (weak) score -= 10;
         }
         if (weak && noEnemyOnFile) score -= gPhase;
-        if (gRearBlack[f - 1] > r && gRearBlack[f] > r && gRearBlack[f + 1] > r)
-            score += kPassedBonus[r] * (10 - gPhase);
-    }
-    return score;
-}
-
-int BlackPawns() {
-    const ChessBoard& b = gBoard;
-    int score = 0;
-    for (int i = 0; i < b.pawnCount[Black]; ++i) {
-        const ChessPiece& p = b.pawns[Black][i];
-        if (p.captured) continue;
-        const int s = p.square, f = FileOf(s) + 1, r = RowOf(s);
-        score += gPawnTable[s + 8];
-        const bool noEnemyOnFile = gRearWhite[f] == 0;
-        if (gRearBlack[f] != r) {
-            score -= 5;
-            if (noEnemyOnFile) score -= gPhase;
-        }
-        bool weak;
-        if (gRearBlack[f - 1] == 7 && gRearBlack[f + 1] == 7) {
-            score -= 20;
-            weak = true;
-        } else {
-            weak = Backward(s, Black);
-            if (weak) score -= 10;
-        }
-        if (weak && noEnemyOnFile) score -= gPhase;
-        if (gRearWhite[f - 1] < r && gRearWhite[f] < r && gRearWhite[f + 1] < r)
-            score += kPassedBonus[7 - r] * (10 - gPhase);
+        // No enemy pawn level with it or ahead of it on its own or a neighbour file.
+        auto clear = [&](int rear) { return white ? rear > r : rear < r; };
+        if (clear(enemy[f - 1]) && clear(enemy[f]) && clear(enemy[f + 1]))
+            score += kPassedBonus[white ? r : 7 - r] * (10 - gPhase);
     }
     return score;
 }
@@ -260,7 +242,7 @@ int SidePieces(int colour) {
 }
 
 int ComputePawnKing() {
-    return KingShelter(White) + WhitePawns() - BlackPawns() - KingShelter(Black);
+    return KingShelter(White) + SidePawns(White) - SidePawns(Black) - KingShelter(Black);
 }
 
 void PreparePhase() {
@@ -310,14 +292,6 @@ void SetEvaluationNoise(int noise) {
 }
 void SetEngineColour(int colour) {
     gEngineColour = colour;
-}
-int EngineColour() {
-    return gEngineColour;
-}
-
-int PawnKingScore() {
-    PreparePhase();
-    return ComputePawnKing();
 }
 
 int Evaluate(int alpha, int beta) {

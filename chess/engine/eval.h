@@ -18,9 +18,5 @@ void ClearPawnHash();
 void SetEvaluationNoise(int noise);
 // The colour the engine plays; the king safety of the other side counts less.
 void SetEngineColour(int colour);
-int EngineColour();
-
-// The pawn-and-king term from white's point of view, computed afresh (no table).
-int PawnKingScore();
 
 } // namespace chess

@@ -57,34 +57,40 @@ inline void PutOnSquare(ChessBoard& b, ChessPiece* p, int square) {
     p->square = square;
 }
 
-// The rook's squares for a castling king move, or false if the move is no
-// castling the board allows (occupied or attacked squares, no rook at home).
-inline bool CastlingRook(ChessBoard& b, int side, int to, int& rookFrom, int& rookTo) {
-    const int enemy = side ^ 1;
-    int empty1, empty2, empty3 = -1, safe1, safe2;
-    switch (to) {
-    case 118:
-        rookFrom = 119, rookTo = 117, empty1 = 117, empty2 = 118, safe1 = 117, safe2 = 118;
-        break;
-    case 114:
-        rookFrom = 112, rookTo = 115, empty1 = 113, empty2 = 114, empty3 = 115, safe1 = 114,
-        safe2 = 115;
-        break;
-    case 6:
-        rookFrom = 7, rookTo = 5, empty1 = 5, empty2 = 6, safe1 = 5, safe2 = 6;
-        break;
-    case 2:
-        rookFrom = 0, rookTo = 3, empty1 = 1, empty2 = 2, empty3 = 3, safe1 = 2, safe2 = 3;
-        break;
-    default:
-        return false;
-    }
-    if ((side == White) != (to > 100)) return false;
-    const ChessPiece* rook = b.at[rookFrom];
-    if (!rook || rook->colour != side || rook->kind != Rook) return false;
-    if (b.board[empty1] != kEmpty || b.board[empty2] != kEmpty) return false;
-    if (empty3 >= 0 && b.board[empty3] != kEmpty) return false;
-    return !IsAttacked(safe1, enemy) && !IsAttacked(safe2, enemy);
+// What castling to one of the four king targets needs and does: the squares
+// between king and rook must be empty, the king's path (beside its start
+// square, which the generator covers by leaving castling out in check) must
+// not be attacked, and the rook jumps over the king.
+struct CastlingRule {
+    int kingTo, colour, rookFrom, rookTo;
+    int empty[3]; // -1 ends the list
+    int safe[2];
+};
+constexpr CastlingRule kCastlingRules[4] = {
+    {118, White, 119, 117, {117, 118, -1}, {117, 118}},
+    {114, White, 112, 115, {113, 114, 115}, {114, 115}},
+    {6, Black, 7, 5, {5, 6, -1}, {5, 6}},
+    {2, Black, 0, 3, {1, 2, 3}, {2, 3}},
+};
+
+inline const CastlingRule* CastlingRuleFor(int kingTo) {
+    for (const CastlingRule& rule : kCastlingRules)
+        if (rule.kingTo == kingTo) return &rule;
+    return nullptr;
+}
+
+// The rule of a castling king move the board allows now, or null (occupied
+// or attacked squares, no rook at home, or not this side's corner).
+inline const CastlingRule* AllowedCastling(const ChessBoard& b, int side, int to) {
+    const CastlingRule* rule = CastlingRuleFor(to);
+    if (!rule || rule->colour != side) return nullptr;
+    const ChessPiece* rook = b.at[rule->rookFrom];
+    if (!rook || rook->colour != side || rook->kind != Rook) return nullptr;
+    for (int square : rule->empty)
+        if (square >= 0 && b.board[square] != kEmpty) return nullptr;
+    for (int square : rule->safe)
+        if (IsAttacked(square, side ^ 1)) return nullptr;
+    return rule;
 }
 
 } // namespace
@@ -135,12 +141,12 @@ bool MakeMove(ChessMove m) {
     }
 
     if (kind == King && (to - from == 2 || from - to == 2)) {
-        int rookFrom, rookTo;
-        if (!CastlingRook(b, side, to, rookFrom, rookTo)) return false;
-        ChessPiece* rook = b.at[rookFrom];
-        b.hash ^= gKeys.piece[side][Rook][rookFrom] ^ gKeys.piece[side][Rook][rookTo];
-        RemoveFromSquare(b, rookFrom);
-        PutOnSquare(b, rook, rookTo);
+        const CastlingRule* rule = AllowedCastling(b, side, to);
+        if (!rule) return false;
+        ChessPiece* rook = b.at[rule->rookFrom];
+        b.hash ^= gKeys.piece[side][Rook][rule->rookFrom] ^ gKeys.piece[side][Rook][rule->rookTo];
+        RemoveFromSquare(b, rule->rookFrom);
+        PutOnSquare(b, rook, rule->rookTo);
     }
 
     ChessPiece* victim = nullptr;
@@ -261,24 +267,10 @@ void UnmakeMove() {
         }
     }
     if (piece->kind == King && (to - from == 2 || from - to == 2)) {
-        int rookFrom, rookTo;
-        switch (to) {
-        case 118:
-            rookFrom = 119, rookTo = 117;
-            break;
-        case 114:
-            rookFrom = 112, rookTo = 115;
-            break;
-        case 6:
-            rookFrom = 7, rookTo = 5;
-            break;
-        default:
-            rookFrom = 0, rookTo = 3;
-            break;
-        }
-        ChessPiece* rook = b.at[rookTo];
-        RemoveFromSquare(b, rookTo);
-        PutOnSquare(b, rook, rookFrom);
+        const CastlingRule* rule = CastlingRuleFor(to);
+        ChessPiece* rook = b.at[rule->rookTo];
+        RemoveFromSquare(b, rule->rookTo);
+        PutOnSquare(b, rook, rule->rookFrom);
     }
     CHESS_CHECK_BOARD();
 }

@@ -152,4 +152,10 @@ void BuildLegalMoves(bool /*afterGameMove*/) {
     if (b.hply + 42 >= b.historyCapacity) EnsureHistoryCapacity(b.historyCapacity + kHistoryGrowth);
 }
 
+bool IsLegalMove(ChessMove m) {
+    for (int i = 0; i < LegalMoveCount(); ++i)
+        if (LegalMove(i) == m) return true;
+    return false;
+}
+
 } // namespace chess

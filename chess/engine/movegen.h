@@ -16,5 +16,7 @@ void GenerateMoves(bool inCheck);
 void GenerateCaptures();
 // The legal moves of the position at ply 0 (firstMove[0] .. firstMove[1]).
 void BuildLegalMoves(bool afterGameMove);
+// Whether m is in the legal-move list of ply 0.
+bool IsLegalMove(ChessMove m);
 
 } // namespace chess

@@ -13,12 +13,6 @@ namespace chess {
 namespace {
 char gCoordinates[8];
 char gSan[16];
-
-bool IsLegalHere(ChessMove m) {
-    for (int i = 0; i < LegalMoveCount(); ++i)
-        if (LegalMove(i) == m) return true;
-    return false;
-}
 } // namespace
 
 const char* MoveToSan(ChessMove m) {
@@ -72,7 +66,7 @@ const char* MoveToSan(ChessMove m) {
 }
 
 const char* MoveToSanAndPlay(ChessMove m) {
-    if (!IsLegalHere(m)) {
+    if (!IsLegalMove(m)) {
         gSan[0] = '\0';
         return gSan;
     }
@@ -108,7 +102,7 @@ ChessMove ParseMove(const char* text) {
     int castles = 0;
     for (int i = length - 1; i >= 0; --i) {
         const char c = text[i];
-        if (c == 'O' || c == 'o' || c == '0') {
+        if (c == 'O' || c == 'o') {
             ++castles;
         } else if (c >= '1' && c <= '8') {
             if (toRank < 0)
@@ -161,8 +155,9 @@ ChessMove ParseMove(const char* text) {
         if (toRank >= 0 && 7 - RowOf(to) != toRank) continue;
         if (fromFile >= 0 && FileOf(from) != fromFile) continue;
         if (fromRank >= 0 && 7 - RowOf(from) != fromRank) continue;
-        const int movePromotion = MovePromotion(m);
-        if (movePromotion != (promotion < 0 ? 0 : promotion)) continue;
+        // Only a promotion letter that was given is tested: "e8" names all
+        // four promotions (and so parses to nothing), not another piece's move.
+        if (promotion >= 0 && MovePromotion(m) != promotion) continue;
         if (kind < 0) {
             // Without a piece letter a pawn move wins over the other pieces.
             if (moving == Pawn && !pawnsOnly) {

@@ -302,12 +302,6 @@ int SearchRoot(int alpha, int beta, int depth) {
     return alpha;
 }
 
-bool IsRootMove(ChessMove m) {
-    for (int i = 0; i < LegalMoveCount(); ++i)
-        if (LegalMove(i) == m) return true;
-    return false;
-}
-
 } // namespace
 
 bool IsRepetition() {
@@ -366,6 +360,9 @@ ChessMove Think() {
     while (depth <= s.maxDepth * 100) {
         const int v = SearchRoot(alpha, beta, depth);
         if (s.stop) break;
+        s.score = v;
+        // A result outside the window is searched again at the same depth with
+        // that side of the window opened (once it is open, the result stands).
         if (v <= alpha && alpha > -kInfinity) {
             alpha = -kInfinity;
             continue;
@@ -374,7 +371,6 @@ ChessMove Think() {
             beta = kInfinity;
             continue;
         }
-        s.score = v;
         if (v > 9000 || v < -9000) break;
         alpha = v - 50;
         beta = v + 50;
@@ -386,7 +382,7 @@ ChessMove Think() {
     // The budget can run out before the first root move is done: then play
     // the first legal move rather than answer "no move".
     ChessMove best = s.pv[0][0];
-    if (!best || !IsRootMove(best)) best = LegalMove(0);
+    if (!best || !IsLegalMove(best)) best = LegalMove(0);
     return best;
 }
 

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         char answer[64];
         if (std::scanf("%63s", answer) != 1) return 1;
-        if (answer[0] == 'y' || answer[0] == 'Y') threshold = asked;
+        if (answer[0] == 'y') threshold = asked;
     }
     if (!maker.Write(bookPath, static_cast<uint32_t>(threshold))) {
         std::fprintf(stderr, "makebook: %s\n", maker.Error().c_str());

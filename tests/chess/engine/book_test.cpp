@@ -163,3 +163,37 @@ TEST_F(BookTest, BadMovesStopOnlyTheirGame) {
     EXPECT_EQ(maker.Records(), 4u); // e4, e5, d4, d5
     EXPECT_FALSE(maker.AddGames(Path("missing.pgn").c_str()));
 }
+
+TEST_F(BookTest, HandWrittenBookFollowsTheFileLayout) {
+    // Slot = key low mod N with linear probing; key high is the low half of
+    // the hash after the move. Start position: 0x65A1BC2F, after e4 0xD635F65B.
+    const uint32_t start = 0x65A1BC2F;
+    ASSERT_EQ(HashLow(gBoard.hash), start);
+    ASSERT_TRUE(MakeMove(ParseMove("d4")));
+    const uint32_t afterD4 = HashLow(gBoard.hash);
+    UnmakeMove();
+    // start % 4 = 3: that slot is taken by another position, so the records
+    // wrap round to slots 0 and 1; slot 2 is empty and ends the run.
+    WriteBytes("hand.bk", Le32(4) +                                         // N
+                              Le32(start) + Le32(0xD635F65B) + Le32(1000) + // slot 0: e4
+                              Le32(start) + Le32(afterD4) + Le32(1) +       // slot 1: d4
+                              Le32(0) + Le32(0) + Le32(0) +                 // slot 2: empty
+                              Le32(start + 4) + Le32(9) + Le32(3));         // slot 3: other
+    ASSERT_TRUE(OpenBook(Path("hand.bk").c_str())) << BookError();
+    // d4 comes first in the legal list and draws 41 % 1 = 0; e4 then draws
+    // 18467 % 1000 = 467, which is greater.
+    SeedRandom(1);
+    EXPECT_EQ(ProbeBook(), ParseMove("e4"));
+    // Seeded so that e4 draws 0 as well: the earlier move keeps the choice.
+    for (uint32_t seed = 0; seed < 2000; ++seed) {
+        SeedRandom(seed);
+        Random();
+        if (Random() % 1000 != 0) continue;
+        SeedRandom(seed);
+        EXPECT_EQ(ProbeBook(), ParseMove("d4")) << seed;
+    }
+    // Another position whose key only shares the home slot is not in the book.
+    ASSERT_TRUE(MakeMove(ParseMove("Nf3")));
+    BuildLegalMoves(true);
+    EXPECT_EQ(ProbeBook(), 0u);
+}

@@ -95,3 +95,25 @@ TEST_F(EngineTest, PawnTableHitsEqualFreshComputation) {
     EXPECT_EQ(asBlackAfterWhite, Evaluate(-10000, 10000));
     EXPECT_NE(asWhite, asBlackAfterWhite);
 }
+
+// Positions whose every term was added up by hand from the rules: a test of
+// the exact numbers, not only of symmetry.
+TEST_F(EngineTest, HandCountedPositionsGiveTheirExactScores) {
+    SetEvaluationNoise(0);
+    SetEngineColour(White);
+    // Phase 3: the ending king table; knight closeness, the bishop pair, a
+    // half-open rook file, doubled, isolated and passed pawns, queen closeness.
+    Position("3qk3/7p/8/4p3/3N4/2P5/P1P5/2B1KB1R w - -");
+    EXPECT_EQ(Evaluate(-10000, 10000), 656);
+    // Phase 6: king shelter (the other side's king counts three quarters), an
+    // open file and the seventh rank for rooks, a passed and a backward pawn.
+    const char* middle = "2b1r1k1/3R1ppp/8/q3p3/2P5/3P4/5PPP/R2Q2K1 w - -";
+    Position(middle);
+    EXPECT_EQ(Evaluate(-10000, 10000), 332);
+    SetEngineColour(Black);
+    ClearPawnHash();
+    EXPECT_EQ(Evaluate(-10000, 10000), 322);
+    SetEngineColour(White);
+    Position("2b1r1k1/3R1ppp/8/q3p3/2P5/3P4/5PPP/R2Q2K1 b - -");
+    EXPECT_EQ(Evaluate(-10000, 10000), -332);
+}

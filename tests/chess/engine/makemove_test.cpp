@@ -53,8 +53,8 @@ void RandomPlayout(std::mt19937& random, int length) {
         const Snapshot here = Snapshot::Take();
         for (int k = 0; k < LegalMoveCount(); ++k) {
             ASSERT_TRUE(MakeMove(LegalMove(k)));
-            ASSERT_TRUE(BoardIsConsistent())
-                << "after " << MoveToCoordinates(LegalMove(k)) << " in " << GetPosition();
+            ASSERT_TRUE(BoardIsConsistent()) << "after " << MoveToCoordinates(LegalMove(k)) << "\n"
+                                             << BoardDiagram();
             UnmakeMove();
             ASSERT_TRUE(Snapshot::Take() == here)
                 << "after taking back " << MoveToCoordinates(LegalMove(k));
@@ -92,7 +92,7 @@ TEST_F(EngineTest, TakingBackAWholeRandomGameRestoresEverything) {
             before.push_back(Snapshot::Take());
             ASSERT_TRUE(MakeMove(
                 LegalMove(static_cast<int>(random() % static_cast<unsigned>(LegalMoveCount())))));
-            ASSERT_TRUE(BoardIsConsistent()) << GetPosition();
+            ASSERT_TRUE(BoardIsConsistent()) << BoardDiagram();
         }
         while (!before.empty()) {
             UnmakeMove();
@@ -111,6 +111,12 @@ TEST_F(EngineTest, NewGameHasTheStartHashAndTwentyMoves) {
     EXPECT_EQ(gBoard.ep, -1);
     EXPECT_EQ(KingSquare(White), 116);
     EXPECT_EQ(KingSquare(Black), 4);
+    EXPECT_EQ(BoardDiagram().substr(0, 54),
+              "8 r n b q k b n r\n7 p p p p p p p p\n6 . . . . . . . .\n");
+    EXPECT_NE(BoardDiagram().find("side w castle 15 ep -1 fifty 0 hply 0 ply 0 hash "
+                                  "4dd6b50d65a1bc2f"),
+              std::string::npos)
+        << BoardDiagram();
 }
 
 TEST_F(EngineTest, CastlingOutOfOrThroughCheckIsNeverLegal) {

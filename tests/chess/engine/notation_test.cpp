@@ -29,12 +29,20 @@ TEST_F(EngineTest, ParseMoveReadsSanAndCoordinates) {
     EXPECT_EQ(ParseMove("Nge2"), EncodeMove(118, SquareOf(6, 4)));
     EXPECT_EQ(ParseMove("Nce2"), EncodeMove(SquareOf(5, 2), SquareOf(6, 4)));
     EXPECT_EQ(ParseMove("O-O-O"), kWhiteCastleQueenSide);
-    EXPECT_EQ(ParseMove("0-0-0"), kWhiteCastleQueenSide);
+    // Castling is written with the letter O; zeros name nothing.
+    EXPECT_EQ(ParseMove("0-0-0"), 0u);
     EXPECT_EQ(ParseMove("b8=Q"), EncodeMove(SquareOf(1, 1), SquareOf(0, 1), Queen));
     EXPECT_EQ(ParseMove("b7b8q"), EncodeMove(SquareOf(1, 1), SquareOf(0, 1), Queen));
     EXPECT_EQ(ParseMove("b7b8b"), EncodeMove(SquareOf(1, 1), SquareOf(0, 1), Bishop));
     EXPECT_EQ(ParseMove("bxa8=N+"), EncodeMove(SquareOf(1, 1), SquareOf(0, 0), Knight));
     EXPECT_EQ(ParseMove("b8"), 0u); // a promotion needs its piece
+    EXPECT_EQ(ParseMove("b7b8"), 0u);
+    // Without its piece a promotion still names the pawn, never another
+    // piece that reaches the same square.
+    Position("7R/3P4/k7/8/8/8/8/4K3 w - -");
+    EXPECT_EQ(ParseMove("d8"), 0u);
+    EXPECT_EQ(ParseMove("Rd8"), EncodeMove(SquareOf(0, 7), SquareOf(0, 3)));
+    EXPECT_EQ(ParseMove("d8=R"), EncodeMove(SquareOf(1, 3), SquareOf(0, 3), Rook));
     Position("r3k2r/8/8/8/8/8/8/R3K2R b KQkq -");
     EXPECT_EQ(ParseMove("O-O"), kBlackCastleKingSide);
     EXPECT_EQ(ParseMove("e8g8"), kBlackCastleKingSide);

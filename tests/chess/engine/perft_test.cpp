@@ -18,7 +18,6 @@ constexpr bool kSanitized = false;
 
 using namespace chess;
 using chess_test::EngineTest;
-using chess_test::Perft;
 
 namespace {
 

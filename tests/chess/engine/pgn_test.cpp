@@ -1,5 +1,5 @@
-// SAN as a chess reader expects it, PGN save and load round trips, bad game
-// text stopping at the last good position, and the EPD reader.
+// SAN as a chess reader expects it, PGN save and load round trips, and bad
+// game text stopping at the last good position.
 #include "tests/chess/engine/engine_fixture.h"
 
 #include <cstdio>
@@ -120,6 +120,16 @@ TEST_F(PgnTest, SetUpPositionsAreSavedWithTheirStart) {
     EXPECT_EQ(GetPosition(), end);
     ASSERT_TRUE(SavePgn(Path("setup2").c_str()));
     EXPECT_EQ(Read(Path("setup2.pgn")), text);
+
+    // Black to move at the start is shown even before any move is made.
+    Position(start);
+    ASSERT_TRUE(SavePgn(Path("nomoves").c_str()));
+    const std::string empty = Read(Path("nomoves.pgn"));
+    EXPECT_NE(empty.find("[FEN \"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -\"]\n1. ... \n"),
+              std::string::npos)
+        << empty;
+    ASSERT_TRUE(LoadPgn(Path("nomoves").c_str())) << PgnError();
+    EXPECT_STREQ(GetPosition(), start);
 }
 
 TEST_F(PgnTest, BadGameTextStopsAtTheLastGoodPosition) {
@@ -144,25 +154,4 @@ TEST_F(PgnTest, BadGameTextStopsAtTheLastGoodPosition) {
 
     EXPECT_FALSE(LoadPgn(Path("missing").c_str()));
     EXPECT_NE(std::string(PgnError()).find("cannot open"), std::string::npos);
-}
-
-TEST_F(PgnTest, EpdLinesSetPositionsAndBestMoves) {
-    std::ofstream(Path("suite.epd")) << "r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w "
-                                        "KQkq - bm Nf6+; id \"mate in two\";\n"
-                                     << "\n"
-                                     << "8/P6k/8/8/8/8/8/K7 w - - bm a8=Q;\n";
-    std::vector<EpdRecord> records;
-    ASSERT_TRUE(ReadEpdFile(Path("suite").c_str(), records)) << PgnError();
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].id, "mate in two");
-    ASSERT_EQ(records[0].bestMoves.size(), 1u);
-    EXPECT_STREQ(MoveToCoordinates(records[0].bestMoves[0]), "d5f6");
-    EXPECT_STREQ(MoveToCoordinates(records[1].bestMoves[0]), "a7a8Q");
-    EXPECT_STREQ(GetPosition(), "8/P6k/8/8/8/8/8/K7 w - -");
-
-    std::ofstream(Path("broken.epd")) << "8/P6k/8/8/8/8/8/K7 w - - bm Qh4;\n";
-    EXPECT_FALSE(ReadEpdFile(Path("broken").c_str(), records));
-    EXPECT_NE(std::string(PgnError()).find("\"Qh4\""), std::string::npos) << PgnError();
-    std::ofstream(Path("nofen.epd")) << "8/8/8 w bm e4;\n";
-    EXPECT_FALSE(ReadEpdFile(Path("nofen").c_str(), records));
 }
