@@ -8,7 +8,9 @@
 
 #include <string>
 
+class JTEntity;
 class JTEntityProps;
+class JTScene;
 
 // Second base of every entity: the prototype record it uses.
 class JTPropContainer {
@@ -60,6 +62,11 @@ public:
     // Names the prototype after a file name: cut at the first ".prp" and
     // kept within the 31 characters "Name" holds.
     void SetNameFromFile(const char* fileName);
+
+    // Builds an entity of this prototype: of its class, sharing this record
+    // (which must outlive it), with the prototype's model from the prototype
+    // database, queued for the scene when one is given.
+    JTEntity* Instantiate(JTScene* scene);
 
     static const JTPropDesc aPropDescs[];
 

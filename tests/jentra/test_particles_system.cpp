@@ -62,7 +62,7 @@ protected:
     // A system in the scene, made as the prototype database makes one.
     JTPartSys* Place(JTPartSysProps* props, JTVec3 pos = JTVec3()) {
         auto* ps = new JTPartSys;
-        ps->UseProps(props);
+        EXPECT_TRUE(ps->SetProps(props, false));
         ps->SetPos(pos);
         scene.Add(ps);
         scene.PostFrameUpdate();
@@ -295,7 +295,7 @@ TEST_F(PartSysTest, SystemOutsideAnySceneJustStops) {
     props.values.bDeleteWhenDone = true;
     props.values.fLifespan = 0.05f;
     JTPartSys ps;
-    ps.UseProps(&props);
+    ASSERT_TRUE(ps.SetProps(&props, false));
     ps.Message(nullptr, nullptr, JTMSG_CREATED, nullptr);
     ps.Update(nullptr);
     for (uint32_t t = 100; t <= 400; t += 100) {
