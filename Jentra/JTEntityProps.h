@@ -59,8 +59,8 @@ public:
     // The same on explicit paths, without asking the player anything.
     bool SaveToPath(const std::string& path, std::string* error = nullptr);
     bool LoadFromPath(const std::string& path, std::string* error = nullptr);
-    // Names the prototype after a file name: cut at the first ".prp" and
-    // kept within the 31 characters "Name" holds.
+    // Names the prototype after a file name: cut at the first ".prp" in any
+    // letter case and kept within the 31 characters "Name" holds.
     void SetNameFromFile(const char* fileName);
 
     // Builds an entity of this prototype: of its class, sharing this record

@@ -273,6 +273,18 @@ TEST_F(EntityPropsTest, ParticleSystemWorksOnlyFromAParticleRecord) {
     JTPartSysProps particles;
     EXPECT_TRUE(ps.SetProps(&particles, false));
     EXPECT_EQ(ps.GetPartProps(), &particles);
+
+    // Without a prototype database there is no model, but the system is
+    // still told it is complete and starts on its first update.
+    ASSERT_EQ(gpJTProtobase, nullptr);
+    particles.values.iNumParticles = 4;
+    auto* made = dynamic_cast<JTPartSys*>(particles.Instantiate(nullptr));
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->GetNumChildren(), 0);
+    EXPECT_TRUE(made->GetResetPending());
+    made->Update(nullptr);
+    EXPECT_EQ(made->GetNumParticles(), 4);
+    delete made;
 }
 
 TEST_F(EntityPropsTest, DatabaseMakesTheRecordTypeTheClassNames) {

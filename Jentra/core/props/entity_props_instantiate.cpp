@@ -3,6 +3,7 @@
 #include "Jentra/JTEntityProps.h"
 
 #include "Jentra/JTEntity.h"
+#include "Jentra/JTMessages.h"
 #include "Jentra/JTPartSys.h"
 #include "Jentra/JTProtobase.h"
 #include "Jentra/JTScene.h"
@@ -23,7 +24,14 @@ JTEntity* JTEntityProps::Instantiate(JTScene* scene) {
     entity->SetVisible(bVisible);
     entity->SetPickable(bPickable);
 
-    if (gpJTProtobase) gpJTProtobase->Create(pModel, entity);
+    if (gpJTProtobase) {
+        gpJTProtobase->Create(pModel, entity);
+    } else {
+        // No database to load the model from: the entity stays without one
+        // but is still told that it is complete, so that it starts working
+        // (a particle system schedules its first reset on this message).
+        entity->Message(nullptr, &entity->GetID(), JTMSG_CREATED, nullptr);
+    }
     if (scene) scene->Add(entity);
     return entity;
 }

@@ -101,7 +101,6 @@ void JTProtobase::AddType(JTEntityProps* props) {
 JTEntityProps* JTProtobase::InstantiateType(const char* className) {
     // The particle system is the one engine class with a record type of its
     // own; every other class reads the plain entity record.
-    if (className && strcasecmp(className, "JTPartSys") == 0)
-        return JTPartSysCreateProps();
+    if (className && strcasecmp(className, "JTPartSys") == 0) return JTPartSysCreateProps();
     return new (std::nothrow) JTEntityProps();
 }
