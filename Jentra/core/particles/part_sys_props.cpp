@@ -5,9 +5,6 @@
 
 #include <cstring>
 
-#include "Jentra/JTGlobals.h"
-#include "Jentra/JTID.h"
-
 JTPropDesc JTPartSysProps::aPropDescs[JTPartSysProps::kNumPropDescs];
 
 namespace {
