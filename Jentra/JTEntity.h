@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "Jentra/JTTransNode.h"
+#include "Jentra/JTEntityProps.h"
 #include "Jentra/JTID.h"
 
 class JTGeoNode;
@@ -26,11 +27,16 @@ struct HTInfo {
     int face = 0;
 };
 
-class JTEntity : public JTTransNode {
+// The entity holds its prototype record through its JTPropContainer base.
+// A constructed entity owns a private default record; an entity made from a
+// prototype shares the prototype database's record and never deletes it.
+class JTEntity : public JTTransNode, public JTPropContainer {
     JT_CLASS(JTEntity, JTTransNode)
 public:
     JTEntity();
     ~JTEntity() override;
+    // Member-wise, as the clone machinery needs it: the copy takes the
+    // source's record pointer and owns-flag, which InitClone then settles.
     JTEntity(const JTEntity&) = default;
     JTEntity& operator=(const JTEntity&) = default;
 
@@ -94,6 +100,22 @@ public:
     void IntersectRecurse(JTNode* node, JTVec3 origin, JTVec3 direction, HTInfo* info);
     void IntersectPolyLevel(JTVec3 origin, JTVec3 direction, HTInfo* info);
     bool PlaneTest(JTVec3, int, JTVec3, JTVec3, JTVec3, JTVec3, JTNode*) { return false; }
+
+    // The prototype record: a fresh private one (owned), and what changes
+    // in the record it uses (nothing for a plain entity).
+    void InitProps() override;
+    void PropChanged(void* value) override;
+    // The record this entity uses (the same as GetProps).
+    JTEntityProps* GetMyProps() const { return pProps; }
+    bool GetOwnsProps() const { return ownsProps != 0; }
+    // Makes the entity use props; with owns the entity deletes it. A record
+    // it owned before is deleted. False, changing nothing, when the record
+    // does not suit the entity's class (see SuitsProps) or is null.
+    bool SetProps(JTEntityProps* props, bool owns);
+    // Whether the entity can work from a record of that kind. Any record
+    // suits a plain entity; classes that read values of a derived record
+    // accept only that record.
+    virtual bool SuitsProps(const JTEntityProps* props) const;
 
     // Values of the prototype record this entity uses.
     float GetPropScale() const;

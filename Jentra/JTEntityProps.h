@@ -8,7 +8,9 @@
 
 #include <string>
 
+class JTEntity;
 class JTEntityProps;
+class JTScene;
 
 // Second base of every entity: the prototype record it uses.
 class JTPropContainer {
@@ -57,9 +59,14 @@ public:
     // The same on explicit paths, without asking the player anything.
     bool SaveToPath(const std::string& path, std::string* error = nullptr);
     bool LoadFromPath(const std::string& path, std::string* error = nullptr);
-    // Names the prototype after a file name: cut at the first ".prp" and
-    // kept within the 31 characters "Name" holds.
+    // Names the prototype after a file name: cut at the first ".prp" in any
+    // letter case and kept within the 31 characters "Name" holds.
     void SetNameFromFile(const char* fileName);
+
+    // Builds an entity of this prototype: of its class, sharing this record
+    // (which must outlive it), with the prototype's model from the prototype
+    // database, queued for the scene when one is given.
+    JTEntity* Instantiate(JTScene* scene);
 
     static const JTPropDesc aPropDescs[];
 

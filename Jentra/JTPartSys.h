@@ -72,7 +72,7 @@ public:
 class JTPartSys : public JTEntity {
 public:
     JTPartSys();
-    ~JTPartSys() override;
+    ~JTPartSys() override = default;
     JTPartSys(const JTPartSys&) = delete;
     JTPartSys& operator=(const JTPartSys&) = delete;
 
@@ -85,13 +85,15 @@ public:
     float GetRenderDist() override { return sortDist; }
     virtual void Reserved() {}
 
-    // A fresh prototype record of its own.
-    void InitProps();
-    // Uses a shared prototype record (not owned) in place of its own.
-    void UseProps(JTPartSysProps* props);
-    JTPartSysProps* GetPartProps() const { return partProps; }
+    // A fresh particle record of its own.
+    void InitProps() override;
+    // A particle system reads the particle values, so it works only from a
+    // particle record.
+    bool SuitsProps(const JTEntityProps* props) const override;
+    // The record it uses, as the particle record it always is.
+    JTPartSysProps* GetPartProps() const { return static_cast<JTPartSysProps*>(pProps); }
     // A property of the record changed (null: all of them).
-    void PropChanged(void* value);
+    void PropChanged(void* value) override;
 
     // Owning code's switches: emit from the meshes of the linked entity,
     // run one step as if running, end once every particle is dead, and
@@ -122,8 +124,6 @@ protected:
     void CollectEmitterNodes(JTNode* node);
     void BuildDrawing(JTDrawQueue* display);
 
-    JTPartSysProps* partProps = nullptr;
-    bool ownsPartProps = false;
     unsigned char resetPending = 0;
     unsigned char running = 1;
     unsigned char burst = 0;

@@ -4,6 +4,7 @@
 // emitting from a model, and what it hands a display to draw.
 #include "Jentra/JTMessages.h"
 #include "Jentra/JTPartSys.h"
+#include "Jentra/JTProtobase.h"
 #include "Jentra/JTRandom.h"
 #include "Jentra/JTScene.h"
 #include "tests/jentra/test_scene_support.h"
@@ -62,7 +63,7 @@ protected:
     // A system in the scene, made as the prototype database makes one.
     JTPartSys* Place(JTPartSysProps* props, JTVec3 pos = JTVec3()) {
         auto* ps = new JTPartSys;
-        ps->UseProps(props);
+        EXPECT_TRUE(ps->SetProps(props, false));
         ps->SetPos(pos);
         scene.Add(ps);
         scene.PostFrameUpdate();
@@ -295,7 +296,7 @@ TEST_F(PartSysTest, SystemOutsideAnySceneJustStops) {
     props.values.bDeleteWhenDone = true;
     props.values.fLifespan = 0.05f;
     JTPartSys ps;
-    ps.UseProps(&props);
+    ASSERT_TRUE(ps.SetProps(&props, false));
     ps.Message(nullptr, nullptr, JTMSG_CREATED, nullptr);
     ps.Update(nullptr);
     for (uint32_t t = 100; t <= 400; t += 100) {
@@ -363,6 +364,33 @@ TEST_F(PartSysTest, PropertyChangesScheduleAResetAndNameTheTexture) {
     EXPECT_EQ(queue.last.blend, JTPartSysDraw::BLEND_ADDITIVE);
     EXPECT_TRUE(queue.last.zWrite);
     EXPECT_FALSE(queue.queued[0].second);
+}
+
+TEST_F(PartSysTest, ShippedPrototypeInstantiatesASystemThatEmits) {
+    // The database of the built program folder, as the game uses it.
+    JTProtobase db;
+    gpJTProtobase = &db;
+    JTEntityProps* smoke = db.Find("groundsmoke");
+    ASSERT_NE(smoke, nullptr);
+    auto* record = dynamic_cast<JTPartSysProps*>(smoke);
+    ASSERT_NE(record, nullptr);
+    auto* ps = dynamic_cast<JTPartSys*>(smoke->Instantiate(&scene));
+    gpJTProtobase = nullptr;
+    ASSERT_NE(ps, nullptr);
+    EXPECT_EQ(ps->GetPartProps(), record);
+    scene.PostFrameUpdate();
+    for (uint32_t t = 100; t <= 1000; t += 100)
+        Frame(ps, t);
+    ASSERT_EQ(ps->GetNumParticles(), record->values.iNumParticles);
+    int alive = 0;
+    for (int i = 0; i < ps->GetNumParticles(); ++i)
+        alive += ps->GetParticle(i).alive ? 1 : 0;
+    EXPECT_GT(alive, 0);
+    EXPECT_GT(queue.draws, 0);
+    // The scene deletes the system; the database, which keeps the record,
+    // goes after it.
+    scene.Reset();
+    scene.PostFrameUpdate();
 }
 
 TEST(PartSysPrototypes, ShippedPrototypesLoadAsParticleSystems) {

@@ -12,24 +12,19 @@
 #include <cstring>
 
 JTPartSys::JTPartSys() {
-    InitProps();
-}
-
-JTPartSys::~JTPartSys() {
-    if (ownsPartProps) delete partProps;
+    // The entity's constructor gave it a plain record; the particle values
+    // need a particle record.
+    JTPartSys::InitProps();
 }
 
 void JTPartSys::InitProps() {
-    if (ownsPartProps) delete partProps;
-    partProps = new JTPartSysProps;
-    ownsPartProps = true;
+    // A plain new: running out of memory must not leave the system reading
+    // particle values from a record that has none.
+    SetProps(new JTPartSysProps, true);
 }
 
-void JTPartSys::UseProps(JTPartSysProps* props) {
-    if (!props || props == partProps) return;
-    if (ownsPartProps) delete partProps;
-    partProps = props;
-    ownsPartProps = false;
+bool JTPartSys::SuitsProps(const JTEntityProps* props) const {
+    return dynamic_cast<const JTPartSysProps*>(props) != nullptr;
 }
 
 unsigned JTPartSys::Message(JTID*, JTID*, unsigned msg, void*) {
@@ -41,7 +36,7 @@ unsigned JTPartSys::Message(JTID*, JTID*, unsigned msg, void*) {
 }
 
 void JTPartSys::PropChanged(void* value) {
-    const JTPartSysValues& v = partProps->values;
+    const JTPartSysValues& v = GetPartProps()->values;
     bool reloadTexture = !value || value == &v.szTexture;
     if (reloadTexture || value == &v.iNumParticles || value == &v.bSpherical ||
         value == &v.bDropParticles || (value == &v.bReset && v.bReset))
@@ -62,7 +57,7 @@ void JTPartSys::Update(JTSequencer* sequencer) {
 }
 
 void JTPartSys::ResetParticles() {
-    jentra::particles::ResetParticles(partProps->values, particles);
+    jentra::particles::ResetParticles(GetPartProps()->values, particles);
 }
 
 void JTPartSys::CollectEmitterNodes(JTNode* node) {

@@ -5,9 +5,6 @@
 
 #include <cstring>
 
-#include "Jentra/JTGlobals.h"
-#include "Jentra/JTID.h"
-
 JTPropDesc JTPartSysProps::aPropDescs[JTPartSysProps::kNumPropDescs];
 
 namespace {
@@ -192,19 +189,8 @@ void JTPartSysProps::PropChanged(void* value) {
         v.dwEndColor = JoinColor(v.fEndRed, v.fEndGreen, v.fEndBlue);
 
     JTEntityProps::PropChanged(value);
-
-    // Particle systems that do not receive the notification through their
-    // prototype container are told directly.
-    JTIDMap* map = gpJTIDMap;
-    if (!map) return;
-    for (int i = 0; i < map->GetNumUnks(); ++i) {
-        JTUnknown* object = map->GetUnk(i);
-        if (dynamic_cast<JTPropContainer*>(object)) continue;
-        auto* system = dynamic_cast<JTPartSys*>(object);
-        if (system && system->GetPartProps() == this) system->PropChanged(value);
-    }
 }
 
 JTEntityProps* JTPartSysCreateProps() {
-    return new JTPartSysProps;
+    return new (std::nothrow) JTPartSysProps;
 }

@@ -57,11 +57,11 @@ void JTPartSys::RenderPreProcess(JTDrawQueue* display, JTSequencer* sequencer, f
     if (display->GetRenderingShadow() && !castsShadow) return;
     float o = opacity * GetOpacity();
     if (!(o > 0.0f)) return;
-    const JTPartSysValues& v = partProps->values;
+    const JTPartSysValues& v = GetPartProps()->values;
 
     worldMatrix = GetMatrix() * display->GetMatrix();
     display->PushMatrix(worldMatrix);
-    if (partProps->bSortBehind) {
+    if (GetSortBehind()) {
         sortDist = kSortBehindDistance;
     } else {
         JTVec3 eye, dir;
@@ -76,7 +76,7 @@ void JTPartSys::RenderPreProcess(JTDrawQueue* display, JTSequencer* sequencer, f
 }
 
 bool JTPartSys::Simulate() {
-    const JTPartSysValues& v = partProps->values;
+    const JTPartSysValues& v = GetPartProps()->values;
     float elapsed = float(uint32_t(gdwTime - lastSimTime)) * 0.001f;
     float h = (elapsed < kMaxStep ? elapsed : kMaxStep) * v.fTimeScale;
 
@@ -134,7 +134,7 @@ bool JTPartSys::Simulate() {
 }
 
 void JTPartSys::BuildDrawing(JTDrawQueue* display) {
-    const JTPartSysValues& v = partProps->values;
+    const JTPartSysValues& v = GetPartProps()->values;
     int count = particles.GetCount();
 
     jentra::particles::CameraAxes camera;

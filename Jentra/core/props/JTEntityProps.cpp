@@ -77,8 +77,9 @@ const JTPropDesc* JTEntityProps::GetPropDescs() {
 
 void JTEntityProps::SetNameFromFile(const char* fileName) {
     std::string name = fileName ? fileName : "";
-    std::size_t extension = name.find(".prp");
-    if (extension != std::string::npos) name.resize(extension);
+    // File names ignore case: "Bishop.PRP" is the prototype "Bishop".
+    const char* extension = strcasestr(name.c_str(), ".prp");
+    if (extension) name.resize(std::size_t(extension - name.c_str()));
     std::memset(szName, 0, sizeof szName);
     std::memcpy(szName, name.data(), std::min(name.size(), sizeof szName - 1));
 }

@@ -4,6 +4,7 @@
 
 #include "Jentra/JTEntityProps.h"
 #include "Jentra/JTNode.h"
+#include "Jentra/JTPartSys.h"
 #include "platform/paths.h"
 
 #include <algorithm>
@@ -98,8 +99,8 @@ void JTProtobase::AddType(JTEntityProps* props) {
 }
 
 JTEntityProps* JTProtobase::InstantiateType(const char* className) {
-    // Every class uses the plain record until a class brings a record type
-    // of its own ("JTPartSys" will, with the particle system's).
-    (void)className;
+    // The particle system is the one engine class with a record type of its
+    // own; every other class reads the plain entity record.
+    if (className && strcasecmp(className, "JTPartSys") == 0) return JTPartSysCreateProps();
     return new (std::nothrow) JTEntityProps();
 }

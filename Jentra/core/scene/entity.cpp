@@ -16,24 +16,43 @@
 JT_CLASS_IMPL(JTEntity)
 
 JTEntity::JTEntity() : comm(this) {
+    // Virtual calls in a constructor reach this class's InitProps; a derived
+    // class that needs a record of its own kind replaces it in its own.
+    JTEntity::InitProps();
     if (gpJTIDMap) gpJTIDMap->Add(&comm.id, this);
 }
 
 JTEntity::~JTEntity() {
     if (gpJTIDMap && gpJTIDMap->Find(&comm.id) == this) gpJTIDMap->Remove(&comm.id);
+    if (ownsProps) delete pProps;
+    pProps = nullptr;
 }
 
 void JTEntity::PreClone() {
     // The fresh object registered itself under an id that the copy is about
     // to overwrite; a clone stays unregistered.
     if (gpJTIDMap && gpJTIDMap->Find(&comm.id) == this) gpJTIDMap->Remove(&comm.id);
+    // Its fresh record would be lost under the copied pointer.
+    if (ownsProps) delete pProps;
+    pProps = nullptr;
+    ownsProps = 0;
 }
 
 void JTEntity::InitClone(JTUnknown* source) {
     JTTransNode::InitClone(source);
     comm.id.New();
     comm.owner = this;
+    // The member-wise copy left the source's record and owns-flag here. A
+    // prototype record (which the database keeps for longer than any entity)
+    // is shared. A private record dies with its entity, which may go first,
+    // so the clone takes a copy of it instead of a pointer into it.
+    auto* from = static_cast<JTEntity*>(source);
     ownsProps = 0;
+    if (from && from->ownsProps && from->pProps) {
+        pProps = nullptr;
+        InitProps();
+        if (pProps) *pProps = *from->pProps;
+    }
 }
 
 JTScene* JTEntity::GetScene() const {
@@ -48,10 +67,33 @@ JTSequencer* JTEntity::GetSequencer() const {
 }
 
 float JTEntity::GetPropScale() const {
-    return 1.0f;
+    return pProps ? pProps->fScale : 1.0f;
 }
+
 bool JTEntity::GetSortBehind() const {
-    return false;
+    return pProps && pProps->bSortBehind;
+}
+
+void JTEntity::InitProps() {
+    auto* fresh = new (std::nothrow) JTEntityProps();
+    if (!fresh) return; // keeps the record it has
+    if (ownsProps) delete pProps;
+    pProps = fresh;
+    ownsProps = 1;
+}
+
+void JTEntity::PropChanged(void*) {}
+
+bool JTEntity::SuitsProps(const JTEntityProps* props) const {
+    return props != nullptr;
+}
+
+bool JTEntity::SetProps(JTEntityProps* props, bool owns) {
+    if (!SuitsProps(props)) return false;
+    if (props != pProps && ownsProps) delete pProps;
+    pProps = props;
+    ownsProps = owns ? 1 : 0;
+    return true;
 }
 
 float JTEntity::GetScaleTotal() const {
