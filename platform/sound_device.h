@@ -24,7 +24,8 @@ struct PcmFormat {
     }
 };
 
-// Hundredths of a decibel (0 = full level, -10000 = silence) to a linear gain.
+// Hundredths of a decibel (0 = full level, -10000 = silence) to a linear gain;
+// nothing is louder than full level, so positive values give 1.
 float GainFromHundredthsDb(int hundredthsDb);
 
 class SoundDevice {

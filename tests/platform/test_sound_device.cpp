@@ -48,6 +48,7 @@ TEST(SoundVolume, HundredthsOfDecibelToGain) {
     EXPECT_NEAR(platform::GainFromHundredthsDb(-2000), 0.1f, 0.0001f);
     EXPECT_EQ(platform::GainFromHundredthsDb(-10000), 0.0f);
     EXPECT_EQ(platform::GainFromHundredthsDb(-20000), 0.0f);
+    EXPECT_FLOAT_EQ(platform::GainFromHundredthsDb(602), 1.0f);
 }
 
 TEST_F(SoundDeviceTest, WholeSoundEndsOnItsOwn) {
