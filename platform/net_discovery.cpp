@@ -4,6 +4,7 @@
 #include "platform/net_discovery.h"
 
 #include "platform/binary_io.h"
+#include "platform/clock.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -14,7 +15,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -27,10 +27,11 @@ constexpr uint8_t kQueryMagic[4] = {'J', 'T', 'N', 'Q'};
 constexpr uint8_t kAnswerMagic[4] = {'J', 'T', 'N', 'A'};
 constexpr uint8_t kVersion = 1;
 
+// Queries are timed on the wall clock even when a test steps the engine's
+// clock: the sockets wait in real time.
 uint32_t NowMs() {
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    static const SystemClock wall;
+    return wall.NowMilliseconds();
 }
 
 // Both datagrams open with magic, version and a pad byte, then the application id.
