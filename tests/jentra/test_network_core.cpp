@@ -41,6 +41,7 @@ struct Peer {
         });
         net.SetGamePort(0);
         net.SetDiscoveryPort(0);
+        net.SetBindAddress("127.0.0.1"); // nothing listens beyond loopback
         net.SetEnumRetryInterval(50);
         const uint8_t app[16] = {'r', 'o', 'o', 'k', 'f', 'a', 'l', 'l'};
         net.SetApplicationGUID(app);

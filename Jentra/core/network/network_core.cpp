@@ -114,6 +114,7 @@ bool JTNetworkCore::HostSession(const char* sessionName) {
     config.maxPlayers = maxPlayers_;
     config.discoveryPort = discoveryPort_;
     config.application = application_;
+    config.bindAddress = bindAddress_;
     std::string error;
     if (!session_.Host(config, &error)) {
         std::fprintf(stderr, "network: cannot host \"%s\": %s\n", sessionName, error.c_str());
