@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,7 +20,8 @@ class SoundVoice;
 class JTCamera;
 
 // A linear level to hundredths of a decibel: 2000 x log10(level), truncated;
-// 0.00001 and below is silence (-10000). Shared by sound and music.
+// 0.00001 and below is silence (-10000). Shared by sound and music. Levels
+// above 1 give positive values, which the device plays at full level.
 int JTVolumeFromLevel(float level);
 
 // What sound and music follow from the user's options and the machine. The

@@ -132,6 +132,8 @@ public:
     // Ports (0 picks a free one; defaults are fixed) and limits.
     void SetGamePort(uint16_t port);
     void SetDiscoveryPort(uint16_t port);
+    // A hosted session listens on this address only (empty: every address).
+    void SetBindAddress(const char* address);
     void SetMaxPlayers(int maxPlayers);
     void SetEnumRetryInterval(uint32_t ms);
     uint16_t GetSessionPort() const;

@@ -42,6 +42,6 @@ private:
     std::unique_ptr<platform::RiffWriter> file;
     JTWaveFormat format;
     std::unique_ptr<uint8_t[]> extra;
-    long factOffset = -1;
+    uint64_t factOffset = 0;
     uint64_t dataBytes = 0;
 };

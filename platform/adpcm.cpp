@@ -1,7 +1,7 @@
 // Microsoft and IMA ADPCM block decoders.
 #include "platform/adpcm.h"
 
-#include "platform/riff.h"
+#include "platform/binary_io.h"
 
 #include <algorithm>
 
@@ -55,10 +55,16 @@ size_t DecodeImaBlock(const AdpcmFormat& format, const uint8_t* block, size_t by
     const size_t header = 4 * static_cast<size_t>(channels);
     if (bytes < header || roomFrames == 0) return 0;
     ImaChannel state[2];
+    MemoryReader in(block, header);
     for (int c = 0; c < channels; ++c) {
-        state[c].predictor = static_cast<int16_t>(ReadLE16(block + 4 * c));
-        state[c].index = std::min<int>(block[4 * c + 2], 88);
-        out[c] = static_cast<int16_t>(state[c].predictor);
+        int16_t predictor = 0;
+        uint8_t index = 0;
+        in.ReadI16(predictor);
+        in.ReadU8(index);
+        in.Skip(1); // reserved
+        state[c].predictor = predictor;
+        state[c].index = std::min<int>(index, 88);
+        out[c] = predictor;
     }
     const size_t groups = (bytes - header) / (4 * static_cast<size_t>(channels));
     size_t frames = std::min<size_t>({1 + groups * 8, format.samplesPerBlock, roomFrames});
@@ -106,13 +112,22 @@ size_t DecodeMsBlock(const AdpcmFormat& format, const uint8_t* block, size_t byt
     MsChannel state[2];
     const size_t pairs = format.coefficients.size() / 2;
     if (pairs == 0) return 0;
+    // The header holds each field for every channel in turn: predictor
+    // numbers, then deltas, then the newer and the older start samples.
+    MemoryReader in(block, header);
     for (int c = 0; c < channels; ++c) {
-        const size_t predictor = std::min<size_t>(block[c], pairs - 1);
-        state[c].coefficient1 = format.coefficients[predictor * 2];
-        state[c].coefficient2 = format.coefficients[predictor * 2 + 1];
-        state[c].delta = static_cast<int16_t>(ReadLE16(block + channels + 2 * c));
-        state[c].sample1 = static_cast<int16_t>(ReadLE16(block + 3 * channels + 2 * c));
-        state[c].sample2 = static_cast<int16_t>(ReadLE16(block + 5 * channels + 2 * c));
+        uint8_t predictor = 0;
+        in.ReadU8(predictor);
+        const size_t pair = std::min<size_t>(predictor, pairs - 1);
+        state[c].coefficient1 = format.coefficients[pair * 2];
+        state[c].coefficient2 = format.coefficients[pair * 2 + 1];
+    }
+    for (int MsChannel::*field : {&MsChannel::delta, &MsChannel::sample1, &MsChannel::sample2}) {
+        for (int c = 0; c < channels; ++c) {
+            int16_t value = 0;
+            in.ReadI16(value);
+            state[c].*field = value;
+        }
     }
     size_t frames = std::min<size_t>({format.samplesPerBlock, roomFrames,
                                       2 + (bytes - header) * 2 / static_cast<size_t>(channels)});
@@ -149,8 +164,10 @@ bool ParseAdpcmFormat(uint16_t tag, int channels, size_t blockAlign, const uint8
             return false;
         }
         format.samplesPerBlock = (blockAlign - 4 * channels) * 2 / channels + 1;
-        if (extraSize >= 2 && ReadLE16(extra) != 0)
-            format.samplesPerBlock = std::min<size_t>(format.samplesPerBlock, ReadLE16(extra));
+        MemoryReader in(extra, extraSize);
+        uint16_t samplesPerBlock = 0;
+        if (in.ReadU16(samplesPerBlock) && samplesPerBlock != 0)
+            format.samplesPerBlock = std::min<size_t>(format.samplesPerBlock, samplesPerBlock);
         return true;
     }
     if (tag == kWaveFormatMsAdpcm) {
@@ -159,12 +176,12 @@ bool ParseAdpcmFormat(uint16_t tag, int channels, size_t blockAlign, const uint8
             return false;
         }
         format.samplesPerBlock = (blockAlign - 7 * channels) * 2 / channels + 2;
-        size_t coefficientCount = 0;
-        if (extraSize >= 4) {
-            if (ReadLE16(extra) != 0)
-                format.samplesPerBlock = std::min<size_t>(format.samplesPerBlock, ReadLE16(extra));
-            coefficientCount = ReadLE16(extra + 2);
-            if (coefficientCount > (extraSize - 4) / 4) {
+        MemoryReader in(extra, extraSize);
+        uint16_t samplesPerBlock = 0, coefficientCount = 0;
+        if (extraSize >= 4 && in.ReadU16(samplesPerBlock) && in.ReadU16(coefficientCount)) {
+            if (samplesPerBlock != 0)
+                format.samplesPerBlock = std::min<size_t>(format.samplesPerBlock, samplesPerBlock);
+            if (coefficientCount > in.Remaining() / 4) {
                 error = "Microsoft ADPCM coefficient table runs past the format";
                 return false;
             }
@@ -172,8 +189,9 @@ bool ParseAdpcmFormat(uint16_t tag, int channels, size_t blockAlign, const uint8
         if (coefficientCount == 0) {
             format.coefficients.assign(kMsDefaultCoefficients, kMsDefaultCoefficients + 14);
         } else {
-            for (size_t i = 0; i < coefficientCount * 2; ++i)
-                format.coefficients.push_back(static_cast<int16_t>(ReadLE16(extra + 4 + 2 * i)));
+            format.coefficients.resize(coefficientCount * 2u);
+            for (int16_t& coefficient : format.coefficients)
+                in.ReadI16(coefficient);
         }
         return true;
     }

@@ -3,6 +3,9 @@
 // against its real length before a field is read.
 #include "platform/net_discovery.h"
 
+#include "platform/binary_io.h"
+#include "platform/clock.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -12,7 +15,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -25,33 +27,26 @@ constexpr uint8_t kQueryMagic[4] = {'J', 'T', 'N', 'Q'};
 constexpr uint8_t kAnswerMagic[4] = {'J', 'T', 'N', 'A'};
 constexpr uint8_t kVersion = 1;
 
+// Queries are timed on the wall clock even when a test steps the engine's
+// clock: the sockets wait in real time.
 uint32_t NowMs() {
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    static const SystemClock wall;
+    return wall.NowMilliseconds();
 }
 
-void Put16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
+// Both datagrams open with magic, version and a pad byte, then the application id.
+void WriteHeader(BufferWriter& out, const uint8_t magic[4], const NetApplicationId& app) {
+    out.WriteBytes(magic, 4);
+    out.WriteU8(kVersion);
+    out.WriteU8(0);
+    out.WriteBytes(app.data(), app.size());
 }
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void Put64(std::vector<uint8_t>& out, uint64_t v) {
-    for (int i = 0; i < 8; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-uint16_t Get16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Get32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-uint64_t Get64(const uint8_t* p) {
-    return static_cast<uint64_t>(Get32(p)) | (static_cast<uint64_t>(Get32(p + 4)) << 32);
+
+bool ReadHeader(MemoryReader& in, const uint8_t magic[4], NetApplicationId& app) {
+    uint8_t seen[4] = {};
+    uint8_t version = 0;
+    return in.ReadBytes(seen, 4) && std::memcmp(seen, magic, 4) == 0 && in.ReadU8(version) &&
+           version == kVersion && in.Skip(1) && in.ReadBytes(app.data(), app.size());
 }
 
 std::string Trim(const std::string& s) {
@@ -118,52 +113,48 @@ std::vector<std::string> NetDiscoveryTargets() {
 namespace netdiscovery {
 
 std::vector<uint8_t> EncodeQuery(const NetApplicationId& app, uint32_t stamp) {
-    std::vector<uint8_t> out(kQueryMagic, kQueryMagic + 4);
-    out.push_back(kVersion);
-    out.push_back(0);
-    out.insert(out.end(), app.begin(), app.end());
-    Put32(out, stamp);
-    return out;
+    BufferWriter out;
+    WriteHeader(out, kQueryMagic, app);
+    out.WriteU32(stamp);
+    return out.Take();
 }
 
 bool DecodeQuery(const uint8_t* data, size_t size, NetApplicationId& app, uint32_t& stamp) {
-    if (!data || size < kQuerySize) return false;
-    if (std::memcmp(data, kQueryMagic, 4) != 0 || data[4] != kVersion) return false;
-    std::memcpy(app.data(), data + 6, app.size());
-    stamp = Get32(data + 22);
+    MemoryReader in(data, size);
+    NetApplicationId readApp{};
+    uint32_t readStamp = 0;
+    if (!ReadHeader(in, kQueryMagic, readApp) || !in.ReadU32(readStamp)) return false;
+    app = readApp;
+    stamp = readStamp;
     return true;
 }
 
 std::vector<uint8_t> EncodeAnswer(const Answer& a) {
-    std::vector<uint8_t> out(kAnswerMagic, kAnswerMagic + 4);
-    out.push_back(kVersion);
-    out.push_back(0);
-    out.insert(out.end(), a.app.begin(), a.app.end());
-    Put32(out, a.stamp);
-    Put64(out, a.instanceId);
-    Put16(out, a.port);
-    Put16(out, a.players);
-    Put16(out, a.maxPlayers);
-    size_t n = std::min(a.sessionName.size(), kMaxSessionNameLength);
-    out.push_back(static_cast<uint8_t>(n));
-    out.insert(out.end(), a.sessionName.begin(), a.sessionName.begin() + n);
-    return out;
+    BufferWriter out;
+    WriteHeader(out, kAnswerMagic, a.app);
+    out.WriteU32(a.stamp);
+    out.WriteU64(a.instanceId);
+    out.WriteU16(a.port);
+    out.WriteU16(a.players);
+    out.WriteU16(a.maxPlayers);
+    const size_t n = std::min(a.sessionName.size(), kMaxSessionNameLength);
+    out.WriteU8(static_cast<uint8_t>(n));
+    out.WriteBytes(a.sessionName.data(), n);
+    return out.Take();
 }
 
 bool DecodeAnswer(const uint8_t* data, size_t size, Answer& a) {
-    if (!data || size < kAnswerFixedSize) return false;
-    if (std::memcmp(data, kAnswerMagic, 4) != 0 || data[4] != kVersion) return false;
-    size_t nameLength = data[40];
-    if (size < kAnswerFixedSize + nameLength) return false;
-    std::memcpy(a.app.data(), data + 6, a.app.size());
-    a.stamp = Get32(data + 22);
-    a.instanceId = Get64(data + 26);
-    a.port = Get16(data + 34);
-    a.players = Get16(data + 36);
-    a.maxPlayers = Get16(data + 38);
-    a.sessionName.assign(reinterpret_cast<const char*>(data + kAnswerFixedSize), nameLength);
+    MemoryReader in(data, size);
+    Answer read;
+    uint8_t nameLength = 0;
+    if (!ReadHeader(in, kAnswerMagic, read.app) || !in.ReadU32(read.stamp) ||
+        !in.ReadU64(read.instanceId) || !in.ReadU16(read.port) || !in.ReadU16(read.players) ||
+        !in.ReadU16(read.maxPlayers) || !in.ReadU8(nameLength) ||
+        !in.ReadString(read.sessionName, nameLength))
+        return false;
     // A name is text: anything after an embedded NUL is not part of it.
-    a.sessionName.resize(std::strlen(a.sessionName.c_str()));
+    read.sessionName.resize(std::strlen(read.sessionName.c_str()));
+    a = std::move(read);
     return true;
 }
 

@@ -39,9 +39,10 @@ struct NetHostFound {
 // empty, else the local broadcast address.
 std::vector<std::string> NetDiscoveryTargets();
 
-// Datagram layouts, shared by responder, browser and tests.
+// Datagram layouts, shared by responder, browser and tests. A query is magic,
+// version, pad, application id and a time stamp (26 bytes); an answer adds the
+// instance, game port, players, limit and the name with its length byte.
 namespace netdiscovery {
-inline constexpr size_t kQuerySize = 26;       // magic, version, pad, app id, stamp
 inline constexpr size_t kAnswerFixedSize = 41; // up to and including the name length
 std::vector<uint8_t> EncodeQuery(const NetApplicationId& app, uint32_t stamp);
 bool DecodeQuery(const uint8_t* data, size_t size, NetApplicationId& app, uint32_t& stamp);

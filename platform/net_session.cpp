@@ -5,6 +5,8 @@
 // length before a field is read, and short ones are dropped.
 #include "platform/net_session.h"
 
+#include "platform/binary_io.h"
+
 #include <enet/enet.h>
 #include <poll.h>
 #include <unistd.h>
@@ -35,30 +37,21 @@ bool InitializeTransport() {
     return ok;
 }
 
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-uint32_t Get32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 std::vector<uint8_t> PlayerPacket(uint8_t kind, NetPlayerId player) {
-    std::vector<uint8_t> packet{kind};
-    Put32(packet, player);
-    return packet;
+    BufferWriter packet;
+    packet.WriteU8(kind);
+    packet.WriteU32(player);
+    return packet.Take();
 }
 
 std::vector<uint8_t> DataPacket(NetPlayerId from, NetPlayerId to, const uint8_t* data,
                                 size_t size) {
-    std::vector<uint8_t> packet;
-    packet.reserve(netwire::kDataHeader + size);
-    packet.push_back(netwire::kData);
-    Put32(packet, from);
-    Put32(packet, to);
-    packet.insert(packet.end(), data, data + size);
-    return packet;
+    BufferWriter packet;
+    packet.WriteU8(netwire::kData);
+    packet.WriteU32(from);
+    packet.WriteU32(to);
+    packet.WriteBytes(data, size);
+    return packet.Take();
 }
 
 void SetError(std::string* error, const std::string& text) {
@@ -76,31 +69,27 @@ uint64_t NewInstanceId() {
 } // namespace
 
 bool netwire::Parse(const uint8_t* data, size_t size, Packet& packet) {
-    if (!data || size == 0) return false;
     packet = Packet{};
-    packet.kind = data[0];
+    MemoryReader in(data, size);
+    if (!in.ReadU8(packet.kind)) return false;
     switch (packet.kind) {
     case kData:
-        if (size <= kDataHeader) return false;
-        packet.player = Get32(data + 1);
-        packet.to = Get32(data + 5);
-        packet.payload = data + kDataHeader;
-        packet.payloadSize = size - kDataHeader;
+        if (!in.ReadU32(packet.player) || !in.ReadU32(packet.to) || in.AtEnd()) return false;
+        packet.payload = in.Rest().data();
+        packet.payloadSize = in.Rest().size();
         return true;
     case kWelcome: {
-        if (size < 7) return false;
-        packet.player = Get32(data + 1);
-        size_t count = static_cast<size_t>(data[5] | (data[6] << 8));
-        if (size - 7 < 4 * count) return false;
-        for (size_t i = 0; i < count; ++i)
-            packet.others.push_back(Get32(data + 7 + 4 * i));
+        uint16_t count = 0;
+        if (!in.ReadU32(packet.player) || !in.ReadU16(count) || in.Remaining() < 4u * count)
+            return false;
+        packet.others.resize(count);
+        for (NetPlayerId& other : packet.others)
+            in.ReadU32(other);
         return true;
     }
     case kPlayerJoined:
     case kPlayerLeft:
-        if (size < 5) return false;
-        packet.player = Get32(data + 1);
-        return true;
+        return in.ReadU32(packet.player);
     default:
         return false; // unknown kinds come from newer peers; ignore them
     }
@@ -346,15 +335,14 @@ void NetSession::HandleConnect(void* peerPtr, uint32_t greeting) {
     record->id = nextPlayer_++;
     peer->data = record.get();
 
-    std::vector<uint8_t> welcome{netwire::kWelcome};
-    Put32(welcome, record->id);
-    uint16_t count = static_cast<uint16_t>(impl_->peers.size() + 1);
-    welcome.push_back(static_cast<uint8_t>(count));
-    welcome.push_back(static_cast<uint8_t>(count >> 8));
-    Put32(welcome, kNetHostPlayer);
+    BufferWriter welcome;
+    welcome.WriteU8(netwire::kWelcome);
+    welcome.WriteU32(record->id);
+    welcome.WriteU16(static_cast<uint16_t>(impl_->peers.size() + 1));
+    welcome.WriteU32(kNetHostPlayer);
     for (const auto& other : impl_->peers)
-        Put32(welcome, other->id);
-    SendRaw(peer, welcome);
+        welcome.WriteU32(other->id);
+    SendRaw(peer, welcome.Data());
     BroadcastRaw(PlayerPacket(netwire::kPlayerJoined, record->id), nullptr);
 
     NetPlayerId id = record->id;

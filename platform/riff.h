@@ -3,9 +3,12 @@
 // and fixes their sizes when they are closed.
 #pragma once
 
+#include "platform/binary_io.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,9 +20,6 @@ constexpr uint32_t FourCC(char a, char b, char c, char d) {
            static_cast<uint32_t>(static_cast<uint8_t>(c)) << 16 |
            static_cast<uint32_t>(static_cast<uint8_t>(d)) << 24;
 }
-
-uint16_t ReadLE16(const uint8_t* p);
-uint32_t ReadLE32(const uint8_t* p);
 
 struct RiffChunk {
     uint32_t id = 0;
@@ -36,8 +36,7 @@ public:
     uint32_t Form() const { return form_; }
     // The first top-level chunk with this id inside the form.
     bool Find(uint32_t id, RiffChunk& chunk) const;
-    // Top-level chunks in file order; a chunk whose size runs past the end of
-    // the data is reported as an error.
+    // Top-level chunks in file order.
     const std::vector<RiffChunk>& Chunks() const { return chunks_; }
 
 private:
@@ -45,33 +44,27 @@ private:
     std::vector<RiffChunk> chunks_;
 };
 
-// Reads a whole file into memory (sound files are small).
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
-
+// Writes one RIFF form. The file takes the place of any old one only when
+// Close succeeds, so a failed or abandoned write never leaves half a file.
 class RiffWriter {
 public:
-    RiffWriter() = default;
-    ~RiffWriter();
-    RiffWriter(const RiffWriter&) = delete;
-    RiffWriter& operator=(const RiffWriter&) = delete;
-
-    bool Create(const std::string& path, uint32_t form);
+    bool Create(const std::filesystem::path& path, uint32_t form);
+    // Ends any open chunk first: chunks are never nested.
     bool BeginChunk(uint32_t id);
     bool Write(const void* data, size_t size);
     bool EndChunk();
-    // Current byte offset in the file, for later Patch calls.
-    long Offset() const;
-    bool Patch(long offset, const void* data, size_t size);
-    // Ends any open chunk and the form, fixing their sizes, and closes.
+    // Byte offset of the next byte written, for a later PatchU32.
+    uint64_t Offset() const { return file_ ? file_->Position() : 0; }
+    // Rewrites four bytes already written (a count known only at the end).
+    bool PatchU32(uint64_t offset, uint32_t value);
+    // Ends any open chunk and the form, fixing their sizes, and commits.
     bool Close();
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return file_ && file_->IsOpen(); }
 
 private:
-    std::FILE* file_ = nullptr;
-    long formStart_ = 0;
-    long chunkStart_ = -1;
-    bool failed_ = false;
-    bool WriteLE32At(long offset, uint32_t value);
+    std::optional<FileWriter> file_; // a fresh one per form: positions start at 0
+    bool inChunk_ = false;
+    uint64_t chunkStart_ = 0;
 };
 
 } // namespace platform

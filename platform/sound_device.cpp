@@ -81,10 +81,6 @@ void SoundDevice::SetListenerOrientation(float atX, float atY, float atZ, float 
     alListenerfv(AL_ORIENTATION, orientation);
 }
 
-void SoundDevice::SetMasterGain(float gain) {
-    if (IsOpen()) alListenerf(AL_GAIN, std::max(0.0f, gain));
-}
-
 struct SoundVoice::Impl {
     bool open = false;
     ALuint source = 0;
@@ -248,13 +244,6 @@ bool SoundVoice::IsPlaying() {
     return state == AL_PLAYING;
 }
 
-size_t SoundVoice::PlayPosition() {
-    if (!impl_->open) return 0;
-    ALint offset = 0;
-    alGetSourcei(impl_->source, AL_BYTE_OFFSET, &offset);
-    return offset > 0 ? static_cast<size_t>(offset) : 0;
-}
-
 void SoundVoice::SetVolume(int hundredthsDb) {
     SetGain(GainFromHundredthsDb(hundredthsDb));
 }
@@ -266,19 +255,6 @@ void SoundVoice::SetGain(float gain) {
 
 float SoundVoice::Gain() {
     return impl_->gain;
-}
-
-void SoundVoice::SetPan(float pan) {
-    if (!impl_->open || !std::isfinite(pan)) return;
-    pan = std::clamp(pan, -1.0f, 1.0f);
-    // On a unit circle in front of the listener, so the level stays constant.
-    alSourcei(impl_->source, AL_SOURCE_RELATIVE, AL_TRUE);
-    alSource3f(impl_->source, AL_POSITION, pan, 0.0f, -std::sqrt(1.0f - pan * pan));
-}
-
-void SoundVoice::SetPitch(float pitch) {
-    if (!impl_->open || !std::isfinite(pitch)) return;
-    alSourcef(impl_->source, AL_PITCH, std::clamp(pitch, 0.01f, 4.0f));
 }
 
 void SoundVoice::SetPositional(bool on) {

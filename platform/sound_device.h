@@ -1,5 +1,5 @@
 // Sound output device: one output context, static sound buffers and
-// streaming voices, with gain, pan, pitch, looping and 3D placement.
+// streaming voices, with gain, looping and 3D placement.
 // Callers never see the audio library; everything goes through these classes.
 #pragma once
 
@@ -24,7 +24,8 @@ struct PcmFormat {
     }
 };
 
-// Hundredths of a decibel (0 = full level, -10000 = silence) to a linear gain.
+// Hundredths of a decibel (0 = full level, -10000 = silence) to a linear gain;
+// nothing is louder than full level, so positive values give 1.
 float GainFromHundredthsDb(int hundredthsDb);
 
 class SoundDevice {
@@ -42,7 +43,6 @@ public:
 
     void SetListenerPosition(float x, float y, float z);
     void SetListenerOrientation(float atX, float atY, float atZ, float upX, float upY, float upZ);
-    void SetMasterGain(float gain);
 
 private:
     struct Impl;
@@ -78,16 +78,10 @@ public:
     void Stop();
     void Rewind();
     bool IsPlaying();
-    // Byte offset of playback inside the whole sound or the first queued block.
-    size_t PlayPosition();
 
     void SetVolume(int hundredthsDb);
     void SetGain(float gain);
     float Gain();
-    // -1 full left, 0 centre, 1 full right (mono sounds; stereo keeps its mix).
-    void SetPan(float pan);
-    // Playback rate factor (1 = as recorded).
-    void SetPitch(float pitch);
     // 3D placement: off keeps the sound at the listener, on places it in the world.
     void SetPositional(bool on);
     void SetPosition(float x, float y, float z);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <limits>
 #include <thread>
 
 using namespace audio_fixtures;
@@ -38,6 +39,10 @@ TEST(AudioVolume, LevelsBecomeHundredthsOfDecibels) {
     EXPECT_EQ(JTVolumeFromLevel(0.0f), -10000);
     EXPECT_EQ(JTVolumeFromLevel(-1.0f), -10000);
     EXPECT_EQ(JTVolumeFromLevel(0.0001f), -8000);
+    // Above 1 the rule goes on upwards (the device plays it at full level).
+    EXPECT_EQ(JTVolumeFromLevel(2.0f), 602);
+    EXPECT_EQ(JTVolumeFromLevel(10.0f), 2000);
+    EXPECT_GT(JTVolumeFromLevel(std::numeric_limits<float>::infinity()), 0);
 }
 
 TEST_F(AudioTest, NamesWithAnExtensionAreReadAsMp3AndCaseIsIgnored) {
@@ -158,6 +163,8 @@ TEST_F(AudioTest, GroupsSetVolumesAndLoopingSoundsStopWhenTold) {
     EXPECT_NEAR(audio->GetSoundGain(index), 0.1f, 0.001f);
     audio->PlaySoundA(index, 7, true); // no such group: volume unchanged
     EXPECT_NEAR(audio->GetSoundGain(index), 0.1f, 0.001f);
+    audio->SetVolume(7, 4.0f); // louder than full is full
+    EXPECT_FLOAT_EQ(audio->GetSoundGain(index), 1.0f);
 
     std::this_thread::sleep_for(200ms); // four times its 50 ms
     EXPECT_TRUE(audio->IsPlaying(index));

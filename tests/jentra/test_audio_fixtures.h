@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Jentra/JTAudio.h"
+#include "platform/binary_io.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +19,11 @@
 
 namespace audio_fixtures {
 
+// Appends little-endian 16-bit values to a byte list.
 inline void Put16(std::vector<uint8_t>& b, uint16_t v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-inline void Put32(std::vector<uint8_t>& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-inline void PutId(std::vector<uint8_t>& b, const char* id) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<uint8_t>(id[i]));
+    platform::BufferWriter out;
+    out.WriteU16(v);
+    b.insert(b.end(), out.Data().begin(), out.Data().end());
 }
 
 struct WaveParts {
@@ -44,34 +39,33 @@ struct WaveParts {
     std::vector<uint8_t> data;
 };
 
+// Written by hand rather than with the engine's writer, so that damaged
+// and unusual layouts can be made too.
 inline std::vector<uint8_t> BuildWave(const WaveParts& w) {
-    std::vector<uint8_t> b;
-    PutId(b, "RIFF");
-    Put32(b, 0);
-    PutId(b, "WAVE");
-    PutId(b, "fmt ");
-    Put32(b, static_cast<uint32_t>(16 + w.fmtExtra.size()));
-    Put16(b, w.tag);
-    Put16(b, w.channels);
-    Put32(b, w.rate);
-    Put32(b, w.avgBytes);
-    Put16(b, w.blockAlign);
-    Put16(b, w.bits);
-    b.insert(b.end(), w.fmtExtra.begin(), w.fmtExtra.end());
-    if (w.fmtExtra.size() & 1) b.push_back(0);
+    platform::BufferWriter b;
+    b.WriteString("RIFF");
+    b.WriteU32(0); // patched below
+    b.WriteString("WAVEfmt ");
+    b.WriteU32(static_cast<uint32_t>(16 + w.fmtExtra.size()));
+    b.WriteU16(w.tag);
+    b.WriteU16(w.channels);
+    b.WriteU32(w.rate);
+    b.WriteU32(w.avgBytes);
+    b.WriteU16(w.blockAlign);
+    b.WriteU16(w.bits);
+    b.WriteBytes(w.fmtExtra.data(), w.fmtExtra.size());
+    if (w.fmtExtra.size() & 1) b.WriteU8(0);
     if (w.fact) {
-        PutId(b, "fact");
-        Put32(b, 4);
-        Put32(b, w.factSamples);
+        b.WriteString("fact");
+        b.WriteU32(4);
+        b.WriteU32(w.factSamples);
     }
-    PutId(b, "data");
-    Put32(b, static_cast<uint32_t>(w.data.size()));
-    b.insert(b.end(), w.data.begin(), w.data.end());
-    if (w.data.size() & 1) b.push_back(0);
-    const uint32_t riff = static_cast<uint32_t>(b.size() - 8);
-    for (int i = 0; i < 4; ++i)
-        b[4 + i] = static_cast<uint8_t>(riff >> (8 * i));
-    return b;
+    b.WriteString("data");
+    b.WriteU32(static_cast<uint32_t>(w.data.size()));
+    b.WriteBytes(w.data.data(), w.data.size());
+    if (w.data.size() & 1) b.WriteU8(0);
+    b.PatchU32(4, static_cast<uint32_t>(b.Position() - 8));
+    return b.Take();
 }
 
 inline WaveParts PcmTone(uint32_t rate, uint16_t channels, uint32_t frames) {

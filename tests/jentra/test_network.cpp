@@ -75,6 +75,7 @@ protected:
     static void Prepare(JTNetwork& net, const JTID& app) {
         net.SetGamePort(0);
         net.SetDiscoveryPort(0);
+        net.SetBindAddress("127.0.0.1"); // nothing listens beyond loopback
         net.SetEnumRetryInterval(50);
         net.SetApplicationGUID(app);
     }

@@ -2,6 +2,7 @@
 // message 31 on the main thread, leaving and ending as 32 and 33, and the
 // direct "-host"/"-connect" path.
 #include "Jentra/core/network/network_core.h"
+#include "platform/clock.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,7 @@ struct Peer {
         });
         net.SetGamePort(0);
         net.SetDiscoveryPort(0);
+        net.SetBindAddress("127.0.0.1"); // nothing listens beyond loopback
         net.SetEnumRetryInterval(50);
         const uint8_t app[16] = {'r', 'o', 'o', 'k', 'f', 'a', 'l', 'l'};
         net.SetApplicationGUID(app);
@@ -277,4 +279,37 @@ TEST_F(NetworkCoreTest, FailuresAreReportedNotHidden) {
     EXPECT_FALSE(guest.net.SelectServiceProvider(-2));
     EXPECT_TRUE(guest.net.SelectServiceProvider(0));
     close(fd);
+}
+
+TEST_F(NetworkCoreTest, SilentHostsAgeOutOnTheEngineClock) {
+    Peer host, guest;
+    host.net.SetLocalPlayerName("Ann");
+    ASSERT_EQ(host.net.HostGame(), JTNET_OK);
+    guest.net.SetDiscoveryPort(host.net.GetSessionDiscoveryPort());
+    ASSERT_TRUE(guest.net.StartEnumHosts());
+    auto firstValid = [&] {
+        DPHostEnumInfo* first = guest.net.GetHostList();
+        bool valid = first != guest.net.GetHostListEnd() && first->bValid;
+        guest.net.ReleaseHostList();
+        return valid;
+    };
+    ASSERT_TRUE(Pump({&host, &guest}, firstValid));
+    EXPECT_TRUE(guest.net.TakeHostListChanged());
+
+    // The host goes away; only the engine's clock decides when it is gone
+    // from the list (three retry intervals of 50 ms).
+    platform::TestClock clock(platform::TickCount64());
+    platform::SetCurrentClock(&clock);
+    host.net.DestroyGame();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    guest.net.Update(); // takes the last answers, whose latency may change the text
+    guest.net.TakeHostListChanged();
+    guest.net.Update();
+    EXPECT_TRUE(firstValid());
+    EXPECT_FALSE(guest.net.TakeHostListChanged());
+    clock.AdvanceMilliseconds(151);
+    guest.net.Update();
+    platform::SetCurrentClock(nullptr);
+    EXPECT_FALSE(firstValid());
+    EXPECT_TRUE(guest.net.TakeHostListChanged());
 }

@@ -64,7 +64,7 @@ TEST(Mp3Decoder, DecodesRateChannelsAndLengthOfALameStream) {
 
     std::vector<uint8_t> bytes;
     std::string error;
-    ASSERT_TRUE(platform::ReadWholeFile(mp3, bytes, error));
+    ASSERT_TRUE(platform::ReadWholeFile(mp3, bytes, &error));
     int rate = 0, channels = 0;
     uint64_t counted = 0;
     // The ID3 tag in front does not hide the first frame's format.

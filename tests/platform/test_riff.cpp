@@ -24,16 +24,19 @@ TEST(Riff, WrittenChunksReadBackWithPaddingAndPatches) {
     ASSERT_TRUE(writer.Write("abc", 3));
     ASSERT_TRUE(writer.EndChunk());
     ASSERT_TRUE(writer.BeginChunk(FourCC('n', 'u', 'm', 's')));
-    const long at = writer.Offset();
+    const uint64_t at = writer.Offset();
     ASSERT_TRUE(writer.Write("\xFF\xFF\xFF\xFF", 4));
-    ASSERT_TRUE(writer.Patch(at, "\x2A\0\0\0", 4));
+    ASSERT_TRUE(writer.PatchU32(at, 42));
     ASSERT_TRUE(writer.Close());
 
     std::vector<uint8_t> bytes;
     std::string error;
-    ASSERT_TRUE(platform::ReadWholeFile(path, bytes, error)) << error;
+    ASSERT_TRUE(platform::ReadWholeFile(path, bytes, &error)) << error;
     EXPECT_EQ(bytes.size(), 12u + 8 + 4 + 8 + 4); // odd chunk padded to 4
-    EXPECT_EQ(platform::ReadLE32(bytes.data() + 4), bytes.size() - 8);
+    uint32_t formSize = 0;
+    platform::MemoryReader header(bytes.data(), bytes.size());
+    ASSERT_TRUE(header.Skip(4) && header.ReadU32(formSize));
+    EXPECT_EQ(formSize, bytes.size() - 8);
     platform::RiffReader reader;
     ASSERT_TRUE(reader.Open(bytes.data(), bytes.size(), error)) << error;
     EXPECT_EQ(reader.Form(), FourCC('T', 'E', 'S', 'T'));
@@ -43,7 +46,9 @@ TEST(Riff, WrittenChunksReadBackWithPaddingAndPatches) {
     EXPECT_EQ(chunk.size, 3u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(chunk.data), 3), "abc");
     ASSERT_TRUE(reader.Find(FourCC('n', 'u', 'm', 's'), chunk));
-    EXPECT_EQ(platform::ReadLE32(chunk.data), 42u);
+    uint32_t patched = 0;
+    ASSERT_TRUE(platform::MemoryReader(chunk.data, chunk.size).ReadU32(patched));
+    EXPECT_EQ(patched, 42u);
     EXPECT_FALSE(reader.Find(FourCC('n', 'o', 'n', 'e'), chunk));
     std::filesystem::remove(path);
 }
@@ -72,9 +77,32 @@ TEST(Riff, DamagedFilesAreRefused) {
     EXPECT_TRUE(reader.Open(file, 12 + 8 + 8 + 3, error));
 }
 
-TEST(Riff, MissingFileIsAnError) {
+TEST(Riff, AnUnfinishedFileNeverReplacesTheOldOne) {
+    const std::string path = TempPath("riff_unfinished.riff");
+    {
+        platform::RiffWriter first;
+        ASSERT_TRUE(first.Create(path, FourCC('O', 'L', 'D', ' ')));
+        ASSERT_TRUE(first.Close());
+    }
+    const auto before = std::filesystem::file_size(path);
+    {
+        platform::RiffWriter abandoned;
+        ASSERT_TRUE(abandoned.Create(path, FourCC('N', 'E', 'W', ' ')));
+        ASSERT_TRUE(abandoned.BeginChunk(FourCC('d', 'a', 't', 'a')));
+        ASSERT_TRUE(abandoned.Write("half", 4));
+    } // dropped without Close
     std::vector<uint8_t> bytes;
+    ASSERT_TRUE(platform::ReadWholeFile(path, bytes));
+    EXPECT_EQ(bytes.size(), before);
+    platform::RiffReader reader;
     std::string error;
-    EXPECT_FALSE(platform::ReadWholeFile(TempPath("does_not_exist.wav"), bytes, error));
-    EXPECT_NE(error.find("does_not_exist"), std::string::npos);
+    ASSERT_TRUE(reader.Open(bytes.data(), bytes.size(), error)) << error;
+    EXPECT_EQ(reader.Form(), FourCC('O', 'L', 'D', ' '));
+    // Nothing of the abandoned write is left beside it either.
+    int files = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+        files += entry.path().string().rfind(path, 0) == 0 ? 1 : 0;
+    EXPECT_EQ(files, 1);
+    std::filesystem::remove(path);
 }

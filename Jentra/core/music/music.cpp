@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 JTMusic* gpMusic = nullptr;
@@ -51,6 +52,17 @@ float JTMusic::MusicLevel() const {
 
 void JTMusic::PlayMusic(const MusicAction* action) {
     if (!action || !JTGetSoundOptions().sound.load()) return;
+    // The file is read before the lock is taken, so the music thread's
+    // refills of what plays now never wait for the disk.
+    std::unique_ptr<JTSound> loaded;
+    if (action->name[0] != 0 && gpJTAudio) {
+        const std::string path =
+            std::string("music\\") +
+            std::string(action->name, strnlen(action->name, sizeof action->name));
+        loaded.reset(gpJTAudio->LoadStreamed(path.c_str()));
+        // Nothing to play: the piece stays empty rather than "playing" silence.
+        if (!loaded->IsLoaded()) loaded.reset();
+    }
     std::lock_guard<std::mutex> guard(lock);
     loops = action->loops;
     endFadeOutTime = action->endFadeOutTime;
@@ -65,17 +77,10 @@ void JTMusic::PlayMusic(const MusicAction* action) {
         fadingOut = p;
     }
     if (action->name[0] == 0) return;
-    const std::string path = std::string("music\\") +
-                             std::string(action->name, strnlen(action->name, sizeof action->name));
-    JTSound* loaded = gpJTAudio ? gpJTAudio->LoadStreamed(path.c_str()) : nullptr;
     const int piece = nextPiece;
     nextPiece = 1 - nextPiece;
-    if (!loaded || !loaded->IsLoaded()) {
-        // Nothing to play: the piece stays empty rather than "playing" silence.
-        delete loaded;
-        return;
-    }
-    sound[piece] = loaded;
+    if (!loaded) return;
+    sound[piece] = loaded.release();
     std::snprintf(name[piece], sizeof name[piece], "%s", action->name);
     previousState[piece] = IDLE;
     if (action->crossFade) {
@@ -106,6 +111,8 @@ void JTMusic::UpdatePiece(int piece, float dt) {
         return;
     }
     const int began = state[piece];
+    // A curve needs a positive exponent: zero would divide by zero in the
+    // fade-out and a negative one would make the fades run backwards.
     const float exponent = fadeExponent > 0.0f ? fadeExponent : 1.0f;
     // A zero-length fade is complete at once (fraction 1), never 0/0.
     auto fraction = [&] {

@@ -1,7 +1,8 @@
 // The list of sessions found on the network, as the game's session menu
 // shows it: one record per hosted session, kept current by discovery answers
-// and aged out when a host falls silent. Records are reused, never freed
-// while the list lives, so a pointer the menu holds stays valid.
+// and aged out when a host falls silent. While the search goes on a silent
+// host's record is kept (invalid) and reused, not freed, so the menu's walk
+// of the list under its lock never meets freed memory; Clear frees them all.
 #pragma once
 
 #include "Jentra/JTNetwork.h"

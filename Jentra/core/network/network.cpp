@@ -112,6 +112,9 @@ void JTNetwork::SetGamePort(uint16_t port) {
 void JTNetwork::SetDiscoveryPort(uint16_t port) {
     m_core->SetDiscoveryPort(port);
 }
+void JTNetwork::SetBindAddress(const char* address) {
+    m_core->SetBindAddress(address);
+}
 void JTNetwork::SetMaxPlayers(int maxPlayers) {
     m_core->SetMaxPlayers(maxPlayers);
 }

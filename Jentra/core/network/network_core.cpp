@@ -4,6 +4,7 @@
 #include "Jentra/core/network/network_core.h"
 
 #include "Jentra/JTMessages.h"
+#include "platform/clock.h"
 
 #include <chrono>
 #include <cstdio>
@@ -19,12 +20,6 @@ constexpr int kDirectJoinAttempts = 5;
 constexpr const char* kProviderName = "TCP/IP";
 constexpr int kTcpIpProvider = -4;
 constexpr const char* kDirectSessionName = "Rookfall Session";
-
-uint32_t NowMs() {
-    using namespace std::chrono;
-    return static_cast<uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 } // namespace
 
@@ -119,6 +114,7 @@ bool JTNetworkCore::HostSession(const char* sessionName) {
     config.maxPlayers = maxPlayers_;
     config.discoveryPort = discoveryPort_;
     config.application = application_;
+    config.bindAddress = bindAddress_;
     std::string error;
     if (!session_.Host(config, &error)) {
         std::fprintf(stderr, "network: cannot host \"%s\": %s\n", sessionName, error.c_str());
@@ -267,7 +263,8 @@ void JTNetworkCore::TakeSessionEvents() {
 void JTNetworkCore::Update() {
     if (enumerating_) {
         std::lock_guard lock(hostListMutex_);
-        uint32_t now = NowMs();
+        // The engine's tick count, like every other "when last seen".
+        const uint32_t now = platform::TickCount();
         platform::NetHostFound found;
         while (browser_.Poll(found))
             hosts_.Update(found, now);

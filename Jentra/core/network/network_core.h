@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <string>
 #include <mutex>
 #include <vector>
 
@@ -64,6 +65,7 @@ public:
     void SetMaxPlayers(int maxPlayers) { maxPlayers_ = maxPlayers; }
     void SetGamePort(uint16_t port) { gamePort_ = port; }
     void SetDiscoveryPort(uint16_t port) { discoveryPort_ = port; }
+    void SetBindAddress(const char* address) { bindAddress_ = address ? address : ""; }
     void SetEnumRetryInterval(uint32_t ms);
     void SetJoinTimeout(uint32_t ms) { joinTimeoutMs_ = ms; }
     uint16_t GetSessionPort() const { return session_.Port(); }
@@ -105,6 +107,7 @@ private:
     uint16_t gamePort_ = platform::kDefaultGamePort;
     uint16_t discoveryPort_ = platform::kDefaultDiscoveryPort;
     platform::NetApplicationId application_{};
+    std::string bindAddress_; // empty: every local address
     char localPlayerName_[256] = {};
     char sessionName_[260] = {};
     JTNetCommandLine commandLine_;

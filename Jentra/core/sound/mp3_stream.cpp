@@ -2,8 +2,8 @@
 // the decode pass fills it (or, reading in chunks, only counts).
 #include "Jentra/JTMp3Stream.h"
 
+#include "platform/binary_io.h"
 #include "platform/mp3_decoder.h"
-#include "platform/riff.h"
 
 #include <algorithm>
 #include <cstring>
@@ -44,7 +44,7 @@ bool JTMp3Stream::Open(const char* name, unsigned chunkSize) {
     // The format comes from the first real frame, wherever a tag puts it.
     uint64_t frames = 0;
     if (chunkSize == 0) {
-        if (!platform::ReadWholeFile(fileName, input, error)) return false;
+        if (!platform::ReadWholeFile(fileName, input, &error)) return false;
         if (!platform::Mp3Decoder::Count(input.data(), input.size(), sampleRate, channels, frames,
                                          error)) {
             Close();

@@ -1,6 +1,7 @@
 // RIFF WAVE reading for the sound loader.
 #include "Jentra/core/sound/wave_file.h"
 
+#include "platform/binary_io.h"
 #include "platform/riff.h"
 
 #include <algorithm>
@@ -8,12 +9,10 @@
 namespace jentra_sound {
 
 using platform::FourCC;
-using platform::ReadLE16;
-using platform::ReadLE32;
 
 bool ReadWave(const std::string& path, WaveFile& wave, std::string& error) {
     wave = WaveFile();
-    if (!platform::ReadWholeFile(path, wave.bytes, error)) return false;
+    if (!platform::ReadWholeFile(path, wave.bytes, &error)) return false;
     platform::RiffReader riff;
     if (!riff.Open(wave.bytes.data(), wave.bytes.size(), error)) return false;
     if (riff.Form() != FourCC('W', 'A', 'V', 'E')) {
@@ -28,17 +27,15 @@ bool ReadWave(const std::string& path, WaveFile& wave, std::string& error) {
     // Only the fields of the record are read; a longer chunk keeps its extra
     // bytes (as many as it really holds) for the decoder.
     JTWaveFormat& f = wave.format;
-    f.wFormatTag = ReadLE16(fmt.data);
-    f.nChannels = ReadLE16(fmt.data + 2);
-    f.nSamplesPerSec = ReadLE32(fmt.data + 4);
-    f.nAvgBytesPerSec = ReadLE32(fmt.data + 8);
-    f.nBlockAlign = ReadLE16(fmt.data + 12);
-    f.wBitsPerSample = ReadLE16(fmt.data + 14);
-    f.cbSize = fmt.size >= 18 ? ReadLE16(fmt.data + 16) : 0;
-    if (fmt.size > 18) {
-        const size_t extra = std::min<size_t>(f.cbSize, fmt.size - 18);
-        wave.extra.assign(fmt.data + 18, fmt.data + 18 + extra);
-    }
+    platform::MemoryReader in(fmt.data, fmt.size);
+    in.ReadU16(f.wFormatTag);
+    in.ReadU16(f.nChannels);
+    in.ReadU32(f.nSamplesPerSec);
+    in.ReadU32(f.nAvgBytesPerSec);
+    in.ReadU16(f.nBlockAlign);
+    in.ReadU16(f.wBitsPerSample);
+    if (!in.ReadU16(f.cbSize)) f.cbSize = 0;
+    in.ReadBytes(wave.extra, std::min<size_t>(f.cbSize, in.Remaining()));
     if (f.nChannels != 1 && f.nChannels != 2) {
         error = "only mono and stereo sounds are supported";
         return false;
@@ -64,10 +61,8 @@ bool ReadWave(const std::string& path, WaveFile& wave, std::string& error) {
                                         wave.extra.size(), wave.codec, error))
             return false;
     }
-    if (riff.Find(FourCC('f', 'a', 'c', 't'), fact) && fact.size >= 4) {
-        wave.hasFact = true;
-        wave.factSamples = ReadLE32(fact.data);
-    }
+    if (riff.Find(FourCC('f', 'a', 'c', 't'), fact))
+        wave.hasFact = platform::MemoryReader(fact.data, fact.size).ReadU32(wave.factSamples);
     if (!riff.Find(FourCC('d', 'a', 't', 'a'), data) || data.size == 0) {
         error = "no sound data";
         return false;

@@ -2,6 +2,7 @@
 #include "Jentra/JTWaveWriter.h"
 
 #include "platform/adpcm.h"
+#include "platform/binary_io.h"
 #include "platform/riff.h"
 
 #include <cstring>
@@ -9,15 +10,6 @@
 namespace {
 constexpr HRESULT kOk = 0;
 constexpr HRESULT kFail = static_cast<HRESULT>(0x80004005);
-
-void PutLE16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-void PutLE32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 } // namespace
 
 JTWaveWriter::JTWaveWriter() = default;
@@ -51,26 +43,28 @@ HRESULT JTWaveWriter::Open(const char* name, const JTWaveFormat* fmt, const void
     }
     dataBytes = 0;
     file = std::make_unique<platform::RiffWriter>();
-    uint8_t record[18];
-    PutLE16(record, format.wFormatTag);
-    PutLE16(record + 2, format.nChannels);
-    PutLE32(record + 4, format.nSamplesPerSec);
-    PutLE32(record + 8, format.nAvgBytesPerSec);
-    PutLE16(record + 12, format.nBlockAlign);
-    PutLE16(record + 14, format.wBitsPerSample);
-    PutLE16(record + 16, pcm ? 0 : format.cbSize);
-    const uint8_t unknownCount[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+    // PCM takes the 16-byte record; other formats the whole one and its extra bytes.
+    platform::BufferWriter record;
+    record.WriteU16(format.wFormatTag);
+    record.WriteU16(format.nChannels);
+    record.WriteU32(format.nSamplesPerSec);
+    record.WriteU32(format.nAvgBytesPerSec);
+    record.WriteU16(format.nBlockAlign);
+    record.WriteU16(format.wBitsPerSample);
+    if (!pcm) {
+        record.WriteU16(format.cbSize);
+        record.WriteBytes(extra.get(), format.cbSize);
+    }
     bool ok = file->Create(name, platform::FourCC('W', 'A', 'V', 'E')) &&
               file->BeginChunk(platform::FourCC('f', 'm', 't', ' ')) &&
-              file->Write(record, pcm ? 16 : 18) &&
-              (pcm || format.cbSize == 0 || file->Write(extra.get(), format.cbSize)) &&
-              file->EndChunk() && file->BeginChunk(platform::FourCC('f', 'a', 'c', 't'));
+              file->Write(record.Data().data(), record.Data().size()) &&
+              file->BeginChunk(platform::FourCC('f', 'a', 'c', 't'));
     factOffset = file->Offset();
-    ok = ok && file->Write(unknownCount, 4) && file->EndChunk() &&
+    // Unknown until Close, which writes the real count.
+    ok = ok && file->Write("\xFF\xFF\xFF\xFF", 4) &&
          file->BeginChunk(platform::FourCC('d', 'a', 't', 'a'));
     if (!ok) {
-        file->Close();
-        file.reset();
+        file.reset(); // discards the partial file
         return kFail;
     }
     return kOk;
@@ -96,9 +90,8 @@ HRESULT JTWaveWriter::Close() {
                      ? platform::AdpcmFrameCount(codec, dataBytes)
                      : 0;
     }
-    uint8_t count[4];
-    PutLE32(count, frames > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(frames));
-    bool ok = factOffset > 0 && file->Patch(factOffset, count, 4);
+    const uint32_t count = frames > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(frames);
+    bool ok = factOffset > 0 && file->PatchU32(factOffset, count);
     ok = file->Close() && ok;
     file.reset();
     return ok ? kOk : kFail;
