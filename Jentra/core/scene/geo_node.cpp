@@ -50,10 +50,10 @@ void JTGeoNode::InitClone(JTUnknown* source) {
 }
 
 void JTGeoNode::SetMesh(JTMesh* newMesh) {
-    if (newMesh == mesh) {
-        ownsMesh = newMesh ? 1 : 0;
-        return;
-    }
+    // Handing back the mesh already held changes nothing: deleting it would
+    // leave a dead pointer, and taking ownership of a mesh shared with the
+    // model would free it twice.
+    if (newMesh == mesh) return;
     JTGeoParts* parts = GetGeoParts();
     if (mesh && ownsMesh && parts) delete parts->MeshObject(mesh);
     mesh = newMesh;

@@ -36,6 +36,8 @@ void JTNode::InitClone(JTUnknown* source) {
     // Name and channel block stay the source's; the children become our own.
     ownsName = false;
     ownsChanData = false;
+    // The copy took the source's parent, which does not hold the clone; it
+    // gets its own when someone adds it.
     parent = nullptr;
     for (int i = 0; i < children.GetCount(); i++) {
         auto* clone = static_cast<JTNode*>(children[i]->Clone());
@@ -93,11 +95,12 @@ void JTNode::InsertChild(JTNode* child, int index) {
 }
 
 bool JTNode::SetChild(int index, JTNode* child) {
-    if (index < 0 || index >= children.GetCount()) return false;
+    // A null child would leave a hole that every pass steps into.
+    if (!child || index < 0 || index >= children.GetCount()) return false;
     if (children[index] == child) return true;
     JTNode* old = children[index];
     children[index] = child;
-    if (child) child->parent = this;
+    child->parent = this;
     delete old;
     return true;
 }
