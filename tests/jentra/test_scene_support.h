@@ -77,11 +77,15 @@ public:
             out[i] = c[size_t(face) * 3 + i];
         return true;
     }
-    void MeshDrawPrimitives(JTMesh*, JTDrawQueue*, bool, JTGeoNode*) override {}
+    void MeshDrawPrimitives(JTMesh*, JTDrawQueue*, bool dynamic, JTGeoNode*) override {
+        draws.push_back(dynamic);
+    }
     void MeshCreateStrip(JTMesh*) override {}
     void MeshSetUseStrips(JTMesh*, bool) override {}
     bool EffectTransparent(JTEffect*) override { return false; }
     void EffectRender(JTEffect*, JTDrawQueue*, JTGeoNode*) override {}
+
+    std::vector<bool> draws; // the dynamic flag of every mesh draw
 };
 
 // Records what nodes queue; the matrix stack starts with the root's identity.
@@ -108,7 +112,8 @@ public:
         d = cameraDir;
         return true;
     }
-    void RenderShadow(JTGeoNode*) override {}
+    void RenderShadow(JTGeoNode* node) override { shadowDrawn.push_back(node); }
+    std::vector<JTGeoNode*> shadowDrawn;
 };
 
 // Each test gets its own identifier map, mesh hooks and a clock at zero.
