@@ -88,6 +88,9 @@ public:
 protected:
     // Hands a child to this node without the scene's add rules.
     void AppendChild(JTNode* child);
+    // Updates this node's channels of one timing: those sampled during
+    // render preparation, or those sampled in the update pass.
+    void UpdateChannels(JTSequencer* sequencer, bool duringRender);
 
     JTArray<JTNode*> children{16};
     JTNode* parent = nullptr;

@@ -4,7 +4,6 @@
 
 #include "Jentra/JTEntity.h"
 #include "Jentra/JTFile.h"
-#include "Jentra/JTChannel.h"
 #include "Jentra/core/scene/draw_queue.h"
 #include "Jentra/core/scene/geo_parts.h"
 #include "Jentra/core/scene/load_owned.h"
@@ -76,10 +75,7 @@ bool JTGeoNode::GetTransparent() {
 
 void JTGeoNode::RenderPreProcess(JTDrawQueue* display, JTSequencer* sequencer,
                                  float parentOpacity) {
-    if (chanData)
-        for (int i = 0; i < chanData->count; i++)
-            if (chanData->channels[i]->UpdateDuringRender())
-                chanData->channels[i]->Update(this, sequencer);
+    UpdateChannels(sequencer, true);
     float o = opacity * parentOpacity;
     if (o <= 0.0f) return;
     renderOpacity = o;

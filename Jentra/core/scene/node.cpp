@@ -176,11 +176,15 @@ float JTNode::RecomputeBound(JTMatrix m) {
     return radius;
 }
 
+void JTNode::UpdateChannels(JTSequencer* sequencer, bool duringRender) {
+    if (!chanData) return;
+    for (int i = 0; i < chanData->count; i++)
+        if (chanData->channels[i]->UpdateDuringRender() == duringRender)
+            chanData->channels[i]->Update(this, sequencer);
+}
+
 void JTNode::Update(JTSequencer* sequencer) {
-    if (chanData)
-        for (int i = 0; i < chanData->count; i++)
-            if (!chanData->channels[i]->UpdateDuringRender())
-                chanData->channels[i]->Update(this, sequencer);
+    UpdateChannels(sequencer, false);
     for (int i = 0; i < children.GetCount(); i++)
         children[i]->Update(sequencer);
 }
@@ -199,10 +203,7 @@ void JTNode::CountVertPoly(int& vertices, int& polygons) {
 }
 
 void JTNode::RenderPreProcess(JTDrawQueue* display, JTSequencer* sequencer, float parentOpacity) {
-    if (chanData)
-        for (int i = 0; i < chanData->count; i++)
-            if (chanData->channels[i]->UpdateDuringRender())
-                chanData->channels[i]->Update(this, sequencer);
+    UpdateChannels(sequencer, true);
     float o = opacity * parentOpacity;
     if (o <= 0.0f) return;
     for (int i = 0; i < children.GetCount(); i++)
