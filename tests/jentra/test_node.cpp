@@ -141,6 +141,7 @@ TEST_F(NodeTest, OpacityFadesSubtreesInRenderButNotInUpdate) {
 
 TEST_F(NodeTest, CloneSharesNameChannelsAndMeshAndOwnsChildrenAndSequencer) {
     JTTransNode* model = BuildSampleTree();
+    ASSERT_NE(model, nullptr);
     auto* clone = static_cast<JTTransNode*>(model->Clone());
     EXPECT_EQ(clone->GetBase(), model);
     EXPECT_EQ(clone->GetName(), model->GetName());
@@ -186,6 +187,7 @@ TEST_F(NodeTest, CloneSharesNameChannelsAndMeshAndOwnsChildrenAndSequencer) {
 
 TEST_F(NodeTest, PlayingIdlePosesNodesAtKeyedValues) {
     JTTransNode* model = BuildSampleTree();
+    ASSERT_NE(model, nullptr);
     auto* instance = static_cast<JTTransNode*>(model->Clone());
     auto* arm = static_cast<JTTransNode*>(instance->FindChild("arm"));
     auto* hand = static_cast<JTGeoNode*>(instance->FindChildRecursive("hand"));

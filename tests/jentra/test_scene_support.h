@@ -159,7 +159,13 @@ inline JTNode* LoadNodeFromBytes(const std::vector<unsigned char>& bytes) {
     return node;
 }
 
-// A small model: a root transform node with a sequencer ("idle", 2 s;
-// "wave", 1 s), an arm moved by matrix keys, a hand with a triangle mesh
-// faded by opacity keys, a light and an empty geometry node.
+// The bytes of the sample model the data builder writes (modules/test/
+// sample.jtm in the runtime folder); empty when it is missing.
+std::vector<unsigned char> LoadSampleModelBytes();
+
+// That model, loaded, with a triangle mesh given to its hand: a root
+// transform node named "sample" with a sequencer ("idle", 2 s; "wave", 1 s),
+// an "arm" moved by matrix keys, a "hand" faded by opacity keys, a "lamp"
+// at scale 2, a "body" geometry node at opacity 0.5 and a grass blade. Null
+// (and a test failure) when the model cannot be read.
 JTTransNode* BuildSampleTree();
