@@ -163,6 +163,14 @@ TEST_F(NodeFileTest, DamagedRecordsAreRefused) {
     unknown.object("JTNoSuchClass").u16(3).u32(0).f32(1).u32(0).u32(0);
     EXPECT_EQ(LoadNodeFromBytes(unknown.data), nullptr);
 
+    // A geometry node whose mesh is some other kind of object; the stream
+    // is given up, so nothing can refer back to the refused object.
+    Bytes badMesh;
+    badMesh.object("JTGeoNode").u16(3).u32(0).f32(1).u32(0).u32(0).u16(1).u32(1);
+    badMesh.object("JTSequencer").u16(1).u32(0);
+    badMesh.u32(0);
+    EXPECT_EQ(LoadNodeFromBytes(badMesh.data), nullptr);
+
     // Key times that do not ascend, and more key lists than allowed.
     Bytes keys;
     keys.object("JTNode").u16(3).u32(0).f32(1).u32(1).u32(1);

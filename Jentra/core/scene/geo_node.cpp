@@ -137,7 +137,7 @@ bool JTGeoNode::SaveLoad(JTFile& f) {
             JTUnknown* object = LoadOwnedObject(f, -1);
             JTMesh* loaded = (object && parts) ? parts->AsMesh(object) : nullptr;
             if (!loaded) {
-                delete object;
+                RefuseLoadedObject(f, object);
                 return false;
             }
             SetMesh(loaded);
@@ -151,7 +151,7 @@ bool JTGeoNode::SaveLoad(JTFile& f) {
     JTUnknown* object = LoadOwnedObject(f, -1);
     JTEffect* loaded = (object && parts) ? parts->AsEffect(object) : nullptr;
     if (!loaded) {
-        delete object;
+        RefuseLoadedObject(f, object);
         return false;
     }
     SetEffect(loaded, true);
