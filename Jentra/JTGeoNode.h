@@ -39,7 +39,8 @@ public:
     virtual void AnimateVerts(Vert1* vertices, int count);
     virtual bool GetTransparent();
 
-    // Takes ownership of the mesh; an owned previous mesh is deleted.
+    // Takes ownership of the mesh; an owned previous mesh is deleted. The
+    // mesh the node already holds is left as it is.
     void SetMesh(JTMesh* mesh);
     // Stores the effect and whether the node owns it; an owned previous
     // effect is deleted.

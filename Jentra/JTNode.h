@@ -64,8 +64,8 @@ public:
     virtual void AddChild(JTNode* child);
     // Inserts before index (0..count) and takes ownership.
     void InsertChild(JTNode* child, int index);
-    // Replaces the child at index, deleting the one there; false for an
-    // index outside the list (the caller keeps the node).
+    // Replaces the child at index, deleting the one there; false for a null
+    // node or an index outside the list (the caller keeps the node).
     bool SetChild(int index, JTNode* child);
     // Takes the node out of the list and deletes it; a node that is not a
     // child of this one is left alone.
@@ -88,6 +88,9 @@ public:
 protected:
     // Hands a child to this node without the scene's add rules.
     void AppendChild(JTNode* child);
+    // Updates this node's channels of one timing: those sampled during
+    // render preparation, or those sampled in the update pass.
+    void UpdateChannels(JTSequencer* sequencer, bool duringRender);
 
     JTArray<JTNode*> children{16};
     JTNode* parent = nullptr;

@@ -55,6 +55,15 @@ TEST_F(AnimTest, LoopingSequenceIgnoresSpeedAndWraps) {
     s->Update();
     EXPECT_NEAR(s->GetTime(), 0.15f, 1e-5f);
 
+    // A clock far beyond the length wraps in one step.
+    JTSequence* tiny = sequencer.AddSequence("tiny", 0.001f, 0.0f);
+    tiny->SetTime(1.0e9f);
+    tiny->SetPlaying(true);
+    tiny->SetLooping(true);
+    tiny->Update();
+    EXPECT_GE(tiny->GetTime(), 0.0f);
+    EXPECT_LT(tiny->GetTime(), 0.001f);
+
     // Without length there is nothing to wrap: it stops like a non-looping one.
     JTSequence* empty = sequencer.AddSequence("empty", 0.0f, 0.0f);
     empty->SetPlaying(true);

@@ -7,6 +7,7 @@
 
 #include "Jentra/JTChannel.h"
 #include "Jentra/JTLight.h"
+#include "Jentra/JTRandom.h"
 #include "Jentra/JTSequencer.h"
 #include "Jentra/JTTransNode.h"
 #include "Jentra/core/scene/scene_hooks.h"
@@ -64,6 +65,8 @@ TEST_F(NodeTest, RemovingANodeThatIsNotAChildDeletesNothing) {
     parent.InsertChild(Named("first"), 0);
     EXPECT_STREQ(parent.GetChild(0)->GetName(), "first");
     EXPECT_TRUE(parent.SetChild(1, a)); // the node already there: nothing happens
+    EXPECT_EQ(parent.GetChild(1), a);
+    EXPECT_FALSE(parent.SetChild(1, nullptr)); // no hole in the list
     EXPECT_EQ(parent.GetChild(1), a);
     JTNode* spare = Named("spare");
     EXPECT_FALSE(parent.SetChild(7, spare));
@@ -138,6 +141,7 @@ TEST_F(NodeTest, OpacityFadesSubtreesInRenderButNotInUpdate) {
 
 TEST_F(NodeTest, CloneSharesNameChannelsAndMeshAndOwnsChildrenAndSequencer) {
     JTTransNode* model = BuildSampleTree();
+    ASSERT_NE(model, nullptr);
     auto* clone = static_cast<JTTransNode*>(model->Clone());
     EXPECT_EQ(clone->GetBase(), model);
     EXPECT_EQ(clone->GetName(), model->GetName());
@@ -154,6 +158,13 @@ TEST_F(NodeTest, CloneSharesNameChannelsAndMeshAndOwnsChildrenAndSequencer) {
     auto* modelHand = static_cast<JTGeoNode*>(model->FindChildRecursive("hand"));
     EXPECT_EQ(hand->GetMesh(), modelHand->GetMesh());
     EXPECT_FALSE(hand->OwnsMesh());
+    // Handing a node the mesh it holds changes no ownership (the clone
+    // taking the shared mesh would free it twice).
+    hand->SetMesh(hand->GetMesh());
+    EXPECT_FALSE(hand->OwnsMesh());
+    modelHand->SetMesh(modelHand->GetMesh());
+    EXPECT_TRUE(modelHand->OwnsMesh());
+    EXPECT_EQ(AsTestMesh(modelHand->GetMesh())->corners.size(), 3u);
 
     // Replacing the shared mesh on the clone leaves the model's alone.
     hand->SetMesh(AsJTMesh(new TestMesh));
@@ -176,6 +187,7 @@ TEST_F(NodeTest, CloneSharesNameChannelsAndMeshAndOwnsChildrenAndSequencer) {
 
 TEST_F(NodeTest, PlayingIdlePosesNodesAtKeyedValues) {
     JTTransNode* model = BuildSampleTree();
+    ASSERT_NE(model, nullptr);
     auto* instance = static_cast<JTTransNode*>(model->Clone());
     auto* arm = static_cast<JTTransNode*>(instance->FindChild("arm"));
     auto* hand = static_cast<JTGeoNode*>(instance->FindChildRecursive("hand"));
@@ -226,6 +238,30 @@ TEST_F(NodeTest, GrassBladeSwaysFromTheRestPoseEveryFrame) {
     EXPECT_NE(blade->GetMatrix()(1, 1), 0.65f); // turned, not only scaled
     delete blade;
     delete plain;
+}
+
+TEST_F(NodeTest, EachSwayingInstanceDrawsItsPhaseOnceFromTheEngineGenerator) {
+    JTTransNode model;
+    model.SetName("leaf3");
+    auto* first = static_cast<JTTransNode*>(model.Clone());
+    auto* second = static_cast<JTTransNode*>(model.Clone());
+    randseed = 12345;
+    const uint32_t afterOneDraw = 12345u * 1664525u + 1013904223u;
+    const uint32_t afterTwoDraws = afterOneDraw * 1664525u + 1013904223u;
+    dt = 0.1f;
+    gdwTime = 2000;
+    first->Update(nullptr);
+    EXPECT_EQ(randseed, afterOneDraw);
+    second->Update(nullptr);
+    EXPECT_EQ(randseed, afterTwoDraws);
+    // Later frames keep the drawn phases.
+    first->Update(nullptr);
+    second->Update(nullptr);
+    EXPECT_EQ(randseed, afterTwoDraws);
+    // Different phases, different poses in the same frame.
+    EXPECT_NE(first->GetMatrix()(1, 2), second->GetMatrix()(1, 2));
+    delete first;
+    delete second;
 }
 
 JTVec3 gViewDirection(0, 0, -1);

@@ -3,10 +3,7 @@
 // refused without crashing.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <string>
 
 #include "Jentra/JTChannel.h"
@@ -54,6 +51,7 @@ struct Bytes {
 
 TEST_F(NodeFileTest, SampleTreeRoundTripsByteForByte) {
     JTTransNode* tree = BuildSampleTree();
+    ASSERT_NE(tree, nullptr);
     std::vector<unsigned char> first = SaveToBytes(tree);
     delete tree;
 
@@ -85,6 +83,7 @@ TEST_F(NodeFileTest, SampleTreeRoundTripsByteForByte) {
 
 TEST_F(NodeFileTest, EveryTruncationIsRefused) {
     JTTransNode* tree = BuildSampleTree();
+    ASSERT_NE(tree, nullptr);
     std::vector<unsigned char> bytes = SaveToBytes(tree);
     delete tree;
     for (size_t n = 0; n < bytes.size(); n++) {
@@ -164,6 +163,14 @@ TEST_F(NodeFileTest, DamagedRecordsAreRefused) {
     unknown.object("JTNoSuchClass").u16(3).u32(0).f32(1).u32(0).u32(0);
     EXPECT_EQ(LoadNodeFromBytes(unknown.data), nullptr);
 
+    // A geometry node whose mesh is some other kind of object; the stream
+    // is given up, so nothing can refer back to the refused object.
+    Bytes badMesh;
+    badMesh.object("JTGeoNode").u16(3).u32(0).f32(1).u32(0).u32(0).u16(1).u32(1);
+    badMesh.object("JTSequencer").u16(1).u32(0);
+    badMesh.u32(0);
+    EXPECT_EQ(LoadNodeFromBytes(badMesh.data), nullptr);
+
     // Key times that do not ascend, and more key lists than allowed.
     Bytes keys;
     keys.object("JTNode").u16(3).u32(0).f32(1).u32(1).u32(1);
@@ -177,18 +184,8 @@ TEST_F(NodeFileTest, DamagedRecordsAreRefused) {
 }
 
 TEST_F(NodeFileTest, BuiltSampleModelRoundTrips) {
-    // The runtime folder: from the test environment, else beside the test
-    // program's folder (build/tests -> build/bin).
-    std::filesystem::path runtime;
-    if (const char* env = std::getenv("JENTRA_RUNTIME_DIR"))
-        runtime = env;
-    else
-        runtime =
-            std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin";
-    std::ifstream in(runtime / "modules" / "test" / "sample.jtm", std::ios::binary);
-    ASSERT_TRUE(in.good()) << "the data builder writes modules/test/sample.jtm";
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
-                                     std::istreambuf_iterator<char>());
+    std::vector<unsigned char> bytes = LoadSampleModelBytes();
+    ASSERT_FALSE(bytes.empty()) << "the data builder writes modules/test/sample.jtm";
     SetGeoParts(nullptr); // the engine's own model needs no mesh hooks
     JTNode* model = LoadNodeFromBytes(bytes);
     ASSERT_NE(model, nullptr);

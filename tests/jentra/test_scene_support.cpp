@@ -1,66 +1,32 @@
-// The sample model shared by the node, file and animation tests.
+// The sample model shared by the node, file and animation tests: the one
+// the data builder writes, with a triangle mesh on its hand.
 #include "tests/jentra/test_scene_support.h"
 
-#include "Jentra/JTChannel.h"
-#include "Jentra/JTLight.h"
-#include "Jentra/JTSequencer.h"
-#include "Jentra/JTTransNode.h"
+#include <fstream>
+#include <iterator>
+
+#include "platform/paths.h"
 
 JT_CLASS_IMPL(TestMesh)
 
-namespace {
-void* Key(const JTMatrix& m) {
-    void* p = std::malloc(sizeof m.m);
-    std::memcpy(p, &m.m[0][0], sizeof m.m);
-    return p;
+std::vector<unsigned char> LoadSampleModelBytes() {
+    std::ifstream in(platform::ProgramFolder() / "modules" / "test" / "sample.jtm",
+                     std::ios::binary);
+    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)),
+                                      std::istreambuf_iterator<char>());
 }
-void* Key(float v) {
-    void* p = std::malloc(sizeof v);
-    std::memcpy(p, &v, sizeof v);
-    return p;
-}
-} // namespace
 
 JTTransNode* BuildSampleTree() {
-    auto* root = new JTTransNode;
-    root->SetName("sample");
-    auto* sequencer = new JTSequencer;
-    sequencer->AddSequence("idle", 2.0f, 0.0f);
-    sequencer->AddSequence("wave", 1.0f, 2.0f);
-    root->SetSequencer(sequencer);
-
-    auto* arm = new JTTransNode;
-    arm->SetName("arm");
-    auto* frames = new JTFrameChannel;
-    frames->SetNumSequences(2);
-    frames->AddKey(0, 0.0f, Key(JTMatrixTranslation(0, 0, 0)));
-    frames->AddKey(0, 1.0f, Key(JTMatrixTranslation(0, 2, 0)));
-    frames->AddKey(0, 2.0f, Key(JTMatrixTranslation(0, 0, 0)));
-    frames->AddKey(1, 0.0f, Key(JTMatrixRotationZ(0.5f)));
-    arm->AddChannel(frames);
-    root->AddChild(arm);
-
-    auto* hand = new JTGeoNode;
-    hand->SetName("hand");
+    JTNode* model = LoadNodeFromBytes(LoadSampleModelBytes());
+    auto* hand = model ? model->FindChildRecursive("hand") : nullptr;
+    if (!model || !model->IsDerived(JTTransNode::nType) || !hand ||
+        !hand->IsDerived(JTGeoNode::nType)) {
+        ADD_FAILURE() << "the data builder writes modules/test/sample.jtm";
+        delete model;
+        return nullptr;
+    }
     auto* mesh = new TestMesh;
     mesh->AddFace(JTVec3(-1, -1, 0), JTVec3(-1, 1, 0), JTVec3(1, 1, 0));
-    hand->SetMesh(AsJTMesh(mesh));
-    auto* vis = new JTVisChannel;
-    vis->SetNumSequences(2);
-    vis->AddKey(0, 0.0f, Key(1.0f));
-    vis->AddKey(0, 1.0f, Key(0.0f));
-    hand->AddChannel(vis);
-    arm->AddChild(hand);
-
-    auto* lamp = new JTLight;
-    lamp->SetName("lamp");
-    lamp->SetPos(JTVec3(0, 10, 0));
-    lamp->SetScale(2.0f);
-    root->AddChild(lamp);
-
-    auto* body = new JTGeoNode;
-    body->SetName("body");
-    body->SetOpacity(0.5f);
-    root->AddChild(body);
-    return root;
+    static_cast<JTGeoNode*>(hand)->SetMesh(AsJTMesh(mesh));
+    return static_cast<JTTransNode*>(model);
 }

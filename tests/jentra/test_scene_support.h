@@ -77,11 +77,15 @@ public:
             out[i] = c[size_t(face) * 3 + i];
         return true;
     }
-    void MeshDrawPrimitives(JTMesh*, JTDrawQueue*, bool, JTGeoNode*) override {}
+    void MeshDrawPrimitives(JTMesh*, JTDrawQueue*, bool dynamic, JTGeoNode*) override {
+        draws.push_back(dynamic);
+    }
     void MeshCreateStrip(JTMesh*) override {}
     void MeshSetUseStrips(JTMesh*, bool) override {}
     bool EffectTransparent(JTEffect*) override { return false; }
     void EffectRender(JTEffect*, JTDrawQueue*, JTGeoNode*) override {}
+
+    std::vector<bool> draws; // the dynamic flag of every mesh draw
 };
 
 // Records what nodes queue; the matrix stack starts with the root's identity.
@@ -108,7 +112,8 @@ public:
         d = cameraDir;
         return true;
     }
-    void RenderShadow(JTGeoNode*) override {}
+    void RenderShadow(JTGeoNode* node) override { shadowDrawn.push_back(node); }
+    std::vector<JTGeoNode*> shadowDrawn;
 };
 
 // Each test gets its own identifier map, mesh hooks and a clock at zero.
@@ -154,7 +159,13 @@ inline JTNode* LoadNodeFromBytes(const std::vector<unsigned char>& bytes) {
     return node;
 }
 
-// A small model: a root transform node with a sequencer ("idle", 2 s;
-// "wave", 1 s), an arm moved by matrix keys, a hand with a triangle mesh
-// faded by opacity keys, a light and an empty geometry node.
+// The bytes of the sample model the data builder writes (modules/test/
+// sample.jtm in the runtime folder); empty when it is missing.
+std::vector<unsigned char> LoadSampleModelBytes();
+
+// That model, loaded, with a triangle mesh given to its hand: a root
+// transform node named "sample" with a sequencer ("idle", 2 s; "wave", 1 s),
+// an "arm" moved by matrix keys, a "hand" faded by opacity keys, a "lamp"
+// at scale 2, a "body" geometry node at opacity 0.5 and a grass blade. Null
+// (and a test failure) when the model cannot be read.
 JTTransNode* BuildSampleTree();

@@ -29,8 +29,11 @@ void* OpacityKey(float v) {
     return p;
 }
 
-// A root with an "idle" loop that lifts an arm and fades a hand, a light
-// above the origin and a blade of grass.
+// A root with an "idle" loop (2 s) that lifts an arm to 2 at 1 s and back
+// and fades a hand out over the first second, and a "wave" (1 s, starting at
+// 2 s on the common time line) that turns the arm; a light above the origin
+// at scale 2; a half-faded geometry node; and a blade of grass. The engine's
+// tests load this model and pose it, so what they check is what ships.
 JTTransNode* BuildSample() {
     auto* root = new JTTransNode;
     root->SetName("sample");
@@ -63,7 +66,13 @@ JTTransNode* BuildSample() {
     auto* lamp = new JTLight;
     lamp->SetName("lamp");
     lamp->SetPos(JTVec3(0, 10, 0));
+    lamp->SetScale(2.0f);
     root->AddChild(lamp);
+
+    auto* body = new JTGeoNode;
+    body->SetName("body");
+    body->SetOpacity(0.5f);
+    root->AddChild(body);
 
     auto* grass = new JTTransNode;
     grass->SetName("GrassBlade1");

@@ -2,6 +2,7 @@
 // is shared by clones with their prototype; time and flags are their own.
 #include "Jentra/JTSequencer.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -41,8 +42,13 @@ void JTSequence::Update() {
     // runs as a non-looping one instead of spinning forever.
     if (looping && record->length > 0.0f) {
         time += dt;
-        while (time >= record->length)
-            time -= record->length;
+        // The remainder, as repeated subtraction of the length would give;
+        // subtracting one length at a time never ends once time is so much
+        // larger than the length that the subtraction no longer changes it
+        // (a clock read from a file, or a huge frame step). An endless time
+        // has no remainder; the loop starts over.
+        if (time >= record->length)
+            time = std::isfinite(time) ? std::fmod(time, record->length) : 0.0f;
         return;
     }
     if (time >= record->length) {

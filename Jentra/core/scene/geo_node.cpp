@@ -4,7 +4,6 @@
 
 #include "Jentra/JTEntity.h"
 #include "Jentra/JTFile.h"
-#include "Jentra/JTChannel.h"
 #include "Jentra/core/scene/draw_queue.h"
 #include "Jentra/core/scene/geo_parts.h"
 #include "Jentra/core/scene/load_owned.h"
@@ -50,10 +49,10 @@ void JTGeoNode::InitClone(JTUnknown* source) {
 }
 
 void JTGeoNode::SetMesh(JTMesh* newMesh) {
-    if (newMesh == mesh) {
-        ownsMesh = newMesh ? 1 : 0;
-        return;
-    }
+    // Handing back the mesh already held changes nothing: deleting it would
+    // leave a dead pointer, and taking ownership of a mesh shared with the
+    // model would free it twice.
+    if (newMesh == mesh) return;
     JTGeoParts* parts = GetGeoParts();
     if (mesh && ownsMesh && parts) delete parts->MeshObject(mesh);
     mesh = newMesh;
@@ -76,10 +75,7 @@ bool JTGeoNode::GetTransparent() {
 
 void JTGeoNode::RenderPreProcess(JTDrawQueue* display, JTSequencer* sequencer,
                                  float parentOpacity) {
-    if (chanData)
-        for (int i = 0; i < chanData->count; i++)
-            if (chanData->channels[i]->UpdateDuringRender())
-                chanData->channels[i]->Update(this, sequencer);
+    UpdateChannels(sequencer, true);
     float o = opacity * parentOpacity;
     if (o <= 0.0f) return;
     renderOpacity = o;
@@ -141,7 +137,7 @@ bool JTGeoNode::SaveLoad(JTFile& f) {
             JTUnknown* object = LoadOwnedObject(f, -1);
             JTMesh* loaded = (object && parts) ? parts->AsMesh(object) : nullptr;
             if (!loaded) {
-                delete object;
+                RefuseLoadedObject(f, object);
                 return false;
             }
             SetMesh(loaded);
@@ -155,7 +151,7 @@ bool JTGeoNode::SaveLoad(JTFile& f) {
     JTUnknown* object = LoadOwnedObject(f, -1);
     JTEffect* loaded = (object && parts) ? parts->AsEffect(object) : nullptr;
     if (!loaded) {
-        delete object;
+        RefuseLoadedObject(f, object);
         return false;
     }
     SetEffect(loaded, true);

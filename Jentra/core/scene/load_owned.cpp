@@ -12,16 +12,19 @@ JTUnknown* LoadOwnedObject(JTFile& f, int expectedType) {
         return nullptr;
     }
     if (expectedType >= 0 && !object->IsDerived(expectedType)) {
-        // The stream's object table still lists it; nothing reads that
-        // table after a failure, and the whole load is abandoned.
-        JTArray<JTUnknown*>& table = f.GetObjectTable();
-        int index = table.Find(object);
-        if (index >= 0) table[index] = nullptr;
-        delete object;
-        f.Fail();
+        RefuseLoadedObject(f, object);
         return nullptr;
     }
     return object;
+}
+
+void RefuseLoadedObject(JTFile& f, JTUnknown* object) {
+    if (!object) return;
+    JTArray<JTUnknown*>& table = f.GetObjectTable();
+    int index = table.Find(object);
+    if (index >= 0) table[index] = nullptr;
+    delete object;
+    f.Fail();
 }
 
 bool SaveLoadMatrix(JTFile& f, JTMatrix& m) {

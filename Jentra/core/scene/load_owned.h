@@ -30,6 +30,11 @@ bool SaveLoadMatrix(JTFile& f, JTMatrix& m);
 // object of the wrong class is deleted.
 JTUnknown* LoadOwnedObject(JTFile& f, int expectedType);
 
+// Gives up an object just read that its reader cannot take (a class it
+// does not accept): takes it out of the stream's object table, so no later
+// back-reference reaches it, deletes it and marks the stream failed.
+void RefuseLoadedObject(JTFile& f, JTUnknown* object);
+
 template <class T> inline T* LoadOwned(JTFile& f) {
     return static_cast<T*>(LoadOwnedObject(f, T::nType));
 }

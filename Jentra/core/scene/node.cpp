@@ -36,6 +36,8 @@ void JTNode::InitClone(JTUnknown* source) {
     // Name and channel block stay the source's; the children become our own.
     ownsName = false;
     ownsChanData = false;
+    // The copy took the source's parent, which does not hold the clone; it
+    // gets its own when someone adds it.
     parent = nullptr;
     for (int i = 0; i < children.GetCount(); i++) {
         auto* clone = static_cast<JTNode*>(children[i]->Clone());
@@ -93,11 +95,12 @@ void JTNode::InsertChild(JTNode* child, int index) {
 }
 
 bool JTNode::SetChild(int index, JTNode* child) {
-    if (index < 0 || index >= children.GetCount()) return false;
+    // A null child would leave a hole that every pass steps into.
+    if (!child || index < 0 || index >= children.GetCount()) return false;
     if (children[index] == child) return true;
     JTNode* old = children[index];
     children[index] = child;
-    if (child) child->parent = this;
+    child->parent = this;
     delete old;
     return true;
 }
@@ -173,11 +176,15 @@ float JTNode::RecomputeBound(JTMatrix m) {
     return radius;
 }
 
+void JTNode::UpdateChannels(JTSequencer* sequencer, bool duringRender) {
+    if (!chanData) return;
+    for (int i = 0; i < chanData->count; i++)
+        if (chanData->channels[i]->UpdateDuringRender() == duringRender)
+            chanData->channels[i]->Update(this, sequencer);
+}
+
 void JTNode::Update(JTSequencer* sequencer) {
-    if (chanData)
-        for (int i = 0; i < chanData->count; i++)
-            if (!chanData->channels[i]->UpdateDuringRender())
-                chanData->channels[i]->Update(this, sequencer);
+    UpdateChannels(sequencer, false);
     for (int i = 0; i < children.GetCount(); i++)
         children[i]->Update(sequencer);
 }
@@ -196,10 +203,7 @@ void JTNode::CountVertPoly(int& vertices, int& polygons) {
 }
 
 void JTNode::RenderPreProcess(JTDrawQueue* display, JTSequencer* sequencer, float parentOpacity) {
-    if (chanData)
-        for (int i = 0; i < chanData->count; i++)
-            if (chanData->channels[i]->UpdateDuringRender())
-                chanData->channels[i]->Update(this, sequencer);
+    UpdateChannels(sequencer, true);
     float o = opacity * parentOpacity;
     if (o <= 0.0f) return;
     for (int i = 0; i < children.GetCount(); i++)

@@ -5,27 +5,19 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 #include "Jentra/JTFrameClock.h"
+#include "Jentra/JTLight.h"
+#include "Jentra/JTRandom.h"
 #include "Jentra/core/scene/scene_hooks.h"
-
-namespace {
-// Phase offsets only need to differ between instances; they come from a
-// small generator of the same kind as the engine's (seed x 1664525 +
-// 1013904223, low 23 bits as the fraction).
-float SwayOffsetFraction() {
-    static uint32_t seed = 0;
-    seed = seed * 1664525u + 1013904223u;
-    return float(seed & 0x007FFFFFu) / float(0x00800000u);
-}
-} // namespace
 
 void JTTransNode::Sway(bool leaf) {
     // The sway is rebuilt from the model's rest pose every frame; a node
     // that is no clone has no rest pose to start from and stays still.
     if (!base || !base->IsDerived(JTTransNode::nType)) return;
-    if (swayOffset == 0.0f) swayOffset = SwayOffsetFraction();
+    // Drawn from the engine's seeded generator, so every instance gets its
+    // own phase and a seeded run sways the same way each time.
+    if (swayOffset == 0.0f) swayOffset = RandomBetween(0.0f, 1.0f);
     ResetMatrix();
     float s = std::sin(float(gdwTime) * 0.0002f);
     s = std::clamp(s, 0.5f, 1.0f);
@@ -47,7 +39,6 @@ void JTTransNode::AngleFade() {
     view.y = 0.0f;
     JTVec3 v = JTVec3Normalize(view);
     JTVec3 u = JTVec3Normalize(JTVec3TransformNormal(JTVec3(0.0f, 0.0f, -1.0f), GetConcatMatrix()));
-    float cosine = std::clamp(JTVec3Dot(v, u), -1.0f, 1.0f);
-    float f = std::clamp(std::acos(cosine) * 0.63661975f, 0.0f, 1.0f);
+    float f = std::clamp(AngleBetween(v, u) * 0.63661975f, 0.0f, 1.0f);
     opacity = std::sqrt(1.0f - f);
 }

@@ -6,7 +6,6 @@
 #include <strings.h>
 
 #include "Jentra/JTFile.h"
-#include "Jentra/JTChannel.h"
 #include "Jentra/JTSequencer.h"
 #include "Jentra/core/scene/draw_queue.h"
 #include "Jentra/core/scene/load_owned.h"
@@ -49,10 +48,7 @@ void JTTransNode::RenderPreProcess(JTDrawQueue* display, JTSequencer* given, flo
     // The channels below sample the clocks of this node's own sequencer, as
     // in the update pass; otherwise visibility keys would never be seen.
     JTSequencer* seq = sequencer ? sequencer : given;
-    if (chanData)
-        for (int i = 0; i < chanData->count; i++)
-            if (chanData->channels[i]->UpdateDuringRender())
-                chanData->channels[i]->Update(this, seq);
+    UpdateChannels(seq, true);
     float o = opacity * parentOpacity;
     if (o <= 0.0f) return;
     display->PushMatrix(local * display->GetMatrix());
