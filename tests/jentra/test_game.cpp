@@ -155,7 +155,7 @@ TEST_F(Game, NoFramesWhileInactiveAndTheReturnIsClamped) {
     delete game;
 }
 
-TEST_F(Game, AltSpaceBringsUpTheEditorWindowOnlyWhileTheKeysAreFree) {
+TEST_F(Game, AltSpaceBringsUpTheEditorWindowOnlyWhileTheKeysAreFreeAndClosingItEndsNothing) {
     platform::WindowDesc desc;
     desc.hidden = true;
     desc.width = 64;
@@ -188,13 +188,22 @@ TEST_F(Game, AltSpaceBringsUpTheEditorWindowOnlyWhileTheKeysAreFree) {
             PushKey(DIK_LSHIFT, false);
             PushKey(DIK_SPACE, true);
         }
-        if (f == 10) visible.push_back(editor->IsVisible());
-        QuitAtFrame(f, 11);
+        if (f == 10) {
+            visible.push_back(editor->IsVisible());
+            PushKey(DIK_LMENU, false);
+            // Closing the editor leaves the game running.
+            platform::Event close;
+            close.type = platform::EventType::WindowClose;
+            close.windowId = editor->Id();
+            JTEventQueue().Push(close);
+        }
+        QuitAtFrame(f, 12);
     };
     char cmd[] = "";
     EXPECT_EQ(game->WinMain(nullptr, cmd), 0);
     ghwndEditor = nullptr;
     EXPECT_EQ(visible, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(game->frames, 14);
     editor.reset();
     delete game;
 }

@@ -8,6 +8,7 @@
 #include "Jentra/core/app/app_events.h"
 #include "platform/events.h"
 #include "platform/scancodes.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -75,6 +76,10 @@ int EngineButton(int windowButton) {
 
 void JTGame::DispatchEvent(const platform::Event& event) {
     using platform::EventType;
+    // Focus and closing concern the game only for its own window: another
+    // window of the program (an editor) closing must not end the game.
+    const bool ownWindow =
+        event.windowId == 0 || !m_mainWindow || event.windowId == m_mainWindow->Id();
     switch (event.type) {
     case EventType::KeyDown:
     case EventType::KeyUp: {
@@ -109,6 +114,7 @@ void JTGame::DispatchEvent(const platform::Event& event) {
         break;
     case EventType::FocusLost:
     case EventType::FocusGained: {
+        if (!ownWindow) break;
         bool lost = event.type == EventType::FocusLost;
         SetAppActive(!lost);
         if (gpJTMouse) gpJTMouse->SyncAcquire(lost);
@@ -117,7 +123,7 @@ void JTGame::DispatchEvent(const platform::Event& event) {
     }
     case EventType::WindowClose:
         // Closing the main window ends the program like the quit key.
-        JTPostQuit();
+        if (ownWindow) JTPostQuit();
         break;
     default:
         break;
