@@ -63,8 +63,8 @@ const char* GameText(int id, const char* fallback) {
 // A data file of the program, found below the working folder whatever the
 // process's current folder is (the engine never changes it).
 std::string ProgramDataFile(const char* workingDir, const char* name) {
-    std::filesystem::path base = *workingDir ? std::filesystem::path(workingDir)
-                                             : platform::ProgramFolder();
+    std::filesystem::path base =
+        *workingDir ? std::filesystem::path(workingDir) : platform::ProgramFolder();
     if (auto found = platform::ResolvePath(base, name)) return found->string();
     return (base / name).string();
 }

@@ -129,4 +129,3 @@ void JTGame::DispatchEvent(const platform::Event& event) {
         break;
     }
 }
-
