@@ -17,9 +17,9 @@
 namespace {
 JTFrameRenderHooks gRenderHooks;
 
-// How long the loop sleeps at most while it has nothing to do. The wait ends
-// early on any event; the bound only keeps a stuck window system from
-// freezing the loop.
+// How long one wait lasts at most while the game has nothing to do. Any
+// event ends it early; when it runs out the loop finds the game still idle
+// and waits again, so the bound changes nothing the player sees.
 constexpr uint32_t kIdleWaitMs = 100;
 } // namespace
 
