@@ -7,7 +7,6 @@
 // the return value is the program's exit status.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <thread>
@@ -81,7 +80,7 @@ public:
     void RemoveModeless(JTModeless* dialog);
 
     void* GetInstance() const { return m_instance; }
-    platform::Window* GetMainWindow() const { return m_mainWindow.get(); }
+    platform::Window* GetMainHwnd() const { return m_mainWindow.get(); }
     bool IsLowRAM() const { return m_lowMemory; }
     uint32_t GetBuildNumber() const { return m_build; }
     uint32_t GetLanguage() const { return m_language; }
@@ -91,7 +90,6 @@ public:
     uint64_t GetTotalPhysMem() const { return m_totalPhysMem; }
     bool IsAppActive() const { return m_appActive; }
     void SetAppActive(bool on) { m_appActive = on; }
-    bool GetWaitWhenInactive() const { return m_waitWhenInactive; }
     int GetScreenshotCountdown() const { return m_screenshotCountdown; }
     const char* GetExeName() const { return m_exeName; }
     const char* GetExePath() const { return m_exePath; }

@@ -39,7 +39,10 @@ extern JTProtobase* gpJTProtobase;
 // Shared scratch text buffer.
 extern char gszTemp[260];
 // An editor window that Alt+Space activates; null unless a tool sets it.
-extern void* ghwndEditor;
+namespace platform {
+class Window;
+}
+extern platform::Window* ghwndEditor;
 // Run the shadow pass each frame; set by the game.
 extern bool gbShadow;
 // Shadow scale factor read by the shadow effect (0.9).

@@ -27,6 +27,8 @@ public:
     int GetRelX() const { return m_relX; }
     int GetRelY() const { return m_relY; }
     int GetRelZ() const { return m_relZ; }
+    // Set while a drag reads the raw motion (a mover, the camera); the 3D
+    // cursor clears it when it takes the pointer back.
     void SetRelative(bool on) { m_relative = on; }
     bool IsRelative() const { return m_relative; }
     void ResetCrane();

@@ -5,12 +5,16 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <thread>
+
+#include <unistd.h>
 
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTMusic.h"
 #include "Jentra/JTRegistry.h"
 #include "Jentra/JTTransMap.h"
+#include "platform/window.h"
 #include "tests/jentra/test_game_support.h"
 
 using namespace game_test;
@@ -149,6 +153,76 @@ TEST_F(Game, NoFramesWhileInactiveAndTheReturnIsClamped) {
     EXPECT_EQ(game->realTimes[6] - game->realTimes[5], 50u);
     EXPECT_EQ(game->frames, 14);
     delete game;
+}
+
+TEST_F(Game, AltSpaceBringsUpTheEditorWindowOnlyWhileTheKeysAreFreeAndClosingItEndsNothing) {
+    platform::WindowDesc desc;
+    desc.hidden = true;
+    desc.width = 64;
+    desc.height = 64;
+    auto* game = new SampleGame(UniqueKey());
+    std::unique_ptr<platform::Window> editor;
+    std::vector<bool> visible;
+    game->onFrame = [&](SampleGame&, int f) {
+        if (f == 0) {
+            // The window layer is up once the game runs.
+            editor = platform::Window::Create(desc);
+            ASSERT_NE(editor, nullptr);
+            ghwndEditor = editor.get();
+        }
+        if (f == 4) {
+            gpJTKeyboard->Capture(); // a text control has the keys
+            PushKey(DIK_LMENU, true);
+            PushKey(DIK_SPACE, true);
+        }
+        if (f == 6) {
+            visible.push_back(editor->IsVisible());
+            gpJTKeyboard->Uncapture();
+            PushKey(DIK_SPACE, false);
+            PushKey(DIK_LSHIFT, true); // Alt+Shift+Space is not the key
+            PushKey(DIK_SPACE, true);
+        }
+        if (f == 8) {
+            visible.push_back(editor->IsVisible());
+            PushKey(DIK_SPACE, false);
+            PushKey(DIK_LSHIFT, false);
+            PushKey(DIK_SPACE, true);
+        }
+        if (f == 10) {
+            visible.push_back(editor->IsVisible());
+            PushKey(DIK_LMENU, false);
+            // Closing the editor leaves the game running.
+            platform::Event close;
+            close.type = platform::EventType::WindowClose;
+            close.windowId = editor->Id();
+            JTEventQueue().Push(close);
+        }
+        QuitAtFrame(f, 12);
+    };
+    char cmd[] = "";
+    EXPECT_EQ(game->WinMain(nullptr, cmd), 0);
+    ghwndEditor = nullptr;
+    EXPECT_EQ(visible, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(game->frames, 14);
+    editor.reset();
+    delete game;
+}
+
+TEST_F(Game, TextsComeFromTheProgramFolderWhateverTheCurrentFolder) {
+    // Started from another folder, the game still finds its translation file.
+    const std::filesystem::path before = std::filesystem::current_path();
+    const std::filesystem::path elsewhere =
+        std::filesystem::temp_directory_path() / ("jentra-cwd-" + std::to_string(getpid()));
+    std::filesystem::create_directories(elsewhere);
+    std::filesystem::current_path(elsewhere);
+    SampleGame game(UniqueKey());
+    const bool started = game.Init();
+    std::filesystem::current_path(before);
+    std::filesystem::remove_all(elsewhere);
+    ASSERT_TRUE(started);
+    ASSERT_NE(gpTransMap, nullptr);
+    EXPECT_GT(gpTransMap->GetRowCount(), 0);
+    EXPECT_STRNE(gpTransMap->GetDefaultString(5058), "");
 }
 
 class RecordingDialog : public JTModeless {

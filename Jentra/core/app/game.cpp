@@ -1,8 +1,6 @@
 // JTGame start-up and shut-down: WinMain, Init with its steps in order, the
 // program paths, and the destructor that tears the services down again.
 #include "Jentra/JTGame.h"
-#include "Jentra/JTNetwork.h"
-#include "Jentra/JTRandom.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,12 +11,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <string>
 
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMouse.h"
 #include "Jentra/JTMusic.h"
+#include "Jentra/JTNetwork.h"
+#include "Jentra/JTRandom.h"
 #include "Jentra/JTRegistry.h"
 #include "Jentra/JTTransMap.h"
 #include "Jentra/core/app/app_events.h"
@@ -57,6 +58,15 @@ constexpr const char* kGraphicsDriverPage = "https://www.mesa3d.org/";
 const char* GameText(int id, const char* fallback) {
     const char* text = JTTranslate(id);
     return text && *text ? text : fallback;
+}
+
+// A data file of the program, found below the working folder whatever the
+// process's current folder is (the engine never changes it).
+std::string ProgramDataFile(const char* workingDir, const char* name) {
+    std::filesystem::path base =
+        *workingDir ? std::filesystem::path(workingDir) : platform::ProgramFolder();
+    if (auto found = platform::ResolvePath(base, name)) return found->string();
+    return (base / name).string();
 }
 
 // The window title: text 5058 and six blanks.
@@ -189,6 +199,8 @@ bool JTGame::CreateFullscreenWindow() {
     std::string error;
     m_mainWindow = platform::Window::Create(desc, &error);
     if (!m_mainWindow) {
+        // Worded like the fatal box, but returned from: the caller then tears
+        // down what Init made and the program exits non-zero.
         platform::ShowMouseCursor(true);
         platform::ShowMessageBox(
             GameText(1, "Fatal Error"),
@@ -251,7 +263,7 @@ bool JTGame::Init() {
     m_lowMemory = IsLowMemory(m_totalPhysMem);
 
     gpTransMap = new JTTransMap();
-    gpTransMap->OpenTransFile("Langfile.csv", 2);
+    gpTransMap->OpenTransFile(ProgramDataFile(m_workingDir, "Langfile.csv").c_str(), 2);
 
     if (!CreateFullscreenWindow()) return false;
 

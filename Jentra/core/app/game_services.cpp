@@ -13,9 +13,9 @@
 #include "Jentra/JTTransMap.h"
 #include "Jentra/core/app/app_events.h"
 #include "platform/events.h"
+#include "platform/window.h"
 
 #include <cstring>
-#include "platform/window.h"
 
 void JTGame::CreateServices() {
     // In the engine's order: sound, music and its thread, renderer, mouse,
@@ -41,31 +41,32 @@ void JTGame::CreateServices() {
 }
 
 void JTGame::DestroyServices() {
-    // Leaving the session first stops its threads before anything they could
-    // report to is gone.
-    delete gpJTNetwork;
-    gpJTNetwork = nullptr;
-    // The game's scenes and their entities are gone by now; the models their
-    // clones shared go with the prototype database.
-    delete gpJTProtobase;
-    gpJTProtobase = nullptr;
-    delete gpJTConsole;
-    gpJTConsole = nullptr;
+    // Sound stops and the music fades out before the window goes, so the
+    // player hears the program end rather than cut off.
     if (gpJTAudio) gpJTAudio->StopSounds();
     if (gpMusic) {
-        // Let the playing music fade out; the thread ends once it has.
         MusicAction fadeOut;
         fadeOut.fadeExponent = 1.0f;
         fadeOut.fadeOutCurrent = m_userOptions.MusicVolume > 0.0f ? 2.0f : 0.0f;
         fadeOut.crossFade = true;
         gpMusic->PlayMusic(&fadeOut);
     }
+    // The music thread ends once the fade has emptied both pieces; nothing
+    // below may go while it still steps them.
     if (m_musicThread.joinable()) JTEndMusicThread(m_musicThread);
     if (m_mainWindow) {
         JTEventQueue().StopTextInput();
         m_mainWindow->Hide();
         m_mainWindow.reset();
     }
+
+    // The services, in the engine's order. The game's scenes and their
+    // entities are gone by now; the models their clones shared go with the
+    // prototype database.
+    delete gpJTNetwork;
+    gpJTNetwork = nullptr;
+    delete gpJTProtobase;
+    gpJTProtobase = nullptr;
     if (gpMusic) {
         gpMusic->Term();
         delete gpMusic;
@@ -90,6 +91,8 @@ void JTGame::DestroyServices() {
     }
     delete gpTransMap;
     gpTransMap = nullptr;
+    delete gpJTConsole;
+    gpJTConsole = nullptr;
     delete gpRouter;
     gpRouter = nullptr;
     if (JTRouter::GetFallbackReceiver() == this) JTRouter::SetFallbackReceiver(nullptr);

@@ -68,7 +68,7 @@ bool JTKeyboard::Poll() {
     m_pendingSequenceCount = 0;
 
     // Right after the window regains focus the key that brought it back is
-    // not taken as input.
+    // not taken as input, not even through the key sequence.
     if (m_settle > 0) {
         std::memset(m_pressed, 0, sizeof m_pressed);
         std::memset(m_released, 0, sizeof m_released);

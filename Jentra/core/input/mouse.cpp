@@ -4,6 +4,7 @@
 #include "Jentra/JTMouse.h"
 
 #include "Jentra/core/app/app_clock.h"
+#include "platform/window.h"
 
 JTMouse::JTMouse() = default;
 
@@ -24,12 +25,19 @@ void JTMouse::Term() {
 
 void JTMouse::SyncAcquire(bool release) {
     if (release) {
+        // The pointer belongs to the desktop again.
+        if (m_acquired) platform::SetRelativeMouseMode(false);
         // Button-up events of a release elsewhere never arrive: forget them.
         m_acquired = false;
         for (int b = 0; b < kButtons; ++b)
             m_liveDown[b] = m_wentDown[b] = m_wentUp[b] = false;
         m_pendingX = m_pendingY = m_pendingZ = 0;
     } else if (m_initialised) {
+        // While the window is active the mouse is the game's alone: the
+        // pointer is held and hidden and only its motion counts, so the
+        // engine's own cursor never stalls at the window's edge and no click
+        // lands on another window.
+        if (!m_acquired) platform::SetRelativeMouseMode(true);
         m_acquired = true;
         m_settle = kSettlePolls;
     }
