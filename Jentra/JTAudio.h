@@ -35,10 +35,6 @@ struct JTSoundOptions {
 };
 JTSoundOptions& JTGetSoundOptions();
 
-// Where relative data names ("sounds\...", "music\...") are found: the
-// program's folder unless another is set here (tests).
-void JTSetDataFolder(const char* folder);
-std::string JTResolveDataPath(const char* name);
 
 class JTSound {
 public:

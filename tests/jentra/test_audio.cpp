@@ -2,6 +2,7 @@
 // MP3 and WAVE loading with their rates and lengths, groups, looping, and
 // damaged files refused without harm.
 #include "Jentra/JTAudio.h"
+#include "Jentra/JTDataFolder.h"
 #include "Jentra/JTMp3Stream.h"
 #include "test_audio_fixtures.h"
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Jentra/JTAudio.h"
+#include "Jentra/JTDataFolder.h"
 #include "platform/binary_io.h"
 
 #include <gtest/gtest.h>

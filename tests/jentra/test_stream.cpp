@@ -1,5 +1,6 @@
 // The save-and-load stream itself: version record, memory growth, strict
 // reads, size queries, file types and folder creation.
+#include "Jentra/JTDataFolder.h"
 #include "Jentra/JTFile.h"
 
 #include <gtest/gtest.h>
@@ -173,6 +174,23 @@ TEST_F(StreamFiles, DiskStreamRoundTripsAndCreatesFolders) {
     EXPECT_EQ(v, 123456);
     EXPECT_FALSE(in.SaveLoadValue(v)); // end of file
     EXPECT_TRUE(in.Failed());
+}
+
+TEST_F(StreamFiles, RelativeNamesLiveBelowTheWorkingFolderNotTheCurrentOne) {
+    JTSetDataFolder(dir.c_str());
+    {
+        JTFile out("Recorded\\Game1.gam", true);
+        ASSERT_TRUE(out.Opened());
+        int32_t v = 7;
+        ASSERT_TRUE(out.SaveLoadValue(v));
+        EXPECT_TRUE(out.Close());
+    }
+    EXPECT_TRUE(fs::exists(Path("Recorded/Game1.gam")));
+    JTFile in("recorded\\GAME1.GAM", false);
+    int32_t v = 0;
+    EXPECT_TRUE(in.Opened() && in.SaveLoadValue(v));
+    EXPECT_EQ(v, 7);
+    JTSetDataFolder(nullptr);
 }
 
 TEST_F(StreamFiles, MissingFileIsNotOpenedAndReadsFail) {

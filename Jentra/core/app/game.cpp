@@ -18,6 +18,7 @@
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMouse.h"
 #include "Jentra/JTMusic.h"
+#include "Jentra/JTDataFolder.h"
 #include "Jentra/JTNetwork.h"
 #include "Jentra/JTRandom.h"
 #include "Jentra/JTRegistry.h"
@@ -58,15 +59,6 @@ constexpr const char* kGraphicsDriverPage = "https://www.mesa3d.org/";
 const char* GameText(int id, const char* fallback) {
     const char* text = JTTranslate(id);
     return text && *text ? text : fallback;
-}
-
-// A data file of the program, found below the working folder whatever the
-// process's current folder is (the engine never changes it).
-std::string ProgramDataFile(const char* workingDir, const char* name) {
-    std::filesystem::path base =
-        *workingDir ? std::filesystem::path(workingDir) : platform::ProgramFolder();
-    if (auto found = platform::ResolvePath(base, name)) return found->string();
-    return (base / name).string();
 }
 
 // The window title: text 5058 and six blanks.
@@ -172,6 +164,8 @@ void JTGame::SetPaths() {
     fileName = fileName ? fileName + 1 : self;
     std::string fullName = platform::ProgramFolder().string() + "/" + fileName;
     SplitProgramPath(fullName.c_str(), m_exeName, m_exePath, m_workingDir, sizeof m_exeName);
+    // Every relative data name of the engine is found below this folder.
+    JTSetDataFolder(m_workingDir);
 }
 
 bool JTGame::TakeSingleInstanceLock() {
@@ -263,7 +257,7 @@ bool JTGame::Init() {
     m_lowMemory = IsLowMemory(m_totalPhysMem);
 
     gpTransMap = new JTTransMap();
-    gpTransMap->OpenTransFile(ProgramDataFile(m_workingDir, "Langfile.csv").c_str(), 2);
+    gpTransMap->OpenTransFile(JTResolveDataPath("Langfile.csv").c_str(), 2);
 
     if (!CreateFullscreenWindow()) return false;
 

@@ -1,5 +1,6 @@
 // The entity prototype record, its descriptor table and its ".prp" file.
 #include "Jentra/JTEntityProps.h"
+#include "Jentra/JTDataFolder.h"
 
 #include "Jentra/JTGlobals.h"
 #include "Jentra/JTID.h"
@@ -110,7 +111,7 @@ int JTEntityProps::Save() {
     std::string name(szName, strnlen(szName, sizeof szName));
     for (;;) {
         std::string error;
-        auto path = platform::ResolvePathForCreate(platform::ProgramFolder(),
+        auto path = platform::ResolvePathForCreate(JTDataFolder(),
                                                    ModulesName((name + ".prp").c_str()));
         if (path && SaveToPath(path->string(), &error)) return 1;
         char message[512];
@@ -131,7 +132,7 @@ int JTEntityProps::Save() {
 bool JTEntityProps::Load(const char* fileName) {
     bool loaded = false;
     if (fileName) {
-        auto path = platform::ResolvePath(platform::ProgramFolder(), ModulesName(fileName));
+        auto path = platform::ResolvePath(JTDataFolder(), ModulesName(fileName));
         std::string error;
         loaded = path && LoadFromPath(path->string(), &error);
         if (!loaded && !error.empty()) std::fprintf(stderr, "prototype: %s\n", error.c_str());

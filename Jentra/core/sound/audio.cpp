@@ -1,6 +1,7 @@
 // JTAudio: the sound device and the table of registered sounds, loaded once
 // each from "sounds\" (MP3 or WAVE) and played by index or name.
 #include "Jentra/JTAudio.h"
+#include "Jentra/JTDataFolder.h"
 
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTMp3Stream.h"

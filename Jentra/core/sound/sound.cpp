@@ -2,6 +2,7 @@
 // compressed in memory and are decoded two seconds at a time into a pair of
 // queued blocks, refilled by Update (on the music thread for the music).
 #include "Jentra/JTAudio.h"
+#include "Jentra/JTDataFolder.h"
 
 #include "Jentra/core/sound/wave_file.h"
 #include "platform/sound_device.h"

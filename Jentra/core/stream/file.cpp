@@ -4,6 +4,7 @@
 
 #include "Jentra/core/container/owned_string.h"
 #include "platform/binary_io.h"
+#include "Jentra/JTDataFolder.h"
 #include "platform/paths.h"
 
 #include <climits>
@@ -18,9 +19,8 @@ constexpr unsigned kInitialMemoryCapacity = 1024;
 constexpr unsigned kMemoryGrowthSlack = 1024;
 
 FILE* OpenResolved(const char* name, const char* mode) {
-    // The engine's names are relative to the working folder (the program's
-    // folder once the application has started).
-    auto path = platform::ResolvePathLeniently(".", name);
+    // The engine's names are relative to its working folder.
+    auto path = platform::ResolvePathLeniently(JTDataFolder(), name);
     if (!path) return nullptr;
     return std::fopen(path->c_str(), mode);
 }

@@ -2,6 +2,7 @@
 // path is made, parents first.
 #include "Jentra/JTFile.h"
 
+#include "Jentra/JTDataFolder.h"
 #include "platform/paths.h"
 
 #include <cerrno>
@@ -13,7 +14,7 @@ namespace {
 constexpr size_t kMaxPath = 4096;
 
 bool MakeFolder(const char* path) {
-    auto real = platform::ResolvePathLeniently(".", path);
+    auto real = platform::ResolvePathLeniently(JTDataFolder(), path);
     if (!real) return false;
     if (mkdir(real->c_str(), 0777) == 0) return true;
     struct stat st;

@@ -1,6 +1,5 @@
-// Data names as the engine writes them ("sounds\dialogue\Line1.mp3") to real
-// paths under the program's folder (or the folder set for sound data).
-#include "Jentra/JTAudio.h"
+// The engine's working folder and the resolution of data names below it.
+#include "Jentra/JTDataFolder.h"
 
 #include "platform/paths.h"
 
@@ -12,21 +11,24 @@ std::mutex gFolderLock;
 std::string gDataFolder;
 } // namespace
 
+std::filesystem::path JTDataFolder() {
+    {
+        std::lock_guard<std::mutex> lock(gFolderLock);
+        if (!gDataFolder.empty()) return gDataFolder;
+    }
+    return platform::ProgramFolder();
+}
+
 void JTSetDataFolder(const char* folder) {
     std::lock_guard<std::mutex> lock(gFolderLock);
     gDataFolder = folder ? folder : "";
 }
 
 std::string JTResolveDataPath(const char* name) {
-    std::filesystem::path base;
-    {
-        std::lock_guard<std::mutex> lock(gFolderLock);
-        base = gDataFolder;
-    }
-    if (base.empty()) base = platform::ProgramFolder();
+    const std::filesystem::path base = JTDataFolder();
     std::string text = name ? name : "";
     if (auto found = platform::ResolvePath(base, text)) return found->string();
-    // Missing: the path as written, so the report names what was looked for.
     std::replace(text.begin(), text.end(), '\\', '/');
+    if (!text.empty() && text.front() == '/') return text;
     return (base / text).string();
 }
