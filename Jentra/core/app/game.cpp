@@ -28,6 +28,7 @@
 #include "platform/gl_context.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
+#include "platform/settings_store.h"
 #include "platform/window.h"
 
 JT_CLASS_IMPL(JTGame)
@@ -169,10 +170,12 @@ void JTGame::SetPaths() {
 }
 
 bool JTGame::TakeSingleInstanceLock() {
-    // One instance per game key: a lock file that the system releases when
-    // the process ends, however it ends.
-    const char* folder = std::getenv("XDG_RUNTIME_DIR");
-    std::string path = folder && *folder ? folder : "/tmp";
+    // One instance per game key: a lock file beside the settings the game
+    // would share, which the system releases when the process ends, however
+    // it ends. Two programs with separate settings folders never collide.
+    std::string path = platform::SettingsStore::DefaultFolder();
+    std::error_code ignored;
+    std::filesystem::create_directories(path, ignored);
     path += "/jentra-";
     for (const char* c = GetRegKey(); *c; ++c)
         path += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
