@@ -67,10 +67,6 @@ void JTConsole::BindDisplayFlag(JTConsoleDisplayFlag which, bool* target) {
     if (which >= 0 && which < JTCONSOLE_NUM_DISPLAY_FLAGS) gDisplayFlags[which] = target;
 }
 
-bool* JTConsole::GetDisplayFlag(JTConsoleDisplayFlag which) {
-    return (which >= 0 && which < JTCONSOLE_NUM_DISPLAY_FLAGS) ? gDisplayFlags[which] : nullptr;
-}
-
 void JTConsole::ProcessInput(char* line) {
     if (!line || !*line) return;
     if (strcasecmp(line, "/") == 0 || strcasecmp(line, "last") == 0) {
