@@ -56,7 +56,6 @@ public:
     // unties them (null) when it goes. An untied switch is still a known
     // command; it changes nothing.
     static void BindDisplayFlag(JTConsoleDisplayFlag which, bool* target);
-    static bool* GetDisplayFlag(JTConsoleDisplayFlag which);
 
 protected:
     void TrimBuffer();

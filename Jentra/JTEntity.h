@@ -70,6 +70,7 @@ public:
 
     JTID& GetID() { return comm.id; }
     JTCommunicator& GetCommunicator() { return comm; }
+    // The scene the entity belongs to: its parent when that is a scene.
     JTScene* GetScene() const;
     // The model root's sequencer when the entity has exactly one child.
     JTSequencer* GetSequencer() const;

@@ -69,8 +69,8 @@ public:
     // without the message.
     JTEntity* Create(const char* modelName, JTEntity* entity);
     // Creates an object of className from the module moduleFileName and
-    // completes it as above. Null when the module cannot be loaded; a plain
-    // JTEntity when the module has no such class.
+    // completes it as above. Null when the module cannot be loaded (or none
+    // is named); a plain JTEntity when the module has no such class.
     JTEntity* Create(const char* modelName, const char* moduleFileName, const char* className);
 
     // The loaded model of that name (loading it on first use), or null when

@@ -146,9 +146,9 @@ TEST_F(ConsoleTest, LastCommandSurvivesARestart) {
     EXPECT_EQ(Text(), "last\ntex off\n/\ntex off\n");
 }
 
-TEST_F(ConsoleTest, LastWithNothingStoredDoesNothing) {
+TEST_F(ConsoleTest, LastWithNothingStoredRecallsAnUnknownEmptyLine) {
     Type("last\n");
-    EXPECT_EQ(Text(), "last\n");
+    EXPECT_EQ(Text(), "last\n\n-UNRECOGNIZED COMMAND-\n");
 }
 
 TEST_F(ConsoleTest, OverlongLineIsNotKeptAsLastCommand) {

@@ -6,6 +6,7 @@
 
 #include "Jentra/JTEntity.h"
 #include "Jentra/JTLight.h"
+#include "Jentra/JTScene.h"
 #include "Jentra/JTSequencer.h"
 #include "tests/jentra/test_scene_support.h"
 
@@ -159,6 +160,18 @@ TEST_F(EntityTest, SequencerComesFromASingleModelRoot) {
     EXPECT_EQ(e.GetSequencer(), sequencer);
     e.AddChild(new JTTransNode);
     EXPECT_EQ(e.GetSequencer(), nullptr);
+}
+
+TEST_F(EntityTest, SceneIsTheParentOnlyWhenThatIsAScene) {
+    JTScene scene;
+    auto* inScene = new JTEntity;
+    scene.Add(inScene);
+    EXPECT_EQ(inScene->GetScene(), &scene);
+    // Below a model node the entity belongs to no scene.
+    JTTransNode model;
+    auto* inModel = new JTEntity;
+    model.AddChild(inModel);
+    EXPECT_EQ(inModel->GetScene(), nullptr);
 }
 
 TEST_F(EntityTest, LightAimsAtTheOrigin) {

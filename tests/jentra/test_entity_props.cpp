@@ -94,8 +94,10 @@ TEST_F(EntityPropsTest, EntityFromAPrototypeByNameCarriesItsRecord) {
     EXPECT_FALSE(entity->GetOwnsProps());
     EXPECT_FLOAT_EQ(entity->GetPropScale(), 2.0f);
     EXPECT_TRUE(entity->GetSortBehind());
-    EXPECT_FALSE(entity->GetVisible());
-    EXPECT_FALSE(entity->GetPickable());
+    // "Visible" and "Pickable" are the prototype's data for tools; the
+    // entity starts visible and pickable whatever they say.
+    EXPECT_TRUE(entity->GetVisible());
+    EXPECT_TRUE(entity->GetPickable());
     // The model was cloned in, and the entity waits for the scene's next
     // post-frame step.
     ASSERT_EQ(entity->GetNumChildren(), 1);
@@ -112,11 +114,8 @@ TEST_F(EntityPropsTest, EntityFromAPrototypeByNameCarriesItsRecord) {
     EXPECT_FLOAT_EQ(entity->GetScaleTotal(), 6.0f);
     EXPECT_NEAR(entity->GetBound(), 6.0f, 1e-4f);
 
-    // A prototype with the defaults makes a visible, pickable entity
-    // without a model.
+    // A prototype with the defaults makes an entity without a model.
     JTEntity* pawn = db.Find("PAWN")->Instantiate(nullptr);
-    EXPECT_TRUE(pawn->GetVisible());
-    EXPECT_TRUE(pawn->GetPickable());
     EXPECT_FALSE(pawn->GetSortBehind());
     EXPECT_FLOAT_EQ(pawn->GetPropScale(), 1.0f);
     EXPECT_EQ(pawn->GetNumChildren(), 0);

@@ -67,16 +67,12 @@ void JTConsole::BindDisplayFlag(JTConsoleDisplayFlag which, bool* target) {
     if (which >= 0 && which < JTCONSOLE_NUM_DISPLAY_FLAGS) gDisplayFlags[which] = target;
 }
 
-bool* JTConsole::GetDisplayFlag(JTConsoleDisplayFlag which) {
-    return (which >= 0 && which < JTCONSOLE_NUM_DISPLAY_FLAGS) ? gDisplayFlags[which] : nullptr;
-}
-
 void JTConsole::ProcessInput(char* line) {
     if (!line || !*line) return;
     if (strcasecmp(line, "/") == 0 || strcasecmp(line, "last") == 0) {
-        inputLine[0] = '\0';
+        // With nothing kept the recalled line is empty, which no command
+        // matches: the user hears and reads that there was nothing to repeat.
         jentra_console::LoadLastCommand(inputLine, sizeof inputLine);
-        if (!inputLine[0]) return; // nothing was run before
         Print(inputLine);
         Print("\n");
         line = inputLine;

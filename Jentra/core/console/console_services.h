@@ -1,5 +1,5 @@
 // What the console needs from the rest of the engine: the keyboard, sounds,
-// the settings that keep the last command, and entity creation. Kept apart
+// the settings that keep the last command, and ending the program. Kept apart
 // so the console's text and command logic stands on its own.
 #pragma once
 

@@ -20,9 +20,6 @@ JTEntity* JTEntityProps::Instantiate(JTScene* scene) {
     // The entity drops the record its constructor made and uses this one,
     // which the database keeps for longer than any of its instances.
     entity->SetProps(this, false);
-    // The prototype's flags are where its instances start.
-    entity->SetVisible(bVisible);
-    entity->SetPickable(bPickable);
 
     if (gpJTProtobase) {
         gpJTProtobase->Create(pModel, entity);

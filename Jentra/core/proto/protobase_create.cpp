@@ -56,10 +56,8 @@ JTNode* JTProtobase::GetModel(const char* modelName) {
                      kMaxModelName, modelName);
         return nullptr;
     }
-    for (int i = 0; i < modelRoot->GetNumChildren(); ++i) {
-        JTNode* child = modelRoot->GetChild(i);
-        if (child->GetName() && strcasecmp(child->GetName(), modelName) == 0) return child;
-    }
+    // The root itself is nameless, so only a loaded model can match.
+    if (JTNode* loaded = modelRoot->FindChild(modelName)) return loaded;
     // A model that could not be read is not read again on every Create.
     for (int i = 0; i < failedModels.GetCount(); ++i)
         if (strcasecmp(failedModels[i], modelName) == 0) return nullptr;
@@ -92,25 +90,14 @@ JTEntity* JTProtobase::Create(const char* modelName, JTEntity* entity) {
 
 JTEntity* JTProtobase::Create(const char* modelName, const char* moduleFileName,
                               const char* className) {
+    int i = FindFactory(moduleFileName);
+    if (i < 0) i = LoadFactory(moduleFileName);
+    if (i < 0) return nullptr;
+    // A class the module does not know leaves a plain entity to complete.
     JTEntity* object = nullptr;
-    if (moduleFileName && *moduleFileName) {
-        int i = FindFactory(moduleFileName);
-        if (i < 0) i = LoadFactory(moduleFileName);
-        if (i < 0) return nullptr;
-        if (className && *className)
-            object = static_cast<JTEntity*>(
-                modules[i].factory(JTFACTORY_CREATE, const_cast<char*>(className)));
-    } else if (className && *className) {
-        // No module: one of the engine's own entity classes.
-        int type = JTUnknown::LookupTypeName(className);
-        if (type >= 0) {
-            JTUnknown* made = JTUnknown::Create(type);
-            if (made && made->IsDerived(JTEntity::nType))
-                object = static_cast<JTEntity*>(made);
-            else
-                delete made;
-        }
-    }
+    if (className)
+        object = static_cast<JTEntity*>(
+            modules[i].factory(JTFACTORY_CREATE, const_cast<char*>(className)));
     return Create(modelName, object);
 }
 

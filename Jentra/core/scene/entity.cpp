@@ -56,7 +56,9 @@ void JTEntity::InitClone(JTUnknown* source) {
 }
 
 JTScene* JTEntity::GetScene() const {
-    return static_cast<JTScene*>(GetParent());
+    // An entity may also hang below another node (a light inside a model):
+    // that parent is no scene, and callers would queue work on it as one.
+    return dynamic_cast<JTScene*>(GetParent());
 }
 
 JTSequencer* JTEntity::GetSequencer() const {
