@@ -1,6 +1,7 @@
 // JTProtobase's prototype records: the scan of "modules\*.prp", reading one
 // record, lookup by name and adding new records.
 #include "Jentra/JTProtobase.h"
+#include "Jentra/JTDataFolder.h"
 
 #include "Jentra/JTEntityProps.h"
 #include "Jentra/JTNode.h"
@@ -38,7 +39,7 @@ void JTProtobase::ClearPrototypes() {
 
 void JTProtobase::ScanModules() {
     ClearPrototypes();
-    auto folder = platform::ResolvePath(platform::ProgramFolder(), "modules");
+    auto folder = platform::ResolvePath(JTDataFolder(), "modules");
     if (!folder) return;
     std::vector<std::string> names;
     std::error_code ec;

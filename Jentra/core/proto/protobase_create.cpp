@@ -2,6 +2,7 @@
 // each new entity, objects of plug-in modules' classes, and the modules
 // themselves.
 #include "Jentra/JTProtobase.h"
+#include "Jentra/JTDataFolder.h"
 
 #include "Jentra/JTEntity.h"
 #include "Jentra/JTFile.h"
@@ -27,7 +28,7 @@ constexpr size_t kMaxModelName = 127;
 // damaged or holds something other than a node.
 JTNode* ReadModelFile(const char* modelName) {
     auto path =
-        platform::ResolvePath(platform::ProgramFolder(), std::string("modules\\") + modelName);
+        platform::ResolvePath(JTDataFolder(), std::string("modules\\") + modelName);
     if (!path) {
         std::fprintf(stderr, "Jentra: model %s not found in modules\n", modelName);
         return nullptr;
