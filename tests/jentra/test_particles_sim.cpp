@@ -366,7 +366,11 @@ TEST(EngineRandom, GeneratorSequence) {
     }
     JTSRand(1);
     EXPECT_EQ(JTRand(), 41); // the classic first value for seed 1
+    // A one-value range still takes its draw from the C-runtime sequence.
+    int second = JTRand();
+    JTSRand(1);
     EXPECT_EQ(RandomInt(3, 3), 3);
+    EXPECT_EQ(JTRand(), second);
     EXPECT_EQ(RandomInt(5, 2), 5);
 }
 
