@@ -121,6 +121,35 @@ TEST_F(CursorTest, ScriptedSessionSendsTheExactMessages) {
     EXPECT_EQ(cursor->GetNumSelected(), 1);
 }
 
+// A control that takes the cursor when a button goes down on it.
+class GrabbingEntity : public RecordingEntity {
+public:
+    GrabbingEntity() : RecordingEntity("G") {}
+    unsigned Message(JTID* from, JTID* to, unsigned msg, void* data) override {
+        RecordingEntity::Message(from, to, msg, data);
+        if (msg == 1 && gpCursor) gpCursor->Capture(this);
+        return 0;
+    }
+};
+
+TEST_F(CursorTest, EntityCapturingOnPressIsStillHilightedThatFrame) {
+    auto* g = new GrabbingEntity;
+    g->SetPos(JTVec3(0, 0, 10)); // under the cursor at the centre
+    GiveSquareModel(g);
+    scene.Add(g);
+    scene.PostFrameUpdate();
+    JTCursorInput press;
+    press.pressed[0] = true;
+    EXPECT_EQ(Frame(press),
+              (L{{"G", 1, 0}, {"game", 6, 0}, {"G", 5, 0}, {"G", 4, 0}, {"G", 21, 0}}));
+    EXPECT_EQ(cursor->GetMode(), JTCursor::CM_CAPTURED);
+    EXPECT_EQ(cursor->GetLook(), JTCursor::LOOK_PICKABLE);
+    // Captured from then on: the hilight goes, hover and look follow the
+    // capture only.
+    EXPECT_EQ(Frame(), (L{{"G", 22, 0}, {"G", 4, 0}}));
+    EXPECT_EQ(cursor->GetLook(), JTCursor::LOOK_NORMAL);
+}
+
 TEST_F(CursorTest, ShiftAddsToTheSelectionAndAPlainClickReplacesIt) {
     JTCursorInput click = Move(-100);
     click.pressed[0] = true;
