@@ -192,6 +192,18 @@ TEST_F(CursorTest, HiddenCursorNeitherMovesNorSpeaks) {
     EXPECT_EQ(cursor->GetNumSelected(), 0);
 }
 
+TEST_F(CursorTest, HiddenCapturedCursorStillTellsTheCapturer) {
+    // A drag handle captures the cursor and hides it while it drags; it
+    // needs the hover every frame and the release to let go.
+    cursor->Capture(b);
+    cursor->ShowCursor(false);
+    EXPECT_EQ(Frame(Move(-100)), (L{{"B", 4, 0}}));
+    EXPECT_FLOAT_EQ(cursor->GetX(), 0.5f);
+    JTCursorInput release;
+    release.released[0] = true;
+    EXPECT_EQ(Frame(release), (L{{"B", 3, 0}, {"B", 4, 0}}));
+}
+
 TEST_F(CursorTest, EdgesSetTheLookAndSuppressTheHilight) {
     // An entity that fills the left edge of the screen.
     a->SetPos(JTVec3(-9.5f, 0, 10));

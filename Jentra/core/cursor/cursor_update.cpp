@@ -129,12 +129,12 @@ void JTCursor::Update(JTSequencer* sequencer) {
             ChooseLook(hit);
         }
     } else if (mode == CM_CAPTURED && capture) {
-        if (visible) {
-            JTID target = capture->GetID();
-            SendButtons(target, input, nullptr);
-            comm.Send(target, JTMSG_CURSOROVER, nullptr);
-            ChooseLook(nullptr);
-        }
+        // The capturer hears the buttons and the hover even while the cursor
+        // is hidden: a drag handle hides it and waits for the release.
+        JTID target = capture->GetID();
+        SendButtons(target, input, nullptr);
+        comm.Send(target, JTMSG_CURSOROVER, nullptr);
+        if (visible) ChooseLook(nullptr);
     }
 
     selectionChanged = 0;
