@@ -30,7 +30,7 @@ protected:
         view.scene = &scene;
         view.ray = ForwardCamera();
         services.mainScene = &scene;
-        cursor = new JTCursor;
+        cursor = new PlaceableCursor;
         gpCursor = cursor;
         cursor->AddView(AsView(&view));
         MessageLog().clear();
@@ -64,7 +64,7 @@ protected:
     ScriptedServices services;
     JTScene scene;
     TestView view;
-    JTCursor* cursor = nullptr;
+    PlaceableCursor* cursor = nullptr;
     RecordingEntity* a = nullptr;
     RecordingEntity* b = nullptr;
 };
@@ -295,12 +295,12 @@ TEST_F(CursorTest, FirstViewInTheListThatHitsWins) {
     cursor->InsertView(0, AsView(&front));
     ASSERT_EQ(cursor->GetView(0), AsView(&front));
 
-    cursor->SetPosition(0.6f, 0.5f);
+    cursor->Place(0.6f, 0.5f);
     HTInfo info;
     cursor->HitTest(&info);
     EXPECT_EQ(info.entity, c);
     // Over A only the second view hits.
-    cursor->SetPosition(0.4f, 0.5f);
+    cursor->Place(0.4f, 0.5f);
     cursor->HitTest(&info);
     EXPECT_EQ(info.entity, a);
 
@@ -316,10 +316,10 @@ TEST_F(CursorTest, InCameraTellsWhetherThePointerLiesInThatCamerasView) {
     int camA = 0, camB = 0;
     view.camera = reinterpret_cast<JTCamera*>(&camA);
     view.ray = ForwardCamera(0.5f, 0.0f, 0.5f, 1.0f); // right half
-    cursor->SetPosition(0.75f, 0.5f);
+    cursor->Place(0.75f, 0.5f);
     EXPECT_TRUE(cursor->InCamera(reinterpret_cast<JTCamera*>(&camA)));
     EXPECT_FALSE(cursor->InCamera(reinterpret_cast<JTCamera*>(&camB)));
-    cursor->SetPosition(0.25f, 0.5f);
+    cursor->Place(0.25f, 0.5f);
     EXPECT_FALSE(cursor->InCamera(reinterpret_cast<JTCamera*>(&camA)));
 }
 
