@@ -4,9 +4,7 @@
 #include "Jentra/JTPartSys.h"
 
 #include "Jentra/JTGeoNode.h"
-#include "Jentra/JTGlobals.h"
 #include "Jentra/JTMessages.h"
-#include "Jentra/JTRandom.h"
 #include "Jentra/core/scene/geo_parts.h"
 
 #include <cstring>

@@ -85,6 +85,8 @@ bool JTPartSys::Simulate() {
     frame.finish = finish != 0;
     frame.entityVelocity = velocity;
     frame.world = worldMatrix;
+    // The emitter's position in the particles' own space: its place in the
+    // world when they are dropped, else the origin of its own space.
     frame.center = v.bDropParticles ? worldMatrix.GetTranslation() : JTVec3();
     if (havePrevWorld) {
         frame.prevWorld = prevWorld;
