@@ -100,8 +100,6 @@ public:
 
     float GetX() const { return x; }
     float GetY() const { return y; }
-    // Puts the cursor at a screen position (each clamped to 0..1).
-    void SetPosition(float nx, float ny);
 
     bool ComputeRay(JTView* view, JTVec3& origin, JTVec3& dir);
     bool InCamera(JTCamera* camera);

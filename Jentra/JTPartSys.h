@@ -15,6 +15,7 @@
 #include "Jentra/core/particles/particle_vertices.h"
 
 class JTGeoNode;
+class JTMesh;
 
 // The prototype record of particle systems: the entity properties followed
 // by the particle values, in the order of their descriptor table.
@@ -116,6 +117,9 @@ public:
     int GetNumVertices() const { return vertices.GetCount(); }
     const uint16_t* GetIndices() const { return indices.GetData(); }
     const char* GetTextureName() const { return textureName; }
+
+    // The mesh an emitter node draws, its own or its clone source's.
+    static JTMesh* EmitterMesh(JTGeoNode* geo);
 
 protected:
     void ResetParticles();

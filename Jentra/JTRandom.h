@@ -28,10 +28,11 @@ inline float RandomBetween(float lo, float hi) {
     return lo + (hi - lo) * RandomFraction();
 }
 
-// lo + (JTRand() >> 2) mod (hi - lo + 1). An empty or reversed range gives
-// lo rather than dividing by zero.
+// lo + (JTRand() >> 2) mod (hi - lo + 1). A one-value range still draws, so
+// callers stay in step with the C-runtime sequence; a reversed range gives
+// lo rather than dividing by zero or by a negative span.
 inline int RandomInt(int lo, int hi) {
-    if (hi <= lo) return lo;
+    if (hi < lo) return lo;
     int64_t span = int64_t(hi) - int64_t(lo) + 1;
     return int(lo + (JTRand() >> 2) % span);
 }

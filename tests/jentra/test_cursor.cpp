@@ -30,7 +30,7 @@ protected:
         view.scene = &scene;
         view.ray = ForwardCamera();
         services.mainScene = &scene;
-        cursor = new JTCursor;
+        cursor = new PlaceableCursor;
         gpCursor = cursor;
         cursor->AddView(AsView(&view));
         MessageLog().clear();
@@ -64,7 +64,7 @@ protected:
     ScriptedServices services;
     JTScene scene;
     TestView view;
-    JTCursor* cursor = nullptr;
+    PlaceableCursor* cursor = nullptr;
     RecordingEntity* a = nullptr;
     RecordingEntity* b = nullptr;
 };
@@ -121,6 +121,35 @@ TEST_F(CursorTest, ScriptedSessionSendsTheExactMessages) {
     EXPECT_EQ(cursor->GetNumSelected(), 1);
 }
 
+// A control that takes the cursor when a button goes down on it.
+class GrabbingEntity : public RecordingEntity {
+public:
+    GrabbingEntity() : RecordingEntity("G") {}
+    unsigned Message(JTID* from, JTID* to, unsigned msg, void* data) override {
+        RecordingEntity::Message(from, to, msg, data);
+        if (msg == 1 && gpCursor) gpCursor->Capture(this);
+        return 0;
+    }
+};
+
+TEST_F(CursorTest, EntityCapturingOnPressIsStillHilightedThatFrame) {
+    auto* g = new GrabbingEntity;
+    g->SetPos(JTVec3(0, 0, 10)); // under the cursor at the centre
+    GiveSquareModel(g);
+    scene.Add(g);
+    scene.PostFrameUpdate();
+    JTCursorInput press;
+    press.pressed[0] = true;
+    EXPECT_EQ(Frame(press),
+              (L{{"G", 1, 0}, {"game", 6, 0}, {"G", 5, 0}, {"G", 4, 0}, {"G", 21, 0}}));
+    EXPECT_EQ(cursor->GetMode(), JTCursor::CM_CAPTURED);
+    EXPECT_EQ(cursor->GetLook(), JTCursor::LOOK_PICKABLE);
+    // Captured from then on: the hilight goes, hover and look follow the
+    // capture only.
+    EXPECT_EQ(Frame(), (L{{"G", 22, 0}, {"G", 4, 0}}));
+    EXPECT_EQ(cursor->GetLook(), JTCursor::LOOK_NORMAL);
+}
+
 TEST_F(CursorTest, ShiftAddsToTheSelectionAndAPlainClickReplacesIt) {
     JTCursorInput click = Move(-100);
     click.pressed[0] = true;
@@ -161,6 +190,18 @@ TEST_F(CursorTest, HiddenCursorNeitherMovesNorSpeaks) {
     EXPECT_TRUE(Frame(in).empty());
     EXPECT_FLOAT_EQ(cursor->GetX(), 0.5f);
     EXPECT_EQ(cursor->GetNumSelected(), 0);
+}
+
+TEST_F(CursorTest, HiddenCapturedCursorStillTellsTheCapturer) {
+    // A drag handle captures the cursor and hides it while it drags; it
+    // needs the hover every frame and the release to let go.
+    cursor->Capture(b);
+    cursor->ShowCursor(false);
+    EXPECT_EQ(Frame(Move(-100)), (L{{"B", 4, 0}}));
+    EXPECT_FLOAT_EQ(cursor->GetX(), 0.5f);
+    JTCursorInput release;
+    release.released[0] = true;
+    EXPECT_EQ(Frame(release), (L{{"B", 3, 0}, {"B", 4, 0}}));
 }
 
 TEST_F(CursorTest, EdgesSetTheLookAndSuppressTheHilight) {
@@ -254,12 +295,12 @@ TEST_F(CursorTest, FirstViewInTheListThatHitsWins) {
     cursor->InsertView(0, AsView(&front));
     ASSERT_EQ(cursor->GetView(0), AsView(&front));
 
-    cursor->SetPosition(0.6f, 0.5f);
+    cursor->Place(0.6f, 0.5f);
     HTInfo info;
     cursor->HitTest(&info);
     EXPECT_EQ(info.entity, c);
     // Over A only the second view hits.
-    cursor->SetPosition(0.4f, 0.5f);
+    cursor->Place(0.4f, 0.5f);
     cursor->HitTest(&info);
     EXPECT_EQ(info.entity, a);
 
@@ -275,10 +316,10 @@ TEST_F(CursorTest, InCameraTellsWhetherThePointerLiesInThatCamerasView) {
     int camA = 0, camB = 0;
     view.camera = reinterpret_cast<JTCamera*>(&camA);
     view.ray = ForwardCamera(0.5f, 0.0f, 0.5f, 1.0f); // right half
-    cursor->SetPosition(0.75f, 0.5f);
+    cursor->Place(0.75f, 0.5f);
     EXPECT_TRUE(cursor->InCamera(reinterpret_cast<JTCamera*>(&camA)));
     EXPECT_FALSE(cursor->InCamera(reinterpret_cast<JTCamera*>(&camB)));
-    cursor->SetPosition(0.25f, 0.5f);
+    cursor->Place(0.25f, 0.5f);
     EXPECT_FALSE(cursor->InCamera(reinterpret_cast<JTCamera*>(&camA)));
 }
 

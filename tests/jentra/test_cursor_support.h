@@ -78,6 +78,15 @@ inline jentra::cursor::RayView ForwardCamera(float left = 0, float top = 0, floa
     return r;
 }
 
+// A cursor the tests can put anywhere on the screen at once.
+class PlaceableCursor : public JTCursor {
+public:
+    void Place(float nx, float ny) {
+        x = nx;
+        y = ny;
+    }
+};
+
 class ScriptedServices : public JTCursorServices {
 public:
     JTCursorInput next; // handed out by the next ReadInput, then cleared

@@ -110,6 +110,14 @@ TEST(PartSysProps, TableLaysOutTheValuesInBlockOrder) {
     void* value = p.GetProps();
     ASSERT_TRUE(FindProp("Num particles", &d, &value));
     EXPECT_EQ(d->maximum, 500.0f);
+    // Entries without a range: 1 for group markers, 0 for colours.
+    EXPECT_STREQ(t[1].name, "*Spawning*");
+    EXPECT_EQ(t[1].maximum, 1.0f);
+    EXPECT_EQ(t[JTPartSysProps::kNumPropDescs - 2].maximum, 1.0f);
+    d = t;
+    value = p.GetProps();
+    ASSERT_TRUE(FindProp("End Color", &d, &value));
+    EXPECT_EQ(d->maximum, 0.0f);
 }
 
 TEST(PartSysProps, ColorAndChannelsStayInStep) {
@@ -309,15 +317,18 @@ TEST_F(PartSysTest, SystemOutsideAnySceneJustStops) {
 
 TEST_F(PartSysTest, EmitsFromMeshVerticesAndSkipsNodesWithoutMesh) {
     // The model entity: one geometry node without a mesh, one with a
-    // triangle whose corners are all at height 4 (after the entity's move).
+    // triangle whose corners are all at height 4 (after the entity's move);
+    // the second hangs below a plain grouping node, which moves nothing.
     JTEntity* model = new JTEntity;
     model->SetPos(JTVec3(0, 4, 0));
     model->AddChild(new JTGeoNode);
+    auto* group = new JTNode;
     auto* geo = new JTGeoNode;
     auto* mesh = new TestMesh;
     mesh->AddFace(JTVec3(-1, 0, 0), JTVec3(0, 0, 1), JTVec3(1, 0, 0));
     geo->SetMesh(AsJTMesh(mesh));
-    model->AddChild(geo);
+    group->AddChild(geo);
+    model->AddChild(group);
     model->ComputeMatrix();
     scene.Add(model);
 
@@ -363,7 +374,8 @@ TEST_F(PartSysTest, PropertyChangesScheduleAResetAndNameTheTexture) {
     EXPECT_STREQ(queue.last.texture, "spark.tga");
     EXPECT_EQ(queue.last.blend, JTPartSysDraw::BLEND_ADDITIVE);
     EXPECT_TRUE(queue.last.zWrite);
-    EXPECT_FALSE(queue.queued[0].second);
+    // An opaque-looking system still sorts with the transparent nodes.
+    EXPECT_TRUE(queue.queued[0].second);
 }
 
 TEST_F(PartSysTest, ShippedPrototypeInstantiatesASystemThatEmits) {

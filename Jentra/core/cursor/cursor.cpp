@@ -34,6 +34,7 @@ JTCursorServices* JTCursor::GetServices() {
 }
 
 void JTCursor::InsertView(int i, JTView* view) {
+    // An index past either end inserts at that end, never outside the list.
     if (i < 0) i = 0;
     if (i > views.GetCount()) i = views.GetCount();
     views.Insert(i, view);
@@ -49,11 +50,6 @@ void JTCursor::RemoveView(int i) {
 
 JTView* JTCursor::GetView(int i) const {
     return (i >= 0 && i < views.GetCount()) ? views.GetData()[i] : nullptr;
-}
-
-void JTCursor::SetPosition(float nx, float ny) {
-    x = nx < 0.0f ? 0.0f : (nx > 1.0f ? 1.0f : nx);
-    y = ny < 0.0f ? 0.0f : (ny > 1.0f ? 1.0f : ny);
 }
 
 bool JTCursor::ComputeRay(JTView* view, JTVec3& origin, JTVec3& dir) {

@@ -35,7 +35,6 @@ void JTCursor::HitTest(HTInfo* info) {
     info->centerDistance = FLT_MAX;
     info->unused = FLT_MAX;
     JTCursorServices* services = GetServices();
-    if (!services) return;
     for (int i = 0; i < views.GetCount(); ++i) {
         JTView* view = views[i];
         JTScene* scene = services->GetViewScene(view);
@@ -55,8 +54,7 @@ void JTCursor::SendButtons(JTID& target, const JTCursorInput& input, JTEntity* h
     if (input.pressed[0] || input.doubleClicked[0]) {
         comm.Send(target, input.doubleClicked[0] ? JTMSG_DOUBLECLICK : JTMSG_BUTTONDOWN,
                   ButtonData(0));
-        JTCursorServices* services = GetServices();
-        JTScene* main = services ? services->GetMainScene() : nullptr;
+        JTScene* main = GetServices()->GetMainScene();
         if (hit && main && hit->GetScene() == main) {
             if (!input.shift) ClearSelection();
             AddSelection(hit);
@@ -79,7 +77,9 @@ void JTCursor::ChooseLook(JTEntity* hit) {
     else if (y <= 0.0f)
         look = (x < 0.25f || x > 0.75f) ? LOOK_BOTTOM_OUTER : LOOK_BOTTOM;
     else if (hit) {
-        if (mode == CM_NORMAL) AddHilight(hit);
+        // Also when a button handler captured the cursor earlier this frame:
+        // the entity is still under it.
+        AddHilight(hit);
         look = LOOK_PICKABLE;
     } else
         look = LOOK_NORMAL;
@@ -88,7 +88,7 @@ void JTCursor::ChooseLook(JTEntity* hit) {
 void JTCursor::PlaceOnScreen() {
     float aspect = 1.0f;
     JTCursorServices* services = GetServices();
-    if (services && views.GetCount() > 0) {
+    if (views.GetCount() > 0) {
         if (JTCamera* camera = services->GetViewCamera(views[0])) {
             float a = services->GetCameraAspect(camera);
             if (a > 0.0f) aspect = a;
@@ -100,9 +100,8 @@ void JTCursor::PlaceOnScreen() {
 }
 
 void JTCursor::Update(JTSequencer* sequencer) {
-    JTCursorServices* services = GetServices();
     JTCursorInput input;
-    if (services) services->ReadInput(input);
+    GetServices()->ReadInput(input);
     bool visible = GetOpacity() > 0.0f;
 
     if (visible) {
@@ -130,12 +129,12 @@ void JTCursor::Update(JTSequencer* sequencer) {
             ChooseLook(hit);
         }
     } else if (mode == CM_CAPTURED && capture) {
-        if (visible) {
-            JTID target = capture->GetID();
-            SendButtons(target, input, nullptr);
-            comm.Send(target, JTMSG_CURSOROVER, nullptr);
-            ChooseLook(nullptr);
-        }
+        // The capturer hears the buttons and the hover even while the cursor
+        // is hidden: a drag handle hides it and waits for the release.
+        JTID target = capture->GetID();
+        SendButtons(target, input, nullptr);
+        comm.Send(target, JTMSG_CURSOROVER, nullptr);
+        if (visible) ChooseLook(nullptr);
     }
 
     selectionChanged = 0;

@@ -4,9 +4,7 @@
 #include "Jentra/JTPartSys.h"
 
 #include "Jentra/JTGeoNode.h"
-#include "Jentra/JTGlobals.h"
 #include "Jentra/JTMessages.h"
-#include "Jentra/JTRandom.h"
 #include "Jentra/core/scene/geo_parts.h"
 
 #include <cstring>
@@ -60,22 +58,32 @@ void JTPartSys::ResetParticles() {
     jentra::particles::ResetParticles(GetPartProps()->values, particles);
 }
 
+JTMesh* JTPartSys::EmitterMesh(JTGeoNode* geo) {
+    // A cloned node shares the mesh of the node it was cloned from.
+    JTMesh* mesh = geo->GetMesh();
+    JTNode* base = geo->GetBase();
+    if (!mesh && base && base->IsDerived(JTGeoNode::nType))
+        mesh = static_cast<JTGeoNode*>(base)->GetMesh();
+    return mesh;
+}
+
 void JTPartSys::CollectEmitterNodes(JTNode* node) {
     if (!node) return;
     if (node->IsDerived(JTGeoNode::nType)) {
         auto* geo = static_cast<JTGeoNode*>(node);
-        JTMesh* mesh = geo->GetMesh();
-        JTNode* base = geo->GetBase();
-        if (!mesh && base && base->IsDerived(JTGeoNode::nType))
-            mesh = static_cast<JTGeoNode*>(base)->GetMesh();
+        JTMesh* mesh = EmitterMesh(geo);
         JTGeoParts* parts = GetGeoParts();
         // Nodes without a mesh, or whose mesh has no faces, have nothing to
         // emit from and are left out.
         if (mesh && parts && parts->MeshFaceCount(mesh) > 0) {
-            JTNode* parent = geo->GetParent();
+            // A geometry node has no matrix of its own: it sits in the frame
+            // of its nearest transform ancestor, whichever nodes lie between.
             JTMatrix m;
-            if (parent && parent->IsDerived(JTTransNode::nType))
-                m = static_cast<JTTransNode*>(parent)->GetConcatMatrix();
+            for (JTNode* up = geo->GetParent(); up; up = up->GetParent()) {
+                if (!up->IsDerived(JTTransNode::nType)) continue;
+                m = static_cast<JTTransNode*>(up)->GetConcatMatrix();
+                break;
+            }
             emitterNodes.Add(geo);
             emitterMatrices.Add(m);
         }

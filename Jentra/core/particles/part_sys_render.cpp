@@ -18,6 +18,7 @@ constexpr float kMaxStep = 0.1f;
 constexpr float kSortBehindDistance = 999999.0f;
 
 // Spawn points on the meshes of the emitter nodes, in the system's space.
+// The nodes were collected with a mesh that has faces.
 class MeshEmitPoints : public jentra::particles::EmitPoints {
 public:
     MeshEmitPoints(JTArray<JTGeoNode*>& nodes, JTArray<JTMatrix>& matrices,
@@ -29,13 +30,8 @@ public:
         int count = nodes.GetCount();
         if (!parts || count == 0) return false;
         int n = RandomInt(0, count - 1);
-        JTGeoNode* geo = nodes[n];
-        JTMesh* mesh = geo->GetMesh();
-        JTNode* base = geo->GetBase();
-        if (!mesh && base && base->IsDerived(JTGeoNode::nType))
-            mesh = static_cast<JTGeoNode*>(base)->GetMesh();
-        if (!mesh) return false;
-        int faces = parts->MeshFaceCount(mesh);
+        JTMesh* mesh = JTPartSys::EmitterMesh(nodes[n]);
+        int faces = mesh ? parts->MeshFaceCount(mesh) : 0;
         if (faces <= 0) return false;
         JTVec3 corners[3];
         if (!parts->MeshFace(mesh, RandomInt(0, faces - 1), corners)) return false;
@@ -47,7 +43,7 @@ public:
 private:
     JTArray<JTGeoNode*>& nodes;
     JTArray<JTMatrix>& matrices;
-    JTMatrix toSystem;
+    const JTMatrix& toSystem;
 };
 
 } // namespace
@@ -69,7 +65,9 @@ void JTPartSys::RenderPreProcess(JTDrawQueue* display, JTSequencer* sequencer, f
         if (display->GetCameraView(eye, dir))
             sortDist += JTVec3Dot(worldMatrix.GetTranslation() - eye, dir);
     }
-    display->AddToQueue(this, v.bTransparent);
+    // Always the sorted transparent queue: "Transparent" only decides
+    // whether the quads write depth.
+    display->AddToQueue(this, true);
     for (int i = 0; i < GetNumChildren(); ++i)
         GetChild(i)->RenderPreProcess(display, sequencer, o);
     display->PopMatrix();
@@ -87,6 +85,8 @@ bool JTPartSys::Simulate() {
     frame.finish = finish != 0;
     frame.entityVelocity = velocity;
     frame.world = worldMatrix;
+    // The emitter's position in the particles' own space: its place in the
+    // world when they are dropped, else the origin of its own space.
     frame.center = v.bDropParticles ? worldMatrix.GetTranslation() : JTVec3();
     if (havePrevWorld) {
         frame.prevWorld = prevWorld;
@@ -95,9 +95,14 @@ bool JTPartSys::Simulate() {
     frame.spawnScaleY = spawnScale[0];
     frame.spawnScaleXZ = spawnScale[1];
 
-    MeshEmitPoints* emit = nullptr;
+    // Vertices are found in the world; spawn points live in the system's
+    // own space, which spawning later carries into the world when it drops.
+    // Taking them as they are would move them by the system's own placement
+    // a second time.
     JTMatrix toSystem;
+    MeshEmitPoints emit(emitterNodes, emitterMatrices, toSystem);
     if (emitFromModel) {
+        JTMatrixInverse(toSystem, worldMatrix);
         while (emitterNodes.GetCount() > 0)
             emitterNodes.RemoveLast();
         while (emitterMatrices.GetCount() > 0)
@@ -105,13 +110,8 @@ bool JTPartSys::Simulate() {
         JTUnknown* target = (GetLink() && gpJTIDMap) ? gpJTIDMap->Find(&linkTarget) : nullptr;
         if (target && target->IsDerived(JTEntity::nType))
             CollectEmitterNodes(static_cast<JTEntity*>(target));
-        // Vertices are found in the world; spawn points live in the system's
-        // own space, which spawning later carries into the world when it drops.
-        JTMatrixInverse(toSystem, worldMatrix);
-        if (emitterNodes.GetCount() > 0)
-            emit = new MeshEmitPoints(emitterNodes, emitterMatrices, toSystem);
+        if (emitterNodes.GetCount() > 0) frame.emitPoints = &emit;
     }
-    frame.emitPoints = emit;
 
     int count = particles.GetCount();
     int ended = 0;
@@ -120,7 +120,6 @@ bool JTPartSys::Simulate() {
         if (!jentra::particles::StepParticle(frame, particles[i], i, h)) ++ended;
         if (particles[i].size != 0.0f) visible = true;
     }
-    delete emit;
     anyVisible = visible ? 1 : 0;
 
     if (((v.bOneShot && v.bDeleteWhenDone) || finish) && ended == count) {

@@ -37,9 +37,12 @@ JTMatrix Blend(const JTMatrix& a, const JTMatrix& b, float w) {
 
 JTVec3 SpawnPosition(const Frame& frame) {
     const JTPartSysValues& v = *frame.values;
+    // Each draw is taken in its own statement: the order of the draws is
+    // part of what a seed reproduces, and operands have no fixed order.
     JTVec3 point;
     if (frame.emitPoints && frame.emitPoints->PickPoint(point)) {
-        return point + RandomDirection() * Uniform(v.fSpawnRadius, v.fSpawnRadiusSpread);
+        JTVec3 dir = RandomDirection();
+        return point + dir * Uniform(v.fSpawnRadius, v.fSpawnRadiusSpread);
     }
     float h = v.fSpawnHeightSpread;
     if (h <= kElevationBandLimit) {
@@ -50,7 +53,8 @@ JTVec3 SpawnPosition(const Frame& frame) {
                    std::cos(elevation) * std::sin(heading));
         return dir * radius;
     }
-    return RandomDirection() * Uniform(v.fSpawnRadius, v.fSpawnRadiusSpread);
+    JTVec3 dir = RandomDirection();
+    return dir * Uniform(v.fSpawnRadius, v.fSpawnRadiusSpread);
 }
 
 // The motion of one living particle over h seconds; its age has already
@@ -146,12 +150,9 @@ void SpawnParticle(const Frame& frame, JTParticle& p, float t0) {
         pos = JTVec3TransformNormal(
             pos, JTMatrixRotationYawPitchRoll(v.fSpawnYaw, v.fSpawnPitch, v.fSpawnRoll));
 
-    float speed = Uniform(v.fVelocityOutward, v.fVelocityOutwardSpread);
-    JTVec3 vel;
-    if (pos.x == 0.0f && pos.y == 0.0f && pos.z == 0.0f)
-        vel = RandomDirection() * speed;
-    else
-        vel = JTVec3Normalize(pos) * speed;
+    JTVec3 vel = (pos.x == 0.0f && pos.y == 0.0f && pos.z == 0.0f) ? RandomDirection()
+                                                                   : JTVec3Normalize(pos);
+    vel = vel * Uniform(v.fVelocityOutward, v.fVelocityOutwardSpread);
     vel.x += Uniform(v.fVelocity[0][0], v.fVelocity[0][1]);
     vel.y += Uniform(v.fVelocity[1][0], v.fVelocity[1][1]);
     vel.z += Uniform(v.fVelocity[2][0], v.fVelocity[2][1]);

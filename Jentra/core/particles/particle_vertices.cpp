@@ -75,7 +75,11 @@ void BuildQuads(const JTPartSysValues& v, const JTParticle* particles, int count
             std::memset(static_cast<void*>(quad), 0, 4 * sizeof(JTPartVertex));
             continue;
         }
-        JTVec3 a, b; // unit axes: a takes the size, b the size x aspect ratio
+        // Unit axes: a takes the size, b (the quad's up axis, along which
+        // the texture's v runs) the size x aspect ratio. For a kite b follows
+        // the velocity, so an aspect ratio above 1 draws the streak; for a
+        // spherical quad it points away from the centre.
+        JTVec3 a, b;
         if (v.bKite) {
             b = p.vel;
             if (JTVec3Dot(b, b) <= kStillSpeedSquared)
