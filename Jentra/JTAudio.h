@@ -35,7 +35,6 @@ struct JTSoundOptions {
 };
 JTSoundOptions& JTGetSoundOptions();
 
-
 class JTSound {
 public:
     JTSound();

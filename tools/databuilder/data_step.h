@@ -35,6 +35,6 @@ struct StepRegistrar {
 } // namespace databuilder
 
 #define DATABUILDER_STEP(identifier, name)                                                         \
-    static bool identifier(const databuilder::Context&);                                          \
+    static bool identifier(const databuilder::Context&);                                           \
     static const databuilder::StepRegistrar identifier##_registrar{name, identifier};              \
     static bool identifier(const databuilder::Context& context)

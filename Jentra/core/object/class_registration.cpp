@@ -56,9 +56,9 @@ struct EngineClassRegistration {
         JTRegisterClass<JTLight>();        // 27
         JTRegisterClass<JTNode>();         // 28
         JTPartSysProps::FillPropDescs();
-        JTRegisterClass<JTProtobase>();    // 29
-        JTRegisterClass<JTTransNode>();    // 30
-        JTRegisterClass<JTUnknown>();      // 31
+        JTRegisterClass<JTProtobase>(); // 29
+        JTRegisterClass<JTTransNode>(); // 30
+        JTRegisterClass<JTUnknown>();   // 31
     }
 } gEngineClassRegistration;
 

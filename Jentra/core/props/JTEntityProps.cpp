@@ -111,8 +111,8 @@ int JTEntityProps::Save() {
     std::string name(szName, strnlen(szName, sizeof szName));
     for (;;) {
         std::string error;
-        auto path = platform::ResolvePathForCreate(JTDataFolder(),
-                                                   ModulesName((name + ".prp").c_str()));
+        auto path =
+            platform::ResolvePathForCreate(JTDataFolder(), ModulesName((name + ".prp").c_str()));
         if (path && SaveToPath(path->string(), &error)) return 1;
         char message[512];
         JTFormatText(message, sizeof message, JTTranslate(kSaveFailedText), name.c_str());

@@ -27,8 +27,7 @@ constexpr size_t kMaxModelName = 127;
 // Reads one node tree from a model file, or null when the file is missing,
 // damaged or holds something other than a node.
 JTNode* ReadModelFile(const char* modelName) {
-    auto path =
-        platform::ResolvePath(JTDataFolder(), std::string("modules\\") + modelName);
+    auto path = platform::ResolvePath(JTDataFolder(), std::string("modules\\") + modelName);
     if (!path) {
         std::fprintf(stderr, "Jentra: model %s not found in modules\n", modelName);
         return nullptr;
