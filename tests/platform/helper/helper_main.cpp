@@ -1,15 +1,45 @@
 // Helper program for the platform tests, run as a child process:
 //   settings-write <folder> <key> <prefix> <count>   writes <count> DWORDs
 //   settings-watch <folder> <key> <timeout ms>       prints "ready", exits 0 on a change
-//   fatal <title> <text>                             ends through FatalExit
+//   fatal <title> <text> [code]                      ends through FatalExit, with
+//                                                    output pending in stdout and
+//                                                    a worker thread still using a
+//                                                    static object
 #include "platform/message_box.h"
 #include "platform/settings_store.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 using namespace platform;
+
+namespace {
+
+// A static object whose destructor reports that it ran: the fatal exit must
+// not tear statics down under threads that still use them.
+struct SharedState {
+    std::atomic<int> uses{0};
+    ~SharedState() { std::fprintf(stderr, "static destroyed\n"); }
+};
+SharedState gShared;
+
+[[noreturn]] void Fatal(const char* title, const char* text, int code) {
+    std::thread([] {
+        for (;;) {
+            gShared.uses.fetch_add(1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }).detach();
+    // Left in the stdout buffer (a pipe is fully buffered): the exit must flush it.
+    std::printf("pending output\n");
+    FatalExit(title, text, code);
+}
+
+} // namespace
 
 static int SettingsWrite(const char* folder, const char* key, const std::string& prefix,
                          int count) {
@@ -50,7 +80,8 @@ int main(int argc, char** argv) {
         return SettingsWrite(argv[2], argv[3], argv[4], std::atoi(argv[5]));
     if (mode == "settings-watch" && argc == 5)
         return SettingsWatch(argv[2], argv[3], uint32_t(std::atoi(argv[4])));
-    if (mode == "fatal" && argc == 4) FatalExit(argv[2], argv[3]);
+    if (mode == "fatal" && (argc == 4 || argc == 5))
+        Fatal(argv[2], argv[3], argc == 5 ? std::atoi(argv[4]) : 1);
     std::fprintf(stderr, "usage: platform_test_helper <mode> ...\n");
     return 64;
 }
