@@ -27,12 +27,16 @@ namespace {
 // A static object whose destructor reports that it ran: the fatal exit must
 // not tear statics down under threads that still use them.
 struct SharedState {
+    std::atomic<bool> inUse{false};
     std::atomic<int> uses{0};
-    ~SharedState() { std::fprintf(stderr, "static destroyed\n"); }
+    ~SharedState() {
+        if (inUse) std::fprintf(stderr, "static destroyed\n");
+    }
 };
 SharedState gShared;
 
 [[noreturn]] void Fatal(const char* title, const char* text, int code) {
+    gShared.inUse = true;
     std::thread([] {
         for (;;) {
             gShared.uses.fetch_add(1);
