@@ -4,6 +4,7 @@
 #include "platform/binary_io.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace platform {
 
@@ -22,6 +23,8 @@ const int kImaStepTable[89] = {
 
 const int kMsAdaptTable[16] = {230, 230, 230, 230, 307, 409, 512, 614,
                                768, 614, 512, 409, 307, 230, 230, 230};
+
+constexpr int kMaxMsDelta = INT_MAX / 768; // 768: the largest adaptation factor
 
 const int16_t kMsDefaultCoefficients[14] = {256, 0,   512, -256, 0,    0,   192,
                                             64,  240, 0,   460,  -208, 392, -232};
@@ -96,7 +99,9 @@ struct MsChannel {
         const int16_t sample = Clamp16(predicted + signedNibble * delta);
         sample2 = sample1;
         sample1 = sample;
-        delta = std::max(16, (kMsAdaptTable[nibble] * delta) / 256);
+        // A long run of large nibbles grows the step by up to 3x per sample;
+        // it is held where the next adaptation still fits an int.
+        delta = std::clamp((kMsAdaptTable[nibble] * delta) / 256, 16, kMaxMsDelta);
         return sample;
     }
 };

@@ -1,6 +1,7 @@
 // Little-endian readers and writers over memory and files.
 #include "platform/binary_io.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -154,7 +155,7 @@ bool BinaryReader::Seek(uint64_t position) {
 
 MemoryReader::MemoryReader(const void* data, size_t size)
     : data_(static_cast<const uint8_t*>(data)) {
-    SetSize(data_ ? size : 0);
+    Restart(data_ ? size : 0);
 }
 
 std::span<const uint8_t> MemoryReader::Rest() const {
@@ -176,19 +177,28 @@ FileReader::~FileReader() {
 
 bool FileReader::Open(const fs::path& path, std::string* error) {
     Close();
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) {
+    Restart(0);
+    // Non-blocking, so that opening a named pipe cannot wait for a writer;
+    // close-on-exec, so that programs started later do not inherit it.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
         if (error) *error = SystemError("cannot open", path, errno);
         return false;
     }
     struct stat st {};
-    if (fstat(fileno(file_), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (error) *error = "not a regular file: " + path.string();
-        Close();
+        ::close(fd);
         return false;
     }
-    SetSize(uint64_t(st.st_size));
-    Seek(0);
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file_ = fdopen(fd, "rb");
+    if (!file_) {
+        if (error) *error = SystemError("cannot open", path, errno);
+        ::close(fd);
+        return false;
+    }
+    Restart(uint64_t(st.st_size));
     return true;
 }
 
@@ -281,7 +291,8 @@ bool FileWriter::Open(const fs::path& path, std::string* error) {
     for (int attempt = 0; attempt < 16 && !file_; ++attempt) {
         temp_ = path;
         temp_ += ".tmp" + std::to_string(getpid()) + "-" + std::to_string(rd() % 1000000);
-        file_ = std::fopen(temp_.c_str(), "wbx"); // never reuse someone else's file
+        // Never someone else's file ("x"); not inherited by programs started later ("e").
+        file_ = std::fopen(temp_.c_str(), "wbxe");
         if (!file_ && errno != EEXIST) break;
     }
     if (!file_) {
@@ -297,7 +308,7 @@ bool FileWriter::WriteRaw(const void* data, size_t size) {
 }
 
 bool FileWriter::PatchU32(uint64_t offset, uint32_t v) {
-    if (!file_ || Failed() || offset + 4 > Position()) {
+    if (!file_ || Failed() || offset > Position() || Position() - offset < 4) {
         MarkFailed();
         return false;
     }

@@ -56,7 +56,12 @@ protected:
     // against Remaining()); false on an I/O error.
     virtual bool ReadRaw(void* out, size_t size) = 0;
     virtual bool SeekRaw(uint64_t position) = 0;
-    void SetSize(uint64_t size) { size_ = size; }
+    // Starts over on new data: position 0, no failure.
+    void Restart(uint64_t size) {
+        size_ = size;
+        position_ = 0;
+        failed_ = false;
+    }
 
 private:
     bool Take(void* out, size_t size);
@@ -81,13 +86,15 @@ private:
     const uint8_t* data_;
 };
 
-// Reads a file through a buffered stream.
+// Reads a regular file through a buffered stream.
 class FileReader : public BinaryReader {
 public:
     FileReader() = default;
     ~FileReader() override;
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
+    // Refuses anything but a regular file (a folder, a pipe, a device)
+    // without waiting on it. A reader opened again starts afresh.
     bool Open(const std::filesystem::path& path, std::string* error = nullptr);
     bool IsOpen() const { return file_ != nullptr; }
     void Close();

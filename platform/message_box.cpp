@@ -3,10 +3,12 @@
 
 #include <SDL.h>
 
+#include <strings.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
-#include <strings.h>
 
 namespace platform {
 
@@ -110,7 +112,14 @@ MessageBoxResult ShowMessageBox(std::string_view title, std::string_view text, M
 void FatalExit(std::string_view title, std::string_view text, int exitCode) {
     ShowMessageBox(title, text, MessageBoxKind::Error, MessageBoxButtons::Ok);
     std::fflush(nullptr);
-    std::exit(exitCode != 0 ? exitCode : 1);
+    // Only the low 8 bits of the code reach the parent: 256 would read as
+    // success.
+    const int status = (exitCode & 0xff) != 0 ? (exitCode & 0xff) : 1;
+    // No static destructors and no atexit handlers: music and network
+    // threads may still be running and would use objects torn down under
+    // them. The box was shown and the output flushed; the system reclaims
+    // the rest.
+    _exit(status);
 }
 
 } // namespace platform

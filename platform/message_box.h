@@ -39,7 +39,11 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 // or neither DISPLAY nor WAYLAND_DISPLAY is set.
 bool IsHeadless();
 
-// Shows an error box and ends the process with a non-zero code.
+// Shows an error box, flushes the C streams and ends the process at once
+// with a non-zero code (a code whose low 8 bits are zero becomes 1). No
+// static destructor or exit handler runs, so threads still working cannot
+// meet objects destroyed under them. It shows a box and allocates, so it is
+// not for signal handlers: those write with write(2) and end with _exit.
 [[noreturn]] void FatalExit(std::string_view title, std::string_view text, int exitCode = 1);
 
 } // namespace platform

@@ -76,19 +76,9 @@ void SetError(std::string* error, const std::string& text) {
     if (error) *error = text;
 }
 
-bool MakeWakePipe(int fds[2]) {
-    return pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0;
-}
-
 void CloseFd(int& fd) {
     if (fd >= 0) close(fd);
     fd = -1;
-}
-
-void Wake(int fd) {
-    if (fd < 0) return;
-    const char byte = 1;
-    [[maybe_unused]] ssize_t n = write(fd, &byte, 1);
 }
 
 } // namespace
@@ -160,6 +150,55 @@ bool DecodeAnswer(const uint8_t* data, size_t size, Answer& a) {
 
 } // namespace netdiscovery
 
+// ------------------------------------------------------------ socket thread
+
+bool DatagramThread::Start(int socket, std::function<void()> body, std::string* error) {
+    Stop();
+    socket_ = socket;
+    if (pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        SetError(error, std::string("discovery wake pipe: ") + std::strerror(errno));
+        Stop();
+        return false;
+    }
+    thread_ = std::thread(std::move(body));
+    return true;
+}
+
+void DatagramThread::Stop() {
+    if (thread_.joinable()) {
+        const char byte = 1;
+        [[maybe_unused]] ssize_t n = write(wakePipe_[1], &byte, 1);
+        thread_.join();
+    }
+    CloseFd(socket_);
+    CloseFd(wakePipe_[0]);
+    CloseFd(wakePipe_[1]);
+}
+
+bool DatagramThread::Serve(int timeoutMs, const Receive& receive) {
+    pollfd fds[2] = {{socket_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+    int ready = poll(fds, 2, timeoutMs);
+    if (ready < 0) return errno == EINTR;
+    if (fds[1].revents) return false;
+    uint8_t buffer[512];
+    for (;;) {
+        sockaddr_in from{};
+        socklen_t fromLength = sizeof from;
+        ssize_t n = recvfrom(socket_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from),
+                             &fromLength);
+        if (n < 0) return true;
+        receive(buffer, static_cast<size_t>(n), from.sin_addr.s_addr, from.sin_port);
+    }
+}
+
+void DatagramThread::SendTo(const std::vector<uint8_t>& bytes, uint32_t address, uint16_t port) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = port;
+    to.sin_addr.s_addr = address;
+    sendto(socket_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+}
+
 // ---------------------------------------------------------------- responder
 
 NetDiscoveryResponder::~NetDiscoveryResponder() {
@@ -178,43 +217,34 @@ bool NetDiscoveryResponder::Start(const std::string& bindAddress, uint16_t disco
         SetError(error, "cannot resolve discovery bind address " + bindAddress);
         return false;
     }
-    socket_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (socket_ < 0) {
+    int sock = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (sock < 0) {
         SetError(error, std::string("discovery socket: ") + std::strerror(errno));
         return false;
     }
-    if (bind(socket_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    if (bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         SetError(error, "discovery port " + std::to_string(discoveryPort) +
                             " unavailable: " + std::strerror(errno));
-        CloseFd(socket_);
+        CloseFd(sock);
         return false;
     }
     socklen_t len = sizeof addr;
-    getsockname(socket_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
-    if (!MakeWakePipe(wakePipe_)) {
-        SetError(error, "discovery wake pipe failed");
-        CloseFd(socket_);
-        return false;
-    }
+    getsockname(sock, reinterpret_cast<sockaddr*>(&addr), &len);
     {
         std::lock_guard lock(mutex_);
         answer_.app = app;
         answer_.instanceId = instanceId;
         answer_.port = gamePort;
     }
-    thread_ = std::thread([this] { Run(); });
+    if (!worker_.Start(
+            sock, [this] { Run(); }, error))
+        return false;
+    port_ = ntohs(addr.sin_port);
     return true;
 }
 
 void NetDiscoveryResponder::Stop() {
-    if (thread_.joinable()) {
-        Wake(wakePipe_[1]);
-        thread_.join();
-    }
-    CloseFd(socket_);
-    CloseFd(wakePipe_[0]);
-    CloseFd(wakePipe_[1]);
+    worker_.Stop();
     port_ = 0;
 }
 
@@ -230,34 +260,21 @@ void NetDiscoveryResponder::SetPlayers(int players, int maxPlayers) {
 }
 
 void NetDiscoveryResponder::Run() {
-    uint8_t buffer[512];
-    for (;;) {
-        pollfd fds[2] = {{socket_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            return;
+    const auto answer = [this](const uint8_t* data, size_t size, uint32_t address, uint16_t port) {
+        NetApplicationId app{};
+        uint32_t stamp = 0;
+        if (!netdiscovery::DecodeQuery(data, size, app, stamp)) return;
+        std::vector<uint8_t> reply;
+        {
+            std::lock_guard lock(mutex_);
+            if (app != answer_.app) return;
+            netdiscovery::Answer current = answer_;
+            current.stamp = stamp;
+            reply = netdiscovery::EncodeAnswer(current);
         }
-        if (fds[1].revents) return;
-        for (;;) {
-            sockaddr_in from{};
-            socklen_t fromLength = sizeof from;
-            ssize_t n = recvfrom(socket_, buffer, sizeof buffer, 0,
-                                 reinterpret_cast<sockaddr*>(&from), &fromLength);
-            if (n < 0) break;
-            NetApplicationId app{};
-            uint32_t stamp = 0;
-            if (!netdiscovery::DecodeQuery(buffer, static_cast<size_t>(n), app, stamp)) continue;
-            std::vector<uint8_t> reply;
-            {
-                std::lock_guard lock(mutex_);
-                if (app != answer_.app) continue;
-                netdiscovery::Answer answer = answer_;
-                answer.stamp = stamp;
-                reply = netdiscovery::EncodeAnswer(answer);
-            }
-            sendto(socket_, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from),
-                   fromLength);
-        }
+        worker_.SendTo(reply, address, port);
+    };
+    while (worker_.Serve(-1, answer)) {
     }
 }
 
@@ -279,36 +296,25 @@ bool NetBrowser::Start(const std::vector<std::string>& targets, uint16_t discove
         SetError(error, "no discovery address could be resolved");
         return false;
     }
-    socket_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (socket_ < 0) {
+    int sock = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (sock < 0) {
         SetError(error, std::string("browser socket: ") + std::strerror(errno));
         return false;
     }
     int yes = 1;
-    setsockopt(socket_, SOL_SOCKET, SO_BROADCAST, &yes, sizeof yes);
-    if (!MakeWakePipe(wakePipe_)) {
-        SetError(error, "browser wake pipe failed");
-        CloseFd(socket_);
-        return false;
-    }
+    setsockopt(sock, SOL_SOCKET, SO_BROADCAST, &yes, sizeof yes);
     discoveryPort_ = discoveryPort;
     app_ = app;
     {
         std::lock_guard lock(mutex_);
         found_.clear();
     }
-    thread_ = std::thread([this, retryMs] { Run(retryMs == 0 ? 1 : retryMs); });
-    return true;
+    return worker_.Start(
+        sock, [this, retryMs] { Run(retryMs == 0 ? 1 : retryMs); }, error);
 }
 
 void NetBrowser::Stop() {
-    if (thread_.joinable()) {
-        Wake(wakePipe_[1]);
-        thread_.join();
-    }
-    CloseFd(socket_);
-    CloseFd(wakePipe_[0]);
-    CloseFd(wakePipe_[1]);
+    worker_.Stop();
 }
 
 bool NetBrowser::Poll(NetHostFound& found) {
@@ -320,52 +326,37 @@ bool NetBrowser::Poll(NetHostFound& found) {
 }
 
 void NetBrowser::Run(uint32_t retryMs) {
-    uint8_t buffer[512];
+    const auto collect = [this](const uint8_t* data, size_t size, uint32_t address, uint16_t) {
+        netdiscovery::Answer answer;
+        if (!netdiscovery::DecodeAnswer(data, size, answer)) return;
+        if (answer.app != app_ || answer.port == 0) return;
+        NetHostFound found;
+        found.sessionName = answer.sessionName;
+        char text[INET_ADDRSTRLEN] = {};
+        in_addr from{};
+        from.s_addr = address;
+        inet_ntop(AF_INET, &from, text, sizeof text);
+        found.address = text;
+        found.port = answer.port;
+        found.players = answer.players;
+        found.maxPlayers = answer.maxPlayers;
+        uint32_t elapsed = NowMs() - answer.stamp;
+        found.latencyMs = static_cast<int32_t>(elapsed) < 0 ? 0 : elapsed;
+        found.instanceId = answer.instanceId;
+        std::lock_guard lock(mutex_);
+        found_.push_back(std::move(found));
+    };
     uint32_t nextQuery = NowMs();
     for (;;) {
         uint32_t now = NowMs();
         if (static_cast<int32_t>(now - nextQuery) >= 0) {
             std::vector<uint8_t> query = netdiscovery::EncodeQuery(app_, now);
-            for (uint32_t target : targets_) {
-                sockaddr_in to{};
-                to.sin_family = AF_INET;
-                to.sin_port = htons(discoveryPort_);
-                to.sin_addr.s_addr = target;
-                sendto(socket_, query.data(), query.size(), 0, reinterpret_cast<sockaddr*>(&to),
-                       sizeof to);
-            }
+            for (uint32_t target : targets_)
+                worker_.SendTo(query, target, htons(discoveryPort_));
             nextQuery = now + retryMs;
         }
         int wait = static_cast<int>(nextQuery - NowMs());
-        pollfd fds[2] = {{socket_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
-        if (poll(fds, 2, wait < 0 ? 0 : wait) < 0) {
-            if (errno == EINTR) continue;
-            return;
-        }
-        if (fds[1].revents) return;
-        for (;;) {
-            sockaddr_in from{};
-            socklen_t fromLength = sizeof from;
-            ssize_t n = recvfrom(socket_, buffer, sizeof buffer, 0,
-                                 reinterpret_cast<sockaddr*>(&from), &fromLength);
-            if (n < 0) break;
-            netdiscovery::Answer answer;
-            if (!netdiscovery::DecodeAnswer(buffer, static_cast<size_t>(n), answer)) continue;
-            if (answer.app != app_ || answer.port == 0) continue;
-            NetHostFound found;
-            found.sessionName = answer.sessionName;
-            char text[INET_ADDRSTRLEN] = {};
-            inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
-            found.address = text;
-            found.port = answer.port;
-            found.players = answer.players;
-            found.maxPlayers = answer.maxPlayers;
-            uint32_t elapsed = NowMs() - answer.stamp;
-            found.latencyMs = static_cast<int32_t>(elapsed) < 0 ? 0 : elapsed;
-            found.instanceId = answer.instanceId;
-            std::lock_guard lock(mutex_);
-            found_.push_back(std::move(found));
-        }
+        if (!worker_.Serve(wait < 0 ? 0 : wait, collect)) return;
     }
 }
 

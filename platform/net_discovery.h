@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -59,6 +60,34 @@ std::vector<uint8_t> EncodeAnswer(const Answer& answer);
 bool DecodeAnswer(const uint8_t* data, size_t size, Answer& answer);
 } // namespace netdiscovery
 
+// A UDP socket served by a thread of its own, which Stop wakes through a
+// pipe and joins. Shared by the responder and the browser.
+class DatagramThread {
+public:
+    // (bytes, size, IPv4 sender address in network order, sender port in network order)
+    using Receive = std::function<void(const uint8_t*, size_t, uint32_t, uint16_t)>;
+
+    DatagramThread() = default;
+    ~DatagramThread() { Stop(); }
+    DatagramThread(const DatagramThread&) = delete;
+    DatagramThread& operator=(const DatagramThread&) = delete;
+
+    // Takes the socket (closed here on failure too) and runs `body` on the thread.
+    bool Start(int socket, std::function<void()> body, std::string* error);
+    void Stop();
+    bool IsRunning() const { return thread_.joinable(); }
+
+    // On the thread: waits up to timeoutMs (-1: no limit) for datagrams and
+    // hands each waiting one to `receive`; false once Stop was called.
+    bool Serve(int timeoutMs, const Receive& receive);
+    void SendTo(const std::vector<uint8_t>& bytes, uint32_t address, uint16_t port);
+
+private:
+    int socket_ = -1;
+    int wakePipe_[2] = {-1, -1};
+    std::thread thread_;
+};
+
 // Answers discovery queries for one hosted session. The answer's contents are
 // read at each query, so player counts stay current.
 class NetDiscoveryResponder {
@@ -72,7 +101,7 @@ public:
     bool Start(const std::string& bindAddress, uint16_t discoveryPort, const NetApplicationId& app,
                uint64_t instanceId, uint16_t gamePort, std::string* error = nullptr);
     void Stop();
-    bool IsRunning() const { return thread_.joinable(); }
+    bool IsRunning() const { return worker_.IsRunning(); }
     uint16_t Port() const { return port_; }
 
     void SetSessionName(const std::string& name);
@@ -81,10 +110,8 @@ public:
 private:
     void Run();
 
-    int socket_ = -1;
-    int wakePipe_[2] = {-1, -1};
     uint16_t port_ = 0;
-    std::thread thread_;
+    DatagramThread worker_;
     mutable std::mutex mutex_;
     netdiscovery::Answer answer_;
 };
@@ -103,7 +130,7 @@ public:
     bool Start(const std::vector<std::string>& targets, uint16_t discoveryPort,
                const NetApplicationId& app, uint32_t retryMs, std::string* error = nullptr);
     void Stop();
-    bool IsRunning() const { return thread_.joinable(); }
+    bool IsRunning() const { return worker_.IsRunning(); }
 
     // Takes the oldest answer not yet taken.
     bool Poll(NetHostFound& found);
@@ -111,12 +138,10 @@ public:
 private:
     void Run(uint32_t retryMs);
 
-    int socket_ = -1;
-    int wakePipe_[2] = {-1, -1};
     std::vector<uint32_t> targets_; // IPv4 addresses in network byte order
     uint16_t discoveryPort_ = 0;
     NetApplicationId app_{};
-    std::thread thread_;
+    DatagramThread worker_;
     std::mutex mutex_;
     std::deque<NetHostFound> found_;
 };

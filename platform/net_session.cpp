@@ -8,6 +8,7 @@
 #include "platform/binary_io.h"
 
 #include <enet/enet.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -56,6 +57,16 @@ std::vector<uint8_t> DataPacket(NetPlayerId from, NetPlayerId to, const uint8_t*
 
 void SetError(std::string* error, const std::string& text) {
     if (error) *error = text;
+}
+
+// The transport makes its socket without close-on-exec; a program started
+// later (a browser, a helper) must not inherit the game's port.
+ENetHost* CreateTransportHost(const ENetAddress* address, size_t peers) {
+    ENetHost* host = enet_host_create(address, peers, 1, 0, 0);
+    if (!host) return nullptr;
+    fcntl(host->socket, F_SETFD, fcntl(host->socket, F_GETFD) | FD_CLOEXEC);
+    host->maximumPacketSize = kMaxPacketSize;
+    return host;
 }
 
 uint64_t NewInstanceId() {
@@ -135,13 +146,12 @@ bool NetSession::Host(const NetHostConfig& config, std::string* error) {
     // the session is full instead of being left without an answer.
     size_t slots =
         config.maxPlayers > 0 ? static_cast<size_t>(config.maxPlayers) : kUnlimitedPeerSlots;
-    ENetHost* host = enet_host_create(&address, slots, 1, 0, 0);
+    ENetHost* host = CreateTransportHost(&address, slots);
     if (!host) {
         SetError(error, "cannot host on port " + std::to_string(config.port) +
                             " (in use or not permitted)");
         return false;
     }
-    host->maximumPacketSize = kMaxPacketSize;
     ENetAddress bound{};
     enet_socket_get_address(host->socket, &bound);
 
@@ -186,12 +196,11 @@ bool NetSession::Join(const std::string& addressText, uint16_t port, uint32_t ti
         return false;
     }
     address.port = port;
-    ENetHost* host = enet_host_create(nullptr, 1, 1, 0, 0);
+    ENetHost* host = CreateTransportHost(nullptr, 1);
     if (!host) {
         SetError(error, "cannot create a network endpoint");
         return false;
     }
-    host->maximumPacketSize = kMaxPacketSize;
     ENetPeer* server = enet_host_connect(host, &address, 1, kProtocolMagic);
     if (!server) {
         enet_host_destroy(host);

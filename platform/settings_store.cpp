@@ -101,7 +101,8 @@ public:
     }
     Statement& Bind(int index, std::string_view text) {
         if (rc_ == SQLITE_OK)
-            rc_ = sqlite3_bind_text(stmt_, index, text.data(), int(text.size()), SQLITE_TRANSIENT);
+            rc_ = sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT,
+                                      SQLITE_UTF8);
         return *this;
     }
     Statement& BindBlob(int index, const void* data, size_t size) {
@@ -193,6 +194,52 @@ const char* const kSchema = "CREATE TABLE IF NOT EXISTS keys("
                             "CREATE TABLE IF NOT EXISTS changes("
                             " scope INTEGER NOT NULL, path TEXT NOT NULL,"
                             " counter INTEGER NOT NULL, PRIMARY KEY(scope, path));";
+
+// Reads the format number; false (with the code in rc) when it cannot be read.
+bool ReadVersion(sqlite3* db, int& version, int& rc) {
+    Statement st(db, "PRAGMA user_version");
+    version = st.Step() ? int(st.Int(0)) : 0;
+    rc = st.Ok() ? SQLITE_OK : st.Code();
+    return rc == SQLITE_OK;
+}
+
+// Makes the tables of a new database. The format is checked before anything
+// is written, so a newer file, or a database of some other program, is
+// refused untouched (with the reason in `refusal`). Another process may be
+// making the same new database: the check is repeated inside the write
+// transaction, where that process's tables are seen as ours.
+int PrepareSchema(sqlite3* db, const std::string& path, std::string& refusal) {
+    int version = 0, rc = SQLITE_OK;
+    if (!ReadVersion(db, version, rc)) return rc;
+    if (version == kSchemaVersion) return SQLITE_OK;
+    if (version < kSchemaVersion) {
+        rc = ExecRetry(db, "BEGIN IMMEDIATE");
+        if (rc != SQLITE_OK) return rc;
+        int tables = 0;
+        if (ReadVersion(db, version, rc) && version == 0) {
+            Statement st(db, "SELECT count(*) FROM sqlite_master");
+            tables = st.Step() ? int(st.Int(0)) : 0;
+            rc = st.Ok() ? SQLITE_OK : st.Code();
+        }
+        if (rc == SQLITE_OK && version == 0 && tables == 0) {
+            rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
+            if (rc == SQLITE_OK)
+                rc = sqlite3_exec(db, "PRAGMA user_version = 1", nullptr, nullptr, nullptr);
+            if (rc == SQLITE_OK) rc = ExecRetry(db, "COMMIT");
+            if (rc == SQLITE_OK) return SQLITE_OK;
+        }
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK || version == kSchemaVersion) return rc;
+        if (version == 0) {
+            refusal =
+                "the file " + path + " is a database of another program, not a settings database";
+            return SQLITE_OK;
+        }
+    }
+    refusal = "the settings database " + path + " was written by a newer version (format " +
+              std::to_string(version) + ")";
+    return SQLITE_OK;
+}
 
 } // namespace
 
@@ -358,29 +405,10 @@ std::unique_ptr<SettingsStore> SettingsStore::OpenFolder(const std::string& fold
     int rc = OpenConnection(impl->path, true, &impl->db);
     if (rc != SQLITE_OK) return setError(DescribeError(impl->db, rc, impl->path));
 
-    // Check the format before touching anything, so a newer or foreign file
-    // is refused untouched.
-    int version = 0;
-    {
-        Statement st(impl->db, "PRAGMA user_version");
-        if (st.Step()) version = int(st.Int(0));
-        if (!st.Ok()) return setError(DescribeError(impl->db, st.Code(), impl->path));
-    }
-    if (version > kSchemaVersion)
-        return setError("the settings database " + impl->path +
-                        " was written by a newer version (format " + std::to_string(version) + ")");
-    if (version < kSchemaVersion) {
-        rc = ExecRetry(impl->db, "BEGIN IMMEDIATE");
-        if (rc == SQLITE_OK) rc = sqlite3_exec(impl->db, kSchema, nullptr, nullptr, nullptr);
-        if (rc == SQLITE_OK)
-            rc = sqlite3_exec(impl->db, "PRAGMA user_version = 1", nullptr, nullptr, nullptr);
-        if (rc == SQLITE_OK) rc = ExecRetry(impl->db, "COMMIT");
-        if (rc != SQLITE_OK) {
-            std::string text = DescribeError(impl->db, rc, impl->path);
-            sqlite3_exec(impl->db, "ROLLBACK", nullptr, nullptr, nullptr);
-            return setError(text);
-        }
-    }
+    std::string refusal;
+    rc = PrepareSchema(impl->db, impl->path, refusal);
+    if (!refusal.empty()) return setError(refusal);
+    if (rc != SQLITE_OK) return setError(DescribeError(impl->db, rc, impl->path));
     return std::unique_ptr<SettingsStore>(new SettingsStore(std::move(impl)));
 }
 

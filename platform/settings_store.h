@@ -22,7 +22,7 @@ enum class SettingsStatus {
     NotFound,        // no such value or key
     TypeMismatch,    // stored with another type than asked for
     SizeMismatch,    // binary stored with another size than asked for
-    InvalidArgument, // empty value name, bad key path
+    InvalidArgument, // no data for a non-zero size; deleting the root key
     Busy,            // another process held the database past the wait time
     Corrupt,         // the database file is damaged or not a database
     IoError,         // anything else the database reported
@@ -43,7 +43,8 @@ public:
     // $JENTRA_SETTINGS_DIR, else $XDG_CONFIG_HOME/quellmar, else ~/.config/quellmar.
     static std::string DefaultFolder();
     // Opens (creating when missing) <folder>/settings.db. On failure returns
-    // null and describes why in *error; an existing file is never replaced.
+    // null and describes why in *error; an existing file that is damaged,
+    // newer or another program's database is refused and left untouched.
     static std::unique_ptr<SettingsStore> Open(std::string* error = nullptr);
     static std::unique_ptr<SettingsStore> OpenFolder(const std::string& folder,
                                                      std::string* error = nullptr);

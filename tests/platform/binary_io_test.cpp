@@ -160,3 +160,29 @@ TEST(BinaryIo, WholeFileHelpersReportClearErrorsAndKeepOldFiles) {
     EXPECT_FALSE(ReadWholeFile(dir.Path(), text, &error));
     EXPECT_NE(error.find("not a regular file"), std::string::npos);
 }
+
+TEST(BinaryIo, FileReaderRefusesPipesWithoutWaitingAndStartsAfreshOnReopen) {
+    platform_test::TempDir dir;
+    const auto fifo = dir.Path() / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string error, text;
+    // Opening a pipe with no writer would block for ever.
+    EXPECT_FALSE(ReadWholeFile(fifo, text, &error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+
+    const auto small = dir.Path() / "small.bin";
+    const auto large = dir.Path() / "large.bin";
+    ASSERT_TRUE(WriteWholeFile(small, std::string_view("ab")));
+    ASSERT_TRUE(WriteWholeFile(large, std::string_view("abcdefgh")));
+    FileReader r;
+    ASSERT_TRUE(r.Open(small));
+    uint32_t v = 0;
+    EXPECT_FALSE(r.ReadU32(v));
+    EXPECT_TRUE(r.Failed());
+    // The failure belonged to the old file.
+    ASSERT_TRUE(r.Open(large));
+    EXPECT_TRUE(r.Good());
+    EXPECT_EQ(r.Position(), 0u);
+    EXPECT_TRUE(r.ReadU32(v));
+    EXPECT_EQ(v, 0x64636261u);
+}

@@ -55,8 +55,21 @@ TEST(MessageBox, FatalExitPrintsAndEndsNonZero) {
         {platform_test::HelperPath(), "fatal", "Rookfall", "The display could not be created."});
     ASSERT_TRUE(child.Started());
     int code = child.Finish();
-    EXPECT_NE(code, 0);
-    EXPECT_NE(code, -1); // an orderly exit, not a crash
+    EXPECT_EQ(code, 1);
     EXPECT_NE(child.Stderr().find("Rookfall: The display could not be created."), std::string::npos)
         << child.Stderr();
+    // Buffered output is flushed, but no static is destroyed under the
+    // thread that still runs.
+    EXPECT_EQ(child.Stdout(), "pending output\n");
+    EXPECT_EQ(child.Stderr().find("static destroyed"), std::string::npos) << child.Stderr();
+}
+
+TEST(MessageBox, FatalExitCodeNeverReadsAsSuccess) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    for (const char* given : {"256", "0", "3"}) {
+        platform_test::Child child({platform_test::HelperPath(), "fatal", "T", "x", given});
+        ASSERT_TRUE(child.Started());
+        const int code = child.Finish();
+        EXPECT_EQ(code, std::string(given) == "3" ? 3 : 1) << given;
+    }
 }

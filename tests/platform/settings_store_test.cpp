@@ -4,6 +4,7 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <fstream>
 
@@ -198,6 +199,35 @@ TEST(SettingsStore, DamagedFileIsRefusedAndLeftUntouched) {
     std::ifstream in(file, std::ios::binary);
     std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(after, garbage);
+}
+
+TEST(SettingsStore, AnotherProgramsDatabaseIsRefusedAndLeftUntouched) {
+    TempDir dir;
+    const std::string file = (dir.Path() / "settings.db").string();
+    auto run = [&](const char* sql) {
+        sqlite3* db = nullptr;
+        EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        std::string rows;
+        sqlite3_exec(
+            db, sql,
+            [](void* out, int n, char** values, char**) {
+                for (int i = 0; i < n; ++i)
+                    *static_cast<std::string*>(out) +=
+                        std::string(values[i] ? values[i] : "") + ";";
+                return 0;
+            },
+            &rows, nullptr);
+        sqlite3_close(db);
+        return rows;
+    };
+    run("CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('keep me')");
+
+    std::string error;
+    EXPECT_FALSE(SettingsStore::OpenFolder(dir.Str(), &error));
+    EXPECT_NE(error.find("another program"), std::string::npos) << error;
+    EXPECT_EQ(run("SELECT name FROM sqlite_master ORDER BY name"), "notes;");
+    EXPECT_EQ(run("PRAGMA user_version"), "0;");
+    EXPECT_EQ(run("SELECT text FROM notes"), "keep me;");
 }
 
 TEST(SettingsStore, TwoWritingProcessesLoseNothingAndAThirdSeesTheChange) {

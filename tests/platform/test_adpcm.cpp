@@ -51,6 +51,23 @@ TEST(Adpcm, MsStereoBlockDecodesKnownSamples) {
     EXPECT_EQ(out[7], -82);  // + 0 x 28
 }
 
+TEST(Adpcm, MsFullScaleSquareWaveStaysAtTheRails) {
+    // Delta starts at its largest and alternating nibbles -8 and +7 grow it
+    // at every sample; the samples must keep hitting the rails, never wrap.
+    std::vector<uint8_t> block = {0, 0xFF, 0x7F, 0, 0, 0, 0}; // predictor 0, delta 32767
+    block.resize(7 + 32, 0x87);
+    platform::AdpcmFormat format;
+    std::string error;
+    ASSERT_TRUE(platform::ParseAdpcmFormat(platform::kWaveFormatMsAdpcm, 1, block.size(), nullptr,
+                                           0, format, error))
+        << error;
+    std::vector<int16_t> out(format.samplesPerBlock);
+    ASSERT_EQ(platform::AdpcmDecode(format, block.data(), block.size(), out.data(), out.size()),
+              66u);
+    for (size_t i = 2; i < out.size(); ++i)
+        ASSERT_EQ(out[i], i % 2 == 0 ? -32768 : 32767) << "sample " << i;
+}
+
 TEST(Adpcm, ShortLastBlockAndBadFormats) {
     platform::AdpcmFormat format;
     std::string error;

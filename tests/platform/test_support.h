@@ -2,6 +2,7 @@
 // itself, and child processes with captured output.
 #pragma once
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,8 +50,14 @@ inline std::string HelperPath() {
 class Child {
 public:
     explicit Child(const std::vector<std::string>& args) {
+        // Close-on-exec: the child keeps only the ends given to it as 1 and 2.
         int out[2], err[2];
-        if (pipe(out) != 0 || pipe(err) != 0) return;
+        if (pipe2(out, O_CLOEXEC) != 0) return;
+        if (pipe2(err, O_CLOEXEC) != 0) {
+            close(out[0]);
+            close(out[1]);
+            return;
+        }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);

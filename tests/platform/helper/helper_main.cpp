@@ -1,15 +1,54 @@
 // Helper program for the platform tests, run as a child process:
 //   settings-write <folder> <key> <prefix> <count>   writes <count> DWORDs
 //   settings-watch <folder> <key> <timeout ms>       prints "ready", exits 0 on a change
-//   fatal <title> <text>                             ends through FatalExit
+//   list-fds                                         prints every inherited descriptor
+//                                                    above 2, one a line
+//   fatal <title> <text> [code]                      ends through FatalExit, with
+//                                                    output pending in stdout and
+//                                                    a worker thread still using a
+//                                                    static object
 #include "platform/message_box.h"
 #include "platform/settings_store.h"
 
+#include <dirent.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 using namespace platform;
+
+namespace {
+
+// A static object whose destructor reports that it ran: the fatal exit must
+// not tear statics down under threads that still use them.
+struct SharedState {
+    std::atomic<bool> inUse{false};
+    std::atomic<int> uses{0};
+    ~SharedState() {
+        if (inUse) std::fprintf(stderr, "static destroyed\n");
+    }
+};
+SharedState gShared;
+
+[[noreturn]] void Fatal(const char* title, const char* text, int code) {
+    gShared.inUse = true;
+    std::thread([] {
+        for (;;) {
+            gShared.uses.fetch_add(1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }).detach();
+    // Left in the stdout buffer (a pipe is fully buffered): the exit must flush it.
+    std::printf("pending output\n");
+    FatalExit(title, text, code);
+}
+
+} // namespace
 
 static int SettingsWrite(const char* folder, const char* key, const std::string& prefix,
                          int count) {
@@ -44,13 +83,32 @@ static int SettingsWatch(const char* folder, const char* key, uint32_t timeoutMs
     return watcher->Wait(timeoutMs) ? 0 : 1;
 }
 
+static int ListInheritedFds() {
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir) return 2;
+    const int own = dirfd(dir);
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        const int fd = std::atoi(entry->d_name);
+        if (fd <= 2 || fd == own) continue;
+        char target[512] = {};
+        const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+        ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+        std::printf("%d %s\n", fd, n > 0 ? target : "?");
+    }
+    closedir(dir);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "settings-write" && argc == 6)
         return SettingsWrite(argv[2], argv[3], argv[4], std::atoi(argv[5]));
     if (mode == "settings-watch" && argc == 5)
         return SettingsWatch(argv[2], argv[3], uint32_t(std::atoi(argv[4])));
-    if (mode == "fatal" && argc == 4) FatalExit(argv[2], argv[3]);
+    if (mode == "list-fds") return ListInheritedFds();
+    if (mode == "fatal" && (argc == 4 || argc == 5))
+        Fatal(argv[2], argv[3], argc == 5 ? std::atoi(argv[4]) : 1);
     std::fprintf(stderr, "usage: platform_test_helper <mode> ...\n");
     return 64;
 }
