@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Sets everything up, then runs every test twice: in the normal build and in
-# the AddressSanitizer + UndefinedBehaviorSanitizer build, both headless.
+# Sets everything up, then runs every test in the normal build and in the
+# AddressSanitizer + UndefinedBehaviorSanitizer build, and the sound and music
+# tests once more under ThreadSanitizer, all headless. Each build's tests keep
+# their settings in that build's folder (set by the build's test environment).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,7 +18,6 @@ tools/setup.sh --asan
 status=0
 for dir in build build-asan; do
   echo "=== tests in $dir ==="
-  export JENTRA_SETTINGS_DIR="$PWD/$dir/test-settings"
   if ! ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 600; then
     status=1
   fi
@@ -26,7 +27,6 @@ done
 echo "=== sound and music tests under ThreadSanitizer ==="
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJENTRA_TSAN=ON
 cmake --build build-tsan -j "$(nproc)"
-export JENTRA_SETTINGS_DIR="$PWD/build-tsan/test-settings"
 if ! ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" --timeout 600 \
     -R '^(Music|Audio|Sound|Mp3|WaveWriter|Adpcm|Riff)'; then
   status=1

@@ -23,13 +23,26 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
   sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+      echo "setup.sh: these packages are missing and installing them needs root: ${missing[*]}" >&2
+      exit 1
+    fi
+    sudo_cmd=(sudo)
+  fi
   export DEBIAN_FRONTEND=noninteractive
-  # Refresh the package lists only when a package cannot be found in them.
+  # Refresh the package lists only when a package cannot be found in them,
+  # or when the lists are too old for the install to fetch its files.
+  updated=0
   if ! apt-cache show "${missing[@]}" >/dev/null 2>&1; then
     "${sudo_cmd[@]}" apt-get update -q
+    updated=1
   fi
-  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  if ! "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+    [ "$updated" = 0 ] || exit 1
+    "${sudo_cmd[@]}" apt-get update -q
+    "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  fi
 fi
 
 build_dir=build
