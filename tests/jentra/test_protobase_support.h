@@ -55,7 +55,7 @@ protected:
         folder = pattern;
         fs::create_directories(folder / "modules");
         for (const char* module : {"TestModule.so", "TestNoFactory.so"})
-            fs::copy_file(builtRuntime / module, folder / module);
+            fs::copy_file(fs::path(JENTRA_TEST_MODULE_DIR) / module, folder / module);
         setenv("JENTRA_RUNTIME_DIR", folder.c_str(), 1);
         map = std::make_unique<JTIDMap>();
         gpJTIDMap = map.get();
