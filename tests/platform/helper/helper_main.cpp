@@ -1,9 +1,13 @@
 // Helper program for the platform tests, run as a child process:
 //   settings-write <folder> <key> <prefix> <count>   writes <count> DWORDs
 //   settings-watch <folder> <key> <timeout ms>       prints "ready", exits 0 on a change
+//   settings-hold <folder> <ms>                      holds the write lock, prints "locked"
 //   fatal <title> <text>                             ends through FatalExit
 #include "platform/message_box.h"
 #include "platform/settings_store.h"
+
+#include <sqlite3.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,12 +48,31 @@ static int SettingsWatch(const char* folder, const char* key, uint32_t timeoutMs
     return watcher->Wait(timeoutMs) ? 0 : 1;
 }
 
+// Holds the database's write lock the way another writer would.
+static int SettingsHold(const char* folder, int milliseconds) {
+    std::string path = std::string(folder) + "/settings.db";
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "lock failed: %s\n", sqlite3_errmsg(db));
+        sqlite3_close(db);
+        return 2;
+    }
+    std::printf("locked\n");
+    std::fflush(stdout);
+    usleep(useconds_t(milliseconds) * 1000);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "settings-write" && argc == 6)
         return SettingsWrite(argv[2], argv[3], argv[4], std::atoi(argv[5]));
     if (mode == "settings-watch" && argc == 5)
         return SettingsWatch(argv[2], argv[3], uint32_t(std::atoi(argv[4])));
+    if (mode == "settings-hold" && argc == 4) return SettingsHold(argv[2], std::atoi(argv[3]));
     if (mode == "fatal" && argc == 4) FatalExit(argv[2], argv[3]);
     std::fprintf(stderr, "usage: platform_test_helper <mode> ...\n");
     return 64;
