@@ -11,7 +11,8 @@ class Window;
 
 class GlContext {
 public:
-    // Creates a 3.3 core context for the window and makes it current.
+    // Creates a 3.3 core context for the window and makes it current. The
+    // context must be destroyed before its window.
     static std::unique_ptr<GlContext> Create(Window& window, std::string* error = nullptr);
     ~GlContext();
     GlContext(const GlContext&) = delete;

@@ -9,7 +9,9 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -153,8 +155,8 @@ std::string DescribeError(sqlite3* db, int rc, const std::string& path) {
     return what + " (" + path + "): " + (detail ? detail : "unknown error");
 }
 
-// Runs a statement without results, retrying while the database is busy;
-// PRAGMA journal_mode may answer busy without calling the busy handler.
+// Runs a statement without results, retrying while the database is busy:
+// switching the journal mode may answer busy without calling the busy handler.
 int ExecRetry(sqlite3* db, const char* sql) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
     for (;;) {
@@ -289,10 +291,11 @@ struct SettingsStore::Impl {
     // Runs `body` inside an immediate (write) transaction; body returns an
     // SQLite code and the transaction commits only when it is SQLITE_OK.
     template <typename Body> SettingsStatus Write(Body body) {
-        int rc = ExecRetry(db, "BEGIN IMMEDIATE");
+        // The busy handler waits for other writers here, up to the timeout.
+        int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) return Fail(rc);
         rc = body();
-        if (rc == SQLITE_OK) rc = ExecRetry(db, "COMMIT");
+        if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) {
             SettingsStatus status = Fail(rc);
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -417,6 +420,11 @@ SettingsStore::~SettingsStore() = default;
 
 const std::string& SettingsStore::DatabasePath() const {
     return impl_->path;
+}
+
+void SettingsStore::SetBusyTimeout(uint32_t milliseconds) {
+    std::lock_guard lock(impl_->mutex);
+    sqlite3_busy_timeout(impl_->db, int(std::min<uint32_t>(milliseconds, INT32_MAX)));
 }
 
 std::string SettingsStore::LastError() const {

@@ -53,6 +53,9 @@ public:
     SettingsStore& operator=(const SettingsStore&) = delete;
 
     const std::string& DatabasePath() const;
+    // How long a write waits for another process's write to finish before
+    // it answers Busy (10 seconds unless set).
+    void SetBusyTimeout(uint32_t milliseconds);
     // Text of the last failure on this store (empty after a success).
     std::string LastError() const;
 

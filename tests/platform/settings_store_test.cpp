@@ -262,3 +262,28 @@ TEST(SettingsStore, TwoWritingProcessesLoseNothingAndAThirdSeesTheChange) {
         }
     }
 }
+
+TEST(SettingsStore, LockedDatabaseGivesBusyThenRecovers) {
+    TempDir dir;
+    auto store = OpenIn(dir);
+    ASSERT_TRUE(store);
+    ASSERT_EQ(store->SetDword(SettingsScope::User, kKey, "Before", 1), SettingsStatus::Ok);
+    store->SetBusyTimeout(100);
+
+    Child holder({platform_test::HelperPath(), "settings-hold", dir.Str(), "1500"});
+    ASSERT_TRUE(holder.Started());
+    ASSERT_EQ(holder.ReadLine(), "locked");
+    EXPECT_EQ(store->SetDword(SettingsScope::User, kKey, "During", 2), SettingsStatus::Busy);
+    EXPECT_NE(store->LastError().find("locked"), std::string::npos) << store->LastError();
+    // Readers are not held up by a writer.
+    uint32_t v = 0;
+    EXPECT_EQ(store->GetDword(SettingsScope::User, kKey, "Before", v), SettingsStatus::Ok);
+    EXPECT_EQ(v, 1u);
+
+    store->SetBusyTimeout(10000);
+    EXPECT_EQ(store->SetDword(SettingsScope::User, kKey, "After", 3), SettingsStatus::Ok);
+    EXPECT_EQ(holder.Finish(), 0) << holder.Stderr();
+    EXPECT_EQ(store->GetDword(SettingsScope::User, kKey, "During", v), SettingsStatus::NotFound);
+    EXPECT_EQ(store->GetDword(SettingsScope::User, kKey, "After", v), SettingsStatus::Ok);
+    EXPECT_EQ(v, 3u);
+}

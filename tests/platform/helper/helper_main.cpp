@@ -3,6 +3,7 @@
 //   settings-watch <folder> <key> <timeout ms>       prints "ready", exits 0 on a change
 //   list-fds                                         prints every inherited descriptor
 //                                                    above 2, one a line
+//   settings-hold <folder> <ms>                      holds the write lock, prints "locked"
 //   fatal <title> <text> [code]                      ends through FatalExit, with
 //                                                    output pending in stdout and
 //                                                    a worker thread still using a
@@ -11,6 +12,7 @@
 #include "platform/settings_store.h"
 
 #include <dirent.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -100,6 +102,24 @@ static int ListInheritedFds() {
     return 0;
 }
 
+// Holds the database's write lock the way another writer would.
+static int SettingsHold(const char* folder, int milliseconds) {
+    std::string path = std::string(folder) + "/settings.db";
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "lock failed: %s\n", sqlite3_errmsg(db));
+        sqlite3_close(db);
+        return 2;
+    }
+    std::printf("locked\n");
+    std::fflush(stdout);
+    usleep(useconds_t(milliseconds) * 1000);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "settings-write" && argc == 6)
@@ -107,6 +127,7 @@ int main(int argc, char** argv) {
     if (mode == "settings-watch" && argc == 5)
         return SettingsWatch(argv[2], argv[3], uint32_t(std::atoi(argv[4])));
     if (mode == "list-fds") return ListInheritedFds();
+    if (mode == "settings-hold" && argc == 4) return SettingsHold(argv[2], std::atoi(argv[3]));
     if (mode == "fatal" && (argc == 4 || argc == 5))
         Fatal(argv[2], argv[3], argc == 5 ? std::atoi(argv[4]) : 1);
     std::fprintf(stderr, "usage: platform_test_helper <mode> ...\n");
