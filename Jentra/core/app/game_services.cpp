@@ -17,6 +17,18 @@
 
 #include <cstring>
 
+namespace {
+
+// Ends a service that has a Term step, deletes it and clears its global.
+template <typename Service> void TermAndDelete(Service*& service) {
+    if (!service) return;
+    service->Term();
+    delete service;
+    service = nullptr;
+}
+
+} // namespace
+
 void JTGame::CreateServices() {
     // In the engine's order: sound, music and its thread, renderer, mouse,
     // keyboard, font, console, router, identifier map, prototypes, network.
@@ -67,28 +79,12 @@ void JTGame::DestroyServices() {
     gpJTNetwork = nullptr;
     delete gpJTProtobase;
     gpJTProtobase = nullptr;
-    if (gpMusic) {
-        gpMusic->Term();
-        delete gpMusic;
-        gpMusic = nullptr;
-    }
+    TermAndDelete(gpMusic);
     delete gpJTAudio;
     gpJTAudio = nullptr;
-    if (gpJTMouse) {
-        gpJTMouse->Term();
-        delete gpJTMouse;
-        gpJTMouse = nullptr;
-    }
-    if (gpJTKeyboard) {
-        gpJTKeyboard->Term();
-        delete gpJTKeyboard;
-        gpJTKeyboard = nullptr;
-    }
-    if (gpRegistry) {
-        gpRegistry->Term();
-        delete gpRegistry;
-        gpRegistry = nullptr;
-    }
+    TermAndDelete(gpJTMouse);
+    TermAndDelete(gpJTKeyboard);
+    TermAndDelete(gpRegistry);
     delete gpTransMap;
     gpTransMap = nullptr;
     delete gpJTConsole;
