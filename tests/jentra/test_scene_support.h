@@ -55,6 +55,8 @@ inline TestMesh* AsTestMesh(JTMesh* mesh) {
 
 class TestGeoParts : public JTGeoParts {
 public:
+    int MeshClassType() override { return TestMesh::nType; }
+    int EffectClassType() override { return -2; } // none: this test world has no effects
     JTUnknown* MeshObject(JTMesh* mesh) override { return AsTestMesh(mesh); }
     JTMesh* AsMesh(JTUnknown* object) override {
         return object->IsDerived(TestMesh::nType) ? AsJTMesh(static_cast<TestMesh*>(object))

@@ -134,8 +134,8 @@ bool JTGeoNode::SaveLoad(JTFile& f) {
         if (f.Saving()) {
             if (!parts || !parts->MeshObject(mesh)->SaveLoad(f)) return false;
         } else {
-            JTUnknown* object = LoadOwnedObject(f, -1);
-            JTMesh* loaded = (object && parts) ? parts->AsMesh(object) : nullptr;
+            JTUnknown* object = parts ? LoadOwnedObject(f, parts->MeshClassType()) : nullptr;
+            JTMesh* loaded = object ? parts->AsMesh(object) : nullptr;
             if (!loaded) {
                 RefuseLoadedObject(f, object);
                 return false;
@@ -148,8 +148,8 @@ bool JTGeoNode::SaveLoad(JTFile& f) {
     if (!SaveLoadField(f, present)) return false;
     if (!present) return true;
     if (f.Saving()) return parts && parts->EffectObject(effect)->SaveLoad(f);
-    JTUnknown* object = LoadOwnedObject(f, -1);
-    JTEffect* loaded = (object && parts) ? parts->AsEffect(object) : nullptr;
+    JTUnknown* object = parts ? LoadOwnedObject(f, parts->EffectClassType()) : nullptr;
+    JTEffect* loaded = object ? parts->AsEffect(object) : nullptr;
     if (!loaded) {
         RefuseLoadedObject(f, object);
         return false;
