@@ -49,6 +49,8 @@ public:
     void Capture() { m_captured = true; }
     void Uncapture() { m_captured = false; }
     bool IsCaptured() const { return m_captured; }
+    // Whether the game holds the keyboard (its window is active).
+    bool IsAcquired() const { return m_acquired; }
 
     bool Shift() const;
     bool Ctrl() const;
