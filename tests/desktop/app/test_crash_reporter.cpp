@@ -271,4 +271,22 @@ TEST_F(LvCrash, FaultingChildReportsSendsRestoresAndDiesOfItsSignal) {
     EXPECT_EQ(server.Requests().size(), 2u);
 }
 
+TEST_F(LvCrash, StackOverflowAndDivisionByZeroAreReportedUnderTheirNames) {
+    Child overflow(HelperArgs({"overflow", Dir().string()}));
+    overflow.Finish();
+    EXPECT_EQ(overflow.TermSignal(), SIGSEGV) << overflow.Stderr();
+    Child divide(HelperArgs({"divide", Dir().string()}));
+    divide.Finish();
+    EXPECT_EQ(divide.TermSignal(), SIGFPE) << divide.Stderr();
+
+    const std::string first = ReadFile(DesktopDir() / "Lumivane_Error_Log_0001.txt");
+    EXPECT_NE(first.find(" caused a_Stack_Overflow in module lumivane_shell_test_helper"),
+              std::string::npos)
+        << first;
+    EXPECT_EQ(first.find("caused an access violation"), std::string::npos);
+    const std::string second = ReadFile(DesktopDir() / "Lumivane_Error_Log_0002.txt");
+    EXPECT_NE(second.find(" caused an_Integer_Divide_by_Zero in module "), std::string::npos)
+        << second;
+}
+
 } // namespace

@@ -12,6 +12,8 @@
 //   crash <folder> [langfile]              runs in <folder> with the log and the
 //                                          crash reporter set up from the
 //                                          settings, then reads address 0
+//   overflow <folder>, divide <folder>     the same, then runs out of stack or
+//                                          divides by zero
 // Holding commands wait until their standard input closes or they are killed.
 #include "desktop/app/shell/crash/crash_handler.h"
 #include "desktop/app/shell/desktop_objects.h"
@@ -69,7 +71,24 @@ __attribute__((no_sanitize("address", "undefined"))) int ReadAddressZero() {
     return *reinterpret_cast<volatile int*>(address);
 }
 
-int Crash(const char* folder, const char* languageFile) {
+// Deeper than any stack: the bound only keeps the compiler from calling the
+// recursion endless.
+__attribute__((noinline, no_sanitize("address", "undefined"))) int Recurse(volatile char* previous,
+                                                                           long depth) {
+    static volatile long limit = 1L << 40;
+    volatile char frame[1024];
+    frame[0] = char(previous ? previous[0] + 1 : 0);
+    if (depth >= limit) return frame[0];
+    return Recurse(frame, depth + 1) + frame[1];
+}
+
+__attribute__((no_sanitize("undefined"))) int DivideByZero() {
+    // Both operands unknown: 1 / x needs no division instruction at all.
+    static volatile int numerator = 7, zero = 0;
+    return numerator / zero;
+}
+
+int Crash(const char* folder, const char* languageFile, const std::string& how) {
     if (chdir(folder) != 0) return 2;
     if (languageFile) LoadLanguage(languageFile);
     static Registry registry;
@@ -81,6 +100,8 @@ int Crash(const char* folder, const char* languageFile) {
     settings.reportUrl = registry.Read(values::kCrashReportUrl);
     InstallCrashReporter(settings);
     Log("Starting hwnd=%x", 0x1a2b);
+    if (how == "overflow") return Recurse(nullptr, 0);
+    if (how == "divide") return DivideByZero();
     return ReadAddressZero();
 }
 
@@ -139,7 +160,9 @@ int main(int argc, char** argv) {
         ShowFatalError("The scene cannot go on.", "scenes\\broken.mis");
     }
     if (command == "crash" && (argc == 3 || argc == 4))
-        return Crash(argv[2], argc == 4 ? argv[3] : nullptr);
+        return Crash(argv[2], argc == 4 ? argv[3] : nullptr, command);
+    if ((command == "overflow" || command == "divide") && argc == 3)
+        return Crash(argv[2], nullptr, command);
     std::fprintf(stderr, "usage: lumivane_shell_test_helper <command> ...\n");
     return 64;
 }
