@@ -38,6 +38,10 @@ public:
     static constexpr unsigned kCurrentVersion = 2;
     // Length of the version record ("Version    2\n").
     static constexpr unsigned kVersionRecordBytes = 13;
+    // Deepest nesting of contained objects a loading stream accepts. Every
+    // level of a model's node tree is one; real models stay far below, and
+    // a deeper file would only exhaust the stack of the recursive reader.
+    static constexpr int kMaxObjectNesting = 256;
 
     // Disk stream. Saving creates the missing folders of name first. Test
     // Opened() before use.
@@ -89,6 +93,12 @@ public:
     // Objects already written or read in this stream, by index.
     JTArray<JTUnknown*>& GetObjectTable() { return m_objects; }
 
+    // Contained objects being read inside one another right now (kept by
+    // JTUnknown::LoadType).
+    int GetObjectNesting() const { return m_nesting; }
+    void EnterObject() { ++m_nesting; }
+    void LeaveObject() { --m_nesting; }
+
     static FileType DetectFileType(const char* name);
     // Creates the folder and any missing parents; failures are silent.
     static void CreateDirectoryRecurse(const char* path);
@@ -112,6 +122,7 @@ private:
     unsigned m_size = 0;
     bool m_saving;
     bool m_failed = false;
+    int m_nesting = 0;
 };
 
 template <class T> bool JTFile::SaveLoadValue(T& value) {

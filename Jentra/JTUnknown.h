@@ -29,6 +29,7 @@ typedef JTUnknown* (*JTInstantiateFn)();
 class JTNone {
 public:
     static bool IsDerived(int) { return false; }
+    static bool StaticIsDerived(int) { return false; }
 };
 
 // Helpers the class macro expands to. They are templates so that abstract
@@ -63,11 +64,14 @@ public:                                                                         
     static T* Instantiate() {                                                                      \
         return JTInstantiateOf<T>();                                                               \
     }                                                                                              \
+    static bool StaticIsDerived(int type) {                                                        \
+        return type == nType || B::StaticIsDerived(type);                                          \
+    }                                                                                              \
     int GetType() const override {                                                                 \
         return nType;                                                                              \
     }                                                                                              \
     bool IsDerived(int type) const override {                                                      \
-        return type == nType || B::IsDerived(type);                                                \
+        return StaticIsDerived(type);                                                              \
     }                                                                                              \
     const char* ClassName() const override {                                                       \
         return #T;                                                                                 \
@@ -90,7 +94,7 @@ public:
     // The virtual operations, in their fixed order.
     virtual ~JTUnknown() = default;
     virtual int GetType() const { return nType; }
-    virtual bool IsDerived(int type) const { return type == nType || JTNone::IsDerived(type); }
+    virtual bool IsDerived(int type) const { return StaticIsDerived(type); }
     virtual const char* ClassName() const { return "JTUnknown"; }
     // A new object of the most derived class that has passed through
     // PreClone, the member-wise copy and InitClone(this), in that order.
@@ -108,6 +112,9 @@ public:
     static int ClassType() { return nType; }
     static const char* StaticClassName() { return "JTUnknown"; }
     static JTUnknown* Instantiate() { return new (std::nothrow) JTUnknown(); }
+    // IsDerived without an object: what the class registry asks before it
+    // makes one.
+    static bool StaticIsDerived(int type) { return type == nType || JTNone::StaticIsDerived(type); }
 
     // A new default object of the registered type, or null.
     static JTUnknown* Create(int type);
@@ -119,6 +126,11 @@ public:
     // failed and nothing half-read survives). When isNew is given it tells
     // whether a new object was made; an owner that takes ownership of the
     // result must refuse a back-reference, or a damaged file could make an
-    // object own itself or one object have two owners.
-    static JTUnknown* LoadType(JTFile& f, bool* isNew = nullptr);
+    // object own itself or one object have two owners. Unless expectedType
+    // is kAnyClass, a stored class that does not derive from the class of
+    // that type number is refused before anything is constructed: a file
+    // cannot make the engine build (and start) an object of a class its
+    // reader never takes.
+    static constexpr int kAnyClass = -1;
+    static JTUnknown* LoadType(JTFile& f, bool* isNew = nullptr, int expectedType = kAnyClass);
 };

@@ -166,6 +166,14 @@ bool Window::IsVisible() const {
     return (SDL_GetWindowFlags(impl_->window) & SDL_WINDOW_SHOWN) != 0;
 }
 
+void Window::Raise() {
+    SDL_RaiseWindow(impl_->window);
+}
+
+void Window::WarpPointer(int x, int y) {
+    SDL_WarpMouseInWindow(impl_->window, x, y);
+}
+
 void Window::Swap() {
     SDL_GL_SwapWindow(impl_->window);
 }

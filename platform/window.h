@@ -54,6 +54,11 @@ public:
     void Show();
     void Hide();
     bool IsVisible() const;
+    // Brings the window above the others and asks for the input focus.
+    void Raise();
+    // Moves the pointer to (x, y) in the window's own coordinates, x to the
+    // right and y downwards from the top left corner.
+    void WarpPointer(int x, int y);
     // Presents the back buffer of the current GL context.
     void Swap();
     // The X11 window id when the window lives on an X11 display, else 0.

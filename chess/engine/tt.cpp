@@ -74,7 +74,14 @@ int ProbeHash(int alpha, int beta, int depth, ChessMove& move) {
     if (!found || SlotAge(*found) != gAge) return kHashMiss;
     move = SlotMove(*found);
     if (SlotDepth(*found) < depth) return kHashMiss;
-    const int score = found->score;
+    // Mate scores are stored relative to the node; bring every kind back
+    // to this ply before comparing, or a bound found deeper would promise a
+    // shorter mate than the move achieves and cut off falsely.
+    int score = found->score;
+    if (score > 9000)
+        score -= b.ply;
+    else if (score < -9000)
+        score += b.ply;
     switch (SlotBound(*found)) {
     case UpperBound:
         if (score <= alpha) return alpha;
@@ -83,8 +90,6 @@ int ProbeHash(int alpha, int beta, int depth, ChessMove& move) {
         if (score >= beta) return beta;
         break;
     case ExactScore:
-        if (score > 9000) return score - b.ply;
-        if (score < -9000) return score + b.ply;
         return score;
     default:
         break;

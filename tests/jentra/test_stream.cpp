@@ -193,6 +193,19 @@ TEST_F(StreamFiles, RelativeNamesLiveBelowTheWorkingFolderNotTheCurrentOne) {
     JTSetDataFolder(nullptr);
 }
 
+TEST_F(StreamFiles, NamedMemoryStreamsSaveBelowTheWorkingFolderToo) {
+    JTSetDataFolder(dir.c_str());
+    {
+        JTFile out("saves\\mem.jtm", nullptr, 0, true);
+        int32_t v = 11;
+        ASSERT_TRUE(out.SaveLoadValue(v));
+        EXPECT_TRUE(out.Close());
+    }
+    JTSetDataFolder(nullptr);
+    EXPECT_EQ(Read(Path("saves/mem.jtm")), std::string("Version    2\n\x0b\0\0\0", 17));
+    EXPECT_FALSE(fs::exists("saves/mem.jtm"));
+}
+
 TEST_F(StreamFiles, MissingFileIsNotOpenedAndReadsFail) {
     std::string name = EngineName("nothing\\here.jtm");
     JTFile in(name.c_str(), false);
@@ -214,8 +227,10 @@ TEST_F(StreamFiles, NamedMemoryStreamIsWrittenAtClose) {
     }
     EXPECT_EQ(Read(Path("built.jtm")), std::string("Version    2\n\x09\x00", 15));
 
-    // A file that cannot be created is reported by Close.
-    std::string bad = EngineName("no-such-folder\\x.jtm");
+    // A file that cannot be created (a plain file stands where its folder
+    // belongs) is reported by Close.
+    { std::ofstream blocker(Path("blocker")); }
+    std::string bad = EngineName("blocker\\x.jtm");
     JTFile out(bad.c_str(), nullptr, 0, true);
     EXPECT_FALSE(out.Close());
 

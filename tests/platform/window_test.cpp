@@ -4,6 +4,7 @@
 #include "platform/gl_context.h"
 #include "platform/window.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -118,4 +119,25 @@ TEST(Window, BadSizesAndForeignWindowsWithoutADisplayAreRefused) {
     error.clear();
     EXPECT_FALSE(Window::CreateFromNative(0, WindowDesc{}, &error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(Window, PointerWarpsToAPlaceInTheWindow) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    std::string error;
+    WindowDesc desc;
+    desc.width = 80;
+    desc.height = 60;
+    auto window = Window::Create(desc, &error);
+    ASSERT_TRUE(window) << error;
+    window->Raise();
+    window->WarpPointer(40, 30);
+    SDL_PumpEvents();
+    int x = -1, y = -1;
+    SDL_GetMouseState(&x, &y);
+    EXPECT_EQ(x, 40);
+    EXPECT_EQ(y, 30);
+    window->WarpPointer(5, 55);
+    SDL_GetMouseState(&x, &y);
+    EXPECT_EQ(x, 5);
+    EXPECT_EQ(y, 55);
 }

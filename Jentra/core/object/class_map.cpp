@@ -12,6 +12,7 @@ namespace {
 // Plain pointers, constant-initialised before any initialiser runs.
 JTArray<char*>* gpNames = nullptr;
 JTArray<JTInstantiateFn>* gpInstantiate = nullptr;
+JTArray<JTDerivationFn>* gpDerivation = nullptr;
 
 // Empties the registry when the library unloads.
 struct ClassMapTeardown {
@@ -24,12 +25,13 @@ bool Valid(int type) {
 
 } // namespace
 
-int JTClassMap::RegClass(const char* name, JTInstantiateFn instantiate) {
+int JTClassMap::RegClass(const char* name, JTInstantiateFn instantiate, JTDerivationFn derivation) {
     if (!name) return -1;
     if (!gpNames) {
         gpNames = new (std::nothrow) JTArray<char*>(16);
         gpInstantiate = new (std::nothrow) JTArray<JTInstantiateFn>(16);
-        if (!gpNames || !gpInstantiate) {
+        gpDerivation = new (std::nothrow) JTArray<JTDerivationFn>(16);
+        if (!gpNames || !gpInstantiate || !gpDerivation) {
             Destroy();
             return -1;
         }
@@ -42,8 +44,14 @@ int JTClassMap::RegClass(const char* name, JTInstantiateFn instantiate) {
         std::free(copy);
         return -1;
     }
+    if (gpDerivation->Add(derivation) < 0) {
+        gpInstantiate->RemoveLast();
+        std::free(copy);
+        return -1;
+    }
     if (gpNames->Add(copy) < 0) {
         gpInstantiate->RemoveLast();
+        gpDerivation->RemoveLast();
         std::free(copy);
         return -1;
     }
@@ -65,6 +73,12 @@ JTInstantiateFn JTClassMap::GetInstantiateFn(int type) {
     return Valid(type) ? (*gpInstantiate)[type] : nullptr;
 }
 
+bool JTClassMap::IsDerived(int type, int base) {
+    if (!Valid(type)) return false;
+    JTDerivationFn derivation = (*gpDerivation)[type];
+    return derivation ? derivation(base) : type == base;
+}
+
 int JTClassMap::GetCount() {
     return gpNames ? gpNames->GetCount() : 0;
 }
@@ -75,6 +89,8 @@ void JTClassMap::Destroy() {
             std::free((*gpNames)[i]);
     delete gpNames;
     delete gpInstantiate;
+    delete gpDerivation;
     gpNames = nullptr;
     gpInstantiate = nullptr;
+    gpDerivation = nullptr;
 }

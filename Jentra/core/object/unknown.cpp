@@ -69,7 +69,7 @@ bool JTUnknown::SaveLoad(JTFile& f) {
     return f.SaveLoadValue(objectVersion);
 }
 
-JTUnknown* JTUnknown::LoadType(JTFile& f, bool* isNew) {
+JTUnknown* JTUnknown::LoadType(JTFile& f, bool* isNew, int expectedType) {
     if (isNew) *isNew = false;
     if (!f.Loading()) return nullptr;
     uint16_t headerVersion = 0;
@@ -81,7 +81,12 @@ JTUnknown* JTUnknown::LoadType(JTFile& f, bool* isNew) {
             f.Fail(); // refers to an object this stream never held
             return nullptr;
         }
-        return table[ref];
+        JTUnknown* earlier = table[ref];
+        if (earlier && expectedType != kAnyClass && !earlier->IsDerived(expectedType)) {
+            f.Fail();
+            return nullptr;
+        }
+        return earlier;
     }
     if (ref != -1) {
         f.Fail();
@@ -101,7 +106,19 @@ JTUnknown* JTUnknown::LoadType(JTFile& f, bool* isNew) {
         return nullptr;
     }
 
-    JTUnknown* object = Create(LookupTypeName(name));
+    const int type = LookupTypeName(name);
+    // Decided before anything is made: constructing some classes opens
+    // devices or starts threads, which a file must never cause by naming
+    // a class where its reader expects another.
+    if (expectedType != kAnyClass && !JTClassMap::IsDerived(type, expectedType)) {
+        f.Fail();
+        return nullptr;
+    }
+    if (f.GetObjectNesting() >= JTFile::kMaxObjectNesting) {
+        f.Fail();
+        return nullptr;
+    }
+    JTUnknown* object = Create(type);
     if (!object) {
         // The fields that follow belong to a class we cannot read, so
         // nothing after this point in the stream can be trusted.
@@ -116,7 +133,9 @@ JTUnknown* JTUnknown::LoadType(JTFile& f, bool* isNew) {
         f.Fail();
         return nullptr;
     }
+    f.EnterObject();
     bool ok = object->SaveLoad(f);
+    f.LeaveObject();
     if (!ok || f.Failed()) {
         // Half read: forget it and everything tabled while it was read
         // (those belong to it and go with it), so no back-reference can

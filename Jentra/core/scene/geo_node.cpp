@@ -60,9 +60,8 @@ void JTGeoNode::SetMesh(JTMesh* newMesh) {
 }
 
 void JTGeoNode::SetEffect(JTEffect* newEffect, bool owned) {
-    if (newEffect != effect && effect && ownsEffect) {
-        if (JTGeoParts* parts = GetGeoParts()) delete parts->EffectObject(effect);
-    }
+    // The previous effect is left to the caller, owned or not: callers that
+    // replace an effect they handed over free the old one themselves first.
     effect = newEffect;
     ownsEffect = (newEffect && owned) ? 1 : 0;
 }
@@ -134,8 +133,8 @@ bool JTGeoNode::SaveLoad(JTFile& f) {
         if (f.Saving()) {
             if (!parts || !parts->MeshObject(mesh)->SaveLoad(f)) return false;
         } else {
-            JTUnknown* object = LoadOwnedObject(f, -1);
-            JTMesh* loaded = (object && parts) ? parts->AsMesh(object) : nullptr;
+            JTUnknown* object = parts ? LoadOwnedObject(f, parts->MeshClassType()) : nullptr;
+            JTMesh* loaded = object ? parts->AsMesh(object) : nullptr;
             if (!loaded) {
                 RefuseLoadedObject(f, object);
                 return false;
@@ -148,8 +147,8 @@ bool JTGeoNode::SaveLoad(JTFile& f) {
     if (!SaveLoadField(f, present)) return false;
     if (!present) return true;
     if (f.Saving()) return parts && parts->EffectObject(effect)->SaveLoad(f);
-    JTUnknown* object = LoadOwnedObject(f, -1);
-    JTEffect* loaded = (object && parts) ? parts->AsEffect(object) : nullptr;
+    JTUnknown* object = parts ? LoadOwnedObject(f, parts->EffectClassType()) : nullptr;
+    JTEffect* loaded = object ? parts->AsEffect(object) : nullptr;
     if (!loaded) {
         RefuseLoadedObject(f, object);
         return false;

@@ -19,6 +19,12 @@ public:
 
     // Meshes and effects are engine objects; these convert between the
     // object and its class (null when the object is of another class).
+    // Registered type numbers of the mesh and effect base classes: a model
+    // file may hold objects of these classes (or derived ones) there, and
+    // nothing else (a negative number other than JTUnknown::kAnyClass
+    // accepts nothing).
+    virtual int MeshClassType() = 0;
+    virtual int EffectClassType() = 0;
     virtual JTUnknown* MeshObject(JTMesh* mesh) = 0;
     virtual JTMesh* AsMesh(JTUnknown* object) = 0;
     virtual JTUnknown* EffectObject(JTEffect* effect) = 0;

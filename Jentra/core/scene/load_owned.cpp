@@ -3,7 +3,7 @@
 
 JTUnknown* LoadOwnedObject(JTFile& f, int expectedType) {
     bool isNew = false;
-    JTUnknown* object = JTUnknown::LoadType(f, &isNew);
+    JTUnknown* object = JTUnknown::LoadType(f, &isNew, expectedType);
     if (!object) return nullptr;
     // A back-reference names an object that already has its owner; taking
     // it again would make it owned twice (or own itself).
@@ -11,7 +11,7 @@ JTUnknown* LoadOwnedObject(JTFile& f, int expectedType) {
         f.Fail();
         return nullptr;
     }
-    if (expectedType >= 0 && !object->IsDerived(expectedType)) {
+    if (expectedType != JTUnknown::kAnyClass && !object->IsDerived(expectedType)) {
         RefuseLoadedObject(f, object);
         return nullptr;
     }

@@ -26,8 +26,9 @@ bool SaveLoadMatrix(JTFile& f, JTMatrix& m);
 
 // Reads a contained object and returns it only when it is a new object (not
 // a reference to one read earlier in the stream, which already has an
-// owner) of the expected class. Anything else is refused: null, and a new
-// object of the wrong class is deleted.
+// owner) of the expected class (any class for JTUnknown::kAnyClass). Anything else is
+// refused with null; a stored class of the wrong kind is refused before
+// an object of it is made.
 JTUnknown* LoadOwnedObject(JTFile& f, int expectedType);
 
 // Gives up an object just read that its reader cannot take (a class it

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <vector>
 
 #include "Jentra/JTChannel.h"
 #include "Jentra/JTEntity.h"
@@ -20,15 +21,40 @@ constexpr size_t kMaxSetName = 127;
 
 JTNode::JTNode() = default;
 
+namespace {
+// Nodes waiting to be deleted while a tree is being torn down on this
+// thread. Deleting a child from within its parent's destructor would
+// recurse once per level, and a deep enough tree would exhaust the stack;
+// instead the outermost destructor deletes the whole subtree from this
+// list, in the same order the recursion would (each node before its
+// children, children in order).
+thread_local std::vector<JTNode*>* tPendingDeletes = nullptr;
+} // namespace
+
 JTNode::~JTNode() {
     if (chanData && ownsChanData) {
         for (int i = 0; i < chanData->count; i++)
             delete chanData->channels[i];
         std::free(chanData);
     }
-    for (int i = 0; i < children.GetCount(); i++)
-        delete children[i];
     if (ownsName) std::free(name);
+
+    const bool outermost = tPendingDeletes == nullptr;
+    std::vector<JTNode*> pending;
+    if (outermost) tPendingDeletes = &pending;
+    // Last child first onto the stack, so the first child is deleted first.
+    // The parent is gone by the time a child is deleted.
+    for (int i = children.GetCount() - 1; i >= 0; i--) {
+        children[i]->parent = nullptr;
+        tPendingDeletes->push_back(children[i]);
+    }
+    if (!outermost) return;
+    while (!pending.empty()) {
+        JTNode* next = pending.back();
+        pending.pop_back();
+        delete next;
+    }
+    tPendingDeletes = nullptr;
 }
 
 void JTNode::InitClone(JTUnknown* source) {

@@ -8,6 +8,8 @@
 #include "platform/paths.h"
 
 #include <climits>
+#include <filesystem>
+#include <optional>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
@@ -18,9 +20,14 @@ namespace {
 constexpr unsigned kInitialMemoryCapacity = 1024;
 constexpr unsigned kMemoryGrowthSlack = 1024;
 
+// The engine's names are relative to its working folder, for disk streams
+// and for the files named memory streams are saved to alike.
+std::optional<std::filesystem::path> ResolveStreamPath(const char* name) {
+    return platform::ResolvePathLeniently(JTDataFolder(), name);
+}
+
 FILE* OpenResolved(const char* name, const char* mode) {
-    // The engine's names are relative to its working folder.
-    auto path = platform::ResolvePathLeniently(JTDataFolder(), name);
+    auto path = ResolveStreamPath(name);
     if (!path) return nullptr;
     return std::fopen(path->c_str(), mode);
 }
@@ -135,8 +142,9 @@ bool JTFile::Close() {
             // A save that failed on the way holds a damaged stream: writing
             // it would replace a good file with a bad one. A good one is
             // written whole or not at all.
-            auto path = platform::ResolvePathLeniently(".", m_name);
-            ok = !m_failed && path &&
+            if (!m_failed) EnsureFilePathExists(m_name);
+            auto path = m_failed ? std::nullopt : ResolveStreamPath(m_name);
+            ok = path &&
                  platform::WriteWholeFile(*path, std::span<const uint8_t>(m_memBuffer, m_used));
         }
         std::free(m_memBuffer);

@@ -42,6 +42,13 @@ TEST_F(SearchTest, FindsMateInTwoDeterministically) {
     EXPECT_EQ(SearchScore(), 9999);
 }
 
+TEST_F(SearchTest, AMateScoreIsOneItsMoveAchieves) {
+    // Rf5 mates in four; deeper bounds once made it look like mate in three.
+    Position("8/8/8/6k1/1NB1PR2/6P1/1B1P4/6K1 w - -");
+    EXPECT_STREQ(MoveToCoordinates(FreshThink(9)), "f4f5");
+    EXPECT_EQ(SearchScore(), 10000 - 7);
+}
+
 TEST_F(SearchTest, ThinkAnswersALegalMoveAtEveryLevel) {
     const char* positions[] = {
         "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",

@@ -75,6 +75,25 @@ TEST_F(TableTest, MateScoresAreKeptIndependentOfThePly) {
     EXPECT_EQ(Probe(-10000, 10000, 200, move), 9000);
 }
 
+TEST_F(TableTest, MateBoundsAreComparedAtTheProbingPly) {
+    ChessMove move = 0;
+    // A lower bound of mate two plies below a node at ply 5.
+    gBoard.ply = 5;
+    StoreHash(10000 - 7, LowerBound, 200, kE2E4);
+    // Probed at ply 1 it promises mate in six plies from the root, no sooner:
+    // it cuts a window that asks for that, but not one that asks for more.
+    gBoard.ply = 1;
+    EXPECT_EQ(Probe(0, 10000 - 3, 200, move), 10000 - 3);
+    EXPECT_EQ(Probe(0, 10000 - 2, 200, move), kHashMiss);
+    // The same for an upper bound on being mated.
+    At(0x1111111100000001ull);
+    gBoard.ply = 6;
+    StoreHash(-(10000 - 8), UpperBound, 200, 0);
+    gBoard.ply = 2;
+    EXPECT_EQ(Probe(-(10000 - 4), 0, 200, move), -(10000 - 4));
+    EXPECT_EQ(Probe(-(10000 - 3), 0, 200, move), kHashMiss);
+}
+
 TEST_F(TableTest, TheSecondSlotKeepsTheDeeperEntryOfThisSearch) {
     ChessMove move = 0;
     const uint64_t home = gBoard.hash;

@@ -1,0 +1,66 @@
+// DXT through libsquish, which wants RGBA byte order.
+#include "platform/image/dxt.h"
+
+#include "platform/image/image_error.h"
+
+#include <squish.h>
+
+namespace platform::image {
+
+namespace {
+
+int SquishFlags(PixelFormat format) {
+    switch (format) {
+    case PixelFormat::DXT1:
+        return squish::kDxt1;
+    case PixelFormat::DXT2:
+    case PixelFormat::DXT3:
+        return squish::kDxt3;
+    case PixelFormat::DXT4:
+    case PixelFormat::DXT5:
+        return squish::kDxt5;
+    default:
+        return 0;
+    }
+}
+
+// BGRA and RGBA differ by swapping bytes 0 and 2 of every pixel.
+void SwapRedBlue(std::vector<uint8_t>& pixels) {
+    for (size_t i = 0; i + 3 < pixels.size(); i += 4)
+        std::swap(pixels[i], pixels[i + 2]);
+}
+
+} // namespace
+
+bool CompressDxt(const Image& source, PixelFormat to, Image& out, std::string* error) {
+    const int flags = SquishFlags(to);
+    if (!flags) return ImageFail(error, std::string(FormatName(to)) + " is not a DXT format");
+    if (source.format != PixelFormat::A8R8G8B8 && source.format != PixelFormat::X8R8G8B8)
+        return ImageFail(error, "DXT blocks are made from 32-bit pictures only");
+    if (source.width <= 0 || source.height <= 0 ||
+        source.pixels.size() != LevelSize(source.format, source.width, source.height))
+        return ImageFail(error, "picture size does not match its pixels");
+    std::vector<uint8_t> rgba = source.pixels;
+    SwapRedBlue(rgba);
+    if (source.format == PixelFormat::X8R8G8B8)
+        for (size_t i = 3; i < rgba.size(); i += 4)
+            rgba[i] = 255;
+    Image result = MakeImage(to, source.width, source.height);
+    squish::CompressImage(rgba.data(), source.width, source.height, result.pixels.data(), flags);
+    out = std::move(result);
+    return true;
+}
+
+Image DecompressDxt(const Image& source) {
+    const int flags = SquishFlags(source.format);
+    if (!flags || source.width <= 0 || source.height <= 0 ||
+        source.pixels.size() != LevelSize(source.format, source.width, source.height))
+        return {};
+    Image out = MakeImage(PixelFormat::A8R8G8B8, source.width, source.height);
+    squish::DecompressImage(out.pixels.data(), source.width, source.height, source.pixels.data(),
+                            flags);
+    SwapRedBlue(out.pixels);
+    return out;
+}
+
+} // namespace platform::image

@@ -1,0 +1,27 @@
+// Reading a picture file of any kind the engines use, told apart by its
+// first bytes the way texture loaders did, not by its name.
+#pragma once
+
+#include "platform/image/image.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+
+namespace platform::image {
+
+enum class PictureKind { Jpeg, Bmp, Dds, Tga };
+
+// JPEG (FF D8), BMP ("BM"), DDS ("DDS "); anything else is tried as Targa,
+// which has no mark of its own.
+PictureKind SniffPicture(std::span<const uint8_t> bytes);
+
+// The picture as a 32-bit BGRA image (A8R8G8B8 when the file has alpha, else
+// X8R8G8B8); for a DDS, its first face's largest level.
+bool DecodePicture(std::span<const uint8_t> bytes, Image& out, std::string* error = nullptr);
+
+// Reads the file and decodes it; the error names the file.
+bool LoadPictureFile(const std::filesystem::path& path, Image& out, std::string* error = nullptr);
+
+} // namespace platform::image
