@@ -55,9 +55,10 @@ const char* DirectXErrorName(HRESULT hr);
 // "Unknown Error #<low 16 bits>", into buffer, cut to size - 1 characters.
 void DirectDrawErrorName(HRESULT hr, char* buffer, unsigned size);
 
-// Called around the fatal and warning boxes with false before the box and,
-// after a warning the player answered with OK, with true: the display uses
-// it to give up and take back the screen and show the mouse cursor.
+// Around the fatal and warning boxes the game gives up its input before the
+// box (it goes inactive, the pointer is released and shown) and, after a
+// warning answered with OK, takes it back. A hook, when set, is called in
+// place of that with false before the box and true after an OK.
 using JTBoxFocusHook = void (*)(bool active);
 void JTSetBoxFocusHook(JTBoxFocusHook hook);
 

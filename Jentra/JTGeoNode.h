@@ -44,6 +44,9 @@ public:
     void SetMesh(JTMesh* mesh);
     // Stores the effect and whether the node owns it; an owned previous
     // effect is deleted.
+    // Stores the effect and whether the node owns (and so deletes) it. The
+    // previous effect is not deleted, even when the node owned it: a caller
+    // replacing it frees it first.
     void SetEffect(JTEffect* effect, bool owned);
     JTMesh* GetMesh() const { return mesh; }
     JTEffect* GetEffect() const { return effect; }

@@ -31,6 +31,8 @@ public:
     // cursor clears it when it takes the pointer back.
     void SetRelative(bool on) { m_relative = on; }
     bool IsRelative() const { return m_relative; }
+    // Whether the game holds the mouse (its window is active).
+    bool IsAcquired() const { return m_acquired; }
     void ResetCrane();
 
     // This frame's button state, by button number 0..3.

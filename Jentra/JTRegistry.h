@@ -1,7 +1,10 @@
 // The engine's settings key: "Software\" + the game's key (for example
-// "Quellmar\Jentra") in the user's settings, which the engine reads and
-// writes, and in the machine-wide settings, which it only reads. Typed
-// QueryValue / SetValue calls in the shape the engine and the game use.
+// "Quellmar\Jentra") in the user's settings and in the machine-wide
+// settings. Typed QueryValue / SetValue calls in the shape the engine and
+// the game use.
+//
+// A write never holds the game up for long: when another process keeps the
+// settings locked past a short wait, the write is given up and reported.
 #pragma once
 
 #include "Jentra/JTErrors.h"
@@ -9,10 +12,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 class SettingsStore;
-}
+struct SettingsBatchItem;
+enum class SettingsScope : int;
+} // namespace platform
 
 using DWORD = uint32_t;
 // Which settings a call reads: the user's or the machine's.
@@ -33,10 +39,17 @@ public:
     void SetRegKey(const char* regKey);
     const std::string& GetKeyPath() const { return keyPath; }
 
-    // Opens the settings and creates the user key. When the user's settings
-    // cannot be opened the fatal box (text 25) ends the program. Missing or
-    // unreadable machine-wide settings are never fatal: their queries leave
-    // the targets as they were.
+    // How long one write waits for another process's write to finish.
+    static constexpr uint32_t kWriteWaitMs = 500;
+    // How long start-up keeps trying while another process holds the lock.
+    static constexpr uint32_t kStartupWaitMs = 3000;
+
+    // Opens the settings and creates the user key. A lock held by another
+    // process is waited for (up to kStartupWaitMs); past that the program
+    // goes on (on defaults when nothing could be read) and says so on
+    // stderr. A damaged settings file is moved aside and fresh settings
+    // started. Settings that cannot be used at all (no folder, another
+    // program's file) raise the fatal box (text 25).
     HRESULT Init();
     void Term();
     bool IsOpen() const { return store != nullptr; }
@@ -51,23 +64,39 @@ public:
     void QueryValue(const char* name, bool* value, HKEY root);
     void QueryValue(const char* name, float* value, HKEY root);
 
-    // Writes a value into the user's settings. The machine-wide settings are
-    // read-only: writes with another root change nothing.
+    // Writes a value: HKEY_CURRENT_USER into the user's settings, any other
+    // root into the machine-wide ones. A write that fails is reported on
+    // stderr (and in LastError); the caller keeps its value.
     void SetValue(const char* name, DWORD value, HKEY root);
     void SetValue(const char* name, const char* text, HKEY root);
     void SetValue(const char* name, const unsigned char* data, int size, HKEY root);
     void SetValue(const char* name, bool value, HKEY root);
     void SetValue(const char* name, float value, HKEY root);
 
+    // Collects the SetValue calls that follow into one write that
+    // CommitValues makes: all of them land, or none.
+    void BeginValues();
+    // Writes what was collected since BeginValues; false when nothing could
+    // be written (settings busy or unusable; LastError says why).
+    bool CommitValues();
+    // Why the last write failed; empty after a success.
+    const std::string& LastError() const { return lastError; }
+
 protected:
-    bool ChooseKeyByType(HKEY root) const { return root == HKEY_CURRENT_USER; }
+    // The user's settings for HKEY_CURRENT_USER, the machine's for any other root.
+    static platform::SettingsScope ScopeOf(HKEY root);
 
 private:
     bool ReadExact(const char* name, void* data, std::size_t size, HKEY root);
+    void Write(const char* name, uint32_t type, const void* data, std::size_t size, HKEY root);
+    bool Commit(const std::vector<platform::SettingsBatchItem>& items);
 
     std::string regKey;
     std::string keyPath;
     std::unique_ptr<platform::SettingsStore> store;
+    bool collecting = false;
+    std::vector<platform::SettingsBatchItem> pending;
+    std::string lastError;
 };
 
 // The engine's settings key, made by the application at start-up.

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <unordered_map>
 
 class JTTransMap {
 public:
@@ -87,6 +88,10 @@ private:
     int rowCount;
     std::FILE* file;
     Field defaultColumn;
+    // Room in rows (grown by doubling), and the first row of each id, so
+    // that neither loading nor a lookup walks the whole table.
+    int rowCapacity;
+    std::unordered_map<int, Entry*> firstRow;
 };
 
 // The table the engine and the game read their texts from.

@@ -18,8 +18,11 @@ public:
     JTUserOptions();
     virtual ~JTUserOptions() = default;
 
-    // Writes every option except EditorGoodies and DisableMouseWheel.
-    virtual void Save();
+    // Writes every option except EditorGoodies and DisableMouseWheel, all in
+    // one write. False (and a line on stderr) when they could not be saved,
+    // for instance while another process holds the settings; the options
+    // keep their values here either way.
+    virtual bool Save();
     // Reads every option except MultisampleSet; absent values keep theirs.
     // FullScreen then becomes true (false when JENTRA_WINDOWED is set to
     // anything but "0", for development and tests), and on a low-memory

@@ -55,6 +55,10 @@ bool GlContext::MakeCurrent(std::string* error) {
     return true;
 }
 
+bool GlContext::IsCurrent() const {
+    return SDL_GL_GetCurrentContext() == impl_->context;
+}
+
 bool GlContext::SetSwapInterval(int interval) {
     return SDL_GL_SetSwapInterval(interval) == 0;
 }

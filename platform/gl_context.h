@@ -19,6 +19,8 @@ public:
     GlContext& operator=(const GlContext&) = delete;
 
     bool MakeCurrent(std::string* error = nullptr);
+    // Whether this context is the calling thread's current one.
+    bool IsCurrent() const;
     // 0 = present at once, 1 = wait for the vertical blank, -1 = adaptive.
     bool SetSwapInterval(int interval);
     std::string Renderer() const;

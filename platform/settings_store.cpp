@@ -13,7 +13,9 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -22,7 +24,6 @@ namespace platform {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 10000;
 constexpr int kSchemaVersion = 1;
 constexpr const char* kFileName = "settings.db";
 
@@ -155,10 +156,14 @@ std::string DescribeError(sqlite3* db, int rc, const std::string& path) {
     return what + " (" + path + "): " + (detail ? detail : "unknown error");
 }
 
+int ClampedMs(uint32_t ms) {
+    return int(std::min<uint32_t>(ms, INT32_MAX));
+}
+
 // Runs a statement without results, retrying while the database is busy:
 // switching the journal mode may answer busy without calling the busy handler.
-int ExecRetry(sqlite3* db, const char* sql) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+int ExecRetry(sqlite3* db, const char* sql, uint32_t timeoutMs) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
         if ((rc & 0xff) != SQLITE_BUSY && (rc & 0xff) != SQLITE_LOCKED) return rc;
@@ -168,7 +173,7 @@ int ExecRetry(sqlite3* db, const char* sql) {
 }
 
 // Opens a connection and checks that the file is a settings database.
-int OpenConnection(const std::string& path, bool create, sqlite3** out) {
+int OpenConnection(const std::string& path, bool create, sqlite3** out, uint32_t timeoutMs) {
     *out = nullptr;
     sqlite3* db = nullptr;
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
@@ -178,9 +183,9 @@ int OpenConnection(const std::string& path, bool create, sqlite3** out) {
         return rc;
     }
     sqlite3_extended_result_codes(db, 0);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    rc = ExecRetry(db, "PRAGMA journal_mode=WAL");
-    if (rc == SQLITE_OK) rc = ExecRetry(db, "PRAGMA synchronous=NORMAL");
+    sqlite3_busy_timeout(db, ClampedMs(timeoutMs));
+    rc = ExecRetry(db, "PRAGMA journal_mode=WAL", timeoutMs);
+    if (rc == SQLITE_OK) rc = ExecRetry(db, "PRAGMA synchronous=NORMAL", timeoutMs);
     *out = db;
     return rc;
 }
@@ -210,12 +215,12 @@ bool ReadVersion(sqlite3* db, int& version, int& rc) {
 // refused untouched (with the reason in `refusal`). Another process may be
 // making the same new database: the check is repeated inside the write
 // transaction, where that process's tables are seen as ours.
-int PrepareSchema(sqlite3* db, const std::string& path, std::string& refusal) {
+int PrepareSchema(sqlite3* db, const std::string& path, uint32_t timeoutMs, std::string& refusal) {
     int version = 0, rc = SQLITE_OK;
     if (!ReadVersion(db, version, rc)) return rc;
     if (version == kSchemaVersion) return SQLITE_OK;
     if (version < kSchemaVersion) {
-        rc = ExecRetry(db, "BEGIN IMMEDIATE");
+        rc = ExecRetry(db, "BEGIN IMMEDIATE", timeoutMs);
         if (rc != SQLITE_OK) return rc;
         int tables = 0;
         if (ReadVersion(db, version, rc) && version == 0) {
@@ -227,7 +232,7 @@ int PrepareSchema(sqlite3* db, const std::string& path, std::string& refusal) {
             rc = sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr);
             if (rc == SQLITE_OK)
                 rc = sqlite3_exec(db, "PRAGMA user_version = 1", nullptr, nullptr, nullptr);
-            if (rc == SQLITE_OK) rc = ExecRetry(db, "COMMIT");
+            if (rc == SQLITE_OK) rc = ExecRetry(db, "COMMIT", timeoutMs);
             if (rc == SQLITE_OK) return SQLITE_OK;
         }
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -241,6 +246,32 @@ int PrepareSchema(sqlite3* db, const std::string& path, std::string& refusal) {
     refusal = "the settings database " + path + " was written by a newer version (format " +
               std::to_string(version) + ")";
     return SQLITE_OK;
+}
+
+bool IsDamage(int rc) {
+    return (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB;
+}
+
+// Moves a damaged database (with its write-ahead log and index) out of the
+// way under a dated name, so a fresh store can start while the old bytes
+// are kept for anyone who wants them. Returns the new name, or "" when the
+// file could not be moved (or another process moved it first).
+std::string MoveAside(const std::string& path) {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    std::string target = path + ".damaged-" + stamp;
+    std::error_code ec;
+    for (int n = 2; std::filesystem::exists(target, ec); ++n)
+        target = path + ".damaged-" + stamp + "-" + std::to_string(n);
+    if (std::rename(path.c_str(), target.c_str()) != 0) return "";
+    for (const char* suffix : {"-wal", "-shm"}) {
+        std::string from = path + suffix;
+        if (std::filesystem::exists(from, ec)) std::rename(from.c_str(), (target + suffix).c_str());
+    }
+    return target;
 }
 
 } // namespace
@@ -330,26 +361,52 @@ struct SettingsStore::Impl {
         return SQLITE_OK;
     }
 
+    // One value, inside a write transaction; the caller bumps the key's
+    // change counter.
+    int PutValue(SettingsScope scope, const KeyPath& key, std::string_view name, SettingsType type,
+                 const void* data, size_t size) {
+        int rc = EnsureKey(scope, key);
+        if (rc != SQLITE_OK) return rc;
+        // The name keeps the spelling of its first write, as the registry does.
+        Statement st(db, "INSERT INTO vals(scope, path, fold, name, type, data)"
+                         " VALUES(?1, ?2, ?3, ?4, ?5, ?6) ON CONFLICT(scope, path, fold)"
+                         " DO UPDATE SET type = excluded.type, data = excluded.data");
+        st.Bind(1, int64_t(scope))
+            .Bind(2, key.Folded())
+            .Bind(3, FoldCase(name))
+            .Bind(4, name)
+            .Bind(5, int64_t(type))
+            .BindBlob(6, data, size);
+        st.Step();
+        return st.Ok() ? SQLITE_OK : st.Code();
+    }
+
     SettingsStatus SetValue(SettingsScope scope, std::string_view keyText, std::string_view name,
                             SettingsType type, const void* data, size_t size) {
         std::lock_guard lock(mutex);
         KeyPath key = ParseKey(keyText);
         return Write([&] {
-            int rc = EnsureKey(scope, key);
-            if (rc != SQLITE_OK) return rc;
-            // The name keeps the spelling of its first write, as the registry does.
-            Statement st(db, "INSERT INTO vals(scope, path, fold, name, type, data)"
-                             " VALUES(?1, ?2, ?3, ?4, ?5, ?6) ON CONFLICT(scope, path, fold)"
-                             " DO UPDATE SET type = excluded.type, data = excluded.data");
-            st.Bind(1, int64_t(scope))
-                .Bind(2, key.Folded())
-                .Bind(3, FoldCase(name))
-                .Bind(4, name)
-                .Bind(5, int64_t(type))
-                .BindBlob(6, data, size);
-            st.Step();
-            if (!st.Ok()) return st.Code();
-            return BumpChange(scope, key);
+            int rc = PutValue(scope, key, name, type, data, size);
+            return rc == SQLITE_OK ? BumpChange(scope, key) : rc;
+        });
+    }
+
+    SettingsStatus SetValues(const std::vector<SettingsBatchItem>& values) {
+        std::lock_guard lock(mutex);
+        return Write([&] {
+            // Watchers hear of each key once, however many of its values change.
+            std::vector<std::pair<SettingsScope, std::string>> bumped;
+            for (const SettingsBatchItem& v : values) {
+                KeyPath key = ParseKey(v.key);
+                int rc = PutValue(v.scope, key, v.name, v.type, v.data.data(), v.data.size());
+                if (rc != SQLITE_OK) return rc;
+                auto id = std::make_pair(v.scope, key.Folded());
+                if (std::find(bumped.begin(), bumped.end(), id) != bumped.end()) continue;
+                rc = BumpChange(v.scope, key);
+                if (rc != SQLITE_OK) return rc;
+                bumped.push_back(std::move(id));
+            }
+            return SQLITE_OK;
         });
     }
 
@@ -389,29 +446,66 @@ std::string SettingsStore::DefaultFolder() {
     return std::string(home && *home ? home : ".") + "/.config/quellmar";
 }
 
-std::unique_ptr<SettingsStore> SettingsStore::Open(std::string* error) {
-    return OpenFolder(DefaultFolder(), error);
+std::unique_ptr<SettingsStore> SettingsStore::Open(std::string* error, SettingsStatus* status,
+                                                   uint32_t busyTimeoutMs) {
+    return OpenFolder(DefaultFolder(), error, status, busyTimeoutMs);
 }
 
+namespace {
+
+// Every page of the file is readable and well formed ("ok"); a settings
+// database is a few pages, so this is cheap.
+int QuickCheck(sqlite3* db) {
+    Statement st(db, "PRAGMA quick_check(1)");
+    if (!st.Step()) return st.Ok() ? SQLITE_CORRUPT : st.Code();
+    return st.Text(0) == "ok" ? SQLITE_OK : SQLITE_CORRUPT;
+}
+
+// Opens the connection and checks the file; the SQLite code of the first
+// failure, with `refusal` set instead when the file is not ours.
+int OpenAndCheck(SettingsStore::Impl& impl, uint32_t timeoutMs, std::string& refusal) {
+    int rc = OpenConnection(impl.path, true, &impl.db, timeoutMs);
+    if (rc == SQLITE_OK) rc = PrepareSchema(impl.db, impl.path, timeoutMs, refusal);
+    if (rc == SQLITE_OK && refusal.empty()) rc = QuickCheck(impl.db);
+    return rc;
+}
+
+} // namespace
+
 std::unique_ptr<SettingsStore> SettingsStore::OpenFolder(const std::string& folder,
-                                                         std::string* error) {
-    auto setError = [&](std::string text) {
+                                                         std::string* error, SettingsStatus* status,
+                                                         uint32_t busyTimeoutMs) {
+    auto refuse = [&](SettingsStatus why, std::string text) {
         if (error) *error = std::move(text);
+        if (status) *status = why;
         return nullptr;
     };
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    if (ec) return setError("cannot create the settings folder " + folder + ": " + ec.message());
+    if (ec)
+        return refuse(SettingsStatus::IoError,
+                      "cannot create the settings folder " + folder + ": " + ec.message());
 
+    const std::string path = folder + "/" + kFileName;
     auto impl = std::make_unique<Impl>();
-    impl->path = folder + "/" + kFileName;
-    int rc = OpenConnection(impl->path, true, &impl->db);
-    if (rc != SQLITE_OK) return setError(DescribeError(impl->db, rc, impl->path));
-
+    impl->path = path;
     std::string refusal;
-    rc = PrepareSchema(impl->db, impl->path, refusal);
-    if (!refusal.empty()) return setError(refusal);
-    if (rc != SQLITE_OK) return setError(DescribeError(impl->db, rc, impl->path));
+    int rc = OpenAndCheck(*impl, busyTimeoutMs, refusal);
+    if (IsDamage(rc) && refusal.empty()) {
+        // A damaged file would stop every later start; keep its bytes aside
+        // and begin again with defaults.
+        std::string why = DescribeError(impl->db, rc, path);
+        impl = std::make_unique<Impl>(); // closes the damaged file first
+        impl->path = path;
+        std::string moved = MoveAside(path);
+        if (!moved.empty())
+            std::fprintf(stderr, "settings: %s; it was moved to %s and fresh settings started\n",
+                         why.c_str(), moved.c_str());
+        rc = OpenAndCheck(*impl, busyTimeoutMs, refusal);
+    }
+    if (!refusal.empty()) return refuse(SettingsStatus::Corrupt, refusal);
+    if (rc != SQLITE_OK) return refuse(StatusFromCode(rc), DescribeError(impl->db, rc, path));
+    if (status) *status = SettingsStatus::Ok;
     return std::unique_ptr<SettingsStore>(new SettingsStore(std::move(impl)));
 }
 
@@ -468,6 +562,10 @@ SettingsStatus SettingsStore::SetBinary(SettingsScope scope, std::string_view ke
                                         std::string_view name, const void* data, size_t size) {
     if (size && !data) return SettingsStatus::InvalidArgument;
     return impl_->SetValue(scope, key, name, SettingsType::Binary, data, size);
+}
+
+SettingsStatus SettingsStore::SetValues(const std::vector<SettingsBatchItem>& values) {
+    return impl_->SetValues(values);
 }
 
 SettingsStatus SettingsStore::GetDword(SettingsScope scope, std::string_view key,
@@ -633,7 +731,7 @@ std::unique_ptr<SettingsWatcher> SettingsStore::Watch(SettingsScope scope, std::
     impl->scope = scope;
     impl->key = ParseKey(keyText).Folded();
     impl->signalled = startSignalled;
-    int rc = OpenConnection(impl->path, false, &impl->db);
+    int rc = OpenConnection(impl->path, false, &impl->db, kDefaultBusyTimeoutMs);
     if (rc == SQLITE_OK && !impl->Read(impl->dataVersion, impl->counter))
         rc = sqlite3_errcode(impl->db);
     if (rc != SQLITE_OK) {

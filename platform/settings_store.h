@@ -30,6 +30,15 @@ enum class SettingsStatus {
 
 const char* SettingsStatusName(SettingsStatus status);
 
+// One value of a batch written by SettingsStore::SetValues.
+struct SettingsBatchItem {
+    SettingsScope scope;
+    std::string key;
+    std::string name;
+    SettingsType type;
+    std::vector<uint8_t> data; // DWORDs little-endian, strings without a terminating zero
+};
+
 struct SettingsValueInfo {
     std::string name; // as first written
     SettingsType type;
@@ -40,14 +49,23 @@ class SettingsWatcher;
 
 class SettingsStore {
 public:
+    static constexpr uint32_t kDefaultBusyTimeoutMs = 10000;
+
     // $JENTRA_SETTINGS_DIR, else $XDG_CONFIG_HOME/quellmar, else ~/.config/quellmar.
     static std::string DefaultFolder();
-    // Opens (creating when missing) <folder>/settings.db. On failure returns
-    // null and describes why in *error; an existing file that is damaged,
-    // newer or another program's database is refused and left untouched.
-    static std::unique_ptr<SettingsStore> Open(std::string* error = nullptr);
-    static std::unique_ptr<SettingsStore> OpenFolder(const std::string& folder,
-                                                     std::string* error = nullptr);
+    // Opens (creating when missing) <folder>/settings.db, waiting up to
+    // busyTimeoutMs for other processes (and using that wait for writes
+    // afterwards). On failure returns null and describes why in *error and
+    // *status. A file that SQLite finds damaged is moved aside under a dated
+    // name ("settings.db.damaged-YYYYMMDD-HHMMSS") and a fresh store started,
+    // which is said once on stderr; a newer file or another program's
+    // database is refused and left untouched.
+    static std::unique_ptr<SettingsStore> Open(std::string* error = nullptr,
+                                               SettingsStatus* status = nullptr,
+                                               uint32_t busyTimeoutMs = kDefaultBusyTimeoutMs);
+    static std::unique_ptr<SettingsStore>
+    OpenFolder(const std::string& folder, std::string* error = nullptr,
+               SettingsStatus* status = nullptr, uint32_t busyTimeoutMs = kDefaultBusyTimeoutMs);
     ~SettingsStore();
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
@@ -69,6 +87,8 @@ public:
                              std::string_view value);
     SettingsStatus SetBinary(SettingsScope scope, std::string_view key, std::string_view name,
                              const void* data, size_t size);
+    // Writes every value in one transaction: all of them or none.
+    SettingsStatus SetValues(const std::vector<SettingsBatchItem>& values);
 
     // Reads leave the destination untouched unless they answer Ok.
     SettingsStatus GetDword(SettingsScope scope, std::string_view key, std::string_view name,

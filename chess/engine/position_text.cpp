@@ -1,5 +1,8 @@
-// Reading and writing the position text, with every field checked before the
-// engine's position is touched.
+// Reading and writing the position text. Reading is lenient where the text
+// can do no harm (a letter that names no piece leaves its square empty, any
+// side but "w" is black, unknown castling letters are passed over) and
+// strict where a position would break the engine's assumptions: everything
+// is checked before the engine's position is touched.
 #include "chess/engine/position_text.h"
 
 #include <cctype>
@@ -79,20 +82,25 @@ bool SetPosition(const char* boardField, const char* sideField, const char* cast
                               std::to_string(row + 1).c_str());
             if (++row > 7) return Refuse("position text: more than eight rows%s");
             file = 0;
-        } else if (ch >= '1' && ch <= '8') {
+        } else if (ch >= '0' && ch <= '9') {
             file += ch - '0';
             if (file > 8)
                 return Refuse("position text: row %s is longer than eight squares",
                               std::to_string(row + 1).c_str());
         } else {
-            const int kind = KindOfLetter(ch);
-            if (kind < 0) {
-                const char letter[2] = {ch, '\0'};
-                return Refuse("position text: unknown letter '%s' in the board", letter);
+            const bool letter = std::isalpha(static_cast<unsigned char>(ch));
+            const int kind = letter ? KindOfLetter(ch) : -1;
+            if (!letter) {
+                const char shown[2] = {ch, '\0'};
+                return Refuse("position text: unknown character '%s' in the board", shown);
             }
             if (file >= 8)
                 return Refuse("position text: row %s is longer than eight squares",
                               std::to_string(row + 1).c_str());
+            if (kind < 0) { // names no piece: the square stays empty
+                ++file;
+                continue;
+            }
             const int colour = std::isupper(static_cast<unsigned char>(ch)) ? White : Black;
             const int square = SquareOf(row, file++);
             board[square] = colour;
@@ -118,14 +126,7 @@ bool SetPosition(const char* boardField, const char* sideField, const char* cast
             return Refuse("position text: %s has more than sixteen men", kSideNames[colour]);
     }
 
-    int side;
-    if (std::strcmp(sideField, "w") == 0) {
-        side = White;
-    } else if (std::strcmp(sideField, "b") == 0) {
-        side = Black;
-    } else {
-        return Refuse("position text: side to move \"%s\" is neither w nor b", sideField);
-    }
+    const int side = std::strcmp(sideField, "w") == 0 ? White : Black;
     int kingSquare[2] = {-1, -1};
     for (int s = 0; s < 120; ++s)
         if (OnBoard(s) && board[s] != kEmpty && board[s + 8] == King) kingSquare[board[s]] = s;
@@ -133,19 +134,8 @@ bool SetPosition(const char* boardField, const char* sideField, const char* cast
         return Refuse("position text: the side not to move is in check%s");
 
     int castle = 0;
-    if (std::strcmp(castlingField, "-") != 0) {
-        if (!*castlingField) return Refuse("position text: the castling field is empty%s");
-        for (const char* c = castlingField; *c; ++c) {
-            const char* found = std::strchr("KQkq", *c);
-            if (!found || !*c) {
-                const char letter[2] = {*c, '\0'};
-                return Refuse("position text: unknown castling letter '%s'", letter);
-            }
-            const int bit = 1 << (found - "KQkq");
-            if (castle & bit) return Refuse("position text: castling letter repeated%s");
-            castle |= bit;
-        }
-    }
+    for (const char* c = castlingField; *c; ++c)
+        if (const char* found = std::strchr("KQkq", *c)) castle |= 1 << (found - "KQkq");
     struct Home {
         int bit, king, rook, colour;
     };

@@ -1,6 +1,9 @@
 // The position text (board, side, castling, en passant: the first four fields
 // of the usual notation) in both directions. Position text is untrusted: a
 // malformed or impossible position is refused and the engine keeps its own.
+// What cannot harm is read leniently: a board letter that names no piece
+// leaves its square empty, any side but "w" means black, and castling
+// letters other than K, Q, k and q are passed over.
 #pragma once
 
 namespace chess {

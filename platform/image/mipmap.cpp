@@ -1,6 +1,9 @@
 // Box-filtered mip chains over 32-bit BGRA pictures.
 #include "platform/image/mipmap.h"
 
+#include "platform/image/convert.h"
+#include "platform/image/image_error.h"
+
 #include <algorithm>
 
 namespace platform::image {
@@ -38,6 +41,25 @@ std::vector<Image> BuildMipChain(const Image& top, int count) {
     while (int(chain.size()) < count)
         chain.push_back(HalveImage(chain.back()));
     return chain;
+}
+
+bool BuildTexture(const Image& top, PixelFormat format, int mipCount, TextureImage& out,
+                  std::string* error) {
+    if (BitsPerPixel(top.format) != 32 || top.width <= 0 || top.height <= 0 ||
+        top.pixels.size() != LevelSize(top.format, top.width, top.height))
+        return ImageFail(error, "a texture is built from a 32-bit picture");
+    TextureImage texture;
+    texture.format = format;
+    texture.width = top.width;
+    texture.height = top.height;
+    for (const Image& level : BuildMipChain(top, mipCount)) {
+        Image converted;
+        if (!ConvertImage(level, format, converted, error)) return false;
+        texture.levels.push_back(std::move(converted));
+    }
+    texture.mipCount = int(texture.levels.size());
+    out = std::move(texture);
+    return true;
 }
 
 } // namespace platform::image

@@ -3,6 +3,7 @@
 
 #include "platform/image/image.h"
 
+#include <string>
 #include <vector>
 
 namespace platform::image {
@@ -14,5 +15,10 @@ Image HalveImage(const Image& bgra);
 
 // `count` levels starting with `top` (0 or more than possible: down to 1 x 1).
 std::vector<Image> BuildMipChain(const Image& top, int count = 0);
+
+// A one-face texture in `format` from a 32-bit BGRA top level: the mip chain
+// (count as above) made in BGRA, then every level converted.
+bool BuildTexture(const Image& top, PixelFormat format, int mipCount, TextureImage& out,
+                  std::string* error = nullptr);
 
 } // namespace platform::image

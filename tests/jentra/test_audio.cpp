@@ -216,6 +216,17 @@ TEST_F(AudioTest, StreamedAdpcmPlaysToItsEndAndStops) {
     }
     EXPECT_FALSE(sound->IsPlaying());
     EXPECT_EQ(sound->GetSourcePosition(), 11u * 256);
+
+    // Played once, it ends one silent half (here as long as the sound) after
+    // its data: about twice its length, never sooner.
+    const auto start = std::chrono::steady_clock::now();
+    sound->Play(false);
+    while (sound->IsPlaying() && std::chrono::steady_clock::now() < start + 5s) {
+        sound->Update();
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_FALSE(sound->IsPlaying());
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 2 * 11 * 505 * 1000ms / 22050 - 20ms);
 }
 
 TEST(WaveWriter, WritesAWaveThatLoadsBackWithItsSampleCount) {

@@ -1,6 +1,9 @@
 // Error reporting: result names, the "Error" box text, and the fatal and
 // warning boxes seen from a child process running headless.
 #include "Jentra/JTErrors.h"
+#include "Jentra/JTGame.h"
+#include "Jentra/JTKeyboard.h"
+#include "Jentra/JTMouse.h"
 #include "Jentra/JTTransMap.h"
 #include "platform/message_box.h"
 
@@ -114,6 +117,64 @@ TEST(ErrorBoxes, WarningOkReturnsAndRestoresFocus) {
     EXPECT_EQ(asked[1].text, "No detail");
     EXPECT_TRUE(gFocusSeen[0]);
     EXPECT_TRUE(gFocusSeen[1]);
+}
+
+// What the game looked like while a box was up.
+struct InputAtBox {
+    bool active, mouseHeld, keysHeld;
+};
+
+TEST(ErrorBoxes, TheGameLetsGoOfTheMouseWhileABoxIsUp) {
+    JTGame game;
+    JTMouse mouse;
+    JTKeyboard keyboard;
+    mouse.Init();
+    keyboard.Init();
+    game.SetAppActive(true);
+    gpJTGame = &game;
+    gpJTMouse = &mouse;
+    gpJTKeyboard = &keyboard;
+    std::vector<InputAtBox> seen;
+    auto previousHook = platform::SetMessageBoxHook([&](const platform::MessageBoxRequest&) {
+        seen.push_back({game.IsAppActive(), mouse.IsAcquired(), keyboard.IsAcquired()});
+        return platform::MessageBoxResult::Ok;
+    });
+    ASSERT_TRUE(mouse.IsAcquired());
+    WarningBox("Low on memory", nullptr);
+    // OK gives the game back what it had.
+    EXPECT_TRUE(game.IsAppActive());
+    EXPECT_TRUE(mouse.IsAcquired());
+    // A box shown while the game is in the background leaves it there.
+    game.SetAppActive(false);
+    mouse.SyncAcquire(true);
+    WarningBox("Again", nullptr);
+    EXPECT_FALSE(game.IsAppActive());
+    EXPECT_FALSE(mouse.IsAcquired());
+    platform::SetMessageBoxHook(previousHook);
+    gpJTGame = nullptr;
+    gpJTMouse = nullptr;
+    gpJTKeyboard = nullptr;
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_FALSE(seen[0].active);
+    EXPECT_FALSE(seen[0].mouseHeld);
+    EXPECT_FALSE(seen[0].keysHeld);
+}
+
+void FatalWhileHoldingTheMouse() {
+    static JTMouse mouse;
+    mouse.Init();
+    gpJTMouse = &mouse;
+    platform::SetMessageBoxHook([](const platform::MessageBoxRequest&) {
+        std::fprintf(stderr, "mouse held at the box: %d\n", int(gpJTMouse->IsAcquired()));
+        return platform::MessageBoxResult::Ok;
+    });
+    FatalErrorBox("broken", nullptr);
+}
+
+TEST(ErrorBoxesDeathTest, TheFatalBoxIsReachableWithTheMouse) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(FatalWhileHoldingTheMouse(), testing::ExitedWithCode(1),
+                "mouse held at the box: 0");
 }
 
 void CancelWarning() {

@@ -130,4 +130,25 @@ TEST_F(GeoNodeTest, DrawingIsDynamicWhileAVertexAnimationRuns) {
     EXPECT_EQ(queue.shadowDrawn, std::vector<JTGeoNode*>{&node});
 }
 
+TEST_F(GeoNodeTest, ReplacingAnEffectLeavesTheOldOneToTheCaller) {
+    TestEffect::alive = 0;
+    auto* first = new TestEffect;
+    auto* second = new TestEffect;
+    {
+        JTGeoNode node;
+        node.SetEffect(AsJTEffect(first), true);
+        // A caller that replaces an effect it handed over frees the old one
+        // itself; the node must not free it as well.
+        node.SetEffect(AsJTEffect(second), true);
+        EXPECT_EQ(TestEffect::alive, 2);
+        delete first;
+        EXPECT_TRUE(node.OwnsEffect());
+        // A clone owns a copy of its own.
+        JTNode* clone = static_cast<JTNode*>(node.Clone());
+        EXPECT_EQ(TestEffect::alive, 2);
+        delete clone;
+    }
+    EXPECT_EQ(TestEffect::alive, 0); // the owned one went with the node
+}
+
 } // namespace

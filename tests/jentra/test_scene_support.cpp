@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 
 JT_CLASS_IMPL(TestMesh)
+JT_CLASS_IMPL(TestEffect)
 
 std::vector<unsigned char> LoadSampleModelBytes() {
     std::ifstream in(platform::ProgramFolder() / "modules" / "test" / "sample.jtm",

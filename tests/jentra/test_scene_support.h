@@ -46,6 +46,21 @@ public:
     }
 };
 
+// An effect stand-in that counts how many of its kind are alive.
+class TestEffect : public JTUnknown {
+    JT_CLASS(TestEffect, JTUnknown)
+public:
+    TestEffect() { ++alive; }
+    TestEffect(const TestEffect&) : JTUnknown() { ++alive; }
+    TestEffect& operator=(const TestEffect&) = default;
+    ~TestEffect() override { --alive; }
+    static inline int alive = 0;
+};
+
+inline JTEffect* AsJTEffect(TestEffect* effect) {
+    return reinterpret_cast<JTEffect*>(effect);
+}
+
 inline JTMesh* AsJTMesh(TestMesh* mesh) {
     return reinterpret_cast<JTMesh*>(mesh);
 }
@@ -56,14 +71,20 @@ inline TestMesh* AsTestMesh(JTMesh* mesh) {
 class TestGeoParts : public JTGeoParts {
 public:
     int MeshClassType() override { return TestMesh::nType; }
-    int EffectClassType() override { return -2; } // none: this test world has no effects
+    int EffectClassType() override { return TestEffect::nType; }
     JTUnknown* MeshObject(JTMesh* mesh) override { return AsTestMesh(mesh); }
     JTMesh* AsMesh(JTUnknown* object) override {
         return object->IsDerived(TestMesh::nType) ? AsJTMesh(static_cast<TestMesh*>(object))
                                                   : nullptr;
     }
-    JTUnknown* EffectObject(JTEffect*) override { return nullptr; }
-    JTEffect* AsEffect(JTUnknown*) override { return nullptr; }
+    JTUnknown* EffectObject(JTEffect* effect) override {
+        return reinterpret_cast<TestEffect*>(effect);
+    }
+    JTEffect* AsEffect(JTUnknown* object) override {
+        return object && object->IsDerived(TestEffect::nType)
+                   ? AsJTEffect(static_cast<TestEffect*>(object))
+                   : nullptr;
+    }
     int MeshVertexCount(JTMesh* mesh) override { return int(AsTestMesh(mesh)->corners.size()); }
     int MeshFaceCount(JTMesh* mesh) override { return int(AsTestMesh(mesh)->corners.size() / 3); }
     float MeshBoundRadius(JTMesh* mesh) override {
@@ -123,6 +144,7 @@ class SceneTest : public ::testing::Test {
 protected:
     void SetUp() override {
         JTRegisterClass<TestMesh>();
+        JTRegisterClass<TestEffect>();
         map = std::make_unique<JTIDMap>();
         gpJTIDMap = map.get();
         SetGeoParts(&parts);

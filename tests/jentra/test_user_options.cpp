@@ -5,9 +5,11 @@
 #include "Jentra/JTTransMap.h"
 #include "Jentra/JTUserOptions.h"
 #include "platform/settings_store.h"
+#include "tests/platform/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -158,7 +160,7 @@ TEST_F(UserOptionsTest, SaveAndLoadRoundTrip) {
               platform::SettingsStatus::NotFound);
 }
 
-TEST_F(UserOptionsTest, MachineSettingsAreReadOnly) {
+TEST_F(UserOptionsTest, MachineSettingsAreReadAndWrittenInTheirOwnScope) {
     auto store = Store();
     ASSERT_EQ(store->SetDword(platform::SettingsScope::Machine, kKey, "Build", 1234),
               platform::SettingsStatus::Ok);
@@ -178,10 +180,13 @@ TEST_F(UserOptionsTest, MachineSettingsAreReadOnly) {
     EXPECT_STREQ(language, "English");
 
     registry->SetValue("Build", DWORD(99), HKEY_LOCAL_MACHINE);
+    registry->SetValue("Edition", "Gold", 0x80000003u);
     DWORD after = 0;
-    ASSERT_EQ(store->GetDword(platform::SettingsScope::Machine, kKey, "Build", after),
-              platform::SettingsStatus::Ok);
-    EXPECT_EQ(after, 1234u);
+    registry->QueryValue("Build", &after, HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(after, 99u);
+    char edition[8] = "";
+    registry->QueryValue("Edition", edition, sizeof edition, HKEY_LOCAL_MACHINE);
+    EXPECT_STREQ(edition, "Gold");
     EXPECT_EQ(store->GetDword(platform::SettingsScope::User, kKey, "Build", after),
               platform::SettingsStatus::NotFound);
 }
@@ -241,6 +246,109 @@ TEST_F(UserOptionsTest, AnotherProcessSeesWhatOneWrote) {
     options.Load();
     EXPECT_FLOAT_EQ(options.SfxVolume, 0.25f);
     EXPECT_STREQ(options.PlayerName, "from the child");
+}
+
+// Holds the settings' write lock from another process, as a second program
+// saving its own settings would; the helper beside the test programs does it.
+class LockHolder {
+public:
+    LockHolder(const std::filesystem::path& folder, int milliseconds)
+        : child({(platform_test::TestProgramFolder() / "platform_test_helper").string(),
+                 "settings-hold", folder.string(), std::to_string(milliseconds)}) {}
+    bool Locked() { return child.Started() && child.ReadLine() == "locked"; }
+    int Finish() { return child.Finish(); }
+
+private:
+    platform_test::Child child;
+};
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST_F(UserOptionsTest, SavingWhileAnotherProcessHoldsTheSettingsReportsBusyPromptly) {
+    JTUserOptions options;
+    options.MouseSens = 0.9f;
+    options.SfxVolume = 0.1f;
+    std::strcpy(options.PlayerName, "patient");
+    {
+        LockHolder holder(folder, 1500);
+        ASSERT_TRUE(holder.Locked());
+        testing::internal::CaptureStderr();
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(options.Save());
+        EXPECT_LT(SecondsSince(start), 1.5);
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("not saved"), std::string::npos) << said;
+        EXPECT_FLOAT_EQ(options.MouseSens, 0.9f); // still in effect here
+        JTUserOptions stored;
+        stored.Load();
+        EXPECT_FLOAT_EQ(stored.MouseSens, 0.3f); // and nothing half-written
+        EXPECT_EQ(holder.Finish(), 0);
+    }
+    EXPECT_TRUE(options.Save());
+    JTUserOptions stored;
+    stored.Load();
+    EXPECT_FLOAT_EQ(stored.MouseSens, 0.9f);
+    EXPECT_FLOAT_EQ(stored.SfxVolume, 0.1f);
+    EXPECT_STREQ(stored.PlayerName, "patient");
+    EXPECT_FLOAT_EQ(stored.HUDBrightness, 0.7f);
+}
+
+TEST_F(UserOptionsTest, StartUpWaitsOutABrieflyHeldLockAndNeverEndsTheProgramOverOne) {
+    registry.reset();
+    gpRegistry = nullptr;
+    {
+        LockHolder holder(folder, 800);
+        ASSERT_TRUE(holder.Locked());
+        JTRegistry brief(JTRegistry::kDefaultRegKey);
+        EXPECT_EQ(brief.Init(), S_OK);
+        EXPECT_TRUE(brief.IsOpen());
+        brief.SetValue("After", DWORD(5), HKEY_CURRENT_USER);
+        EXPECT_EQ(brief.LastError(), "");
+        EXPECT_EQ(holder.Finish(), 0);
+    }
+    {
+        LockHolder holder(folder, 6000);
+        ASSERT_TRUE(holder.Locked());
+        testing::internal::CaptureStderr();
+        auto start = std::chrono::steady_clock::now();
+        JTRegistry held(JTRegistry::kDefaultRegKey);
+        EXPECT_EQ(held.Init(), S_OK);
+        EXPECT_LT(SecondsSince(start), 5.0);
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("going on"), std::string::npos) << said;
+        DWORD value = 0;
+        held.QueryValue("After", &value, HKEY_CURRENT_USER); // reading still works
+        EXPECT_EQ(value, 5u);
+    }
+}
+
+TEST_F(UserOptionsTest, ADamagedSettingsFileIsMovedAsideAndTheGameStartsOnDefaults) {
+    JTUserOptions saved;
+    saved.MouseSens = 0.8f;
+    ASSERT_TRUE(saved.Save());
+    registry.reset();
+    gpRegistry = nullptr;
+    const auto file = folder / "settings.db";
+    for (const char* suffix : {"-wal", "-shm"})
+        std::filesystem::remove(folder / (std::string("settings.db") + suffix));
+    std::filesystem::resize_file(file, 700); // cut off mid-write
+
+    testing::internal::CaptureStderr();
+    registry = std::make_unique<JTRegistry>();
+    EXPECT_EQ(registry->Init(), S_OK);
+    gpRegistry = registry.get();
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("moved to"), std::string::npos) << said;
+    JTUserOptions options;
+    options.Load();
+    EXPECT_FLOAT_EQ(options.MouseSens, 0.3f);
+    int asides = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        asides += entry.path().filename().string().rfind("settings.db.damaged-", 0) == 0;
+    EXPECT_GE(asides, 1);
+    EXPECT_TRUE(options.Save()); // the fresh store takes saves again
 }
 
 void OpenUnusableSettings(const std::string& where) {

@@ -181,7 +181,23 @@ TEST(SettingsStore, WatcherSeesWritesUnderItsKeyOnly) {
     EXPECT_TRUE(watcher->Poll());
 }
 
-TEST(SettingsStore, DamagedFileIsRefusedAndLeftUntouched) {
+// The files of the settings folder other than the live database.
+std::vector<std::filesystem::path> MovedAside(const TempDir& dir) {
+    std::vector<std::filesystem::path> found;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        if (entry.path().filename().string().rfind("settings.db.damaged-", 0) == 0 &&
+            entry.path().extension() != ".db-wal")
+            found.push_back(entry.path());
+    return found;
+}
+
+std::string ReadAll(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(SettingsStore, DamagedFilesAreMovedAsideAndAFreshStoreStarts) {
+    // Bytes that are no database at all.
     TempDir dir;
     std::string garbage;
     for (int i = 0; i < 8192; ++i)
@@ -191,14 +207,42 @@ TEST(SettingsStore, DamagedFileIsRefusedAndLeftUntouched) {
         std::ofstream out(file, std::ios::binary);
         out << garbage;
     }
-    std::string error;
-    auto store = SettingsStore::OpenFolder(dir.Str(), &error);
-    EXPECT_FALSE(store);
-    EXPECT_NE(error.find("damaged"), std::string::npos) << error;
+    testing::internal::CaptureStderr();
+    auto store = OpenIn(dir);
+    std::string said = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(store);
+    EXPECT_EQ(store->SetDword(SettingsScope::User, kKey, "Fresh", 1), SettingsStatus::Ok);
+    auto moved = MovedAside(dir);
+    ASSERT_EQ(moved.size(), 1u);
+    EXPECT_EQ(ReadAll(moved[0]), garbage);
+    EXPECT_NE(said.find(moved[0].string()), std::string::npos) << said;
+    EXPECT_NE(said.find("damaged"), std::string::npos) << said;
 
-    std::ifstream in(file, std::ios::binary);
-    std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(after, garbage);
+    // A real settings database cut short in the middle of a run.
+    TempDir cut;
+    {
+        auto full = OpenIn(cut);
+        ASSERT_TRUE(full);
+        for (int i = 0; i < 400; ++i)
+            full->SetString(SettingsScope::User, kKey + std::string("\\k") + std::to_string(i), "v",
+                            std::string(100, 'x'));
+    }
+    const auto cutFile = cut.Path() / "settings.db";
+    const auto size = std::filesystem::file_size(cutFile);
+    ASSERT_GT(size, 16384u);
+    std::filesystem::resize_file(cutFile, size / 2);
+    testing::internal::CaptureStderr();
+    auto again = OpenIn(cut);
+    said = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(again);
+    EXPECT_EQ(MovedAside(cut).size(), 1u) << said;
+    EXPECT_FALSE(again->KeyExists(SettingsScope::User, kKey));
+    // Once is enough: the fresh store opens quietly from now on.
+    again.reset();
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(OpenIn(cut));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(MovedAside(cut).size(), 1u);
 }
 
 TEST(SettingsStore, AnotherProgramsDatabaseIsRefusedAndLeftUntouched) {
@@ -275,6 +319,16 @@ TEST(SettingsStore, LockedDatabaseGivesBusyThenRecovers) {
     ASSERT_EQ(holder.ReadLine(), "locked");
     EXPECT_EQ(store->SetDword(SettingsScope::User, kKey, "During", 2), SettingsStatus::Busy);
     EXPECT_NE(store->LastError().find("locked"), std::string::npos) << store->LastError();
+    const std::vector<SettingsBatchItem> batch = {
+        {SettingsScope::User, kKey, "One", SettingsType::Dword, {1, 0, 0, 0}},
+        {SettingsScope::Machine, "Software\\Other", "Two", SettingsType::String, {'t', 'w', 'o'}},
+    };
+    EXPECT_EQ(store->SetValues(batch), SettingsStatus::Busy);
+    // Opening for reading is not held up either.
+    std::string error;
+    SettingsStatus opened = SettingsStatus::IoError;
+    EXPECT_TRUE(SettingsStore::OpenFolder(dir.Str(), &error, &opened, 100)) << error;
+    EXPECT_EQ(opened, SettingsStatus::Ok);
     // Readers are not held up by a writer.
     uint32_t v = 0;
     EXPECT_EQ(store->GetDword(SettingsScope::User, kKey, "Before", v), SettingsStatus::Ok);
@@ -284,6 +338,15 @@ TEST(SettingsStore, LockedDatabaseGivesBusyThenRecovers) {
     EXPECT_EQ(store->SetDword(SettingsScope::User, kKey, "After", 3), SettingsStatus::Ok);
     EXPECT_EQ(holder.Finish(), 0) << holder.Stderr();
     EXPECT_EQ(store->GetDword(SettingsScope::User, kKey, "During", v), SettingsStatus::NotFound);
+    EXPECT_EQ(store->GetDword(SettingsScope::User, kKey, "One", v), SettingsStatus::NotFound);
+    // The whole batch lands in one write once the lock is gone.
+    EXPECT_EQ(store->SetValues(batch), SettingsStatus::Ok);
+    EXPECT_EQ(store->GetDword(SettingsScope::User, kKey, "One", v), SettingsStatus::Ok);
+    EXPECT_EQ(v, 1u);
+    std::string two;
+    EXPECT_EQ(store->GetString(SettingsScope::Machine, "software\\other", "two", two),
+              SettingsStatus::Ok);
+    EXPECT_EQ(two, "two");
     EXPECT_EQ(store->GetDword(SettingsScope::User, kKey, "After", v), SettingsStatus::Ok);
     EXPECT_EQ(v, 3u);
 }

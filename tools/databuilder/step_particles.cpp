@@ -3,7 +3,7 @@
 // record's own writer: smoke, fire and sparks of the Fire and Ice world, the
 // glow and trail of its lava light, the sky lights of the Holographic world,
 // the steam of a melting ice piece and the capture effects of ice and fire
-// pieces.
+// pieces. Each names its sprite, one of the textures the texture step writes.
 #include "tools/databuilder/data_step.h"
 
 #include <cstdio>
@@ -20,6 +20,7 @@ constexpr float kPi = 3.1415927f;
 
 struct Prototype {
     const char* name;
+    const char* sprite;
     std::function<void(JTPartSysProps&)> shape;
 };
 
@@ -49,10 +50,10 @@ bool Write(const std::filesystem::path& folder, JTPartSysProps& p) {
     return true;
 }
 
-void Name(JTPartSysProps& p, const char* name) {
-    std::memset(p.szName, 0, sizeof p.szName);
-    std::memcpy(p.szName, name,
-                std::strlen(name) < sizeof p.szName ? std::strlen(name) : sizeof p.szName - 1);
+// Copies a name into a fixed field, cut to fit and zero-filled.
+template <size_t N> void Copy(char (&field)[N], const char* text) {
+    std::memset(field, 0, N);
+    std::memcpy(field, text, std::strlen(text) < N ? std::strlen(text) : N - 1);
 }
 
 void Smoke(JTPartSysProps& p) {
@@ -217,22 +218,23 @@ DATABUILDER_STEP(WriteParticlePrototypes, "particles") {
     std::filesystem::create_directories(folder, error);
 
     const Prototype prototypes[] = {
-        {"GroundSmoke", Smoke},
-        {"GroundFire", [](JTPartSysProps& p) { Fire(p, 80, 6.0f); }},
-        {"FireSparks", Sparks},
-        {"lavalightshine", LavaShine},
-        {"lavalighttrail", LavaTrail},
-        {"SkyLights", SkyLights},
-        {"IceMeltSteam", Steam},
-        {"IcePiecePart", [](JTPartSysProps& p) { PiecePart(p, 60, true); }},
-        {"IcePiecePart2", [](JTPartSysProps& p) { PiecePart(p, 30, true); }},
-        {"FirePiecePart", [](JTPartSysProps& p) { PiecePart(p, 60, false); }},
-        {"FirePiecePart2", [](JTPartSysProps& p) { PiecePart(p, 30, false); }},
+        {"GroundSmoke", "smoke.jpg", Smoke},
+        {"GroundFire", "glow.jpg", [](JTPartSysProps& p) { Fire(p, 80, 6.0f); }},
+        {"FireSparks", "spark.tga", Sparks},
+        {"lavalightshine", "glow.jpg", LavaShine},
+        {"lavalighttrail", "glow.jpg", LavaTrail},
+        {"SkyLights", "glow.jpg", SkyLights},
+        {"IceMeltSteam", "smoke.jpg", Steam},
+        {"IcePiecePart", "spark.tga", [](JTPartSysProps& p) { PiecePart(p, 60, true); }},
+        {"IcePiecePart2", "spark.tga", [](JTPartSysProps& p) { PiecePart(p, 30, true); }},
+        {"FirePiecePart", "glow.jpg", [](JTPartSysProps& p) { PiecePart(p, 60, false); }},
+        {"FirePiecePart2", "glow.jpg", [](JTPartSysProps& p) { PiecePart(p, 30, false); }},
     };
     bool ok = true;
     for (const Prototype& prototype : prototypes) {
         JTPartSysProps p;
-        Name(p, prototype.name);
+        Copy(p.szName, prototype.name);
+        Copy(p.values.szTexture, prototype.sprite);
         prototype.shape(p);
         ok = Write(folder, p) && ok;
     }

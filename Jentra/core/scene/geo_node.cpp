@@ -60,9 +60,8 @@ void JTGeoNode::SetMesh(JTMesh* newMesh) {
 }
 
 void JTGeoNode::SetEffect(JTEffect* newEffect, bool owned) {
-    if (newEffect != effect && effect && ownsEffect) {
-        if (JTGeoParts* parts = GetGeoParts()) delete parts->EffectObject(effect);
-    }
+    // The previous effect is left to the caller, owned or not: callers that
+    // replace an effect they handed over free the old one themselves first.
     effect = newEffect;
     ownsEffect = (newEffect && owned) ? 1 : 0;
 }

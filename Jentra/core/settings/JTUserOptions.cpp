@@ -3,6 +3,7 @@
 
 #include "Jentra/JTRegistry.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -53,10 +54,13 @@ void JTUserOptions::SetMemoryInfo(uint64_t totalPhysicalBytes, bool isLowRAM) {
     lowRAM = isLowRAM;
 }
 
-void JTUserOptions::Save() {
+bool JTUserOptions::Save() {
     JTRegistry* registry = gpRegistry;
-    if (!registry) return;
+    if (!registry) return false;
     const HKEY user = HKEY_CURRENT_USER;
+    // One write for all of them: never a half-saved set, and never a wait
+    // per value while another process holds the settings.
+    registry->BeginValues();
     registry->SetValue("MouseSens", MouseSens, user);
     registry->SetValue("ReverseRotate", ReverseRotate, user);
     registry->SetValue("ReverseTilt", ReverseTilt, user);
@@ -89,6 +93,12 @@ void JTUserOptions::Save() {
     registry->SetValue("Multisample", Multisample, user);
     registry->SetValue("MultisampleSet", MultisampleSet, user);
     registry->SetValue("PlayerName", PlayerName, user);
+    if (registry->CommitValues()) return true;
+    std::fprintf(stderr,
+                 "Jentra: the options were not saved (%s); they stay in effect until the "
+                 "program ends\n",
+                 registry->LastError().c_str());
+    return false;
 }
 
 void JTUserOptions::Load() {

@@ -61,11 +61,16 @@ void JTSound::SetVolume(int hundredthsDb) {
 }
 
 // Decodes the next step of source data into one block; at the end of the
-// data a looping sound starts over, any other runs out.
+// data a looping sound starts over, any other runs out: one block of
+// silence follows its last data, then it stops.
 bool JTSound::WriteHalf() {
+    if (ended) return false;
     if (exhausted) {
+        std::fill(decompBuffer.begin(), decompBuffer.end(), int16_t(0));
+        decompBuffer.resize(std::max<size_t>(decompBuffer.size(), halfSize / 2));
+        if (halfSize > 0) voice->QueueBlock(decompBuffer.data(), halfSize);
         ended = true;
-        return false;
+        return halfSize > 0;
     }
     const unsigned used = std::min(sourceStep, sourceRemaining);
     const int channels = outputFormat.nChannels;

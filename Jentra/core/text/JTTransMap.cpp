@@ -81,7 +81,8 @@ void JTTransMap::Entry::Set(Field column, const char* text) {
 // ---- table -----------------------------------------------------------------
 
 JTTransMap::JTTransMap()
-    : title(nullptr), rows(nullptr), rowCount(0), file(nullptr), defaultColumn(Foreign) {}
+    : title(nullptr), rows(nullptr), rowCount(0), file(nullptr), defaultColumn(Foreign),
+      rowCapacity(0) {}
 
 JTTransMap::~JTTransMap() {
     if (file) std::fclose(file);
@@ -94,23 +95,29 @@ void JTTransMap::Clear() {
     std::free(rows);
     rows = nullptr;
     rowCount = 0;
+    rowCapacity = 0;
+    firstRow.clear();
     std::free(title);
     title = nullptr;
 }
 
 JTTransMap::Entry* JTTransMap::AppendRow(int id) {
-    auto** grown = static_cast<Entry**>(std::realloc(rows, sizeof(Entry*) * (rowCount + 1)));
-    if (!grown) return nullptr;
-    rows = grown;
-    rows[rowCount] = new Entry(id);
-    return rows[rowCount++];
+    if (rowCount == rowCapacity) {
+        const int capacity = rowCapacity ? rowCapacity * 2 : 64;
+        auto** grown = static_cast<Entry**>(std::realloc(rows, sizeof(Entry*) * capacity));
+        if (!grown) return nullptr;
+        rows = grown;
+        rowCapacity = capacity;
+    }
+    Entry* entry = new Entry(id);
+    rows[rowCount++] = entry;
+    firstRow.emplace(id, entry); // a later row of the same id never replaces the first
+    return entry;
 }
 
 JTTransMap::Entry* JTTransMap::GetEntryPtr(int id) const {
-    for (int i = 0; i < rowCount; ++i) {
-        if (rows[i]->id == id) return rows[i];
-    }
-    return nullptr;
+    auto found = firstRow.find(id);
+    return found == firstRow.end() ? nullptr : found->second;
 }
 
 const char* JTTransMap::GetString(int id, Field column) const {

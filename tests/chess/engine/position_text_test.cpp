@@ -30,6 +30,23 @@ TEST_F(EngineTest, WellFormedPositionTextRoundTrips) {
     EXPECT_TRUE(gBoard.setupPosition);
 }
 
+TEST_F(EngineTest, HarmlessOddsInPositionTextAreReadNotRefused) {
+    // A letter that names no piece leaves its square empty.
+    ASSERT_TRUE(SetPositionText("rnbqkbnr/ppppxppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"))
+        << PositionError();
+    EXPECT_STREQ(GetPosition(), "rnbqkbnr/pppp1ppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
+    // Any side but "w" is black; unknown or repeated castling letters are
+    // passed over, and so is an empty field.
+    ASSERT_TRUE(SetPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR", "x", "KxKq", "-"))
+        << PositionError();
+    EXPECT_STREQ(GetPosition(), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b Kq -");
+    ASSERT_TRUE(SetPosition("4k3/8/8/8/8/8/8/4K3", "w", "", "-")) << PositionError();
+    EXPECT_STREQ(GetPosition(), "4k3/8/8/8/8/8/8/4K3 w - -");
+    // A zero skips nothing.
+    ASSERT_TRUE(SetPositionText("4k3/8/08/8/8/8/8/4K3 w - -")) << PositionError();
+    EXPECT_TRUE(BoardIsConsistent());
+}
+
 TEST_F(EngineTest, BadPositionTextIsRefusedAndChangesNothing) {
     ASSERT_TRUE(MakeMove(ParseMove("e4")));
     BuildLegalMoves(true);
@@ -41,12 +58,12 @@ TEST_F(EngineTest, BadPositionTextIsRefusedAndChangesNothing) {
     };
     const Bad bad[] = {
         {"rnbqkbnrr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", "longer than eight"},
-        {"rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", "unknown letter '9'"},
+        {"rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", "row 3 is longer"},
+        {"rnbqkbnr/pppp*ppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", "unknown character '*'"},
         {"rnbqkbnr/pppppppp/45/8/8/8/PPPPPPPP/RNBQKBNR w - -", "row 3 is longer"},
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR/8 w KQkq -", "more than eight rows"},
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP w - -", "eight rows"},
         {"rnbqkbnr/ppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w - -", "eight squares"},
-        {"rnbqkbnr/ppppxppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", "unknown letter 'x'"},
         {"rnbq1bnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQ -",
          "black does not have exactly one king"},
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBKKBNR w - -",
@@ -57,11 +74,9 @@ TEST_F(EngineTest, BadPositionTextIsRefusedAndChangesNothing) {
         {"pnbqkbnr/8/8/8/8/8/8/RNBQKBNR w - -", "first or last rank"},
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBN1 w KQkq -", "castling right \"K\""},
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/1NBQKBNR w Q -", "castling right \"Q\""},
-        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkx -", "unknown castling letter"},
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq e3", "en-passant square"},
         {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e6", "en-passant square"},
         {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq z9", "no square"},
-        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq -", "neither w nor b"},
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w", "expected board"},
         {"4k3/8/8/8/8/8/8/4K2R w - - 0 1 junk", "too many fields"},
         {"4k3/4R3/8/8/8/8/8/4K3 w - -", "not to move is in check"},

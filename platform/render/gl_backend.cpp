@@ -1,0 +1,303 @@
+// The OpenGL backend's frame: context, back buffer, clears, draws, present,
+// read-back and error counting.
+#include "platform/render/gl_backend.h"
+
+#include "platform/render/fixed_function.h"
+#include "platform/render/format_info.h"
+#include "platform/window.h"
+
+#include <algorithm>
+
+namespace platform::render {
+
+namespace {
+
+GLenum GlPrimitive(D3DPRIMITIVETYPE type) {
+    switch (type) {
+    case D3DPT_POINTLIST:
+        return GL_POINTS;
+    case D3DPT_LINELIST:
+        return GL_LINES;
+    case D3DPT_LINESTRIP:
+        return GL_LINE_STRIP;
+    case D3DPT_TRIANGLELIST:
+        return GL_TRIANGLES;
+    case D3DPT_TRIANGLESTRIP:
+        return GL_TRIANGLE_STRIP;
+    case D3DPT_TRIANGLEFAN:
+        return GL_TRIANGLE_FAN;
+    }
+    return GL_TRIANGLES;
+}
+
+const char* GlErrorName(GLenum error) {
+    switch (error) {
+    case GL_INVALID_ENUM:
+        return "GL_INVALID_ENUM";
+    case GL_INVALID_VALUE:
+        return "GL_INVALID_VALUE";
+    case GL_INVALID_OPERATION:
+        return "GL_INVALID_OPERATION";
+    case GL_INVALID_FRAMEBUFFER_OPERATION:
+        return "GL_INVALID_FRAMEBUFFER_OPERATION";
+    case GL_OUT_OF_MEMORY:
+        return "GL_OUT_OF_MEMORY";
+    default:
+        return "GL error";
+    }
+}
+
+} // namespace
+
+std::unique_ptr<Backend> CreateGlBackend(Window& window, std::string* error) {
+    auto context = GlContext::Create(window, error);
+    if (!context) return nullptr;
+    return std::make_unique<GlBackend>(window, std::move(context));
+}
+
+GlBackend::GlBackend(Window& window, std::unique_ptr<GlContext> context)
+    : window_(window), context_(std::move(context)) {
+    MakeCurrent();
+    glGenVertexArrays(1, &vao_);
+    glBindVertexArray(vao_);
+    glGenSamplers(kUnits, samplers_);
+    for (int unit = 0; unit < kUnits; ++unit)
+        glBindSampler(GLuint(unit), samplers_[unit]);
+    // Surfaces are stored top row first and drawn upside down (see
+    // jtToClip), so Direct3D's clockwise front faces are GL's
+    // counter-clockwise ones.
+    glFrontFace(GL_CCW);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    fixed_ = CreateFixedFunctionProgram(&lastError_);
+    CheckErrors();
+}
+
+GlBackend::~GlBackend() {
+    MakeCurrent();
+    fixed_.reset();
+    for (auto& [key, fbo] : framebuffers_)
+        if (fbo) glDeleteFramebuffers(1, &fbo);
+    framebuffers_.clear();
+    FreeBackBuffer();
+    glDeleteSamplers(kUnits, samplers_);
+    glDeleteBuffers(1, &streamVertices_);
+    glDeleteBuffers(1, &streamIndices_);
+    glBindVertexArray(0);
+    glDeleteVertexArrays(1, &vao_);
+}
+
+void GlBackend::MakeCurrent() {
+    if (!context_->IsCurrent()) context_->MakeCurrent();
+}
+
+void GlBackend::CheckErrors() {
+    for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError()) {
+        ++errors_;
+        lastError_ = GlErrorName(error);
+    }
+}
+
+int GlBackend::TakeErrors(std::string* last) {
+    MakeCurrent();
+    CheckErrors();
+    int count = errors_;
+    if (last) *last = lastError_;
+    errors_ = 0;
+    return count;
+}
+
+bool GlBackend::SupportsFormat(D3DFORMAT format) const {
+    if (IsCompressedFormat(format))
+        return epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc") != 0;
+    return true;
+}
+
+bool GlBackend::Reset(const PresentParams& params, int width, int height, int samples,
+                      std::string* error) {
+    MakeCurrent();
+    CheckErrors();
+    GLint maxSamples = 0;
+    glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
+    samples = std::min(samples, int(maxSamples));
+    if (samples < 2) samples = 0;
+
+    if (!sceneColor_) glGenRenderbuffers(1, &sceneColor_);
+    if (!sceneDepth_) glGenRenderbuffers(1, &sceneDepth_);
+    if (!presentColor_) glGenRenderbuffers(1, &presentColor_);
+    if (!presentFbo_) glGenFramebuffers(1, &presentFbo_);
+    if (!sceneFbo_) glGenFramebuffers(1, &sceneFbo_);
+    auto storage = [&](GLuint renderbuffer, GLenum format, int count) {
+        glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer);
+        if (count > 0)
+            glRenderbufferStorageMultisample(GL_RENDERBUFFER, count, format, width, height);
+        else
+            glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
+    };
+    storage(sceneColor_, GL_RGBA8, samples);
+    // Depth always carries stencil bits, so stencil states work on the
+    // back buffer whatever depth format was asked for.
+    storage(sceneDepth_, GL_DEPTH24_STENCIL8, samples);
+    storage(presentColor_, GL_RGBA8, 0);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFbo_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, sceneColor_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                              sceneDepth_);
+    bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glBindFramebuffer(GL_FRAMEBUFFER, presentFbo_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, presentColor_);
+    complete = complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (complete) {
+        // Nothing presented yet reads as black.
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        rasterKnown_ = false;
+    }
+    boundFramebuffer_ = 0;
+    boundColor_ = boundDepth_ = nullptr;
+    viewportKnown_ = false;
+
+    GLint realSamples = 0;
+    glBindRenderbuffer(GL_RENDERBUFFER, sceneColor_);
+    glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_SAMPLES, &realSamples);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+
+    GLenum glError = glGetError();
+    if (!complete || glError != GL_NO_ERROR) {
+        if (error) *error = complete ? GlErrorName(glError) : "incomplete back buffer";
+        return false;
+    }
+    width_ = width;
+    height_ = height;
+    samples_ = realSamples >= 2 ? int(realSamples) : 0;
+    const uint32_t interval = params.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1;
+    if (interval != swapInterval_) {
+        context_->SetSwapInterval(int(interval));
+        swapInterval_ = interval;
+    }
+    return true;
+}
+
+void GlBackend::FreeBackBuffer() {
+    glDeleteFramebuffers(1, &sceneFbo_);
+    glDeleteFramebuffers(1, &presentFbo_);
+    glDeleteRenderbuffers(1, &presentColor_);
+    glDeleteRenderbuffers(1, &sceneColor_);
+    glDeleteRenderbuffers(1, &sceneDepth_);
+    sceneFbo_ = presentFbo_ = presentColor_ = sceneColor_ = sceneDepth_ = 0;
+}
+
+void GlBackend::Clear(const DeviceState& state, uint32_t flags, D3DCOLOR color, float z,
+                      uint32_t stencil) {
+    MakeCurrent();
+    if (!BindTarget(state)) return;
+    ApplyViewport(state.viewport);
+    // A clear covers the viewport only, and ignores the write masks.
+    const D3DVIEWPORT8& v = state.viewport;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(GLint(v.X), GLint(v.Y), GLsizei(v.Width), GLsizei(v.Height));
+    GLbitfield bits = 0;
+    if (flags & D3DCLEAR_TARGET) {
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glClearColor(float((color >> 16) & 0xFF) / 255.0f, float((color >> 8) & 0xFF) / 255.0f,
+                     float(color & 0xFF) / 255.0f, float(color >> 24) / 255.0f);
+        bits |= GL_COLOR_BUFFER_BIT;
+    }
+    if (flags & D3DCLEAR_ZBUFFER) {
+        glDepthMask(GL_TRUE);
+        glClearDepth(z);
+        bits |= GL_DEPTH_BUFFER_BIT;
+    }
+    if (flags & D3DCLEAR_STENCIL) {
+        glStencilMask(0xFFFFFFFFu);
+        glClearStencil(GLint(stencil));
+        bits |= GL_STENCIL_BUFFER_BIT;
+    }
+    glClear(bits);
+    glDisable(GL_SCISSOR_TEST);
+    // Put back the masks the draws expect.
+    if (rasterKnown_) {
+        glColorMask(raster_.colorMask[0], raster_.colorMask[1], raster_.colorMask[2],
+                    raster_.colorMask[3]);
+        glDepthMask(raster_.depthWrite ? GL_TRUE : GL_FALSE);
+        glStencilMask(raster_.stencilWriteMask);
+    }
+}
+
+void GlBackend::Draw(const DeviceState& state, const DrawCall& call) {
+    MakeCurrent();
+    if (!BindTarget(state)) return;
+    ApplyViewport(state.viewport);
+    ApplyRaster(state);
+    if (!(state.program ? PrepareEffectProgram(state) : PrepareFixedFunction(state))) return;
+    BindStageTextures(state);
+    if (!BindVertexInput(state, call)) return;
+
+    const GLenum mode = GlPrimitive(call.type);
+    const GLsizei count = GLsizei(call.vertexCount);
+    if (!call.indexed) {
+        glDrawArrays(mode, call.userVertices ? 0 : GLint(call.startVertex), count);
+        return;
+    }
+    if (call.userIndices) {
+        const GLenum type =
+            call.userIndexFormat == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+        glDrawElements(mode, count, type, nullptr);
+        return;
+    }
+    const IndexBuffer* indices = state.indices;
+    const GLenum type = indices->Format() == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+    const auto offset = static_cast<uintptr_t>(call.startIndex) * indices->IndexSize();
+    glDrawElementsBaseVertex(mode, count, type, reinterpret_cast<const void*>(offset),
+                             GLint(state.baseVertexIndex));
+}
+
+void GlBackend::Present() {
+    MakeCurrent();
+    if (!sceneColor_) return;
+    // The frame as shown stays readable in the single-sample copy.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneFbo_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, presentFbo_);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    // To the window, upright and scaled to its drawable.
+    int drawableWidth = 0, drawableHeight = 0;
+    window_.DrawableSize(drawableWidth, drawableHeight);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFbo_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    const bool sameSize = drawableWidth == width_ && drawableHeight == height_;
+    glBlitFramebuffer(0, 0, width_, height_, 0, drawableHeight, drawableWidth, 0,
+                      GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    boundFramebuffer_ = 0;
+    boundColor_ = boundDepth_ = nullptr;
+    if (rasterKnown_)
+        glColorMask(raster_.colorMask[0], raster_.colorMask[1], raster_.colorMask[2],
+                    raster_.colorMask[3]);
+    window_.Swap();
+    CheckErrors();
+}
+
+bool GlBackend::ReadFrontBuffer(std::vector<uint32_t>& argb, int& width, int& height) {
+    MakeCurrent();
+    if (!presentFbo_ || width_ <= 0 || height_ <= 0) return false;
+    argb.assign(size_t(width_) * size_t(height_), 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFbo_);
+    // Rows come out top first: the copy is stored upside down.
+    glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    boundFramebuffer_ = 0;
+    boundColor_ = boundDepth_ = nullptr;
+    for (uint32_t& pixel : argb)
+        pixel |= 0xFF000000u;
+    width = width_;
+    height = height_;
+    CheckErrors();
+    return true;
+}
+
+} // namespace platform::render

@@ -1,0 +1,173 @@
+// The OpenGL 3.3 core backend. Frames are drawn upside down into an
+// off-screen framebuffer (row 0 is the top, as Direct3D keeps surfaces), so
+// render-target textures read like file textures; Present resolves the
+// frame into a single-sample copy (the "front buffer" that read-back sees)
+// and blits it, turned upright, to the window.
+//
+// GL state is cached: each draw compares the wanted blend, depth, stencil,
+// cull, fill, colour-mask and offset values with what GL holds and sends
+// only the differences; uniforms are sent when their group's version moved.
+#pragma once
+
+#include "platform/gl.h"
+#include "platform/gl_context.h"
+#include "platform/render/backend.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+
+namespace platform::render {
+
+// The GL values one draw needs, derived from the device's render states.
+struct GlRasterState {
+    bool blend = false;
+    GLenum blendSrc = GL_ONE, blendDst = GL_ZERO, blendEquation = GL_FUNC_ADD;
+    bool depthTest = true;
+    GLenum depthFunc = GL_LEQUAL;
+    bool depthWrite = true;
+    bool cull = true;
+    GLenum cullFace = GL_BACK;
+    GLenum polygonMode = GL_FILL;
+    bool stencil = false;
+    GLenum stencilFunc = GL_ALWAYS;
+    GLint stencilRef = 0;
+    GLuint stencilMask = 0xFFFFFFFFu, stencilWriteMask = 0xFFFFFFFFu;
+    GLenum stencilFail = GL_KEEP, stencilZFail = GL_KEEP, stencilPass = GL_KEEP;
+    bool colorMask[4] = {true, true, true, true};
+    float polygonOffset = 0.0f;
+
+    bool operator==(const GlRasterState&) const = default;
+};
+
+// Sampler parameters of one texture unit.
+struct GlSamplerState {
+    GLint minFilter = GL_NEAREST, magFilter = GL_NEAREST;
+    GLint wrapS = GL_REPEAT, wrapT = GL_REPEAT, wrapR = GL_REPEAT;
+    float border[4] = {0, 0, 0, 0};
+    float lodBias = 0.0f;
+    float minLod = 0.0f; // the most detailed level used
+
+    bool operator==(const GlSamplerState&) const = default;
+};
+
+struct FixedFunctionProgram;
+
+// What the backend knows of an effect program: its active uniforms by name
+// and the state versions its standard uniforms last followed.
+struct GlProgramInfo {
+    struct Active {
+        GLint location = -1;
+        GLenum type = 0;
+        GLint size = 0;
+    };
+    std::map<std::string, Active> uniforms;
+    GLint world = -1, view = -1, projection = -1, worldViewProj = -1;
+    GLint alphaRef = -1, alphaFunc = -1;
+    uint64_t transformVersion = 0, renderStateVersion = 0;
+
+    const Active* Find(const std::string& name) const {
+        auto it = uniforms.find(name);
+        if (it == uniforms.end()) it = uniforms.find(name + "[0]");
+        return it == uniforms.end() ? nullptr : &it->second;
+    }
+};
+
+class GlBackend : public Backend {
+public:
+    GlBackend(Window& window, std::unique_ptr<GlContext> context);
+    ~GlBackend() override;
+
+    bool Reset(const PresentParams& params, int width, int height, int samples,
+               std::string* error) override;
+    int BackBufferSamples() const override { return samples_; }
+    void Clear(const DeviceState& state, uint32_t flags, D3DCOLOR color, float z,
+               uint32_t stencil) override;
+    void Draw(const DeviceState& state, const DrawCall& call) override;
+    void Present() override;
+    bool ReadFrontBuffer(std::vector<uint32_t>& argb, int& width, int& height) override;
+    int TakeErrors(std::string* last) override;
+    bool SupportsFormat(D3DFORMAT format) const override;
+
+    void InitBuffer(Buffer& buffer) override;
+    void UpdateBuffer(Buffer& buffer) override;
+    void ReleaseBuffer(Buffer& buffer) override;
+    void InitTexture(BaseTexture& texture) override;
+    void UpdateTexture(BaseTexture& texture, int face, int level) override;
+    void ReleaseTexture(BaseTexture& texture) override;
+    void InitSurface(Surface& surface) override;
+    void ReleaseSurface(Surface& surface) override;
+    bool InitProgram(Program& program, std::string* error) override;
+    void ReleaseProgram(Program& program) override;
+
+private:
+    // Every GL call runs with this backend's context current.
+    void MakeCurrent();
+    void CheckErrors();
+
+    // Targets (gl_targets.cpp).
+    void FreeBackBuffer();
+    bool BindTarget(const DeviceState& state);
+    GLuint FramebufferFor(Surface* color, Surface* depth);
+    void ForgetFramebuffersOf(const Surface* surface);
+
+    // Fixed state (gl_raster_state.cpp).
+    void ApplyRaster(const DeviceState& state);
+    void ApplyViewport(const D3DVIEWPORT8& viewport);
+    void BindStageTextures(const DeviceState& state);
+    void ApplySampler(int unit, const GlSamplerState& wanted);
+
+    // Vertex input (gl_vertex_input.cpp).
+    bool BindVertexInput(const DeviceState& state, const DrawCall& call);
+    void SetupAttributes(const DeviceState& state, const GLuint (&buffers)[kMaxStreams],
+                         const uint32_t (&strides)[kMaxStreams],
+                         const size_t (&bases)[kMaxStreams]);
+    GLuint StreamUpload(GLuint& buffer, GLsizeiptr& capacity, GLenum target, const void* data,
+                        size_t size);
+
+    // Programs (gl_programs.cpp, gl_fixed_function_state.cpp).
+    void UseProgram(GLuint program);
+    bool PrepareFixedFunction(const DeviceState& state);
+    bool PrepareEffectProgram(const DeviceState& state);
+
+    Window& window_;
+    std::unique_ptr<GlContext> context_;
+
+    int width_ = 0, height_ = 0, samples_ = 0;
+    GLuint sceneColor_ = 0, sceneDepth_ = 0; // renderbuffers of the back buffer
+    GLuint sceneFbo_ = 0;                    // both of them
+    GLuint presentFbo_ = 0, presentColor_ = 0;
+    uint32_t swapInterval_ = 0xFFFFFFFFu;
+    std::map<std::pair<const Surface*, const Surface*>, GLuint> framebuffers_;
+    GLuint boundFramebuffer_ = 0;
+    const Surface* boundColor_ = nullptr;
+    const Surface* boundDepth_ = nullptr;
+
+    GlRasterState raster_;
+    bool rasterKnown_ = false;
+    D3DVIEWPORT8 viewport_{};
+    bool viewportKnown_ = false;
+
+    static constexpr int kUnits = 2 * kMaxTextureStages; // 2D units, then cube units
+    GLuint samplers_[kUnits] = {};
+    GlSamplerState samplerStates_[kUnits];
+    bool samplerKnown_[kUnits] = {};
+    GLuint boundTextures_[kUnits] = {};
+    uint64_t stageBindVersion_ = 0; // stage version the bindings follow; 0: unknown
+
+    GLuint vao_ = 0;
+    GLuint streamVertices_ = 0, streamIndices_ = 0;
+    GLsizeiptr streamVerticesSize_ = 0, streamIndicesSize_ = 0;
+    uint64_t inputVersion_ = 0; // layout version the attribute pointers follow
+    bool attributeEnabled_[kMaxVertexElements] = {};
+
+    GLuint currentProgram_ = 0;
+    std::unique_ptr<FixedFunctionProgram> fixed_;
+    std::map<const Program*, std::unique_ptr<GlProgramInfo>> programs_;
+
+    int errors_ = 0;
+    std::string lastError_;
+};
+
+} // namespace platform::render

@@ -1,0 +1,315 @@
+// Driving the fixed-function program: its uniforms are worked out from the
+// device state (matrices combined, lights carried into view space, stages
+// and colour sources as numbers) and sent group by group when the group's
+// version moved.
+#include "platform/render/fixed_function.h"
+#include "platform/render/gl_backend.h"
+#include "platform/render/gl_shader_build.h"
+
+#include <cmath>
+
+namespace platform::render {
+
+namespace {
+
+// Row vectors carry normals through the inverse transpose of the upper
+// 3 x 3 (n' = n x (M^-1)^T), which as a GL column-vector matrix is M^-1
+// itself. GL reads the nine floats column by column.
+void NormalMatrix(const D3DMATRIX& m, float out[9]) {
+    const float a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
+    const float d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
+    const float g = m.m[2][0], h = m.m[2][1], i = m.m[2][2];
+    const float det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
+    const float s = std::fabs(det) > 1e-20f ? 1.0f / det : 0.0f;
+    // M^-1 row by row.
+    const float inverse[9] = {(e * i - f * h) * s, (c * h - b * i) * s, (b * f - c * e) * s,
+                              (f * g - d * i) * s, (a * i - c * g) * s, (c * d - a * f) * s,
+                              (d * h - e * g) * s, (b * g - a * h) * s, (a * e - b * d) * s};
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 3; ++col)
+            out[col * 3 + row] = inverse[row * 3 + col];
+}
+
+D3DVECTOR TransformPoint(const D3DVECTOR& v, const D3DMATRIX& m) {
+    return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + m.m[3][0],
+            v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1] + m.m[3][1],
+            v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + m.m[3][2]};
+}
+
+D3DVECTOR TransformDirection(const D3DVECTOR& v, const D3DMATRIX& m) {
+    D3DVECTOR r = {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0],
+                   v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1],
+                   v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2]};
+    const float length = std::sqrt(r.x * r.x + r.y * r.y + r.z * r.z);
+    if (length > 0.0f) r = {r.x / length, r.y / length, r.z / length};
+    return r;
+}
+
+void Color(GLint location, const D3DCOLORVALUE& c) {
+    glUniform4f(location, c.r, c.g, c.b, c.a);
+}
+
+void ColorWord(GLint location, uint32_t argb) {
+    glUniform4f(location, float((argb >> 16) & 0xFF) / 255.0f, float((argb >> 8) & 0xFF) / 255.0f,
+                float(argb & 0xFF) / 255.0f, float(argb >> 24) / 255.0f);
+}
+
+bool LayoutHas(const VertexLayout& layout, int location) {
+    for (int i = 0; i < layout.count; ++i)
+        if (layout.elements[i].location == location) return true;
+    return false;
+}
+
+void SendLights(const FixedFunctionProgram& p, const DeviceState& state) {
+    GLint type[kMaxLights] = {};
+    float diffuse[kMaxLights][4] = {}, specular[kMaxLights][4] = {}, ambient[kMaxLights][4] = {};
+    float position[kMaxLights][3] = {}, direction[kMaxLights][3] = {};
+    float attenuation[kMaxLights][4] = {}, spot[kMaxLights][3] = {};
+    int count = 0;
+    for (int i = 0; i < kMaxLights; ++i) {
+        if (!state.lightEnabled[i]) continue;
+        const D3DLIGHT8& l = state.lights[i];
+        type[count] = l.Type;
+        const D3DCOLORVALUE* colours[3] = {&l.Diffuse, &l.Specular, &l.Ambient};
+        float(*targets[3])[4] = {diffuse, specular, ambient};
+        for (int k = 0; k < 3; ++k) {
+            targets[k][count][0] = colours[k]->r;
+            targets[k][count][1] = colours[k]->g;
+            targets[k][count][2] = colours[k]->b;
+            targets[k][count][3] = colours[k]->a;
+        }
+        const D3DVECTOR p = TransformPoint(l.Position, state.view);
+        const D3DVECTOR d = TransformDirection(l.Direction, state.view);
+        position[count][0] = p.x;
+        position[count][1] = p.y;
+        position[count][2] = p.z;
+        direction[count][0] = d.x;
+        direction[count][1] = d.y;
+        direction[count][2] = d.z;
+        attenuation[count][0] = l.Range > 0.0f ? l.Range : 3.4e38f;
+        attenuation[count][1] = l.Attenuation0;
+        attenuation[count][2] = l.Attenuation1;
+        attenuation[count][3] = l.Attenuation2;
+        spot[count][0] = std::cos(l.Theta * 0.5f);
+        spot[count][1] = std::cos(l.Phi * 0.5f);
+        spot[count][2] = l.Falloff;
+        ++count;
+    }
+    glUniform1i(p.lightCount, count);
+    glUniform1iv(p.lightType, kMaxLights, type);
+    glUniform4fv(p.lightDiffuse, kMaxLights, &diffuse[0][0]);
+    glUniform4fv(p.lightSpecular, kMaxLights, &specular[0][0]);
+    glUniform4fv(p.lightAmbient, kMaxLights, &ambient[0][0]);
+    glUniform3fv(p.lightPosition, kMaxLights, &position[0][0]);
+    glUniform3fv(p.lightDirection, kMaxLights, &direction[0][0]);
+    glUniform4fv(p.lightAttenuation, kMaxLights, &attenuation[0][0]);
+    glUniform3fv(p.lightSpot, kMaxLights, &spot[0][0]);
+}
+
+void SendStages(const FixedFunctionProgram& p, const DeviceState& state) {
+    GLint kind[kFixedStages] = {}, index[kFixedStages] = {}, flags[kFixedStages] = {};
+    GLint colorOp[kFixedStages] = {}, colorArg[3][kFixedStages] = {};
+    GLint alphaOp[kFixedStages] = {}, alphaArg[3][kFixedStages] = {}, temp[kFixedStages] = {};
+    float matrices[kFixedStages][16] = {};
+    // The stages run up to the first whose colour operation is "disable".
+    int count = 0;
+    while (count < kFixedStages && state.stageStates[count][D3DTSS_COLOROP] != D3DTOP_DISABLE)
+        ++count;
+    for (int s = 0; s < kFixedStages; ++s) {
+        const uint32_t* ss = state.stageStates[s];
+        const BaseTexture* texture = state.textures[s];
+        kind[s] = !texture || !texture->handle ? 0 : texture->IsCube() ? 2 : 1;
+        index[s] = GLint(ss[D3DTSS_TEXCOORDINDEX]);
+        flags[s] = GLint(ss[D3DTSS_TEXTURETRANSFORMFLAGS]);
+        colorOp[s] = GLint(ss[D3DTSS_COLOROP]);
+        colorArg[0][s] = GLint(ss[D3DTSS_COLORARG0]);
+        colorArg[1][s] = GLint(ss[D3DTSS_COLORARG1]);
+        colorArg[2][s] = GLint(ss[D3DTSS_COLORARG2]);
+        alphaOp[s] = GLint(ss[D3DTSS_ALPHAOP]);
+        alphaArg[0][s] = GLint(ss[D3DTSS_ALPHAARG0]);
+        alphaArg[1][s] = GLint(ss[D3DTSS_ALPHAARG1]);
+        alphaArg[2][s] = GLint(ss[D3DTSS_ALPHAARG2]);
+        temp[s] = (ss[D3DTSS_RESULTARG] & D3DTA_SELECTMASK) == D3DTA_TEMP ? 1 : 0;
+        const float* m = &state.textureTransforms[s].m[0][0];
+        for (int k = 0; k < 16; ++k)
+            matrices[s][k] = m[k];
+    }
+    glUniform1i(p.stageCount, count);
+    glUniform1iv(p.texKind, kFixedStages, kind);
+    glUniform1iv(p.texCoordIndex, kFixedStages, index);
+    glUniform1iv(p.texTransformFlags, kFixedStages, flags);
+    glUniformMatrix4fv(p.texMatrix, kFixedStages, GL_FALSE, &matrices[0][0]);
+    glUniform1iv(p.colorOp, kFixedStages, colorOp);
+    glUniform1iv(p.colorArg0, kFixedStages, colorArg[0]);
+    glUniform1iv(p.colorArg1, kFixedStages, colorArg[1]);
+    glUniform1iv(p.colorArg2, kFixedStages, colorArg[2]);
+    glUniform1iv(p.alphaOp, kFixedStages, alphaOp);
+    glUniform1iv(p.alphaArg0, kFixedStages, alphaArg[0]);
+    glUniform1iv(p.alphaArg1, kFixedStages, alphaArg[1]);
+    glUniform1iv(p.alphaArg2, kFixedStages, alphaArg[2]);
+    glUniform1iv(p.resultTemp, kFixedStages, temp);
+}
+
+void SendRenderStates(const FixedFunctionProgram& p, const DeviceState& state) {
+    const uint32_t* rs = state.renderStates;
+    glUniform1i(p.lighting, rs[D3DRS_LIGHTING] != 0);
+    glUniform1i(p.normalize, rs[D3DRS_NORMALIZENORMALS] != 0);
+    glUniform1i(p.localViewer, rs[D3DRS_LOCALVIEWER] != 0);
+    glUniform1i(p.specularEnable, rs[D3DRS_SPECULARENABLE] != 0);
+    glUniform1i(p.specularAdd, rs[D3DRS_SPECULARENABLE] != 0);
+    ColorWord(p.globalAmbient, rs[D3DRS_AMBIENT]);
+    ColorWord(p.textureFactor, rs[D3DRS_TEXTUREFACTOR]);
+    // Without vertex colours every colour comes from the material.
+    const bool vertexColors = rs[D3DRS_COLORVERTEX] != 0;
+    auto source = [&](D3DRENDERSTATETYPE which) {
+        return vertexColors ? GLint(rs[which]) : GLint(D3DMCS_MATERIAL);
+    };
+    glUniform4i(p.colorSource, source(D3DRS_DIFFUSEMATERIALSOURCE),
+                source(D3DRS_SPECULARMATERIALSOURCE), source(D3DRS_AMBIENTMATERIALSOURCE),
+                source(D3DRS_EMISSIVEMATERIALSOURCE));
+    const bool alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
+    glUniform1i(p.alphaFunc, alphaTest ? GLint(rs[D3DRS_ALPHAFUNC]) : GLint(D3DCMP_ALWAYS));
+    glUniform1f(p.alphaRef, float(rs[D3DRS_ALPHAREF] & 0xFF) / 255.0f);
+    GLint fog = 0;
+    if (rs[D3DRS_FOGENABLE])
+        fog = GLint(rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE ? rs[D3DRS_FOGTABLEMODE]
+                                                          : rs[D3DRS_FOGVERTEXMODE]);
+    glUniform1i(p.fogMode, fog);
+    ColorWord(p.fogColor, rs[D3DRS_FOGCOLOR]);
+    glUniform3f(p.fogParams, state.RenderStateFloat(D3DRS_FOGSTART),
+                state.RenderStateFloat(D3DRS_FOGEND), state.RenderStateFloat(D3DRS_FOGDENSITY));
+    glUniform1i(p.rangeFog, rs[D3DRS_RANGEFOGENABLE] != 0);
+}
+
+} // namespace
+
+FixedFunctionProgram::~FixedFunctionProgram() {
+    if (program) glDeleteProgram(program);
+}
+
+std::unique_ptr<FixedFunctionProgram> CreateFixedFunctionProgram(std::string* error) {
+    auto p = std::make_unique<FixedFunctionProgram>();
+    p->program = BuildProgram(kFixedFunctionVertexShader, kFixedFunctionFragmentShader, error);
+    if (!p->program) return nullptr;
+    const GLuint g = p->program;
+    auto at = [g](const char* name) { return glGetUniformLocation(g, name); };
+    p->worldView = at("uWorldView");
+    p->projection = at("uProjection");
+    p->normalMatrix = at("uNormalMatrix");
+    p->pretransformed = at("uPretransformed");
+    p->viewport = at("uViewport");
+    p->hasNormal = at("uHasNormal");
+    p->hasDiffuse = at("uHasDiffuse");
+    p->hasSpecular = at("uHasSpecular");
+    p->lighting = at("uLighting");
+    p->normalize = at("uNormalize");
+    p->localViewer = at("uLocalViewer");
+    p->specularEnable = at("uSpecularEnable");
+    p->globalAmbient = at("uGlobalAmbient");
+    p->lightCount = at("uLightCount");
+    p->lightType = at("uLightType");
+    p->lightDiffuse = at("uLightDiffuse");
+    p->lightSpecular = at("uLightSpecular");
+    p->lightAmbient = at("uLightAmbient");
+    p->lightPosition = at("uLightPosition");
+    p->lightDirection = at("uLightDirection");
+    p->lightAttenuation = at("uLightAttenuation");
+    p->lightSpot = at("uLightSpot");
+    p->materialDiffuse = at("uMaterialDiffuse");
+    p->materialAmbient = at("uMaterialAmbient");
+    p->materialSpecular = at("uMaterialSpecular");
+    p->materialEmissive = at("uMaterialEmissive");
+    p->materialPower = at("uMaterialPower");
+    p->colorSource = at("uColorSource");
+    p->stageCount = at("uStageCount");
+    p->texCoordIndex = at("uTexCoordIndex");
+    p->texTransformFlags = at("uTexTransformFlags");
+    p->texMatrix = at("uTexMatrix");
+    p->rangeFog = at("uRangeFog");
+    p->texture2D = at("uTexture2D");
+    p->textureCube = at("uTextureCube");
+    p->texKind = at("uTexKind");
+    p->colorOp = at("uColorOp");
+    p->colorArg0 = at("uColorArg0");
+    p->colorArg1 = at("uColorArg1");
+    p->colorArg2 = at("uColorArg2");
+    p->alphaOp = at("uAlphaOp");
+    p->alphaArg0 = at("uAlphaArg0");
+    p->alphaArg1 = at("uAlphaArg1");
+    p->alphaArg2 = at("uAlphaArg2");
+    p->resultTemp = at("uResultTemp");
+    p->textureFactor = at("uTextureFactor");
+    p->specularAdd = at("uSpecularAdd");
+    p->fogMode = at("uFogMode");
+    p->fogColor = at("uFogColor");
+    p->fogParams = at("uFogParams");
+    p->alphaRef = at("jt_AlphaRef");
+    p->alphaFunc = at("jt_AlphaFunc");
+    // Stage s reads plain textures from unit s and cube maps from unit s + 8.
+    glUseProgram(g);
+    const GLint plainUnits[kFixedStages] = {0, 1, 2, 3};
+    const GLint cubeUnits[kFixedStages] = {kMaxTextureStages, kMaxTextureStages + 1,
+                                           kMaxTextureStages + 2, kMaxTextureStages + 3};
+    glUniform1iv(p->texture2D, kFixedStages, plainUnits);
+    glUniform1iv(p->textureCube, kFixedStages, cubeUnits);
+    glUseProgram(0);
+    return p;
+}
+
+bool GlBackend::PrepareFixedFunction(const DeviceState& state) {
+    if (!fixed_) return false;
+    FixedFunctionProgram& p = *fixed_;
+    UseProgram(p.program);
+    if (p.transformVersion != state.transformVersion) {
+        const D3DMATRIX worldView = MultiplyMatrices(state.world, state.view);
+        float normal[9];
+        NormalMatrix(worldView, normal);
+        glUniformMatrix4fv(p.worldView, 1, GL_FALSE, &worldView.m[0][0]);
+        glUniformMatrix4fv(p.projection, 1, GL_FALSE, &state.projection.m[0][0]);
+        glUniformMatrix3fv(p.normalMatrix, 1, GL_FALSE, normal);
+        p.transformVersion = state.transformVersion;
+    }
+    if (p.lightVersion != state.lightVersion) {
+        SendLights(p, state);
+        p.lightVersion = state.lightVersion;
+    }
+    if (p.materialVersion != state.materialVersion) {
+        const D3DMATERIAL8& m = state.material;
+        Color(p.materialDiffuse, m.Diffuse);
+        Color(p.materialAmbient, m.Ambient);
+        Color(p.materialSpecular, m.Specular);
+        Color(p.materialEmissive, m.Emissive);
+        glUniform1f(p.materialPower, m.Power);
+        p.materialVersion = state.materialVersion;
+    }
+    if (p.renderStateVersion != state.renderStateVersion) {
+        SendRenderStates(p, state);
+        p.renderStateVersion = state.renderStateVersion;
+    }
+    if (p.stageVersion != state.stageVersion) {
+        SendStages(p, state);
+        p.stageVersion = state.stageVersion;
+    }
+    if (p.layoutVersion != state.layoutVersion) {
+        const VertexLayout& layout = state.layout;
+        glUniform1i(p.pretransformed, layout.pretransformed);
+        glUniform1i(p.hasNormal, LayoutHas(layout, kLocationNormal));
+        glUniform1i(p.hasDiffuse, LayoutHas(layout, kLocationDiffuse));
+        glUniform1i(p.hasSpecular, LayoutHas(layout, kLocationSpecular));
+        p.layoutVersion = state.layoutVersion;
+    }
+    if (p.viewportVersion != state.viewportVersion) {
+        const D3DVIEWPORT8& v = state.viewport;
+        glUniform4f(p.viewport, float(v.X), float(v.Y), float(v.Width), float(v.Height));
+        p.viewportVersion = state.viewportVersion;
+    }
+    return true;
+}
+
+void GlBackend::UseProgram(GLuint program) {
+    if (currentProgram_ == program) return;
+    glUseProgram(program);
+    currentProgram_ = program;
+}
+
+} // namespace platform::render

@@ -1,0 +1,49 @@
+// What the recording device saw: every clear, draw and present in order,
+// each draw with the whole device state it was made in. Tests read it to
+// check what would have been drawn, without a GL context.
+#pragma once
+
+#include "platform/render/device_state.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace platform::render {
+
+struct RecordedClear {
+    uint32_t flags = 0;
+    D3DCOLOR color = 0;
+    float z = 1.0f;
+    uint32_t stencil = 0;
+    D3DVIEWPORT8 viewport{};
+};
+
+struct RecordedDraw {
+    D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST;
+    uint32_t primCount = 0;
+    uint32_t vertexCount = 0;
+    bool indexed = false;
+    bool fromUserMemory = false;
+    DeviceState state;
+    // The vertices of a draw from the caller's memory, as given.
+    std::vector<uint8_t> userVertices;
+    // Index of the clear and of the present that came before this draw.
+    int clearsBefore = 0;
+    int presentsBefore = 0;
+};
+
+struct Recording {
+    std::vector<RecordedClear> clears;
+    std::vector<RecordedDraw> draws;
+    int presents = 0;
+    int scenes = 0; // completed BeginScene / EndScene pairs
+
+    void Forget() {
+        clears.clear();
+        draws.clear();
+        presents = 0;
+        scenes = 0;
+    }
+};
+
+} // namespace platform::render

@@ -1,0 +1,324 @@
+// The OpenGL device on software GL, proven by the pixels it presents:
+// Direct3D's winding and culling, strips, pre-transformed vertices, a
+// multisampled back buffer, texture formats, drawing into a texture and
+// reading it back the right way up, lighting through a view, and an effect
+// program of its own.
+#include "device_fixture.h"
+
+#include <cmath>
+#include <cstring>
+
+using namespace device_test;
+
+namespace {
+
+constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kBlack = 0;
+
+void Fill(Device& d, D3DCOLOR color) {
+    d.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, color, 1.0f, 0);
+}
+
+// A screen rectangle in pixels, edges half way between pixel centres.
+void ScreenRect(Device& d, float x0, float y0, float x1, float y1, D3DCOLOR color) {
+    const ScreenVertex v[4] = {{x0, y0, 0.5f, 1, color},
+                               {x1, y0, 0.5f, 1, color},
+                               {x0, y1, 0.5f, 1, color},
+                               {x1, y1, 0.5f, 1, color}};
+    d.SetVertexShader(kScreenFvf);
+    ASSERT_EQ(d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ScreenVertex)), D3D_OK);
+}
+
+// A textured rectangle over the whole view, u and v from the top left.
+void TexturedScreen(Device& d, float x0 = -1, float y0 = 1, float x1 = 1, float y1 = -1) {
+    const TexturedVertex v[4] = {
+        {x0, y0, 0.5f, 0, 0}, {x1, y0, 0.5f, 1, 0}, {x0, y1, 0.5f, 0, 1}, {x1, y1, 0.5f, 1, 1}};
+    d.SetVertexShader(kTexturedFvf);
+    ASSERT_EQ(d.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TexturedVertex)), D3D_OK);
+}
+
+uint8_t Red(uint32_t p) {
+    return uint8_t(p >> 16);
+}
+
+} // namespace
+
+TEST_F(DeviceTest, CullingAndStripWindingFollowDirect3D) {
+    Open(DeviceKind::OpenGL);
+    device->SetVertexShader(kColorFvf);
+    // Clockwise on the screen: top left, top right, bottom.
+    const ColorVertex clockwise[3] = {{-0.5f, 0.5f, 0.5f, 0xFFFF0000},
+                                      {0.5f, 0.5f, 0.5f, 0xFFFF0000},
+                                      {0, -0.5f, 0.5f, 0xFFFF0000}};
+    const ColorVertex counter[3] = {clockwise[0], clockwise[2], clockwise[1]};
+    struct Case {
+        D3DCULL cull;
+        const ColorVertex* triangle;
+        bool visible;
+    } cases[] = {{D3DCULL_CCW, clockwise, true},
+                 {D3DCULL_CCW, counter, false},
+                 {D3DCULL_CW, clockwise, false},
+                 {D3DCULL_CW, counter, true},
+                 {D3DCULL_NONE, counter, true}};
+    for (const Case& c : cases) {
+        device->BeginScene();
+        Fill(*device, 0xFF000000);
+        device->SetRenderState(D3DRS_CULLMODE, c.cull);
+        ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, c.triangle, sizeof(ColorVertex)),
+                  D3D_OK);
+        device->EndScene();
+        Capture();
+        EXPECT_EQ(Pixel(32, 24), c.visible ? kRed : kBlack) << "cull mode " << c.cull;
+    }
+
+    // A strip's every other triangle turns the other way round, so the
+    // whole quad faces the viewer.
+    const ColorVertex strip[4] = {{-0.5f, -0.5f, 0.5f, 0xFF00FF00},
+                                  {-0.5f, 0.5f, 0.5f, 0xFF00FF00},
+                                  {0.5f, -0.5f, 0.5f, 0xFF00FF00},
+                                  {0.5f, 0.5f, 0.5f, 0xFF00FF00}};
+    device->BeginScene();
+    Fill(*device, 0xFF000000);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, strip, sizeof(ColorVertex));
+    device->EndScene();
+    Capture();
+    EXPECT_EQ(Count(kGreen), 32 * 32);
+    EXPECT_EQ(Pixel(20, 20), kGreen);
+    EXPECT_EQ(Pixel(44, 44), kGreen);
+    EXPECT_EQ(device->TakeErrors(), 0);
+}
+
+TEST_F(DeviceTest, ScreenVerticesLandOnTheirPixelsAndViewportsKeepDirect3DsTop) {
+    Open(DeviceKind::OpenGL);
+    device->BeginScene();
+    Fill(*device, 0xFF000000);
+    ScreenRect(*device, 7.5f, 7.5f, 23.5f, 15.5f, 0xFFFF0000);
+    // A viewport on the lower right quarter: its top left is (32, 32) from
+    // the top of the target.
+    device->SetViewport({32, 32, 32, 32, 0.0f, 1.0f});
+    device->Clear(D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+    device->EndScene();
+    Capture();
+    EXPECT_EQ(Count(kRed), 16 * 8);
+    EXPECT_EQ(Pixel(8, 8), kRed);
+    EXPECT_EQ(Pixel(23, 15), kRed);
+    EXPECT_EQ(Pixel(7, 8), kBlack);
+    EXPECT_EQ(Pixel(24, 15), kBlack);
+    EXPECT_EQ(Pixel(8, 16), kBlack);
+    EXPECT_EQ(Count(kBlue), 32 * 32);
+    EXPECT_EQ(Pixel(32, 32), kBlue);
+    EXPECT_EQ(Pixel(31, 63), kBlack);
+}
+
+TEST_F(DeviceTest, AFourSampleBackBufferBlendsEdgePixels) {
+    for (int samples : {0, 4}) {
+        Open(DeviceKind::OpenGL, 64, 64, samples);
+        EXPECT_EQ(device->BackBufferSamples(), samples);
+        device->BeginScene();
+        Fill(*device, 0xFF000000);
+        device->SetVertexShader(kColorFvf);
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        const ColorVertex slanted[3] = {{-0.9f, -0.9f, 0.5f, 0xFFFF0000},
+                                        {0.9f, -0.7f, 0.5f, 0xFFFF0000},
+                                        {-0.7f, 0.9f, 0.5f, 0xFFFF0000}};
+        device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, slanted, sizeof(ColorVertex));
+        device->EndScene();
+        Capture();
+        int partial = 0;
+        for (uint32_t p : pixels)
+            partial += Red(p) > 0 && Red(p) < 255;
+        if (samples)
+            EXPECT_GT(partial, 20) << "edge pixels are mixed";
+        else
+            EXPECT_EQ(partial, 0);
+        EXPECT_EQ(Pixel(16, 40), kRed);
+        TearDown();
+    }
+}
+
+TEST_F(DeviceTest, TextureFormatsReadAsTheirColours) {
+    Open(DeviceKind::OpenGL);
+    auto fill = [&](D3DFORMAT format, const void* texel, size_t texelBytes) {
+        auto texture = device->CreateTexture(4, 4, 1, 0, format, D3DPOOL_MANAGED);
+        EXPECT_TRUE(texture);
+        if (!texture) return texture;
+        D3DLOCKED_RECT rect;
+        EXPECT_EQ(texture->LockRect(0, &rect, 0), D3D_OK);
+        auto* bytes = static_cast<uint8_t*>(rect.pBits);
+        for (size_t at = 0; at + texelBytes <= texture->LevelBytes(0); at += texelBytes)
+            std::memcpy(bytes + at, texel, texelBytes);
+        EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
+        return texture;
+    };
+    const uint32_t green = 0xFF00FF00;
+    const uint16_t red565 = 0xF800;
+    const uint16_t blue4444 = 0xF00F;
+    // One DXT1 block: colour 0 pure blue, every texel index 0.
+    const uint8_t blueBlock[8] = {0x1F, 0x00, 0x00, 0x00, 0, 0, 0, 0};
+    auto a8r8g8b8 = fill(D3DFMT_A8R8G8B8, &green, 4);
+    auto r5g6b5 = fill(D3DFMT_R5G6B5, &red565, 2);
+    auto a4r4g4b4 = fill(D3DFMT_A4R4G4B4, &blue4444, 2);
+    ASSERT_TRUE(device->SupportsFormat(D3DFMT_DXT1));
+    auto dxt1 = fill(D3DFMT_DXT1, blueBlock, 8);
+
+    device->BeginScene();
+    Fill(*device, 0xFF000000);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTexture(0, a8r8g8b8.get());
+    TexturedScreen(*device, -1, 1, 0, 0);
+    device->SetTexture(0, r5g6b5.get());
+    TexturedScreen(*device, 0, 1, 1, 0);
+    device->SetTexture(0, a4r4g4b4.get());
+    TexturedScreen(*device, -1, 0, 0, -1);
+    device->SetTexture(0, dxt1.get());
+    TexturedScreen(*device, 0, 0, 1, -1);
+    device->EndScene();
+    Capture();
+    EXPECT_EQ(Pixel(16, 16), kGreen);
+    EXPECT_EQ(Pixel(48, 16), kRed);
+    EXPECT_EQ(Pixel(16, 48), kBlue);
+    EXPECT_EQ(Pixel(48, 48), kBlue);
+    EXPECT_EQ(device->TakeErrors(), 0);
+}
+
+TEST_F(DeviceTest, ATextureDrawnIntoReadsTheRightWayUp) {
+    Open(DeviceKind::OpenGL);
+    auto target =
+        device->CreateTexture(32, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT);
+    ASSERT_TRUE(target);
+    Surface* backBuffer = device->GetRenderTarget();
+    Surface* depth = device->GetDepthStencilSurface();
+    ASSERT_EQ(device->SetRenderTarget(target->GetSurfaceLevel(0), nullptr), D3D_OK);
+    D3DVIEWPORT8 viewport;
+    device->GetViewport(&viewport);
+    EXPECT_EQ(viewport.Width, 32u);
+    device->BeginScene();
+    device->Clear(D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+    ScreenRect(*device, -0.5f, -0.5f, 15.5f, 15.5f, 0xFFFF0000); // the top left quarter
+    device->EndScene();
+
+    ASSERT_EQ(device->SetRenderTarget(backBuffer, depth), D3D_OK);
+    device->BeginScene();
+    Fill(*device, 0xFF000000);
+    device->SetTexture(0, target.get());
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    TexturedScreen(*device);
+    device->EndScene();
+    Capture();
+    EXPECT_EQ(Pixel(8, 8), kRed);
+    EXPECT_EQ(Pixel(56, 8), kBlue);
+    EXPECT_EQ(Pixel(8, 56), kBlue);
+    EXPECT_EQ(device->TakeErrors(), 0);
+}
+
+TEST_F(DeviceTest, DirectionalLightIsSeenThroughTheView) {
+    Open(DeviceKind::OpenGL);
+    struct LitVertex {
+        float x, y, z, nx, ny, nz;
+    };
+    // The view turns a quarter about y and the world turns back, so the quad
+    // faces the eye; a light shining along world -x then falls straight on it.
+    const float c = 0.0f, s = 1.0f;
+    const D3DMATRIX view = {{{c, 0, -s, 0}, {0, 1, 0, 0}, {s, 0, c, 0}, {0, 0, 0, 1}}};
+    const D3DMATRIX world = {{{c, 0, s, 0}, {0, 1, 0, 0}, {-s, 0, c, 0}, {0, 0, 0, 1}}};
+    device->SetTransform(D3DTS_VIEW, view);
+    device->SetTransform(D3DTS_WORLD, world);
+    D3DLIGHT8 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Direction = {-1, 0, 0};
+    device->SetLight(0, light);
+    device->LightEnable(0, true);
+    D3DMATERIAL8 material{};
+    material.Diffuse = {1.0f, 0.5f, 0.0f, 1.0f};
+    device->SetMaterial(material);
+    device->SetRenderState(D3DRS_LIGHTING, 1);
+    device->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL);
+    const LitVertex quad[4] = {{-1, 1, 0.5f, 0, 0, -1},
+                               {1, 1, 0.5f, 0, 0, -1},
+                               {-1, -1, 0.5f, 0, 0, -1},
+                               {1, -1, 0.5f, 0, 0, -1}};
+    device->BeginScene();
+    Fill(*device, 0xFF000000);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(LitVertex));
+    device->EndScene();
+    Capture();
+    const uint32_t p = Pixel(32, 32);
+    EXPECT_EQ(Red(p), 255);
+    EXPECT_NEAR(int((p >> 8) & 0xFF), 128, 1);
+    EXPECT_EQ(p & 0xFF, 0u);
+
+    // The same light through an unturned view grazes the quad: unlit.
+    device->SetTransform(D3DTS_VIEW,
+                         D3DMATRIX{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}});
+    device->SetTransform(D3DTS_WORLD,
+                         D3DMATRIX{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}});
+    device->BeginScene();
+    Fill(*device, 0xFF000000);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(LitVertex));
+    device->EndScene();
+    Capture();
+    EXPECT_EQ(Pixel(32, 32), kBlack);
+}
+
+TEST_F(DeviceTest, AnEffectProgramDrawsWithItsUniformsAndSamplers) {
+    Open(DeviceKind::OpenGL);
+    const char* vs = R"(
+        layout(location = JT_POSITION) in vec3 position;
+        layout(location = JT_TEXCOORD0) in vec2 uv;
+        uniform mat4 jt_WorldViewProj;
+        out vec2 vUv;
+        void main() {
+            vUv = uv;
+            gl_Position = jtToClip(jt_WorldViewProj * vec4(position, 1.0));
+        })";
+    const char* fs = R"(
+        in vec2 vUv;
+        uniform vec4 tint;
+        uniform sampler2D picture;
+        out vec4 colour;
+        void main() { colour = tint * texture(picture, vUv); })";
+    std::string error;
+    auto program = device->CreateProgram(vs, fs, &error);
+    ASSERT_TRUE(program) << error;
+    EXPECT_FALSE(device->CreateProgram(vs, "this is not GLSL", &error));
+    EXPECT_NE(error.find("fragment"), std::string::npos);
+
+    auto texture = device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    D3DLOCKED_RECT rect;
+    texture->LockRect(0, &rect, 0);
+    *static_cast<uint32_t*>(rect.pBits) = 0xFFFFFF00; // yellow
+    texture->UnlockRect(0);
+    const float tint[4] = {0, 1, 1, 1};
+    program->SetFloats("tint", tint, 4);
+    program->SetSampler("picture", 2);
+    device->SetTexture(2, texture.get());
+    // The world scale halves the quad: only the middle is drawn.
+    device->SetTransform(D3DTS_WORLD,
+                         D3DMATRIX{{{0.5f, 0, 0, 0}, {0, 0.5f, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}});
+    device->SetProgram(program.get());
+    device->BeginScene();
+    Fill(*device, 0xFF000000);
+    TexturedScreen(*device);
+    device->EndScene();
+    Capture();
+    EXPECT_EQ(Pixel(32, 32), kGreen);
+    EXPECT_EQ(Pixel(4, 4), kBlack);
+    EXPECT_EQ(Count(kGreen), 32 * 32);
+    EXPECT_EQ(device->TakeErrors(), 0);
+}
+
+TEST_F(DeviceTest, ResourcesMayOutliveTheirDevice) {
+    Open(DeviceKind::OpenGL);
+    auto texture = device->CreateTexture(8, 8, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    auto buffer = device->CreateVertexBuffer(64, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED);
+    ASSERT_TRUE(texture && buffer);
+    EXPECT_EQ(texture->LevelCount(), 4);
+    device.reset();
+    // Still lockable, nothing reaches GL.
+    uint8_t* data = nullptr;
+    EXPECT_EQ(buffer->Lock(0, 0, &data, 0), D3D_OK);
+    EXPECT_EQ(buffer->Unlock(), D3D_OK);
+    texture.reset();
+    buffer.reset();
+}
