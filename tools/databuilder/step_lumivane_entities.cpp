@@ -3,8 +3,8 @@
 // "LumivaneData/properties" (through the property-file writer): the Sun,
 // Planet and Moon bodies, the explosions and damage effects the entities
 // spawn, the "debris" pieces, and a test ship with a link node, an "idle"
-// animation, a pilot seat and six build connectors. The folder is then loaded back through the model
-// library, and every prototype must come back.
+// animation, a pilot seat and six build connectors. The folder is then loaded back through the
+// model library, and every prototype must come back.
 #include "tools/databuilder/data_step.h"
 
 #include <cmath>

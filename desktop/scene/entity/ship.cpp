@@ -77,6 +77,9 @@ Ship::Ship(const Ship& other)
     : Entity(other), fadeFlag(other.fadeFlag), orderState(other.orderState) {}
 
 Ship::~Ship() {
+    // Leaves the unit lists of the players while it is still a ship.
+    for (Player* player : GetPlayers().players)
+        if (player) player->RemoveUnit(this, false);
     if (squad) squad->Remove(this, true);
     if (pilot) pilot->Release();
     if (pilotModel) pilotModel->Release();

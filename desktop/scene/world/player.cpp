@@ -41,7 +41,14 @@ Player::Player(int playerIndex) : index(uint8_t(playerIndex)) {
     MakeDefaultBuildList();
 }
 
-Player::~Player() = default;
+Player::~Player() {
+    // Units that outlive their player must not name it or its squads.
+    for (Ship* unit : units) {
+        unit->owner = nullptr;
+        unit->squad = nullptr;
+        unit->squadSlot = -1;
+    }
+}
 
 void Player::MakeDefaultEnemies() {
     std::fill(std::begin(enemy), std::end(enemy), 0);

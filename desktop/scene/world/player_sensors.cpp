@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "desktop/scene/entity/entity.h"
+#include "desktop/scene/entity/entity_props.h"
 #include "desktop/scene/entity/ship.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/node.h"
@@ -51,7 +52,8 @@ SensorPoint OwnSphere(const Ship& unit) {
 void Player::OnEntityJoined(Entity* entity) {
     if (!entity || index >= kPlayerCount) return;
     const int32_t previous = entity->identification[index];
-    bool known = entity->owner == this || entity->PropFlag("always identified");
+    bool known = entity->owner == this ||
+                 (entity->props && entity->props->Flag(EntityFields().alwaysIdentified));
     if (!known) {
         for (const SensorPoint& point : sensorPoints) {
             if (Between(entity->position, point.centre) <= point.radius) {

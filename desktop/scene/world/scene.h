@@ -101,6 +101,9 @@ public:
     // Reads a scene-state file ("scenes\x.mis" below the data root); 1 on
     // success. A failure leaves an empty scene and an empty world.
     int Load(std::string_view path = {});
+    // What Load does once the file is open: reads a scene-state file from
+    // `file`, which the scene path names in warnings.
+    int LoadFrom(platform::BinaryReader& file, bool restoring = false);
     // Writes the scene-state file; the old file is replaced only once the
     // new one is whole. False when nothing was written.
     bool Save(std::string_view path = {});

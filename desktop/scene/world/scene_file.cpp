@@ -352,6 +352,10 @@ int Scene::LoadFile(std::string_view path, bool restoring) {
     std::optional<std::filesystem::path> resolved = platform::ResolvePath(DataRoot(), scenePath);
     platform::FileReader file;
     if (!resolved || !file.Open(*resolved)) return 0;
+    return LoadFrom(file, restoring);
+}
+
+int Scene::LoadFrom(platform::BinaryReader& file, bool restoring) {
     Clear();
     SceneFile::ResetHeader(*this);
     if (!SceneFile::Read(*this, file, restoring)) {
