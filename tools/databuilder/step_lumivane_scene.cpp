@@ -136,12 +136,7 @@ bool BuildDemo(const std::filesystem::path& root) {
     SetWorld(&world);
     ModelLibrary library;
     SetModelLibrary(&library);
-    std::unique_ptr<Player> players[kPlayerCount];
-    for (int i = 0; i < kPlayerCount; ++i) {
-        players[i] = std::make_unique<Player>(i);
-        GetPlayers().players[i] = players[i].get();
-    }
-    GetPlayers().local = players[0].get();
+    PlayerSet players;
     Scene scene;
     SetScene(&scene);
     SetSceneTimeSource([] { return kDemoCreationTime; });
@@ -191,9 +186,6 @@ bool BuildDemo(const std::filesystem::path& root) {
     world.Clear();
     SetWorld(nullptr);
     SetModelLibrary(nullptr);
-    for (Player*& player : GetPlayers().players)
-        player = nullptr;
-    GetPlayers().local = nullptr;
     return ok;
 }
 

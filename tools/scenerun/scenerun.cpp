@@ -127,12 +127,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "scenerun: cannot load the models below %s\n", root.c_str());
         return 1;
     }
-    std::unique_ptr<Player> players[kPlayerCount];
-    for (int i = 0; i < kPlayerCount; ++i) {
-        players[i] = std::make_unique<Player>(i);
-        GetPlayers().players[i] = players[i].get();
-    }
-    GetPlayers().local = players[0].get();
+    PlayerSet players;
     MessageQueue queue;
     SetMessageQueue(&queue);
     auto scene = std::make_unique<Scene>();

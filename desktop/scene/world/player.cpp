@@ -209,6 +209,20 @@ PlayerRoster& GetPlayers() {
     return roster;
 }
 
+PlayerSet::PlayerSet(int local) {
+    for (int i = 0; i < kPlayerCount; ++i) {
+        players[size_t(i)] = std::make_unique<Player>(i);
+        GetPlayers().players[i] = players[size_t(i)].get();
+    }
+    GetPlayers().local = PlayerAt(local);
+}
+
+PlayerSet::~PlayerSet() {
+    for (Player*& player : GetPlayers().players)
+        player = nullptr;
+    GetPlayers().local = nullptr;
+}
+
 Player* PlayerAt(int index) {
     return index >= 0 && index < kPlayerCount ? GetPlayers().players[index] : nullptr;
 }

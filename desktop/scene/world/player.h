@@ -5,7 +5,9 @@
 // builds and orders by itself. The local player is the user's side.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -154,6 +156,24 @@ struct PlayerRoster {
 };
 
 PlayerRoster& GetPlayers();
+
+// Owns the application's six players: makes and registers them (player
+// `local` the local one) and unregisters them when it goes.
+class PlayerSet {
+public:
+    explicit PlayerSet(int local = 0);
+    ~PlayerSet();
+    PlayerSet(const PlayerSet&) = delete;
+    PlayerSet& operator=(const PlayerSet&) = delete;
+
+    std::unique_ptr<Player>& operator[](int index) { return players[size_t(index)]; }
+    auto begin() { return players.begin(); }
+    auto end() { return players.end(); }
+
+private:
+    std::array<std::unique_ptr<Player>, kPlayerCount> players;
+};
+
 Player* PlayerAt(int index);             // null outside 0..5
 int PlayerIndexOf(const Player* player); // -1 for none
 

@@ -42,7 +42,7 @@ public:
 
 // The application's six players, with a stand-in for any not made yet so
 // every block can be read and written.
-class PlayerSet {
+class PlayersForBlocks {
 public:
     Player& At(int index) {
         if (Player* player = PlayerAt(index)) return *player;
@@ -135,7 +135,7 @@ bool SceneFile::Write(Scene& scene, platform::BinaryWriter& file) {
         empty.Init();
         empty.Save(file, table);
     }
-    PlayerSet players;
+    PlayersForBlocks players;
     file.WriteU32(kPlayerCount);
     for (int i = 0; i < kPlayerCount; ++i)
         players.At(i).Save(file, table);
@@ -321,7 +321,7 @@ bool SceneFile::ReadObjectSection(platform::BinaryReader& file, uint32_t v, bool
             file.Fail();
             return false;
         }
-        PlayerSet players;
+        PlayersForBlocks players;
         for (uint32_t i = 0; i < count; ++i)
             if (!players.At(int(i)).Load(file, table, w, restoring)) return false;
     }

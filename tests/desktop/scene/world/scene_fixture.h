@@ -173,11 +173,6 @@ public:
         world.Init();
         SetWorld(&world);
         SetModelLibrary(&library);
-        for (int i = 0; i < kPlayerCount; ++i) {
-            players[i] = std::make_unique<Player>(i);
-            GetPlayers().players[i] = players[i].get();
-        }
-        GetPlayers().local = players[0].get();
         SetMessageQueue(&queue);
         SetSceneApplication(&application);
         SetSceneDisplay(&display);
@@ -257,7 +252,7 @@ public:
 
     World world;
     ModelLibrary library;
-    std::unique_ptr<Player> players[kPlayerCount];
+    PlayerSet players;
     MessageQueue queue;
     RecordingApplication application;
     RecordingDisplay display;
