@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "desktop/scene/object/class_table.h"
+#include "desktop/scene/world/player.h"
 
 namespace lumivane {
 
@@ -39,6 +40,11 @@ const ShipPropFields& ShipFields() {
 
 Ship::Ship() {
     classId = uint8_t(ClassId::Ship);
+}
+
+Ship::~Ship() {
+    for (Player* player : GetPlayers().players)
+        if (player) player->RemoveUnit(this, false);
 }
 
 Node* Ship::Clone() {

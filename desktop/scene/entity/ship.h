@@ -25,6 +25,8 @@ const ShipPropFields& ShipFields();
 class Ship : public Entity {
 public:
     Ship();
+    // Leaves the unit lists of the players while it is still a ship.
+    ~Ship() override;
     Node* Clone() override;
     const PropDesc* GetPropDescs() const override;
 

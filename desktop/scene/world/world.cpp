@@ -295,11 +295,8 @@ void World::ForgetEntity(Entity* entity) {
         if (r.entity == entity) r.entity = nullptr;
     for (Entity*& held : GetDisplayState().heldEntities)
         if (held == entity) held = nullptr;
-    for (Player* player : GetPlayers().players) {
-        if (!player) continue;
-        player->RemoveVisible(entity);
-        if (Ship* ship = AsShip(entity)) player->RemoveUnit(ship, false);
-    }
+    for (Player* player : GetPlayers().players)
+        if (player) player->RemoveVisible(entity); // units leave in Ship's destructor
 }
 
 // --- Sources ----------------------------------------------------------------
