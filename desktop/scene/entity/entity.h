@@ -83,6 +83,8 @@ public:
     void UpdateLinks(int arg) override;
     void Intersect(const Vec3& origin, const Vec3& direction, PickRecord* pick,
                    bool retry) override;
+    // An entity counts as a leaf.
+    int SumOverChildren() override { return 0; }
 
     // --- Properties ---------------------------------------------------------
     const PropDesc* GetPropDescs() const override;

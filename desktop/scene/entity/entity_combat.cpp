@@ -22,35 +22,28 @@ namespace {
 constexpr float kMinimumSeparatingSpeed = 0.15f;
 constexpr int32_t kAlertInterval = 30000; // ms of game clock
 
-// The part kind of a spawned particle system, from its name.
+// Part kinds of spawned particle systems by a mark in their name, the first
+// mark found deciding: the kind, and the kind when the name also holds
+// "Gun-".
+struct PartMark {
+    std::string_view mark;
+    int32_t kind;
+    int32_t gunKind;
+};
+constexpr PartMark kPartMarks[] = {
+    {"-CMB", 4, 4},   {"-LLB", 16, 16}, {"-LLF", 22, 13}, {"-LRB", 19, 19},
+    {"-LRF", 22, 10}, {"-ULB", 10, 10}, {"-ULF", 22, 19}, {"-URB", 13, 13},
+    {"-URF", 22, 16}, {"-MLB", 1, 1},   {"-MRB", 7, 7},   {"-RECOIL", 25, 25},
+};
+
 int32_t PartKindOf(std::string_view name) {
     auto has = [&](std::string_view text) { return name.find(text) != std::string_view::npos; };
-    const bool gun = has("Gun-");
     int32_t kind = 0;
-    if (has("-CMB"))
-        kind = 4;
-    else if (has("-LLB"))
-        kind = 16;
-    else if (has("-LLF"))
-        kind = gun ? 13 : 22;
-    else if (has("-LRB"))
-        kind = 19;
-    else if (has("-LRF"))
-        kind = gun ? 10 : 22;
-    else if (has("-ULB"))
-        kind = 10;
-    else if (has("-ULF"))
-        kind = gun ? 19 : 22;
-    else if (has("-URB"))
-        kind = 13;
-    else if (has("-URF"))
-        kind = gun ? 16 : 22;
-    else if (has("-MLB"))
-        kind = 1;
-    else if (has("-MRB"))
-        kind = 7;
-    else if (has("-RECOIL"))
-        kind = 25;
+    for (const PartMark& m : kPartMarks)
+        if (has(m.mark)) {
+            kind = has("Gun-") ? m.gunKind : m.kind;
+            break;
+        }
     if (has("-Kite"))
         kind += 1;
     else if (has("-BB"))

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/scene/object/channel.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/geo_node.h"
 #include "desktop/scene/object/model_load_state.h"
@@ -122,19 +121,8 @@ bool Entity::SaveEntityRecord(platform::BinaryWriter& file, ObjectTable& table) 
     const bool cloned = prototype && !prototype->Name().empty();
     file.WriteFixedString(cloned ? prototype->Name() : std::string_view(), kNameSize);
     file.WriteFixedString(Name(), kNameSize);
-    if (channels) {
-        file.WriteU32(1);
-        file.WriteU8(uint8_t(channels->count));
-        for (int i = 0; i < channels->count; ++i)
-            channels->channels[i]->Save(file, table);
-    } else {
-        file.WriteU32(0);
-    }
-    if (!cloned) {
-        file.WriteI16(int16_t(children.size()));
-        for (Node* child : children)
-            child->Save(file, table);
-    }
+    SaveChannelList(file, table);
+    if (!cloned) SaveChildList(file, table);
     WriteMatrix(file, local);
     if (!cloned) {
         file.WriteU32(uint32_t(lodNodes.size()));
@@ -236,7 +224,6 @@ bool Entity::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t ver
 }
 
 bool Entity::LoadEntityRecord(platform::BinaryReader& file, ObjectTable& table, uint32_t version) {
-    const bool compact = version >= kFirstCompactVersion;
     std::string protoName, nodeName;
     if (!file.ReadFixedString(protoName, kNameSize) || !file.ReadFixedString(nodeName, kNameSize))
         return false;
@@ -255,38 +242,8 @@ bool Entity::LoadEntityRecord(platform::BinaryReader& file, ObjectTable& table, 
     }
 
     // Channels, then (without a prototype) the children.
-    int32_t channelCount = 0;
-    if (!compact) {
-        if (!file.ReadI32(channelCount)) return false;
-    } else {
-        uint32_t present;
-        uint8_t count = 0;
-        if (!file.ReadU32(present) || (present && !file.ReadU8(count))) return false;
-        channelCount = count;
-        if (present) channels = std::make_unique<ChannelList>();
-    }
-    if (channelCount < 0 || channelCount > kMaxNodeChannels) return false;
-    for (int i = 0; i < channelCount; ++i) {
-        Unknown* channel = ReadObjectReference(file, table, version, ClassId::Channel);
-        if (!channel || !AddChannel(static_cast<Channel*>(channel))) return false;
-    }
-    if (!cloned) {
-        int32_t childCount;
-        if (!compact) {
-            if (!file.ReadI32(childCount)) return false;
-        } else {
-            int16_t count;
-            if (!file.ReadI16(count)) return false;
-            childCount = count;
-        }
-        if (childCount < 0 || childCount > kMaxChildren || !Fits(file, uint32_t(childCount), 5))
-            return false;
-        for (int i = 0; i < childCount; ++i) {
-            Unknown* child = ReadObjectReference(file, table, version, ClassId::Node);
-            if (!child) return false;
-            AddChild(static_cast<Node*>(child));
-        }
-    }
+    if (!LoadChannelList(file, table, version)) return false;
+    if (!cloned && !LoadChildList(file, table, version)) return false;
     if (!ReadMatrix(file, local)) return false;
 
     if (!cloned) {

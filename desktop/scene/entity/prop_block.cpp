@@ -55,8 +55,8 @@ bool PropBlock::SetBytes(size_t offset, const void* data, size_t size) {
 
 const std::string* PropBlock::OwnedString(size_t offset) const {
     uint32_t index = Get<uint32_t>(offset);
-    if (index == 0 || index > strings.size() || !strings[index - 1]) return nullptr;
-    return &*strings[index - 1];
+    if (index == 0 || index > strings.size()) return nullptr;
+    return strings[index - 1].get();
 }
 
 void PropBlock::SetOwnedString(size_t offset, std::string_view text) {
@@ -71,9 +71,9 @@ void PropBlock::SetOwnedString(size_t offset, std::string_view text) {
         *strings[index - 1] = text;
         return;
     }
-    auto free = std::find_if(strings.begin(), strings.end(), [](const auto& s) { return !s; });
-    if (free == strings.end()) free = strings.insert(strings.end(), std::nullopt);
-    *free = std::string(text);
+    auto free = std::find(strings.begin(), strings.end(), nullptr);
+    if (free == strings.end()) free = strings.insert(strings.end(), nullptr);
+    *free = std::make_unique<std::string>(text);
     Set<uint32_t>(offset, uint32_t(free - strings.begin()) + 1);
 }
 

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,7 +63,7 @@ public:
 private:
     const PropDesc* table;
     std::vector<uint8_t> bytes;
-    std::vector<std::optional<std::string>> strings; // index i + 1
+    std::vector<std::unique_ptr<std::string>> strings; // index i + 1; null: free
 };
 
 } // namespace lumivane

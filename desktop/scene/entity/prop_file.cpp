@@ -1,6 +1,7 @@
 // Reading and writing ".prp" records.
 #include "desktop/scene/entity/prop_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "desktop/scene/entity/prop_block.h"
@@ -100,8 +101,9 @@ void WritePropFile(platform::BinaryWriter& file, const PropBlock& block) {
             uint32_t word = block.Flag(offset) ? 1 : 0;
             std::memcpy(value, &word, 4);
         } else if (IsOwnedStringType(d.type)) {
-            std::string_view text = block.OwnedText(offset);
-            std::memcpy(value, text.data(), std::min(text.size(), size_t(kPropNameSize - 1)));
+            const std::string_view text = block.OwnedText(offset);
+            if (!text.empty())
+                std::memcpy(value, text.data(), std::min(text.size(), size_t(kPropNameSize - 1)));
         } else if (PropBlockSize(d.type) > 0) {
             std::memcpy(value, block.Data() + offset, size_t(PropBlockSize(d.type)));
         }

@@ -74,6 +74,7 @@ struct BuildQueueItem {
 class Ship : public Entity {
 public:
     Ship();
+    // Leaves the unit lists of the players while it is still a ship.
     ~Ship() override;
     Node* Clone() override;
     void InitClone(Node* source) override;

@@ -147,6 +147,13 @@ protected:
 
     bool SaveNodeRecord(platform::BinaryWriter& file, ObjectTable& table);
     bool LoadNodeRecord(platform::BinaryReader& file, ObjectTable& table, uint32_t version);
+    // The channel and child parts of the record, which the Entity record
+    // shares: a presence flag, the count and the channels; the count and
+    // the children.
+    void SaveChannelList(platform::BinaryWriter& file, ObjectTable& table);
+    bool LoadChannelList(platform::BinaryReader& file, ObjectTable& table, uint32_t version);
+    void SaveChildList(platform::BinaryWriter& file, ObjectTable& table);
+    bool LoadChildList(platform::BinaryReader& file, ObjectTable& table, uint32_t version);
     // Replaces each child by its collapsed form.
     void CollapseChildren();
     void TransformChildren(const TransformState& state);

@@ -201,32 +201,39 @@ void ModelLibrary::BuildVertexBuffer() {
     VertexBufferSink* sink = GetVertexBufferSink();
     if (sink && bufferHeld) sink->Release();
     bufferHeld = false;
-    DisplayState& display = GetDisplayState();
-    if (GetModelLoadState().vertexCount == 0) {
-        display.vertexBuffer = false;
-        return;
-    }
-    if (!display.vertexBuffer || !sink || !root) return;
-
-    std::vector<Vertex> all;
-    std::vector<GeoNode*> placed;
-    std::vector<Node*> pending{root};
+    // Every model's GeoNodes, depth first; none is in a buffer until the
+    // new one stands.
+    std::vector<GeoNode*> nodes;
+    std::vector<Node*> pending;
+    if (root) pending.push_back(root);
     while (!pending.empty()) {
         Node* node = pending.back();
         pending.pop_back();
         if (IsA(node, ClassId::GeoNode)) {
             auto* geo = static_cast<GeoNode*>(node);
-            const std::vector<Vertex>* vertices = geo->SourceVertices();
-            const size_t count =
-                vertices ? std::min(vertices->size(), size_t(std::max(geo->vertexCount, 0))) : 0;
-            if (count > 0) {
-                geo->firstSharedVertex = int32_t(all.size());
-                all.insert(all.end(), vertices->begin(), vertices->begin() + ptrdiff_t(count));
-                placed.push_back(geo);
-            }
+            geo->inSharedBuffer = 0;
+            nodes.push_back(geo);
         }
         for (int i = node->ChildCount() - 1; i >= 0; --i)
             pending.push_back(node->ChildAt(i));
+    }
+    DisplayState& display = GetDisplayState();
+    if (GetModelLoadState().vertexCount == 0) {
+        display.vertexBuffer = false;
+        return;
+    }
+    if (!display.vertexBuffer || !sink) return;
+
+    std::vector<Vertex> all;
+    std::vector<GeoNode*> placed;
+    for (GeoNode* geo : nodes) {
+        const std::vector<Vertex>* vertices = geo->SourceVertices();
+        const size_t count =
+            vertices ? std::min(vertices->size(), size_t(std::max(geo->vertexCount, 0))) : 0;
+        if (count == 0) continue;
+        geo->firstSharedVertex = int32_t(all.size());
+        all.insert(all.end(), vertices->begin(), vertices->begin() + ptrdiff_t(count));
+        placed.push_back(geo);
     }
     if (all.empty() || !sink->Upload(all)) return;
     bufferHeld = true;

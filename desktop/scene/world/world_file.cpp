@@ -97,8 +97,11 @@ bool World::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t vers
     if (version <= kGravityListUpTo) {
         uint32_t count;
         if (!file.ReadU32(count) || !CountFits(file, count, kSmallestObject)) return fail();
-        for (uint32_t i = 0; i < count; ++i)
-            if (!ReadObjectReference(file, table, version, ClassId::Unknown)) return fail();
+        for (uint32_t i = 0; i < count; ++i) {
+            Entity* source = ReadEntity(file, table, version);
+            if (!source) return fail();
+            hold(source); // rebuilt from the root below
+        }
     }
     gravitySources.clear();
     lights.clear();
