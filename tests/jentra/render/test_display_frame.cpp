@@ -214,6 +214,12 @@ TEST_F(FrameTest, DynamicBuffersRefuseOversizedLocksAndParticlesAreSplit) {
     unsigned start = 99;
     EXPECT_EQ(display->GetDynamicVB()->Lock(JTDisplay::kDynamicVertexBytes + 1, start), nullptr);
     EXPECT_EQ(display->GetDynamicIB()->Lock(JTDisplay::kDynamicIndices + 1, start), nullptr);
+    DynamicVB* vb = display->GetDynamicVB();
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_NE(vb->Lock(96, start), nullptr);
+        vb->Unlock();
+        EXPECT_EQ(start, 0u) << "every vertex lock starts again at the beginning";
+    }
     DynamicIB* ib = display->GetDynamicIB();
     ASSERT_NE(ib->Lock(10, start), nullptr);
     ib->Unlock();
