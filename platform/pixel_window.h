@@ -17,7 +17,7 @@ struct PixelWindowDesc {
     std::string title;
     int width = 400;
     int height = 100;
-    bool topMost = false; // stays above other windows
+    bool topMost = false;   // stays above other windows
     int x = kWindowCentred; // top left corner on the desktop, or centred
     int y = kWindowCentred;
     bool borderless = false;

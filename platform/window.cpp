@@ -88,10 +88,10 @@ std::unique_ptr<Window> Window::Create(const WindowDesc& desc, std::string* erro
     flags |= desc.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
     auto impl = std::make_unique<Impl>();
     impl->mode = desc.mode;
-    impl->window = SDL_CreateWindow(
-        desc.title.c_str(), desc.x == kWindowCentred ? int(SDL_WINDOWPOS_CENTERED) : desc.x,
-        desc.y == kWindowCentred ? int(SDL_WINDOWPOS_CENTERED) : desc.y, desc.width, desc.height,
-        flags);
+    impl->window = SDL_CreateWindow(desc.title.c_str(),
+                                    desc.x == kWindowCentred ? int(SDL_WINDOWPOS_CENTERED) : desc.x,
+                                    desc.y == kWindowCentred ? int(SDL_WINDOWPOS_CENTERED) : desc.y,
+                                    desc.width, desc.height, flags);
     if (!impl->window) {
         Fail(error, "the window could not be created");
         return nullptr;

@@ -18,7 +18,8 @@ int HexDigit(char c) {
 
 uint64_t ReadWindowNumber(std::string_view text) {
     size_t at = 0;
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])))
+        ++at;
     bool negative = false;
     if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
     // "0x" counts only when a hex digit follows; "0" alone is the number 0.
@@ -36,8 +37,7 @@ uint64_t ReadWindowNumber(std::string_view text) {
     return value;
 }
 
-StartOptions ParseCommandLine(const std::vector<std::string>& args,
-                              const char* screensaverWindow) {
+StartOptions ParseCommandLine(const std::vector<std::string>& args, const char* screensaverWindow) {
     StartOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--window") {

@@ -38,7 +38,6 @@ uint64_t ReadWindowNumber(std::string_view text);
 
 // `args` without the program name; `screensaverWindow` is the value of
 // XSCREENSAVER_WINDOW (null when unset).
-StartOptions ParseCommandLine(const std::vector<std::string>& args,
-                              const char* screensaverWindow);
+StartOptions ParseCommandLine(const std::vector<std::string>& args, const char* screensaverWindow);
 
 } // namespace lumivane

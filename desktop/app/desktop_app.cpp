@@ -89,7 +89,8 @@ int DesktopApp::InitInstance(const std::vector<std::string>& args) {
         }
         if (!createFailed_) {
             ReadyToLoop();
-            while (PumpEvents()) MainLoopPass();
+            while (PumpEvents())
+                MainLoopPass();
             Log("Terminating");
         }
         if (badColourDepth_) {
@@ -144,7 +145,8 @@ void DesktopApp::BeginRun() {
             event.type != platform::EventType::KeyUp &&
             event.type != platform::EventType::TextInput)
             kept.push_back(event);
-    for (const platform::Event& e : kept) events_.Push(e);
+    for (const platform::Event& e : kept)
+        events_.Push(e);
     keyboard_->ClearKeyTables();
 
     if (randomStartup_) {
@@ -221,6 +223,7 @@ void DesktopApp::ReadyToLoop() {
     Signal(DesktopEvent::Loading, false);
     Signal(DesktopEvent::NewProcess, false);
     startTimeMs_ = platform::TickCount();
+    lastFiveMinuteMark_ = startTimeMs_;
 }
 
 void DesktopApp::EndRunCleanUp() {
@@ -299,12 +302,12 @@ bool DesktopApp::ShouldAbortLoad() {
             (event.type == EventType::KeyDown || event.type == EventType::KeyUp ||
              event.type == EventType::MouseButtonDown || event.type == EventType::MouseButtonUp))
             abort = true;
-        if (WindowMode() &&
-            (event.type == EventType::WindowClose || event.type == EventType::Quit))
+        if (WindowMode() && (event.type == EventType::WindowClose || event.type == EventType::Quit))
             abort = true;
         kept.push_back(event);
     }
-    for (const platform::Event& e : kept) events_.Push(e);
+    for (const platform::Event& e : kept)
+        events_.Push(e);
     return abort;
 }
 

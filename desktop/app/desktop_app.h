@@ -169,6 +169,8 @@ private:
     void HandleEvent(const platform::Event& event);
     void ScreensaverInput(const platform::Event& event);
     bool CreateDisplayWithRetries(int width, int height);
+    // Makes the display for the host window at its size; false on failure.
+    bool CreateDisplayForHost();
     void EndRunCleanUp();
     std::string Text(int entry) const;
 

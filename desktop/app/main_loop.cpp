@@ -161,6 +161,15 @@ void DesktopApp::ApplyQualityChange() {
     ReadVolume(false);
 }
 
+bool DesktopApp::CreateDisplayForHost() {
+    int width = 0, height = 0;
+    if (!display_ || !host_ || !host_->ClientSize(width, height) ||
+        !display_->Create(*host_, width, height))
+        return false;
+    mouse_->SetRange(width, height);
+    return true;
+}
+
 void DesktopApp::EnterDesktopScreensaver() {
     desktopScreensaverActive_ = true;
     if (logo_) services_.scene->SwitchLogoSequence(true);
@@ -174,13 +183,7 @@ void DesktopApp::EnterDesktopScreensaver() {
         desktopHost_ = std::move(host_);
         host_ = std::move(windows);
     }
-    int width = 0, height = 0;
-    if (!display_ || !host_ || !host_->ClientSize(width, height) ||
-        !display_->Create(*host_, width, height)) {
-        resumePending_ = true;
-    } else {
-        mouse_->SetRange(width, height);
-    }
+    if (!CreateDisplayForHost()) resumePending_ = true;
     // Input that came before the windows were up does not end the show.
     events_.Pump();
     events_.Clear();
@@ -193,13 +196,10 @@ void DesktopApp::LeaveDesktopScreensaver() {
     if (display_) display_->ReleaseDevice();
     if (desktopHost_) host_ = std::move(desktopHost_); // closes the screen saver's windows
     quitting_ = false;
-    int width = 0, height = 0;
-    if (!display_ || !host_ || !host_->ClientSize(width, height) ||
-        !display_->Create(*host_, width, height)) {
-        resumePending_ = true;
-    } else {
-        mouse_->SetRange(width, height);
+    if (CreateDisplayForHost()) {
         ReadVolume(false);
+    } else {
+        resumePending_ = true;
     }
     if (logo_) services_.scene->SwitchLogoSequence(false);
 }

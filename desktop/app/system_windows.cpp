@@ -39,7 +39,7 @@ private:
 class ProgramWindow : public HostWindow {
 public:
     ProgramWindow(std::unique_ptr<platform::Window> window,
-              std::unique_ptr<platform::PixelWindow> backdrop)
+                  std::unique_ptr<platform::PixelWindow> backdrop)
         : window_(std::move(window)), backdrop_(std::move(backdrop)) {}
     uint64_t Handle() const override { return window_->Id(); }
     bool Exists() override { return true; }
