@@ -72,6 +72,9 @@ public:
     // Moves the pointer to (x, y) in the window's own coordinates, x to the
     // right and y downwards from the top left corner.
     void WarpPointer(int x, int y);
+    // Where the pointer is in those coordinates; false when it is not over
+    // this window.
+    bool PointerPosition(int& x, int& y) const;
     // Presents the back buffer of the current GL context.
     void Swap();
     // The X11 window id when the window lives on an X11 display, else 0.
@@ -89,6 +92,11 @@ private:
 // video system cannot tell (then the rectangle is untouched).
 bool PrimaryScreenBounds(ScreenRect& out, std::string* error = nullptr);
 bool VirtualScreenBounds(ScreenRect& out, std::string* error = nullptr);
+
+// The id of the window this program raised last (0 before any): where the
+// window system cannot tell, this says which window the program brought
+// to the front.
+uint32_t RaisedWindowId();
 
 // Mouse helpers for the engine's input layer (global, as the mouse is).
 // Relative mode hides the pointer and reports only motion, as a game mouse.
