@@ -63,9 +63,26 @@ int RunRegistration(bool registering, const std::string& path) {
     return 0;
 }
 
-// Makes a handler for the desktop background and builds its popup.
-int BuildDesktopPopup(LoadedModule& module, Ref<ContextMenu>& menu, MenuModel& model,
-                      HRESULT& answer) {
+std::unique_ptr<LoadedModule> LoadRegistered() {
+    std::string error;
+    auto module = LoadedModule::LoadRegistered(kPallowenHandlerClassId, &error);
+    if (!module) Fail(error);
+    return module;
+}
+
+// The popup of the desktop background, built by a handler of the
+// registered library. The library goes last, after its object.
+struct DesktopPopup {
+    std::unique_ptr<LoadedModule> module;
+    Ref<ContextMenu> menu;
+    MenuModel model;
+    HRESULT answer = 0;
+};
+
+int BuildDesktopPopup(DesktopPopup& popup) {
+    popup.module = LoadRegistered();
+    if (!popup.module) return kExitFailure;
+    LoadedModule& module = *popup.module;
     const auto getClassObject = module.Find<DllGetClassObjectFunction>(kDllGetClassObject);
     if (!getClassObject) return Fail(module.Path() + " does not export " + kDllGetClassObject);
     Ref<ClassFactory> factory;
@@ -76,28 +93,18 @@ int BuildDesktopPopup(LoadedModule& module, Ref<ContextMenu>& menu, MenuModel& m
     if (!Succeeded(result)) return Fail("the menu object could not be made");
     const ItemIdList desktop{0};
     init->Initialize(&desktop, nullptr, nullptr);
-    result = init->QueryInterface(kIidContextMenu, menu.Out());
+    result = init->QueryInterface(kIidContextMenu, popup.menu.Out());
     if (!Succeeded(result)) return Fail("the menu object has no context menu");
-    answer = menu->QueryContextMenu(&model, 0, kFirstIdentifier, kLastIdentifier, 0);
+    popup.answer =
+        popup.menu->QueryContextMenu(&popup.model, 0, kFirstIdentifier, kLastIdentifier, 0);
     return 0;
 }
 
-std::unique_ptr<LoadedModule> LoadRegistered() {
-    std::string error;
-    auto module = LoadedModule::LoadRegistered(kPallowenHandlerClassId, &error);
-    if (!module) Fail(error);
-    return module;
-}
-
 int List() {
-    auto module = LoadRegistered();
-    if (!module) return kExitFailure;
-    Ref<ContextMenu> menu;
-    MenuModel model;
-    HRESULT answer = 0;
-    if (int failed = BuildDesktopPopup(*module, menu, model, answer)) return failed;
-    PrintMenu(model, stdout);
-    std::printf("answer %d\n", int(answer));
+    DesktopPopup popup;
+    if (int failed = BuildDesktopPopup(popup)) return failed;
+    PrintMenu(popup.model, stdout);
+    std::printf("answer %d\n", int(popup.answer));
     return 0;
 }
 
@@ -114,15 +121,11 @@ bool ParseOffset(std::string_view text, uint16_t& offset) {
 }
 
 int Invoke(uint16_t offset) {
-    auto module = LoadRegistered();
-    if (!module) return kExitFailure;
-    Ref<ContextMenu> menu;
-    MenuModel model;
-    HRESULT answer = 0;
-    if (int failed = BuildDesktopPopup(*module, menu, model, answer)) return failed;
+    DesktopPopup popup;
+    if (int failed = BuildDesktopPopup(popup)) return failed;
     InvokeCommandInfo info;
     info.verb = VerbFromOffset(offset);
-    menu->InvokeCommand(&info);
+    popup.menu->InvokeCommand(&info);
     return 0;
 }
 
