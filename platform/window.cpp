@@ -45,6 +45,13 @@ void SetGlAttributes(const WindowDesc& desc) {
                         desc.multisampleSamples > 0 ? desc.multisampleSamples : 0);
 }
 
+// SDL must neither disable the screensaver nor trap signals: the programs
+// decide those themselves.
+void SetVideoHints() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+}
+
 bool Fail(std::string* error, const std::string& what) {
     if (error) *error = what + ": " + SDL_GetError();
     return false;
@@ -58,10 +65,7 @@ bool Fail(std::string* error, const std::string& what) {
 bool StartVideo(std::string* error) {
     std::lock_guard lock(gVideoMutex);
     if (gVideoStarted) return true;
-    // SDL must neither disable the screensaver nor trap signals: the
-    // programs decide those themselves.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SetVideoHints();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return Fail(error, "the video system could not be started");
     // Hold the GL library too, for the same reason; a driver without GL
@@ -69,6 +73,18 @@ bool StartVideo(std::string* error) {
     SDL_GL_LoadLibrary(nullptr);
     gVideoStarted = true;
     return true;
+}
+
+int DesktopWidth() {
+    std::lock_guard lock(gVideoMutex);
+    // Only for the question: a process that never opens a window keeps no
+    // video system (nor its GL driver) up afterwards.
+    SetVideoHints();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
+    SDL_DisplayMode mode;
+    const int width = SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.w : 0;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return width;
 }
 
 Window::Window(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}

@@ -81,6 +81,10 @@ private:
 // to the front.
 uint32_t RaisedWindowId();
 
+// The width in pixels of the desktop (the first display's own mode); 0 when
+// no video system can be started.
+int DesktopWidth();
+
 // Mouse helpers for the engine's input layer (global, as the mouse is).
 // Relative mode hides the pointer and reports only motion, as a game mouse.
 bool SetRelativeMouseMode(bool on);
