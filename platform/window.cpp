@@ -103,11 +103,14 @@ std::unique_ptr<Window> Window::Create(const WindowDesc& desc, std::string* erro
     Uint32 flags = SDL_WINDOW_OPENGL | ModeFlags(desc.mode);
     if (desc.resizable) flags |= SDL_WINDOW_RESIZABLE;
     if (desc.borderless) flags |= SDL_WINDOW_BORDERLESS;
+    if (desc.alwaysOnTop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     flags |= desc.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
     auto impl = std::make_unique<Impl>();
     impl->mode = desc.mode;
-    impl->window = SDL_CreateWindow(desc.title.c_str(), SDL_WINDOWPOS_CENTERED,
-                                    SDL_WINDOWPOS_CENTERED, desc.width, desc.height, flags);
+    impl->window = SDL_CreateWindow(desc.title.c_str(),
+                                    desc.x == kWindowCentred ? int(SDL_WINDOWPOS_CENTERED) : desc.x,
+                                    desc.y == kWindowCentred ? int(SDL_WINDOWPOS_CENTERED) : desc.y,
+                                    desc.width, desc.height, flags);
     if (!impl->window) {
         Fail(error, "the window could not be created");
         return nullptr;
@@ -225,6 +228,32 @@ uint64_t Window::NativeX11Window() const {
         return uint64_t(info.info.x11.window);
 #endif
     return 0;
+}
+
+bool PrimaryScreenBounds(ScreenRect& out, std::string* error) {
+    if (!StartVideo(error)) return false;
+    SDL_Rect rect;
+    if (SDL_GetDisplayBounds(0, &rect) != 0) return Fail(error, "the screen cannot be measured");
+    out = {rect.x, rect.y, rect.w, rect.h};
+    return true;
+}
+
+bool VirtualScreenBounds(ScreenRect& out, std::string* error) {
+    if (!StartVideo(error)) return false;
+    const int count = SDL_GetNumVideoDisplays();
+    if (count < 1) return Fail(error, "there is no screen");
+    SDL_Rect all{0, 0, 0, 0};
+    for (int i = 0; i < count; ++i) {
+        SDL_Rect rect;
+        if (SDL_GetDisplayBounds(i, &rect) != 0) return Fail(error, "a screen cannot be measured");
+        if (i == 0) {
+            all = rect;
+        } else {
+            SDL_UnionRect(&all, &rect, &all);
+        }
+    }
+    out = {all.x, all.y, all.w, all.h};
+    return true;
 }
 
 bool SetRelativeMouseMode(bool on) {

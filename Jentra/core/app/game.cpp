@@ -32,6 +32,7 @@
 #include "platform/gl_context.h"
 #include "platform/instance_beacon.h"
 #include "platform/message_box.h"
+#include "platform/open_url.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "platform/window.h"
@@ -239,11 +240,8 @@ bool JTGame::GraphicsPresent() {
                 "\n" + error,
             platform::MessageBoxKind::Warning,
             platform::MessageBoxButtons::YesNo) == platform::MessageBoxResult::Yes) {
-        std::string command =
-            std::string("xdg-open '") + kGraphicsDriverPage + "' >/dev/null 2>&1 &";
-        if (std::system(command.c_str()) != 0) {
-            // Nothing more to do: the box already told the player what is missing.
-        }
+        // A failure needs nothing more: the box already said what is missing.
+        platform::OpenInBrowser(kGraphicsDriverPage);
     }
     return false;
 }
