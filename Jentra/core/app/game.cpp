@@ -25,6 +25,7 @@
 #include "Jentra/JTRandom.h"
 #include "Jentra/JTRenderer.h"
 #include "Jentra/JTRegistry.h"
+#include "Jentra/JTTexture.h"
 #include "Jentra/JTTransMap.h"
 #include "Jentra/core/app/app_events.h"
 #include "platform/events.h"
@@ -331,4 +332,5 @@ void JTGame::CreateDisplay() {
     // Nothing can be drawn without the device: the program cannot go on.
     if (!gpJTDisplay || !gpJTDisplay->GetDevice())
         FatalErrorBox(GameText(1053, "The graphics device could not be started."), nullptr);
+    gpJTTextureMan = new JTTextureMan(gpJTDisplay);
 }
