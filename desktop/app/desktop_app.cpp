@@ -98,7 +98,8 @@ int DesktopApp::InitInstance(const std::vector<std::string>& args) {
             if (ExitRequested()) break;
             platform::SleepMilliseconds(kRetryPauseMs);
             Log("BadBPP, retrying");
-            badColourDepth_ = false;
+            // The colour depth, not the display, was at fault: no box.
+            badColourDepth_ = createFailed_ = false;
             quitting_ = quitPosted_ = false;
             continue;
         }

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,7 @@ struct DisplayLog {
     // Answers of the next Create/Recreate calls (true when the list is empty).
     std::deque<bool> answers;
     bool loseDevice = false;
+    std::function<void()> onCreate; // runs in every Create, before it answers
 };
 
 class ScriptedDisplay : public lumivane::AppDisplay {
@@ -101,6 +103,7 @@ public:
     bool Create(lumivane::HostWindow& window, int, int) override {
         ++log_.creates;
         log_.createdFor.push_back(window.Handle());
+        if (log_.onCreate) log_.onCreate();
         return has_ = Answer();
     }
     bool Recreate() override {

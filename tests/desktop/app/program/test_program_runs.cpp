@@ -143,3 +143,28 @@ TEST_F(LvProgram, AFailedDisplayIsReportedOnceAndTheDesktopTurnedOff) {
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0], "Display failed");
 }
+
+TEST_F(LvProgram, ABadColourDepthRetriesTheRunUnlessExitIsSignalled) {
+    platform::TestClock clock;
+    platform::ScopedClock useClock(clock);
+    SetMachine("Logging", 1u);
+    DesktopApp app(Services());
+    display_.answers = {false, false, false, false};
+    display_.onCreate = [&] {
+        if (display_.creates <= 4) app.SetBadColourDepth();
+        if (display_.creates == 5) RaiseExitSignal(); // the retried run ends normally
+    };
+    EXPECT_EQ(app.InitInstance({"/w1a2b"}), 0);
+    EXPECT_EQ(display_.creates, 5);
+    const std::string log = LogText();
+    EXPECT_NE(log.find("BadBPP, retrying"), std::string::npos) << log;
+    EXPECT_TRUE(boxes_.empty()); // not the display-failed box
+
+    DesktopApp again(Services());
+    display_.answers = {false, false, false, false};
+    display_.onCreate = [&] { again.SetBadColourDepth(); };
+    RaiseExitSignal();
+    EXPECT_EQ(again.InitInstance({"/w1a2b"}), 0);
+    EXPECT_EQ(display_.creates, 9);
+    EXPECT_TRUE(boxes_.empty());
+}
