@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "Jentra/JTArray.h"
@@ -23,6 +24,7 @@ class JTCamera;
 namespace platform {
 struct Event;
 class Window;
+class InstanceBeacon;
 } // namespace platform
 
 // The game's 16-byte application identifier (network sessions use it).
@@ -122,11 +124,23 @@ protected:
     // The window procedure's part: hands one event to the input devices.
     void DispatchEvent(const platform::Event& event);
 
+public:
+    // Brings the main window forward when a later start of the game, refused
+    // because this one runs, asked for it; true when it did. Every frame
+    // asks, the frames of an inactive game included.
+    bool AnswerRaiseRequests();
+
 private:
+    std::string InstanceLockPath();
     bool TakeSingleInstanceLock();
     bool GraphicsPresent();
     void CreateServices();
+    // The display on the main window in the saved mode (start-up steps 14
+    // to 16); ends the program when it has no device.
+    void CreateDisplay();
     void DestroyServices();
+    // Puts the pointer in the middle of the screen as the program ends.
+    void CentrePointerForExit();
     float GameSpeed() const;
 
     JTCommunicator m_communicator;
@@ -153,4 +167,6 @@ private:
 
     bool m_ownsServices = false; // Init ran: the destructor tears down
     int m_instanceLock = -1;     // descriptor of the single-instance lock
+    // Where later starts of the game ask this one to come forward.
+    std::unique_ptr<platform::InstanceBeacon> m_raiseRequests;
 };

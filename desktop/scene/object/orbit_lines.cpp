@@ -20,6 +20,18 @@ TextureSet* LoadSettingsTexture(const ScriptConfig& config, const char* key, con
     return source->GetTexture("models\\textures\\" + name, group, 1, 0);
 }
 
+// Both are drawn as see-through, two-sided, unlit lines at full brightness.
+void SetLineDrawing(GeoNode& node) {
+    node.indexed = 1;
+    node.transparent = 1;
+    node.blendMode = 1;
+    node.depthTest = 1;
+    node.twoSided = 1;
+    node.lighting = 0;
+    node.displayOption24 = 0;
+    node.brightness = 1.0f;
+}
+
 } // namespace
 
 TextureSet* OrbitLines::sharedTexture = nullptr;
@@ -27,16 +39,9 @@ TextureSet* Grid::sharedTexture = nullptr;
 
 OrbitLines::OrbitLines() {
     classId = uint8_t(ClassId::OrbitLines);
-    indexed = 1;
+    SetLineDrawing(*this);
     texture = sharedTexture;
-    transparent = 1;
-    blendMode = 1;
-    depthTest = 1;
-    twoSided = 1;
     depthWrite = 0;
-    lighting = 0;
-    displayOption24 = 0;
-    brightness = 1.0f;
 }
 
 void OrbitLines::LoadTexture(const ScriptConfig& config) {
@@ -52,18 +57,11 @@ Grid::Grid(float sceneRadius) {
     indexCount = 12 * n;
     vertices = std::make_shared<std::vector<Vertex>>(size_t(vertexCount));
     indices = std::make_shared<std::vector<uint16_t>>(size_t(indexCount));
-    indexed = 1;
+    SetLineDrawing(*this);
     if (GetDisplaySwitches().gridTexture) texture = sharedTexture;
-    transparent = 1;
-    blendMode = 1;
-    depthTest = 1;
     depthWrite = 1;
-    twoSided = 1;
     fixedTextureLevel = 1;
     textureLevel = 6;
-    lighting = 0;
-    displayOption24 = 0;
-    brightness = 1.0f;
 }
 
 void Grid::LoadTexture(const ScriptConfig& config) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desktop/scene/object/engine_services.h"
+#include "desktop/scene/object/geo_node.h"
 #include "desktop/scene/object/unknown.h"
 
 namespace lumivane {
@@ -33,6 +34,16 @@ template <class T> using Owned = std::unique_ptr<T, ReleaseObject>;
 
 template <class T> Owned<T> Own(T* object) {
     return Owned<T>(object);
+}
+
+// One triangle in the XY plane, each corner with its own coordinate pair.
+inline GeoLists TriangleLists() {
+    GeoLists lists;
+    lists.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    lists.indices = {0, 1, 2};
+    lists.texCoords = {0, 0, 1, 0, 0, 1};
+    lists.texCoordIndices = {0, 1, 2};
+    return lists;
 }
 
 // Installs itself for its lifetime.

@@ -215,6 +215,13 @@ TEST_F(LvChannels, MorphBlendsTargetsItHas) {
     EXPECT_NEAR(geo->Vertices()[0].position.y, 5.0f, 1e-5f);
     EXPECT_NEAR(geo->Vertices()[2].position.x, 2.25f, 1e-5f);
     EXPECT_EQ(geo->Vertices()[2].position.y, 0.0f); // the short target lacks it
+    // Targets past the 23 weights of a key take no part.
+    while (morph->targets.size() < kMorphWeights)
+        morph->targets.push_back({"idle", {}});
+    morph->targets.push_back({"extra", {{100, 100, 100}, {100, 100, 100}, {100, 100, 100}}});
+    morph->Apply(geo.get(), state, 1.0f);
+    EXPECT_NEAR(geo->Vertices()[0].position.x, 0.75f, 1e-5f);
+
     auto empty = Own(new MorphChannel);
     empty->Apply(geo.get(), state, 1.0f); // no keys: left alone
     EXPECT_NEAR(geo->Vertices()[0].position.x, 0.75f, 1e-5f);

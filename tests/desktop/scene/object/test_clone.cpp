@@ -22,13 +22,8 @@ GeoNode* Triangle(const char* name) {
     auto* geo = new GeoNode;
     geo->SetName(name);
     geo->indexed = 1;
-    GeoLists lists;
-    lists.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    lists.indices = {0, 1, 2};
-    lists.texCoords = {0, 0, 1, 0, 0, 1};
-    lists.texCoordIndices = {0, 1, 2};
     geo->SetTexturePath("models\\textures\\hull.dds");
-    EXPECT_TRUE(geo->BuildGeometry(lists, "ship.vrn"));
+    EXPECT_TRUE(geo->BuildGeometry(test::TriangleLists(), "ship.vrn"));
     return geo;
 }
 

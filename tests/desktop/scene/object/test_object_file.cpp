@@ -234,12 +234,7 @@ Model BuildModel(test::FakeTextureSource&) {
     auto* blend = new TexMorphChannel;
     blend->AddKey(0, 1);
     label->AddChannel(blend);
-    GeoLists quad;
-    quad.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    quad.indices = {0, 1, 2};
-    quad.texCoords = {0, 0, 1, 0, 0, 1};
-    quad.texCoordIndices = {0, 1, 2};
-    EXPECT_TRUE(label->BuildGeometry(quad, "ship.vrn"));
+    EXPECT_TRUE(label->BuildGeometry(test::TriangleLists(), "ship.vrn"));
     root->AddChild(label);
 
     auto* sequencer = new Sequencer;
@@ -317,12 +312,7 @@ TEST(LvObjectFile, EveryTruncationIsRefused) {
     auto root = Own(new TransNode);
     root->SetName("root");
     auto* geo = new GeoNode;
-    GeoLists lists;
-    lists.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    lists.indices = {0, 1, 2};
-    lists.texCoords = {0, 0, 1, 0, 0, 1};
-    lists.texCoordIndices = {0, 1, 2};
-    ASSERT_TRUE(geo->BuildGeometry(lists, ""));
+    ASSERT_TRUE(geo->BuildGeometry(test::TriangleLists(), ""));
     auto* vis = new VisChannel;
     vis->AddKey(0, 1);
     geo->AddChannel(vis);
@@ -422,12 +412,7 @@ TEST(LvObjectFile, GeoIndicesPastTheirListsAreRefused) {
     test::RecordingSink sink;
     auto geo = Own(new GeoNode);
     geo->SetName("geo");
-    GeoLists lists;
-    lists.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    lists.indices = {0, 1, 2};
-    lists.texCoords = {0, 0, 1, 0, 0, 1};
-    lists.texCoordIndices = {0, 1, 2};
-    ASSERT_TRUE(geo->BuildGeometry(lists, ""));
+    ASSERT_TRUE(geo->BuildGeometry(test::TriangleLists(), ""));
     Bytes good = Write(geo.get());
     ASSERT_TRUE(Own(Read(good)));
     // The index list starts after the header, the reference, the node record
