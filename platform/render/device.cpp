@@ -563,26 +563,27 @@ std::unique_ptr<CubeTexture> Device::CreateCubeTexture(int edge, int levels, uin
     return texture;
 }
 
-std::unique_ptr<Surface> Device::CreateRenderTarget(int width, int height, D3DFORMAT format,
-                                                    int samples) {
+std::unique_ptr<Surface> Device::CreateSurface(Surface::Kind kind, int width, int height,
+                                               D3DFORMAT format, int samples) {
+    const bool formatFits =
+        kind == Surface::Kind::DepthStencil ? IsDepthFormat(format) : IsRenderTargetFormat(format);
     if (width <= 0 || height <= 0 || width > kMaxTextureSide || height > kMaxTextureSide ||
-        !IsRenderTargetFormat(format))
+        !formatFits)
         return nullptr;
-    auto surface = std::make_unique<Surface>(link_, Surface::Kind::RenderTarget, width, height,
-                                             format, samples > 1 ? samples : 0);
+    auto surface =
+        std::make_unique<Surface>(link_, kind, width, height, format, samples > 1 ? samples : 0);
     backend_->InitSurface(*surface);
     return surface;
 }
 
+std::unique_ptr<Surface> Device::CreateRenderTarget(int width, int height, D3DFORMAT format,
+                                                    int samples) {
+    return CreateSurface(Surface::Kind::RenderTarget, width, height, format, samples);
+}
+
 std::unique_ptr<Surface> Device::CreateDepthStencilSurface(int width, int height, D3DFORMAT format,
                                                            int samples) {
-    if (width <= 0 || height <= 0 || width > kMaxTextureSide || height > kMaxTextureSide ||
-        !IsDepthFormat(format))
-        return nullptr;
-    auto surface = std::make_unique<Surface>(link_, Surface::Kind::DepthStencil, width, height,
-                                             format, samples > 1 ? samples : 0);
-    backend_->InitSurface(*surface);
-    return surface;
+    return CreateSurface(Surface::Kind::DepthStencil, width, height, format, samples);
 }
 
 std::unique_ptr<Program> Device::CreateProgram(const std::string& vertexSource,
