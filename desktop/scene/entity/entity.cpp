@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/frame_channel.h"
@@ -159,9 +159,9 @@ int Entity::SetHandle(EntityHandle newHandle) {
     return 1;
 }
 
-void Entity::HandleMessage(const void*) {}
+void Entity::HandleMessage(Message&) {}
 
-void Entity::Acknowledge(const void*) {}
+void Entity::Acknowledge(Message&) {}
 
 void Entity::SetPlayer(Player* player) {
     owner = player;

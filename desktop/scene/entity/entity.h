@@ -25,6 +25,7 @@
 namespace lumivane {
 
 class GeoNode;
+class Message;
 class Player;
 struct Vertex;
 
@@ -107,8 +108,9 @@ public:
     virtual int SetHandle(EntityHandle newHandle);
     virtual float ComputeScreenSize();
     virtual void RecomputeBound();
-    virtual void HandleMessage(const void* message);
-    virtual void Acknowledge(const void* message);
+    // An order record; units may mark it (see Ship::HandleMessage).
+    virtual void HandleMessage(Message& message);
+    virtual void Acknowledge(Message& message);
     virtual void SetPlayer(Player* player);
     virtual float GetDistanceScale() const;
     // Called with each GeoNode of the entity and the vertices being prepared.

@@ -55,6 +55,11 @@ public:
     float opacity = 1.0f;    // of its emitters
     uint32_t particleStartTime = 0;
     Vec3 tint{1.0f, 1.0f, 1.0f}; // a colour a scene's marker gives it
+    // What the unit it hangs on asks of it (an engine flaring with thrust):
+    // factors of the prototype's emission rate, particle size and speed.
+    float rateScale = 1.0f;
+    float sizeScale = 1.0f;
+    float speedScale = 1.0f;
 
 protected:
     PartSys(const PartSys& other) = default;

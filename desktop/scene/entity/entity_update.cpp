@@ -5,7 +5,7 @@
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_kinds.h"
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/object/channel.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/engine_services.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/geo_node.h"

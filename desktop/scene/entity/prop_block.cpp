@@ -24,7 +24,11 @@ PropBlock::PropBlock(const PropDesc* descs) : table(descs), bytes(PropDesc::Bloc
         case PropType::Colour:
             Set<uint32_t>(offset, uint32_t(d.defaultValue));
             break;
-        default: // texts and owned strings start empty
+        case PropType::Name:
+        case PropType::TextureName:
+            SetFixedText(offset, d.defaultText);
+            break;
+        default: // owned strings start empty
             break;
         }
     });

@@ -51,6 +51,7 @@ struct PropDesc {
     float minimum = 0.0f; // editing range, never enforced
     float maximum = 0.0f;
     float defaultValue = 0.0f;                         // numbers, flags, colours, choices
+    std::string defaultText;                           // Name and TextureName values
     const std::vector<std::string>* choices = nullptr; // Choice: the words
     const PropDesc* baseTable = nullptr;               // End: the base class's table
 
@@ -76,7 +77,8 @@ public:
     PropTableBuilder& Value(std::string name, PropType type, float minimum, float maximum,
                             float defaultValue);
     PropTableBuilder& Flag(std::string name, bool set);
-    PropTableBuilder& Text(std::string name, PropType type); // Name .. PrototypeName
+    // Name .. PrototypeName; a char[32] value may start with a text.
+    PropTableBuilder& Text(std::string name, PropType type, std::string defaultText = {});
     PropTableBuilder& Choice(std::string name, const std::vector<std::string>* words,
                              int defaultIndex);
     PropTableBuilder& Group(const std::string& title); // "*Title*" .. "*EndTitle*"

@@ -1,5 +1,5 @@
 // The classes whose behaviour and records come with later parts of the
-// engine (celestial bodies, flares, pilots and the space units). Each already
+// engine (celestial bodies, flares and the space unit classes). Each already
 // has its number and its place in the class tree, so objects of it can be
 // made, cloned and asked IsA; reading its record is refused until the class
 // itself is written. Bodies whose record is the Entity record, particle
@@ -10,10 +10,11 @@
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_kinds.h"
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/object/geo_node.h"
 #include "desktop/scene/object/unknown.h"
+#include "desktop/units/pilot/pilot.h"
 
 namespace lumivane {
 
@@ -38,7 +39,6 @@ public:
 };
 
 using PartNode = PlaceholderNode<53, GeoNode>;
-using Pilot = PlaceholderObject<64>;
 
 using Celestial = PlaceholderNode<44, Entity>;
 using Collection = PlaceholderNode<107, Entity>;

@@ -1,6 +1,7 @@
 // Message records: the handle list and the packed form of every order kind.
 #include "desktop/scene/world/message.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <type_traits>
@@ -30,6 +31,17 @@ public:
         else
             std::memcpy(&value, bytes.data() + position, sizeof(T));
         position += sizeof(T);
+    }
+    void Bytes(void* data, size_t size) {
+        if (!ok || bytes.size() - position < size) {
+            ok = false;
+            return;
+        }
+        if (packing)
+            std::memcpy(bytes.data() + position, data, size);
+        else
+            std::memcpy(data, bytes.data() + position, size);
+        position += size;
     }
     void Field(Vec3& v) {
         Field(v.x);
@@ -189,6 +201,25 @@ size_t WaypointOrder::SerializeFields(std::span<uint8_t> buffer, size_t at, bool
     if (cursor.Ok() && !pack) {
         restart = r;
         point = p;
+    }
+    return cursor.End();
+}
+
+void ParameterOrder::SetName(std::string_view text) {
+    name.fill('\0');
+    std::memcpy(name.data(), text.data(), std::min(text.size(), name.size()));
+}
+
+size_t ParameterOrder::SerializeFields(std::span<uint8_t> buffer, size_t at, bool pack) {
+    int32_t w[3] = {words[0], words[1], words[2]};
+    std::array<char, kNameBytes> text = name;
+    FieldCursor cursor(buffer, at, pack);
+    for (int32_t& word : w)
+        cursor.Field(word);
+    cursor.Bytes(text.data(), text.size());
+    if (cursor.Ok() && !pack) {
+        std::copy(std::begin(w), std::end(w), std::begin(words));
+        name = text;
     }
     return cursor.End();
 }

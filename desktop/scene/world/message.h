@@ -7,8 +7,10 @@
 #pragma once
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "desktop/scene/object/vec3.h"
@@ -25,10 +27,14 @@ inline constexpr uint8_t kSystemCommand = 8;
 inline constexpr uint8_t kFollow = 11;
 inline constexpr uint8_t kMove = 12;
 inline constexpr uint8_t kAttack = 13;
+inline constexpr uint8_t kQueueBuild = 14;
+inline constexpr uint8_t kCancelBuild = 15;
 inline constexpr uint8_t kHunt = 18;
 inline constexpr uint8_t kGather = 20;
 inline constexpr uint8_t kStopWork = 21;
 inline constexpr uint8_t kJoinSquad = 22;
+inline constexpr uint8_t kScrap = 32;
+inline constexpr uint8_t kFormation = 35;
 inline constexpr uint8_t kTow = 25;
 inline constexpr uint8_t kShadow = 34;
 inline constexpr uint8_t kTargetList = 36;
@@ -179,6 +185,25 @@ public:
 
     int32_t restart = 0;
     Vec3 point;
+
+protected:
+    size_t SerializeFields(std::span<uint8_t> buffer, size_t at, bool pack) override;
+};
+
+// An order whose parameters are plain words and a name: queue a build (14:
+// choice, squad number, site handle and site node), cancel one (15: the
+// choice) or change a formation (35: the value in the low byte).
+class ParameterOrder : public Message {
+public:
+    static constexpr size_t kNameBytes = 32;
+
+    explicit ParameterOrder(uint8_t code) { type = code; }
+    size_t PackedSize() const override { return Message::PackedSize() + 12 + kNameBytes; }
+    // The name as written; a text of 32 characters has no terminator.
+    void SetName(std::string_view text);
+
+    int32_t words[3] = {};
+    std::array<char, kNameBytes> name{};
 
 protected:
     size_t SerializeFields(std::span<uint8_t> buffer, size_t at, bool pack) override;

@@ -42,7 +42,7 @@ int MessageQueue::Deliver(uint32_t frame) {
     return delivered;
 }
 
-void MessageQueue::DeliverOne(const Message& message) {
+void MessageQueue::DeliverOne(Message& message) {
     switch (message.type) {
     case order::kSystemIgnored1:
     case order::kSystemIgnored2:
@@ -56,7 +56,7 @@ void MessageQueue::DeliverOne(const Message& message) {
     const World* world = GetWorld();
     if (!world) return;
     for (EntityHandle handle : message.units.Handles())
-        if (Entity* unit = world->GetEntity(handle)) unit->HandleMessage(&message);
+        if (Entity* unit = world->GetEntity(handle)) unit->HandleMessage(message);
 }
 
 void MessageQueue::Clear() {

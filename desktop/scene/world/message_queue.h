@@ -37,7 +37,7 @@ public:
 private:
     // Types 6 and 7 are dropped, type 8 goes to the application, others to
     // every addressed unit that resolves.
-    void DeliverOne(const Message& message);
+    void DeliverOne(Message& message);
 
     std::vector<std::unique_ptr<Message>> records;
 };

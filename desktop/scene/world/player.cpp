@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/object/random_generator.h"
 #include "desktop/scene/world/model_library.h"
 #include "desktop/scene/world/scene_services.h"

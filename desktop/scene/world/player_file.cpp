@@ -1,7 +1,7 @@
 // Player: the player block of the scene-state file.
 #include <algorithm>
 
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/object/object_file.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_file_format.h"

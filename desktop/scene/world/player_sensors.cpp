@@ -5,7 +5,7 @@
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_props.h"
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/node.h"
 #include "desktop/scene/world/player.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/random_generator.h"
 #include "desktop/scene/world/keyboard.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/model_load_state.h"
 #include "desktop/scene/object/placeholder_classes.h"

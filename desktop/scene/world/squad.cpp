@@ -1,7 +1,7 @@
 // Squad: members, the leader's place and the squad block.
 #include "desktop/scene/world/squad.h"
 
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_file_format.h"
 #include "platform/binary_io.h"

@@ -2,7 +2,7 @@
 #include "desktop/scene/world/trigger_condition.h"
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/world/keyboard.h"

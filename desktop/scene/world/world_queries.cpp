@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_services.h"

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/model_load_state.h"
 #include "desktop/scene/object/random_generator.h"

@@ -175,9 +175,8 @@ public:
         copy->InitClone(this);
         return copy;
     }
-    void HandleMessage(const void* message) override {
-        const auto* record = static_cast<const Message*>(message);
-        received.push_back({record->type, GetSceneClock().frame});
+    void HandleMessage(Message& record) override {
+        received.push_back({record.type, GetSceneClock().frame});
     }
     std::vector<std::pair<uint8_t, uint32_t>> received;
 

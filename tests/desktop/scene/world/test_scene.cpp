@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "tests/desktop/scene/world/scene_fixture.h"
 
 namespace lumivane {

@@ -55,7 +55,9 @@ TEST_F(LvWorld, APlanetLaunchedWithItsOrbitVelocityKeepsItsDistance) {
 }
 
 TEST_F(LvWorld, TwoShipsOnACollisionCourseBounceApart) {
-    AddPrototype<Ship>("cutter");
+    // Without turning speed the hulls do not lean their drift into their
+    // heading, so only the collision changes the velocities.
+    AddPrototype<Ship>("cutter", [](Entity& e) { SetFloat(e, "turn speed", 0.0f); });
     Ship* a = Spawn<Ship>("cutter", {-5, 0, 0});
     Ship* b = Spawn<Ship>("cutter", {5, 0, 0});
     a->velocity = {0.5f, 0, 0};

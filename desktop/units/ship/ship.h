@@ -1,0 +1,362 @@
+// Ship: the base of every unit a player owns (ships, stations, structures,
+// weapons and projectiles). To the Entity it adds an owner and a place in a
+// squad, an optional pilot, an order state driven once per frame, a build
+// queue, fire control, a fade used when a unit appears or is scrapped, the
+// thruster levels that drive engine effects and sounds, and the ship
+// property block. Orders arrive as message records (ship_orders.cpp); the
+// flying is in ship_thrust.cpp, ship_steering.cpp and ship_formation.cpp.
+// The states whose handlers belong to the unit classes (combat, building,
+// departing, repair, scrapping, the class states) are virtual slots that do
+// nothing here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "desktop/scene/entity/entity.h"
+#include "desktop/scene/object/class_table.h"
+#include "desktop/units/ship/ship_props.h"
+
+namespace lumivane {
+
+class Message;
+class Pilot;
+class Squad;
+
+// Order states; the handler of each is named in UpdateOrder.
+inline constexpr int32_t kOrderIdle = 0;
+inline constexpr int32_t kOrderMove = 1;
+inline constexpr int32_t kOrderFollow = 2;
+inline constexpr int32_t kOrderAttack = 3;
+inline constexpr int32_t kOrderHunt = 4;
+inline constexpr int32_t kOrderNone = 5;
+inline constexpr int32_t kOrderAssist = 6;
+inline constexpr int32_t kOrderDepart = 7;
+inline constexpr int32_t kOrderNodeApproach = 8;
+inline constexpr int32_t kOrderGather = 9;
+inline constexpr int32_t kOrderClassState10 = 10;
+inline constexpr int32_t kOrderClassState11 = 11;
+inline constexpr int32_t kOrderAutoAttack = 12;
+inline constexpr int32_t kOrderRepair = 13;
+inline constexpr int32_t kOrderClassState14 = 14;
+inline constexpr int32_t kOrderScrap = 15;
+inline constexpr int32_t kOrderShadow = 16;
+inline constexpr int32_t kOrderFormation = 17;
+inline constexpr int32_t kOrderTargetList = 18;
+inline constexpr int32_t kOrderWaypoints = 19;
+
+inline constexpr int kMaxChoiceItems = 9;
+inline constexpr int kMaxBuildQueue = 100;
+// Until this long after the tow lock time the unit neither thrusts nor turns.
+inline constexpr int32_t kTowLockMs = 3000;
+inline constexpr int32_t kSelfDestructDelayMs = 6000;
+
+// The thruster levels; the first six are saved, the last is raised only by
+// unit classes and read by emitters of kinds 25..27.
+enum Thruster : int {
+    kTurnLeft,
+    kTurnRight,
+    kMain,
+    kPitchUp,
+    kPitchDown,
+    kReverse,
+    kExtraThruster,
+    kThrusterCount
+};
+inline constexpr int kSavedThrusters = 6;
+
+// The words a unit keeps for its owner's per-unit logic (14 of them).
+struct UnitPlayerRecord {
+    int32_t ordered = 0; // given an order by a player or the script
+    int32_t timeWord = -10000;
+    // The sensor chain: its head (the unit itself when alone), the units
+    // before and after it.
+    EntityHandle chainHead = kNoEntity;
+    EntityHandle chainPrevious = kNoEntity;
+    EntityHandle chainNext = kNoEntity;
+    // The chain's sensor sphere, kept by the chain's head.
+    Vec3 sphereCentre;
+    float sphereRadius = 0.0f;
+    int32_t spare[5] = {};
+};
+
+struct BuildQueueItem {
+    int32_t choice = 0; // 0..9: "construct1".."construct10"
+    EntityHandle site = kNoEntity;
+    std::string siteNode; // at most 31 characters
+    int32_t squad = 0;
+};
+
+// An order put aside by auto attack or repair and taken up again later.
+struct SavedOrder {
+    int32_t state = kOrderFollow;
+    EntityHandle target = kNoEntity;
+    Vec3 movePoint;
+    float followDistance = 0.0f;
+    Vec3 followOffset;
+    std::string node;
+};
+
+class Ship : public Entity {
+public:
+    Ship();
+    // Leaves the unit lists of the players while it is still a ship.
+    ~Ship() override;
+
+    // --- Entity operations --------------------------------------------------
+    int Save(platform::BinaryWriter& file, ObjectTable& table) override;
+    bool Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) override;
+    Node* Clone() override;
+    void InitClone(Node* source) override;
+    void Update() override;
+    // After the node animation, the engine emitters follow the thrusters.
+    void Animate(Entity* entity) override;
+    const PropDesc* GetPropDescs() const override;
+    void ApplyProps(int32_t field) override;
+    void SetPlayer(Player* player) override;
+    void HandleMessage(Message& message) override;
+
+    // --- Building -----------------------------------------------------------
+    // Refused for a choice outside 0..9, a choice with 9 items queued or a
+    // queue of 100.
+    virtual void AddToBuildQueue(int choice, int squadNumber, EntityHandle site,
+                                 std::string_view siteNode);
+    // Drops the newest item of the choice; dropping the head cancels the
+    // build in progress and refunds what was paid.
+    virtual void RemoveFromBuildQueue(int choice);
+    virtual void UpdateBuild();
+    virtual void PlayBuildStart();
+    virtual void OnBuildComplete();
+
+    // --- Fading -------------------------------------------------------------
+    virtual void BeginFade();
+    virtual void SetFade(float level);
+    virtual void EndFade();
+
+    // --- Order handlers (the slots of the state table) ----------------------
+    virtual void Fire();
+    // Orbits the world's Sun when there is one, else idles.
+    virtual void FinishOrder();
+    virtual void Stop();
+    virtual void UpdateMove();
+    virtual void UpdateFollow();
+    virtual void UpdateAttack();
+    // 1 when within `distance` of the target's approach node (or when either
+    // is missing).
+    virtual int UpdateMoveToNode(float distance);
+    // facingMode 2: the node's forward axis; 1: the target's; 0: the node.
+    virtual int ApproachNode(float arriveDistance, float time, float speed, int facingMode);
+    virtual void UpdateState9();
+    virtual void UpdateState10();
+    virtual void UpdateState11();
+    virtual void UpdateHunt();
+    virtual void UpdateAutoTarget();
+    virtual void AssistLeader();
+    virtual void UpdateDeparture();
+    virtual void UpdateRepair();
+    virtual void UpdateState14();
+    virtual int CanRepair();
+    // Asks for repair with an order addressed to itself.
+    virtual void RequestSelfOrder();
+    virtual void UpdateScrap();
+    virtual int CanScrap();
+    virtual int CanTow(Entity* object);
+    virtual void UpdateShadow();
+    virtual void KeepFormation();
+    virtual void UpdateTargetList();
+    virtual void UpdateWaypoints();
+    // Whether a command button shows as active (blinking ones alternate
+    // with the clock) and whether it is available now.
+    virtual int IsOrderActive(int code);
+    virtual int CanAcceptOrder(int code);
+
+    // --- Thrust (commands are scaled by "thrust") ---------------------------
+    virtual void ThrustForward(float amount);
+    virtual void ThrustLateral(float amount);
+    virtual void ThrustVertical(float amount);
+
+    // --- Steering -----------------------------------------------------------
+    void YawTorque(float command);
+    void PitchTorque(float command);
+    void RollTorque(float command);
+    void TurnTowards(const Vec3& direction);
+    void MatchVelocity(const Vec3& wanted);
+    void ArriveAt(const Vec3& point);
+    // Flies to the point, around what is in the way.
+    void SteerTo(const Vec3& point);
+    // SteerTo the entity's position in its moving frame.
+    void ApproachTarget(Entity* entity);
+    // Moves every waypoint with what it rides on (or about the Sun).
+    void AdvanceWaypoints();
+    // Where a member of index k flies in the leader's formation.
+    Vec3 FormationPosition(int kind, float spacing, int k, Ship* leader);
+
+    // --- Orders -------------------------------------------------------------
+    // The per-frame dispatch of the order state.
+    void UpdateOrder();
+    // With slot < 0 the unit takes the squad's first free place (false and
+    // no change when it is full), else that slot; it leaves its old squad.
+    bool SetSquad(Squad* newSquad, int slot);
+    // A squad block of the scene-state file names the unit.
+    void JoinSquadFromFile(Player* player, Squad* newSquad, int slot);
+    void SaveCurrentOrder();
+    void RestoreSavedOrder();
+    void MarkOrdered() { playerRecord.ordered = 1; }
+    bool IsOrdered() const { return playerRecord.ordered != 0; }
+    // Attacking, hunting, auto-attacking or working a target list: a new
+    // owner's unit drops its target.
+    bool LosesTargetOnTransfer() const;
+    // Follows the world's Sun (the order a finished unit is left with).
+    bool FollowsSun() const;
+
+    // --- Properties ---------------------------------------------------------
+    // The property block when it is a ship block (shared with the prototype
+    // and every clone), else null: a unit made before its class was known
+    // reads the table's defaults.
+    PropBlock* ShipBlock() const;
+    float ShipFloat(size_t offset, float fallback) const;
+    int32_t ShipInt(size_t offset, int32_t fallback) const;
+    bool ShipFlag(size_t offset, bool fallback) const;
+    // 1 human, 2 and 3 the other races: explosions, damage effects, fades.
+    int32_t Race() const;
+    // The "sensor range" property (the sensor chains' sphere).
+    float SensorRange() const;
+    int32_t PilotType() const;
+    bool TargetForEnemies() const;
+    float TopSpeed() const;
+    // Obeys move orders (and bounces off what it hits).
+    bool CanMove() const;
+    bool TaskGather() const;
+
+    bool IsFadingOut() const { return fadeFlag != 0; }
+    // Leads its squad with a formation kind set (it then flies slower).
+    virtual bool LeadsFormation() const;
+    // The announcement of its unit class when it is attacked; -1 for none.
+    virtual int32_t DamageAnnouncement() const { return -1; }
+    bool TowLocked() const;
+
+    // --- Sensor chains ------------------------------------------------------
+    // Leaves its chain and becomes a head of its own.
+    void LeaveChain();
+    // Appends `other` after this unit (the chain's last) under `head`.
+    void AppendToChain(Ship& other, EntityHandle head);
+    // Drops chain links that name the handle.
+    void ForgetLinksTo(EntityHandle gone);
+
+    // --- Build queue queries ------------------------------------------------
+    // The prototype name of "construct<choice + 1>", empty when unset.
+    std::string_view BuildChoiceName(int choice) const;
+    // The choice whose name is the prototype's (any case), or -1.
+    int BuildChoiceOf(std::string_view prototype) const;
+    // Items queued for that prototype.
+    int QueuedCount(std::string_view prototype) const;
+    bool HasQueuedSite(EntityHandle site, std::string_view node) const;
+
+    // --- Pilot --------------------------------------------------------------
+    // Holds the pilot; the old one is released.
+    void SetPilot(Pilot* newPilot);
+    // Takes a reference to the pilot model riding at "dummypilot".
+    void SetPilotModel(Entity* model);
+    // A voice event of a piloted unit of the local player.
+    void PilotVoice(int code);
+
+    // --- Fields -------------------------------------------------------------
+    Squad* squad = nullptr;
+    int32_t squadSlot = -1;
+    Pilot* pilot = nullptr;
+    Entity* pilotModel = nullptr;
+
+    int32_t orderState = kOrderIdle;
+    EntityHandle target = kNoEntity;
+    Vec3 movePoint;
+    float followDistance = 0.0f;
+    Vec3 followOffset;
+    std::string approachNode; // at most 31 characters
+    int32_t farMove = 0;
+    int32_t orbiting = 0;
+    uint8_t formationKind = 0;
+    float formationSpacing = 32.0f;
+    int32_t lastOrderTick = -1;
+
+    std::vector<EntityHandle> targetList;
+    std::vector<Vec3> waypoints;
+    std::vector<EntityHandle> waypointRiders; // -1: fixed in space
+    int32_t currentWaypoint = 0;
+
+    SavedOrder savedOrder;
+    Vec3 returnPoint;
+
+    uint8_t queuedCounts[kBuildChoices] = {};
+    std::vector<BuildQueueItem> buildQueue;
+    EntityHandle buildUnit = kNoEntity;
+    EntityHandle buildConnector = kNoEntity;
+    int32_t amountPaid = 0;
+    float buildProgress = 0.0f;
+    int32_t queueChanged = 0;
+    int32_t lastBuildEnd = 0;
+    int32_t building = 0;
+    float buildDuration = 0.0f;
+
+    int32_t fadeFlag = 0;
+    float fadeLevel = 0.0f;
+
+    int32_t fireRequest = 0;
+    int32_t selfDestructTime = 0; // 0: not armed
+    int32_t lastFireTime = 0;
+    int32_t nextFireTime = 1;
+    float viewWord = 1.0f; // read by the camera and the command interface
+    EntityHandle avoidance = kNoEntity;
+    Vec3 avoidancePoint;
+    int32_t towLockTime = -kTowLockMs;
+
+    int32_t autoAttack = 1;
+    int32_t autoPursue = 0;
+    int32_t autoRepair = 0;
+
+    float thrusters[kThrusterCount] = {};
+    Node* weaponNode = nullptr; // "dummyweapon" of the model, or null
+    float projectileSpeed = 0.0f;
+    float sensorRange = 20.0f;
+
+    UnitPlayerRecord playerRecord;
+
+    // Words of the unit classes.
+    int32_t combat = 0;    // fighting this frame
+    int32_t holdWord = 0;  // keeps an unattached fading unit alive
+    int32_t carried = 0;   // units or cargo aboard
+    int32_t ownedCraft = 0;
+
+protected:
+    // Copies what a clone takes over; the pilot, the squad, the player
+    // record, the lists and the build queue are the clone's own (empty).
+    Ship(const Ship& other);
+
+    // The frame steps of Update.
+    void DecayThrusters(float frameTime);
+    void ConsiderAutoAttack();
+    void ConsiderAutoRepair();
+    void AlignVelocity();
+    void KeepInsideScene();
+    void UpdateSoundSlots();
+    // Avoidance of SteerTo: the obstacle on the way to the point, if any.
+    void FindObstacle(const Vec3& point);
+
+private:
+    void ResetPlayerRecord();
+    // The part of the record after the Entity's.
+    void SaveShipRecord(platform::BinaryWriter& file) const;
+    bool LoadShipRecord(platform::BinaryReader& file, uint32_t version);
+};
+
+// The entity as a ship, or null.
+inline Ship* AsShip(Entity* entity) {
+    return IsA(entity, ClassId::Ship) ? static_cast<Ship*>(entity) : nullptr;
+}
+inline const Ship* AsShip(const Entity* entity) {
+    return IsA(entity, ClassId::Ship) ? static_cast<const Ship*>(entity) : nullptr;
+}
+
+} // namespace lumivane
