@@ -245,7 +245,10 @@ bool Ship::LoadShipRecord(platform::BinaryReader& file, uint32_t version) {
     file.ReadI32(slot);
     if (squadIndex < -1 || squadIndex >= kSquads || slot < -1 || slot >= kSquadSlots)
         return false;
-    // The squad itself takes the unit back when the player's block is read.
+    // The unit names its place; the player's block of a scene-state file
+    // puts it back into the squad's slot.
+    squad = owner && squadIndex >= 0 ? owner->SquadAt(squadIndex) : nullptr;
+    squadSlot = squad ? slot : -1;
     for (int32_t* word : {&combat, &holdWord, &carried, &ownedCraft})
         file.ReadI32(*word);
     if (version > kTogglesAbove) {

@@ -117,6 +117,22 @@ TEST(LvOrders, EveryKindRoundTripsAtItsSize) {
     ASSERT_EQ(waypointBack.Serialize(bytes, false), bytes.size());
     EXPECT_EQ(waypointBack.restart, 1);
     EXPECT_EQ(waypointBack.point, Vec3(9, 8, 7));
+
+    ParameterOrder build(order::kQueueBuild);
+    FillHeader(build, 1);
+    build.words[0] = 4;
+    build.words[2] = -9;
+    build.SetName("dummyship");
+    EXPECT_EQ(build.PackedSize(), 20u + 4 * 1 + 12 + 32);
+    bytes = Pack(build);
+    ParameterOrder buildBack(0);
+    ASSERT_EQ(buildBack.Serialize(bytes, false), bytes.size());
+    EXPECT_EQ(buildBack.type, order::kQueueBuild);
+    EXPECT_EQ(buildBack.words[0], 4);
+    EXPECT_EQ(buildBack.words[2], -9);
+    EXPECT_STREQ(buildBack.name.data(), "dummyship");
+    bytes.pop_back();
+    EXPECT_EQ(buildBack.Serialize(bytes, false), 0u) << "one byte of the name short";
 }
 
 TEST(LvOrders, UnpackingRefusesLengthsTheBufferDoesNotHold) {
