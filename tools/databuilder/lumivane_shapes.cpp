@@ -1,10 +1,11 @@
-// Sphere, quad and ring geometry for Lumivane's models.
+// Sphere, quad, ring and wedge geometry for Lumivane's models.
 #include "tools/databuilder/lumivane_shapes.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace databuilder {
 
@@ -92,6 +93,36 @@ lumivane::GeoNode* MakeRing(std::string_view name, float inner, float outer, int
     lumivane::GeoNode* geo = Finish(name, lists, look);
     geo->twoSided = 1;
     return geo;
+}
+
+lumivane::GeoNode* MakeWedge(std::string_view name, float length, float width, float height,
+                             const ShapeLook& look) {
+    using lumivane::Vec3;
+    const float back = -0.4f * length;
+    const Vec3 nose(0, 0, 0.6f * length), left(-0.5f * width, 0, back),
+        right(0.5f * width, 0, back), top(0, 0.6f * height, back), bottom(0, -0.4f * height, back);
+    const Vec3 centre(0, 0.05f * height, -0.15f * length);
+    const Vec3 faces[][3] = {{nose, left, top},   {nose, top, right},  {nose, right, bottom},
+                             {nose, bottom, left}, {left, bottom, top}, {top, bottom, right}};
+    lumivane::GeoLists lists;
+    for (const auto& face : faces) {
+        Vec3 a = face[0], b = face[1], c = face[2];
+        Vec3 normal = Vec3::Cross(b - a, c - a);
+        // Front faces turn their normal outward.
+        if (Vec3::Dot(normal, (a + b + c) * (1.0f / 3.0f) - centre) < 0.0f) {
+            std::swap(b, c);
+            normal = normal * -1.0f;
+        }
+        normal.Normalize();
+        for (const Vec3& corner : {a, b, c}) {
+            lists.indices.push_back(uint16_t(lists.positions.size()));
+            lists.positions.push_back(corner);
+            lists.normals.push_back(normal);
+            lists.texCoords.push_back(corner.x / width + 0.5f);
+            lists.texCoords.push_back(corner.z / length + 0.5f);
+        }
+    }
+    return Finish(name, lists, look);
 }
 
 } // namespace databuilder

@@ -28,4 +28,9 @@ lumivane::GeoNode* MakeQuad(std::string_view name, float size, const ShapeLook& 
 lumivane::GeoNode* MakeRing(std::string_view name, float inner, float outer, int segments,
                             const ShapeLook& look = {});
 
+// A flat-shaded wedge pointing along +Z: its nose at 0.6 of `length` ahead
+// of the origin, a diamond-shaped back of `width` and `height` behind.
+lumivane::GeoNode* MakeWedge(std::string_view name, float length, float width, float height,
+                             const ShapeLook& look = {});
+
 } // namespace databuilder

@@ -1,0 +1,224 @@
+// Writes Lumivane's fleet scene, "scenes\fleet.mis", built in code from the
+// unit prototypes and saved by the scene's own Save: four squads flying in
+// formation about the Sun (line abreast, a wedge, a column of fours and a
+// ring), a patrol circling waypoints that ride a planet, and a short script
+// whose orders send a frigate to orbit a planet and a fighter to a point,
+// after which it orbits the Sun. When the scenery has its "Wormhole", a
+// squad flies through it and out of the scene. The companion table names
+// the scene. The scene is read back with the scene's Load.
+#include "tools/databuilder/data_step.h"
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "desktop/scene/object/model_load_state.h"
+#include "desktop/scene/world/message.h"
+#include "desktop/scene/world/model_library.h"
+#include "desktop/scene/world/player.h"
+#include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/squad.h"
+#include "desktop/scene/world/trigger_action.h"
+#include "desktop/scene/world/trigger_condition.h"
+#include "desktop/scene/world/world.h"
+#include "desktop/units/ship/ship.h"
+
+namespace {
+
+using namespace lumivane;
+
+constexpr uint32_t kFleetCreationTime = 1000000100; // a fixed identity: same bytes every build
+constexpr int kFleetPlayer = 0;
+constexpr float kFleetSpacing = 4.0f;
+
+struct Formation {
+    int squad;
+    uint8_t kind;
+    const char* prototype;
+    int members; // the leader included
+    Vec3 leaderAt;
+};
+
+// Squads about the Sun on orbits far enough apart that their formations
+// never meet: line abreast, wedge behind, column of fours, ring.
+constexpr Formation kFormations[] = {
+    {1, 3, "fighter", 4, {0, 0, 60}},
+    {2, 5, "fighter", 5, {-95, 0, 0}},
+    {3, 8, "seeker", 5, {0, 0, -130}},
+    {4, 11, "fighter", 6, {165, 0, 0}},
+};
+
+struct Builder {
+    Scene& scene;
+    World& world;
+    bool ok = true;
+
+    Entity* Spawn(const char* prototype, Vec3 at, bool orbit, int player = -1, int squad = -1) {
+        SpawnRecord record;
+        record.position = at;
+        record.orbit = orbit ? 1 : 0;
+        record.player = player;
+        record.squad = squad;
+        Entity* made = scene.SpawnByName(prototype, record);
+        if (!made) {
+            std::fprintf(stderr, "lumivane_units_fleet: cannot place %s\n", prototype);
+            ok = false;
+        }
+        return made;
+    }
+
+    // The leader orbits the Sun; the members take their places about it,
+    // turned and moving as it does.
+    void AddFormation(const Formation& f) {
+        auto* leader = AsShip(Spawn(f.prototype, f.leaderAt, true, kFleetPlayer, f.squad));
+        if (!leader) return;
+        leader->formationKind = f.kind;
+        leader->formationSpacing = kFleetSpacing;
+        std::vector<Ship*> members;
+        for (int i = 1; i < f.members; ++i)
+            if (Ship* member = AsShip(Spawn(f.prototype, f.leaderAt, false, kFleetPlayer, f.squad)))
+                members.push_back(member);
+        for (Ship* member : members) {
+            member->formationSpacing = kFleetSpacing;
+            const int place = leader->squad->GetFormationIndex(member);
+            member->position =
+                member->FormationPosition(f.kind, kFleetSpacing, place, leader);
+            member->orientation = leader->orientation;
+            member->velocity = leader->velocity;
+            member->PlaceLocalMatrix();
+        }
+        world.JoinPending();
+    }
+
+    // A fighter circling four points about the planet, each riding it.
+    void AddPatrol(const Entity& planet) {
+        const Vec3 corners[] = {{15, 0, 0}, {0, 0, 15}, {-15, 0, 0}, {0, 0, -15}};
+        auto* patrol = AsShip(Spawn("fighter", planet.position + corners[0], false, kFleetPlayer));
+        if (!patrol) return;
+        world.JoinPending();
+        int restart = 1;
+        for (const Vec3& corner : corners) {
+            WaypointOrder order;
+            order.restart = restart;
+            order.point = planet.position + corner;
+            order.units.Append(patrol->handle);
+            patrol->HandleMessage(order);
+            restart = 0;
+        }
+        for (EntityHandle rider : patrol->waypointRiders)
+            if (rider != planet.handle) ok = false;
+        patrol->lastOrderTick = -1;
+    }
+};
+
+std::unique_ptr<Trigger> OrderTrigger(const char* name, int32_t id, uint32_t delayMs) {
+    auto trigger = std::make_unique<Trigger>();
+    trigger->name = name;
+    trigger->id = id;
+    auto delay = std::make_unique<TriggerCondition>();
+    delay->type = int32_t(ConditionType::Delay);
+    delay->delay = delayMs;
+    delay->owner = trigger.get();
+    trigger->conditions.push_back(std::move(delay));
+    return trigger;
+}
+
+// An order of the script: the action of `type` for the units, about the
+// target (or a point).
+void AddOrder(Scene& scene, const char* name, int32_t id, uint32_t delayMs, int32_t type,
+              std::vector<EntityHandle> units, EntityHandle target, Vec3 point = {}) {
+    auto trigger = OrderTrigger(name, id, delayMs);
+    auto action = std::make_unique<TriggerAction>();
+    action->type = type;
+    action->owner = trigger.get();
+    action->handles = std::move(units);
+    action->values = {target};
+    action->point = point;
+    trigger->actions.push_back(std::move(action));
+    scene.AddTrigger(std::move(trigger));
+}
+
+bool BuildFleet(const std::filesystem::path& root) {
+    World world;
+    world.Init();
+    SetWorld(&world);
+    ModelLibrary library;
+    SetModelLibrary(&library);
+    PlayerSet players;
+    Scene scene;
+    SetScene(&scene);
+    SetSceneTimeSource([] { return kFleetCreationTime; });
+
+    Builder build{scene, world, library.LoadAll(root) != 0};
+    for (auto& player : players)
+        player->Reset(); // the build lists of the loaded library
+    build.Spawn("Sun", {}, false);
+    world.JoinPending(); // what follows orbits the Sun
+    Entity* harbour = build.Spawn("Planet", {-150, 0, 150}, true);
+    Entity* beacon = build.Spawn("Planet", {100, 0, -200}, true);
+    world.JoinPending();
+    for (const Formation& formation : kFormations)
+        build.AddFormation(formation);
+    if (beacon) build.AddPatrol(*beacon);
+
+    Entity* frigate = build.Spawn("frigate", {-180, 0, 180}, false, kFleetPlayer);
+    Entity* courier = build.Spawn("fighter", {230, 0, 60}, false, kFleetPlayer);
+    world.JoinPending();
+    if (frigate && harbour)
+        AddOrder(scene, "to the harbour", 20, 1000, action::kFollow, {frigate->handle},
+                 harbour->handle);
+    if (courier)
+        AddOrder(scene, "courier", 21, 1500, action::kMove, {courier->handle}, kNoEntity,
+                 {190, 0, -40});
+    if (library.FindPrototype("Wormhole")) {
+        Entity* gate = build.Spawn("Wormhole", {-40, 0, 240}, false);
+        std::vector<EntityHandle> travellers;
+        for (int i = 0; i < 3; ++i)
+            if (Entity* unit =
+                    build.Spawn("fighter", {-46.0f + 6.0f * float(i), 0, 205}, false, kFleetPlayer, 5))
+                travellers.push_back(unit->handle);
+        world.JoinPending();
+        if (gate) AddOrder(scene, "through the gate", 22, 2000, action::kFollow, travellers, gate->handle);
+    }
+
+    scene.title = "Fleet";
+    scene.secondTitle = "Fleet";
+    scene.text5 = "fleet";
+    scene.sourcePath = "scenes\\fleet.mis";
+    bool ok = build.ok && scene.Save("scenes\\fleet.mis");
+
+    Scene check;
+    SetScene(&check);
+    ok = ok && check.Load("scenes\\fleet.mis") == 1 && !check.triggers.empty();
+    if (!ok) std::fprintf(stderr, "lumivane_units_fleet: the fleet scene could not be built\n");
+
+    SetScene(nullptr);
+    SetSceneTimeSource(nullptr);
+    world.Clear();
+    SetWorld(nullptr);
+    SetModelLibrary(nullptr);
+    return ok;
+}
+
+bool WriteCompanionTable(const std::filesystem::path& path) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "Lumivane fleet scene texts\r\nId,Context,English\r\n1,title,Fleet\r\n";
+    if (out.good()) return true;
+    std::fprintf(stderr, "lumivane_units_fleet: cannot write %s\n", path.c_str());
+    return false;
+}
+
+} // namespace
+
+DATABUILDER_STEP(LumivaneUnitsFleet, "lumivane_units_fleet") {
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    std::error_code error;
+    std::filesystem::create_directories(root / "scenes", error);
+    if (error) {
+        std::fprintf(stderr, "lumivane_units_fleet: %s\n", error.message().c_str());
+        return false;
+    }
+    return WriteCompanionTable(root / "scenes" / "fleet.csv") && BuildFleet(root);
+}

@@ -1,0 +1,126 @@
+// SceneRunner: the services a scene needs around it, and the frame step.
+#include "tools/scenerun/scene_runner.h"
+
+#include "desktop/app/shell/language_table.h"
+#include "desktop/scene/object/engine_services.h"
+#include "desktop/scene/object/random_generator.h"
+#include "desktop/scene/world/trigger.h"
+#include "desktop/scene/world/trigger_action.h"
+
+namespace lumivane {
+
+namespace {
+
+constexpr uint32_t kRandomRangeSeed = 12345;
+
+class CompanionTable : public TextTable {
+public:
+    explicit CompanionTable(const std::filesystem::path& path) { table.Load(path.string(), 3); }
+    std::string Text(int32_t id) const override { return table.GetString(id); }
+
+private:
+    LanguageTable table;
+};
+
+} // namespace
+
+// Reads companion tables with the program's own reader.
+class SceneRunner::Application : public SceneApplication {
+public:
+    std::unique_ptr<TextTable> LoadTextTable(const std::filesystem::path& path) const override {
+        return std::make_unique<CompanionTable>(path);
+    }
+};
+
+// Tells the log the texts a scene shows.
+class SceneRunner::Display : public SceneDisplay {
+public:
+    explicit Display(const std::function<void(std::string_view)>& log) : log(log) {}
+    void ShowText(int slot, std::string_view text, bool atOnce) override {
+        if (log)
+            log("frame " + std::to_string(GetSceneClock().frame) + ": text " +
+                std::to_string(slot) + " \"" + std::string(text) + "\"");
+        SceneDisplay::ShowText(slot, text, atOnce);
+    }
+
+private:
+    const std::function<void(std::string_view)>& log;
+};
+
+SceneRunner::SceneRunner(std::function<void(std::string_view)> logLine)
+    : log(std::move(logLine)), application(std::make_unique<Application>()),
+      display(std::make_unique<Display>(log)) {
+    MainRandom().Seed(0);
+    SeedRandomRange(kRandomRangeSeed);
+    GetSceneClock() = {};
+    SetSceneApplication(application.get());
+    SetSceneDisplay(display.get());
+    world.Init();
+    SetWorld(&world);
+    SetModelLibrary(&library);
+    players = std::make_unique<PlayerSet>();
+    SetMessageQueue(&queue);
+    scene = std::make_unique<Scene>();
+    SetScene(scene.get());
+    if (log)
+        SetTriggerTrace([this](const Trigger& trigger) {
+            log("frame " + std::to_string(GetSceneClock().frame) + ": trigger " +
+                std::to_string(trigger.id) + " \"" + trigger.name + "\" fired");
+        });
+}
+
+SceneRunner::~SceneRunner() {
+    SetTriggerTrace(nullptr);
+    scene.reset();
+    SetScene(nullptr);
+    queue.Clear();
+    SetMessageQueue(nullptr);
+    world.Clear();
+    SetWorld(nullptr);
+    players.reset();
+    SetModelLibrary(nullptr);
+    SetSceneDisplay(nullptr);
+    SetSceneApplication(nullptr);
+}
+
+bool SceneRunner::Load(const std::filesystem::path& root, const std::string& scenePath,
+                       std::string& error) {
+    if (!library.LoadAll(root)) {
+        error = "cannot load the models below " + root.string();
+        return false;
+    }
+    for (auto& player : *players)
+        player->Reset(); // the build lists of the loaded library
+    GetSceneClock() = {};
+    if (!scene->Load(scenePath)) {
+        error = "cannot load " + scenePath;
+        return false;
+    }
+    return true;
+}
+
+void SceneRunner::Step() {
+    SceneClock& clock = GetSceneClock();
+    clock.frame = frame;
+    clock.frameTime = kFrameSeconds;
+    clock.realFrameTime = kFrameSeconds;
+    queue.Deliver(frame);
+    clock.gameTime += kFrameMs;
+    clock.realTime += kFrameMs;
+    scene->UpdateTriggers();
+    for (auto& player : *players)
+        player->Update();
+    world.Update();
+    world.FlushRemovals();
+    ++frame;
+}
+
+bool SceneRunner::QuitRequested() const {
+    return application->quitRequested;
+}
+
+const std::string& SceneRunner::RequestedScene() const {
+    return application->requestedScene;
+}
+
+} // namespace lumivane

@@ -1,0 +1,64 @@
+// SceneRunner: a Lumivane scene run the way the program's main loop runs it,
+// without a display or sound: the model library and a scene file below a
+// data root, then frame after frame on a test clock of 30 frames a second
+// (33 ms of game clock each) with the generators at their start states, so
+// two runs of a scene are the same bit for bit. scenerun drives it from the
+// command line; tests drive it to check what a scene does.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "desktop/scene/world/message_queue.h"
+#include "desktop/scene/world/model_library.h"
+#include "desktop/scene/world/player.h"
+#include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/scene_hooks.h"
+#include "desktop/scene/world/world.h"
+
+namespace lumivane {
+
+class SceneRunner {
+public:
+    static constexpr uint32_t kFrameMs = 33;
+    static constexpr float kFrameSeconds = 1.0f / 30.0f;
+
+    // Installs the world, library, players, queue and scene of the run.
+    explicit SceneRunner(std::function<void(std::string_view)> log = nullptr);
+    ~SceneRunner();
+    SceneRunner(const SceneRunner&) = delete;
+    SceneRunner& operator=(const SceneRunner&) = delete;
+
+    // Loads the models below `root` and the scene (a path below it, such as
+    // "scenes\fleet.mis"); false with `error` set when either fails.
+    bool Load(const std::filesystem::path& root, const std::string& scenePath, std::string& error);
+    // One frame: the queued orders of this frame are delivered, the clock
+    // advances, the triggers, the players and the world step, removals are
+    // carried out. The frame number then grows by one.
+    void Step();
+    uint32_t Frame() const { return frame; }
+
+    bool QuitRequested() const;
+    const std::string& RequestedScene() const;
+
+    World world;
+    ModelLibrary library;
+    MessageQueue queue;
+    std::unique_ptr<Scene> scene;
+    std::unique_ptr<PlayerSet> players;
+
+private:
+    class Application;
+    class Display;
+
+    std::function<void(std::string_view)> log;
+    std::unique_ptr<Application> application;
+    std::unique_ptr<Display> display;
+    uint32_t frame = 0;
+};
+
+} // namespace lumivane
