@@ -90,7 +90,7 @@ Sequencer* Animations(FrameAnim* gun, FrameAnim* beacon, Vec3 gunAt, Vec3 beacon
     signal->AddKey(base, 9);
     signal->AddKey(base, -10);
     signal->AddKey(turned, -11);
-    signal->AddKey(halfway, 1);
+    signal->AddKey(halfway, 2);
     beacon->AddChannel(signal);
 
     auto* sequencer = new Sequencer;
