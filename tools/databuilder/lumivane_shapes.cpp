@@ -102,7 +102,7 @@ lumivane::GeoNode* MakeWedge(std::string_view name, float length, float width, f
     const Vec3 nose(0, 0, 0.6f * length), left(-0.5f * width, 0, back),
         right(0.5f * width, 0, back), top(0, 0.6f * height, back), bottom(0, -0.4f * height, back);
     const Vec3 centre(0, 0.05f * height, -0.15f * length);
-    const Vec3 faces[][3] = {{nose, left, top},   {nose, top, right},  {nose, right, bottom},
+    const Vec3 faces[][3] = {{nose, left, top},    {nose, top, right},  {nose, right, bottom},
                              {nose, bottom, left}, {left, bottom, top}, {top, bottom, right}};
     lumivane::GeoLists lists;
     for (const auto& face : faces) {

@@ -107,9 +107,9 @@ Ship* MakeShip(const ShipLook& look) {
     ship->SetName(look.name);
     ship->AddRef();
     const databuilder::ShapeLook paint{.colour = look.colour};
-    ship->AddChild(look.orb ? databuilder::MakeSphere("hull", 0.5f * look.length, 4, 6, paint)
-                            : databuilder::MakeWedge("hull", look.length, look.width,
-                                                     look.height, paint));
+    ship->AddChild(
+        look.orb ? databuilder::MakeSphere("hull", 0.5f * look.length, 4, 6, paint)
+                 : databuilder::MakeWedge("hull", look.length, look.width, look.height, paint));
     const float back = -0.4f * look.length;
     const float side = 0.35f * look.width;
     ship->AddChild(Mount("dummyweapon", {0, 0, 0.62f * look.length}));
@@ -172,45 +172,45 @@ bool WriteShip(const std::filesystem::path& root, const ShipLook& look,
 }
 
 bool WriteShips(const std::filesystem::path& root) {
-    const bool fighter = WriteShip(root, {"fighter", 2.4f, 1.8f, 0.7f, 0xFFB8C4D8, false},
-                                   [](Values& v) {
-                                       v.Int("race", 1);
-                                       v.Int("icon number", 1);
-                                       v.Float("health max", 10.0f);
-                                       v.Float("sensor range", 40.0f);
-                                       v.Float("cost", 150.0f);
-                                       v.Float("thrust", 0.5f);
-                                       v.Float("top speed", 1.5f);
-                                       v.Float("angular thrust", 0.6f);
-                                       v.Float("turn speed", 0.8f);
-                                   });
-    const bool frigate = WriteShip(root, {"frigate", 6.0f, 2.6f, 1.6f, 0xFF9098A8, false},
-                                   [](Values& v) {
-                                       v.Int("race", 1);
-                                       v.Int("icon number", 2);
-                                       v.Float("health max", 40.0f);
-                                       v.Float("mass", 4.0f);
-                                       v.Float("sensor range", 60.0f);
-                                       v.Float("cost", 600.0f);
-                                       v.Float("build time", 20.0f);
-                                       v.Float("thrust", 0.25f);
-                                       v.Float("top speed", 0.8f);
-                                       v.Float("angular thrust", 0.3f);
-                                       v.Float("turn speed", 0.6f);
-                                       v.Flag("task: build", true);
-                                       v.Text("construct1", "fighter");
-                                   });
-    const bool seeker = WriteShip(root, {"seeker", 1.8f, 1.8f, 1.8f, 0xFF60D0A0, true},
-                                  [](Values& v) {
-                                      v.Int("race", 2);
-                                      v.Int("icon number", 3);
-                                      v.Float("health max", 8.0f);
-                                      v.Float("sensor range", 50.0f);
-                                      v.Float("thrust", 0.45f);
-                                      v.Float("top speed", 1.3f);
-                                      v.Float("angular thrust", 0.7f);
-                                      v.Float("banking", 0.0f);
-                                  });
+    const bool fighter =
+        WriteShip(root, {"fighter", 2.4f, 1.8f, 0.7f, 0xFFB8C4D8, false}, [](Values& v) {
+            v.Int("race", 1);
+            v.Int("icon number", 1);
+            v.Float("health max", 10.0f);
+            v.Float("sensor range", 40.0f);
+            v.Float("cost", 150.0f);
+            v.Float("thrust", 0.5f);
+            v.Float("top speed", 1.5f);
+            v.Float("angular thrust", 0.6f);
+            v.Float("turn speed", 0.8f);
+        });
+    const bool frigate =
+        WriteShip(root, {"frigate", 6.0f, 2.6f, 1.6f, 0xFF9098A8, false}, [](Values& v) {
+            v.Int("race", 1);
+            v.Int("icon number", 2);
+            v.Float("health max", 40.0f);
+            v.Float("mass", 4.0f);
+            v.Float("sensor range", 60.0f);
+            v.Float("cost", 600.0f);
+            v.Float("build time", 20.0f);
+            v.Float("thrust", 0.25f);
+            v.Float("top speed", 0.8f);
+            v.Float("angular thrust", 0.3f);
+            v.Float("turn speed", 0.6f);
+            v.Flag("task: build", true);
+            v.Text("construct1", "fighter");
+        });
+    const bool seeker =
+        WriteShip(root, {"seeker", 1.8f, 1.8f, 1.8f, 0xFF60D0A0, true}, [](Values& v) {
+            v.Int("race", 2);
+            v.Int("icon number", 3);
+            v.Float("health max", 8.0f);
+            v.Float("sensor range", 50.0f);
+            v.Float("thrust", 0.45f);
+            v.Float("top speed", 1.3f);
+            v.Float("angular thrust", 0.7f);
+            v.Float("banking", 0.0f);
+        });
     return fighter && frigate && seeker;
 }
 
@@ -237,8 +237,8 @@ bool WriteVoices(const std::filesystem::path& sounds) {
             const std::filesystem::path mp3 = sounds / (stem + ".mp3");
             // Written only when missing, so rebuilding the data stays quick.
             if (std::filesystem::exists(wave) && std::filesystem::exists(mp3)) continue;
-            const std::string encode = "lame --quiet -b 32 '" + wave.string() + "' '" +
-                                       mp3.string() + "'";
+            const std::string encode =
+                "lame --quiet -b 32 '" + wave.string() + "' '" + mp3.string() + "'";
             if (!WriteSilence(wave.string()) || std::system(encode.c_str()) != 0) {
                 std::fprintf(stderr, "lumivane_units: cannot write %s\n", stem.c_str());
                 return false;

@@ -83,8 +83,7 @@ struct Builder {
         for (Ship* member : members) {
             member->formationSpacing = kFleetSpacing;
             const int place = leader->squad->GetFormationIndex(member);
-            member->position =
-                member->FormationPosition(f.kind, kFleetSpacing, place, leader);
+            member->position = member->FormationPosition(f.kind, kFleetSpacing, place, leader);
             member->orientation = leader->orientation;
             member->velocity = leader->velocity;
             member->PlaceLocalMatrix();
@@ -176,11 +175,13 @@ bool BuildFleet(const std::filesystem::path& root) {
         Entity* gate = build.Spawn("Wormhole", {-40, 0, 240}, false);
         std::vector<EntityHandle> travellers;
         for (int i = 0; i < 3; ++i)
-            if (Entity* unit =
-                    build.Spawn("fighter", {-46.0f + 6.0f * float(i), 0, 205}, false, kFleetPlayer, 5))
+            if (Entity* unit = build.Spawn("fighter", {-46.0f + 6.0f * float(i), 0, 205}, false,
+                                           kFleetPlayer, 5))
                 travellers.push_back(unit->handle);
         world.JoinPending();
-        if (gate) AddOrder(scene, "through the gate", 22, 2000, action::kFollow, travellers, gate->handle);
+        if (gate)
+            AddOrder(scene, "through the gate", 22, 2000, action::kFollow, travellers,
+                     gate->handle);
     }
 
     scene.title = "Fleet";

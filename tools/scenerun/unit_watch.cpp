@@ -48,8 +48,8 @@ void UnitWatch::Observe(uint32_t frame, const World& world, const Log& log) {
             log(Format("frame %u: unit %d state %d -> %d", frame, unit->handle, before.state,
                        now.state));
         if (before.waypoint != now.waypoint)
-            log(Format("frame %u: unit %d waypoint %d -> %d", frame, unit->handle,
-                       before.waypoint, now.waypoint));
+            log(Format("frame %u: unit %d waypoint %d -> %d", frame, unit->handle, before.waypoint,
+                       now.waypoint));
     }
 }
 
@@ -58,17 +58,17 @@ void UnitWatch::Report(const World& world, const Log& log) const {
         Ship* unit = AsShip(world.EntityAt(i));
         if (!unit || IsA(unit, ClassId::Weapon)) continue;
         const Node* proto = unit->Prototype();
-        std::string line = Format(
-            "unit %d %s: state %d target %d at (%.3f, %.3f, %.3f) speed %.3f", unit->handle,
-            proto ? std::string(proto->Name()).c_str() : "?", unit->orderState, unit->target,
-            unit->position.x, unit->position.y, unit->position.z, unit->velocity.Length());
+        std::string line =
+            Format("unit %d %s: state %d target %d at (%.3f, %.3f, %.3f) speed %.3f", unit->handle,
+                   proto ? std::string(proto->Name()).c_str() : "?", unit->orderState, unit->target,
+                   unit->position.x, unit->position.y, unit->position.z, unit->velocity.Length());
         if (unit->squad) line += Format(" squad %d slot %d", unit->squad->index, unit->squadSlot);
         Ship* leader = unit->squad ? unit->squad->GetLeader() : nullptr;
         if (unit->orderState == kOrderFormation && leader && leader != unit) {
             // Asked after the run, so the run itself is not touched.
-            const Vec3 place = unit->FormationPosition(leader->formationKind,
-                                                       leader->formationSpacing,
-                                                       unit->squad->GetFormationIndex(unit), leader);
+            const Vec3 place =
+                unit->FormationPosition(leader->formationKind, leader->formationSpacing,
+                                        unit->squad->GetFormationIndex(unit), leader);
             line += Format(" off its place %.3f", (place - unit->position).Length());
         }
         log(line);

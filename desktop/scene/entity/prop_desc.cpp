@@ -93,8 +93,7 @@ PropTableBuilder& PropTableBuilder::Flag(std::string name, bool set) {
     return Value(std::move(name), PropType::Flag, 0, 1, set ? 1.0f : 0.0f);
 }
 
-PropTableBuilder& PropTableBuilder::Text(std::string name, PropType type,
-                                         std::string defaultText) {
+PropTableBuilder& PropTableBuilder::Text(std::string name, PropType type, std::string defaultText) {
     Value(std::move(name), type, 0, 0, 0);
     entries.back().defaultText = std::move(defaultText);
     return *this;

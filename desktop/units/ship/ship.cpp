@@ -24,20 +24,19 @@ Ship::Ship() {
 }
 
 Ship::Ship(const Ship& other)
-    : Entity(other), orderState(other.orderState), target(other.target),
-      movePoint(other.movePoint), followDistance(other.followDistance),
-      followOffset(other.followOffset), approachNode(other.approachNode),
-      orbiting(other.orbiting), formationKind(other.formationKind),
-      formationSpacing(other.formationSpacing), lastOrderTick(other.lastOrderTick),
-      savedOrder(other.savedOrder), returnPoint(other.returnPoint), fadeFlag(other.fadeFlag),
-      fadeLevel(other.fadeLevel), fireRequest(other.fireRequest),
-      selfDestructTime(other.selfDestructTime), lastFireTime(other.lastFireTime),
-      nextFireTime(other.nextFireTime), viewWord(other.viewWord), avoidance(other.avoidance),
-      avoidancePoint(other.avoidancePoint), towLockTime(other.towLockTime),
-      autoAttack(other.autoAttack), autoPursue(other.autoPursue), autoRepair(other.autoRepair),
-      projectileSpeed(other.projectileSpeed), sensorRange(other.sensorRange),
-      combat(other.combat), holdWord(other.holdWord), carried(other.carried),
-      ownedCraft(other.ownedCraft) {
+    : Entity(other), orderState(other.orderState), target(other.target), movePoint(other.movePoint),
+      followDistance(other.followDistance), followOffset(other.followOffset),
+      approachNode(other.approachNode), orbiting(other.orbiting),
+      formationKind(other.formationKind), formationSpacing(other.formationSpacing),
+      lastOrderTick(other.lastOrderTick), savedOrder(other.savedOrder),
+      returnPoint(other.returnPoint), fadeFlag(other.fadeFlag), fadeLevel(other.fadeLevel),
+      fireRequest(other.fireRequest), selfDestructTime(other.selfDestructTime),
+      lastFireTime(other.lastFireTime), nextFireTime(other.nextFireTime), viewWord(other.viewWord),
+      avoidance(other.avoidance), avoidancePoint(other.avoidancePoint),
+      towLockTime(other.towLockTime), autoAttack(other.autoAttack), autoPursue(other.autoPursue),
+      autoRepair(other.autoRepair), projectileSpeed(other.projectileSpeed),
+      sensorRange(other.sensorRange), combat(other.combat), holdWord(other.holdWord),
+      carried(other.carried), ownedCraft(other.ownedCraft) {
     for (int i = 0; i < kThrusterCount; ++i)
         thrusters[i] = other.thrusters[i];
 }

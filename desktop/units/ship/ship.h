@@ -324,9 +324,9 @@ public:
     UnitPlayerRecord playerRecord;
 
     // Words of the unit classes.
-    int32_t combat = 0;    // fighting this frame
-    int32_t holdWord = 0;  // keeps an unattached fading unit alive
-    int32_t carried = 0;   // units or cargo aboard
+    int32_t combat = 0;   // fighting this frame
+    int32_t holdWord = 0; // keeps an unattached fading unit alive
+    int32_t carried = 0;  // units or cargo aboard
     int32_t ownedCraft = 0;
 
 protected:

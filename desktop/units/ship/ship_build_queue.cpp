@@ -25,7 +25,8 @@ void Ship::AddToBuildQueue(int choice, int squadNumber, EntityHandle site,
         int(buildQueue.size()) >= kMaxBuildQueue)
         return;
     ++queuedCounts[choice];
-    buildQueue.push_back({choice, site, std::string(siteNode.substr(0, kNameSize - 1)), squadNumber});
+    buildQueue.push_back(
+        {choice, site, std::string(siteNode.substr(0, kNameSize - 1)), squadNumber});
     queueChanged = 1;
     PilotVoice(kVoiceBuildQueued);
 }

@@ -36,16 +36,16 @@ struct Offset3 {
 
 // Square wall: places 1..19 around the leader.
 constexpr Offset2 kSquareWall[kTableRows] = {
-    {-1, 0}, {-1, 1}, {0, 1},  {1, 1},  {1, 0},   {1, -1}, {0, -1}, {-1, -1}, {-2, -1}, {-2, 0},
-    {-2, 1}, {-2, 2}, {-1, 2}, {0, 2},  {1, 2},   {2, 2},  {2, 1},  {2, 0},   {2, -1},
+    {-1, 0}, {-1, 1}, {0, 1},  {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}, {-2, -1}, {-2, 0},
+    {-2, 1}, {-2, 2}, {-1, 2}, {0, 2}, {1, 2}, {2, 2},  {2, 1},  {2, 0},   {2, -1},
 };
 
 // Pyramid behind: places 1..19, row after row.
 constexpr Offset3 kPyramid[kTableRows] = {
-    {-0.5f, 1, -1}, {0.5f, 1, -1},  {-1, 2, -2},    {0, 2, -2},     {1, 2, -2},
-    {-1.5f, 3, -3}, {-0.5f, 3, -3}, {0.5f, 3, -3},  {1.5f, 3, -3},  {-2, 4, -4},
-    {-1, 4, -4},    {0, 4, -4},     {1, 4, -4},     {2, 4, -4},     {-2.5f, 5, -5},
-    {-1.5f, 5, -5}, {-0.5f, 5, -5}, {0.5f, 5, -5},  {1.5f, 5, -5},
+    {-0.5f, 1, -1}, {0.5f, 1, -1},  {-1, 2, -2},   {0, 2, -2},    {1, 2, -2},
+    {-1.5f, 3, -3}, {-0.5f, 3, -3}, {0.5f, 3, -3}, {1.5f, 3, -3}, {-2, 4, -4},
+    {-1, 4, -4},    {0, 4, -4},     {1, 4, -4},    {2, 4, -4},    {-2.5f, 5, -5},
+    {-1.5f, 5, -5}, {-0.5f, 5, -5}, {0.5f, 5, -5}, {1.5f, 5, -5},
 };
 
 constexpr Vec3 kBeyondTable{0.0f, 0.0f, 1.0f};
@@ -63,15 +63,17 @@ Vec3 PackedPlace(int n, int k) {
     case 3:
         return k == 1 ? Vec3(0.1851f, 0.8446f, -1.5025f) : Vec3(-0.1851f, -0.8446f, -1.5025f);
     case 4: {
-        constexpr Vec3 kFour[3] = {
-            {0.92f, 0.2121f, -1.3296f}, {-0.6437f, 0.6907f, -1.3296f}, {-0.2763f, -0.9027f, -1.3296f}};
+        constexpr Vec3 kFour[3] = {{0.92f, 0.2121f, -1.3296f},
+                                   {-0.6437f, 0.6907f, -1.3296f},
+                                   {-0.2763f, -0.9027f, -1.3296f}};
         return kFour[k - 1];
     }
     default: {
         constexpr float kGoldenAngle = 2.3999632f;
         const float ring = 0.6f * std::sqrt(float(k));
         const float angle = float(k) * kGoldenAngle;
-        return {ring * TableCos(angle), ring * TableSin(angle), -(0.8f + 0.5f * std::sqrt(float(k)))};
+        return {ring * TableCos(angle), ring * TableSin(angle),
+                -(0.8f + 0.5f * std::sqrt(float(k)))};
     }
     }
 }
@@ -125,9 +127,8 @@ Vec3 Ship::FormationPosition(int kind, float spacing, int k, Ship* leader) {
         offset = SplitRow(k, half, -1.0f);
         break;
     case 6:
-        offset = k >= 1 && k <= kTableRows
-                     ? Vec3(kSquareWall[k - 1].x, kSquareWall[k - 1].y, 0.0f)
-                     : kBeyondTable;
+        offset = k >= 1 && k <= kTableRows ? Vec3(kSquareWall[k - 1].x, kSquareWall[k - 1].y, 0.0f)
+                                           : kBeyondTable;
         break;
     case 7:
         offset = SplitRow(k, half, 1.0f);
@@ -188,7 +189,8 @@ Vec3 Ship::FormationPosition(int kind, float spacing, int k, Ship* leader) {
     }
     movePoint = offset;
 
-    Vec3 place = leader->position + ToWorld(leader->orientation, offset * (spacing * leader->radius));
+    Vec3 place =
+        leader->position + ToWorld(leader->orientation, offset * (spacing * leader->radius));
     const SceneBounds& bounds = GetSceneBounds();
     place.y = std::clamp(place.y, -bounds.heightLimit, bounds.heightLimit);
     const float across = std::sqrt(place.x * place.x + place.z * place.z);

@@ -89,8 +89,8 @@ EntityHandle RideFor(const Ship& unit, const Vec3& point) {
         bool candidate = IsA(e, ClassId::Planet) || IsA(e, ClassId::Wormhole);
         if (!candidate && IsA(e, ClassId::Hub)) {
             const int owner = unit.owner ? unit.owner->index : -1;
-            const bool known = owner >= 0 && owner < kIdentifiedPlayers &&
-                               e->identification[owner] == kKnown;
+            const bool known =
+                owner >= 0 && owner < kIdentifiedPlayers && e->identification[owner] == kKnown;
             candidate = known || unit.seeAll || revealAll;
         }
         if (!candidate) continue;

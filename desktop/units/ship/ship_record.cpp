@@ -243,8 +243,7 @@ bool Ship::LoadShipRecord(platform::BinaryReader& file, uint32_t version) {
     int32_t slot = -1;
     file.ReadI32(squadIndex);
     file.ReadI32(slot);
-    if (squadIndex < -1 || squadIndex >= kSquads || slot < -1 || slot >= kSquadSlots)
-        return false;
+    if (squadIndex < -1 || squadIndex >= kSquads || slot < -1 || slot >= kSquadSlots) return false;
     // The unit names its place; the player's block of a scene-state file
     // puts it back into the squad's slot.
     squad = owner && squadIndex >= 0 ? owner->SquadAt(squadIndex) : nullptr;

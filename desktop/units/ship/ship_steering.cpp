@@ -96,7 +96,8 @@ void Ship::FindObstacle(const Vec3& point) {
     const float distance = toPoint.Length();
     if (!(distance > 0.0f)) return;
     const Vec3 direction = toPoint * (1.0f / distance);
-    const Entity* destination = TargetIsDestination(orderState) ? world->GetEntity(target) : nullptr;
+    const Entity* destination =
+        TargetIsDestination(orderState) ? world->GetEntity(target) : nullptr;
     const int seer = owner ? owner->index : -1;
 
     Entity* nearest = nullptr;

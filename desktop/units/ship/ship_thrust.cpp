@@ -23,9 +23,9 @@ constexpr float kMatchBand = 0.1f;
 // Full command toward the wanted angle until the stopping test says brake;
 // near rest the command fades with the rate so the unit settles.
 float BangBang(float error, float rate, float angularThrust) {
-    const float gain =
-        std::fabs(error) < kFineAngle && std::fabs(rate) < kFineRate ? std::fabs(rate) * kFineGain
-                                                                     : 1.0f;
+    const float gain = std::fabs(error) < kFineAngle && std::fabs(rate) < kFineRate
+                           ? std::fabs(rate) * kFineGain
+                           : 1.0f;
     const float side = error >= 0.0f ? 1.0f : -1.0f;
     const float h = rate * rate - 2.0f * angularThrust * std::fabs(error);
     const bool brake = h >= 0.0f && std::sqrt(h) + rate * side >= 0.0f;
@@ -80,7 +80,8 @@ void Ship::YawTorque(float command) {
     else
         thrusters[kTurnLeft] += command * lr;
     if (ShipFlag(f.lrThrustInC, false))
-        thrusters[kMain] += std::fabs(command) * (1.0f - std::pow(ShipFloat(f.cThrustDecay, 0.6f), dt));
+        thrusters[kMain] +=
+            std::fabs(command) * (1.0f - std::pow(ShipFloat(f.cThrustDecay, 0.6f), dt));
 }
 
 void Ship::PitchTorque(float command) {
@@ -122,8 +123,7 @@ void Ship::TurnTowards(const Vec3& direction) {
     const Vec3 leaning = level * TableCos(wanted) + side * TableSin(wanted);
     Vec3 spinUp(0.0f, 1.0f, 0.0f);
     spin.RotateVector(spinUp);
-    RollTorque(
-        BangBang(RollAngle(leaning), RollAngle(spinUp) * kRatePerSecond, angularThrust));
+    RollTorque(BangBang(RollAngle(leaning), RollAngle(spinUp) * kRatePerSecond, angularThrust));
 }
 
 void Ship::MatchVelocity(const Vec3& wanted) {

@@ -125,8 +125,8 @@ void Ship::Update() {
     }
     UpdateBuild();
 
-    const bool selfDestructed = selfDestructTime != 0 &&
-                                int64_t(now) - int64_t(selfDestructTime) >= kSelfDestructDelayMs;
+    const bool selfDestructed =
+        selfDestructTime != 0 && int64_t(now) - int64_t(selfDestructTime) >= kSelfDestructDelayMs;
     const bool parentless = !(world && world->GetEntity(ownerHandle));
     const bool fadedAway = fadeFlag && orderState != kOrderScrap && parentless && holdWord == 0;
     if (selfDestructed || fadedAway) {

@@ -34,8 +34,7 @@ Vec3 RandomUnitVector();
 // while the controller runs and given back afterwards.
 class MovingFrame {
 public:
-    MovingFrame(Entity& unit, const Vec3& frameVelocity)
-        : unit_(unit), velocity_(frameVelocity) {
+    MovingFrame(Entity& unit, const Vec3& frameVelocity) : unit_(unit), velocity_(frameVelocity) {
         unit_.velocity = unit_.velocity - velocity_;
     }
     MovingFrame(Entity& unit, const Entity* frame)

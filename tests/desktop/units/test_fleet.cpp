@@ -118,9 +118,8 @@ TEST(LvFleet, TheFleetFliesItsScriptAndASecondRunIsTheSame) {
         Ship* unit = AsShip(world.EntityAt(i));
         if (!unit || unit->orderState != kOrderFormation) continue;
         Ship* leader = unit->squad->GetLeader();
-        const Vec3 place =
-            unit->FormationPosition(leader->formationKind, leader->formationSpacing,
-                                    unit->squad->GetFormationIndex(unit), leader);
+        const Vec3 place = unit->FormationPosition(leader->formationKind, leader->formationSpacing,
+                                                   unit->squad->GetFormationIndex(unit), leader);
         EXPECT_LT((place - unit->position).Length(), 0.5f) << unit->handle;
         ++members;
     }

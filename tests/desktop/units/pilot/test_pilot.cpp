@@ -74,8 +74,7 @@ TEST_F(LvPilot, TheRosterWrapsAfterThreeNamesAndStartsOverWithAScene) {
 }
 
 TEST_F(LvPilot, VoiceFilesAreCountedUpToTheFirstGapAndRegistered) {
-    for (const char* name : {"p0-3-0.wav", "p0-3-1.wav", "p0-3-3.wav", "p0-7-0.wav",
-                             "p1-3-0.wav"})
+    for (const char* name : {"p0-3-0.wav", "p0-3-1.wav", "p0-3-3.wav", "p0-7-0.wav", "p1-3-0.wav"})
         Voice(name);
     Pilot bulldog; // face shot 0
     EXPECT_EQ(bulldog.VoiceCount(3), 2) << "k = 0, 1 and 3: counting stops at the gap";

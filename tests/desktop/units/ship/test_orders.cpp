@@ -155,9 +155,8 @@ TEST_F(LvUnitOrders, AFormationGivenAsTheSceneStartsPlacesTheMembers) {
     auto line = Formation(3, {leader});
     Deliver(*leader, *line);
     for (size_t i = 1; i < squad.size(); ++i) {
-        const Vec3 expected = squad[i]->FormationPosition(3, leader->formationSpacing,
-                                                          leader->squad->GetFormationIndex(squad[i]),
-                                                          leader);
+        const Vec3 expected = squad[i]->FormationPosition(
+            3, leader->formationSpacing, leader->squad->GetFormationIndex(squad[i]), leader);
         EXPECT_LT((squad[i]->position - expected).Length(), 1e-4f) << i;
         EXPECT_EQ(squad[i]->position.z, leader->position.z) << "line abreast";
     }

@@ -23,6 +23,42 @@ protected:
     }
 };
 
+TEST_F(LvShip, ShipPropertiesFollowTheEntityBlockWithTheirDefaults) {
+    const PropBlock block(ShipPropDescs());
+    const ShipPropFields& f = ShipFields();
+    EXPECT_EQ(f.race, kEntityPropsSize);
+    EXPECT_EQ(block.Size(), kEntityPropsSize + 566);
+    EXPECT_EQ(PropDesc::EndEntry(ShipPropDescs()).name, "Ship");
+    size_t at = 0;
+    const PropDesc* end = PropDesc::Find(ShipPropDescs(), "*EndBuild*", at);
+    ASSERT_NE(end, nullptr);
+    EXPECT_EQ(end->type, PropType::GroupEnd);
+    EXPECT_EQ(PropDesc::Find(ShipPropDescs(), "repair cost (% of build)", at)->type,
+              PropType::Float);
+    EXPECT_EQ(PropDesc::Find(ShipPropDescs(), "fire angle", at)->type, PropType::Angle);
+    EXPECT_EQ(PropDesc::Find(ShipPropDescs(), "reload time", at)->type, PropType::Time);
+    EXPECT_EQ(block.FixedText(f.placer), "structplacer");
+    EXPECT_EQ(block.FixedText(f.connector), "connector");
+    EXPECT_EQ(block.FixedText(f.weapon), "");
+    EXPECT_EQ(block.Float(f.fireAngle), 0.5236f);
+    EXPECT_EQ(block.Float(f.turretSpeed), 1.5708f);
+    EXPECT_EQ(block.Float(f.gatherAmountPer), 25.0f);
+    EXPECT_TRUE(block.Flag(f.cThrustInLr));
+    EXPECT_FALSE(block.Flag(f.lrThrustInC));
+    // The tasks a plain unit can do.
+    const std::pair<size_t, bool> tasks[] = {
+        {f.taskMove, true},       {f.taskAttack, true},     {f.taskMine, false},
+        {f.taskComsat, false},    {f.taskBuild, false},     {f.taskRepair, true},
+        {f.taskBerserk, true},    {f.taskDestruct, true},   {f.taskGather, false},
+        {f.taskDeploy, false},    {f.taskTow, false},       {f.taskSensor, false},
+        {f.taskClone, false},     {f.taskDock, false},      {f.taskAutoAttack, true},
+        {f.taskAutoPursue, true}, {f.taskAutoRepair, true}, {f.taskStop, true},
+        {f.taskScrap, true},      {f.taskRecall, false},    {f.taskFollow, true},
+        {f.taskFormation, true},  {f.taskRotate, false}};
+    for (const auto& [offset, set] : tasks)
+        EXPECT_EQ(block.Flag(offset), set) << offset;
+}
+
 TEST_F(LvShip, TheQueueTakesNineOfAChoiceAndAHundredInAll) {
     Ship* builder = SpawnShip("scout");
     for (int i = 0; i < 10; ++i)
@@ -143,8 +179,7 @@ TEST_F(LvShip, ThrustTakenByTheTowLockComesBack) {
     Step(kStep);
     EXPECT_EQ(ship->ShipFloat(ShipFields().thrust, -1.0f), thrust);
     // The prototype's block is shared: the clone sees the same value.
-    EXPECT_EQ(static_cast<Ship*>(ship->Prototype())->ShipFloat(ShipFields().thrust, -1.0f),
-              thrust);
+    EXPECT_EQ(static_cast<Ship*>(ship->Prototype())->ShipFloat(ShipFields().thrust, -1.0f), thrust);
 }
 
 TEST_F(LvShip, EnginesFlareWithTheThrustersTheyShow) {
@@ -155,9 +190,9 @@ TEST_F(LvShip, EnginesFlareWithTheThrustersTheyShow) {
         ship->spawnedParts.push_back({flame->handle, kind});
         return flame;
     };
-    PartSys* main = part(4);    // main engine: size, speed and rate
-    PartSys* flare = part(5);   // main engine flare: rate above the idle level
-    PartSys* left = part(1);    // turning left
+    PartSys* main = part(4);     // main engine: size, speed and rate
+    PartSys* flare = part(5);    // main engine flare: rate above the idle level
+    PartSys* left = part(1);     // turning left
     PartSys* ignored = part(28); // a light, not an engine
     ship->thrusters[kMain] = 1.0f;
     ship->thrusters[kTurnLeft] = 0.1f;

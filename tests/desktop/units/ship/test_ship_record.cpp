@@ -49,25 +49,25 @@ void Patch(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
 // The ship's part of an old record, as files of `version` lay it out.
 void WriteOldShipPart(platform::BufferWriter& f, uint32_t version) {
     for (int i = 0; i < 10; ++i)
-        f.WriteI32(0);                   // queued counts
-    f.WriteI32(0);                       // no items
+        f.WriteI32(0); // queued counts
+    f.WriteI32(0);     // no items
     for (int32_t w : {-1, -1, 0, 0, 0, 0, 0, 0, 0, 0, kOrderMove})
-        f.WriteI32(w);                   // build words, fade, state
-    f.WriteI32(kOrderIdle);              // saved state
-    f.WriteI32(-1);                      // target
-    WriteVec3(f, {5, 0, 7});             // move point
+        f.WriteI32(w);       // build words, fade, state
+    f.WriteI32(kOrderIdle);  // saved state
+    f.WriteI32(-1);          // target
+    WriteVec3(f, {5, 0, 7}); // move point
     f.WriteF32(0.0f);
     WriteVec3(f, {});
-    f.WriteFixedString("", 32);          // node name
+    f.WriteFixedString("", 32); // node name
     if (version < 55) f.WriteFixedString("old", 32);
-    f.WriteI32(1);                       // fire request
+    f.WriteI32(1); // fire request
     f.WriteI32(0);
-    f.WriteI32(250);                     // last fire
-    if (version >= 48) f.WriteI32(900);  // next fire
+    f.WriteI32(250);                    // last fire
+    if (version >= 48) f.WriteI32(900); // next fire
     f.WriteF32(1.0f);
-    if (version > 55) f.WriteI32(4000);  // tow lock
+    if (version > 55) f.WriteI32(4000); // tow lock
     for (int i = 0; i < 6; ++i)
-        f.WriteF32(0.5f);                // thrusters
+        f.WriteF32(0.5f); // thrusters
     for (int i = 0; i < 14; ++i)
         f.WriteI32(i == 1 ? -10000 : 0); // the player's record
     if (version > 48) f.WriteF32(33.0f); // sensor range
