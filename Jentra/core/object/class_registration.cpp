@@ -32,6 +32,7 @@
 #include "Jentra/JTEntity.h"
 #include "Jentra/JTGeoNode.h"
 #include "Jentra/JTLight.h"
+#include "Jentra/JTMesh.h"
 #include "Jentra/JTNode.h"
 #include "Jentra/JTPartSys.h"
 #include "Jentra/JTProtobase.h"
@@ -46,6 +47,7 @@ struct EngineClassRegistration {
         JTRegisterClass<JTGame>();         // 1
         JTRegisterClass<JTKeyboard>();     // 2
         JTRegisterClass<JTNetwork>();      // 3
+        JTRegisterClass<JTMesh>();         // 19
         JTRegisterClass<JTSequence>();     // 20
         JTRegisterClass<JTSequencer>();    // 21
         JTRegisterClass<JTChannel>();      // 22
