@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "Jentra/JTArray.h"
@@ -23,6 +24,7 @@ class JTCamera;
 namespace platform {
 struct Event;
 class Window;
+class InstanceBeacon;
 } // namespace platform
 
 // The game's 16-byte application identifier (network sessions use it).
@@ -122,7 +124,14 @@ protected:
     // The window procedure's part: hands one event to the input devices.
     void DispatchEvent(const platform::Event& event);
 
+public:
+    // Brings the main window forward when a later start of the game, refused
+    // because this one runs, asked for it; true when it did. Every frame
+    // asks, the frames of an inactive game included.
+    bool AnswerRaiseRequests();
+
 private:
+    std::string InstanceLockPath();
     bool TakeSingleInstanceLock();
     bool GraphicsPresent();
     void CreateServices();
@@ -153,4 +162,6 @@ private:
 
     bool m_ownsServices = false; // Init ran: the destructor tears down
     int m_instanceLock = -1;     // descriptor of the single-instance lock
+    // Where later starts of the game ask this one to come forward.
+    std::unique_ptr<platform::InstanceBeacon> m_raiseRequests;
 };

@@ -39,6 +39,13 @@ public:
     void UnsetKeyPress(int key);
     void UnpressAll();
 
+    // What the arrow keys steer in the user camera: 0 move over the ground,
+    // 1 tilt and turn, 2 zoom. Starts at 0; a mode outside 0..2 is refused
+    // (false) and the mode stays.
+    static constexpr int kNumArrowModes = 3;
+    bool SetArrowMode(int mode);
+    int GetArrowMode() const { return m_arrowMode; }
+
     void Capture() { m_captured = true; }
     void Uncapture() { m_captured = false; }
     bool IsCaptured() const { return m_captured; }
@@ -83,6 +90,7 @@ private:
     int m_keySequenceCount = 0;
     int m_keySequence[kMaxKeySequence];
     bool m_captured = false;
+    int m_arrowMode = 0;
     int m_modifiers = 0;
     int m_settle = 0;
 

@@ -26,8 +26,9 @@ done
 # thread shares state with the main thread.
 echo "=== sound and music tests under ThreadSanitizer ==="
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJENTRA_TSAN=ON
-# Only the programs that hold those tests are built for this pass.
-cmake --build build-tsan -j "$(nproc)" --target jentra_tests platform_tests
+# Only the programs that hold those tests, and the data they read, are built
+# for this pass.
+cmake --build build-tsan -j "$(nproc)" --target jentra_tests platform_tests runtime_data
 if ! ctest --test-dir build-tsan --output-on-failure -j "$(nproc)" --timeout 600 \
     -R '^(Music|Audio|Sound|Mp3|WaveWriter|Adpcm|Riff)'; then
   status=1

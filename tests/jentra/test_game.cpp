@@ -285,6 +285,9 @@ TEST_F(Game, SecondInstanceOfTheSameGameIsRefused) {
     // The refused game leaves the running one's services alone.
     EXPECT_NE(gpJTKeyboard, nullptr);
     EXPECT_EQ(gpTransMap, firstTable);
+    // It asked the running one to come forward, which it does once.
+    EXPECT_TRUE(first.AnswerRaiseRequests());
+    EXPECT_FALSE(first.AnswerRaiseRequests());
 }
 
 TEST_F(Game, GameMadeByClassNameOwnsNothing) {

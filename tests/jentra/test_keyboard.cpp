@@ -165,4 +165,16 @@ TEST(KeyboardLifecycle, NothingBeforeInitOrAfterTerm) {
     EXPECT_FALSE(kb.KeyDown(DIK_A, -1));
 }
 
+TEST(KeyboardArrowMode, StartsAtZeroAndRefusesModesOutsideTheThree) {
+    JTKeyboard kb;
+    EXPECT_EQ(kb.GetArrowMode(), 0);
+    EXPECT_TRUE(kb.SetArrowMode(2));
+    EXPECT_EQ(kb.GetArrowMode(), 2);
+    EXPECT_FALSE(kb.SetArrowMode(3));
+    EXPECT_FALSE(kb.SetArrowMode(-1));
+    EXPECT_EQ(kb.GetArrowMode(), 2);
+    EXPECT_TRUE(kb.SetArrowMode(0));
+    EXPECT_EQ(kb.GetArrowMode(), 0);
+}
+
 } // namespace

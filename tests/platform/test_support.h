@@ -46,20 +46,26 @@ inline std::string HelperPath() {
     return (TestProgramFolder() / "platform_test_helper").string();
 }
 
-// A started child with pipes on its stdout and stderr.
+// A started child with pipes on its stdin, stdout and stderr.
 class Child {
 public:
     explicit Child(const std::vector<std::string>& args) {
-        // Close-on-exec: the child keeps only the ends given to it as 1 and 2.
-        int out[2], err[2];
-        if (pipe2(out, O_CLOEXEC) != 0) return;
+        // Close-on-exec: the child keeps only the ends given to it as 0, 1 and 2.
+        int in[2], out[2], err[2];
+        if (pipe2(in, O_CLOEXEC) != 0) return;
+        if (pipe2(out, O_CLOEXEC) != 0) {
+            close(in[0]);
+            close(in[1]);
+            return;
+        }
         if (pipe2(err, O_CLOEXEC) != 0) {
-            close(out[0]);
-            close(out[1]);
+            for (int fd : {in[0], in[1], out[0], out[1]})
+                close(fd);
             return;
         }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
         posix_spawn_file_actions_adddup2(&actions, err[1], 2);
         posix_spawn_file_actions_addclose(&actions, out[0]);
@@ -70,8 +76,10 @@ public:
         argv.push_back(nullptr);
         if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
+        close(in[0]);
         close(out[1]);
         close(err[1]);
+        in_ = in[1];
         out_ = out[0];
         err_ = err[0];
     }
@@ -80,6 +88,7 @@ public:
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
+        CloseInput();
         if (out_ >= 0) close(out_);
         if (err_ >= 0) close(err_);
     }
@@ -87,6 +96,14 @@ public:
     Child& operator=(const Child&) = delete;
 
     bool Started() const { return pid_ > 0; }
+    pid_t Pid() const { return pid_; }
+
+    // Closes the child's stdin (children that hold something until then
+    // let it go).
+    void CloseInput() {
+        if (in_ >= 0) close(in_);
+        in_ = -1;
+    }
 
     // Reads one line from the child's stdout (blocking); empty at end.
     std::string ReadLine() {
@@ -101,13 +118,17 @@ public:
 
     // Waits for the end; returns the exit code, or -1 when killed by a signal.
     int Finish() {
+        CloseInput();
         stdout_ += Drain(out_);
         stderr_ += Drain(err_);
         int status = 0;
         waitpid(pid_, &status, 0);
         reaped_ = true;
+        signal_ = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+    // The signal that ended the child (after Finish), or 0.
+    int TermSignal() const { return signal_; }
     const std::string& Stdout() const { return stdout_; }
     const std::string& Stderr() const { return stderr_; }
 
@@ -122,7 +143,8 @@ private:
     }
     pid_t pid_ = -1;
     bool reaped_ = false;
-    int out_ = -1, err_ = -1;
+    int signal_ = 0;
+    int in_ = -1, out_ = -1, err_ = -1;
     std::string stdout_, stderr_;
 };
 

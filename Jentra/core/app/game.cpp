@@ -26,6 +26,7 @@
 #include "Jentra/core/app/app_events.h"
 #include "platform/events.h"
 #include "platform/gl_context.h"
+#include "platform/instance_beacon.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
@@ -169,7 +170,7 @@ void JTGame::SetPaths() {
     JTSetDataFolder(m_workingDir);
 }
 
-bool JTGame::TakeSingleInstanceLock() {
+std::string JTGame::InstanceLockPath() {
     // One instance per game key: a lock file beside the settings the game
     // would share, which the system releases when the process ends, however
     // it ends. Two programs with separate settings folders never collide.
@@ -179,14 +180,27 @@ bool JTGame::TakeSingleInstanceLock() {
     path += "/jentra-";
     for (const char* c = GetRegKey(); *c; ++c)
         path += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-    path += ".lock";
+    return path + ".lock";
+}
+
+bool JTGame::TakeSingleInstanceLock() {
+    const std::string path = InstanceLockPath();
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return true; // no lock possible: do not refuse to start
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);
+        // The running instance comes forward instead of a second one.
+        platform::InstanceBeacon::Send(path);
         return false;
     }
     m_instanceLock = fd;
+    m_raiseRequests = platform::InstanceBeacon::Listen(path);
+    return true;
+}
+
+bool JTGame::AnswerRaiseRequests() {
+    if (!m_raiseRequests || !m_raiseRequests->TakeRequest() || !m_mainWindow) return false;
+    m_mainWindow->Raise();
     return true;
 }
 

@@ -49,6 +49,7 @@ void JTGame::Main() {
 }
 
 bool JTGame::Idle() {
+    AnswerRaiseRequests();
     if (!m_appActive && m_waitWhenInactive) return true;
 
     UpdateTime();

@@ -92,6 +92,12 @@ bool JTKeyboard::Matches(int modifiers) const {
     return modifiers == JTMOD_ANY || modifiers == m_modifiers;
 }
 
+bool JTKeyboard::SetArrowMode(int mode) {
+    if (mode < 0 || mode >= kNumArrowModes) return false;
+    m_arrowMode = mode;
+    return true;
+}
+
 bool JTKeyboard::KeyDown(int key, int modifiers) const {
     return !m_captured && KeyDownCaptured(key, modifiers);
 }

@@ -1,0 +1,240 @@
+// One texture frame from its file: the name rules, the DDS cache beside the
+// source, the JPEG alpha companion and height maps turned into normal maps.
+#include "Jentra/render/texture_source.h"
+
+#include "Jentra/JTDataFolder.h"
+#include "Jentra/JTFile.h"
+#include "Jentra/render/texture_names.h"
+#include "platform/binary_io.h"
+#include "platform/image/convert.h"
+#include "platform/image/dds.h"
+#include "platform/image/mipmap.h"
+#include "platform/image/normal_map.h"
+#include "platform/image/picture.h"
+#include "platform/image/resize.h"
+#include "platform/paths.h"
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace jentra::textures {
+
+namespace {
+
+using platform::image::Image;
+using platform::image::PixelFormat;
+using platform::image::TextureImage;
+namespace fs = std::filesystem;
+
+bool Contains(const std::string& name, const char* part) {
+    return name.find(part) != std::string::npos;
+}
+
+bool Fail(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
+    return false;
+}
+
+// A regular file that opens for reading.
+bool Readable(const std::string& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return false;
+    std::ifstream file(path, std::ios::binary);
+    return file.good();
+}
+
+bool IsPowerOfTwo(int n) {
+    return n > 0 && (n & (n - 1)) == 0;
+}
+
+// Where a new cache file goes: its folders resolved in any letter case.
+std::string CachePathForWriting(const std::string& cacheName) {
+    if (!cacheName.empty() && cacheName.front() == '/') return cacheName;
+    auto path =
+        platform::ResolvePathForCreate(JTDataFolder(), std::string("modules\\") + cacheName);
+    return path ? path->string() : std::string();
+}
+
+// The levels a DDS gives one frame: its first face, all its levels when mips
+// are asked for (the missing ones made from the smallest it has), else the
+// top. A side that is not a power of two is stretched as any picture is.
+bool LevelsFromDds(const TextureImage& file, bool mips, TextureImage& out, std::string* error) {
+    const Image& top = file.Level(0, 0);
+    if (!IsPowerOfTwo(file.width) || !IsPowerOfTwo(file.height))
+        return MakeTextureLevels(platform::image::ToBgra8(top), file.format, mips, out, error);
+    const int want = mips ? platform::image::FullMipCount(file.width, file.height) : 1;
+    TextureImage result;
+    result.format = file.format;
+    result.width = file.width;
+    result.height = file.height;
+    for (int m = 0; m < want && m < file.mipCount; ++m)
+        result.levels.push_back(file.Level(0, m));
+    Image smaller = platform::image::ToBgra8(result.levels.back());
+    while (int(result.levels.size()) < want) {
+        smaller = platform::image::HalveImage(smaller);
+        Image converted;
+        if (!platform::image::ConvertImage(smaller, file.format, converted, error)) return false;
+        result.levels.push_back(std::move(converted));
+    }
+    result.mipCount = int(result.levels.size());
+    out = std::move(result);
+    return true;
+}
+
+bool LoadDdsFile(const std::string& path, bool mips, TextureImage& out, std::string* error) {
+    std::vector<uint8_t> bytes;
+    TextureImage file;
+    if (!platform::ReadWholeFile(path, bytes, error)) return false;
+    if (!platform::image::DecodeDds(bytes, file, error)) {
+        if (error) *error = path + ": " + *error;
+        return false;
+    }
+    return LevelsFromDds(file, mips, out, error);
+}
+
+bool TargaHasAlpha(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    char header[17];
+    return file.read(header, sizeof header) && uint8_t(header[16]) == 32;
+}
+
+// The source converted by the rules; a JPEG's companion gives its alpha.
+bool ConvertSource(const std::string& name, const NameRules& rules, bool mips, TextureImage& out,
+                   std::string* error) {
+    Image picture;
+    if (!platform::image::LoadPictureFile(TexturePath(name), picture, error)) return false;
+    if (rules.bump) {
+        if (!MakeTextureLevels(picture, rules.format, mips, out, error)) return false;
+        for (Image& level : out.levels)
+            HeightToNormalLevel(level);
+        return true;
+    }
+    if (rules.jpeg && rules.hasAlpha) {
+        char alphaName[kJTTextureNameSize];
+        GetJPGAlphaFilename(alphaName, name.c_str());
+        Image alpha;
+        if (!platform::image::LoadPictureFile(TexturePath(alphaName), alpha, error)) return false;
+        // A companion of another size would not match the picture pixel
+        // for pixel.
+        if (alpha.width != picture.width || alpha.height != picture.height)
+            return Fail(error, std::string(alphaName) + " is " + std::to_string(alpha.width) +
+                                   " x " + std::to_string(alpha.height) + ", " + name + " is " +
+                                   std::to_string(picture.width) + " x " +
+                                   std::to_string(picture.height));
+        picture = platform::image::ToBgra8(picture);
+        for (size_t i = 0; i < picture.pixels.size(); i += 4)
+            picture.pixels[i + 3] = alpha.pixels[i + 2]; // the companion's red
+    }
+    return MakeTextureLevels(picture, rules.format, mips, out, error);
+}
+
+} // namespace
+
+std::string TexturePath(const std::string& name) {
+    if (!name.empty() && name.front() == '/') return name;
+    return JTResolveDataPath((std::string("modules\\") + name).c_str());
+}
+
+NameRules RulesFor(const std::string& name) {
+    NameRules rules;
+    const JTFile::FileType type = JTFile::DetectFileType(name.c_str());
+    rules.dds = type == JTFile::FILETYPE_DDS;
+    rules.jpeg = type == JTFile::FILETYPE_JPG;
+    rules.tga = type == JTFile::FILETYPE_TGA;
+    rules.thirtyTwoBit = Contains(name, "32bit");
+    rules.noCompress = Contains(name, "nocomp");
+    rules.bump = Contains(name, "_bump") || Contains(name, "_Bump") || Contains(name, "_BUMP");
+    if (rules.jpeg) {
+        char alphaName[kJTTextureNameSize];
+        rules.hasAlpha =
+            GetJPGAlphaFilename(alphaName, name.c_str()) && Readable(TexturePath(alphaName));
+    } else if (rules.tga) {
+        rules.hasAlpha = TargaHasAlpha(TexturePath(name));
+    }
+    const bool compress = !rules.thirtyTwoBit && !rules.noCompress && !rules.bump;
+    if (compress)
+        rules.format = rules.hasAlpha ? PixelFormat::DXT5 : PixelFormat::DXT1;
+    else if (rules.thirtyTwoBit)
+        rules.format = PixelFormat::A8R8G8B8;
+    else
+        rules.format = rules.hasAlpha ? PixelFormat::A4R4G4B4 : PixelFormat::R5G6B5;
+    return rules;
+}
+
+bool MakeTextureLevels(const Image& picture, PixelFormat format, bool mips, TextureImage& out,
+                       std::string* error) {
+    const Image top = platform::image::StretchToPowerOfTwo(platform::image::ToBgra8(picture));
+    if (top.Empty()) return Fail(error, "picture has no pixels");
+    return platform::image::BuildTexture(top, format, mips ? 0 : 1, out, error);
+}
+
+bool LoadFrameImage(const std::string& name, bool mips, LoadedFrame& out, std::string* error) {
+    out = LoadedFrame();
+    const NameRules rules = RulesFor(name);
+    const std::string sourcePath = TexturePath(name);
+    if (rules.dds) {
+        if (!LoadDdsFile(sourcePath, mips, out.image, error)) return false;
+        out.hasAlpha = platform::image::HasAlphaChannel(out.image.format);
+        return true;
+    }
+    out.hasAlpha = rules.hasAlpha;
+
+    const std::string cacheName = CacheName(name, platform::image::FormatName(rules.format));
+    const std::string cachePath = TexturePath(cacheName);
+    if (Readable(sourcePath) && Readable(cachePath)) {
+        std::error_code a, b;
+        const auto cacheTime = fs::last_write_time(cachePath, a);
+        const auto sourceTime = fs::last_write_time(sourcePath, b);
+        // A damaged cache is rebuilt from the source rather than trusted.
+        if (!a && !b && cacheTime >= sourceTime &&
+            LoadDdsFile(cachePath, mips, out.image, nullptr)) {
+            out.fromCache = true;
+            return true;
+        }
+    }
+
+    if (!ConvertSource(name, rules, mips, out.image, error)) return false;
+    // A cache that cannot be written is tried again at the next load.
+    const std::string writePath = CachePathForWriting(cacheName);
+    out.cacheWritten =
+        !writePath.empty() && platform::image::WriteDdsFile(writePath, out.image, nullptr);
+    return true;
+}
+
+void HeightToNormalLevel(Image& level) {
+    const bool wide =
+        level.format == PixelFormat::A8R8G8B8 || level.format == PixelFormat::X8R8G8B8;
+    if (!wide && level.format != PixelFormat::R5G6B5) return;
+    const size_t count = size_t(level.width) * size_t(level.height);
+    if (level.pixels.size() != platform::image::LevelSize(level.format, level.width, level.height))
+        return;
+    std::vector<float> heights(count);
+    for (size_t i = 0; i < count; ++i) {
+        if (wide) {
+            heights[i] = float(level.pixels[i * 4 + 2]) / 255.0f * 5.0f;
+        } else {
+            const unsigned word = unsigned(level.pixels[i * 2] | level.pixels[i * 2 + 1] << 8);
+            heights[i] = float(word >> 5 & 63) / 63.0f * 5.0f;
+        }
+    }
+    const auto normals = platform::image::NormalsFromHeights(heights, level.width, level.height);
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t r = platform::image::NormalComponentToByte(normals[i].x);
+        const uint8_t g = platform::image::NormalComponentToByte(normals[i].y);
+        const uint8_t b = platform::image::NormalComponentToByte(normals[i].z);
+        if (wide) {
+            uint8_t* p = level.pixels.data() + i * 4;
+            p[3] = p[2]; // the height stays in alpha
+            p[2] = r;
+            p[1] = g;
+            p[0] = b;
+        } else {
+            const unsigned word = unsigned(r >> 3) << 11 | unsigned(g >> 2) << 5 | unsigned(b >> 3);
+            level.pixels[i * 2] = uint8_t(word);
+            level.pixels[i * 2 + 1] = uint8_t(word >> 8);
+        }
+    }
+}
+
+} // namespace jentra::textures

@@ -1,0 +1,62 @@
+// Reading one texture frame from its file the way the engine always has: the
+// file name chooses the pixel format (compressed or not, 16 or 32 bits, a
+// height map made into a normal map), a JPEG's "_alpha.jpg" companion gives
+// it alpha, and every conversion is cached beside its source as a DDS file
+// that is read instead while it is not older than the source. All of it
+// happens on the CPU; the frame then hands the levels to the device.
+#pragma once
+
+#include "platform/image/image.h"
+
+#include <string>
+
+namespace jentra::textures {
+
+// What the file name asks for (case-sensitive tests on the whole name).
+struct NameRules {
+    bool dds = false;  // loaded as it is; no rule below applies
+    bool jpeg = false; // by extension
+    bool tga = false;
+    bool thirtyTwoBit = false; // "32bit"
+    bool noCompress = false;   // "nocomp"
+    bool bump = false;         // "_bump", "_Bump" or "_BUMP": a height map
+    bool hasAlpha = false;     // a JPEG's companion exists, a Targa has 32 bits
+    platform::image::PixelFormat format = platform::image::PixelFormat::Unknown;
+};
+
+// The rules for a texture name; looks for the companion and reads a Targa's
+// header to learn about alpha.
+NameRules RulesFor(const std::string& name);
+
+// The file of a texture name: below "modules\" of the working folder, any
+// letter case; an absolute name stays as it is.
+std::string TexturePath(const std::string& name);
+
+struct LoadedFrame {
+    platform::image::TextureImage image; // one face; all levels when asked
+    bool hasAlpha = false;
+    bool fromCache = false;    // the cached conversion was read
+    bool cacheWritten = false; // a new conversion was cached
+};
+
+// Loads one frame: a DDS as it is; otherwise the cached conversion while it
+// is not older than the source, else the source converted (and cached).
+// Pictures are stretched to powers of two. `mips`: every level down to
+// 1 x 1, else one.
+bool LoadFrameImage(const std::string& name, bool mips, LoadedFrame& out,
+                    std::string* error = nullptr);
+
+// A picture as texture levels: stretched to powers of two, its mip chain
+// made (or only the top), every level converted to `format`.
+bool MakeTextureLevels(const platform::image::Image& picture, platform::image::PixelFormat format,
+                       bool mips, platform::image::TextureImage& out, std::string* error = nullptr);
+
+// A height map level made into a normal map in place. 32-bit levels: height
+// = red / 255 x 5; the pixel becomes alpha = its old red, red, green, blue =
+// 127 x n + 128 of the normal normalise(h - right, h - below, 1). R5G6B5
+// levels: height = green / 63 x 5, the normal's bytes cut to 5, 6 and 5
+// bits. Other formats stay as they are. The last column and row use their
+// own height for the missing neighbour.
+void HeightToNormalLevel(platform::image::Image& level);
+
+} // namespace jentra::textures

@@ -1,0 +1,28 @@
+// One HTTP GET to an address taken from the settings, in place of the
+// system's internet calls. Only http and https are followed; the answer's
+// body is not kept.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+struct HttpGetOptions {
+    std::string userAgent;
+    uint32_t timeoutMs = 5000;
+    bool noCache = false; // ask every cache on the way to fetch afresh
+};
+
+struct HttpGetResult {
+    bool answered = false; // a server answered (any status)
+    long status = 0;
+    std::string error; // why nothing was answered
+};
+
+// Prepares the transfer library; call once before threads start using it.
+void HttpGlobalInit();
+
+HttpGetResult HttpGet(const std::string& url, const HttpGetOptions& options);
+
+} // namespace platform

@@ -1,0 +1,104 @@
+// The shared-memory segment behind every named object: one POSIX shared
+// memory object per name, holding a robust process-shared mutex, the users
+// that have it open (each with its process start time, so a reused process
+// id is not taken for the old process) and the object's own state. The last
+// user to close it unlinks the name; a segment whose users have all died is
+// set up afresh by the next one to open it. Internal to the named objects.
+#pragma once
+
+#include <sys/types.h>
+
+#include <pthread.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace platform::named_detail {
+
+enum class SegmentKind : uint32_t { Event = 1, Block = 2 };
+
+// A process as the segment remembers it: its id and its start time in clock
+// ticks since boot (from /proc), which a later process with the same id
+// does not share.
+struct ProcessStamp {
+    int32_t pid;
+    uint64_t startTicks;
+};
+
+inline constexpr int kMaxSegmentUsers = 64;
+
+// The layout every process maps. Only processes built from this code open
+// these names, so it is a memory layout, not a file format; `layout` still
+// guards against an older build's segment of another shape.
+struct Segment {
+    std::atomic<uint32_t> ready; // kSegmentReady once the creator has set it up
+    uint32_t layout;
+    SegmentKind kind;
+    uint32_t unlinked; // the name was removed: openers must start again
+    pthread_mutex_t mutex;
+    ProcessStamp creator;
+    uint32_t attachCount; // handles open on the segment
+    ProcessStamp users[kMaxSegmentUsers];
+
+    // Event state.
+    uint32_t manualReset;
+    uint32_t signalled;
+    std::atomic<uint32_t> wakeSequence; // futex word, bumped by every Set
+
+    // Shared block contents (offsets 0 and 4 of the 8 bytes).
+    std::atomic<uint32_t> words[2];
+};
+
+// The system name for a named object: "/" + $JENTRA_NAMED_PREFIX + the name
+// with every run of characters other than letters and digits turned into
+// one '_' ("Lumivane: Exit" becomes "/Lumivane_Exit").
+std::string SystemName(std::string_view name);
+
+// This process's stamp, and whether a remembered process still runs.
+ProcessStamp OwnStamp();
+bool IsAlive(const ProcessStamp& stamp);
+
+// Locks the segment's mutex; a holder that died leaves it consistent again.
+class SegmentLock {
+public:
+    explicit SegmentLock(Segment& segment);
+    ~SegmentLock();
+    SegmentLock(const SegmentLock&) = delete;
+    SegmentLock& operator=(const SegmentLock&) = delete;
+
+private:
+    Segment& segment_;
+};
+
+// One open handle on a named segment.
+class SegmentHandle {
+public:
+    // Sets the object's own state of a segment that is new or set up afresh;
+    // runs under the segment's mutex.
+    using Initialiser = std::function<void(Segment&)>;
+
+    // Creates the segment or opens the existing one. Null with *error set
+    // when it cannot be made or the name holds another kind of object.
+    static std::unique_ptr<SegmentHandle> Attach(std::string_view name, SegmentKind kind,
+                                                 const Initialiser& initialise, std::string* error);
+    ~SegmentHandle();
+    SegmentHandle(const SegmentHandle&) = delete;
+    SegmentHandle& operator=(const SegmentHandle&) = delete;
+
+    Segment& Get() const { return *segment_; }
+    const std::string& SystemNameUsed() const { return systemName_; }
+
+private:
+    SegmentHandle(std::string systemName, int fd, Segment* segment, ProcessStamp stamp);
+
+    std::string systemName_;
+    int fd_;
+    Segment* segment_;
+    ProcessStamp stamp_;
+};
+
+} // namespace platform::named_detail
