@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "device_window.h"
+#include "platform/binary_io.h"
 #include "platform/render/device.h"
 
 using jentra::effects::EffectSource;
@@ -156,6 +157,36 @@ TEST_F(CompiledEffectTest, NoTechniqueThatBuildsGivesEveryReason) {
     EXPECT_FALSE(JTCompiledEffect::Build(*device, source, &log));
     EXPECT_NE(log.find("technique \"a\""), std::string::npos) << log;
     EXPECT_NE(log.find("technique \"b\""), std::string::npos) << log;
+}
+
+} // namespace
+
+namespace {
+
+// Every effect file the engine ships reads and builds on software GL.
+TEST_F(CompiledEffectTest, EveryShippedEffectFileBuilds) {
+    Open(DeviceKind::OpenGL);
+    const char* runtime = std::getenv("JENTRA_RUNTIME_DIR");
+    ASSERT_NE(runtime, nullptr);
+    const char* const files[] = {
+        "ParkPiece.eft",   "FireKnight.eft",  "FireKnightAlpha.eft", "FireKnightShadow.eft",
+        "Monitor.eft",     "WetIce.eft",      "WingDing.eft",        "Membrane.eft",
+        "BumpDiffuse.eft", "BumpReflect.eft", "Shadow.eft",          "Halo.eft",
+    };
+    for (const char* file : files) {
+        std::string text, error;
+        ASSERT_TRUE(platform::ReadWholeFile(std::string(runtime) + "/" + file, text, &error))
+            << error;
+        EffectSource source;
+        ASSERT_TRUE(ParseEffectSource(text, source, &error)) << file << ": " << error;
+        auto effect = JTCompiledEffect::Build(*device, source, &error);
+        EXPECT_TRUE(effect) << file << ": " << error;
+        // The first technique is the one meant for this device.
+        if (effect) {
+            EXPECT_EQ(effect->GetTechniqueName(), source.techniques[0].name) << file;
+        }
+    }
+    EXPECT_EQ(device->TakeErrors(), 0);
 }
 
 } // namespace

@@ -1,0 +1,8 @@
+// What the mesh and effect code plugs into the engine: the geometry-part
+// hooks every geometry node uses (JTMesh and JTEffect), the display's
+// console text and shadow effect, and the frame's shadow pass. Installed
+// once before any model loads (start-up, the data builder, tests).
+#pragma once
+
+void JTInstallRenderParts();
+void JTUninstallRenderParts();
