@@ -113,10 +113,13 @@ protected:
     void CreateBumpMatricesBuffer(JTDisplay* display);
 
     // The mesh's own greedy single-strip builder with two-level lookahead
-    // (not used by CreateStrip). Returns the strip and renumbers vertices
-    // in first-use order along it, remapping `indices` in place.
-    bool Stripify(unsigned short* indices, unsigned numIndices, Vert1* vertices, unsigned numVerts,
-                  std::vector<unsigned short>& strip);
+    // (CreateStrip uses the cache-sized strips of stripify.h instead). The
+    // strip comes back in `strip`; vertices are renumbered in first-use
+    // order along it (unused ones after, in their old order), `indices`
+    // remapped in place and `vertices` rearranged to match. False when an
+    // index is past the vertices.
+    static bool Stripify(unsigned short* indices, unsigned numIndices, Vert1* vertices,
+                         unsigned numVerts, std::vector<unsigned short>& strip);
 
 private:
     void ReleaseDeviceBuffers();

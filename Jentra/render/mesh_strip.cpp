@@ -3,6 +3,9 @@
 // first use them, and the strips are joined into one strip index sequence.
 #include "Jentra/JTMesh.h"
 
+#include <algorithm>
+
+#include "Jentra/render/greedy_strip.h"
 #include "Jentra/render/stripify.h"
 
 namespace {
@@ -84,5 +87,35 @@ bool JTMesh::CreateStrip(JTDisplay* display) {
     CreateStripBuffersFromData(display, strip.data(), unsigned(strip.size()), leftovers.data(),
                                unsigned(leftovers.size()));
     useStrip = true;
+    return true;
+}
+
+bool JTMesh::Stripify(unsigned short* indices, unsigned numIndices, Vert1* vertices,
+                      unsigned numVerts, std::vector<unsigned short>& strip) {
+    strip.clear();
+    for (unsigned i = 0; i < numIndices; ++i)
+        if (indices[i] >= numVerts) return false;
+    strip = jentra::strips::GreedyStrip(indices, int(numIndices));
+    std::vector<int> remap(numVerts, -1);
+    std::vector<unsigned> order;
+    order.reserve(numVerts);
+    auto number = [&](unsigned v) {
+        if (remap[v] < 0) {
+            remap[v] = int(order.size());
+            order.push_back(v);
+        }
+    };
+    for (unsigned short v : strip)
+        number(v);
+    for (unsigned v = 0; v < numVerts; ++v)
+        number(v);
+    std::vector<Vert1> moved(numVerts);
+    for (unsigned slot = 0; slot < numVerts; ++slot)
+        moved[slot] = vertices[order[slot]];
+    std::copy(moved.begin(), moved.end(), vertices);
+    for (unsigned short& v : strip)
+        v = uint16_t(remap[v]);
+    for (unsigned i = 0; i < numIndices; ++i)
+        indices[i] = uint16_t(remap[indices[i]]);
     return true;
 }

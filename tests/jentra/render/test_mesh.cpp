@@ -323,3 +323,55 @@ TEST(MeshPacking, UnitVectorsBecomeColours) {
 }
 
 } // namespace
+
+namespace {
+
+// The mesh's own greedy strip covers every face of the list, with vertices
+// renumbered in the order the strip first uses them.
+TEST(MeshGreedyStrip, CoversEveryFaceAndNumbersVerticesInStripOrder) {
+    mesh_test::GridData grid = Grid(4);
+    grid.vertices.push_back({9, 9, 9, 0, 0, -1, 0, 0}); // used by no face
+    std::vector<Vert1> before = grid.vertices;
+    std::vector<unsigned short> indices = grid.indices;
+    std::vector<unsigned short> strip;
+    class Access : public JTMesh {
+    public:
+        using JTMesh::Stripify;
+    };
+    ASSERT_TRUE(Access::Stripify(indices.data(), unsigned(indices.size()), grid.vertices.data(),
+                                 grid.VertexCount(), strip));
+    int next = 0;
+    for (unsigned short v : strip) {
+        ASSERT_LE(int(v), next);
+        if (v == next) ++next;
+    }
+    EXPECT_EQ(next, int(before.size()) - 1); // all but the unused vertex
+    EXPECT_EQ(grid.vertices.back().x, 9.0f); // which comes last
+
+    auto corners = [](const Vert1& v) { return std::array<float, 3>{v.x, v.y, v.z}; };
+    using Tri = std::array<std::array<float, 3>, 3>;
+    auto sorted = [](Tri t) {
+        std::sort(t.begin(), t.end());
+        return t;
+    };
+    std::map<Tri, int> listed, stripped;
+    for (size_t i = 0; i < indices.size(); i += 3)
+        ++listed[sorted({corners(grid.vertices[indices[i]]), corners(grid.vertices[indices[i + 1]]),
+                         corners(grid.vertices[indices[i + 2]])})];
+    for (size_t k = 0; k + 2 < strip.size(); ++k) {
+        unsigned short a = strip[k], b = strip[k + 1], c = strip[k + 2];
+        if (a == b || b == c || a == c) continue;
+        stripped[sorted(
+            {corners(grid.vertices[a]), corners(grid.vertices[b]), corners(grid.vertices[c])})] = 1;
+    }
+    for (const auto& [tri, n] : listed)
+        EXPECT_TRUE(stripped.count(tri));
+    EXPECT_EQ(listed.size(), 32u);
+
+    const unsigned short bad[3] = {0, 1, 99};
+    std::vector<unsigned short> badIndices(bad, bad + 3);
+    EXPECT_FALSE(
+        Access::Stripify(badIndices.data(), 3, grid.vertices.data(), grid.VertexCount(), strip));
+}
+
+} // namespace
