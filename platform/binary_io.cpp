@@ -261,7 +261,8 @@ bool BinaryWriter::WriteCString(std::string_view text) {
 bool BinaryWriter::WriteFixedString(std::string_view text, size_t size) {
     if (size == 0) return Good();
     std::string field(size, '\0');
-    std::memcpy(field.data(), text.data(), std::min(text.size(), size - 1));
+    // An empty view may carry a null pointer, which memcpy must not see.
+    if (!text.empty()) std::memcpy(field.data(), text.data(), std::min(text.size(), size - 1));
     return WriteBytes(field.data(), size);
 }
 

@@ -3,6 +3,7 @@
 
 #include <SDL_syswm.h>
 
+#include <atomic>
 #include <mutex>
 
 namespace platform {
@@ -11,6 +12,8 @@ namespace {
 
 std::mutex gVideoMutex;
 bool gVideoStarted = false;
+std::atomic<uint32_t> gRaisedWindowId{0};
+std::atomic<uint32_t> gWarpedWindowId{0};
 
 Uint32 ModeFlags(WindowMode mode) {
     switch (mode) {
@@ -166,12 +169,32 @@ bool Window::IsVisible() const {
     return (SDL_GetWindowFlags(impl_->window) & SDL_WINDOW_SHOWN) != 0;
 }
 
+bool Window::IsMinimized() const {
+    return (SDL_GetWindowFlags(impl_->window) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
 void Window::Raise() {
     SDL_RaiseWindow(impl_->window);
+    gRaisedWindowId = SDL_GetWindowID(impl_->window);
+}
+
+uint32_t RaisedWindowId() {
+    return gRaisedWindowId;
 }
 
 void Window::WarpPointer(int x, int y) {
     SDL_WarpMouseInWindow(impl_->window, x, y);
+    gWarpedWindowId = SDL_GetWindowID(impl_->window);
+}
+
+bool Window::PointerPosition(int& x, int& y) const {
+    // Where the window system does not say which window the pointer is
+    // over, it is where this program put it last.
+    SDL_Window* over = SDL_GetMouseFocus();
+    if (over ? over != impl_->window : gWarpedWindowId != SDL_GetWindowID(impl_->window))
+        return false;
+    SDL_GetMouseState(&x, &y);
+    return true;
 }
 
 void Window::Swap() {

@@ -54,11 +54,15 @@ public:
     void Show();
     void Hide();
     bool IsVisible() const;
+    bool IsMinimized() const;
     // Brings the window above the others and asks for the input focus.
     void Raise();
     // Moves the pointer to (x, y) in the window's own coordinates, x to the
     // right and y downwards from the top left corner.
     void WarpPointer(int x, int y);
+    // Where the pointer is in those coordinates; false when it is not over
+    // this window.
+    bool PointerPosition(int& x, int& y) const;
     // Presents the back buffer of the current GL context.
     void Swap();
     // The X11 window id when the window lives on an X11 display, else 0.
@@ -71,6 +75,11 @@ private:
     explicit Window(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
+
+// The id of the window this program raised last (0 before any): where the
+// window system cannot tell, this says which window the program brought
+// to the front.
+uint32_t RaisedWindowId();
 
 // Mouse helpers for the engine's input layer (global, as the mouse is).
 // Relative mode hides the pointer and reports only motion, as a game mouse.

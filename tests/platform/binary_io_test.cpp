@@ -50,6 +50,12 @@ void CheckSample(BinaryReader& r) {
 
 } // namespace
 
+TEST(BinaryIo, AnEmptyFixedStringIsAllZeros) {
+    BufferWriter w;
+    EXPECT_TRUE(w.WriteFixedString(std::string_view(), 4)); // a view without storage
+    EXPECT_EQ(w.Data(), std::vector<uint8_t>(4, 0));
+}
+
 TEST(BinaryIo, LayoutIsLittleEndianFieldByField) {
     std::vector<uint8_t> bytes = Sample();
     ASSERT_EQ(bytes.size(), 1u + 2 + 4 + 4 + 4 + 8 + 5 + 8);

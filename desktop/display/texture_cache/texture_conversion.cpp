@@ -1,0 +1,146 @@
+// One file of the texture cache: JPEG-2000 source to DDS or bitmap.
+#include "desktop/display/texture_cache/texture_conversion.h"
+
+#include "desktop/display/texture_cache/image_codec_table.h"
+#include "platform/image/dds.h"
+#include "platform/image/dxt.h"
+#include "platform/image/mipmap.h"
+#include "platform/image/normal_map.h"
+#include "platform/image/resize.h"
+
+#include <system_error>
+#include <vector>
+
+namespace lumivane {
+
+namespace {
+
+using platform::image::Image;
+using platform::image::PixelFormat;
+using platform::image::TextureImage;
+
+constexpr float kBumpAmplitude = 10.0f;
+constexpr int kSmallestCacheSide = 8;
+
+bool Fail(std::string* error, std::string text) {
+    if (error) *error = std::move(text);
+    return false;
+}
+
+std::filesystem::path WithExtension(const std::filesystem::path& path, const char* extension) {
+    std::filesystem::path result = path;
+    result.replace_extension(extension);
+    return result;
+}
+
+bool IsPowerOfTwo(int side) {
+    return side > 0 && (side & (side - 1)) == 0;
+}
+
+// Removes a file, answering whether it is gone.
+bool RemoveFile(const std::filesystem::path& path, std::string* error) {
+    std::error_code code;
+    std::filesystem::remove(path, code);
+    if (!code) return true;
+    return Fail(error, "cannot delete " + path.string() + ": " + code.message());
+}
+
+} // namespace
+
+bool IsBumpTextureName(std::string_view fileName) {
+    for (const char* mark : {"_bump", "_BUMP", "_Bump"})
+        if (fileName.find(mark) != std::string_view::npos) return true;
+    return false;
+}
+
+int CacheMipCount(int width, int height) {
+    int count = 1;
+    for (int side = std::min(width, height); side > kSmallestCacheSide; side /= 2)
+        ++count;
+    return count;
+}
+
+Image NormalMapFromRed(const Image& bgra, float amplitude) {
+    std::vector<float> heights(size_t(bgra.width) * size_t(bgra.height));
+    for (size_t i = 0; i < heights.size(); ++i)
+        heights[i] = float(bgra.pixels[i * 4 + 2]) / 255.0f * amplitude;
+    const auto normals = platform::image::NormalsFromHeights(heights, bgra.width, bgra.height);
+    Image out = platform::image::MakeImage(PixelFormat::R5G6B5, bgra.width, bgra.height);
+    for (size_t i = 0; i < normals.size(); ++i) {
+        const unsigned r = platform::image::NormalComponentToByte(normals[i].x) >> 3;
+        const unsigned g = platform::image::NormalComponentToByte(normals[i].y) >> 2;
+        const unsigned b = platform::image::NormalComponentToByte(normals[i].z) >> 3;
+        const unsigned word = r << 11 | g << 5 | b;
+        out.pixels[i * 2] = uint8_t(word);
+        out.pixels[i * 2 + 1] = uint8_t(word >> 8);
+    }
+    return out;
+}
+
+TextureImage MakeCacheTexture(const Image& source, bool bump) {
+    const bool alpha = source.format == PixelFormat::A8R8G8B8;
+    Image top = source;
+    if (!IsPowerOfTwo(top.width) || !IsPowerOfTwo(top.height))
+        top = platform::image::StretchToPowerOfTwo(top);
+    if (top.Empty()) return {};
+    const int count = CacheMipCount(top.width, top.height);
+    const std::vector<Image> chain = platform::image::BuildMipChain(top, count);
+
+    TextureImage texture;
+    texture.format = bump && !alpha ? PixelFormat::R5G6B5
+                     : alpha        ? PixelFormat::DXT3
+                                    : PixelFormat::DXT1;
+    texture.width = top.width;
+    texture.height = top.height;
+    texture.mipCount = count;
+    for (const Image& level : chain) {
+        if (texture.format == PixelFormat::R5G6B5) {
+            texture.levels.push_back(NormalMapFromRed(level, kBumpAmplitude));
+            continue;
+        }
+        Image compressed;
+        if (!platform::image::CompressDxt(level, texture.format, compressed)) return {};
+        texture.levels.push_back(std::move(compressed));
+    }
+    return texture;
+}
+
+bool ConvertTexture(const ImageCodecTable& codecs, const std::filesystem::path& texFile,
+                    std::string* error) {
+    Image decoded;
+    if (!codecs.DecodeFile(texFile, "jp2", decoded, error)) return false;
+    const std::filesystem::path tgaFile = WithExtension(texFile, ".tga");
+    if (!codecs.EncodeFile(tgaFile, "tga", decoded, error)) return false;
+
+    // The DDS is made from the Targa as written, as it always was.
+    Image fromTarga;
+    std::string ignored;
+    if (!codecs.DecodeFile(tgaFile, "tga", fromTarga, error)) {
+        RemoveFile(tgaFile, &ignored);
+        return false;
+    }
+    const bool bump =
+        fromTarga.format == PixelFormat::X8R8G8B8 && IsBumpTextureName(texFile.filename().string());
+    const TextureImage texture = MakeCacheTexture(fromTarga, bump);
+    if (texture.levels.empty()) {
+        RemoveFile(tgaFile, &ignored);
+        return Fail(error, texFile.string() + ": the texture cannot be made");
+    }
+    if (!platform::image::WriteDdsFile(WithExtension(texFile, ".dds"), texture, error)) {
+        RemoveFile(tgaFile, &ignored);
+        return false;
+    }
+    const bool texGone = RemoveFile(texFile, error);
+    const bool tgaGone = RemoveFile(tgaFile, texGone ? error : &ignored);
+    return texGone && tgaGone;
+}
+
+bool ConvertLoadScreen(const ImageCodecTable& codecs, const std::filesystem::path& texFile,
+                       std::string* error) {
+    Image decoded;
+    if (!codecs.DecodeFile(texFile, "jp2", decoded, error)) return false;
+    if (!codecs.EncodeFile(WithExtension(texFile, ".bmp"), "", decoded, error)) return false;
+    return RemoveFile(texFile, error);
+}
+
+} // namespace lumivane

@@ -1,0 +1,100 @@
+// The classes whose behaviour and records come with later parts of the
+// engine (celestial bodies, particle systems, lights, flares, pilots and the
+// space units). Each already has its number and its place in the class tree,
+// so objects of it can be made, cloned and asked IsA; reading its record is
+// refused until the class itself is written.
+#pragma once
+
+#include <cstdint>
+
+#include "desktop/scene/entity/entity.h"
+#include "desktop/scene/object/geo_node.h"
+#include "desktop/scene/object/unknown.h"
+
+namespace lumivane {
+
+template <uint8_t Number, class Base> class PlaceholderNode : public Base {
+public:
+    PlaceholderNode() { this->classId = Number; }
+    bool Load(platform::BinaryReader&, ObjectTable&, uint32_t) override { return false; }
+    Node* Clone() override {
+        auto* copy = new PlaceholderNode(*this);
+        copy->InitClone(this);
+        return copy;
+    }
+
+protected:
+    PlaceholderNode(const PlaceholderNode& other) = default;
+};
+
+template <uint8_t Number> class PlaceholderObject : public Unknown {
+public:
+    PlaceholderObject() { classId = Number; }
+    bool Load(platform::BinaryReader&, ObjectTable&, uint32_t) override { return false; }
+};
+
+using PartNode = PlaceholderNode<53, GeoNode>;
+using Pilot = PlaceholderObject<64>;
+
+using Sun = PlaceholderNode<6, Entity>;
+using Planet = PlaceholderNode<7, Entity>;
+using Nebulae = PlaceholderNode<15, Entity>;
+using Celestial = PlaceholderNode<44, Entity>;
+using Wormhole = PlaceholderNode<48, Entity>;
+using Asteroid = PlaceholderNode<49, Entity>;
+using Moon = PlaceholderNode<50, Entity>;
+using StructPlacer = PlaceholderNode<73, Entity>;
+using PartSys = PlaceholderNode<98, Entity>;
+using Debris = PlaceholderNode<101, Entity>;
+using Collection = PlaceholderNode<107, Entity>;
+using Light = PlaceholderNode<108, Entity>;
+using LensFlare = PlaceholderNode<158, Entity>;
+
+using Ship = PlaceholderNode<8, Entity>;
+using Cruiser = PlaceholderNode<12, Ship>;
+using MineLayer = PlaceholderNode<13, Ship>;
+using Mine = PlaceholderNode<14, Ship>;
+using Comsat = PlaceholderNode<16, Ship>;
+using MineSweeper = PlaceholderNode<17, Ship>;
+using Interceptor = PlaceholderNode<19, Ship>;
+using Tug = PlaceholderNode<20, Ship>;
+using MissileBoat = PlaceholderNode<21, Ship>;
+using Gunship = PlaceholderNode<29, Ship>;
+using Carrier = PlaceholderNode<30, Ship>;
+using ATR = PlaceholderNode<65, Ship>;
+using UtilityPod = PlaceholderNode<69, Ship>;
+using Probe = PlaceholderNode<74, Ship>;
+using PatrolBoat = PlaceholderNode<75, Ship>;
+using ColonyShip = PlaceholderNode<76, Ship>;
+using Catamaran = PlaceholderNode<77, Ship>;
+using Bomber = PlaceholderNode<78, Ship>;
+using CarrierFighter = PlaceholderNode<79, Ship>;
+using SpaceMarine = PlaceholderNode<80, Ship>;
+using PerimeterStation = PlaceholderNode<109, Ship>;
+using MiningStation = PlaceholderNode<113, Ship>;
+using PrefabKit = PlaceholderNode<114, Ship>;
+using Shuttle = PlaceholderNode<115, Ship>;
+using CapitolShip = PlaceholderNode<116, Ship>;
+using Decoy = PlaceholderNode<117, Ship>;
+
+using Weapon = PlaceholderNode<11, Ship>;
+using Missile = PlaceholderNode<22, Weapon>;
+using ShockWave = PlaceholderNode<24, Weapon>;
+using PlasmaBall = PlaceholderNode<26, Weapon>;
+using Starburst = PlaceholderNode<55, Weapon>;
+using LightningBall = PlaceholderNode<67, Weapon>;
+using Tracer = PlaceholderNode<71, Weapon>;
+using TowCable = PlaceholderNode<150, Weapon>;
+
+using Structure = PlaceholderNode<51, Ship>;
+using Turret = PlaceholderNode<54, Structure>;
+using Connector = PlaceholderNode<56, Structure>;
+using Drydock = PlaceholderNode<68, Structure>;
+using PodBay = PlaceholderNode<70, Structure>;
+using HubbleScope = PlaceholderNode<110, Structure>;
+using MissileTurret = PlaceholderNode<111, Structure>;
+using ChaffeLauncher = PlaceholderNode<112, Structure>;
+using Hub = PlaceholderNode<149, Structure>;
+using Hangar = PlaceholderNode<156, Structure>;
+
+} // namespace lumivane

@@ -1,0 +1,35 @@
+// The engine's linear congruential generators.
+#include "desktop/scene/object/random_generator.h"
+
+#include <cstring>
+
+namespace lumivane {
+
+uint32_t RandomGenerator::Next() {
+    state = state * 1664525u + 1013904223u;
+    return state;
+}
+
+float RandomGenerator::NextUnit() {
+    uint32_t bits = (Next() & 0x007FFFFFu) | 0x3F800000u; // mantissa in [1, 2)
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value - 1.0f;
+}
+
+RandomGenerator& MainRandom() {
+    static RandomGenerator generator(0);
+    return generator;
+}
+
+RandomGenerator& TimeSeededRandom() {
+    static RandomGenerator generator(0);
+    return generator;
+}
+
+RandomGenerator& CollectionRandom() {
+    static RandomGenerator generator(0);
+    return generator;
+}
+
+} // namespace lumivane

@@ -1,0 +1,29 @@
+// The scene engine's linear congruential generators
+// (x = x x 1664525 + 1013904223, 32-bit). The main one starts at 0 and is
+// never seeded, so a scene repeats from run to run; the time-seeded one
+// (particles) and the collection one are seeded at start-up.
+#pragma once
+
+#include <cstdint>
+
+namespace lumivane {
+
+class RandomGenerator {
+public:
+    explicit RandomGenerator(uint32_t seed = 0) : state(seed) {}
+    void Seed(uint32_t seed) { state = seed; }
+    uint32_t State() const { return state; }
+    // Advances and answers the new state.
+    uint32_t Next();
+    // Advances and answers a float in [0, 1) made of the state's low 23 bits.
+    float NextUnit();
+
+private:
+    uint32_t state;
+};
+
+RandomGenerator& MainRandom();
+RandomGenerator& TimeSeededRandom();
+RandomGenerator& CollectionRandom();
+
+} // namespace lumivane

@@ -1,0 +1,143 @@
+// TransNode, Group, FrameAnim and DummyLink.
+#include "desktop/scene/object/trans_node.h"
+
+#include "desktop/scene/object/class_table.h"
+#include "desktop/scene/object/frame_channel.h"
+#include "desktop/scene/object/object_file.h"
+#include "platform/binary_io.h"
+
+namespace lumivane {
+
+TransNode::TransNode() {
+    classId = uint8_t(ClassId::TransNode);
+}
+
+Node* TransNode::Clone() {
+    TransNode* copy = new TransNode(*this);
+    copy->InitClone(this);
+    return copy;
+}
+
+int TransNode::Save(platform::BinaryWriter& file, ObjectTable& table) {
+    if (!Unknown::Save(file, table)) return 0;
+    SaveNodeRecord(file, table);
+    WriteMatrix(file, local);
+    return 1;
+}
+
+bool TransNode::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) {
+    return LoadNodeRecord(file, table, version) && ReadMatrix(file, local);
+}
+
+Matrix TransNode::GetWorldMatrix() const {
+    Matrix world = local;
+    for (const Node* p = Parent(); p; p = p->Parent())
+        if (IsA(p, ClassId::TransNode)) world = world * static_cast<const TransNode*>(p)->local;
+    return world;
+}
+
+bool TransNode::HasFrameChannel() const {
+    return HasChannelOfClass(int(ClassId::FrameChannel));
+}
+
+void TransNode::TransformFrameKeys(const Matrix& m) {
+    if (!channels) return;
+    for (int i = 0; i < channels->count; ++i)
+        if (IsA(channels->channels[i], ClassId::FrameChannel))
+            static_cast<FrameChannel*>(channels->channels[i])->TransformKeys(m);
+}
+
+void TransNode::Transform(TransformState state) {
+    if (HasFrameChannel() && !state.keepLocals) {
+        state.n = local * state.n;
+        local = local * state.m;
+        TransformFrameKeys(state.m);
+        state.m.MakeIdentity();
+    } else {
+        state.m = local * state.m;
+        state.n = local * state.n;
+        if (!state.keepLocals) local.MakeIdentity();
+    }
+    TransformChildren(state);
+}
+
+Node* TransNode::Collapse(Node* newParent, Node*) {
+    // Only a plain TransNode dissolves; its relatives carry other numbers.
+    if (classId != uint8_t(ClassId::TransNode) || !local.IsIdentity() || ChannelCount() > 0) {
+        CollapseChildren();
+        return this;
+    }
+    Node* plain = new Node;
+    plain->TakeOverFrom(*this);
+    Node* result = plain->Collapse(newParent, this);
+    if (result != plain) plain->Release();
+    return result;
+}
+
+// --- Group ------------------------------------------------------------------
+
+Group::Group() {
+    classId = uint8_t(ClassId::Group);
+}
+
+Node* Group::Clone() {
+    Group* copy = new Group(*this);
+    copy->InitClone(this);
+    return copy;
+}
+
+Node* Group::Collapse(Node*, Node*) {
+    CollapseChildren();
+    if (!local.IsIdentity() || ChannelCount() > 0) return this;
+    Node* plain = new Node;
+    plain->TakeOverFrom(*this);
+    return plain;
+}
+
+// --- FrameAnim, DummyLink ---------------------------------------------------
+
+FrameAnim::FrameAnim() {
+    classId = uint8_t(ClassId::FrameAnim);
+}
+
+Node* FrameAnim::Clone() {
+    FrameAnim* copy = new FrameAnim(*this);
+    copy->InitClone(this);
+    return copy;
+}
+
+int FrameAnim::Save(platform::BinaryWriter& file, ObjectTable& table) {
+    if (!TransNode::Save(file, table)) return 0;
+    for (int i = 0; i < 16; ++i)
+        file.WriteU32(0); // reserved
+    return 1;
+}
+
+bool FrameAnim::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) {
+    return TransNode::Load(file, table, version) && file.Skip(64);
+}
+
+void FrameAnim::Transform(TransformState state) {
+    if (state.keepLocals) {
+        state.m = local * state.m;
+        state.n = local * state.n;
+    } else {
+        state.n = local * state.n;
+        local = local * state.m;
+        TransformFrameKeys(state.m);
+        state.m.MakeIdentity();
+    }
+    TransformChildren(state);
+}
+
+DummyLink::DummyLink() {
+    classId = uint8_t(ClassId::DummyLink);
+}
+
+Node* DummyLink::Clone() {
+    DummyLink* copy = new DummyLink(*this);
+    copy->InitClone(this);
+    return copy;
+}
+
+} // namespace lumivane

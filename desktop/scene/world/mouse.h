@@ -1,0 +1,39 @@
+// Mouse: button state, cursor position and motion as the command interface
+// and the camera read them. Nothing fills it in this program, so buttons
+// read as released and the mouse as unmoved.
+#pragma once
+
+#include <cstdint>
+
+#include "desktop/scene/world/input_device.h"
+
+namespace lumivane {
+
+class Mouse {
+public:
+    enum Group { kHeld = 0, kPressed = 1, kReleased = 2, kDoubleClicked = 3 };
+
+    Mouse() = default;
+
+    // Sets the range (the display window's size) and puts the cursor at 0, 0.
+    void SetRange(int32_t newWidth, int32_t newHeight);
+    // Without a device nothing happens; resuming takes the device again.
+    void SetSuspended(bool suspended);
+    // Zeroes the held values of the four buttons.
+    void ClearButtons();
+    void Shutdown();
+
+    // buttons[group][button]
+    int32_t buttons[4][4] = {};
+    InputDevice* inputSystem = nullptr;
+    InputDevice* device = nullptr;
+    int32_t width = 100;
+    int32_t height = 100;
+    float x = 0.0f;
+    float y = 0.0f;
+    int32_t dx = 0;
+    int32_t dy = 0;
+    int32_t resumeState = 0; // 2 once resumed
+};
+
+} // namespace lumivane

@@ -1,0 +1,97 @@
+// Sphere, quad and ring geometry for Lumivane's models.
+#include "tools/databuilder/lumivane_shapes.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace databuilder {
+
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+
+lumivane::GeoNode* Finish(std::string_view name, lumivane::GeoLists& lists, const ShapeLook& look) {
+    auto* geo = new lumivane::GeoNode;
+    geo->SetName(name);
+    geo->indexed = 1;
+    geo->brightness = 1.0f;
+    geo->lighting = look.lit ? 1 : 0;
+    if (!look.texture.empty())
+        geo->SetTexturePath("models\\textures\\" + std::string(look.texture));
+    lists.colours.assign(lists.positions.size(), look.colour);
+    lists.texCoordIndices = lists.indices; // one coordinate pair per position
+    if (!geo->BuildGeometry(lists, "databuilder")) {
+        std::fprintf(stderr, "databuilder: shape \"%.*s\" does not build\n", int(name.size()),
+                     name.data());
+        std::abort();
+    }
+    return geo;
+}
+
+} // namespace
+
+lumivane::GeoNode* MakeSphere(std::string_view name, float radius, int rings, int segments,
+                              const ShapeLook& look) {
+    lumivane::GeoLists lists;
+    for (int ring = 0; ring <= rings; ++ring) {
+        float polar = kPi * float(ring) / float(rings);
+        for (int segment = 0; segment <= segments; ++segment) {
+            float azimuth = 2.0f * kPi * float(segment) / float(segments);
+            lumivane::Vec3 normal(std::sin(polar) * std::cos(azimuth), std::cos(polar),
+                                  std::sin(polar) * std::sin(azimuth));
+            lists.positions.push_back(normal * radius);
+            lists.normals.push_back(normal);
+            lists.texCoords.push_back(float(segment) / float(segments));
+            lists.texCoords.push_back(float(ring) / float(rings));
+        }
+    }
+    const int row = segments + 1;
+    for (int ring = 0; ring < rings; ++ring)
+        for (int segment = 0; segment < segments; ++segment) {
+            auto at = [&](int r, int s) { return uint16_t(r * row + s); };
+            // Clockwise seen from outside: the front faces of the display.
+            lists.indices.insert(lists.indices.end(),
+                                 {at(ring, segment), at(ring, segment + 1), at(ring + 1, segment),
+                                  at(ring + 1, segment), at(ring, segment + 1),
+                                  at(ring + 1, segment + 1)});
+        }
+    return Finish(name, lists, look);
+}
+
+lumivane::GeoNode* MakeQuad(std::string_view name, float size, const ShapeLook& look) {
+    const float h = size * 0.5f;
+    lumivane::GeoLists lists;
+    lists.positions = {{-h, -h, 0}, {-h, h, 0}, {h, -h, 0}, {h, h, 0}};
+    lists.normals.assign(4, lumivane::Vec3(0, 0, -1));
+    lists.texCoords = {0, 1, 0, 0, 1, 1, 1, 0};
+    lists.indices = {0, 1, 2, 2, 1, 3};
+    return Finish(name, lists, look);
+}
+
+lumivane::GeoNode* MakeRing(std::string_view name, float inner, float outer, int segments,
+                            const ShapeLook& look) {
+    lumivane::GeoLists lists;
+    for (int segment = 0; segment <= segments; ++segment) {
+        float azimuth = 2.0f * kPi * float(segment) / float(segments);
+        float c = std::cos(azimuth), s = std::sin(azimuth);
+        lists.positions.push_back({c * inner, 0, s * inner});
+        lists.positions.push_back({c * outer, 0, s * outer});
+        lists.normals.push_back({0, 1, 0});
+        lists.normals.push_back({0, 1, 0});
+        float u = float(segment) / float(segments);
+        lists.texCoords.insert(lists.texCoords.end(), {u, 0, u, 1});
+    }
+    for (int segment = 0; segment < segments; ++segment) {
+        uint16_t a = uint16_t(segment * 2);
+        lists.indices.insert(lists.indices.end(),
+                             {a, uint16_t(a + 1), uint16_t(a + 2), uint16_t(a + 2), uint16_t(a + 1),
+                              uint16_t(a + 3)});
+    }
+    lumivane::GeoNode* geo = Finish(name, lists, look);
+    geo->twoSided = 1;
+    return geo;
+}
+
+} // namespace databuilder

@@ -1,0 +1,31 @@
+// Procedural shapes for Lumivane's models: each is a GeoNode built through
+// the engine's own vertex build, ready to be saved or hung into a
+// prototype's tree by the steps that author Lumivane's data.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "desktop/scene/object/geo_node.h"
+
+namespace databuilder {
+
+struct ShapeLook {
+    uint32_t colour = 0xFFFFFFFF;
+    std::string_view texture; // a file name under models\textures\, or none
+    bool lit = true;
+};
+
+// A sphere of `rings` bands and `segments` slices; texture u runs once
+// round the equator, v from the north pole (0) to the south (1).
+lumivane::GeoNode* MakeSphere(std::string_view name, float radius, int rings, int segments,
+                              const ShapeLook& look = {});
+// A square facing -Z (towards a camera looking along +Z), centred on the
+// origin, texture (0, 0) at its top left.
+lumivane::GeoNode* MakeQuad(std::string_view name, float size, const ShapeLook& look = {});
+// A flat ring in the XZ plane, seen from both sides; v runs from the inner
+// edge (0) to the outer (1).
+lumivane::GeoNode* MakeRing(std::string_view name, float inner, float outer, int segments,
+                            const ShapeLook& look = {});
+
+} // namespace databuilder
