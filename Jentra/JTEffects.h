@@ -132,6 +132,10 @@ public:
 
     JTTexture* surface = nullptr; // saved, not drawn
     JTTexture* bump = nullptr;
+
+    // The reflected cube map is made once per device from "cubetest.dds"
+    // and kept; this gives it back (at shut-down).
+    static void ReleaseCube();
 };
 
 // A translucent grey glow, cut out by an opacity texture when it has one.

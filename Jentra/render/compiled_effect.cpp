@@ -70,7 +70,7 @@ JTCompiledEffect::Build(Device& device, const EffectSource& source, std::string*
         p.kind = decl.kind;
         p.name = decl.name;
         if (IsTexture(decl.kind)) {
-            if (stage >= kMaxTextureStages) {
+            if (stage >= platform::render::kMaxTextureStages) {
                 if (log) *log = "more textures than the device has stages";
                 return nullptr;
             }
@@ -80,6 +80,7 @@ JTCompiledEffect::Build(Device& device, const EffectSource& source, std::string*
         }
         effect->params.push_back(std::move(p));
         uniforms += std::string("uniform ") + GlslType(decl.kind) + " " + decl.name + ";\n";
+        if (IsTexture(decl.kind)) uniforms += "uniform float jtHas_" + decl.name + ";\n";
     }
 
     std::string reasons;
@@ -165,6 +166,7 @@ bool JTCompiledEffect::Pass(int i) {
     for (const Param& p : params) {
         if (p.stage >= 0) {
             device.SetTexture(uint32_t(p.stage), p.texture);
+            program.SetFloat("jtHas_" + p.name, p.texture ? 1.0f : 0.0f);
             continue;
         }
         if (p.kind == ParamKind::Matrix) {

@@ -13,7 +13,9 @@
 //                  the texture's u and v directions and the normal in
 //                  object space, taken from the bump matrix (the vertex
 //                  normal and zero directions without one);
-//   every declared parameter as a uniform of its kind;
+//   every declared parameter as a uniform of its kind, and for each texture
+//   or cube parameter X a float jtHas_X, 1 while a texture is bound to it
+//   and 0 while none is (what an unbound sampler reads is undefined);
 //   the device's helpers jtToClip and jtAlphaTest.
 #pragma once
 

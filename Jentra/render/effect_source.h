@@ -30,7 +30,7 @@
 // destalpha invdestalpha destcolor invdestcolor; operations: add subtract
 // revsubtract min max; comparisons: never less equal lessequal greater
 // notequal greaterequal always. The stages get the engine's vertex inputs
-// and the declared parameters without declaring them (see effect_program.h).
+// and the declared parameters without declaring them (see compiled_effect.h).
 #pragma once
 
 #include <cstdint>

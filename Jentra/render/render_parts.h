@@ -5,4 +5,7 @@
 #pragma once
 
 void JTInstallRenderParts();
+// Takes the parts out again and frees what they made on the display's
+// device (shared effects, the ice's cube map, shadow targets, console
+// texts); call it before the display goes.
 void JTUninstallRenderParts();
