@@ -25,7 +25,9 @@ public:
 
     JTCamera();
 
-    // Once per view and frame: rebuilds the view and projection matrices.
+    // Once per view and frame: steers the camera by the user's mouse, wheel
+    // and arrow keys (unless it is a HUD camera or the 3D cursor is outside
+    // its view), then rebuilds the view and projection matrices.
     void Update();
 
     // Position, direction and up; right follows. dir is a direction, not a
@@ -82,9 +84,16 @@ public:
     void SetBob(float amplitude1, float rate1, float amplitude2, float rate2);
     void SetIdleStartTime(float seconds) { idleStartTime = seconds; }
     void StartIdle() { idleTimer = idleStartTime; }
+    // Slides the camera along `vector` (units a second of game time) for
+    // two seconds, the weight falling from 1 to 0 as 1 - t^4.
+    void StartGlide(const JTVec3& vector);
 
 protected:
-    // Step 18 of Update: view, projection and frustum from the vectors.
+    // The steering part of Update: this frame's inputs, damping, glide, idle
+    // orbit, ground motion, turning and tilting about the focus within the
+    // limits, zoom within the distance limits, and the velocity.
+    void Steer();
+    // The last step of Update: view, projection and frustum from the vectors.
     void UpdateMatrices();
 
     unsigned char hud = 0;

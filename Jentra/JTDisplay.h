@@ -42,11 +42,6 @@ struct JTDisplayHooks {
     void (*renderConsole)(JTDisplay* display) = nullptr;
     // Makes the effect the shadow pass draws every node with.
     JTEffect* (*createShadowEffect)() = nullptr;
-    // The device texture of a texture frame (null for none).
-    platform::render::BaseTexture* (*frameTexture)(JTTextureFrame* frame) = nullptr;
-    // A texture loaded by file name through the texture manager (particle
-    // textures, the benchmark's picture); null when there is none.
-    JTTextureFrame* (*findTexture)(const char* name) = nullptr;
 };
 
 class JTDisplay : public JTDrawQueue, public JTPartSysDrawTarget {

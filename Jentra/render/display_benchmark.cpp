@@ -2,6 +2,8 @@
 // ribbon of 7206 vertices drawn as one strip of 13199 triangles, front and
 // back, textured and lit.
 #include "Jentra/JTDisplay.h"
+#include "Jentra/JTGlobals.h"
+#include "Jentra/JTTexture.h"
 
 #include <cmath>
 
@@ -100,7 +102,7 @@ void JTDisplay::BenMarkInit() {
     device->SetLight(0, light);
     device->LightEnable(0, true);
     device->LightEnable(1, false);
-    if (GetHooks().findTexture) data->texture = GetHooks().findTexture("mountains.jpg");
+    if (gpJTTextureMan) data->texture = gpJTTextureMan->FindFrame("mountains.jpg");
     benchmarkData = std::move(data);
 }
 

@@ -2,6 +2,8 @@
 // overlay), the immediate-mode batch, particle systems through the shared
 // dynamic buffers, and those buffers themselves.
 #include "Jentra/JTDisplay.h"
+#include "Jentra/JTGlobals.h"
+#include "Jentra/JTTexture.h"
 
 #include <algorithm>
 #include <cstring>
@@ -108,9 +110,8 @@ void JTDisplay::DrawParticles(const JTPartSysDraw& draw) {
         return;
     SetTransform(D3DTS_WORLD, draw.world);
     if (device->SetVertexShader(draw.vertexFormat) != D3D_OK) return;
-    JTTextureFrame* frame = nullptr;
-    if (draw.texture && *draw.texture && GetHooks().findTexture)
-        frame = GetHooks().findTexture(draw.texture);
+    // Each name is loaded once (or tried once) by the texture manager.
+    JTTextureFrame* frame = gpJTTextureMan ? gpJTTextureMan->FindFrame(draw.texture) : nullptr;
     SetTextureStage(0, frame, 0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE,
                     D3DTA_TEXTURE, D3DTA_DIFFUSE);
     // The quads carry their own colours.

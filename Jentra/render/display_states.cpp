@@ -3,6 +3,7 @@
 #include "Jentra/JTDisplay.h"
 
 #include "Jentra/JTGlobals.h"
+#include "Jentra/JTTexture.h"
 
 using platform::render::FloatBits;
 
@@ -111,9 +112,7 @@ void JTDisplay::SetTextureStage(unsigned stage, JTTextureFrame* frame, unsigned 
                                 D3DTEXTUREOP colorOp, unsigned colorArg1, unsigned colorArg2,
                                 D3DTEXTUREOP alphaOp, unsigned alphaArg1, unsigned alphaArg2) {
     if (!device) return;
-    platform::render::BaseTexture* texture = nullptr;
-    if (frame && texturing && GetHooks().frameTexture) texture = GetHooks().frameTexture(frame);
-    device->SetTexture(stage, texture);
+    device->SetTexture(stage, frame && texturing ? frame->GetD3DTexture() : nullptr);
     StageState(stage, D3DTSS_TEXCOORDINDEX, texCoordIndex == unsigned(-1) ? stage : texCoordIndex);
     StageState(stage, D3DTSS_COLOROP, colorOp);
     StageState(stage, D3DTSS_COLORARG1, colorArg1);

@@ -26,12 +26,14 @@
 #include "Jentra/JTRandom.h"
 #include "Jentra/JTRenderer.h"
 #include "Jentra/JTRegistry.h"
+#include "Jentra/JTTexture.h"
 #include "Jentra/JTTransMap.h"
 #include "Jentra/core/app/app_events.h"
 #include "platform/events.h"
 #include "platform/gl_context.h"
 #include "platform/instance_beacon.h"
 #include "platform/message_box.h"
+#include "platform/open_url.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "platform/window.h"
@@ -239,11 +241,8 @@ bool JTGame::GraphicsPresent() {
                 "\n" + error,
             platform::MessageBoxKind::Warning,
             platform::MessageBoxButtons::YesNo) == platform::MessageBoxResult::Yes) {
-        std::string command =
-            std::string("xdg-open '") + kGraphicsDriverPage + "' >/dev/null 2>&1 &";
-        if (std::system(command.c_str()) != 0) {
-            // Nothing more to do: the box already told the player what is missing.
-        }
+        // A failure needs nothing more: the box already said what is missing.
+        platform::OpenInBrowser(kGraphicsDriverPage);
     }
     return false;
 }
@@ -335,4 +334,5 @@ void JTGame::CreateDisplay() {
     // Nothing can be drawn without the device: the program cannot go on.
     if (!gpJTDisplay || !gpJTDisplay->GetDevice())
         FatalErrorBox(GameText(1053, "The graphics device could not be started."), nullptr);
+    gpJTTextureMan = new JTTextureMan(gpJTDisplay);
 }

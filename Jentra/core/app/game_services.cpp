@@ -11,6 +11,7 @@
 #include "Jentra/JTNetwork.h"
 #include "Jentra/JTProtobase.h"
 #include "Jentra/JTRegistry.h"
+#include "Jentra/JTTexture.h"
 #include "Jentra/JTRenderer.h"
 #include "Jentra/JTTransMap.h"
 #include "Jentra/core/app/app_events.h"
@@ -97,13 +98,15 @@ void JTGame::DestroyServices() {
     if (m_musicThread.joinable()) JTEndMusicThread(m_musicThread);
 
     // What holds GPU objects goes while their device does: the models the
-    // prototypes keep, then the displays with their devices, all before
-    // the window the devices draw into.
+    // prototypes keep, then the textures, then the displays with their
+    // devices, all before the window the devices draw into.
     delete gpJTNetwork;
     gpJTNetwork = nullptr;
     delete gpJTProtobase;
     gpJTProtobase = nullptr;
     JTUninstallRenderParts();
+    delete gpJTTextureMan;
+    gpJTTextureMan = nullptr;
     JTUninstallRenderServices();
     delete gpJTRenderer;
     gpJTRenderer = nullptr;
