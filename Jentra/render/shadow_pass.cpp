@@ -58,8 +58,11 @@ bool MakeTargets(platform::render::Device& device) {
     return pShadowTex && pShadowSurface && pShadowTexBlurred && pShadowSurfaceBlurred && pShadowZ;
 }
 
-// A camera at the light, looking along it, seeing its outer cone.
+// A camera at the light, looking along it, seeing its outer cone. It is a
+// HUD camera: no input steers it, and no limit of the user camera's (tilt,
+// distance from a focus) moves it off the light.
 void AimAtLight(JTCamera& camera, const JTLightRecord& light) {
+    camera.SetHUD(true);
     const JTVec3 dir = light.direction;
     JTVec3 up(0, 1, 0);
     if (JTVec3Cross(dir, up).Length() < 0.001f) up = JTVec3(1, 0, 0);

@@ -104,13 +104,6 @@ protected:
         textures = std::make_unique<JTTextureMan>(display);
         gpJTTextureMan = textures.get();
         JTInstallRenderParts();
-        // Texture stages bind a frame's device texture.
-        JTDisplayHooks hooks = JTDisplay::GetHooks();
-        if (!hooks.frameTexture)
-            hooks.frameTexture = [](JTTextureFrame* frame) -> platform::render::BaseTexture* {
-                return frame ? frame->GetD3DTexture() : nullptr;
-            };
-        JTDisplay::SetHooks(hooks);
 
         scene = std::make_unique<JTScene>();
         light = new JTLight;
@@ -125,6 +118,7 @@ protected:
         light->Update(nullptr);
         scene->Add(light);
         scene->PostFrameUpdate();
+        camera.SetHUD(true); // placed by the tests alone
         camera.SetAspect(float(width) / float(height));
         camera.SetClip(0.5f, 100.0f);
         JTVec3 eye(0, 1.5f, -4.5f);

@@ -43,7 +43,8 @@ TEST_F(RenderPartsTest, TheShippedCubeModelLoadsDrawsAndItsMeshSavesUnchanged) {
 
     std::vector<uint8_t> file;
     ASSERT_TRUE(platform::ReadWholeFile(folder / "modules" / "test" / "cube.jtm", file));
-    JTFile in("modules\\test\\cube.jtm", false);
+    // Opened as the engine opens its models: by their file's full path.
+    JTFile in((folder / "modules" / "test" / "cube.jtm").c_str(), false);
     ASSERT_TRUE(in.Opened());
     std::unique_ptr<JTTransNode> model(LoadOwned<JTTransNode>(in));
     ASSERT_TRUE(model && !in.Failed());
