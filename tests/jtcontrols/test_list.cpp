@@ -123,6 +123,18 @@ TEST_F(ListTest, SlotsAreMadeForEveryEntryAndDroppedSlotsLeaveTheScene) {
     EXPECT_EQ(scene.GetNumChildren(), 1);
 }
 
+TEST_F(ListTest, AListOutsideAnySceneMakesNoSlots) {
+    JTEntity* made = gpJTProtobase->Create(nullptr, kModule, "JTList");
+    auto* list = dynamic_cast<JTList*>(made);
+    ASSERT_NE(list, nullptr);
+    list->AddItem(nullptr, nullptr, nullptr, true); // an entry without text
+    list->SetNumVisible(2);
+    EXPECT_EQ(list->GetNumVisible(), 2);
+    EXPECT_EQ(gpJTIDMap->Find(&list->GetSlotID(0)), nullptr);
+    EXPECT_EQ(list->GetItemText(0), nullptr);
+    delete made;
+}
+
 TEST_F(ListTest, RefillingEveryFrameKeepsOnlyTheCurrentEntriesAndSlots) {
     // As the network menu does: empty the list and fill it again, each frame.
     JTList* list = MakeList(0);
