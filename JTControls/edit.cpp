@@ -59,6 +59,7 @@ void JTEdit::TypeCharacter(unsigned char c) {
         // Other control characters (a carriage return among them) are not text.
     } else {
         // The NUL stays in place should the array not grow.
+        if (text.GetCount() == 0 && text.Add('\0') < 0) return;
         if (text.Add('\0') < 0) return;
         text[text.GetCount() - 2] = static_cast<char>(c);
         jtcontrols::PlayBeep(jtcontrols::kAlertBeep);

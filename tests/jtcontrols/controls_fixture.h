@@ -22,6 +22,7 @@
 #include "Jentra/JTDataFolder.h"
 #include "Jentra/JTFont.h"
 #include "Jentra/JTFrameClock.h"
+#include "Jentra/JTGeoNode.h"
 #include "Jentra/JTGlobals.h"
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMessages.h"
@@ -200,6 +201,11 @@ protected:
     }
 
     bool Playing(const char* sound) { return gpJTAudio->IsPlaying(sound); }
+
+    // The control's text geometry, or null.
+    static JTGeoNode* TextOf(JTEntity* control) {
+        return dynamic_cast<JTGeoNode*>(control->FindChildRecursive("text"));
+    }
 
     // The number of nodes named name in the subtree.
     static int CountNamed(JTNode* node, const char* name) {

@@ -13,10 +13,6 @@ namespace {
 
 using ButtonTest = ControlsTest;
 
-JTGeoNode* TextOf(JTEntity* control) {
-    return dynamic_cast<JTGeoNode*>(control->FindChildRecursive("text"));
-}
-
 TEST_F(ButtonTest, OnlyALeftClickOnAnEnabledButtonBeepsAndNotifies) {
     auto* button = Make<JTButton>(kButtonModel, "JTButton");
     Frame();

@@ -12,10 +12,6 @@ namespace {
 
 using TextTest = ControlsTest;
 
-JTGeoNode* TextOf(JTEntity* control) {
-    return dynamic_cast<JTGeoNode*>(control->FindChildRecursive("text"));
-}
-
 TEST_F(TextTest, ALabelLaysOutByItsAlignmentAndCanDrawFlat) {
     auto* label = Make<JTText>(nullptr, "JTText");
     EXPECT_EQ(label->GetAlignment(), MIDDLE_CENTER);

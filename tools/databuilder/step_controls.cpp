@@ -3,10 +3,10 @@
 // slot ("ListItem.jtm") and the edit box ("JTEdit.jtm"). Sizes are in the
 // controls' units, where a line of text stands 40 high.
 #include "tools/databuilder/data_step.h"
+#include "tools/databuilder/channel_keys.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -57,17 +57,8 @@ JTTransNode* Attach(const char* name, JTVec3 at) {
     return node;
 }
 
-void* MatrixKey(const JTMatrix& m) {
-    void* p = std::malloc(sizeof m.m);
-    if (p) std::memcpy(p, &m.m[0][0], sizeof m.m);
-    return p;
-}
-
-void* OpacityKey(float v) {
-    void* p = std::malloc(sizeof v);
-    if (p) std::memcpy(p, &v, sizeof v);
-    return p;
-}
+using databuilder::MatrixKey;
+using databuilder::OpacityKey;
 
 // Keys only fail on programming mistakes here; the block is freed then.
 void Key(JTChannel* channel, int sequence, float time, void* data) {
