@@ -7,10 +7,7 @@
 
 #include "JTControls/JTButton.h"
 #include "JTControls/JTDialog.h"
-#include "JTControls/JTEdit.h"
 #include "JTControls/JTList.h"
-#include "JTControls/JTMover.h"
-#include "JTControls/JTText.h"
 
 namespace controls_test {
 namespace {
@@ -36,35 +33,15 @@ TEST_F(OneCopyTest, ObjectsMadeThroughTheEngineAreOfTheLinkedClasses) {
     EXPECT_EQ(linked, module.module);
     dlclose(linked);
 
-    struct Expected {
-        const char* className;
-        const char* reported;
-        bool (*isOfClass)(JTEntity*);
-    };
-    const Expected classes[] = {
-        {"JTControl", "JTControls:JTControl",
-         [](JTEntity* e) { return dynamic_cast<JTControl*>(e) != nullptr; }},
-        {"JTMover", "JTControls:JTMover",
-         [](JTEntity* e) { return dynamic_cast<JTMover*>(e) != nullptr; }},
-        {"JTText", "JTControls:JTText",
-         [](JTEntity* e) { return dynamic_cast<JTText*>(e) != nullptr; }},
-        {"JTDialog", "JTControls:JTDialog",
-         [](JTEntity* e) { return dynamic_cast<JTDialog*>(e) != nullptr; }},
-        {"JTList", "JTControls:JTList",
-         [](JTEntity* e) { return dynamic_cast<JTList*>(e) != nullptr; }},
-        {"JTTestDialog", "JTControls:JTTestDialog",
-         [](JTEntity* e) { return dynamic_cast<JTDialog*>(e) != nullptr; }},
-        {"JTEdit", "JTControls:JTEdit",
-         [](JTEntity* e) { return dynamic_cast<JTEdit*>(e) != nullptr; }},
-    };
-    for (const Expected& c : classes) {
-        JTEntity* entity = gpJTProtobase->Create(nullptr, kModule, c.className);
-        auto* control = dynamic_cast<JTControl*>(entity);
-        ASSERT_NE(control, nullptr) << c.className;
-        EXPECT_TRUE(c.isOfClass(entity)) << c.className;
-        EXPECT_STREQ(control->GetClassNameA(), c.reported);
-        delete entity;
-    }
+    // The other classes come through as themselves too.
+    JTEntity* list = gpJTProtobase->Create(nullptr, kModule, "JTList");
+    ASSERT_NE(dynamic_cast<JTList*>(list), nullptr);
+    EXPECT_STREQ(static_cast<JTControl*>(list)->GetClassNameA(), "JTControls:JTList");
+    delete list;
+    JTEntity* dialog = gpJTProtobase->Create(nullptr, kModule, "JTTestDialog");
+    ASSERT_NE(dynamic_cast<JTDialog*>(dialog), nullptr);
+    EXPECT_STREQ(static_cast<JTControl*>(dialog)->GetClassNameA(), "JTControls:JTTestDialog");
+    delete dialog;
 }
 
 } // namespace
