@@ -34,10 +34,11 @@
 #include "platform/binary_io.h"
 #include "platform/image/jpeg.h"
 #include "platform/window.h"
+#include "render_test_support.h"
 
 namespace effect_test {
 
-using platform::render::DeviceKind;
+using render_test::DeviceKind;
 
 // A cube of half-size 1: four vertices a face, u across and v down each
 // face as seen from outside, wound clockwise from outside.
@@ -80,27 +81,16 @@ inline JTEntity* MeshEntity(std::unique_ptr<JTMesh> mesh, JTEffect* effect, JTVe
     return entity;
 }
 
-class EffectSceneTest : public ::testing::Test {
+class EffectSceneTest : public render_test::DisplayTest {
 protected:
     // A display of that size on a hidden window, a working folder with the
     // effect files and the test's textures, an empty scene with a white
     // light from above left, and a camera at (0, 1.5, -4.5) looking at the
     // origin.
     void Open(DeviceKind kind, int width = 48, int height = 48) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
         MakeFolder();
-        JTRenderer::SetDeviceKind(kind);
-        platform::WindowDesc desc;
-        desc.width = width;
-        desc.height = height;
-        desc.hidden = true;
-        window = platform::Window::Create(desc);
-        ASSERT_TRUE(window);
         gpJTIDMap = &ids;
-        renderer = std::make_unique<JTRenderer>();
-        display = renderer->CreateDisplayWindowed(0, window.get());
-        ASSERT_TRUE(display && display->GetDevice());
-        gpJTDisplay = display;
+        DisplayTest::Open(kind, width, height);
         textures = std::make_unique<JTTextureMan>(display);
         gpJTTextureMan = textures.get();
         JTInstallRenderParts();
@@ -140,10 +130,7 @@ protected:
         JTUninstallRenderParts();
         gpJTTextureMan = nullptr;
         textures.reset();
-        gpJTDisplay = nullptr;
-        renderer.reset();
-        window.reset();
-        JTRenderer::SetDeviceKind(DeviceKind::OpenGL);
+        DisplayTest::TearDown();
         gpJTIDMap = nullptr;
         JTSetDataFolder(nullptr);
         std::error_code ec;
@@ -169,9 +156,6 @@ protected:
 
     std::filesystem::path folder;
     JTIDMap ids;
-    std::unique_ptr<platform::Window> window;
-    std::unique_ptr<JTRenderer> renderer;
-    JTDisplay* display = nullptr;
     std::unique_ptr<JTTextureMan> textures;
     std::unique_ptr<JTScene> scene;
     JTLight* light = nullptr;
