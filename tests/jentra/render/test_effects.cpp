@@ -242,6 +242,12 @@ TEST_F(EffectTest, HaloKeepsItsSizeWhateverTheNodesScale) {
     display->Render();
     ASSERT_EQ(Recorded().draws.size(), 1u);
     EXPECT_FLOAT_EQ(Uniform(Recorded().draws[0], "vSCA").at(0), unscaled / 2);
+    // A node scaled to nothing has no glow to keep in size: nothing drawn.
+    scene->Reset();
+    scene->PostFrameUpdate();
+    Show(new JTEffect_Halo, 1.0f, 0.0f);
+    display->Render();
+    EXPECT_TRUE(Recorded().draws.empty());
 }
 
 TEST_F(EffectTest, MembraneBurstsOfStaticComeOnTheirSchedule) {
