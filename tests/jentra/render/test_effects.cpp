@@ -314,10 +314,15 @@ end
 class EffectDeathTest : public EffectSceneTest {
 protected:
     void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+    void TearDown() override {
+        unsetenv(kSharedFolderVariable);
+        EffectSceneTest::TearDown();
+    }
 };
 
 TEST_F(EffectDeathTest, ABrokenEffectFileEndsInTheFatalBoxWithItsNameAndTheCompilersLog) {
     Open(DeviceKind::OpenGL);
+    setenv(kSharedFolderVariable, folder.c_str(), 1);
     // Broken GLSL: the compiler's complaint about "nonsense" is shown.
     ASSERT_TRUE(platform::WriteWholeFile(folder / "Halo.eft",
                                          std::string("technique t\npass\nvertex\n"
