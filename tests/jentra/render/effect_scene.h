@@ -134,7 +134,7 @@ protected:
         gpJTIDMap = nullptr;
         JTSetDataFolder(nullptr);
         std::error_code ec;
-        if (!folder.empty()) std::filesystem::remove_all(folder, ec);
+        if (!folder.empty() && ownsFolder) std::filesystem::remove_all(folder, ec);
     }
 
     // The next frame's entity, in the scene from the next Render on.
@@ -154,7 +154,9 @@ protected:
     }
     uint32_t Pixel(int x, int y) const { return pixels[size_t(y * width + x)] & 0xFFFFFFu; }
 
+    static constexpr const char* kSharedFolderVariable = "JENTRA_EFFECT_TEST_FOLDER";
     std::filesystem::path folder;
+    bool ownsFolder = true;
     JTIDMap ids;
     std::unique_ptr<JTTextureMan> textures;
     std::unique_ptr<JTScene> scene;
@@ -172,10 +174,19 @@ private:
     // "holes-nocomp.jpg" (white with dark round holes), "dusk-nocomp.jpg"
     // (dark blue-grey squares).
     void MakeFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "jentra-effects-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        // A death test's child runs the test again from its start and ends
+        // without tearing down: it works in its parent's folder (named by
+        // kSharedFolderVariable), which the parent removes.
+        if (const char* shared = std::getenv(kSharedFolderVariable)) {
+            folder = shared;
+            ownsFolder = false;
+        } else {
+            std::string pattern =
+                (std::filesystem::temp_directory_path() / "jentra-effects-XXXXXX").string();
+            ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+            folder = pattern;
+            ownsFolder = true;
+        }
         const std::filesystem::path modules = folder / "modules";
         std::filesystem::create_directories(modules);
         const char* runtimeDir = std::getenv("JENTRA_RUNTIME_DIR");
@@ -183,10 +194,12 @@ private:
         const std::filesystem::path runtime = runtimeDir;
         for (const auto& entry : std::filesystem::directory_iterator(runtime))
             if (entry.path().extension() == ".eft")
-                std::filesystem::copy_file(entry.path(), folder / entry.path().filename());
+                std::filesystem::copy_file(entry.path(), folder / entry.path().filename(),
+                                           std::filesystem::copy_options::overwrite_existing);
         for (const char* file : {"cubetest.dds", "font1.dat", "font2-nocomp.jpg",
                                  "font2-nocomp_alpha.jpg", "font2_bump.jpg"})
-            std::filesystem::copy_file(runtime / "modules" / file, modules / file);
+            std::filesystem::copy_file(runtime / "modules" / file, modules / file,
+                                       std::filesystem::copy_options::overwrite_existing);
         Paint(modules / "tiles-nocomp.jpg", [](int x, int y) {
             bool odd = ((x / 16) + (y / 16)) % 2;
             return odd ? 0xFF3060E0u : 0xFFE08030u;
