@@ -18,11 +18,14 @@
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/world.h"
+#include "tools/databuilder/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane_shapes.h"
 
 namespace {
 
 using namespace lumivane;
+using databuilder::AddAction;
+using databuilder::DelayTrigger;
 
 constexpr uint32_t kDemoCreationTime = 1000000000; // a fixed identity: same bytes every build
 
@@ -70,27 +73,6 @@ bool WritePrototypes(const std::filesystem::path& root) {
                root, Model("pilot1", MakeSphere("pilot1", 0.15f, 4, 6, {.colour = 0xFFE0C090})));
 }
 
-// A trigger that waits `delayMs` after it becomes active.
-std::unique_ptr<Trigger> DelayTrigger(const char* name, int32_t id, uint32_t delayMs) {
-    auto trigger = std::make_unique<Trigger>();
-    trigger->name = name;
-    trigger->id = id;
-    auto condition = std::make_unique<TriggerCondition>();
-    condition->type = int32_t(ConditionType::Delay);
-    condition->delay = delayMs;
-    condition->owner = trigger.get();
-    trigger->conditions.push_back(std::move(condition));
-    return trigger;
-}
-
-TriggerAction& AddAction(Trigger& trigger, int32_t type) {
-    auto action = std::make_unique<TriggerAction>();
-    action->type = type;
-    action->owner = &trigger;
-    trigger.actions.push_back(std::move(action));
-    return *trigger.actions.back();
-}
-
 void ShowText(Trigger& trigger, int32_t id, const char* fallback) {
     TriggerAction& text = AddAction(trigger, action::kShowText);
     text.text = fallback;
@@ -131,19 +113,10 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers) {
 }
 
 bool BuildDemo(const std::filesystem::path& root) {
-    World world;
-    world.Init();
-    SetWorld(&world);
-    ModelLibrary library;
-    SetModelLibrary(&library);
-    PlayerSet players;
-    Scene scene;
-    SetScene(&scene);
-    SetSceneTimeSource([] { return kDemoCreationTime; });
-
-    bool ok = library.LoadAll(root) != 0;
-    for (auto& player : players)
-        player->Reset(); // the build lists of the loaded library
+    databuilder::SceneBuild build(root, kDemoCreationTime);
+    World& world = build.world;
+    Scene& scene = build.scene;
+    bool ok = build.LibraryLoaded();
     SpawnRecord at;
     ok = ok && scene.SpawnByName("Sun", at);
     world.JoinPending(); // planets orbit the Sun from here on
@@ -170,22 +143,9 @@ bool BuildDemo(const std::filesystem::path& root) {
         }
     world.JoinPending();
     AddScript(scene, movers);
-    scene.title = "Demo";
-    scene.secondTitle = "Demo";
-    scene.text5 = "demo";
-    scene.sourcePath = "scenes\\demo.mis";
-    ok = ok && scene.Save("scenes\\demo.mis");
-
-    Scene check;
-    SetScene(&check);
-    ok = ok && check.Load("scenes\\demo.mis") == 1 && check.triggers.size() == 1;
+    ok = ok && build.Save("Demo", "demo", "scenes\\demo.mis",
+                          [](const Scene& check) { return check.triggers.size() == 1; });
     if (!ok) std::fprintf(stderr, "lumivane_scene: the demo scene could not be built\n");
-
-    SetScene(nullptr);
-    SetSceneTimeSource(nullptr);
-    world.Clear();
-    SetWorld(nullptr);
-    SetModelLibrary(nullptr);
     return ok;
 }
 

@@ -14,16 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "desktop/scene/object/model_load_state.h"
 #include "desktop/scene/world/message.h"
-#include "desktop/scene/world/model_library.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/squad.h"
 #include "desktop/scene/world/trigger_action.h"
-#include "desktop/scene/world/trigger_condition.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/ship/ship.h"
+#include "tools/databuilder/lumivane_scene_build.h"
 
 namespace {
 
@@ -112,47 +110,23 @@ struct Builder {
     }
 };
 
-std::unique_ptr<Trigger> OrderTrigger(const char* name, int32_t id, uint32_t delayMs) {
-    auto trigger = std::make_unique<Trigger>();
-    trigger->name = name;
-    trigger->id = id;
-    auto delay = std::make_unique<TriggerCondition>();
-    delay->type = int32_t(ConditionType::Delay);
-    delay->delay = delayMs;
-    delay->owner = trigger.get();
-    trigger->conditions.push_back(std::move(delay));
-    return trigger;
-}
-
 // An order of the script: the action of `type` for the units, about the
 // target (or a point).
 void AddOrder(Scene& scene, const char* name, int32_t id, uint32_t delayMs, int32_t type,
               std::vector<EntityHandle> units, EntityHandle target, Vec3 point = {}) {
-    auto trigger = OrderTrigger(name, id, delayMs);
-    auto action = std::make_unique<TriggerAction>();
-    action->type = type;
-    action->owner = trigger.get();
-    action->handles = std::move(units);
-    action->values = {target};
-    action->point = point;
-    trigger->actions.push_back(std::move(action));
+    auto trigger = databuilder::DelayTrigger(name, id, delayMs);
+    TriggerAction& action = databuilder::AddAction(*trigger, type);
+    action.handles = std::move(units);
+    action.values = {target};
+    action.point = point;
     scene.AddTrigger(std::move(trigger));
 }
 
 bool BuildFleet(const std::filesystem::path& root) {
-    World world;
-    world.Init();
-    SetWorld(&world);
-    ModelLibrary library;
-    SetModelLibrary(&library);
-    PlayerSet players;
-    Scene scene;
-    SetScene(&scene);
-    SetSceneTimeSource([] { return kFleetCreationTime; });
-
-    Builder build{scene, world, library.LoadAll(root) != 0};
-    for (auto& player : players)
-        player->Reset(); // the build lists of the loaded library
+    databuilder::SceneBuild fleet(root, kFleetCreationTime);
+    World& world = fleet.world;
+    Scene& scene = fleet.scene;
+    Builder build{scene, world, fleet.LibraryLoaded()};
     build.Spawn("Sun", {}, false);
     world.JoinPending(); // what follows orbits the Sun
     Entity* harbour = build.Spawn("Planet", {-150, 0, 150}, true);
@@ -171,7 +145,7 @@ bool BuildFleet(const std::filesystem::path& root) {
     if (courier)
         AddOrder(scene, "courier", 21, 1500, action::kMove, {courier->handle}, kNoEntity,
                  {190, 0, -40});
-    if (library.FindPrototype("Wormhole")) {
+    if (fleet.library.FindPrototype("Wormhole")) {
         Entity* gate = build.Spawn("Wormhole", {-40, 0, 240}, false);
         std::vector<EntityHandle> travellers;
         for (int i = 0; i < 3; ++i)
@@ -184,22 +158,10 @@ bool BuildFleet(const std::filesystem::path& root) {
                      gate->handle);
     }
 
-    scene.title = "Fleet";
-    scene.secondTitle = "Fleet";
-    scene.text5 = "fleet";
-    scene.sourcePath = "scenes\\fleet.mis";
-    bool ok = build.ok && scene.Save("scenes\\fleet.mis");
-
-    Scene check;
-    SetScene(&check);
-    ok = ok && check.Load("scenes\\fleet.mis") == 1 && !check.triggers.empty();
+    const bool ok =
+        build.ok && fleet.Save("Fleet", "fleet", "scenes\\fleet.mis",
+                               [](const Scene& check) { return !check.triggers.empty(); });
     if (!ok) std::fprintf(stderr, "lumivane_units_fleet: the fleet scene could not be built\n");
-
-    SetScene(nullptr);
-    SetSceneTimeSource(nullptr);
-    world.Clear();
-    SetWorld(nullptr);
-    SetModelLibrary(nullptr);
     return ok;
 }
 
