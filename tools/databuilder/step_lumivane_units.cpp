@@ -135,23 +135,23 @@ Ship* MakeShip(const ShipLook& look) {
     return ship;
 }
 
+// Values of the ship's block by name, each stored as its type stores it.
 struct Values {
     PropBlock& block;
-    void Float(const char* name, float value) {
+    void Set(const char* name, double value) {
         size_t at = 0;
-        if (PropDesc::Find(block.Table(), name, at)) block.Set<float>(at, value);
+        const PropDesc* d = PropDesc::Find(block.Table(), name, at);
+        if (!d) return;
+        if (d->type == PropType::Flag)
+            block.SetFlag(at, value != 0.0);
+        else if (d->type == PropType::Integer)
+            block.Set<int32_t>(at, int32_t(value));
+        else
+            block.Set<float>(at, float(value));
     }
-    void Int(const char* name, int32_t value) {
+    void Set(const char* name, const char* text) {
         size_t at = 0;
-        if (PropDesc::Find(block.Table(), name, at)) block.Set<int32_t>(at, value);
-    }
-    void Flag(const char* name, bool value) {
-        size_t at = 0;
-        if (PropDesc::Find(block.Table(), name, at)) block.SetFlag(at, value);
-    }
-    void Text(const char* name, const char* value) {
-        size_t at = 0;
-        if (PropDesc::Find(block.Table(), name, at)) block.SetFixedText(at, value);
+        if (PropDesc::Find(block.Table(), name, at)) block.SetFixedText(at, text);
     }
 };
 
@@ -174,42 +174,42 @@ bool WriteShip(const std::filesystem::path& root, const ShipLook& look,
 bool WriteShips(const std::filesystem::path& root) {
     const bool fighter =
         WriteShip(root, {"fighter", 2.4f, 1.8f, 0.7f, 0xFFB8C4D8, false}, [](Values& v) {
-            v.Int("race", 1);
-            v.Int("icon number", 1);
-            v.Float("health max", 10.0f);
-            v.Float("sensor range", 40.0f);
-            v.Float("cost", 150.0f);
-            v.Float("thrust", 0.5f);
-            v.Float("top speed", 1.5f);
-            v.Float("angular thrust", 0.6f);
-            v.Float("turn speed", 0.8f);
+            v.Set("race", 1);
+            v.Set("icon number", 1);
+            v.Set("health max", 10.0f);
+            v.Set("sensor range", 40.0f);
+            v.Set("cost", 150.0f);
+            v.Set("thrust", 0.5f);
+            v.Set("top speed", 1.5f);
+            v.Set("angular thrust", 0.6f);
+            v.Set("turn speed", 0.8f);
         });
     const bool frigate =
         WriteShip(root, {"frigate", 6.0f, 2.6f, 1.6f, 0xFF9098A8, false}, [](Values& v) {
-            v.Int("race", 1);
-            v.Int("icon number", 2);
-            v.Float("health max", 40.0f);
-            v.Float("mass", 4.0f);
-            v.Float("sensor range", 60.0f);
-            v.Float("cost", 600.0f);
-            v.Float("build time", 20.0f);
-            v.Float("thrust", 0.25f);
-            v.Float("top speed", 0.8f);
-            v.Float("angular thrust", 0.3f);
-            v.Float("turn speed", 0.6f);
-            v.Flag("task: build", true);
-            v.Text("construct1", "fighter");
+            v.Set("race", 1);
+            v.Set("icon number", 2);
+            v.Set("health max", 40.0f);
+            v.Set("mass", 4.0f);
+            v.Set("sensor range", 60.0f);
+            v.Set("cost", 600.0f);
+            v.Set("build time", 20.0f);
+            v.Set("thrust", 0.25f);
+            v.Set("top speed", 0.8f);
+            v.Set("angular thrust", 0.3f);
+            v.Set("turn speed", 0.6f);
+            v.Set("task: build", 1);
+            v.Set("construct1", "fighter");
         });
     const bool seeker =
         WriteShip(root, {"seeker", 1.8f, 1.8f, 1.8f, 0xFF60D0A0, true}, [](Values& v) {
-            v.Int("race", 2);
-            v.Int("icon number", 3);
-            v.Float("health max", 8.0f);
-            v.Float("sensor range", 50.0f);
-            v.Float("thrust", 0.45f);
-            v.Float("top speed", 1.3f);
-            v.Float("angular thrust", 0.7f);
-            v.Float("banking", 0.0f);
+            v.Set("race", 2);
+            v.Set("icon number", 3);
+            v.Set("health max", 8.0f);
+            v.Set("sensor range", 50.0f);
+            v.Set("thrust", 0.45f);
+            v.Set("top speed", 1.3f);
+            v.Set("angular thrust", 0.7f);
+            v.Set("banking", 0.0f);
         });
     return fighter && frigate && seeker;
 }
