@@ -70,6 +70,7 @@ GlBackend::GlBackend(Window& window, std::unique_ptr<GlContext> context)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     fixed_ = CreateFixedFunctionProgram(&lastError_);
+    ReadDriverFacts();
     CheckErrors();
 }
 

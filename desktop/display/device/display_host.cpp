@@ -1,0 +1,21 @@
+// The display host's defaults.
+#include "desktop/display/device/display_host.h"
+
+#include "desktop/app/shell/registry.h"
+#include "platform/clock.h"
+
+namespace lumivane {
+
+bool DisplayHost::HighQualityMode(int outputWidth) const {
+    if (WindowMode()) return true;
+    uint8_t quality = HighQualityDefault(outputWidth);
+    if (gpRegistry && gpRegistry->IsOpen())
+        quality = gpRegistry->Read(values::kHighQualityMode, quality);
+    return quality != 0;
+}
+
+void DisplayHost::Sleep(uint32_t milliseconds) {
+    platform::SleepMilliseconds(milliseconds);
+}
+
+} // namespace lumivane
