@@ -23,8 +23,7 @@ constexpr uint32_t kRedRgb = 0xFF0000, kBlueRgb = 0x0000FF;
 
 // An 8 x 8 texture of 16-bit texels: `left` in the left half, `right` in
 // the right half.
-std::unique_ptr<Texture> HalvesTexture(Device& d, D3DFORMAT format, uint16_t left,
-                                       uint16_t right) {
+std::unique_ptr<Texture> HalvesTexture(Device& d, D3DFORMAT format, uint16_t left, uint16_t right) {
     auto texture = d.CreateTexture(8, 8, 1, 0, format, D3DPOOL_MANAGED);
     D3DLOCKED_RECT rect;
     EXPECT_EQ(texture->LockRect(0, &rect, 0), D3D_OK);
@@ -125,9 +124,9 @@ TEST_F(DeviceTest, LostSurfacesRefuseTheWindowUntilTheDeviceIsNew) {
     EXPECT_EQ(device->GetRecording()->primaryShows, 1);
     device->GetRecording()->surfacesLost = true;
     EXPECT_TRUE(device->SurfacesLost());
-    EXPECT_EQ(device->StretchRect(device->GetBackBuffer(), nullptr, primary, nullptr,
-                                  D3DTEXF_LINEAR),
-              D3DERR_SURFACELOST);
+    EXPECT_EQ(
+        device->StretchRect(device->GetBackBuffer(), nullptr, primary, nullptr, D3DTEXF_LINEAR),
+        D3DERR_SURFACELOST);
     EXPECT_EQ(device->ShowPrimary(), D3DERR_SURFACELOST);
     EXPECT_EQ(device->GetRecording()->primaryShows, 1);
 }
@@ -161,8 +160,8 @@ TEST_F(DeviceTest, ThreeStagesCombineSixteenBitTextures) {
     // Stage 0 takes a 5:6:5 grey, stage 1 doubles it times a 4:4:4:4 red
     // (left half; black right) read through the second coordinate set,
     // which runs the other way; stage 2 modulates with the vertex colour.
-    auto grey = SolidTexture(*device, D3DFMT_R5G6B5, 0x8410);              // 132, 130, 132
-    auto red = HalvesTexture(*device, D3DFMT_A4R4G4B4, 0xF800, 0xF000);    // 136, 0, 0
+    auto grey = SolidTexture(*device, D3DFMT_R5G6B5, 0x8410);           // 132, 130, 132
+    auto red = HalvesTexture(*device, D3DFMT_A4R4G4B4, 0xF800, 0xF000); // 136, 0, 0
     device->SetTexture(0, grey.get());
     device->SetTexture(1, red.get());
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
