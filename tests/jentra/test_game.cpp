@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "Jentra/JTAudio.h"
+#include "Jentra/JTDisplay.h"
 #include "Jentra/JTMusic.h"
 #include "Jentra/JTRegistry.h"
 #include "Jentra/JTTransMap.h"
@@ -163,6 +164,13 @@ TEST_F(Game, AltSpaceBringsUpTheEditorWindowOnlyWhileTheKeysAreFreeAndClosingItE
     auto* game = new SampleGame(UniqueKey());
     std::unique_ptr<platform::Window> editor;
     std::vector<bool> visible;
+    // Raised in front of the display, with the pointer in the display's middle.
+    std::vector<bool> raised;
+    int pointerX = -1, pointerY = -1, middleX = 0, middleY = 0;
+    auto look = [&] {
+        visible.push_back(editor->IsVisible());
+        raised.push_back(platform::RaisedWindowId() == editor->Id());
+    };
     game->onFrame = [&](SampleGame&, int f) {
         if (f == 0) {
             // The window layer is up once the game runs.
@@ -176,20 +184,24 @@ TEST_F(Game, AltSpaceBringsUpTheEditorWindowOnlyWhileTheKeysAreFreeAndClosingItE
             PushKey(DIK_SPACE, true);
         }
         if (f == 6) {
-            visible.push_back(editor->IsVisible());
+            look();
             gpJTKeyboard->Uncapture();
             PushKey(DIK_SPACE, false);
             PushKey(DIK_LSHIFT, true); // Alt+Shift+Space is not the key
             PushKey(DIK_SPACE, true);
         }
         if (f == 8) {
-            visible.push_back(editor->IsVisible());
+            look();
             PushKey(DIK_SPACE, false);
             PushKey(DIK_LSHIFT, false);
             PushKey(DIK_SPACE, true);
         }
         if (f == 10) {
-            visible.push_back(editor->IsVisible());
+            look();
+            platform::Window* display = gpJTDisplay->GetHwnd();
+            middleX = display->Width() / 2;
+            middleY = display->Height() / 2;
+            display->PointerPosition(pointerX, pointerY);
             PushKey(DIK_LMENU, false);
             // Closing the editor leaves the game running.
             platform::Event close;
@@ -203,6 +215,9 @@ TEST_F(Game, AltSpaceBringsUpTheEditorWindowOnlyWhileTheKeysAreFreeAndClosingItE
     EXPECT_EQ(game->WinMain(nullptr, cmd), 0);
     ghwndEditor = nullptr;
     EXPECT_EQ(visible, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(raised, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(pointerX, middleX);
+    EXPECT_EQ(pointerY, middleY);
     EXPECT_EQ(game->frames, 14);
     editor.reset();
     delete game;
@@ -228,7 +243,10 @@ TEST_F(Game, TextsComeFromTheProgramFolderWhateverTheCurrentFolder) {
 class RecordingDialog : public JTModeless {
 public:
     bool TakeEvent(const platform::Event& e) override {
-        seen.push_back(e.type);
+        // Only keys: the window's own events (its size as the display takes
+        // the screen) are not what this dialog is about.
+        if (e.type == platform::EventType::KeyDown || e.type == platform::EventType::KeyUp)
+            seen.push_back(e.type);
         return e.type == platform::EventType::KeyDown; // it keeps the keys
     }
     std::vector<platform::EventType> seen;

@@ -63,7 +63,7 @@ TEST(TextureHeightMaps, FlatMapsPointStraightOut) {
         SCOPED_TRACE(platform::image::FormatName(format));
         platform::image::Image level;
         ASSERT_TRUE(platform::image::ConvertImage(
-            TextureFolderTest::Picture(4, 4, [](int, int) { return 0xFF909090u; }), format, level));
+            TextureFolder::Picture(4, 4, [](int, int) { return 0xFF909090u; }), format, level));
         HeightToNormalLevel(level);
         for (size_t i = 0; i < 16; ++i) {
             if (format == PixelFormat::A8R8G8B8) {
@@ -75,8 +75,8 @@ TEST(TextureHeightMaps, FlatMapsPointStraightOut) {
         }
     }
     // A ramp rising to the right tilts the red (x) component below 128.
-    platform::image::Image ramp = TextureFolderTest::Picture(
-        4, 1, [](int x, int) { return TextureFolderTest::Grey(uint8_t(x * 20)); },
+    platform::image::Image ramp = TextureFolder::Picture(
+        4, 1, [](int x, int) { return TextureFolder::Grey(uint8_t(x * 20)); },
         PixelFormat::A8R8G8B8);
     HeightToNormalLevel(ramp);
     EXPECT_LT(ramp.pixels[2], 128);
