@@ -113,8 +113,14 @@ public:
     // True once after the surfaces were lost while presenting.
     bool TakeDeviceLost();
 
-    // ---- Load screen.
+    // The device kind, texture memory and data root of later creations.
+    void SetOptions(const DisplayOptions& options) { options_ = options; }
+
+    // ---- Load screen and still pictures.
     void ShowLoadScreen();
+    // Paints a picture stretched over the window (with a device of its own
+    // when the display has none). False when it cannot.
+    bool PaintPicture(const platform::image::Image& picture);
     void DrawProgress(float fraction) override;
     // The back buffer as a 24-bit bottom-up device-independent bitmap: a
     // 40-byte header, then rows padded to 4 bytes. Empty when it cannot be

@@ -18,6 +18,10 @@ public:
     virtual bool ScreensaverMode() const { return false; }
     virtual bool WindowMode() const { return false; }
     virtual bool PlayingScreensaver() const { return false; }
+    // Whether user input ends the show: in the screen saver this program
+    // started itself (a screen-saver host watches input on its own), and
+    // while the desktop plays the screen saver.
+    virtual bool InputEndsScreensaver() const { return ScreensaverMode() || PlayingScreensaver(); }
 
     // "Lumivane: Paint": whether it was signalled (taking the signal), and
     // resetting it; "Lumivane: Preload": setting and resetting it.

@@ -53,6 +53,8 @@ int32_t Display::Create(platform::Window& window, bool fullScreen, int width, in
     inverseAspect_ = float(height) / float(width);
 
     window_ = &window;
+    // Input that came before this window showed does not end a screen saver.
+    screensaverMoves_ = 0;
     if (fullScreen) window.SetMode(platform::WindowMode::FullscreenDesktop);
     host_.SetMouseRange(width, height);
 

@@ -9,7 +9,7 @@ namespace lumivane {
 bool Display::HandleEvent(const platform::Event& event) {
     using platform::EventType;
     bool taken = false;
-    if (host_.ScreensaverMode() || host_.PlayingScreensaver()) taken = ScreenSaverEvent(event);
+    if (host_.InputEndsScreensaver()) taken = ScreenSaverEvent(event);
     switch (event.type) {
     case EventType::FocusGained:
     case EventType::Restored:

@@ -57,23 +57,42 @@ void Display::ShowLoadScreen() {
     if (!path || !platform::ReadWholeFile(*path, bytes) ||
         !platform::image::DecodeBmp(bytes, picture))
         return;
-    // The picture is held by a texture for the copy, upright (the reader
-    // turns bottom-up files the right way round).
-    auto texture = device_->CreateTexture(picture.width, picture.height, 1, 0,
-                                          D3DFORMAT(picture.format), D3DPOOL_SYSTEMMEM);
+    PaintPicture(picture);
+}
+
+bool Display::PaintPicture(const platform::image::Image& picture) {
+    platform::render::Device* device = device_.get();
+    // Without a device (a paused desktop), one is made for the picture.
+    std::unique_ptr<platform::render::Device> own;
+    if (!device) {
+        if (!window_) return false;
+        platform::render::PresentParams params;
+        params.BackBufferWidth = params.BackBufferHeight = 1;
+        params.EnableAutoDepthStencil = false;
+        own = platform::render::Device::Create(options_.deviceKind, *window_, params);
+        device = own.get();
+        if (!device) return false;
+    }
+    // The picture is held by a texture for the copy, upright (the bitmap
+    // reader turns bottom-up files the right way round).
+    auto texture = device->CreateTexture(picture.width, picture.height, 1, 0,
+                                         D3DFORMAT(picture.format), D3DPOOL_SYSTEMMEM);
     platform::render::D3DLOCKED_RECT locked;
-    if (!texture || texture->LockRect(0, &locked, 0) != D3D_OK) return;
+    if (!texture || texture->LockRect(0, &locked, 0) != D3D_OK) return false;
     const size_t rowBytes = platform::image::RowPitch(picture.format, picture.width);
     for (int y = 0; y < picture.height; ++y)
         std::memcpy(static_cast<uint8_t*>(locked.pBits) + size_t(y) * size_t(locked.Pitch),
                     picture.pixels.data() + size_t(y) * rowBytes, rowBytes);
     texture->UnlockRect(0);
-    platform::render::Surface* primary = device_->GetPrimarySurface();
-    const D3DRECT whole{0, 0, std::min(outputWidth_, primary->Width()),
-                        std::min(outputHeight_, primary->Height())};
-    if (device_->StretchRect(texture->GetSurfaceLevel(0), nullptr, primary, &whole,
-                             D3DTEXF_POINT) == D3D_OK)
-        device_->ShowPrimary();
+    platform::render::Surface* primary = device->GetPrimarySurface();
+    const int width =
+        outputWidth_ > 0 ? std::min(outputWidth_, primary->Width()) : primary->Width();
+    const int height =
+        outputHeight_ > 0 ? std::min(outputHeight_, primary->Height()) : primary->Height();
+    const D3DRECT whole{0, 0, width, height};
+    return device->StretchRect(texture->GetSurfaceLevel(0), nullptr, primary, &whole,
+                               D3DTEXF_POINT) == D3D_OK &&
+           device->ShowPrimary() == D3D_OK;
 }
 
 void Display::DrawProgress(float fraction) {
