@@ -11,15 +11,6 @@ namespace platform::render {
 
 namespace {
 
-uint32_t Fnv1a(const std::string& text) {
-    uint32_t hash = 2166136261u;
-    for (unsigned char c : text) {
-        hash ^= c;
-        hash *= 16777619u;
-    }
-    return hash;
-}
-
 struct FormatLayout {
     D3DFORMAT format;
     uint32_t flags, bits, red, green, blue, alpha;
@@ -89,11 +80,21 @@ DeviceCaps DefaultDeviceCaps() {
     return caps;
 }
 
+uint32_t HashName(const std::string& name) {
+    // FNV-1a.
+    uint32_t hash = 2166136261u;
+    for (unsigned char c : name) {
+        hash ^= c;
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
 void HashAdapterIds(AdapterIdentifier& identifier) {
-    identifier.VendorId = Fnv1a(identifier.Driver);
-    identifier.DeviceId = Fnv1a(identifier.Description);
+    identifier.VendorId = HashName(identifier.Driver);
+    identifier.DeviceId = HashName(identifier.Description);
     identifier.SubSysId = 0;
-    identifier.Revision = Fnv1a(identifier.Version);
+    identifier.Revision = HashName(identifier.Version);
 }
 
 uint32_t TextureFormatDesc::AlphaBits() const {

@@ -73,6 +73,8 @@ struct AdapterIdentifier {
     uint32_t Revision = 0;
 };
 
+// A number standing for a name, the same from run to run.
+uint32_t HashName(const std::string& name);
 // The ids of an identifier from its three strings.
 void HashAdapterIds(AdapterIdentifier& identifier);
 

@@ -13,11 +13,6 @@ namespace platform::render {
 
 namespace {
 
-std::string GlText(GLenum name) {
-    const GLubyte* text = glGetString(name);
-    return text ? reinterpret_cast<const char*>(text) : "";
-}
-
 bool HasAlpha(D3DFORMAT format) {
     return format == D3DFMT_A8R8G8B8 || format == D3DFMT_A1R5G5B5 || format == D3DFMT_A4R4G4B4;
 }
@@ -115,9 +110,9 @@ AdapterIdentifier GlBackend::GetAdapterIdentifier() const {
 }
 
 void GlBackend::ReadDriverFacts() {
-    identifier_.Driver = GlText(GL_VENDOR);
-    identifier_.Description = GlText(GL_RENDERER);
-    identifier_.Version = GlText(GL_VERSION);
+    identifier_.Driver = context_->Vendor();
+    identifier_.Description = context_->Renderer();
+    identifier_.Version = context_->Version();
     HashAdapterIds(identifier_);
     GLint size = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
