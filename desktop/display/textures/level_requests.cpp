@@ -5,6 +5,8 @@
 #include "desktop/display/textures/texture_manager.h"
 
 #include <algorithm>
+#include <set>
+#include <utility>
 
 namespace lumivane {
 
@@ -32,16 +34,14 @@ void TextureManager::UploadRequested() {
 
     std::vector<LevelRequest> kept;
     kept.reserve(requests_.size());
+    std::set<std::pair<const TextureFrame*, int>> keptLevels;
     for (const LevelRequest& request : requests_) {
         const int count = request.frame->LevelCount();
         if (count == 0) continue;
         int level = std::min({request.level, count - 1, kMaxRequestLevel});
         bool dropped = false;
         while (level > 1) {
-            const bool earlier = std::any_of(kept.begin(), kept.end(), [&](const LevelRequest& k) {
-                return k.frame == request.frame && k.level == level;
-            });
-            if (earlier) {
+            if (keptLevels.count({request.frame, level})) {
                 dropped = true;
                 break;
             }
@@ -52,7 +52,9 @@ void TextureManager::UploadRequested() {
             }
             --level;
         }
-        if (!dropped) kept.push_back(LevelRequest{request.frame, request.priority, level});
+        if (dropped) continue;
+        kept.push_back(LevelRequest{request.frame, request.priority, level});
+        keptLevels.insert({request.frame, level});
     }
 
     for (const LevelRequest& request : kept) {
