@@ -12,6 +12,7 @@
 #include "desktop/app/shell/message_boxes.h"
 #include "desktop/app/shell/registry.h"
 #include "desktop/app/app_display_host.h"
+#include "desktop/app/model_scene_engine.h"
 #include "desktop/display/program_display.h"
 #include "desktop/scene/object/script_config.h"
 #include "desktop/scene/world/keyboard.h"
@@ -52,7 +53,7 @@ AppServices DefaultAppServices() {
         if (!display->GetDisplay()) return nullptr;
         return display;
     };
-    services.scene = std::make_unique<SceneEngine>();
+    services.scene = std::make_unique<ModelSceneEngine>();
     return services;
 }
 

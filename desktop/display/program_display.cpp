@@ -3,6 +3,7 @@
 
 #include "desktop/display/host_window.h"
 #include "desktop/display/textures/texture_manager.h"
+#include "desktop/scene/world/model_library.h"
 #include "platform/clock.h"
 #include "platform/render/device.h"
 #include "platform/window.h"
@@ -46,9 +47,18 @@ ProgramDisplay::ProgramDisplay(std::unique_ptr<DisplayHost> host, ProgramDisplay
         ownTextures_ = std::make_unique<TextureManager>();
         ownTextures_->SetDataRoot(options_.display.dataRoot);
         ownTextures_->SetScriptConfig(options_.script);
+        // Textures that cannot load join the model library's list of
+        // missing files; restoring shows the bar once the models are there.
+        ownTextures_->reportMissing = [](int32_t kind, std::string_view path,
+                                         std::string_view group) {
+            if (ModelLibrary* library = GetModelLibrary())
+                library->AddMissingFile(kind, path, group);
+        };
+        ownTextures_->modelsLoaded = [this] { return host_->ModelsLoaded(); };
         gpTextureManager = ownTextures_.get();
         SetTextureSource(ownTextures_.get());
     }
+    SetVertexBufferSink(&sharedVertices_);
     adapters_ = std::make_unique<AdapterList>(*host_);
     gpAdapterList = adapters_.get();
     display_ = adapters_->FindDisplay(options_.adapter);
@@ -56,6 +66,7 @@ ProgramDisplay::ProgramDisplay(std::unique_ptr<DisplayHost> host, ProgramDisplay
 }
 
 ProgramDisplay::~ProgramDisplay() {
+    if (GetVertexBufferSink() == &sharedVertices_) SetVertexBufferSink(nullptr);
     // The device goes before the window it draws into.
     if (display_) display_->Release();
     adapters_.reset();
@@ -64,6 +75,15 @@ ProgramDisplay::~ProgramDisplay() {
         SetTextureSource(nullptr);
         gpTextureManager = nullptr;
     }
+}
+
+bool ProgramDisplay::SharedVertices::Upload(std::span<const Vertex> vertices) {
+    return owner_.display_ &&
+           owner_.display_->UploadSharedVertices(vertices.data(), vertices.size());
+}
+
+void ProgramDisplay::SharedVertices::Release() {
+    if (owner_.display_) owner_.display_->ReleaseSharedVertices();
 }
 
 TextureManager* ProgramDisplay::Textures() const {

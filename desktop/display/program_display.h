@@ -9,9 +9,11 @@
 #include "desktop/display/device/adapter_list.h"
 #include "desktop/display/device/display.h"
 #include "desktop/display/seam/app_display.h"
+#include "desktop/scene/world/scene_services.h"
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 namespace platform {
 class Window;
@@ -61,8 +63,20 @@ private:
     // again; false when that fails.
     bool TexturesForDevice();
 
+    // The model library's vertices go into the display's shared buffer.
+    class SharedVertices : public VertexBufferSink {
+    public:
+        explicit SharedVertices(ProgramDisplay& owner) : owner_(owner) {}
+        bool Upload(std::span<const Vertex> vertices) override;
+        void Release() override;
+
+    private:
+        ProgramDisplay& owner_;
+    };
+
     std::unique_ptr<DisplayHost> host_;
     ProgramDisplayOptions options_;
+    SharedVertices sharedVertices_{*this};
     std::unique_ptr<AdapterList> adapters_;
     Display* display_ = nullptr;
     std::unique_ptr<TextureManager> ownTextures_;

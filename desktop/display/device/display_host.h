@@ -53,9 +53,9 @@ public:
     virtual void SetMouseRange(int /*width*/, int /*height*/) {}
     // The model library hands its vertices to the display's shared buffer
     // again (after the device was made anew).
-    virtual void RebuildSharedVertices() {}
+    virtual void RebuildSharedVertices();
     // Whether the model library holds its prototypes.
-    virtual bool ModelsLoaded() const { return false; }
+    virtual bool ModelsLoaded() const;
 
     // The size to make the display again at after a device reset: the
     // window's client area in window mode, else the desktop's (the window
