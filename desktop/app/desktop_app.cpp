@@ -53,7 +53,8 @@ AppServices DefaultAppServices() {
         if (!display->GetDisplay()) return nullptr;
         return display;
     };
-    services.scene = std::make_unique<ModelSceneEngine>();
+    services.scene = std::make_unique<ModelSceneEngine>(
+        [] { return gpDesktopApp ? gpDesktopApp->DataRoot() : std::filesystem::path(); });
     return services;
 }
 

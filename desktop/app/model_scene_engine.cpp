@@ -1,13 +1,13 @@
 // The model library and the texture slots behind the scene engine.
 #include "desktop/app/model_scene_engine.h"
 
-#include "desktop/app/desktop_app.h"
 #include "desktop/display/textures/texture_manager.h"
 #include "desktop/scene/world/model_library.h"
 
 namespace lumivane {
 
-ModelSceneEngine::ModelSceneEngine() = default;
+ModelSceneEngine::ModelSceneEngine(std::function<std::filesystem::path()> dataRoot)
+    : dataRoot_(std::move(dataRoot)) {}
 
 ModelSceneEngine::~ModelSceneEngine() {
     Term();
@@ -21,10 +21,10 @@ void ModelSceneEngine::CreateServices() {
 
 bool ModelSceneEngine::LoadModels(const std::function<bool()>& shouldAbort,
                                   const std::function<void(float)>& progress) {
-    if (!library_ || !gpDesktopApp) return false;
+    if (!library_ || !dataRoot_) return false;
     library_->shouldAbort = shouldAbort;
     library_->onProgress = progress;
-    const bool loaded = library_->LoadAll(gpDesktopApp->DataRoot()) != 0;
+    const bool loaded = library_->LoadAll(dataRoot_()) != 0;
     library_->shouldAbort = nullptr;
     library_->onProgress = nullptr;
     return loaded;

@@ -6,6 +6,8 @@
 
 #include "desktop/app/scene_engine.h"
 
+#include <filesystem>
+#include <functional>
 #include <memory>
 
 namespace lumivane {
@@ -14,8 +16,11 @@ class ModelLibrary;
 
 class ModelSceneEngine : public SceneEngine {
 public:
-    ModelSceneEngine();
+    // The models are read below the folder `dataRoot` names when they load.
+    explicit ModelSceneEngine(std::function<std::filesystem::path()> dataRoot);
     ~ModelSceneEngine() override;
+
+    ModelLibrary* Library() const { return library_.get(); }
 
     void CreateServices() override;
     bool LoadModels(const std::function<bool()>& shouldAbort,
@@ -26,6 +31,7 @@ public:
     void Term() override;
 
 private:
+    std::function<std::filesystem::path()> dataRoot_;
     std::unique_ptr<ModelLibrary> library_;
 };
 
