@@ -75,6 +75,9 @@ const char* ChessGame::GetAppName() {
 const JTGuid& ChessGame::GetGUID() {
     return kRookfallGuid;
 }
+const JTGuid& ChessGame::ApplicationGuid() {
+    return kRookfallGuid;
+}
 bool ChessGame::UseFalcon() {
     return false;
 }

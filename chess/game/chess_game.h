@@ -36,6 +36,9 @@ public:
     ChessGame();
     ~ChessGame() override;
 
+    // The game's identity on the network (sessions of other games are not found).
+    static const JTGuid& ApplicationGuid();
+
     unsigned Message(JTID* from, JTID* to, unsigned msg, void* data) override;
     JTScene* GetMainScene() override;
     JTCamera* GetMainCamera() override;

@@ -19,7 +19,7 @@ const ChessWorldInfo kPark = {"Chess\\Park\\Classic%sLight.jtm",
                               3.0f,
                               40.0f,
                               true,
-                              true};
+                              false};
 const ChessWorldInfo kFireAndIce = {
     "Chess\\Fire and Ice\\Ice Pieces\\Ice%s.jtm",
     "Chess\\Fire and Ice\\Fire Pieces\\Fire%s.jtm",
@@ -30,7 +30,7 @@ const ChessWorldInfo kFireAndIce = {
     3.0f,
     125.0f,
     false,
-    true};
+    false};
 const ChessWorldInfo kHolographic = {"Chess\\Matrix\\Green%s.jtm",
                                      "Chess\\Matrix\\Blue%s.jtm",
                                      {"Chess\\Matrix\\environment.jtm", nullptr},
@@ -45,9 +45,12 @@ const ChessWorldInfo kHolographic = {"Chess\\Matrix\\Green%s.jtm",
 const ChessWorldInfo kCustom = {"White%s.jtm", "Black%s.jtm", {"Chess\\Park\\Table.jtm", nullptr},
                                 kStylePark,    kStylePark,    "ParkSfx.wav",
                                 3.0f,          40.0f,         true,
-                                true};
+                                false};
 
 } // namespace
+
+// No world's surfaces take the shadow pass's picture, so none runs the pass:
+// it would cost a full drawing of the scene each frame and show nothing.
 
 const ChessWorldInfo* FindWorldInfo(int number) {
     switch (number) {

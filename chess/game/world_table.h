@@ -14,7 +14,7 @@ struct ChessWorldInfo {
     const char* ambientSound;
     float minDistance, maxDistance; // of the camera from the board
     bool sun;                       // the park sun moves its light
-    bool shadow;                    // the shadow pass runs
+    bool shadow;                    // the shadow pass runs (gbShadow)
 };
 
 // The world of that number (1-3, or a custom world from 4 on), or null for

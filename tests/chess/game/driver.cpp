@@ -115,30 +115,43 @@ chess::ChessMove ChooseMove() {
 
 void NetworkScript(const Options& o, ScriptedGame& game, bool& ok) {
     const auto deadline = Clock::now() + std::chrono::seconds(o.timeoutSeconds);
-    int settle = -1;
+    struct State {
+        int settle = -1;
+        bool announced = false;
+        std::string sessionMoves, sessionPosition; // while the session lasted
+    };
     game.onStart = [&](ScriptedGame&) { UseTestPorts(o); };
-    game.onFrame = [&, deadline, settle](ScriptedGame& g, int) mutable {
-        if (Clock::now() > deadline) {
-            Report("result", "timeout");
-            g.Quit();
-            return;
+    game.onFrame = [&, deadline, state = State()](ScriptedGame& g, int) mutable {
+        const bool inSession = gpJTNetwork && gpJTNetwork->IsNetworkGame();
+        if (inSession) {
+            if (!state.announced) Report("session", "up");
+            state.announced = true;
+            state.sessionMoves = rookfall_test::MoveList(g);
+            state.sessionPosition = chess::GetPosition();
         }
+        auto finish = [&](const char* result) {
+            Report("final-moves", state.sessionMoves);
+            Report("final-position", state.sessionPosition);
+            Report("result", result);
+            g.Quit();
+        };
+        if (Clock::now() > deadline) return finish("timeout");
         if (!g.Loaded()) return;
         // The waiting screen ends when the opponent is there (its dialog's
         // part, which this script stands in for).
         if (g.GetCurrentMenu() == kMenuWaiting && gpJTNetwork && gpJTNetwork->GetNumPlayers() >= 2)
             g.CloseMenu();
-        if (settle >= 0) {
-            // Time for the last packet to leave before the session ends.
-            if (++settle > 60) g.Quit();
+        if (state.settle >= 0) {
+            // Time for the last packets to arrive before the session ends;
+            // no move is made meanwhile.
+            if (++state.settle > 60 || (!inSession && state.announced)) finish("done");
             return;
         }
         if (g.GetMoves().GetCount() >= o.plies || chess::LegalMoveCount() == 0) {
             Report("moves", rookfall_test::MoveList(g));
             Report("position", chess::GetPosition());
-            Report("result", "done");
             ok = true;
-            settle = 0;
+            state.settle = 0;
             return;
         }
         if (g.GetCurrentMenu() == kMenuBoard && g.GetPlayerToMove() == kPlayerLocal &&
