@@ -50,7 +50,7 @@ Shape PieceShape(int kind, bool black, int segments) {
         return Lathe(Join(Base(0.3f, 0.16f), kPawnTop), segments);
     case 1: {
         Shape knight = Lathe(Join(Base(0.33f, 0.18f), {{0.22f, 0.26f}, {0.0f, 0.26f}}), segments);
-        Shape head = Extrude(kKnightHead, 0.1f);
+        Shape head = Extrude(kKnightHead, 0.13f);
         if (black) head.Transform(JTMatrixRotationY(3.14159265f));
         knight.Append(head);
         return knight;

@@ -115,6 +115,14 @@ Colour HoloGrid(float u, float v, float&) {
     return {0.1f * line, line, 0.35f * line};
 }
 
+// The holographic pieces' light: bright rings and lines over a dim glow.
+Colour HoloPiece(float u, float v, float&) {
+    const float lineU = std::fabs(std::fmod(u * 16.0f, 1.0f) - 0.5f);
+    const float lineV = std::fabs(std::fmod(v * 10.0f, 1.0f) - 0.5f);
+    const float line = (lineU > 0.42f || lineV > 0.42f) ? 1.0f : 0.45f;
+    return {line, line, line};
+}
+
 Colour MarbleWhite(float u, float v, float&) {
     const float veins =
         std::fabs(std::sin((u * 3.0f + v * 2.0f + Fractal(u, v, 231, 4, 6) * 4.0f) * kTwoPi));
@@ -150,6 +158,7 @@ const Picture kPictures[] = {
     {"Chess/Fire and Ice/firepiece.jpg", 128, FirePiece},
     {"Chess/Fire and Ice/icepiece.jpg", 128, IcePiece},
     {"Chess/Matrix/grid.jpg", 128, HoloGrid},
+    {"Chess/Matrix/holopiece.jpg", 128, HoloPiece},
     {"Chess/Marble/marblewhite.jpg", 128, MarbleWhite},
     {"Chess/Marble/marbleblack.jpg", 128, MarbleBlack},
 };

@@ -138,7 +138,7 @@ bool SkullRoom(const std::filesystem::path& modules) {
     parts.push_back(
         {"ledges", ledges, SimpleEffect("Chess\\Fire and Ice\\rock.jpg"), JTMatrix(), false});
     Part lava{"lava", Disc(110.0f, 0.0f, 32, 12.0f),
-              SimpleEffect("Chess\\Fire and Ice\\lava.jpg", 0.9f, 0.55f, 0.25f),
+              SimpleEffect("Chess\\Fire and Ice\\lava.jpg", 0.55f, 0.3f, 0.12f),
               JTMatrixTranslation(0.0f, -30.0f, 0.0f), true};
     parts.push_back(lava);
     return WriteModel(modules / "Chess/Fire and Ice/SkullRoom.jtm", "SkullRoom", parts);

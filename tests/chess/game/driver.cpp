@@ -11,8 +11,9 @@
 //   --saver [--game-speed S] [--max-plies N]
 //       "/saver": the computer plays itself until mate, stalemate or N plies,
 //       then the frames that follow are counted
-//   --world W [--frames F]
-//       shows world W with its pieces at rest and writes a screenshot
+//   --world W [--frames F] [--eye X Y Z]
+//       shows world W with its pieces at rest (seen from the eye, looking at
+//       the board's centre) and writes a screenshot
 // Any mode: --multisample 0|1 and --size W H set those options first.
 #include <unistd.h>
 
@@ -23,6 +24,7 @@
 #include <memory>
 #include <string>
 
+#include "Jentra/JTCamera.h"
 #include "Jentra/JTDisplay.h"
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTNetwork.h"
@@ -47,6 +49,8 @@ struct Options {
     int maxPlies = 300;
     int world = 1;
     int frames = 30;
+    bool eyeGiven = false;
+    JTVec3 eye;
     int timeoutSeconds = 120;
 };
 
@@ -80,6 +84,11 @@ Options Parse(int argc, char** argv) {
             o.height = std::atoi(next());
         } else if (a == "--max-plies") {
             o.maxPlies = std::atoi(next());
+        } else if (a == "--eye") {
+            o.eyeGiven = true;
+            o.eye.x = float(std::atof(next()));
+            o.eye.y = float(std::atof(next()));
+            o.eye.z = float(std::atof(next()));
         } else if (a == "--frames") {
             o.frames = std::atoi(next());
         } else if (a == "--timeout") {
@@ -213,6 +222,11 @@ void WorldScript(const Options& o, ScriptedGame& game, bool& ok) {
             g.SetPlayers(kPlayerLocal, kPlayerLocal);
             g.CloseToBoard();
             g.LoadWorld(o.world);
+            if (o.eyeGiven && g.GetMainCamera()) {
+                JTCamera* camera = g.GetMainCamera();
+                camera->SetView(o.eye, JTVec3Normalize(-o.eye), JTVec3(0, 1, 0));
+                camera->SetIdleStartTime(0);
+            }
             shown = 0;
             return;
         }

@@ -14,7 +14,12 @@
 #include <vector>
 
 #include "Jentra/JTDataFolder.h"
+#include "Jentra/JTDisplay.h"
 #include "Jentra/JTFrameClock.h"
+#include "Jentra/JTKeyCodes.h"
+#include "Jentra/core/app/app_events.h"
+#include "Jentra/core/input/key_table.h"
+#include "platform/events.h"
 #include "chess/engine/movegen.h"
 #include "chess/engine/position_text.h"
 #include "chess/game/chess_pieces.h"
@@ -85,7 +90,8 @@ protected:
 
     // Runs the game: the script starts once the intro is over, with two
     // people at this computer on the board; it returns true when done.
-    void Play(std::function<bool(ScriptedGame&, int step)> script, int maxFrames = 600) {
+    void Play(std::function<bool(ScriptedGame&, int step)> script, int maxFrames = 600,
+              const std::string& commandLine = "nosplash", bool asPeople = true) {
         int step = -1;
         game_->onFrame = [&](ScriptedGame& g, int frame) {
             clock_.AdvanceMilliseconds(kFrameMs);
@@ -96,13 +102,15 @@ protected:
             }
             if (!g.Loaded()) return;
             if (step < 0) {
-                g.SetPlayers(kPlayerLocal, kPlayerLocal);
-                g.CloseToBoard();
+                if (asPeople) {
+                    g.SetPlayers(kPlayerLocal, kPlayerLocal);
+                    g.CloseToBoard();
+                }
                 step = 0;
             }
             if (script(g, step++)) g.Quit();
         };
-        ASSERT_EQ(rookfall_test::RunGame(*game_, "nosplash"), 0);
+        ASSERT_EQ(rookfall_test::RunGame(*game_, commandLine), 0);
     }
 
     // A recorded game of this test (removed afterwards).
@@ -334,6 +342,85 @@ TEST_F(GameSession, APieceWhoseModelFailsLeavesItsSlotEmpty) {
         EXPECT_NE(g.PieceOn(0x34), nullptr);
         return false;
     });
+}
+
+void PushKey(int dik, bool down) {
+    platform::Event e;
+    e.type = down ? platform::EventType::KeyDown : platform::EventType::KeyUp;
+    e.key.scancode = JTScancodeFromDik(dik);
+    JTEventQueue().Push(e);
+}
+
+TEST_F(GameSession, SpaceAndEscapeOpenAndCloseTheMenus) {
+    Play(
+        [&](ScriptedGame& g, int step) {
+            switch (step) {
+            case 0:
+                // Behind the main menu the computer plays itself.
+                EXPECT_EQ(g.GetCurrentMenu(), kMenuMain);
+                EXPECT_EQ(g.GetPlayer(0), kPlayerComputer);
+                PushKey(DIK_ESCAPE, true);
+                return false;
+            case 2:
+                EXPECT_EQ(g.GetCurrentMenu(), kMenuBoard);
+                PushKey(DIK_ESCAPE, false);
+                PushKey(DIK_SPACE, true);
+                return false;
+            case 4:
+                EXPECT_EQ(g.GetCurrentMenu(), kMenuMain);
+                g.CloseToBoard();
+                g.SetPlayers(kPlayerLocal, kPlayerComputer);
+                PushKey(DIK_SPACE, false);
+                PushKey(DIK_SPACE, true);
+                return false;
+            case 6:
+                // A person plays: the in-game menu.
+                EXPECT_EQ(g.GetCurrentMenu(), kMenuInGame);
+                return true;
+            default:
+                return false;
+            }
+        },
+        600, "nosplash", false);
+}
+
+TEST_F(GameSession, TheScreensaverPlaysItselfAndEndsOnAnyInput) {
+    int frames = 0;
+    Play(
+        [&](ScriptedGame& g, int step) {
+            if (step == 0) {
+                EXPECT_TRUE(g.IsSaverMode());
+                EXPECT_EQ(g.GetCurrentMenu(), kMenuBoard);
+                EXPECT_EQ(g.GetPlayer(0), kPlayerComputer);
+                EXPECT_EQ(g.GetPlayer(1), kPlayerComputer);
+                EXPECT_GE(g.GetWorld(), kWorldPark);
+                EXPECT_LE(g.GetWorld(), kWorldHolographic);
+            }
+            // The computer's first move comes three seconds on; then a key.
+            if (g.GetMoves().GetCount() > 0 && frames == 0) {
+                frames = step;
+                platform::Event e;
+                e.type = platform::EventType::MouseMove;
+                e.motion.dx = 3;
+                JTEventQueue().Push(e);
+            }
+            return false; // the game ends itself
+        },
+        300, "nosplash /saver", false);
+    EXPECT_GT(frames, 0);
+    EXPECT_LT(game_->frames, 300);
+}
+
+TEST_F(GameSession, SafeModeStartsSmallWithoutMultisampling) {
+    Play([&](ScriptedGame& g, int) {
+        const JTModeDesc& mode = g.GetUserOptions()->ModeDesc;
+        EXPECT_EQ(mode.Width, 640u);
+        EXPECT_EQ(mode.Height, 480u);
+        EXPECT_EQ(mode.Format, 23u);
+        EXPECT_FALSE(g.GetUserOptions()->Multisample);
+        EXPECT_FALSE(g.IsSaverMode());
+        return true;
+    }, 600, "nosplash /safe");
 }
 
 } // namespace
