@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "Jentra/JTMath.h"
 #include "Jentra/JTRandom.h"
@@ -76,9 +77,19 @@ protected:
     static bool TextureHasAlpha(JTTexture* texture);
     // A texture reference in a model stream (JTTextureMan::SaveLoadRef).
     static bool SaveLoadTexture(JTFile& f, JTTexture*& texture);
-    // The class's own version word after the base header; false when the
-    // transfer failed.
-    static bool SaveLoadVersion(JTFile& f);
+    // The start of every effect record: the object header, then the
+    // class's own version word; false when the transfer failed.
+    bool SaveLoadHead(JTFile& f);
+    // Texture references in order; a reference that cannot be resolved
+    // leaves its texture null and does not stop the record.
+    static void SaveLoadTextures(JTFile& f, std::initializer_list<JTTexture**> textures);
+    // The lit surface most file-driven effects share: "mWVP", the diffuse
+    // and bump textures "mDIF" and "mBUM", "vEYE" and "vLDR".
+    static void SetLitSurface(JTCompiledEffect& effect, const DrawState& state, JTTexture* diffuse,
+                              JTTexture* bump);
+    // A vector parameter from a point or direction.
+    static void SetVector(JTCompiledEffect& effect, const char* name, const JTVec3& v,
+                          float w = 0.0f);
     // After a loading SaveLoad: builds the class's file unless it is built.
     static void LoadIfNeeded(JTFile& f, JTCompiledEffect*& shared, const char* fileName,
                              void (*release)());

@@ -15,11 +15,11 @@ class Surface;
 
 // Made on first use on the display's device; a display-mode change
 // releases them and the next pass makes them again.
-extern platform::render::Texture* pShadowTex;              // 1024 x 1024 target
-extern platform::render::Surface* pShadowSurface;          // its level 0
-extern platform::render::Texture* pShadowTexBlurred;       // 512 x 512 target
-extern platform::render::Surface* pShadowSurfaceBlurred;   // its level 0
-extern platform::render::Surface* pShadowZ;                // 1024 x 1024 depth
+extern platform::render::Texture* pShadowTex;            // 1024 x 1024 target
+extern platform::render::Surface* pShadowSurface;        // its level 0
+extern platform::render::Texture* pShadowTexBlurred;     // 512 x 512 target
+extern platform::render::Surface* pShadowSurfaceBlurred; // its level 0
+extern platform::render::Surface* pShadowZ;              // 1024 x 1024 depth
 extern JTMatrix matShadow;
 
 // One shadow pass for the game's main scene on gpJTDisplay (the frame's

@@ -70,14 +70,16 @@ void JTDisplay::BenMarkInit() {
         }
     }
     // One strip zig-zagging between neighbouring rings, across the ribbon
-    // and back again on the next pair.
+    // and back again on the next pair. It runs from the last ring to the
+    // first, so the outside of the ribbon is what the front pass keeps.
     auto* indices = reinterpret_cast<uint16_t*>(strip);
     int n = 0;
-    indices[n++] = 0;
+    indices[n++] = uint16_t((kRings - 1) * kRingVertices);
     for (int ring = 0; ring + 1 < kRings; ++ring) {
         const bool forward = ring % 2 == 0;
         auto at = [&](int r, int column) {
-            return uint16_t(r * kRingVertices + (forward ? column : kRingVertices - 1 - column));
+            return uint16_t((kRings - 1 - r) * kRingVertices +
+                            (forward ? column : kRingVertices - 1 - column));
         };
         indices[n++] = at(ring + 1, 0);
         for (int column = 1; column < kRingVertices; ++column) {

@@ -133,9 +133,27 @@ void JTEffect::SetLightColours(JTCompiledEffect& effect, const D3DLIGHT8& light)
     effect.SetVector("vSLC", s.r, s.g, s.b, 0);
 }
 
-bool JTEffect::SaveLoadVersion(JTFile& f) {
+bool JTEffect::SaveLoadHead(JTFile& f) {
     uint16_t version = kEffectVersion;
-    return f.SaveLoadValue(version);
+    return JTUnknown::SaveLoad(f) && f.SaveLoadValue(version);
+}
+
+void JTEffect::SaveLoadTextures(JTFile& f, std::initializer_list<JTTexture**> textures) {
+    for (JTTexture** texture : textures)
+        SaveLoadTexture(f, *texture);
+}
+
+void JTEffect::SetLitSurface(JTCompiledEffect& effect, const DrawState& state, JTTexture* diffuse,
+                             JTTexture* bump) {
+    effect.SetMatrix("mWVP", state.worldViewProj);
+    effect.SetTexture("mDIF", DeviceTexture(diffuse));
+    effect.SetTexture("mBUM", DeviceTexture(bump));
+    SetVector(effect, "vEYE", state.eyeObject);
+    SetVector(effect, "vLDR", state.lightObject);
+}
+
+void JTEffect::SetVector(JTCompiledEffect& effect, const char* name, const JTVec3& v, float w) {
+    effect.SetVector(name, v.x, v.y, v.z, w);
 }
 
 void JTEffect::LoadIfNeeded(JTFile& f, JTCompiledEffect*& shared, const char* fileName,

@@ -20,21 +20,11 @@ JT_FILE_EFFECT_IMPL(JTEffect_FireKnightShadow, "FireKnightShadow.eft")
 JT_FILE_EFFECT_IMPL(JTEffect_BumpDiffuse, "BumpDiffuse.eft")
 JT_FILE_EFFECT_IMPL(JTEffect_BumpReflect, "BumpReflect.eft")
 
-namespace {
-
-void SetPoint(JTCompiledEffect& fx, const char* name, const JTVec3& v) {
-    fx.SetVector(name, v.x, v.y, v.z, 0);
-}
-
-} // namespace
-
 // ---- JTEffect_ParkPiece ----
 
 bool JTEffect_ParkPiece::SaveLoad(JTFile& f) {
-    if (!JTUnknown::SaveLoad(f) || !SaveLoadVersion(f)) return false;
-    SaveLoadTexture(f, diffuse);
-    SaveLoadTexture(f, bump);
-    SaveLoadTexture(f, specular);
+    if (!SaveLoadHead(f)) return false;
+    SaveLoadTextures(f, {&diffuse, &bump, &specular});
     LoadIfNeeded(f, pD3DEffect, kFileName, &ReleaseShared);
     return true;
 }
@@ -43,23 +33,18 @@ void JTEffect_ParkPiece::Render(JTDisplay* display, JTGeoNode* node) {
     DrawState s;
     JTCompiledEffect* fx = Prepare(pD3DEffect, kFileName, &ReleaseShared, display, node, s);
     if (!fx) return;
-    fx->SetMatrix("mWVP", s.worldViewProj);
-    fx->SetTexture("mDIF", DeviceTexture(diffuse));
-    fx->SetTexture("mBUM", DeviceTexture(bump));
+    SetLitSurface(*fx, s, diffuse, bump);
     fx->SetTexture("mSPC", DeviceTexture(specular));
     SetLightColours(*fx, s.light);
     fx->SetVector("vAMB", 0.4f, 0.6f, 0.5f, 0);
-    SetPoint(*fx, "vEYE", s.eyeObject);
-    SetPoint(*fx, "vLDR", s.lightObject);
     DrawPasses(*fx, display, node);
 }
 
 // ---- JTEffect_FireKnight ----
 
 bool JTEffect_FireKnight::SaveLoad(JTFile& f) {
-    if (!JTUnknown::SaveLoad(f) || !SaveLoadVersion(f)) return false;
-    SaveLoadTexture(f, diffuse);
-    SaveLoadTexture(f, bump);
+    if (!SaveLoadHead(f)) return false;
+    SaveLoadTextures(f, {&diffuse, &bump});
     LoadIfNeeded(f, pD3DEffect, kFileName, &ReleaseShared);
     return true;
 }
@@ -68,21 +53,16 @@ void JTEffect_FireKnight::Render(JTDisplay* display, JTGeoNode* node) {
     DrawState s;
     JTCompiledEffect* fx = Prepare(pD3DEffect, kFileName, &ReleaseShared, display, node, s);
     if (!fx) return;
-    fx->SetMatrix("mWVP", s.worldViewProj);
-    fx->SetTexture("mDIF", DeviceTexture(diffuse));
-    fx->SetTexture("mBUM", DeviceTexture(bump));
+    SetLitSurface(*fx, s, diffuse, bump);
     SetLightColours(*fx, s.light);
-    SetPoint(*fx, "vEYE", s.eyeObject);
-    SetPoint(*fx, "vLDR", s.lightObject);
     DrawPasses(*fx, display, node);
 }
 
 // ---- JTEffect_FireKnightAlpha ----
 
 bool JTEffect_FireKnightAlpha::SaveLoad(JTFile& f) {
-    if (!JTUnknown::SaveLoad(f) || !SaveLoadVersion(f)) return false;
-    SaveLoadTexture(f, diffuse);
-    SaveLoadTexture(f, bump);
+    if (!SaveLoadHead(f)) return false;
+    SaveLoadTextures(f, {&diffuse, &bump});
     LoadIfNeeded(f, pD3DEffect, kFileName, &ReleaseShared);
     return true;
 }
@@ -91,27 +71,19 @@ void JTEffect_FireKnightAlpha::Render(JTDisplay* display, JTGeoNode* node) {
     DrawState s;
     JTCompiledEffect* fx = Prepare(pD3DEffect, kFileName, &ReleaseShared, display, node, s);
     if (!fx) return;
-    fx->SetMatrix("mWVP", s.worldViewProj);
-    fx->SetTexture("mDIF", DeviceTexture(diffuse));
-    fx->SetTexture("mBUM", DeviceTexture(bump));
+    SetLitSurface(*fx, s, diffuse, bump);
+    SetLightColours(*fx, s.light);
+    // The light tinted by the colour, and the node's fading in its alpha.
     const D3DCOLORVALUE& d = s.light.Diffuse;
     fx->SetVector("vDLC", d.r * color[0], d.g * color[1], d.b * color[2], node->GetRenderOpacity());
-    const D3DCOLORVALUE& a = s.light.Ambient;
-    const D3DCOLORVALUE& sp = s.light.Specular;
-    fx->SetVector("vALC", a.r, a.g, a.b, 0);
-    fx->SetVector("vSLC", sp.r, sp.g, sp.b, 0);
-    SetPoint(*fx, "vEYE", s.eyeObject);
-    SetPoint(*fx, "vLDR", s.lightObject);
     DrawPasses(*fx, display, node);
 }
 
 // ---- JTEffect_FireKnightShadow ----
 
 bool JTEffect_FireKnightShadow::SaveLoad(JTFile& f) {
-    if (!JTUnknown::SaveLoad(f) || !SaveLoadVersion(f)) return false;
-    SaveLoadTexture(f, diffuse);
-    SaveLoadTexture(f, bump);
-    SaveLoadTexture(f, detail);
+    if (!SaveLoadHead(f)) return false;
+    SaveLoadTextures(f, {&diffuse, &bump, &detail});
     if (!f.SaveLoadValue(detailScaleU) || !f.SaveLoadValue(detailScaleV)) return false;
     LoadIfNeeded(f, pD3DEffect, kFileName, &ReleaseShared);
     return true;
@@ -121,10 +93,8 @@ void JTEffect_FireKnightShadow::Render(JTDisplay* display, JTGeoNode* node) {
     DrawState s;
     JTCompiledEffect* fx = Prepare(pD3DEffect, kFileName, &ReleaseShared, display, node, s);
     if (!fx) return;
-    fx->SetMatrix("mWVP", s.worldViewProj);
+    SetLitSurface(*fx, s, diffuse, bump);
     fx->SetMatrix("mSHM", s.world * matShadow);
-    fx->SetTexture("mDIF", DeviceTexture(diffuse));
-    fx->SetTexture("mBUM", DeviceTexture(bump));
     fx->SetTexture("mDET", DeviceTexture(detail));
     fx->SetTexture("mSHA", pShadowTexBlurred);
     const D3DCOLORVALUE& d = s.light.Diffuse;
@@ -134,8 +104,6 @@ void JTEffect_FireKnightShadow::Render(JTDisplay* display, JTGeoNode* node) {
     fx->SetVector("vALC", 0.9f * a.r, 0.9f * a.g, 0.9f * a.b, 0);
     fx->SetVector("vAL2", 1.8f * a.r, 1.8f * a.g, 1.8f * a.b, 0);
     fx->SetVector("vSLC", sp.r, sp.g, sp.b, 0);
-    SetPoint(*fx, "vEYE", s.eyeObject);
-    SetPoint(*fx, "vLDR", s.lightObject);
     fx->SetVector("vDET", detailScaleU, detailScaleV, 1, 1);
     DrawPasses(*fx, display, node);
 }
@@ -143,9 +111,8 @@ void JTEffect_FireKnightShadow::Render(JTDisplay* display, JTGeoNode* node) {
 // ---- JTEffect_BumpDiffuse ----
 
 bool JTEffect_BumpDiffuse::SaveLoad(JTFile& f) {
-    if (!JTUnknown::SaveLoad(f) || !SaveLoadVersion(f)) return false;
-    SaveLoadTexture(f, diffuse);
-    SaveLoadTexture(f, bump);
+    if (!SaveLoadHead(f)) return false;
+    SaveLoadTextures(f, {&diffuse, &bump});
     LoadIfNeeded(f, pD3DEffect, kFileName, &ReleaseShared);
     return true;
 }
@@ -154,23 +121,16 @@ void JTEffect_BumpDiffuse::Render(JTDisplay* display, JTGeoNode* node) {
     DrawState s;
     JTCompiledEffect* fx = Prepare(pD3DEffect, kFileName, &ReleaseShared, display, node, s);
     if (!fx) return;
-    fx->SetMatrix("mWVP", s.worldViewProj);
-    fx->SetTexture("mDIF", DeviceTexture(diffuse));
-    fx->SetTexture("mBUM", DeviceTexture(bump));
-    const D3DCOLORVALUE& d = s.light.Diffuse;
-    const D3DCOLORVALUE& a = s.light.Ambient;
-    fx->SetVector("vDLC", d.r, d.g, d.b, 0);
-    fx->SetVector("vALC", a.r, a.g, a.b, 0);
-    SetPoint(*fx, "vLDR", s.lightObject);
+    SetLitSurface(*fx, s, diffuse, bump);
+    SetLightColours(*fx, s.light);
     DrawPasses(*fx, display, node);
 }
 
 // ---- JTEffect_BumpReflect ----
 
 bool JTEffect_BumpReflect::SaveLoad(JTFile& f) {
-    if (!JTUnknown::SaveLoad(f) || !SaveLoadVersion(f)) return false;
-    SaveLoadTexture(f, surface);
-    SaveLoadTexture(f, bump);
+    if (!SaveLoadHead(f)) return false;
+    SaveLoadTextures(f, {&surface, &bump});
     LoadIfNeeded(f, pD3DEffect, kFileName, &ReleaseShared);
     return true;
 }
@@ -183,7 +143,7 @@ void JTEffect_BumpReflect::Render(JTDisplay* display, JTGeoNode* node) {
     fx->SetMatrix("mBWR", s.world);
     fx->SetMatrix("mWVP", s.worldViewProj);
     fx->SetTexture("mBUM", DeviceTexture(bump));
-    SetPoint(*fx, "vWEY", s.eyeWorld);
+    SetVector(*fx, "vWEY", s.eyeWorld);
     fx->SetVector("vONE", 1, 1, 1, 1);
     fx->SetVector("mREF", 0, 0, 0, 0);
     fx->SetVector("mDIF", 1, 1, 1, 1);
@@ -191,6 +151,6 @@ void JTEffect_BumpReflect::Render(JTDisplay* display, JTGeoNode* node) {
     const D3DCOLORVALUE& a = s.light.Ambient;
     fx->SetVector("vDLC", d.r, d.g, d.b, 0);
     fx->SetVector("vALC", a.r, a.g, a.b, 0);
-    SetPoint(*fx, "vLDR", s.lightObject);
+    SetVector(*fx, "vLDR", s.lightObject);
     DrawPasses(*fx, display, node);
 }

@@ -39,7 +39,7 @@ D3DMATERIAL8 Material(D3DCOLORVALUE diffuse, D3DCOLORVALUE ambient, D3DCOLORVALU
 } // namespace
 
 bool JTEffect_Simple::SaveLoad(JTFile& f) {
-    if (!JTUnknown::SaveLoad(f) || !SaveLoadVersion(f)) return false;
+    if (!SaveLoadHead(f)) return false;
     SaveLoadTexture(f, texture); // a missing texture does not stop the load
     uint8_t sides = twoSided ? 1 : 0;
     if (!f.SaveLoadValue(sides)) return false;

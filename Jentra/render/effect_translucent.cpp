@@ -27,10 +27,6 @@ JT_FILE_EFFECT_IMPL(JTEffect_WetIce, "WetIce.eft")
 
 namespace {
 
-void SetPoint(JTCompiledEffect& fx, const char* name, const JTVec3& v) {
-    fx.SetVector(name, v.x, v.y, v.z, 0);
-}
-
 // A burst of static lasts this long; the next one comes 20 to 180 s later.
 constexpr float kStaticSeconds = 0.75f;
 constexpr int kStaticSounds = 10;
@@ -79,7 +75,7 @@ void JTEffect_WetIce::ReleaseCube() {
 // ---- JTEffect_Monitor ----
 
 bool JTEffect_Monitor::SaveLoad(JTFile& f) {
-    if (!JTUnknown::SaveLoad(f) || !SaveLoadVersion(f)) return false;
+    if (!SaveLoadHead(f)) return false;
     SaveLoadTexture(f, screen);
     LoadIfNeeded(f, pD3DEffect, kFileName, &ReleaseShared);
     return true;
@@ -99,7 +95,7 @@ void JTEffect_Monitor::Render(JTDisplay* display, JTGeoNode* node) {
 // ---- JTEffect_WingDing ----
 
 bool JTEffect_WingDing::SaveLoad(JTFile& f) {
-    if (!JTUnknown::SaveLoad(f) || !SaveLoadVersion(f)) return false;
+    if (!SaveLoadHead(f)) return false;
     SaveLoadTexture(f, opacity);
     LoadIfNeeded(f, pD3DEffect, kFileName, &ReleaseShared);
     return true;
@@ -126,9 +122,8 @@ void JTEffect_WingDing::Render(JTDisplay* display, JTGeoNode* node) {
 // ---- JTEffect_Membrane ----
 
 bool JTEffect_Membrane::SaveLoad(JTFile& f) {
-    if (!JTUnknown::SaveLoad(f) || !SaveLoadVersion(f)) return false;
-    SaveLoadTexture(f, diffuse);
-    SaveLoadTexture(f, opacity);
+    if (!SaveLoadHead(f)) return false;
+    SaveLoadTextures(f, {&diffuse, &opacity});
     LoadIfNeeded(f, pD3DEffect, kFileName, &ReleaseShared);
     return true;
 }
@@ -157,8 +152,8 @@ void JTEffect_Membrane::Render(JTDisplay* display, JTGeoNode* node) {
         JTVec3 p(s.light.Position.x, s.light.Position.y, s.light.Position.z);
         toLight = JTVec3TransformCoord(s.world.GetTranslation() - p, s.worldInverse);
     }
-    SetPoint(*fx, "vLDR", JTVec3Normalize(toLight));
-    SetPoint(*fx, "vEYE", s.eyeWorld);
+    SetVector(*fx, "vLDR", JTVec3Normalize(toLight));
+    SetVector(*fx, "vEYE", s.eyeWorld);
 
     float noise[4] = {0, 0, 0, 0};
     if (staticTimeLeft > 0.0f) {
@@ -187,9 +182,8 @@ void JTEffect_Membrane::Render(JTDisplay* display, JTGeoNode* node) {
 // ---- JTEffect_WetIce ----
 
 bool JTEffect_WetIce::SaveLoad(JTFile& f) {
-    if (!JTUnknown::SaveLoad(f) || !SaveLoadVersion(f)) return false;
-    SaveLoadTexture(f, surface);
-    SaveLoadTexture(f, bump);
+    if (!SaveLoadHead(f)) return false;
+    SaveLoadTextures(f, {&surface, &bump});
     LoadIfNeeded(f, pD3DEffect, kFileName, &ReleaseShared);
     return true;
 }
@@ -210,11 +204,11 @@ void JTEffect_WetIce::Render(JTDisplay* display, JTGeoNode* node) {
     fx->SetVector("vDLC", d.r, d.g, d.b, 0);
     fx->SetVector("vALC", -0.5f, -0.5f, -0.4f, 0);
     fx->SetVector("vSLC", sp.r, sp.g, sp.b, 0);
-    SetPoint(*fx, "vEYE", s.eyeObject);
-    SetPoint(*fx, "vLDR", s.lightObject);
+    SetVector(*fx, "vEYE", s.eyeObject);
+    SetVector(*fx, "vLDR", s.lightObject);
     fx->SetTexture("mCUB", cube);
     fx->SetVector("mREF", 1, 1, 1, 0.65f);
-    SetPoint(*fx, "vWEY", s.eyeWorld);
+    SetVector(*fx, "vWEY", s.eyeWorld);
     D3DMATRIX world;
     std::memcpy(world.m, s.world.m, sizeof world.m);
     device.SetTransform(D3DTS_WORLD, world);

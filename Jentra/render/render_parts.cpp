@@ -82,7 +82,9 @@ void JTInstallRenderParts() {
 }
 
 void JTUninstallRenderParts() {
-    if (GetGeoParts() == &gRenderGeoParts) SetGeoParts(nullptr);
+    // The geometry-part hooks stay: they hold nothing, and whatever still
+    // owns meshes and effects (models, scenes, the display's shadow effect)
+    // deletes them through the hooks.
     JTDisplayHooks display = JTDisplay::GetHooks();
     display.renderConsole = nullptr;
     display.createShadowEffect = nullptr;

@@ -5,7 +5,9 @@
 #pragma once
 
 void JTInstallRenderParts();
-// Takes the parts out again and frees what they made on the display's
-// device (shared effects, the ice's cube map, shadow targets, console
-// texts); call it before the display goes.
+// Takes the display's and the frame's hooks out again and frees what the
+// parts made on the display's device (shared effects, the ice's cube map,
+// shadow targets, console texts); call it before the display goes. The
+// geometry-part hooks stay, so that meshes and effects can still be
+// deleted with whatever owns them.
 void JTUninstallRenderParts();

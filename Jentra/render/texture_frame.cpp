@@ -8,11 +8,8 @@
 #include "platform/image/convert.h"
 #include "platform/image/dds.h"
 #include "platform/image/mipmap.h"
-#include "platform/paths.h"
-#include "Jentra/JTDataFolder.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -22,26 +19,6 @@ using platform::image::TextureImage;
 
 platform::render::Device* DeviceOf(JTDisplay* display) {
     return display ? display->GetDevice() : nullptr;
-}
-
-// Where a file below "modules\" is written: folders in any letter case.
-std::string WritePath(const char* name) {
-    if (name[0] == '/') return name;
-    auto path = platform::ResolvePathForCreate(JTDataFolder(), std::string("modules\\") + name);
-    return path ? path->string() : std::string();
-}
-
-// Puts a CPU level back into the device texture.
-bool WriteLevel(platform::render::Texture& texture, int level, const Image& pixels) {
-    platform::render::D3DLOCKED_RECT rect;
-    if (texture.LockRect(level, &rect, 0) != D3D_OK) return false;
-    const size_t pitch = platform::image::RowPitch(pixels.format, pixels.width);
-    const int rows = platform::image::StoredRows(pixels.format, pixels.height);
-    for (int row = 0; row < rows; ++row)
-        std::memcpy(static_cast<uint8_t*>(rect.pBits) + size_t(row) * size_t(rect.Pitch),
-                    pixels.pixels.data() + size_t(row) * pitch, pitch);
-    texture.UnlockRect(level);
-    return true;
 }
 
 } // namespace
@@ -77,7 +54,7 @@ bool JTTextureFrame::Save(JTDisplay*, const char* name) {
     if (!texture || !name) return false;
     TextureImage image;
     std::string error;
-    const std::string path = WritePath(name);
+    const std::string path = jentra::textures::TexturePathForWriting(name);
     if (path.empty() || !jentra::textures::ReadDeviceTexture(*texture, 0, image, &error) ||
         !platform::image::WriteDdsFile(path, image, &error)) {
         std::fprintf(stderr, "Jentra: cannot save texture %s: %s\n", name, error.c_str());
@@ -106,7 +83,7 @@ void JTTextureFrame::CreateMIPLevels(JTDisplay*) {
         above = platform::image::HalveImage(above);
         Image level;
         if (!platform::image::ConvertImage(above, image.format, level)) return;
-        WriteLevel(*texture, m, level);
+        jentra::textures::WriteTextureLevel(*texture, m, level);
     }
 }
 
@@ -116,7 +93,7 @@ long JTTextureFrame::HeightToNormal(platform::render::Texture* d3dTexture) {
     if (!jentra::textures::ReadDeviceTexture(*d3dTexture, 0, image)) return 0;
     for (int m = 0; m < image.mipCount; ++m) {
         jentra::textures::HeightToNormalLevel(image.levels[size_t(m)]);
-        WriteLevel(*d3dTexture, m, image.levels[size_t(m)]);
+        jentra::textures::WriteTextureLevel(*d3dTexture, m, image.levels[size_t(m)]);
     }
     return 0;
 }

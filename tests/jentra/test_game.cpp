@@ -113,7 +113,15 @@ TEST_F(Game, PauseKeyIsRefusedInANetworkGame) {
 }
 
 TEST_F(Game, PrintScreenCountsDownTwoFrames) {
+    // The screenshot goes to a desktop of this test's own.
+    const std::filesystem::path desktop =
+        std::filesystem::temp_directory_path() / ("jentra-desktop-" + std::to_string(getpid()));
+    std::filesystem::create_directories(desktop);
+    const char* before = std::getenv("XDG_DESKTOP_DIR");
+    const std::string saved = before ? before : "";
+    setenv("XDG_DESKTOP_DIR", desktop.c_str(), 1);
     auto* game = new SampleGame(UniqueKey());
+    gpJTGame = game; // the screenshot is named after it
     std::vector<int> countdown;
     game->onFrame = [&countdown](SampleGame& g, int f) {
         countdown.push_back(g.GetScreenshotCountdown());
@@ -127,6 +135,13 @@ TEST_F(Game, PrintScreenCountsDownTwoFrames) {
     EXPECT_EQ(countdown[7], 1);
     EXPECT_EQ(countdown[8], 0);
     delete game;
+    gpJTGame = nullptr;
+    EXPECT_TRUE(std::filesystem::exists(desktop / "Sample 0000.bmp"));
+    std::filesystem::remove_all(desktop);
+    if (before)
+        setenv("XDG_DESKTOP_DIR", saved.c_str(), 1);
+    else
+        unsetenv("XDG_DESKTOP_DIR");
 }
 
 TEST_F(Game, NoFramesWhileInactiveAndTheReturnIsClamped) {

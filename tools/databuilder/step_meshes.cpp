@@ -1,8 +1,8 @@
-// Writes the engine's own mesh model under modules/test: "cube.jtm", a
-// transform node "cube" holding the geometry node "body", a bump-mapped
-// cube (its faces also as strips) drawn with JTEffect_ParkPiece on
-// "marble.jpg". Saved through the mesh's and effects' own save code, it is
-// what the renderer's tests and tools load.
+// Writes the engine's own mesh model "modules/testcube.jtm": a transform
+// node "cube" holding the geometry node "body", a bump-mapped cube (its
+// faces also as strips) drawn with JTEffect_ParkPiece on "marble.jpg",
+// which lies beside it. Saved through the mesh's and effects' own save
+// code, it is what the renderer's tests and tools load.
 #include "tools/databuilder/data_step.h"
 
 #include <cstdio>
@@ -50,7 +50,7 @@ std::unique_ptr<JTMesh> Cube() {
 } // namespace
 
 DATABUILDER_STEP(WriteMeshModels, "meshes") {
-    const std::filesystem::path file = context.runtime / "modules" / "test" / "cube.jtm";
+    const std::filesystem::path file = context.runtime / "modules" / "testcube.jtm";
     std::unique_ptr<JTMesh> mesh = Cube();
     if (!mesh) {
         std::fprintf(stderr, "databuilder: the cube mesh cannot be made\n");

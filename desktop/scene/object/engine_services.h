@@ -68,11 +68,12 @@ void SetDisplaySwitches(const DisplaySwitches* switches);
 const DisplaySwitches& GetDisplaySwitches();
 
 // The frame clock the main loop advances: game and real time in
-// milliseconds, the game step of this frame in seconds.
+// milliseconds, the game and real steps of this frame in seconds.
 struct SceneClock {
     uint32_t gameTime = 0;
     uint32_t realTime = 0;
     float frameTime = 0.0f;
+    float realFrameTime = 0.0f;
 };
 
 SceneClock& GetSceneClock();

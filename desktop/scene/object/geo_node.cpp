@@ -87,6 +87,14 @@ void GeoNode::SetTexturePath(std::string_view path, int32_t user) {
     textureUser = user;
 }
 
+void GeoNode::ShowDetailLevel(int level) {
+    visible = 1;
+    if (!sets || level < 0 || level >= int(sets->indices.size())) return;
+    indices = std::shared_ptr<std::vector<uint16_t>>(sets, &sets->indices[size_t(level)]);
+    indexCount = int(indices->size());
+    if (level < int(sets->drawRanges.size())) vertexCount = sets->drawRanges[size_t(level)];
+}
+
 void GeoNode::DetachVertices(bool dropOnly) {
     if (!sharesVertices) return;
     sharesVertices = 0;

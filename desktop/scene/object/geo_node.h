@@ -70,6 +70,10 @@ public:
     // pass kMaxVertices. `objectPath` names the file for texture requests.
     bool BuildGeometry(GeoLists lists, std::string_view objectPath);
 
+    // Shows the node drawing the index set of that detail level: its index
+    // list and count, and the vertices the set uses.
+    void ShowDetailLevel(int level);
+
     // Only while sharing the prototype's vertices: stops sharing, and either
     // drops the array (dropOnly) or copies the prototype's.
     void DetachVertices(bool dropOnly);

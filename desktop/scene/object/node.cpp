@@ -233,6 +233,18 @@ int Node::Save(platform::BinaryWriter& file, ObjectTable& table) {
 
 bool Node::SaveNodeRecord(platform::BinaryWriter& file, ObjectTable& table) {
     file.WriteFixedString(Name(), kNameSize);
+    SaveChannelList(file, table);
+    SaveChildList(file, table);
+    return file.Good();
+}
+
+void Node::SaveChildList(platform::BinaryWriter& file, ObjectTable& table) {
+    file.WriteI16(int16_t(children.size()));
+    for (Node* child : children)
+        child->Save(file, table);
+}
+
+void Node::SaveChannelList(platform::BinaryWriter& file, ObjectTable& table) {
     if (channels) {
         file.WriteU32(1);
         file.WriteU8(uint8_t(channels->count));
@@ -241,10 +253,6 @@ bool Node::SaveNodeRecord(platform::BinaryWriter& file, ObjectTable& table) {
     } else {
         file.WriteU32(0);
     }
-    file.WriteI16(int16_t(children.size()));
-    for (Node* child : children)
-        child->Save(file, table);
-    return file.Good();
 }
 
 bool Node::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) {
@@ -255,7 +263,28 @@ bool Node::LoadNodeRecord(platform::BinaryReader& file, ObjectTable& table, uint
     std::string text;
     if (!file.ReadFixedString(text, kNameSize)) return false;
     if (!text.empty()) SetName(text);
+    return LoadChannelList(file, table, version) && LoadChildList(file, table, version);
+}
 
+bool Node::LoadChildList(platform::BinaryReader& file, ObjectTable& table, uint32_t version) {
+    int32_t childCount;
+    if (version < kFirstCompactVersion) {
+        if (!file.ReadI32(childCount)) return false;
+    } else {
+        int16_t count;
+        if (!file.ReadI16(count)) return false;
+        childCount = count;
+    }
+    if (childCount < 0 || childCount > kMaxChildren) return false;
+    for (int i = 0; i < childCount; ++i) {
+        Unknown* child = ReadObjectReference(file, table, version, ClassId::Node);
+        if (!child) return false;
+        AddChild(static_cast<Node*>(child));
+    }
+    return true;
+}
+
+bool Node::LoadChannelList(platform::BinaryReader& file, ObjectTable& table, uint32_t version) {
     int32_t channelCount = 0;
     bool hasList = false;
     if (version < kFirstCompactVersion) {
@@ -277,21 +306,6 @@ bool Node::LoadNodeRecord(platform::BinaryReader& file, ObjectTable& table, uint
         Unknown* channel = ReadObjectReference(file, table, version, ClassId::Channel);
         if (!channel) return false;
         channels->Add(static_cast<Channel*>(channel));
-    }
-
-    int32_t childCount;
-    if (version < kFirstCompactVersion) {
-        if (!file.ReadI32(childCount)) return false;
-    } else {
-        int16_t count;
-        if (!file.ReadI16(count)) return false;
-        childCount = count;
-    }
-    if (childCount < 0 || childCount > kMaxChildren) return false;
-    for (int i = 0; i < childCount; ++i) {
-        Unknown* child = ReadObjectReference(file, table, version, ClassId::Node);
-        if (!child) return false;
-        AddChild(static_cast<Node*>(child));
     }
     return true;
 }

@@ -115,6 +115,16 @@ public:
     int CountSameNameBefore(const Node* target, int& count);
     bool HasChannelOfClass(int classNumber) const;
 
+    // Geometry of the subtree: the local matrices of this node and its
+    // TransNode ancestors combined; the nearest hit (t >= 0) of a ray on the
+    // visible triangles in world space, and that point (the origin when
+    // nothing is hit); and whether some vertex lies inside every plane
+    // (point, outward normals) of a selection box.
+    Matrix WorldMatrix() const;
+    bool RayTest(const Vec3& origin, const Vec3& direction, float& distance) const;
+    Vec3 RayHitPoint(const Vec3& origin, const Vec3& direction) const;
+    bool InSelectionVolume(const Vec3& point, int planeCount, const Vec3* normals) const;
+
     ChannelList* Channels() const { return channels.get(); }
     // Creates the list when needed; false when the node has ten channels.
     bool AddChannel(Channel* channel);
@@ -137,6 +147,13 @@ protected:
 
     bool SaveNodeRecord(platform::BinaryWriter& file, ObjectTable& table);
     bool LoadNodeRecord(platform::BinaryReader& file, ObjectTable& table, uint32_t version);
+    // The channel and child parts of the record, which the Entity record
+    // shares: a presence flag, the count and the channels; the count and
+    // the children.
+    void SaveChannelList(platform::BinaryWriter& file, ObjectTable& table);
+    bool LoadChannelList(platform::BinaryReader& file, ObjectTable& table, uint32_t version);
+    void SaveChildList(platform::BinaryWriter& file, ObjectTable& table);
+    bool LoadChildList(platform::BinaryReader& file, ObjectTable& table, uint32_t version);
     // Replaces each child by its collapsed form.
     void CollapseChildren();
     void TransformChildren(const TransformState& state);

@@ -1,13 +1,16 @@
 // The classes whose behaviour and records come with later parts of the
-// engine (celestial bodies, particle systems, lights, flares, pilots and the
-// space units). Each already has its number and its place in the class tree,
-// so objects of it can be made, cloned and asked IsA; reading its record is
-// refused until the class itself is written.
+// engine (celestial bodies, flares, pilots and the space units). Each already
+// has its number and its place in the class tree, so objects of it can be
+// made, cloned and asked IsA; reading its record is refused until the class
+// itself is written. Bodies whose record is the Entity record, particle
+// systems, lights, debris and the ship base stand in entity/.
 #pragma once
 
 #include <cstdint>
 
 #include "desktop/scene/entity/entity.h"
+#include "desktop/scene/entity/entity_kinds.h"
+#include "desktop/scene/entity/ship.h"
 #include "desktop/scene/object/geo_node.h"
 #include "desktop/scene/object/unknown.h"
 
@@ -36,21 +39,11 @@ public:
 using PartNode = PlaceholderNode<53, GeoNode>;
 using Pilot = PlaceholderObject<64>;
 
-using Sun = PlaceholderNode<6, Entity>;
-using Planet = PlaceholderNode<7, Entity>;
-using Nebulae = PlaceholderNode<15, Entity>;
 using Celestial = PlaceholderNode<44, Entity>;
 using Wormhole = PlaceholderNode<48, Entity>;
-using Asteroid = PlaceholderNode<49, Entity>;
-using Moon = PlaceholderNode<50, Entity>;
-using StructPlacer = PlaceholderNode<73, Entity>;
-using PartSys = PlaceholderNode<98, Entity>;
-using Debris = PlaceholderNode<101, Entity>;
 using Collection = PlaceholderNode<107, Entity>;
-using Light = PlaceholderNode<108, Entity>;
 using LensFlare = PlaceholderNode<158, Entity>;
 
-using Ship = PlaceholderNode<8, Entity>;
 using Cruiser = PlaceholderNode<12, Ship>;
 using MineLayer = PlaceholderNode<13, Ship>;
 using Mine = PlaceholderNode<14, Ship>;

@@ -34,10 +34,11 @@
 #include "platform/binary_io.h"
 #include "platform/image/jpeg.h"
 #include "platform/window.h"
+#include "render_test_support.h"
 
 namespace effect_test {
 
-using platform::render::DeviceKind;
+using render_test::DeviceKind;
 
 // A cube of half-size 1: four vertices a face, u across and v down each
 // face as seen from outside, wound clockwise from outside.
@@ -80,27 +81,16 @@ inline JTEntity* MeshEntity(std::unique_ptr<JTMesh> mesh, JTEffect* effect, JTVe
     return entity;
 }
 
-class EffectSceneTest : public ::testing::Test {
+class EffectSceneTest : public render_test::DisplayTest {
 protected:
     // A display of that size on a hidden window, a working folder with the
     // effect files and the test's textures, an empty scene with a white
     // light from above left, and a camera at (0, 1.5, -4.5) looking at the
     // origin.
     void Open(DeviceKind kind, int width = 48, int height = 48) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
         MakeFolder();
-        JTRenderer::SetDeviceKind(kind);
-        platform::WindowDesc desc;
-        desc.width = width;
-        desc.height = height;
-        desc.hidden = true;
-        window = platform::Window::Create(desc);
-        ASSERT_TRUE(window);
         gpJTIDMap = &ids;
-        renderer = std::make_unique<JTRenderer>();
-        display = renderer->CreateDisplayWindowed(0, window.get());
-        ASSERT_TRUE(display && display->GetDevice());
-        gpJTDisplay = display;
+        DisplayTest::Open(kind, width, height);
         textures = std::make_unique<JTTextureMan>(display);
         gpJTTextureMan = textures.get();
         JTInstallRenderParts();
@@ -140,14 +130,11 @@ protected:
         JTUninstallRenderParts();
         gpJTTextureMan = nullptr;
         textures.reset();
-        gpJTDisplay = nullptr;
-        renderer.reset();
-        window.reset();
-        JTRenderer::SetDeviceKind(DeviceKind::OpenGL);
+        DisplayTest::TearDown();
         gpJTIDMap = nullptr;
         JTSetDataFolder(nullptr);
         std::error_code ec;
-        if (!folder.empty()) std::filesystem::remove_all(folder, ec);
+        if (!folder.empty() && ownsFolder) std::filesystem::remove_all(folder, ec);
     }
 
     // The next frame's entity, in the scene from the next Render on.
@@ -167,11 +154,10 @@ protected:
     }
     uint32_t Pixel(int x, int y) const { return pixels[size_t(y * width + x)] & 0xFFFFFFu; }
 
+    static constexpr const char* kSharedFolderVariable = "JENTRA_EFFECT_TEST_FOLDER";
     std::filesystem::path folder;
+    bool ownsFolder = true;
     JTIDMap ids;
-    std::unique_ptr<platform::Window> window;
-    std::unique_ptr<JTRenderer> renderer;
-    JTDisplay* display = nullptr;
     std::unique_ptr<JTTextureMan> textures;
     std::unique_ptr<JTScene> scene;
     JTLight* light = nullptr;
@@ -188,10 +174,19 @@ private:
     // "holes-nocomp.jpg" (white with dark round holes), "dusk-nocomp.jpg"
     // (dark blue-grey squares).
     void MakeFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "jentra-effects-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
+        // A death test's child runs the test again from its start and ends
+        // without tearing down: it works in its parent's folder (named by
+        // kSharedFolderVariable), which the parent removes.
+        if (const char* shared = std::getenv(kSharedFolderVariable)) {
+            folder = shared;
+            ownsFolder = false;
+        } else {
+            std::string pattern =
+                (std::filesystem::temp_directory_path() / "jentra-effects-XXXXXX").string();
+            ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+            folder = pattern;
+            ownsFolder = true;
+        }
         const std::filesystem::path modules = folder / "modules";
         std::filesystem::create_directories(modules);
         const char* runtimeDir = std::getenv("JENTRA_RUNTIME_DIR");
@@ -199,10 +194,12 @@ private:
         const std::filesystem::path runtime = runtimeDir;
         for (const auto& entry : std::filesystem::directory_iterator(runtime))
             if (entry.path().extension() == ".eft")
-                std::filesystem::copy_file(entry.path(), folder / entry.path().filename());
+                std::filesystem::copy_file(entry.path(), folder / entry.path().filename(),
+                                           std::filesystem::copy_options::overwrite_existing);
         for (const char* file : {"cubetest.dds", "font1.dat", "font2-nocomp.jpg",
                                  "font2-nocomp_alpha.jpg", "font2_bump.jpg"})
-            std::filesystem::copy_file(runtime / "modules" / file, modules / file);
+            std::filesystem::copy_file(runtime / "modules" / file, modules / file,
+                                       std::filesystem::copy_options::overwrite_existing);
         Paint(modules / "tiles-nocomp.jpg", [](int x, int y) {
             bool odd = ((x / 16) + (y / 16)) % 2;
             return odd ? 0xFF3060E0u : 0xFFE08030u;

@@ -76,6 +76,8 @@ TEST_F(DisplayTest, AScreenshotIsTheNextNumberedBitmapOnTheDesktop) {
         std::filesystem::temp_directory_path() / ("jentra-shots-" + std::to_string(getpid()));
     std::filesystem::remove_all(desktop);
     std::filesystem::create_directories(desktop);
+    const char* before = std::getenv("XDG_DESKTOP_DIR");
+    const std::string saved = before ? before : "";
     setenv("XDG_DESKTOP_DIR", desktop.c_str(), 1);
     std::ofstream(desktop / "Jentra 0000.bmp") << "taken";
     std::ofstream(desktop / "Jentra 0001.bmp") << "taken";
@@ -83,7 +85,10 @@ TEST_F(DisplayTest, AScreenshotIsTheNextNumberedBitmapOnTheDesktop) {
     Open(DeviceKind::OpenGL, 30, 20);
     display->Render();
     display->Screenshot();
-    unsetenv("XDG_DESKTOP_DIR");
+    if (before)
+        setenv("XDG_DESKTOP_DIR", saved.c_str(), 1);
+    else
+        unsetenv("XDG_DESKTOP_DIR");
 
     std::ifstream in(desktop / "Jentra 0002.bmp", std::ios::binary);
     ASSERT_TRUE(in) << "written as number 0002";

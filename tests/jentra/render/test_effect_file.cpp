@@ -7,7 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "device_window.h"
+#include "effect_quad.h"
+#include "tests/platform/render/device_fixture.h"
 #include "platform/binary_io.h"
 #include "platform/render/device.h"
 
@@ -114,7 +115,7 @@ TEST(EffectSource, ErrorsNameTheLine) {
     }
 }
 
-class CompiledEffectTest : public device_window::DeviceWindowTest {};
+class CompiledEffectTest : public device_test::DeviceTest {};
 
 TEST_F(CompiledEffectTest, TheFirstTechniqueThatBuildsDrawsEachPass) {
     Open(DeviceKind::OpenGL);
@@ -138,7 +139,7 @@ TEST_F(CompiledEffectTest, TheFirstTechniqueThatBuildsDrawsEachPass) {
 
     device->BeginScene();
     device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    EXPECT_EQ(device_window::DrawFullQuad(*device, *effect), 2);
+    EXPECT_EQ(effect_quad::DrawFullQuad(*device, *effect), 2);
     device->EndScene();
     Capture();
     EXPECT_EQ(Pixel(32, 32), 0xFF00FFu); // red from the first pass, blue added by the second

@@ -242,6 +242,12 @@ TEST_F(EffectTest, HaloKeepsItsSizeWhateverTheNodesScale) {
     display->Render();
     ASSERT_EQ(Recorded().draws.size(), 1u);
     EXPECT_FLOAT_EQ(Uniform(Recorded().draws[0], "vSCA").at(0), unscaled / 2);
+    // A node scaled to nothing has no glow to keep in size: nothing drawn.
+    scene->Reset();
+    scene->PostFrameUpdate();
+    Show(new JTEffect_Halo, 1.0f, 0.0f);
+    display->Render();
+    EXPECT_TRUE(Recorded().draws.empty());
 }
 
 TEST_F(EffectTest, MembraneBurstsOfStaticComeOnTheirSchedule) {
@@ -308,10 +314,15 @@ end
 class EffectDeathTest : public EffectSceneTest {
 protected:
     void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+    void TearDown() override {
+        unsetenv(kSharedFolderVariable);
+        EffectSceneTest::TearDown();
+    }
 };
 
 TEST_F(EffectDeathTest, ABrokenEffectFileEndsInTheFatalBoxWithItsNameAndTheCompilersLog) {
     Open(DeviceKind::OpenGL);
+    setenv(kSharedFolderVariable, folder.c_str(), 1);
     // Broken GLSL: the compiler's complaint about "nonsense" is shown.
     ASSERT_TRUE(platform::WriteWholeFile(folder / "Halo.eft",
                                          std::string("technique t\npass\nvertex\n"

@@ -21,6 +21,14 @@ void Uniform(JTFont& font, float width) {
     }
 }
 
+// Text nodes own their meshes and effects, which they delete through the
+// geometry-part hooks.
+class FontLayout : public ::testing::Test {
+protected:
+    void SetUp() override { JTInstallRenderParts(); }
+    void TearDown() override { JTUninstallRenderParts(); }
+};
+
 // The y of the first line's top, and the line count, of a text node.
 struct Lines {
     float top;
@@ -40,7 +48,7 @@ Lines LinesOf(JTGeoNode* node) {
     return l;
 }
 
-TEST(FontLayout, WrapsAtBlanksOrBeforeTheCharacterThatReachesTheWidth) {
+TEST_F(FontLayout, WrapsAtBlanksOrBeforeTheCharacterThatReachesTheWidth) {
     JTFont font;
     Uniform(font, 0.5f);
     EXPECT_FLOAT_EQ(font.GetTextWidth("abc\ndefgh", 0), 1.5f); // the first line
@@ -61,7 +69,7 @@ TEST(FontLayout, WrapsAtBlanksOrBeforeTheCharacterThatReachesTheWidth) {
     EXPECT_FLOAT_EQ(font.GetTextWidth("\xE9", 0), 2.0f);
 }
 
-TEST(FontLayout, TextsAreTwoTrianglesACharacterPlacedByTheAlignment) {
+TEST_F(FontLayout, TextsAreTwoTrianglesACharacterPlacedByTheAlignment) {
     JTFont font;
     Uniform(font, 0.5f);
     std::unique_ptr<JTGeoNode> two(
@@ -111,7 +119,7 @@ TEST(FontLayout, TextsAreTwoTrianglesACharacterPlacedByTheAlignment) {
     EXPECT_EQ(static_cast<JTMesh*>(cut->GetMesh())->GetNumVertices(), 65536u);
 }
 
-TEST(FontLayout, ScreenTextKeepsItsApparentSizeAtAnyDepth) {
+TEST_F(FontLayout, ScreenTextKeepsItsApparentSizeAtAnyDepth) {
     JTFont font;
     Uniform(font, 1.0f);
     const float quarter = 1.5707964f;
@@ -206,6 +214,43 @@ TEST_F(FontPictureTest, RookfallLandsWhereItIsPlacedWithGapsBetweenItsLetters) {
     for (int x = 82; x < right - 2; ++x)
         gaps += columns[size_t(x)] == 0 && columns[size_t(x - 1)] > 0;
     EXPECT_GE(gaps, 5);
+}
+
+} // namespace
+
+namespace {
+
+// The builder draws an atlas of its own with the tables to match.
+class FontBuilderTest : public EffectSceneTest {};
+
+TEST_F(FontBuilderTest, TheBuilderMakesAnAtlasAndTablesFromASystemFont) {
+    Open(DeviceKind::Recording);
+    JTFont font;
+    font.SetBuilderFace("DejaVu Sans", 24, 0);
+    ASSERT_TRUE(font.CreateTexture());
+    ASSERT_NE(font.GetTexture(), nullptr);
+    EXPECT_TRUE(font.GetTexture()->HasAlpha());
+    platform::render::Texture* atlas = font.GetTexture()->GetD3DTexture(0);
+    ASSERT_NE(atlas, nullptr);
+    EXPECT_EQ(atlas->Width(), 512);
+    EXPECT_EQ(atlas->Format(), D3DFMT_A4R4G4B4);
+    // 'W' is wider than 'i'; every rectangle lies in the atlas; control
+    // codes have none.
+    EXPECT_GT(font.GetAdvance('W'), font.GetAdvance('i'));
+    EXPECT_EQ(font.GetAdvance(10), 0.0f);
+    for (int c = 32; c < 256; ++c) {
+        const float* r = font.GetGlyphRect(uint8_t(c));
+        EXPECT_TRUE(r[0] >= 0 && r[2] <= 1 && r[0] <= r[2] && r[1] < r[3] && r[3] <= 1) << c;
+    }
+    // The atlas holds white texels whose alpha is the glyphs' coverage.
+    const std::vector<uint8_t>& texels = atlas->LevelData(0, 0);
+    int covered = 0;
+    for (size_t i = 0; i + 1 < texels.size(); i += 2) {
+        const uint16_t t = uint16_t(texels[i] | texels[i + 1] << 8);
+        EXPECT_EQ(t & 0xFFF, 0xFFF);
+        covered += (t >> 12) > 0;
+    }
+    EXPECT_GT(covered, 5000);
 }
 
 } // namespace

@@ -32,19 +32,13 @@ std::vector<unsigned char> Bytes(JTFile& f) {
 TEST_F(RenderPartsTest, TheShippedCubeModelLoadsDrawsAndItsMeshSavesUnchanged) {
     Open(DeviceKind::OpenGL);
     const std::filesystem::path runtime = std::getenv("JENTRA_RUNTIME_DIR");
-    std::filesystem::create_directories(folder / "modules" / "test");
-    std::filesystem::copy_file(runtime / "modules" / "test" / "cube.jtm",
-                               folder / "modules" / "test" / "cube.jtm");
-    // The texture is found beside the model or in modules\ itself.
-    std::filesystem::copy_file(runtime / "modules" / "marble.jpg",
-                               folder / "modules" / "marble.jpg");
-    std::filesystem::copy_file(runtime / "modules" / "marble.jpg",
-                               folder / "modules" / "test" / "marble.jpg");
+    for (const char* file : {"testcube.jtm", "marble.jpg"})
+        std::filesystem::copy_file(runtime / "modules" / file, folder / "modules" / file);
 
     std::vector<uint8_t> file;
-    ASSERT_TRUE(platform::ReadWholeFile(folder / "modules" / "test" / "cube.jtm", file));
+    ASSERT_TRUE(platform::ReadWholeFile(folder / "modules" / "testcube.jtm", file));
     // Opened as the engine opens its models: by their file's full path.
-    JTFile in((folder / "modules" / "test" / "cube.jtm").c_str(), false);
+    JTFile in((folder / "modules" / "testcube.jtm").c_str(), false);
     ASSERT_TRUE(in.Opened());
     std::unique_ptr<JTTransNode> model(LoadOwned<JTTransNode>(in));
     ASSERT_TRUE(model && !in.Failed());
@@ -57,9 +51,8 @@ TEST_F(RenderPartsTest, TheShippedCubeModelLoadsDrawsAndItsMeshSavesUnchanged) {
     auto* effect = dynamic_cast<JTEffect_ParkPiece*>(body->GetEffect());
     ASSERT_NE(effect, nullptr);
     ASSERT_NE(effect->diffuse, nullptr);
-    const std::string texture = effect->diffuse->GetName();
-    EXPECT_EQ(texture.substr(texture.size() - 10), "marble.jpg");
-    EXPECT_NE(JTEffect_ParkPiece::pD3DEffect, nullptr); // built as the model loaded
+    EXPECT_STREQ(effect->diffuse->GetName(), "marble.jpg"); // beside the model
+    EXPECT_NE(JTEffect_ParkPiece::pD3DEffect, nullptr);     // built as the model loaded
 
     // The mesh saved again is byte for byte its record in the file.
     JTFile out(nullptr, nullptr, 0, true);
@@ -138,6 +131,50 @@ TEST_F(RenderPartsTest, ParticlesFromAModelSpawnOnlyAtItsVertices) {
     }
     EXPECT_GT(seen.size(), 4u); // drawn from many vertices
     gdwTime = 0;
+}
+
+} // namespace
+
+namespace {
+
+// A mesh drawn through the display's shared dynamic buffers, and one too
+// large for them, which is drawn from a copy of its own instead.
+TEST_F(RenderPartsTest, DynamicMeshesDrawThroughTheSharedBuffersOrTheirOwnCopy) {
+    Open(DeviceKind::Recording);
+    auto grid = [](int cells) {
+        std::vector<Vert1> vertices;
+        std::vector<unsigned short> indices;
+        for (int y = 0; y <= cells; ++y)
+            for (int x = 0; x <= cells; ++x)
+                vertices.push_back({float(x) / cells, float(y) / cells, 0, 0, 0, -1, 0, 0});
+        for (int y = 0; y < cells; ++y)
+            for (int x = 0; x < cells; ++x) {
+                auto at = [cells](int i, int j) { return (unsigned short)(j * (cells + 1) + i); };
+                indices.insert(indices.end(), {at(x, y), at(x + 1, y), at(x, y + 1)});
+            }
+        auto mesh = std::make_unique<JTMesh>();
+        mesh->CreateBuffersFromData(nullptr, vertices.data(), unsigned(vertices.size()),
+                                    indices.data(), unsigned(indices.size()), true, false);
+        return mesh;
+    };
+    auto& recorded = *display->GetDevice()->GetRecording();
+    JTGeoNode* small = nullptr;
+    Place(MeshEntity(grid(10), new JTEffect_Simple, JTVec3(), &small));
+    recorded.Forget();
+    display->Render();
+    ASSERT_EQ(recorded.draws.size(), 1u);
+    EXPECT_FALSE(recorded.draws[0].fromUserMemory);
+    EXPECT_EQ(recorded.draws[0].primCount, 100u);
+    EXPECT_EQ(recorded.draws[0].state.streams[0].buffer, display->GetDynamicVB()->GetBuffer());
+
+    scene->Reset();
+    scene->PostFrameUpdate();
+    Place(MeshEntity(grid(130), new JTEffect_Simple, JTVec3())); // 17161 vertices
+    recorded.Forget();
+    display->Render();
+    ASSERT_EQ(recorded.draws.size(), 1u);
+    EXPECT_TRUE(recorded.draws[0].fromUserMemory);
+    EXPECT_EQ(recorded.draws[0].primCount, 130u * 130u);
 }
 
 } // namespace

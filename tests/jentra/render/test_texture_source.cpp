@@ -237,3 +237,34 @@ TEST_F(TextureSourceTest, BadCompanionsAndSourcesFail) {
     EXPECT_FALSE(frame.fromCache);
     EXPECT_TRUE(frame.cacheWritten);
 }
+
+TEST_F(TextureSourceTest, ShippedTexturesLoadInTheFormatsTheirNamesSelect) {
+    const char* runtime = std::getenv("JENTRA_RUNTIME_DIR");
+    ASSERT_NE(runtime, nullptr);
+    for (const char* name : {"rock.jpg", "rock_alpha.jpg", "spark.tga", "mountains.jpg",
+                             "smoke.jpg", "smoke_alpha.jpg", "cubetest.dds"})
+        fs::copy_file(fs::path(runtime) / "modules" / name, modules / name);
+    const struct {
+        const char* name;
+        PixelFormat format;
+        bool alpha;
+    } cases[] = {{"rock.jpg", PixelFormat::DXT5, true},
+                 {"spark.tga", PixelFormat::DXT5, true},
+                 {"smoke.jpg", PixelFormat::DXT5, true},
+                 {"mountains.jpg", PixelFormat::DXT1, false},
+                 {"cubetest.dds", PixelFormat::DXT1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoadedFrame frame;
+        std::string error;
+        ASSERT_TRUE(LoadFrameImage(c.name, true, frame, &error)) << error;
+        EXPECT_EQ(frame.image.format, c.format);
+        EXPECT_EQ(frame.hasAlpha, c.alpha);
+    }
+    std::vector<uint8_t> bytes;
+    platform::image::TextureImage cube;
+    ASSERT_TRUE(platform::ReadWholeFile(modules / "cubetest.dds", bytes));
+    ASSERT_TRUE(platform::image::DecodeDds(bytes, cube));
+    EXPECT_TRUE(cube.cube);
+    EXPECT_EQ(cube.width, cube.height);
+}

@@ -1,0 +1,87 @@
+// PropBlock: defaults, typed access and the owned-string store.
+#include "desktop/scene/entity/prop_block.h"
+
+#include <algorithm>
+
+namespace lumivane {
+
+PropBlock::PropBlock(const PropDesc* descs) : table(descs), bytes(PropDesc::BlockSize(descs), 0) {
+    PropDesc::ForEach(table, [&](const PropDesc& d, size_t offset) {
+        switch (d.type) {
+        case PropType::Integer:
+        case PropType::Choice:
+            Set<int32_t>(offset, int32_t(d.defaultValue));
+            break;
+        case PropType::Float:
+        case PropType::Distance:
+        case PropType::Time:
+        case PropType::Angle:
+            Set<float>(offset, d.defaultValue);
+            break;
+        case PropType::Flag:
+            SetFlag(offset, d.defaultValue != 0.0f);
+            break;
+        case PropType::Colour:
+            Set<uint32_t>(offset, uint32_t(d.defaultValue));
+            break;
+        default: // texts and owned strings start empty
+            break;
+        }
+    });
+}
+
+PropBlock::~PropBlock() {
+    ReleaseStrings();
+}
+
+std::string_view PropBlock::FixedText(size_t offset) const {
+    if (offset + kPropNameSize > bytes.size()) return {};
+    const char* text = reinterpret_cast<const char*>(&bytes[offset]);
+    return std::string_view(text, strnlen(text, kPropNameSize));
+}
+
+void PropBlock::SetFixedText(size_t offset, std::string_view text) {
+    if (offset + kPropNameSize > bytes.size()) return;
+    size_t length = std::min(text.size(), size_t(kPropNameSize - 1));
+    std::memset(&bytes[offset], 0, kPropNameSize);
+    std::memcpy(&bytes[offset], text.data(), length);
+}
+
+bool PropBlock::SetBytes(size_t offset, const void* data, size_t size) {
+    if (offset > bytes.size() || size > bytes.size() - offset) return false;
+    std::memcpy(&bytes[offset], data, size);
+    return true;
+}
+
+const std::string* PropBlock::OwnedString(size_t offset) const {
+    uint32_t index = Get<uint32_t>(offset);
+    if (index == 0 || index > strings.size()) return nullptr;
+    return strings[index - 1].get();
+}
+
+void PropBlock::SetOwnedString(size_t offset, std::string_view text) {
+    uint32_t index = Get<uint32_t>(offset);
+    bool held = index != 0 && index <= strings.size() && strings[index - 1];
+    if (text.empty()) {
+        if (held) strings[index - 1].reset();
+        Set<uint32_t>(offset, 0);
+        return;
+    }
+    if (held) {
+        *strings[index - 1] = text;
+        return;
+    }
+    auto free = std::find(strings.begin(), strings.end(), nullptr);
+    if (free == strings.end()) free = strings.insert(strings.end(), nullptr);
+    *free = std::make_unique<std::string>(text);
+    Set<uint32_t>(offset, uint32_t(free - strings.begin()) + 1);
+}
+
+void PropBlock::ReleaseStrings() {
+    PropDesc::ForEach(table, [&](const PropDesc& d, size_t offset) {
+        if (IsOwnedStringType(d.type)) SetOwnedString(offset, {});
+    });
+    strings.clear();
+}
+
+} // namespace lumivane

@@ -1,0 +1,186 @@
+// Writes Lumivane's entity prototypes into "LumivaneData/models" (object
+// files, through the entities' own Save) with their property files in
+// "LumivaneData/properties" (through the property-file writer): the Sun,
+// Planet and Moon bodies, the explosions and damage effects the entities
+// spawn, the "debris" pieces, and a test ship with a link node and an
+// "idle" animation. The folder is then loaded back through the model
+// library, and every prototype must come back.
+#include "tools/databuilder/data_step.h"
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "desktop/scene/entity/entity.h"
+#include "desktop/scene/entity/entity_kinds.h"
+#include "desktop/scene/entity/prop_file.h"
+#include "desktop/scene/entity/ship.h"
+#include "desktop/scene/object/frame_channel.h"
+#include "desktop/scene/object/geo_node.h"
+#include "desktop/scene/object/object_file.h"
+#include "desktop/scene/object/sequencer.h"
+#include "desktop/scene/object/trans_node.h"
+#include "desktop/scene/world/model_library.h"
+#include "tools/databuilder/lumivane_shapes.h"
+
+namespace {
+
+using namespace lumivane;
+
+// A globe of unit radius, coloured `colour`.
+GeoNode* Globe(const char* name, uint32_t colour) {
+    return databuilder::MakeSphere(name, 1.0f, 8, 12, {.colour = colour});
+}
+
+// A small wedge-shaped hull pointing along +Z.
+GeoNode* Hull() {
+    GeoLists lists;
+    lists.positions = {{0, 0, 2}, {-1, 0, -1}, {1, 0, -1}, {0, 0.6f, -1}, {0, -0.4f, -1}};
+    lists.indices = {0, 1, 3, 0, 3, 2, 0, 4, 1, 0, 2, 4, 1, 4, 3, 2, 3, 4};
+    for (const Vec3& p : lists.positions) {
+        Vec3 n = p;
+        lists.normals.push_back(n.Normalize());
+        lists.colours.push_back(0xFFB0B8C8);
+        lists.texCoords.push_back(p.x * 0.5f + 0.5f);
+        lists.texCoords.push_back(p.z * 0.3f + 0.5f);
+    }
+    lists.texCoordIndices = lists.indices;
+    auto* geo = new GeoNode;
+    geo->SetName("hull");
+    geo->indexed = 1;
+    geo->BuildGeometry(lists, "");
+    return geo;
+}
+
+template <class T> T* Prototype(const char* name) {
+    auto* entity = new T;
+    entity->SetName(name);
+    entity->AddRef();
+    return entity;
+}
+
+struct Writer {
+    std::filesystem::path models, properties;
+
+    // Saves the prototype and its property file; `tune` sets the values
+    // that differ from the class's defaults. The record keeps the model's
+    // own size and health: the library applies the properties on loading.
+    bool Write(Entity* entity, const std::function<void(Entity&)>& tune) {
+        entity->CreateProps();
+        if (tune) tune(*entity);
+        entity->RecomputeBound();
+        const std::string name(entity->Name());
+        std::string error;
+        bool ok = SaveObjectFile(models / (name + ".vrn"), entity, &error) &&
+                  SavePropFile(properties / (name + ".prp"), *entity->props, &error);
+        if (!ok) std::fprintf(stderr, "lumivane_entities: %s\n", error.c_str());
+        entity->Release();
+        return ok;
+    }
+};
+
+void SetFloat(Entity& e, const char* name, float value) {
+    size_t offset = 0;
+    if (PropDesc::Find(e.props->Table(), name, offset)) e.props->Set<float>(offset, value);
+}
+
+void SetFlag(Entity& e, const char* name, bool value) {
+    size_t offset = 0;
+    if (PropDesc::Find(e.props->Table(), name, offset)) e.props->SetFlag(offset, value);
+}
+
+void SetInt(Entity& e, const char* name, int32_t value) {
+    size_t offset = 0;
+    if (PropDesc::Find(e.props->Table(), name, offset)) e.props->Set<int32_t>(offset, value);
+}
+
+// Effects drift with nothing: no collisions, no gravity.
+void Weightless(Entity& e) {
+    SetFlag(e, "can collide", false);
+    SetFlag(e, "affected by gravity", false);
+}
+
+Ship* TestShip() {
+    auto* ship = Prototype<Ship>("testship");
+    ship->AddChild(Hull());
+    // The link node carries the ship's animation and hangs its spark effect.
+    auto* link = new FrameAnim;
+    link->SetName("dummylink-electricity");
+    link->local.MakeTranslation(0, 0.6f, -1);
+    auto* frames = new FrameChannel;
+    Matrix up, down;
+    up.MakeTranslation(0, 0.6f, -1);
+    down.MakeTranslation(0, 0.4f, -1);
+    frames->AddKey(up, -15);
+    frames->AddKey(down, -15);
+    frames->AddKey(up, 15);
+    link->AddChannel(frames);
+    ship->AddChild(link);
+    auto* sequencer = new Sequencer;
+    sequencer->AddChannel(frames);
+    sequencer->AddSequence({"idle", 0, 0.0f, 1.0f, {1}});
+    ship->SetSequencer(sequencer);
+    return ship;
+}
+
+bool CheckLibrary(const std::filesystem::path& root, const std::vector<std::string>& names) {
+    ModelLibrary library;
+    if (!library.LoadAll(root)) return false;
+    for (const std::string& name : names)
+        if (!library.FindPrototype(name)) {
+            std::fprintf(stderr, "lumivane_entities: %s did not load back\n", name.c_str());
+            return false;
+        }
+    return true;
+}
+
+} // namespace
+
+DATABUILDER_STEP(LumivaneEntities, "lumivane_entities") {
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    Writer writer{root / "models", root / "properties"};
+    std::error_code error;
+    std::filesystem::create_directories(writer.models, error);
+    std::filesystem::create_directories(writer.properties, error);
+    if (error) {
+        std::fprintf(stderr, "lumivane_entities: %s\n", error.message().c_str());
+        return false;
+    }
+
+    std::vector<std::string> names;
+    bool ok = true;
+    auto write = [&](Entity* entity, const std::function<void(Entity&)>& tune) {
+        names.emplace_back(entity->Name());
+        ok = writer.Write(entity, tune) && ok;
+    };
+
+    Sun* sun = Prototype<Sun>("Sun");
+    sun->AddChild(Globe("sun", 0xFFFFE080));
+    write(sun, [](Entity& e) {
+        SetFlag(e, "massive", true);
+        SetFlag(e, "affected by gravity", false);
+        SetFloat(e, "mass", 5000.0f);
+        SetFloat(e, "scale", 20.0f);
+    });
+    Planet* planet = Prototype<Planet>("Planet");
+    planet->AddChild(Globe("planet", 0xFF4070C0));
+    write(planet, [](Entity& e) {
+        SetFloat(e, "mass", 20.0f);
+        SetFloat(e, "scale", 4.0f);
+    });
+    Moon* moon = Prototype<Moon>("Moon");
+    moon->AddChild(Globe("moon", 0xFFA0A0A0));
+    write(moon, [](Entity& e) { SetFloat(e, "mass", 1.0f); });
+
+    for (const char* effect : {"explosion- Yellow", "explosion- Red", "explosion- Blue",
+                               "smoke damage", "blood", "electricity", "flames- yellow"})
+        write(Prototype<Entity>(effect), Weightless);
+    write(Prototype<Debris>("debris"), Weightless);
+    write(TestShip(), [](Entity& e) {
+        SetInt(e, "race", 1);
+        SetFloat(e, "top speed", 0.5f);
+        SetFloat(e, "health max", 10.0f);
+        SetFloat(e, "mass", 2.0f);
+    });
+    return ok && CheckLibrary(root, names);
+}
