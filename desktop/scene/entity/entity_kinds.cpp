@@ -15,14 +15,4 @@ Node* Light::Clone() {
     return copy;
 }
 
-Debris::Debris() {
-    classId = uint8_t(ClassId::Debris);
-}
-
-Node* Debris::Clone() {
-    auto* copy = new Debris(*this);
-    copy->InitClone(this);
-    return copy;
-}
-
 } // namespace lumivane

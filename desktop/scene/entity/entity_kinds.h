@@ -1,13 +1,14 @@
 // Entity classes whose own behaviour comes with later parts of the engine,
 // with what the entity base and the world already read or set on them: the
 // bodies whose record is the Entity record (suns, planets, moons and their
-// like), particle systems, lights and debris.
+// like), particle systems and lights; the debris class lives with the units.
 #pragma once
 
 #include <cstdint>
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/object/class_table.h"
+#include "desktop/units/debris/debris.h"
 
 namespace lumivane {
 
@@ -74,19 +75,6 @@ public:
 
 protected:
     Light(const Light& other) = default;
-};
-
-// A piece of a destroyed model: tumbles for its life, then bursts.
-class Debris : public Entity {
-public:
-    Debris();
-    Node* Clone() override;
-
-    float remainingLife = 0.0f; // seconds
-    int32_t colourCode = 0;     // 2 red, 3 blue, else yellow
-
-protected:
-    Debris(const Debris& other) = default;
 };
 
 inline PartSys* AsPartSys(Entity* entity) {

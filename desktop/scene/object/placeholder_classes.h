@@ -14,7 +14,11 @@
 #include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/object/geo_node.h"
 #include "desktop/scene/object/unknown.h"
+#include "desktop/units/deployable/deployables.h"
 #include "desktop/units/pilot/pilot.h"
+#include "desktop/units/structure/structure.h"
+#include "desktop/units/weapon/projectiles.h"
+#include "desktop/units/weapon/weapon.h"
 
 namespace lumivane {
 
@@ -46,8 +50,6 @@ using LensFlare = PlaceholderNode<158, Entity>;
 
 using Cruiser = PlaceholderNode<12, Ship>;
 using MineLayer = PlaceholderNode<13, Ship>;
-using Mine = PlaceholderNode<14, Ship>;
-using Comsat = PlaceholderNode<16, Ship>;
 using MineSweeper = PlaceholderNode<17, Ship>;
 using Interceptor = PlaceholderNode<19, Ship>;
 using Tug = PlaceholderNode<20, Ship>;
@@ -68,18 +70,9 @@ using MiningStation = PlaceholderNode<113, Ship>;
 using PrefabKit = PlaceholderNode<114, Ship>;
 using Shuttle = PlaceholderNode<115, Ship>;
 using CapitolShip = PlaceholderNode<116, Ship>;
-using Decoy = PlaceholderNode<117, Ship>;
 
-using Weapon = PlaceholderNode<11, Ship>;
-using Missile = PlaceholderNode<22, Weapon>;
-using ShockWave = PlaceholderNode<24, Weapon>;
-using PlasmaBall = PlaceholderNode<26, Weapon>;
-using Starburst = PlaceholderNode<55, Weapon>;
-using LightningBall = PlaceholderNode<67, Weapon>;
-using Tracer = PlaceholderNode<71, Weapon>;
 using TowCable = PlaceholderNode<150, Weapon>;
 
-using Structure = PlaceholderNode<51, Ship>;
 using Turret = PlaceholderNode<54, Structure>;
 using Connector = PlaceholderNode<56, Structure>;
 using Drydock = PlaceholderNode<68, Structure>;

@@ -18,6 +18,7 @@
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/object/class_table.h"
+#include "desktop/units/combat/turret_block.h"
 #include "desktop/units/ship/ship_props.h"
 
 namespace lumivane {
@@ -172,6 +173,23 @@ public:
     // with the clock) and whether it is available now.
     virtual int IsOrderActive(int code);
     virtual int CanAcceptOrder(int code);
+
+    // --- Combat -------------------------------------------------------------
+    // Makes the weapon prototype in the world and launches it from the
+    // transform at `aim`, turned by a random "scatter angle"; null when the
+    // prototype is missing or no weapon.
+    virtual Entity* LaunchWeapon(std::string_view prototype, const Matrix& transform,
+                                 EntityHandle aim);
+    // The turret helpers of multi-turret classes; `angles` is the class's
+    // way of turning a direction into turret yaw and pitch.
+    void PickTurretTarget(TurretBlock& block, TurretAngles angles = StandardTurretAngles);
+    // A sound key of 0 or more loops the event sounds of that key while the
+    // turret turns.
+    void AimTurret(TurretBlock& block, const Vec3& point, int soundKey,
+                   TurretAngles angles = StandardTurretAngles);
+    void Wander(TurretBlock& block, int soundKey, TurretAngles angles = StandardTurretAngles);
+    void PoseTurret(TurretBlock& block);
+    int IsInFireCone(const TurretBlock& block, const Vec3& point) const;
 
     // --- Thrust (commands are scaled by "thrust") ---------------------------
     virtual void ThrustForward(float amount);
@@ -343,6 +361,10 @@ protected:
     void UpdateSoundSlots();
     // Avoidance of SteerTo: the obstacle on the way to the point, if any.
     void FindObstacle(const Vec3& point);
+    // While auto attack chases, the order it interrupted moves on: a move
+    // point and the return point orbit the Sun (or follow the shadowed
+    // unit) and a path advances.
+    void CarrySavedOrder();
 
 private:
     void ResetPlayerRecord();

@@ -1,5 +1,5 @@
 // Ship: the order states and operations whose behaviour belongs to the unit
-// classes and to combat, construction, repair and scrapping. Until a class
+// classes and to construction, repair and scrapping. Until a class
 // gives them their work they leave the unit as it is.
 #include "desktop/units/ship/ship.h"
 
@@ -10,15 +10,10 @@ void Ship::PlayBuildStart() {
     if (sequencer) sequencer->Play("build_start", sequenceStates, 0);
 }
 void Ship::OnBuildComplete() {}
-void Ship::Fire() {}
 void Ship::Stop() {} // an idle unit keeps coasting
-void Ship::UpdateAttack() {}
 void Ship::UpdateState9() {}
 void Ship::UpdateState10() {}
 void Ship::UpdateState11() {}
-void Ship::UpdateHunt() {}
-void Ship::UpdateAutoTarget() {}
-void Ship::AssistLeader() {}
 void Ship::UpdateDeparture() {}
 void Ship::UpdateRepair() {}
 void Ship::UpdateState14() {}
@@ -32,7 +27,5 @@ int Ship::CanScrap() {
 int Ship::CanTow(Entity*) {
     return 0;
 }
-void Ship::UpdateShadow() {}
-void Ship::UpdateTargetList() {}
 
 } // namespace lumivane

@@ -122,7 +122,7 @@ TEST_F(LvWorld, BoundingSpheresShapeTheContact) {
 
 TEST_F(LvWorld, ShotsOfOneShipNeverHitEachOtherOrTheShip) {
     AddPrototype<Ship>("gunboat");
-    AddPrototype<Weapon>("shell");
+    AddPrototype("shell"); // owned by the gunboat, as its shots are
     Ship* gunboat = Spawn<Ship>("gunboat", {0, 0, 0});
     Entity* first = Spawn("shell", {0.5f, 0, 0});
     Entity* second = Spawn("shell", {1.0f, 0, 0});

@@ -1,0 +1,21 @@
+// What the tests of combat, weapons, deployables and structures share: the
+// unit fixture, and the setter of the fixed 32-character name values
+// ("weapon", "impact type") of a property block.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "desktop/scene/entity/prop_desc.h"
+#include "tests/desktop/units/unit_fixture.h"
+
+namespace lumivane::test {
+
+inline void SetFixedName(Entity& e, const char* name, const char* text) {
+    size_t offset = 0;
+    const PropDesc* d = PropDesc::Find(e.props->Table(), name, offset);
+    ASSERT_NE(d, nullptr) << name;
+    ASSERT_EQ(d->type, PropType::Name) << name;
+    e.props->SetFixedText(offset, text);
+}
+
+} // namespace lumivane::test

@@ -1,0 +1,311 @@
+// Writes Lumivane's arms into "LumivaneData/models" through the units' own
+// Save, with their property files: the projectiles (the homing "missile",
+// the "plasma" bolt, the "tracer", the "lightning" ball that burns through
+// what it crosses, the growing "shockwave" and the "starburst" that breaks
+// into a shock wave), the short "smallexplosion" flash of an impact, the
+// deployables ("mine", "comsat" with its "deploy" and "afterdeploy"
+// sequences, "decoy"), the armed ships whose "weapon" names them, and a
+// station: a "stationcore" that survives alone, with docks where its
+// "stationpod" pieces attach. Also the "shock1" wave of a structure's end.
+// The folder is read back through the model library.
+#include "tools/databuilder/data_step.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "desktop/scene/entity/prop_file.h"
+#include "desktop/scene/object/frame_channel.h"
+#include "desktop/scene/object/object_file.h"
+#include "desktop/scene/object/sequencer.h"
+#include "desktop/scene/object/trans_node.h"
+#include "desktop/scene/world/model_library.h"
+#include "desktop/units/deployable/deployables.h"
+#include "desktop/units/structure/structure.h"
+#include "desktop/units/weapon/projectiles.h"
+#include "tools/databuilder/lumivane_shapes.h"
+
+namespace {
+
+using namespace lumivane;
+using databuilder::MakeRing;
+using databuilder::MakeSphere;
+using databuilder::MakeWedge;
+
+constexpr int kStationDocks = 4;
+constexpr float kDockDistance = 3.2f;
+
+// Values of an entity's block by name, each stored as its type stores it.
+struct Values {
+    PropBlock& block;
+    Values& Set(const char* name, double value) {
+        size_t at = 0;
+        const PropDesc* d = PropDesc::Find(block.Table(), name, at);
+        if (!d) {
+            std::fprintf(stderr, "lumivane_units_arms: no value \"%s\"\n", name);
+            std::abort(); // a misspelt name in this file
+        }
+        if (d->type == PropType::Flag)
+            block.SetFlag(at, value != 0.0);
+        else if (d->type == PropType::Integer)
+            block.Set<int32_t>(at, int32_t(value));
+        else
+            block.Set<float>(at, float(value));
+        return *this;
+    }
+    Values& SetText(const char* name, const char* text) {
+        size_t at = 0;
+        if (!PropDesc::Find(block.Table(), name, at)) std::abort();
+        block.SetFixedText(at, text);
+        return *this;
+    }
+};
+
+template <class T> T* Prototype(const char* name) {
+    auto* entity = new T;
+    entity->SetName(name);
+    entity->AddRef();
+    return entity;
+}
+
+TransNode* Mount(const std::string& name, Vec3 at) {
+    auto* node = new TransNode;
+    node->SetName(name);
+    node->local.MakeTranslation(at.x, at.y, at.z);
+    return node;
+}
+
+struct Writer {
+    std::filesystem::path root;
+    std::vector<std::string> names;
+    bool ok = true;
+
+    void Write(Entity* entity, const std::function<void(Values&)>& tune) {
+        entity->CreateProps();
+        Values values{*entity->props};
+        tune(values);
+        entity->RecomputeBound();
+        const std::string name(entity->Name());
+        std::string error;
+        const bool written =
+            SaveObjectFile(root / "models" / (name + ".vrn"), entity, &error) &&
+            SavePropFile(root / "properties" / (name + ".prp"), *entity->props, &error);
+        if (!written) std::fprintf(stderr, "lumivane_units_arms: %s\n", error.c_str());
+        ok = ok && written;
+        names.push_back(name);
+        entity->Release();
+    }
+};
+
+// What every shot shares: it flies on its own, knows no orders of its own
+// and does not drift to the Sun.
+void Shot(Values& v, float lifespan, float speed, float damage) {
+    v.Set("affected by gravity", 0).Set("task: auto attack", 0).Set("task: auto repair", 0);
+    v.Set("lifespan", lifespan).Set("speed", speed).Set("damage", damage);
+}
+
+void WriteProjectiles(Writer& w) {
+    auto* plasma = Prototype<PlasmaBall>("plasma");
+    plasma->AddChild(MakeSphere("bolt", 0.25f, 3, 6, {.colour = 0xFF60C0FF, .lit = false}));
+    w.Write(plasma, [](Values& v) { Shot(v, 12.0f, 1.0f, 3.0f); });
+
+    auto* tracer = Prototype<Tracer>("tracer");
+    tracer->AddChild(MakeWedge("streak", 0.8f, 0.1f, 0.1f, {.colour = 0xFFFFE080, .lit = false}));
+    w.Write(tracer, [](Values& v) { Shot(v, 8.0f, 1.0f, 1.5f); });
+
+    auto* lightning = Prototype<LightningBall>("lightning");
+    lightning->AddChild(MakeSphere("ball", 0.35f, 3, 6, {.colour = 0xFFC080FF, .lit = false}));
+    w.Write(lightning, [](Values& v) {
+        Shot(v, 10.0f, 0.9f, 6.0f);
+        v.Set("die on impact", 0); // burns through, 6 a second of contact
+    });
+
+    auto* missile = Prototype<Missile>("missile");
+    missile->AddChild(MakeWedge("body", 0.9f, 0.25f, 0.25f, {.colour = 0xFFE0E0E0}));
+    w.Write(missile, [](Values& v) {
+        Shot(v, 14.0f, 0.3f, 6.0f);
+        v.Set("race", 1).Set("thrust", 1.2f).Set("angular thrust", 2.0f).Set("turn speed", 1.5f);
+        v.Set("impact scale", 2.0f);
+    });
+
+    // A ring that grows over its life: its "size" node is animated in code.
+    auto* wave = Prototype<ShockWave>("shockwave");
+    auto* size = new FrameAnim;
+    size->SetName("size");
+    size->AddChild(MakeRing("wave", 2.2f, 3.0f, 24, {.colour = 0xFF80E0FF, .lit = false}));
+    wave->AddChild(size);
+    w.Write(wave, [](Values& v) {
+        Shot(v, 1.5f, 0.0f, 8.0f);
+        v.Set("die on impact", 0);
+    });
+
+    auto* starburst = Prototype<Starburst>("starburst");
+    starburst->AddChild(MakeSphere("shell", 0.4f, 3, 6, {.colour = 0xFFFF8040, .lit = false}));
+    w.Write(starburst, [](Values& v) {
+        Shot(v, 6.0f, 1.0f, 0.0f);
+        v.SetText("weapon", "shockwave");
+    });
+
+    // The flash where a shot hits: a plain weapon that hits nothing and
+    // fades with its short life.
+    auto* flash = Prototype<Weapon>("smallexplosion");
+    flash->AddChild(MakeSphere("flash", 0.3f, 3, 6, {.colour = 0xFFFFC060, .lit = false}));
+    w.Write(flash, [](Values& v) {
+        Shot(v, 0.6f, 0.0f, 0.0f);
+        v.Set("can collide", 0).SetText("impact type", "");
+    });
+
+    auto* shock = Prototype<Entity>("shock1");
+    shock->AddChild(MakeRing("shock", 0.8f, 1.0f, 24, {.colour = 0xFFA0E0FF, .lit = false}));
+    w.Write(shock, [](Values& v) { v.Set("can collide", 0).Set("affected by gravity", 0); });
+}
+
+// Two sequences on one turning beacon: "deploy" unfolds it once, then
+// "afterdeploy" keeps it turning.
+Sequencer* DeploySequences(FrameAnim* dish) {
+    auto* turn = new FrameChannel;
+    Matrix folded, open, half, full;
+    folded.MakeScale(0.2f, 0.2f, 0.2f);
+    half.MakeRotation(0.0f, 0.7071068f, 0.0f, 0.7071068f);
+    full.MakeRotation(0.0f, 1.0f, 0.0f, 0.0f);
+    turn->AddKey(folded, -30);
+    turn->AddKey(open, 30);
+    turn->AddKey(open, -15);
+    turn->AddKey(half, -15);
+    turn->AddKey(full, 2);
+    dish->AddChannel(turn);
+    auto* sequencer = new Sequencer;
+    sequencer->AddChannel(turn);
+    sequencer->AddSequence({"deploy", 0, 0.0f, 1.0f, {1}});
+    sequencer->AddSequence({"afterdeploy", 1, 1.0f, 2.0f, {1}});
+    return sequencer;
+}
+
+void WriteDeployables(Writer& w) {
+    auto* mine = Prototype<Mine>("mine");
+    mine->AddChild(MakeSphere("core", 0.6f, 4, 6, {.colour = 0xFFC03030}));
+    w.Write(mine, [](Values& v) {
+        v.Set("race", 1).Set("health max", 4.0f).Set("sensor range", 18.0f);
+        v.Set("thrust", 0.6f).Set("top speed", 1.2f).Set("affected by gravity", 0);
+        // Sides ignore mines: they are found only by running into them.
+        v.Set("target for enemies", 0).Set("task: auto repair", 0);
+    });
+
+    auto* comsat = Prototype<Comsat>("comsat");
+    comsat->AddChild(MakeWedge("body", 1.0f, 0.6f, 0.6f, {.colour = 0xFFD0D0A0}));
+    auto* dish = new FrameAnim;
+    dish->SetName("dish");
+    dish->AddChild(MakeRing("dish", 0.1f, 0.7f, 12, {.colour = 0xFFFFFFFF}));
+    comsat->AddChild(dish);
+    comsat->SetSequencer(DeploySequences(dish));
+    w.Write(comsat, [](Values& v) {
+        v.Set("race", 1).Set("health max", 6.0f).Set("sensor range", 80.0f);
+        v.Set("task: auto attack", 0);
+    });
+
+    auto* decoy = Prototype<Decoy>("decoy");
+    decoy->AddChild(MakeWedge("hull", 2.0f, 1.5f, 0.6f, {.colour = 0xFFA0A0A0}));
+    w.Write(decoy, [](Values& v) { v.Set("race", 1).Set("health max", 5.0f); });
+}
+
+Ship* ArmedShip(const char* name, float length, float width, float height, uint32_t colour,
+                bool orb) {
+    auto* ship = Prototype<Ship>(name);
+    ship->AddChild(orb ? MakeSphere("hull", 0.5f * length, 4, 6, {.colour = colour})
+                       : MakeWedge("hull", length, width, height, {.colour = colour}));
+    ship->AddChild(Mount("dummyweapon", {0, 0, 0.65f * length}));
+    return ship;
+}
+
+void Armed(Values& v, const char* weapon, float range, float reload, float spread) {
+    v.SetText("weapon", weapon).Set("fire range", range).Set("fire angle", 0.35f);
+    v.Set("reload time", reload).Set("reload time spread", spread);
+    v.Set("task: auto pursue", 1);
+}
+
+void WriteArmedShips(Writer& w) {
+    w.Write(ArmedShip("gunship", 2.6f, 1.9f, 0.7f, 0xFFB8C4D8, false), [](Values& v) {
+        v.Set("race", 1).Set("health max", 14.0f).Set("sensor range", 60.0f);
+        v.Set("thrust", 0.5f).Set("top speed", 1.2f).Set("angular thrust", 0.8f);
+        Armed(v, "plasma", 9.0f, 1.2f, 0.3f);
+        v.Set("scatter angle", 0.05f);
+    });
+    w.Write(ArmedShip("lancer", 5.0f, 2.4f, 1.4f, 0xFF9098A8, false), [](Values& v) {
+        v.Set("race", 1).Set("health max", 30.0f).Set("mass", 3.0f).Set("sensor range", 70.0f);
+        v.Set("thrust", 0.3f).Set("top speed", 0.8f).Set("angular thrust", 0.4f);
+        Armed(v, "missile", 10.0f, 3.0f, 0.5f);
+    });
+    w.Write(ArmedShip("stinger", 2.0f, 2.0f, 2.0f, 0xFF60D0A0, true), [](Values& v) {
+        v.Set("race", 2).Set("health max", 12.0f).Set("sensor range", 60.0f);
+        v.Set("thrust", 0.5f).Set("top speed", 1.3f).Set("angular thrust", 0.8f);
+        v.Set("banking", 0.0f);
+        Armed(v, "lightning", 8.0f, 1.5f, 0.4f);
+    });
+    w.Write(ArmedShip("warden", 4.0f, 4.0f, 4.0f, 0xFF40A080, true), [](Values& v) {
+        v.Set("race", 3).Set("health max", 26.0f).Set("mass", 3.0f).Set("sensor range", 70.0f);
+        v.Set("thrust", 0.3f).Set("top speed", 0.8f).Set("angular thrust", 0.4f);
+        v.Set("banking", 0.0f);
+        Armed(v, "starburst", 10.0f, 4.0f, 1.0f);
+    });
+    w.Write(ArmedShip("picket", 1.8f, 1.4f, 0.5f, 0xFFD8C080, false), [](Values& v) {
+        v.Set("race", 1).Set("health max", 8.0f).Set("sensor range", 50.0f);
+        v.Set("thrust", 0.6f).Set("top speed", 1.4f).Set("angular thrust", 1.0f);
+        Armed(v, "tracer", 7.0f, 0.6f, 0.2f);
+    });
+}
+
+void WriteStation(Writer& w) {
+    auto* core = Prototype<Structure>("stationcore");
+    core->AddChild(MakeSphere("core", 2.0f, 6, 10, {.colour = 0xFFB0B0C0}));
+    core->AddChild(MakeRing("ring", 2.3f, 2.8f, 24, {.colour = 0xFF707890}));
+    for (int i = 0; i < kStationDocks; ++i) {
+        const float angle = float(i) * 1.5707963f;
+        core->AddChild(Mount("dock" + std::to_string(i + 1), {kDockDistance * std::cos(angle), 0,
+                                                              kDockDistance * std::sin(angle)}));
+    }
+    w.Write(core, [](Values& v) {
+        v.Set("race", 1).Set("health max", 60.0f).Set("mass", 20.0f).Set("sensor range", 60.0f);
+        v.Set("Survive unlinked", 1).Set("Rotational speed", 0.2f);
+        v.Set("task: move", 0).Set("task: auto attack", 0).Set("affected by gravity", 0);
+    });
+
+    auto* pod = Prototype<Structure>("stationpod");
+    pod->AddChild(MakeWedge("pod", 2.4f, 1.2f, 1.2f, {.colour = 0xFFC8B890}));
+    w.Write(pod, [](Values& v) {
+        v.Set("race", 1).Set("health max", 20.0f).Set("mass", 4.0f);
+        v.Set("task: move", 0).Set("task: auto attack", 0).Set("affected by gravity", 0);
+    });
+}
+
+bool CheckLibrary(const std::filesystem::path& root, const std::vector<std::string>& names) {
+    ModelLibrary library;
+    if (!library.LoadAll(root)) return false;
+    for (const std::string& name : names)
+        if (!library.FindPrototype(name)) {
+            std::fprintf(stderr, "lumivane_units_arms: %s did not load back\n", name.c_str());
+            return false;
+        }
+    return true;
+}
+
+} // namespace
+
+DATABUILDER_STEP(LumivaneUnitsArms, "lumivane_units_arms") {
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    std::error_code error;
+    for (const char* folder : {"models", "properties"})
+        std::filesystem::create_directories(root / folder, error);
+    if (error) {
+        std::fprintf(stderr, "lumivane_units_arms: %s\n", error.message().c_str());
+        return false;
+    }
+    Writer writer{root};
+    WriteProjectiles(writer);
+    WriteDeployables(writer);
+    WriteArmedShips(writer);
+    WriteStation(writer);
+    return writer.ok && CheckLibrary(root, writer.names);
+}

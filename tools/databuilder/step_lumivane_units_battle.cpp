@@ -1,0 +1,174 @@
+// Writes Lumivane's battle scene, "scenes\battle.mis", built in code from
+// the arms and saved by the scene's own Save: two computer players at war
+// (players 1 and 2), each with a fleet of armed ships closing on the
+// other; player 2 holds a station of pods docked on a core, and a mine
+// field lies before it. The script sends the first fleet's strike group at
+// the station core and the second fleet hunting. The companion table names
+// the scene. The scene is read back with the scene's Load.
+#include "tools/databuilder/data_step.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "desktop/scene/world/player.h"
+#include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/trigger_action.h"
+#include "desktop/scene/world/world.h"
+#include "desktop/units/ship/ship.h"
+#include "tools/databuilder/lumivane_scene_build.h"
+
+namespace {
+
+using namespace lumivane;
+
+constexpr uint32_t kBattleCreationTime = 1000000200; // a fixed identity: same bytes every build
+constexpr int kWest = 1;
+constexpr int kEast = 2;
+constexpr int kComputerLevel = 1; // every idle unit is sent to fight
+
+struct Placed {
+    const char* prototype;
+    Vec3 at;
+};
+
+// The west fleet heads east along +X; its strike group (the first three)
+// is sent at the station.
+constexpr Placed kWestFleet[] = {
+    {"lancer", {-32, 0, 96}},   {"picket", {-30, 0, 104}}, {"picket", {-30, 0, 88}},
+    {"gunship", {-36, 0, 112}}, {"gunship", {-36, 0, 80}}, {"gunship", {-40, 0, 96}},
+};
+constexpr Placed kEastFleet[] = {
+    {"stinger", {30, 0, 100}}, {"stinger", {30, 0, 92}}, {"stinger", {34, 0, 108}},
+    {"warden", {38, 0, 96}},   {"gunship", {34, 0, 84}}, {"gunship", {40, 0, 112}},
+};
+constexpr int kStrikeGroup = 3;
+constexpr Vec3 kStationAt{12, 0, 132};
+constexpr int kStationPods = 4;
+constexpr Vec3 kMineField{-6, 0, 126};
+
+struct Builder {
+    Scene& scene;
+    World& world;
+    bool ok = true;
+
+    Entity* Spawn(const char* prototype, Vec3 at, int player) {
+        SpawnRecord record;
+        record.position = at;
+        record.player = player;
+        Entity* made = scene.SpawnByName(prototype, record);
+        if (!made) {
+            std::fprintf(stderr, "lumivane_units_battle: cannot place %s\n", prototype);
+            ok = false;
+        }
+        return made;
+    }
+
+    // Facing the enemy across the field.
+    std::vector<EntityHandle> Fleet(const Placed* units, int count, int player, Quat facing) {
+        std::vector<EntityHandle> handles;
+        for (int i = 0; i < count; ++i)
+            if (Entity* unit = Spawn(units[i].prototype, units[i].at, player)) {
+                unit->orientation = facing;
+                unit->PlaceLocalMatrix();
+                handles.push_back(unit->handle);
+            }
+        world.JoinPending();
+        return handles;
+    }
+
+    // The core with a pod at each dock.
+    Entity* Station(int player) {
+        Entity* core = Spawn("stationcore", kStationAt, player);
+        world.JoinPending();
+        if (!core) return nullptr;
+        for (int i = 1; i <= kStationPods; ++i) {
+            Entity* pod = Spawn("stationpod", kStationAt, player);
+            if (!pod) continue;
+            pod->ownerHandle = core->handle;
+            pod->targetLinkNode = core->FindByName("dock" + std::to_string(i));
+            pod->ownLinkNode = pod;
+            if (!pod->targetLinkNode) ok = false;
+        }
+        world.JoinPending();
+        return core;
+    }
+
+    void MineField(int player) {
+        for (int row = 0; row < 3; ++row)
+            for (int column = 0; column < 3; ++column)
+                Spawn("mine", kMineField + Vec3(float(column) * 5.0f, 0, float(row) * 5.0f - 5.0f),
+                      player);
+        world.JoinPending();
+    }
+};
+
+void AddOrder(Scene& scene, const char* name, int32_t id, uint32_t delayMs, int32_t type,
+              std::vector<EntityHandle> units, EntityHandle target) {
+    auto trigger = databuilder::DelayTrigger(name, id, delayMs);
+    TriggerAction& action = databuilder::AddAction(*trigger, type);
+    action.handles = std::move(units);
+    action.values = {target};
+    scene.AddTrigger(std::move(trigger));
+}
+
+// Makes the player a computer player that sends every idle unit to fight.
+void AddComputerPlayer(Scene& scene, int32_t id, int player) {
+    auto trigger = databuilder::DelayTrigger("computer player", id, 0);
+    TriggerAction& action = databuilder::AddAction(*trigger, action::kComputerPlayer);
+    action.values = {player};
+    action.text = kAILevelNames[kComputerLevel];
+    scene.AddTrigger(std::move(trigger));
+}
+
+bool BuildBattle(const std::filesystem::path& root) {
+    databuilder::SceneBuild battle(root, kBattleCreationTime);
+    Builder build{battle.scene, battle.world, battle.LibraryLoaded()};
+    for (int side : {kWest, kEast}) {
+        battle.players[side]->enemy[side == kWest ? kEast : kWest] = 1;
+        AddComputerPlayer(battle.scene, 27 + side, side);
+    }
+    build.Spawn("Sun", {}, -1);
+    battle.world.JoinPending();
+    const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
+    const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
+    const std::vector<EntityHandle> west =
+        build.Fleet(kWestFleet, int(std::size(kWestFleet)), kWest, facingEast);
+    const std::vector<EntityHandle> east =
+        build.Fleet(kEastFleet, int(std::size(kEastFleet)), kEast, facingWest);
+    Entity* core = build.Station(kEast);
+    build.MineField(kEast);
+
+    if (core && west.size() >= size_t(kStrikeGroup))
+        AddOrder(battle.scene, "strike the station", 30, 1000, action::kAttack,
+                 {west.begin(), west.begin() + kStrikeGroup}, core->handle);
+    AddOrder(battle.scene, "hunt", 31, 1500, action::kHunt, east, kNoEntity);
+
+    const bool ok =
+        build.ok && battle.Save("Battle", "battle", "scenes\\battle.mis",
+                                [](const Scene& check) { return !check.triggers.empty(); });
+    if (!ok) std::fprintf(stderr, "lumivane_units_battle: the battle scene could not be built\n");
+    return ok;
+}
+
+bool WriteCompanionTable(const std::filesystem::path& path) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "Lumivane battle scene texts\r\nId,Context,English\r\n1,title,Battle\r\n";
+    if (out.good()) return true;
+    std::fprintf(stderr, "lumivane_units_battle: cannot write %s\n", path.c_str());
+    return false;
+}
+
+} // namespace
+
+DATABUILDER_STEP(LumivaneUnitsBattle, "lumivane_units_battle") {
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    std::error_code error;
+    std::filesystem::create_directories(root / "scenes", error);
+    if (error) {
+        std::fprintf(stderr, "lumivane_units_battle: %s\n", error.message().c_str());
+        return false;
+    }
+    return WriteCompanionTable(root / "scenes" / "battle.csv") && BuildBattle(root);
+}
