@@ -191,7 +191,8 @@ void WriteDeployables(Writer& w) {
         v.Set("race", 1).Set("health max", 4.0f).Set("sensor range", 18.0f);
         v.Set("thrust", 0.6f).Set("top speed", 1.2f).Set("affected by gravity", 0);
         // Sides ignore mines: they are found only by running into them.
-        v.Set("target for enemies", 0).Set("task: auto repair", 0);
+        // A mine takes no orders; it goes for what comes near by itself.
+        v.Set("target for enemies", 0).Set("task: auto repair", 0).Set("task: attack", 0);
     });
 
     auto* comsat = Prototype<Comsat>("comsat");
@@ -229,30 +230,30 @@ void Armed(Values& v, const char* weapon, float range, float reload, float sprea
 void WriteArmedShips(Writer& w) {
     w.Write(ArmedShip("gunship", 2.6f, 1.9f, 0.7f, 0xFFB8C4D8, false), [](Values& v) {
         v.Set("race", 1).Set("health max", 14.0f).Set("sensor range", 60.0f);
-        v.Set("thrust", 0.5f).Set("top speed", 1.2f).Set("angular thrust", 0.8f);
+        v.Set("thrust", 0.8f).Set("top speed", 1.3f).Set("angular thrust", 1.2f);
         Armed(v, "plasma", 9.0f, 1.2f, 0.3f);
         v.Set("scatter angle", 0.05f);
     });
     w.Write(ArmedShip("lancer", 5.0f, 2.4f, 1.4f, 0xFF9098A8, false), [](Values& v) {
-        v.Set("race", 1).Set("health max", 30.0f).Set("mass", 3.0f).Set("sensor range", 70.0f);
-        v.Set("thrust", 0.3f).Set("top speed", 0.8f).Set("angular thrust", 0.4f);
+        v.Set("race", 1).Set("health max", 50.0f).Set("mass", 3.0f).Set("sensor range", 70.0f);
+        v.Set("thrust", 0.6f).Set("top speed", 1.0f).Set("angular thrust", 0.8f);
         Armed(v, "missile", 10.0f, 3.0f, 0.5f);
     });
     w.Write(ArmedShip("stinger", 2.0f, 2.0f, 2.0f, 0xFF60D0A0, true), [](Values& v) {
         v.Set("race", 2).Set("health max", 12.0f).Set("sensor range", 60.0f);
-        v.Set("thrust", 0.5f).Set("top speed", 1.3f).Set("angular thrust", 0.8f);
+        v.Set("thrust", 0.8f).Set("top speed", 1.3f).Set("angular thrust", 1.2f);
         v.Set("banking", 0.0f);
         Armed(v, "lightning", 8.0f, 1.5f, 0.4f);
     });
     w.Write(ArmedShip("warden", 4.0f, 4.0f, 4.0f, 0xFF40A080, true), [](Values& v) {
         v.Set("race", 3).Set("health max", 26.0f).Set("mass", 3.0f).Set("sensor range", 70.0f);
-        v.Set("thrust", 0.3f).Set("top speed", 0.8f).Set("angular thrust", 0.4f);
+        v.Set("thrust", 0.6f).Set("top speed", 1.0f).Set("angular thrust", 0.8f);
         v.Set("banking", 0.0f);
         Armed(v, "starburst", 10.0f, 4.0f, 1.0f);
     });
     w.Write(ArmedShip("picket", 1.8f, 1.4f, 0.5f, 0xFFD8C080, false), [](Values& v) {
-        v.Set("race", 1).Set("health max", 8.0f).Set("sensor range", 50.0f);
-        v.Set("thrust", 0.6f).Set("top speed", 1.4f).Set("angular thrust", 1.0f);
+        v.Set("race", 1).Set("health max", 16.0f).Set("sensor range", 50.0f);
+        v.Set("thrust", 0.9f).Set("top speed", 1.4f).Set("angular thrust", 1.4f);
         Armed(v, "tracer", 7.0f, 0.6f, 0.2f);
     });
 }
@@ -267,7 +268,7 @@ void WriteStation(Writer& w) {
                                                               kDockDistance * std::sin(angle)}));
     }
     w.Write(core, [](Values& v) {
-        v.Set("race", 1).Set("health max", 60.0f).Set("mass", 20.0f).Set("sensor range", 60.0f);
+        v.Set("race", 1).Set("health max", 40.0f).Set("mass", 20.0f).Set("sensor range", 60.0f);
         v.Set("Survive unlinked", 1).Set("Rotational speed", 0.2f);
         v.Set("task: move", 0).Set("task: auto attack", 0).Set("affected by gravity", 0);
     });

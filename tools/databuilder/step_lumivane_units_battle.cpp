@@ -2,7 +2,7 @@
 // the arms and saved by the scene's own Save: two computer players at war
 // (players 1 and 2), each with a fleet of armed ships closing on the
 // other; player 2 holds a station of pods docked on a core, and a mine
-// field lies before it. The script sends the first fleet's strike group at
+// field lies behind it. The script sends the first fleet's strike group at
 // the station core and the second fleet hunting. The companion table names
 // the scene. The scene is read back with the scene's Load.
 #include "tools/databuilder/data_step.h"
@@ -36,17 +36,17 @@ struct Placed {
 // The west fleet heads east along +X; its strike group (the first three)
 // is sent at the station.
 constexpr Placed kWestFleet[] = {
-    {"lancer", {-32, 0, 96}},   {"picket", {-30, 0, 104}}, {"picket", {-30, 0, 88}},
-    {"gunship", {-36, 0, 112}}, {"gunship", {-36, 0, 80}}, {"gunship", {-40, 0, 96}},
+    {"lancer", {-8, 0, 126}},   {"picket", {-6, 0, 132}},  {"picket", {-6, 0, 120}},
+    {"gunship", {-12, 0, 104}}, {"gunship", {-16, 0, 96}}, {"gunship", {-20, 0, 110}},
 };
 constexpr Placed kEastFleet[] = {
-    {"stinger", {30, 0, 100}}, {"stinger", {30, 0, 92}}, {"stinger", {34, 0, 108}},
-    {"warden", {38, 0, 96}},   {"gunship", {34, 0, 84}}, {"gunship", {40, 0, 112}},
+    {"stinger", {26, 0, 100}}, {"stinger", {26, 0, 92}}, {"stinger", {30, 0, 108}},
+    {"warden", {34, 0, 96}},   {"gunship", {30, 0, 84}}, {"gunship", {36, 0, 112}},
 };
 constexpr int kStrikeGroup = 3;
 constexpr Vec3 kStationAt{12, 0, 132};
 constexpr int kStationPods = 4;
-constexpr Vec3 kMineField{-6, 0, 126};
+constexpr Vec3 kMineField{8, 0, 160}; // behind the station
 
 struct Builder {
     Scene& scene;
