@@ -10,6 +10,7 @@
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_kinds.h"
+#include "desktop/scene/entity/part_node.h"
 #include "desktop/units/ship/ship.h"
 #include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/object/geo_node.h"
@@ -42,7 +43,6 @@ public:
     bool Load(platform::BinaryReader&, ObjectTable&, uint32_t) override { return false; }
 };
 
-using PartNode = PlaceholderNode<53, GeoNode>;
 
 using Celestial = PlaceholderNode<44, Entity>;
 using Collection = PlaceholderNode<107, Entity>;
