@@ -84,6 +84,9 @@ TEST(LvFleet, TheFleetFliesItsScriptAndASecondRunIsTheSame) {
     const EntityHandle courier = move->handles[0];
     const EntityHandle frigate = follow->handles[0];
     const EntityHandle planet = follow->values[0];
+    // The script's actions go with the first run's scene; the second run
+    // needs only the point.
+    const Vec3 courierPoint = move->point;
     EntityHandle patrol = kNoEntity;
     for (int i = 0; i < run.run.world.EntityCount(); ++i)
         if (const Ship* unit = AsShip(run.run.world.EntityAt(i));
@@ -92,7 +95,7 @@ TEST(LvFleet, TheFleetFliesItsScriptAndASecondRunIsTheSame) {
     ASSERT_NE(patrol, kNoEntity);
     const TriggerAction* gate = ScriptOrder(*run.run.scene, "through the gate");
 
-    run.Play(courier, move->point, patrol);
+    run.Play(courier, courierPoint, patrol);
     World& world = run.run.world;
     const Entity* sun = world.Sun();
     ASSERT_NE(sun, nullptr);
@@ -133,7 +136,7 @@ TEST(LvFleet, TheFleetFliesItsScriptAndASecondRunIsTheSame) {
 
     FleetRun second;
     ASSERT_TRUE(second.loaded);
-    second.Play(courier, move->point, patrol);
+    second.Play(courier, courierPoint, patrol);
     EXPECT_EQ(UnitWatch::Digest(second.run.world), digest);
 }
 
