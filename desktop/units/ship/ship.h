@@ -5,7 +5,8 @@
 // thruster levels that drive engine effects and sounds, and the ship
 // property block. Orders arrive as message records (ship_orders.cpp); the
 // flying is in ship_thrust.cpp, ship_steering.cpp and ship_formation.cpp.
-// The states whose handlers belong to the unit classes (combat, building,
+// Fighting is in combat/ (the attack states, fire control and the turret
+// helpers). The states whose handlers belong to the unit classes (building,
 // departing, repair, scrapping, the class states) are virtual slots that do
 // nothing here.
 #pragma once
