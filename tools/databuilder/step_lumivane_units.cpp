@@ -27,6 +27,7 @@
 #include "desktop/scene/world/model_library.h"
 #include "desktop/units/pilot/pilot.h"
 #include "desktop/units/ship/ship.h"
+#include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"
 
 namespace {
@@ -135,25 +136,7 @@ Ship* MakeShip(const ShipLook& look) {
     return ship;
 }
 
-// Values of the ship's block by name, each stored as its type stores it.
-struct Values {
-    PropBlock& block;
-    void Set(const char* name, double value) {
-        size_t at = 0;
-        const PropDesc* d = PropDesc::Find(block.Table(), name, at);
-        if (!d) return;
-        if (d->type == PropType::Flag)
-            block.SetFlag(at, value != 0.0);
-        else if (d->type == PropType::Integer)
-            block.Set<int32_t>(at, int32_t(value));
-        else
-            block.Set<float>(at, float(value));
-    }
-    void Set(const char* name, const char* text) {
-        size_t at = 0;
-        if (PropDesc::Find(block.Table(), name, at)) block.SetFixedText(at, text);
-    }
-};
+using Values = databuilder::PropValues;
 
 bool WriteShip(const std::filesystem::path& root, const ShipLook& look,
                const std::function<void(Values&)>& tune) {
@@ -198,7 +181,7 @@ bool WriteShips(const std::filesystem::path& root) {
             v.Set("angular thrust", 0.3f);
             v.Set("turn speed", 0.6f);
             v.Set("task: build", 1);
-            v.Set("construct1", "fighter");
+            v.SetText("construct1", "fighter");
         });
     const bool seeker =
         WriteShip(root, {"seeker", 1.8f, 1.8f, 1.8f, 0xFF60D0A0, true}, [](Values& v) {

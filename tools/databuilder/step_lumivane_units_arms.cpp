@@ -26,6 +26,7 @@
 #include "desktop/units/deployable/deployables.h"
 #include "desktop/units/structure/structure.h"
 #include "desktop/units/weapon/projectiles.h"
+#include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"
 
 namespace {
@@ -38,31 +39,7 @@ using databuilder::MakeWedge;
 constexpr int kStationDocks = 4;
 constexpr float kDockDistance = 3.2f;
 
-// Values of an entity's block by name, each stored as its type stores it.
-struct Values {
-    PropBlock& block;
-    Values& Set(const char* name, double value) {
-        size_t at = 0;
-        const PropDesc* d = PropDesc::Find(block.Table(), name, at);
-        if (!d) {
-            std::fprintf(stderr, "lumivane_units_arms: no value \"%s\"\n", name);
-            std::abort(); // a misspelt name in this file
-        }
-        if (d->type == PropType::Flag)
-            block.SetFlag(at, value != 0.0);
-        else if (d->type == PropType::Integer)
-            block.Set<int32_t>(at, int32_t(value));
-        else
-            block.Set<float>(at, float(value));
-        return *this;
-    }
-    Values& SetText(const char* name, const char* text) {
-        size_t at = 0;
-        if (!PropDesc::Find(block.Table(), name, at)) std::abort();
-        block.SetFixedText(at, text);
-        return *this;
-    }
-};
+using Values = databuilder::PropValues;
 
 template <class T> T* Prototype(const char* name) {
     auto* entity = new T;
