@@ -9,12 +9,9 @@
 #include <fstream>
 #include <memory>
 
-#include "desktop/scene/world/model_library.h"
-#include "desktop/scene/world/player.h"
-#include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/standalone_scene.h"
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/trigger_condition.h"
-#include "desktop/scene/world/world.h"
 
 namespace {
 
@@ -72,36 +69,25 @@ bool Populate(Scene& scene, World& world) {
 }
 
 bool Build(const std::filesystem::path& root) {
-    World world;
-    SetWorld(&world);
-    ModelLibrary library;
-    SetModelLibrary(&library);
-    PlayerSet players;
-    Scene scene;
-    SetScene(&scene);
     SetSceneTimeSource([] { return kCreationTime; });
-
-    bool ok = library.LoadAll(root) != 0;
-    for (auto& player : players)
-        player->Reset(); // the build lists of the loaded library
-    ok = ok && Populate(scene, world);
-    AddTitle(scene);
-    scene.title = "Hell's Heart";
-    scene.secondTitle = "Hell's Heart";
-    scene.text5 = "hellsheart";
-    scene.sourcePath = kScenePath;
-    ok = ok && scene.Save(kScenePath);
-
-    Scene check;
-    SetScene(&check);
-    ok = ok && check.Load(kScenePath) == 1 && check.triggers.size() == 1;
-    if (!ok) std::fprintf(stderr, "lumivane_scene_default: the scene could not be built\n");
-
-    SetScene(nullptr);
+    bool ok = false;
+    {
+        StandaloneScene built(root);
+        Scene& scene = built.scene;
+        ok = built.Loaded() && Populate(scene, built.world);
+        AddTitle(scene);
+        scene.title = "Hell's Heart";
+        scene.secondTitle = "Hell's Heart";
+        scene.text5 = "hellsheart";
+        scene.sourcePath = kScenePath;
+        ok = ok && scene.Save(kScenePath);
+    }
+    {
+        StandaloneScene check(root);
+        ok = ok && check.scene.Load(kScenePath) == 1 && check.scene.triggers.size() == 1;
+    }
     SetSceneTimeSource(nullptr);
-    world.Clear();
-    SetWorld(nullptr);
-    SetModelLibrary(nullptr);
+    if (!ok) std::fprintf(stderr, "lumivane_scene_default: the scene could not be built\n");
     return ok;
 }
 

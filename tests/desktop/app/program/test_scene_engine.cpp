@@ -12,11 +12,11 @@
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/scene_hooks.h"
+#include "desktop/scene/world/standalone_scene.h"
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/trigger_condition.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/scene/object/engine_services.h"
-#include "desktop/scene/object/model_load_state.h"
 #include "platform/paths.h"
 #include "tests/desktop/app/program/app_test_support.h"
 
@@ -71,57 +71,38 @@ protected:
     }
 
     // Built from the shipped prototypes and written by the scene's own Save,
-    // beside a running program whose engine is put back afterwards.
+    // beside a running program whose engine stays as it is.
     void WriteScene(const SceneSpec& spec) {
-        World* runningWorld = GetWorld();
-        ModelLibrary* runningLibrary = GetModelLibrary();
-        Scene* runningScene = GetScene();
-        const PlayerRoster runningPlayers = GetPlayers();
-        const ModelLoadState runningLoad = GetModelLoadState();
-        GetModelLoadState().dataRoot = dataRoot_;
-        {
-            World world;
-            SetWorld(&world);
-            ModelLibrary library;
-            SetModelLibrary(&library);
-            PlayerSet players;
-            Scene scene;
-            SetScene(&scene);
-            ASSERT_TRUE(library.LoadAll(dataRoot_));
-            for (int i = 0; i < spec.planets; ++i) {
-                SpawnRecord at;
-                at.position = {float(i) * 30.0f, 0.0f, 0.0f};
-                ASSERT_TRUE(scene.SpawnByName("Planet", at));
-            }
-            world.JoinPending();
-            auto trigger = std::make_unique<Trigger>();
-            trigger->id = 10;
-            auto always = std::make_unique<TriggerCondition>();
-            always->type = int32_t(ConditionType::Always);
-            always->owner = trigger.get();
-            trigger->conditions.push_back(std::move(always));
-            for (const auto& [type, text] : spec.actions) {
-                auto action = std::make_unique<TriggerAction>();
-                action->type = type;
-                action->owner = trigger.get();
-                action->text = text;
-                if (type == action::kShowText) {
-                    action->id = kCompanionText;
-                    action->values = {3};
-                }
-                if (type == action::kCinematic) action->values = {1, 0};
-                trigger->actions.push_back(std::move(action));
-            }
-            scene.AddTrigger(std::move(trigger));
-            scene.title = spec.title;
-            ASSERT_TRUE(scene.Save("scenes\\" + spec.file));
-            world.Clear();
+        StandaloneScene built(dataRoot_);
+        ASSERT_TRUE(built.Loaded());
+        Scene& scene = built.scene;
+        for (int i = 0; i < spec.planets; ++i) {
+            SpawnRecord at;
+            at.position = {float(i) * 30.0f, 0.0f, 0.0f};
+            ASSERT_TRUE(scene.SpawnByName("Planet", at));
         }
-        SetWorld(runningWorld);
-        SetModelLibrary(runningLibrary);
-        SetScene(runningScene);
-        GetPlayers() = runningPlayers;
-        GetModelLoadState() = runningLoad;
+        built.world.JoinPending();
+        auto trigger = std::make_unique<Trigger>();
+        trigger->id = 10;
+        auto always = std::make_unique<TriggerCondition>();
+        always->type = int32_t(ConditionType::Always);
+        always->owner = trigger.get();
+        trigger->conditions.push_back(std::move(always));
+        for (const auto& [type, text] : spec.actions) {
+            auto action = std::make_unique<TriggerAction>();
+            action->type = type;
+            action->owner = trigger.get();
+            action->text = text;
+            if (type == action::kShowText) {
+                action->id = kCompanionText;
+                action->values = {3};
+            }
+            if (type == action::kCinematic) action->values = {1, 0};
+            trigger->actions.push_back(std::move(action));
+        }
+        scene.AddTrigger(std::move(trigger));
+        scene.title = spec.title;
+        ASSERT_TRUE(scene.Save("scenes\\" + spec.file));
     }
     void WriteScenes() {
         WriteScene({"a.mis", "A", 1, {{action::kShowText, "a-text"}}});
