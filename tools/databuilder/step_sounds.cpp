@@ -40,7 +40,7 @@ const SoundSpec kSounds[] = {
     {"HoloMove", Shape::Chirp, 0.3f, 600.0f},       {"ParkTaken", Shape::Noise, 0.4f, 20.0f},
     {"FireTaken", Shape::Noise, 0.5f, 21.0f},       {"IceTaken", Shape::Chirp, 0.5f, 2400.0f},
     {"HoloTaken", Shape::Chirp, 0.5f, 300.0f},      {"Unlock", Shape::Fanfare, 1.2f, 523.0f},
-    {"GameOver", Shape::Fanfare, 1.2f, 262.0f},
+    {"GameOver", Shape::Fanfare, 1.2f, 262.0f},     {"MenuOpen", Shape::Chirp, 0.2f, 700.0f},
 };
 
 constexpr int kRate = 22050;
