@@ -45,7 +45,7 @@ struct AppServices {
     std::unique_ptr<SceneEngine> scene;
 };
 
-// The program's own: SDL and X11 windows, the null display, and the
+// The program's own: SDL and X11 windows, the real display, and the
 // program's scene engine.
 AppServices DefaultAppServices();
 // The program's scene engine, reading its data root and script
@@ -121,6 +121,17 @@ public:
     void SetBadColourDepth() { badColourDepth_ = true; }
     // The display's message handling: the desktop's screen-saver show ends.
     void EndDesktopScreensaver() { desktopScreensaverEnded_ = true; }
+    // The display's message handling: the screen saver ends on input.
+    void QuitOnInput() {
+        quitting_ = true;
+        PostQuit();
+    }
+    // The three volume levels at once (the display silences them when its
+    // surfaces are lost), reading "Volume" and "Mute" into them again, and
+    // letting a change reach the playing sounds.
+    void SetVolumes(float level);
+    void RestoreVolumes() { ReadVolume(true); }
+    void UpdateSound();
 
     // ---- state, for the display, the scene engine and tests
 
@@ -185,10 +196,8 @@ private:
     void Signal(DesktopEvent event, bool on);
     bool ExitRequested();
     void ReadVolume(bool windowModeMutes);
-    void SetVolumes(float level);
     void LowerPriority();
     void HandleEvent(const platform::Event& event);
-    void ScreensaverInput(const platform::Event& event);
     bool CreateDisplayWithRetries(int width, int height);
     // Makes the display for the host window at its size; false on failure.
     bool CreateDisplayForHost();
@@ -238,7 +247,6 @@ private:
     bool desktopScreensaverEnded_ = false;
     bool firstRunDone_ = false;
     bool firstLoadOfRun_ = false;
-    int screensaverMouseMoves_ = 0;
     int abortMouseMoves_ = 0;
 
     // Main-loop state.

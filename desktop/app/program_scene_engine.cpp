@@ -3,6 +3,7 @@
 #include "desktop/app/program_scene_engine.h"
 
 #include "desktop/app/app_scene_application.h"
+#include "desktop/display/textures/texture_manager.h"
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/math_tables.h"
@@ -63,11 +64,14 @@ void ProgramSceneEngine::CreateServices() {
     SetMessageQueue(queue_.get());
 }
 
-bool ProgramSceneEngine::LoadModels(const std::function<bool()>& shouldAbort) {
+bool ProgramSceneEngine::LoadModels(const std::function<bool()>& shouldAbort,
+                                    const std::function<void(float)>& progress) {
     if (!library_ || !sources_.dataRoot) return false;
     library_->shouldAbort = shouldAbort;
+    library_->onProgress = progress;
     const bool loaded = library_->LoadAll(sources_.dataRoot()) != 0;
     library_->shouldAbort = nullptr;
+    library_->onProgress = nullptr;
     return loaded;
 }
 
@@ -79,6 +83,12 @@ void ProgramSceneEngine::SetUpFirstRun() {
     players_ = std::make_unique<PlayerSet>(0);
     for (auto& player : *players_)
         player->Reset(); // build lists from the loaded library
+}
+
+bool ProgramSceneEngine::CreateTextureSlots() {
+    if (!gpTextureManager) return false;
+    gpTextureManager->BuildSlotPool();
+    return true;
 }
 
 void ProgramSceneEngine::ResetRun() {
@@ -148,6 +158,8 @@ void ProgramSceneEngine::Step(FrameStep step) {
         if (queue_) queue_->Deliver(GetSceneClock().frame);
         return;
     case FrameStep::ForgetTextureRequests:
+        // The frame asks afresh for the levels it draws.
+        if (gpTextureManager) gpTextureManager->ClearRequests();
         return;
     case FrameStep::Triggers:
         if (scene_) scene_->UpdateTriggers();

@@ -39,8 +39,12 @@ public:
     bool PlayersMade() const { return players_ != nullptr; }
 
     void CreateServices() override;
-    bool LoadModels(const std::function<bool()>& shouldAbort) override;
+    bool LoadModels(const std::function<bool()>& shouldAbort,
+                    const std::function<void(float)>& progress) override;
     void SetUpFirstRun() override;
+    // The pool; a card too small for one still draws with the dedicated
+    // slots, so only a missing texture manager fails.
+    bool CreateTextureSlots() override;
     void ResetRun() override;
     void CreateScene() override;
 

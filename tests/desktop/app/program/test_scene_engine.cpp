@@ -6,6 +6,7 @@
 // one and case-twin files; the whole program runs and tears down.
 #include "desktop/app/app_scene_application.h"
 #include "desktop/app/exit_signal.h"
+#include "desktop/display/textures/texture_manager.h"
 #include "desktop/scene/world/message.h"
 #include "desktop/scene/world/message_queue.h"
 #include "desktop/scene/world/model_library.h"
@@ -62,10 +63,14 @@ protected:
         for (const char* folder : {"models", "properties"})
             std::filesystem::copy(shipped / folder, dataRoot_ / folder);
         SetSceneDisplay(&texts_);
+        // The real display makes the texture manager the slots are built
+        // in; the scripted one does not.
+        gpTextureManager = &textures_;
         useClock_ = std::make_unique<platform::ScopedClock>(clock_);
     }
     void TearDown() override {
         useClock_.reset();
+        gpTextureManager = nullptr;
         SetSceneDisplay(nullptr);
         AppTest::TearDown();
     }
@@ -141,6 +146,7 @@ protected:
     static float Resources(int player) { return PlayerAt(player)->resources; }
 
     TextDisplay texts_;
+    TextureManager textures_;
     platform::TestClock clock_{1000};
     std::unique_ptr<platform::ScopedClock> useClock_;
 };
@@ -313,8 +319,11 @@ TEST_F(LvSceneEngine, TheProgramRunsItsScenesUntilExitAndTearsDown) {
     StartWith("a.mis");
     useClock_.reset(); // the real clock: another thread ends the run
     DesktopApp app(EngineServices());
+    // Exit comes after five frames, or after a while when the program
+    // never gets that far (the checks below then fail instead of hanging).
     std::thread outsider([&] {
-        while (display_.presents < 5)
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (display_.presents < 5 && std::chrono::steady_clock::now() < giveUp)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         OpenEvent(DesktopEvent::Exit)->Set();
     });
