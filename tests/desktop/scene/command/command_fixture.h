@@ -26,7 +26,7 @@ public:
     Entity* single = nullptr;
 };
 
-class RecordingCanvas : public OverlayCanvas {
+class RecordingOverlay : public OverlayCanvas {
 public:
     struct Shape {
         std::vector<Vertex> vertices;

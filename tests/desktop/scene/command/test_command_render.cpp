@@ -25,7 +25,7 @@ protected:
 
     // How far along x the outer corners of the first frame (the one in the
     // ground plane) lie from the beacon's centre: its half size.
-    static float GroundFrameReach(const test::RecordingCanvas& canvas) {
+    static float GroundFrameReach(const test::RecordingOverlay& canvas) {
         float reach = 0.0f;
         for (size_t piece = 0; piece < 4 && piece < canvas.shapes.size(); ++piece)
             reach = std::max(reach, std::fabs(canvas.shapes[piece].vertices[0].position.x - 3.0f));
@@ -44,7 +44,7 @@ TEST_F(LvCommandRender, TheOrderBeaconBurstsAndFadesInItsTime) {
     commands.beaconTime = 1000;
     GetSceneClock().gameTime = 1000;
 
-    test::RecordingCanvas start;
+    test::RecordingOverlay start;
     commands.Render(start, {});
     ASSERT_EQ(start.shapes.size(), 12u) << "three frames of four corner pieces";
     const float distance = std::sqrt(50.0f * 50.0f + 9.0f);
@@ -52,19 +52,19 @@ TEST_F(LvCommandRender, TheOrderBeaconBurstsAndFadesInItsTime) {
     EXPECT_EQ(start.shapes[0].vertices[0].colour, 0xb3102030u) << "alpha 255 x 0.7 = 179";
 
     GetSceneClock().gameTime = 1250;
-    test::RecordingCanvas half;
+    test::RecordingOverlay half;
     commands.Render(half, {.hudAlpha = 0.5f});
     EXPECT_NEAR(GroundFrameReach(half), distance * 0.015f * 3.0f, 1e-3f) << "1 + 4 x 0.5";
     EXPECT_EQ(half.shapes[0].vertices[0].colour >> 24, uint32_t(std::lround(128 * 0.7f * 0.5f)));
     EXPECT_EQ(commands.beaconOn, 1);
 
     GetSceneClock().gameTime = 1500;
-    test::RecordingCanvas end;
+    test::RecordingOverlay end;
     commands.Render(end, {});
     EXPECT_NEAR(GroundFrameReach(end), distance * 0.015f * 5.0f, 1e-3f);
     EXPECT_EQ(end.shapes[0].vertices[0].colour >> 24, 0u);
     EXPECT_EQ(commands.beaconOn, 0);
-    test::RecordingCanvas after;
+    test::RecordingOverlay after;
     commands.Render(after, {});
     EXPECT_TRUE(after.shapes.empty());
 
@@ -72,7 +72,7 @@ TEST_F(LvCommandRender, TheOrderBeaconBurstsAndFadesInItsTime) {
     commands.beaconExplodeTime = 0.0f;
     commands.beaconSpeed = 0.0f;
     commands.beaconOn = 1;
-    test::RecordingCanvas none;
+    test::RecordingOverlay none;
     commands.Render(none, {});
     EXPECT_EQ(commands.beaconOn, 0);
     for (const auto& shape : none.shapes)
@@ -86,11 +86,11 @@ TEST_F(LvCommandRender, TheHudSwitchHidesPreviewAndBeaconsButNotBoxAndCursor) {
     commands.beaconOn = 1;
     commands.beaconTime = 0;
     GetSceneClock().frameTime = 0.02f;
-    test::RecordingCanvas shown;
+    test::RecordingOverlay shown;
     commands.Render(shown, {});
     EXPECT_EQ(shown.Count(false), 1 + 12 + 12) << "height line, preview and order beacons";
     EXPECT_EQ(shown.Count(true), 1) << "the cursor";
-    test::RecordingCanvas hidden;
+    test::RecordingOverlay hidden;
     commands.Render(hidden, {.hudOn = false});
     EXPECT_EQ(hidden.Count(false), 0);
     EXPECT_EQ(hidden.Count(true), 1);
@@ -100,7 +100,7 @@ TEST_F(LvCommandRender, TheHudSwitchHidesPreviewAndBeaconsButNotBoxAndCursor) {
     commands.pressScreen[0] = -0.5f;
     commands.currentScreen[0] = 0.5f;
     commands.currentScreen[1] = 0.25f;
-    test::RecordingCanvas box;
+    test::RecordingOverlay box;
     commands.Render(box, {.hudOn = false});
     EXPECT_EQ(box.Count(true), 6);
     const Vertex& topLeft = box.shapes[0].vertices[0];
@@ -117,13 +117,13 @@ TEST_F(LvCommandRender, TheHudSwitchHidesPreviewAndBeaconsButNotBoxAndCursor) {
     commands.cursorId = kCursorDefault;
     commands.cursorX = 0.2f;
     commands.cursorY = 0.1f;
-    test::RecordingCanvas cursor;
+    test::RecordingOverlay cursor;
     commands.Render(cursor, {});
     ASSERT_EQ(cursor.shapes.size(), 1u);
     EXPECT_NEAR(cursor.shapes[0].vertices[0].position.x, 0.175f, 1e-6f);
     EXPECT_NEAR(cursor.shapes[0].vertices[0].position.y, -0.075f, 1e-6f);
     GetUserInputWords().permission[0] &= ~kAllowCursorShape;
-    test::RecordingCanvas none;
+    test::RecordingOverlay none;
     commands.Render(none, {});
     EXPECT_TRUE(none.shapes.empty());
 }
