@@ -2,14 +2,15 @@
 // engine (celestial bodies, flares and the space unit classes). Each already
 // has its number and its place in the class tree, so objects of it can be
 // made, cloned and asked IsA; reading its record is refused until the class
-// itself is written. Bodies whose record is the Entity record, particle
-// systems, lights, debris and the ship base stand in entity/.
+// itself is written. Bodies whose record is the Entity record, lights and
+// debris stand in entity/; the ship base is in units/.
 #pragma once
 
 #include <cstdint>
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_kinds.h"
+#include "desktop/scene/entity/part_node.h"
 #include "desktop/units/ship/ship.h"
 #include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/object/geo_node.h"
@@ -37,8 +38,6 @@ public:
     PlaceholderObject() { classId = Number; }
     bool Load(platform::BinaryReader&, ObjectTable&, uint32_t) override { return false; }
 };
-
-using PartNode = PlaceholderNode<53, GeoNode>;
 
 using Celestial = PlaceholderNode<44, Entity>;
 using Collection = PlaceholderNode<107, Entity>;

@@ -190,6 +190,13 @@ enum class InterfaceCue {
     SquadSelected,
     SquadEmpty,
     SquadOrdered,
+    // The command interface's.
+    UnitSelected,
+    UnitsSelected,
+    OrderRefused,
+    MoveAcknowledged,
+    FollowAcknowledged,
+    AttackAcknowledged,
 };
 
 class SceneSounds {

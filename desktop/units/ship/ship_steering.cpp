@@ -79,15 +79,6 @@ Node* ApproachNodeOf(Entity* target, std::string_view name) {
 
 } // namespace
 
-Vec3 RandomUnitVector() {
-    RandomGenerator& random = MainRandom();
-    const float z = random.NextUnit() * 2.0f - 1.0f;
-    const float y = random.NextUnit() * 2.0f - 1.0f;
-    const float x = random.NextUnit() * 2.0f - 1.0f;
-    Vec3 v(x, y, z);
-    return v.Normalize();
-}
-
 void Ship::FindObstacle(const Vec3& point) {
     avoidance = kNoEntity;
     World* world = GetWorld();
