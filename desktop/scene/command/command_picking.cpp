@@ -5,7 +5,7 @@
 
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/entity.h"
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/matrix.h"
 #include "desktop/scene/world/keyboard.h"

@@ -7,7 +7,7 @@
 
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/entity.h"
-#include "desktop/scene/entity/ship.h"
+#include "desktop/units/ship/ship.h"
 #include "desktop/scene/world/keyboard.h"
 #include "desktop/scene/world/mouse.h"
 #include "desktop/scene/world/player.h"

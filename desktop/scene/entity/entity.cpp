@@ -161,7 +161,7 @@ int Entity::SetHandle(EntityHandle newHandle) {
 
 void Entity::HandleMessage(Message&) {}
 
-void Entity::Acknowledge(Message&) {}
+void Entity::Acknowledge(const void*) {}
 
 void Entity::SetPlayer(Player* player) {
     owner = player;

@@ -110,7 +110,8 @@ public:
     virtual void RecomputeBound();
     // An order record; units may mark it (see Ship::HandleMessage).
     virtual void HandleMessage(Message& message);
-    virtual void Acknowledge(Message& message);
+    // A notice from the command interface (an overlay code); empty here.
+    virtual void Acknowledge(const void* notice);
     virtual void SetPlayer(Player* player);
     virtual float GetDistanceScale() const;
     // Called with each GeoNode of the entity and the vertices being prepared.

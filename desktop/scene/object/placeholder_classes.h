@@ -2,8 +2,8 @@
 // engine (celestial bodies, flares and the space unit classes). Each already
 // has its number and its place in the class tree, so objects of it can be
 // made, cloned and asked IsA; reading its record is refused until the class
-// itself is written. Bodies whose record is the Entity record, particle
-// systems, lights, debris and the ship base stand in entity/.
+// itself is written. Bodies whose record is the Entity record, lights and
+// debris stand in entity/; the ship base is in units/.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +42,6 @@ public:
     PlaceholderObject() { classId = Number; }
     bool Load(platform::BinaryReader&, ObjectTable&, uint32_t) override { return false; }
 };
-
 
 using Celestial = PlaceholderNode<44, Entity>;
 using Collection = PlaceholderNode<107, Entity>;

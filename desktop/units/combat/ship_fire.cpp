@@ -2,13 +2,13 @@
 // launching a weapon from a transform with the unit's scatter.
 #include <cmath>
 
+#include "desktop/scene/entity/part_sys.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/matrix.h"
 #include "desktop/scene/object/random_generator.h"
 #include "desktop/scene/world/model_library.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/ship/ship.h"
-#include "desktop/units/ship/steering_math.h"
 #include "desktop/units/weapon/weapon.h"
 
 namespace lumivane {
@@ -45,8 +45,7 @@ Entity* Ship::LaunchWeapon(std::string_view prototype, const Matrix& transform, 
     const float scatter = ShipFloat(ShipFields().scatterAngle, 0.0f);
     if (scatter != 0.0f) {
         const float angle = MainRandom().NextUnit() * scatter;
-        Vec3 axis = RandomUnitVector();
-        axis.Normalize();
+        const Vec3 axis = RandomUnitVector();
         const float s = std::sin(0.5f * angle);
         rotation = rotation * Quat(axis.x * s, axis.y * s, axis.z * s, std::cos(0.5f * angle));
     }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "desktop/scene/entity/part_sys.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/world/scene_services.h"

@@ -79,7 +79,6 @@ Node* ApproachNodeOf(Entity* target, std::string_view name) {
 
 } // namespace
 
-
 void Ship::FindObstacle(const Vec3& point) {
     avoidance = kNoEntity;
     World* world = GetWorld();

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "desktop/scene/entity/entity_kinds.h"
+#include "desktop/scene/entity/part_sys.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/random_generator.h"
 #include "desktop/scene/world/player.h"

@@ -27,10 +27,6 @@ inline Vec3 DirectionTo(const Vec3& from, const Vec3& to) {
     return length > 0.0f ? d * (1.0f / length) : Vec3();
 }
 
-// Three steps of the shared generator give z, y and x in [-1, 1),
-// normalised (the particle systems' generator, defined with them).
-Vec3 RandomUnitVector();
-
 // Flying relative to a moving entity: its velocity is taken from the unit's
 // while the controller runs and given back afterwards.
 class MovingFrame {

@@ -2,11 +2,11 @@
 // lifespan; its record adds the growth limit.
 #include <algorithm>
 
+#include "desktop/scene/entity/part_sys.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/object/random_generator.h"
 #include "desktop/scene/object/trans_node.h"
-#include "desktop/units/ship/steering_math.h"
 #include "desktop/units/weapon/projectiles.h"
 #include "platform/binary_io.h"
 
@@ -20,8 +20,7 @@ Node* ShockWave::Clone() {
 
 void ShockWave::Launch(Ship* from, const Vec3& at, const Quat& rotation, EntityHandle aim) {
     Weapon::Launch(from, at, rotation, aim);
-    Vec3 axis = RandomUnitVector();
-    axis.Normalize();
+    const Vec3 axis = RandomUnitVector();
     const float half = MainRandom().NextUnit() * 2.0f * kPi * 0.5f;
     const float s = TableSin(half);
     orientation = Quat(axis.x * s, axis.y * s, axis.z * s, TableCos(half));
