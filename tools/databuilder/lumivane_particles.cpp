@@ -103,6 +103,14 @@ const std::vector<ParticleEffect>& ParticleEffects() {
         {"explosion- Yellow", Explosion(1.0f, 0.85f, 0.4f)},
         {"explosion- Red", Explosion(1.0f, 0.35f, 0.2f)},
         {"explosion- Blue", Explosion(0.45f, 0.6f, 1.0f)},
+        // The wave a structure sends out as it breaks up: fast and even.
+        {"shock1",
+         [](Entity& e) {
+             Explosion(0.6f, 0.85f, 1.0f)(e);
+             SetInt(e, "Num particles", 90);
+             SetFloat(e, "Velocity", 4.0f);
+             SetFloat(e, "Velocity spread", 0.4f);
+         }},
         {"smoke damage",
          [](Entity& e) {
              SetTexture(e, "smoke.dds");

@@ -1,6 +1,7 @@
 // The particle systems Lumivane's data ships: explosions in three colours,
-// damage smoke, sparks, blood, yellow flames and an engine flame, each a
-// name and the property values that differ from a new system's.
+// the shock wave of a structure's end, damage smoke, sparks, blood, yellow
+// flames and an engine flame, each a name and the property values that
+// differ from a new system's.
 #pragma once
 
 #include <functional>

@@ -6,7 +6,7 @@
 // deployables ("mine", "comsat" with its "deploy" and "afterdeploy"
 // sequences, "decoy"), the armed ships whose "weapon" names them, and a
 // station: a "stationcore" that survives alone, with docks where its
-// "stationpod" pieces attach. Also the "shock1" wave of a structure's end.
+// "stationpod" pieces attach.
 // The folder is read back through the model library.
 #include "tools/databuilder/data_step.h"
 
@@ -134,10 +134,6 @@ void WriteProjectiles(Writer& w) {
         Shot(v, 0.6f, 0.0f, 0.0f);
         v.Set("can collide", 0).SetText("impact type", "");
     });
-
-    auto* shock = Prototype<Entity>("shock1");
-    shock->AddChild(MakeRing("shock", 0.8f, 1.0f, 24, {.colour = 0xFFA0E0FF, .lit = false}));
-    w.Write(shock, [](Values& v) { v.Set("can collide", 0).Set("affected by gravity", 0); });
 }
 
 // Two sequences on one turning beacon: "deploy" unfolds it once, then
