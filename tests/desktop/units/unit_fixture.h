@@ -26,6 +26,9 @@ protected:
         SetScene(scene.get());
     }
     ~UnitTest() override {
+        // Shots name their side without being among its units: the world
+        // goes before the players do.
+        world.Clear();
         queue.Clear();
         SetMessageQueue(nullptr);
         SetScene(nullptr);

@@ -45,7 +45,7 @@ protected:
         return unit;
     }
 
-    bool Alive(const Entity* e) const { return e && world.GetEntity(e->handle) == e; }
+    bool Alive(const Entity* e) const { return IsInWorld(world, e); }
 };
 
 TEST_F(LvDeployables, AMineIgnoresItsSideAndShotsButBurstsOnAnEnemy) {

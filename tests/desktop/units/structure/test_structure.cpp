@@ -53,7 +53,7 @@ protected:
         return count;
     }
 
-    bool Alive(const Entity* e) const { return e && world.GetEntity(e->handle) == e; }
+    bool Alive(const Entity* e) const { return IsInWorld(world, e); }
 };
 
 TEST_F(LvStructures, APodThatLosesItsCoreBreaksUpOnItsNextUpdate) {

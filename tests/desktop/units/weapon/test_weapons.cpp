@@ -65,7 +65,7 @@ protected:
         return shot;
     }
 
-    bool Alive(const Entity* e) const { return e && world.GetEntity(e->handle) == e; }
+    bool Alive(const Entity* e) const { return IsInWorld(world, e); }
 
     int CountOf(ClassId id) {
         world.JoinPending();
@@ -196,8 +196,9 @@ TEST_F(LvWeapons, AStarburstBurstsBetweenHalfAndTwiceItsLifespan) {
     });
     for (int trial = 0; trial < 8; ++trial) {
         auto* burst = Shoot<Starburst>("starburst", nullptr, {0, 10.0f * float(trial), 0});
-        EXPECT_GE(burst->burstDelay, 0.5f);
-        EXPECT_LT(burst->burstDelay, 2.0f);
+        const float delay = burst->burstDelay;
+        EXPECT_GE(delay, 0.5f);
+        EXPECT_LT(delay, 2.0f);
         const int before = CountOf(ClassId::PlasmaBall);
         int frames = 0;
         while (Alive(burst) && frames < 100) {
@@ -205,7 +206,7 @@ TEST_F(LvWeapons, AStarburstBurstsBetweenHalfAndTwiceItsLifespan) {
             ++frames;
         }
         const float burstAt = float(frames) * kStep;
-        EXPECT_NEAR(burstAt, burst->burstDelay, 2.0f * kStep);
+        EXPECT_NEAR(burstAt, delay, 2.0f * kStep);
         EXPECT_EQ(CountOf(ClassId::PlasmaBall), before + 1) << "its submunition";
     }
 }
