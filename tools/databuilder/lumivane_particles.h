@@ -1,5 +1,5 @@
 // The particle systems Lumivane's data ships: explosions in three colours,
-// damage smoke, sparks, blood, yellow flames and an engine flame, each a
+// damage smoke, sparks, blood, yellow flames and engine flames, each a
 // name and the property values that differ from a new system's.
 #pragma once
 
