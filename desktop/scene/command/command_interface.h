@@ -20,6 +20,8 @@ namespace lumivane {
 
 class Entity;
 class Node;
+class OverlayCanvas;
+struct OverlayLook;
 class ScriptConfig;
 class ScriptBlock;
 class Ship;
@@ -123,6 +125,9 @@ public:
 
     // --- Per frame -----------------------------------------------------------
     void Update();
+    // Draws the order preview, the order beacon, the selection box and the
+    // cursor; the preview and beacons only while the head-up display is on.
+    void Render(OverlayCanvas& canvas, const OverlayLook& look);
     // The squad keys select the squad's members.
     void SelectUnits(std::span<Ship* const> units);
     std::vector<Entity*> Selection() { return selection.Resolve(); }
@@ -168,6 +173,11 @@ public:
     uint32_t beaconColor = 0xffffffffu;
 
     float orderHeight = 0.0f;
+    // The order preview: the last three ground points under the press.
+    Vec3 previewRing[3];
+    int previewNext = 0;
+    int previewCount = 0;
+    float beaconAngle = 0.0f; // the preview beacon's spin
     // The display's overlay node, whose pickable entities take mouse events,
     // and its aspect (width / height).
     Node* overlay = nullptr;
@@ -197,6 +207,15 @@ private:
     // The unit under the cursor now.
     Entity* UnitUnderCursor();
     bool BoxHolds(const Entity& entity) const;
+
+    void DrawPreview(OverlayCanvas& canvas, const OverlayLook& look);
+    void DrawBeacon(OverlayCanvas& canvas, const OverlayLook& look, const Vec3& position,
+                    bool exploding);
+    void DrawBeaconFrame(OverlayCanvas& canvas, const Vec3& centre, const Vec3& a, const Vec3& b,
+                         float half, float corner, uint32_t colour);
+    void DrawSelectionBox(OverlayCanvas& canvas);
+    void DrawCursor(OverlayCanvas& canvas, const OverlayLook& look);
+    void DrawCursorQuad(OverlayCanvas& canvas, int id, int frame);
 
     bool rerun = false; // the mode changed and runs again this frame
 };

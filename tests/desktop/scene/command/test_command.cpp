@@ -10,6 +10,7 @@
 #include "desktop/scene/world/keyboard.h"
 #include "desktop/scene/world/message.h"
 #include "desktop/scene/world/mouse.h"
+#include "tests/desktop/scene/command/command_fixture.h"
 #include "tests/desktop/scene/world/scene_fixture.h"
 
 namespace lumivane {
@@ -17,20 +18,6 @@ namespace {
 
 constexpr int kCtrlKey = 0x1D;
 constexpr int kShiftKey = 0x2A;
-
-// A camera 50 above the origin looking straight down, north up.
-class TopCamera : public CameraLink {
-public:
-    CameraPose Pose() const override {
-        CameraPose pose;
-        pose.position = {0, 50, 0};
-        pose.forward = {0, -1, 0};
-        pose.up = {0, 0, 1};
-        pose.right = {1, 0, 0};
-        return pose;
-    }
-    void ReplaceTarget(Entity*, Entity*) override {}
-};
 
 class LvCommand : public ::testing::Test {
 protected:
@@ -90,7 +77,7 @@ protected:
     }
 
     test::SceneFixture fixture;
-    TopCamera camera;
+    test::TopCamera camera;
     Mouse mouse;
     Keyboard keyboard;
     CommandInterface& commands = GetCommandInterface();
