@@ -190,7 +190,16 @@ enum class InterfaceCue {
     SquadSelected,
     SquadEmpty,
     SquadOrdered,
+    UnitSelected,
+    UnitsSelected,
+    OrderRefused,
+    MoveAcknowledged,
+    FollowAcknowledged,
+    AttackAcknowledged,
+    ViewToggle,
+    CameraMove,
 };
+inline constexpr int kInterfaceCueCount = int(InterfaceCue::CameraMove) + 1;
 
 class SceneSounds {
 public:
