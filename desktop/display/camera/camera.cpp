@@ -9,6 +9,7 @@
 #include "desktop/display/camera/camera_links.h"
 #include "desktop/display/camera/view_math.h"
 #include "desktop/scene/entity/entity.h"
+#include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/world.h"
@@ -138,7 +139,7 @@ int Camera::ComputeTargetBounds(std::span<const EntityHandle> handles, Vec3& cen
 
 void Camera::SetTargets(std::span<Entity* const> entities) {
     current_.targets = HandlesOf(entities);
-    ComputeTargetBounds(current_.targets, targetCentre_, targetRadius_);
+    resolvedTargets_ = ComputeTargetBounds(current_.targets, targetCentre_, targetRadius_);
     previousCentre_ = targetCentre_;
 }
 
@@ -148,9 +149,9 @@ void Camera::DropTargets() {
 
 void Camera::SetView(const CameraView& view) {
     current_.Assign(view);
-    const int found = ComputeTargetBounds(current_.targets, targetCentre_, targetRadius_);
+    resolvedTargets_ = ComputeTargetBounds(current_.targets, targetCentre_, targetRadius_);
     previousCentre_ = targetCentre_;
-    if (found > 0) current_.position = targetCentre_ + current_.offset;
+    if (resolvedTargets_ > 0) current_.position = targetCentre_ + current_.offset;
 }
 
 void Camera::MoveTo(const CameraView& goal, float duration, bool lookAt, uint32_t clockSelector,
@@ -233,8 +234,7 @@ void Camera::ToggleHomeView() {
             goHome();
         return;
     }
-    const bool atHome =
-        current_.position.Length() >= kAtHomeShare * home_.position.Length();
+    const bool atHome = current_.position.Length() >= kAtHomeShare * home_.position.Length();
     if (atHome && !(remembered_.position == Vec3{}))
         moveTo(remembered_);
     else

@@ -188,11 +188,11 @@ public:
 private:
     // One frame's working values of Update.
     struct Frame {
-        float dt = 0.0f;   // real frame time, slowed by Alt
-        float m = 0.0f;    // mouse factor
-        float F = 0.0f;    // distance factor
-        float S = 0.0f;    // pan speed factor
-        float B = 0.0f;    // boost from the time input is held
+        float dt = 0.0f;    // real frame time, slowed by Alt
+        float m = 0.0f;     // mouse factor
+        float F = 0.0f;     // distance factor
+        float S = 0.0f;     // pan speed factor
+        float B = 0.0f;     // boost from the time input is held
         bool acted = false; // the user moved the camera this frame
         bool released = false;
         CameraMotion input;

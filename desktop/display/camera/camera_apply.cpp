@@ -29,7 +29,6 @@ constexpr float kNearest = 0.01f;
 constexpr float kFarthestNear = 1.0f;
 constexpr float kFar = 1920.0001f;
 
-
 } // namespace
 
 float Camera::DrawNearPlane() const {
@@ -53,8 +52,7 @@ void Camera::Apply() {
     const float amount = std::sqrt(std::max(interaction_.sway, 0.0f));
     const uint32_t t = uint32_t(float(clock.realTime) * interaction_.sway);
     const float yawPhase = float(t % kSwayYawPeriodMs) * 2.0f * kPi / float(kSwayYawPeriodMs);
-    const float pitchPhase =
-        float(t % kSwayPitchPeriodMs) * 2.0f * kPi / float(kSwayPitchPeriodMs);
+    const float pitchPhase = float(t % kSwayPitchPeriodMs) * 2.0f * kPi / float(kSwayPitchPeriodMs);
     TurnView(swayed, Normalized(swayed.up), TableSin(yawPhase) * amount * kSwayYaw);
     TurnView(swayed, Normalized(swayed.right), TableCos(pitchPhase) * amount * kSwayPitch);
 

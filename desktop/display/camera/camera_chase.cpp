@@ -19,8 +19,8 @@ constexpr float kChaseSmoothing = 0.2f;
 
 bool Camera::ChaseStep(const Frame& frame) {
     World* world = GetWorld();
-    Entity* unit = world && current_.targets.size() == 1 ? world->GetEntity(current_.targets[0])
-                                                         : nullptr;
+    Entity* unit =
+        world && current_.targets.size() == 1 ? world->GetEntity(current_.targets[0]) : nullptr;
     CameraInteraction& i = interaction_;
     if (current_.chase) {
         // A move towards a chase view hands over to the chase; any other
@@ -28,8 +28,8 @@ bool Camera::ChaseStep(const Frame& frame) {
         const bool movingAway = transition_.moving && !goal_.chase;
         if (movingAway || !unit || i.zoomAccumulator < -kChaseThreshold) current_.chase = 0;
     } else if ((GetUserInputWords().permission[0] & camera_bits::kChase) && unit &&
-               IsA(unit, ClassId::Ship) && !IsA(unit, ClassId::Structure) &&
-               !transition_.moving && i.zoomAccumulator >= kChaseThreshold) {
+               IsA(unit, ClassId::Ship) && !IsA(unit, ClassId::Structure) && !transition_.moving &&
+               i.zoomAccumulator >= kChaseThreshold) {
         current_.chase = 1;
         i.zoomAccumulator = 0.0f;
         GetUserInputWords().events[0] |= camera_bits::kChase;

@@ -51,9 +51,15 @@ CameraBlock Camera::ToBlock() const {
     block.coastStart = coast_.start;
     block.coastVelocity = coast_.velocity;
     const CameraInteraction& i = interaction_;
-    block.interaction = {Bits(i.inputHeld), i.dragging,       i.dragStart,
-                         i.edgeGate,        i.clickSubState,  i.clickState,
-                         Bits(i.zoomAccumulator), i.reserved, Bits(i.edgeDwell),
+    block.interaction = {Bits(i.inputHeld),
+                         i.dragging,
+                         i.dragStart,
+                         i.edgeGate,
+                         i.clickSubState,
+                         i.clickState,
+                         Bits(i.zoomAccumulator),
+                         i.reserved,
+                         Bits(i.edgeDwell),
                          Bits(i.sway)};
     return block;
 }
@@ -95,7 +101,7 @@ void Camera::FromBlock(const CameraBlock& block) {
     coast_.start = block.coastStart;
     coast_.velocity = block.coastVelocity;
     const auto& w = block.interaction;
-    interaction_ = {FromBits(w[0]), w[1], w[2],           w[3], w[4],
+    interaction_ = {FromBits(w[0]), w[1],           w[2], w[3],           w[4],
                     w[5],           FromBits(w[6]), w[7], FromBits(w[8]), FromBits(w[9])};
 }
 

@@ -65,7 +65,6 @@ void NoteEvent(uint32_t bit) {
     GetUserInputWords().events[0] |= bit;
 }
 
-
 } // namespace
 
 Camera::Frame Camera::BeginFrame() const {
@@ -91,10 +90,10 @@ void Camera::DropUnknownTargets() {
 }
 
 void Camera::ComputeSpeedFactors(Frame& frame) const {
-    frame.F = std::max((current_.position - targetCentre_).Length() - 0.01f, 0.0f) * 0.00499f +
-              0.001f;
+    frame.F =
+        std::max((current_.position - targetCentre_).Length() - 0.01f, 0.0f) * 0.00499f + 0.001f;
     frame.S = 1.0f;
-    if (current_.targets.empty()) {
+    if (resolvedTargets_ == 0) {
         // Free flight: slow down near ships so they can be looked at.
         float nearest = kLargestDistance;
         bool found = false;
@@ -109,7 +108,8 @@ void Camera::ComputeSpeedFactors(Frame& frame) const {
                 nearest = std::min(nearest, d);
                 found = true;
             }
-        if (found) frame.F = std::clamp((nearest - 2.0f) * (1.0f / 98.0f), 0.0f, 1.0f) * 0.497f + 0.003f;
+        if (found)
+            frame.F = std::clamp((nearest - 2.0f) * (1.0f / 98.0f), 0.0f, 1.0f) * 0.497f + 0.003f;
         frame.S = 0.75f * frame.F;
     }
     const float held = interaction_.inputHeld;
@@ -127,13 +127,13 @@ void Camera::ReadDrag(Frame& frame) {
         interaction_.dragging = 1;
         interaction_.dragStart = now;
         if (commands_) commands_->SetCursorShapeTracking(false);
-        mouse->cursorHeld = 1;
+        mouse->cameraDrag = 1;
     }
     if (!held) {
         // A press and release within one poll is a click as well.
         interaction_.dragging = 0;
         if (commands_) commands_->SetCursorShapeTracking(true);
-        mouse->cursorHeld = 0;
+        mouse->cameraDrag = 0;
         frame.released = true;
         return;
     }
@@ -213,11 +213,10 @@ void Camera::ClickFocusStep() {
         }
         return;
     }
-    // Clicking again on what is framed backs out; otherwise the selection
-    // is framed.
-    bool framed = current_.targets.size() == selection.size();
-    for (size_t k = 0; framed && k < selection.size(); ++k)
-        framed = selection[k] && current_.targets[k] == selection[k]->handle;
+    // Clicking again on the one selected unit that is framed backs out;
+    // otherwise the selection is framed.
+    const bool framed = selection.size() == 1 && selection[0] && current_.targets.size() == 1 &&
+                        current_.targets[0] == selection[0]->handle;
     if (framed) {
         i.clickState = 0;
         BackOut();
@@ -277,8 +276,7 @@ void Camera::EdgeScroll(Frame& frame) {
     if (bottom) {
         if (corner) {
             frame.input.vertical -= amount;
-            if (current_.position.y < 2.0f * GetSceneBounds().heightLimit &&
-                tilt > 90.0f * kDegree)
+            if (current_.position.y < 2.0f * GetSceneBounds().heightLimit && tilt > 90.0f * kDegree)
                 frame.input.pitch -= kEdgeTilt * amount;
         } else {
             frame.input.forwardPan -= amount;

@@ -62,8 +62,8 @@ void Camera::StartSequenceStep(std::span<const CameraKey> keys, int step) {
     else if (i >= 2 && !isHold(i - 1) && !isHold(i - 2))
         pre = &keys[i - 2].view;
     const CameraView* post = i + 1 < keys.size() && !isHold(i + 1) ? &keys[i + 1].view : nullptr;
-    MoveTo(key.view, float(key.duration) / 1000.0f, key.lookAt != 0, sequence_.clock, key.kind,
-           pre, post);
+    MoveTo(key.view, float(key.duration) / 1000.0f, key.lookAt != 0, sequence_.clock, key.kind, pre,
+           post);
 }
 
 void Camera::PlaySequence() {

@@ -12,8 +12,7 @@ void Camera::Update() {
     DropUnknownTargets();
     resolvedTargets_ = ComputeTargetBounds(current_.targets, targetCentre_, targetRadius_);
     ComputeSpeedFactors(frame);
-    if (!transition_.moving &&
-        (current_.position - targetCentre_).Length() > 10.0f * targetRadius_)
+    if (!transition_.moving && (current_.position - targetCentre_).Length() > 10.0f * targetRadius_)
         interaction_.clickState = 0;
     ReadDrag(frame);
     if (frame.released) ClickFocusStep();
