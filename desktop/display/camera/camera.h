@@ -23,7 +23,6 @@ class BinaryWriter;
 
 namespace lumivane {
 
-class CameraCommands;
 class CameraScreen;
 struct CameraBlock;
 struct CameraKey;
@@ -115,10 +114,6 @@ public:
     ~Camera() override;
     Camera(const Camera&) = delete;
     Camera& operator=(const Camera&) = delete;
-
-    // Where the cursor, the unit under it and the selection come from;
-    // without one the cursor rests in the middle over nothing.
-    void SetCommands(CameraCommands* commands) { commands_ = commands; }
 
     // The frame's step: input, sequences, moves, chase and drift, then Apply.
     void Update();
@@ -242,7 +237,6 @@ private:
     static bool Known(const Entity& entity);
 
     const CameraScreen& screen_;
-    CameraCommands* commands_ = nullptr;
 
     float horizontalFov_ = 0.0f;
     float verticalFov_ = 0.0f;

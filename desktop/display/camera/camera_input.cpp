@@ -6,10 +6,11 @@
 // input feeds smoothed rates, so the camera glides rather than jumps.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "desktop/display/camera/camera.h"
-#include "desktop/display/camera/camera_links.h"
 #include "desktop/display/camera/view_math.h"
+#include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/engine_services.h"
@@ -56,6 +57,14 @@ struct Keys {
     bool Pressed(int code) const { return Live() && holder->pressed[code] != 0; }
     int Mode() const { return holder ? holder->blockedByCommand : 0; }
 };
+
+// The command interface's candidate when it is the one unit under the
+// cursor (a box being dragged holds more).
+Entity* UnitUnderCursor(CommandInterface& commands) {
+    if (commands.candidates.Count() != 1) return nullptr;
+    const std::vector<Entity*> under = commands.candidates.Resolve();
+    return under.size() == 1 ? under[0] : nullptr;
+}
 
 uint32_t Permission() {
     return GetUserInputWords().permission[0];
@@ -126,13 +135,13 @@ void Camera::ReadDrag(Frame& frame) {
     if (!interaction_.dragging) {
         interaction_.dragging = 1;
         interaction_.dragStart = now;
-        if (commands_) commands_->SetCursorShapeTracking(false);
+        GetCommandInterface().cursorEnabled = 0; // the cursor keeps its shape
         mouse->cameraDrag = 1;
     }
     if (!held) {
         // A press and release within one poll is a click as well.
         interaction_.dragging = 0;
-        if (commands_) commands_->SetCursorShapeTracking(true);
+        GetCommandInterface().cursorEnabled = 1;
         mouse->cameraDrag = 0;
         frame.released = true;
         return;
@@ -145,8 +154,7 @@ void Camera::ReadDrag(Frame& frame) {
     using namespace camera_bits;
     if ((permission & (kRotate | kTilt | kZoom)) && !transition_.moving && !firstHeld &&
         (dx || dy)) {
-        const std::span<Entity* const> selection =
-            commands_ ? commands_->Selection() : std::span<Entity* const>{};
+        const std::vector<Entity*> selection = GetCommandInterface().Selection();
         const bool keepsTarget = selection.size() == 1 && selection[0] &&
                                  current_.targets.size() == 1 &&
                                  current_.targets[0] == selection[0]->handle;
@@ -179,9 +187,9 @@ void Camera::ClickFocusStep() {
     if (!(Permission() & camera_bits::kClickFocus)) return;
     NoteEvent(camera_bits::kClickFocus);
 
-    Entity* under = commands_ ? commands_->UnitUnderCursor() : nullptr;
-    std::span<Entity* const> selection =
-        commands_ ? commands_->Selection() : std::span<Entity* const>{};
+    CommandInterface& commands = GetCommandInterface();
+    Entity* under = UnitUnderCursor(commands);
+    const std::vector<Entity*> selection = commands.Selection();
     auto frameWithSound = [&](std::span<Entity* const> units) {
         FrameUnits(units);
         GetSceneSounds().PlayInterfaceCue(InterfaceCue::CameraMove, kCueShare);
@@ -249,8 +257,8 @@ void Camera::BackOut() {
 
 void Camera::EdgeScroll(Frame& frame) {
     if (!(Permission() & camera_bits::kPan) || interaction_.edgeGate != 0) return;
-    const float x = commands_ ? commands_->CursorX() : 0.0f;
-    const float y = commands_ ? commands_->CursorY() : 0.0f;
+    const float x = GetCommandInterface().cursorX;
+    const float y = GetCommandInterface().cursorY;
     const bool top = y <= -0.75f;
     const bool bottom = y >= 0.75f;
     const bool left = x <= -1.0f;

@@ -190,16 +190,17 @@ enum class InterfaceCue {
     SquadSelected,
     SquadEmpty,
     SquadOrdered,
+    // The command interface's.
     UnitSelected,
     UnitsSelected,
     OrderRefused,
     MoveAcknowledged,
     FollowAcknowledged,
     AttackAcknowledged,
+    // The camera's.
     ViewToggle,
     CameraMove,
 };
-inline constexpr int kInterfaceCueCount = int(InterfaceCue::CameraMove) + 1;
 
 class SceneSounds {
 public:

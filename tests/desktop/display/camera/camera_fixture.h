@@ -12,6 +12,7 @@
 
 #include "desktop/display/camera/camera.h"
 #include "desktop/display/camera/camera_links.h"
+#include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/object/placeholder_classes.h"
@@ -26,20 +27,24 @@ inline float Degrees(float radians) {
     return radians * 180.0f / 3.14159265f;
 }
 
-// The command interface as the camera reads it.
-class FakeCommands : public CameraCommands {
+// The command interface as the camera reads it: the cursor, the unit under
+// it and the selection.
+class CommandsView {
 public:
-    float CursorX() const override { return x; }
-    float CursorY() const override { return y; }
-    Entity* UnitUnderCursor() const override { return under; }
-    std::span<Entity* const> Selection() const override { return selection; }
-    void SetCursorShapeTracking(bool on) override { tracking = on; }
-
-    float x = 0.0f;
-    float y = 0.0f;
-    Entity* under = nullptr;
-    std::vector<Entity*> selection;
-    bool tracking = true;
+    void Cursor(float x, float y) {
+        GetCommandInterface().cursorX = x;
+        GetCommandInterface().cursorY = y;
+    }
+    void Under(Entity* unit) {
+        GetCommandInterface().candidates.Clear();
+        if (unit) GetCommandInterface().candidates.Add(unit);
+    }
+    void Select(std::vector<Entity*> units) {
+        GetCommandInterface().selection.Clear();
+        for (Entity* unit : units)
+            GetCommandInterface().selection.Add(unit);
+    }
+    bool Tracking() const { return GetCommandInterface().cursorEnabled != 0; }
 };
 
 class RecordingCues : public SceneSounds {
@@ -59,12 +64,12 @@ protected:
 
     explicit CameraTest(float aspect = 4.0f / 3.0f) : screen(aspect) {
         GetUserInputWords() = {};
+        GetCommandInterface() = CommandInterface();
         SetInputHolders(&keyboard, &mouse);
         SetSceneSounds(&sounds);
         GetSceneClock().gameTime = kStartMs;
         GetSceneClock().realTime = kStartMs;
         camera = std::make_unique<Camera>(screen);
-        camera->SetCommands(&commands);
         SetCameraLink(camera.get());
         AddPrototype<Ship>("scout");
         AddPrototype<Structure>("depot");
@@ -74,6 +79,7 @@ protected:
         SetInputHolders(nullptr, nullptr);
         SetSceneSounds(nullptr);
         world.Clear();
+        GetCommandInterface() = CommandInterface();
     }
 
     // A unit of the given radius.
@@ -134,7 +140,7 @@ protected:
     FixedCameraScreen screen;
     Keyboard keyboard;
     Mouse mouse;
-    FakeCommands commands;
+    CommandsView commands;
     RecordingCues sounds;
     std::unique_ptr<Camera> camera;
 };

@@ -58,7 +58,7 @@ TEST_F(LvCameraFrame, TheNearPlaneComesAsCloseAsTheNearestBodyAllows) {
 
 TEST_F(LvCameraFrame, TheCursorRidesOnTheUnitBeingFocused) {
     Entity* unit = Unit({60, 0, 30}, 2.0f);
-    commands.selection = {unit};
+    commands.Select({unit});
     PressSecondButton();
     Frame();
     ReleaseSecondButton();
@@ -75,8 +75,8 @@ TEST_F(LvCameraFrame, TheCursorRidesOnTheUnitBeingFocused) {
 
     // A unit merely under the cursor is framed without the cursor riding.
     camera->ResetToHome();
-    commands.selection.clear();
-    commands.under = unit;
+    commands.Select({});
+    commands.Under(unit);
     mouse.x = mouse.y = 0.0f;
     PressSecondButton();
     Frame();

@@ -17,7 +17,7 @@ TEST_F(LvCameraInput, DraggingNeverTiltsPastTheLimits) {
         camera->SetView(LevelView({0, 5, -30}, {0, -0.2f, 1}));
         // Dragging keeps the target only when it is the one selected unit.
         if (orbiting) camera->SetTargets(std::span<Entity* const>(&unit, 1));
-        commands.selection = {unit};
+        commands.Select({unit});
         PressSecondButton();
         float lowest = 180.0f, highest = 0.0f;
         for (int direction : {1, -1}) {
@@ -42,16 +42,16 @@ TEST_F(LvCameraInput, DraggingNeverTiltsPastTheLimits) {
 TEST_F(LvCameraInput, AShortClickFramesTheUnitUnderTheCursor) {
     Entity* unit = Unit({40, 0, 0}, 2.0f);
     SetFloat(*unit, "min zoom dist", 1.5f); // framing size 3
-    commands.under = unit;
+    commands.Under(unit);
     PressSecondButton();
     Frame();
-    EXPECT_FALSE(commands.tracking); // the cursor keeps its shape while held
+    EXPECT_FALSE(commands.Tracking()); // the cursor keeps its shape while held
     EXPECT_EQ(mouse.cameraDrag, 1);
     for (int frame = 0; frame < 23; ++frame)
         Frame(); // 240 ms held in all
     ReleaseSecondButton();
     Frame();
-    EXPECT_TRUE(commands.tracking);
+    EXPECT_TRUE(commands.Tracking());
     EXPECT_EQ(mouse.cameraDrag, 0);
     EXPECT_TRUE(GetUserInputWords().events[0] & camera_bits::kClickFocus);
     ASSERT_TRUE(camera->Transition().moving);
@@ -69,7 +69,7 @@ TEST_F(LvCameraInput, AShortClickFramesTheUnitUnderTheCursor) {
 
 TEST_F(LvCameraInput, AHeldOrMovingDragIsNoClick) {
     Entity* unit = Unit({40, 0, 0});
-    commands.under = unit;
+    commands.Under(unit);
     GetUserInputWords().permission[0] &= ~camera_bits::kRotate; // motion turns nothing
     auto clickAfter = [&](int frames, int32_t motion) {
         GetUserInputWords().events[0] = 0;
@@ -140,13 +140,12 @@ TEST_F(LvCameraInput, PanningDisabledKeepsArrowsAndEdgesStill) {
         const Vec3 start = camera->Current().position;
         HoldKey(0xC8); // Up
         HoldKey(0xCD); // Right
-        commands.x = 1.0f;
-        commands.y = 0.75f;
+        commands.Cursor(1.0f, 0.75f);
         for (int frame = 0; frame < 60; ++frame)
             Frame();
         HoldKey(0xC8, false);
         HoldKey(0xCD, false);
-        commands.x = commands.y = 0.0f;
+        commands.Cursor(0.0f, 0.0f);
         const float moved = (camera->Current().position - start).Length();
         const bool noted = GetUserInputWords().events[0] & camera_bits::kPan;
         if (allowed) {
