@@ -68,12 +68,6 @@ private:
 } // namespace
 
 int main() {
-    auto* game = new ProbedGame();
-    gpChessGame = game;
-    gpJTGame = game;
     char commandLine[] = "";
-    const int status = game->WinMain(nullptr, commandLine);
-    delete game;
-    gpJTGame = nullptr;
-    return status;
+    return RunChessGame(new ProbedGame(), nullptr, commandLine);
 }

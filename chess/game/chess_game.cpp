@@ -144,7 +144,10 @@ void ChessGame::SetInterfaceText(JTEntity* text, const char* value) {
 }
 
 int ChessWinMain(void* instance, char* cmdline) {
-    auto* game = new ChessGame();
+    return RunChessGame(new ChessGame(), instance, cmdline);
+}
+
+int RunChessGame(ChessGame* game, void* instance, char* cmdline) {
     gpChessGame = game;
     gpJTGame = game;
     const int status = game->WinMain(instance, cmdline);

@@ -208,6 +208,8 @@ private:
 // The game object while it runs (beside gpJTGame).
 extern ChessGame* gpChessGame;
 
-// The program's entry: makes the game, runs the engine on it with the
-// command line and deletes it. Returns the exit status.
+// Runs the engine on the game with the command line, then deletes the game.
+// Returns the exit status.
+int RunChessGame(ChessGame* game, void* instance, char* cmdline);
+// The program's entry: RunChessGame on a new ChessGame.
 int ChessWinMain(void* instance, char* cmdline);
