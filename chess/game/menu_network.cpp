@@ -12,6 +12,7 @@
 #include "Jentra/JTNetwork.h"
 #include "Jentra/JTUserOptions.h"
 #include "JTControls/JTButton.h"
+#include "JTControls/JTText.h"
 #include "chess/engine/board.h"
 #include "chess/game/chess_game.h"
 #include "chess/game/menus.h"
@@ -100,7 +101,11 @@ void PlayModeMenu::Choose(int item) {
 
 void LanMenu::Build() {
     AddMenuBackground();
-    AddText("Player Name:", kNameLabelOffset);
+    // The label ends where the field begins.
+    if (JTText* label = AddText("", kNameLabelOffset)) {
+        label->SetAlignment(MIDDLE_RIGHT);
+        SetText(label, "Player Name:");
+    }
     edit = AddControl<JTEdit>(kEditModel, "JTEdit", kNameEditOffset);
     if (edit) {
         if (gpJTKeyboard) gpJTKeyboard->SetFocus(&edit->GetID());

@@ -153,7 +153,8 @@ void RecordedGamesMenu::Build() {
     if (list) {
         for (const std::string& name : names)
             list->AddItem(name.c_str(), nullptr, nullptr, true);
-        list->SetNumVisible(kVisibleGames);
+        // Up to six lines; no empty ones when there are fewer games.
+        list->SetNumVisible(std::min(int(names.size()), kVisibleGames));
     }
     if (JTButton* cancel = AddButton("Cancel", kGamesCancelOffset)) cancelButton = cancel->GetID();
     if (int(names.size()) > kVisibleGames) {
