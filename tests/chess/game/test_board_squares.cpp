@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 
 #include "Jentra/JTDisplay.h"
+#include "Jentra/JTEntityProps.h"
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTGeoNode.h"
 #include "Jentra/JTMesh.h"
@@ -190,6 +192,81 @@ TEST_F(BoardSession, ATakenFirePieceBurstsIntoTwentyPartsThatAreGoneTenSecondsLa
         },
         400);
     EXPECT_TRUE(sawParts);
+}
+
+TEST_F(BoardSession, HolographicPiecesJumpAtTheirSquashAndTakenIcePiecesMeltWithSteam) {
+    ChessPieceEntity* holo = nullptr;
+    ChessPieceEntity* ice = nullptr;
+    uint32_t start = 0;
+    int phase = 0;
+    Play(
+        [&](ScriptedGame& g, int) {
+            switch (phase) {
+            case 0:
+                g.LoadWorld(kWorldHolographic);
+                phase = 1;
+                return false;
+            case 1:
+                holo = g.PieceOn(kE2);
+                EXPECT_TRUE(holo && holo->style == kStyleHolographic);
+                if (!holo) return true;
+                g.PickMove(kE2 | kE4 << 7);
+                start = gdwTime;
+                phase = 2;
+                return false;
+            case 2: {
+                // Squashed where it stood, then at its target from a second on.
+                const uint32_t since = gdwTime - start;
+                if (since < 1000) {
+                    EXPECT_FLOAT_EQ(holo->GetPos().z, -2.5f) << since;
+                    if (since > 0) {
+                        EXPECT_TRUE(FirstGeo(holo)->GetSquash());
+                    }
+                    return false;
+                }
+                if (since < 1200) return false;
+                EXPECT_FLOAT_EQ(holo->GetPos().z, -0.5f);
+                EXPECT_FALSE(holo->moving);
+                g.LoadWorld(kWorldFireAndIce);
+                g.StartNewGame();
+                phase = 3;
+                return false;
+            }
+            case 3:
+                // Black's fire pawn takes White's ice pawn: 1.e4 d5 2.a3 dxe4.
+                g.PickMove(kE2 | kE4 << 7);
+                g.PickMove(kD7 | kD5 << 7);
+                g.PickMove(0x60 | 0x50 << 7);
+                ice = g.PieceOn(kE4);
+                EXPECT_TRUE(ice && ice->style == kStyleIce);
+                if (!ice) return true;
+                g.PickMove(kD5 | kE4 << 7);
+                start = gdwTime;
+                phase = 4;
+                return false;
+            default: {
+                const uint32_t since = gdwTime - start;
+                int steam = 0;
+                for (int i = 0; i < g.GetMainScene()->GetNumChildren(); ++i) {
+                    JTEntityProps* props = g.GetMainScene()->GetChild(i)->GetMyProps();
+                    if (props && std::string(props->szName) == "IceMeltSteam") ++steam;
+                }
+                if (since > 400 && since < 5000) {
+                    EXPECT_EQ(steam, 1) << since;
+                    EXPECT_TRUE(FirstGeo(ice)->GetSink()) << since;
+                    EXPECT_TRUE(ice->moving);
+                }
+                if (since < 6000) return false;
+                // Gone from the board and back, whole, at its parking place.
+                EXPECT_FALSE(ice->moving);
+                EXPECT_FALSE(FirstGeo(ice)->GetSink());
+                EXPECT_FLOAT_EQ(ice->GetPos().x, ice->parking.x);
+                EXPECT_FLOAT_EQ(ice->GetPos().z, ice->parking.z);
+                return true;
+            }
+            }
+        },
+        400);
 }
 
 // A piece of fire with its own model, taken 1.6 s ago.

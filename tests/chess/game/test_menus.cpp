@@ -12,6 +12,7 @@
 
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTFrameClock.h"
+#include "JTControls/JTButton.h"
 #include "chess/engine/movegen.h"
 #include "chess/engine/position_text.h"
 #include "chess/engine/search.h"
@@ -126,6 +127,47 @@ TEST_F(MenuSession, AmbianceMaxThenOffMovesTheMusicAndTheAmbientGroup) {
         default:
             return true;
         }
+    });
+}
+
+// A menu that asks the module for controls it cannot make as asked.
+class ProbeMenu : public ChessMenuDialog {
+public:
+    JTButton* unknown = nullptr;
+    JTList* otherClass = nullptr;
+    JTList* list = nullptr;
+    bool built = false;
+
+protected:
+    void Build() override {
+        built = true;
+        unknown = AddControl<JTButton>(nullptr, "NoSuchControl", JTVec3());
+        otherClass = AddControl<JTList>(nullptr, "JTButton", JTVec3());
+        list = AddControl<JTList>(nullptr, "JTList", JTVec3());
+    }
+    void Used(const JTID&, int) override {}
+};
+
+TEST_F(MenuSession, AControlThatIsNotOfTheClassAskedForIsLeftOut) {
+    ProbeMenu* probe = nullptr;
+    Play([&](ScriptedGame& g, int step) {
+        if (step == 0) {
+            probe = new ProbeMenu();
+            g.GetInterfaceScene()->Add(probe);
+            return false;
+        }
+        EXPECT_TRUE(probe->built);
+        EXPECT_EQ(probe->unknown, nullptr);
+        EXPECT_EQ(probe->otherClass, nullptr);
+        EXPECT_NE(probe->list, nullptr);
+        // Only the list follows the menu; nothing else was left in the scene.
+        int following = 0;
+        JTScene* scene = g.GetInterfaceScene();
+        for (int i = 0; i < scene->GetNumChildren(); ++i)
+            if (scene->GetChild(i)->GetLink() && scene->GetChild(i)->GetLinkID() == probe->GetID())
+                ++following;
+        EXPECT_EQ(following, 1);
+        return true;
     });
 }
 
