@@ -8,6 +8,7 @@
 #include "Jentra/JTEffects.h"
 #include "Jentra/JTGeoNode.h"
 #include "Jentra/JTMessages.h"
+#include "Jentra/JTNetwork.h"
 #include "Jentra/JTProtobase.h"
 #include "Jentra/JTScene.h"
 #include "JTControls/JTButton.h"
@@ -123,6 +124,18 @@ void ChessMenuDialog::SelectOnly(JTList* list, int slot) {
     for (int i = 0; i < list->GetNumVisible(); ++i)
         if (i != slot) list->SelectItem(i, false);
     if (slot >= 0 && slot < list->GetNumVisible()) list->SelectItem(slot, true);
+}
+
+bool ChessMenuDialog::InNetworkGame() {
+    return gpJTNetwork && gpJTNetwork->IsNetworkGame();
+}
+
+void ChessMenuDialog::BackToMainMenu() {
+    if (InNetworkGame()) gpJTNetwork->LeaveGame();
+    ChessGame& game = Game();
+    game.StartNewGame();
+    game.SetPlayers(kPlayerComputer, kPlayerComputer);
+    game.ReplaceMenu(kMenuMain);
 }
 
 bool ChessMenuDialog::IsCurrent() const {

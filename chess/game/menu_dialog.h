@@ -29,6 +29,9 @@ public:
 
     // The game the menus belong to.
     static ChessGame& Game();
+    // Deselects every slot of the list and selects the one given (none for
+    // a negative slot).
+    static void SelectOnly(JTList* list, int slot);
 
 protected:
     // Makes the controls (the dialog is in its scene by now).
@@ -76,9 +79,11 @@ protected:
     // The model's first grandchild (the picture of a title or logo) is
     // drawn over everything.
     static void DrawOnTop(JTEntity* entity);
-    // Deselects every slot of the list and selects the one given (none for
-    // a negative slot).
-    static void SelectOnly(JTList* list, int slot);
+    // Whether a network session is running.
+    static bool InNetworkGame();
+    // Leaves the network session (if any) for a new game that the computer
+    // plays against itself behind the main menu, which replaces this one.
+    static void BackToMainMenu();
 
 private:
     JTEntity* MakeControl(const char* model, const char* className);

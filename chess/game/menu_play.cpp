@@ -1,7 +1,6 @@
 // The menus that choose what is played: the main menu, the worlds, the
 // in-game menu, the person's colour and the computer's level.
 #include "Jentra/JTKeyboard.h"
-#include "Jentra/JTNetwork.h"
 #include "Jentra/core/app/app_events.h"
 #include "chess/engine/board.h"
 #include "chess/engine/search.h"
@@ -14,10 +13,6 @@ namespace {
 const JTVec3 kListOffset(0.0f, 0.25f, 0.0f);
 constexpr const char* kWebSite = "https://www.quellmar.example/rookfall/";
 constexpr int kBuiltInWorlds = 3;
-
-bool InNetworkGame() {
-    return gpJTNetwork && gpJTNetwork->IsNetworkGame();
-}
 
 } // namespace
 
@@ -138,11 +133,7 @@ void GameMenu::Choose(int item) {
         game.CloseMenu();
         break;
     case 5:
-        if (InNetworkGame()) gpJTNetwork->LeaveGame();
-        game.StartNewGame();
-        // The computer plays itself behind the main menu.
-        game.SetPlayers(kPlayerComputer, kPlayerComputer);
-        game.ReplaceMenu(kMenuMain);
+        BackToMainMenu();
         break;
     default:
         break;

@@ -34,10 +34,6 @@ const JTVec3 kUpOffset(-0.2f, -0.4f, 0.0f);
 const JTVec3 kDownOffset(0.2f, -0.4f, 0.0f);
 constexpr const char* kExtension = ".gam";
 
-bool InNetworkGame() {
-    return gpJTNetwork && gpJTNetwork->IsNetworkGame();
-}
-
 // The recorded games of the folder by name: each file ending in ".gam" (in
 // any letter case), without that ending.
 std::vector<std::string> RecordedGameNames() {
@@ -95,10 +91,7 @@ void GameOverMenu::Choose(int item) {
         game.CloseMenu();
         break;
     case 2:
-        if (InNetworkGame()) gpJTNetwork->LeaveGame();
-        game.StartNewGame();
-        game.SetPlayers(kPlayerComputer, kPlayerComputer);
-        game.ReplaceMenu(kMenuMain);
+        BackToMainMenu();
         break;
     default:
         break;

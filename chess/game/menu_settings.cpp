@@ -35,6 +35,14 @@ void ApplyDisplayMode() {
     gpJTDisplay->ChangeDisplayMode(&mode);
 }
 
+// A display option chosen: the display follows it, the options keep it and
+// its slot is the one selected.
+void ApplyDisplayChoice(JTList* list, int slot) {
+    ApplyDisplayMode();
+    Options().Save();
+    ChessMenuDialog::SelectOnly(list, slot);
+}
+
 } // namespace
 
 // --- settings ---------------------------------------------------------------
@@ -101,9 +109,7 @@ void ColourDepthMenu::Build() {
 void ColourDepthMenu::Choose(int item) {
     if (item == 0 || item == 1) {
         Options().ModeDesc.Format = item == 0 ? kFormat16Bit : kFormat32Bit;
-        ApplyDisplayMode();
-        Options().Save();
-        SelectOnly(list, item);
+        ApplyDisplayChoice(list, item);
     } else if (item == 3) {
         Game().CloseMenu();
     }
@@ -121,9 +127,7 @@ void AntiAliasMenu::Choose(int item) {
     if (item == 0 || item == 1) {
         Options().Multisample = item == 0;
         Options().MultisampleSet = true;
-        ApplyDisplayMode();
-        Options().Save();
-        SelectOnly(list, item);
+        ApplyDisplayChoice(list, item);
     } else if (item == 3) {
         Game().CloseMenu();
     }
