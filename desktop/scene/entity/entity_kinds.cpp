@@ -3,12 +3,6 @@
 
 namespace lumivane {
 
-Node* PartSys::Clone() {
-    auto* copy = new PartSys(*this);
-    copy->InitClone(this);
-    return copy;
-}
-
 Node* Light::Clone() {
     auto* copy = new Light(*this);
     copy->InitClone(this);

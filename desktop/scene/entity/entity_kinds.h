@@ -1,12 +1,13 @@
 // Entity classes whose own behaviour comes with later parts of the engine,
 // with what the entity base and the world already read or set on them: the
 // bodies whose record is the Entity record (suns, planets, moons and their
-// like), particle systems, lights and debris.
+// like), lights and debris. Particle systems stand in part_sys.h.
 #pragma once
 
 #include <cstdint>
 
 #include "desktop/scene/entity/entity.h"
+#include "desktop/scene/entity/part_sys.h"
 #include "desktop/scene/object/class_table.h"
 
 namespace lumivane {
@@ -42,24 +43,6 @@ protected:
     PendingEntity(const PendingEntity& other) = default;
 };
 
-class PartSys : public PendingEntity<uint8_t(ClassId::PartSys)> {
-public:
-    PartSys() = default;
-    Node* Clone() override;
-
-    uint8_t propertyPart = 1;     // spawned from the properties; replaced on the first frame
-    uint8_t runsWithoutOwner = 1; // keeps emitting once its link target is gone
-    uint8_t finish = 0;           // stops emitting
-    float fadeFactor = 1.0f;
-    float timeFactor = 1.0f; // the relativistic slowing it was told
-    float opacity = 1.0f;    // of its emitters
-    uint32_t particleStartTime = 0;
-    Vec3 tint{1.0f, 1.0f, 1.0f}; // a colour a scene's marker gives it
-
-protected:
-    PartSys(const PartSys& other) = default;
-};
-
 class Light : public PendingEntity<uint8_t(ClassId::Light)> {
 public:
     Light() = default;
@@ -83,9 +66,5 @@ public:
 protected:
     Debris(const Debris& other) = default;
 };
-
-inline PartSys* AsPartSys(Entity* entity) {
-    return IsA(entity, ClassId::PartSys) ? static_cast<PartSys*>(entity) : nullptr;
-}
 
 } // namespace lumivane

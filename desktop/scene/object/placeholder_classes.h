@@ -10,6 +10,7 @@
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_kinds.h"
+#include "desktop/scene/entity/part_node.h"
 #include "desktop/scene/entity/ship.h"
 #include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/object/geo_node.h"
@@ -37,7 +38,6 @@ public:
     bool Load(platform::BinaryReader&, ObjectTable&, uint32_t) override { return false; }
 };
 
-using PartNode = PlaceholderNode<53, GeoNode>;
 using Pilot = PlaceholderObject<64>;
 
 using Celestial = PlaceholderNode<44, Entity>;
