@@ -96,6 +96,17 @@ void Stream(Entity& e, int count, float speed, float cone, float lifespan, float
     SetFloat(e, "Size spread", size * 0.2f);
 }
 
+// Out of the back of a ship that flies along +Z.
+void EngineFlame(Entity& e) {
+    Glowing(e, "glow_white.dds");
+    Stream(e, 40, 0.0f, 0.2f, 0.5f, 0.35f);
+    SetFloat(e, "Velocity Z", -3.0f);
+    SetFloat(e, "Velocity Z spread", 0.5f);
+    SetFloat(e, "Grow", -0.5f);
+    SetFlag(e, "Space evenly", true);
+    Colours(e, 0.6f, 0.75f, 1.0f, 0.2f, 0.3f, 1.0f);
+}
+
 } // namespace
 
 const std::vector<ParticleEffect>& ParticleEffects() {
@@ -149,17 +160,14 @@ const std::vector<ParticleEffect>& ParticleEffects() {
              SetFloat(e, "Force Y", 1.0f);
              Colours(e, 1.0f, 0.9f, 0.5f, 1.0f, 0.25f, 0.05f);
          }},
-        {"engine flame",
-         [](Entity& e) {
-             Glowing(e, "glow_white.dds");
-             // Out of the back of a ship that flies along +Z.
-             Stream(e, 40, 0.0f, 0.2f, 0.5f, 0.35f);
-             SetFloat(e, "Velocity Z", -3.0f);
-             SetFloat(e, "Velocity Z spread", 0.5f);
-             SetFloat(e, "Grow", -0.5f);
-             SetFlag(e, "Space evenly", true);
-             Colours(e, 0.6f, 0.75f, 1.0f, 0.2f, 0.3f, 1.0f);
-         }},
+        {"engine flame", EngineFlame},
+        // The engines the unit models hang by mount name: the main engine's
+        // glow and its flare, which the main thruster drives, and the two
+        // side engines that the turning thrusters drive.
+        {"engine-CMB", EngineFlame},
+        {"engine-CMB-Kite", EngineFlame},
+        {"engine-MLB", EngineFlame},
+        {"engine-MRB", EngineFlame},
     };
     return effects;
 }

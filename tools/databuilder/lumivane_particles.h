@@ -1,6 +1,6 @@
 // The particle systems Lumivane's data ships: explosions in three colours,
 // the shock wave of a structure's end, damage smoke, sparks, blood, yellow
-// flames and an engine flame, each a name and the property values that
+// flames and engine flames, each a name and the property values that
 // differ from a new system's.
 #pragma once
 

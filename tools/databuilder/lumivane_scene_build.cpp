@@ -3,6 +3,7 @@
 
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/trigger_condition.h"
+#include "tools/databuilder/lumivane_camera_data.h"
 
 namespace databuilder {
 
@@ -33,7 +34,11 @@ bool SceneBuild::Save(std::string_view title, std::string_view code, const std::
     scene.secondTitle = title;
     scene.text5 = code;
     scene.sourcePath = path;
-    if (!scene.Save(path)) return false;
+    {
+        // The scene starts at the home view the camera keeps for its radius.
+        const SceneCameraDisplay cameraBlock(scene);
+        if (!scene.Save(path)) return false;
+    }
     Scene check;
     SetScene(&check);
     const bool ok = check.Load(path) == 1 && accept(check);

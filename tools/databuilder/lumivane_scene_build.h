@@ -28,8 +28,9 @@ public:
     SceneBuild& operator=(const SceneBuild&) = delete;
 
     bool LibraryLoaded() const { return libraryLoaded; }
-    // Titles the scene, saves it as `path` ("scenes\x.mis") and reads it back;
-    // false when either fails or `accept` refuses what was read.
+    // Titles the scene, saves it as `path` ("scenes\x.mis") with the camera's
+    // block for its radius and reads it back; false when either fails or
+    // `accept` refuses what was read.
     bool Save(std::string_view title, std::string_view code, const std::string& path,
               const std::function<bool(const lumivane::Scene&)>& accept);
 

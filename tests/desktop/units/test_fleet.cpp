@@ -2,8 +2,8 @@
 // clock): every unit stays inside the scene, the ship the script sends to a
 // point gets there and then orbits the Sun, the frigate sent to the planet
 // orbits it, formation members hold their places, the patrol flies its whole
-// path (and a squad sent through a wormhole leaves); a second run ends bit
-// for bit where the first did.
+// path (and a squad sent through a wormhole leaves), engines flare as their
+// ships thrust; a second run ends bit for bit where the first did.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 
+#include "desktop/scene/entity/part_sys.h"
 #include "desktop/scene/world/scene_services.h"
 #include "desktop/scene/world/squad.h"
 #include "desktop/scene/world/trigger_action.h"
@@ -23,6 +24,8 @@ namespace lumivane {
 namespace {
 
 constexpr int kFrames = 3000;
+// The flare hung at "dummylink-engine-CMB-Kite": lit only above idle thrust.
+constexpr int32_t kMainFlareKind = 5;
 
 // The first action of the scene's trigger of that name, or null.
 const TriggerAction* ScriptOrder(const Scene& scene, std::string_view name) {
@@ -38,6 +41,7 @@ struct FleetRun {
     std::set<int32_t> patrolPoints;
     int patrolLaps = 0;
     bool allInside = true;
+    int flaringEngines = 0; // main-engine flares seen lit, summed over frames
 
     FleetRun() {
         std::string error;
@@ -67,6 +71,10 @@ struct FleetRun {
                 if (std::fabs(p.y) > bounds.heightLimit + 1e-3f ||
                     std::hypot(p.x, p.z) > bounds.radius + 1e-3f)
                     allInside = false;
+                for (const SpawnedPart& part : unit->spawnedParts)
+                    if (const PartSys* flare = AsPartSys(run.world.GetEntity(part.handle));
+                        flare && part.kind == kMainFlareKind && flare->rateScale > 0.0f)
+                        ++flaringEngines;
             }
         }
     }
@@ -101,6 +109,7 @@ TEST(LvFleet, TheFleetFliesItsScriptAndASecondRunIsTheSame) {
     ASSERT_NE(sun, nullptr);
 
     EXPECT_TRUE(run.allInside);
+    EXPECT_GT(run.flaringEngines, 0) << "engines flare as their ships thrust";
     Ship* sent = run.Unit(courier);
     ASSERT_NE(sent, nullptr);
     EXPECT_LT(run.closestToCourierPoint, 2.0f * sent->radius) << "it reached its point";
