@@ -56,10 +56,19 @@ struct Quat {
 
     // The shortest rotation turning unit vector u into unit vector v.
     static Quat MakeRotationArc(const Vec3& u, const Vec3& v);
+    // The turn by `angle` about `axis` (not normalised: its length scales
+    // the vector part), half-angle sine and cosine from the cosine table.
+    static Quat MakeAxisAngle(const Vec3& axis, float angle);
     // Raises the rotation to the power t (scales its angle), in place.
     void Pow(float t);
     // Turns v by this rotation, in place.
     void RotateVector(Vec3& v) const;
+
+    // Spherical interpolation from a (t = 0) to b (t = 1) the short way
+    // round; nearly equal rotations are blended linearly.
+    static Quat Slerp(const Quat& a, const Quat& b, float t);
+    // a x b^-1: the turn that leads from b to a.
+    static Quat Divide(const Quat& a, const Quat& b);
 };
 
 // Line-triangle test over the whole line through origin along direction

@@ -202,6 +202,9 @@ enum class InterfaceCue {
     MoveAcknowledged,
     FollowAcknowledged,
     AttackAcknowledged,
+    // The camera's.
+    ViewToggle,
+    CameraMove,
 };
 
 class SceneSounds {
