@@ -5,6 +5,7 @@
 // variable) and written by the scene's own Save, with its companion text
 // table "scenes\demo.csv". The scene is read back with the scene's Load.
 #include "tools/databuilder/data_step.h"
+#include "tools/databuilder/lumivane_camera_data.h"
 
 #include <cstdio>
 #include <fstream>
@@ -23,6 +24,8 @@
 namespace {
 
 using namespace lumivane;
+using databuilder::AddCameraTour;
+using databuilder::SceneCameraDisplay;
 
 constexpr uint32_t kDemoCreationTime = 1000000000; // a fixed identity: same bytes every build
 
@@ -112,6 +115,14 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers) {
     TriggerAction& mark = AddAction(*depart, action::kArithmetic);
     mark.text = "$underway";
     mark.values = {0, 1}; // set to 1
+    // The camera flies out with the fleet, watches it leave, sweeps past
+    // the first planet and cuts to an overview of the whole system.
+    AddCameraTour(*depart, {.firstAt = {-110, 30, -70},
+                            .firstLookAt = {-60, 0, 0},
+                            .secondAt = {135, 25, 45},
+                            .secondLookAt = {90, 0, 0},
+                            .lastAt = {0, 170, 330},
+                            .lastLookAt = {0, 0, -20}});
 
     auto underway = std::make_unique<Trigger>();
     underway->name = "underway";
@@ -174,6 +185,7 @@ bool BuildDemo(const std::filesystem::path& root) {
     scene.secondTitle = "Demo";
     scene.text5 = "demo";
     scene.sourcePath = "scenes\\demo.mis";
+    const SceneCameraDisplay cameraBlock(scene);
     ok = ok && scene.Save("scenes\\demo.mis");
 
     Scene check;
