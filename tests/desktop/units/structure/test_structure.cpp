@@ -124,8 +124,10 @@ TEST_F(LvStructures, DebrisBurstsAQuarterSecondBeforeItsEndAndShortLivedDebrisNe
     piece->colourCode = 2;
     auto* brief = Spawn<Debris>("debris", {10, 0, 0});
     brief->remainingLife = 0.25f;
+    // By handle: the address of a piece that has gone may be taken again.
+    const EntityHandle pieceHandle = piece->handle, briefHandle = brief->handle;
     int frames = 0, burstAt = -1;
-    while ((Alive(piece) || Alive(brief)) && frames < 100) {
+    while ((world.GetEntity(pieceHandle) || world.GetEntity(briefHandle)) && frames < 100) {
         Step(0.05f);
         ++frames;
         if (burstAt < 0 && CountNamed("explosion- Red") > 0) burstAt = frames;
