@@ -135,7 +135,12 @@ private:
     bool TakeSingleInstanceLock();
     bool GraphicsPresent();
     void CreateServices();
+    // The display on the main window in the saved mode (start-up steps 14
+    // to 16); ends the program when it has no device.
+    void CreateDisplay();
     void DestroyServices();
+    // Puts the pointer in the middle of the screen as the program ends.
+    void CentrePointerForExit();
     float GameSpeed() const;
 
     JTCommunicator m_communicator;

@@ -23,9 +23,12 @@ std::unique_ptr<PixelWindow> PixelWindow::Create(const PixelWindowDesc& desc, st
     if (!StartVideo(error)) return nullptr;
     Uint32 flags = SDL_WINDOW_SHOWN;
     if (desc.topMost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    if (desc.borderless) flags |= SDL_WINDOW_BORDERLESS;
     auto impl = std::make_unique<Impl>();
-    impl->window = SDL_CreateWindow(desc.title.c_str(), SDL_WINDOWPOS_CENTERED,
-                                    SDL_WINDOWPOS_CENTERED, desc.width, desc.height, flags);
+    impl->window = SDL_CreateWindow(desc.title.c_str(),
+                                    desc.x == kWindowCentred ? int(SDL_WINDOWPOS_CENTERED) : desc.x,
+                                    desc.y == kWindowCentred ? int(SDL_WINDOWPOS_CENTERED) : desc.y,
+                                    desc.width, desc.height, flags);
     if (!impl->window) {
         if (error) *error = std::string("the window could not be created: ") + SDL_GetError();
         return nullptr;

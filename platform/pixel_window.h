@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/image/image.h"
+#include "platform/window.h"
 
 #include <cstdint>
 #include <memory>
@@ -16,12 +17,15 @@ struct PixelWindowDesc {
     std::string title;
     int width = 400;
     int height = 100;
-    bool topMost = false; // stays above other windows
+    bool topMost = false;   // stays above other windows
+    int x = kWindowCentred; // top left corner on the desktop, or centred
+    int y = kWindowCentred;
+    bool borderless = false;
 };
 
 class PixelWindow {
 public:
-    // A visible window of that client size, centred on the primary screen.
+    // A visible window of that client size and place.
     // Null with *error set when none can be made.
     static std::unique_ptr<PixelWindow> Create(const PixelWindowDesc& desc,
                                                std::string* error = nullptr);

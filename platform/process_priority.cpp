@@ -1,5 +1,6 @@
 // Logical priority class, with idle applied to every thread through
-// setpriority (nice values belong to threads on Linux).
+// setpriority (nice values belong to threads on Linux), and whether a
+// process still runs.
 #include "platform/process_priority.h"
 
 #include <sys/resource.h>
@@ -9,7 +10,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <string>
 
 namespace platform {
 
@@ -62,6 +65,19 @@ int CurrentNiceValue() {
     errno = 0;
     const int nice = getpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)));
     return errno == 0 ? nice : 0;
+}
+
+bool IsProcessRunning(pid_t pid) {
+    if (pid <= 0) return false;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return false;
+    // The command name may hold blanks and parentheses: the state follows
+    // the last ')'.
+    const size_t close = line.rfind(')');
+    if (close == std::string::npos || close + 2 >= line.size()) return false;
+    const char state = line[close + 2];
+    return state != 'Z' && state != 'X' && state != 'x';
 }
 
 } // namespace platform

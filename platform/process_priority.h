@@ -7,6 +7,8 @@
 // and the program then sets High here itself.
 #pragma once
 
+#include <sys/types.h>
+
 namespace platform {
 
 enum class PriorityClass { Idle, Normal, High };
@@ -16,5 +18,9 @@ void SetProcessPriority(PriorityClass priority);
 
 // The nice value the scheduler has for the calling thread (for checks).
 int CurrentNiceValue();
+
+// Whether a process with the id exists and has not ended (a zombie, whose
+// exit status only waits to be collected, has ended).
+bool IsProcessRunning(pid_t pid);
 
 } // namespace platform

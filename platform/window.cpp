@@ -3,6 +3,7 @@
 
 #include <SDL_syswm.h>
 
+#include <atomic>
 #include <mutex>
 
 namespace platform {
@@ -11,6 +12,8 @@ namespace {
 
 std::mutex gVideoMutex;
 bool gVideoStarted = false;
+std::atomic<uint32_t> gRaisedWindowId{0};
+std::atomic<uint32_t> gWarpedWindowId{0};
 
 Uint32 ModeFlags(WindowMode mode) {
     switch (mode) {
@@ -42,6 +45,13 @@ void SetGlAttributes(const WindowDesc& desc) {
                         desc.multisampleSamples > 0 ? desc.multisampleSamples : 0);
 }
 
+// SDL must neither disable the screensaver nor trap signals: the programs
+// decide those themselves.
+void SetVideoHints() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+}
+
 bool Fail(std::string* error, const std::string& what) {
     if (error) *error = what + ": " + SDL_GetError();
     return false;
@@ -55,10 +65,7 @@ bool Fail(std::string* error, const std::string& what) {
 bool StartVideo(std::string* error) {
     std::lock_guard lock(gVideoMutex);
     if (gVideoStarted) return true;
-    // SDL must neither disable the screensaver nor trap signals: the
-    // programs decide those themselves.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SetVideoHints();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
         return Fail(error, "the video system could not be started");
     // Hold the GL library too, for the same reason; a driver without GL
@@ -66,6 +73,18 @@ bool StartVideo(std::string* error) {
     SDL_GL_LoadLibrary(nullptr);
     gVideoStarted = true;
     return true;
+}
+
+int DesktopWidth() {
+    std::lock_guard lock(gVideoMutex);
+    // Only for the question: a process that never opens a window keeps no
+    // video system (nor its GL driver) up afterwards.
+    SetVideoHints();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
+    SDL_DisplayMode mode;
+    const int width = SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.w : 0;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return width;
 }
 
 Window::Window(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -84,11 +103,14 @@ std::unique_ptr<Window> Window::Create(const WindowDesc& desc, std::string* erro
     Uint32 flags = SDL_WINDOW_OPENGL | ModeFlags(desc.mode);
     if (desc.resizable) flags |= SDL_WINDOW_RESIZABLE;
     if (desc.borderless) flags |= SDL_WINDOW_BORDERLESS;
+    if (desc.alwaysOnTop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     flags |= desc.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
     auto impl = std::make_unique<Impl>();
     impl->mode = desc.mode;
-    impl->window = SDL_CreateWindow(desc.title.c_str(), SDL_WINDOWPOS_CENTERED,
-                                    SDL_WINDOWPOS_CENTERED, desc.width, desc.height, flags);
+    impl->window = SDL_CreateWindow(desc.title.c_str(),
+                                    desc.x == kWindowCentred ? int(SDL_WINDOWPOS_CENTERED) : desc.x,
+                                    desc.y == kWindowCentred ? int(SDL_WINDOWPOS_CENTERED) : desc.y,
+                                    desc.width, desc.height, flags);
     if (!impl->window) {
         Fail(error, "the window could not be created");
         return nullptr;
@@ -166,12 +188,32 @@ bool Window::IsVisible() const {
     return (SDL_GetWindowFlags(impl_->window) & SDL_WINDOW_SHOWN) != 0;
 }
 
+bool Window::IsMinimized() const {
+    return (SDL_GetWindowFlags(impl_->window) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
 void Window::Raise() {
     SDL_RaiseWindow(impl_->window);
+    gRaisedWindowId = SDL_GetWindowID(impl_->window);
+}
+
+uint32_t RaisedWindowId() {
+    return gRaisedWindowId;
 }
 
 void Window::WarpPointer(int x, int y) {
     SDL_WarpMouseInWindow(impl_->window, x, y);
+    gWarpedWindowId = SDL_GetWindowID(impl_->window);
+}
+
+bool Window::PointerPosition(int& x, int& y) const {
+    // Where the window system does not say which window the pointer is
+    // over, it is where this program put it last.
+    SDL_Window* over = SDL_GetMouseFocus();
+    if (over ? over != impl_->window : gWarpedWindowId != SDL_GetWindowID(impl_->window))
+        return false;
+    SDL_GetMouseState(&x, &y);
+    return true;
 }
 
 void Window::Swap() {
@@ -186,6 +228,32 @@ uint64_t Window::NativeX11Window() const {
         return uint64_t(info.info.x11.window);
 #endif
     return 0;
+}
+
+bool PrimaryScreenBounds(ScreenRect& out, std::string* error) {
+    if (!StartVideo(error)) return false;
+    SDL_Rect rect;
+    if (SDL_GetDisplayBounds(0, &rect) != 0) return Fail(error, "the screen cannot be measured");
+    out = {rect.x, rect.y, rect.w, rect.h};
+    return true;
+}
+
+bool VirtualScreenBounds(ScreenRect& out, std::string* error) {
+    if (!StartVideo(error)) return false;
+    const int count = SDL_GetNumVideoDisplays();
+    if (count < 1) return Fail(error, "there is no screen");
+    SDL_Rect all{0, 0, 0, 0};
+    for (int i = 0; i < count; ++i) {
+        SDL_Rect rect;
+        if (SDL_GetDisplayBounds(i, &rect) != 0) return Fail(error, "a screen cannot be measured");
+        if (i == 0) {
+            all = rect;
+        } else {
+            SDL_UnionRect(&all, &rect, &all);
+        }
+    }
+    out = {all.x, all.y, all.w, all.h};
+    return true;
 }
 
 bool SetRelativeMouseMode(bool on) {

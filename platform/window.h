@@ -3,6 +3,7 @@
 // The GL context itself is made by GlContext (gl_context.h).
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,14 +17,25 @@ enum class WindowMode {
     FullscreenDesktop, // covers the screen at the desktop's own mode
 };
 
+// Screen rectangles in desktop coordinates.
+struct ScreenRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// Places a window is put at (WindowDesc::x and y).
+constexpr int kWindowCentred = INT32_MIN;
+
 struct WindowDesc {
     std::string title = "Jentra";
     int width = 1024;
     int height = 768;
+    int x = kWindowCentred; // top left corner on the desktop, or centred
+    int y = kWindowCentred;
     WindowMode mode = WindowMode::Windowed;
     bool resizable = false;
     bool borderless = false;
     bool hidden = false;
+    bool alwaysOnTop = false; // stays above the other windows
     // Framebuffer attributes; they are fixed when the window is made.
     int depthBits = 24;
     int stencilBits = 8;
@@ -54,11 +66,15 @@ public:
     void Show();
     void Hide();
     bool IsVisible() const;
+    bool IsMinimized() const;
     // Brings the window above the others and asks for the input focus.
     void Raise();
     // Moves the pointer to (x, y) in the window's own coordinates, x to the
     // right and y downwards from the top left corner.
     void WarpPointer(int x, int y);
+    // Where the pointer is in those coordinates; false when it is not over
+    // this window.
+    bool PointerPosition(int& x, int& y) const;
     // Presents the back buffer of the current GL context.
     void Swap();
     // The X11 window id when the window lives on an X11 display, else 0.
@@ -71,6 +87,20 @@ private:
     explicit Window(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
+
+// The primary screen, and the rectangle around all screens; false when the
+// video system cannot tell (then the rectangle is untouched).
+bool PrimaryScreenBounds(ScreenRect& out, std::string* error = nullptr);
+bool VirtualScreenBounds(ScreenRect& out, std::string* error = nullptr);
+
+// The id of the window this program raised last (0 before any): where the
+// window system cannot tell, this says which window the program brought
+// to the front.
+uint32_t RaisedWindowId();
+
+// The width in pixels of the desktop (the first display's own mode); 0 when
+// no video system can be started.
+int DesktopWidth();
 
 // Mouse helpers for the engine's input layer (global, as the mouse is).
 // Relative mode hides the pointer and reports only motion, as a game mouse.

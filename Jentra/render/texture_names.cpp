@@ -18,6 +18,12 @@ bool GetJPGAlphaFilename(char* out, const char* name) {
     return true;
 }
 
+void CopyTextureName(char* field, const char* text) {
+    const size_t length = text ? strnlen(text, kJTTextureNameSize - 1) : 0;
+    if (length) std::memcpy(field, text, length);
+    std::memset(field + length, 0, kJTTextureNameSize - length);
+}
+
 bool IsTextureAnimated(const char* name) {
     return std::strstr(name, "0000.") != nullptr;
 }

@@ -14,6 +14,10 @@ constexpr size_t kJTTextureNameSize = 260;
 // does not fit is cut and false returned.
 bool GetJPGAlphaFilename(char* out, const char* name);
 
+// Copies `text` (null for "") into a field of kJTTextureNameSize bytes: at
+// most kJTTextureNameSize - 1 characters, the rest zero-filled.
+void CopyTextureName(char* field, const char* text);
+
 // The name holds "0000.": it is the first frame of an animation.
 bool IsTextureAnimated(const char* name);
 

@@ -48,14 +48,6 @@ bool IsPowerOfTwo(int n) {
     return n > 0 && (n & (n - 1)) == 0;
 }
 
-// Where a new cache file goes: its folders resolved in any letter case.
-std::string CachePathForWriting(const std::string& cacheName) {
-    if (!cacheName.empty() && cacheName.front() == '/') return cacheName;
-    auto path =
-        platform::ResolvePathForCreate(JTDataFolder(), std::string("modules\\") + cacheName);
-    return path ? path->string() : std::string();
-}
-
 // The levels a DDS gives one frame: its first face, all its levels when mips
 // are asked for (the missing ones made from the smallest it has), else the
 // top. A side that is not a power of two is stretched as any picture is.
@@ -136,6 +128,12 @@ std::string TexturePath(const std::string& name) {
     return JTResolveDataPath((std::string("modules\\") + name).c_str());
 }
 
+std::string TexturePathForWriting(const std::string& name) {
+    if (!name.empty() && name.front() == '/') return name;
+    auto path = platform::ResolvePathForCreate(JTDataFolder(), std::string("modules\\") + name);
+    return path ? path->string() : std::string();
+}
+
 NameRules RulesFor(const std::string& name) {
     NameRules rules;
     const JTFile::FileType type = JTFile::DetectFileType(name.c_str());
@@ -196,7 +194,7 @@ bool LoadFrameImage(const std::string& name, bool mips, LoadedFrame& out, std::s
 
     if (!ConvertSource(name, rules, mips, out.image, error)) return false;
     // A cache that cannot be written is tried again at the next load.
-    const std::string writePath = CachePathForWriting(cacheName);
+    const std::string writePath = TexturePathForWriting(cacheName);
     out.cacheWritten =
         !writePath.empty() && platform::image::WriteDdsFile(writePath, out.image, nullptr);
     return true;

@@ -32,6 +32,11 @@ NameRules RulesFor(const std::string& name);
 // letter case; an absolute name stays as it is.
 std::string TexturePath(const std::string& name);
 
+// Where a new file of that name goes: its folders below "modules\"
+// resolved in any letter case, the file name as written; "" when a folder
+// is missing.
+std::string TexturePathForWriting(const std::string& name);
+
 struct LoadedFrame {
     platform::image::TextureImage image; // one face; all levels when asked
     bool hasAlpha = false;

@@ -55,6 +55,13 @@ bool DeviceReady(platform::render::Device& device, const TextureImage& image, Te
 
 } // namespace
 
+bool WriteTextureLevel(platform::render::Texture& texture, int level, const Image& pixels,
+                       std::string* error) {
+    return FillLevel(
+        pixels, [&](auto* rect) { return texture.LockRect(level, rect, 0); },
+        [&] { texture.UnlockRect(level); }, error);
+}
+
 std::unique_ptr<platform::render::Texture> CreateDeviceTexture(platform::render::Device& device,
                                                                const TextureImage& image,
                                                                std::string* error) {
@@ -68,13 +75,8 @@ std::unique_ptr<platform::render::Texture> CreateDeviceTexture(platform::render:
                         platform::image::FormatName(ready.format) + " texture");
         return nullptr;
     }
-    for (int m = 0; m < ready.mipCount; ++m) {
-        auto* t = texture.get();
-        if (!FillLevel(
-                ready.Level(0, m), [&](auto* rect) { return t->LockRect(m, rect, 0); },
-                [&] { t->UnlockRect(m); }, error))
-            return nullptr;
-    }
+    for (int m = 0; m < ready.mipCount; ++m)
+        if (!WriteTextureLevel(*texture, m, ready.Level(0, m), error)) return nullptr;
     return texture;
 }
 

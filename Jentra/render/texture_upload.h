@@ -26,6 +26,11 @@ std::unique_ptr<platform::render::Texture>
 CreateDeviceTexture(platform::render::Device& device, const platform::image::TextureImage& image,
                     std::string* error = nullptr);
 
+// Writes `pixels` (in the texture's format and the level's size) into one
+// level of a texture through its lock.
+bool WriteTextureLevel(platform::render::Texture& texture, int level,
+                       const platform::image::Image& pixels, std::string* error = nullptr);
+
 // Copies every level of one face of a device texture.
 bool ReadDeviceTexture(const platform::render::BaseTexture& texture, int face,
                        platform::image::TextureImage& out, std::string* error = nullptr);

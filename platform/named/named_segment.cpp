@@ -184,7 +184,7 @@ SegmentHandle::SegmentHandle(std::string systemName, int fd, Segment* segment, P
 
 std::unique_ptr<SegmentHandle> SegmentHandle::Attach(std::string_view name, SegmentKind kind,
                                                      const Initialiser& initialise,
-                                                     std::string* error) {
+                                                     std::string* error, AttachMode mode) {
     const std::string systemName = SystemName(name);
     const ProcessStamp self = OwnStamp();
     auto fail = [&](std::string text) -> std::unique_ptr<SegmentHandle> {
@@ -203,14 +203,19 @@ std::unique_ptr<SegmentHandle> SegmentHandle::Attach(std::string_view name, Segm
     };
 
     for (int attempt = 0; attempt < kAttachTries; ++attempt) {
-        int fd = shm_open(systemName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        int fd = -1;
+        if (mode == AttachMode::CreateOrOpen) {
+            fd = shm_open(systemName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd < 0 && errno != EEXIST) return fail(Describe(systemName, "cannot be created"));
+        }
         const bool created = fd >= 0;
         if (!created) {
-            if (errno != EEXIST) return fail(Describe(systemName, "cannot be created"));
             fd = shm_open(systemName.c_str(), O_RDWR | O_CLOEXEC, 0);
             if (fd < 0) {
-                if (errno == ENOENT) continue; // its last user just removed it
-                return fail(Describe(systemName, "cannot be opened"));
+                if (errno != ENOENT) return fail(Describe(systemName, "cannot be opened"));
+                if (mode == AttachMode::OpenExisting)
+                    return fail(Describe(systemName, "does not exist"));
+                continue; // its last user just removed it
             }
         }
         if (created && ftruncate(fd, sizeof(Segment)) != 0) {

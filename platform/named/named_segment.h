@@ -21,6 +21,9 @@ namespace platform::named_detail {
 
 enum class SegmentKind : uint32_t { Event = 1, Block = 2 };
 
+// Whether attaching may make the segment, or only opens one that exists.
+enum class AttachMode { CreateOrOpen, OpenExisting };
+
 // A process as the segment remembers it: its id and its start time in clock
 // ticks since boot (from /proc), which a later process with the same id
 // does not share.
@@ -81,10 +84,12 @@ public:
     // runs under the segment's mutex.
     using Initialiser = std::function<void(Segment&)>;
 
-    // Creates the segment or opens the existing one. Null with *error set
-    // when it cannot be made or the name holds another kind of object.
+    // Creates the segment or opens the existing one (OpenExisting: only
+    // opens). Null with *error set when it cannot be made, does not exist
+    // (OpenExisting) or the name holds another kind of object.
     static std::unique_ptr<SegmentHandle> Attach(std::string_view name, SegmentKind kind,
-                                                 const Initialiser& initialise, std::string* error);
+                                                 const Initialiser& initialise, std::string* error,
+                                                 AttachMode mode = AttachMode::CreateOrOpen);
     ~SegmentHandle();
     SegmentHandle(const SegmentHandle&) = delete;
     SegmentHandle& operator=(const SegmentHandle&) = delete;

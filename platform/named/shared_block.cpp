@@ -24,6 +24,13 @@ std::unique_ptr<SharedBlock> SharedBlock::Create(std::string_view name, std::str
     return std::unique_ptr<SharedBlock>(new SharedBlock(std::move(segment)));
 }
 
+std::unique_ptr<SharedBlock> SharedBlock::Open(std::string_view name, std::string* error) {
+    auto segment = SegmentHandle::Attach(
+        name, SegmentKind::Block, [](Segment&) {}, error, named_detail::AttachMode::OpenExisting);
+    if (!segment) return nullptr;
+    return std::unique_ptr<SharedBlock>(new SharedBlock(std::move(segment)));
+}
+
 uint32_t SharedBlock::Word(int index) const {
     assert(index >= 0 && index < kWordCount);
     return segment_->Get().words[index].load();

@@ -24,6 +24,9 @@ public:
     // Creates the block or opens the one that exists; null with *error set
     // when the system refuses.
     static std::unique_ptr<SharedBlock> Create(std::string_view name, std::string* error = nullptr);
+    // Opens the block only when it exists (some process holds it open);
+    // null with *error set otherwise. Never makes one.
+    static std::unique_ptr<SharedBlock> Open(std::string_view name, std::string* error = nullptr);
     ~SharedBlock();
     SharedBlock(const SharedBlock&) = delete;
     SharedBlock& operator=(const SharedBlock&) = delete;

@@ -285,6 +285,9 @@ int32_t Device::GetMaterial(D3DMATERIAL8* out) const {
 }
 
 int32_t Device::SetViewport(const D3DVIEWPORT8& viewport) {
+    // A size that does not fit in an int came from a negative one.
+    if (viewport.Width > uint32_t(INT32_MAX) || viewport.Height > uint32_t(INT32_MAX))
+        return D3DERR_INVALIDCALL;
     if (!SameBytes(state_.viewport, viewport)) {
         state_.viewport = viewport;
         ++state_.viewportVersion;

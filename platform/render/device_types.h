@@ -97,7 +97,6 @@ enum D3DRENDERSTATETYPE : uint32_t {
     D3DRS_COLORWRITEENABLE = 168,
     D3DRS_BLENDOP = 171,
 };
-constexpr int kMaxRenderStates = 256;
 
 enum D3DTEXTURESTAGESTATETYPE : uint32_t {
     D3DTSS_COLOROP = 1,
@@ -122,8 +121,6 @@ enum D3DTEXTURESTAGESTATETYPE : uint32_t {
     D3DTSS_ALPHAARG0 = 27,
     D3DTSS_RESULTARG = 28,
 };
-constexpr int kMaxStageStates = 32;
-constexpr int kMaxTextureStages = 8;
 
 enum D3DTEXTUREOP : uint32_t {
     D3DTOP_DISABLE = 1,
@@ -301,7 +298,6 @@ enum D3DLIGHTTYPE : int32_t {
     D3DLIGHT_SPOT = 2,
     D3DLIGHT_DIRECTIONAL = 3,
 };
-constexpr int kMaxLights = 8;
 
 enum D3DPOOL : uint32_t {
     D3DPOOL_DEFAULT = 0,
@@ -411,3 +407,13 @@ struct D3DDISPLAYMODE {
     uint32_t RefreshRate;
     D3DFORMAT Format;
 };
+
+namespace platform::render {
+
+// Sizes of the device's state tables.
+constexpr int kMaxRenderStates = 256;
+constexpr int kMaxStageStates = 32;
+constexpr int kMaxTextureStages = 8;
+constexpr int kMaxLights = 8;
+
+} // namespace platform::render

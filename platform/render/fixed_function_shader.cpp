@@ -1,8 +1,10 @@
-// The fixed-function pipeline as one GL program: per-vertex lighting with up
-// to eight lights and the material colour sources, texture coordinate
-// generation and transforms, four texture stages with the Direct3D
-// combiner operations, specular add, alpha test and fog. What it does each
-// draw is chosen by uniforms (see gl_fixed_function_state.cpp).
+// The fixed-function pipeline in GLSL: per-vertex lighting with up to eight
+// lights and the material colour sources, texture coordinate generation
+// and transforms, four texture stages with the Direct3D combiner
+// operations, specular add, alpha test and fog. Each combination of states
+// is compiled as its own program: the states arrive as #defines (see
+// fixed_function_key.cpp), so the driver's compiler drops every branch the
+// combination does not take. Colours, matrices and lights stay uniforms.
 #include "platform/render/fixed_function.h"
 
 namespace platform::render {
@@ -20,19 +22,8 @@ layout(location = JT_TEXCOORD3) in vec2 aTex3;
 uniform mat4 uWorldView;
 uniform mat4 uProjection;
 uniform mat3 uNormalMatrix;
-uniform bool uPretransformed;
 uniform vec4 uViewport; // x, y, width, height in pixels
-uniform bool uHasNormal;
-uniform bool uHasDiffuse;
-uniform bool uHasSpecular;
-
-uniform bool uLighting;
-uniform bool uNormalize;
-uniform bool uLocalViewer;
-uniform bool uSpecularEnable;
 uniform vec4 uGlobalAmbient;
-uniform int uLightCount;
-uniform int uLightType[8];
 uniform vec4 uLightDiffuse[8];
 uniform vec4 uLightSpecular[8];
 uniform vec4 uLightAmbient[8];
@@ -45,13 +36,7 @@ uniform vec4 uMaterialAmbient;
 uniform vec4 uMaterialSpecular;
 uniform vec4 uMaterialEmissive;
 uniform float uMaterialPower;
-uniform ivec4 uColorSource; // diffuse, specular, ambient, emissive
-
-uniform int uStageCount;
-uniform int uTexCoordIndex[4];
-uniform int uTexTransformFlags[4];
 uniform mat4 uTexMatrix[4];
-uniform bool uRangeFog;
 
 out vec4 vDiffuse;
 out vec4 vSpecular;
@@ -61,25 +46,29 @@ out vec4 vTex2;
 out vec4 vTex3;
 out float vFogDistance;
 
+const int kLightTypes[8] = int[8](LIGHT_TYPE0, LIGHT_TYPE1, LIGHT_TYPE2, LIGHT_TYPE3,
+                                  LIGHT_TYPE4, LIGHT_TYPE5, LIGHT_TYPE6, LIGHT_TYPE7);
+
 vec4 Source(int source, vec4 material, vec4 diffuse, vec4 specular) {
-    if (source == 1 && uHasDiffuse) return diffuse;
-    if (source == 2 && uHasSpecular) return specular;
+    if (source == 1 && HAS_DIFFUSE != 0) return diffuse;
+    if (source == 2 && HAS_SPECULAR != 0) return specular;
     return material;
 }
 
 void Light(vec3 position, vec3 normal, vec4 diffuseIn, vec4 specularIn) {
-    vec4 matDiffuse = Source(uColorSource.x, uMaterialDiffuse, diffuseIn, specularIn);
-    vec4 matSpecular = Source(uColorSource.y, uMaterialSpecular, diffuseIn, specularIn);
-    vec4 matAmbient = Source(uColorSource.z, uMaterialAmbient, diffuseIn, specularIn);
-    vec4 matEmissive = Source(uColorSource.w, uMaterialEmissive, diffuseIn, specularIn);
+    vec4 matDiffuse = Source(DIFFUSE_SOURCE, uMaterialDiffuse, diffuseIn, specularIn);
+    vec4 matSpecular = Source(SPECULAR_SOURCE, uMaterialSpecular, diffuseIn, specularIn);
+    vec4 matAmbient = Source(AMBIENT_SOURCE, uMaterialAmbient, diffuseIn, specularIn);
+    vec4 matEmissive = Source(EMISSIVE_SOURCE, uMaterialEmissive, diffuseIn, specularIn);
     vec3 ambient = uGlobalAmbient.rgb;
     vec3 diffuse = vec3(0.0);
     vec3 specular = vec3(0.0);
-    vec3 toEye = uLocalViewer ? normalize(-position) : vec3(0.0, 0.0, -1.0);
-    for (int i = 0; i < uLightCount; ++i) {
+    vec3 toEye = LOCAL_VIEWER != 0 ? normalize(-position) : vec3(0.0, 0.0, -1.0);
+    for (int i = 0; i < LIGHT_COUNT; ++i) {
+        int type = kLightTypes[i];
         vec3 toLight;
         float weight = 1.0;
-        if (uLightType[i] == 3) {
+        if (type == 3) {
             toLight = -uLightDirection[i];
         } else {
             vec3 d = uLightPosition[i] - position;
@@ -89,7 +78,7 @@ void Light(vec3 position, vec3 normal, vec4 diffuseIn, vec4 specularIn) {
             float falloff = uLightAttenuation[i].y + uLightAttenuation[i].z * distance +
                             uLightAttenuation[i].w * distance * distance;
             weight = falloff > 0.0 ? 1.0 / falloff : 1.0;
-            if (uLightType[i] == 2) {
+            if (type == 2) {
                 float rho = dot(-toLight, uLightDirection[i]);
                 if (rho <= uLightSpot[i].y) continue;
                 if (rho < uLightSpot[i].x) {
@@ -102,7 +91,7 @@ void Light(vec3 position, vec3 normal, vec4 diffuseIn, vec4 specularIn) {
         float nl = dot(normal, toLight);
         if (nl > 0.0) {
             diffuse += weight * nl * uLightDiffuse[i].rgb;
-            if (uSpecularEnable) {
+            if (SPECULAR_ENABLE != 0) {
                 float nh = max(dot(normal, normalize(toEye + toLight)), 0.0);
                 float shine = uMaterialPower > 0.0 ? pow(max(nh, 1e-6), uMaterialPower) : 1.0;
                 specular += weight * shine * uLightSpecular[i].rgb;
@@ -114,9 +103,7 @@ void Light(vec3 position, vec3 normal, vec4 diffuseIn, vec4 specularIn) {
     vSpecular = clamp(vec4(matSpecular.rgb * specular, 0.0), 0.0, 1.0);
 }
 
-vec4 TexCoord(int stage, vec3 position, vec3 normal) {
-    if (stage >= uStageCount) return vec4(0.0);
-    int index = uTexCoordIndex[stage];
+vec4 TexCoord(int index, int flags, mat4 matrix, vec3 position, vec3 normal) {
     int generate = index >> 16;
     int set = index & 3;
     vec4 tc;
@@ -132,10 +119,9 @@ vec4 TexCoord(int stage, vec3 position, vec3 normal) {
         vec2 t = set == 0 ? aTex0 : set == 1 ? aTex1 : set == 2 ? aTex2 : aTex3;
         tc = vec4(t, 1.0, 0.0);
     }
-    int flags = uTexTransformFlags[stage];
     int count = flags & 7;
     if (count != 0) {
-        tc = uTexMatrix[stage] * tc;
+        tc = matrix * tc;
         if ((flags & 256) != 0 && count >= 2) {
             float q = tc[count - 1];
             if (q != 0.0) tc.xyz /= q;
@@ -145,11 +131,11 @@ vec4 TexCoord(int stage, vec3 position, vec3 normal) {
 }
 
 void main() {
-    vec4 diffuseIn = uHasDiffuse ? aDiffuse : vec4(1.0);
-    vec4 specularIn = uHasSpecular ? aSpecular : vec4(0.0);
+    vec4 diffuseIn = HAS_DIFFUSE != 0 ? aDiffuse : vec4(1.0);
+    vec4 specularIn = HAS_SPECULAR != 0 ? aSpecular : vec4(0.0);
     vec3 position;
     vec3 normal = vec3(0.0);
-    if (uPretransformed) {
+    if (PRETRANSFORMED != 0) {
         // Screen pixels with the reciprocal of w; Direct3D puts pixel
         // centres on whole numbers, GL half way between.
         float w = aPosition.w > 0.0 ? 1.0 / aPosition.w : 1.0;
@@ -163,22 +149,22 @@ void main() {
         vec4 eye = uWorldView * vec4(aPosition.xyz, 1.0);
         position = eye.xyz;
         gl_Position = jtToClip(uProjection * eye);
-        if (uHasNormal) {
+        if (HAS_NORMAL != 0) {
             normal = uNormalMatrix * aNormal;
-            if (uNormalize && dot(normal, normal) > 0.0) normal = normalize(normal);
+            if (NORMALIZE != 0 && dot(normal, normal) > 0.0) normal = normalize(normal);
         }
-        if (uLighting) {
+        if (LIGHTING != 0) {
             Light(position, normal, diffuseIn, specularIn);
         } else {
             vDiffuse = diffuseIn;
             vSpecular = specularIn;
         }
     }
-    vTex0 = TexCoord(0, position, normal);
-    vTex1 = TexCoord(1, position, normal);
-    vTex2 = TexCoord(2, position, normal);
-    vTex3 = TexCoord(3, position, normal);
-    vFogDistance = uRangeFog ? length(position) : abs(position.z);
+    vTex0 = STAGE_COUNT > 0 ? TexCoord(TC_INDEX0, TC_FLAGS0, uTexMatrix[0], position, normal) : vec4(0.0);
+    vTex1 = STAGE_COUNT > 1 ? TexCoord(TC_INDEX1, TC_FLAGS1, uTexMatrix[1], position, normal) : vec4(0.0);
+    vTex2 = STAGE_COUNT > 2 ? TexCoord(TC_INDEX2, TC_FLAGS2, uTexMatrix[2], position, normal) : vec4(0.0);
+    vTex3 = STAGE_COUNT > 3 ? TexCoord(TC_INDEX3, TC_FLAGS3, uTexMatrix[3], position, normal) : vec4(0.0);
+    vFogDistance = RANGE_FOG != 0 ? length(position) : abs(position.z);
 }
 )";
 
@@ -193,27 +179,13 @@ in float vFogDistance;
 
 uniform sampler2D uTexture2D[4];
 uniform samplerCube uTextureCube[4];
-uniform int uStageCount;
-uniform int uTexKind[4]; // 0 none, 1 plain, 2 cube
-uniform int uColorOp[4];
-uniform int uColorArg0[4];
-uniform int uColorArg1[4];
-uniform int uColorArg2[4];
-uniform int uAlphaOp[4];
-uniform int uAlphaArg0[4];
-uniform int uAlphaArg1[4];
-uniform int uAlphaArg2[4];
-uniform int uResultTemp[4];
 uniform vec4 uTextureFactor;
-uniform bool uSpecularAdd;
-uniform int uFogMode; // 0 none, 1 exp, 2 exp2, 3 linear
 uniform vec4 uFogColor;
 uniform vec3 uFogParams; // start, end, density
 
 out vec4 fragColor;
 
-vec4 Sample(int stage, vec4 tc) {
-    int kind = uTexKind[stage];
+vec4 Sample(int stage, int kind, vec4 tc) {
     // A stage without a texture reads white, so "modulate" leaves the
     // other argument as it is.
     if (kind == 0) return vec4(1.0);
@@ -262,11 +234,25 @@ vec4 Op(int op, vec4 a0, vec4 a1, vec4 a2, vec4 current, vec4 tex) {
     return a1;
 }
 
+void Stage(int stage, vec4 tc, int kind, int colorOp, int c0, int c1, int c2, int alphaOp,
+           int a0, int a1, int a2, int toTemp, inout vec4 current, inout vec4 temp) {
+    vec4 tex = Sample(stage, kind, tc);
+    vec4 rgb = Op(colorOp, Arg(c0, current, tex, temp), Arg(c1, current, tex, temp),
+                  Arg(c2, current, tex, temp), current, tex);
+    float alpha = alphaOp == 1 ? current.a
+                               : Op(alphaOp, Arg(a0, current, tex, temp), Arg(a1, current, tex, temp),
+                                    Arg(a2, current, tex, temp), current, tex).a;
+    vec4 result = clamp(vec4(rgb.rgb, alpha), 0.0, 1.0);
+    if (toTemp != 0)
+        temp = result;
+    else
+        current = result;
+}
+
 float FogFactor() {
     float d = vFogDistance;
-    if (uFogMode == 3)
-        return (uFogParams.y - d) / max(uFogParams.y - uFogParams.x, 1e-6);
-    if (uFogMode == 1) return exp(-uFogParams.z * d);
+    if (FOG_MODE == 3) return (uFogParams.y - d) / max(uFogParams.y - uFogParams.x, 1e-6);
+    if (FOG_MODE == 1) return exp(-uFogParams.z * d);
     float e = uFogParams.z * d;
     return exp(-e * e);
 }
@@ -274,26 +260,21 @@ float FogFactor() {
 void main() {
     vec4 current = vDiffuse;
     vec4 temp = vec4(0.0);
-    for (int s = 0; s < uStageCount; ++s) {
-        vec4 tc = s == 0 ? vTex0 : s == 1 ? vTex1 : s == 2 ? vTex2 : vTex3;
-        vec4 tex = Sample(s, tc);
-        vec4 rgb = Op(uColorOp[s], Arg(uColorArg0[s], current, tex, temp),
-                      Arg(uColorArg1[s], current, tex, temp), Arg(uColorArg2[s], current, tex, temp),
-                      current, tex);
-        float alpha = uAlphaOp[s] == 1
-                          ? current.a
-                          : Op(uAlphaOp[s], Arg(uAlphaArg0[s], current, tex, temp),
-                               Arg(uAlphaArg1[s], current, tex, temp),
-                               Arg(uAlphaArg2[s], current, tex, temp), current, tex).a;
-        vec4 result = clamp(vec4(rgb.rgb, alpha), 0.0, 1.0);
-        if (uResultTemp[s] != 0)
-            temp = result;
-        else
-            current = result;
-    }
-    if (uSpecularAdd) current.rgb = min(current.rgb + vSpecular.rgb, vec3(1.0));
-    jtAlphaTest(current.a);
-    if (uFogMode != 0) current.rgb = mix(uFogColor.rgb, current.rgb, clamp(FogFactor(), 0.0, 1.0));
+    if (STAGE_COUNT > 0)
+        Stage(0, vTex0, TEX_KIND0, COLOR_OP0, COLOR_ARG0_0, COLOR_ARG1_0, COLOR_ARG2_0, ALPHA_OP0,
+              ALPHA_ARG0_0, ALPHA_ARG1_0, ALPHA_ARG2_0, RESULT_TEMP0, current, temp);
+    if (STAGE_COUNT > 1)
+        Stage(1, vTex1, TEX_KIND1, COLOR_OP1, COLOR_ARG0_1, COLOR_ARG1_1, COLOR_ARG2_1, ALPHA_OP1,
+              ALPHA_ARG0_1, ALPHA_ARG1_1, ALPHA_ARG2_1, RESULT_TEMP1, current, temp);
+    if (STAGE_COUNT > 2)
+        Stage(2, vTex2, TEX_KIND2, COLOR_OP2, COLOR_ARG0_2, COLOR_ARG1_2, COLOR_ARG2_2, ALPHA_OP2,
+              ALPHA_ARG0_2, ALPHA_ARG1_2, ALPHA_ARG2_2, RESULT_TEMP2, current, temp);
+    if (STAGE_COUNT > 3)
+        Stage(3, vTex3, TEX_KIND3, COLOR_OP3, COLOR_ARG0_3, COLOR_ARG1_3, COLOR_ARG2_3, ALPHA_OP3,
+              ALPHA_ARG0_3, ALPHA_ARG1_3, ALPHA_ARG2_3, RESULT_TEMP3, current, temp);
+    if (SPECULAR_ADD != 0) current.rgb = min(current.rgb + vSpecular.rgb, vec3(1.0));
+    if (!jtAlphaPasses(current.a, ALPHA_FUNC, jt_AlphaRef)) discard;
+    if (FOG_MODE != 0) current.rgb = mix(uFogColor.rgb, current.rgb, clamp(FogFactor(), 0.0, 1.0));
     fragColor = current;
 }
 )";

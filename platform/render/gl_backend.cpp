@@ -69,13 +69,13 @@ GlBackend::GlBackend(Window& window, std::unique_ptr<GlContext> context)
     glFrontFace(GL_CCW);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    fixed_ = CreateFixedFunctionProgram(&lastError_);
     CheckErrors();
 }
 
 GlBackend::~GlBackend() {
     MakeCurrent();
-    fixed_.reset();
+    fixed_ = nullptr;
+    fixedPrograms_.clear();
     for (auto& [key, fbo] : framebuffers_)
         if (fbo) glDeleteFramebuffers(1, &fbo);
     framebuffers_.clear();

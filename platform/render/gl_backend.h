@@ -12,6 +12,7 @@
 #include "platform/gl.h"
 #include "platform/gl_context.h"
 #include "platform/render/backend.h"
+#include "platform/render/fixed_function.h"
 
 #include <map>
 #include <memory>
@@ -51,8 +52,6 @@ struct GlSamplerState {
 
     bool operator==(const GlSamplerState&) const = default;
 };
-
-struct FixedFunctionProgram;
 
 // What the backend knows of an effect program: its active uniforms by name
 // and the state versions its standard uniforms last followed.
@@ -128,6 +127,7 @@ private:
 
     // Programs (gl_programs.cpp, gl_fixed_function_state.cpp).
     void UseProgram(GLuint program);
+    FixedFunctionProgram* FixedFunctionFor(const DeviceState& state);
     bool PrepareFixedFunction(const DeviceState& state);
     bool PrepareEffectProgram(const DeviceState& state);
 
@@ -163,7 +163,11 @@ private:
     bool attributeEnabled_[kMaxVertexElements] = {};
 
     GLuint currentProgram_ = 0;
-    std::unique_ptr<FixedFunctionProgram> fixed_;
+    // Fixed-function programs by the states they were compiled for.
+    static constexpr size_t kMaxFixedPrograms = 64;
+    std::map<FixedFunctionKey, std::unique_ptr<FixedFunctionProgram>> fixedPrograms_;
+    FixedFunctionProgram* fixed_ = nullptr; // the one the last key chose
+    uint64_t fixedKeyVersions_[4] = {};
     std::map<const Program*, std::unique_ptr<GlProgramInfo>> programs_;
 
     int errors_ = 0;

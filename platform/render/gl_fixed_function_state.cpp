@@ -6,6 +6,7 @@
 #include "platform/render/gl_backend.h"
 #include "platform/render/gl_shader_build.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace platform::render {
@@ -54,14 +55,7 @@ void ColorWord(GLint location, uint32_t argb) {
                 float(argb & 0xFF) / 255.0f, float(argb >> 24) / 255.0f);
 }
 
-bool LayoutHas(const VertexLayout& layout, int location) {
-    for (int i = 0; i < layout.count; ++i)
-        if (layout.elements[i].location == location) return true;
-    return false;
-}
-
 void SendLights(const FixedFunctionProgram& p, const DeviceState& state) {
-    GLint type[kMaxLights] = {};
     float diffuse[kMaxLights][4] = {}, specular[kMaxLights][4] = {}, ambient[kMaxLights][4] = {};
     float position[kMaxLights][3] = {}, direction[kMaxLights][3] = {};
     float attenuation[kMaxLights][4] = {}, spot[kMaxLights][3] = {};
@@ -69,7 +63,6 @@ void SendLights(const FixedFunctionProgram& p, const DeviceState& state) {
     for (int i = 0; i < kMaxLights; ++i) {
         if (!state.lightEnabled[i]) continue;
         const D3DLIGHT8& l = state.lights[i];
-        type[count] = l.Type;
         const D3DCOLORVALUE* colours[3] = {&l.Diffuse, &l.Specular, &l.Ambient};
         float(*targets[3])[4] = {diffuse, specular, ambient};
         for (int k = 0; k < 3; ++k) {
@@ -95,8 +88,6 @@ void SendLights(const FixedFunctionProgram& p, const DeviceState& state) {
         spot[count][2] = l.Falloff;
         ++count;
     }
-    glUniform1i(p.lightCount, count);
-    glUniform1iv(p.lightType, kMaxLights, type);
     glUniform4fv(p.lightDiffuse, kMaxLights, &diffuse[0][0]);
     glUniform4fv(p.lightSpecular, kMaxLights, &specular[0][0]);
     glUniform4fv(p.lightAmbient, kMaxLights, &ambient[0][0]);
@@ -106,79 +97,24 @@ void SendLights(const FixedFunctionProgram& p, const DeviceState& state) {
     glUniform3fv(p.lightSpot, kMaxLights, &spot[0][0]);
 }
 
-void SendStages(const FixedFunctionProgram& p, const DeviceState& state) {
-    GLint kind[kFixedStages] = {}, index[kFixedStages] = {}, flags[kFixedStages] = {};
-    GLint colorOp[kFixedStages] = {}, colorArg[3][kFixedStages] = {};
-    GLint alphaOp[kFixedStages] = {}, alphaArg[3][kFixedStages] = {}, temp[kFixedStages] = {};
+void SendTextureMatrices(const FixedFunctionProgram& p, const DeviceState& state) {
     float matrices[kFixedStages][16] = {};
-    // The stages run up to the first whose colour operation is "disable".
-    int count = 0;
-    while (count < kFixedStages && state.stageStates[count][D3DTSS_COLOROP] != D3DTOP_DISABLE)
-        ++count;
     for (int s = 0; s < kFixedStages; ++s) {
-        const uint32_t* ss = state.stageStates[s];
-        const BaseTexture* texture = state.textures[s];
-        kind[s] = !texture || !texture->handle ? 0 : texture->IsCube() ? 2 : 1;
-        index[s] = GLint(ss[D3DTSS_TEXCOORDINDEX]);
-        flags[s] = GLint(ss[D3DTSS_TEXTURETRANSFORMFLAGS]);
-        colorOp[s] = GLint(ss[D3DTSS_COLOROP]);
-        colorArg[0][s] = GLint(ss[D3DTSS_COLORARG0]);
-        colorArg[1][s] = GLint(ss[D3DTSS_COLORARG1]);
-        colorArg[2][s] = GLint(ss[D3DTSS_COLORARG2]);
-        alphaOp[s] = GLint(ss[D3DTSS_ALPHAOP]);
-        alphaArg[0][s] = GLint(ss[D3DTSS_ALPHAARG0]);
-        alphaArg[1][s] = GLint(ss[D3DTSS_ALPHAARG1]);
-        alphaArg[2][s] = GLint(ss[D3DTSS_ALPHAARG2]);
-        temp[s] = (ss[D3DTSS_RESULTARG] & D3DTA_SELECTMASK) == D3DTA_TEMP ? 1 : 0;
         const float* m = &state.textureTransforms[s].m[0][0];
         for (int k = 0; k < 16; ++k)
             matrices[s][k] = m[k];
     }
-    glUniform1i(p.stageCount, count);
-    glUniform1iv(p.texKind, kFixedStages, kind);
-    glUniform1iv(p.texCoordIndex, kFixedStages, index);
-    glUniform1iv(p.texTransformFlags, kFixedStages, flags);
     glUniformMatrix4fv(p.texMatrix, kFixedStages, GL_FALSE, &matrices[0][0]);
-    glUniform1iv(p.colorOp, kFixedStages, colorOp);
-    glUniform1iv(p.colorArg0, kFixedStages, colorArg[0]);
-    glUniform1iv(p.colorArg1, kFixedStages, colorArg[1]);
-    glUniform1iv(p.colorArg2, kFixedStages, colorArg[2]);
-    glUniform1iv(p.alphaOp, kFixedStages, alphaOp);
-    glUniform1iv(p.alphaArg0, kFixedStages, alphaArg[0]);
-    glUniform1iv(p.alphaArg1, kFixedStages, alphaArg[1]);
-    glUniform1iv(p.alphaArg2, kFixedStages, alphaArg[2]);
-    glUniform1iv(p.resultTemp, kFixedStages, temp);
 }
 
 void SendRenderStates(const FixedFunctionProgram& p, const DeviceState& state) {
     const uint32_t* rs = state.renderStates;
-    glUniform1i(p.lighting, rs[D3DRS_LIGHTING] != 0);
-    glUniform1i(p.normalize, rs[D3DRS_NORMALIZENORMALS] != 0);
-    glUniform1i(p.localViewer, rs[D3DRS_LOCALVIEWER] != 0);
-    glUniform1i(p.specularEnable, rs[D3DRS_SPECULARENABLE] != 0);
-    glUniform1i(p.specularAdd, rs[D3DRS_SPECULARENABLE] != 0);
     ColorWord(p.globalAmbient, rs[D3DRS_AMBIENT]);
     ColorWord(p.textureFactor, rs[D3DRS_TEXTUREFACTOR]);
-    // Without vertex colours every colour comes from the material.
-    const bool vertexColors = rs[D3DRS_COLORVERTEX] != 0;
-    auto source = [&](D3DRENDERSTATETYPE which) {
-        return vertexColors ? GLint(rs[which]) : GLint(D3DMCS_MATERIAL);
-    };
-    glUniform4i(p.colorSource, source(D3DRS_DIFFUSEMATERIALSOURCE),
-                source(D3DRS_SPECULARMATERIALSOURCE), source(D3DRS_AMBIENTMATERIALSOURCE),
-                source(D3DRS_EMISSIVEMATERIALSOURCE));
-    const bool alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
-    glUniform1i(p.alphaFunc, alphaTest ? GLint(rs[D3DRS_ALPHAFUNC]) : GLint(D3DCMP_ALWAYS));
     glUniform1f(p.alphaRef, float(rs[D3DRS_ALPHAREF] & 0xFF) / 255.0f);
-    GLint fog = 0;
-    if (rs[D3DRS_FOGENABLE])
-        fog = GLint(rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE ? rs[D3DRS_FOGTABLEMODE]
-                                                          : rs[D3DRS_FOGVERTEXMODE]);
-    glUniform1i(p.fogMode, fog);
     ColorWord(p.fogColor, rs[D3DRS_FOGCOLOR]);
     glUniform3f(p.fogParams, state.RenderStateFloat(D3DRS_FOGSTART),
                 state.RenderStateFloat(D3DRS_FOGEND), state.RenderStateFloat(D3DRS_FOGDENSITY));
-    glUniform1i(p.rangeFog, rs[D3DRS_RANGEFOGENABLE] != 0);
 }
 
 } // namespace
@@ -187,27 +123,20 @@ FixedFunctionProgram::~FixedFunctionProgram() {
     if (program) glDeleteProgram(program);
 }
 
-std::unique_ptr<FixedFunctionProgram> CreateFixedFunctionProgram(std::string* error) {
+std::unique_ptr<FixedFunctionProgram> CreateFixedFunctionProgram(const FixedFunctionKey& key,
+                                                                 std::string* error) {
+    const std::string defines = FixedFunctionDefines(key);
     auto p = std::make_unique<FixedFunctionProgram>();
-    p->program = BuildProgram(kFixedFunctionVertexShader, kFixedFunctionFragmentShader, error);
+    p->program = BuildProgram(defines + kFixedFunctionVertexShader,
+                              defines + kFixedFunctionFragmentShader, error);
     if (!p->program) return nullptr;
     const GLuint g = p->program;
     auto at = [g](const char* name) { return glGetUniformLocation(g, name); };
     p->worldView = at("uWorldView");
     p->projection = at("uProjection");
     p->normalMatrix = at("uNormalMatrix");
-    p->pretransformed = at("uPretransformed");
     p->viewport = at("uViewport");
-    p->hasNormal = at("uHasNormal");
-    p->hasDiffuse = at("uHasDiffuse");
-    p->hasSpecular = at("uHasSpecular");
-    p->lighting = at("uLighting");
-    p->normalize = at("uNormalize");
-    p->localViewer = at("uLocalViewer");
-    p->specularEnable = at("uSpecularEnable");
     p->globalAmbient = at("uGlobalAmbient");
-    p->lightCount = at("uLightCount");
-    p->lightType = at("uLightType");
     p->lightDiffuse = at("uLightDiffuse");
     p->lightSpecular = at("uLightSpecular");
     p->lightAmbient = at("uLightAmbient");
@@ -220,45 +149,58 @@ std::unique_ptr<FixedFunctionProgram> CreateFixedFunctionProgram(std::string* er
     p->materialSpecular = at("uMaterialSpecular");
     p->materialEmissive = at("uMaterialEmissive");
     p->materialPower = at("uMaterialPower");
-    p->colorSource = at("uColorSource");
-    p->stageCount = at("uStageCount");
-    p->texCoordIndex = at("uTexCoordIndex");
-    p->texTransformFlags = at("uTexTransformFlags");
     p->texMatrix = at("uTexMatrix");
-    p->rangeFog = at("uRangeFog");
     p->texture2D = at("uTexture2D");
     p->textureCube = at("uTextureCube");
-    p->texKind = at("uTexKind");
-    p->colorOp = at("uColorOp");
-    p->colorArg0 = at("uColorArg0");
-    p->colorArg1 = at("uColorArg1");
-    p->colorArg2 = at("uColorArg2");
-    p->alphaOp = at("uAlphaOp");
-    p->alphaArg0 = at("uAlphaArg0");
-    p->alphaArg1 = at("uAlphaArg1");
-    p->alphaArg2 = at("uAlphaArg2");
-    p->resultTemp = at("uResultTemp");
     p->textureFactor = at("uTextureFactor");
-    p->specularAdd = at("uSpecularAdd");
-    p->fogMode = at("uFogMode");
     p->fogColor = at("uFogColor");
     p->fogParams = at("uFogParams");
     p->alphaRef = at("jt_AlphaRef");
-    p->alphaFunc = at("jt_AlphaFunc");
     // Stage s reads plain textures from unit s and cube maps from unit s + 8.
+    GLint current = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
     glUseProgram(g);
     const GLint plainUnits[kFixedStages] = {0, 1, 2, 3};
     const GLint cubeUnits[kFixedStages] = {kMaxTextureStages, kMaxTextureStages + 1,
                                            kMaxTextureStages + 2, kMaxTextureStages + 3};
     glUniform1iv(p->texture2D, kFixedStages, plainUnits);
     glUniform1iv(p->textureCube, kFixedStages, cubeUnits);
-    glUseProgram(0);
+    glUseProgram(GLuint(current));
     return p;
 }
 
+FixedFunctionProgram* GlBackend::FixedFunctionFor(const DeviceState& state) {
+    // The key changes only with these groups; between such changes the
+    // program of the last draw serves.
+    const uint64_t versions[4] = {state.renderStateVersion, state.stageVersion, state.layoutVersion,
+                                  state.lightVersion};
+    if (fixed_ && std::equal(versions, versions + 4, fixedKeyVersions_)) return fixed_;
+    std::copy(versions, versions + 4, fixedKeyVersions_);
+    const FixedFunctionKey key = MakeFixedFunctionKey(state);
+    auto found = fixedPrograms_.find(key);
+    if (found == fixedPrograms_.end()) {
+        // A game uses a handful of combinations; should one ever use
+        // hundreds, the compiled programs are dropped and made again.
+        if (fixedPrograms_.size() >= kMaxFixedPrograms) {
+            UseProgram(0);
+            fixedPrograms_.clear();
+        }
+        std::string error;
+        auto program = CreateFixedFunctionProgram(key, &error);
+        if (!program) {
+            ++errors_;
+            lastError_ = "fixed-function program: " + error;
+        }
+        found = fixedPrograms_.emplace(key, std::move(program)).first;
+    }
+    fixed_ = found->second.get();
+    return fixed_;
+}
+
 bool GlBackend::PrepareFixedFunction(const DeviceState& state) {
-    if (!fixed_) return false;
-    FixedFunctionProgram& p = *fixed_;
+    FixedFunctionProgram* program = FixedFunctionFor(state);
+    if (!program) return false;
+    FixedFunctionProgram& p = *program;
     UseProgram(p.program);
     if (p.transformVersion != state.transformVersion) {
         const D3DMATRIX worldView = MultiplyMatrices(state.world, state.view);
@@ -287,16 +229,8 @@ bool GlBackend::PrepareFixedFunction(const DeviceState& state) {
         p.renderStateVersion = state.renderStateVersion;
     }
     if (p.stageVersion != state.stageVersion) {
-        SendStages(p, state);
+        SendTextureMatrices(p, state);
         p.stageVersion = state.stageVersion;
-    }
-    if (p.layoutVersion != state.layoutVersion) {
-        const VertexLayout& layout = state.layout;
-        glUniform1i(p.pretransformed, layout.pretransformed);
-        glUniform1i(p.hasNormal, LayoutHas(layout, kLocationNormal));
-        glUniform1i(p.hasDiffuse, LayoutHas(layout, kLocationDiffuse));
-        glUniform1i(p.hasSpecular, LayoutHas(layout, kLocationSpecular));
-        p.layoutVersion = state.layoutVersion;
     }
     if (p.viewportVersion != state.viewportVersion) {
         const D3DVIEWPORT8& v = state.viewport;

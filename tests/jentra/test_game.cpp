@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "Jentra/JTAudio.h"
+#include "Jentra/JTDisplay.h"
 #include "Jentra/JTMusic.h"
 #include "Jentra/JTRegistry.h"
 #include "Jentra/JTTransMap.h"
@@ -112,7 +113,15 @@ TEST_F(Game, PauseKeyIsRefusedInANetworkGame) {
 }
 
 TEST_F(Game, PrintScreenCountsDownTwoFrames) {
+    // The screenshot goes to a desktop of this test's own.
+    const std::filesystem::path desktop =
+        std::filesystem::temp_directory_path() / ("jentra-desktop-" + std::to_string(getpid()));
+    std::filesystem::create_directories(desktop);
+    const char* before = std::getenv("XDG_DESKTOP_DIR");
+    const std::string saved = before ? before : "";
+    setenv("XDG_DESKTOP_DIR", desktop.c_str(), 1);
     auto* game = new SampleGame(UniqueKey());
+    gpJTGame = game; // the screenshot is named after it
     std::vector<int> countdown;
     game->onFrame = [&countdown](SampleGame& g, int f) {
         countdown.push_back(g.GetScreenshotCountdown());
@@ -126,6 +135,13 @@ TEST_F(Game, PrintScreenCountsDownTwoFrames) {
     EXPECT_EQ(countdown[7], 1);
     EXPECT_EQ(countdown[8], 0);
     delete game;
+    gpJTGame = nullptr;
+    EXPECT_TRUE(std::filesystem::exists(desktop / "Sample 0000.bmp"));
+    std::filesystem::remove_all(desktop);
+    if (before)
+        setenv("XDG_DESKTOP_DIR", saved.c_str(), 1);
+    else
+        unsetenv("XDG_DESKTOP_DIR");
 }
 
 TEST_F(Game, NoFramesWhileInactiveAndTheReturnIsClamped) {
@@ -163,6 +179,13 @@ TEST_F(Game, AltSpaceBringsUpTheEditorWindowOnlyWhileTheKeysAreFreeAndClosingItE
     auto* game = new SampleGame(UniqueKey());
     std::unique_ptr<platform::Window> editor;
     std::vector<bool> visible;
+    // Raised in front of the display, with the pointer in the display's middle.
+    std::vector<bool> raised;
+    int pointerX = -1, pointerY = -1, middleX = 0, middleY = 0;
+    auto look = [&] {
+        visible.push_back(editor->IsVisible());
+        raised.push_back(platform::RaisedWindowId() == editor->Id());
+    };
     game->onFrame = [&](SampleGame&, int f) {
         if (f == 0) {
             // The window layer is up once the game runs.
@@ -176,20 +199,24 @@ TEST_F(Game, AltSpaceBringsUpTheEditorWindowOnlyWhileTheKeysAreFreeAndClosingItE
             PushKey(DIK_SPACE, true);
         }
         if (f == 6) {
-            visible.push_back(editor->IsVisible());
+            look();
             gpJTKeyboard->Uncapture();
             PushKey(DIK_SPACE, false);
             PushKey(DIK_LSHIFT, true); // Alt+Shift+Space is not the key
             PushKey(DIK_SPACE, true);
         }
         if (f == 8) {
-            visible.push_back(editor->IsVisible());
+            look();
             PushKey(DIK_SPACE, false);
             PushKey(DIK_LSHIFT, false);
             PushKey(DIK_SPACE, true);
         }
         if (f == 10) {
-            visible.push_back(editor->IsVisible());
+            look();
+            platform::Window* display = gpJTDisplay->GetHwnd();
+            middleX = display->Width() / 2;
+            middleY = display->Height() / 2;
+            display->PointerPosition(pointerX, pointerY);
             PushKey(DIK_LMENU, false);
             // Closing the editor leaves the game running.
             platform::Event close;
@@ -203,6 +230,9 @@ TEST_F(Game, AltSpaceBringsUpTheEditorWindowOnlyWhileTheKeysAreFreeAndClosingItE
     EXPECT_EQ(game->WinMain(nullptr, cmd), 0);
     ghwndEditor = nullptr;
     EXPECT_EQ(visible, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(raised, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(pointerX, middleX);
+    EXPECT_EQ(pointerY, middleY);
     EXPECT_EQ(game->frames, 14);
     editor.reset();
     delete game;
@@ -228,7 +258,10 @@ TEST_F(Game, TextsComeFromTheProgramFolderWhateverTheCurrentFolder) {
 class RecordingDialog : public JTModeless {
 public:
     bool TakeEvent(const platform::Event& e) override {
-        seen.push_back(e.type);
+        // Only keys: the window's own events (its size as the display takes
+        // the screen) are not what this dialog is about.
+        if (e.type == platform::EventType::KeyDown || e.type == platform::EventType::KeyUp)
+            seen.push_back(e.type);
         return e.type == platform::EventType::KeyDown; // it keeps the keys
     }
     std::vector<platform::EventType> seen;

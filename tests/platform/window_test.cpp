@@ -130,6 +130,7 @@ TEST(Window, PointerWarpsToAPlaceInTheWindow) {
     auto window = Window::Create(desc, &error);
     ASSERT_TRUE(window) << error;
     window->Raise();
+    EXPECT_EQ(RaisedWindowId(), window->Id());
     window->WarpPointer(40, 30);
     SDL_PumpEvents();
     int x = -1, y = -1;
@@ -137,7 +138,7 @@ TEST(Window, PointerWarpsToAPlaceInTheWindow) {
     EXPECT_EQ(x, 40);
     EXPECT_EQ(y, 30);
     window->WarpPointer(5, 55);
-    SDL_GetMouseState(&x, &y);
+    ASSERT_TRUE(window->PointerPosition(x, y));
     EXPECT_EQ(x, 5);
     EXPECT_EQ(y, 55);
 }

@@ -7,7 +7,6 @@
 // model library, and every prototype must come back.
 #include "tools/databuilder/data_step.h"
 
-#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -22,42 +21,15 @@
 #include "desktop/scene/object/sequencer.h"
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/world/model_library.h"
+#include "tools/databuilder/lumivane_shapes.h"
 
 namespace {
 
 using namespace lumivane;
 
-constexpr float kTwoPi = 6.2831853f;
-
 // A globe of unit radius, coloured `colour`.
 GeoNode* Globe(const char* name, uint32_t colour) {
-    constexpr int kRings = 8, kSegments = 12;
-    GeoLists lists;
-    for (int r = 0; r <= kRings; ++r) {
-        const float polar = float(r) / kRings * kTwoPi * 0.5f;
-        for (int s = 0; s <= kSegments; ++s) {
-            const float around = float(s) / kSegments * kTwoPi;
-            const Vec3 p(std::sin(polar) * std::cos(around), std::cos(polar),
-                         std::sin(polar) * std::sin(around));
-            lists.positions.push_back(p);
-            lists.normals.push_back(p);
-            lists.colours.push_back(colour);
-            lists.texCoords.push_back(float(s) / kSegments);
-            lists.texCoords.push_back(float(r) / kRings);
-        }
-    }
-    for (int r = 0; r < kRings; ++r)
-        for (int s = 0; s < kSegments; ++s) {
-            const uint16_t a = uint16_t(r * (kSegments + 1) + s), b = uint16_t(a + kSegments + 1);
-            for (uint16_t i : {a, b, uint16_t(a + 1), uint16_t(a + 1), b, uint16_t(b + 1)})
-                lists.indices.push_back(i);
-        }
-    lists.texCoordIndices = lists.indices;
-    auto* geo = new GeoNode;
-    geo->SetName(name);
-    geo->indexed = 1;
-    geo->BuildGeometry(lists, "");
-    return geo;
+    return databuilder::MakeSphere(name, 1.0f, 8, 12, {.colour = colour});
 }
 
 // A small wedge-shaped hull pointing along +Z.
@@ -91,12 +63,12 @@ struct Writer {
     std::filesystem::path models, properties;
 
     // Saves the prototype and its property file; `tune` sets the values
-    // that differ from the class's defaults.
+    // that differ from the class's defaults. The record keeps the model's
+    // own size and health: the library applies the properties on loading.
     bool Write(Entity* entity, const std::function<void(Entity&)>& tune) {
         entity->CreateProps();
         if (tune) tune(*entity);
         entity->RecomputeBound();
-        entity->ApplyProps(kAllProps);
         const std::string name(entity->Name());
         std::string error;
         bool ok = SaveObjectFile(models / (name + ".vrn"), entity, &error) &&
@@ -141,7 +113,7 @@ Ship* TestShip() {
     down.MakeTranslation(0, 0.4f, -1);
     frames->AddKey(up, -15);
     frames->AddKey(down, -15);
-    frames->AddKey(up, 1);
+    frames->AddKey(up, 15);
     link->AddChannel(frames);
     ship->AddChild(link);
     // Where a pilot model rides, and the six places structures are built at.

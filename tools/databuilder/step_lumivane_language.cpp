@@ -2,7 +2,8 @@
 // "Langfile.csv" (8-bit, code page 1252, comma-separated) and "Langfile.txt"
 // (UTF-16 with byte-order mark, tab-separated), both from the one source
 // data/lumivane/language.tsv. Both files are read back with the program's
-// own reader, and every text the program shows must come back unchanged.
+// own reader, and every text the program and the desktop menu show must
+// come back unchanged.
 // (The engine's "Langfile.csv" in the runtime folder is another format.)
 #include "tools/databuilder/data_step.h"
 
@@ -14,6 +15,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -25,6 +27,10 @@ constexpr int kRequiredEntries[] = {1,     3,     5,     13,    14,    15,    16
                                     25,    26,    68,    69,    70,    1053,  1054,  5005,
                                     5058,  5153,  5154,  9290,  10032, 10110, 10111, 10117,
                                     10118, 10119, 11001, 11002, 11003};
+// Every entry of the desktop menu's popup.
+constexpr int kMenuEntries[] = {10002, 10003, 10004, 10005, 10007, 10008, 10009, 10010, 10011,
+                                10012, 10013, 10014, 10015, 10016, 10017, 10018, 10019, 10020,
+                                10030, 10031, 10035, 10036, 10114, 10115, 10116};
 
 struct Entry {
     std::string context; // UTF-8
@@ -144,7 +150,9 @@ DATABUILDER_STEP(WriteLumivaneLanguage, "lumivane_language") {
     std::map<int, Entry> entries;
     if (!ReadSource(context.dataSources / "lumivane" / "language.tsv", entries)) return false;
     bool ok = true;
-    for (int id : kRequiredEntries) {
+    std::vector<int> required(std::begin(kRequiredEntries), std::end(kRequiredEntries));
+    required.insert(required.end(), std::begin(kMenuEntries), std::end(kMenuEntries));
+    for (int id : required) {
         auto found = entries.find(id);
         if (found == entries.end() || found->second.text.empty()) {
             std::fprintf(stderr, "lumivane_language: entry %d has no text\n", id);

@@ -1,5 +1,8 @@
 // vrndump FILE            prints the object tree of a Lumivane object file
 // vrndump --resave IN OUT loads IN and saves it to OUT with the engine's code
+// vrndump --library ROOT  loads the model library below the data root the way
+//                         the program does and lists every prototype with its
+//                         class and property file, then the files it missed
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -15,6 +18,8 @@
 #include "desktop/scene/object/texture_channels.h"
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/object/vertex_channels.h"
+#include "desktop/scene/world/model_library.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -153,11 +158,40 @@ int Resave(const char* in, const char* out) {
     return 0;
 }
 
+int DumpLibrary(const char* rootText) {
+    const std::filesystem::path root = rootText;
+    ModelLibrary library;
+    SetModelLibrary(&library);
+    if (!library.LoadAll(root)) {
+        std::fprintf(stderr, "vrndump: loading %s was abandoned\n", rootText);
+        return 1;
+    }
+    std::printf("%d prototypes\n", library.Count());
+    for (int i = 0; i < library.Count(); ++i) {
+        const Node* prototype = library.GetAt(i);
+        const std::string name(prototype->Name());
+        const std::string propertyFile = "properties\\" + name + ".prp";
+        const bool hasFile = platform::ResolvePath(root, propertyFile).has_value();
+        std::printf("%-24s %-12s %s\n", name.c_str(), NameOfClass(prototype),
+                    hasFile ? propertyFile.c_str() : "(no property file)");
+    }
+    const auto& missing = library.MissingFiles();
+    std::printf("%zu missing files\n", missing.size());
+    for (const MissingFile& file : missing)
+        std::printf("  %s %s (%s)\n", file.kind == kMissingSound ? "sound" : "texture",
+                    file.path.c_str(), file.requester.c_str());
+    SetModelLibrary(nullptr);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--help") != 0) return Dump(argv[1]);
     if (argc == 4 && std::strcmp(argv[1], "--resave") == 0) return Resave(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: vrndump FILE\n       vrndump --resave IN OUT\n");
+    if (argc == 3 && std::strcmp(argv[1], "--library") == 0) return DumpLibrary(argv[2]);
+    std::fprintf(
+        stderr,
+        "usage: vrndump FILE\n       vrndump --resave IN OUT\n       vrndump --library ROOT\n");
     return 2;
 }

@@ -19,15 +19,20 @@
 #include "Jentra/JTMouse.h"
 #include "Jentra/JTMusic.h"
 #include "Jentra/JTDataFolder.h"
+#include "Jentra/JTDisplay.h"
+#include "Jentra/JTErrors.h"
 #include "Jentra/JTNetwork.h"
 #include "Jentra/JTRandom.h"
+#include "Jentra/JTRenderer.h"
 #include "Jentra/JTRegistry.h"
+#include "Jentra/JTTexture.h"
 #include "Jentra/JTTransMap.h"
 #include "Jentra/core/app/app_events.h"
 #include "platform/events.h"
 #include "platform/gl_context.h"
 #include "platform/instance_beacon.h"
 #include "platform/message_box.h"
+#include "platform/open_url.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
 #include "platform/window.h"
@@ -235,11 +240,8 @@ bool JTGame::GraphicsPresent() {
                 "\n" + error,
             platform::MessageBoxKind::Warning,
             platform::MessageBoxButtons::YesNo) == platform::MessageBoxResult::Yes) {
-        std::string command =
-            std::string("xdg-open '") + kGraphicsDriverPage + "' >/dev/null 2>&1 &";
-        if (std::system(command.c_str()) != 0) {
-            // Nothing more to do: the box already told the player what is missing.
-        }
+        // A failure needs nothing more: the box already said what is missing.
+        platform::OpenInBrowser(kGraphicsDriverPage);
     }
     return false;
 }
@@ -292,13 +294,43 @@ bool JTGame::Init() {
     if (!GraphicsPresent()) return false;
 
     CreateServices();
-    platform::ShowMouseCursor(true);
+    CreateDisplay();
     if (gpJTMouse) gpJTMouse->Init();
     if (gpJTKeyboard) gpJTKeyboard->Init();
     if (gpJTNetwork) gpJTNetwork->InitDirectPlay(m_cmdLine);
+    gpJTDisplay->GetHwnd()->Raise();
     // The engine draws its own cursor.
     platform::ShowMouseCursor(false);
 
     InitialScene();
     return true;
+}
+
+void JTGame::CreateDisplay() {
+    // The saved mode on the first adapter; without it the adapter is
+    // forgotten and the first mode taken.
+    const JTModeDesc& saved = m_userOptions.ModeDesc;
+    const D3DDISPLAYMODE wanted = {saved.Width, saved.Height, saved.RefreshRate,
+                                   D3DFORMAT(saved.Format)};
+    int mode = 0;
+    if (FAILED(gpJTRenderer->FindMode(0, wanted, &mode))) {
+        std::memset(m_userOptions.AdapterID, 0, sizeof m_userOptions.AdapterID);
+        m_userOptions.Save();
+        mode = 0;
+    }
+    platform::ShowMouseCursor(true);
+    if (m_userOptions.FullScreen) {
+        gpJTDisplay = gpJTRenderer->CreateDisplayFullScreen(0, mode, m_mainWindow.get());
+    } else {
+        // A window with a title bar whose drawing area has the mode's size.
+        const D3DDISPLAYMODE size = gpJTRenderer->GetModeDesc(0, mode);
+        if (size.Width > 0 && size.Height > 0)
+            m_mainWindow->SetSize(int(size.Width), int(size.Height));
+        m_mainWindow->Show();
+        gpJTDisplay = gpJTRenderer->CreateDisplayWindowed(0, m_mainWindow.get());
+    }
+    // Nothing can be drawn without the device: the program cannot go on.
+    if (!gpJTDisplay || !gpJTDisplay->GetDevice())
+        FatalErrorBox(GameText(1053, "The graphics device could not be started."), nullptr);
+    gpJTTextureMan = new JTTextureMan(gpJTDisplay);
 }

@@ -2,6 +2,7 @@
 // order, the global keys and the scene list.
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTConsole.h"
+#include "Jentra/JTDisplay.h"
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTGame.h"
 #include "Jentra/JTNetwork.h"
@@ -96,7 +97,14 @@ void JTGame::CheckUserActions() {
     JTKeyboard* kb = gpJTKeyboard;
     if (!kb) return;
     if (kb->KeyPressCaptured(DIK_ESCAPE, JTMOD_SHIFT)) JTPostQuit();
-    if (ghwndEditor && kb->KeyPress(DIK_SPACE, JTMOD_ALT)) ghwndEditor->Show();
+    if (ghwndEditor && kb->KeyPress(DIK_SPACE, JTMOD_ALT)) {
+        // The editor comes to the front; the pointer goes to the middle of
+        // the display, where the editor's work shows.
+        ghwndEditor->Show();
+        ghwndEditor->Raise();
+        if (platform::Window* display = gpJTDisplay ? gpJTDisplay->GetHwnd() : nullptr)
+            display->WarpPointer(display->Width() / 2, display->Height() / 2);
+    }
     if (kb->KeyPress(DIK_P, 0) || kb->KeyPress(DIK_PAUSE, JTMOD_ANY)) {
         if (gfNetwork) {
             if (gpJTAudio) gpJTAudio->PlaySoundA("JTBeep_Invalid.wav", 0, false);

@@ -10,8 +10,11 @@
 #include "Jentra/JTNetwork.h"
 #include "Jentra/JTProtobase.h"
 #include "Jentra/JTRegistry.h"
+#include "Jentra/JTTexture.h"
+#include "Jentra/JTRenderer.h"
 #include "Jentra/JTTransMap.h"
 #include "Jentra/core/app/app_events.h"
+#include "Jentra/render/render_services.h"
 #include "platform/events.h"
 #include "platform/window.h"
 
@@ -32,10 +35,13 @@ template <typename Service> void TermAndDelete(Service*& service) {
 void JTGame::CreateServices() {
     // In the engine's order: sound, music and its thread, renderer, mouse,
     // keyboard, font, console, router, identifier map, prototypes, network.
+    // The renderer makes the displays later, once the mode is known.
     gpJTAudio = new JTAudio();
     gpMusic = new JTMusic();
     gpMusic->Init();
     m_musicThread = JTStartMusicThread();
+    gpJTRenderer = new JTRenderer();
+    JTInstallRenderServices();
     gpJTMouse = new JTMouse();
     gpJTKeyboard = new JTKeyboard();
     gpJTConsole = new JTConsole();
@@ -52,10 +58,28 @@ void JTGame::CreateServices() {
     gpJTNetwork->SetApplicationGUID(application);
 }
 
+void JTGame::CentrePointerForExit() {
+    if (!m_mainWindow) return;
+    // Cover the screen, so its middle lies in the window, and put the
+    // pointer there.
+    int width = m_mainWindow->Width(), height = m_mainWindow->Height();
+    if (gpJTRenderer) {
+        const D3DDISPLAYMODE desktop = gpJTRenderer->GetAdapterDisplayMode(0);
+        if (desktop.Width > 0 && desktop.Height > 0) {
+            width = int(desktop.Width);
+            height = int(desktop.Height);
+        }
+    }
+    if (m_mainWindow->Mode() == platform::WindowMode::Windowed)
+        m_mainWindow->SetSize(width, height);
+    m_mainWindow->WarpPointer(width / 2, height / 2);
+}
+
 void JTGame::DestroyServices() {
     // Sound stops and the music fades out before the window goes, so the
     // player hears the program end rather than cut off.
     if (gpJTAudio) gpJTAudio->StopSounds();
+    CentrePointerForExit();
     if (gpMusic) {
         MusicAction fadeOut;
         fadeOut.fadeExponent = 1.0f;
@@ -66,19 +90,28 @@ void JTGame::DestroyServices() {
     // The music thread ends once the fade has emptied both pieces; nothing
     // below may go while it still steps them.
     if (m_musicThread.joinable()) JTEndMusicThread(m_musicThread);
+
+    // What holds GPU objects goes while their device does: the models the
+    // prototypes keep, then the textures, then the displays with their
+    // devices, all before the window the devices draw into.
+    delete gpJTNetwork;
+    gpJTNetwork = nullptr;
+    delete gpJTProtobase;
+    gpJTProtobase = nullptr;
+    delete gpJTTextureMan;
+    gpJTTextureMan = nullptr;
+    JTUninstallRenderServices();
+    delete gpJTRenderer;
+    gpJTRenderer = nullptr;
+    gpJTDisplay = nullptr;
     if (m_mainWindow) {
         JTEventQueue().StopTextInput();
         m_mainWindow->Hide();
         m_mainWindow.reset();
     }
 
-    // The services, in the engine's order. The game's scenes and their
-    // entities are gone by now; the models their clones shared go with the
-    // prototype database.
-    delete gpJTNetwork;
-    gpJTNetwork = nullptr;
-    delete gpJTProtobase;
-    gpJTProtobase = nullptr;
+    // The other services, in the engine's order. The game's scenes and
+    // their entities are gone by now.
     TermAndDelete(gpMusic);
     delete gpJTAudio;
     gpJTAudio = nullptr;

@@ -117,6 +117,10 @@ void JTGame::DispatchEvent(const platform::Event& event) {
         if (!ownWindow) break;
         bool lost = event.type == EventType::FocusLost;
         SetAppActive(!lost);
+        // Coming back from the task bar restores a minimised window; the
+        // engine draws its own pointer while active, the system's outside.
+        if (!lost && m_mainWindow && m_mainWindow->IsMinimized()) m_mainWindow->Raise();
+        platform::ShowMouseCursor(lost);
         if (gpJTMouse) gpJTMouse->SyncAcquire(lost);
         if (gpJTKeyboard) gpJTKeyboard->SyncAcquire(lost);
         break;

@@ -1,5 +1,5 @@
-// The one table from the platform's key scancodes (USB keyboard usage
-// numbers, as the window layer reports them) to the engine's DIK codes.
+// The engine's names for the platform's one table from key scancodes (USB
+// keyboard usage numbers, as the window layer reports them) to DIK codes.
 #pragma once
 
 // DIK code of a scancode; 0 when the key has no DIK code.

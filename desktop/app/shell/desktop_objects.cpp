@@ -1,6 +1,8 @@
 // Making the desktop program's named objects, and the raise request.
 #include "desktop/app/shell/desktop_objects.h"
 
+#include "platform/process_priority.h"
+
 #include <unistd.h>
 
 namespace lumivane {
@@ -40,11 +42,12 @@ std::unique_ptr<platform::NamedEvent> CreateScreensaverRunningEvent(std::string*
 }
 
 void RequestRaise() {
-    auto mapping = platform::SharedBlock::Create(kFileMappingName);
-    // A new block holds no process id: no program runs, and the block goes
-    // away again when this handle closes.
-    if (mapping && mapping->Word(kProcessIdWord) != 0)
-        mapping->SetWord(kRequestWord, kRaiseRequest);
+    // Only a running program holds the block: without it there is nobody to
+    // ask, and a block made here would only mislead the next reader.
+    auto mapping = platform::SharedBlock::Open(kFileMappingName);
+    if (!mapping) return;
+    const pid_t pid = pid_t(mapping->Word(kProcessIdWord));
+    if (platform::IsProcessRunning(pid)) mapping->SetWord(kRequestWord, kRaiseRequest);
 }
 
 bool TakeRaiseRequest(platform::SharedBlock& mapping) {

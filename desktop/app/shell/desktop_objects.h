@@ -81,8 +81,9 @@ private:
 // The screen-saver mode's only named object, kept for the process's life.
 std::unique_ptr<platform::NamedEvent> CreateScreensaverRunningEvent(std::string* error = nullptr);
 
-// The menu's side: when a desktop program has published its process id,
-// asks it to raise its priority. Nothing happens when none runs.
+// The menu's side: when the block exists and the process whose id it holds
+// still runs, asks that program to raise its priority. The block is only
+// opened, never made; nothing happens when no program runs.
 void RequestRaise();
 // The program's side: true (once) when the menu asked since the last call.
 bool TakeRaiseRequest(platform::SharedBlock& mapping);

@@ -68,6 +68,10 @@ inline constexpr StringValue kWorkingDir{"WorkingDir", KeyRoot::Machine, ""};
 // The product page that becomes the wallpaper of the animated desktop.
 inline constexpr StringValue kHtml{"html", KeyRoot::Machine, ""};
 inline constexpr DwordValue kAdVariation{"AdVariation", KeyRoot::Machine, 1};
+// The command line the menu runs to show the desktop's display settings;
+// empty: none.
+inline constexpr StringValue kDisplayPropertiesCommand{"DisplayPropertiesCommand", KeyRoot::Machine,
+                                                       ""};
 // Where crash reports are sent ("http://host:port"); empty: nowhere.
 inline constexpr StringValue kCrashReportUrl{"CrashReportURL", KeyRoot::Machine, ""};
 

@@ -78,8 +78,12 @@ std::unique_ptr<ProgressWindow> ProgressWindow::Open(const std::string& title,
                                                      const std::string& message, bool topMost,
                                                      std::string* error) {
     std::unique_ptr<ProgressWindow> self(new ProgressWindow());
-    self->window_ =
-        platform::PixelWindow::Create({title, kProgressWidth, kProgressHeight, topMost}, error);
+    platform::PixelWindowDesc desc;
+    desc.title = title;
+    desc.width = kProgressWidth;
+    desc.height = kProgressHeight;
+    desc.topMost = topMost;
+    self->window_ = platform::PixelWindow::Create(desc, error);
     if (!self->window_) return nullptr;
     self->font_ = platform::TextRenderer::Open(
         platform::FindSystemFont(platform::FontStyle::BoldItalic), kTextPixelHeight);

@@ -63,7 +63,7 @@ TEST(TextureHeightMaps, FlatMapsPointStraightOut) {
         SCOPED_TRACE(platform::image::FormatName(format));
         platform::image::Image level;
         ASSERT_TRUE(platform::image::ConvertImage(
-            TextureFolderTest::Picture(4, 4, [](int, int) { return 0xFF909090u; }), format, level));
+            TextureFolder::Picture(4, 4, [](int, int) { return 0xFF909090u; }), format, level));
         HeightToNormalLevel(level);
         for (size_t i = 0; i < 16; ++i) {
             if (format == PixelFormat::A8R8G8B8) {
@@ -75,8 +75,8 @@ TEST(TextureHeightMaps, FlatMapsPointStraightOut) {
         }
     }
     // A ramp rising to the right tilts the red (x) component below 128.
-    platform::image::Image ramp = TextureFolderTest::Picture(
-        4, 1, [](int x, int) { return TextureFolderTest::Grey(uint8_t(x * 20)); },
+    platform::image::Image ramp = TextureFolder::Picture(
+        4, 1, [](int x, int) { return TextureFolder::Grey(uint8_t(x * 20)); },
         PixelFormat::A8R8G8B8);
     HeightToNormalLevel(ramp);
     EXPECT_LT(ramp.pixels[2], 128);
@@ -236,4 +236,35 @@ TEST_F(TextureSourceTest, BadCompanionsAndSourcesFail) {
     ASSERT_TRUE(LoadFrameImage("wall.jpg", true, frame, &error)) << error;
     EXPECT_FALSE(frame.fromCache);
     EXPECT_TRUE(frame.cacheWritten);
+}
+
+TEST_F(TextureSourceTest, ShippedTexturesLoadInTheFormatsTheirNamesSelect) {
+    const char* runtime = std::getenv("JENTRA_RUNTIME_DIR");
+    ASSERT_NE(runtime, nullptr);
+    for (const char* name : {"rock.jpg", "rock_alpha.jpg", "spark.tga", "mountains.jpg",
+                             "smoke.jpg", "smoke_alpha.jpg", "cubetest.dds"})
+        fs::copy_file(fs::path(runtime) / "modules" / name, modules / name);
+    const struct {
+        const char* name;
+        PixelFormat format;
+        bool alpha;
+    } cases[] = {{"rock.jpg", PixelFormat::DXT5, true},
+                 {"spark.tga", PixelFormat::DXT5, true},
+                 {"smoke.jpg", PixelFormat::DXT5, true},
+                 {"mountains.jpg", PixelFormat::DXT1, false},
+                 {"cubetest.dds", PixelFormat::DXT1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoadedFrame frame;
+        std::string error;
+        ASSERT_TRUE(LoadFrameImage(c.name, true, frame, &error)) << error;
+        EXPECT_EQ(frame.image.format, c.format);
+        EXPECT_EQ(frame.hasAlpha, c.alpha);
+    }
+    std::vector<uint8_t> bytes;
+    platform::image::TextureImage cube;
+    ASSERT_TRUE(platform::ReadWholeFile(modules / "cubetest.dds", bytes));
+    ASSERT_TRUE(platform::image::DecodeDds(bytes, cube));
+    EXPECT_TRUE(cube.cube);
+    EXPECT_EQ(cube.width, cube.height);
 }

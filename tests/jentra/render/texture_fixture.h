@@ -1,4 +1,4 @@
-// Fixture of the texture tests: a fresh working folder with an empty
+// Fixtures of the texture tests: a fresh working folder with an empty
 // "modules" per test, and writers of the picture files the tests load.
 #pragma once
 
@@ -16,23 +16,7 @@
 #include "platform/image/jpeg.h"
 #include "platform/image/tga.h"
 
-class TextureFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "jentra-textures-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        modules = folder / "modules";
-        std::filesystem::create_directories(modules);
-        JTSetDataFolder(folder.c_str());
-    }
-    void TearDown() override {
-        JTSetDataFolder(nullptr);
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
-    }
-
+class TextureFolder {
 public:
     // A picture whose pixel (x, y) is shade(x, y) as blue, green, red, alpha.
     static platform::image::Image
@@ -51,6 +35,21 @@ public:
     static uint32_t Grey(uint8_t v) { return 0xFF000000u | v << 16 | v << 8 | v; }
 
 protected:
+    void MakeFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "jentra-textures-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        modules = folder / "modules";
+        std::filesystem::create_directories(modules);
+        JTSetDataFolder(folder.c_str());
+    }
+    void RemoveFolder() {
+        JTSetDataFolder(nullptr);
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+
     void WriteJpeg(const std::string& name, const platform::image::Image& image) {
         std::vector<uint8_t> bytes;
         ASSERT_TRUE(platform::image::EncodeJpeg(image, 95, bytes));
@@ -65,4 +64,10 @@ protected:
 
     std::filesystem::path folder;
     std::filesystem::path modules;
+};
+
+class TextureFolderTest : public ::testing::Test, public TextureFolder {
+protected:
+    void SetUp() override { MakeFolder(); }
+    void TearDown() override { RemoveFolder(); }
 };

@@ -3,6 +3,8 @@
 // that change nothing leave the state versions alone, lights and resets.
 #include "device_fixture.h"
 
+#include "platform/render/adapters.h"
+
 using namespace device_test;
 
 TEST_F(DeviceTest, LocksStayInsideTheirBuffers) {
@@ -124,4 +126,20 @@ TEST_F(DeviceTest, LightsAndResetFollowTheDevicesRules) {
     EXPECT_EQ(viewport.Width, 40u);
     EXPECT_EQ(viewport.Height, 30u);
     EXPECT_EQ(device->GetRenderTarget(), device->GetBackBuffer());
+}
+
+TEST(Adapters, TheScreenListsItsModesInTheDevicesFormats) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    const auto& adapters = QueryAdapters();
+    ASSERT_FALSE(adapters.empty());
+    const AdapterInfo& a = adapters[0];
+    EXPECT_GT(a.desktop.Width, 0u);
+    EXPECT_EQ(a.desktop.Format, D3DFMT_X8R8G8B8);
+    ASSERT_FALSE(a.modes.empty());
+    for (const D3DDISPLAYMODE& m : a.modes) {
+        EXPECT_GT(m.Width, 0u) << "placeholder modes are left out";
+        EXPECT_NE(m.Format, D3DFMT_UNKNOWN);
+    }
+    EXPECT_NE(a.deviceId, 0u) << "the driver was asked";
+    EXPECT_EQ(&QueryAdapters(), &adapters) << "asked once";
 }

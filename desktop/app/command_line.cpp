@@ -1,0 +1,80 @@
+// Reading the command line.
+#include "desktop/app/command_line.h"
+
+#include <cctype>
+
+namespace lumivane {
+
+namespace {
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+uint64_t ReadWindowNumber(std::string_view text) {
+    size_t at = 0;
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])))
+        ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+    // "0x" counts only when a hex digit follows; "0" alone is the number 0.
+    if (at + 2 < text.size() && text[at] == '0' && (text[at + 1] == 'x' || text[at + 1] == 'X') &&
+        HexDigit(text[at + 2]) >= 0)
+        at += 2;
+    uint64_t value = 0;
+    bool tooLarge = false;
+    for (; at < text.size() && HexDigit(text[at]) >= 0; ++at) {
+        if (tooLarge) continue; // read on to the end of the number, never wrap
+        value = value << 4 | uint64_t(HexDigit(text[at]));
+        tooLarge = value > 0xFFFFFFFFu;
+    }
+    if (tooLarge || (negative && value != 0)) return kNoSuchWindow;
+    return value;
+}
+
+StartOptions ParseCommandLine(const std::vector<std::string>& args, const char* screensaverWindow) {
+    StartOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--window") {
+            options.mode = StartMode::Window;
+            options.ownWindow = true;
+            return options;
+        }
+        if (args[i] == "--window-id" && i + 1 < args.size()) {
+            options.hostWindow = ReadWindowNumber(args[i + 1]);
+            options.hostedScreensaver = options.hostWindow != 0;
+            return options;
+        }
+        if (args[i] == "--root" && screensaverWindow) {
+            options.hostWindow = ReadWindowNumber(screensaverWindow);
+            options.hostedScreensaver = options.hostWindow != 0;
+            return options;
+        }
+    }
+
+    std::string line;
+    for (const std::string& arg : args) {
+        if (!line.empty()) line += ' ';
+        line += arg;
+    }
+    std::string_view rest = line;
+    bool windowMode = false;
+    if (rest.size() >= 2 && rest[0] == '/' && (rest[1] == 'w' || rest[1] == 'W')) {
+        windowMode = true;
+        rest.remove_prefix(2);
+    }
+    options.hostWindow = ReadWindowNumber(rest);
+    if (options.hostWindow == 0) {
+        options.mode = StartMode::Screensaver;
+    } else {
+        options.mode = windowMode ? StartMode::Window : StartMode::Desktop;
+    }
+    return options;
+}
+
+} // namespace lumivane

@@ -1,0 +1,382 @@
+// The application object's life: the mode and its named objects, the main
+// body with its runs and failure paths, the message pump and the clean-up.
+#include "desktop/app/desktop_app.h"
+
+#include "desktop/app/exit_signal.h"
+#include "desktop/app/input_feed.h"
+#include "desktop/app/shell/active_desktop.h"
+#include "desktop/app/shell/crash/crash_handler.h"
+#include "desktop/app/shell/desktop_objects.h"
+#include "desktop/app/shell/language_table.h"
+#include "desktop/app/shell/log.h"
+#include "desktop/app/shell/message_boxes.h"
+#include "desktop/app/shell/registry.h"
+#include "desktop/display/seam/null_display.h"
+#include "desktop/scene/object/script_config.h"
+#include "desktop/scene/world/keyboard.h"
+#include "desktop/scene/world/mouse.h"
+#include "platform/clock.h"
+#include "platform/codepage.h"
+#include "platform/message_box.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace lumivane {
+
+DesktopApp* gpDesktopApp = nullptr;
+
+namespace {
+
+constexpr int kDisplayCreateTries = 4;
+constexpr uint32_t kRetryPauseMs = 1000;
+constexpr uint32_t kEventWaitStepMs = 50;
+
+} // namespace
+
+AppServices DefaultAppServices() {
+    AppServices services;
+    services.windows = CreateSystemWindows();
+    services.makeDisplay = [] { return std::make_unique<NullDisplay>(); };
+    services.scene = std::make_unique<SceneEngine>();
+    return services;
+}
+
+DesktopApp::DesktopApp(AppServices services) : services_(std::move(services)) {
+    if (!services_.windows) services_.windows = CreateSystemWindows();
+    if (!services_.scene) services_.scene = std::make_unique<SceneEngine>();
+    keyboard_ = std::make_unique<Keyboard>();
+    mouse_ = std::make_unique<Mouse>();
+    inputFeed_ = std::make_unique<InputFeed>(*keyboard_, *mouse_);
+}
+
+DesktopApp::~DesktopApp() {
+    if (gpDesktopApp == this) gpDesktopApp = nullptr;
+    if (gpDesktopObjects == objects_.get()) gpDesktopObjects = nullptr;
+    if (gpRegistry == registry_.get()) gpRegistry = nullptr;
+    if (gpLanguageTable == languageTable_.get()) gpLanguageTable = nullptr;
+}
+
+std::string DesktopApp::Text(int entry) const {
+    const unsigned codePage = languageTable_ ? languageTable_->CodePage() : 1252;
+    return platform::CodePageConverter(codePage).ToUtf8(LanguageText(entry));
+}
+
+int DesktopApp::InitInstance(const std::vector<std::string>& args) {
+    InstallExitSignals();
+    if (!SetUpMode(args)) return 1;
+    gpDesktopApp = this;
+    InstallCrashReporter(CrashReportSettings{}, "main thread");
+
+    const StartupResult started = Startup();
+    if (started != StartupResult::Ready) {
+        RestoreDesktop();
+        Term();
+        return started == StartupResult::Failed ? 1 : 0;
+    }
+    Log("Starting hwnd=%llx", static_cast<unsigned long long>(host_ ? host_->Handle() : 0));
+    while (true) {
+        BeginRun();
+        if (!firstRunDone_) {
+            const FirstRunResult first = FirstRun();
+            if (first == FirstRunResult::WindowGone) {
+                // The host went away before anything was shown: nothing to
+                // report, nothing to put back.
+                if (objects_) objects_->Event(DesktopEvent::Exit).Reset();
+                return 0;
+            }
+        }
+        if (!createFailed_) {
+            ReadyToLoop();
+            while (PumpEvents())
+                MainLoopPass();
+            Log("Terminating");
+        }
+        if (badColourDepth_) {
+            Log("BadBPP, waiting for exit");
+            if (ExitRequested()) break;
+            platform::SleepMilliseconds(kRetryPauseMs);
+            Log("BadBPP, retrying");
+            // The colour depth, not the display, was at fault: no box.
+            badColourDepth_ = createFailed_ = false;
+            quitting_ = quitPosted_ = false;
+            continue;
+        }
+        EndRunCleanUp();
+        break;
+    }
+    Term();
+    return 0;
+}
+
+bool DesktopApp::SetUpMode(const std::vector<std::string>& args) {
+    options_ = ParseCommandLine(args, std::getenv("XSCREENSAVER_WINDOW"));
+    std::string error;
+    if (DesktopMode()) {
+        objects_ = DesktopObjects::Create(&error);
+        if (!objects_) {
+            std::fprintf(stderr, "Lumivane: the named objects cannot be made: %s\n", error.c_str());
+            return false;
+        }
+        gpDesktopObjects = objects_.get();
+    } else if (ScreensaverMode()) {
+        screensaverRunning_ = CreateScreensaverRunningEvent(&error);
+        if (!screensaverRunning_) {
+            std::fprintf(stderr, "Lumivane: the named event cannot be made: %s\n", error.c_str());
+            return false;
+        }
+    }
+    if (options_.hostWindow != 0) host_ = services_.windows->Foreign(options_.hostWindow);
+    return true;
+}
+
+void DesktopApp::BeginRun() {
+    frameNumber_ = 0;
+    clock_.Restart();
+    services_.scene->ResetRun();
+    loadRequest_ = saveRequest_ = restoreRequest_ = false;
+
+    // Keys typed before the run are not commands for it.
+    events_.Pump();
+    std::vector<platform::Event> kept;
+    platform::Event event;
+    while (events_.Poll(event))
+        if (event.type != platform::EventType::KeyDown &&
+            event.type != platform::EventType::KeyUp &&
+            event.type != platform::EventType::TextInput)
+            kept.push_back(event);
+    for (const platform::Event& e : kept)
+        events_.Push(e);
+    keyboard_->ClearKeyTables();
+
+    if (randomStartup_) {
+        PickRandomScene();
+    } else {
+        currentScene_ = registry_ ? registry_->Read(values::kScene) : kDefaultScene;
+        nextScenePath_ = "scenes\\" + currentScene_;
+        randomTimerMs_ = 0;
+        loadRequest_ = true;
+    }
+    firstLoadOfRun_ = true;
+}
+
+bool DesktopApp::CreateDisplayWithRetries(int width, int height) {
+    for (int attempt = 1; attempt <= kDisplayCreateTries; ++attempt) {
+        if (display_->Create(*host_, width, height)) {
+            mouse_->SetRange(width, height);
+            return true;
+        }
+        if (attempt == kDisplayCreateTries) break;
+        platform::SleepMilliseconds(kRetryPauseMs);
+        // The host signals Paint once it can be drawn on. Waiting for it has
+        // no time limit, but Exit (or an exit signal) ends the wait.
+        if (!objects_) continue;
+        while (!Poll(DesktopEvent::Paint)) {
+            if (ExitRequested()) {
+                Log("Exit event signaled");
+                quitting_ = true;
+                return false;
+            }
+            platform::SleepMilliseconds(kEventWaitStepMs);
+        }
+    }
+    return false;
+}
+
+DesktopApp::FirstRunResult DesktopApp::FirstRun() {
+    display_ = services_.makeDisplay ? services_.makeDisplay() : nullptr;
+    if (!display_) ShowFatalError(LanguageText(kEntryNoDisplay), nullptr);
+
+    int width = 0, height = 0;
+    if (!host_ || !host_->Exists() || !host_->ClientSize(width, height)) {
+        Log("Window Gone! Exitting!  hwnd=%llx",
+            static_cast<unsigned long long>(host_ ? host_->Handle() : 0));
+        return FirstRunResult::WindowGone;
+    }
+    if (!CreateDisplayWithRetries(width, height)) {
+        if (quitting_) {
+            // Exit came while waiting for the host: end without a box.
+            PostQuit();
+            return FirstRunResult::Ready;
+        }
+        Log("ChooseMode failed");
+        createFailed_ = true;
+        return FirstRunResult::CreateFailed;
+    }
+    if (!services_.scene->LoadModels([this] { return ShouldAbortLoad(); })) {
+        Log("Protobase Init failed");
+        quitting_ = true;
+        PostQuit();
+    }
+    services_.scene->SetUpFirstRun();
+    if (!services_.scene->CreateTextureSlots()) {
+        Log("CreateSlots failed");
+        createFailed_ = true;
+        return FirstRunResult::CreateFailed;
+    }
+    firstRunDone_ = true;
+    return FirstRunResult::Ready;
+}
+
+void DesktopApp::ReadyToLoop() {
+    std::srand(unsigned(std::time(nullptr)));
+    Signal(DesktopEvent::Loading, false);
+    Signal(DesktopEvent::NewProcess, false);
+    startTimeMs_ = platform::TickCount();
+    lastFiveMinuteMark_ = startTimeMs_;
+}
+
+void DesktopApp::EndRunCleanUp() {
+    services_.scene->StopAllSounds();
+    if (display_) display_->ReleaseDevice();
+    quitting_ = false;
+    if (createFailed_) {
+        Log("CreateFail, turning off");
+        createFailed_ = false;
+        platform::ShowMessageBox(Text(kEntryFatalCaption), Text(kEntryDisplayFailed),
+                                 platform::MessageBoxKind::Error);
+        RestoreDesktop();
+        Log("CreateFail, turning off done");
+    }
+}
+
+void DesktopApp::Term() {
+    Log("Term entered");
+    if (objects_) objects_->PublishProcessId();
+    stillPicture_ = {};
+    services_.scene->Term();
+    display_.reset();
+    keyboard_->Shutdown();
+    mouse_->Shutdown();
+    if (gpRegistry == registry_.get()) gpRegistry = nullptr;
+    if (registry_) registry_->Close();
+    registry_.reset();
+    scriptConfig_.reset();
+    if (gpLanguageTable == languageTable_.get()) gpLanguageTable = nullptr;
+    languageTable_.reset();
+    if (objects_) objects_->Event(DesktopEvent::Exit).Reset();
+    Log("Term done");
+}
+
+// ---- events
+
+bool DesktopApp::Poll(DesktopEvent event) {
+    return objects_ && objects_->Event(event).Poll();
+}
+
+void DesktopApp::Signal(DesktopEvent event, bool on) {
+    if (!objects_) return;
+    if (on) {
+        objects_->Event(event).Set();
+    } else {
+        objects_->Event(event).Reset();
+    }
+}
+
+bool DesktopApp::ExitRequested() {
+    // Both are taken: a signal and an event each count once.
+    const bool signalled = TakeExitSignal();
+    return Poll(DesktopEvent::Exit) || signalled;
+}
+
+bool DesktopApp::ShouldAbortLoad() {
+    if (ExitRequested()) {
+        Log("Protobase: Exit event signaled");
+        return true;
+    }
+    const bool watchInput = ScreensaverMode() && !options_.hostedScreensaver;
+    if (!watchInput && !WindowMode()) return false;
+    events_.Pump();
+    std::vector<platform::Event> kept;
+    bool abort = false;
+    platform::Event event;
+    using platform::EventType;
+    while (events_.Poll(event)) {
+        if (watchInput && event.type == EventType::MouseMove) {
+            // Moves are taken off the queue and counted; the first three
+            // are the mouse settling, not the user.
+            if (++abortMouseMoves_ >= 4) abort = true;
+            continue;
+        }
+        if (watchInput &&
+            (event.type == EventType::KeyDown || event.type == EventType::KeyUp ||
+             event.type == EventType::MouseButtonDown || event.type == EventType::MouseButtonUp))
+            abort = true;
+        if (WindowMode() && (event.type == EventType::WindowClose || event.type == EventType::Quit))
+            abort = true;
+        kept.push_back(event);
+    }
+    for (const platform::Event& e : kept)
+        events_.Push(e);
+    return abort;
+}
+
+bool DesktopApp::PumpEvents() {
+    inputFeed_->BeginPoll();
+    events_.Pump();
+    platform::Event event;
+    while (!quitPosted_ && events_.Poll(event)) {
+        if (event.type == platform::EventType::Quit) {
+            quitting_ = true;
+            PostQuit();
+            break;
+        }
+        HandleEvent(event);
+    }
+    return !quitPosted_;
+}
+
+void DesktopApp::HandleEvent(const platform::Event& event) {
+    if (display_ && display_->HandleEvent(event)) return;
+    inputFeed_->Apply(event);
+    if (event.type == platform::EventType::WindowClose && host_ && host_->OwnWindow()) {
+        // One of our own windows was closed: as its destruction always did.
+        quitting_ = true;
+        PostQuit();
+        return;
+    }
+    if ((ScreensaverMode() && !options_.hostedScreensaver) || desktopScreensaverActive_)
+        ScreensaverInput(event);
+}
+
+// The screen saver ends on a key, a button, or from the second mouse move on.
+void DesktopApp::ScreensaverInput(const platform::Event& event) {
+    using platform::EventType;
+    bool ends = event.type == EventType::KeyDown || event.type == EventType::MouseButtonDown;
+    if (event.type == EventType::MouseMove) ends = ++screensaverMouseMoves_ >= 2;
+    if (!ends) return;
+    screensaverMouseMoves_ = 0;
+    if (desktopScreensaverActive_) {
+        EndDesktopScreensaver();
+    } else {
+        quitting_ = true;
+        PostQuit();
+    }
+}
+
+// ---- pacing and settings
+
+void DesktopApp::YieldTimeSlice() {
+    if (quitting_ || ScreensaverMode() || WindowMode()) return;
+    const uint32_t now = platform::TickCount();
+    if (now - lastYieldMs_ > 50) {
+        platform::SleepMilliseconds(1);
+        lastYieldMs_ = platform::TickCount();
+    }
+}
+
+void DesktopApp::SetVolumes(float level) {
+    volume_ = level;
+    services_.scene->SetVolume(level);
+}
+
+void DesktopApp::ReadVolume(bool windowModeMutes) {
+    if (!registry_) return;
+    const uint32_t volume = registry_->Read(values::kVolume);
+    const bool mute = registry_->Read(values::kMute) != 0;
+    SetVolumes(mute || (windowModeMutes && WindowMode()) ? 0.0f : float(volume) * 0.1f);
+    volumeMuted_ = false;
+}
+
+} // namespace lumivane

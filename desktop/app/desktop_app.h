@@ -1,0 +1,245 @@
+// The Lumivane program: one application object that lives from the command
+// line to the end. It chooses the start mode and makes the mode's named
+// objects, runs the start-up, then one or more runs of the main loop (a new
+// run only after a bad colour depth), and cleans up. The windows, the
+// display and the scene engine come in as services, so tests run the whole
+// program with scripted ones.
+#pragma once
+
+#include "desktop/app/command_line.h"
+#include "desktop/app/frame_clock.h"
+#include "desktop/app/scene_engine.h"
+#include "desktop/app/window_system.h"
+#include "desktop/display/seam/app_display.h"
+#include "platform/events.h"
+#include "platform/image/image.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+class NamedEvent;
+}
+
+namespace lumivane {
+
+class DesktopObjects;
+class InputFeed;
+class Keyboard;
+class LanguageTable;
+class Mouse;
+class Registry;
+class ScriptConfig;
+enum class DesktopEvent;
+
+struct AppServices {
+    std::unique_ptr<WindowSystem> windows;
+    // The display of the chosen adapter; null means there is none.
+    std::function<std::unique_ptr<AppDisplay>()> makeDisplay;
+    std::unique_ptr<SceneEngine> scene;
+};
+
+// The program's own: SDL and X11 windows, the null display, and the scene
+// engine as far as it is wired.
+AppServices DefaultAppServices();
+
+// Language entries the application shows.
+inline constexpr int kEntryFatalCaption = 1;
+inline constexpr int kEntryNoDisplay = 19;
+inline constexpr int kEntryGraphicsTooOld = 1053;
+inline constexpr int kEntryGraphicsTooOldCaption = 1054;
+inline constexpr int kEntryWindowTitle = 5058;
+inline constexpr int kEntryDisplayFailed = 9290;
+
+inline constexpr const char* kDefaultScene = "Hell's Heart.mis";
+
+class DesktopApp {
+public:
+    explicit DesktopApp(AppServices services);
+    ~DesktopApp();
+    DesktopApp(const DesktopApp&) = delete;
+    DesktopApp& operator=(const DesktopApp&) = delete;
+
+    // The whole life of the program (without the program name in `args`);
+    // answers the process's exit code.
+    int InitInstance(const std::vector<std::string>& args);
+
+    // ---- the steps, in order; public so tests can drive them one by one
+
+    // The command line and the mode's named objects. False when the named
+    // objects cannot be made (reported on stderr).
+    bool SetUpMode(const std::vector<std::string>& args);
+    enum class StartupResult { Ready, Stopped, Failed };
+    StartupResult Startup();
+    // A run begins: per-run state, keys, the first scene, the Scene.
+    void BeginRun();
+    enum class FirstRunResult { Ready, CreateFailed, WindowGone };
+    // The first run's display, models and players (later runs keep them).
+    FirstRunResult FirstRun();
+    // The local player, the events of a ready program, the start time.
+    void ReadyToLoop();
+    // One pass of the main loop; always 0 (the pump never waits).
+    int MainLoopPass();
+    // Takes the waiting events and feeds them on; false once the quit
+    // message came (or was posted).
+    bool PumpEvents();
+    void Term();
+
+    // ---- services other parts call
+
+    // The abort rule of long loads: the Exit event (or an exit signal); in
+    // the screen saver user input; in window mode a close request.
+    bool ShouldAbortLoad();
+    // The 1 ms pause of every 50 ms that keeps the desktop responsive.
+    void YieldTimeSlice();
+    void RequestScene(std::string_view path, bool resetTimer);
+    void PickRandomScene();
+    void StartScene();
+    void RequestSaveState() { saveRequest_ = true; }
+    void RequestRestoreState() { restoreRequest_ = true; }
+    // Ends the pump after the current pass.
+    void PostQuit() { quitPosted_ = true; }
+    // The display found the desktop's colour depth unusable: the main body
+    // runs again (unless Exit is signalled).
+    void SetBadColourDepth() { badColourDepth_ = true; }
+    // The display's message handling: the desktop's screen-saver show ends.
+    void EndDesktopScreensaver() { desktopScreensaverEnded_ = true; }
+
+    // ---- state, for the display, the scene engine and tests
+
+    const StartOptions& Options() const { return options_; }
+    bool ScreensaverMode() const { return options_.mode == StartMode::Screensaver; }
+    bool WindowMode() const { return options_.mode == StartMode::Window; }
+    bool DesktopMode() const { return options_.mode == StartMode::Desktop; }
+    bool Quitting() const { return quitting_; }
+    bool QuitPosted() const { return quitPosted_; }
+    bool CreateFailed() const { return createFailed_; }
+    bool DesktopScreensaverActive() const { return desktopScreensaverActive_; }
+    bool ResumePending() const { return resumePending_; }
+    bool Paused() const { return pausedBefore_; }
+    const std::filesystem::path& DataRoot() const { return dataRoot_; }
+    uint32_t FrameNumber() const { return frameNumber_; }
+    const FrameClock& Clock() const { return clock_; }
+    float Volume() const { return volume_; }
+    bool HighQualityMode() const { return highQualityMode_; }
+    bool LogoShown() const { return logo_; }
+    uint32_t RandomPeriod() const { return randomPeriod_; }
+    uint32_t RandomSceneTimerMs() const { return randomTimerMs_; }
+    const std::string& CurrentScene() const { return currentScene_; }
+    const std::string& NextScenePath() const { return nextScenePath_; }
+    bool LoadRequested() const { return loadRequest_; }
+    bool PlentyOfMemory() const { return plentyOfMemory_; }
+    bool VertexBuffersOff() const { return noVertexBuffers_; }
+    HostWindow* Host() const { return host_.get(); }
+    AppDisplay* Display() const { return display_.get(); }
+    Keyboard& Keys() const { return *keyboard_; }
+    Mouse& MouseState() const { return *mouse_; }
+    platform::EventQueue& Events() { return events_; }
+
+private:
+    // Start-up pieces.
+    bool ReadMachineSettings();
+    bool LoadLanguageTable();
+    bool MakeModeWindows();
+    bool CheckGraphics();
+    void ReadStartSettings();
+    // Main-loop pieces.
+    void EnterDesktopScreensaver();
+    void LeaveDesktopScreensaver();
+    void ReadChangedSettings();
+    void ApplyQualityChange();
+    void Pause(uint32_t now);
+    bool Resume();
+    void RunningPass(bool paintSignalled);
+    void TrackNewProcess(uint32_t now);
+    void RunRequests();
+    void FrameWork();
+    // Helpers.
+    bool Poll(DesktopEvent event);
+    void Signal(DesktopEvent event, bool on);
+    bool ExitRequested();
+    void ReadVolume(bool windowModeMutes);
+    void SetVolumes(float level);
+    void LowerPriority();
+    void HandleEvent(const platform::Event& event);
+    void ScreensaverInput(const platform::Event& event);
+    bool CreateDisplayWithRetries(int width, int height);
+    // Makes the display for the host window at its size; false on failure.
+    bool CreateDisplayForHost();
+    void EndRunCleanUp();
+    std::string Text(int entry) const;
+
+    AppServices services_;
+    StartOptions options_;
+    std::unique_ptr<DesktopObjects> objects_;
+    std::unique_ptr<platform::NamedEvent> screensaverRunning_;
+    platform::EventQueue events_;
+
+    // Services made at start-up.
+    std::unique_ptr<LanguageTable> languageTable_;
+    std::unique_ptr<Registry> registry_;
+    std::unique_ptr<ScriptConfig> scriptConfig_;
+    std::unique_ptr<Keyboard> keyboard_;
+    std::unique_ptr<Mouse> mouse_;
+    std::unique_ptr<InputFeed> inputFeed_;
+    std::unique_ptr<HostWindow> host_;
+    std::unique_ptr<HostWindow> desktopHost_; // kept while the desktop plays the screen saver
+    std::unique_ptr<AppDisplay> display_;
+
+    // Machine values and settings.
+    std::filesystem::path dataRoot_;
+    uint32_t build_ = 0;
+    uint32_t language_ = 1;
+    uint32_t unicode_ = 0;
+    uint32_t codePage_ = 0;
+    bool plentyOfMemory_ = true;
+    bool noVertexBuffers_ = false;
+    bool highQualityMode_ = false;
+    bool logo_ = false;
+    bool randomStartup_ = true;
+    uint32_t randomPeriod_ = 600;
+    bool freeze_ = false;
+    float volume_ = 0.0f;
+    bool volumeMuted_ = false; // the levels were set to 0 by a pause
+
+    // Flags.
+    bool quitting_ = false;
+    bool quitPosted_ = false;
+    bool createFailed_ = false;
+    bool badColourDepth_ = false;
+    bool desktopScreensaverActive_ = false;
+    bool desktopScreensaverEnded_ = false;
+    bool firstRunDone_ = false;
+    bool firstLoadOfRun_ = false;
+    int screensaverMouseMoves_ = 0;
+    int abortMouseMoves_ = 0;
+
+    // Main-loop state.
+    platform::image::Image stillPicture_;
+    bool pausedBefore_ = false;
+    bool covered_ = false;
+    bool newProcessNoted_ = false;
+    uint32_t newProcessTime_ = 0;
+    uint32_t lastFiveMinuteMark_ = 0;
+    bool resumePending_ = false;
+    FrameClock clock_;
+    uint32_t frameNumber_ = 0;
+    uint32_t randomTimerMs_ = 0;
+    std::string currentScene_;
+    std::string nextScenePath_;
+    bool loadRequest_ = false;
+    bool saveRequest_ = false;
+    bool restoreRequest_ = false;
+    uint32_t lastYieldMs_ = 0;
+    uint32_t startTimeMs_ = 0;
+};
+
+// The running program's application object (null outside its life).
+extern DesktopApp* gpDesktopApp;
+
+} // namespace lumivane

@@ -1,0 +1,36 @@
+// Choosing scenes: a requested one, a random one of "scenes\*.mis", and
+// starting a freshly loaded one.
+#include "desktop/app/desktop_app.h"
+
+#include "desktop/app/scene_files.h"
+#include "desktop/app/shell/registry.h"
+#include "desktop/scene/object/random_generator.h"
+#include "platform/paths.h"
+
+namespace lumivane {
+
+void DesktopApp::RequestScene(std::string_view path, bool resetTimer) {
+    nextScenePath_ = std::string(path.substr(0, kMaxSettingString - 1));
+    loadRequest_ = true;
+    if (resetTimer) randomTimerMs_ = 0;
+}
+
+void DesktopApp::PickRandomScene() {
+    const std::vector<std::string> names = ListSceneFiles(dataRoot_);
+    if (names.empty()) return;
+    const std::string name = ChooseRandomScene(names, currentScene_, MainRandom());
+    if (DesktopMode() && registry_) registry_->Write(values::kScene, name);
+    currentScene_ = name;
+    nextScenePath_ = "scenes\\" + name;
+    randomTimerMs_ = 0;
+    loadRequest_ = true;
+}
+
+void DesktopApp::StartScene() {
+    services_.scene->StartScene();
+    clock_.SetTimeScale(1.0f);
+    frameNumber_ = 0;
+    clock_.ResetGameTime();
+}
+
+} // namespace lumivane

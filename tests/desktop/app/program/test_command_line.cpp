@@ -1,0 +1,55 @@
+// The command line: "/w" and "%x" as they were always read, the
+// screensaver host's forms, and numbers that cannot name a window.
+#include "desktop/app/command_line.h"
+
+#include <gtest/gtest.h>
+
+using namespace lumivane;
+
+TEST(LvCommandLine, ThePartsFormsGiveTheirModes) {
+    StartOptions o = ParseCommandLine({"/W1a2b"}, nullptr);
+    EXPECT_EQ(o.mode, StartMode::Window);
+    EXPECT_EQ(o.hostWindow, 0x1a2bu);
+    o = ParseCommandLine({"/w", "1A2B"}, nullptr);
+    EXPECT_EQ(o.mode, StartMode::Window);
+    EXPECT_EQ(o.hostWindow, 0x1a2bu);
+    o = ParseCommandLine({"1a2b"}, nullptr);
+    EXPECT_EQ(o.mode, StartMode::Desktop);
+    EXPECT_EQ(o.hostWindow, 0x1a2bu);
+    EXPECT_FALSE(o.hostedScreensaver);
+    // No number at all: the screen saver, whatever else the line holds.
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"\"/usr/bin/lumivane\"", "1a"}, {"/s"}, {"/w"}, {"--root"}}) {
+        o = ParseCommandLine(args, nullptr);
+        EXPECT_EQ(o.mode, StartMode::Screensaver) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(o.hostWindow, 0u);
+        EXPECT_FALSE(o.hostedScreensaver);
+    }
+}
+
+TEST(LvCommandLine, TheScreensaverHostsFormsDrawIntoItsWindow) {
+    StartOptions o = ParseCommandLine({"--root"}, "0x2a");
+    EXPECT_EQ(o.mode, StartMode::Screensaver);
+    EXPECT_TRUE(o.hostedScreensaver);
+    EXPECT_EQ(o.hostWindow, 0x2au);
+    o = ParseCommandLine({"-root", "--window-id", "0x3C00007"}, nullptr);
+    EXPECT_TRUE(o.hostedScreensaver);
+    EXPECT_EQ(o.hostWindow, 0x3c00007u);
+    o = ParseCommandLine({"--window"}, nullptr);
+    EXPECT_EQ(o.mode, StartMode::Window);
+    EXPECT_TRUE(o.ownWindow);
+}
+
+TEST(LvCommandLine, NumbersAreReadLikePercentX) {
+    EXPECT_EQ(ReadWindowNumber("   \t0x1F zz"), 0x1fu);
+    EXPECT_EQ(ReadWindowNumber("12zz"), 0x12u);
+    EXPECT_EQ(ReadWindowNumber("0x"), 0u); // "0" read, the "x" stops it
+    EXPECT_EQ(ReadWindowNumber("zz"), 0u);
+    EXPECT_EQ(ReadWindowNumber("+ff"), 0xffu);
+    EXPECT_EQ(ReadWindowNumber("ffffffff"), 0xffffffffu);
+    // Too large or negative: a window that can never be found, not a wrap.
+    EXPECT_EQ(ReadWindowNumber("100000000"), kNoSuchWindow);
+    EXPECT_EQ(ReadWindowNumber("123456789abcdef0123456789"), kNoSuchWindow);
+    EXPECT_EQ(ReadWindowNumber("-5"), kNoSuchWindow);
+    EXPECT_EQ(ParseCommandLine({"fffffffff"}, nullptr).mode, StartMode::Desktop);
+}
