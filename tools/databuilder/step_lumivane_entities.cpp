@@ -7,6 +7,7 @@
 // model library, and every prototype must come back.
 #include "tools/databuilder/data_step.h"
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "desktop/scene/entity/ship.h"
 #include "desktop/scene/object/frame_channel.h"
 #include "desktop/scene/object/geo_node.h"
+#include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/object/object_file.h"
 #include "desktop/scene/object/sequencer.h"
 #include "desktop/scene/object/trans_node.h"
@@ -124,7 +126,7 @@ Ship* TestShip() {
     for (int i = 1; i <= 6; ++i) {
         auto* connector = new TransNode;
         connector->SetName("dummyconnector" + std::to_string(i));
-        const float angle = float(i - 1) / 6.0f * kTwoPi;
+        const float angle = float(i - 1) / 6.0f * 2.0f * kPi;
         connector->local.MakeTranslation(1.5f * std::cos(angle), 0, 1.5f * std::sin(angle));
         ship->AddChild(connector);
     }

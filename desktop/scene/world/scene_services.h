@@ -55,6 +55,8 @@ public:
                                   std::string_view requester) = 0;
     // Negative indices are ignored.
     virtual void QueueAnnouncement(int32_t index) = 0;
+    // Drops the announcements waiting to play.
+    virtual void ClearAnnouncements() {}
 };
 
 void SetSoundCues(SoundCues* cues);
@@ -62,12 +64,20 @@ SoundCues* GetSoundCues();
 void QueueAnnouncement(int32_t index); // nothing without sound
 
 // Announcements the scene engine raises, registered at start-up.
+inline constexpr int kAnnouncedSquads = 10;
 struct AnnouncementSounds {
     int32_t structureAttacked = -1;
     int32_t hubDestroyed = -1;
     int32_t lowResources = -1;
     int32_t enemySighted = -1;
     int32_t allySighted = -1;
+    int32_t wormhole = -1;
+    // A squad of the local player reached the end of a far move.
+    int32_t squadArrived[kAnnouncedSquads] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+    // A builder of the local player finished a unit.
+    int32_t hubBuilt = -1;
+    int32_t drydockBuilt = -1;
+    int32_t hangarBuilt = -1;
 };
 AnnouncementSounds& GetAnnouncementSounds();
 
