@@ -1,6 +1,8 @@
 // Sound files made by the sound tests: a data folder of its own with
 // "sounds\", WAVE files of known tones written chunk by chunk (with a choice
-// of format record), and MP3 files encoded from them with lame.
+// of format record), and MP3 files encoded from them with lame; and the
+// sound manager's test fixture: a world, a script configuration that maps
+// two logical names, and a manager on the silent output.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,8 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "desktop/scene/object/engine_services.h"
+#include "desktop/scene/object/script_config.h"
+#include "desktop/scene/sound/sound_cues.h"
+#include "desktop/scene/sound/sound_manager.h"
+#include "desktop/scene/world/scene_hooks.h"
 #include "platform/binary_io.h"
 #include "platform/riff.h"
+#include "tests/desktop/scene/world_fixture.h"
 
 namespace lumivane::test {
 
@@ -98,6 +106,28 @@ public:
     }
 
     std::filesystem::path root;
+};
+
+class LvSound : public WorldTest {
+protected:
+    LvSound() {
+        GetSoundLevels() = {};
+        GetSoundSwitches() = {};
+    }
+    ~LvSound() override {
+        InstallSoundManager(nullptr);
+        GetSceneDisplay().SetCinematicMode(0, false);
+    }
+    void SetUp() override {
+        if (!HaveLame()) GTEST_SKIP() << "lame is not installed";
+        config.Parse("[Sounds]\n<mapping>\nwormhole gate.wav\nscenecue cue.wav\n");
+        manager.Init(folder.root, &config);
+        ASSERT_TRUE(manager.IsOn()) << "the silent output opens";
+    }
+
+    SoundFolder folder;
+    ScriptConfig config;
+    SoundManager manager;
 };
 
 } // namespace lumivane::test

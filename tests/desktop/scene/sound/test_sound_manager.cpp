@@ -8,11 +8,6 @@
 #include <chrono>
 #include <thread>
 
-#include "desktop/scene/object/engine_services.h"
-#include "desktop/scene/object/script_config.h"
-#include "desktop/scene/sound/sound_cues.h"
-#include "desktop/scene/world/scene_hooks.h"
-#include "desktop/scene/world/scene_services.h"
 #include "tests/desktop/scene/sound/sound_fixture.h"
 
 namespace lumivane::test {
@@ -21,34 +16,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class LvSound : public ::testing::Test {
-protected:
-    LvSound() {
-        GetSoundLevels() = {};
-        GetSoundSwitches() = {};
-        GetSceneClock() = {};
-    }
-    ~LvSound() override {
-        InstallSoundManager(nullptr);
-        GetAnnouncementSounds() = {};
-        SetSceneDisplay(nullptr);
-        GetSceneDisplay().SetCinematicMode(0, false);
-    }
-    void SetUp() override {
-        if (!HaveLame()) GTEST_SKIP() << "lame is not installed";
-        config.Parse("[Sounds]\n<mapping>\nwormhole gate.wav\nscenecue cue.wav\n");
-        manager.Init(folder.root, &config);
-        ASSERT_TRUE(manager.IsOn()) << "the silent output opens";
-    }
-
-    SoundFolder folder;
-    ScriptConfig config;
-    SoundManager manager;
-};
-
 } // namespace
 
-TEST(LvSoundVolume, LinearVolumesBecomeHundredthsOfADecibel) {
+TEST_F(LvSound, LinearVolumesBecomeHundredthsOfADecibel) {
     EXPECT_EQ(VolumeToHundredthsDb(0.0f), -10000);
     EXPECT_EQ(VolumeToHundredthsDb(0.00001f), -10000);
     EXPECT_EQ(VolumeToHundredthsDb(1.0f), 0);
@@ -56,7 +26,7 @@ TEST(LvSoundVolume, LinearVolumesBecomeHundredthsOfADecibel) {
     EXPECT_EQ(VolumeToHundredthsDb(-1.0f), -10000);
 }
 
-TEST(LvSoundHalving, KeepsEverySecondWholeFrame) {
+TEST_F(LvSound, HalvingKeepsEverySecondWholeFrame) {
     // Five stereo 16-bit frames: 0..4 in both channels.
     std::vector<uint8_t> stereo;
     for (uint8_t f = 0; f < 5; ++f)
@@ -222,11 +192,9 @@ TEST_F(LvSound, TheCueTableRegistersMappedSoundsAndFadesRampIn) {
     EXPECT_FLOAT_EQ(manager.MasterLevel(), 0.5f) << "held to half in cinematic mode";
 }
 
-TEST(LvSoundSilent, WithoutADeviceEverythingIsQuiet) {
-    SoundFolder folder;
+TEST_F(LvSound, WithoutADeviceEverythingIsQuiet) {
     folder.WriteWave("plain", {});
-    SoundManager manager;
-    manager.Init(folder.root, nullptr, false);
+    manager.Init(folder.root, &config, false);
     EXPECT_FALSE(manager.IsOn());
     EXPECT_EQ(manager.RegisterSound("plain", 0, "test"), -1);
     EXPECT_EQ(manager.RegisterMappedSound("wormhole", 0, "test"), -1);
@@ -234,6 +202,7 @@ TEST(LvSoundSilent, WithoutADeviceEverythingIsQuiet) {
     manager.PlaySound(0, 1.0f);
     manager.PlaySceneSound("plain");
     manager.QueueAnnouncement(2);
+    EXPECT_TRUE(manager.Announcements().empty());
     manager.Update();
     EXPECT_FALSE(manager.IsPlaying(0));
     EXPECT_TRUE(manager.FailedFiles().empty());

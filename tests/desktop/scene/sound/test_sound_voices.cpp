@@ -3,15 +3,14 @@
 // go; a one-shot slot past its sound's length is cleared.
 #include <gtest/gtest.h>
 
-#include "desktop/scene/sound/sound_cues.h"
-#include "desktop/scene/sound/sound_manager.h"
+#include <algorithm>
+
 #include "desktop/scene/sound/voice_choice.h"
 #include "tests/desktop/scene/sound/sound_fixture.h"
-#include "tests/desktop/scene/world_fixture.h"
 
 namespace lumivane::test {
 
-TEST(LvSoundVoices, ChoiceTakesTheLoudestWithThreePerSound) {
+TEST_F(LvSound, VoiceChoiceTakesTheLoudestWithThreePerSound) {
     EXPECT_FLOAT_EQ(VoicePriority(1.0f, 20.0f, 1.0f, 5.0f), 0.0625f); // r = 4
     EXPECT_FLOAT_EQ(VoicePriority(0.5f, 0.0f, 1.0f, 5.0f), 0.5f) << "r = 1 at the centre";
     EXPECT_EQ(VoicePriority(0.5f, 10.0f, 0.0f, 5.0f), 0.0f) << "no minimum distance: silent";
@@ -39,53 +38,46 @@ TEST(LvSoundVoices, ChoiceTakesTheLoudestWithThreePerSound) {
     EXPECT_EQ(again[3].owner, 200);
 }
 
-class LvSoundVoicesWorld : public WorldTest {
-protected:
-    void SetUp() override {
-        if (!HaveLame()) GTEST_SKIP() << "lame is not installed";
-        folder.WriteMp3("hum.mp3", {.channels = 1, .rate = 22050, .frames = 22050});
-        folder.WriteMp3("ping.mp3", {.channels = 1, .rate = 22050, .frames = 2205});
-        manager.Init(folder.root, nullptr);
-        ASSERT_TRUE(manager.IsOn());
-        InstallSoundManager(&manager);
-        AddPrototype("hummer", [](Entity& e) {
-            SetText(e, "sound 1 file", "hum.wav"); // "Ambient": plays from the first frame
-            SetText(e, "sound 2 file", "ping.wav");
-            SetInt(e, "sound 2 function", 4); // "Weapon fire"
-            SetFlag(e, "can collide", false);
-            SetFlag(e, "affected by gravity", false);
-        });
-    }
-    void TearDown() override { InstallSoundManager(nullptr); }
+namespace {
 
-    std::vector<EntityHandle> VoiceOwners() const {
-        std::vector<EntityHandle> owners;
-        for (const auto& voice : manager.Voices())
-            owners.push_back(voice.owner);
-        std::sort(owners.begin(), owners.end());
-        return owners;
-    }
+std::vector<EntityHandle> VoiceOwners(const SoundManager& manager) {
+    std::vector<EntityHandle> owners;
+    for (const auto& voice : manager.Voices())
+        owners.push_back(voice.owner);
+    std::sort(owners.begin(), owners.end());
+    return owners;
+}
 
-    SoundFolder folder;
-    SoundManager manager;
-};
+} // namespace
 
-TEST_F(LvSoundVoicesWorld, TheNearestThreeHumsPlayAndVoicesFollowTheWorld) {
+TEST_F(LvSound, TheNearestThreeHumsPlayAndVoicesFollowTheWorld) {
+    folder.WriteMp3("hum.mp3", {.channels = 1, .rate = 22050, .frames = 22050});
+    folder.WriteMp3("ping.mp3", {.channels = 1, .rate = 22050, .frames = 2205});
+    InstallSoundManager(&manager);
+    AddPrototype("hummer", [](Entity& e) {
+        SetText(e, "sound 1 file", "hum.wav"); // "Ambient": plays from the first frame
+        SetText(e, "sound 2 file", "ping.wav");
+        SetInt(e, "sound 2 function", 4); // "Weapon fire"
+        SetFlag(e, "can collide", false);
+        SetFlag(e, "affected by gravity", false);
+    });
     std::vector<Entity*> hummers;
     for (int i = 0; i < 4; ++i)
         hummers.push_back(Spawn("hummer", {0, 0, 10.0f + 10.0f * i}));
     ASSERT_GE(hummers[0]->props->Int(EntityFields().sound[0].soundId), 0);
     Step(0.05f);
     manager.Update();
-    EXPECT_EQ(VoiceOwners(), (std::vector<EntityHandle>{hummers[0]->handle, hummers[1]->handle,
-                                                        hummers[2]->handle}));
+    EXPECT_EQ(
+        VoiceOwners(manager),
+        (std::vector<EntityHandle>{hummers[0]->handle, hummers[1]->handle, hummers[2]->handle}));
 
     // The nearest leaves: the fourth takes its voice.
     world.QueueRemove(hummers[0], nullptr, false);
     Step(0.05f);
     manager.Update();
-    EXPECT_EQ(VoiceOwners(), (std::vector<EntityHandle>{hummers[1]->handle, hummers[2]->handle,
-                                                        hummers[3]->handle}));
+    EXPECT_EQ(
+        VoiceOwners(manager),
+        (std::vector<EntityHandle>{hummers[1]->handle, hummers[2]->handle, hummers[3]->handle}));
 
     // A one-shot plays on a voice of its own while its sound lasts.
     hummers[3]->PlayEventSounds(SoundEvent::WeaponFire, 0);
