@@ -115,8 +115,12 @@ private:
     bool GetFullScreenDX8Window(int adapter, int mode, platform::Window* window,
                                 JTDisplay* display);
     bool GetWindowedDX8Window(int adapter, platform::Window* window, JTDisplay* display);
-    int ChooseMultisample(int adapter, D3DFORMAT format) const;
-    void SettleMultisampleOption(int adapter) const;
+    // What every display records of its adapter and format, and the
+    // presentation parameters that follow from them and the user options.
+    platform::render::PresentParams PrepareDisplay(int adapter, platform::Window* window,
+                                                   D3DFORMAT format, bool fullScreen,
+                                                   JTDisplay* display) const;
+    static bool TakeBackBufferSize(JTDisplay* display);
 
     std::vector<platform::render::AdapterInfo> adapters;
     bool adaptersGiven = false;

@@ -4,12 +4,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "Jentra/JTGame.h"
-#include "platform/image/bmp.h"
+#include "Jentra/render/screenshot_file.h"
 
 namespace {
 
@@ -31,9 +30,6 @@ std::filesystem::path DesktopFolder() {
 
 void JTDisplay::Screenshot() {
     if (!device) return;
-    std::vector<uint32_t> argb;
-    int w = 0, h = 0;
-    if (!device->ReadFrontBuffer(argb, w, h) || w <= 0 || h <= 0) return;
     const std::filesystem::path folder = DesktopFolder();
     if (folder.empty()) return;
 
@@ -49,12 +45,6 @@ void JTDisplay::Screenshot() {
         if (!std::filesystem::exists(path, error)) break;
     }
 
-    platform::image::Image image;
-    image.format = platform::image::PixelFormat::X8R8G8B8;
-    image.width = w;
-    image.height = h;
-    image.pixels.resize(argb.size() * 4);
-    std::memcpy(image.pixels.data(), argb.data(), image.pixels.size());
     // Nothing is written when the file cannot be made.
-    platform::image::WriteBmpFile(path, image);
+    JTWriteFrontBufferBitmap(*device, path);
 }

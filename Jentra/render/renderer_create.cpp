@@ -22,34 +22,35 @@ JTDisplay* JTRenderer::NewDisplay() {
     return display;
 }
 
-int JTRenderer::ChooseMultisample(int adapter, D3DFORMAT format) const {
-    int type = 0;
-    if (CheckDeviceMultiSampleType(adapter, format, 2)) type = 2;
-    if (CheckDeviceMultiSampleType(adapter, format, 3)) type = 3;
-    return type;
-}
-
-void JTRenderer::SettleMultisampleOption(int adapter) const {
+PresentParams JTRenderer::PrepareDisplay(int adapter, platform::Window* window, D3DFORMAT format,
+                                         bool fullScreen, JTDisplay* display) const {
+    display->window = window;
+    display->adapter = adapter;
+    display->format = format;
+    display->fullScreen = fullScreen;
+    // The highest of two or three samples the card offers, kept for later
+    // resets even while the user has multisampling off.
+    display->multisampleType = 0;
+    if (CheckDeviceMultiSampleType(adapter, format, 2)) display->multisampleType = 2;
+    if (CheckDeviceMultiSampleType(adapter, format, 3)) display->multisampleType = 3;
+    display->hwVertProc = (GetAdapterHALDeviceCaps(adapter).VertexShaderVersion >> 8) != 0;
     // Without vertex shaders multisampling is too slow to be on by default.
-    const bool vertexShaders = (GetAdapterHALDeviceCaps(adapter).VertexShaderVersion >> 8) != 0;
-    if (vertexShaders || !gpJTGame) return;
-    JTUserOptions* options = gpJTGame->GetUserOptions();
-    if (!options->MultisampleSet) options->Multisample = false;
+    if (!display->hwVertProc && gpJTGame) {
+        JTUserOptions* options = gpJTGame->GetUserOptions();
+        if (!options->MultisampleSet) options->Multisample = false;
+    }
+    PresentParams params;
+    params.Windowed = !fullScreen;
+    params.BackBufferFormat = format;
+    params.MultiSampleType = MultisampleWanted() ? display->multisampleType : 0;
+    if (fullScreen) params.PresentationInterval = platform::render::D3DPRESENT_INTERVAL_IMMEDIATE;
+    return params;
 }
 
 bool JTRenderer::GetFullScreenDX8Window(int adapter, int mode, platform::Window* window,
                                         JTDisplay* display) {
-    display->window = window;
     const D3DDISPLAYMODE m = GetModeDesc(adapter, mode);
-    const int samples = ChooseMultisample(adapter, m.Format);
-    display->hwVertProc = (GetAdapterHALDeviceCaps(adapter).VertexShaderVersion >> 8) != 0;
-    SettleMultisampleOption(adapter);
-
-    PresentParams params;
-    params.Windowed = false;
-    params.BackBufferFormat = m.Format;
-    params.MultiSampleType = MultisampleWanted() ? samples : 0;
-    params.PresentationInterval = platform::render::D3DPRESENT_INTERVAL_IMMEDIATE;
+    PresentParams params = PrepareDisplay(adapter, window, m.Format, true, display);
     int width = int(m.Width), height = int(m.Height);
     for (bool more = width > 0 && height > 0; more; more = StepDownSize(width, height)) {
         if (!TakeFullScreen(*window, adapter, width, height)) continue;
@@ -60,44 +61,26 @@ bool JTRenderer::GetFullScreenDX8Window(int adapter, int mode, platform::Window*
     }
     if (!display->device && window->SetMode(platform::WindowMode::FullscreenDesktop)) {
         // No size of the list was taken: cover the screen at its own mode.
-        window->DrawableSize(width, height);
-        params.BackBufferWidth = width;
-        params.BackBufferHeight = height;
+        window->DrawableSize(params.BackBufferWidth, params.BackBufferHeight);
         display->device = Device::Create(GetDeviceKind(), *window, params);
     }
-    display->adapter = adapter;
-    display->format = m.Format;
-    display->fullScreen = true;
-    display->multisampleType = samples;
-    if (!display->device) return false;
-    display->width = display->device->BackBufferWidth();
-    display->height = display->device->BackBufferHeight();
-    return true;
+    return TakeBackBufferSize(display);
 }
 
 bool JTRenderer::GetWindowedDX8Window(int adapter, platform::Window* window, JTDisplay* display) {
-    display->window = window;
-    const D3DDISPLAYMODE desktop = GetAdapterDisplayMode(adapter);
-    const int samples = ChooseMultisample(adapter, desktop.Format);
-    display->hwVertProc = (GetAdapterHALDeviceCaps(adapter).VertexShaderVersion >> 8) != 0;
-    SettleMultisampleOption(adapter);
-
-    PresentParams params;
-    params.Windowed = true;
-    params.BackBufferFormat = desktop.Format;
-    params.MultiSampleType = MultisampleWanted() ? samples : 0;
-    std::string error;
-    display->device = Device::Create(GetDeviceKind(), *window, params, &error);
+    PresentParams params =
+        PrepareDisplay(adapter, window, GetAdapterDisplayMode(adapter).Format, false, display);
+    display->device = Device::Create(GetDeviceKind(), *window, params);
     int width = window->Width(), height = window->Height();
     while (!display->device && StepDownSize(width, height)) {
         params.BackBufferWidth = width;
         params.BackBufferHeight = height;
-        display->device = Device::Create(GetDeviceKind(), *window, params, &error);
+        display->device = Device::Create(GetDeviceKind(), *window, params);
     }
-    display->adapter = adapter;
-    display->format = desktop.Format;
-    display->fullScreen = false;
-    display->multisampleType = samples;
+    return TakeBackBufferSize(display);
+}
+
+bool JTRenderer::TakeBackBufferSize(JTDisplay* display) {
     if (!display->device) return false;
     display->width = display->device->BackBufferWidth();
     display->height = display->device->BackBufferHeight();
@@ -161,9 +144,6 @@ JTDisplay* JTRenderer::CreateSoftwareDisplay() {
     params.PresentationInterval = platform::render::D3DPRESENT_INTERVAL_IMMEDIATE;
     display->device = Device::Create(GetDeviceKind(), *display->window, params);
     display->format = desktop.Format;
-    if (!display->device) return display;
-    display->width = display->device->BackBufferWidth();
-    display->height = display->device->BackBufferHeight();
-    display->Init();
+    if (TakeBackBufferSize(display)) display->Init();
     return display;
 }

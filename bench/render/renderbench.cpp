@@ -23,8 +23,8 @@
 #include "Jentra/JTRenderer.h"
 #include "Jentra/JTScene.h"
 #include "Jentra/JTView.h"
+#include "Jentra/render/screenshot_file.h"
 #include "bench_geo_parts.h"
-#include "platform/image/bmp.h"
 #include "platform/window.h"
 
 namespace {
@@ -64,19 +64,6 @@ void AddSpheres(JTScene& scene, int count, BenchEffect* effect) {
         scene.Add(entity);
     }
     scene.PostFrameUpdate();
-}
-
-void Shoot(JTDisplay& display, const std::filesystem::path& file) {
-    std::vector<uint32_t> argb;
-    int w = 0, h = 0;
-    if (!display.GetDevice()->ReadFrontBuffer(argb, w, h)) return;
-    platform::image::Image image;
-    image.format = platform::image::PixelFormat::X8R8G8B8;
-    image.width = w;
-    image.height = h;
-    image.pixels.resize(argb.size() * 4);
-    std::memcpy(image.pixels.data(), argb.data(), image.pixels.size());
-    platform::image::WriteBmpFile(file, image);
 }
 
 struct Result {
@@ -185,7 +172,8 @@ int main(int argc, char** argv) {
             std::snprintf(what, sizeof what, "%d sphere%s", count, count == 1 ? "" : "s");
             Report(what, r);
             if (!shots.empty())
-                Shoot(*display, shots / ("spheres-" + std::to_string(count) + ".bmp"));
+                JTWriteFrontBufferBitmap(*display->GetDevice(),
+                                         shots / ("spheres-" + std::to_string(count) + ".bmp"));
             // Keep the light, drop the spheres.
             for (int i = scene.GetNumChildren() - 1; i >= 0; --i)
                 if (scene.GetChild(i) != light) scene.Delete(scene.GetChild(i));
@@ -200,7 +188,7 @@ int main(int argc, char** argv) {
         console.SetOpen(false);
         const Result r = Run(*display, camera, 4.5f, frames);
         Report("benmark ribbons", r);
-        if (!shots.empty()) Shoot(*display, shots / "benmark.bmp");
+        if (!shots.empty()) JTWriteFrontBufferBitmap(*display->GetDevice(), shots / "benmark.bmp");
         if (display->GetDevice()->TakeErrors(&error) != 0) {
             std::fprintf(stderr, "renderbench: GPU error %s\n", error.c_str());
             status = 1;

@@ -14,12 +14,21 @@ namespace platform::render {
 
 namespace {
 
-bool SameMatrix(const D3DMATRIX& a, const D3DMATRIX& b) {
+template <typename T> bool SameBytes(const T& a, const T& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-template <typename T> bool SameBytes(const T& a, const T& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+// Stores a record; its group's version moves only when the bytes change.
+template <typename T> void Store(T& field, const T& value, uint64_t& version) {
+    if (SameBytes(field, value)) return;
+    field = value;
+    ++version;
+}
+
+template <typename T> int32_t Load(const T& field, T* out) {
+    if (!out) return D3DERR_INVALIDCALL;
+    *out = field;
+    return D3D_OK;
 }
 
 int FullLevelCount(int width, int height) {
@@ -211,7 +220,7 @@ int32_t Device::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX& m) {
     else if (type >= D3DTS_TEXTURE0 && type <= D3DTS_TEXTURE7)
         target = &state_.textureTransforms[type - D3DTS_TEXTURE0];
     if (!target) return D3DERR_INVALIDCALL;
-    if (SameMatrix(*target, m)) return D3D_OK;
+    if (SameBytes(*target, m)) return D3D_OK;
     *target = m;
     ++state_.transformVersion;
     // Lights are seen through the view.
@@ -271,34 +280,24 @@ int32_t Device::GetLightEnable(uint32_t index, bool* out) const {
 }
 
 int32_t Device::SetMaterial(const D3DMATERIAL8& material) {
-    if (!SameBytes(state_.material, material)) {
-        state_.material = material;
-        ++state_.materialVersion;
-    }
+    Store(state_.material, material, state_.materialVersion);
     return D3D_OK;
 }
 
 int32_t Device::GetMaterial(D3DMATERIAL8* out) const {
-    if (!out) return D3DERR_INVALIDCALL;
-    *out = state_.material;
-    return D3D_OK;
+    return Load(state_.material, out);
 }
 
 int32_t Device::SetViewport(const D3DVIEWPORT8& viewport) {
     // A size that does not fit in an int came from a negative one.
     if (viewport.Width > uint32_t(INT32_MAX) || viewport.Height > uint32_t(INT32_MAX))
         return D3DERR_INVALIDCALL;
-    if (!SameBytes(state_.viewport, viewport)) {
-        state_.viewport = viewport;
-        ++state_.viewportVersion;
-    }
+    Store(state_.viewport, viewport, state_.viewportVersion);
     return D3D_OK;
 }
 
 int32_t Device::GetViewport(D3DVIEWPORT8* out) const {
-    if (!out) return D3DERR_INVALIDCALL;
-    *out = state_.viewport;
-    return D3D_OK;
+    return Load(state_.viewport, out);
 }
 
 int32_t Device::SetVertexShader(uint32_t fvf) {
@@ -563,26 +562,27 @@ std::unique_ptr<CubeTexture> Device::CreateCubeTexture(int edge, int levels, uin
     return texture;
 }
 
-std::unique_ptr<Surface> Device::CreateRenderTarget(int width, int height, D3DFORMAT format,
-                                                    int samples) {
+std::unique_ptr<Surface> Device::CreateSurface(Surface::Kind kind, int width, int height,
+                                               D3DFORMAT format, int samples) {
+    const bool formatFits =
+        kind == Surface::Kind::DepthStencil ? IsDepthFormat(format) : IsRenderTargetFormat(format);
     if (width <= 0 || height <= 0 || width > kMaxTextureSide || height > kMaxTextureSide ||
-        !IsRenderTargetFormat(format))
+        !formatFits)
         return nullptr;
-    auto surface = std::make_unique<Surface>(link_, Surface::Kind::RenderTarget, width, height,
-                                             format, samples > 1 ? samples : 0);
+    auto surface =
+        std::make_unique<Surface>(link_, kind, width, height, format, samples > 1 ? samples : 0);
     backend_->InitSurface(*surface);
     return surface;
 }
 
+std::unique_ptr<Surface> Device::CreateRenderTarget(int width, int height, D3DFORMAT format,
+                                                    int samples) {
+    return CreateSurface(Surface::Kind::RenderTarget, width, height, format, samples);
+}
+
 std::unique_ptr<Surface> Device::CreateDepthStencilSurface(int width, int height, D3DFORMAT format,
                                                            int samples) {
-    if (width <= 0 || height <= 0 || width > kMaxTextureSide || height > kMaxTextureSide ||
-        !IsDepthFormat(format))
-        return nullptr;
-    auto surface = std::make_unique<Surface>(link_, Surface::Kind::DepthStencil, width, height,
-                                             format, samples > 1 ? samples : 0);
-    backend_->InitSurface(*surface);
-    return surface;
+    return CreateSurface(Surface::Kind::DepthStencil, width, height, format, samples);
 }
 
 std::unique_ptr<Program> Device::CreateProgram(const std::string& vertexSource,

@@ -177,6 +177,8 @@ public:
 private:
     Device(DeviceKind kind, Window& window, std::unique_ptr<Backend> backend);
     int32_t Submit(DrawCall& call);
+    std::unique_ptr<Surface> CreateSurface(Surface::Kind kind, int width, int height,
+                                           D3DFORMAT format, int samples);
     bool LayoutReady(bool fromUserMemory) const;
     // Whole vertices the bound streams hold for the current layout.
     uint64_t StreamVertices() const;

@@ -57,6 +57,16 @@ void jtAlphaTest(float alpha) {
 #line 1
 )";
 
+// The driver's messages about a shader or a program.
+template <typename GetInt, typename GetLog>
+std::string InfoLog(GLuint object, GetInt getInt, GetLog getLog) {
+    GLint length = 0;
+    getInt(object, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> log(size_t(length > 0 ? length : 1), 0);
+    getLog(object, GLsizei(log.size()), nullptr, log.data());
+    return log.data();
+}
+
 GLuint Compile(GLenum kind, const std::string& body, const char* prelude, std::string* error) {
     const std::string source = std::string(kCommonPrelude) + prelude + body;
     const char* text = source.c_str();
@@ -66,14 +76,9 @@ GLuint Compile(GLenum kind, const std::string& body, const char* prelude, std::s
     GLint ok = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
     if (ok) return shader;
-    if (error) {
-        GLint length = 0;
-        glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-        std::vector<char> log(size_t(length > 0 ? length : 1), 0);
-        glGetShaderInfoLog(shader, GLsizei(log.size()), nullptr, log.data());
+    if (error)
         *error = std::string(kind == GL_VERTEX_SHADER ? "vertex shader: " : "fragment shader: ") +
-                 log.data();
-    }
+                 InfoLog(shader, glGetShaderiv, glGetShaderInfoLog);
     glDeleteShader(shader);
     return 0;
 }
@@ -98,13 +103,7 @@ GLuint BuildProgram(const std::string& vertexBody, const std::string& fragmentBo
     GLint ok = 0;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
     if (ok) return program;
-    if (error) {
-        GLint length = 0;
-        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-        std::vector<char> log(size_t(length > 0 ? length : 1), 0);
-        glGetProgramInfoLog(program, GLsizei(log.size()), nullptr, log.data());
-        *error = std::string("link: ") + log.data();
-    }
+    if (error) *error = "link: " + InfoLog(program, glGetProgramiv, glGetProgramInfoLog);
     glDeleteProgram(program);
     return 0;
 }

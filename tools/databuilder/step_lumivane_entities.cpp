@@ -3,8 +3,8 @@
 // "LumivaneData/properties" (through the property-file writer): the Sun,
 // Planet and Moon bodies, the explosions and damage effects the entities
 // spawn, the "debris" pieces, and a test ship with a link node, an "idle"
-// animation, a pilot seat and six build connectors. The folder is then loaded back through the
-// model library, and every prototype must come back.
+// animation, a pilot seat and six build connectors. The folder is then
+// loaded back through the model library, and every prototype must come back.
 #include "tools/databuilder/data_step.h"
 
 #include <cmath>
@@ -18,7 +18,6 @@
 #include "desktop/scene/entity/ship.h"
 #include "desktop/scene/object/frame_channel.h"
 #include "desktop/scene/object/geo_node.h"
-#include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/object/object_file.h"
 #include "desktop/scene/object/sequencer.h"
 #include "desktop/scene/object/trans_node.h"
@@ -126,7 +125,7 @@ Ship* TestShip() {
     for (int i = 1; i <= 6; ++i) {
         auto* connector = new TransNode;
         connector->SetName("dummyconnector" + std::to_string(i));
-        const float angle = float(i - 1) / 6.0f * 2.0f * kPi;
+        const float angle = float(i - 1) * 1.0471976f; // a sixth of a turn apart
         connector->local.MakeTranslation(1.5f * std::cos(angle), 0, 1.5f * std::sin(angle));
         ship->AddChild(connector);
     }

@@ -259,4 +259,31 @@ TEST_F(FrameTest, DynamicBuffersRefuseOversizedLocksAndParticlesAreSplit) {
     EXPECT_EQ(Recorded().draws[1].primCount, 1000u);
     EXPECT_EQ(Recorded().draws[0].state.renderStates[D3DRS_ALPHABLENDENABLE], 1u);
     EXPECT_EQ(Recorded().draws[0].state.layout.fvf, 0x142u);
+    // The quads carry their own colours: they are drawn unlit.
+    EXPECT_EQ(Recorded().draws[0].state.renderStates[D3DRS_LIGHTING], 0u);
+}
+
+TEST_F(FrameTest, ADisplayWithoutADeviceIsNeverDrawnWith) {
+    JTDisplay lost;
+    JTView other(&scene, &camera, 0, 0, 1, 1, 0, 1);
+    lost.AddView(&other);
+    lost.Render();
+    lost.ChangeDisplayMode(nullptr);
+    lost.Screenshot();
+    lost.Begin(D3DPT_TRIANGLELIST, 0);
+    lost.End(0);
+    EXPECT_EQ(lost.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 3, 0, 1), D3DERR_INVALIDCALL);
+    JTPartSysDraw nothing;
+    lost.DrawParticles(nothing);
+    EXPECT_EQ(lost.GetDevice(), nullptr);
+}
+
+TEST_F(FrameTest, TheSoftwareDisplayDrawsAtTheDesktopsSize) {
+    JTDisplay* software = renderer->CreateSoftwareDisplay();
+    ASSERT_NE(software->GetDevice(), nullptr);
+    EXPECT_GT(software->GetWidth(), 0);
+    EXPECT_FLOAT_EQ(software->GetAspect(),
+                    float(software->GetWidth()) / float(software->GetHeight()));
+    EXPECT_FALSE(software->GetFullScreen());
+    EXPECT_EQ(renderer->GetNumDisplays(), 2);
 }

@@ -351,6 +351,35 @@ TEST_F(LvEntity, PickingPrefersExactHitsAndNearerMisses) {
     near->Intersect({}, {0, 0, -1}, &behind, true);
     EXPECT_EQ(behind.best, nullptr);
     EXPECT_EQ(Vec3(0, 0, 4).z, near->RayHitPoint({}, {0, 0, 1}).z);
+
+    // The selection box reaches the crate when a corner lies behind every
+    // plane; a hidden crate is never selected.
+    const Vec3 facingAway(0, 0, 1);
+    EXPECT_TRUE(near->InSelectionVolume({0, 0, 4.5f}, 1, &facingAway));
+    EXPECT_FALSE(near->InSelectionVolume({0, 0, 3.0f}, 1, &facingAway));
+    const Vec3 box[2] = {{0, 0, 1}, {1, 0, 0}};
+    EXPECT_TRUE(near->InSelectionVolume({-0.5f, 0, 4.5f}, 2, box));
+    EXPECT_FALSE(near->InSelectionVolume({-1.5f, 0, 4.5f}, 2, box));
+    near->visible = 0;
+    EXPECT_FALSE(near->InSelectionVolume({0, 0, 4.5f}, 1, &facingAway));
+}
+
+TEST_F(LvEntity, ForcesTurnAndPushInTheEntitysFrame) {
+    AddPrototype("hulk");
+    Entity* hulk = Spawn("hulk", {0, 0, 0});
+    GetSceneClock().frameTime = 0.1f;
+    hulk->ApplyTorque({1, 0, 0}, {0, 0, 1}, false); // about -Y, 0.01 radians
+    EXPECT_NEAR(hulk->spin.y, -std::sin(0.005f), 1e-5f);
+    EXPECT_NEAR(hulk->spin.w, std::cos(0.005f), 1e-5f);
+    hulk->ApplyTorque({0, 0, 0}, {0, 0, 1}, false); // no lever: no turn
+    EXPECT_NEAR(hulk->spin.y, -std::sin(0.005f), 1e-5f);
+
+    hulk->SetRot({0, 0.7071068f, 0, 0.7071068f}); // a quarter turn about Y
+    hulk->Accelerate({0, 0, 10}, false);          // along its own +Z: world +X
+    EXPECT_NEAR(hulk->velocity.x, 1.0f, 1e-5f);
+    EXPECT_NEAR(hulk->velocity.z, 0.0f, 1e-5f);
+    hulk->ApplyImpulse({}, {0, 0, 2}, true, 0.5f);
+    EXPECT_EQ(hulk->pendingImpulse, Vec3(0, 0, 1));
 }
 
 TEST_F(LvEntity, ExplodingWithoutSizeGivesFiniteDebris) {

@@ -345,6 +345,7 @@ TEST_F(LvTriggers, TextsUseTheCompanionTableAndTheSlots) {
     fixture.scene->scenePath = "scenes\\x.mis";
     ASSERT_TRUE(fixture.scene->Save());
     ASSERT_EQ(fixture.scene->Load(), 1);
+    trigger = &NewTrigger(*fixture.scene, 100); // loading replaced the scene's triggers
 
     TriggerAction& text = Action(action::kShowText, {3});
     text.text = "own text";
