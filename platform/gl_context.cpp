@@ -63,14 +63,25 @@ bool GlContext::SetSwapInterval(int interval) {
     return SDL_GL_SetSwapInterval(interval) == 0;
 }
 
-std::string GlContext::Renderer() const {
-    const GLubyte* text = glGetString(GL_RENDERER);
+namespace {
+
+std::string GlString(GLenum name) {
+    const GLubyte* text = glGetString(name);
     return text ? reinterpret_cast<const char*>(text) : "";
 }
 
+} // namespace
+
+std::string GlContext::Vendor() const {
+    return GlString(GL_VENDOR);
+}
+
+std::string GlContext::Renderer() const {
+    return GlString(GL_RENDERER);
+}
+
 std::string GlContext::Version() const {
-    const GLubyte* text = glGetString(GL_VERSION);
-    return text ? reinterpret_cast<const char*>(text) : "";
+    return GlString(GL_VERSION);
 }
 
 int GlContext::Samples() const {

@@ -23,6 +23,8 @@ public:
     bool IsCurrent() const;
     // 0 = present at once, 1 = wait for the vertical blank, -1 = adaptive.
     bool SetSwapInterval(int interval);
+    // The driver's strings.
+    std::string Vendor() const;
     std::string Renderer() const;
     std::string Version() const;
     // The multisample count the framebuffer really has.

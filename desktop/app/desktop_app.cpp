@@ -11,7 +11,9 @@
 #include "desktop/app/shell/log.h"
 #include "desktop/app/shell/message_boxes.h"
 #include "desktop/app/shell/registry.h"
-#include "desktop/display/seam/null_display.h"
+#include "desktop/app/app_display_host.h"
+#include "desktop/app/model_scene_engine.h"
+#include "desktop/display/program_display.h"
 #include "desktop/scene/object/script_config.h"
 #include "desktop/scene/world/keyboard.h"
 #include "desktop/scene/world/mouse.h"
@@ -38,8 +40,21 @@ constexpr uint32_t kEventWaitStepMs = 50;
 AppServices DefaultAppServices() {
     AppServices services;
     services.windows = CreateSystemWindows();
-    services.makeDisplay = [] { return std::make_unique<NullDisplay>(); };
-    services.scene = std::make_unique<SceneEngine>();
+    // Made by the first run, once start-up found the data root and read the
+    // script configuration.
+    services.makeDisplay = []() -> std::unique_ptr<AppDisplay> {
+        ProgramDisplayOptions options;
+        if (gpDesktopApp) {
+            options.display.dataRoot = gpDesktopApp->DataRoot();
+            options.script = gpDesktopApp->Script();
+        }
+        auto display =
+            std::make_unique<ProgramDisplay>(std::make_unique<AppDisplayHost>(), options);
+        if (!display->GetDisplay()) return nullptr;
+        return display;
+    };
+    services.scene = std::make_unique<ModelSceneEngine>(
+        [] { return gpDesktopApp ? gpDesktopApp->DataRoot() : std::filesystem::path(); });
     return services;
 }
 
@@ -204,7 +219,10 @@ DesktopApp::FirstRunResult DesktopApp::FirstRun() {
         createFailed_ = true;
         return FirstRunResult::CreateFailed;
     }
-    if (!services_.scene->LoadModels([this] { return ShouldAbortLoad(); })) {
+    if (!services_.scene->LoadModels([this] { return ShouldAbortLoad(); },
+                                     [this](float fraction) {
+                                         if (display_) display_->DrawProgress(fraction);
+                                     })) {
         Log("Protobase Init failed");
         quitting_ = true;
         PostQuit();
@@ -328,28 +346,12 @@ bool DesktopApp::PumpEvents() {
 }
 
 void DesktopApp::HandleEvent(const platform::Event& event) {
+    // The display takes what is its own: the screen saver's input rules,
+    // activation.
     if (display_ && display_->HandleEvent(event)) return;
     inputFeed_->Apply(event);
     if (event.type == platform::EventType::WindowClose && host_ && host_->OwnWindow()) {
         // One of our own windows was closed: as its destruction always did.
-        quitting_ = true;
-        PostQuit();
-        return;
-    }
-    if ((ScreensaverMode() && !options_.hostedScreensaver) || desktopScreensaverActive_)
-        ScreensaverInput(event);
-}
-
-// The screen saver ends on a key, a button, or from the second mouse move on.
-void DesktopApp::ScreensaverInput(const platform::Event& event) {
-    using platform::EventType;
-    bool ends = event.type == EventType::KeyDown || event.type == EventType::MouseButtonDown;
-    if (event.type == EventType::MouseMove) ends = ++screensaverMouseMoves_ >= 2;
-    if (!ends) return;
-    screensaverMouseMoves_ = 0;
-    if (desktopScreensaverActive_) {
-        EndDesktopScreensaver();
-    } else {
         quitting_ = true;
         PostQuit();
     }
@@ -369,6 +371,10 @@ void DesktopApp::YieldTimeSlice() {
 void DesktopApp::SetVolumes(float level) {
     volume_ = level;
     services_.scene->SetVolume(level);
+}
+
+void DesktopApp::UpdateSound() {
+    services_.scene->UpdateSound();
 }
 
 void DesktopApp::ReadVolume(bool windowModeMutes) {

@@ -109,6 +109,17 @@ public:
     void SetBadColourDepth() { badColourDepth_ = true; }
     // The display's message handling: the desktop's screen-saver show ends.
     void EndDesktopScreensaver() { desktopScreensaverEnded_ = true; }
+    // The display's message handling: the screen saver ends on input.
+    void QuitOnInput() {
+        quitting_ = true;
+        PostQuit();
+    }
+    // The three volume levels at once (the display silences them when its
+    // surfaces are lost), reading "Volume" and "Mute" into them again, and
+    // letting a change reach the playing sounds.
+    void SetVolumes(float level);
+    void RestoreVolumes() { ReadVolume(true); }
+    void UpdateSound();
 
     // ---- state, for the display, the scene engine and tests
 
@@ -123,6 +134,7 @@ public:
     bool ResumePending() const { return resumePending_; }
     bool Paused() const { return pausedBefore_; }
     const std::filesystem::path& DataRoot() const { return dataRoot_; }
+    const ScriptConfig* Script() const { return scriptConfig_.get(); }
     uint32_t FrameNumber() const { return frameNumber_; }
     const FrameClock& Clock() const { return clock_; }
     float Volume() const { return volume_; }
@@ -164,10 +176,8 @@ private:
     void Signal(DesktopEvent event, bool on);
     bool ExitRequested();
     void ReadVolume(bool windowModeMutes);
-    void SetVolumes(float level);
     void LowerPriority();
     void HandleEvent(const platform::Event& event);
-    void ScreensaverInput(const platform::Event& event);
     bool CreateDisplayWithRetries(int width, int height);
     // Makes the display for the host window at its size; false on failure.
     bool CreateDisplayForHost();
@@ -216,7 +226,6 @@ private:
     bool desktopScreensaverEnded_ = false;
     bool firstRunDone_ = false;
     bool firstLoadOfRun_ = false;
-    int screensaverMouseMoves_ = 0;
     int abortMouseMoves_ = 0;
 
     // Main-loop state.

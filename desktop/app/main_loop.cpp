@@ -187,7 +187,6 @@ void DesktopApp::EnterDesktopScreensaver() {
     // Input that came before the windows were up does not end the show.
     events_.Pump();
     events_.Clear();
-    screensaverMouseMoves_ = 0;
 }
 
 void DesktopApp::LeaveDesktopScreensaver() {

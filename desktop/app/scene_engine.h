@@ -38,10 +38,13 @@ public:
     // library, the command interface and the class table.
     virtual void CreateServices() {}
 
-    // First run: loads the model library, asking shouldAbort between files;
-    // false when it could not load or was stopped.
-    virtual bool LoadModels(const std::function<bool()>& shouldAbort) {
+    // First run: loads the model library, asking shouldAbort between files
+    // and telling progress (0..1) to the load screen's bar; false when it
+    // could not load or was stopped.
+    virtual bool LoadModels(const std::function<bool()>& shouldAbort,
+                            const std::function<void(float)>& progress) {
         (void)shouldAbort;
+        (void)progress;
         return true;
     }
     // First run after the models: the font, the display's overlay models,

@@ -114,7 +114,7 @@ bool SizeMatches(const Image& image) {
 } // namespace
 
 Image ToBgra8(const Image& source) {
-    if (!SizeMatches(source)) return {};
+    if (!SizeMatches(source) || source.format == PixelFormat::V8U8) return {};
     if (source.format == PixelFormat::A8R8G8B8) return source;
     if (IsCompressed(source.format)) return DecompressDxt(source);
     Image out = MakeImage(PixelFormat::A8R8G8B8, source.width, source.height);
@@ -132,6 +132,8 @@ bool ConvertImage(const Image& source, PixelFormat to, Image& out, std::string* 
         out = source;
         return true;
     }
+    if (source.format == PixelFormat::V8U8 || to == PixelFormat::V8U8)
+        return ImageFail(error, "bump offsets are not colours and are not converted");
     Image bgra = ToBgra8(source);
     if (!HasAlphaChannel(source.format))
         for (size_t i = 3; i < bgra.pixels.size(); i += 4)

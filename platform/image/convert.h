@@ -9,7 +9,7 @@
 namespace platform::image {
 
 // Any picture as A8R8G8B8; formats without alpha give alpha 255. An empty
-// image for Unknown or pixels that do not match the size.
+// image for Unknown, V8U8 or pixels that do not match the size.
 Image ToBgra8(const Image& source);
 
 // `source` in the format `to` (any of PixelFormat but Unknown). Narrower

@@ -17,11 +17,12 @@ constexpr uint32_t kCaps2Cube = 0x200;
 constexpr uint32_t kCaps2AllFaces = 0xFC00; // +X, -X, +Y, -Y, +Z, -Z
 constexpr uint32_t kCaps2Volume = 0x200000;
 
-constexpr uint32_t kPfAlphaPixels = 0x1;
+constexpr uint32_t kPfAlphaPixels = kDdsPixelAlpha;
 constexpr uint32_t kPfAlphaOnly = 0x2;
-constexpr uint32_t kPfFourCC = 0x4;
-constexpr uint32_t kPfRgb = 0x40;
-constexpr uint32_t kPfLuminance = 0x20000;
+constexpr uint32_t kPfFourCC = kDdsPixelFourCC;
+constexpr uint32_t kPfRgb = kDdsPixelRgb;
+constexpr uint32_t kPfLuminance = kDdsPixelLuminance;
+constexpr uint32_t kPfBumpDuDv = kDdsPixelBumpDuDv;
 
 struct PixelLayout {
     PixelFormat format;
@@ -39,7 +40,22 @@ constexpr PixelLayout kLayouts[] = {
     {PixelFormat::A1R5G5B5, 0x41, 16, 0x7C00, 0x3E0, 0x1F, 0x8000},
     {PixelFormat::A4R4G4B4, 0x41, 16, 0xF00, 0xF0, 0xF, 0xF000},
     {PixelFormat::X4R4G4B4, 0x40, 16, 0xF00, 0xF0, 0xF, 0},
+    {PixelFormat::V8U8, kPfBumpDuDv, 16, 0xFF, 0xFF00, 0, 0},
 };
+
+// The known layout the file's description names exactly, or null.
+const PixelLayout* ExactLayout(uint32_t flags, uint32_t bits, uint32_t red, uint32_t green,
+                               uint32_t blue, uint32_t alpha) {
+    const uint32_t kind = flags & (kPfRgb | kPfBumpDuDv);
+    if (kind != kPfRgb && kind != kPfBumpDuDv) return nullptr;
+    if (!(flags & (kPfAlphaPixels | kPfAlphaOnly))) alpha = 0;
+    for (const PixelLayout& layout : kLayouts)
+        if ((layout.flags & (kPfRgb | kPfBumpDuDv)) == kind && layout.bits == bits &&
+            layout.red == red && layout.green == green && layout.blue == blue &&
+            layout.alpha == alpha)
+            return &layout;
+    return nullptr;
+}
 
 struct FilePixelFormat {
     uint32_t flags = 0, fourCC = 0, bits = 0, red = 0, green = 0, blue = 0, alpha = 0;
@@ -77,14 +93,14 @@ bool ChooseFormat(const FilePixelFormat& pf, PixelFormat& format, MaskedLayout& 
         return ImageFail(error, "DDS pixel format \"" + code + "\" is not read");
     }
     const uint32_t alpha = (pf.flags & (kPfAlphaPixels | kPfAlphaOnly)) ? pf.alpha : 0;
-    if (pf.flags & kPfRgb) {
-        for (const PixelLayout& layout : kLayouts)
-            if (layout.bits == pf.bits && layout.red == pf.red && layout.green == pf.green &&
-                layout.blue == pf.blue && layout.alpha == alpha) {
-                format = layout.format;
-                return true;
-            }
+    if (const PixelLayout* layout =
+            ExactLayout(pf.flags, pf.bits, pf.red, pf.green, pf.blue, pf.alpha)) {
+        format = layout->format;
+        return true;
     }
+    if (pf.flags & kPfBumpDuDv)
+        return ImageFail(error,
+                         "DDS bump offsets of " + std::to_string(pf.bits) + " bits are not read");
     if ((pf.flags & (kPfRgb | kPfLuminance | kPfAlphaOnly)) &&
         (pf.bits == 8 || pf.bits == 16 || pf.bits == 24 || pf.bits == 32)) {
         masked.bytes = int(pf.bits / 8);
@@ -126,37 +142,71 @@ Image ReadMaskedLevel(const uint8_t* src, const MaskedLayout& masked, PixelForma
 
 } // namespace
 
-bool DecodeDds(std::span<const uint8_t> bytes, TextureImage& out, std::string* error) {
+DdsHeaderStatus ReadDdsHeader(std::span<const uint8_t> bytes, DdsHeader& out) {
     MemoryReader in(bytes);
     uint8_t magic[4];
-    if (!in.ReadBytes(magic, 4) || magic[0] != 'D' || magic[1] != 'D' || magic[2] != 'S' ||
-        magic[3] != ' ')
-        return ImageFail(error, "not a DDS file (no \"DDS \")");
-    uint32_t size, flags, height, width, pitch, depth, mipField;
-    FilePixelFormat pf;
-    uint32_t pfSize, caps, caps2;
+    if (!in.ReadBytes(magic, 4)) return DdsHeaderStatus::Truncated;
+    if (magic[0] != 'D' || magic[1] != 'D' || magic[2] != 'S' || magic[3] != ' ')
+        return DdsHeaderStatus::NotDds;
+    DdsHeader h;
+    uint32_t size = 0, pfSize = 0;
     in.ReadU32(size);
-    in.ReadU32(flags);
-    in.ReadU32(height);
-    in.ReadU32(width);
-    in.ReadU32(pitch);
-    in.ReadU32(depth);
-    in.ReadU32(mipField);
+    in.ReadU32(h.flags);
+    in.ReadU32(h.height);
+    in.ReadU32(h.width);
+    in.ReadU32(h.pitch);
+    in.ReadU32(h.depth);
+    in.ReadU32(h.mipCount);
     in.Skip(44);
     in.ReadU32(pfSize);
-    in.ReadU32(pf.flags);
-    in.ReadU32(pf.fourCC);
-    in.ReadU32(pf.bits);
-    in.ReadU32(pf.red);
-    in.ReadU32(pf.green);
-    in.ReadU32(pf.blue);
-    in.ReadU32(pf.alpha);
-    in.ReadU32(caps);
-    in.ReadU32(caps2);
+    in.ReadU32(h.pixelFormat.flags);
+    in.ReadU32(h.pixelFormat.fourCC);
+    in.ReadU32(h.pixelFormat.bits);
+    in.ReadU32(h.pixelFormat.red);
+    in.ReadU32(h.pixelFormat.green);
+    in.ReadU32(h.pixelFormat.blue);
+    in.ReadU32(h.pixelFormat.alpha);
+    in.ReadU32(h.caps);
+    in.ReadU32(h.caps2);
     in.Skip(12);
-    if (in.Failed()) return ImageFail(error, "DDS header is truncated");
-    if (size != kDescriptionSize)
-        return ImageFail(error, "DDS header size is " + std::to_string(size) + ", not 124");
+    if (in.Failed()) return DdsHeaderStatus::Truncated;
+    if (size != kDescriptionSize) return DdsHeaderStatus::BadSize;
+    out = h;
+    return DdsHeaderStatus::Ok;
+}
+
+PixelFormat DdsUncompressedFormat(const DdsHeader& header) {
+    const auto& pf = header.pixelFormat;
+    if (pf.flags & kPfFourCC) return PixelFormat::Unknown;
+    const PixelLayout* layout = ExactLayout(pf.flags, pf.bits, pf.red, pf.green, pf.blue, pf.alpha);
+    return layout ? layout->format : PixelFormat::Unknown;
+}
+
+bool DecodeDds(std::span<const uint8_t> bytes, TextureImage& out, std::string* error) {
+    DdsHeader header;
+    switch (ReadDdsHeader(bytes, header)) {
+    case DdsHeaderStatus::Ok:
+        break;
+    case DdsHeaderStatus::Truncated:
+        return ImageFail(error, bytes.size() < 4 ? "not a DDS file (no \"DDS \")"
+                                                 : "DDS header is truncated");
+    case DdsHeaderStatus::NotDds:
+        return ImageFail(error, "not a DDS file (no \"DDS \")");
+    case DdsHeaderStatus::BadSize:
+        return ImageFail(error, "DDS header size is not 124");
+    }
+    const uint32_t width = header.width, height = header.height, mipField = header.mipCount;
+    const uint32_t caps2 = header.caps2;
+    FilePixelFormat pf;
+    pf.flags = header.pixelFormat.flags;
+    pf.fourCC = header.pixelFormat.fourCC;
+    pf.bits = header.pixelFormat.bits;
+    pf.red = header.pixelFormat.red;
+    pf.green = header.pixelFormat.green;
+    pf.blue = header.pixelFormat.blue;
+    pf.alpha = header.pixelFormat.alpha;
+    MemoryReader in(bytes);
+    in.Skip(kDdsHeaderSize);
     if (width == 0 || height == 0 || width > uint32_t(kMaxImageSide) ||
         height > uint32_t(kMaxImageSide))
         return ImageFail(error, "DDS size " + std::to_string(width) + " x " +

@@ -45,6 +45,7 @@ int BitsPerPixel(PixelFormat format) {
     case PixelFormat::A1R5G5B5:
     case PixelFormat::A4R4G4B4:
     case PixelFormat::X4R4G4B4:
+    case PixelFormat::V8U8:
         return 16;
     default:
         return 0;
@@ -87,6 +88,8 @@ const char* FormatName(PixelFormat format) {
         return "A4R4G4B4";
     case PixelFormat::X4R4G4B4:
         return "X4R4G4B4";
+    case PixelFormat::V8U8:
+        return "V8U8";
     case PixelFormat::DXT1:
         return "DXT1";
     case PixelFormat::DXT2:

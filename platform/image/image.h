@@ -29,6 +29,9 @@ enum class PixelFormat : uint32_t {
     A1R5G5B5 = 25,
     A4R4G4B4 = 26,
     X4R4G4B4 = 30,
+    // Bump offsets: two signed bytes per texel, du then dv. Data, not
+    // colour: the converters refuse it.
+    V8U8 = 60,
     DXT1 = MakeFourCC('D', 'X', 'T', '1'),
     DXT2 = MakeFourCC('D', 'X', 'T', '2'),
     DXT3 = MakeFourCC('D', 'X', 'T', '3'),

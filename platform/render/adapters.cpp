@@ -2,6 +2,8 @@
 // throw-away GL context on a hidden window.
 #include "platform/render/adapters.h"
 
+#include "platform/render/device_caps.h"
+
 #include "platform/gl.h"
 #include "platform/gl_context.h"
 #include "platform/window.h"
@@ -12,20 +14,6 @@
 namespace platform::render {
 
 namespace {
-
-uint32_t Fnv1a(const std::string& text) {
-    uint32_t hash = 2166136261u;
-    for (unsigned char c : text) {
-        hash ^= c;
-        hash *= 16777619u;
-    }
-    return hash;
-}
-
-std::string GlText(GLenum name) {
-    const GLubyte* text = glGetString(name);
-    return text ? reinterpret_cast<const char*>(text) : "";
-}
 
 struct DriverFacts {
     std::string vendor, renderer, version;
@@ -44,9 +32,9 @@ DriverFacts AskDriver() {
     if (!window) return facts;
     auto context = GlContext::Create(*window);
     if (!context) return facts;
-    facts.vendor = GlText(GL_VENDOR);
-    facts.renderer = GlText(GL_RENDERER);
-    facts.version = GlText(GL_VERSION);
+    facts.vendor = context->Vendor();
+    facts.renderer = context->Renderer();
+    facts.version = context->Version();
     GLint value = 0;
     glGetIntegerv(GL_MAX_SAMPLES, &value);
     facts.maxSamples = value >= 2 ? int(value) : 0;
@@ -71,10 +59,10 @@ std::vector<AdapterInfo> Query() {
         const std::string screenName = name ? name : "screen";
         info.description = screenName + " (" + driver.renderer + ")";
         info.driver = driver.vendor + " " + driver.version;
-        info.vendorId = Fnv1a(driver.vendor);
-        info.deviceId = Fnv1a(driver.renderer);
-        info.subSysId = Fnv1a(screenName);
-        info.revision = Fnv1a(driver.version);
+        info.vendorId = HashName(driver.vendor);
+        info.deviceId = HashName(driver.renderer);
+        info.subSysId = HashName(screenName);
+        info.revision = HashName(driver.version);
         info.maxSamples = driver.maxSamples;
         info.maxTextureSize = driver.maxTextureSize;
         SDL_DisplayMode desktop;

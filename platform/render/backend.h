@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/render/device.h"
+#include "platform/render/device_caps.h"
 #include "platform/render/device_state.h"
 #include "platform/render/resources.h"
 
@@ -62,6 +63,21 @@ public:
     virtual bool InitProgram(Program& program, std::string* error) = 0;
     virtual void ReleaseProgram(Program& program) = 0;
 
+    // Surface work of the older engine generation: copies between surfaces
+    // (scaled, linearly filtered or not), fills, showing a window-size
+    // surface on the window, reading pixels back (rows top first, each
+    // A8R8G8B8). False when the backend cannot (or the surface is lost).
+    virtual bool StretchRect(Surface& source, const D3DRECT& from, Surface& target,
+                             const D3DRECT& to, bool linear) = 0;
+    virtual bool ColorFill(Surface& target, const D3DRECT& rect, D3DCOLOR color) = 0;
+    virtual bool ShowOnWindow(Surface& surface) = 0;
+    virtual bool ReadSurface(Surface& surface, std::vector<uint32_t>& argb) = 0;
+    virtual DeviceCaps GetCaps() const = 0;
+    virtual AdapterIdentifier GetAdapterIdentifier() const = 0;
+    // True once the surfaces showing on the window are lost (never on
+    // OpenGL; the recording backend can be told to lose them).
+    virtual bool SurfacesLost() const { return false; }
+
     virtual const Recording* GetRecording() const { return nullptr; }
     virtual Recording* GetRecording() { return nullptr; }
 };
@@ -71,6 +87,7 @@ public:
 struct DeviceLink {
     Backend* backend = nullptr;
     std::set<Resource*> live;
+    uint64_t textureBytes = 0; // of the live textures outside system memory
 };
 
 std::unique_ptr<Backend> CreateRecordingBackend();

@@ -130,6 +130,7 @@ Device::~Device() {
     link_->backend = nullptr;
     backBuffer_.reset();
     autoDepth_.reset();
+    primary_.reset();
     backend_.reset();
 }
 
@@ -545,6 +546,7 @@ std::unique_ptr<Texture> Device::CreateTexture(int width, int height, int levels
     if ((usage & D3DUSAGE_RENDERTARGET) && !IsRenderTargetFormat(format)) return nullptr;
     const int full = FullLevelCount(width, height);
     if (levels == 0 || levels > full) levels = full;
+    if (!FitsTextureBudget(format, width, height, levels, 1, pool)) return nullptr;
     auto texture = std::make_unique<Texture>(link_, width, height, levels, usage, format, pool);
     backend_->InitTexture(*texture);
     return texture;
@@ -557,6 +559,7 @@ std::unique_ptr<CubeTexture> Device::CreateCubeTexture(int edge, int levels, uin
         return nullptr;
     const int full = FullLevelCount(edge, edge);
     if (levels == 0 || levels > full) levels = full;
+    if (!FitsTextureBudget(format, edge, edge, levels, 6, pool)) return nullptr;
     auto texture = std::make_unique<CubeTexture>(link_, edge, levels, usage, format, pool);
     backend_->InitTexture(*texture);
     return texture;

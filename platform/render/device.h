@@ -24,6 +24,7 @@
 //   JT_USER0..7 - the attribute locations (see VertexLocation).
 #pragma once
 
+#include "platform/render/device_caps.h"
 #include "platform/render/device_state.h"
 #include "platform/render/recording.h"
 #include "platform/render/resources.h"
@@ -169,6 +170,47 @@ public:
     // GPU errors seen since the last call (0 on the recording device).
     int TakeErrors(std::string* last = nullptr);
 
+    // ---- What the older engine generation asks of the device (the
+    // surface work and enumerations its display and texture table use).
+
+    DeviceCaps GetCaps() const;
+    AdapterIdentifier GetAdapterIdentifier() const;
+    // The texture formats the device can make, in a fixed order.
+    std::vector<TextureFormatDesc> EnumTextureFormats() const;
+    // The depth formats a depth surface can have, in a fixed order.
+    std::vector<D3DFORMAT> EnumDepthFormats() const;
+    // Whether the present texture-stage set-up can be drawn: D3D_OK with one
+    // pass, else the first unsupported part's code (see ValidateStages).
+    int32_t ValidateDevice(uint32_t* passes) const;
+
+    // Texture memory: a budget past which textures outside system memory
+    // are refused (0, the default, is none), and what they take now.
+    void SetTextureBudget(uint64_t bytes) { textureBudget_ = bytes; }
+    uint64_t TextureBudget() const { return textureBudget_; }
+    uint64_t TextureMemoryUsed() const;
+    // The budget left; UINT64_MAX without a budget.
+    uint64_t AvailableTextureMemory() const;
+
+    // The window's own picture: a render target of the window's drawable
+    // size (made again when that size changed; the picture is then black).
+    // What is copied or filled into it shows on the window at ShowPrimary.
+    Surface* GetPrimarySurface();
+    // Copies a rectangle of one surface (back buffer, render target,
+    // texture level, the primary) into a rectangle of another, scaled with
+    // D3DTEXF_LINEAR or D3DTEXF_POINT. Null rectangles mean whole surfaces.
+    // Refused for rectangles outside their surfaces; D3DERR_SURFACELOST once
+    // the surfaces are lost.
+    int32_t StretchRect(Surface* source, const D3DRECT* from, Surface* target, const D3DRECT* to,
+                        D3DTEXTUREFILTERTYPE filter);
+    // Fills a rectangle of a colour surface (null: all of it) with a colour
+    // (alpha kept where the surface has it).
+    int32_t ColorFill(Surface* target, const D3DRECT* rect, D3DCOLOR color);
+    // Shows the primary on the window now.
+    int32_t ShowPrimary();
+    // The pixels of a colour surface, rows top first, each A8R8G8B8.
+    bool ReadSurface(Surface* surface, std::vector<uint32_t>& argb, int& width, int& height);
+    bool SurfacesLost() const;
+
     // The whole state, as a backend sees it.
     const DeviceState& State() const { return state_; }
     // What the recording device saw; null on the OpenGL device.
@@ -182,6 +224,9 @@ private:
     bool LayoutReady(bool fromUserMemory) const;
     // Whole vertices the bound streams hold for the current layout.
     uint64_t StreamVertices() const;
+    // Whether a texture of that shape still fits the texture budget.
+    bool FitsTextureBudget(D3DFORMAT format, int width, int height, int levels, int faces,
+                           D3DPOOL pool) const;
 
     DeviceKind kind_;
     Window& window_;
@@ -191,6 +236,8 @@ private:
     DeviceState state_;
     std::unique_ptr<Surface> backBuffer_;
     std::unique_ptr<Surface> autoDepth_;
+    std::unique_ptr<Surface> primary_;
+    uint64_t textureBudget_ = 0;
     bool inScene_ = false;
 };
 

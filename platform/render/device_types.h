@@ -401,6 +401,12 @@ struct D3DVIEWPORT8 {
     float MaxZ;
 };
 
+// A rectangle of pixels: x1, y1 the top left corner, x2, y2 just past the
+// bottom right one.
+struct D3DRECT {
+    int32_t x1, y1, x2, y2;
+};
+
 struct D3DDISPLAYMODE {
     uint32_t Width;
     uint32_t Height;

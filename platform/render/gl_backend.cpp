@@ -69,6 +69,7 @@ GlBackend::GlBackend(Window& window, std::unique_ptr<GlContext> context)
     glFrontFace(GL_CCW);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    ReadDriverFacts();
     CheckErrors();
 }
 

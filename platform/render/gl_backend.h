@@ -49,6 +49,7 @@ struct GlSamplerState {
     float border[4] = {0, 0, 0, 0};
     float lodBias = 0.0f;
     float minLod = 0.0f; // the most detailed level used
+    float maxAnisotropy = 1.0f;
 
     bool operator==(const GlSamplerState&) const = default;
 };
@@ -100,6 +101,15 @@ public:
     bool InitProgram(Program& program, std::string* error) override;
     void ReleaseProgram(Program& program) override;
 
+    // Surface work and capabilities (gl_surface_ops.cpp).
+    bool StretchRect(Surface& source, const D3DRECT& from, Surface& target, const D3DRECT& to,
+                     bool linear) override;
+    bool ColorFill(Surface& target, const D3DRECT& rect, D3DCOLOR color) override;
+    bool ShowOnWindow(Surface& surface) override;
+    bool ReadSurface(Surface& surface, std::vector<uint32_t>& argb) override;
+    DeviceCaps GetCaps() const override;
+    AdapterIdentifier GetAdapterIdentifier() const override;
+
 private:
     // Every GL call runs with this backend's context current.
     void MakeCurrent();
@@ -110,6 +120,12 @@ private:
     bool BindTarget(const DeviceState& state);
     GLuint FramebufferFor(Surface* color, Surface* depth);
     void ForgetFramebuffersOf(const Surface* surface);
+
+    // Puts back what surface work changed: the bound framebuffer (the next
+    // draw binds its own) and the colour mask the draws expect.
+    void AfterSurfaceWork();
+    // The driver's strings and limits, asked once.
+    void ReadDriverFacts();
 
     // Fixed state (gl_raster_state.cpp).
     void ApplyRaster(const DeviceState& state);
@@ -155,6 +171,9 @@ private:
     bool samplerKnown_[kUnits] = {};
     GLuint boundTextures_[kUnits] = {};
     uint64_t stageBindVersion_ = 0; // stage version the bindings follow; 0: unknown
+    float maxAnisotropy_ = 1.0f;    // the driver's limit; 1 without the extension
+    uint32_t maxTextureSize_ = 0;
+    AdapterIdentifier identifier_;
 
     GLuint vao_ = 0;
     GLuint streamVertices_ = 0, streamIndices_ = 0;

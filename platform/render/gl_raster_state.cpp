@@ -3,6 +3,7 @@
 // draw sends only what changed.
 #include "platform/render/gl_backend.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform::render {
@@ -224,6 +225,9 @@ void GlBackend::ApplySampler(int unit, const GlSamplerState& w) {
         glSamplerParameterfv(s, GL_TEXTURE_BORDER_COLOR, w.border);
     if (all || w.lodBias != have.lodBias) glSamplerParameterf(s, GL_TEXTURE_LOD_BIAS, w.lodBias);
     if (all || w.minLod != have.minLod) glSamplerParameterf(s, GL_TEXTURE_MIN_LOD, w.minLod);
+    if (maxAnisotropy_ > 1.0f && (all || w.maxAnisotropy != have.maxAnisotropy))
+        glSamplerParameterf(s, GL_TEXTURE_MAX_ANISOTROPY_EXT,
+                            std::min(w.maxAnisotropy, maxAnisotropy_));
     have = w;
     samplerKnown_[unit] = true;
 }
@@ -272,6 +276,11 @@ void GlBackend::BindStageTextures(const DeviceState& state) {
         w.border[3] = float(border >> 24) / 255.0f;
         w.lodBias = BitsFloat(ss[D3DTSS_MIPMAPLODBIAS]);
         w.minLod = float(ss[D3DTSS_MAXMIPLEVEL]);
+        // Anisotropic filtering where either filter asks for it, up to the
+        // stage's limit.
+        if (ss[D3DTSS_MINFILTER] == D3DTEXF_ANISOTROPIC ||
+            ss[D3DTSS_MAGFILTER] == D3DTEXF_ANISOTROPIC)
+            w.maxAnisotropy = float(std::max<uint32_t>(1, ss[D3DTSS_MAXANISOTROPY]));
         ApplySampler(units[cube ? 1 : 0], w);
     }
     stageBindVersion_ = state.stageVersion;

@@ -3,6 +3,7 @@
 // check what would have been drawn, without a GL context.
 #pragma once
 
+#include "platform/render/device_caps.h"
 #include "platform/render/device_state.h"
 
 #include <cstdint>
@@ -32,17 +33,38 @@ struct RecordedDraw {
     int presentsBefore = 0;
 };
 
+// A copy between surfaces, or a fill (source null).
+struct RecordedBlit {
+    const Surface* source = nullptr;
+    D3DRECT from{};
+    const Surface* target = nullptr;
+    D3DRECT to{};
+    bool linear = false;
+    D3DCOLOR fillColor = 0;
+};
+
 struct Recording {
     std::vector<RecordedClear> clears;
     std::vector<RecordedDraw> draws;
+    std::vector<RecordedBlit> blits; // copies and fills in order
     int presents = 0;
-    int scenes = 0; // completed BeginScene / EndScene pairs
+    int scenes = 0;       // completed BeginScene / EndScene pairs
+    int primaryShows = 0; // ShowPrimary calls that reached the window
+
+    // What the recording device says of itself; tests change them before
+    // asking.
+    DeviceCaps caps = DefaultDeviceCaps();
+    AdapterIdentifier identifier{"recording", "Recording device", "1.0"};
+    // Set: the surfaces on the window are lost from now on.
+    bool surfacesLost = false;
 
     void Forget() {
         clears.clear();
         draws.clear();
+        blits.clear();
         presents = 0;
         scenes = 0;
+        primaryShows = 0;
     }
 };
 

@@ -61,6 +61,24 @@ public:
     bool InitProgram(Program&, std::string*) override { return true; }
     void ReleaseProgram(Program&) override {}
 
+    bool StretchRect(Surface& source, const D3DRECT& from, Surface& target, const D3DRECT& to,
+                     bool linear) override {
+        recording_.blits.push_back(RecordedBlit{&source, from, &target, to, linear, 0});
+        return true;
+    }
+    bool ColorFill(Surface& target, const D3DRECT& rect, D3DCOLOR color) override {
+        recording_.blits.push_back(RecordedBlit{nullptr, {}, &target, rect, false, color});
+        return true;
+    }
+    bool ShowOnWindow(Surface&) override {
+        ++recording_.primaryShows;
+        return true;
+    }
+    bool ReadSurface(Surface&, std::vector<uint32_t>&) override { return false; }
+    DeviceCaps GetCaps() const override { return recording_.caps; }
+    AdapterIdentifier GetAdapterIdentifier() const override { return recording_.identifier; }
+    bool SurfacesLost() const override { return recording_.surfacesLost; }
+
     const Recording* GetRecording() const override { return &recording_; }
     Recording* GetRecording() override { return &recording_; }
 

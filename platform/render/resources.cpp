@@ -115,12 +115,24 @@ BaseTexture::BaseTexture(std::shared_ptr<DeviceLink> link, bool cube, int width,
         for (int f = 0; f < faces; ++f)
             for (int l = 0; l < levels_; ++l)
                 data_[size_t(f * levels_ + l)].assign(LevelBytes(l), 0);
+    if (pool_ != D3DPOOL_SYSTEMMEM && Link()) {
+        budgetBytes_ = TotalBytes();
+        Link()->textureBytes += budgetBytes_;
+    }
 }
 
 BaseTexture::~BaseTexture() {
+    if (budgetBytes_ && Link()) Link()->textureBytes -= budgetBytes_;
     // Surfaces of the levels first: the backend may hold targets made of them.
     surfaces_.clear();
     Release();
+}
+
+uint64_t BaseTexture::TotalBytes() const {
+    uint64_t total = 0;
+    for (int l = 0; l < levels_; ++l)
+        total += LevelBytes(l);
+    return total * uint64_t(FaceCount());
 }
 
 void BaseTexture::ReleaseFromBackend(Backend& backend) {

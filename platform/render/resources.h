@@ -172,6 +172,9 @@ public:
     size_t LevelBytes(int level) const;
     // The CPU copy of a level (empty for render targets).
     const std::vector<uint8_t>& LevelData(int face, int level) const;
+    // Bytes of all levels and faces; counted against the device's texture
+    // budget unless the texture lives in system memory.
+    uint64_t TotalBytes() const;
 
 protected:
     BaseTexture(std::shared_ptr<DeviceLink> link, bool cube, int width, int height, int levels,
@@ -190,6 +193,7 @@ private:
     std::vector<std::vector<uint8_t>> data_; // face-major: face * levels + level
     std::vector<bool> locked_;
     std::vector<std::unique_ptr<Surface>> surfaces_;
+    uint64_t budgetBytes_ = 0;
 };
 
 class Texture : public BaseTexture {

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <string_view>
 #include <string>
 
 #include "desktop/scene/entity/entity.h"
@@ -28,9 +29,10 @@ namespace {
 
 using namespace lumivane;
 
-// A globe of unit radius, coloured `colour`.
-GeoNode* Globe(const char* name, uint32_t colour) {
-    return databuilder::MakeSphere(name, 1.0f, 8, 12, {.colour = colour});
+// A globe of unit radius, coloured `colour`, wearing a texture of
+// models\textures\.
+GeoNode* Globe(const char* name, uint32_t colour, std::string_view texture) {
+    return databuilder::MakeSphere(name, 1.0f, 8, 12, {.colour = colour, .texture = texture});
 }
 
 // A small wedge-shaped hull pointing along +Z.
@@ -49,6 +51,7 @@ GeoNode* Hull() {
     auto* geo = new GeoNode;
     geo->SetName("hull");
     geo->indexed = 1;
+    geo->SetTexturePath("models\\textures\\ship_hull.dds");
     geo->BuildGeometry(lists, "");
     return geo;
 }
@@ -168,7 +171,7 @@ DATABUILDER_STEP(LumivaneEntities, "lumivane_entities") {
     };
 
     Sun* sun = Prototype<Sun>("Sun");
-    sun->AddChild(Globe("sun", 0xFFFFE080));
+    sun->AddChild(Globe("sun", 0xFFFFFFFF, "sun.dds"));
     write(sun, [](Entity& e) {
         SetFlag(e, "massive", true);
         SetFlag(e, "affected by gravity", false);
@@ -176,13 +179,13 @@ DATABUILDER_STEP(LumivaneEntities, "lumivane_entities") {
         SetFloat(e, "scale", 20.0f);
     });
     Planet* planet = Prototype<Planet>("Planet");
-    planet->AddChild(Globe("planet", 0xFF4070C0));
+    planet->AddChild(Globe("planet", 0xFFFFFFFF, "earth.dds"));
     write(planet, [](Entity& e) {
         SetFloat(e, "mass", 20.0f);
         SetFloat(e, "scale", 4.0f);
     });
     Moon* moon = Prototype<Moon>("Moon");
-    moon->AddChild(Globe("moon", 0xFFA0A0A0));
+    moon->AddChild(Globe("moon", 0xFFFFFFFF, "moon.dds"));
     write(moon, [](Entity& e) { SetFloat(e, "mass", 1.0f); });
 
     for (const char* effect : {"explosion- Yellow", "explosion- Red", "explosion- Blue",

@@ -7,6 +7,7 @@
 #include "platform/binary_io.h"
 #include "platform/image/jpeg2000.h"
 #include "platform/paths.h"
+#include "tools/databuilder/procedural_paint.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,61 +16,12 @@
 
 namespace {
 
+using databuilder::Fractal;
+using databuilder::kPi;
+using databuilder::LatticeValue;
+using databuilder::Paint;
 using platform::image::Image;
 using platform::image::PixelFormat;
-
-constexpr double kPi = 3.14159265358979323846;
-
-// Smooth value noise in 0..1 from a hashed lattice.
-double LatticeValue(int x, int y, uint32_t seed) {
-    uint32_t h = uint32_t(x) * 374761393u + uint32_t(y) * 668265263u + seed * 2246822519u;
-    h = (h ^ (h >> 13)) * 1274126177u;
-    return double((h ^ (h >> 16)) & 0xFFFF) / 65535.0;
-}
-
-double ValueNoise(double x, double y, uint32_t seed) {
-    const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
-    const double fx = x - x0, fy = y - y0;
-    const double sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
-    const double top = LatticeValue(x0, y0, seed) * (1 - sx) + LatticeValue(x0 + 1, y0, seed) * sx;
-    const double bottom =
-        LatticeValue(x0, y0 + 1, seed) * (1 - sx) + LatticeValue(x0 + 1, y0 + 1, seed) * sx;
-    return top * (1 - sy) + bottom * sy;
-}
-
-// Four octaves, wrapping every `period` lattice cells so textures tile.
-double Fractal(double x, double y, uint32_t seed) {
-    double sum = 0, weight = 0.5, total = 0;
-    for (int octave = 0; octave < 4; ++octave) {
-        sum += ValueNoise(x, y, seed + uint32_t(octave)) * weight;
-        total += weight;
-        x *= 2;
-        y *= 2;
-        weight *= 0.5;
-    }
-    return sum / total;
-}
-
-uint8_t Byte(double v) {
-    return uint8_t(std::clamp(v, 0.0, 1.0) * 255.0 + 0.5);
-}
-
-// fn gives red, green, blue and alpha in 0..1 for the pixel's centre in 0..1.
-Image Paint(PixelFormat format, int width, int height,
-            const std::function<void(double u, double v, double rgba[4])>& fn) {
-    Image image = platform::image::MakeImage(format, width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            double rgba[4] = {0, 0, 0, 1};
-            fn((x + 0.5) / width, (y + 0.5) / height, rgba);
-            uint8_t* p = image.pixels.data() + (size_t(y) * size_t(width) + size_t(x)) * 4;
-            p[0] = Byte(rgba[2]);
-            p[1] = Byte(rgba[1]);
-            p[2] = Byte(rgba[0]);
-            p[3] = format == PixelFormat::A8R8G8B8 ? Byte(rgba[3]) : 255;
-        }
-    return image;
-}
 
 // A banded gas giant's surface.
 Image PlanetSurface() {

@@ -54,6 +54,8 @@ inline constexpr ByteValue kLogo{"Logo", KeyRoot::User, 1};
 // Its default depends on the desktop's width: see HighQualityDefault.
 inline constexpr ByteValue kHighQualityMode{"HighQualityMode", KeyRoot::User, 0};
 inline constexpr DwordValue kNoVertexBuffers{"NoVertexBuffers", KeyRoot::User, 0};
+// Set once the user declined to let the monitor stay on while the desktop runs.
+inline constexpr DwordValue kNoCheckMonitorPowerSave{"NoCheckMonitorPowerSave", KeyRoot::User, 0};
 inline constexpr DwordValue kSaveEnableComponents{"SaveEnableComponents", KeyRoot::User, 0};
 inline constexpr DwordValue kSaveActiveDesktop{"SaveActiveDesktop", KeyRoot::User, 1};
 // The saved wallpaper path: 260 UTF-16 code units.

@@ -1,8 +1,8 @@
 // What the application asks of the display: make it for a window, let go of
 // its device, present frames, hand a still picture of the last frame and
 // paint one back, skip frames after a scene change, the load screen and its
-// progress bar, and whether the device was lost while presenting. The null
-// display stands in until the display itself is built; tests script one.
+// progress bar, and whether the device was lost while presenting. The
+// program's display (program_display.h) is the real one; tests script one.
 #pragma once
 
 #include "platform/events.h"

@@ -1,6 +1,9 @@
 // DDS files: the header the engines write, round trips of mip chains and
-// cube maps, foreign mask layouts, and damaged files refused.
+// cube maps, foreign mask layouts, bump offsets, the header reader on its
+// own, and damaged files refused.
 #include "platform/image/dds.h"
+
+#include "platform/image/convert.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +54,7 @@ TEST(Dds, WriterHeaderFollowsTheFormatTable) {
         {PixelFormat::A1R5G5B5, 0x41, 0, 16, 0x7C00, 0x3E0, 0x1F, 0x8000},
         {PixelFormat::A4R4G4B4, 0x41, 0, 16, 0xF00, 0xF0, 0xF, 0xF000},
         {PixelFormat::X4R4G4B4, 0x40, 0, 16, 0xF00, 0xF0, 0xF, 0},
+        {PixelFormat::V8U8, 0x80000, 0, 16, 0xFF, 0xFF00, 0, 0},
         {PixelFormat::DXT1, 0x4, MakeFourCC('D', 'X', 'T', '1'), 0, 0, 0, 0, 0},
         {PixelFormat::DXT5, 0x4, MakeFourCC('D', 'X', 'T', '5'), 0, 0, 0, 0, 0},
     };
@@ -189,4 +193,38 @@ TEST(Dds, DamagedFilesAreRefused) {
     TextureImage mismatched = Patterned(PixelFormat::R8G8B8, 4, 4, 2, false);
     mismatched.levels[1].pixels.pop_back();
     EXPECT_FALSE(EncodeDds(mismatched, file, &error));
+}
+
+TEST(Dds, TheHeaderReaderTellsItsFailuresApart) {
+    std::vector<uint8_t> file;
+    ASSERT_TRUE(EncodeDds(Patterned(PixelFormat::R5G6B5, 8, 8, 1, false), file));
+    DdsHeader header;
+    ASSERT_EQ(ReadDdsHeader(file, header), DdsHeaderStatus::Ok);
+    EXPECT_EQ(header.width, 8u);
+    EXPECT_EQ(header.pixelFormat.bits, 16u);
+    EXPECT_EQ(DdsUncompressedFormat(header), PixelFormat::R5G6B5);
+    EXPECT_EQ(ReadDdsHeader(std::span(file).first(100), header), DdsHeaderStatus::Truncated);
+    std::vector<uint8_t> resized = file;
+    resized[4] = 100;
+    EXPECT_EQ(ReadDdsHeader(resized, header), DdsHeaderStatus::BadSize);
+    resized[0] = 'P';
+    EXPECT_EQ(ReadDdsHeader(resized, header), DdsHeaderStatus::NotDds);
+    // Bump offsets of another layout are not taken for V8U8, nor for colour.
+    ASSERT_EQ(ReadDdsHeader(file, header), DdsHeaderStatus::Ok);
+    header.pixelFormat.flags = 0x80000;
+    EXPECT_EQ(DdsUncompressedFormat(header), PixelFormat::Unknown);
+    TextureImage back;
+    std::string error;
+    file[80] = 0x00;
+    file[82] = 0x08; // the bump flag with the 5:6:5 masks
+    EXPECT_FALSE(DecodeDds(file, back, &error));
+    EXPECT_NE(error.find("bump"), std::string::npos);
+}
+
+TEST(Dds, BumpOffsetsAreNotConvertedAsColours) {
+    const TextureImage bump = Patterned(PixelFormat::V8U8, 8, 8, 1, false);
+    Image out;
+    EXPECT_FALSE(ConvertImage(bump.Level(0, 0), PixelFormat::A8R8G8B8, out));
+    EXPECT_TRUE(ToBgra8(bump.Level(0, 0)).Empty());
+    EXPECT_TRUE(ConvertImage(bump.Level(0, 0), PixelFormat::V8U8, out));
 }

@@ -3,7 +3,6 @@
 // window ends it quietly, and the screensaver host's window is the one drawn
 // into.
 #include "desktop/app/exit_signal.h"
-#include "desktop/display/seam/null_display.h"
 #include "tests/desktop/app/program/app_test_support.h"
 
 #include <unistd.h>
@@ -74,9 +73,7 @@ TEST_F(LvProgram, EachModeMakesOnlyItsNamedObjects) {
 
 TEST_F(LvProgram, DesktopRunsUntilExitIsSignalledThenEndsCleanly) {
     SetMachine("Logging", 1u);
-    AppServices services = Services();
-    services.makeDisplay = [] { return std::make_unique<NullDisplay>(); };
-    DesktopApp app(std::move(services));
+    DesktopApp app(Services());
     std::thread outsider([&] {
         auto exitEvent = OpenEvent(DesktopEvent::Exit);
         // Let the program reach its loop before asking it to end.

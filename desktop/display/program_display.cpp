@@ -1,0 +1,194 @@
+// The program's display over the Display of its adapter.
+#include "desktop/display/program_display.h"
+
+#include "desktop/display/host_window.h"
+#include "desktop/display/textures/texture_manager.h"
+#include "desktop/scene/world/model_library.h"
+#include "platform/clock.h"
+#include "platform/render/device.h"
+#include "platform/window.h"
+
+namespace lumivane {
+
+namespace {
+
+// Frames are not drawn more often than this: the desktop animates at idle
+// priority and leaves the processor to the user's programs.
+constexpr uint32_t kShortestFrameMs = 16;
+constexpr int kDesktopBitsPerPixel = 32;
+constexpr size_t kBitmapHeaderBytes = 40;
+
+uint32_t U32At(const std::vector<uint8_t>& bytes, size_t at) {
+    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+           uint32_t(bytes[at + 3]) << 24;
+}
+
+} // namespace
+
+platform::image::Image PictureOfBitmap(const std::vector<uint8_t>& bitmap) {
+    if (bitmap.size() < kBitmapHeaderBytes || U32At(bitmap, 0) != kBitmapHeaderBytes) return {};
+    const uint32_t width = U32At(bitmap, 4), height = U32At(bitmap, 8);
+    if (width == 0 || height == 0 || width > uint32_t(platform::image::kMaxImageSide) ||
+        height > uint32_t(platform::image::kMaxImageSide) || bitmap[14] != 24)
+        return {};
+    const size_t row = (size_t(width) * 3 + 3) / 4 * 4;
+    if (bitmap.size() < kBitmapHeaderBytes + row * height) return {};
+    platform::image::Image picture =
+        platform::image::MakeImage(platform::image::PixelFormat::R8G8B8, int(width), int(height));
+    for (uint32_t y = 0; y < height; ++y)
+        std::copy_n(bitmap.data() + kBitmapHeaderBytes + size_t(height - 1 - y) * row,
+                    size_t(width) * 3, picture.pixels.data() + size_t(y) * width * 3);
+    return picture;
+}
+
+ProgramDisplay::ProgramDisplay(std::unique_ptr<DisplayHost> host, ProgramDisplayOptions options)
+    : host_(std::move(host)), options_(std::move(options)) {
+    if (!gpTextureManager) {
+        ownTextures_ = std::make_unique<TextureManager>();
+        ownTextures_->SetDataRoot(options_.display.dataRoot);
+        ownTextures_->SetScriptConfig(options_.script);
+        // Textures that cannot load join the model library's list of
+        // missing files; restoring shows the bar once the models are there.
+        ownTextures_->reportMissing = [](int32_t kind, std::string_view path,
+                                         std::string_view group) {
+            if (ModelLibrary* library = GetModelLibrary())
+                library->AddMissingFile(kind, path, group);
+        };
+        ownTextures_->modelsLoaded = [this] { return host_->ModelsLoaded(); };
+        gpTextureManager = ownTextures_.get();
+        SetTextureSource(ownTextures_.get());
+    }
+    SetVertexBufferSink(&sharedVertices_);
+    adapters_ = std::make_unique<AdapterList>(*host_);
+    gpAdapterList = adapters_.get();
+    display_ = adapters_->FindDisplay(options_.adapter);
+    if (display_) display_->SetOptions(options_.display);
+}
+
+ProgramDisplay::~ProgramDisplay() {
+    if (GetVertexBufferSink() == &sharedVertices_) SetVertexBufferSink(nullptr);
+    // The device goes before the window it draws into.
+    if (display_) display_->Release();
+    adapters_.reset();
+    foreignWindow_.reset();
+    if (ownTextures_ && gpTextureManager == ownTextures_.get()) {
+        SetTextureSource(nullptr);
+        gpTextureManager = nullptr;
+    }
+}
+
+bool ProgramDisplay::SharedVertices::Upload(std::span<const Vertex> vertices) {
+    return owner_.display_ &&
+           owner_.display_->UploadSharedVertices(vertices.data(), vertices.size());
+}
+
+void ProgramDisplay::SharedVertices::Release() {
+    if (owner_.display_) owner_.display_->ReleaseSharedVertices();
+}
+
+TextureManager* ProgramDisplay::Textures() const {
+    return gpTextureManager;
+}
+
+platform::Window* ProgramDisplay::WindowFor(HostWindow& host) {
+    if (platform::Window* own = host.OwnWindow()) return own;
+    if (!foreignWindow_ || foreignId_ != host.Handle()) {
+        foreignWindow_.reset();
+        platform::WindowDesc desc;
+        desc.title = "Lumivane";
+        std::string error;
+        foreignWindow_ = platform::Window::CreateFromNative(host.Handle(), desc, &error);
+        foreignId_ = foreignWindow_ ? host.Handle() : 0;
+    }
+    return foreignWindow_.get();
+}
+
+bool ProgramDisplay::TexturesForDevice() {
+    TextureManager* textures = Textures();
+    if (!textures) return true;
+    if (!texturesStarted_) {
+        texturesStarted_ = textures->Init(*display_);
+        return texturesStarted_;
+    }
+    host_->RebuildSharedVertices();
+    return textures->Restore(*display_);
+}
+
+bool ProgramDisplay::Create(HostWindow& window, int width, int height) {
+    if (!display_) return false;
+    display_->Release();
+    window_ = WindowFor(window);
+    width_ = width;
+    height_ = height;
+    if (!window_ ||
+        display_->Create(*window_, false, width, height, kDesktopBitsPerPixel) != D3D_OK)
+        return false;
+    if (!TexturesForDevice()) {
+        display_->Release();
+        return false;
+    }
+    return true;
+}
+
+bool ProgramDisplay::Recreate() {
+    if (!display_ || !window_) return false;
+    if (display_->Create(*window_, false, width_, height_, kDesktopBitsPerPixel) != D3D_OK)
+        return false;
+    if (!TexturesForDevice()) {
+        display_->Release();
+        return false;
+    }
+    return true;
+}
+
+void ProgramDisplay::ReleaseDevice() {
+    if (display_) display_->Release();
+}
+
+bool ProgramDisplay::HasDevice() const {
+    return display_ && display_->HasDevice();
+}
+
+void ProgramDisplay::PresentFrame() {
+    if (!HasDevice()) return;
+    platform::render::Device& device = *display_->Device();
+    if (DynamicVertexBuffer* dynamic = display_->DynamicBuffer()) dynamic->DiscardNext();
+    device.BeginScene();
+    device.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    device.EndScene();
+    display_->Present();
+
+    const uint32_t spent = platform::TickCount() - lastFrameMs_;
+    if (spent < kShortestFrameMs) host_->Sleep(kShortestFrameMs - spent);
+    lastFrameMs_ = platform::TickCount();
+}
+
+void ProgramDisplay::SkipFrames(int count) {
+    if (display_) display_->SkipFrames(count);
+}
+
+platform::image::Image ProgramDisplay::CaptureFrame() {
+    return display_ ? PictureOfBitmap(display_->CaptureFrame()) : platform::image::Image{};
+}
+
+void ProgramDisplay::PaintStill(const platform::image::Image& picture) {
+    if (display_) display_->PaintPicture(picture);
+}
+
+void ProgramDisplay::ShowLoadScreen() {
+    if (display_) display_->ShowLoadScreen();
+}
+
+void ProgramDisplay::DrawProgress(float fraction) {
+    if (display_) display_->DrawProgress(fraction);
+}
+
+bool ProgramDisplay::TakeDeviceLost() {
+    return display_ && display_->TakeDeviceLost();
+}
+
+bool ProgramDisplay::HandleEvent(const platform::Event& event) {
+    return display_ && display_->HandleEvent(event);
+}
+
+} // namespace lumivane

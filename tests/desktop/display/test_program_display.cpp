@@ -1,0 +1,123 @@
+// The program's display: made for a host window, the texture manager
+// started with the first device and restored with each later one, still
+// pictures captured and painted back (also with the device released), and
+// bitmaps that are not 24-bit pictures refused.
+#include "tests/desktop/display/display_test_support.h"
+
+#include "desktop/display/host_window.h"
+#include "desktop/display/program_display.h"
+
+using namespace display_test;
+using platform::render::DeviceKind;
+
+namespace {
+
+class OwnHost : public HostWindow {
+public:
+    OwnHost(int width, int height) : window(HiddenWindow(width, height)) {}
+    uint64_t Handle() const override { return 7; }
+    bool Exists() override { return true; }
+    bool ClientSize(int& w, int& h) override {
+        w = window->Width();
+        h = window->Height();
+        return true;
+    }
+    bool IsCovered() override { return false; }
+    platform::Window* OwnWindow() override { return window.get(); }
+    std::unique_ptr<platform::Window> window;
+};
+
+class HighQualityHost : public DisplayHost {
+public:
+    bool HighQualityMode(int) const override { return true; }
+    void Sleep(uint32_t) override {}
+};
+
+class ProgramDisplayTest : public ::testing::Test {
+protected:
+    std::unique_ptr<ProgramDisplay> Make(DeviceKind kind) {
+        ProgramDisplayOptions options;
+        options.display.deviceKind = kind;
+        options.display.dataRoot = root.Path();
+        return std::make_unique<ProgramDisplay>(std::make_unique<HighQualityHost>(), options);
+    }
+    platform_test::TempDir root;
+    CapturedMessages messages;
+};
+
+} // namespace
+
+TEST_F(ProgramDisplayTest, TexturesStartWithTheFirstDeviceAndComeBackWithEachLaterOne) {
+    WriteFile(root.Path() / "models" / "textures" / "hull.dds",
+              DdsBytes(Chain(image::PixelFormat::DXT1, 64, {0})));
+    OwnHost host(160, 120);
+    auto display = Make(DeviceKind::Recording);
+    ASSERT_NE(display->GetDisplay(), nullptr);
+    ASSERT_EQ(gpTextureManager, display->Textures());
+    ASSERT_EQ(GetTextureSource(), display->Textures());
+    ASSERT_TRUE(display->Create(host, 160, 120));
+    EXPECT_EQ(gpTextureManager->PlainFormat(), D3DFMT_R5G6B5);
+    TextureSet* hull = GetTextureSource()->GetTexture("models\\textures\\hull.dds", "Ship", 1, 0);
+    ASSERT_TRUE(hull);
+    EXPECT_NE(hull->GetSurface(3, 0), nullptr);
+
+    display->ReleaseDevice();
+    EXPECT_FALSE(display->HasDevice());
+    EXPECT_EQ(hull->GetSurface(3, 0), nullptr);
+    ASSERT_TRUE(display->Recreate());
+    EXPECT_TRUE(display->HasDevice());
+    EXPECT_NE(hull->GetSurface(3, 0), nullptr);
+
+    display.reset();
+    EXPECT_EQ(gpTextureManager, nullptr);
+    EXPECT_EQ(GetTextureSource(), nullptr);
+}
+
+TEST_F(ProgramDisplayTest, AStillPictureIsCapturedAndPaintedBackWithoutTheDevice) {
+    OwnHost host(37, 20);
+    auto display = Make(DeviceKind::OpenGL);
+    ASSERT_TRUE(display->Create(host, 37, 20));
+    platform::render::Device& device = *display->GetDisplay()->Device();
+    const D3DRECT left{0, 0, 10, 20};
+    device.ColorFill(device.GetBackBuffer(), nullptr, 0xFF0000FF);
+    device.ColorFill(device.GetBackBuffer(), &left, 0xFFFF0000);
+    const image::Image still = display->CaptureFrame();
+    ASSERT_EQ(still.format, image::PixelFormat::R8G8B8);
+    ASSERT_EQ(still.width, 37);
+    ASSERT_EQ(still.height, 20);
+    EXPECT_EQ(still.pixels[2], 0xFF);          // top left: red
+    EXPECT_EQ(still.pixels[3 * 36 + 0], 0xFF); // top right: blue
+
+    // Painted back over the window, stretched to its size.
+    display->PaintStill(still);
+    std::vector<uint32_t> shown;
+    int w = 0, h = 0;
+    ASSERT_TRUE(device.ReadSurface(device.GetPrimarySurface(), shown, w, h));
+    EXPECT_EQ(shown[0] & 0xFFFFFFu, 0xFF0000u);
+    EXPECT_EQ(shown[size_t(w - 1)] & 0xFFFFFFu, 0x0000FFu);
+    // A paused desktop has no device: one is made for the picture alone.
+    display->ReleaseDevice();
+    EXPECT_TRUE(display->GetDisplay()->PaintPicture(still));
+    EXPECT_FALSE(display->HasDevice());
+}
+
+TEST(PictureOfBitmap, OnlyWholeTwentyFourBitBitmapsArePictures) {
+    // 3 x 2, rows of 9 bytes padded to 12, bottom row first.
+    std::vector<uint8_t> bitmap(40 + 24, 0);
+    bitmap[0] = 40;
+    bitmap[4] = 3;
+    bitmap[8] = 2;
+    bitmap[12] = 1;
+    bitmap[14] = 24;
+    bitmap[40] = 0x11;      // bottom left blue
+    bitmap[40 + 12] = 0x22; // top left blue
+    const image::Image picture = PictureOfBitmap(bitmap);
+    ASSERT_EQ(picture.width, 3);
+    EXPECT_EQ(picture.pixels[0], 0x22);
+    EXPECT_EQ(picture.pixels[9], 0x11);
+    std::vector<uint8_t> shorter(bitmap.begin(), bitmap.end() - 1);
+    EXPECT_TRUE(PictureOfBitmap(shorter).Empty());
+    bitmap[14] = 32;
+    EXPECT_TRUE(PictureOfBitmap(bitmap).Empty());
+    EXPECT_TRUE(PictureOfBitmap({}).Empty());
+}
