@@ -3,12 +3,6 @@
 
 namespace lumivane {
 
-Node* PartSys::Clone() {
-    auto* copy = new PartSys(*this);
-    copy->InitClone(this);
-    return copy;
-}
-
 Debris::Debris() {
     classId = uint8_t(ClassId::Debris);
 }

@@ -192,6 +192,7 @@ enum class InterfaceCue {
     SquadSelected,
     SquadEmpty,
     SquadOrdered,
+    // The command interface's.
     UnitSelected,
     UnitsSelected,
     OrderRefused,
