@@ -4,6 +4,7 @@
 // It is built in code from the prototypes of the earlier Lumivane steps,
 // written by the scene's own Save with its companion table, and read back.
 #include "tools/databuilder/data_step.h"
+#include "tools/databuilder/lumivane_camera_data.h"
 
 #include <cstdio>
 #include <fstream>
@@ -16,6 +17,7 @@
 namespace {
 
 using namespace lumivane;
+using databuilder::SceneCameraDisplay;
 
 constexpr const char* kScenePath = "scenes\\Hell's Heart.mis";
 constexpr const char* kCompanionFile = "Hell's Heart.csv";
@@ -80,6 +82,7 @@ bool Build(const std::filesystem::path& root) {
         scene.secondTitle = "Hell's Heart";
         scene.text5 = "hellsheart";
         scene.sourcePath = kScenePath;
+        const SceneCameraDisplay cameraBlock(scene);
         ok = ok && scene.Save(kScenePath);
     }
     {

@@ -7,6 +7,7 @@
 // the scene's own Save, with its companion text table "scenes\demo.csv".
 // The scene is read back with the scene's Load.
 #include "tools/databuilder/data_step.h"
+#include "tools/databuilder/lumivane_camera_data.h"
 
 #include <bit>
 #include <cstdio>
@@ -26,6 +27,8 @@
 namespace {
 
 using namespace lumivane;
+using databuilder::AddCameraTour;
+using databuilder::SceneCameraDisplay;
 
 constexpr uint32_t kDemoCreationTime = 1000000000; // a fixed identity: same bytes every build
 
@@ -134,6 +137,14 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHand
     TriggerAction& mark = AddAction(*depart, action::kArithmetic);
     mark.text = "$underway";
     mark.values = {0, 1}; // set to 1
+    // The camera flies out with the fleet, watches it leave, sweeps past
+    // the first planet and cuts to an overview of the whole system.
+    AddCameraTour(*depart, {.firstAt = {-110, 30, -70},
+                            .firstLookAt = {-60, 0, 0},
+                            .secondAt = {135, 25, 45},
+                            .secondLookAt = {90, 0, 0},
+                            .lastAt = {0, 170, 330},
+                            .lastLookAt = {0, 0, -20}});
 
     auto underway = std::make_unique<Trigger>();
     underway->name = "underway";
@@ -208,6 +219,7 @@ bool BuildDemo(const std::filesystem::path& root) {
     scene.secondTitle = "Demo";
     scene.text5 = "demo";
     scene.sourcePath = "scenes\\demo.mis";
+    const SceneCameraDisplay cameraBlock(scene);
     ok = ok && scene.Save("scenes\\demo.mis");
 
     Scene check;
