@@ -3,12 +3,6 @@
 
 namespace lumivane {
 
-Node* Light::Clone() {
-    auto* copy = new Light(*this);
-    copy->InitClone(this);
-    return copy;
-}
-
 Debris::Debris() {
     classId = uint8_t(ClassId::Debris);
 }
