@@ -153,9 +153,12 @@ bool BuildFleet(const std::filesystem::path& root) {
                                            kFleetPlayer, 5))
                 travellers.push_back(unit->handle);
         world.JoinPending();
+        // One at a time: two craft making for the gate's centre at once
+        // would hold each other off it.
         if (gate)
-            AddOrder(scene, "through the gate", 22, 2000, action::kFollow, travellers,
-                     gate->handle);
+            for (size_t i = 0; i < travellers.size(); ++i)
+                AddOrder(scene, "through the gate", int32_t(22 + i), uint32_t(2000 + 5000 * i),
+                         action::kFollow, {travellers[i]}, gate->handle);
     }
 
     const bool ok =
