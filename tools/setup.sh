@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libepoxy-dev libx11-dev libgl1-mesa-dri libegl-mesa0 libegl1
   libsqlite3-dev libopenal-dev libmpg123-dev libenet-dev
-  libjpeg-dev libsquish-dev libfreetype-dev fonts-dejavu-core
+  libjpeg-dev libpng-dev libsquish-dev libfreetype-dev fonts-dejavu-core
   libcurl4-openssl-dev libopenjp2-7-dev libopenjp2-tools
   lame xvfb xauth
 )

@@ -38,6 +38,7 @@ public:
     int MeshFaceCount(JTMesh*) override { return faceCount; }
     float MeshBoundRadius(JTMesh*) override { return 1.0f; }
     bool MeshFace(JTMesh*, int, JTVec3[3]) override { return false; }
+    bool MeshVertex(JTMesh*, int, JTVec3&) override { return false; }
     void MeshDrawPrimitives(JTMesh* mesh, JTDrawQueue* display, bool, JTGeoNode* node) override;
     void MeshCreateStrip(JTMesh*) override {}
     void MeshSetUseStrips(JTMesh*, bool) override {}

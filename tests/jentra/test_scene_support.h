@@ -100,6 +100,12 @@ public:
             out[i] = c[size_t(face) * 3 + i];
         return true;
     }
+    bool MeshVertex(JTMesh* mesh, int index, JTVec3& out) override {
+        auto& c = AsTestMesh(mesh)->corners;
+        if (index < 0 || size_t(index) >= c.size()) return false;
+        out = c[size_t(index)];
+        return true;
+    }
     void MeshDrawPrimitives(JTMesh*, JTDrawQueue*, bool dynamic, JTGeoNode*) override {
         draws.push_back(dynamic);
     }

@@ -2,6 +2,8 @@
 // Writes every runtime data folder the programs read.
 #include "tools/databuilder/data_step.h"
 
+#include "Jentra/render/render_parts.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -42,14 +44,18 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    // Models hold meshes and effects: their classes must be there to save.
+    JTInstallRenderParts();
     auto& steps = databuilder::Steps();
     std::sort(steps.begin(), steps.end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });
     for (const auto& step : steps) {
         if (!step.run(context)) {
             std::fprintf(stderr, "databuilder: step \"%s\" failed\n", step.name.c_str());
+            JTUninstallRenderParts();
             return 1;
         }
     }
+    JTUninstallRenderParts();
     return 0;
 }

@@ -2,11 +2,12 @@
 // files, through the entities' own Save) with their property files in
 // "LumivaneData/properties" (through the property-file writer): the Sun,
 // Planet and Moon bodies, the explosions and damage effects the entities
-// spawn, the "debris" pieces, and a test ship with a link node and an
-// "idle" animation. The folder is then loaded back through the model
-// library, and every prototype must come back.
+// spawn, the "debris" pieces, and a test ship with a link node, an "idle"
+// animation, a pilot seat and six build connectors. The folder is then
+// loaded back through the model library, and every prototype must come back.
 #include "tools/databuilder/data_step.h"
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <string_view>
@@ -119,6 +120,18 @@ Ship* TestShip() {
     frames->AddKey(up, 15);
     link->AddChannel(frames);
     ship->AddChild(link);
+    // Where a pilot model rides, and the six places structures are built at.
+    auto* pilotSeat = new TransNode;
+    pilotSeat->SetName("dummypilot");
+    pilotSeat->local.MakeTranslation(0, 0.3f, 0.8f);
+    ship->AddChild(pilotSeat);
+    for (int i = 1; i <= 6; ++i) {
+        auto* connector = new TransNode;
+        connector->SetName("dummyconnector" + std::to_string(i));
+        const float angle = float(i - 1) * 1.0471976f; // a sixth of a turn apart
+        connector->local.MakeTranslation(1.5f * std::cos(angle), 0, 1.5f * std::sin(angle));
+        ship->AddChild(connector);
+    }
     auto* sequencer = new Sequencer;
     sequencer->AddChannel(frames);
     sequencer->AddSequence({"idle", 0, 0.0f, 1.0f, {1}});

@@ -21,6 +21,7 @@
 #include "Jentra/JTDataFolder.h"
 #include "Jentra/JTDisplay.h"
 #include "Jentra/JTErrors.h"
+#include "Jentra/JTFont.h"
 #include "Jentra/JTNetwork.h"
 #include "Jentra/JTRandom.h"
 #include "Jentra/JTRenderer.h"
@@ -295,6 +296,7 @@ bool JTGame::Init() {
 
     CreateServices();
     CreateDisplay();
+    if (gpFont1) gpFont1->Init("font1");
     if (gpJTMouse) gpJTMouse->Init();
     if (gpJTKeyboard) gpJTKeyboard->Init();
     if (gpJTNetwork) gpJTNetwork->InitDirectPlay(m_cmdLine);

@@ -4,6 +4,7 @@
 #include "Jentra/JTGame.h"
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTConsole.h"
+#include "Jentra/JTFont.h"
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMouse.h"
 #include "Jentra/JTMusic.h"
@@ -14,6 +15,7 @@
 #include "Jentra/JTRenderer.h"
 #include "Jentra/JTTransMap.h"
 #include "Jentra/core/app/app_events.h"
+#include "Jentra/render/render_parts.h"
 #include "Jentra/render/render_services.h"
 #include "platform/events.h"
 #include "platform/window.h"
@@ -42,8 +44,12 @@ void JTGame::CreateServices() {
     m_musicThread = JTStartMusicThread();
     gpJTRenderer = new JTRenderer();
     JTInstallRenderServices();
+    // Meshes and effects before any model loads; the font is made ready
+    // once the display and its textures are there.
+    JTInstallRenderParts();
     gpJTMouse = new JTMouse();
     gpJTKeyboard = new JTKeyboard();
+    gpFont1 = new JTFont();
     gpJTConsole = new JTConsole();
     gpRouter = new JTRouter();
     gpJTIDMap = new JTIDMap();
@@ -98,6 +104,7 @@ void JTGame::DestroyServices() {
     gpJTNetwork = nullptr;
     delete gpJTProtobase;
     gpJTProtobase = nullptr;
+    JTUninstallRenderParts();
     delete gpJTTextureMan;
     gpJTTextureMan = nullptr;
     JTUninstallRenderServices();
@@ -118,6 +125,7 @@ void JTGame::DestroyServices() {
     TermAndDelete(gpJTMouse);
     TermAndDelete(gpJTKeyboard);
     TermAndDelete(gpRegistry);
+    TermAndDelete(gpFont1);
     delete gpTransMap;
     gpTransMap = nullptr;
     delete gpJTConsole;

@@ -29,9 +29,11 @@
 #include "Jentra/JTNetwork.h"
 #include "Jentra/JTUnknown.h"
 #include "Jentra/JTChannel.h"
+#include "Jentra/JTEffects.h"
 #include "Jentra/JTEntity.h"
 #include "Jentra/JTGeoNode.h"
 #include "Jentra/JTLight.h"
+#include "Jentra/JTMesh.h"
 #include "Jentra/JTNode.h"
 #include "Jentra/JTPartSys.h"
 #include "Jentra/JTProtobase.h"
@@ -42,19 +44,35 @@ namespace {
 
 struct EngineClassRegistration {
     EngineClassRegistration() {
-        JTRegisterClass<JTAudio>();        // 0
-        JTRegisterClass<JTGame>();         // 1
-        JTRegisterClass<JTKeyboard>();     // 2
-        JTRegisterClass<JTNetwork>();      // 3
-        JTRegisterClass<JTSequence>();     // 20
-        JTRegisterClass<JTSequencer>();    // 21
-        JTRegisterClass<JTChannel>();      // 22
-        JTRegisterClass<JTFrameChannel>(); // 23
-        JTRegisterClass<JTVisChannel>();   // 24
-        JTRegisterClass<JTEntity>();       // 25
-        JTRegisterClass<JTGeoNode>();      // 26
-        JTRegisterClass<JTLight>();        // 27
-        JTRegisterClass<JTNode>();         // 28
+        JTRegisterClass<JTAudio>();                   // 0
+        JTRegisterClass<JTGame>();                    // 1
+        JTRegisterClass<JTKeyboard>();                // 2
+        JTRegisterClass<JTNetwork>();                 // 3
+        JTRegisterClass<JTEffect>();                  // 4
+        JTRegisterClass<JTEffect_Simple>();           // 5
+        JTRegisterClass<JTEffect_ParkPiece>();        // 6
+        JTRegisterClass<JTEffect_FireKnight>();       // 7
+        JTRegisterClass<JTEffect_FireKnightAlpha>();  // 8
+        JTRegisterClass<JTEffect_FireKnightShadow>(); // 9
+        JTRegisterClass<JTEffect_Monitor>();          // 10
+        JTRegisterClass<JTEffect_WingDing>();         // 11
+        JTRegisterClass<JTEffect_Membrane>();         // 12
+        JTRegisterClass<JTEffect_WetIce>();           // 13
+        JTRegisterClass<JTEffect_BumpDiffuse>();      // 14
+        JTRegisterClass<JTEffect_BumpReflect>();      // 15
+        JTRegisterClass<JTEffect_Shadow>();           // 16
+        JTRegisterClass<JTEffect_Halo>();             // 17
+        JTRegisterClass<JTEffect_StreamingLight>();   // 18
+        JTRegisterClass<JTMesh>();                    // 19
+        JTRegisterClass<JTSequence>();                // 20
+        JTRegisterClass<JTSequencer>();               // 21
+        JTRegisterClass<JTChannel>();                 // 22
+        JTRegisterClass<JTFrameChannel>();            // 23
+        JTRegisterClass<JTVisChannel>();              // 24
+        JTRegisterClass<JTEntity>();                  // 25
+        JTRegisterClass<JTGeoNode>();                 // 26
+        JTRegisterClass<JTLight>();                   // 27
+        JTRegisterClass<JTNode>();                    // 28
         JTPartSysProps::FillPropDescs();
         JTRegisterClass<JTProtobase>(); // 29
         JTRegisterClass<JTTransNode>(); // 30

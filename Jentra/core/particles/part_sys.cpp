@@ -73,9 +73,9 @@ void JTPartSys::CollectEmitterNodes(JTNode* node) {
         auto* geo = static_cast<JTGeoNode*>(node);
         JTMesh* mesh = EmitterMesh(geo);
         JTGeoParts* parts = GetGeoParts();
-        // Nodes without a mesh, or whose mesh has no faces, have nothing to
-        // emit from and are left out.
-        if (mesh && parts && parts->MeshFaceCount(mesh) > 0) {
+        // Nodes without a mesh, or whose mesh has no vertices, have nothing
+        // to emit from and are left out.
+        if (mesh && parts && parts->MeshVertexCount(mesh) > 0) {
             // A geometry node has no matrix of its own: it sits in the frame
             // of its nearest transform ancestor, whichever nodes lie between.
             JTMatrix m;

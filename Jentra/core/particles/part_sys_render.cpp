@@ -17,8 +17,9 @@ namespace {
 constexpr float kMaxStep = 0.1f;
 constexpr float kSortBehindDistance = 999999.0f;
 
-// Spawn points on the meshes of the emitter nodes, in the system's space.
-// The nodes were collected with a mesh that has faces.
+// Spawn points at the vertices of the emitter nodes' meshes, in the
+// system's space: a node, then one of its vertices, each drawn with
+// RandomInt. The nodes were collected with a mesh that has vertices.
 class MeshEmitPoints : public jentra::particles::EmitPoints {
 public:
     MeshEmitPoints(JTArray<JTGeoNode*>& nodes, JTArray<JTMatrix>& matrices,
@@ -31,12 +32,11 @@ public:
         if (!parts || count == 0) return false;
         int n = RandomInt(0, count - 1);
         JTMesh* mesh = JTPartSys::EmitterMesh(nodes[n]);
-        int faces = mesh ? parts->MeshFaceCount(mesh) : 0;
-        if (faces <= 0) return false;
-        JTVec3 corners[3];
-        if (!parts->MeshFace(mesh, RandomInt(0, faces - 1), corners)) return false;
-        JTVec3 p = JTVec3TransformCoord(corners[RandomInt(0, 2)], matrices[n]);
-        point = JTVec3TransformCoord(p, toSystem);
+        int vertices = mesh ? parts->MeshVertexCount(mesh) : 0;
+        if (vertices <= 0) return false;
+        JTVec3 vertex;
+        if (!parts->MeshVertex(mesh, RandomInt(0, vertices - 1), vertex)) return false;
+        point = JTVec3TransformCoord(JTVec3TransformCoord(vertex, matrices[n]), toSystem);
         return true;
     }
 

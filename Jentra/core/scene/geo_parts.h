@@ -35,6 +35,8 @@ public:
     virtual float MeshBoundRadius(JTMesh* mesh) = 0;
     // Model-space corners of one face; false when the face does not exist.
     virtual bool MeshFace(JTMesh* mesh, int face, JTVec3 corners[3]) = 0;
+    // Model-space position of one vertex; false when it does not exist.
+    virtual bool MeshVertex(JTMesh* mesh, int index, JTVec3& position) = 0;
     virtual void MeshDrawPrimitives(JTMesh* mesh, JTDrawQueue* display, bool dynamic,
                                     JTGeoNode* node) = 0;
     virtual void MeshCreateStrip(JTMesh* mesh) = 0;

@@ -54,6 +54,7 @@ public:
     float timeFactor = 1.0f; // the relativistic slowing it was told
     float opacity = 1.0f;    // of its emitters
     uint32_t particleStartTime = 0;
+    Vec3 tint{1.0f, 1.0f, 1.0f}; // a colour a scene's marker gives it
 
 protected:
     PartSys(const PartSys& other) = default;

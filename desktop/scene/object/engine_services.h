@@ -68,12 +68,14 @@ void SetDisplaySwitches(const DisplaySwitches* switches);
 const DisplaySwitches& GetDisplaySwitches();
 
 // The frame clock the main loop advances: game and real time in
-// milliseconds, the game and real steps of this frame in seconds.
+// milliseconds, the game and real steps of this frame in seconds, and the
+// number of the frame being made (counted from the scene's start).
 struct SceneClock {
     uint32_t gameTime = 0;
     uint32_t realTime = 0;
     float frameTime = 0.0f;
     float realFrameTime = 0.0f;
+    uint32_t frame = 0;
 };
 
 SceneClock& GetSceneClock();

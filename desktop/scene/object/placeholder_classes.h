@@ -11,6 +11,7 @@
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_kinds.h"
 #include "desktop/scene/entity/ship.h"
+#include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/object/geo_node.h"
 #include "desktop/scene/object/unknown.h"
 
@@ -40,7 +41,6 @@ using PartNode = PlaceholderNode<53, GeoNode>;
 using Pilot = PlaceholderObject<64>;
 
 using Celestial = PlaceholderNode<44, Entity>;
-using Wormhole = PlaceholderNode<48, Entity>;
 using Collection = PlaceholderNode<107, Entity>;
 using LensFlare = PlaceholderNode<158, Entity>;
 

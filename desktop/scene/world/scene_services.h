@@ -65,6 +65,9 @@ void QueueAnnouncement(int32_t index); // nothing without sound
 struct AnnouncementSounds {
     int32_t structureAttacked = -1;
     int32_t hubDestroyed = -1;
+    int32_t lowResources = -1;
+    int32_t enemySighted = -1;
+    int32_t allySighted = -1;
 };
 AnnouncementSounds& GetAnnouncementSounds();
 

@@ -132,6 +132,20 @@ EntityHandle World::ReserveHandle() {
     return kNoEntity;
 }
 
+void World::ClearReservation(EntityHandle handle) {
+    if (handle < 0 || SlotOf(handle) >= kWorldSlots) return;
+    reserved[SlotOf(handle)] = 0;
+}
+
+std::vector<uint8_t> World::Reservations() const {
+    return std::vector<uint8_t>(std::begin(reserved), std::end(reserved));
+}
+
+void World::SetReservations(const std::vector<uint8_t>& flags) {
+    for (size_t slot = 0; slot < flags.size() && slot < size_t(kWorldSlots); ++slot)
+        reserved[slot] = flags[slot] ? 1 : 0;
+}
+
 void World::FreeHandle(EntityHandle handle) {
     if (handle < 0) return;
     const int slot = SlotOf(handle);

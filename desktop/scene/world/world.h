@@ -62,6 +62,11 @@ public:
         return slot >= 0 && slot < kWorldSlots ? objects[slot] : nullptr;
     }
     bool IsReserved(int slot) const { return reserved[slot] != 0; }
+    // Gives a reserved slot back (its handle's slot; negatives are ignored).
+    void ClearReservation(EntityHandle handle);
+    // Every slot's reservation flag, to be put back after a reload.
+    std::vector<uint8_t> Reservations() const;
+    void SetReservations(const std::vector<uint8_t>& flags);
 
     // --- Joining and leaving ----------------------------------------------
     // Queues a new entity to join at the next update. False when the join

@@ -57,7 +57,10 @@ TEST_F(LvProps, BlocksKeepTheirPackedLayoutAndDefaults) {
     EXPECT_EQ(block.Float(OffsetOf(EntityPropDescs(), "chase camera y")), 0.325f);
     EXPECT_EQ(block.OwnedString(f.particleSystem[0]), nullptr);
     PropBlock ship(ShipPropDescs());
-    EXPECT_EQ(ship.Size(), kEntityPropsSize + 10);
+    // race, sensor range, pilot type, target for enemies, top speed, the
+    // move and gather tasks, then ten 32-byte build choices.
+    EXPECT_EQ(ship.Size(), kEntityPropsSize + 4 + 4 + 4 + 1 + 4 + 1 + 1 + 10 * 32);
+    EXPECT_EQ(ship.Float(ShipFields().sensorRange), 20.0f);
     EXPECT_TRUE(ship.Flag(ShipFields().taskMove));
     EXPECT_EQ(ship.Float(ShipFields().topSpeed), 1.0f);
 }

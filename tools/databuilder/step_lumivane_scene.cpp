@@ -1,0 +1,215 @@
+// Writes Lumivane's demo scene: the prototypes its scripts and spawns ask
+// for ("marker", "fadein", "fadeout", "pilot1") as object files, then
+// "scenes\demo.mis", built in code (a sun, planets in orbit, ships of two
+// players and a short script: a delay, a text, a move order and a
+// variable) and written by the scene's own Save, with its companion text
+// table "scenes\demo.csv". The scene is read back with the scene's Load.
+#include "tools/databuilder/data_step.h"
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "desktop/scene/entity/entity.h"
+#include "desktop/scene/entity/prop_file.h"
+#include "desktop/scene/object/object_file.h"
+#include "desktop/scene/world/model_library.h"
+#include "desktop/scene/world/player.h"
+#include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/world.h"
+#include "tools/databuilder/lumivane_shapes.h"
+
+namespace {
+
+using namespace lumivane;
+
+constexpr uint32_t kDemoCreationTime = 1000000000; // a fixed identity: same bytes every build
+
+// Text numbers of the demo's companion table.
+constexpr int32_t kWelcomeText = 1001;
+constexpr int32_t kUnderWayText = 1002;
+
+bool WritePrototype(const std::filesystem::path& root, Entity* entity) {
+    entity->AddRef();
+    entity->CreateProps();
+    size_t offset = 0;
+    // Overlay models, markers and pilots float free of gravity and collisions.
+    for (const char* flag : {"can collide", "affected by gravity"})
+        if (PropDesc::Find(entity->props->Table(), flag, offset))
+            entity->props->SetFlag(offset, false);
+    entity->RecomputeBound();
+    entity->ApplyProps(kAllProps);
+    const std::string name(entity->Name());
+    std::string error;
+    const bool ok = SaveObjectFile(root / "models" / (name + ".vrn"), entity, &error) &&
+                    SavePropFile(root / "properties" / (name + ".prp"), *entity->props, &error);
+    if (!ok) std::fprintf(stderr, "lumivane_scene: %s\n", error.c_str());
+    entity->Release();
+    return ok;
+}
+
+Entity* Model(const char* name, lumivane::GeoNode* shape) {
+    auto* entity = new Entity;
+    entity->SetName(name);
+    entity->AddChild(shape);
+    return entity;
+}
+
+bool WritePrototypes(const std::filesystem::path& root) {
+    using databuilder::MakeQuad;
+    using databuilder::MakeSphere;
+    return WritePrototype(root,
+                          Model("marker", MakeSphere("marker", 0.5f, 6, 8,
+                                                     {.colour = 0xFF40FF40, .lit = false}))) &&
+           WritePrototype(root, Model("fadein", MakeQuad("fadein", 2.0f,
+                                                         {.colour = 0x00000000, .lit = false}))) &&
+           WritePrototype(root, Model("fadeout", MakeQuad("fadeout", 2.0f,
+                                                          {.colour = 0xFF000000, .lit = false}))) &&
+           WritePrototype(
+               root, Model("pilot1", MakeSphere("pilot1", 0.15f, 4, 6, {.colour = 0xFFE0C090})));
+}
+
+// A trigger that waits `delayMs` after it becomes active.
+std::unique_ptr<Trigger> DelayTrigger(const char* name, int32_t id, uint32_t delayMs) {
+    auto trigger = std::make_unique<Trigger>();
+    trigger->name = name;
+    trigger->id = id;
+    auto condition = std::make_unique<TriggerCondition>();
+    condition->type = int32_t(ConditionType::Delay);
+    condition->delay = delayMs;
+    condition->owner = trigger.get();
+    trigger->conditions.push_back(std::move(condition));
+    return trigger;
+}
+
+TriggerAction& AddAction(Trigger& trigger, int32_t type) {
+    auto action = std::make_unique<TriggerAction>();
+    action->type = type;
+    action->owner = &trigger;
+    trigger.actions.push_back(std::move(action));
+    return *trigger.actions.back();
+}
+
+void ShowText(Trigger& trigger, int32_t id, const char* fallback) {
+    TriggerAction& text = AddAction(trigger, action::kShowText);
+    text.text = fallback;
+    text.id = id;
+    text.values = {3}; // the caption slot
+}
+
+// Intro (after 1 s): a welcome text; then (after 2 s) player 0's ships
+// move out and "$underway" is set; then, once it reads 1, a last text.
+void AddScript(Scene& scene, const std::vector<EntityHandle>& movers) {
+    auto intro = DelayTrigger("intro", 10, 1000);
+    ShowText(*intro, kWelcomeText, "Welcome to Lumivane");
+
+    auto depart = DelayTrigger("depart", 11, 2000);
+    TriggerAction& move = AddAction(*depart, action::kMove);
+    move.handles = movers;
+    move.values = {kNoEntity};
+    move.point = {120.0f, 0.0f, 60.0f};
+    TriggerAction& mark = AddAction(*depart, action::kArithmetic);
+    mark.text = "$underway";
+    mark.values = {0, 1}; // set to 1
+
+    auto underway = std::make_unique<Trigger>();
+    underway->name = "underway";
+    underway->id = 12;
+    auto check = std::make_unique<TriggerCondition>();
+    check->type = int32_t(ConditionType::Variable);
+    check->name = "$underway";
+    check->comparison = 0;
+    check->constant = 1;
+    check->owner = underway.get();
+    underway->conditions.push_back(std::move(check));
+    ShowText(*underway, kUnderWayText, "The fleet is under way");
+
+    depart->AddChild(std::move(underway));
+    intro->AddChild(std::move(depart));
+    scene.AddTrigger(std::move(intro));
+}
+
+bool BuildDemo(const std::filesystem::path& root) {
+    World world;
+    world.Init();
+    SetWorld(&world);
+    ModelLibrary library;
+    SetModelLibrary(&library);
+    PlayerSet players;
+    Scene scene;
+    SetScene(&scene);
+    SetSceneTimeSource([] { return kDemoCreationTime; });
+
+    bool ok = library.LoadAll(root) != 0;
+    for (auto& player : players)
+        player->Reset(); // the build lists of the loaded library
+    SpawnRecord at;
+    ok = ok && scene.SpawnByName("Sun", at);
+    world.JoinPending(); // planets orbit the Sun from here on
+    struct Body {
+        const char* prototype;
+        Vec3 position;
+    };
+    for (const Body& body :
+         {Body{"Planet", {90, 0, 0}}, Body{"Planet", {0, 0, -160}}, Body{"Moon", {98, 0, 0}}}) {
+        at.position = body.position;
+        at.orbit = 1;
+        ok = ok && scene.SpawnByName(body.prototype, at);
+    }
+    std::vector<EntityHandle> movers;
+    for (int player = 0; player < 2; ++player)
+        for (int n = 0; n < 3; ++n) {
+            SpawnRecord ship;
+            ship.position = {player == 0 ? -60.0f : 60.0f, 0.0f, float(n) * 8.0f - 8.0f};
+            ship.player = player;
+            ship.squad = 0;
+            Entity* made = scene.SpawnByName("testship", ship);
+            ok = ok && made;
+            if (made && player == 0) movers.push_back(made->handle);
+        }
+    world.JoinPending();
+    AddScript(scene, movers);
+    scene.title = "Demo";
+    scene.secondTitle = "Demo";
+    scene.text5 = "demo";
+    scene.sourcePath = "scenes\\demo.mis";
+    ok = ok && scene.Save("scenes\\demo.mis");
+
+    Scene check;
+    SetScene(&check);
+    ok = ok && check.Load("scenes\\demo.mis") == 1 && check.triggers.size() == 1;
+    if (!ok) std::fprintf(stderr, "lumivane_scene: the demo scene could not be built\n");
+
+    SetScene(nullptr);
+    SetSceneTimeSource(nullptr);
+    world.Clear();
+    SetWorld(nullptr);
+    SetModelLibrary(nullptr);
+    return ok;
+}
+
+bool WriteCompanionTable(const std::filesystem::path& path) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "Lumivane demo scene texts\r\nId,Context,English\r\n"
+        << kWelcomeText << ",intro,Welcome to Lumivane\r\n"
+        << kUnderWayText << ",underway,The fleet is under way\r\n";
+    if (out.good()) return true;
+    std::fprintf(stderr, "lumivane_scene: cannot write %s\n", path.c_str());
+    return false;
+}
+
+} // namespace
+
+DATABUILDER_STEP(LumivaneScene, "lumivane_scene") {
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    std::error_code error;
+    for (const char* folder : {"models", "properties", "scenes"})
+        std::filesystem::create_directories(root / folder, error);
+    if (error) {
+        std::fprintf(stderr, "lumivane_scene: %s\n", error.message().c_str());
+        return false;
+    }
+    return WritePrototypes(root) && WriteCompanionTable(root / "scenes" / "demo.csv") &&
+           BuildDemo(root);
+}
