@@ -1,11 +1,14 @@
 // Writes Lumivane's demo scene: the prototypes its scripts and spawns ask
 // for ("marker", "fadein", "fadeout", "pilot1") as object files, then
-// "scenes\demo.mis", built in code (a sun, planets in orbit, ships of two
-// players and a short script: a delay, a text, a move order and a
-// variable) and written by the scene's own Save, with its companion text
-// table "scenes\demo.csv". The scene is read back with the scene's Load.
+// "scenes\demo.mis", built in code (the sky, a sun with its lens flare and
+// asteroid belt, planets in orbit, a light, a wormhole, ships of two players
+// and a short script: a delay, a text with its voice, a move order, a
+// variable, a scene sound and arrivals through the wormhole) and written by
+// the scene's own Save, with its companion text table "scenes\demo.csv".
+// The scene is read back with the scene's Load.
 #include "tools/databuilder/data_step.h"
 
+#include <bit>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -98,11 +101,30 @@ void ShowText(Trigger& trigger, int32_t id, const char* fallback) {
     text.values = {3}; // the caption slot
 }
 
-// Intro (after 1 s): a welcome text; then (after 2 s) player 0's ships
-// move out and "$underway" is set; then, once it reads 1, a last text.
-void AddScript(Scene& scene, const std::vector<EntityHandle>& movers) {
+// Two ships of player 1 arrive through the wormhole, 1.5 s apart.
+void AddArrivals(Trigger& trigger, EntityHandle wormhole) {
+    TriggerAction& arrivals = AddAction(trigger, action::kPassage);
+    arrivals.values = {wormhole, 0, 0};
+    for (int32_t delay : {0, 1500}) {
+        PassageRecord ship;
+        ship.name = "testship";
+        ship.values[PassageRecord::kDelay] = delay;
+        ship.values[PassageRecord::kReservedHandle] = kNoEntity;
+        ship.values[PassageRecord::kPlayer] = 1;
+        ship.values[PassageRecord::kSquad] = 1;
+        ship.values[PassageRecord::kHealthFraction] = std::bit_cast<int32_t>(1.0f);
+        arrivals.passages.push_back(ship);
+    }
+}
+
+// Intro (after 1 s): a welcome text with its voice and the scene's theme;
+// then (after 2 s) player 0's ships move out and "$underway" is set; then,
+// once it reads 1, a last text and reinforcements through the wormhole.
+void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHandle wormhole) {
     auto intro = DelayTrigger("intro", 10, 1000);
     ShowText(*intro, kWelcomeText, "Welcome to Lumivane");
+    intro->actions.back()->sound = "welcome.wav";
+    AddAction(*intro, action::kSceneSound).text = "elaphant.wav";
 
     auto depart = DelayTrigger("depart", 11, 2000);
     TriggerAction& move = AddAction(*depart, action::kMove);
@@ -124,6 +146,7 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers) {
     check->owner = underway.get();
     underway->conditions.push_back(std::move(check));
     ShowText(*underway, kUnderWayText, "The fleet is under way");
+    AddArrivals(*underway, wormhole);
 
     depart->AddChild(std::move(underway));
     intro->AddChild(std::move(depart));
@@ -145,7 +168,9 @@ bool BuildDemo(const std::filesystem::path& root) {
     for (auto& player : players)
         player->Reset(); // the build lists of the loaded library
     SpawnRecord at;
-    ok = ok && scene.SpawnByName("Sun", at);
+    ok = ok && scene.SpawnByName("Sky", at); // the backdrop comes first
+    ok = ok && scene.SpawnByName("Sun", at) && scene.SpawnByName("SunFlare", at) &&
+         scene.SpawnByName("Belt", at);
     world.JoinPending(); // planets orbit the Sun from here on
     struct Body {
         const char* prototype;
@@ -157,6 +182,15 @@ bool BuildDemo(const std::filesystem::path& root) {
         at.orbit = 1;
         ok = ok && scene.SpawnByName(body.prototype, at);
     }
+    SpawnRecord lamp;
+    lamp.position = {0, 30, 0};
+    ok = ok && scene.SpawnByName("Lamp", lamp);
+    SpawnRecord gate;
+    gate.position = {-90, 0, 70};
+    // Its exit faces the Sun.
+    gate.orientation = Quat::MakeRotationArc({0, 0, 1}, {0.789352f, 0, -0.613941f});
+    Entity* wormhole = scene.SpawnByName("Wormhole", gate);
+    ok = ok && wormhole;
     std::vector<EntityHandle> movers;
     for (int player = 0; player < 2; ++player)
         for (int n = 0; n < 3; ++n) {
@@ -169,7 +203,7 @@ bool BuildDemo(const std::filesystem::path& root) {
             if (made && player == 0) movers.push_back(made->handle);
         }
     world.JoinPending();
-    AddScript(scene, movers);
+    AddScript(scene, movers, wormhole ? wormhole->handle : kNoEntity);
     scene.title = "Demo";
     scene.secondTitle = "Demo";
     scene.text5 = "demo";

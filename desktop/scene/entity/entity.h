@@ -221,6 +221,9 @@ protected:
     void ApplyFrameChannels();
     void SetDistanceScaleByClass();
     void ReleaseLodNodes();
+    // Keeps an object of an old file alive as long as this entity, since
+    // later objects of the stream may refer to it.
+    void HoldLegacyObject(Unknown* object);
 
 private:
     bool SaveEntityRecord(platform::BinaryWriter& file, ObjectTable& table);

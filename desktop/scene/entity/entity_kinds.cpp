@@ -9,12 +9,6 @@ Node* PartSys::Clone() {
     return copy;
 }
 
-Node* Light::Clone() {
-    auto* copy = new Light(*this);
-    copy->InitClone(this);
-    return copy;
-}
-
 Debris::Debris() {
     classId = uint8_t(ClassId::Debris);
 }

@@ -37,6 +37,12 @@ Quat operator*(const Quat& a, const Quat& b) {
             a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z};
 }
 
+Quat Quat::MakeAxisAngle(const Vec3& axis, float angle) {
+    const float half = angle * 0.5f;
+    const float s = TableSin(half);
+    return {axis.x * s, axis.y * s, axis.z * s, TableCos(half)};
+}
+
 Quat Quat::MakeRotationArc(const Vec3& u, const Vec3& v) {
     Vec3 axis = Vec3::Cross(u, v);
     axis.Normalize();

@@ -56,6 +56,9 @@ struct Quat {
 
     // The shortest rotation turning unit vector u into unit vector v.
     static Quat MakeRotationArc(const Vec3& u, const Vec3& v);
+    // The turn by `angle` about `axis` (not normalised: its length scales
+    // the vector part), half-angle sine and cosine from the cosine table.
+    static Quat MakeAxisAngle(const Vec3& axis, float angle);
     // Raises the rotation to the power t (scales its angle), in place.
     void Pow(float t);
     // Turns v by this rotation, in place.
