@@ -140,6 +140,10 @@ public:
     float Volume() const { return volume_; }
     bool HighQualityMode() const { return highQualityMode_; }
     bool LogoShown() const { return logo_; }
+    // The machine values that choose how text is taken: UTF-16 text, and
+    // the code page of 8-bit text.
+    bool UnicodeText() const { return unicode_ != 0; }
+    unsigned CodePage() const { return codePage_; }
     uint32_t RandomPeriod() const { return randomPeriod_; }
     uint32_t RandomSceneTimerMs() const { return randomTimerMs_; }
     const std::string& CurrentScene() const { return currentScene_; }

@@ -1,8 +1,15 @@
-// The model library and the texture slots behind the scene engine.
+// The scene engine's services: made at start-up, the models of the first
+// run, and their end.
 #include "desktop/app/model_scene_engine.h"
 
+#include "desktop/display/font/bitmap_font.h"
 #include "desktop/display/textures/texture_manager.h"
+#include "desktop/scene/world/message_queue.h"
 #include "desktop/scene/world/model_library.h"
+#include "desktop/scene/world/player.h"
+#include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/scene_services.h"
+#include "desktop/scene/world/world.h"
 
 namespace lumivane {
 
@@ -15,8 +22,15 @@ ModelSceneEngine::~ModelSceneEngine() {
 
 void ModelSceneEngine::CreateServices() {
     if (library_) return;
+    world_ = std::make_unique<World>();
+    world_->Init();
+    SetWorld(world_.get());
     library_ = std::make_unique<ModelLibrary>();
     SetModelLibrary(library_.get());
+    queue_ = std::make_unique<MessageQueue>();
+    SetMessageQueue(queue_.get());
+    scene_ = std::make_unique<Scene>();
+    SetScene(scene_.get());
 }
 
 bool ModelSceneEngine::LoadModels(const std::function<bool()>& shouldAbort,
@@ -38,8 +52,19 @@ bool ModelSceneEngine::CreateTextureSlots() {
 
 void ModelSceneEngine::Term() {
     if (!library_) return;
+    GetLoopHooks().yield = nullptr;
+    if (GetFont() == font_.get()) SetFont(nullptr);
+    if (GetScene() == scene_.get()) SetScene(nullptr);
+    scene_.reset();
+    players_.reset();
+    if (GetMessageQueue() == queue_.get()) SetMessageQueue(nullptr);
+    queue_.reset();
+    if (world_) world_->Clear();
+    if (GetWorld() == world_.get()) SetWorld(nullptr);
+    world_.reset();
     if (GetModelLibrary() == library_.get()) SetModelLibrary(nullptr);
     library_.reset();
+    font_.reset();
 }
 
 } // namespace lumivane

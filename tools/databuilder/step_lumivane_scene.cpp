@@ -22,10 +22,13 @@
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/world.h"
 #include "tools/databuilder/lumivane_shapes.h"
+#include "tools/databuilder/lumivane_triggers.h"
 
 namespace {
 
 using namespace lumivane;
+using databuilder::AddAction;
+using databuilder::DelayTrigger;
 
 constexpr uint32_t kDemoCreationTime = 1000000000; // a fixed identity: same bytes every build
 
@@ -73,34 +76,6 @@ bool WritePrototypes(const std::filesystem::path& root) {
                root, Model("pilot1", MakeSphere("pilot1", 0.15f, 4, 6, {.colour = 0xFFE0C090})));
 }
 
-// A trigger that waits `delayMs` after it becomes active.
-std::unique_ptr<Trigger> DelayTrigger(const char* name, int32_t id, uint32_t delayMs) {
-    auto trigger = std::make_unique<Trigger>();
-    trigger->name = name;
-    trigger->id = id;
-    auto condition = std::make_unique<TriggerCondition>();
-    condition->type = int32_t(ConditionType::Delay);
-    condition->delay = delayMs;
-    condition->owner = trigger.get();
-    trigger->conditions.push_back(std::move(condition));
-    return trigger;
-}
-
-TriggerAction& AddAction(Trigger& trigger, int32_t type) {
-    auto action = std::make_unique<TriggerAction>();
-    action->type = type;
-    action->owner = &trigger;
-    trigger.actions.push_back(std::move(action));
-    return *trigger.actions.back();
-}
-
-void ShowText(Trigger& trigger, int32_t id, const char* fallback) {
-    TriggerAction& text = AddAction(trigger, action::kShowText);
-    text.text = fallback;
-    text.id = id;
-    text.values = {3}; // the caption slot
-}
-
 // Two ships of player 1 arrive through the wormhole, 1.5 s apart.
 void AddArrivals(Trigger& trigger, EntityHandle wormhole) {
     TriggerAction& arrivals = AddAction(trigger, action::kPassage);
@@ -122,7 +97,7 @@ void AddArrivals(Trigger& trigger, EntityHandle wormhole) {
 // once it reads 1, a last text and reinforcements through the wormhole.
 void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHandle wormhole) {
     auto intro = DelayTrigger("intro", 10, 1000);
-    ShowText(*intro, kWelcomeText, "Welcome to Lumivane");
+    databuilder::ShowSceneText(*intro, kWelcomeText, "Welcome to Lumivane", 3);
     intro->actions.back()->sound = "welcome.wav";
     AddAction(*intro, action::kSceneSound).text = "elaphant.wav";
 
@@ -145,7 +120,7 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHand
     check->constant = 1;
     check->owner = underway.get();
     underway->conditions.push_back(std::move(check));
-    ShowText(*underway, kUnderWayText, "The fleet is under way");
+    databuilder::ShowSceneText(*underway, kUnderWayText, "The fleet is under way", 3);
     AddArrivals(*underway, wormhole);
 
     depart->AddChild(std::move(underway));

@@ -1,0 +1,152 @@
+// Writes Lumivane's default scene, "scenes\Hell's Heart.mis": the star sky
+// first (the backdrop the display draws behind everything), a swollen red
+// sun with its lens flare and asteroid belt, planets and a moon turning as
+// they orbit it, and the sun's light, which reaches every body. Its script
+// shows the scene's title and a caption from the companion table
+// "scenes\Hell's Heart.csv". Built in code with the scene's own Save, then
+// read back with its Load.
+#include "tools/databuilder/data_step.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "desktop/scene/entity/entity.h"
+#include "desktop/scene/entity/light.h"
+#include "desktop/scene/entity/prop_file.h"
+#include "desktop/scene/object/object_file.h"
+#include "desktop/scene/world/model_library.h"
+#include "desktop/scene/world/player.h"
+#include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/world.h"
+#include "tools/databuilder/lumivane_triggers.h"
+
+namespace {
+
+using namespace lumivane;
+
+constexpr const char* kScenePath = "scenes\\Hell's Heart.mis";
+constexpr uint32_t kCreationTime = 1000000100; // a fixed identity: same bytes every build
+constexpr int32_t kTitleText = 1;
+constexpr int32_t kCaptionText = 2;
+constexpr int32_t kTitleSlot = 2;   // text3: large, green, shadowed, top centre
+constexpr int32_t kCaptionSlot = 3; // text4: bottom centre
+constexpr float kSceneRadius = 120.0f;
+
+// The sun's light: a point at its heart that reaches the whole scene.
+bool WriteSunLight(const std::filesystem::path& root) {
+    auto* light = new Light;
+    light->SetName("Heartlight");
+    light->AddRef();
+    light->CreateProps();
+    PropBlock& p = *light->props;
+    const LightPropFields& f = LightFields();
+    p.SetFlag(f.global, true);
+    p.Set<float>(f.range, 0.0f); // unbounded
+    const float diffuse[3] = {1.0f, 0.62f, 0.45f}, ambient[3] = {0.10f, 0.07f, 0.09f};
+    for (int c = 0; c < 3; ++c) {
+        p.Set<float>(f.diffuse[c], diffuse[c]);
+        p.Set<float>(f.ambient[c], ambient[c]);
+    }
+    light->PropChanged(kAllProps);
+    std::string error;
+    const bool ok = SaveObjectFile(root / "models" / "Heartlight.vrn", light, &error) &&
+                    SavePropFile(root / "properties" / "Heartlight.prp", p, &error);
+    if (!ok) std::fprintf(stderr, "lumivane_hells_heart: %s\n", error.c_str());
+    light->Release();
+    return ok;
+}
+
+// The title at once, the caption two seconds later.
+void AddScript(Scene& scene) {
+    auto title = databuilder::DelayTrigger("title", 20, 500);
+    databuilder::ShowSceneText(*title, kTitleText, "Hell's Heart", kTitleSlot);
+    auto caption = databuilder::DelayTrigger("caption", 21, 2000);
+    databuilder::ShowSceneText(*caption, kCaptionText, "A red giant in its last thousand years",
+                               kCaptionSlot);
+    title->AddChild(std::move(caption));
+    scene.AddTrigger(std::move(title));
+}
+
+// A body spawned at `position` in orbit about the sun, `size` times its
+// model, turning by `spin` radians a tenth of a second.
+bool SpawnBody(Scene& scene, const char* prototype, const Vec3& position, float size, float spin) {
+    SpawnRecord at;
+    at.position = position;
+    at.orbit = 1;
+    at.spin = Quat::MakeAxisAngle({0.0f, 1.0f, 0.0f}, spin);
+    Entity* body = scene.SpawnByName(prototype, at);
+    if (!body) return false;
+    body->SetScale(size);
+    return true;
+}
+
+bool BuildScene(const std::filesystem::path& root) {
+    World world;
+    world.Init();
+    SetWorld(&world);
+    ModelLibrary library;
+    SetModelLibrary(&library);
+    PlayerSet players;
+    Scene scene;
+    SetScene(&scene);
+    SetSceneTimeSource([] { return kCreationTime; });
+
+    bool ok = library.LoadAll(root) != 0;
+    SpawnRecord centre;
+    ok = ok && scene.SpawnByName("Sky", centre); // the backdrop comes first
+    Entity* sun = ok ? scene.SpawnByName("Sun", centre) : nullptr;
+    ok = ok && sun && scene.SpawnByName("SunFlare", centre) && scene.SpawnByName("Belt", centre) &&
+         scene.SpawnByName("Heartlight", centre);
+    if (sun) sun->SetScale(1.5f);
+    world.JoinPending(); // the bodies orbit the sun from here on
+    ok = ok && SpawnBody(scene, "Planet", {75, 0, 0}, 2.5f, 0.04f) &&
+         SpawnBody(scene, "Moon", {88, 0, 6}, 2.0f, 0.06f) &&
+         SpawnBody(scene, "Planet", {-45, 0, 80}, 3.5f, -0.03f) &&
+         SpawnBody(scene, "Planet", {10, 0, -105}, 2.0f, 0.05f);
+    world.JoinPending();
+    AddScript(scene);
+    scene.title = "Hell's Heart";
+    scene.secondTitle = "Hell's Heart";
+    scene.text5 = "hellsheart";
+    scene.radius = kSceneRadius;
+    scene.sourcePath = kScenePath;
+    ok = ok && scene.Save(kScenePath);
+
+    Scene check;
+    SetScene(&check);
+    ok = ok && check.Load(kScenePath) == 1 && check.triggers.size() == 1 && world.EntityCount() > 0;
+    if (!ok) std::fprintf(stderr, "lumivane_hells_heart: the scene could not be built\n");
+
+    SetScene(nullptr);
+    SetSceneTimeSource(nullptr);
+    world.Clear();
+    SetWorld(nullptr);
+    SetModelLibrary(nullptr);
+    return ok;
+}
+
+bool WriteCompanionTable(const std::filesystem::path& path) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "Hell's Heart scene texts\r\nId,Context,English\r\n"
+        << kTitleText << ",title,Hell's Heart\r\n"
+        << kCaptionText << ",caption,A red giant in its last thousand years\r\n";
+    if (out.good()) return true;
+    std::fprintf(stderr, "lumivane_hells_heart: cannot write %s\n", path.c_str());
+    return false;
+}
+
+} // namespace
+
+DATABUILDER_STEP(LumivaneHellsHeart, "lumivane_scene_hells_heart") {
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    std::error_code error;
+    for (const char* folder : {"models", "properties", "scenes"})
+        std::filesystem::create_directories(root / folder, error);
+    if (error) {
+        std::fprintf(stderr, "lumivane_hells_heart: %s\n", error.message().c_str());
+        return false;
+    }
+    return WriteSunLight(root) && WriteCompanionTable(root / "scenes" / "Hell's Heart.csv") &&
+           BuildScene(root);
+}
