@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, then runs every test in the normal build and in the
-# AddressSanitizer + UndefinedBehaviorSanitizer build, and the sound and music
-# tests once more under ThreadSanitizer, all headless. Each build's tests keep
+# AddressSanitizer + UndefinedBehaviorSanitizer build, Rookfall's check on a
+# virtual X display, and the sound and music tests once more under
+# ThreadSanitizer. Each build's tests keep
 # their settings in that build's folder (set by the build's test environment).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,6 +23,12 @@ for dir in build build-asan; do
     status=1
   fi
 done
+# Rookfall as a player starts it, on a virtual X display: the main menu over
+# the board in the game's own screenshot, and the screensaver playing itself.
+echo "=== Rookfall on a virtual display ==="
+if ! tests/chess/game/check_rookfall.sh build; then
+  status=1
+fi
 # The sound and music tests run a third time under ThreadSanitizer: the music
 # thread shares state with the main thread.
 echo "=== sound and music tests under ThreadSanitizer ==="

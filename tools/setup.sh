@@ -11,7 +11,7 @@ packages=(
   libsqlite3-dev libopenal-dev libmpg123-dev libenet-dev
   libjpeg-dev libpng-dev libsquish-dev libfreetype-dev fonts-dejavu-core
   libcurl4-openssl-dev libopenjp2-7-dev libopenjp2-tools
-  lame xvfb xauth
+  lame xvfb xauth xdotool
 )
 
 missing=()

@@ -2,6 +2,7 @@
 // save code: a small sample model under modules/test that the tests and
 // tools load.
 #include "tools/databuilder/data_step.h"
+#include "tools/databuilder/channel_keys.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,17 +18,8 @@
 
 namespace {
 
-void* MatrixKey(const JTMatrix& m) {
-    void* p = std::malloc(sizeof m.m);
-    std::memcpy(p, &m.m[0][0], sizeof m.m);
-    return p;
-}
-
-void* OpacityKey(float v) {
-    void* p = std::malloc(sizeof v);
-    std::memcpy(p, &v, sizeof v);
-    return p;
-}
+using databuilder::MatrixKey;
+using databuilder::OpacityKey;
 
 // A root with an "idle" loop (2 s) that lifts an arm to 2 at 1 s and back
 // and fades a hand out over the first second, and a "wave" (1 s, starting at

@@ -49,6 +49,7 @@ const SoundSpec kSounds[] = {
     {"HoloTaken", SoundShape::Chirp, 0.5f, 300.0f},
     {"Unlock", SoundShape::Fanfare, 1.2f, 523.0f},
     {"GameOver", SoundShape::Fanfare, 1.2f, 262.0f},
+    {"MenuOpen", SoundShape::Chirp, 0.2f, 700.0f},
 };
 
 constexpr int kRate = 22050;

@@ -5,6 +5,7 @@
 // cube map "cubetest.dds" of the wet-ice effect. Each is written in the kind
 // its name selects when the engine loads it.
 #include "tools/databuilder/data_step.h"
+#include "tools/databuilder/paint.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,74 +25,9 @@ namespace {
 
 using platform::image::Image;
 using platform::image::PixelFormat;
+using namespace databuilder::paint;
 
-constexpr int kJpegQuality = 90;
 constexpr float kTwoPi = 6.2831853f;
-
-// Value noise on an integer lattice, smoothly interpolated; the same seed
-// always gives the same picture.
-float Lattice(int x, int y, uint32_t seed) {
-    uint32_t h = uint32_t(x) * 374761393u + uint32_t(y) * 668265263u + seed * 2246822519u;
-    h = (h ^ (h >> 13)) * 1274126177u;
-    h ^= h >> 16;
-    return float(h & 0xFFFF) / 65535.0f;
-}
-
-float Noise(float x, float y, uint32_t seed, int period) {
-    const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
-    const float fx = x - float(x0), fy = y - float(y0);
-    const float sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
-    // Wrapping the lattice at `period` makes the texture tile.
-    auto at = [&](int i, int j) {
-        return Lattice(((i % period) + period) % period, ((j % period) + period) % period, seed);
-    };
-    const float top = at(x0, y0) + (at(x0 + 1, y0) - at(x0, y0)) * sx;
-    const float bottom = at(x0, y0 + 1) + (at(x0 + 1, y0 + 1) - at(x0, y0 + 1)) * sx;
-    return top + (bottom - top) * sy;
-}
-
-// Several octaves of noise over a tile of `cells` lattice cells, 0..1.
-float Fractal(float u, float v, uint32_t seed, int cells, int octaves = 5) {
-    float sum = 0, amplitude = 0.5f, total = 0;
-    for (int o = 0; o < octaves; ++o) {
-        const int period = cells << o;
-        sum += amplitude * Noise(u * float(period), v * float(period), seed + uint32_t(o), period);
-        total += amplitude;
-        amplitude *= 0.5f;
-    }
-    return sum / total;
-}
-
-struct Colour {
-    float r, g, b;
-};
-
-Colour Mix(Colour a, Colour b, float t) {
-    t = std::clamp(t, 0.0f, 1.0f);
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
-
-uint8_t Byte(float v) {
-    return uint8_t(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f);
-}
-
-// A picture from a function of (u, v) in 0..1 giving colour and alpha.
-Image Paint(int width, int height, PixelFormat format,
-            const std::function<Colour(float, float, float&)>& shade) {
-    Image image = platform::image::MakeImage(format, width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            float alpha = 1.0f;
-            const Colour c =
-                shade((float(x) + 0.5f) / float(width), (float(y) + 0.5f) / float(height), alpha);
-            uint8_t* p = image.pixels.data() + (size_t(y) * size_t(width) + size_t(x)) * 4;
-            p[0] = Byte(c.b);
-            p[1] = Byte(c.g);
-            p[2] = Byte(c.r);
-            p[3] = Byte(alpha);
-        }
-    return image;
-}
 
 Colour Wood(float u, float v, float&) {
     // Planks along u: rings bent by noise, a darker seam between planks.
@@ -196,26 +132,6 @@ Image CubeFace(int face, int size) {
         c = Mix(c, {1.0f, 1.0f, 1.0f}, Fractal(u, v, 81 + uint32_t(face), 4, 3) * 0.15f);
         return Colour{c.r * tints[face].r, c.g * tints[face].g, c.b * tints[face].b};
     });
-}
-
-bool Fail(const std::filesystem::path& file, const std::string& error) {
-    std::fprintf(stderr, "textures: cannot write %s: %s\n", file.c_str(), error.c_str());
-    return false;
-}
-
-bool WriteJpeg(const std::filesystem::path& file, const Image& image) {
-    std::vector<uint8_t> bytes;
-    std::string error;
-    if (!platform::image::EncodeJpeg(image, kJpegQuality, bytes, &error) ||
-        !platform::WriteWholeFile(file, bytes, &error))
-        return Fail(file, error);
-    return true;
-}
-
-bool WriteTga(const std::filesystem::path& file, const Image& image) {
-    std::string error;
-    if (!platform::image::WriteTgaFile(file, image, &error)) return Fail(file, error);
-    return true;
 }
 
 bool WriteCube(const std::filesystem::path& file, int size) {

@@ -3,20 +3,16 @@
 // load screen the right way up with the progress bar over it, a load screen
 // whose header lies, and a captured frame of an odd width.
 //
-// One small golden image, golden/load_screen_progress.bmp, holds the load
-// screen with the bar at one half on a 64 x 48 window; each channel may be
-// off by 2. A failing comparison writes load_screen_progress.actual.bmp
-// beside it. Regenerate it on purpose only, from the source root, with
-//   LUMIVANE_UPDATE_GOLDEN=1 SDL_VIDEODRIVER=offscreen LIBGL_ALWAYS_SOFTWARE=1
-//   build/tests/lumivane_display_tests --gtest_filter=DisplayPixels.LoadScreenGolden
-// (one command line).
+// One small reference picture, golden/load_screen_progress.png, holds the
+// load screen with the bar at one half on a 64 x 48 window (see the README
+// for how reference pictures are compared and made again).
 #include "tests/desktop/display/display_test_support.h"
+#include "tests/jentra/render/golden.h"
 
 #include "desktop/display/surfaces/load_screen.h"
 #include "platform/image/bmp.h"
 
 #include <cstdlib>
-#include <cstring>
 
 using namespace display_test;
 using platform::render::DeviceKind;
@@ -191,29 +187,5 @@ TEST_F(DisplayPixels, LoadScreenGolden) {
     Make(64, 48);
     display->DrawProgress(0.5f);
     ReadWindow();
-    image::Image actual = image::MakeImage(image::PixelFormat::X8R8G8B8, width, height);
-    std::memcpy(actual.pixels.data(), pixels.data(), actual.pixels.size());
-
-    const std::filesystem::path golden = std::filesystem::path(JENTRA_SOURCE_DIR) /
-                                         "tests/desktop/display/golden/load_screen_progress.bmp";
-    if (std::getenv("LUMIVANE_UPDATE_GOLDEN")) {
-        ASSERT_TRUE(image::WriteBmpFile(golden, actual));
-        GTEST_SKIP() << "golden image written";
-    }
-    std::vector<uint8_t> bytes;
-    image::Image expected;
-    ASSERT_TRUE(platform::ReadWholeFile(golden, bytes)) << golden;
-    ASSERT_TRUE(image::DecodeBmp(bytes, expected));
-    ASSERT_EQ(expected.width, actual.width);
-    ASSERT_EQ(expected.height, actual.height);
-    int worst = 0;
-    for (size_t i = 0; i < actual.pixels.size(); ++i)
-        if (i % 4 != 3)
-            worst = std::max(worst, std::abs(int(actual.pixels[i]) - int(expected.pixels[i])));
-    if (worst > 2) {
-        std::filesystem::path written = golden;
-        written.replace_extension(".actual.bmp");
-        image::WriteBmpFile(written, actual);
-        ADD_FAILURE() << "off by " << worst << "; the picture drawn is in " << written;
-    }
+    EXPECT_TRUE(golden::MatchesGolden("load_screen_progress", pixels, width, height));
 }

@@ -1,0 +1,274 @@
+// ChessGame::Update, once a frame before the scenes update: the menu keys
+// (and the screensaver's end on any input), the loading sequence behind the
+// intro, the help text, the park sun, the computer's and the replay's
+// moves, and the data balls of the holographic world.
+#include <cmath>
+#include <cstdio>
+
+#include "Jentra/JTAudio.h"
+#include "Jentra/JTCamera.h"
+#include "Jentra/JTEntityProps.h"
+#include "Jentra/JTFrameClock.h"
+#include "Jentra/JTKeyboard.h"
+#include "Jentra/JTLight.h"
+#include "Jentra/JTMouse.h"
+#include "Jentra/JTNetwork.h"
+#include "Jentra/JTProtobase.h"
+#include "Jentra/JTRandom.h"
+#include "Jentra/JTScene.h"
+#include "Jentra/core/app/app_events.h"
+#include "chess/engine/search.h"
+#include "chess/game/chess_game.h"
+#include "chess/game/chess_pieces.h"
+#include "chess/game/loading_list.h"
+#include "chess/game/menu_dialogs.h"
+#include "chess/game/sky_colour.h"
+
+namespace {
+
+constexpr int kFirstLoadingFrame = 2; // the loading begins with the third frame
+constexpr float kSaverIdleStartSeconds = 20.0f;
+const JTVec3 kHelpTextPosition(0.0f, -0.6f, 1.0f);
+const char* const kHelpText = "Left mouse click to select and move\n"
+                              "Right mouse click and drag to rotate\n"
+                              "Left & right mouse click and drag\n"
+                              "or use wheel to zoom\n"
+                              "Spacebar for menu";
+const JTVec3 kPellixLogoPosition(-0.78f, -0.58f, 1.0f);
+const JTVec3 kJentraLogoPosition(0.78f, -0.58f, 1.0f);
+
+bool FocusHeld() {
+    if (!gpJTKeyboard || !gpJTIDMap) return false;
+    const JTID focus = gpJTKeyboard->GetFocus();
+    return gpJTIDMap->Find(&focus) != nullptr;
+}
+
+// Escape or Space went down, with no modifier and no control taking keys.
+bool MenuKeyPressed() {
+    if (!gpJTKeyboard || FocusHeld()) return false;
+    return gpJTKeyboard->KeyPress(DIK_ESCAPE, JTMOD_NONE) ||
+           gpJTKeyboard->KeyPress(DIK_SPACE, JTMOD_NONE);
+}
+
+} // namespace
+
+void ChessGame::Update() {
+    MenuKeys();
+    if (gpJTKeyboard && !FocusHeld() && gpJTKeyboard->KeyPress(DIK_F1, JTMOD_NONE)) ToggleHelp();
+    SunCycle();
+    if (GetPlayerToMove() == kPlayerComputer) ComputerTurn();
+    if (GetPlayerToMove() == kPlayerReplay) ReplayTurn();
+    if (world == kWorldHolographic) SpawnDataballs();
+}
+
+void ChessGame::MenuKeys() {
+    const int menu = GetCurrentMenu();
+    if (menu == kMenuIntro) {
+        if (gnFrame >= kFirstLoadingFrame) LoadingStep();
+        return;
+    }
+    if (menu == kMenuBoard && saverMode) {
+        if (SaverInput()) JTPostQuit();
+        return;
+    }
+    if (!MenuKeyPressed()) return;
+    switch (menu) {
+    case kMenuMain:
+    case kMenuWorld:
+    case kMenuInGame:
+    case kMenuSettings:
+    case kMenuResolution:
+    case kMenuColourDepth:
+    case kMenuAntiAlias:
+    case kMenuNameGame:
+    case kMenuAmbianceVolume:
+    case kMenuEffectsVolume:
+        CloseMenu();
+        break;
+    case kMenuColour:
+    case kMenuGameOver:
+    case kMenuRecordedGames:
+    case kMenuPlayMode:
+    case kMenuLan:
+    case kMenuWaiting:
+    case kMenuLobby:
+        ReplaceMenu(kMenuMain);
+        break;
+    case kMenuLevel:
+        ReplaceMenu(kMenuColour);
+        break;
+    case kMenuBoard:
+        OpenMenu(player[0] == kPlayerComputer && player[1] == kPlayerComputer ? kMenuMain
+                                                                              : kMenuInGame);
+        break;
+    default: // the menus without dialogs and the closing screen
+        break;
+    }
+}
+
+bool ChessGame::SaverInput() const {
+    if (gpJTMouse) {
+        if (gpJTMouse->GetRelX() || gpJTMouse->GetRelY() || gpJTMouse->GetRelZ()) return true;
+        for (int button = 0; button < JTMouse::kButtons; ++button)
+            if (gpJTMouse->Pressed(button)) return true;
+    }
+    return gpJTKeyboard && gpJTKeyboard->KeyPressAny();
+}
+
+void ChessGame::LoadingStep() {
+    const ChessLoadingItem* item = GetLoadingItem(loadingStep);
+    if (!item) {
+        FinishLoading();
+        return;
+    }
+    ++loadingStep;
+    // The objects only fill the model and texture caches: nothing of them
+    // stays, and no time passes while they load.
+    gdwTime = 0;
+    gdwRealTime = 0;
+    if (mainScene && gpJTProtobase) {
+        if (item->prototype) {
+            if (JTEntityProps* props = gpJTProtobase->Find(item->name))
+                props->Instantiate(mainScene);
+        } else if (JTEntity* entity = gpJTProtobase->Create(item->name, nullptr)) {
+            mainScene->Add(entity);
+        }
+        mainScene->Reset();
+    }
+    static const char* const kDots[3] = {"..", "....", "......"};
+    char text[64];
+    const bool decompressing =
+        menuDialogs && currentDialog && menuDialogs->IsDecompressing(currentDialog);
+    std::snprintf(text, sizeof text, "%s\n%s", decompressing ? "Decompressing textures" : "Loading",
+                  kDots[gnFrame % 3]);
+    if (menuDialogs && currentDialog) menuDialogs->ShowLoadingText(currentDialog, text);
+}
+
+void ChessGame::FinishLoading() {
+    if (saverMode) {
+        SetPlayers(kPlayerComputer, kPlayerComputer);
+        LoadWorld((JTRand() >> 2) % 3 + 1);
+        CloseMenu();
+        if (mainCamera) mainCamera->SetIdleStartTime(kSaverIdleStartSeconds);
+        return;
+    }
+    if (gpJTProtobase && interfaceScene) {
+        helpText = gpJTProtobase->Create(nullptr, "JTControls.dll", "JTText");
+        if (helpText) {
+            helpText->SetPos(kHelpTextPosition);
+            helpText->SetScale(0.002f);
+            helpText->SetPickable(false);
+            interfaceScene->Add(helpText);
+            SetInterfaceText(helpText, "F1 for help");
+        }
+    }
+    helpOn = false;
+    LoadWorld(kWorldPark);
+    struct Logo {
+        const char* model;
+        const char* name;
+        JTVec3 position;
+    };
+    for (const Logo& logo : {Logo{"Chess\\Pellix.jtm", "PellixLogo", kPellixLogoPosition},
+                             Logo{"Chess\\Jentra.jtm", "JentraLogo", kJentraLogoPosition}}) {
+        JTEntity* entity = gpJTProtobase ? gpJTProtobase->Create(logo.model, nullptr) : nullptr;
+        if (!entity || !interfaceScene) continue;
+        entity->SetName(logo.name);
+        entity->SetPos(logo.position);
+        entity->SetPickable(false);
+        interfaceScene->Add(entity);
+    }
+
+    if (gpJTNetwork && gpJTNetwork->GetLobbyLaunched()) {
+        const int32_t result = gpJTNetwork->ConnectUsingLobbySettings();
+        if (result == JTNET_OK) {
+            const bool host = gpJTNetwork->IsHost();
+            SetPlayers(host ? kPlayerLocal : kPlayerRemote, host ? kPlayerRemote : kPlayerLocal);
+            PlaceCameraBehind(host ? chess::White : chess::Black);
+            StartNewGame();
+            ReplaceMenu(kMenuWaiting);
+            return;
+        }
+        // Without the session the game goes on as if started by itself.
+        std::fprintf(stderr, "Rookfall: no network game: %s\n",
+                     result == JTNET_E_NOHOST ? "no game was found at that host"
+                                              : "the session could not be started");
+    }
+    ReplaceMenu(kMenuMain);
+}
+
+void ChessGame::PlaceCameraBehind(int side) {
+    if (!mainCamera) return;
+    const JTVec3 offset(0.0f, 13.0f, side == chess::White ? -7.0f : 7.0f);
+    mainCamera->SetView(mainCamera->GetFocus() + offset, JTVec3Normalize(-offset), JTVec3(0, 1, 0));
+    mainCamera->SetIdleStartTime(0.0f);
+}
+
+void ChessGame::ToggleHelp() {
+    PlaySound("JTBeep_Alert.wav");
+    helpOn = !helpOn;
+    SetInterfaceText(helpText, helpOn ? kHelpText : "");
+}
+
+void ChessGame::SunCycle() {
+    if (!sunLight) return;
+    const ChessSunState state = sun.Step(gdwTime);
+    sunLight->SetPos(state.position);
+    JTLightRecord& record = sunLight->GetLight();
+    record.diffuse = {state.light.r, state.light.g, state.light.b, 1.0f};
+    record.specular = record.diffuse;
+    record.ambient = {state.fill.r, state.fill.g, state.fill.b, 1.0f};
+    SetSkyColour(skyEntity, state.sky);
+}
+
+bool ChessGame::MayMoveNow() const {
+    if (int32_t(gdwTime - lastMoveTime) <= int32_t(kMovePacingMs)) return false;
+    return GetCurrentMenu() == kMenuBoard || menuCameraFlag;
+}
+
+void ChessGame::ComputerTurn() {
+    if (!MayMoveNow()) return;
+    const chess::ChessMove m = chess::Think();
+    if (m && ExecuteMove(m)) return;
+    // The game is over.
+    lastMoveTime = gdwTime;
+    if (player[0] == kPlayerComputer && player[1] == kPlayerComputer) StartNewGame();
+}
+
+void ChessGame::ReplayTurn() {
+    if (!MayMoveNow() || replayIndex >= replay.GetCount()) return;
+    const chess::ChessMove m = replay[replayIndex++];
+    if (ExecuteMove(m)) return;
+    // A damaged or foreign file: the replay ends at its first move that is
+    // not legal in the position reached.
+    std::fprintf(stderr, "Rookfall: recorded move %d (%#x) is not legal here; the replay ends\n",
+                 replayIndex, unsigned(m));
+    replayIndex = replay.GetCount();
+}
+
+void ChessGame::SpawnDataballs() {
+    if (!mainScene || !gpJTProtobase) return;
+    // The world's clock starts again at each load.
+    if (nextDataballTime > gdwTime + ChessTimedEntity::kLifetimeMs) nextDataballTime = gdwTime;
+    if (gdwTime < nextDataballTime) return;
+    nextDataballTime = gdwTime + 400 + uint32_t(JTRand() % 1200);
+
+    auto* ball = new ChessTimedEntity();
+    gpJTProtobase->Create("Chess\\Matrix\\Databall.jtm", ball);
+    if (ball->GetNumChildren() == 0) {
+        delete ball;
+        return;
+    }
+    // From low around the board, rising and drifting inwards.
+    const float angle = float(JTRand() % 628) * 0.01f;
+    const float radius = 12.0f + float(JTRand() % 1000) * 0.008f;
+    const JTVec3 start(std::cos(angle) * radius, -4.0f + float(JTRand() % 100) * 0.02f,
+                       std::sin(angle) * radius);
+    ball->SetName("databall");
+    ball->SetPos(start);
+    ball->SetVelocity(
+        JTVec3(-start.x * 0.03f, 1.2f + float(JTRand() % 100) * 0.01f, -start.z * 0.03f));
+    ball->SetAngularVelocity(JTVec3(0.0f, 1.5f, 0.0f));
+    ball->SetPickable(false);
+    mainScene->Add(ball);
+}

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Checks Rookfall as a player meets it, on a virtual X display:
+#  1. tools/play.sh with a fresh home and settings: the intro, then the main
+#     menu over the Park board; a screenshot taken with the game's own
+#     screenshot key (Print) shows the light and dark squares and the pieces
+#     on their squares; Shift+Escape ends the game cleanly.
+#  2. The screensaver ("/saver") with a raised game speed: the computer
+#     plays itself to mate, stalemate or 300 plies without stalling, and the
+#     program goes on drawing frames afterwards.
+# Usage: tests/chess/game/check_rookfall.sh [build folder]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/../../.."
+root=$(pwd)
+build=${1:-build}
+
+if [ "${ROOKFALL_CHECK_INSIDE:-}" != 1 ]; then
+  for tool in xvfb-run xdotool; do
+    if ! command -v "$tool" >/dev/null; then
+      echo "check_rookfall: $tool is missing (tools/setup.sh installs it)" >&2
+      exit 1
+    fi
+  done
+  work=$(mktemp -d /tmp/rookfall_check.XXXXXX)
+  trap 'rm -rf "$work"' EXIT
+  export ROOKFALL_CHECK_INSIDE=1 ROOKFALL_CHECK_WORK="$work"
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build"
+fi
+
+work=$ROOKFALL_CHECK_WORK
+# The game as a fresh player starts it: a new home, no settings, full
+# screen, real X11 (not the tests' offscreen driver); silent audio.
+unset JENTRA_SETTINGS_DIR JENTRA_WINDOWED JENTRA_RUNTIME_DIR SDL_VIDEODRIVER XDG_CONFIG_HOME
+unset XDG_DESKTOP_DIR
+export HOME="$work/home" SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null LIBGL_ALWAYS_SOFTWARE=1
+export JENTRA_DISCOVERY_HOSTS=127.0.0.1
+mkdir -p "$HOME/Desktop"
+boardcheck="$root/$build/tests/rookfall_boardcheck"
+failed=0
+
+echo "=== Rookfall through tools/play.sh"
+tools/play.sh > "$work/play.log" 2>&1 &
+game=$!
+found=""
+intro=""
+for second in $(seq 2 2 180); do
+  sleep 2
+  if ! kill -0 "$game" 2>/dev/null; then
+    echo "Rookfall ended before its main menu showed:" >&2
+    tail -20 "$work/play.log" >&2
+    exit 1
+  fi
+  xdotool key Print
+  sleep 1
+  shot=$(ls -t "$HOME"/Desktop/*.bmp 2>/dev/null | head -1 || true)
+  [ -n "$shot" ] || continue
+  if "$boardcheck" "$shot" > "$work/check.txt"; then
+    found=$shot
+    echo "main menu over the board after about $second s: $(tail -1 "$work/check.txt")"
+    cat "$work/check.txt"
+    break
+  elif [ -z "$intro" ]; then
+    intro=$shot
+    echo "the intro (no board yet) after about $second s"
+  fi
+done
+# The picture judged last stays in the build folder for a person to look at.
+last=${found:-$(ls -t "$HOME"/Desktop/*.bmp 2>/dev/null | head -1 || true)}
+[ -z "$last" ] || cp "$last" "$root/$build/rookfall_check_menu.bmp"
+if [ -z "$found" ]; then
+  echo "FAIL: no screenshot showed the board with its pieces (see $build/rookfall_check_menu.bmp);" \
+       "the last one said:" >&2
+  cat "$work/check.txt" >&2 || true
+  failed=1
+fi
+# Shift+Escape, held long enough for a frame to see both keys.
+xdotool keydown shift keydown Escape
+sleep 1
+xdotool keyup Escape keyup shift
+status=0
+for _ in $(seq 1 60); do
+  kill -0 "$game" 2>/dev/null || break
+  sleep 1
+done
+if kill -0 "$game" 2>/dev/null; then
+  echo "FAIL: Rookfall did not end on Shift+Escape" >&2
+  kill "$game"
+  failed=1
+else
+  wait "$game" || status=$?
+  if [ "$status" != 0 ]; then
+    echo "FAIL: Rookfall ended with status $status" >&2
+    tail -20 "$work/play.log" >&2
+    failed=1
+  fi
+fi
+
+echo "=== the screensaver playing itself"
+export HOME="$work/saver"
+mkdir -p "$HOME"
+# The driver is the game run by a script; its data is the build's.
+if ! JENTRA_RUNTIME_DIR="$root/$build/bin" timeout 600 "$root/$build/tests/rookfall_driver" --saver --game-speed 60 --max-plies 300 \
+     --multisample 0 > "$work/saver.txt" 2> "$work/saver.log"; then
+  echo "FAIL: the screensaver stopped:" >&2
+  cat "$work/saver.txt" >&2
+  tail -20 "$work/saver.log" >&2
+  failed=1
+else
+  cat "$work/saver.txt"
+  grep -q '^end ' "$work/saver.txt" && grep -q '^frames-after ' "$work/saver.txt" || failed=1
+fi
+
+if [ "$failed" = 0 ]; then echo "check_rookfall: passed"; else echo "check_rookfall: FAILED" >&2; fi
+exit "$failed"

@@ -1,0 +1,91 @@
+// The scripted game and its helpers.
+#include "tests/chess/game/scripted_game.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "Jentra/JTGlobals.h"
+#include "Jentra/JTMessages.h"
+#include "Jentra/JTRegistry.h"
+#include "Jentra/JTUserOptions.h"
+#include "Jentra/core/app/app_events.h"
+#include "chess/engine/notation.h"
+#include "chess/game/chess_square.h"
+
+namespace rookfall_test {
+
+void ScriptedGame::InitialScene() {
+    ChessGame::InitialScene();
+    if (onStart) onStart(*this);
+}
+
+void ScriptedGame::Update() {
+    ChessGame::Update();
+    if (onFrame) onFrame(*this, frames);
+    ++frames;
+}
+
+void ScriptedGame::Pick(int square) {
+    // A left click on the square's entity, which tells the game; without
+    // one (no world shown) the square's message goes to the game directly.
+    if (ChessSquare* entity = GetSquare(square)) {
+        GetCommunicator()->Send(entity->GetID(), JTMSG_BUTTONDOWN, nullptr);
+        return;
+    }
+    Message(nullptr, nullptr, CHESSMSG_SQUAREPICKED, reinterpret_cast<void*>(intptr_t(square)));
+}
+
+void ScriptedGame::PickMove(chess::ChessMove m) {
+    Pick(chess::MoveFrom(m));
+    Pick(chess::MoveTo(m));
+}
+
+void ScriptedGame::Receive(const unsigned char* data, unsigned size) {
+    JTNetData block{data, size};
+    Message(nullptr, nullptr, JTMSG_NETRECEIVE, &block);
+}
+
+void ScriptedGame::Quit() {
+    JTPostQuit();
+}
+
+void WriteGameSettings(const GameSettings& settings) {
+    JTRegistry registry("Quellmar\\Rookfall");
+    registry.Init();
+    gpRegistry = &registry;
+    JTUserOptions options;
+    options.Load();
+    if (settings.gameSpeed > 0) options.GameSpeed = settings.gameSpeed;
+    if (settings.multisample >= 0) {
+        options.Multisample = settings.multisample != 0;
+        options.MultisampleSet = true;
+    }
+    if (settings.width > 0 && settings.height > 0) {
+        options.ModeDesc.Width = uint32_t(settings.width);
+        options.ModeDesc.Height = uint32_t(settings.height);
+    }
+    options.Save();
+    gpRegistry = nullptr;
+    registry.Term();
+}
+
+int RunGame(ScriptedGame& game, const std::string& commandLine) {
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    gpChessGame = &game;
+    gpJTGame = &game;
+    const int status = game.WinMain(nullptr, line.data());
+    return status;
+}
+
+std::string MoveList(const ChessGame& game) {
+    std::string list;
+    const JTArray<chess::ChessMove>& moves = game.GetMoves();
+    for (int i = 0; i < moves.GetCount(); ++i) {
+        if (i) list += ' ';
+        list += chess::MoveToCoordinates(moves[i] & 0x3FFF);
+    }
+    return list;
+}
+
+} // namespace rookfall_test
