@@ -51,6 +51,8 @@ struct Folder {
             ok = entity->props->SetValue(name, value) && ok;
         if (more) more(*entity);
         entity->RecomputeBound();
+        // A sky is saved as it loads: unbounded, drawn behind everything.
+        if (IsA(entity, ClassId::Celestial)) static_cast<Celestial*>(entity)->PrepareSky();
         const std::string name(entity->Name());
         std::string error;
         if (!ok) error = name + ": a value its class does not have";

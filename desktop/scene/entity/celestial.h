@@ -20,16 +20,15 @@ public:
     void Animate(Entity* entity) override;
     void NodeCallback(GeoNode* node, Vertex* vertices) override;
 
+    // Every GeoNode's drawing settings, its own vertices and the unbounded
+    // radius; done on loading and cloning (and by whoever builds a sky).
+    void PrepareSky();
+
     // By how much the star texture is brightened and tiled.
     float starFactor = 0.0f;
 
 protected:
     Celestial(const Celestial& other) = default;
-
-private:
-    // Every GeoNode's drawing settings, its own vertices and the unbounded
-    // radius.
-    void PrepareSky();
 };
 
 } // namespace lumivane

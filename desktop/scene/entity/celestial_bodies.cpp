@@ -1,4 +1,4 @@
-// Suns, planets, moons and asteroids: cloning and collisions.
+// Suns and asteroids: cloning and collisions.
 #include "desktop/scene/entity/celestial_bodies.h"
 
 namespace lumivane {
@@ -26,22 +26,6 @@ Node* Sun::Clone() {
 
 void Sun::OnCollision(Entity* other, const Vec3&) {
     if (other) other->TakeDamage(kSunDamage);
-}
-
-Planet::Planet() {
-    classId = uint8_t(ClassId::Planet);
-}
-
-Node* Planet::Clone() {
-    return CloneOf(*this, new Planet(*this));
-}
-
-Moon::Moon() {
-    classId = uint8_t(ClassId::Moon);
-}
-
-Node* Moon::Clone() {
-    return CloneOf(*this, new Moon(*this));
 }
 
 Asteroid::Asteroid() {

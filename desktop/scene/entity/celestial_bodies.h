@@ -19,26 +19,23 @@ protected:
     Sun(const Sun& other) = default;
 };
 
-// Planets and moons are not moved by what hits them.
-class Planet : public Entity {
+// A body that what hits it does not move: planets and moons.
+template <uint8_t Number> class FirmBody : public Entity {
 public:
-    Planet();
-    Node* Clone() override;
+    FirmBody() { classId = Number; }
+    Node* Clone() override {
+        auto* copy = new FirmBody(*this);
+        copy->InitClone(this);
+        return copy;
+    }
     void OnCollision(Entity*, const Vec3&) override {}
 
 protected:
-    Planet(const Planet& other) = default;
+    FirmBody(const FirmBody& other) = default;
 };
 
-class Moon : public Entity {
-public:
-    Moon();
-    Node* Clone() override;
-    void OnCollision(Entity*, const Vec3&) override {}
-
-protected:
-    Moon(const Moon& other) = default;
-};
+using Planet = FirmBody<uint8_t(ClassId::Planet)>;
+using Moon = FirmBody<uint8_t(ClassId::Moon)>;
 
 // Asteroids bounce off each other and most things, but pods and a few unit
 // kinds pass through them.

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/math_tables.h"
@@ -49,9 +48,7 @@ std::vector<PropDesc> BuildCollectionTable() {
 }
 
 size_t Offset(const std::string& name) {
-    size_t cursor = 0;
-    if (!PropDesc::Find(CollectionPropDescs(), name, cursor)) std::abort(); // the table names it
-    return cursor;
+    return PropDesc::OffsetOf(CollectionPropDescs(), name);
 }
 
 CollectionPropFields MakeFields() {
@@ -157,24 +154,8 @@ void Collection::PullMembers() {
 }
 
 void Collection::UpdateLinks(int arg) {
-    if (ownerHandle < 0) return;
-    World* world = GetWorld();
-    Entity* target = world ? world->GetEntity(ownerHandle) : nullptr;
-    if (!target) {
-        ownerHandle = kNoEntity;
-        targetLinkNode = ownLinkNode = nullptr;
-        linksPending = 0;
-        return;
-    }
-    if (arg) target->UpdateLinks(arg);
-    if (linksPending) {
-        if (!targetLinkName.empty())
-            targetLinkNode = target->FindByNameNth(targetLinkName, targetLinkIndex);
-        if (!ownLinkName.empty()) ownLinkNode = FindByNameNth(ownLinkName, ownLinkIndex);
-        targetLinkName.clear();
-        ownLinkName.clear();
-        linksPending = 0;
-    }
+    // Every frame, not once per clock value.
+    if (ownerHandle < 0 || !ResolveLinkTarget(arg)) return;
     if (!IsA(targetLinkNode, ClassId::TransNode)) return;
     // Only the node's place: the collection keeps turning by its own spin.
     const Vec3 oldPosition = position;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "desktop/scene/object/geo_node.h"
@@ -41,9 +40,7 @@ std::vector<PropDesc> BuildLensFlareTable() {
 }
 
 size_t Offset(const std::string& name) {
-    size_t cursor = 0;
-    if (!PropDesc::Find(LensFlarePropDescs(), name, cursor)) std::abort(); // the table names it
-    return cursor;
+    return PropDesc::OffsetOf(LensFlarePropDescs(), name);
 }
 
 LensFlarePropFields MakeFields() {

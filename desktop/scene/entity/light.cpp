@@ -3,7 +3,6 @@
 #include "desktop/scene/entity/light.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/math_tables.h"
@@ -46,9 +45,7 @@ std::vector<PropDesc> BuildLightTable() {
 }
 
 size_t Offset(const std::string& name) {
-    size_t cursor = 0;
-    if (!PropDesc::Find(LightPropDescs(), name, cursor)) std::abort(); // the table names it
-    return cursor;
+    return PropDesc::OffsetOf(LightPropDescs(), name);
 }
 
 LightPropFields MakeFields() {

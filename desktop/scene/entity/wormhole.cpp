@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "desktop/scene/entity/entity_kinds.h"
 #include "desktop/scene/entity/ship.h"
@@ -55,9 +54,7 @@ std::vector<PropDesc> BuildWormholeTable() {
 }
 
 size_t Offset(const std::string& name) {
-    size_t cursor = 0;
-    if (!PropDesc::Find(WormholePropDescs(), name, cursor)) std::abort(); // the table names it
-    return cursor;
+    return PropDesc::OffsetOf(WormholePropDescs(), name);
 }
 
 std::vector<WarpFields> MakeWarpFields() {

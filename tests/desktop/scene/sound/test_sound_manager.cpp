@@ -12,11 +12,7 @@
 
 namespace lumivane::test {
 
-namespace {
-
 using namespace std::chrono_literals;
-
-} // namespace
 
 TEST_F(LvSound, LinearVolumesBecomeHundredthsOfADecibel) {
     EXPECT_EQ(VolumeToHundredthsDb(0.0f), -10000);
