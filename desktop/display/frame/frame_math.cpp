@@ -69,6 +69,14 @@ Matrix DepthOffsetProjection(const Matrix& projection, float bias, float distanc
     return shifted;
 }
 
+float RampAmount(float amount, bool on, float step) {
+    const float target = on ? 1.0f : 0.0f;
+    if (!std::isfinite(amount)) return target;
+    if (!(step > 0.0f)) return std::clamp(amount, 0.0f, 1.0f);
+    amount = amount < target ? std::min(amount + step, target) : std::max(amount - step, target);
+    return std::clamp(amount, 0.0f, 1.0f);
+}
+
 float SlowMotionFactor(float distanceFromOrigin) {
     const float h = 0.025f * distanceFromOrigin;
     if (h <= 0.5f) return 1.0f;

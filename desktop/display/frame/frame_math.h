@@ -1,7 +1,8 @@
 // The frame's small rules, apart from any device so they can be checked
 // alone: the side-plane cull, the texture level of a screen size, light
 // attenuation, normals packed as colours, the statistics line's frame rate,
-// the transparent queue's order, the depth offset of panes, the slowing of
+// the transparent queue's order, the depth offset of panes, the fade and
+// letterbox ramps, the slowing of
 // animation near the origin, and where the inset picture goes.
 #pragma once
 
@@ -47,6 +48,11 @@ bool DepthOrder(const QueuedNode& a, const QueuedNode& b, const Vec3& camera);
 // The projection with its depth pulled towards the camera by bias /
 // distance, for panes drawn over what lies under them.
 Matrix DepthOffsetProjection(const Matrix& projection, float bias, float distance);
+
+// The fade or letterbox amount one frame of `step` seconds later: towards 1
+// while its switch is on, else towards 0, within 0..1. An amount that is no
+// number (a damaged scene file) starts from where it is heading.
+float RampAmount(float amount, bool on, float step);
 
 // How much slower an entity animates at that distance from the origin in
 // the slow-motion mode.

@@ -129,10 +129,8 @@ void Display::RenderFrame() {
     // The fade and the letterbox bars follow their switches over a second.
     const float step = GetSceneClock().frameTime;
     auto ramp = [&](int onWord, int amountWord) {
-        const float target = overlay_.Mode(onWord) ? 1.0f : 0.0f;
-        float amount = overlay_.ModeFloat(amountWord);
-        amount = amount < target ? amount + step : amount > target ? amount - step : amount;
-        overlay_.SetModeFloat(amountWord, std::clamp(amount, 0.0f, 1.0f));
+        overlay_.SetModeFloat(
+            amountWord, RampAmount(overlay_.ModeFloat(amountWord), overlay_.Mode(onWord), step));
     };
     ramp(kModeFadeIn, kModeFadeAmount);
     DrawFadeVeil();

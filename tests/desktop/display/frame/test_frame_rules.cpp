@@ -83,6 +83,19 @@ TEST(LvFrameRules, FourFramesInOneHundredMillisecondsAreFortyAStillClockNone) {
     EXPECT_EQ(FramesPerSecond(0), 0u);
 }
 
+TEST(LvFrameRules, FadeAndBarsRampByTheFrameTimeAndRecoverFromDamagedAmounts) {
+    EXPECT_FLOAT_EQ(RampAmount(0.5f, true, 0.1f), 0.6f);
+    EXPECT_FLOAT_EQ(RampAmount(0.5f, false, 0.1f), 0.4f);
+    EXPECT_FLOAT_EQ(RampAmount(0.95f, true, 0.1f), 1.0f);
+    EXPECT_FLOAT_EQ(RampAmount(0.5f, true, 0.0f), 0.5f); // paused
+    // A scene file's amount that is no number, or out of range, would keep
+    // the veil or the bars stuck for good.
+    EXPECT_FLOAT_EQ(RampAmount(std::nanf(""), true, 0.1f), 1.0f);
+    EXPECT_FLOAT_EQ(RampAmount(INFINITY, false, 0.1f), 0.0f);
+    EXPECT_FLOAT_EQ(RampAmount(7.0f, true, 0.1f), 1.0f);
+    EXPECT_FLOAT_EQ(RampAmount(-3.0f, false, 0.0f), 0.0f);
+}
+
 TEST(LvFrameRules, TheInsetPictureStaysBesideItsEntityAndInsideTheTarget) {
     const InsetRect left = PictureInPictureRect(-0.5f, -0.5f, 800, 600);
     EXPECT_EQ(left.side, 120);
