@@ -8,23 +8,21 @@
 #include "tools/databuilder/data_step.h"
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/light.h"
 #include "desktop/scene/entity/prop_file.h"
 #include "desktop/scene/object/object_file.h"
-#include "desktop/scene/world/model_library.h"
-#include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
-#include "desktop/scene/world/world.h"
+#include "tools/databuilder/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane_triggers.h"
 
 namespace {
 
 using namespace lumivane;
 
+constexpr const char* kStep = "lumivane_hells_heart";
 constexpr const char* kScenePath = "scenes\\Hell's Heart.mis";
 constexpr uint32_t kCreationTime = 1000000100; // a fixed identity: same bytes every build
 constexpr int32_t kTitleText = 1;
@@ -52,7 +50,7 @@ bool WriteSunLight(const std::filesystem::path& root) {
     std::string error;
     const bool ok = SaveObjectFile(root / "models" / "Heartlight.vrn", light, &error) &&
                     SavePropFile(root / "properties" / "Heartlight.prp", p, &error);
-    if (!ok) std::fprintf(stderr, "lumivane_hells_heart: %s\n", error.c_str());
+    if (!ok) std::fprintf(stderr, "%s: %s\n", kStep, error.c_str());
     light->Release();
     return ok;
 }
@@ -82,71 +80,38 @@ bool SpawnBody(Scene& scene, const char* prototype, const Vec3& position, float 
 }
 
 bool BuildScene(const std::filesystem::path& root) {
-    World world;
-    world.Init();
-    SetWorld(&world);
-    ModelLibrary library;
-    SetModelLibrary(&library);
-    PlayerSet players;
-    Scene scene;
-    SetScene(&scene);
-    SetSceneTimeSource([] { return kCreationTime; });
-
-    bool ok = library.LoadAll(root) != 0;
+    databuilder::LumivaneSceneBuild build(kCreationTime, kStep);
+    Scene& scene = build.scene;
+    bool ok = build.LoadModels(root);
     SpawnRecord centre;
     ok = ok && scene.SpawnByName("Sky", centre); // the backdrop comes first
     Entity* sun = ok ? scene.SpawnByName("Sun", centre) : nullptr;
     ok = ok && sun && scene.SpawnByName("SunFlare", centre) && scene.SpawnByName("Belt", centre) &&
          scene.SpawnByName("Heartlight", centre);
     if (sun) sun->SetScale(1.5f);
-    world.JoinPending(); // the bodies orbit the sun from here on
+    build.world.JoinPending(); // the bodies orbit the sun from here on
     ok = ok && SpawnBody(scene, "Planet", {75, 0, 0}, 2.5f, 0.04f) &&
          SpawnBody(scene, "Moon", {88, 0, 6}, 2.0f, 0.06f) &&
          SpawnBody(scene, "Planet", {-45, 0, 80}, 3.5f, -0.03f) &&
          SpawnBody(scene, "Planet", {10, 0, -105}, 2.0f, 0.05f);
-    world.JoinPending();
+    build.world.JoinPending();
     AddScript(scene);
     scene.title = "Hell's Heart";
     scene.secondTitle = "Hell's Heart";
     scene.text5 = "hellsheart";
     scene.radius = kSceneRadius;
-    scene.sourcePath = kScenePath;
-    ok = ok && scene.Save(kScenePath);
-
-    Scene check;
-    SetScene(&check);
-    ok = ok && check.Load(kScenePath) == 1 && check.triggers.size() == 1 && world.EntityCount() > 0;
-    if (!ok) std::fprintf(stderr, "lumivane_hells_heart: the scene could not be built\n");
-
-    SetScene(nullptr);
-    SetSceneTimeSource(nullptr);
-    world.Clear();
-    SetWorld(nullptr);
-    SetModelLibrary(nullptr);
-    return ok;
-}
-
-bool WriteCompanionTable(const std::filesystem::path& path) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << "Hell's Heart scene texts\r\nId,Context,English\r\n"
-        << kTitleText << ",title,Hell's Heart\r\n"
-        << kCaptionText << ",caption,A red giant in its last thousand years\r\n";
-    if (out.good()) return true;
-    std::fprintf(stderr, "lumivane_hells_heart: cannot write %s\n", path.c_str());
-    return false;
+    return ok && build.SaveAndCheck(kScenePath, 1);
 }
 
 } // namespace
 
 DATABUILDER_STEP(LumivaneHellsHeart, "lumivane_scene_hells_heart") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
-    std::error_code error;
-    for (const char* folder : {"models", "properties", "scenes"})
-        std::filesystem::create_directories(root / folder, error);
-    if (error) {
-        std::fprintf(stderr, "lumivane_hells_heart: %s\n", error.message().c_str());
-        return false;
-    }
-    return WriteSunLight(root) && WriteCompanionTable(root / "scenes" / "Hell's Heart.csv") &&
+    return databuilder::MakeSceneFolders(root, kStep) && WriteSunLight(root) &&
+           databuilder::WriteSceneTexts(
+               root / "scenes" / "Hell's Heart.csv", "Hell's Heart scene texts",
+               {{kTitleText, "title", "Hell's Heart"},
+                {kCaptionText, "caption", "A red giant in its last thousand years"}},
+               kStep) &&
            BuildScene(root);
 }

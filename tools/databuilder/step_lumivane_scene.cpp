@@ -10,17 +10,14 @@
 
 #include <bit>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/prop_file.h"
 #include "desktop/scene/object/object_file.h"
-#include "desktop/scene/world/model_library.h"
-#include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
-#include "desktop/scene/world/world.h"
+#include "tools/databuilder/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane_shapes.h"
 #include "tools/databuilder/lumivane_triggers.h"
 
@@ -30,6 +27,7 @@ using namespace lumivane;
 using databuilder::AddAction;
 using databuilder::DelayTrigger;
 
+constexpr const char* kStep = "lumivane_scene";
 constexpr uint32_t kDemoCreationTime = 1000000000; // a fixed identity: same bytes every build
 
 // Text numbers of the demo's companion table.
@@ -50,7 +48,7 @@ bool WritePrototype(const std::filesystem::path& root, Entity* entity) {
     std::string error;
     const bool ok = SaveObjectFile(root / "models" / (name + ".vrn"), entity, &error) &&
                     SavePropFile(root / "properties" / (name + ".prp"), *entity->props, &error);
-    if (!ok) std::fprintf(stderr, "lumivane_scene: %s\n", error.c_str());
+    if (!ok) std::fprintf(stderr, "%s: %s\n", kStep, error.c_str());
     entity->Release();
     return ok;
 }
@@ -129,18 +127,11 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHand
 }
 
 bool BuildDemo(const std::filesystem::path& root) {
-    World world;
-    world.Init();
-    SetWorld(&world);
-    ModelLibrary library;
-    SetModelLibrary(&library);
-    PlayerSet players;
-    Scene scene;
-    SetScene(&scene);
-    SetSceneTimeSource([] { return kDemoCreationTime; });
-
-    bool ok = library.LoadAll(root) != 0;
-    for (auto& player : players)
+    databuilder::LumivaneSceneBuild build(kDemoCreationTime, kStep);
+    Scene& scene = build.scene;
+    World& world = build.world;
+    bool ok = build.LoadModels(root);
+    for (auto& player : build.players)
         player->Reset(); // the build lists of the loaded library
     SpawnRecord at;
     ok = ok && scene.SpawnByName("Sky", at); // the backdrop comes first
@@ -182,43 +173,17 @@ bool BuildDemo(const std::filesystem::path& root) {
     scene.title = "Demo";
     scene.secondTitle = "Demo";
     scene.text5 = "demo";
-    scene.sourcePath = "scenes\\demo.mis";
-    ok = ok && scene.Save("scenes\\demo.mis");
-
-    Scene check;
-    SetScene(&check);
-    ok = ok && check.Load("scenes\\demo.mis") == 1 && check.triggers.size() == 1;
-    if (!ok) std::fprintf(stderr, "lumivane_scene: the demo scene could not be built\n");
-
-    SetScene(nullptr);
-    SetSceneTimeSource(nullptr);
-    world.Clear();
-    SetWorld(nullptr);
-    SetModelLibrary(nullptr);
-    return ok;
-}
-
-bool WriteCompanionTable(const std::filesystem::path& path) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << "Lumivane demo scene texts\r\nId,Context,English\r\n"
-        << kWelcomeText << ",intro,Welcome to Lumivane\r\n"
-        << kUnderWayText << ",underway,The fleet is under way\r\n";
-    if (out.good()) return true;
-    std::fprintf(stderr, "lumivane_scene: cannot write %s\n", path.c_str());
-    return false;
+    return ok && build.SaveAndCheck("scenes\\demo.mis", 1);
 }
 
 } // namespace
 
 DATABUILDER_STEP(LumivaneScene, "lumivane_scene") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
-    std::error_code error;
-    for (const char* folder : {"models", "properties", "scenes"})
-        std::filesystem::create_directories(root / folder, error);
-    if (error) {
-        std::fprintf(stderr, "lumivane_scene: %s\n", error.message().c_str());
-        return false;
-    }
-    return WritePrototypes(root) && WriteCompanionTable(root / "scenes" / "demo.csv") &&
+    return databuilder::MakeSceneFolders(root, kStep) && WritePrototypes(root) &&
+           databuilder::WriteSceneTexts(root / "scenes" / "demo.csv", "Lumivane demo scene texts",
+                                        {{kWelcomeText, "intro", "Welcome to Lumivane"},
+                                         {kUnderWayText, "underway", "The fleet is under way"}},
+                                        kStep) &&
            BuildDemo(root);
 }
