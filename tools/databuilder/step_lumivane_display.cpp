@@ -212,7 +212,7 @@ Entity* Logo() {
     keys->AddKey(above, -30);
     keys->AddKey(rest, -60);
     keys->AddKey(low, -60);
-    keys->AddKey(rest, 1);
+    keys->AddKey(rest, -1); // the last key holds; -1 is how a loaded channel keeps it
     frame->AddChannel(keys);
     logo->AddChild(frame);
     auto* sequencer = new Sequencer;
