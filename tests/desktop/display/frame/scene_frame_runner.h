@@ -18,6 +18,7 @@
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/world.h"
 #include "platform/window.h"
+#include "tests/desktop/display/own_window_host.h"
 
 #include <filesystem>
 #include <memory>
@@ -29,30 +30,6 @@ namespace lumivane {
 class SceneFrameRunner {
 public:
     static constexpr uint32_t kFrameMs = 33;
-
-    // The program's own window for the display.
-    class OwnHost : public HostWindow {
-    public:
-        explicit OwnHost(std::unique_ptr<platform::Window> w) : window(std::move(w)) {}
-        uint64_t Handle() const override { return 7; }
-        bool Exists() override { return true; }
-        bool ClientSize(int& w, int& h) override {
-            w = window->Width();
-            h = window->Height();
-            return true;
-        }
-        bool IsCovered() override { return false; }
-        platform::Window* OwnWindow() override { return window.get(); }
-        std::unique_ptr<platform::Window> window;
-    };
-
-    class QuietHost : public DisplayHost {
-    public:
-        explicit QuietHost(bool high) : highQuality(high) {}
-        bool HighQualityMode(int) const override { return highQuality; }
-        void Sleep(uint32_t) override {}
-        bool highQuality;
-    };
 
     ~SceneFrameRunner() {
         SetFont(nullptr);
@@ -79,8 +56,8 @@ public:
         ProgramDisplayOptions options;
         options.display.dataRoot = root;
         options.script = &script;
-        display =
-            std::make_unique<ProgramDisplay>(std::make_unique<QuietHost>(highQuality), options);
+        display = std::make_unique<ProgramDisplay>(
+            std::make_unique<display_test::QuietHost>(highQuality), options);
         platform::WindowDesc desc;
         desc.title = "scene frame";
         desc.width = width;
@@ -88,7 +65,7 @@ public:
         desc.hidden = true;
         auto window = platform::Window::Create(desc, &why);
         if (!window) return false;
-        host = std::make_unique<OwnHost>(std::move(window));
+        host = std::make_unique<display_test::OwnWindowHost>(std::move(window));
         if (!display->Create(*host, width, height)) return (why = "no display"), false;
         if (!library.LoadAll(root)) return (why = "the models do not load"), false;
         gpTextureManager->BuildSlotPool();
@@ -143,7 +120,7 @@ public:
     ModelLibrary library;
     MessageQueue queue;
     std::unique_ptr<ProgramDisplay> display;
-    std::unique_ptr<OwnHost> host;
+    std::unique_ptr<display_test::OwnWindowHost> host;
     std::unique_ptr<PlayerSet> players;
     std::unique_ptr<Scene> scene;
     BitmapFont font;

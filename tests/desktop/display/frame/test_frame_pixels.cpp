@@ -7,6 +7,7 @@
 // letterbox bars (see the README for how reference pictures are compared
 // and made again).
 #include "tests/desktop/display/display_test_support.h"
+#include "tests/desktop/display/own_window_host.h"
 #include "tests/jentra/render/golden.h"
 
 #include "desktop/display/font/bitmap_font.h"
@@ -18,12 +19,6 @@
 using namespace display_test;
 
 namespace {
-
-class HighQualityHost : public DisplayHost {
-public:
-    bool HighQualityMode(int) const override { return true; }
-    void Sleep(uint32_t) override {}
-};
 
 class LvFramePixels : public ::testing::Test {
 protected:
@@ -80,7 +75,7 @@ protected:
     uint32_t Pixel(int x, int y) const { return pixels[size_t(y * width + x)] & 0xFFFFFFu; }
 
     platform_test::TempDir root;
-    HighQualityHost host;
+    QuietHost host;
     AdapterRecord adapter;
     std::unique_ptr<platform::Window> window;
     std::unique_ptr<Display> display;
