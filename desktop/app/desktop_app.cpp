@@ -2,6 +2,7 @@
 // body with its runs and failure paths, the message pump and the clean-up.
 #include "desktop/app/desktop_app.h"
 
+#include "desktop/app/app_scene_application.h"
 #include "desktop/app/exit_signal.h"
 #include "desktop/app/input_feed.h"
 #include "desktop/app/shell/active_desktop.h"
@@ -12,11 +13,13 @@
 #include "desktop/app/shell/message_boxes.h"
 #include "desktop/app/shell/registry.h"
 #include "desktop/app/app_display_host.h"
-#include "desktop/app/model_scene_engine.h"
+#include "desktop/app/program_scene_engine.h"
 #include "desktop/display/program_display.h"
+#include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/script_config.h"
 #include "desktop/scene/world/keyboard.h"
 #include "desktop/scene/world/mouse.h"
+#include "desktop/scene/world/scene_services.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/message_box.h"
@@ -37,6 +40,31 @@ constexpr uint32_t kEventWaitStepMs = 50;
 
 } // namespace
 
+std::unique_ptr<SceneEngine> MakeProgramSceneEngine() {
+    ProgramSceneEngine::Sources sources;
+    sources.dataRoot = [] {
+        return gpDesktopApp ? gpDesktopApp->DataRoot() : std::filesystem::path();
+    };
+    sources.script = []() -> const ScriptConfig* {
+        return gpDesktopApp ? gpDesktopApp->Script() : nullptr;
+    };
+    sources.display = []() -> Display* {
+        AppDisplay* display = gpDesktopApp ? gpDesktopApp->Display() : nullptr;
+        return display ? display->DrawingDisplay() : nullptr;
+    };
+    sources.textAndLogo = [] {
+        ProgramSceneEngine::Sources::TextAndLogo settings;
+        if (gpDesktopApp) {
+            settings.unicode = gpDesktopApp->UnicodeLanguageFile();
+            settings.codePage = gpDesktopApp->CodePage();
+            settings.logo = gpDesktopApp->LogoShown();
+            settings.screensaver = gpDesktopApp->ScreensaverMode();
+        }
+        return settings;
+    };
+    return std::make_unique<ProgramSceneEngine>(std::move(sources));
+}
+
 AppServices DefaultAppServices() {
     AppServices services;
     services.windows = CreateSystemWindows();
@@ -53,8 +81,7 @@ AppServices DefaultAppServices() {
         if (!display->GetDisplay()) return nullptr;
         return display;
     };
-    services.scene = std::make_unique<ModelSceneEngine>(
-        [] { return gpDesktopApp ? gpDesktopApp->DataRoot() : std::filesystem::path(); });
+    services.scene = MakeProgramSceneEngine();
     return services;
 }
 
@@ -64,9 +91,20 @@ DesktopApp::DesktopApp(AppServices services) : services_(std::move(services)) {
     keyboard_ = std::make_unique<Keyboard>();
     mouse_ = std::make_unique<Mouse>();
     inputFeed_ = std::make_unique<InputFeed>(*keyboard_, *mouse_);
+    // What the scene engine asks of the program: its answers, the key and
+    // mouse holders and the pacing yield.
+    sceneApplication_ = std::make_unique<AppSceneApplication>(*this);
+    SetSceneApplication(sceneApplication_.get());
+    SetInputHolders(keyboard_.get(), mouse_.get());
+    GetLoopHooks().yield = [this] { YieldTimeSlice(); };
 }
 
 DesktopApp::~DesktopApp() {
+    // The scene engine goes first: its scene still asks the program.
+    services_.scene.reset();
+    if (&GetSceneApplication() == sceneApplication_.get()) SetSceneApplication(nullptr);
+    if (GetKeyboardHolder() == keyboard_.get()) SetInputHolders(nullptr, nullptr);
+    GetLoopHooks().yield = nullptr;
     if (gpDesktopApp == this) gpDesktopApp = nullptr;
     if (gpDesktopObjects == objects_.get()) gpDesktopObjects = nullptr;
     if (gpRegistry == registry_.get()) gpRegistry = nullptr;
@@ -81,7 +119,6 @@ std::string DesktopApp::Text(int entry) const {
 int DesktopApp::InitInstance(const std::vector<std::string>& args) {
     InstallExitSignals();
     if (!SetUpMode(args)) return 1;
-    gpDesktopApp = this;
     InstallCrashReporter(CrashReportSettings{}, "main thread");
 
     const StartupResult started = Startup();
@@ -126,6 +163,7 @@ int DesktopApp::InitInstance(const std::vector<std::string>& args) {
 }
 
 bool DesktopApp::SetUpMode(const std::vector<std::string>& args) {
+    gpDesktopApp = this;
     options_ = ParseCommandLine(args, std::getenv("XSCREENSAVER_WINDOW"));
     std::string error;
     if (DesktopMode()) {
@@ -146,8 +184,12 @@ bool DesktopApp::SetUpMode(const std::vector<std::string>& args) {
     return true;
 }
 
+uint32_t DesktopApp::FrameNumber() const {
+    return GetSceneClock().frame;
+}
+
 void DesktopApp::BeginRun() {
-    frameNumber_ = 0;
+    GetSceneClock().frame = 0;
     clock_.Restart();
     services_.scene->ResetRun();
     loadRequest_ = saveRequest_ = restoreRequest_ = false;
@@ -174,6 +216,7 @@ void DesktopApp::BeginRun() {
         loadRequest_ = true;
     }
     firstLoadOfRun_ = true;
+    services_.scene->CreateScene();
 }
 
 bool DesktopApp::CreateDisplayWithRetries(int width, int height) {
@@ -228,6 +271,7 @@ DesktopApp::FirstRunResult DesktopApp::FirstRun() {
         PostQuit();
     }
     services_.scene->SetUpFirstRun();
+    if (logo_) services_.scene->ShowLogo(true, ScreensaverMode());
     if (!services_.scene->CreateTextureSlots()) {
         Log("CreateSlots failed");
         createFailed_ = true;

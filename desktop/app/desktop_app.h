@@ -28,6 +28,7 @@ class NamedEvent;
 
 namespace lumivane {
 
+class AppSceneApplication;
 class DesktopObjects;
 class InputFeed;
 class Keyboard;
@@ -44,9 +45,12 @@ struct AppServices {
     std::unique_ptr<SceneEngine> scene;
 };
 
-// The program's own: SDL and X11 windows, the null display, and the scene
-// engine as far as it is wired.
+// The program's own: SDL and X11 windows, the real display, and the
+// program's scene engine.
 AppServices DefaultAppServices();
+// The program's scene engine, reading its data root and script
+// configuration from the running application.
+std::unique_ptr<SceneEngine> MakeProgramSceneEngine();
 
 // Language entries the application shows.
 inline constexpr int kEntryFatalCaption = 1;
@@ -104,6 +108,14 @@ public:
     void RequestRestoreState() { restoreRequest_ = true; }
     // Ends the pump after the current pass.
     void PostQuit() { quitPosted_ = true; }
+    // The program closes: a scene ended it.
+    void Quit() {
+        quitting_ = true;
+        PostQuit();
+    }
+    // The game-time scale (a cinematic scene slows time down).
+    void SetTimeScale(float scale) { clock_.SetTimeScale(scale); }
+    void SetStateWord(int32_t value) { stateWord_ = value; }
     // The display found the desktop's colour depth unusable: the main body
     // runs again (unless Exit is signalled).
     void SetBadColourDepth() { badColourDepth_ = true; }
@@ -135,15 +147,19 @@ public:
     bool Paused() const { return pausedBefore_; }
     const std::filesystem::path& DataRoot() const { return dataRoot_; }
     const ScriptConfig* Script() const { return scriptConfig_.get(); }
-    uint32_t FrameNumber() const { return frameNumber_; }
+    // The machine's "Language", whether the language file is the UTF-16
+    // ".txt" kind, and the code page its texts convert to.
+    uint32_t LanguageNumber() const { return language_; }
+    bool UnicodeLanguageFile() const { return unicode_ != 0; }
+    unsigned CodePage() const { return codePage_; }
+    int32_t StateWord() const { return stateWord_; }
+    // The number of the frame being made, counted from the scene's start
+    // (the scene engine's frame clock holds it).
+    uint32_t FrameNumber() const;
     const FrameClock& Clock() const { return clock_; }
     float Volume() const { return volume_; }
     bool HighQualityMode() const { return highQualityMode_; }
     bool LogoShown() const { return logo_; }
-    // The machine values that choose how text is taken: UTF-16 text, and
-    // the code page of 8-bit text.
-    bool UnicodeText() const { return unicode_ != 0; }
-    unsigned CodePage() const { return codePage_; }
     uint32_t RandomPeriod() const { return randomPeriod_; }
     uint32_t RandomSceneTimerMs() const { return randomTimerMs_; }
     const std::string& CurrentScene() const { return currentScene_; }
@@ -204,6 +220,7 @@ private:
     std::unique_ptr<HostWindow> host_;
     std::unique_ptr<HostWindow> desktopHost_; // kept while the desktop plays the screen saver
     std::unique_ptr<AppDisplay> display_;
+    std::unique_ptr<AppSceneApplication> sceneApplication_;
 
     // Machine values and settings.
     std::filesystem::path dataRoot_;
@@ -241,7 +258,7 @@ private:
     uint32_t lastFiveMinuteMark_ = 0;
     bool resumePending_ = false;
     FrameClock clock_;
-    uint32_t frameNumber_ = 0;
+    int32_t stateWord_ = 0;
     uint32_t randomTimerMs_ = 0;
     std::string currentScene_;
     std::string nextScenePath_;

@@ -245,6 +245,7 @@ void DesktopApp::RunningPass(bool paintSignalled) {
     sceneClock.gameTime = clock_.GameTimeMs();
     sceneClock.realTime = clock_.RealTimeMs();
     sceneClock.frameTime = clock_.GameStep();
+    sceneClock.realFrameTime = clock_.FrameTime();
     FrameWork();
 }
 
@@ -254,10 +255,16 @@ void DesktopApp::RunRequests() {
         loadRequest_ = false;
         bool loaded = scene.LoadScene(nextScenePath_);
         if (!loaded) {
+            Log("Scene failed to load: %s", nextScenePath_.c_str());
             nextScenePath_ = std::string("scenes\\") + kDefaultScene;
             loaded = scene.LoadScene(nextScenePath_);
         }
-        if (loaded) StartScene();
+        if (loaded) {
+            Log("Scene loaded: %s", nextScenePath_.c_str());
+            StartScene();
+        } else {
+            Log("Scene failed to load: %s", nextScenePath_.c_str());
+        }
         scene.AfterLoadRequest(firstLoadOfRun_);
         firstLoadOfRun_ = false;
     }
@@ -294,7 +301,7 @@ void DesktopApp::FrameWork() {
         // which also brings back the sound the display silenced.
         if (display_->TakeDeviceLost()) resumePending_ = true;
     }
-    ++frameNumber_;
+    ++GetSceneClock().frame;
     scene.Step(FrameStep::FlushRemovals);
     YieldTimeSlice();
 }

@@ -53,8 +53,11 @@ public:
     virtual void SetUpFirstRun() {}
     // The texture manager's slots for the display's device; false on failure.
     virtual bool CreateTextureSlots() { return true; }
-    // Each run: the counters and flags of the command interface and the HUD.
+    // Each run: the counters and flags of the command interface and the HUD,
+    // and the messages still queued.
     virtual void ResetRun() {}
+    // Each run: the Scene, unless there is one already.
+    virtual void CreateScene() {}
 
     // Scene files ("scenes\x.mis" below the data root).
     virtual bool LoadScene(const std::string& path) {

@@ -4,6 +4,7 @@
 
 #include "desktop/app/scene_files.h"
 #include "desktop/app/shell/registry.h"
+#include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/random_generator.h"
 #include "platform/paths.h"
 
@@ -27,10 +28,13 @@ void DesktopApp::PickRandomScene() {
 }
 
 void DesktopApp::StartScene() {
-    services_.scene->StartScene();
+    // The scene restarts on a clock at 0: its start time is game time 0.
     clock_.SetTimeScale(1.0f);
-    frameNumber_ = 0;
     clock_.ResetGameTime();
+    SceneClock& sceneClock = GetSceneClock();
+    sceneClock.frame = 0;
+    sceneClock.gameTime = 0;
+    services_.scene->StartScene();
 }
 
 } // namespace lumivane

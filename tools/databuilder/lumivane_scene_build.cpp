@@ -1,42 +1,25 @@
-// The shared scaffolding of the data builder's Lumivane scene steps.
+// The shared parts of the data builder's Lumivane scene steps.
 #include "tools/databuilder/lumivane_scene_build.h"
 
 #include <cstdio>
 #include <fstream>
 
+#include "desktop/scene/world/standalone_scene.h"
+
 namespace databuilder {
 
 using namespace lumivane;
 
-LumivaneSceneBuild::LumivaneSceneBuild(uint32_t creationTime, const char* step) : step_(step) {
-    world.Init();
-    SetWorld(&world);
-    SetModelLibrary(&library);
-    SetScene(&scene);
-    SetSceneTimeSource([creationTime] { return creationTime; });
-}
-
-LumivaneSceneBuild::~LumivaneSceneBuild() {
-    SetScene(nullptr);
-    SetSceneTimeSource(nullptr);
-    world.Clear();
-    SetWorld(nullptr);
-    SetModelLibrary(nullptr);
-}
-
-bool LumivaneSceneBuild::LoadModels(const std::filesystem::path& root) {
-    return library.LoadAll(root) != 0;
-}
-
-bool LumivaneSceneBuild::SaveAndCheck(const char* path, size_t triggers) {
+bool SaveAndCheckScene(Scene& scene, const std::filesystem::path& root, const char* path,
+                       size_t triggers, const char* step) {
     scene.sourcePath = path;
     bool ok = scene.Save(path);
-    Scene check;
-    SetScene(&check);
-    ok =
-        ok && check.Load(path) == 1 && check.triggers.size() == triggers && world.EntityCount() > 0;
-    SetScene(&scene);
-    if (!ok) std::fprintf(stderr, "%s: %s could not be built\n", step_, path);
+    {
+        StandaloneScene check(root);
+        ok = ok && check.scene.Load(path) == 1 && check.scene.triggers.size() == triggers &&
+             check.world.EntityCount() > 0;
+    }
+    if (!ok) std::fprintf(stderr, "%s: %s could not be built\n", step, path);
     return ok;
 }
 

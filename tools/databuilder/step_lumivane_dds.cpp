@@ -8,7 +8,9 @@
 //   asteroid_bumpenv.dds (bump offsets 128, for devices with environment
 //   bump mapping and no DOT3), flare.dds and flarering.dds (DXT3 64),
 //   ship_hull.dds (32-bit with alpha 128), ship_panels.dds (32-bit 128),
-//   and the numbered sequence explosion000.dds to explosion007.dds (DXT3 64).
+//   the numbered sequence explosion000.dds to explosion007.dds (DXT3 64),
+//   and the particle glows glow_white.dds, glow_yellow.dds and smoke.dds
+//   (DXT3 64).
 #include "tools/databuilder/data_step.h"
 
 #include "platform/image/dds.h"
@@ -195,7 +197,10 @@ DATABUILDER_STEP(WriteLumivaneDds, "lumivane-dds") {
               Save(f, "flare.dds", Glow(64, 1.0, 1.0, 0.9, 3.0), PixelFormat::DXT3) &&
               Save(f, "flarering.dds", Ring(64), PixelFormat::DXT3) &&
               Save(f, "ship_hull.dds", Hull(true), PixelFormat::A8R8G8B8) &&
-              Save(f, "ship_panels.dds", Hull(false), PixelFormat::X8R8G8B8);
+              Save(f, "ship_panels.dds", Hull(false), PixelFormat::X8R8G8B8) &&
+              Save(f, "glow_white.dds", Glow(64, 1.0, 1.0, 1.0, 2.0), PixelFormat::DXT3) &&
+              Save(f, "glow_yellow.dds", Glow(64, 1.0, 0.8, 0.35, 1.6), PixelFormat::DXT3) &&
+              Save(f, "smoke.dds", Glow(64, 0.55, 0.55, 0.55, 1.0), PixelFormat::DXT3);
     constexpr int kExplosionFrames = 8;
     for (int frame = 0; ok && frame < kExplosionFrames; ++frame) {
         char name[32];

@@ -1,10 +1,10 @@
 // Writes Lumivane's entity prototypes into "LumivaneData/models" (object
 // files, through the entities' own Save) with their property files in
 // "LumivaneData/properties" (through the property-file writer): the Sun,
-// Planet and Moon bodies, the explosions and damage effects the entities
-// spawn, the "debris" pieces, and a test ship with a link node, an "idle"
-// animation, a pilot seat and six build connectors. The folder is then
-// loaded back through the model library, and every prototype must come back.
+// Planet and Moon bodies, the particle systems of the explosions, damage
+// effects and engine flame the entities spawn, the "debris" pieces, and a test ship with a link
+// node, an "idle" animation, a pilot seat and six build connectors. The folder is then loaded back
+// through the model library, and every prototype must come back.
 #include "tools/databuilder/data_step.h"
 
 #include <cmath>
@@ -23,6 +23,7 @@
 #include "desktop/scene/object/sequencer.h"
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/world/model_library.h"
+#include "tools/databuilder/lumivane_particles.h"
 #include "tools/databuilder/lumivane_shapes.h"
 
 namespace {
@@ -188,9 +189,13 @@ DATABUILDER_STEP(LumivaneEntities, "lumivane_entities") {
     moon->AddChild(Globe("moon", 0xFFFFFFFF, "moon.dds"));
     write(moon, [](Entity& e) { SetFloat(e, "mass", 1.0f); });
 
-    for (const char* effect : {"explosion- Yellow", "explosion- Red", "explosion- Blue",
-                               "smoke damage", "blood", "electricity", "flames- yellow"})
-        write(Prototype<Entity>(effect), Weightless);
+    for (const databuilder::ParticleEffect& effect : databuilder::ParticleEffects())
+        write(Prototype<PartSys>(effect.name), [&effect](Entity& e) {
+            Weightless(e);
+            effect.tune(e);
+            // The file holds the particle node, as a loaded system has one.
+            static_cast<PartSys&>(e).EnsureParticleNode();
+        });
     write(Prototype<Debris>("debris"), Weightless);
     write(TestShip(), [](Entity& e) {
         SetInt(e, "race", 1);

@@ -15,6 +15,7 @@
 #include "desktop/scene/entity/prop_file.h"
 #include "desktop/scene/object/object_file.h"
 #include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/standalone_scene.h"
 #include "tools/databuilder/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane_triggers.h"
 
@@ -80,9 +81,10 @@ bool SpawnBody(Scene& scene, const char* prototype, const Vec3& position, float 
 }
 
 bool BuildScene(const std::filesystem::path& root) {
-    databuilder::LumivaneSceneBuild build(kCreationTime, kStep);
+    SetSceneTimeSource([] { return kCreationTime; });
+    StandaloneScene build(root);
     Scene& scene = build.scene;
-    bool ok = build.LoadModels(root);
+    bool ok = build.Loaded();
     SpawnRecord centre;
     ok = ok && scene.SpawnByName("Sky", centre); // the backdrop comes first
     Entity* sun = ok ? scene.SpawnByName("Sun", centre) : nullptr;
@@ -100,7 +102,9 @@ bool BuildScene(const std::filesystem::path& root) {
     scene.secondTitle = "Hell's Heart";
     scene.text5 = "hellsheart";
     scene.radius = kSceneRadius;
-    return ok && build.SaveAndCheck(kScenePath, 1);
+    ok = ok && databuilder::SaveAndCheckScene(scene, root, kScenePath, 1, kStep);
+    SetSceneTimeSource(nullptr);
+    return ok;
 }
 
 } // namespace

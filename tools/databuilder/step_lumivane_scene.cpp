@@ -17,6 +17,7 @@
 #include "desktop/scene/entity/prop_file.h"
 #include "desktop/scene/object/object_file.h"
 #include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/standalone_scene.h"
 #include "tools/databuilder/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane_shapes.h"
 #include "tools/databuilder/lumivane_triggers.h"
@@ -127,12 +128,11 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHand
 }
 
 bool BuildDemo(const std::filesystem::path& root) {
-    databuilder::LumivaneSceneBuild build(kDemoCreationTime, kStep);
+    SetSceneTimeSource([] { return kDemoCreationTime; });
+    StandaloneScene build(root);
     Scene& scene = build.scene;
     World& world = build.world;
-    bool ok = build.LoadModels(root);
-    for (auto& player : build.players)
-        player->Reset(); // the build lists of the loaded library
+    bool ok = build.Loaded();
     SpawnRecord at;
     ok = ok && scene.SpawnByName("Sky", at); // the backdrop comes first
     ok = ok && scene.SpawnByName("Sun", at) && scene.SpawnByName("SunFlare", at) &&
@@ -173,7 +173,9 @@ bool BuildDemo(const std::filesystem::path& root) {
     scene.title = "Demo";
     scene.secondTitle = "Demo";
     scene.text5 = "demo";
-    return ok && build.SaveAndCheck("scenes\\demo.mis", 1);
+    ok = ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\demo.mis", 1, kStep);
+    SetSceneTimeSource(nullptr);
+    return ok;
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_kinds.h"
 #include "desktop/scene/entity/lens_flare.h"
+#include "desktop/scene/entity/part_node.h"
 #include "desktop/scene/entity/ship.h"
 #include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/object/geo_node.h"
@@ -40,7 +41,6 @@ public:
     bool Load(platform::BinaryReader&, ObjectTable&, uint32_t) override { return false; }
 };
 
-using PartNode = PlaceholderNode<53, GeoNode>;
 using Pilot = PlaceholderObject<64>;
 
 using Cruiser = PlaceholderNode<12, Ship>;

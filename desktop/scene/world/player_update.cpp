@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/ship.h"
 #include "desktop/scene/object/engine_services.h"
@@ -11,6 +12,7 @@
 #include "desktop/scene/world/keyboard.h"
 #include "desktop/scene/world/message_queue.h"
 #include "desktop/scene/world/model_library.h"
+#include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_hooks.h"
 #include "desktop/scene/world/scene_services.h"
@@ -72,7 +74,7 @@ void Player::UpdateSquadKeys() {
             const bool firstPress = key != lastSquadKey || now - lastSquadKeyTime > kDoublePressMs;
             if (firstPress) {
                 words.events[0] |= kSquadKeyEvent;
-                // Selecting the squad's members is the command interface's.
+                GetCommandInterface().SelectUnits(squad.members);
                 sounds.PlayInterfaceCue(squad.Empty() ? InterfaceCue::SquadEmpty
                                                       : InterfaceCue::SquadSelected,
                                         kCueShare);

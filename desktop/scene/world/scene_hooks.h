@@ -134,6 +134,11 @@ public:
         return false;
     }
     virtual void RemoveOverlay(std::string_view name) { (void)name; }
+    // The overlay node's first child of that name; the stand-in has none.
+    virtual Entity* FindOverlay(std::string_view name) const {
+        (void)name;
+        return nullptr;
+    }
     // Takes an entity made without registration into the overlay node; the
     // stand-in, which has no overlay, releases it.
     virtual void AddOverlayModel(Entity* entity);
@@ -192,6 +197,7 @@ enum class InterfaceCue {
     SquadSelected,
     SquadEmpty,
     SquadOrdered,
+    // The command interface's.
     UnitSelected,
     UnitsSelected,
     OrderRefused,

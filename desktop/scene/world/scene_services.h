@@ -54,6 +54,15 @@ public:
     // The entity leaves the world: its views follow `replacement` instead,
     // or drop it when there is none.
     virtual void ReplaceTarget(Entity* entity, Entity* replacement) = 0;
+    // The command interface drags on the ground or a box: the camera leaves
+    // the mouse to it meanwhile.
+    virtual void SetDragging(bool dragging) { dragging_ = dragging; }
+    virtual bool Dragging() const { return dragging_; }
+    // The current view's only target when it resolves, else null.
+    virtual Entity* GetSingleTarget() const { return nullptr; }
+
+private:
+    bool dragging_ = false;
 };
 
 void SetCameraLink(CameraLink* camera);
@@ -106,6 +115,7 @@ struct DisplayState {
     float fixedScreenSize = 1.0f;
     float detail = 0.0f; // the detail setting, 0..1
     bool revealAll = false;
+    bool freePick = false; // the command interface picks any entity, not only the user's units
     bool vertexBuffer = true;     // one shared vertex buffer for all models
     Entity* heldEntities[2] = {}; // cleared when they leave the world
     int screenWidth = 640;        // of the rendered picture, in pixels

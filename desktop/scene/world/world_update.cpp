@@ -111,7 +111,7 @@ void World::UpdateEntities() {
         }
         clock.frameTime = factor * frameTime;
         if (PartSys* system = AsPartSys(e))
-            system->particleStartTime = clock.gameTime - uint32_t(clock.frameTime * 1000.0f);
+            system->SetParticleClock(clock.gameTime - uint32_t(clock.frameTime * 1000.0f));
         e->Update();
     }
     clock.frameTime = frameTime;

@@ -1,7 +1,7 @@
 // The program's scene engine loads the shipped models with the load
 // screen's bar moving forward, their textures through the texture manager
 // without a missing file, and builds the slot pool afterwards.
-#include "desktop/app/model_scene_engine.h"
+#include "desktop/app/program_scene_engine.h"
 #include "desktop/display/host_window.h"
 #include "desktop/display/program_display.h"
 #include "desktop/display/textures/texture_manager.h"
@@ -42,7 +42,7 @@ public:
 
 } // namespace
 
-TEST(LvModelSceneEngine, ShippedModelsLoadWithTheirTexturesAndAMovingBar) {
+TEST(LvSceneEngineModels, ShippedModelsLoadWithTheirTexturesAndAMovingBar) {
     const std::filesystem::path root = platform::ProgramFolder() / "LumivaneData";
     ProgramDisplayOptions options;
     options.display.deviceKind = platform::render::DeviceKind::Recording;
@@ -52,7 +52,9 @@ TEST(LvModelSceneEngine, ShippedModelsLoadWithTheirTexturesAndAMovingBar) {
     ASSERT_TRUE(host.window);
     ASSERT_TRUE(display.Create(host, 320, 240));
 
-    ModelSceneEngine scene([root] { return root; });
+    ProgramSceneEngine::Sources sources;
+    sources.dataRoot = [root] { return root; };
+    ProgramSceneEngine scene(std::move(sources));
     scene.CreateServices();
     ASSERT_EQ(GetModelLibrary(), scene.Library());
     std::vector<float> bar;
