@@ -37,6 +37,7 @@ namespace {
 constexpr int kDisplayCreateTries = 4;
 constexpr uint32_t kRetryPauseMs = 1000;
 constexpr uint32_t kEventWaitStepMs = 50;
+constexpr const char* kPauseOverlay = "Pause";
 
 } // namespace
 
@@ -291,7 +292,11 @@ void DesktopApp::ReadyToLoop() {
 
 void DesktopApp::EndRunCleanUp() {
     services_.scene->StopAllSounds();
-    if (display_) display_->ReleaseDevice();
+    if (display_) {
+        display_->ReleaseDevice();
+        // A run that ended paused must not start the next one paused.
+        GetSceneDisplay().RemoveOverlay(kPauseOverlay);
+    }
     quitting_ = false;
     if (createFailed_) {
         Log("CreateFail, turning off");

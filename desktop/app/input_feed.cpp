@@ -13,6 +13,8 @@ namespace lumivane {
 namespace {
 
 constexpr uint8_t kKeyDown = 0x80;
+// The holder counts wheel motion as the system's mice report it: 120 a notch.
+constexpr int32_t kWheelNotch = 120;
 
 // The holder's button slots: left, right, middle, then the first extra one.
 int ButtonSlot(uint8_t button) {
@@ -38,6 +40,7 @@ void InputFeed::BeginPoll() {
     for (int group : {Mouse::kPressed, Mouse::kReleased, Mouse::kDoubleClicked})
         std::fill(std::begin(mouse_.buttons[group]), std::end(mouse_.buttons[group]), 0);
     mouse_.dx = mouse_.dy = 0;
+    mouse_.wheel = 0;
 }
 
 void InputFeed::Suspend(bool suspended) {
@@ -88,6 +91,9 @@ void InputFeed::Apply(const platform::Event& event) {
         mouse_.dy += event.motion.dy;
         return;
     }
+    case EventType::MouseWheel:
+        mouse_.wheel += event.wheel.dy * kWheelNotch;
+        return;
     case EventType::MouseButtonDown:
     case EventType::MouseButtonUp: {
         const int slot = ButtonSlot(event.button.button);

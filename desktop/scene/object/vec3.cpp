@@ -74,6 +74,29 @@ void Quat::RotateVector(Vec3& v) const {
     rotation.TransformVector(v);
 }
 
+Quat Quat::Slerp(const Quat& a, const Quat& b, float t) {
+    float cosine = a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w;
+    const float sign = cosine < 0.0f ? -1.0f : 1.0f;
+    cosine *= sign;
+    float wa = 1.0f - t;
+    float wb = t;
+    if (1.0f - cosine > 0.01f) {
+        const float angle = FastAcos(cosine);
+        const float sine = TableSin(angle);
+        wa = TableSin((1.0f - t) * angle) / sine;
+        wb = TableSin(t * angle) / sine;
+    }
+    wb *= sign;
+    return {a.x * wa + b.x * wb, a.y * wa + b.y * wb, a.z * wa + b.z * wb, a.w * wa + b.w * wb};
+}
+
+Quat Quat::Divide(const Quat& a, const Quat& b) {
+    const float norm = b.x * b.x + b.y * b.y + b.z * b.z + b.w * b.w;
+    if (!(norm > 0.0f)) return a; // no rotation to undo
+    const Quat product = a * Quat(-b.x, -b.y, -b.z, b.w);
+    return {product.x / norm, product.y / norm, product.z / norm, product.w / norm};
+}
+
 int RayTriangle(const Vec3& origin, const Vec3& direction, const Vec3 triangle[3], float* t,
                 Vec3* hit) {
     const Vec3& a = triangle[0];

@@ -63,6 +63,12 @@ struct Quat {
     void Pow(float t);
     // Turns v by this rotation, in place.
     void RotateVector(Vec3& v) const;
+
+    // Spherical interpolation from a (t = 0) to b (t = 1) the short way
+    // round; nearly equal rotations are blended linearly.
+    static Quat Slerp(const Quat& a, const Quat& b, float t);
+    // a x b^-1: the turn that leads from b to a.
+    static Quat Divide(const Quat& a, const Quat& b);
 };
 
 // Line-triangle test over the whole line through origin along direction

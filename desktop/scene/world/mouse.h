@@ -33,7 +33,12 @@ public:
     float y = 0.0f;
     int32_t dx = 0;
     int32_t dy = 0;
+    // Wheel motion since the last poll, 120 a notch; positive away from
+    // the user.
+    int32_t wheel = 0;
     int32_t resumeState = 0; // 2 once resumed
+    // 1 while the camera is being dragged with the mouse.
+    int32_t cameraDrag = 0;
 };
 
 } // namespace lumivane

@@ -204,6 +204,7 @@ enum class InterfaceCue {
     MoveAcknowledged,
     FollowAcknowledged,
     AttackAcknowledged,
+    // The camera's.
     ViewToggle,
     CameraMove,
 };

@@ -38,9 +38,14 @@ public:
         if (onText) onText();
     }
     void SetSwitch(int mode, int) override { switchValue = mode; }
+    void RemoveOverlay(std::string_view name) override {
+        removedOverlays.emplace_back(name);
+        SceneDisplay::RemoveOverlay(name);
+    }
 
     std::vector<std::string> shown;
     std::function<void()> onText;
+    std::vector<std::string> removedOverlays;
     int switchValue = -1;
 };
 
@@ -53,6 +58,13 @@ struct SceneSpec {
 };
 
 constexpr int32_t kCompanionText = 1001;
+
+void PostSystemCommand(SystemCommandCode code) {
+    auto command = std::make_unique<Message>();
+    command->type = order::kSystemCommand;
+    command->valueA = int32_t(code);
+    QueueMessage(std::move(command), 1);
+}
 
 class LvSceneEngine : public AppTest {
 protected:
@@ -197,18 +209,9 @@ TEST_F(LvSceneEngine, ARecordPostedInAFrameArrivesInTheNextAndSurvivesAPause) {
     uint32_t postedIn = 0;
     texts_.onText = [&] {
         postedIn = GetSceneClock().frame;
-        auto give = std::make_unique<Message>();
-        give->type = order::kSystemCommand;
-        give->valueA = int32_t(SystemCommandCode::GiveResources);
-        QueueMessage(std::move(give), 1);
-        auto unitSwitch = std::make_unique<Message>();
-        unitSwitch->type = order::kSystemCommand;
-        unitSwitch->valueA = int32_t(SystemCommandCode::UnitSwitchOn);
-        QueueMessage(std::move(unitSwitch), 1);
-        auto displaySwitch = std::make_unique<Message>();
-        displaySwitch->type = order::kSystemCommand;
-        displaySwitch->valueA = int32_t(SystemCommandCode::DisplaySwitchOff);
-        QueueMessage(std::move(displaySwitch), 1);
+        PostSystemCommand(SystemCommandCode::GiveResources);
+        PostSystemCommand(SystemCommandCode::UnitSwitchOn);
+        PostSystemCommand(SystemCommandCode::DisplaySwitchOff);
         texts_.onText = nullptr;
     };
     auto app = RunningDesktop();
@@ -241,10 +244,7 @@ TEST_F(LvSceneEngine, WhatWasQueuedForTheOldSceneIsDroppedByTheNew) {
     WriteScenes();
     StartWith("a.mis");
     texts_.onText = [&] {
-        auto give = std::make_unique<Message>();
-        give->type = order::kSystemCommand;
-        give->valueA = int32_t(SystemCommandCode::GiveResources);
-        QueueMessage(std::move(give), 1);
+        PostSystemCommand(SystemCommandCode::GiveResources);
         texts_.onText = nullptr;
     };
     auto app = RunningDesktop();
@@ -335,6 +335,8 @@ TEST_F(LvSceneEngine, TheProgramRunsItsScenesUntilExitAndTearsDown) {
     EXPECT_NE(log.find("Term done"), std::string::npos) << log;
     EXPECT_EQ(texts_.shown, std::vector<std::string>{"Alpha"});
     EXPECT_GE(app.FrameNumber(), 5u);
+    // The run's end takes a pause picture away with the device.
+    EXPECT_EQ(texts_.removedOverlays.back(), "Pause");
     // Everything the engine made is gone and no longer installed.
     EXPECT_EQ(GetWorld(), nullptr);
     EXPECT_EQ(GetScene(), nullptr);

@@ -105,6 +105,37 @@ TEST(LvMath, RotationsFollowTheRowVectorConvention) {
     ExpectVec(y, 0, 0, 1);
 }
 
+TEST(LvMath, SlerpTakesTheShortWayAndDivideUndoes) {
+    const Quat start;
+    const Quat quarter = Quat::MakeAxisAngle({0, 1, 0}, kPi / 2);
+    Vec3 v(0, 0, 1);
+    Quat::Slerp(start, quarter, 0.5f).RotateVector(v);
+    ExpectVec(v, std::sqrt(0.5f), 0, std::sqrt(0.5f), 2e-3f);
+
+    // The same rotation written with the opposite sign is not the long way.
+    const Quat negated(-quarter.x, -quarter.y, -quarter.z, -quarter.w);
+    Vec3 w(0, 0, 1);
+    Quat::Slerp(start, negated, 0.5f).RotateVector(w);
+    ExpectVec(w, std::sqrt(0.5f), 0, std::sqrt(0.5f), 2e-3f);
+
+    // Nearly equal rotations blend linearly; the ends are the ends.
+    const Quat tiny = Quat::MakeAxisAngle({1, 0, 0}, 0.01f);
+    const Quat mid = Quat::Slerp(start, tiny, 0.5f);
+    EXPECT_NEAR(mid.x, tiny.x / 2, 1e-6f);
+    EXPECT_NEAR(mid.w, (1 + tiny.w) / 2, 1e-6f);
+    const Quat end = Quat::Slerp(start, quarter, 1.0f);
+    EXPECT_NEAR(end.y, quarter.y, 1e-4f);
+
+    // (a * b) / b is a, even for a b of another length.
+    const Quat a = Quat::MakeAxisAngle({0, 0, 1}, 0.7f);
+    const Quat b(0.2f, 0.4f, -0.4f, 1.6f);
+    const Quat back = Quat::Divide(a * b, b);
+    EXPECT_NEAR(back.x, a.x, 1e-5f);
+    EXPECT_NEAR(back.y, a.y, 1e-5f);
+    EXPECT_NEAR(back.z, a.z, 1e-5f);
+    EXPECT_NEAR(back.w, a.w, 1e-5f);
+}
+
 TEST(LvMath, PosRotRecoversPlacement) {
     Matrix turn;
     turn.MakeRotation(0, std::sin(0.6f), 0, std::cos(0.6f));
