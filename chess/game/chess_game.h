@@ -75,6 +75,11 @@ public:
 
     // A new game: the start position, no moves, the world reloaded.
     void StartNewGame();
+    // Puts the board world's camera behind a side (chess::White or
+    // chess::Black), looking down on the board, with no idle orbit.
+    void PlaceCameraBehind(int side);
+    // The "F1 for help" text of the interface, once the game has loaded.
+    JTEntity* GetHelpText() const { return helpText; }
 
     // Worlds and pieces.
     void LoadWorld(int number);
@@ -111,7 +116,8 @@ public:
     bool SaveRecordedGame(const char* name);
     bool LoadRecordedGame(const char* name);
     // A new game that replays the named recorded game (both players become
-    // the replay); false, leaving the player kinds, when it cannot be read.
+    // the replay); false, leaving the running game as it is, when it cannot
+    // be read.
     bool ReplayRecordedGame(const char* name);
     int GetReplayCount() const { return replay.GetCount(); }
     int GetReplayIndex() const { return replayIndex; }
@@ -154,7 +160,6 @@ private:
     void ComputerTurn();
     void ReplayTurn();
     void SpawnDataballs();
-    void PlaceCameraBehind(int side);
 
     void SwitchMenu(int newMenu, int oldMenu);
     void PlaySound(const char* name);

@@ -4,6 +4,7 @@
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTScene.h"
 #include "chess/engine/board.h"
+#include "chess/game/chess_constants.h"
 #include "chess/game/chess_game.h"
 #include "chess/game/piece_motion.h"
 
@@ -19,6 +20,22 @@ void ChessPieceEntity::Update(JTSequencer* sequencer) {
     SetPickable(false);
     SetCastsShadow(true);
     if (!moving) return;
+
+    // Taken pieces of the elements and every holographic move have their
+    // own ways (piece_captures.cpp).
+    const bool offBoard = IsOffBoardMove(moveTarget);
+    if (style == kStyleHolographic) {
+        HolographicStep(offBoard);
+        return;
+    }
+    if (style == kStyleIce && offBoard) {
+        MeltStep();
+        return;
+    }
+    if (style == kStyleFire && offBoard) {
+        BurstStep();
+        return;
+    }
 
     ChessPieceMotion motion;
     motion.start = moveStart;
@@ -36,6 +53,13 @@ void ChessPieceEntity::Update(JTSequencer* sequencer) {
         // Replacing a promoted pawn deletes this entity (at the frame's end).
         if (gpChessGame) gpChessGame->ReplacePromotedPiece(this);
     }
+}
+
+void ChessPieceEntity::Arrive() {
+    SetPos(moveTarget);
+    ComputeMatrix();
+    moving = false;
+    if (gpChessGame) gpChessGame->ReplacePromotedPiece(this);
 }
 
 ChessTimedEntity::ChessTimedEntity() : born(gdwTime) {}

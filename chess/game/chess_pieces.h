@@ -1,6 +1,8 @@
 // The entities of the board: a chess piece, which walks to its target when a
 // move starts and is replaced by a queen when it arrives as a promoted pawn,
 // and the timed entity, which removes itself ten seconds after it was made.
+// A holographic piece squashes and reappears at its target; a taken ice
+// piece melts away with steam and a taken fire piece bursts into parts.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +19,9 @@ public:
     // promotion replacement when the move ends.
     void Update(JTSequencer* sequencer) override;
 
+    // Parts a taken fire piece breaks into.
+    static constexpr int kBurstParts = 20;
+
     int index = 0;   // slot in the game's piece array
     int square = -1; // 0x88 square, -1 once taken
     int colour = 0;
@@ -31,6 +36,16 @@ public:
     bool captureFlag = false; // the move takes a piece
     bool promotionPending = false;
     int promotionKind = 0;
+
+private:
+    // The move's end: at the target, still, and a promoted pawn replaced.
+    void Arrive();
+    void HolographicStep(bool offBoard);
+    void MeltStep();
+    void BurstStep();
+    // The model's faces shared out among new part entities flying off
+    // from where the piece stands.
+    void BreakIntoParts();
 };
 
 class ChessTimedEntity : public JTEntity {

@@ -125,8 +125,9 @@ bool ChessGame::LoadRecordedGame(const char* name) {
 }
 
 bool ChessGame::ReplayRecordedGame(const char* name) {
-    StartNewGame();
+    // The running game goes only once the recorded one could be read.
     if (!LoadRecordedGame(name)) return false;
+    StartNewGame();
     SetPlayers(kPlayerReplay, kPlayerReplay);
     return true;
 }

@@ -4,7 +4,9 @@
 
 #include "desktop/app/app_scene_application.h"
 #include "desktop/display/font/bitmap_font.h"
+#include "desktop/display/hud/hud.h"
 #include "desktop/display/textures/texture_manager.h"
+#include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/math_tables.h"
@@ -80,6 +82,8 @@ void ProgramSceneEngine::SetUpFirstRun() {
     if (const ScriptConfig* script = sources_.script ? sources_.script() : nullptr) {
         OrbitLines::LoadTexture(*script);
         Grid::LoadTexture(*script);
+        GetCommandInterface().LoadSettings(*script);
+        GetHud().LoadSettings(*script);
     }
     players_ = std::make_unique<PlayerSet>(0);
     for (auto& player : *players_)
@@ -120,6 +124,7 @@ void ProgramSceneEngine::StartScene() {
     // Orders name units by handle, and the new scene hands the same handles
     // to other units: what was queued for the old scene goes.
     if (queue_) queue_->Clear();
+    GetCommandInterface().ForgetUnits();
     if (world_) world_->Reset();
     if (scene_) scene_->Restart();
     ShowStartedScene();
@@ -171,6 +176,8 @@ void ProgramSceneEngine::Step(FrameStep step) {
     case FrameStep::CommandInterface: {
         UserInputWords& words = GetUserInputWords();
         words.events[0] = words.events[1] = 0;
+        GetCommandInterface().Update();
+        GetHud().UpdateFade(GetSceneClock().realFrameTime);
         return;
     }
     case FrameStep::Players:

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "desktop/scene/world/standalone_scene.h"
+#include "tools/databuilder/lumivane_camera_data.h"
 
 namespace databuilder {
 
@@ -13,7 +14,13 @@ using namespace lumivane;
 bool SaveAndCheckScene(Scene& scene, const std::filesystem::path& root, const char* path,
                        size_t triggers, const char* step) {
     scene.sourcePath = path;
-    bool ok = scene.Save(path);
+    bool ok = false;
+    {
+        // The scene starts at its own home view: the camera block is the
+        // camera controller's for the scene's radius.
+        const SceneCameraDisplay cameraBlock(scene);
+        ok = scene.Save(path);
+    }
     {
         StandaloneScene check(root);
         ok = ok && check.scene.Load(path) == 1 && check.scene.triggers.size() == triggers &&

@@ -40,7 +40,8 @@ bool PickSquare(const std::filesystem::path& chess) {
     return WriteModel(chess / "ChessSquare.jtm", "ChessSquare", parts);
 }
 
-// A glowing frame around a square.
+// A glowing frame around a square, in the colour that says whether the
+// move is allowed.
 bool Marker(const std::filesystem::path& file, const char* name, float r, float g, float b) {
     Shape frame;
     const float o = 0.48f, i = 0.4f, y0 = 0.0f, y1 = 0.03f;
@@ -48,6 +49,9 @@ bool Marker(const std::filesystem::path& file, const char* name, float r, float 
     frame.Append(Box(JTVec3(-o, y0, -o), JTVec3(o, y1, -i)));
     frame.Append(Box(JTVec3(-o, y0, -i), JTVec3(-i, y1, i)));
     frame.Append(Box(JTVec3(i, y0, -i), JTVec3(o, y1, i)));
+    // Without normals the sun adds nothing: the frame glows in its own colour.
+    for (Vert1& v : frame.vertices)
+        v.nx = v.ny = v.nz = 0.0f;
     std::vector<Part> parts;
     parts.push_back({"marker", frame, SimpleEffect(nullptr, r, g, b), JTMatrix(), false});
     return WriteModel(file, name, parts);

@@ -163,7 +163,7 @@ const Picture kPictures[] = {
     {"Chess/Marble/marbleblack.jpg", 128, MarbleBlack},
 };
 
-// Text written white on a transparent picture, for the logos.
+// Text in its colour on a transparent picture, for the logos.
 struct Banner {
     const char* name; // below modules/
     int width, height;
@@ -180,16 +180,20 @@ const Banner kBanners[] = {
 bool WriteBanner(const std::filesystem::path& file, const Banner& banner) {
     const std::filesystem::path font = platform::FindSystemFont(platform::FontStyle::Bold);
     std::string error;
-    auto renderer = platform::TextRenderer::Open(font, banner.height * 3 / 4, &error);
+    auto renderer = platform::TextRenderer::Open(font, banner.height * 5 / 8, &error);
     if (!renderer) return Fail(file, error);
+    // The renderer blends colours only: the letters are drawn white on
+    // black first, and their coverage becomes the banner's alpha.
+    Image coverage = platform::image::MakeImage(PixelFormat::A8R8G8B8, banner.width, banner.height);
+    renderer->DrawWrappedCentred(coverage, {0, 0, banner.width, banner.height}, banner.text,
+                                 0xFFFFFF);
     Image image = platform::image::MakeImage(PixelFormat::A8R8G8B8, banner.width, banner.height);
-    // White everywhere, transparent where no glyph covers.
     for (size_t i = 0; i < image.pixels.size(); i += 4) {
-        image.pixels[i] = image.pixels[i + 1] = image.pixels[i + 2] = 255;
-        image.pixels[i + 3] = 0;
+        image.pixels[i] = uint8_t(banner.colour);           // blue
+        image.pixels[i + 1] = uint8_t(banner.colour >> 8);  // green
+        image.pixels[i + 2] = uint8_t(banner.colour >> 16); // red
+        image.pixels[i + 3] = coverage.pixels[i];
     }
-    renderer->DrawWrappedCentred(image, {0, 0, banner.width, banner.height}, banner.text,
-                                 banner.colour);
     return WriteTga(file, image);
 }
 

@@ -30,10 +30,12 @@ JTGeoNode* Panel(const char* name, float width, float height, JTVec3 centre, Col
                  float opacity) {
     const float l = centre.x - width / 2, r = centre.x + width / 2;
     const float b = centre.y - height / 2, t = centre.y + height / 2, z = centre.z;
-    const Vert1 corners[4] = {{l, t, z, 0, 0, -1, 0, 0},
-                              {r, t, z, 0, 0, -1, 1, 0},
-                              {l, b, z, 0, 0, -1, 0, 1},
-                              {r, b, z, 0, 0, -1, 1, 1}};
+    // No normal: the lights of a scene (the game's interface has one) add
+    // nothing, so the panel keeps its own colour.
+    const Vert1 corners[4] = {{l, t, z, 0, 0, 0, 0, 0},
+                              {r, t, z, 0, 0, 0, 1, 0},
+                              {l, b, z, 0, 0, 0, 0, 1},
+                              {r, b, z, 0, 0, 0, 1, 1}};
     const unsigned short indices[6] = {0, 1, 2, 2, 1, 3};
     auto mesh = std::make_unique<JTMesh>();
     if (!mesh->CreateBuffersFromData(nullptr, corners, 4, indices, 6, false, false)) return nullptr;

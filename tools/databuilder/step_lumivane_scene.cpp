@@ -7,6 +7,7 @@
 // the scene's own Save, with its companion text table "scenes\demo.csv".
 // The scene is read back with the scene's Load.
 #include "tools/databuilder/data_step.h"
+#include "tools/databuilder/lumivane_camera_data.h"
 
 #include <bit>
 #include <cstdio>
@@ -26,6 +27,7 @@ namespace {
 
 using namespace lumivane;
 using databuilder::AddAction;
+using databuilder::AddCameraTour;
 using databuilder::DelayTrigger;
 
 constexpr const char* kStep = "lumivane_scene";
@@ -108,6 +110,14 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHand
     TriggerAction& mark = AddAction(*depart, action::kArithmetic);
     mark.text = "$underway";
     mark.values = {0, 1}; // set to 1
+    // The camera flies out with the fleet, watches it leave, sweeps past
+    // the first planet and cuts to an overview of the whole system.
+    AddCameraTour(*depart, {.firstAt = {-110, 30, -70},
+                            .firstLookAt = {-60, 0, 0},
+                            .secondAt = {135, 25, 45},
+                            .secondLookAt = {90, 0, 0},
+                            .lastAt = {0, 170, 330},
+                            .lastLookAt = {0, 0, -20}});
 
     auto underway = std::make_unique<Trigger>();
     underway->name = "underway";

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <vector>
 
-#include "desktop/display/camera/camera_links.h"
 #include "desktop/display/camera/view_math.h"
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/object/engine_services.h"
@@ -68,22 +67,32 @@ float Distance(const Vec3& a, const Vec3& b) {
 
 } // namespace
 
-Camera::Camera(const CameraScreen& screen) : screen_(screen) {
-    const float aspect = screen_.AspectRatio();
+Camera::Camera(float aspect) {
     horizontalFov_ = kQuarterPi;
-    verticalFov_ = 2.0f * std::atan(FastTan(kPi / 8.0f) / aspect);
-    const float halfTangent = FastTan(verticalFov_ / 2.0f);
-    framingFactor_ = ((1.0f / halfTangent + 1.0f) / std::sqrt(2.0f)) * 750.0f;
-    projection_.MakePerspective(kSetUpNear, kSetUpFar, kQuarterPi, aspect);
-
     current_.position = {0.0f, 1.0f, 0.0f};
     current_.direction = {0.0f, 0.0f, 1.0f};
     current_.up = kWorldUp;
+    FitPicture(aspect);
+    projection_.MakePerspective(kSetUpNear, kSetUpFar, kQuarterPi, aspect_);
+    Update();
+    ResetToHome();
+}
+
+void Camera::SetAspect(float aspect) {
+    if (aspect > 0.0f && aspect != aspect_) FitPicture(aspect);
+}
+
+void Camera::FitPicture(float aspect) {
+    aspect_ = aspect > 0.0f ? aspect : kDefaultAspect;
+    verticalFov_ = 2.0f * std::atan(FastTan(kPi / 8.0f) / aspect_);
+    const float halfTangent = FastTan(verticalFov_ / 2.0f);
+    framingFactor_ = ((1.0f / halfTangent + 1.0f) / std::sqrt(2.0f)) * 750.0f;
 
     // The home view looks down at 45 degrees towards the origin from where
     // the whole scene fills the picture.
     const float c = TableCos(kQuarterPi);
     const float h = GetSceneBounds().radius * c * (c / halfTangent + c);
+    home_.FreeTargets();
     home_.position = {0.0f, h, h};
     home_.direction = {0.0f, 0.0f, -1.0f};
     home_.up = kWorldUp;
@@ -91,9 +100,8 @@ Camera::Camera(const CameraScreen& screen) : screen_(screen) {
     down.RotateVector(home_.direction);
     down.RotateVector(home_.up);
     home_.right = Normalized(Vec3::Cross(home_.up, home_.direction));
-
-    Update();
-    ResetToHome();
+    home_.offset = {};
+    home_.chase = 0;
 }
 
 Camera::~Camera() {

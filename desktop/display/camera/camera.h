@@ -23,7 +23,6 @@ class BinaryWriter;
 
 namespace lumivane {
 
-class CameraScreen;
 struct CameraBlock;
 struct CameraKey;
 
@@ -109,11 +108,19 @@ public:
     static constexpr float kSmoothness = 2.0f;
     static constexpr float kMouseFactor = 0.3f;
 
-    // Sets the camera up for the display's picture and puts it at home.
-    explicit Camera(const CameraScreen& screen);
+    static constexpr float kDefaultAspect = 4.0f / 3.0f;
+
+    // Sets the camera up for a picture of this shape (width / height) and
+    // puts it at home.
+    explicit Camera(float aspect = kDefaultAspect);
     ~Camera() override;
     Camera(const Camera&) = delete;
     Camera& operator=(const Camera&) = delete;
+
+    // The display's shape changed: the vertical field of view, the framing
+    // factor and the home view follow it.
+    void SetAspect(float aspect);
+    float AspectRatio() const { return aspect_; }
 
     // The frame's step: input, sequences, moves, chase and drift, then Apply.
     void Update();
@@ -179,6 +186,9 @@ public:
     float NearPlane() const { return nearPlane_; }
     // Outward normals of the left, right, top and bottom side planes.
     const Vec3& SideNormal(int side) const { return sideNormals_[side]; }
+    const Vec3* SidePlanes() const { return sideNormals_; }
+    // True while the user drags the view with the mouse.
+    bool Dragging() const { return interaction_.dragging != 0; }
 
 private:
     // One frame's working values of Update.
@@ -218,6 +228,7 @@ private:
     void Finish(const Vec3& startPosition);
 
     // Helpers.
+    void FitPicture(float aspect);
     void FrameUnits(std::span<Entity* const> units);
     void BackOut();
     void DropTargets();
@@ -236,7 +247,7 @@ private:
     // the display's reveal-all switch, or without a local player).
     static bool Known(const Entity& entity);
 
-    const CameraScreen& screen_;
+    float aspect_ = kDefaultAspect;
 
     float horizontalFov_ = 0.0f;
     float verticalFov_ = 0.0f;

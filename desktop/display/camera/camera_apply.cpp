@@ -8,7 +8,6 @@
 #include <cmath>
 
 #include "desktop/display/camera/camera.h"
-#include "desktop/display/camera/camera_links.h"
 #include "desktop/display/camera/view_math.h"
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/object/class_table.h"
@@ -57,7 +56,7 @@ void Camera::Apply() {
     TurnView(swayed, Normalized(swayed.right), TableCos(pitchPhase) * amount * kSwayPitch);
 
     view_.MakeView(swayed.position, swayed.direction, swayed.up);
-    const float aspect = screen_.AspectRatio();
+    const float aspect = aspect_;
     nearPlane_ = DrawNearPlane();
     projection_.MakePerspective(nearPlane_, kFar, horizontalFov_, aspect);
 

@@ -128,6 +128,9 @@ public:
     // Draws the order preview, the order beacon, the selection box and the
     // cursor; the preview and beacons only while the head-up display is on.
     void Render(OverlayCanvas& canvas, const OverlayLook& look);
+    // A new scene starts: its handles name other units, so both lists and
+    // the beacon go and the interface is idle again.
+    void ForgetUnits();
     // The squad keys select the squad's members.
     void SelectUnits(std::span<Ship* const> units);
     std::vector<Entity*> Selection() { return selection.Resolve(); }

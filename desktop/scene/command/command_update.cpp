@@ -307,6 +307,14 @@ bool CommandInterface::MatchesFirstSquad(const std::vector<Entity*>& units) cons
     return int(units.size()) == local->squads[0].count;
 }
 
+void CommandInterface::ForgetUnits() {
+    selection.Clear();
+    candidates.Clear();
+    pressedUnit = kNoEntity;
+    beaconOn = 0;
+    if (mode != kModeIdle) EndDrag();
+}
+
 void CommandInterface::SelectUnits(std::span<Ship* const> units) {
     selection.Clear();
     for (Ship* unit : units)

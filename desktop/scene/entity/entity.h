@@ -198,6 +198,8 @@ public:
     int32_t editedSphere = 0;
     uint8_t selected = 0;
     uint8_t crosshairActive = 0;
+    uint32_t crosshairStart = 0;    // real-time clock (ms) when it appeared
+    uint32_t crosshairDieStart = 0; // when it began vanishing; 0 while it stays
     uint8_t pulsing = 0;
     uint8_t highlighted = 0;
     uint8_t seeAll = 0;

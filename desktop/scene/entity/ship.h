@@ -150,6 +150,9 @@ public:
     uint8_t queuedCounts[kBuildChoices] = {};
     std::vector<BuildQueueItem> buildQueue;
     int32_t building = 0;
+    // A carrier's bays: units it owns and units aboard (0..8).
+    int32_t bayOwned = 0;
+    int32_t bayAboard = 0;
 
 protected:
     // Copies what a clone shares; the pilot, the squad, the player record

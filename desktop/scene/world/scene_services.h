@@ -60,6 +60,8 @@ public:
     virtual bool Dragging() const { return dragging_; }
     // The current view's only target when it resolves, else null.
     virtual Entity* GetSingleTarget() const { return nullptr; }
+    // The entity the camera rides with (it gets no head-up overlays), or null.
+    virtual Entity* GetChaseTarget() const { return nullptr; }
 
 private:
     bool dragging_ = false;

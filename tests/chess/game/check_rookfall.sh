@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks Rookfall as a player meets it, on a virtual X display:
 #  1. tools/play.sh with a fresh home and settings: the intro, then the main
-#     menu over the Park board; a screenshot taken with the game's own
-#     screenshot key (Print) shows the light and dark squares and the pieces
-#     on their squares; Shift+Escape ends the game cleanly.
+#     menu over the Park board, where Shift + "Human vs. Computer" starts a
+#     game at once; a screenshot taken with the game's own screenshot key
+#     (Print) shows the light and dark squares and the pieces on their
+#     squares; Shift+Escape ends the game cleanly.
 #  2. The screensaver ("/saver") with a raised game speed: the computer
 #     plays itself to mate, stalemate or 300 plies without stalling, and the
 #     program goes on drawing frames afterwards.
@@ -42,6 +43,10 @@ tools/play.sh > "$work/play.log" 2>&1 &
 game=$!
 found=""
 intro=""
+# Where the main menu's second entry shows, in the cursor's counts from the
+# top left corner: half way across, 0.4 of the height down.
+menu_x=500
+menu_y=400
 for second in $(seq 2 2 180); do
   sleep 2
   if ! kill -0 "$game" 2>/dev/null; then
@@ -55,13 +60,27 @@ for second in $(seq 2 2 180); do
   [ -n "$shot" ] || continue
   if "$boardcheck" "$shot" > "$work/check.txt"; then
     found=$shot
-    echo "main menu over the board after about $second s: $(tail -1 "$work/check.txt")"
+    echo "the board after about $second s: $(tail -1 "$work/check.txt")"
     cat "$work/check.txt"
     break
   elif [ -z "$intro" ]; then
     intro=$shot
-    echo "the intro (no board yet) after about $second s"
+    echo "the intro or the main menu (no clear board yet) after about $second s"
   fi
+  # The main menu's list covers the board's middle, and the computer plays
+  # itself behind it. "Human vs. Computer" with Left Shift held starts a new
+  # game between two people at once, which nobody plays: the pieces stay on
+  # their squares. Over the intro the click does nothing. The game's cursor
+  # follows the mouse's motion only (a thousandth of the screen a count, held
+  # at its edges): it goes to the top left corner, to the entry, and back to
+  # the corner so that no square is marked.
+  xdotool mousemove_relative -- -2000 -2000
+  sleep 0.5
+  xdotool mousemove_relative -- "$menu_x" "$menu_y" keydown Shift_L
+  sleep 0.5
+  xdotool click 1
+  sleep 1
+  xdotool keyup Shift_L mousemove_relative -- -2000 -2000
 done
 # The picture judged last stays in the build folder for a person to look at.
 last=${found:-$(ls -t "$HOME"/Desktop/*.bmp 2>/dev/null | head -1 || true)}

@@ -11,9 +11,11 @@
 //   --saver [--game-speed S] [--max-plies N]
 //       "/saver": the computer plays itself until mate, stalemate or N plies,
 //       then the frames that follow are counted
-//   --world W [--frames F] [--eye X Y Z]
+//   --world W [--frames F] [--eye X Y Z] [--menu M] [--select S] [--hover S]
 //       shows world W with its pieces at rest (seen from the eye, looking at
-//       the board's centre) and writes a screenshot
+//       the board's centre), with menu M open over it, or with the piece on
+//       0x88 square S selected or the cursor over square S, and writes a
+//       screenshot
 // Any mode: --multisample 0|1 and --size W H set those options first.
 #include <unistd.h>
 
@@ -27,9 +29,11 @@
 #include "Jentra/JTCamera.h"
 #include "Jentra/JTDisplay.h"
 #include "Jentra/JTFrameClock.h"
+#include "Jentra/JTMessages.h"
 #include "Jentra/JTNetwork.h"
 #include "chess/engine/attacks.h"
 #include "chess/engine/position_text.h"
+#include "chess/game/chess_square.h"
 #include "tests/chess/game/scripted_game.h"
 
 using rookfall_test::ScriptedGame;
@@ -52,6 +56,8 @@ struct Options {
     bool eyeGiven = false;
     JTVec3 eye;
     int timeoutSeconds = 120;
+    int menu = -1;
+    int select = -1, hover = -1;
 };
 
 Options Parse(int argc, char** argv) {
@@ -93,6 +99,12 @@ Options Parse(int argc, char** argv) {
             o.frames = std::atoi(next());
         } else if (a == "--timeout") {
             o.timeoutSeconds = std::atoi(next());
+        } else if (a == "--menu") {
+            o.menu = std::atoi(next());
+        } else if (a == "--select") {
+            o.select = std::atoi(next());
+        } else if (a == "--hover") {
+            o.hover = std::atoi(next());
         }
     }
     return o;
@@ -227,10 +239,18 @@ void WorldScript(const Options& o, ScriptedGame& game, bool& ok) {
                 camera->SetView(o.eye, JTVec3Normalize(-o.eye), JTVec3(0, 1, 0));
                 camera->SetIdleStartTime(0);
             }
+            if (o.menu >= 0) g.OpenMenu(o.menu);
             shown = 0;
             return;
         }
-        if (++shown == o.frames && gpJTDisplay) gpJTDisplay->Screenshot();
+        if (++shown == 2) {
+            if (o.select >= 0) g.Pick(o.select);
+            if (ChessSquare* square = o.hover >= 0 ? g.GetSquare(o.hover) : nullptr) {
+                JTID cursor;
+                JTRouter::Send(&cursor, &square->GetID(), JTMSG_CURSORENTER, nullptr);
+            }
+        }
+        if (shown == o.frames && gpJTDisplay) gpJTDisplay->Screenshot();
         if (shown > o.frames) {
             Report("world", std::to_string(g.GetWorld()));
             ok = true;

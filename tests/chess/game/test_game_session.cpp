@@ -24,7 +24,7 @@
 #include "chess/engine/position_text.h"
 #include "chess/game/chess_pieces.h"
 #include "platform/clock.h"
-#include "tests/chess/game/scripted_game.h"
+#include "tests/chess/game/game_session.h"
 
 // Reaches into the game where a test needs what no player can do.
 class ChessGameTestAccess {
@@ -40,7 +40,7 @@ using rookfall_test::ScriptedGame;
 
 constexpr chess::ChessMove kE2E4 = 0x2264;
 constexpr chess::ChessMove kE7E5 = 0x1A14;
-// Game time each frame of these tests lasts.
+// Game time each frame of these tests lasts (the session's default).
 constexpr uint32_t kFrameMs = 200;
 
 std::vector<uint8_t> ReadFile(const std::filesystem::path& file) {
@@ -57,77 +57,7 @@ std::vector<uint8_t> MovePacket(chess::ChessMove m) {
     return {0x01, uint8_t(m), uint8_t(m >> 8), uint8_t(m >> 16), uint8_t(m >> 24)};
 }
 
-class GameSession : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("rookfall_session_" + std::to_string(::getpid()) + "_" + info->name());
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-        // A game of its own: its settings, its single-instance lock, its desktop.
-        setenv("JENTRA_SETTINGS_DIR", folder_.c_str(), 1);
-        setenv("HOME", folder_.c_str(), 1);
-        setenv("JENTRA_WINDOWED", "1", 1);
-        rookfall_test::GameSettings settings;
-        settings.multisample = 0;
-        settings.width = 640;
-        settings.height = 480;
-        rookfall_test::WriteGameSettings(settings);
-        clock_.SetMilliseconds(1000);
-        platform::SetCurrentClock(&clock_);
-        game_ = std::make_unique<ScriptedGame>();
-    }
-    void TearDown() override {
-        game_.reset();
-        gpJTGame = nullptr;
-        platform::SetCurrentClock(nullptr);
-        JTResetFrameClock();
-        for (const std::string& name : recorded_)
-            std::filesystem::remove(RecordedFile(name));
-        std::filesystem::remove_all(folder_);
-    }
-
-    // Runs the game: the script starts once the intro is over, with two
-    // people at this computer on the board; it returns true when done.
-    void Play(std::function<bool(ScriptedGame&, int step)> script, int maxFrames = 600,
-              const std::string& commandLine = "nosplash", bool asPeople = true) {
-        int step = -1;
-        game_->onFrame = [&](ScriptedGame& g, int frame) {
-            clock_.AdvanceMilliseconds(kFrameMs);
-            if (frame > maxFrames) {
-                ADD_FAILURE() << "the script did not end within " << maxFrames << " frames";
-                g.Quit();
-                return;
-            }
-            if (!g.Loaded()) return;
-            if (step < 0) {
-                if (asPeople) {
-                    g.SetPlayers(kPlayerLocal, kPlayerLocal);
-                    g.CloseToBoard();
-                }
-                step = 0;
-            }
-            if (script(g, step++)) g.Quit();
-        };
-        ASSERT_EQ(rookfall_test::RunGame(*game_, commandLine), 0);
-    }
-
-    // A recorded game of this test (removed afterwards).
-    std::filesystem::path RecordedFile(const std::string& name) {
-        return std::filesystem::path(JTResolveDataPath("Recorded")) / name;
-    }
-    std::string RecordedName(const char* stem) {
-        const std::string name = std::string(stem) + "_" + std::to_string(::getpid()) + ".gam";
-        recorded_.push_back(name);
-        return name;
-    }
-
-    platform::TestClock clock_{1000};
-    std::unique_ptr<ScriptedGame> game_;
-    std::filesystem::path folder_;
-    std::vector<std::string> recorded_;
-};
+using rookfall_test::GameSession;
 
 TEST_F(GameSession, RecordsSquarePickedMovesAndReplaysThem) {
     // "t.gam" itself, as a player would name it; another test run of the
@@ -412,15 +342,17 @@ TEST_F(GameSession, TheScreensaverPlaysItselfAndEndsOnAnyInput) {
 }
 
 TEST_F(GameSession, SafeModeStartsSmallWithoutMultisampling) {
-    Play([&](ScriptedGame& g, int) {
-        const JTModeDesc& mode = g.GetUserOptions()->ModeDesc;
-        EXPECT_EQ(mode.Width, 640u);
-        EXPECT_EQ(mode.Height, 480u);
-        EXPECT_EQ(mode.Format, 23u);
-        EXPECT_FALSE(g.GetUserOptions()->Multisample);
-        EXPECT_FALSE(g.IsSaverMode());
-        return true;
-    }, 600, "nosplash /safe");
+    Play(
+        [&](ScriptedGame& g, int) {
+            const JTModeDesc& mode = g.GetUserOptions()->ModeDesc;
+            EXPECT_EQ(mode.Width, 640u);
+            EXPECT_EQ(mode.Height, 480u);
+            EXPECT_EQ(mode.Format, 23u);
+            EXPECT_FALSE(g.GetUserOptions()->Multisample);
+            EXPECT_FALSE(g.IsSaverMode());
+            return true;
+        },
+        600, "nosplash /safe");
 }
 
 } // namespace

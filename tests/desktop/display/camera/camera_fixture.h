@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "desktop/display/camera/camera.h"
-#include "desktop/display/camera/camera_links.h"
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/math_tables.h"
@@ -62,14 +61,14 @@ protected:
     static constexpr int kSecondButton = 1;
     static constexpr uint32_t kStartMs = 10000;
 
-    explicit CameraTest(float aspect = 4.0f / 3.0f) : screen(aspect) {
+    CameraTest() {
         GetUserInputWords() = {};
         GetCommandInterface() = CommandInterface();
         SetInputHolders(&keyboard, &mouse);
         SetSceneSounds(&sounds);
         GetSceneClock().gameTime = kStartMs;
         GetSceneClock().realTime = kStartMs;
-        camera = std::make_unique<Camera>(screen);
+        camera = std::make_unique<Camera>();
         SetCameraLink(camera.get());
         AddPrototype<Ship>("scout");
         AddPrototype<Structure>("depot");
@@ -137,7 +136,6 @@ protected:
 
     float Tilt() const { return Degrees(std::acos(camera->Current().direction.y)); }
 
-    FixedCameraScreen screen;
     Keyboard keyboard;
     Mouse mouse;
     CommandsView commands;

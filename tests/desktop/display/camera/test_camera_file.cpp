@@ -42,7 +42,7 @@ TEST_F(LvCameraFile, ABlockSavesLoadsAndSavesAgainTheSame) {
     Busy();
     const std::vector<uint8_t> first = Saved(*camera);
 
-    Camera other(screen);
+    Camera other;
     platform::MemoryReader file(first);
     ASSERT_TRUE(other.Load(file, kVersion));
     EXPECT_EQ(file.Remaining(), 0u);
@@ -54,8 +54,7 @@ TEST_F(LvCameraFile, ABlockSavesLoadsAndSavesAgainTheSame) {
 
 TEST_F(LvCameraFile, LoadingKeepsTheCamerasOwnFieldsOfView) {
     const std::vector<uint8_t> wide = Saved(*camera);
-    FixedCameraScreen tall(0.5f);
-    Camera other(tall);
+    Camera other(0.5f);
     const float horizontal = other.HorizontalFov();
     const float vertical = other.VerticalFov();
     ASSERT_NE(vertical, camera->VerticalFov());
@@ -63,6 +62,12 @@ TEST_F(LvCameraFile, LoadingKeepsTheCamerasOwnFieldsOfView) {
     ASSERT_TRUE(other.Load(file, kVersion));
     EXPECT_EQ(other.HorizontalFov(), horizontal);
     EXPECT_EQ(other.VerticalFov(), vertical);
+
+    // The display's new shape does change them, and the home view with them.
+    other.SetAspect(4.0f / 3.0f);
+    EXPECT_EQ(other.VerticalFov(), camera->VerticalFov());
+    EXPECT_EQ(other.FramingFactor(), camera->FramingFactor());
+    EXPECT_EQ(other.Home().position, camera->Home().position);
 }
 
 // Writes the block as a version-13 file has it: views without chase flags.
@@ -103,7 +108,7 @@ TEST_F(LvCameraFile, AnOldBlockHasNoChaseFlags) {
     const std::vector<uint8_t> old = OldBlock(current);
     ASSERT_EQ(current.size() - old.size(), 10u * 4u);
 
-    Camera other(screen);
+    Camera other;
     CameraView chasing = other.Current();
     chasing.chase = 1;
     other.SetView(chasing);
@@ -119,7 +124,7 @@ TEST_F(LvCameraFile, AnOldBlockHasNoChaseFlags) {
 TEST_F(LvCameraFile, DamagedBlocksAreRefusedWhole) {
     Busy();
     const std::vector<uint8_t> good = Saved(*camera);
-    Camera other(screen);
+    Camera other;
     const std::vector<uint8_t> untouched = Saved(other);
     for (size_t length = 0; length < good.size(); ++length) {
         std::vector<uint8_t> cut(good.begin(), good.begin() + std::ptrdiff_t(length));

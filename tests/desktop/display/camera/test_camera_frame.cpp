@@ -56,6 +56,20 @@ TEST_F(LvCameraFrame, TheNearPlaneComesAsCloseAsTheNearestBodyAllows) {
     EXPECT_FLOAT_EQ(camera->NearPlane(), 0.01f);
 }
 
+TEST_F(LvCameraFrame, TheSidePlanesFaceOutward) {
+    camera->SetView(LevelView({0, 0, 0}, {0, 0, 1}));
+    Frame();
+    for (int side = 0; side < 4; ++side)
+        EXPECT_LT(Vec3::Dot(camera->SideNormal(side), {0, 0, 10}), 0.0f) << side;
+    // Left, right, top and bottom, each just outside its plane.
+    const Vec3 outside[4] = {{-4.5f, 0, 10}, {4.5f, 0, 10}, {0, 3.5f, 10}, {0, -3.5f, 10}};
+    const Vec3 inside[4] = {{-3.9f, 0, 10}, {3.9f, 0, 10}, {0, 2.9f, 10}, {0, -2.9f, 10}};
+    for (int side = 0; side < 4; ++side) {
+        EXPECT_GT(Vec3::Dot(camera->SideNormal(side), outside[side]), 0.0f) << side;
+        EXPECT_LT(Vec3::Dot(camera->SideNormal(side), inside[side]), 0.0f) << side;
+    }
+}
+
 TEST_F(LvCameraFrame, TheCursorRidesOnTheUnitBeingFocused) {
     Entity* unit = Unit({60, 0, 30}, 2.0f);
     commands.Select({unit});
