@@ -11,19 +11,17 @@
 
 #include <bit>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/prop_file.h"
 #include "desktop/scene/object/object_file.h"
-#include "desktop/scene/world/model_library.h"
-#include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
-#include "desktop/scene/world/world.h"
+#include "desktop/scene/world/standalone_scene.h"
 #include "tools/databuilder/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane_shapes.h"
+#include "tools/databuilder/lumivane_triggers.h"
 
 namespace {
 
@@ -32,6 +30,7 @@ using databuilder::AddAction;
 using databuilder::AddCameraTour;
 using databuilder::DelayTrigger;
 
+constexpr const char* kStep = "lumivane_scene";
 constexpr uint32_t kDemoCreationTime = 1000000000; // a fixed identity: same bytes every build
 
 // Text numbers of the demo's companion table.
@@ -52,7 +51,7 @@ bool WritePrototype(const std::filesystem::path& root, Entity* entity) {
     std::string error;
     const bool ok = SaveObjectFile(root / "models" / (name + ".vrn"), entity, &error) &&
                     SavePropFile(root / "properties" / (name + ".prp"), *entity->props, &error);
-    if (!ok) std::fprintf(stderr, "lumivane_scene: %s\n", error.c_str());
+    if (!ok) std::fprintf(stderr, "%s: %s\n", kStep, error.c_str());
     entity->Release();
     return ok;
 }
@@ -78,13 +77,6 @@ bool WritePrototypes(const std::filesystem::path& root) {
                root, Model("pilot1", MakeSphere("pilot1", 0.15f, 4, 6, {.colour = 0xFFE0C090})));
 }
 
-void ShowText(Trigger& trigger, int32_t id, const char* fallback) {
-    TriggerAction& text = AddAction(trigger, action::kShowText);
-    text.text = fallback;
-    text.id = id;
-    text.values = {3}; // the caption slot
-}
-
 // Two ships of player 1 arrive through the wormhole, 1.5 s apart.
 void AddArrivals(Trigger& trigger, EntityHandle wormhole) {
     TriggerAction& arrivals = AddAction(trigger, action::kPassage);
@@ -106,7 +98,7 @@ void AddArrivals(Trigger& trigger, EntityHandle wormhole) {
 // once it reads 1, a last text and reinforcements through the wormhole.
 void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHandle wormhole) {
     auto intro = DelayTrigger("intro", 10, 1000);
-    ShowText(*intro, kWelcomeText, "Welcome to Lumivane");
+    databuilder::ShowSceneText(*intro, kWelcomeText, "Welcome to Lumivane", 3);
     intro->actions.back()->sound = "welcome.wav";
     AddAction(*intro, action::kSceneSound).text = "elaphant.wav";
 
@@ -137,7 +129,7 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHand
     check->constant = 1;
     check->owner = underway.get();
     underway->conditions.push_back(std::move(check));
-    ShowText(*underway, kUnderWayText, "The fleet is under way");
+    databuilder::ShowSceneText(*underway, kUnderWayText, "The fleet is under way", 3);
     AddArrivals(*underway, wormhole);
 
     depart->AddChild(std::move(underway));
@@ -146,10 +138,11 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHand
 }
 
 bool BuildDemo(const std::filesystem::path& root) {
-    databuilder::SceneBuild build(root, kDemoCreationTime);
-    World& world = build.world;
+    SetSceneTimeSource([] { return kDemoCreationTime; });
+    StandaloneScene build(root);
     Scene& scene = build.scene;
-    bool ok = build.LibraryLoaded();
+    World& world = build.world;
+    bool ok = build.Loaded();
     SpawnRecord at;
     ok = ok && scene.SpawnByName("Sky", at); // the backdrop comes first
     ok = ok && scene.SpawnByName("Sun", at) && scene.SpawnByName("SunFlare", at) &&
@@ -187,33 +180,22 @@ bool BuildDemo(const std::filesystem::path& root) {
         }
     world.JoinPending();
     AddScript(scene, movers, wormhole ? wormhole->handle : kNoEntity);
-    ok = ok && build.Save("Demo", "demo", "scenes\\demo.mis",
-                          [](const Scene& check) { return check.triggers.size() == 1; });
-    if (!ok) std::fprintf(stderr, "lumivane_scene: the demo scene could not be built\n");
+    scene.title = "Demo";
+    scene.secondTitle = "Demo";
+    scene.text5 = "demo";
+    ok = ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\demo.mis", 1, kStep);
+    SetSceneTimeSource(nullptr);
     return ok;
-}
-
-bool WriteCompanionTable(const std::filesystem::path& path) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << "Lumivane demo scene texts\r\nId,Context,English\r\n"
-        << kWelcomeText << ",intro,Welcome to Lumivane\r\n"
-        << kUnderWayText << ",underway,The fleet is under way\r\n";
-    if (out.good()) return true;
-    std::fprintf(stderr, "lumivane_scene: cannot write %s\n", path.c_str());
-    return false;
 }
 
 } // namespace
 
 DATABUILDER_STEP(LumivaneScene, "lumivane_scene") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
-    std::error_code error;
-    for (const char* folder : {"models", "properties", "scenes"})
-        std::filesystem::create_directories(root / folder, error);
-    if (error) {
-        std::fprintf(stderr, "lumivane_scene: %s\n", error.message().c_str());
-        return false;
-    }
-    return WritePrototypes(root) && WriteCompanionTable(root / "scenes" / "demo.csv") &&
+    return databuilder::MakeSceneFolders(root, kStep) && WritePrototypes(root) &&
+           databuilder::WriteSceneTexts(root / "scenes" / "demo.csv", "Lumivane demo scene texts",
+                                        {{kWelcomeText, "intro", "Welcome to Lumivane"},
+                                         {kUnderWayText, "underway", "The fleet is under way"}},
+                                        kStep) &&
            BuildDemo(root);
 }

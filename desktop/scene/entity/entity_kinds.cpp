@@ -1,4 +1,4 @@
-// Cloning of the entity kinds that keep fields of their own.
+// Debris: the entity kind here that keeps fields of its own.
 #include "desktop/scene/entity/entity_kinds.h"
 
 namespace lumivane {
