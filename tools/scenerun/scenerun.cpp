@@ -1,9 +1,12 @@
-// scenerun <data root> <scene> [--frames N]
+// scenerun <data root> <scene> [--frames N] [--sound]
 // Loads the model library and a scene file below the data root and runs N
 // frames (600 by default) the way the program's main loop does, without a
-// display or sound, on a test clock of 30 frames a second with fixed random
-// seeds. Per frame it prints the triggers that fired, the orders delivered
-// and the entity and unit counts, so two runs print the same.
+// display, on a test clock of 30 frames a second with fixed random seeds.
+// Per frame it prints the triggers that fired, the orders delivered and the
+// entity and unit counts, so two runs print the same. With --sound the sound
+// manager plays the scene on the silent sound output (or the one that
+// ALSOFT_DRIVERS names) and the sounds registered and any sound file missing
+// are listed at the end.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +16,9 @@
 #include "desktop/app/shell/language_table.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/random_generator.h"
+#include "desktop/scene/object/script_config.h"
+#include "desktop/scene/sound/sound_cues.h"
+#include "desktop/scene/sound/sound_manager.h"
 #include "desktop/scene/world/message_queue.h"
 #include "desktop/scene/world/model_library.h"
 #include "desktop/scene/world/player.h"
@@ -91,8 +97,26 @@ int UnitCount() {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: scenerun <data root> <scene> [--frames N]\n");
+    std::fprintf(stderr, "usage: scenerun <data root> <scene> [--frames N] [--sound]\n");
     return 2;
+}
+
+void ListSounds(const SoundManager& manager, const ModelLibrary& library) {
+    std::printf("sound %s\n", manager.IsOn() ? "on" : "off (no device)");
+    int registered = 0;
+    for (int i = 0; i < manager.SlotCount(); ++i)
+        if (!manager.SlotName(i).empty()) ++registered;
+    std::printf("%d sounds registered\n", registered);
+    for (int i = 0; i < manager.SlotCount(); ++i)
+        if (const std::string_view name = manager.SlotName(i); !name.empty())
+            std::printf("  %3d %-24.*s %5u ms\n", i, int(name.size()), name.data(),
+                        manager.SlotLength(i));
+    std::vector<std::string> missing = manager.FailedFiles();
+    for (const MissingFile& file : library.MissingFiles())
+        if (file.kind == kMissingSound) missing.push_back(file.path);
+    if (missing.empty()) std::printf("no sound file missing\n");
+    for (const std::string& file : missing)
+        std::printf("missing sound file %s\n", file.c_str());
 }
 
 } // namespace
@@ -102,8 +126,11 @@ int main(int argc, char** argv) {
     const std::filesystem::path root = argv[1];
     const std::string scenePath = argv[2];
     long frames = 600;
+    bool sound = false;
     for (int i = 3; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+        if (std::strcmp(argv[i], "--sound") == 0) {
+            sound = true;
+        } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             char* end = nullptr;
             frames = std::strtol(argv[++i], &end, 10);
             if (*end || frames < 0) return Usage();
@@ -112,6 +139,8 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Headless: the silent output, unless the caller chose another.
+    if (sound) setenv("ALSOFT_DRIVERS", "null", 0);
     MainRandom().Seed(0);
     SeedRandomRange(kRandomRangeSeed);
     ToolApplication application;
@@ -123,6 +152,13 @@ int main(int argc, char** argv) {
     SetWorld(&world);
     ModelLibrary library;
     SetModelLibrary(&library);
+    // Sounds register while the prototypes' properties load.
+    ScriptConfig config;
+    SoundManager manager;
+    if (sound && config.Load(root)) {
+        manager.Init(root, &config);
+        InstallSoundManager(&manager);
+    }
     if (!library.LoadAll(root)) {
         std::fprintf(stderr, "scenerun: cannot load the models below %s\n", root.c_str());
         return 1;
@@ -162,14 +198,17 @@ int main(int argc, char** argv) {
         for (auto& player : players)
             player->Update();
         world.Update();
+        if (sound) manager.Update();
         world.FlushRemovals();
         std::printf("frame %ld: entities %d units %d\n", f, world.EntityCount(), UnitCount());
     }
     if (application.quitRequested) std::printf("the scene asked to quit\n");
     if (!application.requestedScene.empty())
         std::printf("the scene asked for %s\n", application.requestedScene.c_str());
+    if (sound) ListSounds(manager, library);
 
     SetTriggerTrace(nullptr);
+    InstallSoundManager(nullptr);
     scene.reset();
     SetScene(nullptr);
     SetMessageQueue(nullptr);

@@ -1,13 +1,7 @@
-// Cloning of the entity kinds that keep fields of their own.
+// Debris: the entity kind here that keeps fields of its own.
 #include "desktop/scene/entity/entity_kinds.h"
 
 namespace lumivane {
-
-Node* Light::Clone() {
-    auto* copy = new Light(*this);
-    copy->InitClone(this);
-    return copy;
-}
 
 Debris::Debris() {
     classId = uint8_t(ClassId::Debris);

@@ -1,12 +1,13 @@
-// Entity classes whose own behaviour comes with later parts of the engine,
-// with what the entity base and the world already read or set on them: the
-// bodies whose record is the Entity record (suns, planets, moons and their
-// like), lights and debris. Particle systems stand in part_sys.h.
+// Entity kinds with little or no behaviour of their own (nebulae, structure
+// placeholders, debris) and the headers of the scenery bodies, lights and
+// particle systems, which stand in files of their own.
 #pragma once
 
 #include <cstdint>
 
+#include "desktop/scene/entity/celestial_bodies.h"
 #include "desktop/scene/entity/entity.h"
+#include "desktop/scene/entity/light.h"
 #include "desktop/scene/entity/part_sys.h"
 #include "desktop/scene/object/class_table.h"
 
@@ -26,33 +27,8 @@ protected:
     PlainEntity(const PlainEntity& other) = default;
 };
 
-using Sun = PlainEntity<uint8_t(ClassId::Sun)>;
-using Planet = PlainEntity<uint8_t(ClassId::Planet)>;
 using Nebulae = PlainEntity<uint8_t(ClassId::Nebulae)>;
-using Asteroid = PlainEntity<uint8_t(ClassId::Asteroid)>;
-using Moon = PlainEntity<uint8_t(ClassId::Moon)>;
 using StructPlacer = PlainEntity<uint8_t(ClassId::StructPlacer)>;
-
-// Reading the record of a class not written yet is refused.
-template <uint8_t Number> class PendingEntity : public Entity {
-public:
-    PendingEntity() { classId = Number; }
-    bool Load(platform::BinaryReader&, ObjectTable&, uint32_t) override { return false; }
-
-protected:
-    PendingEntity(const PendingEntity& other) = default;
-};
-
-class Light : public PendingEntity<uint8_t(ClassId::Light)> {
-public:
-    Light() = default;
-    Node* Clone() override;
-
-    EntityHandle targetEntity = kNoEntity;
-
-protected:
-    Light(const Light& other) = default;
-};
 
 // A piece of a destroyed model: tumbles for its life, then bursts.
 class Debris : public Entity {
