@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "desktop/scene/entity/entity.h"
+#include "tools/databuilder/prop_setters.h"
 
 namespace databuilder {
 
@@ -15,21 +16,6 @@ namespace {
 
 using lumivane::Entity;
 using lumivane::PropDesc;
-
-void SetFloat(Entity& e, const char* name, float value) {
-    size_t offset = 0;
-    if (PropDesc::Find(e.props->Table(), name, offset)) e.props->Set<float>(offset, value);
-}
-
-void SetFlag(Entity& e, const char* name, bool value) {
-    size_t offset = 0;
-    if (PropDesc::Find(e.props->Table(), name, offset)) e.props->SetFlag(offset, value);
-}
-
-void SetInt(Entity& e, const char* name, int32_t value) {
-    size_t offset = 0;
-    if (PropDesc::Find(e.props->Table(), name, offset)) e.props->Set<int32_t>(offset, value);
-}
 
 void SetTexture(Entity& e, const char* file) {
     size_t offset = 0;

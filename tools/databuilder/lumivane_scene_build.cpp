@@ -16,6 +16,8 @@ bool SaveAndCheckScene(Scene& scene, const std::filesystem::path& root, const ch
     scene.sourcePath = path;
     bool ok = false;
     {
+        // The scene starts at its own home view: the camera block is the
+        // camera controller's for the scene's radius.
         const SceneCameraDisplay cameraBlock(scene);
         ok = scene.Save(path);
     }

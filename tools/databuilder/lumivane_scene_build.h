@@ -14,9 +14,8 @@
 namespace databuilder {
 
 // Saves `scene` under `path` (below the data root the scene engine reads)
-// and reads it back in a scene engine of its own: true when it loads with
-// `triggers` top-level triggers and some entities. `step` names the step in
-// messages.
+// with the camera block of its home view, and reads it back in a scene engine of its own: true when
+// it loads with `triggers` top-level triggers and some entities. `step` names the step in messages.
 bool SaveAndCheckScene(lumivane::Scene& scene, const std::filesystem::path& root, const char* path,
                        size_t triggers, const char* step);
 

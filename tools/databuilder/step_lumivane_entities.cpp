@@ -24,11 +24,15 @@
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/world/model_library.h"
 #include "tools/databuilder/lumivane_particles.h"
+#include "tools/databuilder/prop_setters.h"
 #include "tools/databuilder/lumivane_shapes.h"
 
 namespace {
 
 using namespace lumivane;
+using databuilder::SetFlag;
+using databuilder::SetFloat;
+using databuilder::SetInt;
 
 // A globe of unit radius, coloured `colour`, wearing a texture of
 // models\textures\.
@@ -83,21 +87,6 @@ struct Writer {
         return ok;
     }
 };
-
-void SetFloat(Entity& e, const char* name, float value) {
-    size_t offset = 0;
-    if (PropDesc::Find(e.props->Table(), name, offset)) e.props->Set<float>(offset, value);
-}
-
-void SetFlag(Entity& e, const char* name, bool value) {
-    size_t offset = 0;
-    if (PropDesc::Find(e.props->Table(), name, offset)) e.props->SetFlag(offset, value);
-}
-
-void SetInt(Entity& e, const char* name, int32_t value) {
-    size_t offset = 0;
-    if (PropDesc::Find(e.props->Table(), name, offset)) e.props->Set<int32_t>(offset, value);
-}
 
 // Effects drift with nothing: no collisions, no gravity.
 void Weightless(Entity& e) {

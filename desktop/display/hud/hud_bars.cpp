@@ -21,15 +21,6 @@ constexpr float kBarAlpha = 90.0f;
 constexpr float kSquadAlpha = 128.0f;
 constexpr float kInverseRootTwo = 0.70710678f;
 
-Vertex Corner(const Vec3& p, uint32_t colour, float u, float v) {
-    Vertex vertex;
-    vertex.position = p;
-    vertex.colour = colour;
-    vertex.u = vertex.u2 = u;
-    vertex.v = vertex.v2 = v;
-    return vertex;
-}
-
 } // namespace
 
 void Hud::DrawHeightBars(OverlayCanvas& canvas, std::span<Entity* const> units) {
@@ -54,9 +45,10 @@ void Hud::DrawHeightBars(OverlayCanvas& canvas, std::span<Entity* const> units) 
         const Vec3 footSide = camera.right * (kBarWidth * (foot - camera.position).Length());
         const Vec3 headSide = camera.right * (kBarWidth * (head - camera.position).Length());
         const uint32_t colour = uint32_t(kBarAlpha) << 24 | UnitColour(*unit);
-        const Vertex quad[4] = {
-            Corner(head - headSide, colour, 0, 0), Corner(foot - footSide, colour, 0, 1),
-            Corner(foot + footSide, colour, 1, 1), Corner(head + headSide, colour, 1, 0)};
+        const Vertex quad[4] = {OverlayVertex(head - headSide, colour, 0, 0),
+                                OverlayVertex(foot - footSide, colour, 0, 1),
+                                OverlayVertex(foot + footSide, colour, 1, 1),
+                                OverlayVertex(head + headSide, colour, 1, 0)};
         batch.AddQuad(quad);
     }
 }
@@ -77,9 +69,10 @@ void Hud::DrawSquadNumbers(OverlayCanvas& canvas) {
         const float lift = leader->radius * leader->GetDistanceScale() * kInverseRootTwo + size;
         const Vec3 centre = leader->position + camera.up * lift;
         const Vec3 a1 = camera.right * size, b1 = camera.up * size;
-        const Vertex quad[4] = {
-            Corner(centre - a1 + b1, colour, 0, 0), Corner(centre + a1 + b1, colour, 1, 0),
-            Corner(centre + a1 - b1, colour, 1, 1), Corner(centre - a1 - b1, colour, 0, 1)};
+        const Vertex quad[4] = {OverlayVertex(centre - a1 + b1, colour, 0, 0),
+                                OverlayVertex(centre + a1 + b1, colour, 1, 0),
+                                OverlayVertex(centre + a1 - b1, colour, 1, 1),
+                                OverlayVertex(centre - a1 - b1, colour, 0, 1)};
         // Squads 1..9 show their number, the tenth shows 0.
         canvas.Fan(quad, settings.squadNumbers, (n + 1) % kSquadCount, false);
     }

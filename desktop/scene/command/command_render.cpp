@@ -38,15 +38,6 @@ uint32_t WithAlpha(uint32_t colour, float alpha) {
     return (uint32_t(a) << 24) | (colour & 0xffffffu);
 }
 
-Vertex At(const Vec3& p, uint32_t colour, float u, float v) {
-    Vertex vertex;
-    vertex.position = p;
-    vertex.colour = colour;
-    vertex.u = vertex.u2 = u;
-    vertex.v = vertex.v2 = v;
-    return vertex;
-}
-
 // `v` turned about the unit axis by `angle`.
 Vec3 Turn(const Vec3& v, const Vec3& axis, float angle) {
     const float c = std::cos(angle), s = std::sin(angle);
@@ -96,8 +87,10 @@ void CommandInterface::DrawPreview(OverlayCanvas& canvas, const OverlayLook& loo
         WithAlpha(Player::GetColor(GetPlayers().local), 255.0f * kHudOpacity * look.hudAlpha);
     const Vec3 footSide = camera.right * (kLineWidth * (point - camera.position).Length());
     const Vec3 topSide = camera.right * (kLineWidth * (raised - camera.position).Length());
-    const Vertex line[4] = {At(point - footSide, colour, 0, 1), At(raised - topSide, colour, 0, 0),
-                            At(raised + topSide, colour, 1, 0), At(point + footSide, colour, 1, 1)};
+    const Vertex line[4] = {OverlayVertex(point - footSide, colour, 0, 1),
+                            OverlayVertex(raised - topSide, colour, 0, 0),
+                            OverlayVertex(raised + topSide, colour, 1, 0),
+                            OverlayVertex(point + footSide, colour, 1, 1)};
     canvas.Fan(line, look.heightBarTexture, 0, false);
     DrawBeacon(canvas, look, raised, false);
 }
@@ -172,7 +165,7 @@ void CommandInterface::DrawBeaconFrame(OverlayCanvas& canvas, const Vec3& centre
         Vertex piece[4];
         for (int i = 0; i < 4; ++i) {
             const float* t = uv[(i + k) % 4];
-            piece[i] = At(points[i], colour, t[0], t[1]);
+            piece[i] = OverlayVertex(points[i], colour, t[0], t[1]);
         }
         canvas.Fan(piece, beaconTexture, 0, false);
     }
@@ -191,7 +184,7 @@ void CommandInterface::DrawSelectionBox(OverlayCanvas& canvas) {
     const float cornerUV[4][2] = {{0, 0}, {uMax, 0}, {uMax, vMax}, {0, vMax}};
     Vertex field[4];
     for (int i = 0; i < 4; ++i) {
-        field[i] = At(corners[i], 0xffffffffu, cornerUV[i][0], cornerUV[i][1]);
+        field[i] = OverlayVertex(corners[i], 0xffffffffu, cornerUV[i][0], cornerUV[i][1]);
         field[i].u += kShimmer * std::sin(clock * kShimmerRates[i][0]);
         field[i].u2 += kShimmer * std::sin(clock * kShimmerRates[i][1]);
     }
@@ -206,10 +199,10 @@ void CommandInterface::DrawSelectionBox(OverlayCanvas& canvas) {
         const float u0 = inward[i][0] > 0 ? 0.0f : kCornerTexture;
         const float v0 = inward[i][1] < 0 ? 0.0f : kCornerTexture;
         const float u1 = kCornerTexture - u0, v1 = kCornerTexture - v0;
-        const Vertex piece[4] = {At(c, 0xffffffffu, u0, v0),
-                                 At({c.x + dx, c.y, 0}, 0xffffffffu, u1, v0),
-                                 At({c.x + dx, c.y + dy, 0}, 0xffffffffu, u1, v1),
-                                 At({c.x, c.y + dy, 0}, 0xffffffffu, u0, v1)};
+        const Vertex piece[4] = {OverlayVertex(c, 0xffffffffu, u0, v0),
+                                 OverlayVertex({c.x + dx, c.y, 0}, 0xffffffffu, u1, v0),
+                                 OverlayVertex({c.x + dx, c.y + dy, 0}, 0xffffffffu, u1, v1),
+                                 OverlayVertex({c.x, c.y + dy, 0}, 0xffffffffu, u0, v1)};
         canvas.Fan(piece, cornerTexture, 0, true);
     }
 }
@@ -218,10 +211,11 @@ void CommandInterface::DrawCursorQuad(OverlayCanvas& canvas, int id, int frame) 
     const Cursor& cursor = cursors[id];
     const float left = cursorX - kCursorSize * cursor.hotspot[0];
     const float top = -cursorY + kCursorSize * cursor.hotspot[1];
-    const Vertex quad[4] = {At({left, top, 0}, 0xffffffffu, 0, 0),
-                            At({left + kCursorSize, top, 0}, 0xffffffffu, 1, 0),
-                            At({left + kCursorSize, top - kCursorSize, 0}, 0xffffffffu, 1, 1),
-                            At({left, top - kCursorSize, 0}, 0xffffffffu, 0, 1)};
+    const Vertex quad[4] = {
+        OverlayVertex({left, top, 0}, 0xffffffffu, 0, 0),
+        OverlayVertex({left + kCursorSize, top, 0}, 0xffffffffu, 1, 0),
+        OverlayVertex({left + kCursorSize, top - kCursorSize, 0}, 0xffffffffu, 1, 1),
+        OverlayVertex({left, top - kCursorSize, 0}, 0xffffffffu, 0, 1)};
     canvas.Fan(quad, cursor.texture, frame, true);
 }
 

@@ -30,6 +30,16 @@ public:
 
 inline constexpr int kMaxFanVertices = 10;
 
+// An overlay vertex: both texture pairs alike.
+inline Vertex OverlayVertex(const Vec3& position, uint32_t colour, float u, float v) {
+    Vertex vertex;
+    vertex.position = position;
+    vertex.colour = colour;
+    vertex.u = vertex.u2 = u;
+    vertex.v = vertex.v2 = v;
+    return vertex;
+}
+
 // What the command interface's drawing takes from the head-up display and
 // the main loop.
 struct OverlayLook {

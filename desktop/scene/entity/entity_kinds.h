@@ -1,6 +1,6 @@
 // Entity kinds with little or no behaviour of their own (nebulae, structure
-// placeholders, debris) and the headers of the scenery bodies, lights and
-// particle systems, which stand in files of their own.
+// placeholders, debris), and the headers of the scenery bodies, lights and
+// particle systems that the entity base and the world use.
 #pragma once
 
 #include <cstdint>

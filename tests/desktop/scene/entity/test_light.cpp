@@ -88,12 +88,16 @@ TEST_F(LvLight, ALightOnAUnitGoesWithIt) {
     AddPrototype<Light>("lamp");
     AddPrototype("carrier", [](Entity& e) { SetFlag(e, "affected by gravity", false); });
     Entity* carrier = Spawn("carrier");
+    // The carrier's first frame remakes its property parts; hang the lamp after it.
+    world.JoinPending();
+    Step(0.05f);
     auto* lamp = static_cast<Light*>(carrier->SpawnPart("lamp", carrier));
     ASSERT_NE(lamp, nullptr);
     EXPECT_EQ(lamp->freeStanding, 0);
+    const EntityHandle lampHandle = lamp->handle;
     world.JoinPending();
     Step(0.05f);
-    const EntityHandle lampHandle = lamp->handle;
+    ASSERT_EQ(world.GetEntity(lampHandle), lamp) << "it lives while its carrier does";
     world.QueueRemove(carrier, nullptr, false);
     Step(0.05f);
     Step(0.05f);

@@ -93,10 +93,12 @@ TEST_F(LvWormhole, AnAsteroidInTheExitIsBlownApart) {
     auto* rock = Spawn<Asteroid>("Asteroid", {10, 0, 3.5f});
     Entity* near = Spawn("bystander", {10, 5, 3});
     Entity* far = Spawn("bystander", {10, 40, 3});
+    const EntityHandle rockHandle = rock->handle;
     gate->level = 1.0f;
     gate->QueueSpawns(std::vector<WormholeSpawn>{{"frigate", 0}});
     Step(0.1f);
-    EXPECT_TRUE(rock->health <= 0.0f || world.GetEntity(rock->handle) == nullptr);
+    const Entity* rockNow = world.GetEntity(rockHandle);
+    EXPECT_TRUE(rockNow == nullptr || rockNow->health <= 0.0f);
     int blasts = 0;
     for (const Entity* joining : world.JoinList())
         blasts += joining->Name() == "Big Whammy";
