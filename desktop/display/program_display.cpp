@@ -1,6 +1,7 @@
 // The program's display over the Display of its adapter.
 #include "desktop/display/program_display.h"
 
+#include "desktop/display/camera/camera.h"
 #include "desktop/display/host_window.h"
 #include "desktop/display/textures/texture_manager.h"
 #include "desktop/scene/world/model_library.h"
@@ -63,6 +64,9 @@ ProgramDisplay::ProgramDisplay(std::unique_ptr<DisplayHost> host, ProgramDisplay
     display_ = adapters_->FindDisplay(options_.adapter);
     if (display_) {
         display_->SetOptions(options_.display);
+        // The program's display draws through the camera controller; the
+        // scene link then hands it to the scene engine.
+        display_->SetCamera(std::make_unique<Camera>());
         sceneLink_ = std::make_unique<DisplaySceneLink>(*display_);
     }
 }
