@@ -1,12 +1,16 @@
 // Sound output on OpenAL Soft. One device and context per process; every
-// voice is one source, fed either one whole buffer or a queue of stream blocks.
+// voice is one source, fed one whole buffer (its own or a shared one) or a
+// queue of stream blocks. The room reverb is one auxiliary effect slot of the
+// effects extension, found at run time.
 #include "platform/sound_device.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/efx.h>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace platform {
@@ -17,6 +21,53 @@ float GainFromHundredthsDb(int hundredthsDb) {
     return std::pow(10.0f, static_cast<float>(hundredthsDb) / 2000.0f);
 }
 
+int HundredthsDbFromLevel(float level) {
+    if (!(level > 0.00001f)) return -10000;
+    // Float arithmetic, so that 0.1 gives exactly -2000. An infinite level is
+    // held to the largest float, so the conversion stays defined.
+    level = std::min(level, std::numeric_limits<float>::max());
+    return static_cast<int>(2000.0f * std::log10(level));
+}
+
+namespace {
+
+// The library's axes are right-handed: the engines' +z forward is its -z.
+void SetSourceVector(ALuint source, ALenum what, float x, float y, float z) {
+    alSource3f(source, what, x, y, -z);
+}
+
+float Finite(float value, float fallback = 0.0f) {
+    return std::isfinite(value) ? value : fallback;
+}
+
+// The effects extension's entry points, looked up once the context exists.
+struct EffectsApi {
+    LPALGENEFFECTS genEffects = nullptr;
+    LPALDELETEEFFECTS deleteEffects = nullptr;
+    LPALEFFECTI effecti = nullptr;
+    LPALEFFECTF effectf = nullptr;
+    LPALGENAUXILIARYEFFECTSLOTS genSlots = nullptr;
+    LPALDELETEAUXILIARYEFFECTSLOTS deleteSlots = nullptr;
+    LPALAUXILIARYEFFECTSLOTI sloti = nullptr;
+
+    bool Load() {
+        genEffects = reinterpret_cast<LPALGENEFFECTS>(alGetProcAddress("alGenEffects"));
+        deleteEffects = reinterpret_cast<LPALDELETEEFFECTS>(alGetProcAddress("alDeleteEffects"));
+        effecti = reinterpret_cast<LPALEFFECTI>(alGetProcAddress("alEffecti"));
+        effectf = reinterpret_cast<LPALEFFECTF>(alGetProcAddress("alEffectf"));
+        genSlots = reinterpret_cast<LPALGENAUXILIARYEFFECTSLOTS>(
+            alGetProcAddress("alGenAuxiliaryEffectSlots"));
+        deleteSlots = reinterpret_cast<LPALDELETEAUXILIARYEFFECTSLOTS>(
+            alGetProcAddress("alDeleteAuxiliaryEffectSlots"));
+        sloti =
+            reinterpret_cast<LPALAUXILIARYEFFECTSLOTI>(alGetProcAddress("alAuxiliaryEffectSloti"));
+        return genEffects && deleteEffects && effecti && effectf && genSlots && deleteSlots &&
+               sloti;
+    }
+};
+
+} // namespace
+
 static ALenum AlFormat(const PcmFormat& format) {
     if (!format.IsPlayable()) return 0;
     if (format.channels == 1) return format.bitsPerSample == 8 ? AL_FORMAT_MONO8 : AL_FORMAT_MONO16;
@@ -26,6 +77,10 @@ static ALenum AlFormat(const PcmFormat& format) {
 struct SoundDevice::Impl {
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;
+    bool hasEffects = false;
+    EffectsApi effects;
+    ALuint reverbEffect = 0;
+    ALuint reverbSlot = 0;
 };
 
 SoundDevice::SoundDevice() : impl_(std::make_unique<Impl>()) {}
@@ -49,13 +104,21 @@ bool SoundDevice::Open(int voices, std::string& error) {
         Close();
         return false;
     }
-    // Sounds keep their level at any distance unless placed in the world.
-    alDistanceModel(AL_NONE);
+    // Sounds placed in the world fall off with the inverse of their distance
+    // beyond their minimum distance; a sound kept at the listener stands at
+    // distance 0 and so keeps its level.
+    alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
+    impl_->hasEffects =
+        alcIsExtensionPresent(impl_->device, "ALC_EXT_EFX") == ALC_TRUE && impl_->effects.Load();
     return true;
 }
 
 void SoundDevice::Close() {
     if (impl_->context) {
+        if (impl_->reverbSlot) impl_->effects.deleteSlots(1, &impl_->reverbSlot);
+        if (impl_->reverbEffect) impl_->effects.deleteEffects(1, &impl_->reverbEffect);
+        impl_->reverbSlot = impl_->reverbEffect = 0;
+        impl_->hasEffects = false;
         if (alcGetCurrentContext() == impl_->context) alcMakeContextCurrent(nullptr);
         alcDestroyContext(impl_->context);
         impl_->context = nullptr;
@@ -71,22 +134,118 @@ bool SoundDevice::IsOpen() const {
 }
 
 void SoundDevice::SetListenerPosition(float x, float y, float z) {
-    if (IsOpen()) alListener3f(AL_POSITION, x, y, z);
+    if (IsOpen()) alListener3f(AL_POSITION, Finite(x), Finite(y), -Finite(z));
 }
 
 void SoundDevice::SetListenerOrientation(float atX, float atY, float atZ, float upX, float upY,
                                          float upZ) {
     if (!IsOpen()) return;
-    const ALfloat orientation[] = {atX, atY, atZ, upX, upY, upZ};
+    const ALfloat orientation[] = {Finite(atX), Finite(atY),       -Finite(atZ, 1.0f),
+                                   Finite(upX), Finite(upY, 1.0f), -Finite(upZ)};
     alListenerfv(AL_ORIENTATION, orientation);
+}
+
+void SoundDevice::SetListenerVelocity(float x, float y, float z) {
+    if (IsOpen()) alListener3f(AL_VELOCITY, Finite(x), Finite(y), -Finite(z));
+}
+
+bool SoundDevice::HasReverb() const {
+    return IsOpen() && impl_->hasEffects;
+}
+
+bool SoundDevice::SetReverb(const ReverbSettings* settings) {
+    if (!HasReverb()) return false;
+    const EffectsApi& fx = impl_->effects;
+    alGetError();
+    if (!impl_->reverbSlot) {
+        fx.genSlots(1, &impl_->reverbSlot);
+        fx.genEffects(1, &impl_->reverbEffect);
+        if (alGetError() != AL_NO_ERROR) return false;
+        fx.effecti(impl_->reverbEffect, AL_EFFECT_TYPE, AL_EFFECT_REVERB);
+    }
+    if (!settings) {
+        fx.sloti(impl_->reverbSlot, AL_EFFECTSLOT_EFFECT, AL_EFFECT_NULL);
+        return alGetError() == AL_NO_ERROR;
+    }
+    const ALuint e = impl_->reverbEffect;
+    auto set = [&](ALenum what, float value, float low, float high) {
+        fx.effectf(e, what, std::clamp(Finite(value, low), low, high));
+    };
+    set(AL_REVERB_GAIN, settings->gain, AL_REVERB_MIN_GAIN, AL_REVERB_MAX_GAIN);
+    set(AL_REVERB_GAINHF, settings->gainHF, AL_REVERB_MIN_GAINHF, AL_REVERB_MAX_GAINHF);
+    set(AL_REVERB_DECAY_TIME, settings->decayTime, AL_REVERB_MIN_DECAY_TIME,
+        AL_REVERB_MAX_DECAY_TIME);
+    set(AL_REVERB_DECAY_HFRATIO, settings->decayHFRatio, AL_REVERB_MIN_DECAY_HFRATIO,
+        AL_REVERB_MAX_DECAY_HFRATIO);
+    set(AL_REVERB_REFLECTIONS_GAIN, settings->reflectionsGain, AL_REVERB_MIN_REFLECTIONS_GAIN,
+        AL_REVERB_MAX_REFLECTIONS_GAIN);
+    set(AL_REVERB_REFLECTIONS_DELAY, settings->reflectionsDelay, AL_REVERB_MIN_REFLECTIONS_DELAY,
+        AL_REVERB_MAX_REFLECTIONS_DELAY);
+    set(AL_REVERB_LATE_REVERB_GAIN, settings->lateGain, AL_REVERB_MIN_LATE_REVERB_GAIN,
+        AL_REVERB_MAX_LATE_REVERB_GAIN);
+    set(AL_REVERB_LATE_REVERB_DELAY, settings->lateDelay, AL_REVERB_MIN_LATE_REVERB_DELAY,
+        AL_REVERB_MAX_LATE_REVERB_DELAY);
+    set(AL_REVERB_DIFFUSION, settings->diffusion, AL_REVERB_MIN_DIFFUSION, AL_REVERB_MAX_DIFFUSION);
+    set(AL_REVERB_AIR_ABSORPTION_GAINHF, settings->airAbsorptionGainHF,
+        AL_REVERB_MIN_AIR_ABSORPTION_GAINHF, AL_REVERB_MAX_AIR_ABSORPTION_GAINHF);
+    set(AL_REVERB_ROOM_ROLLOFF_FACTOR, settings->roomRolloff, AL_REVERB_MIN_ROOM_ROLLOFF_FACTOR,
+        AL_REVERB_MAX_ROOM_ROLLOFF_FACTOR);
+    fx.effecti(e, AL_REVERB_DECAY_HFLIMIT, settings->decayHFLimit ? AL_TRUE : AL_FALSE);
+    // The slot takes a copy of the effect's values when it is (re)loaded.
+    fx.sloti(impl_->reverbSlot, AL_EFFECTSLOT_EFFECT, static_cast<ALint>(e));
+    return alGetError() == AL_NO_ERROR;
+}
+
+struct SoundBuffer::Impl {
+    ALuint buffer = 0;
+    PcmFormat format;
+    size_t bytes = 0;
+};
+
+SoundBuffer::SoundBuffer(SoundDevice& device) : impl_(std::make_unique<Impl>()) {
+    if (!device.IsOpen()) return;
+    alGetError();
+    alGenBuffers(1, &impl_->buffer);
+    if (alGetError() != AL_NO_ERROR) impl_->buffer = 0;
+}
+
+SoundBuffer::~SoundBuffer() {
+    if (impl_->buffer) alDeleteBuffers(1, &impl_->buffer);
+}
+
+bool SoundBuffer::SetData(const PcmFormat& format, const void* samples, size_t bytes) {
+    const ALenum alFormat = AlFormat(format);
+    if (!impl_->buffer || !alFormat || !samples || bytes > 0x7FFFFFFF) return false;
+    bytes -= bytes % static_cast<size_t>(format.BlockAlign());
+    if (bytes == 0) return false;
+    alGetError();
+    alBufferData(impl_->buffer, alFormat, samples, static_cast<ALsizei>(bytes), format.sampleRate);
+    if (alGetError() != AL_NO_ERROR) return false;
+    impl_->format = format;
+    impl_->bytes = bytes;
+    return true;
+}
+
+bool SoundBuffer::IsValid() const {
+    return impl_->buffer && impl_->bytes > 0;
+}
+
+const PcmFormat& SoundBuffer::Format() const {
+    return impl_->format;
+}
+
+size_t SoundBuffer::Bytes() const {
+    return impl_->bytes;
 }
 
 struct SoundVoice::Impl {
     bool open = false;
+    SoundDevice::Impl* device = nullptr;
     ALuint source = 0;
-    ALuint whole = 0;           // buffer of a whole sound
-    std::vector<ALuint> spare;  // stream buffers ready to be filled
-    std::vector<ALuint> queued; // stream buffers in play order
+    ALuint whole = 0;                    // buffer of a whole sound
+    std::shared_ptr<SoundBuffer> shared; // or the buffer it shares
+    std::vector<ALuint> spare;           // stream buffers ready to be filled
+    std::vector<ALuint> queued;          // stream buffers in play order
     PcmFormat format;
     ALenum alFormat = 0;
     bool streaming = false;
@@ -104,6 +263,7 @@ struct SoundVoice::Impl {
 
 SoundVoice::SoundVoice(SoundDevice& device) : impl_(std::make_unique<Impl>()) {
     if (!device.IsOpen()) return;
+    impl_->device = device.impl_.get();
     alGetError();
     alGenSources(1, &impl_->source);
     if (alGetError() != AL_NO_ERROR) return;
@@ -137,6 +297,7 @@ bool SoundVoice::SetData(const PcmFormat& format, const void* samples, size_t by
     impl_->streaming = false;
     alSourceStop(impl_->source);
     alSourcei(impl_->source, AL_BUFFER, 0);
+    impl_->shared.reset();
     alGetError();
     if (!impl_->whole) alGenBuffers(1, &impl_->whole);
     // An empty sound still gets a buffer so that it "plays" and ends at once.
@@ -151,12 +312,27 @@ bool SoundVoice::SetData(const PcmFormat& format, const void* samples, size_t by
     return alGetError() == AL_NO_ERROR;
 }
 
+bool SoundVoice::Attach(std::shared_ptr<SoundBuffer> buffer) {
+    if (!impl_->open || !buffer || !buffer->IsValid()) return false;
+    impl_->DropStream();
+    impl_->streaming = false;
+    alSourceStop(impl_->source);
+    alGetError();
+    alSourcei(impl_->source, AL_BUFFER, static_cast<ALint>(buffer->impl_->buffer));
+    if (alGetError() != AL_NO_ERROR) return false;
+    impl_->format = buffer->Format();
+    impl_->alFormat = AlFormat(impl_->format);
+    impl_->shared = std::move(buffer);
+    return true;
+}
+
 bool SoundVoice::BeginStream(const PcmFormat& format) {
     if (!impl_->open) return false;
     const ALenum alFormat = AlFormat(format);
     if (!alFormat) return false;
     alSourceStop(impl_->source);
     alSourcei(impl_->source, AL_BUFFER, 0);
+    impl_->shared.reset();
     impl_->DropStream();
     impl_->streaming = true;
     impl_->format = format;
@@ -264,7 +440,47 @@ void SoundVoice::SetPositional(bool on) {
 }
 
 void SoundVoice::SetPosition(float x, float y, float z) {
-    if (impl_->open) alSource3f(impl_->source, AL_POSITION, x, y, z);
+    if (impl_->open) SetSourceVector(impl_->source, AL_POSITION, Finite(x), Finite(y), Finite(z));
+}
+
+void SoundVoice::SetVelocity(float x, float y, float z) {
+    if (impl_->open) SetSourceVector(impl_->source, AL_VELOCITY, Finite(x), Finite(y), Finite(z));
+}
+
+void SoundVoice::SetDirection(float x, float y, float z) {
+    if (impl_->open) SetSourceVector(impl_->source, AL_DIRECTION, Finite(x), Finite(y), Finite(z));
+}
+
+void SoundVoice::SetCone(float insideDegrees, float outsideDegrees, float outsideGain) {
+    if (!impl_->open) return;
+    const float inside = std::clamp(Finite(insideDegrees, 360.0f), 0.0f, 360.0f);
+    const float outside = std::clamp(Finite(outsideDegrees, 360.0f), inside, 360.0f);
+    alSourcef(impl_->source, AL_CONE_INNER_ANGLE, inside);
+    alSourcef(impl_->source, AL_CONE_OUTER_ANGLE, outside);
+    alSourcef(impl_->source, AL_CONE_OUTER_GAIN, std::clamp(Finite(outsideGain), 0.0f, 1.0f));
+}
+
+void SoundVoice::SetDistances(float minDistance, float maxDistance) {
+    if (!impl_->open) return;
+    // The library wants a positive reference distance and a maximum beyond it.
+    const float low = std::max(Finite(minDistance, 1.0f), 1e-6f);
+    const float high = std::max(Finite(maxDistance, low), low);
+    alSourcef(impl_->source, AL_REFERENCE_DISTANCE, low);
+    alSourcef(impl_->source, AL_MAX_DISTANCE, high);
+}
+
+void SoundVoice::SetStartFrame(size_t frame) {
+    if (!impl_->open || impl_->streaming) return;
+    alSourcei(impl_->source, AL_SAMPLE_OFFSET,
+              static_cast<ALint>(std::min<size_t>(frame, 0x7FFFFFFF)));
+}
+
+void SoundVoice::SetReverbSend(bool on) {
+    if (!impl_->open || !impl_->device || !impl_->device->hasEffects) return;
+    const ALuint slot = on ? impl_->device->reverbSlot : 0;
+    if (on && !slot) return;
+    alSource3i(impl_->source, AL_AUXILIARY_SEND_FILTER, static_cast<ALint>(slot), 0,
+               AL_FILTER_NULL);
 }
 
 } // namespace platform

@@ -49,6 +49,20 @@ std::unique_ptr<SceneEngine> MakeProgramSceneEngine() {
     sources.script = []() -> const ScriptConfig* {
         return gpDesktopApp ? gpDesktopApp->Script() : nullptr;
     };
+    sources.display = []() -> Display* {
+        AppDisplay* display = gpDesktopApp ? gpDesktopApp->Display() : nullptr;
+        return display ? display->DrawingDisplay() : nullptr;
+    };
+    sources.textAndLogo = [] {
+        ProgramSceneEngine::Sources::TextAndLogo settings;
+        if (gpDesktopApp) {
+            settings.unicode = gpDesktopApp->UnicodeLanguageFile();
+            settings.codePage = gpDesktopApp->CodePage();
+            settings.logo = gpDesktopApp->LogoShown();
+            settings.screensaver = gpDesktopApp->ScreensaverMode();
+        }
+        return settings;
+    };
     return std::make_unique<ProgramSceneEngine>(std::move(sources));
 }
 

@@ -3,6 +3,7 @@
 #include "desktop/app/program_scene_engine.h"
 
 #include "desktop/app/app_scene_application.h"
+#include "desktop/display/font/bitmap_font.h"
 #include "desktop/display/hud/hud.h"
 #include "desktop/display/textures/texture_manager.h"
 #include "desktop/scene/command/command_interface.h"
@@ -87,6 +88,7 @@ void ProgramSceneEngine::SetUpFirstRun() {
     players_ = std::make_unique<PlayerSet>(0);
     for (auto& player : *players_)
         player->Reset(); // build lists from the loaded library
+    SetUpFontAndOverlays();
 }
 
 bool ProgramSceneEngine::CreateTextureSlots() {
@@ -125,9 +127,11 @@ void ProgramSceneEngine::StartScene() {
     GetCommandInterface().ForgetUnits();
     if (world_) world_->Reset();
     if (scene_) scene_->Restart();
+    ShowStartedScene();
 }
 
 void ProgramSceneEngine::AfterLoadRequest(bool firstLoadOfRun) {
+    FadeInLoadedScene();
     if (!firstLoadOfRun) return;
     SceneDisplay& display = GetSceneDisplay();
     display.RemoveOverlay(kFadeIn);
@@ -185,6 +189,8 @@ void ProgramSceneEngine::Step(FrameStep step) {
         if (world_) world_->Update();
         return;
     case FrameStep::Camera:
+        StepCamera();
+        return;
     case FrameStep::Sound:
         return;
     case FrameStep::FlushRemovals:
@@ -218,6 +224,7 @@ void ProgramSceneEngine::Term() {
         if (GetScene() == scene_.get()) SetScene(nullptr);
         scene_.reset();
     }
+    ReleaseFont();
 }
 
 } // namespace lumivane

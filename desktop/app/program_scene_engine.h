@@ -2,7 +2,8 @@
 // players, the one scene and the queue of message records, made at the
 // start-up steps the application asks for and stepped once per frame in the
 // main loop's order. It installs each as the scene engine's service and
-// takes them away again at the end.
+// takes them away again at the end. It also sets up the display's font and
+// overlays and steps the display's camera.
 #pragma once
 
 #include "desktop/app/scene_engine.h"
@@ -13,6 +14,8 @@
 
 namespace lumivane {
 
+class BitmapFont;
+class Display;
 class MessageQueue;
 class ModelLibrary;
 class PlayerSet;
@@ -27,6 +30,17 @@ public:
     struct Sources {
         std::function<std::filesystem::path()> dataRoot;
         std::function<const ScriptConfig*()> script;
+        // The display that draws the scenes, once it is made.
+        std::function<Display*()> display;
+        // How text is taken (UTF-16, and the code page of 8-bit text) and
+        // the logo setting, known once start-up has read the settings.
+        struct TextAndLogo {
+            bool unicode = false;
+            unsigned codePage = 0;
+            bool logo = false;
+            bool screensaver = false;
+        };
+        std::function<TextAndLogo()> textAndLogo;
     };
 
     explicit ProgramSceneEngine(Sources sources);
@@ -62,12 +76,23 @@ public:
     void Term() override;
 
 private:
+    // The display's part of a run (program_scene_display.cpp): the font
+    // "font1" and the overlay pictures on the first run, the home view and
+    // HUD of a started scene, the fade of a loaded one, the camera's step.
+    Display* DrawingDisplay() const;
+    void SetUpFontAndOverlays();
+    void ShowStartedScene();
+    void FadeInLoadedScene();
+    void StepCamera();
+    void ReleaseFont();
+
     Sources sources_;
     std::unique_ptr<World> world_;
     std::unique_ptr<ModelLibrary> library_;
     std::unique_ptr<PlayerSet> players_;
     std::unique_ptr<MessageQueue> queue_;
     std::unique_ptr<Scene> scene_;
+    std::unique_ptr<BitmapFont> font_;
 };
 
 } // namespace lumivane

@@ -1,11 +1,11 @@
 // The program's display over the Display of its adapter.
 #include "desktop/display/program_display.h"
 
+#include "desktop/display/camera/camera.h"
 #include "desktop/display/host_window.h"
 #include "desktop/display/textures/texture_manager.h"
 #include "desktop/scene/world/model_library.h"
 #include "platform/clock.h"
-#include "platform/render/device.h"
 #include "platform/window.h"
 
 namespace lumivane {
@@ -62,11 +62,18 @@ ProgramDisplay::ProgramDisplay(std::unique_ptr<DisplayHost> host, ProgramDisplay
     adapters_ = std::make_unique<AdapterList>(*host_);
     gpAdapterList = adapters_.get();
     display_ = adapters_->FindDisplay(options_.adapter);
-    if (display_) display_->SetOptions(options_.display);
+    if (display_) {
+        display_->SetOptions(options_.display);
+        // The program's display draws through the camera controller; the
+        // scene link then hands it to the scene engine.
+        display_->SetCamera(std::make_unique<Camera>());
+        sceneLink_ = std::make_unique<DisplaySceneLink>(*display_);
+    }
 }
 
 ProgramDisplay::~ProgramDisplay() {
     if (GetVertexBufferSink() == &sharedVertices_) SetVertexBufferSink(nullptr);
+    sceneLink_.reset();
     // The device goes before the window it draws into.
     if (display_) display_->Release();
     adapters_.reset();
@@ -127,6 +134,7 @@ bool ProgramDisplay::Create(HostWindow& window, int width, int height) {
         display_->Release();
         return false;
     }
+    if (sceneLink_) sceneLink_->PublishShape();
     return true;
 }
 
@@ -138,6 +146,7 @@ bool ProgramDisplay::Recreate() {
         display_->Release();
         return false;
     }
+    if (sceneLink_) sceneLink_->PublishShape();
     return true;
 }
 
@@ -151,12 +160,7 @@ bool ProgramDisplay::HasDevice() const {
 
 void ProgramDisplay::PresentFrame() {
     if (!HasDevice()) return;
-    platform::render::Device& device = *display_->Device();
-    if (DynamicVertexBuffer* dynamic = display_->DynamicBuffer()) dynamic->DiscardNext();
-    device.BeginScene();
-    device.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
-    device.EndScene();
-    display_->Present();
+    display_->PresentFrame();
 
     const uint32_t spent = platform::TickCount() - lastFrameMs_;
     if (spent < kShortestFrameMs) host_->Sleep(kShortestFrameMs - spent);

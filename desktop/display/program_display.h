@@ -8,6 +8,7 @@
 
 #include "desktop/display/device/adapter_list.h"
 #include "desktop/display/device/display.h"
+#include "desktop/display/overlay/scene_display_link.h"
 #include "desktop/display/seam/app_display.h"
 #include "desktop/scene/world/scene_services.h"
 
@@ -54,6 +55,7 @@ public:
     void DrawProgress(float fraction) override;
     bool TakeDeviceLost() override;
     bool HandleEvent(const platform::Event& event) override;
+    Display* DrawingDisplay() override { return display_; }
 
 private:
     // The platform window to draw into for a host window: its own, or one
@@ -79,6 +81,8 @@ private:
     SharedVertices sharedVertices_{*this};
     std::unique_ptr<AdapterList> adapters_;
     Display* display_ = nullptr;
+    // The scene engine's seams, answered by the display while it lives.
+    std::unique_ptr<DisplaySceneLink> sceneLink_;
     std::unique_ptr<TextureManager> ownTextures_;
     bool texturesStarted_ = false;
 

@@ -125,6 +125,57 @@ TEST_F(SoundDeviceTest, GainAndPlacementAreKept) {
     EXPECT_TRUE(WaitFor([&] { return !voice.IsPlaying(); }, 2000ms));
 }
 
+TEST_F(SoundDeviceTest, OneBufferPlaysOnSeveralVoicesFromTheirOwnStart) {
+    auto buffer = std::make_shared<platform::SoundBuffer>(device);
+    const auto tone = Tone(22050, 1, 0.4);
+    ASSERT_TRUE(buffer->SetData({1, 22050, 16}, tone.data(), tone.size() * 2));
+    EXPECT_EQ(buffer->Bytes(), tone.size() * 2);
+    platform::SoundVoice late(device), early(device);
+    ASSERT_TRUE(late.Attach(buffer));
+    ASSERT_TRUE(early.Attach(buffer));
+    buffer.reset(); // the voices keep it
+    late.SetStartFrame(22050 * 35 / 100);
+    late.SetPositional(true);
+    late.SetPosition(5.0f, 0.0f, 5.0f);
+    late.SetVelocity(1.0f, 0.0f, 0.0f);
+    late.SetDirection(0.0f, 0.0f, 1.0f);
+    late.SetCone(90.0f, 180.0f, 0.25f);
+    late.SetDistances(2.0f, 1000.0f);
+    device.SetListenerVelocity(0.0f, 0.0f, 1.0f);
+    late.Play(false);
+    early.Play(false);
+    // The late voice has 50 ms left, the early one all 400.
+    EXPECT_TRUE(WaitFor([&] { return !late.IsPlaying(); }, 2000ms));
+    EXPECT_TRUE(early.IsPlaying());
+    EXPECT_TRUE(WaitFor([&] { return !early.IsPlaying(); }, 2000ms));
+    // Given its own data again, a voice lets the shared buffer go.
+    ASSERT_TRUE(early.SetData({1, 22050, 16}, tone.data(), 64));
+    EXPECT_FALSE(early.Attach(nullptr));
+}
+
+TEST_F(SoundDeviceTest, TheRoomReverbSwitchesOnAndOff) {
+    if (!device.HasReverb()) GTEST_SKIP() << "the output has no effects extension";
+    platform::ReverbSettings room;
+    room.decayTime = 100.0f; // held to the library's range
+    EXPECT_TRUE(device.SetReverb(&room));
+    platform::SoundVoice voice(device);
+    const auto tone = Tone(22050, 1, 0.05);
+    ASSERT_TRUE(voice.SetData({1, 22050, 16}, tone.data(), tone.size() * 2));
+    voice.SetReverbSend(true);
+    voice.Play(false);
+    EXPECT_TRUE(WaitFor([&] { return !voice.IsPlaying(); }, 2000ms));
+    voice.SetReverbSend(false);
+    EXPECT_TRUE(device.SetReverb(nullptr));
+}
+
+TEST(SoundVolume, LevelToHundredthsOfDecibel) {
+    EXPECT_EQ(platform::HundredthsDbFromLevel(1.0f), 0);
+    EXPECT_EQ(platform::HundredthsDbFromLevel(0.1f), -2000);
+    EXPECT_EQ(platform::HundredthsDbFromLevel(0.00001f), -10000);
+    EXPECT_EQ(platform::HundredthsDbFromLevel(NAN), -10000);
+    EXPECT_GT(platform::HundredthsDbFromLevel(INFINITY), 0);
+}
+
 TEST(SoundDeviceClosed, VoicesOnAClosedDeviceDoNothing) {
     platform::SoundDevice device;
     platform::SoundVoice voice(device);

@@ -1,69 +1,53 @@
-// SceneBuild and the script pieces.
+// The shared parts of the data builder's Lumivane scene steps.
 #include "tools/databuilder/lumivane_scene_build.h"
 
-#include "desktop/scene/world/trigger_action.h"
-#include "desktop/scene/world/trigger_condition.h"
+#include <cstdio>
+#include <fstream>
+
+#include "desktop/scene/world/standalone_scene.h"
 #include "tools/databuilder/lumivane_camera_data.h"
 
 namespace databuilder {
 
 using namespace lumivane;
 
-SceneBuild::SceneBuild(const std::filesystem::path& root, uint32_t creationTime) {
-    world.Init();
-    SetWorld(&world);
-    SetModelLibrary(&library);
-    SetScene(&scene);
-    SetSceneTimeSource([creationTime] { return creationTime; });
-    libraryLoaded = library.LoadAll(root) != 0;
-    for (auto& player : players)
-        player->Reset(); // the build lists of the loaded library
-}
-
-SceneBuild::~SceneBuild() {
-    SetScene(nullptr);
-    SetSceneTimeSource(nullptr);
-    world.Clear();
-    SetWorld(nullptr);
-    SetModelLibrary(nullptr);
-}
-
-bool SceneBuild::Save(std::string_view title, std::string_view code, const std::string& path,
-                      const std::function<bool(const Scene&)>& accept) {
-    scene.title = title;
-    scene.secondTitle = title;
-    scene.text5 = code;
+bool SaveAndCheckScene(Scene& scene, const std::filesystem::path& root, const char* path,
+                       size_t triggers, const char* step) {
     scene.sourcePath = path;
+    bool ok = false;
     {
-        // The scene starts at the home view the camera keeps for its radius.
+        // The scene starts at its own home view: the camera block is the
+        // camera controller's for the scene's radius.
         const SceneCameraDisplay cameraBlock(scene);
-        if (!scene.Save(path)) return false;
+        ok = scene.Save(path);
     }
-    Scene check;
-    SetScene(&check);
-    const bool ok = check.Load(path) == 1 && accept(check);
-    SetScene(&scene);
+    {
+        StandaloneScene check(root);
+        ok = ok && check.scene.Load(path) == 1 && check.scene.triggers.size() == triggers &&
+             check.world.EntityCount() > 0;
+    }
+    if (!ok) std::fprintf(stderr, "%s: %s could not be built\n", step, path);
     return ok;
 }
 
-std::unique_ptr<Trigger> DelayTrigger(const char* name, int32_t id, uint32_t delayMs) {
-    auto trigger = std::make_unique<Trigger>();
-    trigger->name = name;
-    trigger->id = id;
-    auto condition = std::make_unique<TriggerCondition>();
-    condition->type = int32_t(ConditionType::Delay);
-    condition->delay = delayMs;
-    condition->owner = trigger.get();
-    trigger->conditions.push_back(std::move(condition));
-    return trigger;
+bool WriteSceneTexts(const std::filesystem::path& path, const char* heading,
+                     const std::vector<SceneText>& texts, const char* step) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << heading << "\r\nId,Context,English\r\n";
+    for (const SceneText& text : texts)
+        out << text.id << ',' << text.context << ',' << text.english << "\r\n";
+    if (out.good()) return true;
+    std::fprintf(stderr, "%s: cannot write %s\n", step, path.c_str());
+    return false;
 }
 
-TriggerAction& AddAction(Trigger& trigger, int32_t type) {
-    auto action = std::make_unique<TriggerAction>();
-    action->type = type;
-    action->owner = &trigger;
-    trigger.actions.push_back(std::move(action));
-    return *trigger.actions.back();
+bool MakeSceneFolders(const std::filesystem::path& root, const char* step) {
+    std::error_code error;
+    for (const char* folder : {"models", "properties", "scenes"})
+        std::filesystem::create_directories(root / folder, error);
+    if (!error) return true;
+    std::fprintf(stderr, "%s: %s\n", step, error.message().c_str());
+    return false;
 }
 
 } // namespace databuilder

@@ -1,50 +1,35 @@
-// What the steps that write Lumivane's scenes share: the running world a
-// scene is built in (the model library of the data written so far, the six
-// players and a scene with a fixed identity, so every build writes the same
-// bytes), the scene's save with its read-back check, and the small pieces
-// of a script.
+// What the data builder's Lumivane scene steps share besides the scene
+// engine they build in (StandaloneScene): the scene written with its own
+// Save and read back with its Load, its companion text table, and the
+// folders a scene step writes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <memory>
-#include <string>
-#include <string_view>
+#include <vector>
 
-#include "desktop/scene/world/model_library.h"
-#include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
-#include "desktop/scene/world/world.h"
 
 namespace databuilder {
 
-// Installed as the program's world, library, players and scene while it lives.
-class SceneBuild {
-public:
-    SceneBuild(const std::filesystem::path& root, uint32_t creationTime);
-    ~SceneBuild();
-    SceneBuild(const SceneBuild&) = delete;
-    SceneBuild& operator=(const SceneBuild&) = delete;
+// Saves `scene` under `path` (below the data root the scene engine reads)
+// with the camera block of its home view, and reads it back in a scene engine of its own: true when
+// it loads with `triggers` top-level triggers and some entities. `step` names the step in messages.
+bool SaveAndCheckScene(lumivane::Scene& scene, const std::filesystem::path& root, const char* path,
+                       size_t triggers, const char* step);
 
-    bool LibraryLoaded() const { return libraryLoaded; }
-    // Titles the scene, saves it as `path` ("scenes\x.mis") with the camera's
-    // block for its radius and reads it back; false when either fails or
-    // `accept` refuses what was read.
-    bool Save(std::string_view title, std::string_view code, const std::string& path,
-              const std::function<bool(const lumivane::Scene&)>& accept);
-
-    lumivane::World world;
-    lumivane::ModelLibrary library;
-    lumivane::PlayerSet players;
-    lumivane::Scene scene;
-
-private:
-    bool libraryLoaded = false;
+// The scene's companion table: a heading line, the column line, then one
+// row per (text number, context, English text).
+struct SceneText {
+    int32_t id;
+    const char* context;
+    const char* english;
 };
+bool WriteSceneTexts(const std::filesystem::path& path, const char* heading,
+                     const std::vector<SceneText>& texts, const char* step);
 
-// A trigger that waits `delayMs` after it becomes active.
-std::unique_ptr<lumivane::Trigger> DelayTrigger(const char* name, int32_t id, uint32_t delayMs);
-lumivane::TriggerAction& AddAction(lumivane::Trigger& trigger, int32_t type);
+// Makes the folders a scene step writes below `root`.
+bool MakeSceneFolders(const std::filesystem::path& root, const char* step);
 
 } // namespace databuilder

@@ -63,10 +63,15 @@ lumivane::GeoNode* MakeSphere(std::string_view name, float radius, int rings, in
 
 lumivane::GeoNode* MakeQuad(std::string_view name, float size, const ShapeLook& look) {
     const float h = size * 0.5f;
+    return MakeRect(name, -h, h, h, -h, 0, 0, 1, 1, look);
+}
+
+lumivane::GeoNode* MakeRect(std::string_view name, float left, float top, float right, float bottom,
+                            float u0, float v0, float u1, float v1, const ShapeLook& look) {
     lumivane::GeoLists lists;
-    lists.positions = {{-h, -h, 0}, {-h, h, 0}, {h, -h, 0}, {h, h, 0}};
+    lists.positions = {{left, bottom, 0}, {left, top, 0}, {right, bottom, 0}, {right, top, 0}};
     lists.normals.assign(4, lumivane::Vec3(0, 0, -1));
-    lists.texCoords = {0, 1, 0, 0, 1, 1, 1, 0};
+    lists.texCoords = {u0, v1, u0, v0, u1, v1, u1, v0};
     lists.indices = {0, 1, 2, 2, 1, 3};
     return Finish(name, lists, look);
 }

@@ -23,6 +23,10 @@ lumivane::GeoNode* MakeSphere(std::string_view name, float radius, int rings, in
 // A square facing -Z (towards a camera looking along +Z), centred on the
 // origin, texture (0, 0) at its top left.
 lumivane::GeoNode* MakeQuad(std::string_view name, float size, const ShapeLook& look = {});
+// A rectangle facing -Z from (left, top) to (right, bottom) in the XY
+// plane, texture (u0, v0) at its top left and (u1, v1) at its bottom right.
+lumivane::GeoNode* MakeRect(std::string_view name, float left, float top, float right, float bottom,
+                            float u0, float v0, float u1, float v1, const ShapeLook& look = {});
 // A flat ring in the XZ plane, seen from both sides; v runs from the inner
 // edge (0) to the outer (1).
 lumivane::GeoNode* MakeRing(std::string_view name, float inner, float outer, int segments,

@@ -1,26 +1,27 @@
 // Writes Lumivane's demo scene: the prototypes its scripts and spawns ask
 // for ("marker", "fadein", "fadeout", "pilot1") as object files, then
-// "scenes\demo.mis", built in code (a sun, planets in orbit, ships of two
-// players and a short script: a delay, a text, a move order and a
-// variable) and written by the scene's own Save, with its companion text
-// table "scenes\demo.csv". The scene is read back with the scene's Load.
+// "scenes\demo.mis", built in code (the sky, a sun with its lens flare and
+// asteroid belt, planets in orbit, a light, a wormhole, ships of two players
+// and a short script: a delay, a text with its voice, a move order, a
+// variable, a scene sound and arrivals through the wormhole) and written by
+// the scene's own Save, with its companion text table "scenes\demo.csv".
+// The scene is read back with the scene's Load.
 #include "tools/databuilder/data_step.h"
 #include "tools/databuilder/lumivane_camera_data.h"
 
+#include <bit>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/prop_file.h"
 #include "desktop/scene/object/object_file.h"
-#include "desktop/scene/world/model_library.h"
-#include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
-#include "desktop/scene/world/world.h"
+#include "desktop/scene/world/standalone_scene.h"
 #include "tools/databuilder/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane_shapes.h"
+#include "tools/databuilder/lumivane_triggers.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ using databuilder::AddAction;
 using databuilder::AddCameraTour;
 using databuilder::DelayTrigger;
 
+constexpr const char* kStep = "lumivane_scene";
 constexpr uint32_t kDemoCreationTime = 1000000000; // a fixed identity: same bytes every build
 
 // Text numbers of the demo's companion table.
@@ -49,7 +51,7 @@ bool WritePrototype(const std::filesystem::path& root, Entity* entity) {
     std::string error;
     const bool ok = SaveObjectFile(root / "models" / (name + ".vrn"), entity, &error) &&
                     SavePropFile(root / "properties" / (name + ".prp"), *entity->props, &error);
-    if (!ok) std::fprintf(stderr, "lumivane_scene: %s\n", error.c_str());
+    if (!ok) std::fprintf(stderr, "%s: %s\n", kStep, error.c_str());
     entity->Release();
     return ok;
 }
@@ -75,18 +77,30 @@ bool WritePrototypes(const std::filesystem::path& root) {
                root, Model("pilot1", MakeSphere("pilot1", 0.15f, 4, 6, {.colour = 0xFFE0C090})));
 }
 
-void ShowText(Trigger& trigger, int32_t id, const char* fallback) {
-    TriggerAction& text = AddAction(trigger, action::kShowText);
-    text.text = fallback;
-    text.id = id;
-    text.values = {3}; // the caption slot
+// Two ships of player 1 arrive through the wormhole, 1.5 s apart.
+void AddArrivals(Trigger& trigger, EntityHandle wormhole) {
+    TriggerAction& arrivals = AddAction(trigger, action::kPassage);
+    arrivals.values = {wormhole, 0, 0};
+    for (int32_t delay : {0, 1500}) {
+        PassageRecord ship;
+        ship.name = "testship";
+        ship.values[PassageRecord::kDelay] = delay;
+        ship.values[PassageRecord::kReservedHandle] = kNoEntity;
+        ship.values[PassageRecord::kPlayer] = 1;
+        ship.values[PassageRecord::kSquad] = 1;
+        ship.values[PassageRecord::kHealthFraction] = std::bit_cast<int32_t>(1.0f);
+        arrivals.passages.push_back(ship);
+    }
 }
 
-// Intro (after 1 s): a welcome text; then (after 2 s) player 0's ships
-// move out and "$underway" is set; then, once it reads 1, a last text.
-void AddScript(Scene& scene, const std::vector<EntityHandle>& movers) {
+// Intro (after 1 s): a welcome text with its voice and the scene's theme;
+// then (after 2 s) player 0's ships move out and "$underway" is set; then,
+// once it reads 1, a last text and reinforcements through the wormhole.
+void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHandle wormhole) {
     auto intro = DelayTrigger("intro", 10, 1000);
-    ShowText(*intro, kWelcomeText, "Welcome to Lumivane");
+    databuilder::ShowSceneText(*intro, kWelcomeText, "Welcome to Lumivane", 3);
+    intro->actions.back()->sound = "welcome.wav";
+    AddAction(*intro, action::kSceneSound).text = "elaphant.wav";
 
     auto depart = DelayTrigger("depart", 11, 2000);
     TriggerAction& move = AddAction(*depart, action::kMove);
@@ -115,7 +129,8 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers) {
     check->constant = 1;
     check->owner = underway.get();
     underway->conditions.push_back(std::move(check));
-    ShowText(*underway, kUnderWayText, "The fleet is under way");
+    databuilder::ShowSceneText(*underway, kUnderWayText, "The fleet is under way", 3);
+    AddArrivals(*underway, wormhole);
 
     depart->AddChild(std::move(underway));
     intro->AddChild(std::move(depart));
@@ -123,12 +138,15 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers) {
 }
 
 bool BuildDemo(const std::filesystem::path& root) {
-    databuilder::SceneBuild build(root, kDemoCreationTime);
-    World& world = build.world;
+    SetSceneTimeSource([] { return kDemoCreationTime; });
+    StandaloneScene build(root);
     Scene& scene = build.scene;
-    bool ok = build.LibraryLoaded();
+    World& world = build.world;
+    bool ok = build.Loaded();
     SpawnRecord at;
-    ok = ok && scene.SpawnByName("Sun", at);
+    ok = ok && scene.SpawnByName("Sky", at); // the backdrop comes first
+    ok = ok && scene.SpawnByName("Sun", at) && scene.SpawnByName("SunFlare", at) &&
+         scene.SpawnByName("Belt", at);
     world.JoinPending(); // planets orbit the Sun from here on
     struct Body {
         const char* prototype;
@@ -140,6 +158,15 @@ bool BuildDemo(const std::filesystem::path& root) {
         at.orbit = 1;
         ok = ok && scene.SpawnByName(body.prototype, at);
     }
+    SpawnRecord lamp;
+    lamp.position = {0, 30, 0};
+    ok = ok && scene.SpawnByName("Lamp", lamp);
+    SpawnRecord gate;
+    gate.position = {-90, 0, 70};
+    // Its exit faces the Sun.
+    gate.orientation = Quat::MakeRotationArc({0, 0, 1}, {0.789352f, 0, -0.613941f});
+    Entity* wormhole = scene.SpawnByName("Wormhole", gate);
+    ok = ok && wormhole;
     std::vector<EntityHandle> movers;
     for (int player = 0; player < 2; ++player)
         for (int n = 0; n < 3; ++n) {
@@ -152,34 +179,23 @@ bool BuildDemo(const std::filesystem::path& root) {
             if (made && player == 0) movers.push_back(made->handle);
         }
     world.JoinPending();
-    AddScript(scene, movers);
-    ok = ok && build.Save("Demo", "demo", "scenes\\demo.mis",
-                          [](const Scene& check) { return check.triggers.size() == 1; });
-    if (!ok) std::fprintf(stderr, "lumivane_scene: the demo scene could not be built\n");
+    AddScript(scene, movers, wormhole ? wormhole->handle : kNoEntity);
+    scene.title = "Demo";
+    scene.secondTitle = "Demo";
+    scene.text5 = "demo";
+    ok = ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\demo.mis", 1, kStep);
+    SetSceneTimeSource(nullptr);
     return ok;
-}
-
-bool WriteCompanionTable(const std::filesystem::path& path) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << "Lumivane demo scene texts\r\nId,Context,English\r\n"
-        << kWelcomeText << ",intro,Welcome to Lumivane\r\n"
-        << kUnderWayText << ",underway,The fleet is under way\r\n";
-    if (out.good()) return true;
-    std::fprintf(stderr, "lumivane_scene: cannot write %s\n", path.c_str());
-    return false;
 }
 
 } // namespace
 
 DATABUILDER_STEP(LumivaneScene, "lumivane_scene") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
-    std::error_code error;
-    for (const char* folder : {"models", "properties", "scenes"})
-        std::filesystem::create_directories(root / folder, error);
-    if (error) {
-        std::fprintf(stderr, "lumivane_scene: %s\n", error.message().c_str());
-        return false;
-    }
-    return WritePrototypes(root) && WriteCompanionTable(root / "scenes" / "demo.csv") &&
+    return databuilder::MakeSceneFolders(root, kStep) && WritePrototypes(root) &&
+           databuilder::WriteSceneTexts(root / "scenes" / "demo.csv", "Lumivane demo scene texts",
+                                        {{kWelcomeText, "intro", "Welcome to Lumivane"},
+                                         {kUnderWayText, "underway", "The fleet is under way"}},
+                                        kStep) &&
            BuildDemo(root);
 }

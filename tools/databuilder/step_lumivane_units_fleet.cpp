@@ -9,7 +9,6 @@
 #include "tools/databuilder/data_step.h"
 
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,10 +17,12 @@
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/squad.h"
+#include "desktop/scene/world/standalone_scene.h"
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/ship/ship.h"
 #include "tools/databuilder/lumivane_scene_build.h"
+#include "tools/databuilder/lumivane_triggers.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ using namespace lumivane;
 
 constexpr uint32_t kFleetCreationTime = 1000000100; // a fixed identity: same bytes every build
 constexpr int kFleetPlayer = 0;
+constexpr const char* kStep = "lumivane_units_fleet";
 constexpr float kFleetSpacing = 4.0f;
 
 struct Formation {
@@ -123,10 +125,11 @@ void AddOrder(Scene& scene, const char* name, int32_t id, uint32_t delayMs, int3
 }
 
 bool BuildFleet(const std::filesystem::path& root) {
-    databuilder::SceneBuild fleet(root, kFleetCreationTime);
+    SetSceneTimeSource([] { return kFleetCreationTime; });
+    StandaloneScene fleet(root);
     World& world = fleet.world;
     Scene& scene = fleet.scene;
-    Builder build{scene, world, fleet.LibraryLoaded()};
+    Builder build{scene, world, fleet.Loaded()};
     build.Spawn("Sun", {}, false);
     world.JoinPending(); // what follows orbits the Sun
     Entity* harbour = build.Spawn("Planet", {-150, 0, 150}, true);
@@ -153,35 +156,29 @@ bool BuildFleet(const std::filesystem::path& root) {
                                            kFleetPlayer, 5))
                 travellers.push_back(unit->handle);
         world.JoinPending();
+        // One at a time: two craft making for the gate's centre at once
+        // would hold each other off it.
         if (gate)
-            AddOrder(scene, "through the gate", 22, 2000, action::kFollow, travellers,
-                     gate->handle);
+            for (size_t i = 0; i < travellers.size(); ++i)
+                AddOrder(scene, "through the gate", int32_t(22 + i), uint32_t(2000 + 5000 * i),
+                         action::kFollow, {travellers[i]}, gate->handle);
     }
 
-    const bool ok =
-        build.ok && fleet.Save("Fleet", "fleet", "scenes\\fleet.mis",
-                               [](const Scene& check) { return !check.triggers.empty(); });
-    if (!ok) std::fprintf(stderr, "lumivane_units_fleet: the fleet scene could not be built\n");
+    scene.title = "Fleet";
+    scene.secondTitle = "Fleet";
+    scene.text5 = "fleet";
+    const bool ok = build.ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\fleet.mis",
+                                                               scene.triggers.size(), kStep);
+    SetSceneTimeSource(nullptr);
     return ok;
-}
-
-bool WriteCompanionTable(const std::filesystem::path& path) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << "Lumivane fleet scene texts\r\nId,Context,English\r\n1,title,Fleet\r\n";
-    if (out.good()) return true;
-    std::fprintf(stderr, "lumivane_units_fleet: cannot write %s\n", path.c_str());
-    return false;
 }
 
 } // namespace
 
 DATABUILDER_STEP(LumivaneUnitsFleet, "lumivane_units_fleet") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
-    std::error_code error;
-    std::filesystem::create_directories(root / "scenes", error);
-    if (error) {
-        std::fprintf(stderr, "lumivane_units_fleet: %s\n", error.message().c_str());
-        return false;
-    }
-    return WriteCompanionTable(root / "scenes" / "fleet.csv") && BuildFleet(root);
+    return databuilder::MakeSceneFolders(root, kStep) &&
+           databuilder::WriteSceneTexts(root / "scenes" / "fleet.csv", "Lumivane fleet scene texts",
+                                        {{1, "title", "Fleet"}}, kStep) &&
+           BuildFleet(root);
 }

@@ -4,6 +4,9 @@
 #include "desktop/app/shell/language_table.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/random_generator.h"
+#include "desktop/scene/object/script_config.h"
+#include "desktop/scene/sound/sound_cues.h"
+#include "desktop/scene/sound/sound_manager.h"
 #include "desktop/scene/world/trigger.h"
 #include "desktop/scene/world/trigger_action.h"
 
@@ -71,6 +74,7 @@ SceneRunner::SceneRunner(std::function<void(std::string_view)> logLine)
 
 SceneRunner::~SceneRunner() {
     SetTriggerTrace(nullptr);
+    if (sound) InstallSoundManager(nullptr);
     scene.reset();
     SetScene(nullptr);
     queue.Clear();
@@ -81,6 +85,15 @@ SceneRunner::~SceneRunner() {
     SetModelLibrary(nullptr);
     SetSceneDisplay(nullptr);
     SetSceneApplication(nullptr);
+}
+
+void SceneRunner::EnableSound(const std::filesystem::path& root) {
+    // Sounds register while the prototypes' properties load, so before Load.
+    config = std::make_unique<ScriptConfig>();
+    if (!config->Load(root)) return;
+    sound = std::make_unique<SoundManager>();
+    sound->Init(root, config.get());
+    InstallSoundManager(sound.get());
 }
 
 bool SceneRunner::Load(const std::filesystem::path& root, const std::string& scenePath,
@@ -111,6 +124,7 @@ void SceneRunner::Step() {
     for (auto& player : *players)
         player->Update();
     world.Update();
+    if (sound) sound->Update();
     world.FlushRemovals();
     ++frame;
 }

@@ -1,5 +1,5 @@
 // SceneRunner: a Lumivane scene run the way the program's main loop runs it,
-// without a display or sound: the model library and a scene file below a
+// without a display (and without sound unless asked): the model library and a scene file below a
 // data root, then frame after frame on a test clock of 30 frames a second
 // (33 ms of game clock each) with the generators at their start states, so
 // two runs of a scene are the same bit for bit. scenerun drives it from the
@@ -22,6 +22,9 @@
 
 namespace lumivane {
 
+class ScriptConfig;
+class SoundManager;
+
 class SceneRunner {
 public:
     static constexpr uint32_t kFrameMs = 33;
@@ -42,6 +45,12 @@ public:
     void Step();
     uint32_t Frame() const { return frame; }
 
+    // Before Load: the sound manager plays the scene (on the output OpenAL
+    // chooses); without the script configuration below `root` it stays off.
+    void EnableSound(const std::filesystem::path& root);
+    // The sound manager when sound is enabled, else null.
+    const SoundManager* Sound() const { return sound.get(); }
+
     bool QuitRequested() const;
     const std::string& RequestedScene() const;
 
@@ -58,6 +67,8 @@ private:
     std::function<void(std::string_view)> log;
     std::unique_ptr<Application> application;
     std::unique_ptr<Display> display;
+    std::unique_ptr<ScriptConfig> config;
+    std::unique_ptr<SoundManager> sound;
     uint32_t frame = 0;
 };
 

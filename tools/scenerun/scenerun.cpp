@@ -1,15 +1,19 @@
-// scenerun <data root> <scene> [--frames N] [--units]
+// scenerun <data root> <scene> [--frames N] [--units] [--sound]
 // Runs a scene headless (SceneRunner): 600 frames by default. Per frame it
 // prints the triggers that fired, the orders delivered and the entity and
 // unit counts; with --units also each unit's changes of order state and
 // waypoint, and at the end every unit and a digest of the world's motion.
-// Two runs print the same.
+// Two runs print the same. With --sound the sound manager plays the scene on
+// the silent sound output (or the one that ALSOFT_DRIVERS names) and the
+// sounds registered and any sound file missing are listed at the end.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "desktop/scene/object/engine_services.h"
+#include "desktop/scene/sound/sound_manager.h"
 #include "desktop/scene/world/message.h"
 #include "tools/scenerun/scene_runner.h"
 #include "tools/scenerun/unit_watch.h"
@@ -57,8 +61,26 @@ void Print(std::string_view line) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: scenerun <data root> <scene> [--frames N] [--units]\n");
+    std::fprintf(stderr, "usage: scenerun <data root> <scene> [--frames N] [--units] [--sound]\n");
     return 2;
+}
+
+void ListSounds(const SoundManager& manager, const ModelLibrary& library) {
+    std::printf("sound %s\n", manager.IsOn() ? "on" : "off (no device)");
+    int registered = 0;
+    for (int i = 0; i < manager.SlotCount(); ++i)
+        if (!manager.SlotName(i).empty()) ++registered;
+    std::printf("%d sounds registered\n", registered);
+    for (int i = 0; i < manager.SlotCount(); ++i)
+        if (const std::string_view name = manager.SlotName(i); !name.empty())
+            std::printf("  %3d %-24.*s %5u ms\n", i, int(name.size()), name.data(),
+                        manager.SlotLength(i));
+    std::vector<std::string> missing = manager.FailedFiles();
+    for (const MissingFile& file : library.MissingFiles())
+        if (file.kind == kMissingSound) missing.push_back(file.path);
+    if (missing.empty()) std::printf("no sound file missing\n");
+    for (const std::string& file : missing)
+        std::printf("missing sound file %s\n", file.c_str());
 }
 
 } // namespace
@@ -69,8 +91,11 @@ int main(int argc, char** argv) {
     const std::string scenePath = argv[2];
     long frames = 600;
     bool units = false;
+    bool sound = false;
     for (int i = 3; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+        if (std::strcmp(argv[i], "--sound") == 0) {
+            sound = true;
+        } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             char* end = nullptr;
             frames = std::strtol(argv[++i], &end, 10);
             if (*end || frames < 0) return Usage();
@@ -81,7 +106,10 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Headless: the silent output, unless the caller chose another.
+    if (sound) setenv("ALSOFT_DRIVERS", "null", 0);
     SceneRunner run(Print);
+    if (sound) run.EnableSound(root);
     std::string error;
     if (!run.Load(root, scenePath, error)) {
         std::fprintf(stderr, "scenerun: %s\n", error.c_str());
@@ -105,5 +133,6 @@ int main(int argc, char** argv) {
     if (run.QuitRequested()) std::printf("the scene asked to quit\n");
     if (!run.RequestedScene().empty())
         std::printf("the scene asked for %s\n", run.RequestedScene().c_str());
+    if (const SoundManager* manager = run.Sound()) ListSounds(*manager, run.library);
     return 0;
 }

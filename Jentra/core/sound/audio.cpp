@@ -9,8 +9,6 @@
 #include "platform/sound_device.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
@@ -25,12 +23,9 @@ JTSoundOptions& JTGetSoundOptions() {
 }
 
 int JTVolumeFromLevel(float level) {
-    if (!(level > 0.00001f)) return -10000;
-    // Float arithmetic, so that 0.1 gives exactly -2000. A level above 1
-    // gives a positive value as the rule says; the device caps it at full.
-    // An infinite level is held to the largest float, so the cast stays defined.
-    level = std::min(level, std::numeric_limits<float>::max());
-    return static_cast<int>(2000.0f * std::log10(level));
+    // A level above 1 gives a positive value as the rule says; the device
+    // caps it at full.
+    return platform::HundredthsDbFromLevel(level);
 }
 
 namespace {

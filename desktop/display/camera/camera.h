@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 
+#include "desktop/display/camera/display_camera.h"
 #include "desktop/scene/object/matrix.h"
 #include "desktop/scene/object/vec3.h"
 #include "desktop/scene/world/camera_view.h"
@@ -101,7 +102,7 @@ struct CameraMotion {
     float vertical = 0.0f;
 };
 
-class Camera : public CameraLink, public SceneCamera {
+class Camera : public DisplayCamera {
 public:
     // Program settings the camera reads.
     static constexpr float kMoveDuration = 1.0f; // seconds
@@ -119,13 +120,13 @@ public:
 
     // The display's shape changed: the vertical field of view, the framing
     // factor and the home view follow it.
-    void SetAspect(float aspect);
+    void SetAspect(float aspect) override;
     float AspectRatio() const { return aspect_; }
 
     // The frame's step: input, sequences, moves, chase and drift, then Apply.
-    void Update();
+    void Update() override;
     // The view and projection matrices and side planes of the frame.
-    void Apply();
+    void Apply() override;
 
     // --- Views and targets ------------------------------------------------
     // The centre and framing radius of the handles that resolve; with none
@@ -145,26 +146,28 @@ public:
     void StartSequence(const TriggerAction* action, int step, int clockFlag) override;
     void SetSway(float amount) override { interaction_.sway = amount; }
     void ToggleHomeView();
-    void ResetToHome();
+    void ResetToHome() override;
     // The entity leaves the world: views follow the replacement, or drop it.
     void ReplaceTarget(Entity* entity, Entity* replacement) override;
     void ReplaceTargetInView(CameraView& view, const Entity* entity, const Entity* replacement);
-    Entity* GetSingleTarget() const;
-    Entity* GetChaseTarget() const;
+    Entity* GetSingleTarget() const override;
+    Entity* GetChaseTarget() const override;
+    // The camera keeps no picture-in-picture view.
+    bool AimPictureInPicture(const Entity&, Matrix&, Matrix&) override { return false; }
     void FreeViews();
 
     CameraPose Pose() const override;
 
     // --- The camera block of the scene-state file -------------------------
-    void Save(platform::BinaryWriter& file) const;
+    void Save(platform::BinaryWriter& file) const override;
     // False (the camera as it was) for a damaged block. The fields of view
     // stay the camera's own.
-    bool Load(platform::BinaryReader& file, uint32_t version);
+    bool Load(platform::BinaryReader& file, uint32_t version) override;
     CameraBlock ToBlock() const;
     void FromBlock(const CameraBlock& block);
 
     // --- What the frame and the tests read --------------------------------
-    const CameraView& Current() const { return current_; }
+    const CameraView& Current() const override { return current_; }
     const CameraView& Previous() const { return previous_; }
     const CameraView& Home() const { return home_; }
     const CameraView& Remembered() const { return remembered_; }
@@ -178,17 +181,17 @@ public:
     Vec3 TargetCentre() const { return targetCentre_; }
     float TargetRadius() const { return targetRadius_; }
     Vec3 Velocity() const { return velocity_; }
-    float HorizontalFov() const { return horizontalFov_; }
-    float VerticalFov() const { return verticalFov_; }
+    float HorizontalFov() const override { return horizontalFov_; }
+    float VerticalFov() const override { return verticalFov_; }
     float FramingFactor() const { return framingFactor_; }
-    const Matrix& ViewMatrix() const { return view_; }
-    const Matrix& ProjectionMatrix() const { return projection_; }
+    const Matrix& ViewMatrix() const override { return view_; }
+    const Matrix& ProjectionMatrix() const override { return projection_; }
     float NearPlane() const { return nearPlane_; }
     // Outward normals of the left, right, top and bottom side planes.
     const Vec3& SideNormal(int side) const { return sideNormals_[side]; }
-    const Vec3* SidePlanes() const { return sideNormals_; }
+    const Vec3* SidePlanes() const override { return sideNormals_; }
     // True while the user drags the view with the mouse.
-    bool Dragging() const { return interaction_.dragging != 0; }
+    bool Dragging() const override { return interaction_.dragging != 0; }
 
 private:
     // One frame's working values of Update.

@@ -13,10 +13,14 @@
 // into the back buffer with the z-buffer.
 #pragma once
 
+#include "desktop/display/camera/display_camera.h"
 #include "desktop/display/device/adapter_list.h"
 #include "desktop/display/device/display_host.h"
 #include "desktop/display/device/dynamic_vertex_buffer.h"
 #include "desktop/display/device/render_state_cache.h"
+#include "desktop/display/frame/frame_hooks.h"
+#include "desktop/display/frame/frame_state.h"
+#include "desktop/display/overlay/overlay_state.h"
 #include "desktop/display/textures/texture_manager.h"
 #include "desktop/scene/object/geo_node.h"
 #include "platform/events.h"
@@ -26,7 +30,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -35,7 +41,10 @@ class Window;
 
 namespace lumivane {
 
+class Entity;
+class Node;
 class PowerSchemeSource;
+class ScriptConfig;
 
 // Language entries the display raises.
 inline constexpr int kEntryDisplayFatal = 19; // with a detail entry below
@@ -186,12 +195,48 @@ public:
     // The multi-texture states are written again at the next probe.
     void MarkMultiTextureReset() { multiTextureReset_ = false; }
 
-    // Fields the frame renderer and overlays keep here.
-    bool hudVisible = true;
-    bool fadeIn = true;
-    float fadeAmount = 1.0f;
-    uint32_t statisticsTimerStart = 999999;
-    int32_t pipEntity = -1;
+    // ---- Rendering a frame (frame/): the main loop's call of each frame
+    // (drawn, then presented), and its pieces.
+    void PresentFrame();
+    void RenderFrame();
+    void QueueEntity(Entity* entity, bool noCull);
+    void QueueChildren(Node* node, const Matrix& matrix);
+    void QueueSubEntity(Entity* entity, const Matrix& matrix);
+    void QueueNode(GeoNode* node, const Matrix& matrix);
+    void DrawObject(const QueuedNode& item);
+    void SetupLights(Entity* entity, bool overlay);
+    void SetLight(Entity* light, int index, bool overlay);
+    // Every GeoNode below the node draws at that texture level.
+    static void SetNodeLevel(Node* node, int level);
+    FrameState& Frame() { return frame_; }
+    FrameSwitches& Switches() { return frame_.switches; }
+    // Null puts back the hooks that do nothing.
+    void SetFrameHooks(FrameHooks* hooks) { hooks_ = hooks ? hooks : &defaultHooks_; }
+    FrameHooks& Hooks() { return *hooks_; }
+    DisplayCamera& Camera() { return *camera_; }
+    // The camera controller takes the still camera's place.
+    void SetCamera(std::unique_ptr<DisplayCamera> camera);
+    // The projection overlays are drawn with (a quarter turn wide).
+    Matrix OverlayProjection() const;
+
+    // ---- Overlays, modes and text slots (overlay/). Modes take 0 (off), 1
+    // (on) or any other value (toggle).
+    void SetLetterbox(int mode, bool animate);
+    void SetHudVisible(int mode, bool fade);
+    void SetCinematicMode(int mode, bool animate);
+    void SetEffectParams(std::span<const int32_t> values);
+    // Takes the entity (and its holder's reference) into the overlay node.
+    void AddOverlayModel(Entity* entity);
+    // Text slot 0..4 shows the text ("text1".."text5", two with a shadow).
+    void ShowText(int slot, std::string_view text, bool atOnce);
+    // The display's block of the scene-state file.
+    void SaveState(platform::BinaryWriter& file) const;
+    bool LoadState(platform::BinaryReader& file, uint32_t version);
+    // The logo (when shown), the picture-in-picture frame and the
+    // environment map.
+    void LoadOverlayTextures(const ScriptConfig* script, bool logo, bool screensaver);
+    OverlayState& Overlay() { return overlay_; }
+    const OverlayState& Overlay() const { return overlay_; }
 
     // Power schemes to check the monitor's time-outs against; none: the
     // check ends as when the system's calls fail.
@@ -206,6 +251,22 @@ private:
     void OnSurfacesLost();
     void ScreenSaverInput();
     bool ScreenSaverEvent(const platform::Event& event);
+    // Frame pieces (frame/).
+    void SetTransform(D3DTRANSFORMSTATETYPE type, const Matrix& matrix);
+    void DrawQueue(std::vector<QueuedNode>& queue);
+    void SetTransparentState();
+    void DrawOverlayLayer(Node& parent);
+    void DrawPictureInPicture();
+    void DrawLetterbox();
+    void DrawFadeVeil();
+    void UpdateStatistics();
+    void DrawScreenQuads(const Vertex* vertices, int quads);
+    Matrix BuildEntityMatrix(Entity& entity) const;
+    void ApplyNodeStates(const QueuedNode& item, bool& lit);
+    void SetNodeTextures(const GeoNode& node, int frame);
+    void DrawNodeGeometry(const QueuedNode& item);
+    void Dot3Pass(const QueuedNode& item);
+    void DisableLights();
 
     DisplayHost& host_;
     DisplayOptions options_;
@@ -256,6 +317,13 @@ private:
     D3DPRIMITIVETYPE batchType_ = D3DPT_TRIANGLELIST;
     uint32_t batchFormat_ = kModelVertexFormat;
     uint32_t vertexStats_ = 0;
+
+    // The frame, the overlay layer and the camera.
+    FrameState frame_;
+    OverlayState overlay_;
+    std::unique_ptr<DisplayCamera> camera_;
+    FrameHooks defaultHooks_;
+    FrameHooks* hooks_ = &defaultHooks_;
 
     int screensaverMoves_ = 0;
     bool inScreenSaverInput_ = false;

@@ -3,6 +3,7 @@
 // immediate batch and the model library's shared vertex buffer.
 #include "desktop/display/device/display.h"
 
+#include "desktop/display/camera/still_camera.h"
 #include "desktop/scene/object/engine_services.h"
 #include "platform/render/device.h"
 
@@ -57,7 +58,7 @@ constexpr StateDefault kDefaultStates[] = {
 } // namespace
 
 Display::Display(DisplayHost& host, DisplayOptions options)
-    : host_(host), options_(std::move(options)) {}
+    : host_(host), options_(std::move(options)), camera_(std::make_unique<StillCamera>()) {}
 
 Display::~Display() {
     Release();
@@ -136,6 +137,8 @@ int32_t Display::SetupDevice() {
         states_.SetTextureStageState(stage, D3DTSS_MIPFILTER, D3DTEXF_POINT);
     }
     states_.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+    // The camera follows the display's shape.
+    camera_->SetAspect(aspect_);
     return D3D_OK;
 }
 

@@ -10,6 +10,7 @@
 
 namespace lumivane {
 
+class Display;
 class HostWindow;
 
 class AppDisplay {
@@ -45,6 +46,10 @@ public:
     // The display window's own handling of an event (the screen saver's
     // rules, activation); true when the event was taken.
     virtual bool HandleEvent(const platform::Event& event) = 0;
+
+    // The display that draws the scene (its overlays, modes and camera),
+    // null for one that only stands in.
+    virtual Display* DrawingDisplay() { return nullptr; }
 };
 
 } // namespace lumivane

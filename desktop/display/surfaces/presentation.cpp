@@ -52,7 +52,10 @@ int32_t Display::PresentToWindow() {
         if (hr == D3D_OK)
             hr = device_->StretchRect(scaling_.get(), nullptr, primary, nullptr, D3DTEXF_POINT);
     } else {
-        hr = device_->StretchRect(back, &source, primary, nullptr, D3DTEXF_LINEAR);
+        // Without scaling the frame is shown at its own size: a plain copy.
+        const bool sameSize = renderWidth_ == w && renderHeight_ == h;
+        hr = device_->StretchRect(back, &source, primary, nullptr,
+                                  sameSize ? D3DTEXF_POINT : D3DTEXF_LINEAR);
     }
     if (hr == D3D_OK) hr = device_->ShowPrimary();
     return hr;

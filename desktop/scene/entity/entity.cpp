@@ -66,6 +66,11 @@ Entity::~Entity() {
     if (sequencer) sequencer->Release();
 }
 
+void Entity::HoldLegacyObject(Unknown* object) {
+    object->AddRef();
+    heldLegacyObjects.push_back(object);
+}
+
 void Entity::ReleaseLodNodes() {
     for (GeoNode* node : lodNodes)
         node->Release();
@@ -218,7 +223,8 @@ void Entity::ApplyTorque(const Vec3& point, const Vec3& force, bool worldAxes) {
     Vec3 f = force;
     if (worldAxes) {
         Matrix inverse = local;
-        inverse.InvertAffine();
+        // An entity shrunk to nothing has no frame to turn in.
+        if (!inverse.InvertAffine()) return;
         inverse.TransformPoint(p);
         inverse.TransformVector(f);
         p = p * sizeFactor;

@@ -226,6 +226,13 @@ protected:
     void ApplyFrameChannels();
     void SetDistanceScaleByClass();
     void ReleaseLodNodes();
+    // The entity this one is linked to, its own links brought up to date
+    // first (when `arg` asks) and the link nodes found after a load; null,
+    // with the link cleared, when it no longer lives.
+    Entity* ResolveLinkTarget(int arg);
+    // Keeps an object of an old file alive as long as this entity, since
+    // later objects of the stream may refer to it.
+    void HoldLegacyObject(Unknown* object);
 
 private:
     bool SaveEntityRecord(platform::BinaryWriter& file, ObjectTable& table);

@@ -51,10 +51,6 @@ int32_t PartKindOf(std::string_view name) {
     return kind;
 }
 
-float RandomBetween(float low, float high) {
-    return low + MainRandom().NextUnit() * (high - low);
-}
-
 // The smallest box around the node's vertices, in the node's frame.
 bool BoxCentre(const GeoNode& node, Vec3& centre) {
     const std::vector<Vertex>* vertices = node.SourceVertices();
@@ -182,7 +178,7 @@ Entity* Entity::SpawnPart(std::string_view partName, Node* node) {
         system->runsWithoutOwner = 0;
         kind = PartKindOf(part->Name());
     } else if (IsA(part, ClassId::Light)) {
-        static_cast<Light*>(part)->targetEntity = kNoEntity;
+        static_cast<Light*>(part)->freeStanding = 0;
         kind = kPartKindLight;
     }
     spawnedParts.push_back({part->handle, kind});
@@ -257,12 +253,10 @@ Entity* Entity::Explode() {
         k = std::clamp(std::isfinite(k) ? k : 5.0f, 1.0f, 5.0f);
         Vec3 outward = at - position;
         outward.Normalize();
-        made->velocity = velocity + outward * (k * RandomBetween(0.3f, 0.5f) * 0.05f);
-        Vec3 axis(RandomBetween(-1, 1), RandomBetween(-1, 1), RandomBetween(-1, 1));
+        made->velocity = velocity + outward * (k * RandomFloat(0.3f, 0.5f) * 0.05f);
+        Vec3 axis(RandomFloat(-1, 1), RandomFloat(-1, 1), RandomFloat(-1, 1));
         axis.Normalize();
-        const float half = RandomBetween(0.1745f, 5.0f) * k * 0.005f * 0.5f;
-        const float s = TableSin(half);
-        made->spin = spin * Quat(axis.x * s, axis.y * s, axis.z * s, TableCos(half));
+        made->spin = spin * Quat::MakeAxisAngle(axis, RandomFloat(0.1745f, 5.0f) * k * 0.005f);
         made->owner = owner;
         made->ownerHandle = ownerHandle;
         const float share = radius > 0.0f ? pieceRadius / radius : 1.0f;
@@ -270,7 +264,7 @@ Entity* Entity::Explode() {
         made->distanceScaleExponent = distanceScaleExponent;
         made->PlaceLocalMatrix();
         if (debris) {
-            debris->remainingLife = relativistic ? 7.0f : RandomBetween(2.5f, 7.0f);
+            debris->remainingLife = relativistic ? 7.0f : RandomFloat(2.5f, 7.0f);
             debris->colourCode = race;
         }
     }

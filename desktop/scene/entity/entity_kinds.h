@@ -1,13 +1,13 @@
-// Entity classes whose own behaviour comes with later parts of the engine,
-// with what the entity base and the world already read or set on them: the
-// bodies whose record is the Entity record (suns, planets, moons and their
-// like) and lights. Particle systems stand in part_sys.h, debris with the
-// units.
+// Entity kinds with no behaviour of their own (nebulae, structure
+// placeholders), and the headers of the scenery bodies, lights, particle
+// systems and debris that the entity base and the world use.
 #pragma once
 
 #include <cstdint>
 
+#include "desktop/scene/entity/celestial_bodies.h"
 #include "desktop/scene/entity/entity.h"
+#include "desktop/scene/entity/light.h"
 #include "desktop/scene/entity/part_sys.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/units/debris/debris.h"
@@ -28,33 +28,7 @@ protected:
     PlainEntity(const PlainEntity& other) = default;
 };
 
-using Sun = PlainEntity<uint8_t(ClassId::Sun)>;
-using Planet = PlainEntity<uint8_t(ClassId::Planet)>;
 using Nebulae = PlainEntity<uint8_t(ClassId::Nebulae)>;
-using Asteroid = PlainEntity<uint8_t(ClassId::Asteroid)>;
-using Moon = PlainEntity<uint8_t(ClassId::Moon)>;
 using StructPlacer = PlainEntity<uint8_t(ClassId::StructPlacer)>;
-
-// Reading the record of a class not written yet is refused.
-template <uint8_t Number> class PendingEntity : public Entity {
-public:
-    PendingEntity() { classId = Number; }
-    bool Load(platform::BinaryReader&, ObjectTable&, uint32_t) override { return false; }
-
-protected:
-    PendingEntity(const PendingEntity& other) = default;
-};
-
-class Light : public PendingEntity<uint8_t(ClassId::Light)> {
-public:
-    Light() = default;
-    Node* Clone() override;
-
-    EntityHandle targetEntity = kNoEntity;
-
-protected:
-    Light(const Light& other) = default;
-};
-
 
 } // namespace lumivane

@@ -232,18 +232,14 @@ Matrix MatrixBelow(const Node* node, const Node* top) {
 
 } // namespace
 
-void Entity::UpdateLinks(int arg) {
-    if (ownerHandle < 0) return;
-    const uint32_t now = GetSceneClock().gameTime;
-    if (linkClock == int32_t(now)) return;
-    linkClock = int32_t(now);
+Entity* Entity::ResolveLinkTarget(int arg) {
     World* world = GetWorld();
     Entity* target = world ? world->GetEntity(ownerHandle) : nullptr;
     if (!target) {
         ownerHandle = kNoEntity;
         targetLinkNode = ownLinkNode = nullptr;
         linksPending = 0;
-        return;
+        return nullptr;
     }
     if (arg) target->UpdateLinks(arg);
     if (linksPending) {
@@ -254,6 +250,16 @@ void Entity::UpdateLinks(int arg) {
         ownLinkName.clear();
         linksPending = 0;
     }
+    return target;
+}
+
+void Entity::UpdateLinks(int arg) {
+    if (ownerHandle < 0) return;
+    const uint32_t now = GetSceneClock().gameTime;
+    if (linkClock == int32_t(now)) return;
+    linkClock = int32_t(now);
+    Entity* target = ResolveLinkTarget(arg);
+    if (!target) return;
     if (!IsA(targetLinkNode, ClassId::TransNode) || !IsA(ownLinkNode, ClassId::TransNode)) return;
 
     // Own link node on the target node, turned half a turn about Y.

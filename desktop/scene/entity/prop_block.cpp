@@ -22,7 +22,7 @@ PropBlock::PropBlock(const PropDesc* descs) : table(descs), bytes(PropDesc::Bloc
             SetFlag(offset, d.defaultValue != 0.0f);
             break;
         case PropType::Colour:
-            Set<uint32_t>(offset, uint32_t(d.defaultValue));
+            Set<uint32_t>(offset, ColourWord(d.defaultValue));
             break;
         case PropType::Name:
         case PropType::TextureName:
@@ -32,6 +32,38 @@ PropBlock::PropBlock(const PropDesc* descs) : table(descs), bytes(PropDesc::Bloc
             break;
         }
     });
+}
+
+uint32_t PropBlock::ColourWord(double value) {
+    // A float cannot hold 0xFFFFFFFF: the next float above is held to it.
+    if (!(value > 0.0)) return 0;
+    return uint32_t(std::min(value, 4294967295.0));
+}
+
+bool PropBlock::SetValue(std::string_view name, double value) {
+    size_t offset = 0;
+    const PropDesc* d = PropDesc::Find(table, name, offset);
+    if (!d) return false;
+    switch (d->type) {
+    case PropType::Integer:
+    case PropType::Choice:
+        Set<int32_t>(offset, int32_t(value));
+        return true;
+    case PropType::Float:
+    case PropType::Distance:
+    case PropType::Time:
+    case PropType::Angle:
+        Set<float>(offset, float(value));
+        return true;
+    case PropType::Flag:
+        SetFlag(offset, value != 0.0);
+        return true;
+    case PropType::Colour:
+        Set<uint32_t>(offset, ColourWord(value));
+        return true;
+    default:
+        return false;
+    }
 }
 
 PropBlock::~PropBlock() {

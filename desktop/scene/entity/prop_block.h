@@ -48,6 +48,11 @@ public:
     void SetFixedText(size_t offset, std::string_view text);
     // Copies raw value bytes in; false when they would pass the block's end.
     bool SetBytes(size_t offset, const void* data, size_t size);
+    // Sets a number, flag, choice or colour of the chain by name, as its
+    // type stores it; false when the chain has no such value.
+    bool SetValue(std::string_view name, double value);
+    // A colour given as a number, held to 0..0xFFFFFFFF.
+    static uint32_t ColourWord(double value);
 
     // An owned string; null when none is set.
     const std::string* OwnedString(size_t offset) const;

@@ -2,6 +2,8 @@
 #include "desktop/scene/entity/prop_desc.h"
 
 #include <cassert>
+#include <cstdio>
+#include <cstdlib>
 
 namespace lumivane {
 
@@ -56,6 +58,16 @@ void PropDesc::ForEach(const PropDesc* table,
             visit(*d, offset);
             offset += size_t(PropBlockSize(d->type));
         }
+}
+
+size_t PropDesc::OffsetOf(const PropDesc* table, std::string_view name) {
+    size_t cursor = 0;
+    if (!Find(table, name, cursor)) {
+        std::fprintf(stderr, "Lumivane: the %s table has no value \"%.*s\"\n",
+                     EndEntry(table).name.c_str(), int(name.size()), name.data());
+        std::abort();
+    }
+    return cursor;
 }
 
 size_t PropDesc::BlockSize(const PropDesc* table) {

@@ -63,6 +63,9 @@ struct PropDesc {
     // The link of the table's end entry: the base table, or null.
     static const PropDesc* BaseTable(const PropDesc* table);
     static const PropDesc& EndEntry(const PropDesc* table);
+    // The offset of a value the class's own code names: a table without it
+    // is a programming error, which stops the program.
+    static size_t OffsetOf(const PropDesc* table, std::string_view name);
     // Bytes of the whole chain's block.
     static size_t BlockSize(const PropDesc* table);
     // Every descriptor of the chain with its offset, base tables first (end

@@ -1,63 +1,103 @@
-// Wormhole: a gate that units pass through. What stands here is what the
-// scene's triggers and the units ask of it before the celestial bodies are
-// written: its passage list, the trigger actions of kind 16 attached to it,
-// whose records a trigger condition takes one by one, and its travellers,
-// the units that flew in and leave the scene shortly after. Reading its own
-// record is refused until the class is written.
+// Wormhole: a gate through which units arrive and leave. Trigger actions
+// queue arrivals (spawn records); the gate opens, sends each through at its
+// "dummyship" node after its delay, and closes once the queue is empty.
+// Units that fly in are listed as travellers and leave the world a moment
+// later; a trigger condition takes note of who passed. While it is drawn,
+// up to four warps (wave, bulge, ripple, noise) deform its geometry, pulsing
+// as it opens.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "desktop/scene/entity/entity_kinds.h"
+#include "desktop/scene/entity/entity.h"
+#include "desktop/scene/object/class_table.h"
 
 namespace lumivane {
 
-class TriggerAction;
+inline constexpr int kWarpCount = 4;
 
-// A unit that entered the wormhole.
+// The Wormhole table (Entity's, then four warps).
+const PropDesc* WormholePropDescs();
+
+enum class WarpType : int32_t { None = 0, Wave = 1, Bulge = 2, Ripple = 3, Noise = 4 };
+enum class WarpAxis : int32_t { XAndY = 0, X = 1, Y = 2 };
+
+struct WarpFields {
+    size_t type, axis, node, intensity, speed, frequency, decayPosition, decayRate, centre;
+};
+const WarpFields& WarpFieldsOf(int warp); // 0..3
+
+// A unit to send through (56 bytes in files).
+struct WormholeSpawn {
+    std::string prototype;           // at most 31 characters
+    int32_t delay = 0;               // ms after the previous arrival
+    EntityHandle handle = kNoEntity; // the handle the unit takes when it is free
+    int32_t player = -1;             // passed on to the scene's spawn
+    int32_t squad = -1;
+    float healthFraction = 1.0f;
+    int32_t noDamage = 0;
+};
+
+// A unit that flew in (52 bytes in files).
 struct WormholeTraveller {
-    int32_t owner = -1; // player index
+    int32_t player = -1; // owner's index
     std::string prototype;
     float health = 0.0f;
     EntityHandle handle = kNoEntity;
     int32_t exitTime = 0; // game clock
+    int32_t noted = 0;    // a trigger condition has taken note of it
 };
 
-// A traveller leaves the scene this long after its exit time.
-inline constexpr int32_t kTravellerLeavesMs = 2000;
-
-class Wormhole : public PendingEntity<uint8_t(ClassId::Wormhole)> {
+class Wormhole : public Entity {
 public:
-    Wormhole() = default;
+    Wormhole();
     Node* Clone() override;
-    // Entity's step; then the travellers whose time has come leave.
+    int Save(platform::BinaryWriter& file, ObjectTable& table) override;
+    bool Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) override;
+    void InitClone(Node* source) override;
+    const PropDesc* GetPropDescs() const override;
     void Update() override;
+    void Animate(Entity* entity) override;
+    // Deforms a GeoNode's vertices (fresh from the model) by the warps.
+    void NodeCallback(GeoNode* node, Vertex* vertices) override;
+    void OnCollision(Entity*, const Vec3&) override {}
 
-    // The action's records become passages (an action is listed once).
-    void AddPassages(TriggerAction* action);
-    void RemovePassages(const TriggerAction* action);
-    // Marks the first passage not yet taken whose value is `value` (and,
-    // with a name, whose name it is, any case) as taken; false when none.
-    bool TakePassage(int32_t value, std::string_view name);
-
-    const std::vector<TriggerAction*>& Passages() const { return passages; }
-
-    // The unit passes: it leaves the scene 2 s after its exit time (2 s
-    // later again when delayed). The wormhole opens and plays "spawn".
+    // A unit flies in; it leaves the world 2 s after now (4 s when delayed).
     void AddTraveller(Entity* unit, bool delayed);
     bool HasTraveller(EntityHandle unit) const;
+    // Queues arrivals; the gate opens.
+    void QueueSpawns(std::span<const WormholeSpawn> records);
+    // Notes the first unnoted traveller of the player (and, with a name, of
+    // that prototype, any case); false when there is none.
+    bool TakeTraveller(int32_t player, std::string_view prototypeName);
 
-    std::vector<WormholeTraveller> travellers;
+    float phases[kWarpCount] = {};
     int32_t active = 0;
+    float level = 0.0f; // how far open, 0..1
+    float pulse = 0.0f; // 1 - cos(pi x level), 0..2
+    std::vector<WormholeSpawn> spawns;
+    int32_t lastSpawnTime = 0;
+    std::vector<WormholeTraveller> travellers;
 
 protected:
-    Wormhole(const Wormhole& other) : PendingEntity(other) {}
+    Wormhole(const Wormhole& other) = default;
 
 private:
-    std::vector<TriggerAction*> passages;
+    bool IsShown() const;
+    void UpdateParts();
+    void SpawnNext();
+    void ClearExit(const Vec3& exit);
+    void SendTravellersAway();
+    void DetachAllVertices();
+    bool WarpReaches(std::string_view warpNode, const Node* node) const;
 };
+
+inline Wormhole* AsWormhole(Entity* entity) {
+    return IsA(entity, ClassId::Wormhole) ? static_cast<Wormhole*>(entity) : nullptr;
+}
 
 } // namespace lumivane

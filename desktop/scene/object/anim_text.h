@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "desktop/scene/object/geo_node.h"
 
@@ -32,6 +33,9 @@ public:
     int32_t animating = 0;
     int32_t fadeOut = 0;
     float step = 0.025f;
+    // Wide text: the texture frame of each glyph, in drawing order (glyphs
+    // come grouped by frame). Empty: every glyph on frame 0. Not saved.
+    std::vector<uint16_t> glyphPages;
 
 protected:
     AnimText(const AnimText& other) = default;

@@ -95,6 +95,17 @@ void GeoNode::ShowDetailLevel(int level) {
     if (level < int(sets->drawRanges.size())) vertexCount = sets->drawRanges[size_t(level)];
 }
 
+void GeoNode::SetGeometry(std::vector<Vertex> newVertices, std::vector<uint16_t> newIndices) {
+    sharesVertices = 0;
+    inSharedBuffer = 0;
+    sets.reset();
+    indexed = 1;
+    vertexCount = int(newVertices.size());
+    indexCount = int(newIndices.size());
+    vertices = std::make_shared<std::vector<Vertex>>(std::move(newVertices));
+    indices = std::make_shared<std::vector<uint16_t>>(std::move(newIndices));
+}
+
 void GeoNode::DetachVertices(bool dropOnly) {
     if (!sharesVertices) return;
     sharesVertices = 0;
@@ -131,6 +142,16 @@ void GeoNode::Animate(Entity* entity) {
     Node::Animate(entity);
     if (entity) entity->NodeCallback(this, Vertices());
     UseScratchVertices(false);
+}
+
+bool GeoNode::AnimateInto(Entity* entity, std::vector<Vertex>& out) {
+    if (vertices || inSharedBuffer) return false;
+    UseScratchVertices(true);
+    Node::Animate(entity);
+    if (entity) entity->NodeCallback(this, Vertices());
+    out = *vertices;
+    UseScratchVertices(false);
+    return true;
 }
 
 void GeoNode::Transform(TransformState state) {

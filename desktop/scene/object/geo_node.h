@@ -74,6 +74,15 @@ public:
     // list and count, and the vertices the set uses.
     void ShowDetailLevel(int level);
 
+    // Gives the node vertices and a triangle list of its own, made by code
+    // (text nodes); it shares and animates nothing of a prototype's then.
+    void SetGeometry(std::vector<Vertex> newVertices, std::vector<uint16_t> newIndices);
+
+    // One animation step of a clone that builds its vertices each frame
+    // (channels applied, then the entity's callback), copied into `out`;
+    // false for a node that keeps its vertices.
+    bool AnimateInto(Entity* entity, std::vector<Vertex>& out);
+
     // Only while sharing the prototype's vertices: stops sharing, and either
     // drops the array (dropOnly) or copies the prototype's.
     void DetachVertices(bool dropOnly);

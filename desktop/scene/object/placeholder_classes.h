@@ -1,5 +1,5 @@
 // The classes whose behaviour and records come with later parts of the
-// engine (celestial bodies, flares and the space unit classes). Each already
+// engine (the space unit classes). Each already
 // has its number and its place in the class tree, so objects of it can be
 // made, cloned and asked IsA; reading its record is refused until the class
 // itself is written. Bodies whose record is the Entity record, lights and
@@ -8,8 +8,11 @@
 
 #include <cstdint>
 
+#include "desktop/scene/entity/celestial.h"
+#include "desktop/scene/entity/collection.h"
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_kinds.h"
+#include "desktop/scene/entity/lens_flare.h"
 #include "desktop/scene/entity/part_node.h"
 #include "desktop/units/ship/ship.h"
 #include "desktop/scene/entity/wormhole.h"
@@ -42,10 +45,6 @@ public:
     PlaceholderObject() { classId = Number; }
     bool Load(platform::BinaryReader&, ObjectTable&, uint32_t) override { return false; }
 };
-
-using Celestial = PlaceholderNode<44, Entity>;
-using Collection = PlaceholderNode<107, Entity>;
-using LensFlare = PlaceholderNode<158, Entity>;
 
 using Cruiser = PlaceholderNode<12, Ship>;
 using MineLayer = PlaceholderNode<13, Ship>;

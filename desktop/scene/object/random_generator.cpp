@@ -32,4 +32,25 @@ RandomGenerator& CollectionRandom() {
     return generator;
 }
 
+float RandomFloat(RandomGenerator& generator, float lo, float hi) {
+    return lo + (hi - lo) * generator.NextUnit();
+}
+
+float RandomFloat(float lo, float hi) {
+    return RandomFloat(MainRandom(), lo, hi);
+}
+
+Vec3 RandomDirection(RandomGenerator& generator) {
+    Vec3 v;
+    v.z = RandomFloat(generator, -1.0f, 1.0f);
+    v.y = RandomFloat(generator, -1.0f, 1.0f);
+    v.x = RandomFloat(generator, -1.0f, 1.0f);
+    v.Normalize();
+    return v;
+}
+
+Vec3 RandomDirection() {
+    return RandomDirection(MainRandom());
+}
+
 } // namespace lumivane

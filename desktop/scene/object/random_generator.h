@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "desktop/scene/object/vec3.h"
+
 namespace lumivane {
 
 class RandomGenerator {
@@ -24,6 +26,15 @@ private:
 
 RandomGenerator& MainRandom();
 RandomGenerator& TimeSeededRandom();
+// Serves the collections and the wormholes.
 RandomGenerator& CollectionRandom();
+
+// lo + (hi - lo) x u, u the next number in [0, 1) of the generator (the
+// main one unless given).
+float RandomFloat(float lo, float hi);
+float RandomFloat(RandomGenerator& generator, float lo, float hi);
+// A unit vector: three steps give z, y and x in [-1, 1), then normalised.
+Vec3 RandomDirection();
+Vec3 RandomDirection(RandomGenerator& generator);
 
 } // namespace lumivane

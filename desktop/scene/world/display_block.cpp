@@ -116,12 +116,26 @@ bool CameraBlock::Load(platform::BinaryReader& file, uint32_t version) {
 }
 
 DisplayBlock::DisplayBlock() {
-    // The switches that start on after construction.
-    for (int word : {7, 8, 13, 14, 15})
+    // A display starts with its HUD shown, faded in fully, and the switches
+    // that start on.
+    for (int word : {kModeHudVisible, kModeHudRequested, 7, 8, 11, 13, 14, 15})
         modes[size_t(word)] = 1;
+    modes[kModeFadeAmountWord] = std::bit_cast<int32_t>(1.0f);
 }
 
 void DisplayBlock::Save(platform::BinaryWriter& file) const {
+    SaveDisplayPart(file);
+    camera.Save(file);
+}
+
+bool DisplayBlock::Load(platform::BinaryReader& file, uint32_t version) {
+    DisplayBlock read = *this;
+    if (!read.LoadDisplayPart(file, version) || !read.camera.Load(file, version)) return false;
+    *this = std::move(read);
+    return true;
+}
+
+void DisplayBlock::SaveDisplayPart(platform::BinaryWriter& file) const {
     for (int32_t word : modes)
         file.WriteI32(word);
     for (int i = 0; i < kSavedTextSlots; ++i) {
@@ -133,29 +147,31 @@ void DisplayBlock::Save(platform::BinaryWriter& file) const {
     }
     for (uint32_t word : spare)
         file.WriteU32(word);
-    camera.Save(file);
 }
 
-bool DisplayBlock::Load(platform::BinaryReader& file, uint32_t version) {
-    DisplayBlock read = *this;
+bool DisplayBlock::LoadDisplayPart(platform::BinaryReader& file, uint32_t version) {
+    std::array<int32_t, kModeWordCount> readModes{};
+    std::array<bool, kSavedTextSlots> readPresent{};
+    std::array<std::string, kSavedTextSlots> readTexts;
+    std::array<uint32_t, 2> readSpare = spare;
     bool ok = true;
-    for (int32_t& word : read.modes)
+    for (int32_t& word : readModes)
         ok = ok && file.ReadI32(word);
-    read.textPresent = {};
-    read.texts = {};
     if (version >= kFirstSavedTextVersion) {
         for (int i = 0; i < kSavedTextSlots && ok; ++i) {
             uint32_t present = 0;
             ok = file.ReadU32(present);
-            read.textPresent[size_t(i)] = present != 0;
-            if (ok && present) ok = file.ReadString(read.texts[size_t(i)], kSavedTextBytes);
+            readPresent[size_t(i)] = present != 0;
+            if (ok && present) ok = file.ReadString(readTexts[size_t(i)], kSavedTextBytes);
         }
-        for (uint32_t& word : read.spare)
+        for (uint32_t& word : readSpare)
             ok = ok && file.ReadU32(word);
     }
-    ok = ok && read.camera.Load(file, version);
     if (!ok) return false;
-    *this = std::move(read);
+    modes = readModes;
+    textPresent = readPresent;
+    texts = std::move(readTexts);
+    spare = readSpare;
     return true;
 }
 

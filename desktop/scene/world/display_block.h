@@ -25,6 +25,7 @@ inline constexpr int kModeHudRequested = 1;
 inline constexpr int kModeCinematic = 2;
 inline constexpr int kModeLetterbox = 9;
 inline constexpr int kModeLetterboxAmount = 10;
+inline constexpr int kModeFadeAmountWord = 12;
 inline constexpr int kModeWordCount = 16;
 inline constexpr int kSavedTextSlots = 4;
 inline constexpr size_t kSavedTextBytes = 1024;
@@ -86,6 +87,11 @@ struct DisplayBlock {
     void Save(platform::BinaryWriter& file) const;
     // False when the block is cut short; the block is then as it was.
     bool Load(platform::BinaryReader& file, uint32_t version);
+
+    // The block without its camera part, for a display whose camera writes
+    // its own.
+    void SaveDisplayPart(platform::BinaryWriter& file) const;
+    bool LoadDisplayPart(platform::BinaryReader& file, uint32_t version);
 };
 
 } // namespace lumivane

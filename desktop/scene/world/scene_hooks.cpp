@@ -2,6 +2,7 @@
 #include "desktop/scene/world/scene_hooks.h"
 
 #include "desktop/scene/entity/entity.h"
+#include "desktop/scene/world/scene_services.h"
 
 namespace lumivane {
 
@@ -93,7 +94,11 @@ void SceneDisplay::SetHudVisible(int mode, bool) {
 }
 
 void SceneDisplay::SetCinematicMode(int mode, bool) {
-    block.modes[kModeCinematic] = ApplyMode(block.modes[kModeCinematic] > 0, mode);
+    const bool was = CinematicMode();
+    block.modes[kModeCinematic] = ApplyMode(was, mode);
+    // Waiting announcements are dropped as a cut scene begins.
+    if (!was && CinematicMode())
+        if (SoundCues* cues = GetSoundCues()) cues->ClearAnnouncements();
 }
 
 void SceneDisplay::AddOverlayModel(Entity* entity) {

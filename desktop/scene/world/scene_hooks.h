@@ -153,6 +153,8 @@ public:
     // Wireframe drawing: 0 off, 1 on, any other value toggles.
     virtual void SetWireframe(int mode);
     bool Wireframe() const { return wireframe; }
+    // Cinematic mode (set by SetCinematicMode) quiets the sound.
+    virtual bool CinematicMode() const { return block.modes[kModeCinematic] > 0; }
     // A scene restarts: the text nodes go and the cinematic word becomes -1.
     virtual void ResetForRestart() { block.modes[kModeCinematic] = -1; }
 
@@ -206,6 +208,7 @@ enum class InterfaceCue {
     ViewToggle,
     CameraMove,
 };
+inline constexpr int kInterfaceCueCount = int(InterfaceCue::CameraMove) + 1;
 
 class SceneSounds {
 public:

@@ -11,6 +11,7 @@
 #include <span>
 #include <string_view>
 
+#include "desktop/scene/object/matrix.h"
 #include "desktop/scene/object/vec3.h"
 
 namespace lumivane {
@@ -18,6 +19,8 @@ namespace lumivane {
 class Entity;
 class Keyboard;
 class Mouse;
+class Node;
+class TextureSet;
 struct Vertex;
 
 // --- Camera -----------------------------------------------------------------
@@ -31,10 +34,23 @@ struct CameraPose {
     float fieldOfView = 0.7853982f; // horizontal, radians
 };
 
+// The camera's view and projection (row vectors: p x view x projection) and
+// the outward normals of its four side planes (left, right, top, bottom),
+// which pass through the camera's position.
+struct CameraMatrices {
+    Matrix view;
+    Matrix projection;
+    Vec3 sideNormals[4];
+};
+
+// The matrices of a 4:3 view from the pose.
+CameraMatrices MatricesFromPose(const CameraPose& pose);
+
 class CameraLink {
 public:
     virtual ~CameraLink() = default;
     virtual CameraPose Pose() const = 0;
+    virtual CameraMatrices Matrices() const { return MatricesFromPose(Pose()); }
     // The entity leaves the world: its views follow `replacement` instead,
     // or drop it when there is none.
     virtual void ReplaceTarget(Entity* entity, Entity* replacement) = 0;
@@ -55,6 +71,7 @@ void SetCameraLink(CameraLink* camera);
 CameraLink* GetCameraLink();
 // The camera's pose, or the default pose at the origin without a camera.
 CameraPose CurrentCameraPose();
+CameraMatrices CurrentCameraMatrices();
 
 // --- Sound cues -------------------------------------------------------------
 
@@ -66,6 +83,8 @@ public:
                                   std::string_view requester) = 0;
     // Negative indices are ignored.
     virtual void QueueAnnouncement(int32_t index) = 0;
+    // Drops the announcements waiting to play.
+    virtual void ClearAnnouncements() {}
 };
 
 void SetSoundCues(SoundCues* cues);
@@ -101,9 +120,27 @@ struct DisplayState {
     bool freePick = false; // the command interface picks any entity, not only the user's units
     bool vertexBuffer = true;     // one shared vertex buffer for all models
     Entity* heldEntities[2] = {}; // cleared when they leave the world
+    int screenWidth = 640;        // of the rendered picture, in pixels
+    float flareScale = 1.0f;      // lens-flare sprites are drawn this much larger
+    float verticalFactor = 1.0f;  // overlay y per screen y (the picture's shape)
 };
 
 DisplayState& GetDisplayState();
+
+// The display while it makes a frame: the texture frames to upload and the
+// overlay node whose children are drawn in screen space over the scene.
+class FrameDisplay {
+public:
+    virtual ~FrameDisplay() = default;
+    // The frame of the set is drawn this frame at `level`; `priority` orders
+    // the uploads.
+    virtual void RequestTexture(TextureSet* set, int frame, int priority, int level) = 0;
+    // Null when there is none.
+    virtual Node* OverlayNode() = 0;
+};
+
+void SetFrameDisplay(FrameDisplay* display);
+FrameDisplay* GetFrameDisplay();
 
 // Receives the vertices of every model for the display's shared buffer.
 class VertexBufferSink {

@@ -83,12 +83,17 @@ struct CameraKey {
     CameraView view;
 };
 
-// A passage of a wormhole (action 16): a name and six values, the second
-// the handle reserved for what comes through.
+// An arrival through a wormhole (action 16): the prototype's name and six
+// values: the delay after the previous arrival (ms), the handle reserved for
+// the unit, the player and squad it joins, its health fraction (a float) and
+// its no-damage flag.
 struct PassageRecord {
-    static constexpr int kPassageValue = 0;
+    static constexpr int kDelay = 0;
     static constexpr int kReservedHandle = 1;
-    static constexpr int kConsumed = 5;
+    static constexpr int kPlayer = 2;
+    static constexpr int kSquad = 3;
+    static constexpr int kHealthFraction = 4;
+    static constexpr int kNoDamage = 5;
 
     std::string name;
     int32_t values[6] = {};

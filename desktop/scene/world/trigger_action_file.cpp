@@ -5,7 +5,6 @@
 #include <bit>
 #include <cstring>
 
-#include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/scene_file_format.h"
 #include "desktop/scene/world/world.h"
@@ -85,12 +84,9 @@ TriggerAction::~TriggerAction() {
     if (type != action::kPassage) return;
     World* world = GetWorld();
     if (!world) return;
-    // What was reserved for the passages is given back, and a wormhole that
-    // still lists this action forgets it.
+    // What was reserved for the arrivals is given back.
     for (const PassageRecord& record : passages)
         world->ClearReservation(record.values[PassageRecord::kReservedHandle]);
-    if (Entity* entity = world->GetEntity(Value(0)); IsA(entity, ClassId::Wormhole))
-        static_cast<Wormhole*>(entity)->RemovePassages(this);
 }
 
 float TriggerAction::FloatValue(size_t index) const {

@@ -2,6 +2,7 @@
 // scene, the world, the players, the message queue and the seams of the
 // display, camera, sound and application.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <memory>
 
@@ -234,9 +235,23 @@ void TriggerAction::RunOverlay() {
 }
 
 void TriggerAction::RunPassage() {
-    Entity* entity = Resolve(Value(0));
-    if (IsA(entity, ClassId::Wormhole)) static_cast<Wormhole*>(entity)->AddPassages(this);
+    Wormhole* gate = AsWormhole(Resolve(Value(0)));
     // A colony ship's own list comes with the unit classes.
+    if (!gate) return;
+    std::vector<WormholeSpawn> arrivals;
+    for (const PassageRecord& record : passages) {
+        WormholeSpawn arrival;
+        arrival.prototype = record.name;
+        arrival.delay = record.values[PassageRecord::kDelay];
+        arrival.handle = record.values[PassageRecord::kReservedHandle];
+        arrival.player = record.values[PassageRecord::kPlayer];
+        arrival.squad = record.values[PassageRecord::kSquad];
+        arrival.healthFraction =
+            std::bit_cast<float>(record.values[PassageRecord::kHealthFraction]);
+        arrival.noDamage = record.values[PassageRecord::kNoDamage];
+        arrivals.push_back(arrival);
+    }
+    gate->QueueSpawns(arrivals);
 }
 
 void TriggerAction::RunActivate() {

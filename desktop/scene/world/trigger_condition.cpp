@@ -141,8 +141,9 @@ bool TriggerCondition::TestUnitsGone() const {
 
 bool TriggerCondition::TestPassage() const {
     Entity* entity = Resolve(subject);
-    if (!IsA(entity, ClassId::Wormhole)) return false;
-    return static_cast<Wormhole*>(entity)->TakePassage(int32_t(value), name);
+    Wormhole* gate = AsWormhole(entity);
+    // Whether a unit of the player (of that prototype) has flown through.
+    return gate && gate->TakeTraveller(int32_t(value), name);
 }
 
 bool TriggerCondition::TestUnitsNear() const {

@@ -6,32 +6,12 @@
 
 #include "desktop/display/host_window.h"
 #include "desktop/display/program_display.h"
+#include "tests/desktop/display/own_window_host.h"
 
 using namespace display_test;
 using platform::render::DeviceKind;
 
 namespace {
-
-class OwnHost : public HostWindow {
-public:
-    OwnHost(int width, int height) : window(HiddenWindow(width, height)) {}
-    uint64_t Handle() const override { return 7; }
-    bool Exists() override { return true; }
-    bool ClientSize(int& w, int& h) override {
-        w = window->Width();
-        h = window->Height();
-        return true;
-    }
-    bool IsCovered() override { return false; }
-    platform::Window* OwnWindow() override { return window.get(); }
-    std::unique_ptr<platform::Window> window;
-};
-
-class HighQualityHost : public DisplayHost {
-public:
-    bool HighQualityMode(int) const override { return true; }
-    void Sleep(uint32_t) override {}
-};
 
 class ProgramDisplayTest : public ::testing::Test {
 protected:
@@ -39,7 +19,7 @@ protected:
         ProgramDisplayOptions options;
         options.display.deviceKind = kind;
         options.display.dataRoot = root.Path();
-        return std::make_unique<ProgramDisplay>(std::make_unique<HighQualityHost>(), options);
+        return std::make_unique<ProgramDisplay>(std::make_unique<QuietHost>(), options);
     }
     platform_test::TempDir root;
     CapturedMessages messages;
@@ -50,7 +30,7 @@ protected:
 TEST_F(ProgramDisplayTest, TexturesStartWithTheFirstDeviceAndComeBackWithEachLaterOne) {
     WriteFile(root.Path() / "models" / "textures" / "hull.dds",
               DdsBytes(Chain(image::PixelFormat::DXT1, 64, {0})));
-    OwnHost host(160, 120);
+    OwnWindowHost host(HiddenWindow(160, 120));
     auto display = Make(DeviceKind::Recording);
     ASSERT_NE(display->GetDisplay(), nullptr);
     ASSERT_EQ(gpTextureManager, display->Textures());
@@ -74,7 +54,7 @@ TEST_F(ProgramDisplayTest, TexturesStartWithTheFirstDeviceAndComeBackWithEachLat
 }
 
 TEST_F(ProgramDisplayTest, AStillPictureIsCapturedAndPaintedBackWithoutTheDevice) {
-    OwnHost host(37, 20);
+    OwnWindowHost host(HiddenWindow(37, 20));
     auto display = Make(DeviceKind::OpenGL);
     ASSERT_TRUE(display->Create(host, 37, 20));
     platform::render::Device& device = *display->GetDisplay()->Device();

@@ -9,33 +9,19 @@
 #include "desktop/scene/object/object_table.h"
 #include "desktop/scene/object/sequencer.h"
 #include "platform/binary_io.h"
-#include "tests/desktop/scene/entity/old_entity_record.h"
+#include "tests/desktop/scene/entity/entity_record_bytes.h"
 #include "tests/desktop/scene/scene_test_support.h"
 #include "tests/desktop/scene/world_fixture.h"
 
 namespace lumivane {
 namespace {
 
+using test::FirstDifference;
+using test::Loaded;
+using test::OldRecord;
+using test::Saved;
+
 using LvEntity = test::WorldTest;
-
-std::vector<uint8_t> Saved(Unknown* object) {
-    platform::BufferWriter file;
-    EXPECT_TRUE(WriteObject(file, object));
-    return file.Take();
-}
-
-// Where two byte strings first differ (their common length when one is a prefix).
-size_t FirstDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-    size_t i = 0;
-    while (i < a.size() && i < b.size() && a[i] == b[i])
-        ++i;
-    return i;
-}
-
-Unknown* Loaded(const std::vector<uint8_t>& bytes) {
-    platform::MemoryReader file(bytes.data(), bytes.size());
-    return ReadObject(file, nullptr, "test.vrn", 0);
-}
 
 // A model with everything the record carries.
 Entity* RichEntity() {
@@ -181,12 +167,6 @@ TEST_F(LvEntity, SequenceStatesBeyondFiftyAreNotSavedAndFewerDoNotOverflow) {
     ASSERT_EQ(copy->sequenceStates.size(), 60u);
     EXPECT_EQ(copy->sequenceStates[49].time, 49.0f);
     EXPECT_EQ(copy->sequenceStates[50].time, 0.0f);
-}
-
-std::vector<uint8_t> OldRecord(uint32_t version, int sequences) {
-    platform::BufferWriter f;
-    test::WriteOldEntityRecord(f, version, sequences, uint8_t(ClassId::Entity));
-    return f.Take();
 }
 
 TEST_F(LvEntity, OldRecordsLoadWithTheirDefaults) {

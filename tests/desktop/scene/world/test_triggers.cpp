@@ -287,12 +287,12 @@ TEST_F(LvTriggers, ConditionsOnEntitiesPlayersAndVariables) {
     EXPECT_EQ(variable.Test(), 1);
 }
 
-TEST_F(LvTriggers, WormholePassagesAreTakenOnce) {
+TEST_F(LvTriggers, WormholeArrivalsAreQueuedAndTravellersNotedOnce) {
     auto* prototype = new Wormhole;
     prototype->AddRef();
     prototype->SetName("gate");
     prototype->CreateProps();
-    Entity* gate = InstantiatePrototype(prototype, true);
+    auto* gate = static_cast<Wormhole*>(InstantiatePrototype(prototype, true));
     ASSERT_TRUE(gate);
     fixture.world.JoinPending();
     const EntityHandle reserved = fixture.world.ReserveHandle();
@@ -300,12 +300,26 @@ TEST_F(LvTriggers, WormholePassagesAreTakenOnce) {
     Trigger& holder = NewTrigger(*fixture.scene, 1);
     TriggerAction& attach = AddAction(holder, action::kPassage, {gate->handle, 0, 0});
     PassageRecord record;
-    record.name = "north";
-    record.values[PassageRecord::kPassageValue] = 4;
+    record.name = "frigate";
+    record.values[PassageRecord::kDelay] = 1500;
     record.values[PassageRecord::kReservedHandle] = reserved;
+    record.values[PassageRecord::kPlayer] = 1;
+    record.values[PassageRecord::kHealthFraction] = std::bit_cast<int32_t>(0.5f);
     attach.passages = {record, record};
     attach.Run();
+    ASSERT_EQ(gate->spawns.size(), 2u);
+    EXPECT_EQ(gate->spawns[0].prototype, "frigate");
+    EXPECT_EQ(gate->spawns[0].delay, 1500);
+    EXPECT_EQ(gate->spawns[0].handle, reserved);
+    EXPECT_EQ(gate->spawns[0].player, 1);
+    EXPECT_EQ(gate->spawns[0].healthFraction, 0.5f);
+    EXPECT_EQ(gate->active, 1);
 
+    // Condition 8: a unit of player 4 named "north" flew in, twice.
+    WormholeTraveller traveller;
+    traveller.player = 4;
+    traveller.prototype = "north";
+    gate->travellers = {traveller, traveller};
     TriggerCondition take;
     take.type = int32_t(ConditionType::Passage);
     take.subject = gate->handle;
@@ -313,7 +327,7 @@ TEST_F(LvTriggers, WormholePassagesAreTakenOnce) {
     take.name = "NORTH";
     EXPECT_EQ(take.Test(), 1);
     EXPECT_EQ(take.Test(), 1);
-    EXPECT_EQ(take.Test(), 0) << "both passages are taken";
+    EXPECT_EQ(take.Test(), 0) << "both travellers are noted";
     take.value = 5;
     EXPECT_EQ(take.Test(), 0);
 
@@ -321,7 +335,6 @@ TEST_F(LvTriggers, WormholePassagesAreTakenOnce) {
     EXPECT_TRUE(fixture.world.IsReserved(SlotOf(reserved)));
     fixture.scene->Clear();
     EXPECT_FALSE(fixture.world.IsReserved(SlotOf(reserved)));
-    EXPECT_EQ(take.Test(), 0);
     prototype->Release();
 }
 

@@ -9,7 +9,7 @@
 #include "desktop/scene/object/object_file.h"
 #include "desktop/units/pilot/pilot.h"
 #include "platform/binary_io.h"
-#include "tests/desktop/scene/entity/old_entity_record.h"
+#include "tests/desktop/scene/entity/entity_record_bytes.h"
 #include "tests/desktop/scene/scene_test_support.h"
 #include "tests/desktop/units/unit_fixture.h"
 
@@ -23,17 +23,6 @@ constexpr size_t kTargetCount = 168;
 constexpr size_t kWaypointCount = 172;
 constexpr size_t kApproachNode = 124;
 constexpr size_t kSquadIndex = 364;
-
-std::vector<uint8_t> Saved(Unknown* object) {
-    platform::BufferWriter file;
-    EXPECT_TRUE(WriteObject(file, object));
-    return file.Take();
-}
-
-Unknown* Loaded(const std::vector<uint8_t>& bytes) {
-    platform::MemoryReader file(bytes.data(), bytes.size());
-    return ReadObject(file, nullptr, "unit.vrn", 0);
-}
 
 struct Release {
     void operator()(Unknown* object) const {
@@ -79,10 +68,12 @@ void WriteOldShipPart(platform::BufferWriter& f, uint32_t version) {
 }
 
 std::vector<uint8_t> OldShip(uint32_t version) {
+    std::vector<uint8_t> bytes = OldRecord(version, 1, uint8_t(ClassId::Ship));
     platform::BufferWriter f;
-    WriteOldEntityRecord(f, version, 1, uint8_t(ClassId::Ship));
     WriteOldShipPart(f, version);
-    return f.Take();
+    const std::vector<uint8_t> shipPart = f.Take();
+    bytes.insert(bytes.end(), shipPart.begin(), shipPart.end());
+    return bytes;
 }
 
 class LvShipRecord : public UnitTest {

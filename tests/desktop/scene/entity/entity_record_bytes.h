@@ -1,9 +1,12 @@
-// Object-file records of old versions, written by hand for the tests of
-// the classes that read them.
+// Object-file bytes for the entity tests: an object saved to bytes and read
+// back, where two byte strings part, and entity records of old versions
+// built by hand.
 #pragma once
 
-#include <cstdint>
+#include <gtest/gtest.h>
+
 #include <cstring>
+#include <vector>
 
 #include "desktop/scene/object/matrix.h"
 #include "desktop/scene/object/object_file.h"
@@ -11,17 +14,36 @@
 
 namespace lumivane::test {
 
-// Writes an object file's header and the record of an entity of class
-// `classId` the way a file of `version` holds it: no prototype, no channels
-// or children, an empty sequencer of `sequences`. A class's own record
-// follows, written by the caller.
-inline void WriteOldEntityRecord(platform::BufferWriter& f, uint32_t version, int sequences,
-                                 uint8_t classId) {
+inline std::vector<uint8_t> Saved(Unknown* object) {
+    platform::BufferWriter file;
+    EXPECT_TRUE(WriteObject(file, object));
+    return file.Take();
+}
+
+// Where two byte strings first differ (their common length when one is a prefix).
+inline size_t FirstDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i])
+        ++i;
+    return i;
+}
+
+inline Unknown* Loaded(const std::vector<uint8_t>& bytes) {
+    platform::MemoryReader file(bytes.data(), bytes.size());
+    return ReadObject(file, nullptr, "test.vrn", 0);
+}
+
+// Writes an object file of `version` holding one entity record of the
+// class (5, Entity, by default) the way that version holds it: no prototype,
+// no channels or children, an empty sequencer of `sequences`. A class of its
+// own goes on with its fields after it.
+inline std::vector<uint8_t> OldRecord(uint32_t version, int sequences, uint8_t classNumber = 5) {
+    platform::BufferWriter f;
     const bool compact = version >= 75;
     f.WriteBytes("VRNM", 4);
     f.WriteU32(version);
     f.WriteI32(1);
-    compact ? f.WriteU8(classId) : f.WriteU32(classId);
+    compact ? f.WriteU8(classNumber) : f.WriteU32(classNumber);
     f.WriteFixedString("", 32);
     f.WriteFixedString("relic", 32);
     if (compact) {
@@ -124,6 +146,7 @@ inline void WriteOldEntityRecord(platform::BufferWriter& f, uint32_t version, in
             f.WriteU32(0);
         if (version > 33) f.WriteU32(1);
     }
+    return f.Take();
 }
 
 } // namespace lumivane::test

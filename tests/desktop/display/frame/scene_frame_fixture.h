@@ -1,0 +1,30 @@
+// The scene tests' fixture over the shared scene runner: the shipped data
+// from the runtime folder, warnings captured.
+#pragma once
+
+#include "tests/desktop/display/display_test_support.h"
+#include "tests/desktop/display/frame/scene_frame_runner.h"
+
+#include "platform/paths.h"
+
+namespace display_test {
+
+class SceneFrameFixture : public ::testing::Test {
+protected:
+    void Start(int w, int h, const char* scenePath) {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        const std::filesystem::path root = platform::ProgramFolder() / "LumivaneData";
+        std::string why;
+        ASSERT_TRUE(runner.Start(root, w, h, true, scenePath, why)) << why;
+    }
+    void RunFrames(int count) { runner.RunFrames(count); }
+    void ReadWindow() { ASSERT_TRUE(runner.ReadWindow(pixels, width, height)); }
+    uint32_t Pixel(int x, int y) const { return pixels[size_t(y * width + x)] & 0xFFFFFFu; }
+
+    CapturedMessages messages;
+    SceneFrameRunner runner;
+    std::vector<uint32_t> pixels;
+    int width = 0, height = 0;
+};
+
+} // namespace display_test

@@ -1,0 +1,47 @@
+// The default scene of the shipped data as the program draws it: the star
+// sky behind everything, the sun at the view's centre, the scene's title in
+// green over its shadow, and bodies that move from one second to the next.
+#include "tests/desktop/display/frame/scene_frame_fixture.h"
+
+using namespace display_test;
+
+namespace {
+
+class LvSceneFrame : public SceneFrameFixture {
+protected:
+    int Red(int x, int y) const { return int(Pixel(x, y) >> 16 & 0xFF); }
+    int Green(int x, int y) const { return int(Pixel(x, y) >> 8 & 0xFF); }
+    int Blue(int x, int y) const { return int(Pixel(x, y) & 0xFF); }
+};
+
+} // namespace
+
+TEST_F(LvSceneFrame, HellsHeartShowsItsSunSkyTitleAndMovingBodies) {
+    Start(320, 180, "scenes\\Hell's Heart.mis");
+    RunFrames(45); // the title shows after half a second
+    ReadWindow();
+    const std::vector<uint32_t> first = pixels;
+    // The sun at the view's centre, its flare's bright heart over it.
+    EXPECT_GT(Red(160, 90) + Green(160, 90) + Blue(160, 90), 450);
+    // The camera sways and drifts round the Sun: the heart sits near the
+    // centre, not on it.
+    EXPECT_GT(Red(180, 90), 180);
+    EXPECT_GT(Red(180, 90), Blue(180, 90) + 60);
+    // The sky covers the picture: no corner is left black.
+    int lit = 0, green = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            if (Red(x, y) + Green(x, y) + Blue(x, y) > 6) ++lit;
+            if (y < height / 2 && Green(x, y) > 100 && Green(x, y) > Red(x, y) + 50 &&
+                Green(x, y) > Blue(x, y) + 50)
+                ++green;
+        }
+    EXPECT_GT(lit, width * height * 9 / 10);
+    EXPECT_GT(green, 10); // the title's letters
+    RunFrames(30);
+    ReadWindow();
+    size_t changed = 0;
+    for (size_t i = 0; i < pixels.size(); ++i)
+        changed += pixels[i] != first[i];
+    EXPECT_GT(changed, size_t(50));
+}
