@@ -8,16 +8,17 @@
 #include "tools/databuilder/data_step.h"
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/standalone_scene.h"
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/ship/ship.h"
 #include "tools/databuilder/lumivane_scene_build.h"
+#include "tools/databuilder/lumivane_triggers.h"
 
 namespace {
 
@@ -122,13 +123,17 @@ void AddComputerPlayer(Scene& scene, int32_t id, int player) {
     scene.AddTrigger(std::move(trigger));
 }
 
+constexpr const char* kStep = "lumivane_units_battle";
+
 bool BuildBattle(const std::filesystem::path& root) {
-    databuilder::SceneBuild battle(root, kBattleCreationTime);
-    Builder build{battle.scene, battle.world, battle.LibraryLoaded()};
+    SetSceneTimeSource([] { return kBattleCreationTime; });
+    StandaloneScene battle(root);
+    Builder build{battle.scene, battle.world, battle.Loaded()};
     for (int side : {kWest, kEast}) {
         battle.players[side]->enemy[side == kWest ? kEast : kWest] = 1;
         AddComputerPlayer(battle.scene, 27 + side, side);
     }
+    build.Spawn("Sky", {}, -1); // the star backdrop comes first
     build.Spawn("Sun", {}, -1);
     battle.world.JoinPending();
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
@@ -145,30 +150,24 @@ bool BuildBattle(const std::filesystem::path& root) {
                  {west.begin(), west.begin() + kStrikeGroup}, core->handle);
     AddOrder(battle.scene, "hunt", 31, 1500, action::kHunt, east, kNoEntity);
 
+    battle.scene.title = "Battle";
+    battle.scene.secondTitle = "Battle";
+    battle.scene.text5 = "battle";
     const bool ok =
-        build.ok && battle.Save("Battle", "battle", "scenes\\battle.mis",
-                                [](const Scene& check) { return !check.triggers.empty(); });
-    if (!ok) std::fprintf(stderr, "lumivane_units_battle: the battle scene could not be built\n");
+        build.ok && databuilder::SaveAndCheckScene(battle.scene, root, "scenes\\battle.mis",
+                                                   battle.scene.triggers.size(), kStep);
+    SetSceneTimeSource(nullptr);
+    if (!ok) std::fprintf(stderr, "%s: the battle scene could not be built\n", kStep);
     return ok;
-}
-
-bool WriteCompanionTable(const std::filesystem::path& path) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << "Lumivane battle scene texts\r\nId,Context,English\r\n1,title,Battle\r\n";
-    if (out.good()) return true;
-    std::fprintf(stderr, "lumivane_units_battle: cannot write %s\n", path.c_str());
-    return false;
 }
 
 } // namespace
 
 DATABUILDER_STEP(LumivaneUnitsBattle, "lumivane_units_battle") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
-    std::error_code error;
-    std::filesystem::create_directories(root / "scenes", error);
-    if (error) {
-        std::fprintf(stderr, "lumivane_units_battle: %s\n", error.message().c_str());
-        return false;
-    }
-    return WriteCompanionTable(root / "scenes" / "battle.csv") && BuildBattle(root);
+    return databuilder::MakeSceneFolders(root, kStep) &&
+           databuilder::WriteSceneTexts(root / "scenes" / "battle.csv",
+                                        "Lumivane battle scene texts", {{1, "title", "Battle"}},
+                                        kStep) &&
+           BuildBattle(root);
 }

@@ -130,6 +130,7 @@ bool BuildFleet(const std::filesystem::path& root) {
     World& world = fleet.world;
     Scene& scene = fleet.scene;
     Builder build{scene, world, fleet.Loaded()};
+    build.Spawn("Sky", {}, false); // the star backdrop comes first
     build.Spawn("Sun", {}, false);
     world.JoinPending(); // what follows orbits the Sun
     Entity* harbour = build.Spawn("Planet", {-150, 0, 150}, true);
