@@ -75,11 +75,6 @@ LightPropFields MakeFields() {
     return f;
 }
 
-uint8_t ColourByte(float value) {
-    const float scaled = std::round(value * 255.0f);
-    return std::isfinite(scaled) ? uint8_t(std::fmin(std::fmax(scaled, 0.0f), 255.0f)) : 0;
-}
-
 // One colour's flicker: the phase moves on by a jittered step; the colour
 // dips below the property colour by up to the flicker amount.
 Vec3 Flicker(float& phase, float amount, float speed, const Vec3& colour, float frameTime) {
@@ -165,24 +160,8 @@ void Light::KeepOneType(int32_t field) {
 
 void Light::KeepColoursInStep(int32_t field) {
     const LightPropFields& f = LightFields();
-    auto sync = [&](const size_t(&floats)[3], size_t word) {
-        if (field == int32_t(word)) {
-            const uint32_t colour = props->Get<uint32_t>(word);
-            for (int c = 0; c < 3; ++c)
-                props->Set<float>(floats[c], float((colour >> (16 - 8 * c)) & 0xFF) / 255.0f);
-            return;
-        }
-        bool changed = field == kAllProps;
-        for (size_t offset : floats)
-            changed = changed || field == int32_t(offset);
-        if (!changed) return;
-        uint32_t colour = 0xFF000000u;
-        for (int c = 0; c < 3; ++c)
-            colour |= uint32_t(ColourByte(props->Float(floats[c]))) << (16 - 8 * c);
-        props->Set<uint32_t>(word, colour);
-    };
-    sync(f.diffuse, f.diffuseColour);
-    sync(f.ambient, f.ambientColour);
+    props->KeepColourInStep(field, f.diffuse, f.diffuseColour);
+    props->KeepColourInStep(field, f.ambient, f.ambientColour);
 }
 
 void Light::ApplyProps(int32_t field) {

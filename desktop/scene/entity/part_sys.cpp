@@ -15,11 +15,6 @@ namespace lumivane {
 
 namespace {
 
-uint8_t ColourByte(float value) {
-    const float scaled = std::round(value * 255.0f);
-    return std::isfinite(scaled) ? uint8_t(std::clamp(scaled, 0.0f, 255.0f)) : 0;
-}
-
 float Finite(float value, float fallback) {
     return std::isfinite(value) ? value : fallback;
 }
@@ -157,29 +152,15 @@ void PartSys::ApplyProps(int32_t field) {
 
 void PartSys::KeepColoursInStep(int32_t field) {
     const PartSysPropFields& f = PartSysFields();
-    auto sync = [&](const size_t(&floats)[3], size_t word) {
-        if (field == int32_t(word)) {
-            const uint32_t colour = props->Get<uint32_t>(word);
-            for (int c = 0; c < 3; ++c)
-                props->Set<float>(floats[c], float((colour >> (16 - 8 * c)) & 0xFF) / 255.0f);
-            return;
-        }
-        bool changed = field == kAllProps;
-        for (size_t offset : floats)
-            changed = changed || field == int32_t(offset);
-        if (!changed) return;
-        uint32_t colour = 0xFF000000u;
-        for (int c = 0; c < 3; ++c)
-            colour |= uint32_t(ColourByte(props->Float(floats[c]))) << (16 - 8 * c);
-        props->Set<uint32_t>(word, colour);
-    };
-    sync(f.colour, f.packedColour);
-    sync(f.endColour, f.packedEndColour);
+    props->KeepColourInStep(field, f.colour, f.packedColour);
+    props->KeepColourInStep(field, f.endColour, f.packedEndColour);
 }
 
 void PartSys::CopyRuntimeValues() {
     const PartSysPropFields& f = PartSysFields();
-    auto value = [&](size_t offset, float fallback) { return Finite(props->Float(offset), fallback); };
+    auto value = [&](size_t offset, float fallback) {
+        return Finite(props->Float(offset), fallback);
+    };
     oneShot = props->Flag(f.oneShot) ? 1 : 0;
     reverse = props->Flag(f.reverse) ? 1 : 0;
     count = std::clamp(props->Int(f.numParticles), 0, kMaxParticles);

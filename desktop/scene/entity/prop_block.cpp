@@ -1,9 +1,39 @@
-// PropBlock: defaults, typed access and the owned-string store.
+// PropBlock: defaults, typed access, colours kept in step and the
+// owned-string store.
 #include "desktop/scene/entity/prop_block.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "desktop/scene/entity/prop_container.h"
 
 namespace lumivane {
+
+namespace {
+
+uint8_t ChannelByte(float value) {
+    const float scaled = std::round(value * 255.0f);
+    return std::isfinite(scaled) ? uint8_t(std::fmin(std::fmax(scaled, 0.0f), 255.0f)) : 0;
+}
+
+} // namespace
+
+void PropBlock::KeepColourInStep(int32_t field, const size_t (&channels)[3], size_t word) {
+    if (field == int32_t(word)) {
+        const uint32_t colour = Get<uint32_t>(word);
+        for (int c = 0; c < 3; ++c)
+            Set<float>(channels[c], float((colour >> (16 - 8 * c)) & 0xFF) / 255.0f);
+        return;
+    }
+    bool changed = field == kAllProps;
+    for (size_t offset : channels)
+        changed = changed || field == int32_t(offset);
+    if (!changed) return;
+    uint32_t colour = 0xFF000000u;
+    for (int c = 0; c < 3; ++c)
+        colour |= uint32_t(ChannelByte(Float(channels[c]))) << (16 - 8 * c);
+    Set<uint32_t>(word, colour);
+}
 
 PropBlock::PropBlock(const PropDesc* descs) : table(descs), bytes(PropDesc::BlockSize(descs), 0) {
     PropDesc::ForEach(table, [&](const PropDesc& d, size_t offset) {

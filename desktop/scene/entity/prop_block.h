@@ -53,6 +53,10 @@ public:
     bool SetValue(std::string_view name, double value);
     // A colour given as a number, held to 0..0xFFFFFFFF.
     static uint32_t ColourWord(double value);
+    // Keeps a packed colour word and its three float channels (red, green,
+    // blue in 0..1) in step after `field` changed: a new word sets the
+    // floats; a new channel, or every value at once, packs them into the word.
+    void KeepColourInStep(int32_t field, const size_t (&channels)[3], size_t word);
 
     // An owned string; null when none is set.
     const std::string* OwnedString(size_t offset) const;
