@@ -26,7 +26,7 @@
 
 namespace lumivane::test {
 
-struct ToneSpec {
+struct ToneFormat {
     int channels = 1;
     int rate = 22050;
     int bits = 16;
@@ -56,28 +56,28 @@ public:
 
     std::filesystem::path Sound(const std::string& file) const { return root / "sounds" / file; }
 
-    // A tone of the spec's shape; each channel has its own pitch.
-    void WriteWave(const std::string& file, const ToneSpec& spec) const {
+    // A WAVE file holding a tone of the given format; each channel has its own pitch.
+    void WriteWave(const std::string& file, const ToneFormat& tone) const {
         platform::RiffWriter writer;
         ASSERT_TRUE(writer.Create(Sound(file), platform::FourCC('W', 'A', 'V', 'E')));
         platform::BufferWriter fmt;
-        const uint16_t block = uint16_t(spec.channels * spec.bits / 8);
-        fmt.WriteU16(spec.formatTag);
-        fmt.WriteU16(uint16_t(spec.channels));
-        fmt.WriteU32(uint32_t(spec.rate));
-        fmt.WriteU32(uint32_t(spec.rate) * block);
+        const uint16_t block = uint16_t(tone.channels * tone.bits / 8);
+        fmt.WriteU16(tone.formatTag);
+        fmt.WriteU16(uint16_t(tone.channels));
+        fmt.WriteU32(uint32_t(tone.rate));
+        fmt.WriteU32(uint32_t(tone.rate) * block);
         fmt.WriteU16(block);
-        fmt.WriteU16(uint16_t(spec.bits));
-        if (spec.formatBytes >= 18) fmt.WriteU16(uint16_t(spec.formatBytes - 18));
-        while (fmt.Data().size() < spec.formatBytes)
+        fmt.WriteU16(uint16_t(tone.bits));
+        if (tone.formatBytes >= 18) fmt.WriteU16(uint16_t(tone.formatBytes - 18));
+        while (fmt.Data().size() < tone.formatBytes)
             fmt.WriteU8(0xAB);
         ASSERT_TRUE(writer.BeginChunk(platform::FourCC('f', 'm', 't', ' ')));
         ASSERT_TRUE(writer.Write(fmt.Data().data(), fmt.Data().size()));
         ASSERT_TRUE(writer.BeginChunk(platform::FourCC('d', 'a', 't', 'a')));
-        for (int i = 0; i < spec.frames; ++i)
-            for (int c = 0; c < spec.channels; ++c) {
+        for (int i = 0; i < tone.frames; ++i)
+            for (int c = 0; c < tone.channels; ++c) {
                 const double value = std::sin(i * 0.05 * (c + 1));
-                if (spec.bits == 8) {
+                if (tone.bits == 8) {
                     const uint8_t s = uint8_t(128 + 100 * value);
                     ASSERT_TRUE(writer.Write(&s, 1));
                 } else {
@@ -89,11 +89,11 @@ public:
     }
 
     // Encodes a 16-bit tone as "file" (an .mp3) at the tone's own rate.
-    void WriteMp3(const std::string& file, ToneSpec spec) const {
+    void WriteMp3(const std::string& file, ToneFormat tone) const {
         const std::string wave = file + ".source.wav";
-        WriteWave(wave, spec);
-        const std::string rate = spec.rate == 44100   ? "44.1"
-                                 : spec.rate == 22050 ? "22.05"
+        WriteWave(wave, tone);
+        const std::string rate = tone.rate == 44100   ? "44.1"
+                                 : tone.rate == 22050 ? "22.05"
                                                       : "11.025";
         const std::string command = "lame --quiet -b 96 --resample " + rate + " '" +
                                     Sound(wave).string() + "' '" + Sound(file).string() + "'";
