@@ -17,6 +17,9 @@
 #include "desktop/scene/object/texture_channels.h"
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/object/vertex_channels.h"
+#include "desktop/units/carrier/carrier.h"
+#include "desktop/units/carrier/craft.h"
+#include "desktop/units/turret/turret_ships.h"
 #include "platform/paths.h"
 
 namespace lumivane {

@@ -21,11 +21,16 @@ void Ship::Fire() {
     const std::string_view weapon = block ? block->FixedText(f.weapon) : std::string_view();
     LaunchWeapon(weapon, weaponNode ? weaponNode->WorldMatrix() : WorldMatrix(), target);
     lastFireTime = now;
+    nextFireTime = ReloadedAt(now);
+    if (sequencer) sequencer->Play("fire", sequenceStates, 0);
+}
+
+int32_t Ship::ReloadedAt(int32_t now) const {
+    const ShipPropFields& f = ShipFields();
     const float reload = ShipFloat(f.reloadTime, 1.0f);
     const float spread = ShipFloat(f.reloadTimeSpread, 0.0f);
     const float r = MainRandom().NextUnit();
-    nextFireTime = now + int32_t(1000.0f * (reload - spread + 2.0f * spread * r));
-    if (sequencer) sequencer->Play("fire", sequenceStates, 0);
+    return now + int32_t(1000.0f * (reload - spread + 2.0f * spread * r));
 }
 
 Entity* Ship::LaunchWeapon(std::string_view prototype, const Matrix& transform, EntityHandle aim) {

@@ -1,0 +1,141 @@
+// Writes Lumivane's armada scene, "scenes\armada.mis", built in code from
+// the capital units and saved by the scene's own Save: two computer
+// players at war. The west (player 1) brings a carrier, an ATR, a capital
+// ship, cruisers and patrol boats; the east (player 2) holds its ground
+// with a perimeter station, a capital ship, a cruiser and patrol boats.
+// The script sends the carrier and the ATR at the east's capital ship, so
+// their fighters and marines launch at once, and every other idle unit is
+// sent to fight by its computer player. The step's name sorts after every
+// unit step (steps run in name order), so all prototypes are written
+// before the scene is built from them. The companion table names the
+// scene. The scene is read back with the scene's Load.
+#include "tools/databuilder/data_step.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "desktop/scene/entity/entity.h"
+#include "desktop/scene/world/player.h"
+#include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/standalone_scene.h"
+#include "desktop/scene/world/trigger_action.h"
+#include "desktop/scene/world/world.h"
+#include "tools/databuilder/lumivane_scene_build.h"
+#include "tools/databuilder/lumivane_triggers.h"
+
+namespace {
+
+using namespace lumivane;
+
+constexpr const char* kStep = "lumivane_zarmada";
+constexpr uint32_t kArmadaCreationTime = 1000000300; // a fixed identity: same bytes every build
+constexpr int kWest = 1;
+constexpr int kEast = 2;
+constexpr int kComputerLevel = 1; // every idle unit is sent to fight
+// The Sun lies far off: the fleets idle on slow, nearly straight orbits, so
+// a carrier holding its orbit drifts gently while its craft land.
+constexpr Vec3 kSunAt{0, 0, -800};
+
+struct Placed {
+    const char* prototype;
+    Vec3 at;
+};
+
+// The west's carrier group (carrier first, ATR second) and its escort.
+constexpr Placed kWestFleet[] = {
+    {"carrier", {-36, 0, 110}},    {"atr", {-22, 4, 96}},      {"capitolship", {-24, 0, 124}},
+    {"cruiser", {-16, -4, 112}},   {"cruiser", {-18, 6, 132}}, {"patrolboat", {-12, 0, 102}},
+    {"patrolboat", {-12, 2, 120}},
+};
+constexpr int kCarrierGroup = 2;
+constexpr Placed kEastFleet[] = {
+    {"capitolship", {18, 0, 112}}, {"perimeterstation", {28, 0, 126}}, {"cruiser", {16, 4, 128}},
+    {"patrolboat", {12, 0, 100}},  {"patrolboat", {14, -2, 118}},
+};
+
+struct Builder {
+    Scene& scene;
+    World& world;
+    bool ok = true;
+
+    Entity* Spawn(const char* prototype, Vec3 at, int player) {
+        SpawnRecord record;
+        record.position = at;
+        record.player = player;
+        Entity* made = scene.SpawnByName(prototype, record);
+        if (!made) {
+            std::fprintf(stderr, "%s: cannot place %s\n", kStep, prototype);
+            ok = false;
+        }
+        return made;
+    }
+
+    std::vector<EntityHandle> Fleet(const Placed* units, int count, int player, Quat facing) {
+        std::vector<EntityHandle> handles;
+        for (int i = 0; i < count; ++i)
+            if (Entity* unit = Spawn(units[i].prototype, units[i].at, player)) {
+                unit->orientation = facing;
+                unit->PlaceLocalMatrix();
+                handles.push_back(unit->handle);
+            }
+        world.JoinPending();
+        return handles;
+    }
+};
+
+void AddComputerPlayer(Scene& scene, int32_t id, int player) {
+    auto trigger = databuilder::DelayTrigger("computer player", id, 0);
+    TriggerAction& action = databuilder::AddAction(*trigger, action::kComputerPlayer);
+    action.values = {player};
+    action.text = kAILevelNames[kComputerLevel];
+    scene.AddTrigger(std::move(trigger));
+}
+
+bool BuildArmada(const std::filesystem::path& root) {
+    SetSceneTimeSource([] { return kArmadaCreationTime; });
+    StandaloneScene armada(root);
+    Builder build{armada.scene, armada.world, armada.Loaded()};
+    for (int side : {kWest, kEast}) {
+        armada.players[side]->enemy[side == kWest ? kEast : kWest] = 1;
+        AddComputerPlayer(armada.scene, 27 + side, side);
+    }
+    build.Spawn("Sky", {}, -1); // the star backdrop comes first
+    build.Spawn("Sun", kSunAt, -1);
+    armada.world.JoinPending();
+    const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
+    const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
+    const std::vector<EntityHandle> west =
+        build.Fleet(kWestFleet, int(std::size(kWestFleet)), kWest, facingEast);
+    const std::vector<EntityHandle> east =
+        build.Fleet(kEastFleet, int(std::size(kEastFleet)), kEast, facingWest);
+
+    if (west.size() >= size_t(kCarrierGroup) && !east.empty()) {
+        auto trigger = databuilder::DelayTrigger("carrier strike", 30, 1000);
+        TriggerAction& action = databuilder::AddAction(*trigger, action::kAttack);
+        action.handles = {west.begin(), west.begin() + kCarrierGroup};
+        action.values = {east.front()};
+        armada.scene.AddTrigger(std::move(trigger));
+    }
+
+    armada.scene.title = "Armada";
+    armada.scene.secondTitle = "Armada";
+    armada.scene.text5 = "armada";
+    const bool ok =
+        build.ok && databuilder::SaveAndCheckScene(armada.scene, root, "scenes\\armada.mis",
+                                                   armada.scene.triggers.size(), kStep);
+    SetSceneTimeSource(nullptr);
+    if (!ok) std::fprintf(stderr, "%s: the armada scene could not be built\n", kStep);
+    return ok;
+}
+
+} // namespace
+
+DATABUILDER_STEP(LumivaneArmada, kStep) {
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    return databuilder::MakeSceneFolders(root, kStep) &&
+           databuilder::WriteSceneTexts(root / "scenes" / "armada.csv",
+                                        "Lumivane armada scene texts", {{1, "title", "Armada"}},
+                                        kStep) &&
+           BuildArmada(root);
+}
