@@ -149,9 +149,12 @@ bool BayShip::RestockBay() {
     if (!world) return false;
     for (BaySlot& slot : slots) {
         if (slot.aboard || SlotUnit(slot)) continue;
+        // The new reservation is taken before the old one is let go, so
+        // the slot's handle is always a fresh one.
+        const EntityHandle fresh = world->ReserveHandle();
         if (slot.unit >= 0 && !world->SlotObject(SlotOf(slot.unit)))
             world->ClearReservation(slot.unit);
-        slot.unit = world->ReserveHandle();
+        slot.unit = fresh;
         slot.aboard = 1;
         slot.launched = 0;
         if (carried < kBaySlots) ++carried;
