@@ -143,10 +143,10 @@ void BayShip::DockUnit(EntityHandle unit) {
     }
 }
 
-bool BayShip::RestockBay() {
-    if (ownedCraft >= kBaySlots) return false;
+int BayShip::RestockBay() {
+    if (ownedCraft >= kBaySlots) return 0;
     World* world = GetWorld();
-    if (!world) return false;
+    if (!world) return 0;
     for (BaySlot& slot : slots) {
         if (slot.aboard || SlotUnit(slot)) continue;
         // The new reservation is taken before the old one is let go, so
@@ -159,9 +159,9 @@ bool BayShip::RestockBay() {
         slot.launched = 0;
         if (carried < kBaySlots) ++carried;
         ++ownedCraft;
-        return true;
+        return 1;
     }
-    return false;
+    return 0;
 }
 
 // --- Orders and fighting ----------------------------------------------------

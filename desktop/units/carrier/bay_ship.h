@@ -42,10 +42,10 @@ public:
     // The craft of `unit` is back aboard. Only a slot that really turns
     // aboard raises the carried count.
     void DockUnit(EntityHandle unit);
-    // While fewer than 8 craft are owned, the first slot not aboard whose
-    // craft is dead gets a fresh handle and a craft aboard; false when
-    // there is nothing to restock.
-    bool RestockBay();
+    // A utility pod's restock: while fewer than 8 craft are owned, the
+    // first slot not aboard whose craft is dead gets a fresh handle and a
+    // craft aboard; 0 when there is nothing to restock.
+    int RestockBay() override;
 
     BaySlot slots[kBaySlots];
 
