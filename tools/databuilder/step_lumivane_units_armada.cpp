@@ -22,7 +22,7 @@
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
 #include "tools/databuilder/lumivane_scene_build.h"
-#include "tools/databuilder/lumivane_triggers.h"
+#include "tools/databuilder/lumivane_war_scene.h"
 
 namespace {
 
@@ -37,86 +37,39 @@ constexpr int kComputerLevel = 1; // every idle unit is sent to fight
 // a carrier holding its orbit drifts gently while its craft land.
 constexpr Vec3 kSunAt{0, 0, -800};
 
-struct Placed {
-    const char* prototype;
-    Vec3 at;
-};
+using databuilder::PlacedUnit;
 
 // The west's carrier group (carrier first, ATR second) and its escort.
-constexpr Placed kWestFleet[] = {
+constexpr PlacedUnit kWestFleet[] = {
     {"carrier", {-36, 0, 110}},    {"atr", {-22, 4, 96}},      {"capitolship", {-24, 0, 124}},
     {"cruiser", {-16, -4, 112}},   {"cruiser", {-18, 6, 132}}, {"patrolboat", {-12, 0, 102}},
     {"patrolboat", {-12, 2, 120}},
 };
 constexpr int kCarrierGroup = 2;
-constexpr Placed kEastFleet[] = {
+constexpr PlacedUnit kEastFleet[] = {
     {"capitolship", {18, 0, 112}}, {"perimeterstation", {28, 0, 126}}, {"cruiser", {16, 4, 128}},
     {"patrolboat", {12, 0, 100}},  {"patrolboat", {14, -2, 118}},
 };
 
-struct Builder {
-    Scene& scene;
-    World& world;
-    bool ok = true;
-
-    Entity* Spawn(const char* prototype, Vec3 at, int player) {
-        SpawnRecord record;
-        record.position = at;
-        record.player = player;
-        Entity* made = scene.SpawnByName(prototype, record);
-        if (!made) {
-            std::fprintf(stderr, "%s: cannot place %s\n", kStep, prototype);
-            ok = false;
-        }
-        return made;
-    }
-
-    std::vector<EntityHandle> Fleet(const Placed* units, int count, int player, Quat facing) {
-        std::vector<EntityHandle> handles;
-        for (int i = 0; i < count; ++i)
-            if (Entity* unit = Spawn(units[i].prototype, units[i].at, player)) {
-                unit->orientation = facing;
-                unit->PlaceLocalMatrix();
-                handles.push_back(unit->handle);
-            }
-        world.JoinPending();
-        return handles;
-    }
-};
-
-void AddComputerPlayer(Scene& scene, int32_t id, int player) {
-    auto trigger = databuilder::DelayTrigger("computer player", id, 0);
-    TriggerAction& action = databuilder::AddAction(*trigger, action::kComputerPlayer);
-    action.values = {player};
-    action.text = kAILevelNames[kComputerLevel];
-    scene.AddTrigger(std::move(trigger));
-}
-
 bool BuildArmada(const std::filesystem::path& root) {
     SetSceneTimeSource([] { return kArmadaCreationTime; });
     StandaloneScene armada(root);
-    Builder build{armada.scene, armada.world, armada.Loaded()};
+    databuilder::FleetBuilder build{armada.scene, armada.world, kStep, armada.Loaded()};
     for (int side : {kWest, kEast}) {
         armada.players[side]->enemy[side == kWest ? kEast : kWest] = 1;
-        AddComputerPlayer(armada.scene, 27 + side, side);
+        databuilder::AddComputerPlayer(armada.scene, 27 + side, side, kComputerLevel);
     }
     build.Spawn("Sky", {}, -1); // the star backdrop comes first
     build.Spawn("Sun", kSunAt, -1);
     armada.world.JoinPending();
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
-    const std::vector<EntityHandle> west =
-        build.Fleet(kWestFleet, int(std::size(kWestFleet)), kWest, facingEast);
-    const std::vector<EntityHandle> east =
-        build.Fleet(kEastFleet, int(std::size(kEastFleet)), kEast, facingWest);
+    const std::vector<EntityHandle> west = build.Fleet(kWestFleet, kWest, facingEast);
+    const std::vector<EntityHandle> east = build.Fleet(kEastFleet, kEast, facingWest);
 
-    if (west.size() >= size_t(kCarrierGroup) && !east.empty()) {
-        auto trigger = databuilder::DelayTrigger("carrier strike", 30, 1000);
-        TriggerAction& action = databuilder::AddAction(*trigger, action::kAttack);
-        action.handles = {west.begin(), west.begin() + kCarrierGroup};
-        action.values = {east.front()};
-        armada.scene.AddTrigger(std::move(trigger));
-    }
+    if (west.size() >= size_t(kCarrierGroup) && !east.empty())
+        databuilder::AddOrder(armada.scene, "carrier strike", 30, 1000, action::kAttack,
+                              {west.begin(), west.begin() + kCarrierGroup}, east.front());
 
     armada.scene.title = "Armada";
     armada.scene.secondTitle = "Armada";

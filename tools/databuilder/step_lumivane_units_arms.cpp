@@ -28,6 +28,7 @@
 #include "desktop/units/weapon/projectiles.h"
 #include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"
+#include "tools/databuilder/lumivane_unit_writer.h"
 
 namespace {
 
@@ -55,27 +56,7 @@ TransNode* Mount(const std::string& name, Vec3 at) {
     return node;
 }
 
-struct Writer {
-    std::filesystem::path root;
-    std::vector<std::string> names;
-    bool ok = true;
-
-    void Write(Entity* entity, const std::function<void(Values&)>& tune) {
-        entity->CreateProps();
-        Values values{*entity->props};
-        tune(values);
-        entity->RecomputeBound();
-        const std::string name(entity->Name());
-        std::string error;
-        const bool written =
-            SaveObjectFile(root / "models" / (name + ".vrn"), entity, &error) &&
-            SavePropFile(root / "properties" / (name + ".prp"), *entity->props, &error);
-        if (!written) std::fprintf(stderr, "lumivane_units_arms: %s\n", error.c_str());
-        ok = ok && written;
-        names.push_back(name);
-        entity->Release();
-    }
-};
+using Writer = databuilder::UnitModelWriter;
 
 // What every shot shares: it flies on its own, knows no orders of its own
 // and does not drift to the Sun.
@@ -254,32 +235,14 @@ void WriteStation(Writer& w) {
     });
 }
 
-bool CheckLibrary(const std::filesystem::path& root, const std::vector<std::string>& names) {
-    ModelLibrary library;
-    if (!library.LoadAll(root)) return false;
-    for (const std::string& name : names)
-        if (!library.FindPrototype(name)) {
-            std::fprintf(stderr, "lumivane_units_arms: %s did not load back\n", name.c_str());
-            return false;
-        }
-    return true;
-}
-
 } // namespace
 
 DATABUILDER_STEP(LumivaneUnitsArms, "lumivane_units_arms") {
-    const std::filesystem::path root = context.runtime / "LumivaneData";
-    std::error_code error;
-    for (const char* folder : {"models", "properties"})
-        std::filesystem::create_directories(root / folder, error);
-    if (error) {
-        std::fprintf(stderr, "lumivane_units_arms: %s\n", error.message().c_str());
-        return false;
-    }
-    Writer writer{root};
+    Writer writer(context.runtime / "LumivaneData", "lumivane_units_arms");
+    if (!writer.Ready()) return false;
     WriteProjectiles(writer);
     WriteDeployables(writer);
     WriteArmedShips(writer);
     WriteStation(writer);
-    return writer.ok && CheckLibrary(root, writer.names);
+    return writer.Finish();
 }

@@ -18,7 +18,7 @@
 #include "desktop/scene/world/world.h"
 #include "desktop/units/ship/ship.h"
 #include "tools/databuilder/lumivane_scene_build.h"
-#include "tools/databuilder/lumivane_triggers.h"
+#include "tools/databuilder/lumivane_war_scene.h"
 
 namespace {
 
@@ -29,18 +29,15 @@ constexpr int kWest = 1;
 constexpr int kEast = 2;
 constexpr int kComputerLevel = 1; // every idle unit is sent to fight
 
-struct Placed {
-    const char* prototype;
-    Vec3 at;
-};
+using databuilder::PlacedUnit;
 
 // The west fleet heads east along +X; its strike group (the first three)
 // is sent at the station.
-constexpr Placed kWestFleet[] = {
+constexpr PlacedUnit kWestFleet[] = {
     {"lancer", {-8, 0, 126}},   {"picket", {-6, 0, 132}},  {"picket", {-6, 0, 120}},
     {"gunship", {-12, 0, 104}}, {"gunship", {-16, 0, 96}}, {"gunship", {-20, 0, 110}},
 };
-constexpr Placed kEastFleet[] = {
+constexpr PlacedUnit kEastFleet[] = {
     {"stinger", {26, 0, 100}}, {"stinger", {26, 0, 92}}, {"stinger", {30, 0, 108}},
     {"warden", {34, 0, 96}},   {"gunship", {30, 0, 84}}, {"gunship", {36, 0, 112}},
 };
@@ -49,106 +46,56 @@ constexpr Vec3 kStationAt{12, 0, 132};
 constexpr int kStationPods = 4;
 constexpr Vec3 kMineField{8, 0, 160}; // behind the station
 
-struct Builder {
-    Scene& scene;
-    World& world;
-    bool ok = true;
-
-    Entity* Spawn(const char* prototype, Vec3 at, int player) {
-        SpawnRecord record;
-        record.position = at;
-        record.player = player;
-        Entity* made = scene.SpawnByName(prototype, record);
-        if (!made) {
-            std::fprintf(stderr, "lumivane_units_battle: cannot place %s\n", prototype);
-            ok = false;
-        }
-        return made;
-    }
-
-    // Facing the enemy across the field.
-    std::vector<EntityHandle> Fleet(const Placed* units, int count, int player, Quat facing) {
-        std::vector<EntityHandle> handles;
-        for (int i = 0; i < count; ++i)
-            if (Entity* unit = Spawn(units[i].prototype, units[i].at, player)) {
-                unit->orientation = facing;
-                unit->PlaceLocalMatrix();
-                handles.push_back(unit->handle);
-            }
-        world.JoinPending();
-        return handles;
-    }
-
-    // The core with a pod at each dock.
-    Entity* Station(int player) {
-        Entity* core = Spawn("stationcore", kStationAt, player);
-        world.JoinPending();
-        if (!core) return nullptr;
-        for (int i = 1; i <= kStationPods; ++i) {
-            Entity* pod = Spawn("stationpod", kStationAt, player);
-            if (!pod) continue;
-            pod->ownerHandle = core->handle;
-            pod->targetLinkNode = core->FindByName("dock" + std::to_string(i));
-            pod->ownLinkNode = pod;
-            if (!pod->targetLinkNode) ok = false;
-        }
-        world.JoinPending();
-        return core;
-    }
-
-    void MineField(int player) {
-        for (int row = 0; row < 3; ++row)
-            for (int column = 0; column < 3; ++column)
-                Spawn("mine", kMineField + Vec3(float(column) * 5.0f, 0, float(row) * 5.0f - 5.0f),
-                      player);
-        world.JoinPending();
-    }
-};
-
-void AddOrder(Scene& scene, const char* name, int32_t id, uint32_t delayMs, int32_t type,
-              std::vector<EntityHandle> units, EntityHandle target) {
-    auto trigger = databuilder::DelayTrigger(name, id, delayMs);
-    TriggerAction& action = databuilder::AddAction(*trigger, type);
-    action.handles = std::move(units);
-    action.values = {target};
-    scene.AddTrigger(std::move(trigger));
-}
-
-// Makes the player a computer player that sends every idle unit to fight.
-void AddComputerPlayer(Scene& scene, int32_t id, int player) {
-    auto trigger = databuilder::DelayTrigger("computer player", id, 0);
-    TriggerAction& action = databuilder::AddAction(*trigger, action::kComputerPlayer);
-    action.values = {player};
-    action.text = kAILevelNames[kComputerLevel];
-    scene.AddTrigger(std::move(trigger));
-}
-
 constexpr const char* kStep = "lumivane_units_battle";
+
+// The core with a pod at each dock.
+Entity* Station(databuilder::FleetBuilder& build, int player) {
+    Entity* core = build.Spawn("stationcore", kStationAt, player);
+    build.world.JoinPending();
+    if (!core) return nullptr;
+    for (int i = 1; i <= kStationPods; ++i) {
+        Entity* pod = build.Spawn("stationpod", kStationAt, player);
+        if (!pod) continue;
+        pod->ownerHandle = core->handle;
+        pod->targetLinkNode = core->FindByName("dock" + std::to_string(i));
+        pod->ownLinkNode = pod;
+        if (!pod->targetLinkNode) build.ok = false;
+    }
+    build.world.JoinPending();
+    return core;
+}
+
+void MineField(databuilder::FleetBuilder& build, int player) {
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            build.Spawn("mine",
+                        kMineField + Vec3(float(column) * 5.0f, 0, float(row) * 5.0f - 5.0f),
+                        player);
+    build.world.JoinPending();
+}
 
 bool BuildBattle(const std::filesystem::path& root) {
     SetSceneTimeSource([] { return kBattleCreationTime; });
     StandaloneScene battle(root);
-    Builder build{battle.scene, battle.world, battle.Loaded()};
+    databuilder::FleetBuilder build{battle.scene, battle.world, kStep, battle.Loaded()};
     for (int side : {kWest, kEast}) {
         battle.players[side]->enemy[side == kWest ? kEast : kWest] = 1;
-        AddComputerPlayer(battle.scene, 27 + side, side);
+        databuilder::AddComputerPlayer(battle.scene, 27 + side, side, kComputerLevel);
     }
     build.Spawn("Sky", {}, -1); // the star backdrop comes first
     build.Spawn("Sun", {}, -1);
     battle.world.JoinPending();
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
-    const std::vector<EntityHandle> west =
-        build.Fleet(kWestFleet, int(std::size(kWestFleet)), kWest, facingEast);
-    const std::vector<EntityHandle> east =
-        build.Fleet(kEastFleet, int(std::size(kEastFleet)), kEast, facingWest);
-    Entity* core = build.Station(kEast);
-    build.MineField(kEast);
+    const std::vector<EntityHandle> west = build.Fleet(kWestFleet, kWest, facingEast);
+    const std::vector<EntityHandle> east = build.Fleet(kEastFleet, kEast, facingWest);
+    Entity* core = Station(build, kEast);
+    MineField(build, kEast);
 
     if (core && west.size() >= size_t(kStrikeGroup))
-        AddOrder(battle.scene, "strike the station", 30, 1000, action::kAttack,
-                 {west.begin(), west.begin() + kStrikeGroup}, core->handle);
-    AddOrder(battle.scene, "hunt", 31, 1500, action::kHunt, east, kNoEntity);
+        databuilder::AddOrder(battle.scene, "strike the station", 30, 1000, action::kAttack,
+                              {west.begin(), west.begin() + kStrikeGroup}, core->handle);
+    databuilder::AddOrder(battle.scene, "hunt", 31, 1500, action::kHunt, east, kNoEntity);
 
     battle.scene.title = "Battle";
     battle.scene.secondTitle = "Battle";

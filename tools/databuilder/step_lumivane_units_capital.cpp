@@ -27,6 +27,7 @@
 #include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"
 #include "tools/databuilder/lumivane_unit_animation.h"
+#include "tools/databuilder/lumivane_unit_writer.h"
 
 namespace {
 
@@ -102,28 +103,7 @@ void AddBays(Ship& unit, UnitAnimation& animation, float halfWidth, float length
     }
 }
 
-struct Writer {
-    std::filesystem::path root;
-    std::vector<std::string> names;
-    bool ok = true;
-
-    void Write(Entity* entity, Sequencer* sequences, const std::function<void(Values&)>& tune) {
-        if (sequences) entity->SetSequencer(sequences);
-        entity->CreateProps();
-        Values values{*entity->props};
-        tune(values);
-        entity->RecomputeBound();
-        const std::string name(entity->Name());
-        std::string error;
-        const bool written =
-            SaveObjectFile(root / "models" / (name + ".vrn"), entity, &error) &&
-            SavePropFile(root / "properties" / (name + ".prp"), *entity->props, &error);
-        if (!written) std::fprintf(stderr, "%s: %s\n", kStep, error.c_str());
-        ok = ok && written;
-        names.push_back(name);
-        entity->Release();
-    }
-};
+using Writer = databuilder::UnitModelWriter;
 
 void Mobile(Values& v, float health, float mass, float thrust, float topSpeed, float turning) {
     v.Set("race", 1).Set("health max", health).Set("mass", mass).Set("sensor range", 90.0f);
@@ -148,11 +128,14 @@ void WriteCarrier(Writer& w) {
     // The way home: in over the stern, then down onto the deck.
     carrier->AddChild(Mount("dummyrecovery2", 0, 3.5f, -6.5f));
     carrier->AddChild(Mount("dummyrecovery1", 0, 2.2f, -5.5f));
-    w.Write(carrier, animation.Finish(), [](Values& v) {
-        Mobile(v, 400.0f, 30.0f, 0.06f, 0.3f, 0.06f);
-        Armed(v, "carrierfighter", 70.0f, 30.0f, 0.0f);
-        v.Set("icon number", 5).Set("cost", 2400.0f).Set("task: recall", 1);
-    });
+    w.Write(
+        carrier,
+        [](Values& v) {
+            Mobile(v, 400.0f, 30.0f, 0.06f, 0.3f, 0.06f);
+            Armed(v, "carrierfighter", 70.0f, 30.0f, 0.0f);
+            v.Set("icon number", 5).Set("cost", 2400.0f).Set("task: recall", 1);
+        },
+        animation.Finish());
 
     auto* fighter = Prototype<CarrierFighter>("carrierfighter");
     UnitAnimation moves;
@@ -176,11 +159,14 @@ void WriteCarrier(Writer& w) {
         moves.Animate(flash, {{"fire" + std::to_string(n), rest,
                                Translation(n == 1 ? -0.4f : 0.4f, 0, 0.9f), 2, true}});
     }
-    w.Write(fighter, moves.Finish(), [](Values& v) {
-        Mobile(v, 8.0f, 0.5f, 0.9f, 1.6f, 1.4f);
-        Armed(v, "tracer", 8.0f, 0.5f, 0.15f);
-        v.Set("fuel time", 24.0f).Set("icon number", 1).Set("task: auto pursue", 1);
-    });
+    w.Write(
+        fighter,
+        [](Values& v) {
+            Mobile(v, 8.0f, 0.5f, 0.9f, 1.6f, 1.4f);
+            Armed(v, "tracer", 8.0f, 0.5f, 0.15f);
+            v.Set("fuel time", 24.0f).Set("icon number", 1).Set("task: auto pursue", 1);
+        },
+        moves.Finish());
 }
 
 void WriteATR(Writer& w) {
@@ -191,11 +177,14 @@ void WriteATR(Writer& w) {
     AddBays(*atr, animation, 1.5f, 8.0f, 0.0f, "dummymarine");
     atr->AddChild(Mount("dummyside1", -3.0f, 0, 0));
     atr->AddChild(Mount("dummyside2", 3.0f, 0, 0));
-    w.Write(atr, animation.Finish(), [](Values& v) {
-        Mobile(v, 120.0f, 8.0f, 0.3f, 0.8f, 0.5f);
-        Armed(v, "spacemarine", 40.0f, 20.0f, 0.0f);
-        v.Set("icon number", 6).Set("cost", 900.0f).Set("task: recall", 1);
-    });
+    w.Write(
+        atr,
+        [](Values& v) {
+            Mobile(v, 120.0f, 8.0f, 0.3f, 0.8f, 0.5f);
+            Armed(v, "spacemarine", 40.0f, 20.0f, 0.0f);
+            v.Set("icon number", 6).Set("cost", 900.0f).Set("task: recall", 1);
+        },
+        animation.Finish());
 
     auto* marine = Prototype<SpaceMarine>("spacemarine");
     UnitAnimation moves;
@@ -210,11 +199,14 @@ void WriteATR(Writer& w) {
     moves.Animate(body, {{"body_prepare", upright, crouched, 8},
                          {"body_fire", crouched, upright, 4},
                          {"body_flying", upright, stretched, 20, true}});
-    w.Write(marine, moves.Finish(), [](Values& v) {
-        Mobile(v, 3.0f, 0.2f, 0.6f, 0.9f, 1.6f);
-        Armed(v, "tracer", 6.0f, 1.5f, 0.3f);
-        v.Set("fuel time", 15.0f).Set("icon number", 1).Set("task: auto pursue", 1);
-    });
+    w.Write(
+        marine,
+        [](Values& v) {
+            Mobile(v, 3.0f, 0.2f, 0.6f, 0.9f, 1.6f);
+            Armed(v, "tracer", 6.0f, 1.5f, 0.3f);
+            v.Set("fuel time", 15.0f).Set("icon number", 1).Set("task: auto pursue", 1);
+        },
+        moves.Finish());
 }
 
 // --- The turret ships ---------------------------------------------------------
@@ -246,11 +238,14 @@ void WriteCapitolShip(Writer& w) {
         const float side = n % 2 == 1 ? -1.0f : 1.0f;
         AddCapitolTurret(*ship, animation, n, side * 2.4f, 1.0f, 5.0f - 4.0f * float((n - 1) / 2));
     }
-    w.Write(ship, animation.Finish(), [](Values& v) {
-        Mobile(v, 300.0f, 40.0f, 0.12f, 0.4f, 0.2f);
-        Armed(v, "plasma", 24.0f, 1.6f, 0.4f);
-        v.Set("turret speed", 1.2f).Set("icon number", 7).Set("cost", 3000.0f);
-    });
+    w.Write(
+        ship,
+        [](Values& v) {
+            Mobile(v, 300.0f, 40.0f, 0.12f, 0.4f, 0.2f);
+            Armed(v, "plasma", 24.0f, 1.6f, 0.4f);
+            v.Set("turret speed", 1.2f).Set("icon number", 7).Set("cost", 3000.0f);
+        },
+        animation.Finish());
 }
 
 void WriteCruiser(Writer& w) {
@@ -266,11 +261,14 @@ void WriteCruiser(Writer& w) {
         AddRecoilingBarrel(animation, *turret, n, 1.4f);
         ship->AddChild(turret);
     }
-    w.Write(ship, animation.Finish(), [](Values& v) {
-        Mobile(v, 140.0f, 16.0f, 0.2f, 0.6f, 0.35f);
-        Armed(v, "plasma", 20.0f, 1.4f, 0.3f);
-        v.Set("turret speed", 1.4f).Set("icon number", 8).Set("cost", 1600.0f);
-    });
+    w.Write(
+        ship,
+        [](Values& v) {
+            Mobile(v, 140.0f, 16.0f, 0.2f, 0.6f, 0.35f);
+            Armed(v, "plasma", 20.0f, 1.4f, 0.3f);
+            v.Set("turret speed", 1.4f).Set("icon number", 8).Set("cost", 1600.0f);
+        },
+        animation.Finish());
 }
 
 void WritePatrolBoat(Writer& w) {
@@ -291,11 +289,14 @@ void WritePatrolBoat(Writer& w) {
         swivel->AddChild(turret);
         boat->AddChild(swivel);
     }
-    w.Write(boat, animation.Finish(), [](Values& v) {
-        Mobile(v, 40.0f, 3.0f, 0.5f, 1.1f, 0.8f);
-        Armed(v, "tracer", 12.0f, 0.8f, 0.2f);
-        v.Set("turret speed", 2.0f).Set("icon number", 2).Set("cost", 500.0f);
-    });
+    w.Write(
+        boat,
+        [](Values& v) {
+            Mobile(v, 40.0f, 3.0f, 0.5f, 1.1f, 0.8f);
+            Armed(v, "tracer", 12.0f, 0.8f, 0.2f);
+            v.Set("turret speed", 2.0f).Set("icon number", 2).Set("cost", 500.0f);
+        },
+        animation.Finish());
 }
 
 void WritePerimeterStation(Writer& w) {
@@ -322,7 +323,7 @@ void WritePerimeterStation(Writer& w) {
         tilt->AddChild(yaw);
     }
     station->AddChild(tilt);
-    w.Write(station, nullptr, [](Values& v) {
+    w.Write(station, [](Values& v) {
         v.Set("race", 1).Set("health max", 160.0f).Set("mass", 50.0f).Set("sensor range", 80.0f);
         v.Set("task: move", 0).Set("affected by gravity", 0);
         Armed(v, "plasma", 22.0f, 1.0f, 0.3f);
@@ -330,34 +331,16 @@ void WritePerimeterStation(Writer& w) {
     });
 }
 
-bool CheckLibrary(const std::filesystem::path& root, const std::vector<std::string>& names) {
-    ModelLibrary library;
-    if (!library.LoadAll(root)) return false;
-    for (const std::string& name : names)
-        if (!library.FindPrototype(name)) {
-            std::fprintf(stderr, "%s: %s did not load back\n", kStep, name.c_str());
-            return false;
-        }
-    return true;
-}
-
 } // namespace
 
 DATABUILDER_STEP(LumivaneUnitsCapital, "lumivane_units_capital") {
-    const std::filesystem::path root = context.runtime / "LumivaneData";
-    std::error_code error;
-    for (const char* folder : {"models", "properties"})
-        std::filesystem::create_directories(root / folder, error);
-    if (error) {
-        std::fprintf(stderr, "%s: %s\n", kStep, error.message().c_str());
-        return false;
-    }
-    Writer writer{root};
+    Writer writer(context.runtime / "LumivaneData", kStep);
+    if (!writer.Ready()) return false;
     WriteCarrier(writer);
     WriteATR(writer);
     WriteCapitolShip(writer);
     WriteCruiser(writer);
     WritePatrolBoat(writer);
     WritePerimeterStation(writer);
-    return writer.ok && CheckLibrary(root, writer.names);
+    return writer.Finish();
 }
