@@ -29,6 +29,7 @@
 #include "desktop/units/tug/tug.h"
 #include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"
+#include "tools/databuilder/lumivane_unit_writer.h"
 
 namespace {
 
@@ -89,25 +90,7 @@ FrameAnim* Arm(const char* name, Vec3 at, GeoNode* shape) {
     return arm;
 }
 
-struct Writer {
-    std::filesystem::path root;
-    bool ok = true;
-
-    void Write(Entity* entity, const std::function<void(Values&)>& tune) {
-        entity->CreateProps();
-        Values values{*entity->props};
-        tune(values);
-        entity->RecomputeBound();
-        const std::string name(entity->Name());
-        std::string error;
-        const bool written =
-            SaveObjectFile(root / "models" / (name + ".vrn"), entity, &error) &&
-            SavePropFile(root / "properties" / (name + ".prp"), *entity->props, &error);
-        if (!written) std::fprintf(stderr, "%s: %s\n", kStep, error.c_str());
-        ok = ok && written;
-        entity->Release();
-    }
-};
+using Writer = databuilder::UnitModelWriter;
 
 void Worker(Values& v) {
     v.Set("race", 1).Set("affected by gravity", 0).Set("task: auto attack", 0);
@@ -269,17 +252,11 @@ bool CheckLibrary(const std::filesystem::path& root) {
 // Named to run before the scene steps that place these craft.
 DATABUILDER_STEP(LumivaneUnitsWorkers, "lumivane_units_a_workers") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
-    std::error_code error;
-    for (const char* folder : {"models", "properties"})
-        std::filesystem::create_directories(root / folder, error);
-    if (error) {
-        std::fprintf(stderr, "%s: %s\n", kStep, error.message().c_str());
-        return false;
-    }
-    Writer w{root};
+    Writer w(root, kStep);
+    if (!w.Ready()) return false;
     WritePod(w);
     WriteBay(w);
     WriteTug(w);
     WriteEffects(w);
-    return w.ok && CheckLibrary(root);
+    return w.Finish() && CheckLibrary(root);
 }

@@ -191,12 +191,7 @@ void BayShip::Fire() {
 }
 
 void BayShip::UpdateAttack() {
-    World* world = GetWorld();
-    Entity* prey = world ? world->GetEntity(target) : nullptr;
-    if (prey && !CanSee(*this, *prey)) {
-        target = kNoEntity;
-        prey = nullptr;
-    }
+    Entity* prey = VisibleTarget(*this, target);
     if (!prey) {
         FinishOrder();
         return;

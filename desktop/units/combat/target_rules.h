@@ -7,6 +7,7 @@
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_services.h"
+#include "desktop/scene/world/world.h"
 
 namespace lumivane {
 
@@ -21,6 +22,18 @@ inline bool CanSee(const Entity& unit, const Entity& target) {
 inline bool StillHostile(const Entity& unit, const Entity& target) {
     if (!unit.owner || !target.owner) return true;
     return target.owner->CountsAsEnemy(unit.owner->index);
+}
+
+// The unit's target while it lives; one its side cannot see is dropped
+// (the handle cleared) and null answered.
+inline Entity* VisibleTarget(const Entity& unit, EntityHandle& target) {
+    const World* world = GetWorld();
+    Entity* prey = world ? world->GetEntity(target) : nullptr;
+    if (prey && !CanSee(unit, *prey)) {
+        target = kNoEntity;
+        prey = nullptr;
+    }
+    return prey;
 }
 
 inline float SurfaceDistance(const Vec3& from, float ownRadius, const Vec3& to, float theirRadius) {

@@ -59,12 +59,7 @@ float TurretShip::StandOff(const Entity& prey) const {
 }
 
 void TurretShip::UpdateAttack() {
-    World* world = GetWorld();
-    Entity* prey = world ? world->GetEntity(target) : nullptr;
-    if (prey && !CanSee(*this, *prey)) {
-        target = kNoEntity;
-        prey = nullptr;
-    }
+    Entity* prey = VisibleTarget(*this, target);
     if (!prey) {
         FinishOrder();
         return;
@@ -72,6 +67,7 @@ void TurretShip::UpdateAttack() {
     const Vec3 toTarget = DirectionTo(position, prey->position);
     SteerForAttack(prey->position - toTarget * StandOff(*prey), toTarget);
 
+    const World* world = GetWorld();
     const int32_t now = int32_t(GetSceneClock().gameTime);
     const float range = ShipFloat(ShipFields().fireRange, 20.0f);
     for (int i = 0; i < blockCount; ++i) {
