@@ -53,13 +53,13 @@ TEST_F(LvSceneFrame, FleetUnitsShowTheirHullColoursNotWhite) {
     Start(320, 180, "scenes\\fleet.mis");
     RunFrames(30);
     ReadWindow();
-    int white = 0, green = 0;
+    int steel = 0, green = 0;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const int r = Red(x, y), g = Green(x, y), b = Blue(x, y);
-            if (r > 245 && g > 245 && b > 245) ++white;
+            if (r > 90 && b > r + 8 && b < 245) ++steel;      // the fighters and frigates
             if (g > 120 && g > r + 40 && g > b + 10) ++green; // the seeker
         }
-    EXPECT_LT(white, 20);
+    EXPECT_GT(steel, 100);
     EXPECT_GT(green, 20);
 }
