@@ -33,22 +33,22 @@ constexpr uint32_t kArmadaCreationTime = 1000000300; // a fixed identity: same b
 constexpr int kWest = 1;
 constexpr int kEast = 2;
 constexpr int kComputerLevel = 1; // every idle unit is sent to fight
-// The Sun lies far off: the fleets idle on slow, nearly straight orbits, so
-// a carrier holding its orbit drifts gently while its craft land.
-constexpr Vec3 kSunAt{0, 0, -800};
 
 using databuilder::PlacedUnit;
 
-// The west's carrier group (carrier first, ATR second) and its escort.
+// The west's carrier group (carrier first, ATR second) and its escort. The
+// fleets lie where the west's orbit about the Sun runs east, toward the
+// enemy, so a carrier holding its orbit keeps its heading while its craft
+// land.
 constexpr PlacedUnit kWestFleet[] = {
-    {"carrier", {-36, 0, 110}},    {"atr", {-22, 4, 96}},      {"capitolship", {-24, 0, 124}},
-    {"cruiser", {-16, -4, 112}},   {"cruiser", {-18, 6, 132}}, {"patrolboat", {-12, 0, 102}},
-    {"patrolboat", {-12, 2, 120}},
+    {"carrier", {-36, 0, -110}},    {"atr", {-22, 4, -96}},      {"capitolship", {-24, 0, -124}},
+    {"cruiser", {-16, -4, -112}},   {"cruiser", {-18, 6, -132}}, {"patrolboat", {-12, 0, -102}},
+    {"patrolboat", {-12, 2, -120}},
 };
 constexpr int kCarrierGroup = 2;
 constexpr PlacedUnit kEastFleet[] = {
-    {"capitolship", {18, 0, 112}}, {"perimeterstation", {28, 0, 126}}, {"cruiser", {16, 4, 128}},
-    {"patrolboat", {12, 0, 100}},  {"patrolboat", {14, -2, 118}},
+    {"capitolship", {18, 0, -112}}, {"perimeterstation", {28, 0, -126}}, {"cruiser", {16, 4, -128}},
+    {"patrolboat", {12, 0, -100}},  {"patrolboat", {14, -2, -118}},
 };
 
 bool BuildArmada(const std::filesystem::path& root) {
@@ -60,7 +60,7 @@ bool BuildArmada(const std::filesystem::path& root) {
         databuilder::AddComputerPlayer(armada.scene, 27 + side, side, kComputerLevel);
     }
     build.Spawn("Sky", {}, -1); // the star backdrop comes first
-    build.Spawn("Sun", kSunAt, -1);
+    build.Spawn("Sun", {}, -1);
     armada.world.JoinPending();
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
