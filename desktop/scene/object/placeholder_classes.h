@@ -20,7 +20,10 @@
 #include "desktop/scene/object/unknown.h"
 #include "desktop/units/deployable/deployables.h"
 #include "desktop/units/pilot/pilot.h"
+#include "desktop/units/structure/hubble_scope.h"
+#include "desktop/units/structure/station_parts.h"
 #include "desktop/units/structure/structure.h"
+#include "desktop/units/structure/turrets.h"
 #include "desktop/units/weapon/projectiles.h"
 #include "desktop/units/weapon/weapon.h"
 
@@ -71,14 +74,6 @@ using CapitolShip = PlaceholderNode<116, Ship>;
 
 using TowCable = PlaceholderNode<150, Weapon>;
 
-using Turret = PlaceholderNode<54, Structure>;
-using Connector = PlaceholderNode<56, Structure>;
-using Drydock = PlaceholderNode<68, Structure>;
 using PodBay = PlaceholderNode<70, Structure>;
-using HubbleScope = PlaceholderNode<110, Structure>;
-using MissileTurret = PlaceholderNode<111, Structure>;
-using ChaffeLauncher = PlaceholderNode<112, Structure>;
-using Hub = PlaceholderNode<149, Structure>;
-using Hangar = PlaceholderNode<156, Structure>;
 
 } // namespace lumivane

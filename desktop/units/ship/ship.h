@@ -165,6 +165,9 @@ public:
     virtual void RequestSelfOrder();
     virtual void UpdateScrap();
     virtual int CanScrap();
+    // What scrapping gives back now: half the cost (a quarter for a PodBay)
+    // scaled by the share of health left.
+    float ScrapRefund() const;
     virtual int CanTow(Entity* object);
     virtual void UpdateShadow();
     virtual void KeepFormation();
@@ -366,6 +369,14 @@ protected:
     // point and the return point orbit the Sun (or follow the shadowed
     // unit) and a path advances.
     void CarrySavedOrder();
+    // The steps of UpdateBuild: making the unit (and its connector), paying
+    // for the progress, and the completion.
+    bool StartBuild(const Ship& prototype, BuildQueueItem& item);
+    void PayForProgress(float cost);
+    void FinishBuild(float cost, Ship* unit, Ship* connector);
+    // Repair without a pod to fly to: the interrupted order runs for this
+    // frame and stays saved as far as it got.
+    void RunSavedOrderForFrame();
 
 private:
     void ResetPlayerRecord();
