@@ -17,6 +17,7 @@
 #include "desktop/scene/world/standalone_scene.h"
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
+#include "tools/databuilder/lumivane_camera_data.h"
 #include "tools/databuilder/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane_station_models.h"
 #include "tools/databuilder/lumivane_triggers.h"
@@ -29,7 +30,8 @@ constexpr const char* kStep = "lumivane_units_base";
 constexpr uint32_t kBaseCreationTime = 1000000300; // a fixed identity: same bytes every build
 constexpr int kStation = 1;
 constexpr int kComputerLevel = 1;
-constexpr Vec3 kHubAt{0, 0, 90};
+constexpr Vec3 kHubAt{0, 0, 110};
+constexpr float kSceneRadius = 160.0f;    // close enough for the home view to show the station
 constexpr int32_t kFirstResources = 60;   // half a scout
 constexpr int32_t kLaterResources = 6000; // the rest of the show
 constexpr uint32_t kResourcesArriveMs = 10000;
@@ -48,6 +50,19 @@ void AddBuildList(Scene& scene, const char* name, int32_t id, uint32_t delayMs,
     action.values = {kStation};
     action.weights.assign(names.size(), 1);
     action.names = std::move(names);
+    scene.AddTrigger(std::move(trigger));
+}
+
+// The camera comes in to watch the station grow, swings round it and
+// settles on a view of the hub and its ships.
+void AddStationTour(Scene& scene, int32_t id) {
+    auto trigger = databuilder::DelayTrigger("station tour", id, 1000);
+    databuilder::AddCameraTour(*trigger, {.firstAt = kHubAt + Vec3(16, 9, 20),
+                                          .firstLookAt = kHubAt,
+                                          .secondAt = kHubAt + Vec3(-22, 7, 10),
+                                          .secondLookAt = kHubAt,
+                                          .lastAt = kHubAt + Vec3(10, 14, 34),
+                                          .lastLookAt = kHubAt + Vec3(0, 0, 4)});
     scene.AddTrigger(std::move(trigger));
 }
 
@@ -87,6 +102,9 @@ bool BuildBase(const std::filesystem::path& root) {
         base.scene, "modules too", 44, kResourcesArriveMs,
         {"scout", "turret", "missileturret", "chafflauncher", "drydock", "hangar", "scope"});
 
+    AddStationTour(base.scene, 45);
+
+    base.scene.radius = kSceneRadius;
     base.scene.title = "Base";
     base.scene.secondTitle = "Base";
     base.scene.text5 = "base";
