@@ -6,8 +6,8 @@
 // property block. Orders arrive as message records (ship_orders.cpp); the
 // flying is in ship_thrust.cpp, ship_steering.cpp and ship_formation.cpp.
 // Fighting is in combat/ (the attack states, fire control and the turret
-// helpers). The states whose handlers belong to the unit classes (building,
-// departing, repair, scrapping, the class states) are virtual slots that do
+// helpers); building is in ship_build.cpp and departing, repair and
+// scrapping in ship_service.cpp. The class states are virtual slots that do
 // nothing here.
 #pragma once
 

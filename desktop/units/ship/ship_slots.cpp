@@ -1,6 +1,6 @@
 // Ship: the order states and operations whose behaviour belongs to the unit
-// classes and to construction, repair and scrapping. Until a class
-// gives them their work they leave the unit as it is.
+// classes. Until a class gives them their work they leave the unit as it
+// is; the builder's start sequence plays here.
 #include "desktop/units/ship/ship.h"
 
 namespace lumivane {
