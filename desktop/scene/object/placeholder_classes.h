@@ -20,10 +20,14 @@
 #include "desktop/scene/object/unknown.h"
 #include "desktop/units/deployable/deployables.h"
 #include "desktop/units/pilot/pilot.h"
+#include "desktop/units/pod/pod_bay.h"
+#include "desktop/units/pod/utility_pod.h"
 #include "desktop/units/structure/hubble_scope.h"
 #include "desktop/units/structure/station_parts.h"
 #include "desktop/units/structure/structure.h"
 #include "desktop/units/structure/turrets.h"
+#include "desktop/units/tug/tow_cable.h"
+#include "desktop/units/tug/tug.h"
 #include "desktop/units/weapon/projectiles.h"
 #include "desktop/units/weapon/weapon.h"
 
@@ -53,12 +57,10 @@ using Cruiser = PlaceholderNode<12, Ship>;
 using MineLayer = PlaceholderNode<13, Ship>;
 using MineSweeper = PlaceholderNode<17, Ship>;
 using Interceptor = PlaceholderNode<19, Ship>;
-using Tug = PlaceholderNode<20, Ship>;
 using MissileBoat = PlaceholderNode<21, Ship>;
 using Gunship = PlaceholderNode<29, Ship>;
 using Carrier = PlaceholderNode<30, Ship>;
 using ATR = PlaceholderNode<65, Ship>;
-using UtilityPod = PlaceholderNode<69, Ship>;
 using Probe = PlaceholderNode<74, Ship>;
 using PatrolBoat = PlaceholderNode<75, Ship>;
 using ColonyShip = PlaceholderNode<76, Ship>;
@@ -71,9 +73,5 @@ using MiningStation = PlaceholderNode<113, Ship>;
 using PrefabKit = PlaceholderNode<114, Ship>;
 using Shuttle = PlaceholderNode<115, Ship>;
 using CapitolShip = PlaceholderNode<116, Ship>;
-
-using TowCable = PlaceholderNode<150, Weapon>;
-
-using PodBay = PlaceholderNode<70, Structure>;
 
 } // namespace lumivane

@@ -169,6 +169,9 @@ public:
     // scaled by the share of health left.
     float ScrapRefund() const;
     virtual int CanTow(Entity* object);
+    // A pod restocks one craft of a carrier's bay; 1 when one was restocked.
+    // Units without a bay have nothing to restock.
+    virtual int RestockBay() { return 0; }
     virtual void UpdateShadow();
     virtual void KeepFormation();
     virtual void UpdateTargetList();

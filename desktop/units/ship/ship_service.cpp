@@ -9,6 +9,7 @@
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/squad.h"
 #include "desktop/scene/world/world.h"
+#include "desktop/units/pod/utility_pod.h"
 #include "desktop/units/ship/ship.h"
 
 namespace lumivane {
@@ -112,9 +113,7 @@ void Ship::UpdateRepair() {
     if (!podStays) {
         pod = NearestPod(*world, *owner, handle, false);
         if (pod) {
-            // The pod takes the job.
-            pod->orderState = kOrderClassState14;
-            pod->target = handle;
+            static_cast<UtilityPod*>(pod)->Assign(*this);
         } else {
             pod = NearestPod(*world, *owner, handle, true);
         }
