@@ -3,9 +3,10 @@
 // formation about the Sun (line abreast, a wedge, a column of fours and a
 // ring), a patrol circling waypoints that ride a planet, and a short script
 // whose orders send a frigate to orbit a planet and a fighter to a point,
-// after which it orbits the Sun. When the scenery has its "Wormhole", a
-// squad flies through it and out of the scene. The companion table names
-// the scene. The scene is read back with the scene's Load.
+// after which it orbits the Sun; it shows the head-up display. When the scenery has its "Wormhole",
+// a squad flies through it and out of the scene, between two yellow flames and under a crackle of
+// electricity that mark the gate. The companion table names the scene. The scene is read back with
+// the scene's Load.
 #include "tools/databuilder/data_step.h"
 
 #include <cstdio>
@@ -91,6 +92,23 @@ struct Builder {
         world.JoinPending();
     }
 
+    // Free-standing particle systems by the gate, drawn large enough to
+    // be seen from the scene's home view.
+    void MarkGate(Vec3 gate) {
+        const struct {
+            const char* effect;
+            Vec3 offset;
+            float size;
+        } marks[] = {{"flames- yellow", {-14, -4, 0}, 6.0f},
+                     {"flames- yellow", {14, -4, 0}, 6.0f},
+                     {"electricity", {0, 10, 0}, 8.0f}};
+        for (const auto& mark : marks)
+            if (Entity* system = Spawn(mark.effect, gate + mark.offset, false)) {
+                system->sizeFactor = mark.size;
+                system->PlaceLocalMatrix();
+            }
+    }
+
     // A fighter circling four points about the planet, each riding it.
     void AddPatrol(const Entity& planet) {
         const Vec3 corners[] = {{15, 0, 0}, {0, 0, 15}, {-15, 0, 0}, {0, 0, -15}};
@@ -132,6 +150,7 @@ bool BuildFleet(const std::filesystem::path& root) {
     Builder build{scene, world, fleet.Loaded()};
     build.Spawn("Sky", {}, false); // the star backdrop comes first
     build.Spawn("Sun", {}, false);
+    build.Spawn("Sunlight", {}, false);
     world.JoinPending(); // what follows orbits the Sun
     Entity* harbour = build.Spawn("Planet", {-150, 0, 150}, true);
     Entity* beacon = build.Spawn("Planet", {100, 0, -200}, true);
@@ -146,6 +165,11 @@ bool BuildFleet(const std::filesystem::path& root) {
     if (frigate && harbour)
         AddOrder(scene, "to the harbour", 20, 1000, action::kFollow, {frigate->handle},
                  harbour->handle);
+    // A loaded scene starts without the head-up display: this one shows it
+    // (fading in), so the user sees what the fleet's units carry.
+    auto showHud = databuilder::DelayTrigger("head-up display", 19, 500);
+    databuilder::AddAction(*showHud, action::kHud).values = {1, 1};
+    scene.AddTrigger(std::move(showHud));
     if (courier)
         AddOrder(scene, "courier", 21, 1500, action::kMove, {courier->handle}, kNoEntity,
                  {190, 0, -40});
@@ -156,6 +180,7 @@ bool BuildFleet(const std::filesystem::path& root) {
             if (Entity* unit = build.Spawn("fighter", {-46.0f + 6.0f * float(i), 0, 205}, false,
                                            kFleetPlayer, 5))
                 travellers.push_back(unit->handle);
+        build.MarkGate({-40, 0, 240});
         world.JoinPending();
         // One at a time: two craft making for the gate's centre at once
         // would hold each other off it.
