@@ -22,7 +22,10 @@
 #include "desktop/units/pilot/pilot.h"
 #include "desktop/units/pod/pod_bay.h"
 #include "desktop/units/pod/utility_pod.h"
+#include "desktop/units/structure/hubble_scope.h"
+#include "desktop/units/structure/station_parts.h"
 #include "desktop/units/structure/structure.h"
+#include "desktop/units/structure/turrets.h"
 #include "desktop/units/tug/tow_cable.h"
 #include "desktop/units/tug/tug.h"
 #include "desktop/units/weapon/projectiles.h"
@@ -62,14 +65,5 @@ using Bomber = PlaceholderNode<78, Ship>;
 using MiningStation = PlaceholderNode<113, Ship>;
 using PrefabKit = PlaceholderNode<114, Ship>;
 using Shuttle = PlaceholderNode<115, Ship>;
-
-using Turret = PlaceholderNode<54, Structure>;
-using Connector = PlaceholderNode<56, Structure>;
-using Drydock = PlaceholderNode<68, Structure>;
-using HubbleScope = PlaceholderNode<110, Structure>;
-using MissileTurret = PlaceholderNode<111, Structure>;
-using ChaffeLauncher = PlaceholderNode<112, Structure>;
-using Hub = PlaceholderNode<149, Structure>;
-using Hangar = PlaceholderNode<156, Structure>;
 
 } // namespace lumivane

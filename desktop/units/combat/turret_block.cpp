@@ -43,6 +43,8 @@ Vec3 NodePosition(const Node* node, const Entity& unit) {
     return node ? node->WorldMatrix().GetTranslation() : unit.position;
 }
 
+} // namespace
+
 // The node's base matrix from its prototype, turned by `rotation` first.
 void PoseNode(Node* node, const Quat& rotation) {
     if (!IsA(node, ClassId::TransNode)) return;
@@ -58,8 +60,6 @@ Quat AxisAngle(const Vec3& axis, float angle) {
     const float s = std::sin(0.5f * angle);
     return {axis.x * s, axis.y * s, axis.z * s, std::cos(0.5f * angle)};
 }
-
-} // namespace
 
 void StandardTurretAngles(const Vec3& local, float& yaw, float& pitch) {
     Vec3 direction = local;
