@@ -20,6 +20,7 @@
 #include "desktop/scene/object/unknown.h"
 #include "desktop/units/deployable/deployables.h"
 #include "desktop/units/pilot/pilot.h"
+#include "desktop/units/ships/ship_classes.h"
 #include "desktop/units/structure/structure.h"
 #include "desktop/units/weapon/projectiles.h"
 #include "desktop/units/weapon/weapon.h"
@@ -47,26 +48,14 @@ public:
 };
 
 using Cruiser = PlaceholderNode<12, Ship>;
-using MineLayer = PlaceholderNode<13, Ship>;
-using MineSweeper = PlaceholderNode<17, Ship>;
-using Interceptor = PlaceholderNode<19, Ship>;
 using Tug = PlaceholderNode<20, Ship>;
-using MissileBoat = PlaceholderNode<21, Ship>;
-using Gunship = PlaceholderNode<29, Ship>;
 using Carrier = PlaceholderNode<30, Ship>;
 using ATR = PlaceholderNode<65, Ship>;
 using UtilityPod = PlaceholderNode<69, Ship>;
-using Probe = PlaceholderNode<74, Ship>;
 using PatrolBoat = PlaceholderNode<75, Ship>;
-using ColonyShip = PlaceholderNode<76, Ship>;
-using Catamaran = PlaceholderNode<77, Ship>;
-using Bomber = PlaceholderNode<78, Ship>;
 using CarrierFighter = PlaceholderNode<79, Ship>;
 using SpaceMarine = PlaceholderNode<80, Ship>;
 using PerimeterStation = PlaceholderNode<109, Ship>;
-using MiningStation = PlaceholderNode<113, Ship>;
-using PrefabKit = PlaceholderNode<114, Ship>;
-using Shuttle = PlaceholderNode<115, Ship>;
 using CapitolShip = PlaceholderNode<116, Ship>;
 
 using TowCable = PlaceholderNode<150, Weapon>;
