@@ -78,9 +78,8 @@ void Bomber::Fire() {
     const bool salvoDone = tube == kTubes - 1;
     tube = (tube + 1) % kTubes;
     lastFireTime = now;
-    nextFireTime =
-        now + (salvoDone ? int32_t(1000.0f * ShipFloat(ShipFields().reloadTime, 1.0f))
-                         : kSalvoGapMs);
+    nextFireTime = now + (salvoDone ? int32_t(1000.0f * ShipFloat(ShipFields().reloadTime, 1.0f))
+                                    : kSalvoGapMs);
 }
 
 void Bomber::UpdateAttack() {

@@ -59,9 +59,9 @@ void ColonyShip::SpawnNext() {
         ship->canCollide = 0;
     }
     if (record.healthFraction < 1.0f)
-        settler->TakeDamage((1.0f - record.healthFraction) *
-                            (settler->props ? settler->props->Float(EntityFields().healthMax)
-                                            : 0.0f));
+        settler->TakeDamage(
+            (1.0f - record.healthFraction) *
+            (settler->props ? settler->props->Float(EntityFields().healthMax) : 0.0f));
     settler->noDamage = uint8_t(record.noDamage != 0);
 }
 
@@ -77,8 +77,7 @@ bool ColonyShip::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t
     spawns.clear();
     startTime = 0;
     if (version < kSpawnsFrom) return true;
-    return ReadSpawnRecords(file, version >= kWholeSpawnsFrom, spawns) &&
-           file.ReadI32(startTime);
+    return ReadSpawnRecords(file, version >= kWholeSpawnsFrom, spawns) && file.ReadI32(startTime);
 }
 
 } // namespace lumivane

@@ -13,9 +13,9 @@ namespace lumivane {
 class Gunship : public Ship {
 public:
     enum SpinState : int32_t { kSpunUp = 0, kStopped = 1, kSpinningUp = 2, kSpinningDown = 3 };
-    static constexpr float kSpinUpRate = 12.566371f;    // 4 pi per second squared
+    static constexpr float kSpinUpRate = 12.566371f; // 4 pi per second squared
     static constexpr float kSpinDownRate = -11.938052f;
-    static constexpr float kFullSpeed = 25.132742f;     // 8 pi per second
+    static constexpr float kFullSpeed = 25.132742f; // 8 pi per second
     static constexpr int kGuns = 2;
 
     Gunship() { classId = uint8_t(ClassId::Gunship); }

@@ -107,8 +107,7 @@ void MissileBoat::Fire() {
     const bool aimed = orderState == kOrderAttack || orderState == kOrderHunt;
     Node* from = launchers[launcher];
     LaunchMainWeapon(from ? from->WorldMatrix() : WorldMatrix(), aimed ? target : kNoEntity);
-    if (sequencer)
-        sequencer->Play(NumberedName("missile%i_load", launcher + 1), sequenceStates, 0);
+    if (sequencer) sequencer->Play(NumberedName("missile%i_load", launcher + 1), sequenceStates, 0);
     launcher = (launcher + 1) % kLaunchers;
     lastFireTime = now;
     nextFireTime = now + ReloadDelayMs();

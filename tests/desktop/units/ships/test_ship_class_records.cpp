@@ -68,10 +68,10 @@ TEST_F(LvShipClassRecords, EveryClassReadsBackToTheSameBytes) {
     auto* kit = Make<PrefabKit>("kit");
     kit->deployed = 1;
     kit->deployTime = 3000;
-    for (Ship* unit : std::initializer_list<Ship*>{
-             gunship, bomber, catamaran, colony, layer, station, boat, kit,
-             Make<Interceptor>("interceptor"), Make<Probe>("probe"),
-             Make<MineSweeper>("sweeper"), Make<Shuttle>("shuttle")})
+    for (Ship* unit :
+         std::initializer_list<Ship*>{gunship, bomber, catamaran, colony, layer, station, boat, kit,
+                                      Make<Interceptor>("interceptor"), Make<Probe>("probe"),
+                                      Make<MineSweeper>("sweeper"), Make<Shuttle>("shuttle")})
         ExpectRoundTrip(unit);
 
     Held back(Loaded(Saved(colony)));
