@@ -54,8 +54,12 @@ lumivane::Sequencer* BuildSequences(const std::vector<NodeMotion>& motions) {
                 channel->AddKey(node->local, kFramesPerSequence);
                 continue;
             }
+            // The slide ends on the last frame of the sequence; the frame
+            // after it leads on to the next sequence's first key (a one-frame
+            // hold and a one-frame move are the same thing, and files keep
+            // the move).
             channel->AddKey(motion->from, -(kFramesPerSequence - 1));
-            channel->AddKey(motion->to, 1);
+            channel->AddKey(motion->to, -1);
         }
         node->AddChannel(channel);
         sequencer->AddChannel(channel);
