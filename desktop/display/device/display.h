@@ -265,6 +265,9 @@ private:
     void ApplyNodeStates(const QueuedNode& item, bool& lit);
     void SetNodeTextures(const GeoNode& node, int frame);
     void DrawNodeGeometry(const QueuedNode& item);
+    // A node rebuilt every frame, through the dynamic vertex buffer; false
+    // when it cannot go that way (it is then drawn from memory).
+    bool DrawStreamed(const GeoNode& node, const Vertex* vertices, uint32_t available);
     void Dot3Pass(const QueuedNode& item);
     void DisableLights();
 

@@ -14,6 +14,7 @@
 #include "platform/render/device.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 
 namespace lumivane {
@@ -220,6 +221,7 @@ void Display::DrawNodeGeometry(const QueuedNode& item) {
     const auto count = uint32_t(std::min<size_t>(available, size_t(std::max(node.vertexCount, 0))));
     if (!vertices || count == 0) return;
     device3D_->SetVertexShader(kModelVertexFormat);
+    if (node.streamed && DrawStreamed(node, vertices, count)) return;
     const uint16_t* indices = node.Indices();
     if (node.indexed && indices && node.indexCount >= 3) {
         const auto* text = IsA(&node, ClassId::AnimText) ? static_cast<AnimText*>(&node) : nullptr;
@@ -247,6 +249,22 @@ void Display::DrawNodeGeometry(const QueuedNode& item) {
         device3D_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, count / 3, vertices, sizeof(Vertex));
     }
     frame_.statistics.vertices += count;
+}
+
+bool Display::DrawStreamed(const GeoNode& node, const Vertex* vertices, uint32_t available) {
+    const uint32_t triangles = uint32_t(std::max(node.indexCount, 0) / 3);
+    const uint32_t count = triangles + 2; // the strip's vertex pairs
+    if (!dynamicBuffer_ || triangles == 0 || count > available) return false;
+    uint32_t start = 0;
+    void* room = dynamicBuffer_->Lock(count, &start);
+    if (!room) return false;
+    std::memcpy(room, vertices, size_t(count) * sizeof(Vertex));
+    dynamicBuffer_->Unlock();
+    device3D_->SetStreamSource(0, dynamicBuffer_->Buffer(), sizeof(Vertex));
+    device3D_->DrawPrimitive(D3DPT_TRIANGLESTRIP, start, triangles);
+    frame_.statistics.vertices += count;
+    frame_.statistics.indices += uint32_t(node.indexCount);
+    return true;
 }
 
 void Display::Dot3Pass(const QueuedNode& item) {

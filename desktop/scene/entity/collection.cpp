@@ -250,4 +250,10 @@ void Collection::RespawnMember(EntityHandle member) {
         }
 }
 
+void Collection::ReleaseMember(EntityHandle member) {
+    if (member < 0) return;
+    for (CollectionMember& slot : members)
+        if (slot.handle == member) slot.handle = kNoEntity;
+}
+
 } // namespace lumivane

@@ -59,6 +59,9 @@ public:
 
     // Every member slot holding that handle gets a fresh member of its group.
     void RespawnMember(EntityHandle member);
+    // A member taken in tow leaves the collection: it is no longer carried
+    // or pulled home, and its slot stays empty.
+    void ReleaseMember(EntityHandle member);
 
     std::vector<CollectionMember> members;
     int32_t resetRequest = 0;

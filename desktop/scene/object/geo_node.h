@@ -156,6 +156,10 @@ public:
     uint8_t pane = 0;
     uint8_t kite = 0;
     uint8_t perFrameWork = 0;
+    // Geometry rebuilt by code every frame, drawn as a strip of vertex pairs
+    // (two triangles per index sextet) uploaded through the display's
+    // dynamic vertex buffer.
+    uint8_t streamed = 0;
 
 protected:
     GeoNode(const GeoNode& other) = default;

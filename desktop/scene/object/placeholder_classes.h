@@ -20,8 +20,12 @@
 #include "desktop/scene/object/unknown.h"
 #include "desktop/units/deployable/deployables.h"
 #include "desktop/units/pilot/pilot.h"
+#include "desktop/units/pod/pod_bay.h"
+#include "desktop/units/pod/utility_pod.h"
 #include "desktop/units/ships/ship_classes.h"
 #include "desktop/units/structure/structure.h"
+#include "desktop/units/tug/tow_cable.h"
+#include "desktop/units/tug/tug.h"
 #include "desktop/units/weapon/projectiles.h"
 #include "desktop/units/weapon/weapon.h"
 
@@ -48,22 +52,17 @@ public:
 };
 
 using Cruiser = PlaceholderNode<12, Ship>;
-using Tug = PlaceholderNode<20, Ship>;
 using Carrier = PlaceholderNode<30, Ship>;
 using ATR = PlaceholderNode<65, Ship>;
-using UtilityPod = PlaceholderNode<69, Ship>;
 using PatrolBoat = PlaceholderNode<75, Ship>;
 using CarrierFighter = PlaceholderNode<79, Ship>;
 using SpaceMarine = PlaceholderNode<80, Ship>;
 using PerimeterStation = PlaceholderNode<109, Ship>;
 using CapitolShip = PlaceholderNode<116, Ship>;
 
-using TowCable = PlaceholderNode<150, Weapon>;
-
 using Turret = PlaceholderNode<54, Structure>;
 using Connector = PlaceholderNode<56, Structure>;
 using Drydock = PlaceholderNode<68, Structure>;
-using PodBay = PlaceholderNode<70, Structure>;
 using HubbleScope = PlaceholderNode<110, Structure>;
 using MissileTurret = PlaceholderNode<111, Structure>;
 using ChaffeLauncher = PlaceholderNode<112, Structure>;

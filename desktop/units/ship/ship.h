@@ -166,6 +166,9 @@ public:
     virtual void UpdateScrap();
     virtual int CanScrap();
     virtual int CanTow(Entity* object);
+    // A pod restocks one craft of a carrier's bay; 1 when one was restocked.
+    // Units without a bay have nothing to restock.
+    virtual int RestockBay() { return 0; }
     virtual void UpdateShadow();
     virtual void KeepFormation();
     virtual void UpdateTargetList();

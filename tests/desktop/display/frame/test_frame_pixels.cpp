@@ -165,3 +165,43 @@ TEST_F(LvFramePixels, TextAndLetterboxGolden) {
     EXPECT_EQ(Pixel(32, 34), 0u);
     EXPECT_TRUE(Near(Pixel(2, 18), 128, 128, 128));
 }
+
+// A node rebuilt by code every frame (a tow cable's ribbon) goes to the
+// device through the dynamic vertex buffer as a strip of vertex pairs, and
+// only as many segments as its index count says are drawn.
+TEST_F(LvFramePixels, AStreamedRibbonIsDrawnThroughTheDynamicBuffer) {
+    Make(64, 48);
+    const CameraView& view = display->Camera().Current();
+    constexpr int kPairs = 11;
+    std::vector<Vertex> strip(2 * kPairs);
+    std::vector<uint16_t> indices;
+    for (int i = 0; i < kPairs; ++i) {
+        const Vec3 along = view.right * (float(i) - 5.0f) * 2.0f;
+        strip[size_t(2 * i)].position = along + view.up * 1.5f;
+        strip[size_t(2 * i + 1)].position = along - view.up * 1.5f;
+        strip[size_t(2 * i)].colour = strip[size_t(2 * i + 1)].colour = 0xFFFFFFFF;
+        if (i + 1 < kPairs)
+            for (int k : {0, 1, 2, 1, 3, 2})
+                indices.push_back(uint16_t(2 * i + k));
+    }
+    auto* ribbon = new GeoNode;
+    ribbon->SetGeometry(strip, indices);
+    ribbon->lighting = 0;
+    ribbon->twoSided = 1;
+    ribbon->streamed = 1;
+    ribbon->indexCount = 6 * 5; // the left half only
+    auto* cable = new Entity;
+    cable->AddChild(ribbon);
+    cable->position = view.position + view.direction * 50.0f;
+    cable->PlaceLocalMatrix();
+    world.AddEntity(cable);
+    ASSERT_NE(display->DynamicBuffer(), nullptr);
+    const uint32_t before = display->DynamicBuffer()->Position();
+    Frame();
+    EXPECT_EQ(display->DynamicBuffer()->Position(), before + 12) << "six pairs uploaded";
+    EXPECT_EQ(Pixel(32 - 8, 24), 0xFFFFFFu) << "left of centre: drawn";
+    EXPECT_EQ(Pixel(32 + 8, 24), 0u) << "right of centre: not indexed this frame";
+    ribbon->indexCount = 6 * (kPairs - 1);
+    Frame();
+    EXPECT_EQ(Pixel(32 + 8, 24), 0xFFFFFFu);
+}
