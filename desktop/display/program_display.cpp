@@ -67,6 +67,9 @@ ProgramDisplay::ProgramDisplay(std::unique_ptr<DisplayHost> host, ProgramDisplay
         // The program's display draws through the camera controller; the
         // scene link then hands it to the scene engine.
         display_->SetCamera(std::make_unique<Camera>());
+        // Its frames draw the head-up display, the command interface and
+        // the particle systems.
+        display_->SetFrameHooks(&frameHooks_);
         sceneLink_ = std::make_unique<DisplaySceneLink>(*display_);
     }
 }
@@ -74,6 +77,7 @@ ProgramDisplay::ProgramDisplay(std::unique_ptr<DisplayHost> host, ProgramDisplay
 ProgramDisplay::~ProgramDisplay() {
     if (GetVertexBufferSink() == &sharedVertices_) SetVertexBufferSink(nullptr);
     sceneLink_.reset();
+    if (display_) display_->SetFrameHooks(nullptr);
     // The device goes before the window it draws into.
     if (display_) display_->Release();
     adapters_.reset();

@@ -8,6 +8,7 @@
 
 #include "desktop/display/device/adapter_list.h"
 #include "desktop/display/device/display.h"
+#include "desktop/display/frame/program_frame_hooks.h"
 #include "desktop/display/overlay/scene_display_link.h"
 #include "desktop/display/seam/app_display.h"
 #include "desktop/scene/world/scene_services.h"
@@ -81,6 +82,7 @@ private:
     SharedVertices sharedVertices_{*this};
     std::unique_ptr<AdapterList> adapters_;
     Display* display_ = nullptr;
+    ProgramFrameHooks frameHooks_;
     // The scene engine's seams, answered by the display while it lives.
     std::unique_ptr<DisplaySceneLink> sceneLink_;
     std::unique_ptr<TextureManager> ownTextures_;

@@ -4,7 +4,8 @@
 // ring), a patrol circling waypoints that ride a planet, and a short script
 // whose orders send a frigate to orbit a planet and a fighter to a point,
 // after which it orbits the Sun. When the scenery has its "Wormhole", a
-// squad flies through it and out of the scene. The companion table names
+// squad flies through it and out of the scene, between two yellow flames
+// and under a crackle of electricity that mark the gate. The companion table names
 // the scene. The scene is read back with the scene's Load.
 #include "tools/databuilder/data_step.h"
 
@@ -91,6 +92,23 @@ struct Builder {
         world.JoinPending();
     }
 
+    // Free-standing particle systems by the gate, drawn large enough to
+    // be seen from the scene's home view.
+    void MarkGate(Vec3 gate) {
+        const struct {
+            const char* effect;
+            Vec3 offset;
+            float size;
+        } marks[] = {{"flames- yellow", {-14, -4, 0}, 6.0f},
+                     {"flames- yellow", {14, -4, 0}, 6.0f},
+                     {"electricity", {0, 10, 0}, 8.0f}};
+        for (const auto& mark : marks)
+            if (Entity* system = Spawn(mark.effect, gate + mark.offset, false)) {
+                system->sizeFactor = mark.size;
+                system->PlaceLocalMatrix();
+            }
+    }
+
     // A fighter circling four points about the planet, each riding it.
     void AddPatrol(const Entity& planet) {
         const Vec3 corners[] = {{15, 0, 0}, {0, 0, 15}, {-15, 0, 0}, {0, 0, -15}};
@@ -156,6 +174,7 @@ bool BuildFleet(const std::filesystem::path& root) {
             if (Entity* unit = build.Spawn("fighter", {-46.0f + 6.0f * float(i), 0, 205}, false,
                                            kFleetPlayer, 5))
                 travellers.push_back(unit->handle);
+        build.MarkGate({-40, 0, 240});
         world.JoinPending();
         // One at a time: two craft making for the gate's centre at once
         // would hold each other off it.

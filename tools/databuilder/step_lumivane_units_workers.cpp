@@ -209,7 +209,7 @@ void WriteTug(Writer& w) {
         v.Set("icon number", 8).Set("health max", 20.0f).Set("cost", 200.0f);
         v.Set("task: tow", 1).Set("task: attack", 0);
         v.Set("thrust", 0.6f).Set("top speed", 0.8f).Set("angular thrust", 0.4f);
-        v.Set("turn speed", 0.6f).Set("mass", 30.0f);
+        v.Set("turn speed", 0.6f).Set("mass", 8.0f);
     });
 
     // The ribbon replaces the rope's vertices; it is drawn unlit, both sides.

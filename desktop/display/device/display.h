@@ -206,6 +206,11 @@ public:
     void DrawObject(const QueuedNode& item);
     void SetupLights(Entity* entity, bool overlay);
     void SetLight(Entity* light, int index, bool overlay);
+    // Quads written by a particle node (four vertices each, drawn through
+    // six indices each) with the render states and texture of the queued
+    // item's node, placed by the item's world matrix.
+    void DrawParticleQuads(const QueuedNode& item, const Vertex* vertices, int quads,
+                           const uint16_t* indices);
     // Every GeoNode below the node draws at that texture level.
     static void SetNodeLevel(Node* node, int level);
     FrameState& Frame() { return frame_; }

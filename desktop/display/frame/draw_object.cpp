@@ -317,7 +317,7 @@ void Display::DrawObject(const QueuedNode& item) {
     if (!device3D_ || !item.node) return;
     GeoNode& node = *item.node;
     if (IsA(&node, ClassId::PartNode)) {
-        hooks_->DrawParticles(*this, node, item.entity);
+        hooks_->DrawParticles(*this, item);
         return;
     }
     bool lit = false;

@@ -13,7 +13,7 @@ namespace lumivane {
 
 class Display;
 class Entity;
-class GeoNode;
+struct QueuedNode;
 
 class FrameHooks {
 public:
@@ -44,11 +44,11 @@ public:
     // and whether it is in one of the modes that show no inset picture.
     virtual Entity* InspectedEntity() { return nullptr; }
 
-    // A particle node: simulates, writes and draws its particles.
-    virtual void DrawParticles(Display& display, GeoNode& node, Entity* entity) {
+    // A particle node (the queued item's node, with its entity and world
+    // matrix): simulates, writes and draws its particles.
+    virtual void DrawParticles(Display& display, const QueuedNode& item) {
         (void)display;
-        (void)node;
-        (void)entity;
+        (void)item;
     }
 
 private:

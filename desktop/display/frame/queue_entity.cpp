@@ -105,7 +105,11 @@ void Display::QueueChildren(Node* node, const Matrix& matrix) {
 }
 
 void Display::QueueNode(GeoNode* node, const Matrix& matrix) {
-    if (!node || node->vertexCount <= 0 || !node->SourceVertices()) return;
+    if (!node) return;
+    // A particle node holds no geometry of its own: it writes its quads
+    // when it is drawn.
+    const bool particles = IsA(node, ClassId::PartNode);
+    if (!particles && (node->vertexCount <= 0 || !node->SourceVertices())) return;
     FrameState& f = frame_;
     // Its own channels; a clone that builds its vertices each frame runs
     // them when it is drawn.

@@ -15,6 +15,7 @@
 namespace lumivane {
 
 class Entity;
+class OverlayState;
 class ScriptConfig;
 class TextureSet;
 
@@ -32,6 +33,10 @@ inline constexpr int kCrosshairCell = 15;
 inline constexpr uint32_t kHealthFull = 0x00C000;
 inline constexpr uint32_t kHealthHalf = 0xFFFF00;
 inline constexpr uint32_t kHealthLow = 0xFF4040;
+
+// The overlay nodes of the hover label.
+inline constexpr const char* kHoverName = "hilighted name";
+inline constexpr const char* kHoverNameShadow = "hilighted name shadow";
 
 struct HudSettings {
     TextureSet* halo = nullptr;
@@ -77,6 +82,9 @@ public:
     void DrawUnitOverlays(OverlayCanvas& canvas, std::span<Entity* const> units);
     void DrawHeightBars(OverlayCanvas& canvas, std::span<Entity* const> units);
     void DrawSquadNumbers(OverlayCanvas& canvas);
+    // The label of the one unit under the mouse, made again in the overlay
+    // node (views' fields of view in radians); gone when there is none.
+    void ShowHoverName(OverlayState& overlay, float horizontalFov, float verticalFov);
     // Maps texture coordinates given in one cell's 0..1 square (0..2 for a
     // 2 x 2 block) into cell `cell` of the sheet.
     static void SelectCell(std::span<Vertex> vertices, int cell);

@@ -160,6 +160,16 @@ void Tug::Update() {
     Pull(*object);
 }
 
+Vec3 Tug::CableTurn(const Vec3& force) const {
+    // Turning the tail towards the load: with the gain above and the masses
+    // a tug may have, the full force would spin it many turns a second at
+    // the smallest angle, so it turns no harder than its own thrusters do.
+    const Vec3 tail = Vec3() - GetDir();
+    const float turning = Vec3::Cross(tail, force).Length();
+    const float most = ShipFloat(ShipFields().angularThrust, 0.2f);
+    return turning > most ? force * (most / turning) : force;
+}
+
 void Tug::Pull(Entity& object) {
     Ship* ship = AsShip(&object);
     // A friend or a neutral on the cable is held; an enemy fights it.
@@ -186,7 +196,7 @@ void Tug::Pull(Entity& object) {
                 Accelerate(along * (force * kTugShare / mass), true);
                 Vec3 tail(0.0f, 0.0f, -1.0f);
                 GetWorldMatrix().TransformPoint(tail);
-                ApplyTorque(tail, along * (force * kTugTurnGain / mass), true);
+                ApplyTorque(tail, CableTurn(along * (force * kTugTurnGain / mass)), true);
             }
             object.spin.Pow(std::pow(kSpinDamping, dt));
         }

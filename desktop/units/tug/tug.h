@@ -56,6 +56,9 @@ private:
     // it misses.
     bool Grab(Entity& object, const Vec3& away);
     void Pull(Entity& object);
+    // The cable's turning force on the tail, no stronger than the tug's own
+    // turning.
+    Vec3 CableTurn(const Vec3& force) const;
 };
 
 inline Tug* AsTug(Entity* entity) {

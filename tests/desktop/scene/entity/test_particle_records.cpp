@@ -1,6 +1,7 @@
 // Records of particle systems and their particle nodes: the current layout
-// saved, loaded and saved again to the same bytes; the runtime colour of a
-// scene-state file; damaged particle counts refused cleanly.
+// saved, loaded and saved again to the same bytes; the older layouts of
+// versions 34 and 49; the runtime colour of a scene-state file; damaged
+// particle counts refused cleanly.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "desktop/scene/object/model_load_state.h"
 #include "desktop/scene/object/object_file.h"
 #include "platform/binary_io.h"
+#include "tests/desktop/scene/entity/entity_record_bytes.h"
 #include "tests/desktop/scene/entity/particle_fixture.h"
 #include "tests/desktop/scene/scene_test_support.h"
 
@@ -18,16 +20,8 @@ namespace {
 
 using LvParticleRecords = test::ParticleTest;
 
-std::vector<uint8_t> Saved(Unknown* object) {
-    platform::BufferWriter file;
-    EXPECT_TRUE(WriteObject(file, object));
-    return file.Take();
-}
-
-Unknown* Loaded(const std::vector<uint8_t>& bytes) {
-    platform::MemoryReader file(bytes.data(), bytes.size());
-    return ReadObject(file, nullptr, "test.vrn", 0);
-}
+using test::Loaded;
+using test::Saved;
 
 // A prototype with seven particles, every one set up and spawned.
 PartSys* Prototype() {
@@ -75,9 +69,71 @@ TEST_F(LvParticleRecords, TheCurrentLayoutSavesLoadsAndSavesToTheSameBytes) {
     EXPECT_EQ(copy->ChildCount(), 1) << "the loaded node is the system's only node";
     const std::vector<uint8_t> second = Saved(copy);
     ASSERT_EQ(second.size(), first.size());
-    const size_t differ = size_t(std::mismatch(second.begin(), second.end(), first.begin()).first -
-                                 second.begin());
+    const size_t differ =
+        size_t(std::mismatch(second.begin(), second.end(), first.begin()).first - second.begin());
     EXPECT_EQ(differ, first.size()) << "the files part at byte " << differ;
+}
+
+// The bytes of a lone particle node as an object file of an older `version`
+// (before the compact counts) holds them: a class word, a channel count and
+// a child count of four bytes each, and before version 35 a spare word after
+// the particle counts.
+std::vector<uint8_t> OldNodeFile(const std::vector<uint8_t>& current, uint32_t version) {
+    constexpr size_t kClassAt = 12, kNamesEnd = 13 + 64, kCompactCountsEnd = kNamesEnd + 6;
+    const size_t counts = CountsAt(current);
+    EXPECT_EQ(current[kClassAt], uint8_t(ClassId::PartNode));
+    platform::BufferWriter file;
+    file.WriteBytes(current.data(), 4);
+    file.WriteU32(version);
+    file.WriteBytes(current.data() + 8, 4);
+    file.WriteU32(current[kClassAt]);
+    file.WriteBytes(current.data() + kClassAt + 1, kNamesEnd - kClassAt - 1);
+    file.WriteI32(0); // channels
+    file.WriteI32(0); // children
+    file.WriteBytes(current.data() + kCompactCountsEnd, counts + 8 - kCompactCountsEnd);
+    if (version < 35) file.WriteU32(0xDEADBEEF);
+    file.WriteBytes(current.data() + counts + 8, current.size() - counts - 8);
+    return file.Take();
+}
+
+TEST_F(LvParticleRecords, VersionsThirtyFourAndFortyNineLoadTheirLayouts) {
+    auto system = test::Own(Prototype());
+    PartNode* node = system->Particles();
+    node->Particles()[1].position = {1.0f, 2.0f, 3.0f};
+    node->SetOwner(nullptr); // saved alone
+    const std::vector<uint8_t> current = Saved(node);
+    node->SetOwner(system.get());
+
+    for (uint32_t version : {34u, 49u}) {
+        auto loaded = test::Own(Loaded(OldNodeFile(current, version)));
+        ASSERT_NE(loaded, nullptr) << version;
+        ASSERT_TRUE(IsA(loaded.get(), ClassId::PartNode));
+        const auto* copy = static_cast<PartNode*>(loaded.get());
+        ASSERT_EQ(copy->Particles().size(), 7u) << version;
+        EXPECT_EQ(copy->InitialisedCount(), 7);
+        EXPECT_EQ(copy->Particles()[1].position.z, 3.0f) << version;
+        EXPECT_EQ(copy->Particles()[6].lifetime, node->Particles()[6].lifetime) << version;
+    }
+
+    // The systems of both versions: the time factor and the free-standing
+    // word, no attached mark before 50, and a particle node made for them.
+    for (uint32_t version : {34u, 49u}) {
+        std::vector<uint8_t> bytes = test::OldRecord(version, 0, uint8_t(ClassId::PartSys));
+        platform::BufferWriter tail;
+        tail.WriteF32(0.5f);
+        tail.WriteU32(0);
+        const std::vector<uint8_t> fields = tail.Take();
+        bytes.insert(bytes.end(), fields.begin(), fields.end());
+        auto loaded = test::Own(Loaded(bytes));
+        ASSERT_NE(loaded, nullptr) << version;
+        ASSERT_TRUE(IsA(loaded.get(), ClassId::PartSys));
+        auto* old = static_cast<PartSys*>(loaded.get());
+        EXPECT_EQ(old->timeFactor, 0.5f) << version;
+        EXPECT_EQ(old->runsWithoutOwner, 0) << version;
+        EXPECT_EQ(old->attachedMark, 0) << version;
+        ASSERT_NE(old->Particles(), nullptr) << version;
+        EXPECT_EQ(old->Particles()->Owner(), old);
+    }
 }
 
 TEST_F(LvParticleRecords, TheRuntimeColourIsTakenOnlyFromAStateFile) {

@@ -108,18 +108,8 @@ TEST_F(LvDeployables, RecordsReadBackAndAComsatBefore117HasNoLink) {
     mine->link = 5;
     auto* decoy = Place<Decoy>("decoy", {}, 0);
     decoy->creationTime = 4321;
-    for (Ship* unit : std::initializer_list<Ship*>{comsat, mine, decoy}) {
-        platform::BufferWriter file;
-        ASSERT_TRUE(WriteObject(file, unit));
-        const std::vector<uint8_t> bytes = file.Take();
-        platform::MemoryReader in(bytes.data(), bytes.size());
-        Unknown* read = ReadObject(in, nullptr, "unit.vrn", 0);
-        ASSERT_NE(read, nullptr) << unit->Name();
-        platform::BufferWriter again;
-        ASSERT_TRUE(WriteObject(again, read));
-        EXPECT_EQ(again.Take(), bytes) << unit->Name();
-        read->Release();
-    }
+    for (Ship* unit : std::initializer_list<Ship*>{comsat, mine, decoy})
+        ExpectRecordReadsBack(unit);
 
     // The same comsat written as a version-116 file: the link word is gone.
     platform::BufferWriter file;

@@ -229,20 +229,12 @@ TEST_F(LvPods, PodAndBayRecordsReadBack) {
     pod->toolArmOut = 1;
     pod->home = bay->handle;
     for (Ship* unit : std::initializer_list<Ship*>{bay, pod}) {
-        platform::BufferWriter file;
-        ASSERT_TRUE(WriteObject(file, unit));
-        const std::vector<uint8_t> bytes = file.Take();
-        platform::MemoryReader in(bytes.data(), bytes.size());
-        Unknown* read = ReadObject(in, nullptr, "unit.vrn", 0);
-        ASSERT_NE(read, nullptr) << unit->Name();
-        platform::BufferWriter again;
-        ASSERT_TRUE(WriteObject(again, read));
-        EXPECT_EQ(again.Take(), bytes) << unit->Name();
-        if (auto* back = AsUtilityPod(static_cast<Entity*>(read))) {
-            EXPECT_EQ(back->home, bay->handle) << "the home bay is the sixth word";
-            EXPECT_FLOAT_EQ(back->cargo, 42.5f);
-        }
-        read->Release();
+        const std::vector<uint8_t> bytes = ExpectRecordReadsBack(unit, [&](Unknown& read) {
+            if (auto* back = AsUtilityPod(static_cast<Entity*>(&read))) {
+                EXPECT_EQ(back->home, bay->handle) << "the home bay is the sixth word";
+                EXPECT_FLOAT_EQ(back->cargo, 42.5f);
+            }
+        });
 
         // Cut short, the record is refused.
         std::vector<uint8_t> cut(bytes.begin(), bytes.end() - 2);

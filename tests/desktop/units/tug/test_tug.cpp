@@ -1,7 +1,8 @@
 // Tug and TowCable: a tug tows ships and asteroids marked "tug-able" but
 // never a structure; it grabs with its back to the object and drags it; a
 // friendly or neutral ship on the cable cannot thrust while an enemy can;
-// the cable pulls only when taut and the two part; an empty tug has a fifth
+// the cable pulls only when taut and the two part, turning the tug's tail to
+// its load no harder than its thrusters turn it; an empty tug has a fifth
 // of its thrust. The cable pays out over "fire time" (at once when that is
 // 0), draws all its segments once out, reels in after release and removes
 // itself, and goes on the next update when its tug is gone.
@@ -37,7 +38,8 @@ protected:
             SetFlag(e, "task: tow", true);
             SetFloat(e, "thrust", 1.0f);
             SetFloat(e, "top speed", 2.0f);
-            SetFloat(e, "mass", 20.0f);
+            SetFloat(e, "mass", 8.0f);
+            SetFloat(e, "angular thrust", 1.0f);
         });
         tug->AddChild(Cube("hull", 0.5f));
         tug->RecomputeBound();
@@ -180,6 +182,20 @@ TEST_F(LvTugs, PullsOnlyWhenTautAndParting) {
     EXPECT_EQ(velocityAfterStep(20.0f, away), away) << "slack";
     EXPECT_EQ(velocityAfterStep(5.0f, closing), closing) << "taut but closing";
     EXPECT_LT(velocityAfterStep(5.0f, away).z, away.z) << "taut and parting";
+}
+
+TEST_F(LvTugs, ATautCableTurnsTheTugNoHarderThanItsThrusters) {
+    auto* tug = Spawn<Tug>("tug", {0, 0, 0});
+    auto* rock = Spawn<Asteroid>("rock", {8, 0, 0}); // off the tug's side, not its tail
+    tug->SetPlayer(PlayerAt(0));
+    Hitch(*tug, *rock, 5.0f);
+    rock->velocity = {0.2f, 0, 0};
+    Step(kStep);
+    ASSERT_LT(rock->velocity.x, 0.2f) << "the cable pulled";
+    const float turnPerTenth = 2.0f * std::acos(std::min(std::fabs(tug->spin.w), 1.0f));
+    // Its thrusters' "angular thrust" of 1 turns it by 1 x dt x 0.1 a frame at most.
+    EXPECT_LE(turnPerTenth, 1.0f * kStep * 0.1f + 1e-4f);
+    EXPECT_GT(turnPerTenth, 0.0f) << "but it does turn its tail towards the load";
 }
 
 TEST_F(LvTugs, AnEmptyTugHasAFifthOfItsThrust) {
