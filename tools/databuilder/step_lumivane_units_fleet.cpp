@@ -3,10 +3,10 @@
 // formation about the Sun (line abreast, a wedge, a column of fours and a
 // ring), a patrol circling waypoints that ride a planet, and a short script
 // whose orders send a frigate to orbit a planet and a fighter to a point,
-// after which it orbits the Sun. When the scenery has its "Wormhole", a
-// squad flies through it and out of the scene, between two yellow flames
-// and under a crackle of electricity that mark the gate. The companion table names
-// the scene. The scene is read back with the scene's Load.
+// after which it orbits the Sun; it shows the head-up display. When the scenery has its "Wormhole",
+// a squad flies through it and out of the scene, between two yellow flames and under a crackle of
+// electricity that mark the gate. The companion table names the scene. The scene is read back with
+// the scene's Load.
 #include "tools/databuilder/data_step.h"
 
 #include <cstdio>
@@ -164,6 +164,11 @@ bool BuildFleet(const std::filesystem::path& root) {
     if (frigate && harbour)
         AddOrder(scene, "to the harbour", 20, 1000, action::kFollow, {frigate->handle},
                  harbour->handle);
+    // A loaded scene starts without the head-up display: this one shows it
+    // (fading in), so the user sees what the fleet's units carry.
+    auto showHud = databuilder::DelayTrigger("head-up display", 19, 500);
+    databuilder::AddAction(*showHud, action::kHud).values = {1, 1};
+    scene.AddTrigger(std::move(showHud));
     if (courier)
         AddOrder(scene, "courier", 21, 1500, action::kMove, {courier->handle}, kNoEntity,
                  {190, 0, -40});

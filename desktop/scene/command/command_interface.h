@@ -155,6 +155,9 @@ public:
     int waypointChain = 0;
     UnitList selection;
     UnitList candidates;
+    // The units whose `selected` flag the interface set (the frame draws
+    // their head-up overlays, the squad keys take them).
+    UnitList marked;
     Cursor cursors[kCursorCount + 1]; // by id; 0 unused
     int cursorId = kCursorDefault;
     int overlayUnderCursor = 0;
@@ -198,6 +201,9 @@ private:
     void ChooseCursorShape();
     void TellOverlay(int32_t code);
     void EndDrag();
+    // The selection's units carry the `selected` flag; those that left it
+    // lose it.
+    void MarkSelection();
     // The left button came up in mode 2 with `unit` under the cursor.
     void GiveOrder(Entity* unit);
     void EndBoxSelection(bool ctrl, bool shift);

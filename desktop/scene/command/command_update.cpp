@@ -78,6 +78,16 @@ void CommandInterface::Update() {
         rerun = false;
     }
     rerun = false;
+    MarkSelection();
+}
+
+void CommandInterface::MarkSelection() {
+    for (Entity* unit : marked.Resolve())
+        unit->selected = 0;
+    const std::vector<Entity*> units = selection.Resolve();
+    for (Entity* unit : units)
+        unit->selected = 1;
+    marked.Keep(units);
 }
 
 Entity* CommandInterface::UnitUnderCursor() {
@@ -310,6 +320,7 @@ bool CommandInterface::MatchesFirstSquad(const std::vector<Entity*>& units) cons
 void CommandInterface::ForgetUnits() {
     selection.Clear();
     candidates.Clear();
+    marked.Clear();
     pressedUnit = kNoEntity;
     beaconOn = 0;
     if (mode != kModeIdle) EndDrag();

@@ -241,6 +241,11 @@ TEST_F(LvCommand, ABoxSelectsTheOwnShipsInsideAndATinyBoxIsAClick) {
     EXPECT_FALSE(commands.selection.Contains(enemy));
     EXPECT_EQ(GetUserInputWords().events[0], kEventSelected);
     EXPECT_EQ(Cues(InterfaceCue::UnitsSelected), 1);
+    // The selected units carry the flag the frame draws their overlays by.
+    EXPECT_EQ(inside[0]->selected, 1);
+    EXPECT_EQ(inside[1]->selected, 1);
+    EXPECT_EQ(outside->selected, 0);
+    EXPECT_EQ(enemy->selected, 0);
 
     // A zero-width box is widened so it still has four sides.
     Press(0.2f, -0.7f);
@@ -253,6 +258,8 @@ TEST_F(LvCommand, ABoxSelectsTheOwnShipsInsideAndATinyBoxIsAClick) {
     Release(0.503f, 0.504f);
     EXPECT_TRUE(commands.Selection().empty());
     EXPECT_EQ(GetUserInputWords().events[0], 0u);
+    EXPECT_EQ(inside[0]->selected, 0) << "a unit leaving the selection loses its flag";
+    EXPECT_EQ(inside[1]->selected, 0);
 }
 
 TEST_F(LvCommand, AUnitLeavingTheWorldLeavesBothLists) {
