@@ -11,6 +11,7 @@
 #include "desktop/app/scene_engine.h"
 #include "desktop/app/window_system.h"
 #include "desktop/display/seam/app_display.h"
+#include "desktop/scene/object/random_generator.h"
 #include "platform/events.h"
 #include "platform/image/image.h"
 
@@ -103,6 +104,9 @@ public:
     void YieldTimeSlice();
     void RequestScene(std::string_view path, bool resetTimer);
     void PickRandomScene();
+    // Start-up seeds the scene choice with the time, so a random first
+    // scene differs from start to start; tests seed it themselves.
+    void SeedSceneChoice(uint32_t seed) { sceneChoice_.Seed(seed); }
     void StartScene();
     void RequestSaveState() { saveRequest_ = true; }
     void RequestRestoreState() { restoreRequest_ = true; }
@@ -260,6 +264,9 @@ private:
     FrameClock clock_;
     int32_t stateWord_ = 0;
     uint32_t randomTimerMs_ = 0;
+    // Draws the random scenes. The scene engine's main generator is left
+    // alone so that a scene plays the same every time it runs.
+    RandomGenerator sceneChoice_;
     std::string currentScene_;
     std::string nextScenePath_;
     bool loadRequest_ = false;

@@ -13,6 +13,8 @@
 #include "desktop/scene/object/model_load_state.h"
 #include "desktop/scene/object/orbit_lines.h"
 #include "desktop/scene/object/sequencer.h"
+#include "desktop/scene/sound/music_player.h"
+#include "desktop/scene/sound/sound_manager.h"
 #include "desktop/scene/world/message_queue.h"
 #include "desktop/scene/world/model_library.h"
 #include "desktop/scene/world/player.h"
@@ -120,6 +122,7 @@ void ProgramSceneEngine::LoadState(const std::string& path) {
 }
 
 void ProgramSceneEngine::StartScene() {
+    ResetSoundForScene();
     GetSceneApplication().SetSwitch(kUnitSwitchAction, 0);
     // Orders name units by handle, and the new scene hands the same handles
     // to other units: what was queued for the old scene goes.
@@ -192,6 +195,7 @@ void ProgramSceneEngine::Step(FrameStep step) {
         StepCamera();
         return;
     case FrameStep::Sound:
+        UpdateSound();
         return;
     case FrameStep::FlushRemovals:
         if (world_) world_->FlushRemovals();
@@ -213,6 +217,7 @@ void ProgramSceneEngine::Term() {
         world_.reset();
     }
     players_.reset();
+    ReleaseSound();
     OrbitLines::sharedTexture = nullptr;
     Grid::sharedTexture = nullptr;
     if (library_) {

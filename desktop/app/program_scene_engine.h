@@ -3,7 +3,8 @@
 // start-up steps the application asks for and stepped once per frame in the
 // main loop's order. It installs each as the scene engine's service and
 // takes them away again at the end. It also sets up the display's font and
-// overlays and steps the display's camera.
+// overlays, steps the display's camera, and owns the sound manager (which
+// runs silent on a machine without a sound device) and the music player.
 #pragma once
 
 #include "desktop/app/scene_engine.h"
@@ -18,9 +19,11 @@ class BitmapFont;
 class Display;
 class MessageQueue;
 class ModelLibrary;
+class MusicPlayer;
 class PlayerSet;
 class Scene;
 class ScriptConfig;
+class SoundManager;
 class World;
 
 class ProgramSceneEngine : public SceneEngine {
@@ -51,6 +54,14 @@ public:
     Scene* CurrentScene() const { return scene_.get(); }
     MessageQueue* Queue() const { return queue_.get(); }
     bool PlayersMade() const { return players_ != nullptr; }
+    SoundManager* Sound() const { return sound_.get(); }
+
+    // Sound (program_scene_sound.cpp): the manager and the music player, the
+    // three volume levels, and stopping what plays.
+    void CreateSound() override;
+    void SetVolume(float level) override;
+    void UpdateSound() override;
+    void StopAllSounds() override;
 
     void CreateServices() override;
     bool LoadModels(const std::function<bool()>& shouldAbort,
@@ -85,6 +96,10 @@ private:
     void FadeInLoadedScene();
     void StepCamera();
     void ReleaseFont();
+    // The sounds of the scene that ends: its positional voices, its scene
+    // sounds and its waiting announcements.
+    void ResetSoundForScene();
+    void ReleaseSound();
 
     Sources sources_;
     std::unique_ptr<World> world_;
@@ -93,6 +108,8 @@ private:
     std::unique_ptr<MessageQueue> queue_;
     std::unique_ptr<Scene> scene_;
     std::unique_ptr<BitmapFont> font_;
+    std::unique_ptr<SoundManager> sound_;
+    std::unique_ptr<MusicPlayer> music_;
 };
 
 } // namespace lumivane

@@ -5,7 +5,6 @@
 #include "desktop/app/scene_files.h"
 #include "desktop/app/shell/registry.h"
 #include "desktop/scene/object/engine_services.h"
-#include "desktop/scene/object/random_generator.h"
 #include "platform/paths.h"
 
 namespace lumivane {
@@ -19,7 +18,7 @@ void DesktopApp::RequestScene(std::string_view path, bool resetTimer) {
 void DesktopApp::PickRandomScene() {
     const std::vector<std::string> names = ListSceneFiles(dataRoot_);
     if (names.empty()) return;
-    const std::string name = ChooseRandomScene(names, currentScene_, MainRandom());
+    const std::string name = ChooseRandomScene(names, currentScene_, sceneChoice_);
     if (DesktopMode() && registry_) registry_->Write(values::kScene, name);
     currentScene_ = name;
     nextScenePath_ = "scenes\\" + name;

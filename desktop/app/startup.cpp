@@ -22,6 +22,7 @@
 
 #include <unistd.h>
 
+#include <ctime>
 #include <system_error>
 
 namespace lumivane {
@@ -159,6 +160,7 @@ void DesktopApp::ReadStartSettings() {
     randomStartup_ = registry_->Read(values::kRandomStartup) != 0;
     randomPeriod_ = registry_->Read(values::kRandomPeriod);
     randomTimerMs_ = 0;
+    SeedSceneChoice(uint32_t(std::time(nullptr)));
 
     int width = 0, height = 0;
     if (!services_.windows->DesktopSize(width, height) && host_) host_->ClientSize(width, height);

@@ -17,7 +17,10 @@ lumivane::GeoNode* Finish(std::string_view name, lumivane::GeoLists& lists, cons
     auto* geo = new lumivane::GeoNode;
     geo->SetName(name);
     geo->indexed = 1;
-    geo->brightness = 1.0f;
+    // The brightness is the node's own glow, added to what the lights give:
+    // a lit shape has none (it would wash its colours out to white), an
+    // unlit one shows its colours in full.
+    geo->brightness = look.lit ? 0.0f : 1.0f;
     geo->lighting = look.lit ? 1 : 0;
     if (!look.texture.empty())
         geo->SetTexturePath("models\\textures\\" + std::string(look.texture));

@@ -4,6 +4,7 @@
 // "father" and "mother" domes of stars; "Wormhole", a warped gate with its
 // "dummyship" exit; "Big Whammy", the blast of an asteroid in a gate's way;
 // "Belt", a collection of asteroids; "Lamp", a flickering global light;
+// "Sunlight", the light of a scene's sun, which reaches the whole scene;
 // "SunFlare", a lens flare; and the flare sprites "lensflare1" ..
 // "lensflare17". Textures (stars, asteroid, flare, flarering) come from the
 // texture steps. The folder is then loaded back through the model library.
@@ -145,6 +146,13 @@ bool WriteLights(Folder& folder) {
                          {"Ambient Red", 0.08},
                          {"Ambient Green", 0.08},
                          {"Ambient Blue", 0.12}};
+    // A point at the sun's heart without a range: planets show their day
+    // and night sides, units their colours, and a faint fill keeps the
+    // sides turned away from being lost against the sky.
+    auto* sunlight = Named<Light>("Sunlight");
+    const Values daylight = {{"Global", 1},           {"Range", 0},           {"Diffuse Red", 1.0},
+                             {"Diffuse Green", 0.95}, {"Diffuse Blue", 0.88}, {"Ambient Red", 0.22},
+                             {"Ambient Green", 0.22}, {"Ambient Blue", 0.26}};
     auto* flare = Named<LensFlare>("SunFlare");
     Values flares = {{"oscillate amplitude", 0.1}, {"oscillate freq", 0.5}, {"scale", 20}};
     // Sprites along the line through the screen's centre, small to large.
@@ -160,7 +168,8 @@ bool WriteLights(Folder& folder) {
                                      {at + "position", s.position},
                                      {at + "size", s.size}});
     }
-    return folder.Write(lamp, warm) && folder.Write(flare, With(kFixed, flares));
+    return folder.Write(lamp, warm) && folder.Write(sunlight, daylight) &&
+           folder.Write(flare, With(kFixed, flares));
 }
 
 bool WriteFlareSprites(Folder& folder) {

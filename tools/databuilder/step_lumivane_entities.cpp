@@ -35,9 +35,10 @@ using databuilder::SetFloat;
 using databuilder::SetInt;
 
 // A globe of unit radius, coloured `colour`, wearing a texture of
-// models\textures\.
-GeoNode* Globe(const char* name, uint32_t colour, std::string_view texture) {
-    return databuilder::MakeSphere(name, 1.0f, 8, 12, {.colour = colour, .texture = texture});
+// models\textures\; lit by the scene's lights, or shining by itself.
+GeoNode* Globe(const char* name, uint32_t colour, std::string_view texture, bool lit = true) {
+    return databuilder::MakeSphere(name, 1.0f, 8, 12,
+                                   {.colour = colour, .texture = texture, .lit = lit});
 }
 
 // A small wedge-shaped hull pointing along +Z.
@@ -161,7 +162,7 @@ DATABUILDER_STEP(LumivaneEntities, "lumivane_entities") {
     };
 
     Sun* sun = Prototype<Sun>("Sun");
-    sun->AddChild(Globe("sun", 0xFFFFFFFF, "sun.dds"));
+    sun->AddChild(Globe("sun", 0xFFFFFFFF, "sun.dds", false));
     write(sun, [](Entity& e) {
         SetFlag(e, "massive", true);
         SetFlag(e, "affected by gravity", false);

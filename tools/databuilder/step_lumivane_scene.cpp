@@ -145,8 +145,8 @@ bool BuildDemo(const std::filesystem::path& root) {
     bool ok = build.Loaded();
     SpawnRecord at;
     ok = ok && scene.SpawnByName("Sky", at); // the backdrop comes first
-    ok = ok && scene.SpawnByName("Sun", at) && scene.SpawnByName("SunFlare", at) &&
-         scene.SpawnByName("Belt", at);
+    ok = ok && scene.SpawnByName("Sun", at) && scene.SpawnByName("Sunlight", at) &&
+         scene.SpawnByName("SunFlare", at) && scene.SpawnByName("Belt", at);
     world.JoinPending(); // planets orbit the Sun from here on
     struct Body {
         const char* prototype;

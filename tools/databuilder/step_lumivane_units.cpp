@@ -27,6 +27,7 @@
 #include "desktop/scene/world/model_library.h"
 #include "desktop/units/pilot/pilot.h"
 #include "desktop/units/ship/ship.h"
+#include "tools/databuilder/lumivane_hulls.h"
 #include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"
 
@@ -107,7 +108,7 @@ Ship* MakeShip(const ShipLook& look) {
     auto* ship = new Ship;
     ship->SetName(look.name);
     ship->AddRef();
-    const databuilder::ShapeLook paint{.colour = look.colour};
+    const databuilder::ShapeLook paint = databuilder::HullLook(look.colour);
     ship->AddChild(
         look.orb ? databuilder::MakeSphere("hull", 0.5f * look.length, 4, 6, paint)
                  : databuilder::MakeWedge("hull", look.length, look.width, look.height, paint));
@@ -124,7 +125,7 @@ Ship* MakeShip(const ShipLook& look) {
     gun->SetName("gun");
     gun->local = Translation(gunAt);
     gun->AddChild(databuilder::MakeWedge("barrel", 0.3f * look.length, 0.08f * look.width,
-                                         0.1f * look.height, {.colour = 0xFF606870}));
+                                         0.1f * look.height, databuilder::HullLook(0xFF606870)));
     ship->AddChild(gun);
     auto* beacon = new FrameAnim;
     beacon->SetName("beacon");
@@ -254,5 +255,6 @@ DATABUILDER_STEP(LumivaneUnits, "lumivane_units") {
         std::fprintf(stderr, "lumivane_units: %s\n", error.message().c_str());
         return false;
     }
-    return WriteShips(root) && WriteVoices(root / "sounds") && CheckLibrary(root);
+    return WriteShips(root) && databuilder::WriteHullTextures(root) &&
+           WriteVoices(root / "sounds") && CheckLibrary(root);
 }

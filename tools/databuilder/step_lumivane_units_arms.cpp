@@ -26,6 +26,7 @@
 #include "desktop/units/deployable/deployables.h"
 #include "desktop/units/structure/structure.h"
 #include "desktop/units/weapon/projectiles.h"
+#include "tools/databuilder/lumivane_hulls.h"
 #include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"
 #include "tools/databuilder/lumivane_unit_writer.h"
@@ -33,6 +34,7 @@
 namespace {
 
 using namespace lumivane;
+using databuilder::HullLook;
 using databuilder::MakeRing;
 using databuilder::MakeSphere;
 using databuilder::MakeWedge;
@@ -45,6 +47,7 @@ using databuilder::MakeMount;
 using databuilder::MakeUnitFolders;
 using databuilder::UnitPrototype;
 using databuilder::UnitWriter;
+
 
 // What every shot shares: it flies on its own, knows no orders of its own
 // and does not drift to the Sun.
@@ -70,7 +73,7 @@ void WriteProjectiles(UnitWriter& w) {
     });
 
     auto* missile = UnitPrototype<Missile>("missile");
-    missile->AddChild(MakeWedge("body", 0.9f, 0.25f, 0.25f, {.colour = 0xFFE0E0E0}));
+    missile->AddChild(MakeWedge("body", 0.9f, 0.25f, 0.25f, HullLook(0xFFE0E0E0)));
     w.Write(missile, [](Values& v) {
         Shot(v, 14.0f, 0.3f, 6.0f);
         v.Set("race", 1).Set("thrust", 1.2f).Set("angular thrust", 2.0f).Set("turn speed", 1.5f);
@@ -128,7 +131,7 @@ Sequencer* DeploySequences(FrameAnim* dish) {
 
 void WriteDeployables(UnitWriter& w) {
     auto* mine = UnitPrototype<Mine>("mine");
-    mine->AddChild(MakeSphere("core", 0.6f, 4, 6, {.colour = 0xFFC03030}));
+    mine->AddChild(MakeSphere("core", 0.6f, 4, 6, HullLook(0xFFC03030)));
     w.Write(mine, [](Values& v) {
         v.Set("race", 1).Set("health max", 4.0f).Set("sensor range", 18.0f);
         v.Set("thrust", 0.6f).Set("top speed", 1.2f).Set("affected by gravity", 0);
@@ -138,10 +141,10 @@ void WriteDeployables(UnitWriter& w) {
     });
 
     auto* comsat = UnitPrototype<Comsat>("comsat");
-    comsat->AddChild(MakeWedge("body", 1.0f, 0.6f, 0.6f, {.colour = 0xFFD0D0A0}));
+    comsat->AddChild(MakeWedge("body", 1.0f, 0.6f, 0.6f, HullLook(0xFFD0D0A0)));
     auto* dish = new FrameAnim;
     dish->SetName("dish");
-    dish->AddChild(MakeRing("dish", 0.1f, 0.7f, 12, {.colour = 0xFFFFFFFF}));
+    dish->AddChild(MakeRing("dish", 0.1f, 0.7f, 12, HullLook(0xFFFFFFFF)));
     comsat->AddChild(dish);
     comsat->SetSequencer(DeploySequences(dish));
     w.Write(comsat, [](Values& v) {
@@ -150,15 +153,15 @@ void WriteDeployables(UnitWriter& w) {
     });
 
     auto* decoy = UnitPrototype<Decoy>("decoy");
-    decoy->AddChild(MakeWedge("hull", 2.0f, 1.5f, 0.6f, {.colour = 0xFFA0A0A0}));
+    decoy->AddChild(MakeWedge("hull", 2.0f, 1.5f, 0.6f, HullLook(0xFFA0A0A0)));
     w.Write(decoy, [](Values& v) { v.Set("race", 1).Set("health max", 5.0f); });
 }
 
 Ship* ArmedShip(const char* name, float length, float width, float height, uint32_t colour,
                 bool orb) {
     auto* ship = UnitPrototype<Ship>(name);
-    ship->AddChild(orb ? MakeSphere("hull", 0.5f * length, 4, 6, {.colour = colour})
-                       : MakeWedge("hull", length, width, height, {.colour = colour}));
+    ship->AddChild(orb ? MakeSphere("hull", 0.5f * length, 4, 6, HullLook(colour))
+                       : MakeWedge("hull", length, width, height, HullLook(colour)));
     ship->AddChild(MakeMount("dummyweapon", {0, 0, 0.65f * length}));
     return ship;
 }
@@ -202,13 +205,12 @@ void WriteArmedShips(UnitWriter& w) {
 
 void WriteStation(UnitWriter& w) {
     auto* core = UnitPrototype<Structure>("stationcore");
-    core->AddChild(MakeSphere("core", 2.0f, 6, 10, {.colour = 0xFFB0B0C0}));
-    core->AddChild(MakeRing("ring", 2.3f, 2.8f, 24, {.colour = 0xFF707890}));
+    core->AddChild(MakeSphere("core", 2.0f, 6, 10, HullLook(0xFFB0B0C0)));
+    core->AddChild(MakeRing("ring", 2.3f, 2.8f, 24, HullLook(0xFF707890)));
     for (int i = 0; i < kStationDocks; ++i) {
         const float angle = float(i) * 1.5707963f;
-        core->AddChild(
-            MakeMount("dock" + std::to_string(i + 1),
-                      {kDockDistance * std::cos(angle), 0, kDockDistance * std::sin(angle)}));
+        core->AddChild(MakeMount("dock" + std::to_string(i + 1), {kDockDistance * std::cos(angle), 0,
+                                                              kDockDistance * std::sin(angle)}));
     }
     w.Write(core, [](Values& v) {
         v.Set("race", 1).Set("health max", 40.0f).Set("mass", 20.0f).Set("sensor range", 60.0f);
@@ -217,7 +219,7 @@ void WriteStation(UnitWriter& w) {
     });
 
     auto* pod = UnitPrototype<Structure>("stationpod");
-    pod->AddChild(MakeWedge("pod", 2.4f, 1.2f, 1.2f, {.colour = 0xFFC8B890}));
+    pod->AddChild(MakeWedge("pod", 2.4f, 1.2f, 1.2f, HullLook(0xFFC8B890)));
     w.Write(pod, [](Values& v) {
         v.Set("race", 1).Set("health max", 20.0f).Set("mass", 4.0f);
         v.Set("task: move", 0).Set("task: auto attack", 0).Set("affected by gravity", 0);
@@ -234,5 +236,5 @@ DATABUILDER_STEP(LumivaneUnitsArms, "lumivane_units_arms") {
     WriteDeployables(writer);
     WriteArmedShips(writer);
     WriteStation(writer);
-    return writer.ok && writer.CheckLibrary();
+    return writer.ok && databuilder::WriteHullTextures(root) && writer.CheckLibrary();
 }

@@ -135,6 +135,7 @@ bool BuildBattle(const std::filesystem::path& root) {
     }
     build.Spawn("Sky", {}, -1); // the star backdrop comes first
     build.Spawn("Sun", {}, -1);
+    build.Spawn("Sunlight", {}, -1);
     battle.world.JoinPending();
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);

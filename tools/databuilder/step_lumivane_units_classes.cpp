@@ -17,6 +17,7 @@
 #include "desktop/units/ship/node_pose.h"
 #include "desktop/units/ships/ship_classes.h"
 #include "desktop/units/weapon/weapon.h"
+#include "tools/databuilder/lumivane_hulls.h"
 #include "tools/databuilder/lumivane_motion.h"
 #include "tools/databuilder/lumivane_shapes.h"
 #include "tools/databuilder/lumivane_unit_writer.h"
@@ -25,6 +26,7 @@ namespace {
 
 using namespace lumivane;
 using databuilder::BuildSequences;
+using databuilder::HullLook;
 using databuilder::MakeMount;
 using databuilder::MakeMovingMount;
 using databuilder::MakeRing;
@@ -76,10 +78,10 @@ void Armed(Values& v, const char* weapon, float range, float reload) {
 
 void WriteGunship(UnitWriter& w) {
     auto* ship = UnitPrototype<Gunship>("rotary gunship");
-    ship->AddChild(MakeWedge("hull", 3.0f, 2.0f, 0.8f, {.colour = 0xFFC8B070}));
+    ship->AddChild(MakeWedge("hull", 3.0f, 2.0f, 0.8f, HullLook(0xFFC8B070)));
     for (int g = 1; g <= 2; ++g)
         ship->AddChild(Part("gun" + std::to_string(g), {g == 1 ? -0.8f : 0.8f, -0.2f, 0.9f},
-                            MakeWedge("barrels", 1.2f, 0.35f, 0.35f, {.colour = 0xFF606060})));
+                            MakeWedge("barrels", 1.2f, 0.35f, 0.35f, HullLook(0xFF606060))));
     static const char* const kThrust[4] = {"llthrust", "rlthrust", "luthrust", "ruthrust"};
     Thrusters(*ship, kThrust, 0.7f, 1.2f);
     ship->SetSequencer(
@@ -94,24 +96,24 @@ void WriteGunship(UnitWriter& w) {
 
 void WriteBomber(UnitWriter& w) {
     auto* bomb = UnitPrototype<Weapon>("bomb");
-    bomb->AddChild(MakeSphere("casing", 0.3f, 3, 6, {.colour = 0xFF404040}));
+    bomb->AddChild(MakeSphere("casing", 0.3f, 3, 6, HullLook(0xFF404040)));
     w.Write(bomb, [](Values& v) {
         v.Set("affected by gravity", 0).Set("task: auto attack", 0).Set("task: auto repair", 0);
         v.Set("lifespan", 10.0f).Set("speed", 0.5f).Set("damage", 8.0f);
     });
 
     auto* bomber = UnitPrototype<Bomber>("bomber");
-    bomber->AddChild(MakeWedge("hull", 3.6f, 3.2f, 0.8f, {.colour = 0xFF708090}));
+    bomber->AddChild(MakeWedge("hull", 3.6f, 3.2f, 0.8f, HullLook(0xFF708090)));
     for (const char* side : {"L", "R"})
         bomber->AddChild(Part(std::string(side) + "engine",
                               {side[0] == 'L' ? -1.1f : 1.1f, 0, -1.0f},
-                              MakeWedge("nacelle", 1.2f, 0.5f, 0.5f, {.colour = 0xFF505A68})));
+                              MakeWedge("nacelle", 1.2f, 0.5f, 0.5f, HullLook(0xFF505A68))));
     for (int t = 1; t <= Bomber::kTubes; ++t)
         bomber->AddChild(
             DownwardMount("tube" + std::to_string(t), {0.4f * float(t - 2), -0.5f, 0}));
     // The bay doors close by sliding together under the hull.
     FrameAnim* doors = MakeMovingMount("bombbay", {0, -0.45f, 0});
-    doors->AddChild(MakeWedge("doors", 1.2f, 1.0f, 0.1f, {.colour = 0xFF5A6470}));
+    doors->AddChild(MakeWedge("doors", 1.2f, 1.0f, 0.1f, HullLook(0xFF5A6470)));
     bomber->AddChild(doors);
     bomber->SetSequencer(
         BuildSequences({{"bombbay_close", doors, Pose({0, -0.65f, 0}), Pose({0, -0.45f, 0})}}));
@@ -126,11 +128,11 @@ void WriteCatamaran(UnitWriter& w) {
     auto* boat = UnitPrototype<Catamaran>("catamaran");
     for (float x : {-0.9f, 0.9f})
         boat->AddChild(Part(x < 0 ? "port hull" : "starboard hull", {x, 0, 0},
-                            MakeWedge("hull", 3.0f, 0.7f, 0.6f, {.colour = 0xFFB0C8C0})));
+                            MakeWedge("hull", 3.0f, 0.7f, 0.6f, HullLook(0xFFB0C8C0))));
     boat->AddChild(MakeMount("dummyweapon", {0, 0.2f, 1.6f}));
     // The drum turns a fifth of a turn for each cartridge.
     FrameAnim* drum = MakeMovingMount("drum", {0, 0.4f, 0});
-    drum->AddChild(MakeWedge("drum", 0.8f, 0.8f, 0.8f, {.colour = 0xFF807060}));
+    drum->AddChild(MakeWedge("drum", 0.8f, 0.8f, 0.8f, HullLook(0xFF807060)));
     boat->AddChild(drum);
     std::vector<NodeMotion> motions = {{"fire"}};
     static const char* const kCartridges[] = {"cartridge_1", "cartridge_2", "cartridge_3",
@@ -151,7 +153,7 @@ void WriteCatamaran(UnitWriter& w) {
 
 void WriteColonyShip(UnitWriter& w) {
     auto* settler = UnitPrototype<Ship>("settler");
-    settler->AddChild(MakeWedge("hull", 1.4f, 1.0f, 0.5f, {.colour = 0xFFE0D8B0}));
+    settler->AddChild(MakeWedge("hull", 1.4f, 1.0f, 0.5f, HullLook(0xFFE0D8B0)));
     w.Write(settler, [](Values& v) {
         Flyer(v, 8.0f, 30.0f);
         v.Set("thrust", 0.9f).Set("top speed", 1.3f).Set("angular thrust", 1.4f);
@@ -159,8 +161,8 @@ void WriteColonyShip(UnitWriter& w) {
     });
 
     auto* colony = UnitPrototype<ColonyShip>("colony ship");
-    colony->AddChild(MakeSphere("habitat", 2.2f, 6, 10, {.colour = 0xFFD8D0C0}));
-    colony->AddChild(MakeRing("dock ring", 2.5f, 3.2f, 24, {.colour = 0xFF8890A0}));
+    colony->AddChild(MakeSphere("habitat", 2.2f, 6, 10, HullLook(0xFFD8D0C0)));
+    colony->AddChild(MakeRing("dock ring", 2.5f, 3.2f, 24, HullLook(0xFF8890A0)));
     colony->AddChild(MakeMount("dummyship", {0, 0, -3.6f}));
     w.Write(colony, [](Values& v) {
         Flyer(v, 80.0f, 60.0f);
@@ -171,11 +173,11 @@ void WriteColonyShip(UnitWriter& w) {
 
 void WriteLightCraft(UnitWriter& w) {
     auto* interceptor = UnitPrototype<Interceptor>("interceptor");
-    interceptor->AddChild(MakeWedge("hull", 2.2f, 1.6f, 0.5f, {.colour = 0xFFD0D8E8}));
+    interceptor->AddChild(MakeWedge("hull", 2.2f, 1.6f, 0.5f, HullLook(0xFFD0D8E8)));
     for (const char* side : {"L", "R"})
         interceptor->AddChild(Part(std::string(side) + "engine",
                                    {side[0] == 'L' ? -0.8f : 0.8f, 0, -0.7f},
-                                   MakeWedge("pod", 0.9f, 0.35f, 0.35f, {.colour = 0xFF8090A0})));
+                                   MakeWedge("pod", 0.9f, 0.35f, 0.35f, HullLook(0xFF8090A0))));
     interceptor->AddChild(MakeMount("dummyweapon", {0, 0, 1.3f}));
     w.Write(interceptor, [](Values& v) {
         Flyer(v, 10.0f, 60.0f);
@@ -185,9 +187,9 @@ void WriteLightCraft(UnitWriter& w) {
     });
 
     auto* probe = UnitPrototype<Probe>("probe");
-    probe->AddChild(MakeSphere("body", 0.6f, 4, 8, {.colour = 0xFFE0C060}));
+    probe->AddChild(MakeSphere("body", 0.6f, 4, 8, HullLook(0xFFE0C060)));
     probe->AddChild(Part("EngineSpindle", {0, 0, -0.6f},
-                         MakeWedge("spindle", 0.9f, 0.3f, 0.3f, {.colour = 0xFF707070})));
+                         MakeWedge("spindle", 0.9f, 0.3f, 0.3f, HullLook(0xFF707070))));
     static const char* const kThrust[4] = {"llthrust", "lrthrust", "ulthrust", "urthrust"};
     Thrusters(*probe, kThrust, 0.4f, 0.6f);
     w.Write(probe, [](Values& v) {
@@ -197,12 +199,12 @@ void WriteLightCraft(UnitWriter& w) {
     });
 
     auto* boat = UnitPrototype<MissileBoat>("missile boat");
-    boat->AddChild(MakeWedge("hull", 3.0f, 1.8f, 0.9f, {.colour = 0xFF98A070}));
+    boat->AddChild(MakeWedge("hull", 3.0f, 1.8f, 0.9f, HullLook(0xFF98A070)));
     std::vector<NodeMotion> loads;
     for (int l = 1; l <= MissileBoat::kLaunchers; ++l) {
         const Vec3 at{l == 1 ? -0.7f : 0.7f, 0.5f, 0.2f};
         FrameAnim* launcher = MakeMovingMount(l == 1 ? "missile1" : "missile2", at);
-        launcher->AddChild(MakeWedge("missile", 1.0f, 0.25f, 0.25f, {.colour = 0xFFE0E0E0}));
+        launcher->AddChild(MakeWedge("missile", 1.0f, 0.25f, 0.25f, HullLook(0xFFE0E0E0)));
         boat->AddChild(launcher);
         // A fresh missile slides forward onto the rail.
         loads.push_back({l == 1 ? "missile1_load" : "missile2_load", launcher,
@@ -210,7 +212,7 @@ void WriteLightCraft(UnitWriter& w) {
     }
     for (const char* side : {"L", "R"})
         boat->AddChild(Part(std::string(side) + "engine", {side[0] == 'L' ? -0.9f : 0.9f, 0, -1.1f},
-                            MakeWedge("nozzle", 0.7f, 0.4f, 0.4f, {.colour = 0xFF606850})));
+                            MakeWedge("nozzle", 0.7f, 0.4f, 0.4f, HullLook(0xFF606850))));
     boat->SetSequencer(BuildSequences(loads));
     w.Write(boat, [](Values& v) {
         Flyer(v, 22.0f, 70.0f);
@@ -219,14 +221,14 @@ void WriteLightCraft(UnitWriter& w) {
     });
 
     auto* sweeper = UnitPrototype<MineSweeper>("minesweeper");
-    sweeper->AddChild(MakeWedge("hull", 2.6f, 1.8f, 0.7f, {.colour = 0xFFC0A080}));
+    sweeper->AddChild(MakeWedge("hull", 2.6f, 1.8f, 0.7f, HullLook(0xFFC0A080)));
     w.Write(sweeper, [](Values& v) {
         Flyer(v, 16.0f, 50.0f);
         v.Set("thrust", 0.8f).Set("top speed", 1.2f).Set("angular thrust", 1.1f);
     });
 
     auto* shuttle = UnitPrototype<Shuttle>("shuttle");
-    shuttle->AddChild(MakeWedge("hull", 1.8f, 1.3f, 0.8f, {.colour = 0xFFF0F0F0}));
+    shuttle->AddChild(MakeWedge("hull", 1.8f, 1.3f, 0.8f, HullLook(0xFFF0F0F0)));
     w.Write(shuttle, [](Values& v) {
         Flyer(v, 8.0f, 40.0f);
         v.Set("thrust", 0.9f).Set("top speed", 1.3f).Set("angular thrust", 1.3f);
@@ -236,7 +238,7 @@ void WriteLightCraft(UnitWriter& w) {
 
 void WriteMineLayer(UnitWriter& w) {
     auto* layer = UnitPrototype<MineLayer>("mine layer");
-    layer->AddChild(MakeWedge("hull", 3.6f, 2.2f, 1.2f, {.colour = 0xFF8A7060}));
+    layer->AddChild(MakeWedge("hull", 3.6f, 2.2f, 1.2f, HullLook(0xFF8A7060)));
     layer->AddChild(MakeMount("dummyrack1", {-1.1f, 0, -1.8f}));
     layer->AddChild(MakeMount("dummyrack2", {1.1f, 0, -1.8f}));
     w.Write(layer, [](Values& v) {
@@ -249,10 +251,10 @@ void WriteMineLayer(UnitWriter& w) {
 
 void WriteStations(UnitWriter& w) {
     auto* station = UnitPrototype<MiningStation>("mining station");
-    station->AddChild(MakeSphere("base", 1.6f, 5, 8, {.colour = 0xFF9A9080}));
+    station->AddChild(MakeSphere("base", 1.6f, 5, 8, HullLook(0xFF9A9080)));
     TransNode* body = MakeMount("bodytilt", {0, 1.2f, 0});
-    body->AddChild(MakeWedge("drill arm", 4.0f, 1.0f, 1.0f, {.colour = 0xFFC0A040}));
-    body->AddChild(MakeRing("collar", 0.8f, 1.6f, 16, {.colour = 0xFF606060}));
+    body->AddChild(MakeWedge("drill arm", 4.0f, 1.0f, 1.0f, HullLook(0xFFC0A040)));
+    body->AddChild(MakeRing("collar", 0.8f, 1.6f, 16, HullLook(0xFF606060)));
     station->AddChild(body);
     w.Write(station, [](Values& v) {
         Flyer(v, 60.0f, 40.0f);
@@ -260,7 +262,7 @@ void WriteStations(UnitWriter& w) {
     });
 
     auto* kit = UnitPrototype<PrefabKit>("prefab kit");
-    kit->AddChild(MakeWedge("crate", 2.0f, 1.6f, 1.6f, {.colour = 0xFFB8B8A0}));
+    kit->AddChild(MakeWedge("crate", 2.0f, 1.6f, 1.6f, HullLook(0xFFB8B8A0)));
     // Four panels fold out of the crate.
     std::vector<NodeMotion> unfold;
     static const char* const kPanels[] = {"panel1", "panel2", "panel3", "panel4"};
@@ -268,7 +270,7 @@ void WriteStations(UnitWriter& w) {
         const float angle = kQuarterTurn * float(p);
         const Vec3 out{2.2f * std::sin(angle), 0, 2.2f * std::cos(angle)};
         FrameAnim* panel = MakeMovingMount(kPanels[p], {});
-        panel->AddChild(MakeWedge("panel", 1.6f, 1.4f, 0.1f, {.colour = 0xFFD0C890}));
+        panel->AddChild(MakeWedge("panel", 1.6f, 1.4f, 0.1f, HullLook(0xFFD0C890)));
         kit->AddChild(panel);
         unfold.push_back(
             {"deploy", panel, Pose({}, {0, 1, 0}, angle), Pose(out, {0, 1, 0}, angle)});
@@ -294,5 +296,5 @@ DATABUILDER_STEP(LumivaneUnitsClasses, "lumivane_units_classes") {
     WriteLightCraft(writer);
     WriteMineLayer(writer);
     WriteStations(writer);
-    return writer.ok && writer.CheckLibrary();
+    return writer.ok && databuilder::WriteHullTextures(root) && writer.CheckLibrary();
 }

@@ -150,6 +150,7 @@ bool BuildFleet(const std::filesystem::path& root) {
     Builder build{scene, world, fleet.Loaded()};
     build.Spawn("Sky", {}, false); // the star backdrop comes first
     build.Spawn("Sun", {}, false);
+    build.Spawn("Sunlight", {}, false);
     world.JoinPending(); // what follows orbits the Sun
     Entity* harbour = build.Spawn("Planet", {-150, 0, 150}, true);
     Entity* beacon = build.Spawn("Planet", {100, 0, -200}, true);

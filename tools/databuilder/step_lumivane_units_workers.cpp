@@ -27,12 +27,14 @@
 #include "desktop/units/pod/utility_pod.h"
 #include "desktop/units/tug/tow_cable.h"
 #include "desktop/units/tug/tug.h"
+#include "tools/databuilder/lumivane_hulls.h"
 #include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"
 
 namespace {
 
 using namespace lumivane;
+using databuilder::HullLook;
 using databuilder::MakeQuad;
 using databuilder::MakeSphere;
 using databuilder::MakeWedge;
@@ -122,15 +124,13 @@ Sequencer* PodAnimations(UtilityPod& pod) {
     const Vec3 clawAt(0.4f * r, -0.3f * r, 0.5f * r);
     const Vec3 toolAt(-0.4f * r, -0.3f * r, 0.5f * r);
     const Vec3 lampAt(0.0f, 0.7f * r, 0.6f * r);
-    FrameAnim* claw =
-        Arm("clawarm", clawAt,
-            MakeWedge("claw", 0.8f * r, 0.15f * r, 0.15f * r, {.colour = 0xFFB0B0B8}));
+    FrameAnim* claw = Arm("clawarm", clawAt,
+                          MakeWedge("claw", 0.8f * r, 0.15f * r, 0.15f * r, HullLook(0xFFB0B0B8)));
     FrameAnim* jaw = Arm("claw", {0, 0, 0.8f * r},
-                         MakeWedge("jaw", 0.3f * r, 0.3f * r, 0.1f * r, {.colour = 0xFF909098}));
+                         MakeWedge("jaw", 0.3f * r, 0.3f * r, 0.1f * r, HullLook(0xFF909098)));
     claw->AddChild(jaw);
-    FrameAnim* tool =
-        Arm("toolarm", toolAt,
-            MakeWedge("tool", 0.7f * r, 0.12f * r, 0.12f * r, {.colour = 0xFFA0A0A8}));
+    FrameAnim* tool = Arm("toolarm", toolAt,
+                          MakeWedge("tool", 0.7f * r, 0.12f * r, 0.12f * r, HullLook(0xFFA0A0A8)));
     FrameAnim* lamp =
         Arm("spotlight", lampAt,
             MakeSphere("lamp", 0.18f * r, 3, 5, {.colour = 0xFFFFF0A0, .lit = false}));
@@ -160,7 +160,7 @@ Sequencer* PodAnimations(UtilityPod& pod) {
 
 void WritePod(Writer& w) {
     auto* pod = Prototype<UtilityPod>("utilitypod");
-    pod->AddChild(MakeSphere("hull", kPodRadius, 4, 6, {.colour = 0xFFE8C040}));
+    pod->AddChild(MakeSphere("hull", kPodRadius, 4, 6, HullLook(0xFFE8C040)));
     const float r = kPodRadius;
     const char* thrusters[] = {"llthrust", "ulthrust", "lrthrust", "urthrust"};
     for (int i = 0; i < 4; ++i)
@@ -182,8 +182,8 @@ void WritePod(Writer& w) {
 // marker "baymarker<i>-1" after the outer "baymarker<i>-2".
 void WriteBay(Writer& w) {
     auto* bay = Prototype<PodBay>("podbay");
-    bay->AddChild(MakeWedge("hull", 4.0f, 3.0f, 1.4f, {.colour = 0xFF8890A0}));
-    bay->AddChild(MakeSphere("dome", 0.9f, 4, 8, {.colour = 0xFF6070A0}));
+    bay->AddChild(MakeWedge("hull", 4.0f, 3.0f, 1.4f, HullLook(0xFF8890A0)));
+    bay->AddChild(MakeSphere("dome", 0.9f, 4, 8, HullLook(0xFF6070A0)));
     const Vec3 mouths[kPodBayMarkers] = {{1, 0, 0}, {-1, 0, 0}, {0, 0, 1}, {0, 0, -1}};
     for (int i = 0; i < kPodBayMarkers; ++i) {
         const std::string name = "baymarker" + std::to_string(i + 1);
@@ -202,7 +202,7 @@ void WriteBay(Writer& w) {
 
 void WriteTug(Writer& w) {
     auto* tug = Prototype<Tug>("tug");
-    tug->AddChild(MakeWedge("hull", 2.2f, 1.4f, 0.8f, {.colour = 0xFFC07040}));
+    tug->AddChild(MakeWedge("hull", 2.2f, 1.4f, 0.8f, HullLook(0xFFC07040)));
     tug->AddChild(Mount("dummyhook", {0, 0, -1.1f}));
     w.Write(tug, [](Values& v) {
         Worker(v);
@@ -281,5 +281,5 @@ DATABUILDER_STEP(LumivaneUnitsWorkers, "lumivane_units_a_workers") {
     WriteBay(w);
     WriteTug(w);
     WriteEffects(w);
-    return w.ok && CheckLibrary(root);
+    return w.ok && databuilder::WriteHullTextures(root) && CheckLibrary(root);
 }

@@ -6,6 +6,8 @@
 #include "platform/process_priority.h"
 #include "tests/desktop/app/program/app_test_support.h"
 
+#include <set>
+
 using namespace lumivane;
 using namespace app_test;
 
@@ -161,6 +163,27 @@ TEST_F(LvMainLoop, ScenesRotateAfterTheRandomPeriodAndNeverWithPeriodZero) {
     Pass(*app, 50);
     EXPECT_EQ(app->RandomSceneTimerMs(), 0u);
     EXPECT_TRUE(scene_.loads.empty());
+}
+
+TEST_F(LvMainLoop, TheRandomFirstSceneFollowsTheSeedOfTheSceneChoice) {
+    for (const char* name : {"a.mis", "b.mis", "c.mis", "d.mis", "e.mis", "f.mis"})
+        shell_test::WriteFile(dataRoot_ / "scenes" / name, "MISS");
+    auto firstScene = [&](uint32_t seed) {
+        DesktopApp app(Services());
+        EXPECT_TRUE(app.SetUpMode({"1a2b"}));
+        EXPECT_EQ(app.Startup(), DesktopApp::StartupResult::Ready);
+        app.SeedSceneChoice(seed);
+        app.BeginRun();
+        EXPECT_TRUE(app.LoadRequested());
+        return app.CurrentScene();
+    };
+    std::set<std::string> firsts;
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        const std::string first = firstScene(seed);
+        EXPECT_EQ(firstScene(seed), first) << seed;
+        firsts.insert(first);
+    }
+    EXPECT_GE(firsts.size(), 3u);
 }
 
 TEST_F(LvMainLoop, TheDesktopPlaysTheScreensaverInWindowsOfItsOwnAndReturns) {

@@ -3,7 +3,8 @@
 // process or a trigger asks and fall back to the default scene; triggers
 // reach the program; a record posted in one frame arrives in the next,
 // survives a pause and is dropped by a scene change; random picks with no,
-// one and case-twin files; the whole program runs and tears down.
+// one and case-twin files; the program's sound follows its frames, scenes
+// and pauses; the whole program runs and tears down.
 #include "desktop/app/app_scene_application.h"
 #include "desktop/app/exit_signal.h"
 #include "desktop/display/textures/texture_manager.h"
@@ -18,8 +19,10 @@
 #include "desktop/scene/world/trigger_condition.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/scene/object/engine_services.h"
+#include "desktop/scene/sound/sound_manager.h"
 #include "platform/paths.h"
 #include "tests/desktop/app/program/app_test_support.h"
+#include "tests/desktop/scene/sound/sound_files.h"
 
 #include <thread>
 
@@ -254,6 +257,59 @@ TEST_F(LvSceneEngine, WhatWasQueuedForTheOldSceneIsDroppedByTheNew) {
     EXPECT_EQ(GetScene()->title, "B");
     EXPECT_EQ(GetMessageQueue()->Count(), 0);
     EXPECT_EQ(Resources(0), 0.0f);
+}
+
+// The silent output of the test environment stands in for a sound card.
+TEST_F(LvSceneEngine, SoundFollowsTheFramesTheScenesAndThePauses) {
+    // A five-second hum that scene "a" plays as its scene sound.
+    test::SoundFolder tones;
+    tones.WriteWave("hum", {.frames = 5 * 22050});
+    std::filesystem::create_directories(dataRoot_ / "sounds");
+    std::filesystem::copy_file(tones.Sound("hum"), dataRoot_ / "sounds" / "hum");
+    WriteScene({"a.mis", "A", 1, {{action::kSceneSound, "hum"}}});
+    WriteScene({"b.mis", "B", 1, {}});
+    SetUser(values::kVolume, 8u);
+    StartWith("a.mis");
+    auto app = RunningDesktop();
+
+    SoundManager* sound = GetSoundManager();
+    ASSERT_NE(sound, nullptr);
+    ASSERT_TRUE(sound->IsOn());
+    EXPECT_FLOAT_EQ(GetSoundLevels().sound, 0.8f);
+    EXPECT_FLOAT_EQ(GetSoundLevels().announcement, 0.8f);
+    int32_t hum = -1;
+    for (int32_t i = 0; i < sound->SlotCount(); ++i)
+        if (sound->SlotName(i) == "hum") hum = i;
+    ASSERT_GE(hum, 0) << "the scene's trigger played it";
+    EXPECT_TRUE(sound->IsPlaying(hum));
+
+    // Every frame steps the manager: a fade-in rises with the frames.
+    sound->ToggleSound(0, false);
+    sound->ToggleSound(1, true);
+    EXPECT_EQ(sound->MasterLevel(), 0.0f);
+    Pass(*app, 3);
+    EXPECT_GT(sound->MasterLevel(), 0.04f);
+    EXPECT_LT(sound->MasterLevel(), 0.06f);
+
+    // Pausing silences what plays; resuming brings the levels back.
+    SetUser(values::kFreeze, 1u);
+    Pass(*app);
+    EXPECT_EQ(GetSoundLevels().sound, 0.0f);
+    EXPECT_FALSE(sound->IsPlaying(hum));
+    SetUser(values::kFreeze, 0u);
+    Pass(*app);
+    EXPECT_FLOAT_EQ(GetSoundLevels().sound, 0.8f);
+
+    // A new scene stops the old one's sounds.
+    sound->PlaySceneSound("hum");
+    ASSERT_TRUE(sound->IsPlaying(hum));
+    SetUser(values::kScene, std::string("b.mis"));
+    Pass(*app);
+    ASSERT_EQ(GetScene()->title, "B");
+    EXPECT_FALSE(sound->IsPlaying(hum));
+
+    app->Term();
+    EXPECT_EQ(GetSoundManager(), nullptr);
 }
 
 TEST_F(LvSceneEngine, TriggersReachTheProgram) {

@@ -1,6 +1,7 @@
-// The default scene of the shipped data as the program draws it: the star
-// sky behind everything, the sun at the view's centre, the scene's title in
-// green over its shadow, and bodies that move from one second to the next.
+// Scenes of the shipped data as the program draws them: in the default one
+// the star sky behind everything, the sun at the view's centre, the scene's
+// title in green over its shadow, and bodies that move from one second to
+// the next; in the fleet scene units in their own colours.
 #include "tests/desktop/display/frame/scene_frame_fixture.h"
 
 using namespace display_test;
@@ -44,4 +45,21 @@ TEST_F(LvSceneFrame, HellsHeartShowsItsSunSkyTitleAndMovingBodies) {
     for (size_t i = 0; i < pixels.size(); ++i)
         changed += pixels[i] != first[i];
     EXPECT_GT(changed, size_t(50));
+}
+
+// Units far from the camera glow so they stay in sight; their hulls keep
+// their colours under the glow instead of turning white.
+TEST_F(LvSceneFrame, FleetUnitsShowTheirHullColoursNotWhite) {
+    Start(320, 180, "scenes\\fleet.mis");
+    RunFrames(30);
+    ReadWindow();
+    int steel = 0, green = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int r = Red(x, y), g = Green(x, y), b = Blue(x, y);
+            if (r > 90 && b > r + 8 && b < 245) ++steel;      // the fighters and frigates
+            if (g > 120 && g > r + 40 && g > b + 10) ++green; // the seeker
+        }
+    EXPECT_GT(steel, 100);
+    EXPECT_GT(green, 20);
 }
