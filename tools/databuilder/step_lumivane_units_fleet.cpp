@@ -99,9 +99,9 @@ struct Builder {
             const char* effect;
             Vec3 offset;
             float size;
-        } marks[] = {{"flames- yellow", {-14, -4, 0}, 6.0f},
-                     {"flames- yellow", {14, -4, 0}, 6.0f},
-                     {"electricity", {0, 10, 0}, 8.0f}};
+        } marks[] = {{"flames- yellow", {-18, -6, 0}, 15.0f},
+                     {"flames- yellow", {18, -6, 0}, 15.0f},
+                     {"electricity", {0, 14, 0}, 20.0f}};
         for (const auto& mark : marks)
             if (Entity* system = Spawn(mark.effect, gate + mark.offset, false)) {
                 system->sizeFactor = mark.size;
