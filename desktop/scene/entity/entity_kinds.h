@@ -29,6 +29,5 @@ protected:
 };
 
 using Nebulae = PlainEntity<uint8_t(ClassId::Nebulae)>;
-using StructPlacer = PlainEntity<uint8_t(ClassId::StructPlacer)>;
 
 } // namespace lumivane

@@ -23,7 +23,10 @@
 #include "desktop/units/pod/pod_bay.h"
 #include "desktop/units/pod/utility_pod.h"
 #include "desktop/units/ships/ship_classes.h"
+#include "desktop/units/structure/hubble_scope.h"
+#include "desktop/units/structure/station_parts.h"
 #include "desktop/units/structure/structure.h"
+#include "desktop/units/structure/turrets.h"
 #include "desktop/units/tug/tow_cable.h"
 #include "desktop/units/tug/tug.h"
 #include "desktop/units/weapon/projectiles.h"
@@ -59,14 +62,5 @@ using CarrierFighter = PlaceholderNode<79, Ship>;
 using SpaceMarine = PlaceholderNode<80, Ship>;
 using PerimeterStation = PlaceholderNode<109, Ship>;
 using CapitolShip = PlaceholderNode<116, Ship>;
-
-using Turret = PlaceholderNode<54, Structure>;
-using Connector = PlaceholderNode<56, Structure>;
-using Drydock = PlaceholderNode<68, Structure>;
-using HubbleScope = PlaceholderNode<110, Structure>;
-using MissileTurret = PlaceholderNode<111, Structure>;
-using ChaffeLauncher = PlaceholderNode<112, Structure>;
-using Hub = PlaceholderNode<149, Structure>;
-using Hangar = PlaceholderNode<156, Structure>;
 
 } // namespace lumivane

@@ -243,7 +243,8 @@ bool Player::FindBuildSite(Ship& builder, EntityHandle& site, std::string& node)
         }
         for (const std::string& name : names) {
             Node* connector = base.FindByName(name);
-            if (!connector) continue;
+            // The node the base itself hangs by is no free site.
+            if (!connector || (connector == base.ownLinkNode && base.ownerHandle >= 0)) continue;
             if (Ship* attached = attachedAt(base, connector)) {
                 if (depth < kMaxSiteDepth) self(self, *attached, depth + 1);
                 continue;

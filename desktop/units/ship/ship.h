@@ -6,8 +6,8 @@
 // property block. Orders arrive as message records (ship_orders.cpp); the
 // flying is in ship_thrust.cpp, ship_steering.cpp and ship_formation.cpp.
 // Fighting is in combat/ (the attack states, fire control and the turret
-// helpers). The states whose handlers belong to the unit classes (building,
-// departing, repair, scrapping, the class states) are virtual slots that do
+// helpers); building is in ship_build.cpp and departing, repair and
+// scrapping in ship_service.cpp. The class states are virtual slots that do
 // nothing here.
 #pragma once
 
@@ -165,6 +165,9 @@ public:
     virtual void RequestSelfOrder();
     virtual void UpdateScrap();
     virtual int CanScrap();
+    // What scrapping gives back now: half the cost (a quarter for a PodBay)
+    // scaled by the share of health left.
+    float ScrapRefund() const;
     virtual int CanTow(Entity* object);
     // A pod restocks one craft of a carrier's bay; 1 when one was restocked.
     // Units without a bay have nothing to restock.
@@ -374,6 +377,14 @@ protected:
     // point and the return point orbit the Sun (or follow the shadowed
     // unit) and a path advances.
     void CarrySavedOrder();
+    // The steps of UpdateBuild: making the unit (and its connector), paying
+    // for the progress, and the completion.
+    bool StartBuild(const Ship& prototype, BuildQueueItem& item);
+    void PayForProgress(float cost);
+    void FinishBuild(float cost, Ship* unit, Ship* connector);
+    // Repair without a pod to fly to: the interrupted order runs for this
+    // frame and stays saved as far as it got.
+    void RunSavedOrderForFrame();
 
 private:
     void ResetPlayerRecord();

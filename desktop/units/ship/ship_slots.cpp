@@ -1,11 +1,10 @@
 // Ship: the order states and operations whose behaviour belongs to the unit
-// classes and to construction, repair and scrapping. Until a class
-// gives them their work they leave the unit as it is.
+// classes. Until a class gives them their work they leave the unit as it
+// is; the builder's start sequence plays here.
 #include "desktop/units/ship/ship.h"
 
 namespace lumivane {
 
-void Ship::UpdateBuild() {}
 void Ship::PlayBuildStart() {
     if (sequencer) sequencer->Play("build_start", sequenceStates, 0);
 }
@@ -14,16 +13,7 @@ void Ship::Stop() {} // an idle unit keeps coasting
 void Ship::UpdateState9() {}
 void Ship::UpdateState10() {}
 void Ship::UpdateState11() {}
-void Ship::UpdateDeparture() {}
-void Ship::UpdateRepair() {}
 void Ship::UpdateState14() {}
-int Ship::CanRepair() {
-    return 0;
-}
-void Ship::UpdateScrap() {}
-int Ship::CanScrap() {
-    return 0;
-}
 int Ship::CanTow(Entity*) {
     return 0;
 }

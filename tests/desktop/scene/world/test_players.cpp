@@ -187,6 +187,9 @@ TEST(LvPlayers, ComputerPlayersBuildAndOrder) {
     EXPECT_EQ(maker->buildQueue[0].siteNode, "dummyship");
     EXPECT_GE(maker->buildQueue[0].squad, 1);
     EXPECT_LE(maker->buildQueue[0].squad, 4);
+    // The build is called off, so the idle units below are the ones placed.
+    maker->RemoveFromBuildQueue(2);
+    fixture.world.FlushRemovals();
 
     // Every 50th frame a fully offensive player sends its idle units out.
     fixture.queue.Clear();
