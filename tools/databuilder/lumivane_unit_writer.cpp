@@ -1,31 +1,22 @@
-// Unit prototypes written through their own Save, then read back.
+// Writing Lumivane's unit prototypes and reading them back.
 #include "tools/databuilder/lumivane_unit_writer.h"
 
 #include <cstdio>
 
-#include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/prop_file.h"
 #include "desktop/scene/object/object_file.h"
 #include "desktop/scene/world/model_library.h"
 
 namespace databuilder {
 
-using namespace lumivane;
-
-UnitModelWriter::UnitModelWriter(std::filesystem::path dataRoot, const char* stepName)
-    : root(std::move(dataRoot)), step(stepName) {
-    std::error_code error;
-    for (const char* folder : {"models", "properties"})
-        std::filesystem::create_directories(root / folder, error);
-    if (error) {
-        std::fprintf(stderr, "%s: %s\n", step, error.message().c_str());
-        ok = false;
-    }
+lumivane::TransNode* MakeMount(const std::string& name, lumivane::Vec3 at) {
+    auto* node = new lumivane::TransNode;
+    node->SetName(name);
+    node->local.MakeTranslation(at.x, at.y, at.z);
+    return node;
 }
 
-void UnitModelWriter::Write(Entity* entity, const std::function<void(PropValues&)>& tune,
-                            Sequencer* sequences) {
-    if (sequences) entity->SetSequencer(sequences);
+void UnitWriter::Write(lumivane::Entity* entity, const std::function<void(PropValues&)>& tune) {
     entity->CreateProps();
     PropValues values{*entity->props};
     tune(values);
@@ -33,17 +24,16 @@ void UnitModelWriter::Write(Entity* entity, const std::function<void(PropValues&
     const std::string name(entity->Name());
     std::string error;
     const bool written =
-        SaveObjectFile(root / "models" / (name + ".vrn"), entity, &error) &&
-        SavePropFile(root / "properties" / (name + ".prp"), *entity->props, &error);
+        lumivane::SaveObjectFile(root / "models" / (name + ".vrn"), entity, &error) &&
+        lumivane::SavePropFile(root / "properties" / (name + ".prp"), *entity->props, &error);
     if (!written) std::fprintf(stderr, "%s: %s\n", step, error.c_str());
     ok = ok && written;
     names.push_back(name);
     entity->Release();
 }
 
-bool UnitModelWriter::Finish() const {
-    if (!ok) return false;
-    ModelLibrary library;
+bool UnitWriter::CheckLibrary() const {
+    lumivane::ModelLibrary library;
     if (!library.LoadAll(root)) return false;
     for (const std::string& name : names)
         if (!library.FindPrototype(name)) {
@@ -51,6 +41,14 @@ bool UnitModelWriter::Finish() const {
             return false;
         }
     return true;
+}
+
+bool MakeUnitFolders(const std::filesystem::path& root, const char* step) {
+    std::error_code error;
+    for (const char* folder : {"models", "properties"})
+        std::filesystem::create_directories(root / folder, error);
+    if (error) std::fprintf(stderr, "%s: %s\n", step, error.message().c_str());
+    return !error;
 }
 
 } // namespace databuilder

@@ -1,8 +1,7 @@
-// Writing Lumivane unit prototypes for the data builder's unit steps: each
-// prototype is saved through the unit's own Save into "models\<name>.vrn"
-// with its property file "properties\<name>.prp", its values set by name
-// first; afterwards the folder is read back through the model library to
-// prove every written prototype loads.
+// What the steps that write Lumivane's units share: a named prototype of a
+// unit class, a mount node at a point of its model, writing a prototype
+// with its property file through the engine's own Save, and reading the
+// folder back through the model library.
 #pragma once
 
 #include <filesystem>
@@ -10,34 +9,36 @@
 #include <string>
 #include <vector>
 
+#include "desktop/scene/entity/entity.h"
+#include "desktop/scene/object/trans_node.h"
 #include "tools/databuilder/lumivane_prop_values.h"
-
-namespace lumivane {
-class Entity;
-class Sequencer;
-} // namespace lumivane
 
 namespace databuilder {
 
-class UnitModelWriter {
-public:
-    // Makes the "models" and "properties" folders below `root`; `step`
-    // names the step in messages. Check Ready() before writing.
-    UnitModelWriter(std::filesystem::path root, const char* step);
+template <class T> T* UnitPrototype(const char* name) {
+    auto* entity = new T;
+    entity->SetName(name);
+    entity->AddRef();
+    return entity;
+}
 
-    bool Ready() const { return ok; }
-    // Takes the prototype (one reference), gives it `sequences` when there
-    // are any, sets its values, writes both files and releases it.
-    void Write(lumivane::Entity* entity, const std::function<void(PropValues&)>& tune,
-               lumivane::Sequencer* sequences = nullptr);
-    // Everything written was written, and loads back from the folder.
-    bool Finish() const;
+// A TransNode named `name` at `at` of its parent.
+lumivane::TransNode* MakeMount(const std::string& name, lumivane::Vec3 at);
 
-private:
-    std::filesystem::path root;
+struct UnitWriter {
+    std::filesystem::path root; // LumivaneData
     const char* step;
     std::vector<std::string> names;
     bool ok = true;
+
+    // Saves "models\<name>.vrn" and "properties\<name>.prp" with the
+    // values `tune` sets, then lets go of the prototype.
+    void Write(lumivane::Entity* entity, const std::function<void(PropValues&)>& tune);
+    // Every prototype written loads back through the model library.
+    bool CheckLibrary() const;
 };
+
+// Makes the "models" and "properties" folders below the root.
+bool MakeUnitFolders(const std::filesystem::path& root, const char* step);
 
 } // namespace databuilder

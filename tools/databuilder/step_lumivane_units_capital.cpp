@@ -103,7 +103,14 @@ void AddBays(Ship& unit, UnitAnimation& animation, float halfWidth, float length
     }
 }
 
-using Writer = databuilder::UnitModelWriter;
+using Writer = databuilder::UnitWriter;
+
+// The model's sequences, then the prototype written as `tune` sets it.
+void WriteAnimated(Writer& w, Entity* unit, Sequencer* sequences,
+                   const std::function<void(Values&)>& tune) {
+    if (sequences) unit->SetSequencer(sequences);
+    w.Write(unit, tune);
+}
 
 void Mobile(Values& v, float health, float mass, float thrust, float topSpeed, float turning) {
     v.Set("race", 1).Set("health max", health).Set("mass", mass).Set("sensor range", 90.0f);
@@ -128,14 +135,11 @@ void WriteCarrier(Writer& w) {
     // The way home: in over the stern, then down onto the deck.
     carrier->AddChild(Mount("dummyrecovery2", 0, 3.5f, -6.5f));
     carrier->AddChild(Mount("dummyrecovery1", 0, 2.2f, -5.5f));
-    w.Write(
-        carrier,
-        [](Values& v) {
-            Mobile(v, 400.0f, 30.0f, 0.06f, 0.3f, 0.06f);
-            Armed(v, "carrierfighter", 70.0f, 30.0f, 0.0f);
-            v.Set("icon number", 5).Set("cost", 2400.0f).Set("task: recall", 1);
-        },
-        animation.Finish());
+    WriteAnimated(w, carrier, animation.Finish(), [](Values& v) {
+        Mobile(v, 400.0f, 30.0f, 0.06f, 0.3f, 0.06f);
+        Armed(v, "carrierfighter", 70.0f, 30.0f, 0.0f);
+        v.Set("icon number", 5).Set("cost", 2400.0f).Set("task: recall", 1);
+    });
 
     auto* fighter = Prototype<CarrierFighter>("carrierfighter");
     UnitAnimation moves;
@@ -159,14 +163,11 @@ void WriteCarrier(Writer& w) {
         moves.Animate(flash, {{"fire" + std::to_string(n), rest,
                                Translation(n == 1 ? -0.4f : 0.4f, 0, 0.9f), 2, true}});
     }
-    w.Write(
-        fighter,
-        [](Values& v) {
-            Mobile(v, 8.0f, 0.5f, 0.9f, 1.6f, 1.4f);
-            Armed(v, "tracer", 8.0f, 0.5f, 0.15f);
-            v.Set("fuel time", 24.0f).Set("icon number", 1).Set("task: auto pursue", 1);
-        },
-        moves.Finish());
+    WriteAnimated(w, fighter, moves.Finish(), [](Values& v) {
+        Mobile(v, 8.0f, 0.5f, 0.9f, 1.6f, 1.4f);
+        Armed(v, "tracer", 8.0f, 0.5f, 0.15f);
+        v.Set("fuel time", 24.0f).Set("icon number", 1).Set("task: auto pursue", 1);
+    });
 }
 
 void WriteATR(Writer& w) {
@@ -177,14 +178,11 @@ void WriteATR(Writer& w) {
     AddBays(*atr, animation, 1.5f, 8.0f, 0.0f, "dummymarine");
     atr->AddChild(Mount("dummyside1", -3.0f, 0, 0));
     atr->AddChild(Mount("dummyside2", 3.0f, 0, 0));
-    w.Write(
-        atr,
-        [](Values& v) {
-            Mobile(v, 120.0f, 8.0f, 0.3f, 0.8f, 0.5f);
-            Armed(v, "spacemarine", 40.0f, 20.0f, 0.0f);
-            v.Set("icon number", 6).Set("cost", 900.0f).Set("task: recall", 1);
-        },
-        animation.Finish());
+    WriteAnimated(w, atr, animation.Finish(), [](Values& v) {
+        Mobile(v, 120.0f, 8.0f, 0.3f, 0.8f, 0.5f);
+        Armed(v, "spacemarine", 40.0f, 20.0f, 0.0f);
+        v.Set("icon number", 6).Set("cost", 900.0f).Set("task: recall", 1);
+    });
 
     auto* marine = Prototype<SpaceMarine>("spacemarine");
     UnitAnimation moves;
@@ -199,14 +197,11 @@ void WriteATR(Writer& w) {
     moves.Animate(body, {{"body_prepare", upright, crouched, 8},
                          {"body_fire", crouched, upright, 4},
                          {"body_flying", upright, stretched, 20, true}});
-    w.Write(
-        marine,
-        [](Values& v) {
-            Mobile(v, 3.0f, 0.2f, 0.6f, 0.9f, 1.6f);
-            Armed(v, "tracer", 6.0f, 1.5f, 0.3f);
-            v.Set("fuel time", 15.0f).Set("icon number", 1).Set("task: auto pursue", 1);
-        },
-        moves.Finish());
+    WriteAnimated(w, marine, moves.Finish(), [](Values& v) {
+        Mobile(v, 3.0f, 0.2f, 0.6f, 0.9f, 1.6f);
+        Armed(v, "tracer", 6.0f, 1.5f, 0.3f);
+        v.Set("fuel time", 15.0f).Set("icon number", 1).Set("task: auto pursue", 1);
+    });
 }
 
 // --- The turret ships ---------------------------------------------------------
@@ -238,14 +233,11 @@ void WriteCapitolShip(Writer& w) {
         const float side = n % 2 == 1 ? -1.0f : 1.0f;
         AddCapitolTurret(*ship, animation, n, side * 2.4f, 1.0f, 5.0f - 4.0f * float((n - 1) / 2));
     }
-    w.Write(
-        ship,
-        [](Values& v) {
-            Mobile(v, 300.0f, 40.0f, 0.12f, 0.4f, 0.2f);
-            Armed(v, "plasma", 24.0f, 1.6f, 0.4f);
-            v.Set("turret speed", 1.2f).Set("icon number", 7).Set("cost", 3000.0f);
-        },
-        animation.Finish());
+    WriteAnimated(w, ship, animation.Finish(), [](Values& v) {
+        Mobile(v, 300.0f, 40.0f, 0.12f, 0.4f, 0.2f);
+        Armed(v, "plasma", 24.0f, 1.6f, 0.4f);
+        v.Set("turret speed", 1.2f).Set("icon number", 7).Set("cost", 3000.0f);
+    });
 }
 
 void WriteCruiser(Writer& w) {
@@ -261,14 +253,11 @@ void WriteCruiser(Writer& w) {
         AddRecoilingBarrel(animation, *turret, n, 1.4f);
         ship->AddChild(turret);
     }
-    w.Write(
-        ship,
-        [](Values& v) {
-            Mobile(v, 140.0f, 16.0f, 0.2f, 0.6f, 0.35f);
-            Armed(v, "plasma", 20.0f, 1.4f, 0.3f);
-            v.Set("turret speed", 1.4f).Set("icon number", 8).Set("cost", 1600.0f);
-        },
-        animation.Finish());
+    WriteAnimated(w, ship, animation.Finish(), [](Values& v) {
+        Mobile(v, 140.0f, 16.0f, 0.2f, 0.6f, 0.35f);
+        Armed(v, "plasma", 20.0f, 1.4f, 0.3f);
+        v.Set("turret speed", 1.4f).Set("icon number", 8).Set("cost", 1600.0f);
+    });
 }
 
 void WritePatrolBoat(Writer& w) {
@@ -289,14 +278,11 @@ void WritePatrolBoat(Writer& w) {
         swivel->AddChild(turret);
         boat->AddChild(swivel);
     }
-    w.Write(
-        boat,
-        [](Values& v) {
-            Mobile(v, 40.0f, 3.0f, 0.5f, 1.1f, 0.8f);
-            Armed(v, "tracer", 12.0f, 0.8f, 0.2f);
-            v.Set("turret speed", 2.0f).Set("icon number", 2).Set("cost", 500.0f);
-        },
-        animation.Finish());
+    WriteAnimated(w, boat, animation.Finish(), [](Values& v) {
+        Mobile(v, 40.0f, 3.0f, 0.5f, 1.1f, 0.8f);
+        Armed(v, "tracer", 12.0f, 0.8f, 0.2f);
+        v.Set("turret speed", 2.0f).Set("icon number", 2).Set("cost", 500.0f);
+    });
 }
 
 void WritePerimeterStation(Writer& w) {
@@ -334,13 +320,14 @@ void WritePerimeterStation(Writer& w) {
 } // namespace
 
 DATABUILDER_STEP(LumivaneUnitsCapital, "lumivane_units_capital") {
-    Writer writer(context.runtime / "LumivaneData", kStep);
-    if (!writer.Ready()) return false;
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    if (!databuilder::MakeUnitFolders(root, kStep)) return false;
+    Writer writer{root, kStep};
     WriteCarrier(writer);
     WriteATR(writer);
     WriteCapitolShip(writer);
     WriteCruiser(writer);
     WritePatrolBoat(writer);
     WritePerimeterStation(writer);
-    return writer.Finish();
+    return writer.ok && writer.CheckLibrary();
 }

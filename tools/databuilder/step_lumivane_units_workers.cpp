@@ -30,7 +30,6 @@
 #include "tools/databuilder/lumivane_hulls.h"
 #include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"
-#include "tools/databuilder/lumivane_unit_writer.h"
 
 namespace {
 
@@ -92,7 +91,25 @@ FrameAnim* Arm(const char* name, Vec3 at, GeoNode* shape) {
     return arm;
 }
 
-using Writer = databuilder::UnitModelWriter;
+struct Writer {
+    std::filesystem::path root;
+    bool ok = true;
+
+    void Write(Entity* entity, const std::function<void(Values&)>& tune) {
+        entity->CreateProps();
+        Values values{*entity->props};
+        tune(values);
+        entity->RecomputeBound();
+        const std::string name(entity->Name());
+        std::string error;
+        const bool written =
+            SaveObjectFile(root / "models" / (name + ".vrn"), entity, &error) &&
+            SavePropFile(root / "properties" / (name + ".prp"), *entity->props, &error);
+        if (!written) std::fprintf(stderr, "%s: %s\n", kStep, error.c_str());
+        ok = ok && written;
+        entity->Release();
+    }
+};
 
 void Worker(Values& v) {
     v.Set("race", 1).Set("affected by gravity", 0).Set("task: auto attack", 0);
@@ -207,7 +224,7 @@ void WriteTug(Writer& w) {
 
 void WriteEffects(Writer& w) {
     auto* sparks = Prototype<Weapon>("miningsparks");
-    sparks->AddChild(MakeSphere("spark", 0.12f, 3, 5, {.colour = 0xFFFFE070, .lit = false}));
+    sparks->AddChild(MakeSphere("spark", 0.5f, 3, 5, {.colour = 0xFFFFE070, .lit = false}));
     w.Write(sparks, [](Values& v) {
         v.Set("affected by gravity", 0).Set("can collide", 0).Set("pickable", 0);
         v.Set("task: auto attack", 0).Set("task: auto repair", 0);
@@ -252,11 +269,17 @@ bool CheckLibrary(const std::filesystem::path& root) {
 // Named to run before the scene steps that place these craft.
 DATABUILDER_STEP(LumivaneUnitsWorkers, "lumivane_units_a_workers") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
-    Writer w(root, kStep);
-    if (!w.Ready()) return false;
+    std::error_code error;
+    for (const char* folder : {"models", "properties"})
+        std::filesystem::create_directories(root / folder, error);
+    if (error) {
+        std::fprintf(stderr, "%s: %s\n", kStep, error.message().c_str());
+        return false;
+    }
+    Writer w{root};
     WritePod(w);
     WriteBay(w);
     WriteTug(w);
     WriteEffects(w);
-    return databuilder::WriteHullTextures(root) && w.Finish() && CheckLibrary(root);
+    return w.ok && databuilder::WriteHullTextures(root) && CheckLibrary(root);
 }

@@ -22,6 +22,7 @@
 #include "desktop/units/pilot/pilot.h"
 #include "desktop/units/pod/pod_bay.h"
 #include "desktop/units/pod/utility_pod.h"
+#include "desktop/units/ships/ship_classes.h"
 #include "desktop/units/structure/hubble_scope.h"
 #include "desktop/units/structure/station_parts.h"
 #include "desktop/units/structure/structure.h"
@@ -52,18 +53,5 @@ public:
     PlaceholderObject() { classId = Number; }
     bool Load(platform::BinaryReader&, ObjectTable&, uint32_t) override { return false; }
 };
-
-using MineLayer = PlaceholderNode<13, Ship>;
-using MineSweeper = PlaceholderNode<17, Ship>;
-using Interceptor = PlaceholderNode<19, Ship>;
-using MissileBoat = PlaceholderNode<21, Ship>;
-using Gunship = PlaceholderNode<29, Ship>;
-using Probe = PlaceholderNode<74, Ship>;
-using ColonyShip = PlaceholderNode<76, Ship>;
-using Catamaran = PlaceholderNode<77, Ship>;
-using Bomber = PlaceholderNode<78, Ship>;
-using MiningStation = PlaceholderNode<113, Ship>;
-using PrefabKit = PlaceholderNode<114, Ship>;
-using Shuttle = PlaceholderNode<115, Ship>;
 
 } // namespace lumivane

@@ -152,7 +152,7 @@ void ATR::BindNodes() {
 void ATR::Fire() {
     const int32_t marked = lastFireTime;
     BayShip::Fire();
-    if (lastFireTime != marked) nextFireTime = ReloadedAt(lastFireTime);
+    if (lastFireTime != marked) nextFireTime = lastFireTime + ReloadDelayMs();
 }
 
 void ATR::Update() {

@@ -174,7 +174,7 @@ void CarrierFighter::Fire() {
     const Node* gun = gunNodes[gunIndex] ? gunNodes[gunIndex] : weaponNode;
     LaunchWeapon(weapon, gun ? gun->WorldMatrix() : WorldMatrix(), target);
     lastFireTime = now;
-    nextFireTime = ReloadedAt(now);
+    nextFireTime = now + ReloadDelayMs();
     PlaySequence(*this, "fire" + std::to_string(gunIndex + 1), 0);
     gunIndex ^= 1;
 }
@@ -319,7 +319,7 @@ void SpaceMarine::Fire() {
     const int32_t now = Now();
     if (now < nextFireTime) return;
     PlaySequence(*this, "body_prepare", 0);
-    nextFireTime = ReloadedAt(now);
+    nextFireTime = now + ReloadDelayMs();
     armed = 1;
 }
 

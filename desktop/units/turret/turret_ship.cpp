@@ -98,7 +98,7 @@ void TurretShip::Fire() {
         const Node* from = turret.aimNode;
         LaunchWeapon(weapon, from ? from->WorldMatrix() : WorldMatrix(), turret.target);
         lastFireTime = now;
-        turret.nextFireTime = ReloadedAt(now);
+        turret.nextFireTime = now + ReloadDelayMs();
         if (sequencer) sequencer->Play("fire" + std::to_string(n), sequenceStates, 0);
         AfterShot(n - 1);
     }
