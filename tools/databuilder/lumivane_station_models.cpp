@@ -12,7 +12,7 @@
 #include "desktop/units/structure/hubble_scope.h"
 #include "desktop/units/structure/station_parts.h"
 #include "desktop/units/structure/turrets.h"
-#include "tools/databuilder/lumivane_model_writer.h"
+#include "tools/databuilder/lumivane_unit_writer.h"
 #include "tools/databuilder/lumivane_shapes.h"
 
 namespace databuilder {
@@ -30,6 +30,16 @@ constexpr uint32_t kHull = 0xFFB8BCC8;
 constexpr uint32_t kTrim = 0xFF6878A0;
 constexpr float kHalfTurn = 3.1415927f;
 
+// A mount turned by `yaw` about the vertical before it is moved to `at`.
+TransNode* MountAt(const std::string& name, Vec3 at, float yaw = 0.0f) {
+    TransNode* node = MakeMount(name, at);
+    node->local.MakeRotation(0.0f, std::sin(0.5f * yaw), 0.0f, std::cos(0.5f * yaw));
+    Matrix shift;
+    shift.MakeTranslation(at.x, at.y, at.z);
+    node->local.PostMultiply(shift);
+    return node;
+}
+
 // A shape placed inside a node so that it can sit off the model's origin.
 TransNode* Placed(const std::string& name, Vec3 at, Node* shape) {
     TransNode* node = MountAt(name, at);
@@ -43,8 +53,8 @@ void Fixed(Values& v, float health, float cost, float buildTime) {
     v.Set("task: move", 0).Set("affected by gravity", 0).Set("task: auto repair", 0);
 }
 
-void WriteHub(ModelWriter& w) {
-    auto* hub = NewPrototype<Hub>("hub");
+void WriteHub(UnitWriter& w) {
+    auto* hub = UnitPrototype<Hub>("hub");
     hub->AddChild(MakeSphere("core", kHubRadius, 8, 12, {.colour = kHull}));
     hub->AddChild(MakeRing("ring", kHubRadius + 0.6f, kHubRadius + 1.6f, 32, {.colour = kTrim}));
     hub->AddChild(MountAt("dummyship", {0, 0, kHubRadius + 1.0f}, kHalfTurn));
@@ -66,8 +76,8 @@ void WriteHub(ModelWriter& w) {
     });
 }
 
-void WriteConnector(ModelWriter& w) {
-    auto* piece = NewPrototype<Connector>("connector");
+void WriteConnector(UnitWriter& w) {
+    auto* piece = UnitPrototype<Connector>("connector");
     piece->AddChild(Placed("strut", {0, 0, 0.2f * kConnectorLength},
                            MakeWedge("beam", kConnectorLength, 0.6f, 0.6f, {.colour = kTrim})));
     piece->AddChild(MountAt("dummyconnector1", {}, kHalfTurn));
@@ -77,13 +87,13 @@ void WriteConnector(ModelWriter& w) {
 
 // A module: its body reaches out along +Z from where it attaches.
 template <class T> T* Module(const char* name, Node* body, float reach) {
-    auto* module = NewPrototype<T>(name);
+    auto* module = UnitPrototype<T>(name);
     module->AddChild(Placed("body", {0, 0, reach}, body));
     module->AddChild(MountAt("dummyconnector1", {}, kHalfTurn));
     return module;
 }
 
-void WriteModules(ModelWriter& w) {
+void WriteModules(UnitWriter& w) {
     w.Write(
         Module<Drydock>("drydock", MakeWedge("frame", 6.0f, 3.0f, 2.0f, {.colour = kHull}), 3.5f),
         [](Values& v) {
@@ -103,7 +113,7 @@ void WriteModules(ModelWriter& w) {
     scope->AddChild(yaw);
     w.Write(scope, [](Values& v) { Fixed(v, 40.0f, 350.0f, 4.0f); });
 
-    auto* proxy = NewPrototype<Ship>("HubbleProxy");
+    auto* proxy = UnitPrototype<Ship>("HubbleProxy");
     proxy->AddChild(MakeSphere("eye", 0.3f, 3, 4, {.colour = 0xFF80FFFF, .lit = false}));
     w.Write(proxy, [](Values& v) {
         v.Set("race", 1).Set("health max", 5.0f).Set("sensor range", 120.0f);
@@ -133,7 +143,7 @@ void Armed(Values& v, const char* weapon, float range, float reload) {
     v.Set("reload time", reload).Set("reload time spread", 0.1f);
 }
 
-void WriteGuns(ModelWriter& w) {
+void WriteGuns(UnitWriter& w) {
     w.Write(Emplacement<Turret>("turret", 0xFF707070, 1.6f), [](Values& v) {
         Fixed(v, 50.0f, 250.0f, 4.0f);
         Armed(v, "tracer", 10.0f, 0.8f);
@@ -148,8 +158,8 @@ void WriteGuns(ModelWriter& w) {
     });
 }
 
-void WriteShipsAndGhost(ModelWriter& w) {
-    auto* scout = NewPrototype<Ship>("scout");
+void WriteShipsAndGhost(UnitWriter& w) {
+    auto* scout = UnitPrototype<Ship>("scout");
     scout->AddChild(MakeWedge("hull", 2.0f, 1.4f, 0.6f, {.colour = 0xFFD0C8A0}));
     scout->AddChild(MountAt("dummyweapon", {0, 0, 1.3f}));
     w.Write(scout, [](Values& v) {
@@ -159,7 +169,7 @@ void WriteShipsAndGhost(ModelWriter& w) {
         v.SetText("weapon", "tracer").Set("fire range", 8.0f).Set("reload time", 1.0f);
     });
 
-    auto* ghost = NewPrototype<StructPlacer>("structplacer");
+    auto* ghost = UnitPrototype<StructPlacer>("structplacer");
     ghost->AddChild(MakeRing("outline", 1.6f, 2.0f, 24, {.colour = 0xFF40FF40, .lit = false}));
     w.Write(ghost, [](Values&) {});
 }
@@ -167,7 +177,7 @@ void WriteShipsAndGhost(ModelWriter& w) {
 } // namespace
 
 bool WriteStationModels(const std::filesystem::path& root) {
-    ModelWriter w{root, kStep};
+    UnitWriter w{root, kStep};
     WriteHub(w);
     WriteConnector(w);
     WriteModules(w);

@@ -27,8 +27,9 @@
 #include "desktop/units/structure/structure.h"
 #include "desktop/units/weapon/projectiles.h"
 #include "tools/databuilder/lumivane_hulls.h"
-#include "tools/databuilder/lumivane_model_writer.h"
+#include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"
+#include "tools/databuilder/lumivane_unit_writer.h"
 
 namespace {
 
@@ -41,10 +42,12 @@ using databuilder::MakeWedge;
 constexpr int kStationDocks = 4;
 constexpr float kDockDistance = 3.2f;
 
-using databuilder::ModelWriter;
-using databuilder::MountAt;
-using databuilder::NewPrototype;
 using Values = databuilder::PropValues;
+using databuilder::MakeMount;
+using databuilder::MakeUnitFolders;
+using databuilder::UnitPrototype;
+using databuilder::UnitWriter;
+
 
 // What every shot shares: it flies on its own, knows no orders of its own
 // and does not drift to the Sun.
@@ -53,23 +56,23 @@ void Shot(Values& v, float lifespan, float speed, float damage) {
     v.Set("lifespan", lifespan).Set("speed", speed).Set("damage", damage);
 }
 
-void WriteProjectiles(ModelWriter& w) {
-    auto* plasma = NewPrototype<PlasmaBall>("plasma");
+void WriteProjectiles(UnitWriter& w) {
+    auto* plasma = UnitPrototype<PlasmaBall>("plasma");
     plasma->AddChild(MakeSphere("bolt", 0.25f, 3, 6, {.colour = 0xFF60C0FF, .lit = false}));
     w.Write(plasma, [](Values& v) { Shot(v, 12.0f, 1.0f, 3.0f); });
 
-    auto* tracer = NewPrototype<Tracer>("tracer");
+    auto* tracer = UnitPrototype<Tracer>("tracer");
     tracer->AddChild(MakeWedge("streak", 0.8f, 0.1f, 0.1f, {.colour = 0xFFFFE080, .lit = false}));
     w.Write(tracer, [](Values& v) { Shot(v, 8.0f, 1.0f, 1.5f); });
 
-    auto* lightning = NewPrototype<LightningBall>("lightning");
+    auto* lightning = UnitPrototype<LightningBall>("lightning");
     lightning->AddChild(MakeSphere("ball", 0.35f, 3, 6, {.colour = 0xFFC080FF, .lit = false}));
     w.Write(lightning, [](Values& v) {
         Shot(v, 10.0f, 0.9f, 6.0f);
         v.Set("die on impact", 0); // burns through, 6 a second of contact
     });
 
-    auto* missile = NewPrototype<Missile>("missile");
+    auto* missile = UnitPrototype<Missile>("missile");
     missile->AddChild(MakeWedge("body", 0.9f, 0.25f, 0.25f, HullLook(0xFFE0E0E0)));
     w.Write(missile, [](Values& v) {
         Shot(v, 14.0f, 0.3f, 6.0f);
@@ -78,7 +81,7 @@ void WriteProjectiles(ModelWriter& w) {
     });
 
     // A ring that grows over its life: its "size" node is animated in code.
-    auto* wave = NewPrototype<ShockWave>("shockwave");
+    auto* wave = UnitPrototype<ShockWave>("shockwave");
     auto* size = new FrameAnim;
     size->SetName("size");
     size->AddChild(MakeRing("wave", 2.2f, 3.0f, 24, {.colour = 0xFF80E0FF, .lit = false}));
@@ -88,7 +91,7 @@ void WriteProjectiles(ModelWriter& w) {
         v.Set("die on impact", 0);
     });
 
-    auto* starburst = NewPrototype<Starburst>("starburst");
+    auto* starburst = UnitPrototype<Starburst>("starburst");
     starburst->AddChild(MakeSphere("shell", 0.4f, 3, 6, {.colour = 0xFFFF8040, .lit = false}));
     w.Write(starburst, [](Values& v) {
         Shot(v, 6.0f, 1.0f, 0.0f);
@@ -97,7 +100,7 @@ void WriteProjectiles(ModelWriter& w) {
 
     // The flash where a shot hits: a plain weapon that hits nothing and
     // fades with its short life.
-    auto* flash = NewPrototype<Weapon>("smallexplosion");
+    auto* flash = UnitPrototype<Weapon>("smallexplosion");
     flash->AddChild(MakeSphere("flash", 0.3f, 3, 6, {.colour = 0xFFFFC060, .lit = false}));
     w.Write(flash, [](Values& v) {
         Shot(v, 0.6f, 0.0f, 0.0f);
@@ -126,8 +129,8 @@ Sequencer* DeploySequences(FrameAnim* dish) {
     return sequencer;
 }
 
-void WriteDeployables(ModelWriter& w) {
-    auto* mine = NewPrototype<Mine>("mine");
+void WriteDeployables(UnitWriter& w) {
+    auto* mine = UnitPrototype<Mine>("mine");
     mine->AddChild(MakeSphere("core", 0.6f, 4, 6, HullLook(0xFFC03030)));
     w.Write(mine, [](Values& v) {
         v.Set("race", 1).Set("health max", 4.0f).Set("sensor range", 18.0f);
@@ -137,7 +140,7 @@ void WriteDeployables(ModelWriter& w) {
         v.Set("target for enemies", 0).Set("task: auto repair", 0).Set("task: attack", 0);
     });
 
-    auto* comsat = NewPrototype<Comsat>("comsat");
+    auto* comsat = UnitPrototype<Comsat>("comsat");
     comsat->AddChild(MakeWedge("body", 1.0f, 0.6f, 0.6f, HullLook(0xFFD0D0A0)));
     auto* dish = new FrameAnim;
     dish->SetName("dish");
@@ -149,17 +152,17 @@ void WriteDeployables(ModelWriter& w) {
         v.Set("task: auto attack", 0);
     });
 
-    auto* decoy = NewPrototype<Decoy>("decoy");
+    auto* decoy = UnitPrototype<Decoy>("decoy");
     decoy->AddChild(MakeWedge("hull", 2.0f, 1.5f, 0.6f, HullLook(0xFFA0A0A0)));
     w.Write(decoy, [](Values& v) { v.Set("race", 1).Set("health max", 5.0f); });
 }
 
 Ship* ArmedShip(const char* name, float length, float width, float height, uint32_t colour,
                 bool orb) {
-    auto* ship = NewPrototype<Ship>(name);
+    auto* ship = UnitPrototype<Ship>(name);
     ship->AddChild(orb ? MakeSphere("hull", 0.5f * length, 4, 6, HullLook(colour))
                        : MakeWedge("hull", length, width, height, HullLook(colour)));
-    ship->AddChild(MountAt("dummyweapon", {0, 0, 0.65f * length}));
+    ship->AddChild(MakeMount("dummyweapon", {0, 0, 0.65f * length}));
     return ship;
 }
 
@@ -169,7 +172,7 @@ void Armed(Values& v, const char* weapon, float range, float reload, float sprea
     v.Set("task: auto pursue", 1);
 }
 
-void WriteArmedShips(ModelWriter& w) {
+void WriteArmedShips(UnitWriter& w) {
     w.Write(ArmedShip("gunship", 2.6f, 1.9f, 0.7f, 0xFFB8C4D8, false), [](Values& v) {
         v.Set("race", 1).Set("health max", 14.0f).Set("sensor range", 60.0f);
         v.Set("thrust", 0.8f).Set("top speed", 1.3f).Set("angular thrust", 1.2f);
@@ -200,14 +203,14 @@ void WriteArmedShips(ModelWriter& w) {
     });
 }
 
-void WriteStation(ModelWriter& w) {
-    auto* core = NewPrototype<Structure>("stationcore");
+void WriteStation(UnitWriter& w) {
+    auto* core = UnitPrototype<Structure>("stationcore");
     core->AddChild(MakeSphere("core", 2.0f, 6, 10, HullLook(0xFFB0B0C0)));
     core->AddChild(MakeRing("ring", 2.3f, 2.8f, 24, HullLook(0xFF707890)));
     for (int i = 0; i < kStationDocks; ++i) {
         const float angle = float(i) * 1.5707963f;
-        core->AddChild(MountAt("dock" + std::to_string(i + 1), {kDockDistance * std::cos(angle), 0,
-                                                                kDockDistance * std::sin(angle)}));
+        core->AddChild(MakeMount("dock" + std::to_string(i + 1), {kDockDistance * std::cos(angle), 0,
+                                                              kDockDistance * std::sin(angle)}));
     }
     w.Write(core, [](Values& v) {
         v.Set("race", 1).Set("health max", 40.0f).Set("mass", 20.0f).Set("sensor range", 60.0f);
@@ -215,7 +218,7 @@ void WriteStation(ModelWriter& w) {
         v.Set("task: move", 0).Set("task: auto attack", 0).Set("affected by gravity", 0);
     });
 
-    auto* pod = NewPrototype<Structure>("stationpod");
+    auto* pod = UnitPrototype<Structure>("stationpod");
     pod->AddChild(MakeWedge("pod", 2.4f, 1.2f, 1.2f, HullLook(0xFFC8B890)));
     w.Write(pod, [](Values& v) {
         v.Set("race", 1).Set("health max", 20.0f).Set("mass", 4.0f);
@@ -227,14 +230,8 @@ void WriteStation(ModelWriter& w) {
 
 DATABUILDER_STEP(LumivaneUnitsArms, "lumivane_units_arms") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
-    std::error_code error;
-    for (const char* folder : {"models", "properties"})
-        std::filesystem::create_directories(root / folder, error);
-    if (error) {
-        std::fprintf(stderr, "lumivane_units_arms: %s\n", error.message().c_str());
-        return false;
-    }
-    ModelWriter writer{root, "lumivane_units_arms"};
+    if (!MakeUnitFolders(root, "lumivane_units_arms")) return false;
+    UnitWriter writer{root, "lumivane_units_arms"};
     WriteProjectiles(writer);
     WriteDeployables(writer);
     WriteArmedShips(writer);

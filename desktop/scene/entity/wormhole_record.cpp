@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "desktop/scene/entity/spawn_record_io.h"
 #include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/object/object_file.h"
@@ -24,8 +25,6 @@ constexpr uint32_t kWholeSpawnsFrom = 73;
 
 constexpr uint64_t kTravellerBytes = 52;
 constexpr uint64_t kShortTravellerBytes = 40;
-constexpr uint64_t kSpawnBytes = 56;
-constexpr uint64_t kShortSpawnBytes = 48;
 constexpr float kOldPhaseRange = 10.0f;
 
 bool ReadCount(platform::BinaryReader& file, uint32_t& count, uint64_t bytesEach) {
@@ -49,16 +48,7 @@ int Wormhole::Save(platform::BinaryWriter& file, ObjectTable& table) {
         file.WriteI32(t.exitTime);
         file.WriteI32(t.noted);
     }
-    file.WriteU32(uint32_t(spawns.size()));
-    for (const WormholeSpawn& s : spawns) {
-        file.WriteFixedString(s.prototype, kNameSize);
-        file.WriteI32(s.delay);
-        file.WriteI32(s.handle);
-        file.WriteI32(s.player);
-        file.WriteI32(s.squad);
-        file.WriteF32(s.healthFraction);
-        file.WriteI32(s.noDamage);
-    }
+    WriteSpawnRecords(file, spawns);
     file.WriteI32(lastSpawnTime);
     return 1;
 }
@@ -108,21 +98,7 @@ bool Wormhole::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t v
         }
     }
     if (version >= kSpawnsFrom) {
-        const bool whole = version >= kWholeSpawnsFrom;
-        uint32_t count = 0;
-        if (!ReadCount(file, count, whole ? kSpawnBytes : kShortSpawnBytes)) return false;
-        spawns.resize(count);
-        for (WormholeSpawn& s : spawns) {
-            file.ReadFixedString(s.prototype, kNameSize);
-            file.ReadI32(s.delay);
-            file.ReadI32(s.handle);
-            file.ReadI32(s.player);
-            file.ReadI32(s.squad);
-            if (whole) {
-                file.ReadF32(s.healthFraction);
-                file.ReadI32(s.noDamage);
-            }
-        }
+        if (!ReadSpawnRecords(file, version >= kWholeSpawnsFrom, spawns)) return false;
         file.ReadI32(lastSpawnTime);
     }
     if (!file.Good()) return false;

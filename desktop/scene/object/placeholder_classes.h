@@ -22,6 +22,7 @@
 #include "desktop/units/pilot/pilot.h"
 #include "desktop/units/pod/pod_bay.h"
 #include "desktop/units/pod/utility_pod.h"
+#include "desktop/units/ships/ship_classes.h"
 #include "desktop/units/structure/hubble_scope.h"
 #include "desktop/units/structure/station_parts.h"
 #include "desktop/units/structure/structure.h"
@@ -54,24 +55,12 @@ public:
 };
 
 using Cruiser = PlaceholderNode<12, Ship>;
-using MineLayer = PlaceholderNode<13, Ship>;
-using MineSweeper = PlaceholderNode<17, Ship>;
-using Interceptor = PlaceholderNode<19, Ship>;
-using MissileBoat = PlaceholderNode<21, Ship>;
-using Gunship = PlaceholderNode<29, Ship>;
 using Carrier = PlaceholderNode<30, Ship>;
 using ATR = PlaceholderNode<65, Ship>;
-using Probe = PlaceholderNode<74, Ship>;
 using PatrolBoat = PlaceholderNode<75, Ship>;
-using ColonyShip = PlaceholderNode<76, Ship>;
-using Catamaran = PlaceholderNode<77, Ship>;
-using Bomber = PlaceholderNode<78, Ship>;
 using CarrierFighter = PlaceholderNode<79, Ship>;
 using SpaceMarine = PlaceholderNode<80, Ship>;
 using PerimeterStation = PlaceholderNode<109, Ship>;
-using MiningStation = PlaceholderNode<113, Ship>;
-using PrefabKit = PlaceholderNode<114, Ship>;
-using Shuttle = PlaceholderNode<115, Ship>;
 using CapitolShip = PlaceholderNode<116, Ship>;
 
 } // namespace lumivane

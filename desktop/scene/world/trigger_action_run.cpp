@@ -9,6 +9,7 @@
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_kinds.h"
 #include "desktop/units/ship/ship.h"
+#include "desktop/units/ships/colony_ship.h"
 #include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/model_load_state.h"
@@ -235,9 +236,11 @@ void TriggerAction::RunOverlay() {
 }
 
 void TriggerAction::RunPassage() {
-    Wormhole* gate = AsWormhole(Resolve(Value(0)));
-    // A colony ship's own list comes with the unit classes.
-    if (!gate) return;
+    Entity* carrier = Resolve(Value(0));
+    Wormhole* gate = AsWormhole(carrier);
+    ColonyShip* colony =
+        IsA(carrier, ClassId::ColonyShip) ? static_cast<ColonyShip*>(carrier) : nullptr;
+    if (!gate && !colony) return;
     std::vector<WormholeSpawn> arrivals;
     for (const PassageRecord& record : passages) {
         WormholeSpawn arrival;
@@ -251,7 +254,10 @@ void TriggerAction::RunPassage() {
         arrival.noDamage = record.values[PassageRecord::kNoDamage];
         arrivals.push_back(arrival);
     }
-    gate->QueueSpawns(arrivals);
+    if (gate)
+        gate->QueueSpawns(arrivals);
+    else
+        colony->AddSpawns(arrivals);
 }
 
 void TriggerAction::RunActivate() {

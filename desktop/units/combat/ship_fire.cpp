@@ -16,16 +16,25 @@ namespace lumivane {
 void Ship::Fire() {
     const int32_t now = int32_t(GetSceneClock().gameTime);
     if (now < nextFireTime) return;
-    const ShipPropFields& f = ShipFields();
-    const PropBlock* block = ShipBlock();
-    const std::string_view weapon = block ? block->FixedText(f.weapon) : std::string_view();
-    LaunchWeapon(weapon, weaponNode ? weaponNode->WorldMatrix() : WorldMatrix(), target);
+    LaunchMainWeapon(weaponNode ? weaponNode->WorldMatrix() : WorldMatrix(), target);
     lastFireTime = now;
+    nextFireTime = now + ReloadDelayMs();
+    if (sequencer) sequencer->Play("fire", sequenceStates, 0);
+}
+
+int32_t Ship::ReloadDelayMs() const {
+    const ShipPropFields& f = ShipFields();
     const float reload = ShipFloat(f.reloadTime, 1.0f);
     const float spread = ShipFloat(f.reloadTimeSpread, 0.0f);
     const float r = MainRandom().NextUnit();
-    nextFireTime = now + int32_t(1000.0f * (reload - spread + 2.0f * spread * r));
-    if (sequencer) sequencer->Play("fire", sequenceStates, 0);
+    return int32_t(1000.0f * (reload - spread + 2.0f * spread * r));
+}
+
+Entity* Ship::LaunchMainWeapon(const Matrix& transform, EntityHandle aim) {
+    const PropBlock* block = ShipBlock();
+    const std::string_view weapon =
+        block ? block->FixedText(ShipFields().weapon) : std::string_view();
+    return LaunchWeapon(weapon, transform, aim);
 }
 
 Entity* Ship::LaunchWeapon(std::string_view prototype, const Matrix& transform, EntityHandle aim) {

@@ -13,6 +13,7 @@
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/combat/target_rules.h"
+#include "desktop/units/ship/node_pose.h"
 #include "desktop/units/ship/ship.h"
 #include "desktop/units/ship/steering_math.h"
 #include "platform/binary_io.h"
@@ -44,22 +45,6 @@ Vec3 NodePosition(const Node* node, const Entity& unit) {
 }
 
 } // namespace
-
-// The node's base matrix from its prototype, turned by `rotation` first.
-void PoseNode(Node* node, const Quat& rotation) {
-    if (!IsA(node, ClassId::TransNode)) return;
-    auto* trans = static_cast<TransNode*>(node);
-    if (IsA(node->Prototype(), ClassId::TransNode))
-        trans->local = static_cast<const TransNode*>(node->Prototype())->local;
-    Matrix turn;
-    turn.MakeRotation(rotation);
-    trans->local.PreMultiply(turn);
-}
-
-Quat AxisAngle(const Vec3& axis, float angle) {
-    const float s = std::sin(0.5f * angle);
-    return {axis.x * s, axis.y * s, axis.z * s, std::cos(0.5f * angle)};
-}
 
 void StandardTurretAngles(const Vec3& local, float& yaw, float& pitch) {
     Vec3 direction = local;

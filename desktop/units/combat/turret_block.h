@@ -11,6 +11,7 @@
 
 #include "desktop/scene/object/vec3.h"
 #include "desktop/scene/world/entity_handle.h"
+#include "desktop/units/ship/node_pose.h" // AxisAngle and PoseNode, which turrets use
 
 namespace platform {
 class BinaryReader;
@@ -44,13 +45,6 @@ using TurretAngles = void (*)(const Vec3& local, float& yaw, float& pitch);
 
 // Yaw about the unit's up axis and pitch above its horizontal plane.
 void StandardTurretAngles(const Vec3& local, float& yaw, float& pitch);
-
-// The turn by `angle` radians about the unit axis.
-Quat AxisAngle(const Vec3& axis, float angle);
-
-// Sets a turret node to its prototype's matrix turned by `rotation` first;
-// nodes that are not TransNodes are left alone.
-void PoseNode(Node* node, const Quat& rotation);
 
 // Whether the yaw lies in the block's range widened by `widen` each way.
 bool YawInRange(const TurretBlock& block, float yaw, float widen);

@@ -187,6 +187,11 @@ public:
     // prototype is missing or no weapon.
     virtual Entity* LaunchWeapon(std::string_view prototype, const Matrix& transform,
                                  EntityHandle aim);
+    // Ship's reload rule: "reload time" with its random "reload time
+    // spread", in ms from one shot to the next.
+    int32_t ReloadDelayMs() const;
+    // The "weapon" launched from the transform at `aim` (see LaunchWeapon).
+    Entity* LaunchMainWeapon(const Matrix& transform, EntityHandle aim);
     // The turret helpers of multi-turret classes; `angles` is the class's
     // way of turning a direction into turret yaw and pitch.
     void PickTurretTarget(TurretBlock& block, TurretAngles angles = StandardTurretAngles);

@@ -59,7 +59,7 @@ inline TransNode* MountNode(const char* name, Vec3 at = {}) {
     return node;
 }
 
-inline void CalmUnit(Entity& e) {
+inline void QuietUnit(Entity& e) {
     WorldTest::SetFlag(e, "affected by gravity", false);
     WorldTest::SetFlag(e, "task: auto attack", false);
     WorldTest::SetFlag(e, "task: auto repair", false);

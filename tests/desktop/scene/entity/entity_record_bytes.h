@@ -141,6 +141,7 @@ inline std::vector<uint8_t> OldRecord(uint32_t version, int sequences, uint8_t c
         }
     if (version > 38) {
         f.WriteU32(1);
+        if (version >= 76) f.WriteU32(0); // no spawned parts
     } else if (version >= 32) {
         for (int i = 0; i < (version == 32 ? 4 : 8); ++i)
             f.WriteU32(0);

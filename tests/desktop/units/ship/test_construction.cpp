@@ -25,7 +25,7 @@ class LvConstruction : public UnitTest {
 protected:
     LvConstruction() {
         Hub* hubPrototype = AddPrototype<Hub>("hub", [](Entity& e) {
-            CalmUnit(e);
+            QuietUnit(e);
             SetFlag(e, "Survive unlinked", true);
             SetFlag(e, "task: move", false);
             SetFlag(e, "task: build", true);
@@ -39,17 +39,17 @@ protected:
         hubPrototype->AddChild(MountNode("site1", {1.5f, 0, 0}));
         hubPrototype->RecomputeBound();
         AddShip("scout", [](Entity& e) {
-            CalmUnit(e);
+            QuietUnit(e);
             SetFloat(e, "cost", 99.5f);
             SetFloat(e, "build time", 2.0f);
         });
         AddShip("flash", [](Entity& e) {
-            CalmUnit(e);
+            QuietUnit(e);
             SetFloat(e, "cost", 10.0f);
             SetFloat(e, "build time", 0.0f);
         });
         auto* piece = AddPrototype<Connector>("piece", [](Entity& e) {
-            CalmUnit(e);
+            QuietUnit(e);
             SetFloat(e, "build time", 1.0f);
         });
         piece->AddChild(Cube("beam", 0.3f));
@@ -57,7 +57,7 @@ protected:
         piece->AddChild(MountNode("dummyconnector2", {0, 0, 1.0f}));
         piece->RecomputeBound();
         auto* module = AddPrototype<Structure>("module", [](Entity& e) {
-            CalmUnit(e);
+            QuietUnit(e);
             SetFloat(e, "cost", 90.0f);
             SetFloat(e, "build time", 3.0f);
         });
@@ -191,21 +191,21 @@ TEST_F(LvConstruction, AModuleOnASiteGrowsItsConnectorFirst) {
 
 TEST_F(LvConstruction, ScrappingGivesBackHalfTheCostAQuarterForAPodBayScaledByHealth) {
     auto* bay = AddPrototype<PodBay>("bay", [](Entity& e) {
-        CalmUnit(e);
+        QuietUnit(e);
         SetFloat(e, "cost", 200.0f);
         SetFloat(e, "health max", 40.0f);
         SetFlag(e, "Survive unlinked", true);
     });
     bay->AddChild(Cube("hull", 1.0f));
     auto* depot = AddPrototype<Structure>("depot", [](Entity& e) {
-        CalmUnit(e);
+        QuietUnit(e);
         SetFloat(e, "cost", 200.0f);
         SetFloat(e, "health max", 40.0f);
         SetFlag(e, "Survive unlinked", true);
     });
     depot->AddChild(Cube("hull", 1.0f));
     auto* broken = AddPrototype<Structure>("broken", [](Entity& e) {
-        CalmUnit(e);
+        QuietUnit(e);
         SetFloat(e, "cost", 200.0f);
         SetFloat(e, "health max", 0.0f);
     });
@@ -268,7 +268,7 @@ TEST_F(LvConstruction, RepairWithNoPodKeepsThePreviousOrderRunningInState13) {
     EXPECT_EQ(scout->savedOrder.state, kOrderMove);
 
     // A pod of the owner is given the job.
-    auto* podPrototype = AddPrototype<UtilityPod>("pod", CalmUnit);
+    auto* podPrototype = AddPrototype<UtilityPod>("pod", QuietUnit);
     podPrototype->AddChild(Cube("hull", 0.5f));
     podPrototype->RecomputeBound();
     auto* pod = Spawn<UtilityPod>("pod", {10, 0, 0});

@@ -11,6 +11,7 @@
 #include "platform/binary_io.h"
 #include "tests/desktop/scene/entity/entity_record_bytes.h"
 #include "tests/desktop/scene/scene_test_support.h"
+#include "tests/desktop/units/ship/ship_record_bytes.h"
 #include "tests/desktop/units/unit_fixture.h"
 
 namespace lumivane::test {
@@ -33,47 +34,6 @@ using Held = std::unique_ptr<Unknown, Release>;
 
 void Patch(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
     std::memcpy(&bytes[at], &value, 4);
-}
-
-// The ship's part of an old record, as files of `version` lay it out.
-void WriteOldShipPart(platform::BufferWriter& f, uint32_t version) {
-    for (int i = 0; i < 10; ++i)
-        f.WriteI32(0); // queued counts
-    f.WriteI32(0);     // no items
-    for (int32_t w : {-1, -1, 0, 0, 0, 0, 0, 0, 0, 0, kOrderMove})
-        f.WriteI32(w);       // build words, fade, state
-    f.WriteI32(kOrderIdle);  // saved state
-    f.WriteI32(-1);          // target
-    WriteVec3(f, {5, 0, 7}); // move point
-    f.WriteF32(0.0f);
-    WriteVec3(f, {});
-    f.WriteFixedString("", 32); // node name
-    if (version < 55) f.WriteFixedString("old", 32);
-    f.WriteI32(1); // fire request
-    f.WriteI32(0);
-    f.WriteI32(250);                    // last fire
-    if (version >= 48) f.WriteI32(900); // next fire
-    f.WriteF32(1.0f);
-    if (version > 55) f.WriteI32(4000); // tow lock
-    for (int i = 0; i < 6; ++i)
-        f.WriteF32(0.5f); // thrusters
-    for (int i = 0; i < 14; ++i)
-        f.WriteI32(i == 1 ? -10000 : 0); // the player's record
-    if (version > 48) f.WriteF32(33.0f); // sensor range
-    if (version < 54) f.WriteI32(2);     // owner
-    f.WriteI32(-1);
-    f.WriteI32(-1);
-    for (int i = 0; i < 4; ++i)
-        f.WriteI32(0);
-}
-
-std::vector<uint8_t> OldShip(uint32_t version) {
-    std::vector<uint8_t> bytes = OldRecord(version, 1, uint8_t(ClassId::Ship));
-    platform::BufferWriter f;
-    WriteOldShipPart(f, version);
-    const std::vector<uint8_t> shipPart = f.Take();
-    bytes.insert(bytes.end(), shipPart.begin(), shipPart.end());
-    return bytes;
 }
 
 class LvShipRecord : public UnitTest {

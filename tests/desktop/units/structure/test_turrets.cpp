@@ -26,7 +26,7 @@ constexpr float kStep = 1.0f / 30.0f;
 
 // Stays where it is put.
 void Fixed(Entity& e) {
-    CalmUnit(e);
+    QuietUnit(e);
     WorldTest::SetFlag(e, "Survive unlinked", true);
 }
 

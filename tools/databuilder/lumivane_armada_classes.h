@@ -1,0 +1,32 @@
+// The ship classes' part of the armada scene: two small squadrons of the
+// gunboats, bombers, catamarans, interceptors, probes and missile boats
+// clash beside a mine layer sent at an enemy, a colony ship whose settlers
+// a trigger sends out, a prefab kit that unfolds into a hub, a mining
+// station and the plain minesweeper and shuttle.
+#pragma once
+
+#include <cstdint>
+
+#include "desktop/scene/object/vec3.h"
+
+namespace lumivane {
+class Scene;
+class World;
+} // namespace lumivane
+
+namespace databuilder {
+
+struct ArmadaClassesPlan {
+    lumivane::Vec3 centre;      // the two squadrons face each other across it along X
+    int west = 1;               // player of the squadron on -X
+    int east = 2;               // player of the squadron on +X
+    int32_t firstTriggerId = 0; // the triggers take ids from here up
+};
+
+// Places the units and adds their triggers; returns the number of
+// top-level triggers added, or -1 (after saying why) when a unit could not
+// be placed.
+int PlaceArmadaClasses(lumivane::Scene& scene, lumivane::World& world,
+                       const ArmadaClassesPlan& plan, const char* step);
+
+} // namespace databuilder
