@@ -36,7 +36,7 @@ constexpr Placed kWestSquadron[] = {
     {"probe", {4, 1, 0}},
 };
 constexpr Placed kEastSquadron[] = {
-    {"rotary gunship", {0, 0, 5}}, {"catamaran", {2, 0, -5}},  {"interceptor", {-2, 2, 12}},
+    {"rotary gunship", {0, 0, 5}}, {"catamaran", {2, 0, -5}},      {"interceptor", {-2, 2, 12}},
     {"missile boat", {6, 0, 8}},   {"interceptor", {-2, -2, -12}},
 };
 
@@ -64,7 +64,8 @@ struct Placer {
                                        float heading) {
         std::vector<EntityHandle> handles;
         for (int i = 0; i < count; ++i)
-            if (lumivane::Entity* unit = Put(units[i].prototype, at + units[i].offset, player, heading))
+            if (lumivane::Entity* unit =
+                    Put(units[i].prototype, at + units[i].offset, player, heading))
                 handles.push_back(unit->handle);
         return handles;
     }
@@ -100,7 +101,8 @@ int PlaceArmadaClasses(lumivane::Scene& scene, lumivane::World& world,
         place.Put("mining station", east + Vec3(10, 0, -14), plan.east, kFacingWest);
     lumivane::Entity* sweeper =
         place.Put("minesweeper", east + Vec3(8, 0, 16), plan.east, kFacingWest);
-    lumivane::Entity* bomber = place.Put("bomber", west + Vec3(-10, 4, -14), plan.west, kFacingEast);
+    lumivane::Entity* bomber =
+        place.Put("bomber", west + Vec3(-10, 4, -14), plan.west, kFacingEast);
     lumivane::Entity* layer =
         place.Put("mine layer", west + Vec3(-8, 0, 16), plan.west, kFacingEast);
     place.Put("shuttle", west + Vec3(-16, 3, 0), plan.west, kFacingEast);

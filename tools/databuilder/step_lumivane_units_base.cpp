@@ -5,7 +5,10 @@
 // station's first ship waits half-built until a later trigger brings in
 // more resources and lets it build modules too: turrets, launchers, a
 // drydock, a hangar and a scope grow out on connectors round the hub while
-// scouts fade in at its front and fly off.
+// scouts fade in at its front and fly off. Beside it the station's mining
+// yard: pods from a pod bay mine a ring of ore rocks and bring the ore home,
+// and a tug hauls one rock away on its cable, later letting it go for
+// another.
 #include "tools/databuilder/data_step.h"
 
 #include <cstdio>
@@ -18,6 +21,7 @@
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
 #include "tools/databuilder/lumivane_camera_data.h"
+#include "tools/databuilder/lumivane_mining_yard.h"
 #include "tools/databuilder/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane_station_models.h"
 #include "tools/databuilder/lumivane_triggers.h"
@@ -93,6 +97,14 @@ bool BuildBase(const std::filesystem::path& root) {
     spawn("Sun", {}, -1);
     spawn("hub", kHubAt, kStation);
     base.world.JoinPending();
+    ok = databuilder::AddMiningYard(base,
+                                    {.bayAt = kHubAt + Vec3(28, 0, -12),
+                                     .tugAt = kHubAt + Vec3(-30, 0, -5),
+                                     .haulBy = {20, 0, -25},
+                                     .player = kStation,
+                                     .firstTriggerId = 60},
+                                    kStep) &&
+         ok;
 
     AddComputerPlayer(base.scene, 40);
     AddBuildList(base.scene, "scouts only", 41, 0, {"scout"});

@@ -224,7 +224,7 @@ void WriteTug(Writer& w) {
 
 void WriteEffects(Writer& w) {
     auto* sparks = Prototype<Weapon>("miningsparks");
-    sparks->AddChild(MakeSphere("spark", 0.12f, 3, 5, {.colour = 0xFFFFE070, .lit = false}));
+    sparks->AddChild(MakeSphere("spark", 0.5f, 3, 5, {.colour = 0xFFFFE070, .lit = false}));
     w.Write(sparks, [](Values& v) {
         v.Set("affected by gravity", 0).Set("can collide", 0).Set("pickable", 0);
         v.Set("task: auto attack", 0).Set("task: auto repair", 0);

@@ -1,0 +1,64 @@
+// Writes Lumivane's frontier scene, "scenes\frontier.mis", built in code and
+// saved by the scene's own Save: two squadrons of the ship classes clash
+// near the Sun while a mine layer sows mines on its run at the enemy, a
+// colony ship sends out its settlers when the script says so and a prefab
+// kit unfolds into a hub. The scene is read back with the scene's Load.
+#include "tools/databuilder/data_step.h"
+
+#include <cstdio>
+
+#include "desktop/scene/world/player.h"
+#include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/standalone_scene.h"
+#include "desktop/scene/world/world.h"
+#include "tools/databuilder/lumivane_armada_classes.h"
+#include "tools/databuilder/lumivane_scene_build.h"
+
+namespace {
+
+using namespace lumivane;
+
+constexpr const char* kStep = "lumivane_units_frontier";
+constexpr uint32_t kFrontierCreationTime = 1000000300; // a fixed identity: same bytes every build
+constexpr int kWest = 1;
+constexpr int kEast = 2;
+
+bool BuildFrontier(const std::filesystem::path& root) {
+    SetSceneTimeSource([] { return kFrontierCreationTime; });
+    StandaloneScene frontier(root);
+    bool ok = frontier.Loaded();
+    frontier.players[kWest]->enemy[kEast] = 1;
+    frontier.players[kEast]->enemy[kWest] = 1;
+    for (const char* backdrop : {"Sky", "Sun", "Sunlight"}) {
+        SpawnRecord at;
+        ok = frontier.scene.SpawnByName(backdrop, at) && ok;
+    }
+    frontier.world.JoinPending();
+    databuilder::ArmadaClassesPlan plan;
+    plan.centre = {0, 0, 110};
+    plan.west = kWest;
+    plan.east = kEast;
+    plan.firstTriggerId = 30;
+    const int triggers =
+        databuilder::PlaceArmadaClasses(frontier.scene, frontier.world, plan, kStep);
+    frontier.scene.title = "Frontier";
+    frontier.scene.secondTitle = "Frontier";
+    frontier.scene.text5 = "frontier";
+    ok = ok && triggers > 0 &&
+         databuilder::SaveAndCheckScene(frontier.scene, root, "scenes\\frontier.mis",
+                                        size_t(triggers), kStep);
+    SetSceneTimeSource(nullptr);
+    if (!ok) std::fprintf(stderr, "%s: the frontier scene could not be built\n", kStep);
+    return ok;
+}
+
+} // namespace
+
+DATABUILDER_STEP(LumivaneUnitsFrontier, "lumivane_units_frontier") {
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    return databuilder::MakeSceneFolders(root, kStep) &&
+           databuilder::WriteSceneTexts(root / "scenes" / "frontier.csv",
+                                        "Lumivane frontier scene texts", {{1, "title", "Frontier"}},
+                                        kStep) &&
+           BuildFrontier(root);
+}
