@@ -6,19 +6,13 @@
 #include "tools/databuilder/lumivane_station_models.h"
 
 #include <cmath>
-#include <cstdio>
-#include <functional>
 #include <string>
-#include <vector>
 
-#include "desktop/scene/entity/prop_file.h"
-#include "desktop/scene/object/object_file.h"
 #include "desktop/scene/object/trans_node.h"
-#include "desktop/scene/world/model_library.h"
 #include "desktop/units/structure/hubble_scope.h"
 #include "desktop/units/structure/station_parts.h"
 #include "desktop/units/structure/turrets.h"
-#include "tools/databuilder/lumivane_prop_values.h"
+#include "tools/databuilder/lumivane_unit_writer.h"
 #include "tools/databuilder/lumivane_shapes.h"
 
 namespace databuilder {
@@ -36,17 +30,9 @@ constexpr uint32_t kHull = 0xFFB8BCC8;
 constexpr uint32_t kTrim = 0xFF6878A0;
 constexpr float kHalfTurn = 3.1415927f;
 
-template <class T> T* Prototype(const char* name) {
-    auto* entity = new T;
-    entity->SetName(name);
-    entity->AddRef();
-    return entity;
-}
-
-// A node at `at` turned by `yaw` about the vertical.
-TransNode* Mount(const std::string& name, Vec3 at, float yaw = 0.0f) {
-    auto* node = new TransNode;
-    node->SetName(name);
+// A mount turned by `yaw` about the vertical before it is moved to `at`.
+TransNode* MountAt(const std::string& name, Vec3 at, float yaw = 0.0f) {
+    TransNode* node = MakeMount(name, at);
     node->local.MakeRotation(0.0f, std::sin(0.5f * yaw), 0.0f, std::cos(0.5f * yaw));
     Matrix shift;
     shift.MakeTranslation(at.x, at.y, at.z);
@@ -56,32 +42,10 @@ TransNode* Mount(const std::string& name, Vec3 at, float yaw = 0.0f) {
 
 // A shape placed inside a node so that it can sit off the model's origin.
 TransNode* Placed(const std::string& name, Vec3 at, Node* shape) {
-    TransNode* node = Mount(name, at);
+    TransNode* node = MountAt(name, at);
     node->AddChild(shape);
     return node;
 }
-
-struct Writer {
-    std::filesystem::path root;
-    std::vector<std::string> names;
-    bool ok = true;
-
-    void Write(Entity* entity, const std::function<void(Values&)>& tune) {
-        entity->CreateProps();
-        Values values{*entity->props};
-        tune(values);
-        entity->RecomputeBound();
-        const std::string name(entity->Name());
-        std::string error;
-        const bool written =
-            SaveObjectFile(root / "models" / (name + ".vrn"), entity, &error) &&
-            SavePropFile(root / "properties" / (name + ".prp"), *entity->props, &error);
-        if (!written) std::fprintf(stderr, "%s: %s\n", kStep, error.c_str());
-        ok = ok && written;
-        names.push_back(name);
-        entity->Release();
-    }
-};
 
 // What every station part shares: it stays where it is built.
 void Fixed(Values& v, float health, float cost, float buildTime) {
@@ -89,17 +53,17 @@ void Fixed(Values& v, float health, float cost, float buildTime) {
     v.Set("task: move", 0).Set("affected by gravity", 0).Set("task: auto repair", 0);
 }
 
-void WriteHub(Writer& w) {
-    auto* hub = Prototype<Hub>("hub");
+void WriteHub(UnitWriter& w) {
+    auto* hub = UnitPrototype<Hub>("hub");
     hub->AddChild(MakeSphere("core", kHubRadius, 8, 12, {.colour = kHull}));
     hub->AddChild(MakeRing("ring", kHubRadius + 0.6f, kHubRadius + 1.6f, 32, {.colour = kTrim}));
-    hub->AddChild(Mount("dummyship", {0, 0, kHubRadius + 1.0f}, kHalfTurn));
+    hub->AddChild(MountAt("dummyship", {0, 0, kHubRadius + 1.0f}, kHalfTurn));
     // Sites behind and to the sides; ships leave from the front.
     const float yaws[kHubSites] = {kHalfTurn, 1.5707964f, -1.5707964f, 2.3561945f};
     for (int i = 0; i < kHubSites; ++i) {
         const float yaw = yaws[i];
-        hub->AddChild(Mount("connector" + std::to_string(i + 1),
-                            {kHubRadius * std::sin(yaw), 0, kHubRadius * std::cos(yaw)}, yaw));
+        hub->AddChild(MountAt("connector" + std::to_string(i + 1),
+                              {kHubRadius * std::sin(yaw), 0, kHubRadius * std::cos(yaw)}, yaw));
     }
     w.Write(hub, [](Values& v) {
         Fixed(v, 200.0f, 2000.0f, 30.0f);
@@ -112,24 +76,24 @@ void WriteHub(Writer& w) {
     });
 }
 
-void WriteConnector(Writer& w) {
-    auto* piece = Prototype<Connector>("connector");
+void WriteConnector(UnitWriter& w) {
+    auto* piece = UnitPrototype<Connector>("connector");
     piece->AddChild(Placed("strut", {0, 0, 0.2f * kConnectorLength},
                            MakeWedge("beam", kConnectorLength, 0.6f, 0.6f, {.colour = kTrim})));
-    piece->AddChild(Mount("dummyconnector1", {}, kHalfTurn));
-    piece->AddChild(Mount("dummyconnector2", {0, 0, kConnectorLength}));
+    piece->AddChild(MountAt("dummyconnector1", {}, kHalfTurn));
+    piece->AddChild(MountAt("dummyconnector2", {0, 0, kConnectorLength}));
     w.Write(piece, [](Values& v) { Fixed(v, 30.0f, 50.0f, 1.5f); });
 }
 
 // A module: its body reaches out along +Z from where it attaches.
 template <class T> T* Module(const char* name, Node* body, float reach) {
-    auto* module = Prototype<T>(name);
+    auto* module = UnitPrototype<T>(name);
     module->AddChild(Placed("body", {0, 0, reach}, body));
-    module->AddChild(Mount("dummyconnector1", {}, kHalfTurn));
+    module->AddChild(MountAt("dummyconnector1", {}, kHalfTurn));
     return module;
 }
 
-void WriteModules(Writer& w) {
+void WriteModules(UnitWriter& w) {
     w.Write(
         Module<Drydock>("drydock", MakeWedge("frame", 6.0f, 3.0f, 2.0f, {.colour = kHull}), 3.5f),
         [](Values& v) {
@@ -141,15 +105,15 @@ void WriteModules(Writer& w) {
             [](Values& v) { Fixed(v, 60.0f, 300.0f, 4.0f); });
     auto* scope =
         Module<HubbleScope>("scope", MakeSphere("mount", 0.8f, 4, 6, {.colour = kHull}), 1.0f);
-    TransNode* yaw = Mount("yaw", {0, 0.8f, 1.0f});
-    TransNode* pitch = Mount("pitch", {});
+    TransNode* yaw = MountAt("yaw", {0, 0.8f, 1.0f});
+    TransNode* pitch = MountAt("pitch", {});
     pitch->AddChild(
         Placed("tube", {0, 0, 0.4f}, MakeWedge("lens", 2.0f, 0.7f, 0.7f, {.colour = 0xFFE0E0F0})));
     yaw->AddChild(pitch);
     scope->AddChild(yaw);
     w.Write(scope, [](Values& v) { Fixed(v, 40.0f, 350.0f, 4.0f); });
 
-    auto* proxy = Prototype<Ship>("HubbleProxy");
+    auto* proxy = UnitPrototype<Ship>("HubbleProxy");
     proxy->AddChild(MakeSphere("eye", 0.3f, 3, 4, {.colour = 0xFF80FFFF, .lit = false}));
     w.Write(proxy, [](Values& v) {
         v.Set("race", 1).Set("health max", 5.0f).Set("sensor range", 120.0f);
@@ -161,13 +125,13 @@ void WriteModules(Writer& w) {
 // A gun on a yaw and pitch mount with two barrels.
 template <class T> T* Emplacement(const char* name, uint32_t colour, float barrelLength) {
     T* gun = Module<T>(name, MakeSphere("base", 1.0f, 4, 8, {.colour = kHull}), 1.0f);
-    TransNode* yaw = Mount("yaw", {0, 1.0f, 1.0f});
-    TransNode* pitch = Mount("pitch", {});
+    TransNode* yaw = MountAt("yaw", {0, 1.0f, 1.0f});
+    TransNode* pitch = MountAt("pitch", {});
     for (int side = 0; side < 2; ++side) {
         const float x = side == 0 ? -0.3f : 0.3f;
         pitch->AddChild(Placed("barrel" + std::to_string(side + 1), {x, 0, 0.3f},
                                MakeWedge("bore", barrelLength, 0.2f, 0.2f, {.colour = colour})));
-        pitch->AddChild(Mount("dummyweapon" + std::to_string(side + 1), {x, 0, barrelLength}));
+        pitch->AddChild(MountAt("dummyweapon" + std::to_string(side + 1), {x, 0, barrelLength}));
     }
     yaw->AddChild(pitch);
     gun->AddChild(yaw);
@@ -179,7 +143,7 @@ void Armed(Values& v, const char* weapon, float range, float reload) {
     v.Set("reload time", reload).Set("reload time spread", 0.1f);
 }
 
-void WriteGuns(Writer& w) {
+void WriteGuns(UnitWriter& w) {
     w.Write(Emplacement<Turret>("turret", 0xFF707070, 1.6f), [](Values& v) {
         Fixed(v, 50.0f, 250.0f, 4.0f);
         Armed(v, "tracer", 10.0f, 0.8f);
@@ -194,10 +158,10 @@ void WriteGuns(Writer& w) {
     });
 }
 
-void WriteShipsAndGhost(Writer& w) {
-    auto* scout = Prototype<Ship>("scout");
+void WriteShipsAndGhost(UnitWriter& w) {
+    auto* scout = UnitPrototype<Ship>("scout");
     scout->AddChild(MakeWedge("hull", 2.0f, 1.4f, 0.6f, {.colour = 0xFFD0C8A0}));
-    scout->AddChild(Mount("dummyweapon", {0, 0, 1.3f}));
+    scout->AddChild(MountAt("dummyweapon", {0, 0, 1.3f}));
     w.Write(scout, [](Values& v) {
         v.Set("race", 1).Set("health max", 12.0f).Set("cost", 120.0f).Set("build time", 4.0f);
         v.Set("sensor range", 50.0f).Set("thrust", 0.5f).Set("top speed", 1.5f);
@@ -205,32 +169,21 @@ void WriteShipsAndGhost(Writer& w) {
         v.SetText("weapon", "tracer").Set("fire range", 8.0f).Set("reload time", 1.0f);
     });
 
-    auto* ghost = Prototype<StructPlacer>("structplacer");
+    auto* ghost = UnitPrototype<StructPlacer>("structplacer");
     ghost->AddChild(MakeRing("outline", 1.6f, 2.0f, 24, {.colour = 0xFF40FF40, .lit = false}));
     w.Write(ghost, [](Values&) {});
-}
-
-bool CheckLibrary(const std::filesystem::path& root, const std::vector<std::string>& names) {
-    ModelLibrary library;
-    if (!library.LoadAll(root)) return false;
-    for (const std::string& name : names)
-        if (!library.FindPrototype(name)) {
-            std::fprintf(stderr, "%s: %s did not load back\n", kStep, name.c_str());
-            return false;
-        }
-    return true;
 }
 
 } // namespace
 
 bool WriteStationModels(const std::filesystem::path& root) {
-    Writer w{root};
+    UnitWriter w{root, kStep};
     WriteHub(w);
     WriteConnector(w);
     WriteModules(w);
     WriteGuns(w);
     WriteShipsAndGhost(w);
-    return w.ok && CheckLibrary(root, w.names);
+    return w.ok && w.CheckLibrary();
 }
 
 } // namespace databuilder

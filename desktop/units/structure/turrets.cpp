@@ -115,11 +115,17 @@ void GunEmplacement::AimAt(float x, float y, float z) {
         StopEventSounds(SoundEvent::UnitSpecific1);
 }
 
-void GunEmplacement::IdleAim(bool drawEveryFrame) {
+void GunEmplacement::Update() {
+    Structure::Update();
+    IdleAim();
+    PoseTurretNodes();
+}
+
+void GunEmplacement::IdleAim() {
     if (fadeFlag || (orderState != kOrderIdle && orderState != kOrderFollow)) return;
     const int32_t now = Now();
     bool reaim = false;
-    if (drawEveryFrame) {
+    if (DrawsReaimEveryFrame()) {
         const uint32_t r = MainRandom().Next();
         reaim = int64_t(now) >= int64_t(idleReaimTime) + kReaimBaseMs + 1000 * int64_t(r & 7);
         if (reaim) idleReaimTime = now;
@@ -173,12 +179,6 @@ Node* Turret::Clone() {
     auto* copy = new Turret(*this);
     copy->InitClone(this);
     return copy;
-}
-
-void Turret::Update() {
-    Structure::Update();
-    IdleAim(true);
-    PoseTurretNodes();
 }
 
 void Turret::UpdateAttack() {
@@ -245,12 +245,6 @@ void MissileTurret::InitClone(Node* source) {
     PlayLoaded();
 }
 
-void MissileTurret::Update() {
-    Structure::Update();
-    IdleAim(false);
-    PoseTurretNodes();
-}
-
 void MissileTurret::Fire() {
     const int32_t now = Now();
     if (now < nextFireTime) return;
@@ -268,12 +262,6 @@ Node* ChaffeLauncher::Clone() {
     auto* copy = new ChaffeLauncher(*this);
     copy->InitClone(this);
     return copy;
-}
-
-void ChaffeLauncher::Update() {
-    Structure::Update();
-    IdleAim(true);
-    PoseTurretNodes();
 }
 
 void ChaffeLauncher::Fire() {

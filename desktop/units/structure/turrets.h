@@ -28,6 +28,8 @@ public:
     int Save(platform::BinaryWriter& file, ObjectTable& table) override;
     bool Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) override;
     void InitClone(Node* source) override;
+    // After the Structure's update: the idle look-around and the pose.
+    void Update() override;
 
     // Turns one frame toward the world point; the turning sound stops once
     // the aim is there.
@@ -49,10 +51,12 @@ protected:
     GunEmplacement(const GunEmplacement& other) = default;
 
     void FindTurretNodes();
+    // Whether the idle re-aim delay is drawn afresh each frame (Turret,
+    // ChaffeLauncher) or once per re-aim (MissileTurret).
+    virtual bool DrawsReaimEveryFrame() const { return true; }
     // Idle or following: now and then a new point to look at, then a turn
-    // toward it. `drawEveryFrame` draws the re-aim delay afresh each frame
-    // (Turret, ChaffeLauncher) instead of once per re-aim (MissileTurret).
-    void IdleAim(bool drawEveryFrame);
+    // toward it.
+    void IdleAim();
     void PoseTurretNodes();
     // The launchers' attack: steer and aim at the target, fire in range.
     void LauncherAttack();
@@ -67,7 +71,6 @@ class Turret : public GunEmplacement {
 public:
     Turret() { classId = uint8_t(ClassId::Turret); }
     Node* Clone() override;
-    void Update() override;
     void Fire() override;
     // Leads a moving target and fires when it is in range and in the
     // current barrel's cone.
@@ -83,12 +86,12 @@ public:
     Node* Clone() override;
     bool Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) override;
     void InitClone(Node* source) override;
-    void Update() override;
     void Fire() override;
     void UpdateAttack() override { LauncherAttack(); }
 
 protected:
     MissileTurret(const MissileTurret& other) = default;
+    bool DrawsReaimEveryFrame() const override { return false; }
     void PlayLoaded();
 };
 
@@ -96,7 +99,6 @@ class ChaffeLauncher : public GunEmplacement {
 public:
     ChaffeLauncher() { classId = uint8_t(ClassId::ChaffeLauncher); }
     Node* Clone() override;
-    void Update() override;
     void Fire() override;
     void UpdateAttack() override { LauncherAttack(); }
 

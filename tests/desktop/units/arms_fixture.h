@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desktop/scene/entity/prop_desc.h"
+#include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/object/object_file.h"
 #include "platform/binary_io.h"
 #include "tests/desktop/units/unit_fixture.h"
@@ -49,6 +50,19 @@ inline std::vector<uint8_t> ExpectRecordReadsBack(Node* unit,
     if (check) check(*read);
     read->Release();
     return bytes;
+}
+
+inline TransNode* MountNode(const char* name, Vec3 at = {}) {
+    auto* node = new TransNode;
+    node->SetName(name);
+    node->local.MakeTranslation(at.x, at.y, at.z);
+    return node;
+}
+
+inline void QuietUnit(Entity& e) {
+    WorldTest::SetFlag(e, "affected by gravity", false);
+    WorldTest::SetFlag(e, "task: auto attack", false);
+    WorldTest::SetFlag(e, "task: auto repair", false);
 }
 
 } // namespace lumivane::test

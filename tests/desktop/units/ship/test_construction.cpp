@@ -21,24 +21,11 @@ namespace {
 constexpr float kStep = 1.0f / 30.0f;
 constexpr int kOwner = 1;
 
-TransNode* Mount(const char* name, Vec3 at) {
-    auto* node = new TransNode;
-    node->SetName(name);
-    node->local.MakeTranslation(at.x, at.y, at.z);
-    return node;
-}
-
-void Calm(Entity& e) {
-    WorldTest::SetFlag(e, "affected by gravity", false);
-    WorldTest::SetFlag(e, "task: auto attack", false);
-    WorldTest::SetFlag(e, "task: auto repair", false);
-}
-
 class LvConstruction : public UnitTest {
 protected:
     LvConstruction() {
         Hub* hubPrototype = AddPrototype<Hub>("hub", [](Entity& e) {
-            Calm(e);
+            QuietUnit(e);
             SetFlag(e, "Survive unlinked", true);
             SetFlag(e, "task: move", false);
             SetFlag(e, "task: build", true);
@@ -48,34 +35,34 @@ protected:
             SetFixedName(e, "connector", "piece");
         });
         hubPrototype->AddChild(Cube("hull", 1.0f));
-        hubPrototype->AddChild(Mount("dummyship", {0, 0, 1.5f}));
-        hubPrototype->AddChild(Mount("site1", {1.5f, 0, 0}));
+        hubPrototype->AddChild(MountNode("dummyship", {0, 0, 1.5f}));
+        hubPrototype->AddChild(MountNode("site1", {1.5f, 0, 0}));
         hubPrototype->RecomputeBound();
         AddShip("scout", [](Entity& e) {
-            Calm(e);
+            QuietUnit(e);
             SetFloat(e, "cost", 99.5f);
             SetFloat(e, "build time", 2.0f);
         });
         AddShip("flash", [](Entity& e) {
-            Calm(e);
+            QuietUnit(e);
             SetFloat(e, "cost", 10.0f);
             SetFloat(e, "build time", 0.0f);
         });
         auto* piece = AddPrototype<Connector>("piece", [](Entity& e) {
-            Calm(e);
+            QuietUnit(e);
             SetFloat(e, "build time", 1.0f);
         });
         piece->AddChild(Cube("beam", 0.3f));
-        piece->AddChild(Mount("dummyconnector1", {}));
-        piece->AddChild(Mount("dummyconnector2", {0, 0, 1.0f}));
+        piece->AddChild(MountNode("dummyconnector1", {}));
+        piece->AddChild(MountNode("dummyconnector2", {0, 0, 1.0f}));
         piece->RecomputeBound();
         auto* module = AddPrototype<Structure>("module", [](Entity& e) {
-            Calm(e);
+            QuietUnit(e);
             SetFloat(e, "cost", 90.0f);
             SetFloat(e, "build time", 3.0f);
         });
         module->AddChild(Cube("hull", 0.5f));
-        module->AddChild(Mount("dummyconnector1", {}));
+        module->AddChild(MountNode("dummyconnector1", {}));
         module->RecomputeBound();
 
         hub = Spawn<Hub>("hub", {0, 0, 50});
@@ -204,21 +191,21 @@ TEST_F(LvConstruction, AModuleOnASiteGrowsItsConnectorFirst) {
 
 TEST_F(LvConstruction, ScrappingGivesBackHalfTheCostAQuarterForAPodBayScaledByHealth) {
     auto* bay = AddPrototype<PodBay>("bay", [](Entity& e) {
-        Calm(e);
+        QuietUnit(e);
         SetFloat(e, "cost", 200.0f);
         SetFloat(e, "health max", 40.0f);
         SetFlag(e, "Survive unlinked", true);
     });
     bay->AddChild(Cube("hull", 1.0f));
     auto* depot = AddPrototype<Structure>("depot", [](Entity& e) {
-        Calm(e);
+        QuietUnit(e);
         SetFloat(e, "cost", 200.0f);
         SetFloat(e, "health max", 40.0f);
         SetFlag(e, "Survive unlinked", true);
     });
     depot->AddChild(Cube("hull", 1.0f));
     auto* broken = AddPrototype<Structure>("broken", [](Entity& e) {
-        Calm(e);
+        QuietUnit(e);
         SetFloat(e, "cost", 200.0f);
         SetFloat(e, "health max", 0.0f);
     });
@@ -281,7 +268,7 @@ TEST_F(LvConstruction, RepairWithNoPodKeepsThePreviousOrderRunningInState13) {
     EXPECT_EQ(scout->savedOrder.state, kOrderMove);
 
     // A pod of the owner is given the job.
-    auto* podPrototype = AddPrototype<UtilityPod>("pod", Calm);
+    auto* podPrototype = AddPrototype<UtilityPod>("pod", QuietUnit);
     podPrototype->AddChild(Cube("hull", 0.5f));
     podPrototype->RecomputeBound();
     auto* pod = Spawn<UtilityPod>("pod", {10, 0, 0});

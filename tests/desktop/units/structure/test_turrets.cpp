@@ -24,17 +24,9 @@ namespace {
 
 constexpr float kStep = 1.0f / 30.0f;
 
-TransNode* Mount(const char* name, Vec3 at = {}) {
-    auto* node = new TransNode;
-    node->SetName(name);
-    node->local.MakeTranslation(at.x, at.y, at.z);
-    return node;
-}
-
-void Calm(Entity& e) {
-    WorldTest::SetFlag(e, "affected by gravity", false);
-    WorldTest::SetFlag(e, "task: auto attack", false);
-    WorldTest::SetFlag(e, "task: auto repair", false);
+// Stays where it is put.
+void Fixed(Entity& e) {
+    QuietUnit(e);
     WorldTest::SetFlag(e, "Survive unlinked", true);
 }
 
@@ -48,10 +40,10 @@ protected:
         Gun<Turret>("gun", false);
         Gun<Turret>("twin", true);
         Gun<MissileTurret>("launcher", true);
-        auto* scope = AddPrototype<HubbleScope>("scope", Calm);
+        auto* scope = AddPrototype<HubbleScope>("scope", Fixed);
         scope->AddChild(Cube("hull", 0.5f));
-        TransNode* yaw = Mount("yaw");
-        yaw->AddChild(Mount("pitch"));
+        TransNode* yaw = MountNode("yaw");
+        yaw->AddChild(MountNode("pitch"));
         scope->AddChild(yaw);
         scope->RecomputeBound();
         AddPrototype<Ship>("HubbleProxy", [](Entity& e) {
@@ -63,16 +55,16 @@ protected:
     // A gun on a yaw and pitch mount with the barrel nodes asked for.
     template <class T> void Gun(const char* name, bool secondBarrel) {
         T* gun = AddPrototype<T>(name, [](Entity& e) {
-            Calm(e);
+            Fixed(e);
             SetFixedName(e, "weapon", "bolt");
             SetFloat(e, "reload time", 0.1f);
             SetFloat(e, "reload time spread", 0.0f);
         });
         gun->AddChild(Cube("base", 0.5f));
-        TransNode* yaw = Mount("yaw", {0, 0.5f, 0});
-        TransNode* pitch = Mount("pitch");
-        pitch->AddChild(Mount("dummyweapon1", {-0.2f, 0, 1}));
-        if (secondBarrel) pitch->AddChild(Mount("dummyweapon2", {0.2f, 0, 1}));
+        TransNode* yaw = MountNode("yaw", {0, 0.5f, 0});
+        TransNode* pitch = MountNode("pitch");
+        pitch->AddChild(MountNode("dummyweapon1", {-0.2f, 0, 1}));
+        if (secondBarrel) pitch->AddChild(MountNode("dummyweapon2", {0.2f, 0, 1}));
         yaw->AddChild(pitch);
         gun->AddChild(yaw);
         gun->RecomputeBound();
@@ -187,7 +179,7 @@ TEST_F(LvTurrets, AnIdleTurretDrawsEveryFrameAMissileTurretOncePerReaim) {
 }
 
 TEST_F(LvTurrets, ConnectorDamageReachesItsOwnerOrItselfWhenThatIsGone) {
-    auto* piece = AddPrototype<Connector>("piece", Calm);
+    auto* piece = AddPrototype<Connector>("piece", Fixed);
     piece->AddChild(Cube("beam", 0.3f));
     piece->RecomputeBound();
     auto* base = Spawn<Turret>("twin");
