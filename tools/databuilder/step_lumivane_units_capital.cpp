@@ -11,16 +11,10 @@
 // read back through the model library.
 #include "tools/databuilder/data_step.h"
 
-#include <cmath>
-#include <cstdio>
 #include <functional>
 #include <string>
-#include <vector>
 
-#include "desktop/scene/entity/prop_file.h"
-#include "desktop/scene/object/object_file.h"
 #include "desktop/scene/object/trans_node.h"
-#include "desktop/scene/world/model_library.h"
 #include "desktop/units/carrier/carrier.h"
 #include "desktop/units/carrier/craft.h"
 #include "desktop/units/turret/turret_ships.h"
@@ -32,12 +26,14 @@
 namespace {
 
 using namespace lumivane;
+using databuilder::MakeMount;
 using databuilder::MakeSphere;
 using databuilder::MakeWedge;
 using databuilder::NodeMove;
 using databuilder::Translation;
 using databuilder::TurnAt;
 using databuilder::UnitAnimation;
+using databuilder::UnitPrototype;
 using Values = databuilder::PropValues;
 
 constexpr const char* kStep = "lumivane_units_capital";
@@ -45,20 +41,6 @@ constexpr float kHalfPi = 1.5707963f;
 constexpr uint32_t kHullGrey = 0xFF8890A0;
 constexpr uint32_t kGunMetal = 0xFF505860;
 constexpr uint32_t kDoorColour = 0xFF6C7480;
-
-template <class T> T* Prototype(const char* name) {
-    auto* entity = new T;
-    entity->SetName(name);
-    entity->AddRef();
-    return entity;
-}
-
-TransNode* Mount(const std::string& name, float x, float y, float z) {
-    auto* node = new TransNode;
-    node->SetName(name);
-    node->local.MakeTranslation(x, y, z);
-    return node;
-}
 
 FrameAnim* Animated(const std::string& name, const Matrix& local) {
     auto* node = new FrameAnim;
@@ -68,11 +50,11 @@ FrameAnim* Animated(const std::string& name, const Matrix& local) {
 }
 
 void AddThrustMounts(Node& unit, float halfWidth, float halfHeight, float back, bool brake) {
-    unit.AddChild(Mount("llthrust", -halfWidth, -halfHeight, back));
-    unit.AddChild(Mount("ulthrust", -halfWidth, halfHeight, back));
-    unit.AddChild(Mount("lrthrust", halfWidth, -halfHeight, back));
-    unit.AddChild(Mount("urthrust", halfWidth, halfHeight, back));
-    if (brake) unit.AddChild(Mount("thrustbrake", 0, 0, -back));
+    unit.AddChild(MakeMount("llthrust", {-halfWidth, -halfHeight, back}));
+    unit.AddChild(MakeMount("ulthrust", {-halfWidth, halfHeight, back}));
+    unit.AddChild(MakeMount("lrthrust", {halfWidth, -halfHeight, back}));
+    unit.AddChild(MakeMount("urthrust", {halfWidth, halfHeight, back}));
+    if (brake) unit.AddChild(MakeMount("thrustbrake", {0, 0, -back}));
 }
 
 // A barrel along +Z under `mount` that recoils for "fire<n>".
@@ -99,7 +81,7 @@ void AddBays(Ship& unit, UnitAnimation& animation, float halfWidth, float length
         unit.AddChild(door);
         const Matrix open = TurnAt(0, 0, 1, side * 1.2f, side * halfWidth, y + 0.05f * length, z);
         animation.Animate(door, {{"bay" + std::to_string(n) + "_open", shut, open, 20, true}});
-        unit.AddChild(Mount(seat + std::to_string(n), side * (halfWidth + 1.0f), y, z));
+        unit.AddChild(MakeMount(seat + std::to_string(n), {side * (halfWidth + 1.0f), y, z}));
     }
 }
 
@@ -126,27 +108,27 @@ void Armed(Values& v, const char* weapon, float range, float reload, float sprea
 // --- The carriers and their craft -------------------------------------------
 
 void WriteCarrier(Writer& w) {
-    auto* carrier = Prototype<Carrier>("carrier");
+    auto* carrier = UnitPrototype<Carrier>("carrier");
     UnitAnimation animation;
     carrier->AddChild(MakeWedge("hull", 10.0f, 3.2f, 1.7f, {.colour = kHullGrey}));
     carrier->AddChild(MakeWedge("deck", 7.5f, 1.3f, 2.2f, {.colour = 0xFF707888}));
     AddThrustMounts(*carrier, 1.0f, 0.5f, -4.0f, false);
     AddBays(*carrier, animation, 1.3f, 10.0f, -0.3f, "fighter");
     // The way home: in over the stern, then down onto the deck.
-    carrier->AddChild(Mount("dummyrecovery2", 0, 3.5f, -6.5f));
-    carrier->AddChild(Mount("dummyrecovery1", 0, 2.2f, -5.5f));
+    carrier->AddChild(MakeMount("dummyrecovery2", {0, 3.5f, -6.5f}));
+    carrier->AddChild(MakeMount("dummyrecovery1", {0, 2.2f, -5.5f}));
     WriteAnimated(w, carrier, animation.Finish(), [](Values& v) {
         Mobile(v, 400.0f, 30.0f, 0.06f, 0.3f, 0.06f);
         Armed(v, "carrierfighter", 70.0f, 30.0f, 0.0f);
         v.Set("icon number", 5).Set("cost", 2400.0f).Set("task: recall", 1);
     });
 
-    auto* fighter = Prototype<CarrierFighter>("carrierfighter");
+    auto* fighter = UnitPrototype<CarrierFighter>("carrierfighter");
     UnitAnimation moves;
     fighter->AddChild(MakeWedge("hull", 1.3f, 0.45f, 0.3f, {.colour = 0xFFC8D0E0}));
-    fighter->AddChild(Mount("dummyconnector", 0, 0.3f, 0));
-    fighter->AddChild(Mount("gun1", -0.4f, 0, 0.8f));
-    fighter->AddChild(Mount("gun2", 0.4f, 0, 0.8f));
+    fighter->AddChild(MakeMount("dummyconnector", {0, 0.3f, 0}));
+    fighter->AddChild(MakeMount("gun1", {-0.4f, 0, 0.8f}));
+    fighter->AddChild(MakeMount("gun2", {0.4f, 0, 0.8f}));
     for (int side : {-1, 1}) {
         const Matrix out = Translation(0.3f * float(side), 0, -0.2f);
         const Matrix in = TurnAt(0, 0, 1, float(side) * kHalfPi, 0.3f * float(side), 0.2f, -0.2f);
@@ -171,20 +153,20 @@ void WriteCarrier(Writer& w) {
 }
 
 void WriteATR(Writer& w) {
-    auto* atr = Prototype<ATR>("atr");
+    auto* atr = UnitPrototype<ATR>("atr");
     UnitAnimation animation;
     atr->AddChild(MakeWedge("hull", 8.0f, 3.4f, 2.2f, {.colour = 0xFF98A088}));
     AddThrustMounts(*atr, 1.2f, 0.6f, -3.2f, true);
     AddBays(*atr, animation, 1.5f, 8.0f, 0.0f, "dummymarine");
-    atr->AddChild(Mount("dummyside1", -3.0f, 0, 0));
-    atr->AddChild(Mount("dummyside2", 3.0f, 0, 0));
+    atr->AddChild(MakeMount("dummyside1", {-3.0f, 0, 0}));
+    atr->AddChild(MakeMount("dummyside2", {3.0f, 0, 0}));
     WriteAnimated(w, atr, animation.Finish(), [](Values& v) {
         Mobile(v, 120.0f, 8.0f, 0.3f, 0.8f, 0.5f);
         Armed(v, "spacemarine", 40.0f, 20.0f, 0.0f);
         v.Set("icon number", 6).Set("cost", 900.0f).Set("task: recall", 1);
     });
 
-    auto* marine = Prototype<SpaceMarine>("spacemarine");
+    auto* marine = UnitPrototype<SpaceMarine>("spacemarine");
     UnitAnimation moves;
     const Matrix upright = Translation(0, 0, 0);
     const Matrix crouched = TurnAt(1, 0, 0, 0.5f, 0, -0.1f, 0);
@@ -193,7 +175,7 @@ void WriteATR(Writer& w) {
     body->AddChild(MakeSphere("torso", 0.35f, 3, 6, {.colour = 0xFFD8C8A0}));
     body->AddChild(MakeWedge("pack", 0.6f, 0.5f, 0.3f, {.colour = 0xFF807060}));
     marine->AddChild(body);
-    marine->AddChild(Mount("dummyweapon", 0, 0, 0.5f));
+    marine->AddChild(MakeMount("dummyweapon", {0, 0, 0.5f}));
     moves.Animate(body, {{"body_prepare", upright, crouched, 8},
                          {"body_fire", crouched, upright, 4},
                          {"body_flying", upright, stretched, 20, true}});
@@ -225,7 +207,7 @@ void AddCapitolTurret(Ship& ship, UnitAnimation& animation, int n, float x, floa
 }
 
 void WriteCapitolShip(Writer& w) {
-    auto* ship = Prototype<CapitolShip>("capitolship");
+    auto* ship = UnitPrototype<CapitolShip>("capitolship");
     UnitAnimation animation;
     ship->AddChild(MakeWedge("hull", 20.0f, 6.0f, 3.4f, {.colour = 0xFF7C8494}));
     // Three turrets a side: 1, 3, 5 to port, 2, 4, 6 to starboard.
@@ -241,7 +223,7 @@ void WriteCapitolShip(Writer& w) {
 }
 
 void WriteCruiser(Writer& w) {
-    auto* ship = Prototype<Cruiser>("cruiser");
+    auto* ship = UnitPrototype<Cruiser>("cruiser");
     UnitAnimation animation;
     ship->AddChild(MakeWedge("hull", 12.0f, 3.6f, 2.0f, {.colour = 0xFF8C8C9C}));
     constexpr float kTurretZ[5] = {4.0f, 2.0f, 0.0f, -2.5f, -4.0f};
@@ -261,7 +243,7 @@ void WriteCruiser(Writer& w) {
 }
 
 void WritePatrolBoat(Writer& w) {
-    auto* boat = Prototype<PatrolBoat>("patrolboat");
+    auto* boat = UnitPrototype<PatrolBoat>("patrolboat");
     UnitAnimation animation;
     boat->AddChild(MakeWedge("hull", 5.0f, 2.0f, 1.0f, {.colour = 0xFFA09078}));
     for (int n : {1, 2}) {
@@ -286,7 +268,7 @@ void WritePatrolBoat(Writer& w) {
 }
 
 void WritePerimeterStation(Writer& w) {
-    auto* station = Prototype<PerimeterStation>("perimeterstation");
+    auto* station = UnitPrototype<PerimeterStation>("perimeterstation");
     station->AddChild(MakeSphere("base", 2.0f, 5, 8, {.colour = 0xFF909AA8}));
     auto* tilt = new TransNode;
     tilt->SetName("bodytilt");
@@ -301,7 +283,7 @@ void WritePerimeterStation(Writer& w) {
         for (int barrel : {0, 1}) {
             const float x = barrel == 0 ? -0.3f : 0.3f;
             TransNode* muzzle =
-                Mount("dummyweapon" + std::to_string(2 * gun - 1 + barrel), x, 0, 1.2f);
+                MakeMount("dummyweapon" + std::to_string(2 * gun - 1 + barrel), {x, 0, 1.2f});
             pitch->AddChild(muzzle);
         }
         pitch->AddChild(MakeWedge("guns", 1.4f, 0.9f, 0.2f, {.colour = kGunMetal}));

@@ -12,14 +12,10 @@
 
 #include <cmath>
 #include <cstdio>
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "desktop/scene/entity/celestial_bodies.h"
-#include "desktop/scene/entity/prop_file.h"
 #include "desktop/scene/object/frame_channel.h"
-#include "desktop/scene/object/object_file.h"
 #include "desktop/scene/object/sequencer.h"
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/world/model_library.h"
@@ -30,32 +26,22 @@
 #include "tools/databuilder/lumivane_hulls.h"
 #include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"
+#include "tools/databuilder/lumivane_unit_writer.h"
 
 namespace {
 
 using namespace lumivane;
 using databuilder::HullLook;
+using databuilder::MakeMount;
 using databuilder::MakeQuad;
 using databuilder::MakeSphere;
 using databuilder::MakeWedge;
+using databuilder::UnitPrototype;
 using Values = databuilder::PropValues;
+using Writer = databuilder::UnitWriter;
 
 constexpr const char* kStep = "lumivane_units_workers";
 constexpr float kPodRadius = 0.22f;
-
-template <class T> T* Prototype(const char* name) {
-    auto* entity = new T;
-    entity->SetName(name);
-    entity->AddRef();
-    return entity;
-}
-
-TransNode* Mount(const std::string& name, Vec3 at) {
-    auto* node = new TransNode;
-    node->SetName(name);
-    node->local.MakeTranslation(at.x, at.y, at.z);
-    return node;
-}
 
 Matrix At(Vec3 at) {
     Matrix m;
@@ -90,26 +76,6 @@ FrameAnim* Arm(const char* name, Vec3 at, GeoNode* shape) {
     arm->AddChild(shape);
     return arm;
 }
-
-struct Writer {
-    std::filesystem::path root;
-    bool ok = true;
-
-    void Write(Entity* entity, const std::function<void(Values&)>& tune) {
-        entity->CreateProps();
-        Values values{*entity->props};
-        tune(values);
-        entity->RecomputeBound();
-        const std::string name(entity->Name());
-        std::string error;
-        const bool written =
-            SaveObjectFile(root / "models" / (name + ".vrn"), entity, &error) &&
-            SavePropFile(root / "properties" / (name + ".prp"), *entity->props, &error);
-        if (!written) std::fprintf(stderr, "%s: %s\n", kStep, error.c_str());
-        ok = ok && written;
-        entity->Release();
-    }
-};
 
 void Worker(Values& v) {
     v.Set("race", 1).Set("affected by gravity", 0).Set("task: auto attack", 0);
@@ -159,13 +125,13 @@ Sequencer* PodAnimations(UtilityPod& pod) {
 }
 
 void WritePod(Writer& w) {
-    auto* pod = Prototype<UtilityPod>("utilitypod");
+    auto* pod = UnitPrototype<UtilityPod>("utilitypod");
     pod->AddChild(MakeSphere("hull", kPodRadius, 4, 6, HullLook(0xFFE8C040)));
     const float r = kPodRadius;
     const char* thrusters[] = {"llthrust", "ulthrust", "lrthrust", "urthrust"};
     for (int i = 0; i < 4; ++i)
-        pod->AddChild(Mount(thrusters[i],
-                            {(i < 2 ? -0.8f : 0.8f) * r, (i % 2 ? 0.5f : -0.5f) * r, -0.8f * r}));
+        pod->AddChild(MakeMount(
+            thrusters[i], {(i < 2 ? -0.8f : 0.8f) * r, (i % 2 ? 0.5f : -0.5f) * r, -0.8f * r}));
     pod->SetSequencer(PodAnimations(*pod));
     w.Write(pod, [](Values& v) {
         Worker(v);
@@ -181,14 +147,14 @@ void WritePod(Writer& w) {
 // A squat hull with a hangar mouth on each side; a pod docks at the inner
 // marker "baymarker<i>-1" after the outer "baymarker<i>-2".
 void WriteBay(Writer& w) {
-    auto* bay = Prototype<PodBay>("podbay");
+    auto* bay = UnitPrototype<PodBay>("podbay");
     bay->AddChild(MakeWedge("hull", 4.0f, 3.0f, 1.4f, HullLook(0xFF8890A0)));
     bay->AddChild(MakeSphere("dome", 0.9f, 4, 8, HullLook(0xFF6070A0)));
     const Vec3 mouths[kPodBayMarkers] = {{1, 0, 0}, {-1, 0, 0}, {0, 0, 1}, {0, 0, -1}};
     for (int i = 0; i < kPodBayMarkers; ++i) {
         const std::string name = "baymarker" + std::to_string(i + 1);
-        bay->AddChild(Mount(name + "-1", mouths[i] * 2.0f));
-        bay->AddChild(Mount(name + "-2", mouths[i] * 3.2f));
+        bay->AddChild(MakeMount(name + "-1", mouths[i] * 2.0f));
+        bay->AddChild(MakeMount(name + "-2", mouths[i] * 3.2f));
     }
     w.Write(bay, [](Values& v) {
         Worker(v);
@@ -201,9 +167,9 @@ void WriteBay(Writer& w) {
 }
 
 void WriteTug(Writer& w) {
-    auto* tug = Prototype<Tug>("tug");
+    auto* tug = UnitPrototype<Tug>("tug");
     tug->AddChild(MakeWedge("hull", 2.2f, 1.4f, 0.8f, HullLook(0xFFC07040)));
-    tug->AddChild(Mount("dummyhook", {0, 0, -1.1f}));
+    tug->AddChild(MakeMount("dummyhook", {0, 0, -1.1f}));
     w.Write(tug, [](Values& v) {
         Worker(v);
         v.Set("icon number", 8).Set("health max", 20.0f).Set("cost", 200.0f);
@@ -213,7 +179,7 @@ void WriteTug(Writer& w) {
     });
 
     // The ribbon replaces the rope's vertices; it is drawn unlit, both sides.
-    auto* cable = Prototype<TowCable>("TowCable");
+    auto* cable = UnitPrototype<TowCable>("TowCable");
     cable->AddChild(MakeQuad("rope", 0.1f, {.colour = 0xFFE0E0D0, .lit = false}));
     w.Write(cable, [](Values& v) {
         v.Set("affected by gravity", 0).Set("can collide", 0).Set("pickable", 0);
@@ -223,7 +189,7 @@ void WriteTug(Writer& w) {
 }
 
 void WriteEffects(Writer& w) {
-    auto* sparks = Prototype<Weapon>("miningsparks");
+    auto* sparks = UnitPrototype<Weapon>("miningsparks");
     sparks->AddChild(MakeSphere("spark", 0.5f, 3, 5, {.colour = 0xFFFFE070, .lit = false}));
     w.Write(sparks, [](Values& v) {
         v.Set("affected by gravity", 0).Set("can collide", 0).Set("pickable", 0);
@@ -231,7 +197,7 @@ void WriteEffects(Writer& w) {
         v.Set("lifespan", 0.4f).Set("speed", 0.0f).Set("damage", 0.0f).Set("die on impact", 0);
     });
 
-    auto* rock = Prototype<Asteroid>("orerock");
+    auto* rock = UnitPrototype<Asteroid>("orerock");
     rock->AddChild(MakeSphere("rock", 1.4f, 6, 9, {.texture = "asteroid.dds"}));
     w.Write(rock, [](Values& v) {
         v.Set("affected by gravity", 0).Set("health max", 400.0f).Set("mass", 80.0f);
@@ -269,14 +235,8 @@ bool CheckLibrary(const std::filesystem::path& root) {
 // Named to run before the scene steps that place these craft.
 DATABUILDER_STEP(LumivaneUnitsWorkers, "lumivane_units_a_workers") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
-    std::error_code error;
-    for (const char* folder : {"models", "properties"})
-        std::filesystem::create_directories(root / folder, error);
-    if (error) {
-        std::fprintf(stderr, "%s: %s\n", kStep, error.message().c_str());
-        return false;
-    }
-    Writer w{root};
+    if (!databuilder::MakeUnitFolders(root, kStep)) return false;
+    Writer w{root, kStep};
     WritePod(w);
     WriteBay(w);
     WriteTug(w);
