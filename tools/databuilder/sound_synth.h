@@ -11,7 +11,7 @@ namespace databuilder {
 
 enum class SoundShape { Beep, Chirp, Noise, Hum, Thud, Fanfare };
 
-struct SoundSpec {
+struct SoundRecipe {
     std::string name;
     SoundShape shape;
     float seconds;
@@ -20,7 +20,7 @@ struct SoundSpec {
 
 // Interleaved samples of `channels` channels at `rate`; a second channel
 // sounds a fifth above the first.
-std::vector<int16_t> SynthesiseSound(const SoundSpec& spec, int rate, int channels = 1);
+std::vector<int16_t> SynthesiseSound(const SoundRecipe& recipe, int rate, int channels = 1);
 
 bool HaveLame();
 // Encodes a WAVE file as MP3 with the given lame options.

@@ -28,8 +28,8 @@
 namespace {
 
 using namespace lumivane;
+using databuilder::SoundRecipe;
 using databuilder::SoundShape;
-using databuilder::SoundSpec;
 
 constexpr int kRate = 22050;
 constexpr int kThemeRate = 44100;
@@ -106,7 +106,7 @@ bool DataSounds(const std::filesystem::path& root, NameSet& names) {
     return ok;
 }
 
-SoundSpec SpecFor(const std::string& name) {
+SoundRecipe RecipeFor(const std::string& name) {
     uint32_t hash = 2166136261u;
     for (char c : name)
         hash = (hash ^ uint8_t(c | 0x20)) * 16777619u;
@@ -146,9 +146,9 @@ bool WriteSound(const std::filesystem::path& folder, const std::string& name) {
     const bool theme = platform::EqualsIgnoreCase(name, "elaphant.wav");
     const int channels = theme ? 2 : 1;
     const int rate = theme ? kThemeRate : kRate;
-    SoundSpec spec = SpecFor(name);
-    if (theme) spec = {name, SoundShape::Hum, 3.0f, 110.0f};
-    const auto samples = databuilder::SynthesiseSound(spec, rate, channels);
+    SoundRecipe recipe = RecipeFor(name);
+    if (theme) recipe = {name, SoundShape::Hum, 3.0f, 110.0f};
+    const auto samples = databuilder::SynthesiseSound(recipe, rate, channels);
     if (file == name) return WriteWave(folder / file, samples, channels, rate);
     const auto wave = std::filesystem::temp_directory_path() /
                       ("databuilder_lvsound_" + std::to_string(getpid()) + ".wav");

@@ -18,10 +18,10 @@
 
 namespace {
 
+using databuilder::SoundRecipe;
 using databuilder::SoundShape;
-using databuilder::SoundSpec;
 
-const SoundSpec kSounds[] = {
+const SoundRecipe kSounds[] = {
     {"JTBeep_Alert", SoundShape::Beep, 0.12f, 880.0f},
     {"JTBeep_Default", SoundShape::Beep, 0.12f, 660.0f},
     {"JTBeep_Invalid", SoundShape::Beep, 0.25f, 220.0f},
@@ -83,12 +83,12 @@ DATABUILDER_STEP(WriteSounds, "sounds") {
                               ("databuilder_sound_" + std::to_string(getpid()) + ".wav"))
                                  .string();
     bool ok = true;
-    for (const SoundSpec& spec : kSounds) {
-        const std::string file = spec.name + ".mp3";
+    for (const SoundRecipe& recipe : kSounds) {
+        const std::string file = recipe.name + ".mp3";
         // Written only when missing, so rebuilding the data stays quick.
         if (std::filesystem::exists(sounds / file) && std::filesystem::exists(slow / file))
             continue;
-        if (!WriteWave(wave, databuilder::SynthesiseSound(spec, kRate)) ||
+        if (!WriteWave(wave, databuilder::SynthesiseSound(recipe, kRate)) ||
             !databuilder::EncodeMp3(wave, sounds / file, "-b 64 --resample 22.05") ||
             !databuilder::EncodeMp3(wave, slow / file, "-b 32 --resample 11.025")) {
             std::fprintf(stderr, "sounds: cannot write %s\n", file.c_str());

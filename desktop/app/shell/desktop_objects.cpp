@@ -11,10 +11,10 @@ DesktopObjects* gpDesktopObjects = nullptr;
 
 namespace {
 
-std::unique_ptr<platform::NamedEvent> CreateEvent(const NamedEventSpec& spec, std::string* error) {
+std::unique_ptr<platform::NamedEvent> CreateEvent(const NamedEventDesc& desc, std::string* error) {
     auto event =
-        platform::NamedEvent::Create(spec.name, spec.manualReset, spec.initialState, error);
-    if (event && spec.setAfterCreate) event->Set();
+        platform::NamedEvent::Create(desc.name, desc.manualReset, desc.initialState, error);
+    if (event && desc.setAfterCreate) event->Set();
     return event;
 }
 

@@ -31,7 +31,7 @@ enum class DesktopEvent {
 };
 inline constexpr int kDesktopEventCount = 8;
 
-struct NamedEventSpec {
+struct NamedEventDesc {
     const char* name;
     bool manualReset;
     bool initialState;
@@ -39,7 +39,7 @@ struct NamedEventSpec {
 };
 
 // In creation order, indexed by DesktopEvent.
-inline constexpr std::array<NamedEventSpec, kDesktopEventCount> kDesktopEvents{{
+inline constexpr std::array<NamedEventDesc, kDesktopEventCount> kDesktopEvents{{
     {"Lumivane: Exit", false, false, false},
     {"Lumivane: Paint", false, false, false},
     {"Lumivane: Redraw", false, false, false},
@@ -50,7 +50,7 @@ inline constexpr std::array<NamedEventSpec, kDesktopEventCount> kDesktopEvents{{
     {"Lumivane: Screensaver", false, false, false},
 }};
 
-inline constexpr NamedEventSpec kScreensaverRunningEvent{"Lumivane: Screensaver running", true,
+inline constexpr NamedEventDesc kScreensaverRunningEvent{"Lumivane: Screensaver running", true,
                                                          true, false};
 
 inline constexpr const char* kFileMappingName = "Lumivane: File Mapping";

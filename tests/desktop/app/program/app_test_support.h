@@ -231,8 +231,8 @@ protected:
 
     // An event of the running program, opened by name as another process would.
     std::unique_ptr<platform::NamedEvent> OpenEvent(lumivane::DesktopEvent event) {
-        const auto& spec = lumivane::kDesktopEvents[size_t(event)];
-        return platform::NamedEvent::Create(spec.name, spec.manualReset, spec.initialState);
+        const auto& desc = lumivane::kDesktopEvents[size_t(event)];
+        return platform::NamedEvent::Create(desc.name, desc.manualReset, desc.initialState);
     }
 
     std::string LogText() const { return shell_test::ReadFile(dataRoot_ / "log.txt"); }

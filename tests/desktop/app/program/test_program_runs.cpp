@@ -21,8 +21,8 @@ protected:
     }
     int EventSegments() {
         int count = 0;
-        for (const auto& spec : kDesktopEvents) {
-            std::string name = spec.name;
+        for (const auto& desc : kDesktopEvents) {
+            std::string name = desc.name;
             for (char& c : name)
                 if (c == ':' || c == ' ') c = '_';
             name.erase(std::unique(name.begin(), name.end(),

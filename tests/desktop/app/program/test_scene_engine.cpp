@@ -52,7 +52,7 @@ public:
     int switchValue = -1;
 };
 
-struct SceneSpec {
+struct SceneRecipe {
     std::string file; // below "scenes\"
     std::string title;
     int planets = 1;
@@ -92,11 +92,11 @@ protected:
 
     // Built from the shipped prototypes and written by the scene's own Save,
     // beside a running program whose engine stays as it is.
-    void WriteScene(const SceneSpec& spec) {
+    void WriteScene(const SceneRecipe& recipe) {
         StandaloneScene built(dataRoot_);
         ASSERT_TRUE(built.Loaded());
         Scene& scene = built.scene;
-        for (int i = 0; i < spec.planets; ++i) {
+        for (int i = 0; i < recipe.planets; ++i) {
             SpawnRecord at;
             at.position = {float(i) * 30.0f, 0.0f, 0.0f};
             ASSERT_TRUE(scene.SpawnByName("Planet", at));
@@ -108,7 +108,7 @@ protected:
         always->type = int32_t(ConditionType::Always);
         always->owner = trigger.get();
         trigger->conditions.push_back(std::move(always));
-        for (const auto& [type, text] : spec.actions) {
+        for (const auto& [type, text] : recipe.actions) {
             auto action = std::make_unique<TriggerAction>();
             action->type = type;
             action->owner = trigger.get();
@@ -121,8 +121,8 @@ protected:
             trigger->actions.push_back(std::move(action));
         }
         scene.AddTrigger(std::move(trigger));
-        scene.title = spec.title;
-        ASSERT_TRUE(scene.Save("scenes\\" + spec.file));
+        scene.title = recipe.title;
+        ASSERT_TRUE(scene.Save("scenes\\" + recipe.file));
     }
     void WriteScenes() {
         WriteScene({"a.mis", "A", 1, {{action::kShowText, "a-text"}}});
