@@ -150,14 +150,18 @@ void GunEmplacement::PoseTurretNodes() {
     PoseNode(pitchNode, AxisAngle({1.0f, 0.0f, 0.0f}, -pitchAngle));
 }
 
-void GunEmplacement::LauncherAttack() {
+Entity* GunEmplacement::SeenTarget() {
     World* world = GetWorld();
     Entity* prey = world ? world->GetEntity(target) : nullptr;
-    if (!prey || !CanSee(*this, *prey)) {
-        target = kNoEntity;
-        FinishOrder();
-        return;
-    }
+    if (prey && CanSee(*this, *prey)) return prey;
+    target = kNoEntity;
+    FinishOrder();
+    return nullptr;
+}
+
+void GunEmplacement::LauncherAttack() {
+    Entity* prey = SeenTarget();
+    if (!prey) return;
     SteerTo(prey->position);
     AimAt(prey->position);
     if ((prey->position - position).Length() - prey->radius < ShipFloat(ShipFields().fireRange, 0))
@@ -190,13 +194,8 @@ Node* Turret::Clone() {
 }
 
 void Turret::UpdateAttack() {
-    World* world = GetWorld();
-    Entity* prey = world ? world->GetEntity(target) : nullptr;
-    if (!prey || !CanSee(*this, *prey)) {
-        target = kNoEntity;
-        FinishOrder();
-        return;
-    }
+    Entity* prey = SeenTarget();
+    if (!prey) return;
     float reach = (prey->position - position).Length() - prey->radius;
     Vec3 aim = prey->position;
     if (projectileSpeed != 0.0f) {

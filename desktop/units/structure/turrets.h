@@ -61,6 +61,9 @@ protected:
     // toward it.
     void IdleAim();
     void PoseTurretNodes();
+    // The target while it is there and in sight; otherwise the target and
+    // the order are given up and null comes back.
+    Entity* SeenTarget();
     // The launchers' attack: steer and aim at the target, fire in range.
     void LauncherAttack();
     // What one shot sends out of `barrel`, which the model may lack.
