@@ -173,6 +173,14 @@ void GunEmplacement::Reload(int32_t now) {
     PlayOnce(*this, "fire" + std::to_string(currentBarrel + 1));
 }
 
+void GunEmplacement::Fire() {
+    const int32_t now = Now();
+    if (now < nextFireTime) return;
+    Shoot(barrels[currentBarrel]);
+    Reload(now);
+    currentBarrel ^= 1;
+}
+
 // --- Turret -----------------------------------------------------------------
 
 Node* Turret::Clone() {
@@ -212,13 +220,8 @@ void Turret::UpdateAttack() {
         fireRequest = 1;
 }
 
-void Turret::Fire() {
-    const int32_t now = Now();
-    if (now < nextFireTime) return;
-    if (Node* barrel = barrels[currentBarrel])
-        LaunchWeapon(WeaponName(), barrel->WorldMatrix(), target);
-    Reload(now);
-    currentBarrel ^= 1;
+void Turret::Shoot(Node* barrel) {
+    if (barrel) LaunchWeapon(WeaponName(), barrel->WorldMatrix(), target);
 }
 
 // --- MissileTurret ----------------------------------------------------------
@@ -245,15 +248,14 @@ void MissileTurret::InitClone(Node* source) {
     PlayLoaded();
 }
 
-void MissileTurret::Fire() {
-    const int32_t now = Now();
-    if (now < nextFireTime) return;
+void MissileTurret::Shoot(Node* barrel) {
     const bool engaging = orderState == kOrderAttack || orderState == kOrderHunt;
-    if (Node* barrel = barrels[currentBarrel])
-        LaunchWeapon(WeaponName(), barrel->WorldMatrix(), engaging ? target : kNoEntity);
-    Reload(now);
+    if (barrel) LaunchWeapon(WeaponName(), barrel->WorldMatrix(), engaging ? target : kNoEntity);
+}
+
+void MissileTurret::Reload(int32_t now) {
+    GunEmplacement::Reload(now);
     PlayOnce(*this, "load" + std::to_string(currentBarrel + 1));
-    currentBarrel ^= 1;
 }
 
 // --- ChaffeLauncher ---------------------------------------------------------
@@ -264,11 +266,9 @@ Node* ChaffeLauncher::Clone() {
     return copy;
 }
 
-void ChaffeLauncher::Fire() {
-    const int32_t now = Now();
-    if (now < nextFireTime) return;
+void ChaffeLauncher::Shoot(Node* barrel) {
     Scene* scene = GetScene();
-    if (Node* barrel = barrels[currentBarrel]; barrel && scene) {
+    if (barrel && scene) {
         SpawnRecord record;
         record.player = PlayerIndexOf(owner);
         if (Entity* chaff = scene->SpawnByName(WeaponName(), record)) {
@@ -283,8 +283,6 @@ void ChaffeLauncher::Fire() {
             chaff->PlaceLocalMatrix();
         }
     }
-    Reload(now);
-    currentBarrel ^= 1;
 }
 
 } // namespace lumivane

@@ -30,6 +30,9 @@ public:
     void InitClone(Node* source) override;
     // After the Structure's update: the idle look-around and the pose.
     void Update() override;
+    // Nothing while reloading; otherwise a shot from the current barrel,
+    // the next reload and the other barrel for the next shot.
+    void Fire() override;
 
     // Turns one frame toward the world point; the turning sound stops once
     // the aim is there.
@@ -60,8 +63,10 @@ protected:
     void PoseTurretNodes();
     // The launchers' attack: steer and aim at the target, fire in range.
     void LauncherAttack();
-    // After a shot: the next reload, "fire<n>" and the other barrel.
-    void Reload(int32_t now);
+    // What one shot sends out of `barrel`, which the model may lack.
+    virtual void Shoot(Node* barrel) = 0;
+    // After a shot: the next reload and "fire<n>" of the barrel that fired.
+    virtual void Reload(int32_t now);
     void AimAt(const Vec3& point) { AimAt(point.x, point.y, point.z); }
     // The "weapon" property: the prototype fired.
     std::string WeaponName() const;
@@ -71,13 +76,13 @@ class Turret : public GunEmplacement {
 public:
     Turret() { classId = uint8_t(ClassId::Turret); }
     Node* Clone() override;
-    void Fire() override;
     // Leads a moving target and fires when it is in range and in the
     // current barrel's cone.
     void UpdateAttack() override;
 
 protected:
     Turret(const Turret& other) = default;
+    void Shoot(Node* barrel) override;
 };
 
 class MissileTurret : public GunEmplacement {
@@ -86,12 +91,15 @@ public:
     Node* Clone() override;
     bool Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) override;
     void InitClone(Node* source) override;
-    void Fire() override;
     void UpdateAttack() override { LauncherAttack(); }
 
 protected:
     MissileTurret(const MissileTurret& other) = default;
     bool DrawsReaimEveryFrame() const override { return false; }
+    // Only while attacking or hunting does the missile home on the target.
+    void Shoot(Node* barrel) override;
+    // The tube that fired also plays "load<n>".
+    void Reload(int32_t now) override;
     void PlayLoaded();
 };
 
@@ -99,11 +107,12 @@ class ChaffeLauncher : public GunEmplacement {
 public:
     ChaffeLauncher() { classId = uint8_t(ClassId::ChaffeLauncher); }
     Node* Clone() override;
-    void Fire() override;
     void UpdateAttack() override { LauncherAttack(); }
 
 protected:
     ChaffeLauncher(const ChaffeLauncher& other) = default;
+    // A tumbling chaff spawned at the barrel's mouth.
+    void Shoot(Node* barrel) override;
 };
 
 } // namespace lumivane
