@@ -13,6 +13,7 @@
 #include "desktop/units/structure/station_parts.h"
 #include "desktop/units/structure/turrets.h"
 #include "tools/databuilder/lumivane_unit_writer.h"
+#include "tools/databuilder/lumivane_hulls.h"
 #include "tools/databuilder/lumivane_shapes.h"
 
 namespace databuilder {
@@ -55,8 +56,8 @@ void Fixed(Values& v, float health, float cost, float buildTime) {
 
 void WriteHub(UnitWriter& w) {
     auto* hub = UnitPrototype<Hub>("hub");
-    hub->AddChild(MakeSphere("core", kHubRadius, 8, 12, {.colour = kHull}));
-    hub->AddChild(MakeRing("ring", kHubRadius + 0.6f, kHubRadius + 1.6f, 32, {.colour = kTrim}));
+    hub->AddChild(MakeSphere("core", kHubRadius, 8, 12, HullLook(kHull)));
+    hub->AddChild(MakeRing("ring", kHubRadius + 0.6f, kHubRadius + 1.6f, 32, HullLook(kTrim)));
     hub->AddChild(MountAt("dummyship", {0, 0, kHubRadius + 1.0f}, kHalfTurn));
     // Sites behind and to the sides; ships leave from the front.
     const float yaws[kHubSites] = {kHalfTurn, 1.5707964f, -1.5707964f, 2.3561945f};
@@ -79,7 +80,7 @@ void WriteHub(UnitWriter& w) {
 void WriteConnector(UnitWriter& w) {
     auto* piece = UnitPrototype<Connector>("connector");
     piece->AddChild(Placed("strut", {0, 0, 0.2f * kConnectorLength},
-                           MakeWedge("beam", kConnectorLength, 0.6f, 0.6f, {.colour = kTrim})));
+                           MakeWedge("beam", kConnectorLength, 0.6f, 0.6f, HullLook(kTrim))));
     piece->AddChild(MountAt("dummyconnector1", {}, kHalfTurn));
     piece->AddChild(MountAt("dummyconnector2", {0, 0, kConnectorLength}));
     w.Write(piece, [](Values& v) { Fixed(v, 30.0f, 50.0f, 1.5f); });
@@ -94,21 +95,20 @@ template <class T> T* Module(const char* name, Node* body, float reach) {
 }
 
 void WriteModules(UnitWriter& w) {
-    w.Write(
-        Module<Drydock>("drydock", MakeWedge("frame", 6.0f, 3.0f, 2.0f, {.colour = kHull}), 3.5f),
-        [](Values& v) {
-            Fixed(v, 80.0f, 400.0f, 5.0f);
-            v.Set("task: build", 1).Set("build spacing time", 4.0f);
-            v.SetText("construct1", "scout");
-        });
-    w.Write(Module<Hangar>("hangar", MakeSphere("shell", 1.8f, 5, 8, {.colour = 0xFFA8B8A0}), 2.0f),
+    w.Write(Module<Drydock>("drydock", MakeWedge("frame", 6.0f, 3.0f, 2.0f, HullLook(kHull)), 3.5f),
+            [](Values& v) {
+                Fixed(v, 80.0f, 400.0f, 5.0f);
+                v.Set("task: build", 1).Set("build spacing time", 4.0f);
+                v.SetText("construct1", "scout");
+            });
+    w.Write(Module<Hangar>("hangar", MakeSphere("shell", 1.8f, 5, 8, HullLook(0xFFA8B8A0)), 2.0f),
             [](Values& v) { Fixed(v, 60.0f, 300.0f, 4.0f); });
     auto* scope =
-        Module<HubbleScope>("scope", MakeSphere("mount", 0.8f, 4, 6, {.colour = kHull}), 1.0f);
+        Module<HubbleScope>("scope", MakeSphere("mount", 0.8f, 4, 6, HullLook(kHull)), 1.0f);
     TransNode* yaw = MountAt("yaw", {0, 0.8f, 1.0f});
     TransNode* pitch = MountAt("pitch", {});
     pitch->AddChild(
-        Placed("tube", {0, 0, 0.4f}, MakeWedge("lens", 2.0f, 0.7f, 0.7f, {.colour = 0xFFE0E0F0})));
+        Placed("tube", {0, 0, 0.4f}, MakeWedge("lens", 2.0f, 0.7f, 0.7f, HullLook(0xFFE0E0F0))));
     yaw->AddChild(pitch);
     scope->AddChild(yaw);
     w.Write(scope, [](Values& v) { Fixed(v, 40.0f, 350.0f, 4.0f); });
@@ -124,13 +124,13 @@ void WriteModules(UnitWriter& w) {
 
 // A gun on a yaw and pitch mount with two barrels.
 template <class T> T* Emplacement(const char* name, uint32_t colour, float barrelLength) {
-    T* gun = Module<T>(name, MakeSphere("base", 1.0f, 4, 8, {.colour = kHull}), 1.0f);
+    T* gun = Module<T>(name, MakeSphere("base", 1.0f, 4, 8, HullLook(kHull)), 1.0f);
     TransNode* yaw = MountAt("yaw", {0, 1.0f, 1.0f});
     TransNode* pitch = MountAt("pitch", {});
     for (int side = 0; side < 2; ++side) {
         const float x = side == 0 ? -0.3f : 0.3f;
         pitch->AddChild(Placed("barrel" + std::to_string(side + 1), {x, 0, 0.3f},
-                               MakeWedge("bore", barrelLength, 0.2f, 0.2f, {.colour = colour})));
+                               MakeWedge("bore", barrelLength, 0.2f, 0.2f, HullLook(colour))));
         pitch->AddChild(MountAt("dummyweapon" + std::to_string(side + 1), {x, 0, barrelLength}));
     }
     yaw->AddChild(pitch);
@@ -160,7 +160,7 @@ void WriteGuns(UnitWriter& w) {
 
 void WriteShipsAndGhost(UnitWriter& w) {
     auto* scout = UnitPrototype<Ship>("scout");
-    scout->AddChild(MakeWedge("hull", 2.0f, 1.4f, 0.6f, {.colour = 0xFFD0C8A0}));
+    scout->AddChild(MakeWedge("hull", 2.0f, 1.4f, 0.6f, HullLook(0xFFD0C8A0)));
     scout->AddChild(MountAt("dummyweapon", {0, 0, 1.3f}));
     w.Write(scout, [](Values& v) {
         v.Set("race", 1).Set("health max", 12.0f).Set("cost", 120.0f).Set("build time", 4.0f);
@@ -183,7 +183,7 @@ bool WriteStationModels(const std::filesystem::path& root) {
     WriteModules(w);
     WriteGuns(w);
     WriteShipsAndGhost(w);
-    return w.ok && w.CheckLibrary();
+    return w.ok && WriteHullTextures(root) && w.CheckLibrary();
 }
 
 } // namespace databuilder

@@ -19,6 +19,7 @@
 #include "desktop/units/carrier/craft.h"
 #include "desktop/units/turret/turret_ships.h"
 #include "tools/databuilder/lumivane_prop_values.h"
+#include "tools/databuilder/lumivane_hulls.h"
 #include "tools/databuilder/lumivane_shapes.h"
 #include "tools/databuilder/lumivane_unit_animation.h"
 #include "tools/databuilder/lumivane_unit_writer.h"
@@ -26,6 +27,7 @@
 namespace {
 
 using namespace lumivane;
+using databuilder::HullLook;
 using databuilder::MakeMount;
 using databuilder::MakeSphere;
 using databuilder::MakeWedge;
@@ -61,7 +63,7 @@ void AddThrustMounts(Node& unit, float halfWidth, float halfHeight, float back, 
 void AddRecoilingBarrel(UnitAnimation& animation, Node& mount, int n, float length) {
     const Matrix rest = Translation(0, 0, 0.1f * length);
     FrameAnim* barrel = Animated("barrel" + std::to_string(n), rest);
-    barrel->AddChild(MakeWedge("gun", length, 0.2f * length, 0.2f * length, {.colour = kGunMetal}));
+    barrel->AddChild(MakeWedge("gun", length, 0.2f * length, 0.2f * length, HullLook(kGunMetal)));
     mount.AddChild(barrel);
     animation.Animate(
         barrel, {{"fire" + std::to_string(n), rest, Translation(0, 0, -0.15f * length), 3, true}});
@@ -77,7 +79,7 @@ void AddBays(Ship& unit, UnitAnimation& animation, float halfWidth, float length
         const Matrix shut = Translation(side * halfWidth, y, z);
         FrameAnim* door = Animated("bay" + std::to_string(n) + "door", shut);
         door->AddChild(MakeWedge("door", 0.12f * length, 0.05f * length, 0.06f * length,
-                                 {.colour = kDoorColour}));
+                                 HullLook(kDoorColour)));
         unit.AddChild(door);
         const Matrix open = TurnAt(0, 0, 1, side * 1.2f, side * halfWidth, y + 0.05f * length, z);
         animation.Animate(door, {{"bay" + std::to_string(n) + "_open", shut, open, 20, true}});
@@ -110,8 +112,8 @@ void Armed(Values& v, const char* weapon, float range, float reload, float sprea
 void WriteCarrier(Writer& w) {
     auto* carrier = UnitPrototype<Carrier>("carrier");
     UnitAnimation animation;
-    carrier->AddChild(MakeWedge("hull", 10.0f, 3.2f, 1.7f, {.colour = kHullGrey}));
-    carrier->AddChild(MakeWedge("deck", 7.5f, 1.3f, 2.2f, {.colour = 0xFF707888}));
+    carrier->AddChild(MakeWedge("hull", 10.0f, 3.2f, 1.7f, HullLook(kHullGrey)));
+    carrier->AddChild(MakeWedge("deck", 7.5f, 1.3f, 2.2f, HullLook(0xFF707888)));
     AddThrustMounts(*carrier, 1.0f, 0.5f, -4.0f, false);
     AddBays(*carrier, animation, 1.3f, 10.0f, -0.3f, "fighter");
     // The way home: in over the stern, then down onto the deck.
@@ -125,7 +127,7 @@ void WriteCarrier(Writer& w) {
 
     auto* fighter = UnitPrototype<CarrierFighter>("carrierfighter");
     UnitAnimation moves;
-    fighter->AddChild(MakeWedge("hull", 1.3f, 0.45f, 0.3f, {.colour = 0xFFC8D0E0}));
+    fighter->AddChild(MakeWedge("hull", 1.3f, 0.45f, 0.3f, HullLook(0xFFC8D0E0)));
     fighter->AddChild(MakeMount("dummyconnector", {0, 0.3f, 0}));
     fighter->AddChild(MakeMount("gun1", {-0.4f, 0, 0.8f}));
     fighter->AddChild(MakeMount("gun2", {0.4f, 0, 0.8f}));
@@ -133,7 +135,7 @@ void WriteCarrier(Writer& w) {
         const Matrix out = Translation(0.3f * float(side), 0, -0.2f);
         const Matrix in = TurnAt(0, 0, 1, float(side) * kHalfPi, 0.3f * float(side), 0.2f, -0.2f);
         FrameAnim* wing = Animated(side < 0 ? "lwing" : "rwing", out);
-        wing->AddChild(MakeWedge("wing", 0.6f, 0.9f, 0.06f, {.colour = 0xFFA8B4C8}));
+        wing->AddChild(MakeWedge("wing", 0.6f, 0.9f, 0.06f, HullLook(0xFFA8B4C8)));
         fighter->AddChild(wing);
         moves.Animate(wing, {{"wings_foldout", in, out, 12}, {"wings_foldin", out, in, 12}});
     }
@@ -155,7 +157,7 @@ void WriteCarrier(Writer& w) {
 void WriteATR(Writer& w) {
     auto* atr = UnitPrototype<ATR>("atr");
     UnitAnimation animation;
-    atr->AddChild(MakeWedge("hull", 8.0f, 3.4f, 2.2f, {.colour = 0xFF98A088}));
+    atr->AddChild(MakeWedge("hull", 8.0f, 3.4f, 2.2f, HullLook(0xFF98A088)));
     AddThrustMounts(*atr, 1.2f, 0.6f, -3.2f, true);
     AddBays(*atr, animation, 1.5f, 8.0f, 0.0f, "dummymarine");
     atr->AddChild(MakeMount("dummyside1", {-3.0f, 0, 0}));
@@ -172,8 +174,8 @@ void WriteATR(Writer& w) {
     const Matrix crouched = TurnAt(1, 0, 0, 0.5f, 0, -0.1f, 0);
     const Matrix stretched = TurnAt(1, 0, 0, -0.3f, 0, 0, 0);
     FrameAnim* body = Animated("body", upright);
-    body->AddChild(MakeSphere("torso", 0.35f, 3, 6, {.colour = 0xFFD8C8A0}));
-    body->AddChild(MakeWedge("pack", 0.6f, 0.5f, 0.3f, {.colour = 0xFF807060}));
+    body->AddChild(MakeSphere("torso", 0.35f, 3, 6, HullLook(0xFFD8C8A0)));
+    body->AddChild(MakeWedge("pack", 0.6f, 0.5f, 0.3f, HullLook(0xFF807060)));
     marine->AddChild(body);
     marine->AddChild(MakeMount("dummyweapon", {0, 0, 0.5f}));
     moves.Animate(body, {{"body_prepare", upright, crouched, 8},
@@ -197,7 +199,7 @@ void AddCapitolTurret(Ship& ship, UnitAnimation& animation, int n, float x, floa
     pitch->SetName("turretpitch" + std::to_string(n));
     pitch->local.MakeRotation(-0.5f, -0.5f, -0.5f, 0.5f);
     pitch->local.PostMultiply(Translation(x, y, z));
-    pitch->AddChild(MakeSphere("base", 0.7f, 3, 6, {.colour = kGunMetal}));
+    pitch->AddChild(MakeSphere("base", 0.7f, 3, 6, HullLook(kGunMetal)));
     auto* yaw = new TransNode;
     yaw->SetName("turretyaw" + std::to_string(n));
     yaw->local = Translation(0, 0, 0.3f);
@@ -209,7 +211,7 @@ void AddCapitolTurret(Ship& ship, UnitAnimation& animation, int n, float x, floa
 void WriteCapitolShip(Writer& w) {
     auto* ship = UnitPrototype<CapitolShip>("capitolship");
     UnitAnimation animation;
-    ship->AddChild(MakeWedge("hull", 20.0f, 6.0f, 3.4f, {.colour = 0xFF7C8494}));
+    ship->AddChild(MakeWedge("hull", 20.0f, 6.0f, 3.4f, HullLook(0xFF7C8494)));
     // Three turrets a side: 1, 3, 5 to port, 2, 4, 6 to starboard.
     for (int n = 1; n <= 6; ++n) {
         const float side = n % 2 == 1 ? -1.0f : 1.0f;
@@ -225,13 +227,13 @@ void WriteCapitolShip(Writer& w) {
 void WriteCruiser(Writer& w) {
     auto* ship = UnitPrototype<Cruiser>("cruiser");
     UnitAnimation animation;
-    ship->AddChild(MakeWedge("hull", 12.0f, 3.6f, 2.0f, {.colour = 0xFF8C8C9C}));
+    ship->AddChild(MakeWedge("hull", 12.0f, 3.6f, 2.0f, HullLook(0xFF8C8C9C)));
     constexpr float kTurretZ[5] = {4.0f, 2.0f, 0.0f, -2.5f, -4.0f};
     for (int n = 1; n <= 5; ++n) {
         auto* turret = new TransNode;
         turret->SetName("turret" + std::to_string(n));
         turret->local = Translation(0, 1.2f, kTurretZ[n - 1]);
-        turret->AddChild(MakeSphere("base", 0.5f, 3, 6, {.colour = kGunMetal}));
+        turret->AddChild(MakeSphere("base", 0.5f, 3, 6, HullLook(kGunMetal)));
         AddRecoilingBarrel(animation, *turret, n, 1.4f);
         ship->AddChild(turret);
     }
@@ -245,7 +247,7 @@ void WriteCruiser(Writer& w) {
 void WritePatrolBoat(Writer& w) {
     auto* boat = UnitPrototype<PatrolBoat>("patrolboat");
     UnitAnimation animation;
-    boat->AddChild(MakeWedge("hull", 5.0f, 2.0f, 1.0f, {.colour = 0xFFA09078}));
+    boat->AddChild(MakeWedge("hull", 5.0f, 2.0f, 1.0f, HullLook(0xFFA09078)));
     for (int n : {1, 2}) {
         const float side = n == 1 ? 1.0f : -1.0f;
         const char* stem = n == 1 ? "rturret" : "lturret";
@@ -255,7 +257,7 @@ void WritePatrolBoat(Writer& w) {
         auto* turret = new TransNode;
         turret->SetName(stem);
         turret->local = Translation(0, 0.2f, 0);
-        turret->AddChild(MakeSphere("base", 0.3f, 3, 6, {.colour = kGunMetal}));
+        turret->AddChild(MakeSphere("base", 0.3f, 3, 6, HullLook(kGunMetal)));
         AddRecoilingBarrel(animation, *turret, n, 0.9f);
         swivel->AddChild(turret);
         boat->AddChild(swivel);
@@ -269,24 +271,24 @@ void WritePatrolBoat(Writer& w) {
 
 void WritePerimeterStation(Writer& w) {
     auto* station = UnitPrototype<PerimeterStation>("perimeterstation");
-    station->AddChild(MakeSphere("base", 2.0f, 5, 8, {.colour = 0xFF909AA8}));
+    station->AddChild(MakeSphere("base", 2.0f, 5, 8, HullLook(0xFF909AA8)));
     auto* tilt = new TransNode;
     tilt->SetName("bodytilt");
-    tilt->AddChild(MakeWedge("tower", 3.0f, 1.4f, 1.4f, {.colour = 0xFFA8B0BC}));
+    tilt->AddChild(MakeWedge("tower", 3.0f, 1.4f, 1.4f, HullLook(0xFFA8B0BC)));
     for (int gun : {1, 2}) {
         auto* yaw = new TransNode;
         yaw->SetName("gun" + std::to_string(gun) + "yaw");
         yaw->local = Translation(0, gun == 1 ? 1.6f : -1.6f, 0);
         auto* pitch = new TransNode;
         pitch->SetName("gun" + std::to_string(gun) + "pitch");
-        pitch->AddChild(MakeSphere("mount", 0.5f, 3, 6, {.colour = kGunMetal}));
+        pitch->AddChild(MakeSphere("mount", 0.5f, 3, 6, HullLook(kGunMetal)));
         for (int barrel : {0, 1}) {
             const float x = barrel == 0 ? -0.3f : 0.3f;
             TransNode* muzzle =
                 MakeMount("dummyweapon" + std::to_string(2 * gun - 1 + barrel), {x, 0, 1.2f});
             pitch->AddChild(muzzle);
         }
-        pitch->AddChild(MakeWedge("guns", 1.4f, 0.9f, 0.2f, {.colour = kGunMetal}));
+        pitch->AddChild(MakeWedge("guns", 1.4f, 0.9f, 0.2f, HullLook(kGunMetal)));
         yaw->AddChild(pitch);
         tilt->AddChild(yaw);
     }
@@ -311,5 +313,5 @@ DATABUILDER_STEP(LumivaneUnitsCapital, "lumivane_units_capital") {
     WriteCruiser(writer);
     WritePatrolBoat(writer);
     WritePerimeterStation(writer);
-    return writer.ok && writer.CheckLibrary();
+    return writer.ok && databuilder::WriteHullTextures(root) && writer.CheckLibrary();
 }
