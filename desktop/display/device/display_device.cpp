@@ -125,12 +125,7 @@ int32_t Display::SetupDevice() {
     if (hr != D3D_OK) return hr;
     for (const StateDefault& d : kDefaultStates)
         states_.SetRenderState(d.state, d.value);
-    states_.SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    states_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    states_.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    states_.SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    states_.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    states_.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    states_.SetBaseStage(true);
     for (uint32_t stage = 0; stage < 3; ++stage) {
         states_.SetTextureStageState(stage, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
         states_.SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);

@@ -49,4 +49,14 @@ uint32_t RenderStateCache::StageState(uint32_t stage, D3DTEXTURESTAGESTATETYPE t
     return stageStates_[stage][t];
 }
 
+void RenderStateCache::SetBaseStage(bool textured) {
+    const uint32_t op = textured ? D3DTOP_MODULATE : D3DTOP_SELECTARG2;
+    SetTextureStageState(0, D3DTSS_COLOROP, op);
+    SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    SetTextureStageState(0, D3DTSS_ALPHAOP, op);
+    SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+}
+
 } // namespace lumivane

@@ -27,6 +27,9 @@ public:
 
     void SetRenderState(D3DRENDERSTATETYPE state, uint32_t value);
     void SetTextureStageState(uint32_t stage, D3DTEXTURESTAGESTATETYPE type, uint32_t value);
+    // Stage 0 modulates its texture by the vertex colour, or shows the
+    // vertex colour alone when nothing is textured.
+    void SetBaseStage(bool textured);
     // The last value sent, or `fallback` when none was.
     uint32_t RenderState(D3DRENDERSTATETYPE state, uint32_t fallback = 0) const;
     uint32_t StageState(uint32_t stage, D3DTEXTURESTAGESTATETYPE type, uint32_t fallback = 0) const;

@@ -75,14 +75,7 @@ bool DisplayOverlayCanvas::Prepare(TextureSet* texture, int frame, bool overlayS
         texture ? texture->GetSurface(kBestAvailableLevel, frame) : nullptr;
     device->SetTexture(0, surface);
     device->SetTexture(1, nullptr);
-    // Without a texture the vertex colours show.
-    const uint32_t op = surface ? D3DTOP_MODULATE : D3DTOP_SELECTARG2;
-    states.SetTextureStageState(0, D3DTSS_COLOROP, op);
-    states.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    states.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    states.SetTextureStageState(0, D3DTSS_ALPHAOP, op);
-    states.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    states.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    states.SetBaseStage(surface != nullptr);
     states.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     states.SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
     return true;

@@ -189,14 +189,7 @@ void Display::SetNodeTextures(const GeoNode& node, int frame) {
             ++frame_.statistics.textureChanges;
         }
     }
-    // Untextured nodes show their vertex colours.
-    const uint32_t op = base ? D3DTOP_MODULATE : D3DTOP_SELECTARG2;
-    states_.SetTextureStageState(0, D3DTSS_COLOROP, op);
-    states_.SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    states_.SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    states_.SetTextureStageState(0, D3DTSS_ALPHAOP, op);
-    states_.SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    states_.SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    states_.SetBaseStage(base != nullptr);
     states_.SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
     states_.SetTextureStageState(1, D3DTSS_COLOROP, second ? D3DTOP_MODULATE : D3DTOP_DISABLE);
     states_.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
