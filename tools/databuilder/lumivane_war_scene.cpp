@@ -6,6 +6,7 @@
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/standalone_scene.h"
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
 #include "tools/databuilder/lumivane_triggers.h"
@@ -54,6 +55,18 @@ void AddComputerPlayer(Scene& scene, int32_t id, int player, int level) {
     action.values = {player};
     action.text = kAILevelNames[level];
     scene.AddTrigger(std::move(trigger));
+}
+
+void OpenWar(lumivane::StandaloneScene& war, FleetBuilder& build, int west, int east, int level,
+             bool sunlight) {
+    for (int side : {west, east}) {
+        war.players[side]->enemy[side == west ? east : west] = 1;
+        AddComputerPlayer(war.scene, 27 + side, side, level);
+    }
+    build.Spawn("Sky", {}, -1); // the star backdrop comes first
+    build.Spawn("Sun", {}, -1);
+    if (sunlight) build.Spawn("Sunlight", {}, -1);
+    war.world.JoinPending();
 }
 
 } // namespace databuilder

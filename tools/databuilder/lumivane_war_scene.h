@@ -13,6 +13,7 @@
 namespace lumivane {
 class Entity;
 class Scene;
+class StandaloneScene;
 class World;
 } // namespace lumivane
 
@@ -43,5 +44,10 @@ void AddOrder(lumivane::Scene& scene, const char* name, int32_t id, uint32_t del
 
 // Makes the player a computer player of the given level (0..) at the start.
 void AddComputerPlayer(lumivane::Scene& scene, int32_t id, int player, int level);
+
+// Sets two sides at war, each a computer player of `level`, on the star
+// backdrop with the Sun (and the Sun's light when `sunlight`).
+void OpenWar(lumivane::StandaloneScene& war, FleetBuilder& build, int west, int east, int level,
+             bool sunlight);
 
 } // namespace databuilder

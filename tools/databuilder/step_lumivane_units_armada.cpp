@@ -55,13 +55,7 @@ bool BuildArmada(const std::filesystem::path& root) {
     SetSceneTimeSource([] { return kArmadaCreationTime; });
     StandaloneScene armada(root);
     databuilder::FleetBuilder build{armada.scene, armada.world, kStep, armada.Loaded()};
-    for (int side : {kWest, kEast}) {
-        armada.players[side]->enemy[side == kWest ? kEast : kWest] = 1;
-        databuilder::AddComputerPlayer(armada.scene, 27 + side, side, kComputerLevel);
-    }
-    build.Spawn("Sky", {}, -1); // the star backdrop comes first
-    build.Spawn("Sun", {}, -1);
-    armada.world.JoinPending();
+    databuilder::OpenWar(armada, build, kWest, kEast, kComputerLevel, false);
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
     const std::vector<EntityHandle> west = build.Fleet(kWestFleet, kWest, facingEast);

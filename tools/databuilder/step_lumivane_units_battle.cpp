@@ -78,14 +78,7 @@ bool BuildBattle(const std::filesystem::path& root) {
     SetSceneTimeSource([] { return kBattleCreationTime; });
     StandaloneScene battle(root);
     databuilder::FleetBuilder build{battle.scene, battle.world, kStep, battle.Loaded()};
-    for (int side : {kWest, kEast}) {
-        battle.players[side]->enemy[side == kWest ? kEast : kWest] = 1;
-        databuilder::AddComputerPlayer(battle.scene, 27 + side, side, kComputerLevel);
-    }
-    build.Spawn("Sky", {}, -1); // the star backdrop comes first
-    build.Spawn("Sun", {}, -1);
-    build.Spawn("Sunlight", {}, -1);
-    battle.world.JoinPending();
+    databuilder::OpenWar(battle, build, kWest, kEast, kComputerLevel, true);
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
     const std::vector<EntityHandle> west = build.Fleet(kWestFleet, kWest, facingEast);
