@@ -12,7 +12,7 @@
 #include "desktop/scene/object/geo_node.h"
 #include "desktop/scene/object/light_node.h"
 #include "desktop/scene/object/orbit_lines.h"
-#include "desktop/scene/object/placeholder_classes.h"
+#include "desktop/scene/object/scene_classes.h"
 #include "desktop/scene/object/sequencer.h"
 #include "desktop/scene/object/texture_channels.h"
 #include "desktop/scene/object/trans_node.h"

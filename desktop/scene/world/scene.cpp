@@ -10,7 +10,7 @@
 #include "desktop/units/ship/ship.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/model_load_state.h"
-#include "desktop/scene/object/placeholder_classes.h"
+#include "desktop/scene/object/scene_classes.h"
 #include "desktop/scene/world/model_library.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_hooks.h"

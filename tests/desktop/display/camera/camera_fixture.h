@@ -14,7 +14,7 @@
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/math_tables.h"
-#include "desktop/scene/object/placeholder_classes.h"
+#include "desktop/scene/object/scene_classes.h"
 #include "desktop/scene/world/keyboard.h"
 #include "desktop/scene/world/mouse.h"
 #include "desktop/scene/world/scene_hooks.h"

@@ -9,7 +9,7 @@
 #include "desktop/scene/entity/celestial.h"
 #include "desktop/scene/entity/celestial_bodies.h"
 #include "desktop/scene/object/math_tables.h"
-#include "desktop/scene/object/placeholder_classes.h"
+#include "desktop/scene/object/scene_classes.h"
 #include "tests/desktop/scene/entity/scenery_fixture.h"
 
 namespace lumivane::test {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "desktop/scene/object/placeholder_classes.h"
+#include "desktop/scene/object/scene_classes.h"
 #include "tests/desktop/scene/world_fixture.h"
 
 namespace lumivane {

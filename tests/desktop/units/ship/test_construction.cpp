@@ -10,7 +10,7 @@
 
 #include <cmath>
 
-#include "desktop/scene/object/placeholder_classes.h"
+#include "desktop/scene/object/scene_classes.h"
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/units/structure/station_parts.h"
 #include "tests/desktop/units/arms_fixture.h"

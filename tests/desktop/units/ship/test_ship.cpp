@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "desktop/scene/entity/entity_kinds.h"
-#include "desktop/scene/object/placeholder_classes.h"
+#include "desktop/scene/object/scene_classes.h"
 #include "tests/desktop/units/unit_fixture.h"
 
 namespace lumivane::test {

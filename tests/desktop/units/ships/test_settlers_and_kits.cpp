@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "desktop/scene/object/math_tables.h"
-#include "desktop/scene/object/placeholder_classes.h"
+#include "desktop/scene/object/scene_classes.h"
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/world/scene_hooks.h"
 #include "desktop/scene/world/trigger_action.h"
