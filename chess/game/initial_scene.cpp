@@ -157,7 +157,7 @@ void ChessGame::CreateBanner() {
     banner = gpJTProtobase->Create(nullptr, "JTControls.dll", "JTText");
     if (!banner) return;
     const float top = gpJTDisplay ? gpJTDisplay->GetInvAspect() : 0.75f;
-    banner->SetPos(JTVec3(0.0f, 0.9f * top, 1.0f));
+    banner->SetPos(JTVec3(0.0f, kBannerHeight * top, 1.0f));
     banner->SetScale(0.002f);
     banner->SetPickable(false);
     interfaceScene->Add(banner);

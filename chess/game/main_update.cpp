@@ -7,6 +7,7 @@
 
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTCamera.h"
+#include "Jentra/JTDisplay.h"
 #include "Jentra/JTEntityProps.h"
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTKeyboard.h"
@@ -17,6 +18,7 @@
 #include "Jentra/JTRandom.h"
 #include "Jentra/JTScene.h"
 #include "Jentra/core/app/app_events.h"
+#include "JTControls/JTText.h"
 #include "chess/engine/search.h"
 #include "chess/game/chess_game.h"
 #include "chess/game/chess_pieces.h"
@@ -29,6 +31,12 @@ namespace {
 constexpr int kFirstLoadingFrame = 2; // the loading begins with the third frame
 constexpr float kSaverIdleStartSeconds = 20.0f;
 const JTVec3 kHelpTextPosition(0.0f, -0.6f, 1.0f);
+constexpr float kHelpTextScale = 0.002f;
+// The help's five lines hang from just below the banner's line, smaller than
+// the menus' text: so they fit any screen's height and leave the board (and
+// both back ranks) free.
+constexpr float kHelpLinesScale = 0.0015f;
+constexpr float kHelpBelowBanner = 0.06f;
 const char* const kHelpText = "Left mouse click to select and move\n"
                               "Right mouse click and drag to rotate\n"
                               "Left & right mouse click and drag\n"
@@ -156,7 +164,7 @@ void ChessGame::FinishLoading() {
         helpText = gpJTProtobase->Create(nullptr, "JTControls.dll", "JTText");
         if (helpText) {
             helpText->SetPos(kHelpTextPosition);
-            helpText->SetScale(0.002f);
+            helpText->SetScale(kHelpTextScale);
             helpText->SetPickable(false);
             interfaceScene->Add(helpText);
             SetInterfaceText(helpText, "F1 for help");
@@ -207,6 +215,13 @@ void ChessGame::PlaceCameraBehind(int side) {
 void ChessGame::ToggleHelp() {
     PlaySound("JTBeep_Alert.wav");
     helpOn = !helpOn;
+    if (helpOn && helpText) {
+        // The screen's height may have changed since the last time.
+        const float top = gpJTDisplay ? gpJTDisplay->GetInvAspect() : 0.75f;
+        helpText->SetPos(JTVec3(0.0f, kBannerHeight * top - kHelpBelowBanner, 1.0f));
+        helpText->SetScale(kHelpLinesScale);
+        if (auto* text = dynamic_cast<JTText*>(helpText)) text->SetAlignment(TOP_CENTER);
+    }
     SetInterfaceText(helpText, helpOn ? kHelpText : "");
 }
 

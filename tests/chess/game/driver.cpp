@@ -3,9 +3,10 @@
 // start without a host, pictures of the worlds). It prints what it saw as
 // "key value" lines on stdout and exits 0 when its script ran to the end.
 //
-//   --net host|join --game-port P --discovery-port D --plies N
+//   --net host|join --game-port P --discovery-port D --plies N [--mouse]
 //       plays the local side's moves by picking squares (the join side
-//       through "-connect 127.0.0.1"), until the game holds N moves
+//       through "-connect 127.0.0.1"), until the game holds N moves; with
+//       --mouse by moving the mouse onto the squares and clicking them
 //   --connect-missing --game-port P --discovery-port D
 //       "-connect" to a host that is not there; reports the menu reached
 //   --saver [--game-speed S] [--max-plies N]
@@ -33,6 +34,7 @@
 #include "Jentra/JTNetwork.h"
 #include "chess/engine/attacks.h"
 #include "chess/engine/position_text.h"
+#include "chess/game/chess_pieces.h"
 #include "chess/game/chess_square.h"
 #include "tests/chess/game/scripted_game.h"
 
@@ -58,6 +60,7 @@ struct Options {
     int timeoutSeconds = 120;
     int menu = -1;
     int select = -1, hover = -1;
+    bool mouse = false;
 };
 
 Options Parse(int argc, char** argv) {
@@ -105,6 +108,8 @@ Options Parse(int argc, char** argv) {
             o.select = std::atoi(next());
         } else if (a == "--hover") {
             o.hover = std::atoi(next());
+        } else if (a == "--mouse") {
+            o.mouse = true;
         }
     }
     return o;
@@ -134,12 +139,35 @@ chess::ChessMove ChooseMove() {
     return chess::LegalMove((ply * 7 + 3) % count);
 }
 
+// Plays a move as a person does: the mouse onto the piece's square, a
+// click, then onto the target square and a click. Each click is repeated
+// until the game has taken it, and two clicks are further apart than a
+// double click.
+class MouseMove {
+public:
+    void Play(ScriptedGame& g, chess::ChessMove m) {
+        const bool selected = g.GetSelected() == chess::MoveFrom(m);
+        const int square = selected ? chess::MoveTo(m) : chess::MoveFrom(m);
+        if (Clock::now() - lastClick_ < std::chrono::milliseconds(700)) return;
+        if (!g.MouseOver(g.GetMainCamera(), ChessPieceEntity::SquarePosition(square))) return;
+        g.LeftClick();
+        lastClick_ = Clock::now();
+        ++clicks_;
+    }
+    int Clicks() const { return clicks_; }
+
+private:
+    Clock::time_point lastClick_{};
+    int clicks_ = 0;
+};
+
 void NetworkScript(const Options& o, ScriptedGame& game, bool& ok) {
     const auto deadline = Clock::now() + std::chrono::seconds(o.timeoutSeconds);
     struct State {
         int settle = -1;
         bool announced = false;
         std::string sessionMoves, sessionPosition; // while the session lasted
+        MouseMove mouse;
     };
     game.onStart = [&](ScriptedGame&) { UseTestPorts(o); };
     game.onFrame = [&, deadline, state = State()](ScriptedGame& g, int) mutable {
@@ -158,10 +186,6 @@ void NetworkScript(const Options& o, ScriptedGame& game, bool& ok) {
         };
         if (Clock::now() > deadline) return finish("timeout");
         if (!g.Loaded()) return;
-        // The waiting screen ends when the opponent is there (its dialog's
-        // part, which this script stands in for).
-        if (g.GetCurrentMenu() == kMenuWaiting && gpJTNetwork && gpJTNetwork->GetNumPlayers() >= 2)
-            g.CloseMenu();
         if (state.settle >= 0) {
             // Time for the last packets to arrive before the session ends;
             // no move is made meanwhile.
@@ -171,12 +195,17 @@ void NetworkScript(const Options& o, ScriptedGame& game, bool& ok) {
         if (g.GetMoves().GetCount() >= o.plies || chess::LegalMoveCount() == 0) {
             Report("moves", rookfall_test::MoveList(g));
             Report("position", chess::GetPosition());
+            if (o.mouse) Report("clicks", std::to_string(state.mouse.Clicks()));
             ok = true;
             state.settle = 0;
             return;
         }
-        if (g.GetCurrentMenu() == kMenuBoard && g.GetPlayerToMove() == kPlayerLocal &&
-            int32_t(gdwTime - g.GetLastMoveTime()) > 600)
+        if (g.GetCurrentMenu() != kMenuBoard || g.GetPlayerToMove() != kPlayerLocal ||
+            int32_t(gdwTime - g.GetLastMoveTime()) <= 600)
+            return;
+        if (o.mouse)
+            state.mouse.Play(g, ChooseMove());
+        else
             g.PickMove(ChooseMove());
     };
 }
