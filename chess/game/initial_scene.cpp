@@ -86,6 +86,7 @@ void ChessGame::InitialScene() {
     ScanCustomWorlds();
     StartNewGame();
     CreateBanner();
+    CreateNotice();
     OpenMenu(kMenuIntro);
 }
 

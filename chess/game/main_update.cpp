@@ -30,7 +30,9 @@ namespace {
 
 constexpr int kFirstLoadingFrame = 2; // the loading begins with the third frame
 constexpr float kSaverIdleStartSeconds = 20.0f;
-const JTVec3 kHelpTextPosition(0.0f, -0.6f, 1.0f);
+// "F1 for help" stands under the board, as a share of the interface's half
+// height (so it stays on wide screens too).
+constexpr float kHelpTextHeight = -0.8f;
 constexpr float kHelpTextScale = 0.002f;
 // The help's five lines hang from just below the banner's line, smaller than
 // the menus' text: so they fit any screen's height and leave the board (and
@@ -64,6 +66,7 @@ void ChessGame::Update() {
     MenuKeys();
     if (gpJTKeyboard && !FocusHeld() && gpJTKeyboard->KeyPress(DIK_F1, JTMOD_NONE)) ToggleHelp();
     SunCycle();
+    ExpireNotice();
     if (GetPlayerToMove() == kPlayerComputer) ComputerTurn();
     if (GetPlayerToMove() == kPlayerReplay) ReplayTurn();
     if (world == kWorldHolographic) SpawnDataballs();
@@ -163,7 +166,8 @@ void ChessGame::FinishLoading() {
     if (gpJTProtobase && interfaceScene) {
         helpText = gpJTProtobase->Create(nullptr, "JTControls.dll", "JTText");
         if (helpText) {
-            helpText->SetPos(kHelpTextPosition);
+            const float bottom = gpJTDisplay ? gpJTDisplay->GetInvAspect() : 0.75f;
+            helpText->SetPos(JTVec3(0.0f, kHelpTextHeight * bottom, 1.0f));
             helpText->SetScale(kHelpTextScale);
             helpText->SetPickable(false);
             interfaceScene->Add(helpText);
@@ -198,9 +202,8 @@ void ChessGame::FinishLoading() {
             return;
         }
         // Without the session the game goes on as if started by itself.
-        std::fprintf(stderr, "Rookfall: no network game: %s\n",
-                     result == JTNET_E_NOHOST ? "no game was found at that host"
-                                              : "the session could not be started");
+        ShowNotice(result == JTNET_E_NOHOST ? "No network game was found at that host"
+                                            : "The network game could not be started");
     }
     ReplaceMenu(kMenuMain);
 }
@@ -258,6 +261,7 @@ void ChessGame::ReplayTurn() {
     // not legal in the position reached.
     std::fprintf(stderr, "Rookfall: recorded move %d (%#x) is not legal here; the replay ends\n",
                  replayIndex, unsigned(m));
+    ShowNotice("The recorded game is damaged: its replay ends here");
     replayIndex = replay.GetCount();
 }
 

@@ -216,6 +216,7 @@ void ConnectMissingScript(const Options& o, ScriptedGame& game, bool& ok) {
         if (!g.Loaded()) return;
         Report("menu", std::to_string(g.GetCurrentMenu()));
         Report("network", gpJTNetwork && gpJTNetwork->IsNetworkGame() ? "session" : "none");
+        Report("notice", g.GetNotice());
         ok = true;
         g.Quit();
     };

@@ -230,6 +230,7 @@ TEST_F(MenuSession, RecordedGamesShowSixAtATimeAndTheChosenOneIsReplayed) {
             g.PickMove(kE2E4);
             EXPECT_TRUE(Choose(menu->GetList(), 6));
             EXPECT_EQ(g.GetCurrentMenu(), kMenuRecordedGames);
+            EXPECT_EQ(g.GetNotice(), "This recorded game cannot be read");
             EXPECT_EQ(g.GetMoves().GetCount(), 1);
             EXPECT_TRUE(Choose(menu->GetList(), 3));
             EXPECT_EQ(g.GetCurrentMenu(), kMenuBoard);
@@ -319,6 +320,7 @@ TEST_F(MenuSession, TheGameOverMenuTellsTheResultAndANameThatCannotBeSavedIsKept
             naming->GetEdit()->SetText("no/such/folder");
             Click(naming->GetOkButton());
             EXPECT_EQ(g.GetCurrentMenu(), kMenuNameGame);
+            EXPECT_EQ(g.GetNotice(), "That name cannot be used: try another");
             naming->GetEdit()->SetText("mated");
             Click(naming->GetOkButton());
             EXPECT_EQ(g.GetCurrentMenu(), kMenuGameOver);

@@ -238,6 +238,7 @@ TEST(NetworkPlay, ConnectingToAHostThatIsNotThereEndsAtTheMainMenu) {
         game.Start(Driver({"--connect-missing"}, gamePort, discoveryPort), home.Environment()));
     EXPECT_EQ(game.WaitFor("menu", 120s), std::to_string(kMenuMain)) << game.Output();
     EXPECT_EQ(game.WaitFor("network", 1s), "none");
+    EXPECT_EQ(game.WaitFor("notice", 1s), "No network game was found at that host");
     EXPECT_EQ(game.Wait(60s), 0);
 }
 

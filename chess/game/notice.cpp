@@ -1,0 +1,39 @@
+// The notice line: what went wrong, told to the player at the foot of the
+// screen for a few seconds (a refused name, a damaged recording, no network
+// game, the opponent gone). The details go to stderr where they arise.
+#include "Jentra/JTDisplay.h"
+#include "Jentra/JTFrameClock.h"
+#include "Jentra/JTProtobase.h"
+#include "Jentra/JTScene.h"
+#include "chess/game/chess_game.h"
+
+namespace {
+
+constexpr uint32_t kNoticeMs = 5000;
+// Below the help's "F1 for help" line, above the screen's bottom edge (as a
+// share of the interface's half height), a little smaller than the menus.
+constexpr float kNoticeHeight = -0.9f;
+constexpr float kNoticeScale = 0.0015f;
+
+} // namespace
+
+void ChessGame::CreateNotice() {
+    if (!gpJTProtobase || !interfaceScene) return;
+    noticeText = gpJTProtobase->Create(nullptr, "JTControls.dll", "JTText");
+    if (!noticeText) return;
+    const float bottom = gpJTDisplay ? gpJTDisplay->GetInvAspect() : 0.75f;
+    noticeText->SetPos(JTVec3(0.0f, kNoticeHeight * bottom, 1.0f));
+    noticeText->SetScale(kNoticeScale);
+    noticeText->SetPickable(false);
+    interfaceScene->Add(noticeText);
+}
+
+void ChessGame::ShowNotice(const char* text) {
+    notice = text ? text : "";
+    noticeShownAt = gdwRealTime;
+    SetInterfaceText(noticeText, notice.c_str());
+}
+
+void ChessGame::ExpireNotice() {
+    if (!notice.empty() && gdwRealTime - noticeShownAt > kNoticeMs) ShowNotice("");
+}
