@@ -140,24 +140,27 @@ chess::ChessMove ChooseMove() {
 }
 
 // Plays a move as a person does: the mouse onto the piece's square, a
-// click, then onto the target square and a click. Each click is repeated
-// until the game has taken it, and two clicks are further apart than a
-// double click.
+// click, then onto the target square and a click. A click the game has seen
+// (its events are read the next frame) and not taken is repeated; two
+// clicks are further apart than a double click.
 class MouseMove {
 public:
     void Play(ScriptedGame& g, chess::ChessMove m) {
         const bool selected = g.GetSelected() == chess::MoveFrom(m);
         const int square = selected ? chess::MoveTo(m) : chess::MoveFrom(m);
         if (Clock::now() - lastClick_ < std::chrono::milliseconds(700)) return;
+        if (clicks_ > 0 && g.frames < lastClickFrame_ + 3) return;
         if (!g.MouseOver(g.GetMainCamera(), ChessPieceEntity::SquarePosition(square))) return;
         g.LeftClick();
         lastClick_ = Clock::now();
+        lastClickFrame_ = g.frames;
         ++clicks_;
     }
     int Clicks() const { return clicks_; }
 
 private:
     Clock::time_point lastClick_{};
+    int lastClickFrame_ = 0;
     int clicks_ = 0;
 };
 
