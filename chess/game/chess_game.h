@@ -138,6 +138,9 @@ private:
     // InitialScene's parts.
     void ReadCommandLine();
     void CreateScenes();
+    // A line of text in the interface, centred at a height given as a share
+    // of the interface's half height (1 is the screen's top edge), or null.
+    JTEntity* AddInterfaceText(float height, float scale);
     void CreateBanner();
     void CreateNotice();
     void ScanCustomWorlds();

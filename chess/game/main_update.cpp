@@ -33,7 +33,6 @@ constexpr float kSaverIdleStartSeconds = 20.0f;
 // "F1 for help" stands under the board, as a share of the interface's half
 // height (so it stays on wide screens too).
 constexpr float kHelpTextHeight = -0.8f;
-constexpr float kHelpTextScale = 0.002f;
 // The help's five lines hang from just below the banner's line, smaller than
 // the menus' text: so they fit any screen's height and leave the board (and
 // both back ranks) free.
@@ -163,17 +162,8 @@ void ChessGame::FinishLoading() {
         if (mainCamera) mainCamera->SetIdleStartTime(kSaverIdleStartSeconds);
         return;
     }
-    if (gpJTProtobase && interfaceScene) {
-        helpText = gpJTProtobase->Create(nullptr, "JTControls.dll", "JTText");
-        if (helpText) {
-            const float bottom = gpJTDisplay ? gpJTDisplay->GetInvAspect() : 0.75f;
-            helpText->SetPos(JTVec3(0.0f, kHelpTextHeight * bottom, 1.0f));
-            helpText->SetScale(kHelpTextScale);
-            helpText->SetPickable(false);
-            interfaceScene->Add(helpText);
-            SetInterfaceText(helpText, "F1 for help");
-        }
-    }
+    helpText = AddInterfaceText(kHelpTextHeight, kInterfaceTextScale);
+    SetInterfaceText(helpText, "F1 for help");
     helpOn = false;
     LoadWorld(kWorldPark);
     struct Logo {

@@ -1,10 +1,7 @@
 // The notice line: what went wrong, told to the player at the foot of the
 // screen for a few seconds (a refused name, a damaged recording, no network
 // game, the opponent gone). The details go to stderr where they arise.
-#include "Jentra/JTDisplay.h"
 #include "Jentra/JTFrameClock.h"
-#include "Jentra/JTProtobase.h"
-#include "Jentra/JTScene.h"
 #include "chess/game/chess_game.h"
 
 namespace {
@@ -18,14 +15,7 @@ constexpr float kNoticeScale = 0.0015f;
 } // namespace
 
 void ChessGame::CreateNotice() {
-    if (!gpJTProtobase || !interfaceScene) return;
-    noticeText = gpJTProtobase->Create(nullptr, "JTControls.dll", "JTText");
-    if (!noticeText) return;
-    const float bottom = gpJTDisplay ? gpJTDisplay->GetInvAspect() : 0.75f;
-    noticeText->SetPos(JTVec3(0.0f, kNoticeHeight * bottom, 1.0f));
-    noticeText->SetScale(kNoticeScale);
-    noticeText->SetPickable(false);
-    interfaceScene->Add(noticeText);
+    noticeText = AddInterfaceText(kNoticeHeight, kNoticeScale);
 }
 
 void ChessGame::ShowNotice(const char* text) {
