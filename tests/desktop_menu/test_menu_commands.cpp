@@ -34,20 +34,17 @@ protected:
         const auto text = lumivane::WallpaperText(wallpaper);
         return desktop->GetOptions().activeDesktop && text.find(u"Lumivane.htm") != text.npos;
     }
-    bool Checked(int offset) {
+    // The item at the offset of a freshly built popup (a plain one when
+    // there is none).
+    MenuItem ItemAt(int offset) {
         MenuModel menu;
         Handler handler;
         handler.Build(menu);
         const MenuItem* item = FindItem(menu, uint32_t(offset));
-        return item && item->checked;
+        return item ? *item : MenuItem{};
     }
-    bool Grayed(int offset) {
-        MenuModel menu;
-        Handler handler;
-        handler.Build(menu);
-        const MenuItem* item = FindItem(menu, uint32_t(offset));
-        return item && item->grayed;
-    }
+    bool Checked(int offset) { return ItemAt(offset).checked; }
+    bool Grayed(int offset) { return ItemAt(offset).grayed; }
     std::string ProductPage() {
         std::string page;
         store_->GetString(platform::SettingsScope::Machine, lumivane::SettingsKey::kKeyPath, "html",
