@@ -5,7 +5,6 @@
 // which is skipped without a word to the user.
 #include "desktop/app/shell/language_table.h"
 #include "desktop/app/shell/log.h"
-#include "desktop/display/device/display.h"
 #include "platform/monitor_power.h"
 #include "tests/desktop/app/program/app_test_support.h"
 #include "tests/desktop/app/program/private_x_server.h"
