@@ -167,10 +167,13 @@ bool ProgramDisplay::FollowForeignWindowSize() {
     int width = 0, height = 0;
     window_->DrawableSize(width, height);
     if (width <= 0 || height <= 0 || (width == width_ && height == height_)) return true;
-    // The host resized its window: everything sized by it is made anew.
+    // The host resized its window: what is sized by it is made anew, the
+    // whole display when that does not do.
     width_ = width;
     height_ = height;
-    return Recreate();
+    if (display_->Resize(width, height) != D3D_OK) return Recreate();
+    if (sceneLink_) sceneLink_->PublishShape();
+    return true;
 }
 
 void ProgramDisplay::PresentFrame() {

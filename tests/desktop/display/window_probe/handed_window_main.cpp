@@ -90,12 +90,20 @@ int main(int argc, char** argv) {
     int status = 0;
     bool ok = true;
     Picture previous, picture;
-    // The load screen and the first conversion of the textures come first.
-    const auto deadline = Clock::now() + std::chrono::seconds(180);
-    while (Clock::now() < deadline && waitpid(child, &status, WNOHANG) == 0 &&
-           !(Grab(host, picture) && ShowsScene(picture)))
+    // The load screen (and the first conversion of the textures) comes
+    // first; the scene replaces most of it.
+    Picture loadScreen;
+    bool scene = false;
+    const auto deadline = Clock::now() + std::chrono::seconds(300);
+    while (!scene && Clock::now() < deadline && waitpid(child, &status, WNOHANG) == 0) {
         Sleep(1);
-    if (!ShowsScene(picture)) {
+        if (!Grab(host, picture) || !ShowsScene(picture)) continue;
+        if (loadScreen.argb.empty())
+            loadScreen = picture;
+        else
+            scene = ChangedShare(loadScreen, picture) > kReplacedShare;
+    }
+    if (!scene) {
         std::printf("%s: the window never showed the scene\n", argv[2]);
         ok = false;
     }
