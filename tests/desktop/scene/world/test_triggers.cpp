@@ -607,8 +607,16 @@ TEST_F(LvTriggers, VariableArithmeticAndDraws) {
     math.values = {3, 0};
     math.Run();
     EXPECT_EQ(scene.FindUserVariable("count")->value, 0) << "nothing to draw from";
-    // The operand decides, not the constant: an operand of 0 draws nothing.
+    // A constant below 1 draws nothing even from a named operand of 5, and
+    // an operand of 0 gives nothing to draw from.
+    scene.AddUserVariable("five").value = 5;
     scene.AddUserVariable("zero").value = 0;
+    math.text2 = "five";
+    math.values = {3, 0};
+    for (int i = 0; i < 10; ++i) {
+        math.Run();
+        EXPECT_EQ(scene.FindUserVariable("count")->value, 0);
+    }
     math.text2 = "zero";
     math.values = {3, 5};
     math.Run();
