@@ -124,7 +124,7 @@ int DesktopApp::InitInstance(const std::vector<std::string>& args) {
 
     const StartupResult started = Startup();
     if (started != StartupResult::Ready) {
-        RestoreDesktop();
+        if (started != StartupResult::Ended) RestoreDesktop();
         Term();
         return started == StartupResult::Failed ? 1 : 0;
     }
@@ -148,8 +148,8 @@ int DesktopApp::InitInstance(const std::vector<std::string>& args) {
         }
         if (badColourDepth_) {
             Log("BadBPP, waiting for exit");
-            if (ExitRequested()) break;
-            platform::SleepMilliseconds(kRetryPauseMs);
+            if (quitting_ || ExitRequested()) break;
+            SleepUnlessExitSignal(kRetryPauseMs);
             Log("BadBPP, retrying");
             // The colour depth, not the display, was at fault: no box.
             badColourDepth_ = createFailed_ = false;
@@ -226,8 +226,8 @@ bool DesktopApp::CreateDisplayWithRetries(int width, int height) {
             mouse_->SetRange(width, height);
             return true;
         }
-        if (attempt == kDisplayCreateTries) break;
-        platform::SleepMilliseconds(kRetryPauseMs);
+        if (attempt == kDisplayCreateTries || EndRequested()) break;
+        SleepUnlessExitSignal(kRetryPauseMs);
         // The host signals Paint once it can be drawn on. Waiting for it has
         // no time limit, but Exit (or an exit signal) ends the wait.
         if (!objects_) continue;
@@ -237,7 +237,7 @@ bool DesktopApp::CreateDisplayWithRetries(int width, int height) {
                 quitting_ = true;
                 return false;
             }
-            platform::SleepMilliseconds(kEventWaitStepMs);
+            SleepUnlessExitSignal(kEventWaitStepMs);
         }
     }
     return false;
@@ -253,12 +253,10 @@ DesktopApp::FirstRunResult DesktopApp::FirstRun() {
             static_cast<unsigned long long>(host_ ? host_->Handle() : 0));
         return FirstRunResult::WindowGone;
     }
-    if (!CreateDisplayWithRetries(width, height)) {
-        if (quitting_) {
-            // Exit came while waiting for the host: end without a box.
-            PostQuit();
-            return FirstRunResult::Ready;
-        }
+    const bool created = CreateDisplayWithRetries(width, height);
+    // Exit while the display was made: end without a box, load nothing.
+    if (EndRequested()) return FirstRunResult::Ready;
+    if (!created) {
         Log("ChooseMode failed");
         createFailed_ = true;
         return FirstRunResult::CreateFailed;
@@ -270,6 +268,9 @@ DesktopApp::FirstRunResult DesktopApp::FirstRun() {
         Log("Protobase Init failed");
         quitting_ = true;
         PostQuit();
+        // The program ends with this pump: the rest of the first run would
+        // only keep it from ending.
+        return FirstRunResult::Ready;
     }
     services_.scene->SetUpFirstRun();
     if (logo_) services_.scene->ShowLogo(true, ScreensaverMode());
@@ -345,6 +346,15 @@ bool DesktopApp::ExitRequested() {
     // Both are taken: a signal and an event each count once.
     const bool signalled = TakeExitSignal();
     return Poll(DesktopEvent::Exit) || signalled;
+}
+
+bool DesktopApp::EndRequested() {
+    if (quitting_) return true;
+    if (!ExitRequested()) return false;
+    Log("Exit event signaled");
+    quitting_ = true;
+    PostQuit();
+    return true;
 }
 
 bool DesktopApp::ShouldAbortLoad() {

@@ -79,7 +79,9 @@ public:
     // The command line and the mode's named objects. False when the named
     // objects cannot be made (reported on stderr).
     bool SetUpMode(const std::vector<std::string>& args);
-    enum class StartupResult { Ready, Stopped, Failed };
+    // Stopped: the texture cache was not built (the desktop is put back);
+    // Ended: Exit came while starting (nothing is put back).
+    enum class StartupResult { Ready, Stopped, Ended, Failed };
     StartupResult Startup();
     // A run begins: per-run state, keys, the first scene, the Scene.
     void BeginRun();
@@ -199,6 +201,9 @@ private:
     bool Poll(DesktopEvent event);
     void Signal(DesktopEvent event, bool on);
     bool ExitRequested();
+    // Exit (or an exit signal) came while starting: marks the program as
+    // quitting, so nothing more is loaded. True also once quitting.
+    bool EndRequested();
     void ReadVolume(bool windowModeMutes);
     void LowerPriority();
     void HandleEvent(const platform::Event& event);

@@ -4,6 +4,7 @@
 // frame of work.
 #include "desktop/app/desktop_app.h"
 
+#include "desktop/app/exit_signal.h"
 #include "desktop/app/shell/desktop_objects.h"
 #include "desktop/app/shell/log.h"
 #include "desktop/app/shell/registry.h"
@@ -99,7 +100,7 @@ void DesktopApp::Pause(uint32_t now) {
         lastFiveMinuteMark_ = now;
     }
     LowerPriority();
-    platform::SleepMilliseconds(kPausedSleepMs);
+    SleepUnlessExitSignal(kPausedSleepMs);
 }
 
 bool DesktopApp::Resume() {
@@ -108,7 +109,7 @@ bool DesktopApp::Resume() {
     if (!display_ || !display_->Recreate()) {
         resumePending_ = true;
         LowerPriority();
-        platform::SleepMilliseconds(kRetrySleepMs);
+        SleepUnlessExitSignal(kRetrySleepMs);
         return false;
     }
     Signal(DesktopEvent::Loading, false);
@@ -208,11 +209,11 @@ void DesktopApp::RunningPass(bool paintSignalled) {
         Signal(DesktopEvent::Loading, true);
         if (!paintSignalled) {
             LowerPriority();
-            platform::SleepMilliseconds(kWaitForPaintSleepMs);
+            SleepUnlessExitSignal(kWaitForPaintSleepMs);
             return;
         }
         if (!display_ || !display_->Recreate()) {
-            platform::SleepMilliseconds(kRetrySleepMs);
+            SleepUnlessExitSignal(kRetrySleepMs);
             return;
         }
         resumePending_ = false;

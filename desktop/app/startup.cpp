@@ -4,6 +4,7 @@
 // settings of the first run.
 #include "desktop/app/desktop_app.h"
 
+#include "desktop/app/exit_signal.h"
 #include "desktop/app/scene_message_sink.h"
 #include "desktop/app/shell/active_desktop.h"
 #include "desktop/app/shell/crash/crash_handler.h"
@@ -179,7 +180,7 @@ DesktopApp::StartupResult DesktopApp::Startup() {
     MakeModeWindows();
     if (ScreensaverMode() && !options_.hostedScreensaver) {
         platform::ShowMouseCursor(false);
-        platform::SleepMilliseconds(kScreensaverSettleMs);
+        SleepUnlessExitSignal(kScreensaverSettleMs);
     }
 
     registry_ = std::make_unique<Registry>();
@@ -187,17 +188,22 @@ DesktopApp::StartupResult DesktopApp::Startup() {
     gpRegistry = registry_.get();
     noVertexBuffers_ = registry_->Read(values::kNoVertexBuffers) != 0;
     if (!CheckGraphics()) return StartupResult::Failed;
+    // The graphics check and sound take their time; an exit that came
+    // meanwhile ends the start here.
+    if (EndRequested()) return StartupResult::Ended;
 
     scriptConfig_ = std::make_unique<ScriptConfig>();
     if (!scriptConfig_->Load(dataRoot_)) return StartupResult::Failed;
     services_.scene->CreateSound();
     ReadVolume(true);
+    if (EndRequested()) return StartupResult::Ended;
 
     ConverterHost converter(*this, Text(kEntryUnpackingTitle), Text(kEntryUnpackingMessage),
                             Text(kEntryConverterCannotStart), Text(kEntryFatalCaption));
     if (BuildTextureCache(dataRoot_, converter) == 0) return StartupResult::Stopped;
 
     services_.scene->CreateServices();
+    if (EndRequested()) return StartupResult::Ended;
     if (host_ && !host_->Exists()) Log("Window check 1 INVALID");
     ReadStartSettings();
     return StartupResult::Ready;
