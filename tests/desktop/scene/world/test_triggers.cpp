@@ -331,6 +331,29 @@ TEST_F(LvTriggers, WormholeArrivalsAreQueuedAndTravellersNotedOnce) {
     take.value = 5;
     EXPECT_EQ(take.Test(), 0);
 
+    // A passage met while a latching trigger waits for its other condition
+    // notes one traveller only; the next is left for a later trigger.
+    gate->travellers = {traveller, traveller};
+    holder.active = 0;
+    Trigger& waiting = NewTrigger(*fixture.scene, 2, int32_t(CombineMode::AllLatched));
+    TriggerCondition& passage = AddCondition(waiting, ConditionType::Passage);
+    passage.subject = gate->handle;
+    passage.value = 4;
+    AddEventCondition(waiting, 1);
+    AddAction(waiting, action::kCameraSway, {7});
+    SetEvents(0);
+    for (int frame = 0; frame < 3; ++frame)
+        fixture.scene->UpdateTriggers();
+    EXPECT_EQ(passage.latch, 1);
+    EXPECT_EQ(gate->travellers[1].noted, 0);
+    SetEvents(1);
+    fixture.scene->UpdateTriggers();
+    EXPECT_EQ(fixture.camera.sway, 7.0f);
+    EXPECT_EQ(gate->travellers[1].noted, 0);
+    EXPECT_EQ(take.Test(), 0);
+    take.value = 4;
+    EXPECT_EQ(take.Test(), 1) << "the second traveller was still there";
+
     // Deleting the action gives its reserved handles back.
     EXPECT_TRUE(fixture.world.IsReserved(SlotOf(reserved)));
     fixture.scene->Clear();
