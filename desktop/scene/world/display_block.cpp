@@ -118,7 +118,8 @@ bool CameraBlock::Load(platform::BinaryReader& file, uint32_t version) {
 DisplayBlock::DisplayBlock() {
     // A display starts with its HUD shown, faded in fully, and the switches
     // that start on.
-    for (int word : {kModeHudVisible, kModeHudRequested, 7, 8, 11, 13, 14, 15})
+    for (int word : {kModeHudVisible, kModeHudRequested, kModeFurtherSwitch, 8, kModeFadeInWord,
+                     kModeBumpSwitch, 14, 15})
         modes[size_t(word)] = 1;
     modes[kModeFadeAmountWord] = std::bit_cast<int32_t>(1.0f);
 }

@@ -23,10 +23,24 @@ namespace lumivane {
 inline constexpr int kModeHudVisible = 0;
 inline constexpr int kModeHudRequested = 1;
 inline constexpr int kModeCinematic = 2;
+inline constexpr int kModeFurtherSwitch = 7; // kept and saved; nothing draws by it
 inline constexpr int kModeLetterbox = 9;
 inline constexpr int kModeLetterboxAmount = 10;
+inline constexpr int kModeFadeInWord = 11; // off, the scene fades to black
 inline constexpr int kModeFadeAmountWord = 12;
+inline constexpr int kModeBumpSwitch = 13; // the bump passes may run
 inline constexpr int kModeWordCount = 16;
+
+// A switch given a mode: 0 off, 1 on, any other value the opposite of now.
+inline int32_t ApplySwitchMode(int32_t current, int mode) {
+    if (mode == 0 || mode == 1) return mode;
+    return current > 0 ? 0 : 1;
+}
+// The second flag of trigger action 32: value 1 clears it, any other
+// value (0 aside, which sets a first flag) the opposite of now.
+inline int32_t ClearOrToggle(int32_t current, int value) {
+    return value == 1 || current > 0 ? 0 : 1;
+}
 inline constexpr int kSavedTextSlots = 4;
 inline constexpr size_t kSavedTextBytes = 1024;
 // From this file version the block holds the slot texts.

@@ -1,6 +1,8 @@
 // The scene's seams and their stand-ins.
 #include "desktop/scene/world/scene_hooks.h"
 
+#include <bit>
+
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/world/scene_services.h"
 
@@ -17,13 +19,6 @@ SceneApplication* application = nullptr;
 SceneDisplay* display = nullptr;
 SceneCamera* camera = nullptr;
 SceneSounds* sounds = nullptr;
-
-// 0 off, 1 on, any other value toggles.
-int32_t ApplyMode(int32_t current, int mode) {
-    if (mode == 0) return 0;
-    if (mode == 1) return 1;
-    return current ? 0 : 1;
-}
 
 int SwitchIndex(int action) {
     switch (action) {
@@ -57,7 +52,7 @@ std::unique_ptr<TextTable> SceneApplication::LoadTextTable(const std::filesystem
 
 void SceneApplication::SetSwitch(int action, int mode) {
     int index = SwitchIndex(action);
-    if (index >= 0) switches[index] = ApplyMode(switches[index], mode);
+    if (index >= 0) switches[index] = ApplySwitchMode(switches[index], mode);
 }
 
 int SceneApplication::Switch(int action) const {
@@ -84,21 +79,34 @@ void SceneDisplay::ShowText(int slot, std::string_view text, bool) {
 }
 
 void SceneDisplay::SetLetterbox(int mode, bool) {
-    block.modes[kModeLetterbox] = ApplyMode(block.modes[kModeLetterbox], mode);
+    block.modes[kModeLetterbox] = ApplySwitchMode(block.modes[kModeLetterbox], mode);
 }
 
 void SceneDisplay::SetHudVisible(int mode, bool) {
-    int32_t shown = ApplyMode(block.modes[kModeHudVisible], mode);
+    int32_t shown = ApplySwitchMode(block.modes[kModeHudVisible], mode);
     block.modes[kModeHudVisible] = shown;
     block.modes[kModeHudRequested] = shown;
 }
 
 void SceneDisplay::SetCinematicMode(int mode, bool) {
     const bool was = CinematicMode();
-    block.modes[kModeCinematic] = ApplyMode(was, mode);
+    block.modes[kModeCinematic] = ApplySwitchMode(was, mode);
     // Waiting announcements are dropped as a cut scene begins.
     if (!was && CinematicMode())
         if (SoundCues* cues = GetSoundCues()) cues->ClearAnnouncements();
+}
+
+void SceneDisplay::SetSwitch(int mode, int refresh) {
+    const int32_t on = ApplySwitchMode(block.modes[kModeFadeInWord], mode);
+    block.modes[kModeFadeInWord] = on;
+    if (refresh == 0) block.modes[kModeFadeAmountWord] = std::bit_cast<int32_t>(on ? 1.0f : 0.0f);
+}
+
+void SceneDisplay::SetFlags(int value) {
+    if (value == 0)
+        block.modes[kModeFurtherSwitch] = 1;
+    else
+        block.modes[kModeBumpSwitch] = ClearOrToggle(block.modes[kModeBumpSwitch], value);
 }
 
 void SceneDisplay::AddOverlayModel(Entity* entity) {
@@ -106,7 +114,7 @@ void SceneDisplay::AddOverlayModel(Entity* entity) {
 }
 
 void SceneDisplay::SetWireframe(int mode) {
-    wireframe = ApplyMode(wireframe, mode) != 0;
+    wireframe = ApplySwitchMode(wireframe, mode) != 0;
 }
 
 void SetSceneDisplay(SceneDisplay* installed) {
