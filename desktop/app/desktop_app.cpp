@@ -14,6 +14,7 @@
 #include "desktop/app/shell/registry.h"
 #include "desktop/app/app_display_host.h"
 #include "desktop/app/program_scene_engine.h"
+#include "desktop/display/device/power_save_check.h"
 #include "desktop/display/program_display.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/script_config.h"
@@ -66,22 +67,24 @@ std::unique_ptr<SceneEngine> MakeProgramSceneEngine() {
     return std::make_unique<ProgramSceneEngine>(std::move(sources));
 }
 
+std::unique_ptr<AppDisplay> MakeProgramDisplay() {
+    ProgramDisplayOptions options;
+    if (gpDesktopApp) {
+        options.display.dataRoot = gpDesktopApp->DataRoot();
+        options.script = gpDesktopApp->Script();
+    }
+    auto display = std::make_unique<ProgramDisplay>(std::make_unique<AppDisplayHost>(), options);
+    if (!display->GetDisplay()) return nullptr;
+    display->GetDisplay()->SetPowerSchemes(&ProgramMonitorPower());
+    return display;
+}
+
 AppServices DefaultAppServices() {
     AppServices services;
     services.windows = CreateSystemWindows();
     // Made by the first run, once start-up found the data root and read the
     // script configuration.
-    services.makeDisplay = []() -> std::unique_ptr<AppDisplay> {
-        ProgramDisplayOptions options;
-        if (gpDesktopApp) {
-            options.display.dataRoot = gpDesktopApp->DataRoot();
-            options.script = gpDesktopApp->Script();
-        }
-        auto display =
-            std::make_unique<ProgramDisplay>(std::make_unique<AppDisplayHost>(), options);
-        if (!display->GetDisplay()) return nullptr;
-        return display;
-    };
+    services.makeDisplay = MakeProgramDisplay;
     services.scene = MakeProgramSceneEngine();
     return services;
 }
@@ -110,6 +113,7 @@ DesktopApp::~DesktopApp() {
     if (gpDesktopObjects == objects_.get()) gpDesktopObjects = nullptr;
     if (gpRegistry == registry_.get()) gpRegistry = nullptr;
     if (gpLanguageTable == languageTable_.get()) gpLanguageTable = nullptr;
+    SetBoxesHeldBack(false);
 }
 
 std::string DesktopApp::Text(int entry) const {
@@ -166,6 +170,11 @@ int DesktopApp::InitInstance(const std::vector<std::string>& args) {
 bool DesktopApp::SetUpMode(const std::vector<std::string>& args) {
     gpDesktopApp = this;
     options_ = ParseCommandLine(args, std::getenv("XSCREENSAVER_WINDOW"));
+    if (!options_.refusal.empty()) {
+        std::fprintf(stderr, "Lumivane: %s\n", options_.refusal.c_str());
+        return false;
+    }
+    SetBoxesHeldBack(ScreensaverMode());
     std::string error;
     if (DesktopMode()) {
         objects_ = DesktopObjects::Create(&error);
@@ -231,6 +240,7 @@ bool DesktopApp::CreateDisplayWithRetries(int width, int height) {
         // The host signals Paint once it can be drawn on. Waiting for it has
         // no time limit, but Exit (or an exit signal) ends the wait.
         if (!objects_) continue;
+        InvalidateHost();
         while (!Poll(DesktopEvent::Paint)) {
             if (ExitRequested()) {
                 Log("Exit event signaled");
@@ -302,8 +312,7 @@ void DesktopApp::EndRunCleanUp() {
     if (createFailed_) {
         Log("CreateFail, turning off");
         createFailed_ = false;
-        platform::ShowMessageBox(Text(kEntryFatalCaption), Text(kEntryDisplayFailed),
-                                 platform::MessageBoxKind::Error);
+        ShowProgramBox(Text(kEntryFatalCaption), Text(kEntryDisplayFailed));
         RestoreDesktop();
         Log("CreateFail, turning off done");
     }

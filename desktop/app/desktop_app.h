@@ -49,6 +49,9 @@ struct AppServices {
 // The program's own: SDL and X11 windows, the real display, and the
 // program's scene engine.
 AppServices DefaultAppServices();
+// The program's display for the chosen adapter (null when there is none),
+// asking the X server's DPMS in its monitor power-save check.
+std::unique_ptr<AppDisplay> MakeProgramDisplay();
 // The program's scene engine, reading its data root and script
 // configuration from the running application.
 std::unique_ptr<SceneEngine> MakeProgramSceneEngine();
@@ -182,6 +185,9 @@ public:
 private:
     // Start-up pieces.
     bool ReadMachineSettings();
+    // Ends the program with a message naming the folder when the data root
+    // is missing or holds no script configuration.
+    void CheckDataFolder();
     bool LoadLanguageTable();
     bool MakeModeWindows();
     bool CheckGraphics();
@@ -208,6 +214,8 @@ private:
     void LowerPriority();
     void HandleEvent(const platform::Event& event);
     bool CreateDisplayWithRetries(int width, int height);
+    // Asks the host window to repaint, which brings Paint.
+    void InvalidateHost();
     // Makes the display for the host window at its size; false on failure.
     bool CreateDisplayForHost();
     void EndRunCleanUp();
@@ -233,6 +241,7 @@ private:
 
     // Machine values and settings.
     std::filesystem::path dataRoot_;
+    std::string dataRootOrigin_; // where dataRoot_ came from, in words
     uint32_t build_ = 0;
     uint32_t language_ = 1;
     uint32_t unicode_ = 0;

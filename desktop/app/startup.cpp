@@ -30,9 +30,8 @@ namespace lumivane {
 
 namespace {
 
-// The data root when the machine value "WorkingDir" was never stored: the
-// installer would have named this folder beside the program.
-constexpr const char* kDefaultDataFolder = "LumivaneData";
+// What shows that a folder is the data folder.
+constexpr const char* kScriptConfigFile = "script.dat";
 constexpr uint64_t kLowMemoryBytes = 68157440; // 65 MiB
 constexpr uint32_t kScreensaverSettleMs = 500;
 constexpr int kStandInWidth = 1280;
@@ -70,9 +69,7 @@ public:
         if (!window) Log("Texture cache: no progress window: %s", error.c_str());
         return window;
     }
-    void ReportStartFailure() override {
-        platform::ShowMessageBox(caption_, failure_, platform::MessageBoxKind::Error);
-    }
+    void ReportStartFailure() override { ShowProgramBox(caption_, failure_); }
 
 private:
     DesktopApp& app_;
@@ -104,11 +101,14 @@ bool DesktopApp::ReadMachineSettings() {
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);
     if (!workingDirStored) {
-        dataRoot_ = platform::ProgramFolder() / kDefaultDataFolder;
+        dataRoot_ = platform::ProgramFolder() / kDataFolderName;
+        dataRootOrigin_ = "beside the program, as the machine setting \"WorkingDir\" is not set";
     } else if (workingDir.empty()) {
         dataRoot_ = current;
+        dataRootOrigin_ = "the current folder, as the machine setting \"WorkingDir\" is empty";
     } else {
         dataRoot_ = std::filesystem::absolute(workingDir, error);
+        dataRootOrigin_ = "named by the machine setting \"WorkingDir\"";
     }
     // Once, before any thread starts: the log and the crash report are
     // written to the current folder.
@@ -119,6 +119,22 @@ bool DesktopApp::ReadMachineSettings() {
     crash.reportUrl = reportUrl;
     InstallCrashReporter(crash, "main thread");
     return true;
+}
+
+void DesktopApp::CheckDataFolder() {
+    std::error_code error;
+    std::string missing;
+    if (!std::filesystem::is_directory(dataRoot_, error)) {
+        missing = "does not exist";
+    } else if (!platform::ResolvePath(dataRoot_, kScriptConfigFile)) {
+        missing = std::string("holds no ") + kScriptConfigFile;
+    } else {
+        return;
+    }
+    // The language table lies in that folder too, so the words are the
+    // program's own.
+    EndWithError("Lumivane", "Lumivane cannot start: its data folder " + dataRoot_.string() + " (" +
+                                 dataRootOrigin_ + ") " + missing + ".");
 }
 
 bool DesktopApp::LoadLanguageTable() {
@@ -147,10 +163,9 @@ bool DesktopApp::CheckGraphics() {
     if (services_.windows->ProbeGraphics(&error)) return true;
     Log("Graphics check failed: %s", error.c_str());
     RestoreDesktop();
-    if (platform::ShowMessageBox(Text(kEntryGraphicsTooOldCaption), Text(kEntryGraphicsTooOld),
-                                 platform::MessageBoxKind::Warning,
-                                 platform::MessageBoxButtons::YesNo) ==
-        platform::MessageBoxResult::Yes)
+    if (ShowProgramBox(Text(kEntryGraphicsTooOldCaption), Text(kEntryGraphicsTooOld),
+                       platform::MessageBoxKind::Warning,
+                       platform::MessageBoxButtons::YesNo) == platform::MessageBoxResult::Yes)
         platform::OpenInBrowser(kGraphicsDriverPage);
     return false;
 }
@@ -175,6 +190,7 @@ void DesktopApp::ReadStartSettings() {
 DesktopApp::StartupResult DesktopApp::Startup() {
     SetMessageSink(&gShellMessageSink);
     ReadMachineSettings();
+    CheckDataFolder();
     plentyOfMemory_ = PhysicalMemory() >= kLowMemoryBytes;
     LoadLanguageTable();
     MakeModeWindows();

@@ -5,8 +5,8 @@
 #include "desktop/display/device/display.h"
 
 #include "desktop/app/shell/language_table.h"
+#include "desktop/app/shell/message_boxes.h"
 #include "desktop/scene/object/engine_services.h"
-#include "platform/message_box.h"
 #include "platform/render/device.h"
 #include "platform/window.h"
 
@@ -80,9 +80,7 @@ int32_t Display::CreateSurfaces() {
     }
     // A desktop in a colour depth the device cannot draw into: told once.
     if (!UsableColourDepth(bitsPerPixel_)) {
-        if (!badPixelFormatShown_)
-            platform::ShowMessageBox("Lumivane", LanguageText(kEntryBadPixelFormat),
-                                     platform::MessageBoxKind::Error);
+        if (!badPixelFormatShown_) ShowProgramBox("Lumivane", LanguageText(kEntryBadPixelFormat));
         badPixelFormatShown_ = true;
         return D3DERR_NOTAVAILABLE;
     }

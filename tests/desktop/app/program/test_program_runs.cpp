@@ -113,6 +113,19 @@ TEST_F(LvProgram, AMissingHostWindowEndsQuietly) {
     EXPECT_TRUE(boxes_.empty());
 }
 
+TEST_F(LvProgram, AMalformedHostWindowIdIsRefusedWithoutShowingAnything) {
+    testing::internal::CaptureStderr();
+    DesktopApp app(Services());
+    EXPECT_EQ(app.InitInstance({"--window-id", "0xZZZ"}), 1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("\"0xZZZ\" is not a window id"), std::string::npos) << err;
+    EXPECT_EQ(windows_.screensaverWindows, 0);
+    EXPECT_TRUE(windows_.foreign.empty());
+    EXPECT_EQ(display_.creates, 0);
+    EXPECT_FALSE(SegmentExists("Lumivane_Screensaver_running"));
+    EXPECT_TRUE(boxes_.empty());
+}
+
 TEST_F(LvProgram, TheScreensaverHostsWindowIsDrawnIntoAndSigtermEnds) {
     setenv("XSCREENSAVER_WINDOW", "0x2a", 1);
     DesktopApp app(Services());
