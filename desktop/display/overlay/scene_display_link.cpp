@@ -80,18 +80,11 @@ void DisplaySceneLink::SetCinematicMode(int mode, bool animate) {
 }
 
 void DisplaySceneLink::SetSwitch(int mode, int refresh) {
-    OverlayState& overlay = display_.Overlay();
-    const int32_t on = ApplySwitchMode(overlay.modes[kModeFadeInWord], mode);
-    overlay.modes[kModeFadeInWord] = on;
-    if (refresh == 0) overlay.SetModeFloat(kModeFadeAmountWord, on ? 1.0f : 0.0f);
+    SetFadeSwitch(display_.Overlay().modes, mode, refresh);
 }
 
 void DisplaySceneLink::SetFlags(int value) {
-    OverlayState& overlay = display_.Overlay();
-    if (value == 0)
-        overlay.modes[kModeFurtherSwitch] = 1;
-    else
-        overlay.modes[kModeBumpSwitch] = ClearOrToggle(overlay.modes[kModeBumpSwitch], value);
+    SetDisplayFlags(display_.Overlay().modes, value);
     PublishBumpSwitch();
 }
 

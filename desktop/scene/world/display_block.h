@@ -36,11 +36,14 @@ inline int32_t ApplySwitchMode(int32_t current, int mode) {
     if (mode == 0 || mode == 1) return mode;
     return current > 0 ? 0 : 1;
 }
-// The second flag of trigger action 32: value 1 clears it, any other
-// value (0 aside, which sets a first flag) the opposite of now.
-inline int32_t ClearOrToggle(int32_t current, int value) {
-    return value == 1 || current > 0 ? 0 : 1;
-}
+
+using ModeWords = std::array<int32_t, kModeWordCount>;
+// The fade switch given a mode; with `refresh` 0 the fade amount follows
+// at once, else the frames ramp it.
+void SetFadeSwitch(ModeWords& modes, int mode, int refresh);
+// Value 0 sets the further switch; 1 clears the bump switch, any other
+// value toggles it.
+void SetDisplayFlags(ModeWords& modes, int value);
 inline constexpr int kSavedTextSlots = 4;
 inline constexpr size_t kSavedTextBytes = 1024;
 // From this file version the block holds the slot texts.
@@ -91,7 +94,7 @@ struct CameraBlock {
 struct DisplayBlock {
     DisplayBlock(); // a display after its construction
 
-    std::array<int32_t, kModeWordCount> modes{};
+    ModeWords modes{};
     // Slots 1..4: whether "text%i" exists and its text buffer.
     std::array<bool, kSavedTextSlots> textPresent{};
     std::array<std::string, kSavedTextSlots> texts;

@@ -1,8 +1,6 @@
 // The scene's seams and their stand-ins.
 #include "desktop/scene/world/scene_hooks.h"
 
-#include <bit>
-
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/world/scene_services.h"
 
@@ -97,16 +95,11 @@ void SceneDisplay::SetCinematicMode(int mode, bool) {
 }
 
 void SceneDisplay::SetSwitch(int mode, int refresh) {
-    const int32_t on = ApplySwitchMode(block.modes[kModeFadeInWord], mode);
-    block.modes[kModeFadeInWord] = on;
-    if (refresh == 0) block.modes[kModeFadeAmountWord] = std::bit_cast<int32_t>(on ? 1.0f : 0.0f);
+    SetFadeSwitch(block.modes, mode, refresh);
 }
 
 void SceneDisplay::SetFlags(int value) {
-    if (value == 0)
-        block.modes[kModeFurtherSwitch] = 1;
-    else
-        block.modes[kModeBumpSwitch] = ClearOrToggle(block.modes[kModeBumpSwitch], value);
+    SetDisplayFlags(block.modes, value);
 }
 
 void SceneDisplay::AddOverlayModel(Entity* entity) {
