@@ -30,6 +30,10 @@ inline constexpr int kModeFadeInWord = 11; // off, the scene fades to black
 inline constexpr int kModeFadeAmountWord = 12;
 inline constexpr int kModeBumpSwitch = 13; // the bump passes may run
 inline constexpr int kModeWordCount = 16;
+inline constexpr int kSavedTextSlots = 4;
+inline constexpr size_t kSavedTextBytes = 1024;
+// From this file version the block holds the slot texts.
+inline constexpr uint32_t kFirstSavedTextVersion = 100;
 
 // A switch given a mode: 0 off, 1 on, any other value the opposite of now.
 inline int32_t ApplySwitchMode(int32_t current, int mode) {
@@ -44,10 +48,6 @@ void SetFadeSwitch(ModeWords& modes, int mode, int refresh);
 // Value 0 sets the further switch; 1 clears the bump switch, any other
 // value toggles it.
 void SetDisplayFlags(ModeWords& modes, int value);
-inline constexpr int kSavedTextSlots = 4;
-inline constexpr size_t kSavedTextBytes = 1024;
-// From this file version the block holds the slot texts.
-inline constexpr uint32_t kFirstSavedTextVersion = 100;
 
 struct CameraBlock {
     static constexpr int kViewCount = 5;
