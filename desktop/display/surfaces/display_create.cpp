@@ -73,6 +73,41 @@ int32_t Display::Create(platform::Window& window, bool fullScreen, int width, in
     return D3D_OK;
 }
 
+int32_t Display::Resize(int width, int height) {
+    if (!device_ || fullScreen_) return D3DERR_INVALIDCALL;
+    const bool highQuality = host_.HighQualityMode(width);
+    const int renderWidth = RenderSide(width, highQuality);
+    const int renderHeight = RenderSide(height, highQuality);
+    if (width <= 0 || height <= 0 || renderWidth <= 0 || renderHeight <= 0)
+        return D3DERR_INVALIDCALL;
+    platform::render::PresentParams params = device_->GetPresentParams();
+    params.BackBufferWidth = renderWidth;
+    params.BackBufferHeight = renderHeight;
+    // The z-buffer and scaling surface of the old size go first.
+    states_.Bind(nullptr);
+    device3D_ = nullptr;
+    zBuffer_.reset();
+    scaling_.reset();
+    if (device_->Reset(params) != D3D_OK) return D3DERR_NOTAVAILABLE;
+    highQuality_ = highQuality;
+    outputWidth_ = width;
+    outputHeight_ = height;
+    renderWidth_ = renderWidth;
+    renderHeight_ = renderHeight;
+    aspect_ = float(width) / float(height);
+    inverseAspect_ = float(height) / float(width);
+    host_.SetMouseRange(width, height);
+    if (!highQuality_)
+        scaling_ = device_->CreateRenderTarget(
+            outputWidth_, lowVideoMemory_ ? outputHeight_ / 2 : outputHeight_, D3DFMT_X8R8G8B8, 0);
+    zBuffer_ = device_->CreateDepthStencilSurface(renderWidth_, renderHeight_, zFormat_, 0);
+    if (!zBuffer_) return D3DERR_OUTOFVIDEOMEMORY;
+    int32_t hr = CreateDevice();
+    if (hr == D3D_OK) hr = SetupDevice();
+    if (hr == D3D_OK) hr = SetupDeviceCaps();
+    return hr;
+}
+
 int32_t Display::CreateSurfaces() {
     if (!window_) {
         ReportFatalError(kEntryNoDisplayWindow, "");
