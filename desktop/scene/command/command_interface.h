@@ -131,8 +131,9 @@ public:
     // A new scene starts: its handles name other units, so both lists and
     // the beacon go and the interface is idle again.
     void ForgetUnits();
-    // The squad keys select the squad's members.
-    void SelectUnits(std::span<Ship* const> units);
+    // The squad keys select the squad's members; with `add` (Shift held)
+    // they join the selection instead of replacing it.
+    void SelectUnits(std::span<Ship* const> units, bool add = false);
     std::vector<Entity*> Selection() { return selection.Resolve(); }
     std::vector<Entity*> Candidates() { return candidates.Resolve(); }
     // The texture frame of the cursor's animation to show at `clock` (ms);

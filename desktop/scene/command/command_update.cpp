@@ -326,8 +326,8 @@ void CommandInterface::ForgetUnits() {
     if (mode != kModeIdle) EndDrag();
 }
 
-void CommandInterface::SelectUnits(std::span<Ship* const> units) {
-    selection.Clear();
+void CommandInterface::SelectUnits(std::span<Ship* const> units, bool add) {
+    if (!add) selection.Clear();
     for (Ship* unit : units)
         selection.Add(unit);
 }

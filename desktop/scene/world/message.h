@@ -36,6 +36,8 @@ inline constexpr uint8_t kJoinSquad = 22;
 inline constexpr uint8_t kScrap = 32;
 inline constexpr uint8_t kFormation = 35;
 inline constexpr uint8_t kTow = 25;
+// The third fire request: what a tug holds or a colony ship carries goes.
+inline constexpr uint8_t kFireCargo = 24;
 inline constexpr uint8_t kShadow = 34;
 inline constexpr uint8_t kTargetList = 36;
 inline constexpr uint8_t kWaypoint = 37;

@@ -74,7 +74,7 @@ void Player::UpdateSquadKeys() {
             const bool firstPress = key != lastSquadKey || now - lastSquadKeyTime > kDoublePressMs;
             if (firstPress) {
                 words.events[0] |= kSquadKeyEvent;
-                GetCommandInterface().SelectUnits(squad.members);
+                GetCommandInterface().SelectUnits(squad.members, keyboard->IsShiftDown());
                 sounds.PlayInterfaceCue(squad.Empty() ? InterfaceCue::SquadEmpty
                                                       : InterfaceCue::SquadSelected,
                                         kCueShare);

@@ -11,6 +11,7 @@
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/model_load_state.h"
 #include "desktop/scene/object/scene_classes.h"
+#include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/world/model_library.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_hooks.h"
@@ -153,9 +154,17 @@ void Scene::ResetBuiltIns() {
         variable.value = 0;
 }
 
-Entity* Scene::Spawn(const SpawnRecord& record) {
-    Entity* entity = InstantiatePrototype(record.prototype, true);
-    if (!entity) return nullptr;
+Node* Scene::Spawn(const SpawnRecord& record) {
+    Node* made = InstantiatePrototype(record.prototype, true);
+    if (!made) return nullptr;
+    if (!IsA(made, ClassId::Entity)) {
+        // A plain transform node only takes the position; other plain
+        // nodes keep their prototype's place.
+        if (made->classId == uint8_t(ClassId::TransNode))
+            static_cast<TransNode*>(made)->local.SetTranslation(record.position);
+        return made;
+    }
+    auto* entity = static_cast<Entity*>(made);
     Ship* ship = AsShip(entity);
     if (IsA(ship, ClassId::Weapon)) ship = nullptr;
     if (ship && ship->Race() == 1) ship->SetPilot(new Pilot);
@@ -201,7 +210,8 @@ Entity* Scene::SpawnByName(std::string_view prototype, const SpawnRecord& rest) 
     const ModelLibrary* library = GetModelLibrary();
     SpawnRecord record = rest;
     record.prototype = library ? library->FindPrototype(prototype) : nullptr;
-    return record.prototype ? Spawn(record) : nullptr;
+    Node* made = record.prototype ? Spawn(record) : nullptr;
+    return IsA(made, ClassId::Entity) ? static_cast<Entity*>(made) : nullptr;
 }
 
 void Scene::Restart() {

@@ -507,8 +507,9 @@ void TriggerAction::RunArithmetic() {
         target->value = int32_t(uint32_t(target->value) - uint32_t(operand));
         break;
     case 3:
-        // A draw from 1 to the operand; nothing to draw from below 1.
-        target->value = operand < 1 ? 0 : RandomRange(1, operand);
+        // A draw from 1 to the operand. A constant below 1 draws nothing,
+        // and neither does an operand below 1 (there is nothing to draw from).
+        target->value = Value(1) < 1 || operand < 1 ? 0 : RandomRange(1, operand);
         break;
     default:
         break;

@@ -185,6 +185,13 @@ bool World::AddEntity(Entity* entity) {
     return true;
 }
 
+bool World::AddNode(Node* node) {
+    if (!node) return false;
+    if (root && root->AddChild(node)) return true;
+    node->Release();
+    return false;
+}
+
 void World::NoteJoined(Entity* entity) {
     if (IsA(entity, ClassId::Light) && entity->PropFlag("Global")) AddLight(entity);
     if (entity->props && entity->props->Flag(EntityFields().massive)) AddGravitySource(entity);

@@ -393,12 +393,12 @@ private:
     bool LoadShipRecord(platform::BinaryReader& file, uint32_t version);
 };
 
-// The entity as a ship, or null.
-inline Ship* AsShip(Entity* entity) {
-    return IsA(entity, ClassId::Ship) ? static_cast<Ship*>(entity) : nullptr;
+// The node as a ship, or null.
+inline Ship* AsShip(Node* node) {
+    return IsA(node, ClassId::Ship) ? static_cast<Ship*>(node) : nullptr;
 }
-inline const Ship* AsShip(const Entity* entity) {
-    return IsA(entity, ClassId::Ship) ? static_cast<const Ship*>(entity) : nullptr;
+inline const Ship* AsShip(const Node* node) {
+    return IsA(node, ClassId::Ship) ? static_cast<const Ship*>(node) : nullptr;
 }
 
 } // namespace lumivane

@@ -396,7 +396,7 @@ int Ship::CanAcceptOrder(int code) {
         return CanRepair();
     case 20:
         return carried != kFullBay;
-    case 24:
+    case order::kFireCargo:
         return !carrier || carried != 0;
     case 27:
         return !IsA(this, ClassId::UtilityPod) || carried != 0;
@@ -424,10 +424,9 @@ int Ship::IsOrderActive(int code) {
         return selfDestructTime != 0 && fastBlinkOn;
     case 20:
         return orderState == kOrderGather;
-    case 24:
-        return 0; // the classes that tow or carry spawns answer
-    case 25:
-        return IsA(this, ClassId::Tug) && orderState == kOrderAttack;
+    case order::kFireCargo:
+    case order::kTow:
+        return 0; // the tug and the colony ship answer for themselves
     case 27:
         return orderState == kOrderClassState10 || orderState == kOrderClassState11;
     case 28:

@@ -58,6 +58,15 @@ int Tug::CanTow(Entity* object) {
     return object->PropFlag("tug-able") ? 1 : 0;
 }
 
+int Tug::IsOrderActive(int code) {
+    if (code == order::kFireCargo) {
+        const World* world = GetWorld();
+        return towing && world && world->GetEntity(towed) ? 1 : 0;
+    }
+    if (code == order::kTow) return orderState == kOrderAttack || towing ? 1 : 0;
+    return Ship::IsOrderActive(code);
+}
+
 void Tug::HandleMessage(Message& message) {
     const uint8_t code = message.Code();
     if (code == order::kTow) {

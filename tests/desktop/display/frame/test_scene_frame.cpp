@@ -1,8 +1,12 @@
 // Scenes of the shipped data as the program draws them: in the default one
 // the star sky behind everything, the sun at the view's centre, the scene's
 // title in green over its shadow, and bodies that move from one second to
-// the next; in the fleet scene units in their own colours.
+// the next, and a trigger's fade switch that blacks it out and back; in the
+// fleet scene units in their own colours.
 #include "tests/desktop/display/frame/scene_frame_fixture.h"
+
+#include "desktop/scene/world/trigger.h"
+#include "desktop/scene/world/trigger_action.h"
 
 using namespace display_test;
 
@@ -45,6 +49,33 @@ TEST_F(LvSceneFrame, HellsHeartShowsItsSunSkyTitleAndMovingBodies) {
     for (size_t i = 0; i < pixels.size(); ++i)
         changed += pixels[i] != first[i];
     EXPECT_GT(changed, size_t(50));
+}
+
+// A scene trigger's display switch fades the picture to black at once, and
+// another brings it back at once: the frames draw what the switch says.
+TEST_F(LvSceneFrame, ATriggersFadeSwitchBlacksThePictureOutAndBack) {
+    Start(160, 90, "scenes\\Hell's Heart.mis");
+    auto fadeSwitch = [this](int32_t mode) {
+        auto trigger = std::make_unique<Trigger>();
+        auto action = std::make_unique<TriggerAction>();
+        action->type = action::kDisplaySwitch;
+        action->values = {mode, 0};
+        action->owner = trigger.get();
+        trigger->actions.push_back(std::move(action));
+        runner.scene->AddTrigger(std::move(trigger));
+        RunFrames(2);
+        ReadWindow();
+        // The outer quarters, clear of the Sun's flare sprites, which the
+        // overlay layer draws over the veil.
+        int lit = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (x < width / 4 || x >= width * 3 / 4)
+                    lit += Red(x, y) + Green(x, y) + Blue(x, y) > 6 ? 1 : 0;
+        return lit;
+    };
+    EXPECT_EQ(fadeSwitch(0), 0);
+    EXPECT_GT(fadeSwitch(1), width * height / 2 * 9 / 10);
 }
 
 // Units far from the camera glow so they stay in sight; their hulls keep

@@ -164,6 +164,53 @@ TEST(LvObjectFile, AnObjectWrittenTwiceIsReadOnceWithTwoOwners) {
     EXPECT_EQ(Write(back.get()), bytes);
 }
 
+// A DummyLink is read in the FrameAnim layout (64 reserved bytes after the
+// matrix) and in the bare TransNode layout, nested among siblings and at
+// the end of the file, and written in the FrameAnim layout.
+TEST(LvObjectFile, ADummyLinkReadsEitherLayoutAndWritesOne) {
+    test::RecordingSink sink;
+    Matrix placed;
+    placed.MakeTranslation(1, 2, 3);
+    for (bool reserved : {true, false}) {
+        auto link = [&](Stream& s, int32_t place, const char* name) {
+            s.New(place, uint32_t(ClassId::DummyLink)).Name(name).ChannelCount(0).ChildCount(0);
+            WriteMatrix(s.out, placed);
+            if (reserved) s.out.WriteBytes(std::array<uint8_t, 64>{}.data(), 64);
+        };
+        // A group of two links and a node after them.
+        Stream nested(120);
+        nested.New(0, uint32_t(ClassId::Group)).Name("mount").ChannelCount(0).ChildCount(3);
+        link(nested, 1, "dummypilot");
+        link(nested, 2, "dummyship");
+        nested.New(3, uint32_t(ClassId::Node)).Name("after").ChannelCount(0).ChildCount(0);
+        nested.Identity();
+        const Bytes bytes = nested.Take();
+        auto mount = Own(static_cast<Node*>(Read(bytes)));
+        ASSERT_TRUE(mount) << reserved;
+        ASSERT_EQ(mount->ChildCount(), 3);
+        for (int i = 0; i < 2; ++i) {
+            Node* child = mount->ChildAt(i);
+            ASSERT_EQ(child->classId, uint8_t(ClassId::DummyLink)) << reserved;
+            EXPECT_EQ(static_cast<TransNode*>(child)->local.GetTranslation(), Vec3(1, 2, 3));
+        }
+        EXPECT_EQ(mount->ChildAt(2)->Name(), "after");
+        // Written back, the links always carry the reserved bytes.
+        const Bytes written = Write(mount.get());
+        EXPECT_EQ(written.size(), bytes.size() + (reserved ? 0 : 2 * 64)) << reserved;
+        auto again = Own(static_cast<Node*>(Read(written)));
+        ASSERT_TRUE(again);
+        EXPECT_EQ(Write(again.get()), written);
+
+        // Alone in a file: the data ends where the short layout does.
+        Stream alone(120);
+        link(alone, 0, "dummyweapon");
+        auto single = Own(static_cast<TransNode*>(Read(alone.Take())));
+        ASSERT_TRUE(single) << reserved;
+        EXPECT_EQ(single->local.GetTranslation(), Vec3(1, 2, 3));
+    }
+    EXPECT_TRUE(sink.warnings.empty());
+}
+
 // A model with every node kind and channel kind, and its sequencer.
 struct Model {
     TransNode* root = nullptr;

@@ -99,7 +99,7 @@ TEST_F(LvLibrary, LoadAllReadsEveryFolderAndTheFirstOfEachNameWins) {
     EXPECT_EQ(library.CreateInstance("nothing", true), nullptr);
     EXPECT_TRUE(world.JoinList().empty());
     Entity* clone = library.CreateInstance("beacon", false);
-    Entity* again = InstantiatePrototype(clone, false);
+    Node* again = InstantiatePrototype(clone, false);
     EXPECT_EQ(again->Prototype(), library.GetAt(2));
     again->Release();
     clone->Release();

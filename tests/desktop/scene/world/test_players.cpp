@@ -2,6 +2,10 @@
 // sensor chains, squad keys, and the computer player's builds and orders.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
+#include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/entity_props.h"
 #include "desktop/scene/world/keyboard.h"
 #include "tests/desktop/scene/world/scene_fixture.h"
@@ -149,6 +153,32 @@ TEST(LvPlayers, SquadKeysSelectThenFrame) {
     fixture.Frame();
     EXPECT_EQ(fixture.sounds.calls.size(), cues);
     SetInputHolders(nullptr, nullptr);
+}
+
+// A squad key replaces the selection; with Shift held it adds the squad.
+TEST(LvPlayers, ShiftAndASquadKeyAddToTheSelection) {
+    SceneFixture fixture;
+    ASSERT_TRUE(fixture.LoadLibrary());
+    GetCommandInterface() = CommandInterface();
+    Ship* first = fixture.SpawnShip({0, 0, 0}, 0, 0);
+    Ship* second = fixture.SpawnShip({9, 0, 0}, 0, 1);
+    ASSERT_TRUE(first && second);
+    Keyboard keyboard;
+    SetInputHolders(&keyboard, nullptr);
+    auto press = [&](int squad, bool shift) {
+        std::fill(std::begin(keyboard.pressed), std::end(keyboard.pressed), 0);
+        keyboard.keyState[0x2A] = shift ? 0x80 : 0;
+        keyboard.pressed[2 + squad] = 1;
+        fixture.Frame(600); // each a first press
+    };
+    press(0, false);
+    EXPECT_EQ(GetCommandInterface().Selection(), std::vector<Entity*>{first});
+    press(1, true);
+    EXPECT_EQ(GetCommandInterface().Selection(), (std::vector<Entity*>{first, second}));
+    press(0, false);
+    EXPECT_EQ(GetCommandInterface().Selection(), std::vector<Entity*>{first});
+    SetInputHolders(nullptr, nullptr);
+    GetCommandInterface() = CommandInterface();
 }
 
 TEST(LvPlayers, ComputerPlayersBuildAndOrder) {

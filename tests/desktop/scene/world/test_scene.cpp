@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "desktop/scene/object/object_file.h"
+#include "desktop/scene/object/trans_node.h"
 #include "desktop/units/ship/ship.h"
 #include "tests/desktop/scene/world/scene_fixture.h"
 
@@ -94,6 +96,55 @@ TEST(LvScene, OrbitsNeedASunAndGravity) {
     EXPECT_EQ(ship->orderState, kOrderFollow);
     EXPECT_EQ(ship->target, sun->handle);
     EXPECT_FALSE(fixture.scene->SpawnByName("no such prototype", record));
+}
+
+// A plain transform-node prototype read from its object file is placed in
+// the world's root with the spawn position as its translation and its own
+// turn kept; it goes into a saved state and comes back. By name it is
+// placed all the same, but answers no entity.
+TEST(LvScene, APlainTransformNodeIsPlacedByItsPosition) {
+    SceneFixture fixture;
+    ASSERT_TRUE(fixture.LoadLibrary());
+    const std::filesystem::path file = fixture.root / "buoy.vrn";
+    {
+        auto* buoy = new TransNode;
+        buoy->AddRef();
+        buoy->SetName("buoy");
+        buoy->local.MakeRotation(Quat::MakeAxisAngle({0, 1, 0}, 1.0f));
+        buoy->local.SetTranslation({7, 8, 9});
+        ASSERT_TRUE(SaveObjectFile(file, buoy));
+        buoy->Release();
+    }
+    Node* prototype = fixture.library.LoadFile(file);
+    ASSERT_NE(prototype, nullptr);
+    auto* shape = static_cast<TransNode*>(prototype);
+
+    SpawnRecord record;
+    record.prototype = prototype;
+    record.position = {10, 0, -4};
+    record.orientation = Quat::MakeAxisAngle({1, 0, 0}, 0.5f);
+    Node* placed = fixture.scene->Spawn(record);
+    ASSERT_NE(placed, nullptr);
+    EXPECT_EQ(placed->classId, uint8_t(ClassId::TransNode));
+    EXPECT_EQ(placed->Prototype(), prototype);
+    EXPECT_EQ(placed->Parent(), fixture.world.Root()) << "in the world at once";
+    const Matrix& local = static_cast<TransNode*>(placed)->local;
+    EXPECT_EQ(local.GetTranslation(), record.position);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(local.m[i], shape->local.m[i]) << "only the position is taken: " << i;
+
+    const int children = fixture.world.Root()->ChildCount();
+    EXPECT_EQ(fixture.scene->SpawnByName("buoy", record), nullptr);
+    EXPECT_EQ(fixture.world.Root()->ChildCount(), children + 1);
+    fixture.Frame(); // the world's step passes it by
+
+    fixture.scene->SaveState("scenes\\buoys.sav");
+    fixture.world.Reset();
+    fixture.scene->LoadState("scenes\\buoys.sav");
+    Node* back = fixture.world.Root()->FindByName("buoy");
+    ASSERT_NE(back, nullptr);
+    ASSERT_TRUE(IsA(back, ClassId::TransNode));
+    EXPECT_EQ(static_cast<TransNode*>(back)->local.GetTranslation(), record.position);
 }
 
 TEST(LvScene, PilotsComeWithRaceAndPilotType) {

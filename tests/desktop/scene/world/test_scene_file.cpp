@@ -427,7 +427,7 @@ TEST(LvSceneFile, OldActionAndConditionFormsRead) {
     EXPECT_EQ(oldPassage.Value(0), 88);
     EXPECT_EQ(oldPassage.passages[0].values[2], 6);
     EXPECT_EQ(oldPassage.passages[0].values[4], std::bit_cast<int32_t>(1.0f));
-    // Build lists before weights: every weight 1, every player.
+    // Build lists before weights: every weight 1, for the first player.
     platform::BufferWriter builds;
     builds.WriteI32(action::kBuildList);
     builds.WriteU32(1);
@@ -435,7 +435,7 @@ TEST(LvSceneFile, OldActionAndConditionFormsRead) {
     TriggerAction oldBuilds;
     read(builds, 100, oldBuilds);
     EXPECT_EQ(oldBuilds.weights, std::vector<int32_t>{1});
-    EXPECT_EQ(oldBuilds.Value(0), -1);
+    EXPECT_EQ(oldBuilds.Value(0), 0);
     // Types outside 1..50 store nothing after the type.
     platform::BufferWriter none;
     none.WriteI32(0);

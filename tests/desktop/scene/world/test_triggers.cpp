@@ -331,6 +331,29 @@ TEST_F(LvTriggers, WormholeArrivalsAreQueuedAndTravellersNotedOnce) {
     take.value = 5;
     EXPECT_EQ(take.Test(), 0);
 
+    // A passage met while a latching trigger waits for its other condition
+    // notes one traveller only; the next is left for a later trigger.
+    gate->travellers = {traveller, traveller};
+    holder.active = 0;
+    Trigger& waiting = NewTrigger(*fixture.scene, 2, int32_t(CombineMode::AllLatched));
+    TriggerCondition& passage = AddCondition(waiting, ConditionType::Passage);
+    passage.subject = gate->handle;
+    passage.value = 4;
+    AddEventCondition(waiting, 1);
+    AddAction(waiting, action::kCameraSway, {7});
+    SetEvents(0);
+    for (int frame = 0; frame < 3; ++frame)
+        fixture.scene->UpdateTriggers();
+    EXPECT_EQ(passage.latch, 1);
+    EXPECT_EQ(gate->travellers[1].noted, 0);
+    SetEvents(1);
+    fixture.scene->UpdateTriggers();
+    EXPECT_EQ(fixture.camera.sway, 7.0f);
+    EXPECT_EQ(gate->travellers[1].noted, 0);
+    EXPECT_EQ(take.Test(), 0);
+    take.value = 4;
+    EXPECT_EQ(take.Test(), 1) << "the second traveller was still there";
+
     // Deleting the action gives its reserved handles back.
     EXPECT_TRUE(fixture.world.IsReserved(SlotOf(reserved)));
     fixture.scene->Clear();
@@ -607,8 +630,16 @@ TEST_F(LvTriggers, VariableArithmeticAndDraws) {
     math.values = {3, 0};
     math.Run();
     EXPECT_EQ(scene.FindUserVariable("count")->value, 0) << "nothing to draw from";
-    // The operand decides, not the constant: an operand of 0 draws nothing.
+    // A constant below 1 draws nothing even from a named operand of 5, and
+    // an operand of 0 gives nothing to draw from.
+    scene.AddUserVariable("five").value = 5;
     scene.AddUserVariable("zero").value = 0;
+    math.text2 = "five";
+    math.values = {3, 0};
+    for (int i = 0; i < 10; ++i) {
+        math.Run();
+        EXPECT_EQ(scene.FindUserVariable("count")->value, 0);
+    }
     math.text2 = "zero";
     math.values = {3, 5};
     math.Run();

@@ -38,8 +38,10 @@ TEST_F(LvSettlersAndKits, AColonyShipSendsOutTheSettlersATriggerGivesIt) {
     PassageRecord first{"settler", {1000, reserved, 1, 2, std::bit_cast<int32_t>(0.5f), 1}};
     PassageRecord second{"settler", {500, -1, 1, -1, std::bit_cast<int32_t>(1.0f), 0}};
     action.passages = {first, second};
+    EXPECT_EQ(colony->IsOrderActive(order::kFireCargo), 0);
     action.Run();
     ASSERT_EQ(colony->spawns.size(), 2u);
+    EXPECT_EQ(colony->IsOrderActive(order::kFireCargo), 1) << "settlers aboard";
 
     for (int i = 0; i < 29; ++i)
         Step(kFrame);
@@ -66,6 +68,7 @@ TEST_F(LvSettlersAndKits, AColonyShipSendsOutTheSettlersATriggerGivesIt) {
     Step(kFrame);
     Step(kFrame);
     EXPECT_TRUE(colony->spawns.empty());
+    EXPECT_EQ(colony->IsOrderActive(order::kFireCargo), 0);
 }
 
 TEST_F(LvSettlersAndKits, APrefabKitBecomesAHubWithItsHandleAfterThirtySeconds) {
