@@ -7,6 +7,7 @@
 
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/entity.h"
+#include "desktop/scene/object/engine_services.h"
 #include "desktop/units/ship/ship.h"
 #include "desktop/scene/world/keyboard.h"
 #include "desktop/scene/world/mouse.h"
@@ -79,6 +80,29 @@ void CommandInterface::Update() {
     }
     rerun = false;
     MarkSelection();
+    UpdateInspection();
+}
+
+void CommandInterface::UpdateInspection() {
+    Entity* unit = nullptr;
+    if (mode != kModeBoxSelect)
+        if (const std::vector<Entity*> under = candidates.Resolve(); under.size() == 1)
+            unit = under.front();
+    if (!unit)
+        if (const std::vector<Entity*> chosen = selection.Resolve(); chosen.size() == 1)
+            unit = chosen.front();
+    if (!unit) return;
+    inspected = unit->handle;
+    inspectedSeen = GetSceneClock().realTime;
+}
+
+Entity* CommandInterface::InspectedEntity() const {
+    const World* world = GetWorld();
+    Entity* unit = world ? world->GetEntity(inspected) : nullptr;
+    if (!unit || world->IsQueuedForRemoval(unit)) return nullptr;
+    // Unsigned: a clock that went back (a new run) forgets the unit too.
+    const uint32_t since = GetSceneClock().realTime - inspectedSeen;
+    return since <= kInspectionMemoryMs ? unit : nullptr;
 }
 
 void CommandInterface::MarkSelection() {
@@ -322,6 +346,7 @@ void CommandInterface::ForgetUnits() {
     candidates.Clear();
     marked.Clear();
     pressedUnit = kNoEntity;
+    inspected = kNoEntity;
     beaconOn = 0;
     if (mode != kModeIdle) EndDrag();
 }
