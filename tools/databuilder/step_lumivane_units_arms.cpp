@@ -48,7 +48,6 @@ using databuilder::MakeUnitFolders;
 using databuilder::UnitPrototype;
 using databuilder::UnitWriter;
 
-
 // What every shot shares: it flies on its own, knows no orders of its own
 // and does not drift to the Sun.
 void Shot(Values& v, float lifespan, float speed, float damage) {
@@ -209,8 +208,9 @@ void WriteStation(UnitWriter& w) {
     core->AddChild(MakeRing("ring", 2.3f, 2.8f, 24, HullLook(0xFF707890)));
     for (int i = 0; i < kStationDocks; ++i) {
         const float angle = float(i) * 1.5707963f;
-        core->AddChild(MakeMount("dock" + std::to_string(i + 1), {kDockDistance * std::cos(angle), 0,
-                                                              kDockDistance * std::sin(angle)}));
+        core->AddChild(
+            MakeMount("dock" + std::to_string(i + 1),
+                      {kDockDistance * std::cos(angle), 0, kDockDistance * std::sin(angle)}));
     }
     w.Write(core, [](Values& v) {
         v.Set("race", 1).Set("health max", 40.0f).Set("mass", 20.0f).Set("sensor range", 60.0f);
