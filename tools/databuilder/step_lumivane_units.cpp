@@ -215,8 +215,11 @@ bool WriteVoices(const std::filesystem::path& sounds) {
     }
     for (int face = 0; face < kPilots; ++face)
         for (int category = 0; category < kVoiceCategories; ++category) {
-            const std::string stem =
-                "p" + std::to_string(face) + "-" + std::to_string(category) + "-0";
+            // Printed, not joined from "literal" + std::string pieces: GCC 12
+            // at -O3 stops the build on those with a false -Wrestrict.
+            char name[48];
+            std::snprintf(name, sizeof(name), "p%d-%d-0", face, category);
+            const std::string stem = name;
             const std::filesystem::path wave = sounds / (stem + ".wav");
             const std::filesystem::path mp3 = sounds / (stem + ".mp3");
             // Written only when missing, so rebuilding the data stays quick.

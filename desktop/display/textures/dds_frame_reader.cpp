@@ -21,7 +21,12 @@ namespace {
 namespace image = platform::image;
 
 std::string Quoted(std::string_view path) {
-    return "\"" + std::string(path) + "\"";
+    // Appended piece by piece: GCC 12 at -O3 takes "literal" + std::string
+    // for an overlapping copy and stops the build with a false -Wrestrict.
+    std::string quoted = "\"";
+    quoted += path;
+    quoted += '"';
+    return quoted;
 }
 
 bool Contains(std::string_view text, std::string_view part) {

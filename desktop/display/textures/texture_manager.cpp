@@ -19,7 +19,12 @@ TextureManager* gpTextureManager = nullptr;
 namespace {
 
 std::string Quoted(std::string_view path) {
-    return "\"" + std::string(path) + "\"";
+    // Appended piece by piece: GCC 12 at -O3 takes "literal" + std::string
+    // for an overlapping copy and stops the build with a false -Wrestrict.
+    std::string quoted = "\"";
+    quoted += path;
+    quoted += '"';
+    return quoted;
 }
 
 uint64_t SystemPhysicalMemory() {
