@@ -24,7 +24,7 @@ class OverlayCanvas;
 struct OverlayLook;
 class ScriptConfig;
 class ScriptBlock;
-class Ship;
+class Unit;
 class TextureSet;
 struct PickRecord;
 
@@ -132,7 +132,7 @@ public:
     // the beacon go and the interface is idle again.
     void ForgetUnits();
     // The squad keys select the squad's members.
-    void SelectUnits(std::span<Ship* const> units);
+    void SelectUnits(std::span<Unit* const> units);
     std::vector<Entity*> Selection() { return selection.Resolve(); }
     std::vector<Entity*> Candidates() { return candidates.Resolve(); }
     // The texture frame of the cursor's animation to show at `clock` (ms);

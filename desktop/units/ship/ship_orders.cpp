@@ -68,7 +68,7 @@ void ForwardScrap(const Ship& unit, bool toScrapping) {
     if (!unit.owner) return;
     auto order = std::make_unique<Message>();
     order->type = order::kScrap;
-    for (const Ship* other : unit.owner->units)
+    for (const Ship* other : Ships(unit.owner->units))
         if (IsA(other, ClassId::Structure) && other != &unit && other->ownerHandle == unit.handle &&
             (other->orderState == kOrderScrap) == toScrapping)
             order->units.Append(other->handle);
@@ -233,7 +233,7 @@ void Shadow(Ship& s, Message&, const OrderParams& p) {
 // Puts every other member of the leader's squad in its place at once.
 void PlaceMembers(Ship& leader) {
     Squad* squad = leader.squad;
-    for (Ship* member : squad->members) {
+    for (Ship* member : Ships(squad->members)) {
         if (!member || member == &leader) continue;
         member->movePoint = {};
         const int k = squad->GetFormationIndex(member);
@@ -245,7 +245,7 @@ void PlaceMembers(Ship& leader) {
 }
 
 void Formation(Ship& s, Message& message, const OrderParams& p) {
-    Ship* leader = s.squad->GetLeader();
+    Ship* leader = ShipOf(s.squad->GetLeader());
     const int8_t value = int8_t(p.Word(0) & 0xFF);
     if (leader != &s) {
         // The leader takes the order once however many members pass it on.
@@ -261,7 +261,7 @@ void Formation(Ship& s, Message& message, const OrderParams& p) {
         return;
     }
     auto spreadSpacing = [&s] {
-        for (Ship* member : s.squad->members)
+        for (Ship* member : Ships(s.squad->members))
             if (member) member->formationSpacing = s.formationSpacing;
     };
     if (value == 1) {
@@ -272,7 +272,7 @@ void Formation(Ship& s, Message& message, const OrderParams& p) {
         spreadSpacing();
     } else if (value == 0) {
         s.formationKind = 0;
-        for (Ship* member : s.squad->members)
+        for (Ship* member : Ships(s.squad->members))
             if (member && member != &s && member->orderState == kOrderFormation) {
                 member->FinishOrder();
                 member->formationKind = 0;
@@ -364,7 +364,7 @@ void Ship::HandleMessage(Message& message) {
         EndFade();
     }
     if (orderState == kOrderFormation && MovesTheFormation(code) && squad) {
-        const Ship* leader = squad->GetLeader();
+        const Ship* leader = ShipOf(squad->GetLeader());
         if (leader && leader != this) {
             if (Addresses(message, leader->handle)) return; // the leader takes it, we follow
             formationKind = 0;

@@ -9,7 +9,7 @@
 #include <memory>
 #include <set>
 
-#include "desktop/units/debris/debris.h"
+#include "desktop/scene/entity/debris.h"
 #include "desktop/units/weapon/weapon.h"
 #include "platform/paths.h"
 #include "tools/scenerun/scene_runner.h"

@@ -10,6 +10,7 @@
 
 #include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/object/scene_classes.h"
+#include "desktop/units/unit_class_headers.h"
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/world/scene_hooks.h"
 #include "desktop/scene/world/trigger_action.h"
