@@ -65,24 +65,27 @@ public:
     virtual int32_t Race() const = 0;
     // The "sensor range" property (the sensor chains' sphere).
     virtual float SensorRange() const = 0;
+    // The "target for enemies" flag: enemies pick it, and it counts when
+    // triggers ask whether a side is beaten.
     virtual bool TargetForEnemies() const = 0;
     virtual float TopSpeed() const = 0;
     // Obeys move orders (and bounces off what it hits).
     virtual bool CanMove() const = 0;
+    // The "task: gather" flag: a gatherer never counts as idle.
     virtual bool TaskGather() const = 0;
     // Leads its squad with a formation kind set (it then flies slower).
     virtual bool LeadsFormation() const = 0;
     // The announcement of its unit class when it is attacked; -1 for none.
     virtual int32_t DamageAnnouncement() const = 0;
     virtual bool IsFadingOut() const = 0;
-    // Building a unit now.
-    virtual bool IsBuilding() const = 0;
-    // The choice whose name is the prototype's (any case), or -1.
-    virtual int BuildChoiceOf(std::string_view prototype) const = 0;
     // The pips the head-up display shows: craft the unit owns, and units
     // or cargo aboard.
     virtual int32_t OwnedCraftCount() const = 0;
     virtual int32_t CarriedCount() const = 0;
+    // Building a unit now.
+    virtual bool IsBuilding() const = 0;
+    // The build choice whose name is the prototype's (any case), or -1.
+    virtual int BuildChoiceOf(std::string_view prototype) const = 0;
     // Items queued for that prototype.
     virtual int QueuedCount(std::string_view prototype) const = 0;
     // An item is queued for that site and node (any case).

@@ -1,5 +1,5 @@
-// The display draws scenes with units: their classes are registered before
-// any test runs, as the program does at start-up.
+// The display draws the shipped scenes, which hold units: their classes are
+// registered before any test runs, as the program does at start-up.
 #include "desktop/units/unit_classes.h"
 
 namespace {
