@@ -329,7 +329,7 @@ void TriggerAction::RunUnitOrders() {
         }
         case action::kGather: {
             auto order = std::make_unique<Message>();
-            order->type = IsA(unit, ClassId::UtilityPod) ? order::kGather : order::kStopWork;
+            order->type = IsA(unit, ClassId::UtilityPod) ? order::kGather : order::kWork;
             PostOrder(std::move(order), *unit);
             break;
         }

@@ -21,7 +21,6 @@ namespace lumivane {
 
 namespace {
 
-constexpr uint8_t kReleaseCode = 26;
 constexpr uint8_t kAttackCode = 13;
 
 void TellCollections(EntityHandle towed) {
@@ -68,7 +67,7 @@ void Tug::HandleMessage(Message& message) {
         PilotVoice(kVoiceAttack);
         return;
     }
-    if (code == kReleaseCode) {
+    if (code == order::kRelease) {
         Release();
         return;
     }

@@ -230,7 +230,7 @@ TEST_F(LvTriggers, OrdersGoToTheQueueForEachLiveUnit) {
     run(action::kHunt, -1);
     EXPECT_EQ(fixture.queue.At(0).type, order::kHunt);
     run(action::kGather, -1);
-    EXPECT_EQ(fixture.queue.At(0).type, order::kStopWork) << "not a utility pod";
+    EXPECT_EQ(fixture.queue.At(0).type, order::kWork) << "not a utility pod";
     EXPECT_EQ(fixture.queue.At(0).units[0], a->handle);
 }
 
