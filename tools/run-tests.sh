@@ -13,10 +13,17 @@ export JENTRA_DISCOVERY_HOSTS=127.0.0.1
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
+status=0
+# The layers name only what lies below them: checked from the include lines,
+# before anything is built.
+echo "=== include check ==="
+if ! tools/check-includes.sh; then
+  status=1
+fi
+
 tools/setup.sh
 tools/setup.sh --asan
 
-status=0
 for dir in build build-asan; do
   echo "=== tests in $dir ==="
   if ! ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --timeout 600; then
