@@ -34,7 +34,7 @@ LUMIVANE_MENU_EXPORT HRESULT DllRegisterServer() {
 }
 
 LUMIVANE_MENU_EXPORT HRESULT DllUnregisterServer() {
-    return UnregisterServer();
+    return UnregisterServer(ModulePath().string());
 }
 
 LUMIVANE_MENU_EXPORT uint32_t TurnOn(uint32_t, uint32_t, uint32_t) {

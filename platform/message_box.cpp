@@ -103,9 +103,17 @@ MessageBoxResult ShowMessageBox(std::string_view title, std::string_view text, M
         hook = gHook;
     }
     if (hook) return hook(request);
+    const bool printed = kind == MessageBoxKind::Error;
+    if (printed) PrintToStderr(request);
     MessageBoxResult answer = Buttons(buttons).headless;
     if (!IsHeadless() && ShowDialog(request, answer)) return answer;
-    PrintToStderr(request);
+    if (!printed) PrintToStderr(request);
+    return Buttons(buttons).headless;
+}
+
+MessageBoxResult PrintMessageBox(std::string_view title, std::string_view text, MessageBoxKind kind,
+                                 MessageBoxButtons buttons) {
+    PrintToStderr({std::string(title), std::string(text), kind, buttons});
     return Buttons(buttons).headless;
 }
 

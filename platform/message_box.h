@@ -26,10 +26,18 @@ using MessageBoxHook = std::function<MessageBoxResult(const MessageBoxRequest&)>
 // Shows the box and waits for the answer. Headless, or when the dialog
 // cannot be shown, the text goes to stderr and the answer is the one that
 // neither repeats nor acts: Ok for Ok and OkCancel, No for YesNo, Abort for
-// AbortRetryIgnore.
+// AbortRetryIgnore. An error box also leaves its text on stderr when the
+// dialog shows it, so whoever started the program (a terminal, a
+// screensaver host's log) learns why it failed.
 MessageBoxResult ShowMessageBox(std::string_view title, std::string_view text,
                                 MessageBoxKind kind = MessageBoxKind::Error,
                                 MessageBoxButtons buttons = MessageBoxButtons::Ok);
+
+// The headless form of a box, whatever the display: the text to stderr and
+// the answer that neither repeats nor acts. No hook sees it.
+MessageBoxResult PrintMessageBox(std::string_view title, std::string_view text,
+                                 MessageBoxKind kind = MessageBoxKind::Error,
+                                 MessageBoxButtons buttons = MessageBoxButtons::Ok);
 
 // Installs a hook that receives every box in place of the dialog; an empty
 // hook restores the default. Returns the previous hook.

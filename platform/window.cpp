@@ -1,6 +1,8 @@
 // Windows through SDL2 with an OpenGL framebuffer.
 #include "platform/window_internal.h"
 
+#include "platform/x11_windows.h"
+
 #include <SDL_syswm.h>
 
 #include <atomic>
@@ -129,6 +131,7 @@ std::unique_ptr<Window> Window::CreateFromNative(uint64_t x11Window, const Windo
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
     auto impl = std::make_unique<Impl>();
     impl->foreign = true;
+    impl->x11Window = x11Window;
     impl->window = SDL_CreateWindowFrom(reinterpret_cast<const void*>(uintptr_t(x11Window)));
     if (!impl->window) {
         Fail(error, "the given window could not be used");
@@ -141,20 +144,35 @@ uint32_t Window::Id() const {
     return SDL_GetWindowID(impl_->window);
 }
 
+namespace {
+
+// SDL learns a foreign window's size only when the window is made: the
+// program that owns it resizes it without telling us. Its size comes from
+// the X server, as the GL driver's drawable follows it.
+bool ForeignSize(const Window::Impl& impl, int& width, int& height) {
+    ForeignWindowState state;
+    if (!impl.foreign || !QueryX11Window(impl.x11Window, state)) return false;
+    width = state.width;
+    height = state.height;
+    return true;
+}
+
+} // namespace
+
 int Window::Width() const {
     int w = 0, h = 0;
-    SDL_GetWindowSize(impl_->window, &w, &h);
+    if (!ForeignSize(*impl_, w, h)) SDL_GetWindowSize(impl_->window, &w, &h);
     return w;
 }
 
 int Window::Height() const {
     int w = 0, h = 0;
-    SDL_GetWindowSize(impl_->window, &w, &h);
+    if (!ForeignSize(*impl_, w, h)) SDL_GetWindowSize(impl_->window, &w, &h);
     return h;
 }
 
 void Window::DrawableSize(int& width, int& height) const {
-    SDL_GL_GetDrawableSize(impl_->window, &width, &height);
+    if (!ForeignSize(*impl_, width, height)) SDL_GL_GetDrawableSize(impl_->window, &width, &height);
 }
 
 void Window::SetSize(int width, int height) {

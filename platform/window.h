@@ -55,6 +55,7 @@ public:
 
     // The id carried by this window's events (Event::windowId).
     uint32_t Id() const;
+    // Sizes follow a foreign window when its owner resizes it.
     int Width() const;
     int Height() const;
     // Pixels of the drawable (differs from the size on high-density screens).

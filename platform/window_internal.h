@@ -12,7 +12,8 @@ namespace platform {
 
 struct Window::Impl {
     SDL_Window* window = nullptr;
-    bool foreign = false; // made by another program
+    bool foreign = false;   // made by another program
+    uint64_t x11Window = 0; // a foreign window's X11 id
     WindowMode mode = WindowMode::Windowed;
 };
 

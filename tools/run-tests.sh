@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, then runs every test in the normal build and in the
-# AddressSanitizer + UndefinedBehaviorSanitizer build, Rookfall's check on a
-# virtual X display, and the sound and music tests once more under
-# ThreadSanitizer. Each build's tests keep
+# AddressSanitizer + UndefinedBehaviorSanitizer build, Rookfall's check and
+# Lumivane's handed-window check on a virtual X display, and the sound and
+# music tests once more under ThreadSanitizer. Each build's tests keep
 # their settings in that build's folder (set by the build's test environment).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,6 +34,13 @@ done
 # the board in the game's own screenshot, and the screensaver playing itself.
 echo "=== Rookfall on a virtual display ==="
 if ! tests/chess/game/check_rookfall.sh build; then
+  status=1
+fi
+# Lumivane drawing into a window another program hands it (as the desktop
+# and as a screensaver hack) for two minutes each, resized half way, then
+# ended by SIGTERM, on a virtual X display.
+echo "=== Lumivane in a handed window on a virtual display ==="
+if ! tests/desktop/display/check_handed_window.sh build; then
   status=1
 fi
 # The sound and music tests run a third time under ThreadSanitizer: the music

@@ -37,6 +37,38 @@ uint64_t ReadWindowNumber(std::string_view text) {
     return value;
 }
 
+bool ReadHostWindowId(std::string_view text, uint64_t& id) {
+    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.remove_prefix(2);
+    if (text.empty()) return false;
+    for (char c : text)
+        if (HexDigit(c) < 0) return false;
+    id = ReadWindowNumber(text);
+    return id != 0;
+}
+
+namespace {
+
+// The screensaver host's window, from "--window-id" or XSCREENSAVER_WINDOW.
+StartOptions HostedBy(std::string_view id, const std::string& source) {
+    StartOptions options;
+    if (ReadHostWindowId(id, options.hostWindow)) {
+        options.hostedScreensaver = true;
+    } else {
+        options.hostWindow = 0;
+        options.refusal = source + " \"" + std::string(id) +
+                          "\" is not a window id (expected 0x followed by hexadecimal digits)";
+    }
+    return options;
+}
+
+} // namespace
+
 StartOptions ParseCommandLine(const std::vector<std::string>& args, const char* screensaverWindow) {
     StartOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -45,16 +77,13 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args, const char* 
             options.ownWindow = true;
             return options;
         }
-        if (args[i] == "--window-id" && i + 1 < args.size()) {
-            options.hostWindow = ReadWindowNumber(args[i + 1]);
-            options.hostedScreensaver = options.hostWindow != 0;
+        if (args[i] == "--window-id") {
+            if (i + 1 < args.size()) return HostedBy(args[i + 1], "--window-id");
+            options.refusal = "--window-id needs a window id (0x followed by hexadecimal digits)";
             return options;
         }
-        if (args[i] == "--root" && screensaverWindow) {
-            options.hostWindow = ReadWindowNumber(screensaverWindow);
-            options.hostedScreensaver = options.hostWindow != 0;
-            return options;
-        }
+        if (args[i] == "--root" && screensaverWindow)
+            return HostedBy(screensaverWindow, "XSCREENSAVER_WINDOW");
     }
 
     std::string line;

@@ -5,7 +5,9 @@
 // Beside that, the screensaver host's forms ("--root" with the window in
 // XSCREENSAVER_WINDOW, or "--window-id 0x...") run the screen saver inside
 // the host's window, and "--window" opens a window of the program's own and
-// runs window mode in it.
+// runs window mode in it. The host's window id must be one ("0x" and
+// hexadecimal digits): anything else is refused rather than taken for no
+// id, which would start the full-screen saver.
 #pragma once
 
 #include <cstdint>
@@ -29,12 +31,20 @@ struct StartOptions {
     bool hostedScreensaver = false;
     // "--window": open a 1280 x 720 window and run window mode in it.
     bool ownWindow = false;
+    // Why the command line cannot be followed (a malformed host window id);
+    // empty when it can.
+    std::string refusal;
 };
 
 // "%x" as the C library reads it: blanks skipped, an optional sign and
 // "0x", hex digits up to the first other character; nothing readable is 0.
 // A value past 32 bits, or a negative one, gives kNoSuchWindow.
 uint64_t ReadWindowNumber(std::string_view text);
+
+// A window id as the screensaver host gives it: hexadecimal digits with an
+// optional "0x", blanks around them and nothing else. False for anything
+// else, and for 0 (no window). A value past 32 bits gives kNoSuchWindow.
+bool ReadHostWindowId(std::string_view text, uint64_t& id);
 
 // `args` without the program name; `screensaverWindow` is the value of
 // XSCREENSAVER_WINDOW (null when unset).

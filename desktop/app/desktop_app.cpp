@@ -14,6 +14,7 @@
 #include "desktop/app/shell/registry.h"
 #include "desktop/app/app_display_host.h"
 #include "desktop/app/program_scene_engine.h"
+#include "desktop/display/device/power_save_check.h"
 #include "desktop/display/program_display.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/script_config.h"
@@ -66,22 +67,24 @@ std::unique_ptr<SceneEngine> MakeProgramSceneEngine() {
     return std::make_unique<ProgramSceneEngine>(std::move(sources));
 }
 
+std::unique_ptr<AppDisplay> MakeProgramDisplay() {
+    ProgramDisplayOptions options;
+    if (gpDesktopApp) {
+        options.display.dataRoot = gpDesktopApp->DataRoot();
+        options.script = gpDesktopApp->Script();
+    }
+    auto display = std::make_unique<ProgramDisplay>(std::make_unique<AppDisplayHost>(), options);
+    if (!display->GetDisplay()) return nullptr;
+    display->GetDisplay()->SetPowerSchemes(&ProgramMonitorPower());
+    return display;
+}
+
 AppServices DefaultAppServices() {
     AppServices services;
     services.windows = CreateSystemWindows();
     // Made by the first run, once start-up found the data root and read the
     // script configuration.
-    services.makeDisplay = []() -> std::unique_ptr<AppDisplay> {
-        ProgramDisplayOptions options;
-        if (gpDesktopApp) {
-            options.display.dataRoot = gpDesktopApp->DataRoot();
-            options.script = gpDesktopApp->Script();
-        }
-        auto display =
-            std::make_unique<ProgramDisplay>(std::make_unique<AppDisplayHost>(), options);
-        if (!display->GetDisplay()) return nullptr;
-        return display;
-    };
+    services.makeDisplay = MakeProgramDisplay;
     services.scene = MakeProgramSceneEngine();
     return services;
 }
@@ -110,6 +113,7 @@ DesktopApp::~DesktopApp() {
     if (gpDesktopObjects == objects_.get()) gpDesktopObjects = nullptr;
     if (gpRegistry == registry_.get()) gpRegistry = nullptr;
     if (gpLanguageTable == languageTable_.get()) gpLanguageTable = nullptr;
+    SetBoxesHeldBack(false);
 }
 
 std::string DesktopApp::Text(int entry) const {
@@ -124,7 +128,7 @@ int DesktopApp::InitInstance(const std::vector<std::string>& args) {
 
     const StartupResult started = Startup();
     if (started != StartupResult::Ready) {
-        RestoreDesktop();
+        if (started != StartupResult::Ended) RestoreDesktop();
         Term();
         return started == StartupResult::Failed ? 1 : 0;
     }
@@ -148,8 +152,8 @@ int DesktopApp::InitInstance(const std::vector<std::string>& args) {
         }
         if (badColourDepth_) {
             Log("BadBPP, waiting for exit");
-            if (ExitRequested()) break;
-            platform::SleepMilliseconds(kRetryPauseMs);
+            if (quitting_ || ExitRequested()) break;
+            SleepUnlessExitSignal(kRetryPauseMs);
             Log("BadBPP, retrying");
             // The colour depth, not the display, was at fault: no box.
             badColourDepth_ = createFailed_ = false;
@@ -166,6 +170,11 @@ int DesktopApp::InitInstance(const std::vector<std::string>& args) {
 bool DesktopApp::SetUpMode(const std::vector<std::string>& args) {
     gpDesktopApp = this;
     options_ = ParseCommandLine(args, std::getenv("XSCREENSAVER_WINDOW"));
+    if (!options_.refusal.empty()) {
+        std::fprintf(stderr, "Lumivane: %s\n", options_.refusal.c_str());
+        return false;
+    }
+    SetBoxesHeldBack(ScreensaverMode());
     std::string error;
     if (DesktopMode()) {
         objects_ = DesktopObjects::Create(&error);
@@ -226,18 +235,19 @@ bool DesktopApp::CreateDisplayWithRetries(int width, int height) {
             mouse_->SetRange(width, height);
             return true;
         }
-        if (attempt == kDisplayCreateTries) break;
-        platform::SleepMilliseconds(kRetryPauseMs);
+        if (attempt == kDisplayCreateTries || EndRequested()) break;
+        SleepUnlessExitSignal(kRetryPauseMs);
         // The host signals Paint once it can be drawn on. Waiting for it has
         // no time limit, but Exit (or an exit signal) ends the wait.
         if (!objects_) continue;
+        InvalidateHost();
         while (!Poll(DesktopEvent::Paint)) {
             if (ExitRequested()) {
                 Log("Exit event signaled");
                 quitting_ = true;
                 return false;
             }
-            platform::SleepMilliseconds(kEventWaitStepMs);
+            SleepUnlessExitSignal(kEventWaitStepMs);
         }
     }
     return false;
@@ -253,12 +263,10 @@ DesktopApp::FirstRunResult DesktopApp::FirstRun() {
             static_cast<unsigned long long>(host_ ? host_->Handle() : 0));
         return FirstRunResult::WindowGone;
     }
-    if (!CreateDisplayWithRetries(width, height)) {
-        if (quitting_) {
-            // Exit came while waiting for the host: end without a box.
-            PostQuit();
-            return FirstRunResult::Ready;
-        }
+    const bool created = CreateDisplayWithRetries(width, height);
+    // Exit while the display was made: end without a box, load nothing.
+    if (EndRequested()) return FirstRunResult::Ready;
+    if (!created) {
         Log("ChooseMode failed");
         createFailed_ = true;
         return FirstRunResult::CreateFailed;
@@ -270,6 +278,9 @@ DesktopApp::FirstRunResult DesktopApp::FirstRun() {
         Log("Protobase Init failed");
         quitting_ = true;
         PostQuit();
+        // The program ends with this pump: the rest of the first run would
+        // only keep it from ending.
+        return FirstRunResult::Ready;
     }
     services_.scene->SetUpFirstRun();
     if (logo_) services_.scene->ShowLogo(true, ScreensaverMode());
@@ -301,8 +312,7 @@ void DesktopApp::EndRunCleanUp() {
     if (createFailed_) {
         Log("CreateFail, turning off");
         createFailed_ = false;
-        platform::ShowMessageBox(Text(kEntryFatalCaption), Text(kEntryDisplayFailed),
-                                 platform::MessageBoxKind::Error);
+        ShowProgramBox(Text(kEntryFatalCaption), Text(kEntryDisplayFailed));
         RestoreDesktop();
         Log("CreateFail, turning off done");
     }
@@ -345,6 +355,15 @@ bool DesktopApp::ExitRequested() {
     // Both are taken: a signal and an event each count once.
     const bool signalled = TakeExitSignal();
     return Poll(DesktopEvent::Exit) || signalled;
+}
+
+bool DesktopApp::EndRequested() {
+    if (quitting_) return true;
+    if (!ExitRequested()) return false;
+    Log("Exit event signaled");
+    quitting_ = true;
+    PostQuit();
+    return true;
 }
 
 bool DesktopApp::ShouldAbortLoad() {

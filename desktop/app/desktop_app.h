@@ -49,6 +49,9 @@ struct AppServices {
 // The program's own: SDL and X11 windows, the real display, and the
 // program's scene engine.
 AppServices DefaultAppServices();
+// The program's display for the chosen adapter (null when there is none),
+// asking the X server's DPMS in its monitor power-save check.
+std::unique_ptr<AppDisplay> MakeProgramDisplay();
 // The program's scene engine, reading its data root and script
 // configuration from the running application.
 std::unique_ptr<SceneEngine> MakeProgramSceneEngine();
@@ -79,7 +82,9 @@ public:
     // The command line and the mode's named objects. False when the named
     // objects cannot be made (reported on stderr).
     bool SetUpMode(const std::vector<std::string>& args);
-    enum class StartupResult { Ready, Stopped, Failed };
+    // Stopped: the texture cache was not built (the desktop is put back);
+    // Ended: Exit came while starting (nothing is put back).
+    enum class StartupResult { Ready, Stopped, Ended, Failed };
     StartupResult Startup();
     // A run begins: per-run state, keys, the first scene, the Scene.
     void BeginRun();
@@ -180,6 +185,9 @@ public:
 private:
     // Start-up pieces.
     bool ReadMachineSettings();
+    // Ends the program with a message naming the folder when the data root
+    // is missing or holds no script configuration.
+    void CheckDataFolder();
     bool LoadLanguageTable();
     bool MakeModeWindows();
     bool CheckGraphics();
@@ -199,10 +207,15 @@ private:
     bool Poll(DesktopEvent event);
     void Signal(DesktopEvent event, bool on);
     bool ExitRequested();
+    // Exit (or an exit signal) came while starting: marks the program as
+    // quitting, so nothing more is loaded. True also once quitting.
+    bool EndRequested();
     void ReadVolume(bool windowModeMutes);
     void LowerPriority();
     void HandleEvent(const platform::Event& event);
     bool CreateDisplayWithRetries(int width, int height);
+    // Asks the host window to repaint, which brings Paint.
+    void InvalidateHost();
     // Makes the display for the host window at its size; false on failure.
     bool CreateDisplayForHost();
     void EndRunCleanUp();
@@ -228,6 +241,7 @@ private:
 
     // Machine values and settings.
     std::filesystem::path dataRoot_;
+    std::string dataRootOrigin_; // where dataRoot_ came from, in words
     uint32_t build_ = 0;
     uint32_t language_ = 1;
     uint32_t unicode_ = 0;

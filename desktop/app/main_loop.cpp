@@ -4,8 +4,10 @@
 // frame of work.
 #include "desktop/app/desktop_app.h"
 
+#include "desktop/app/exit_signal.h"
 #include "desktop/app/shell/desktop_objects.h"
 #include "desktop/app/shell/log.h"
+#include "desktop/app/shell/message_boxes.h"
 #include "desktop/app/shell/registry.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/world/mouse.h"
@@ -29,6 +31,13 @@ constexpr int kFramesSkippedAfterSceneChange = 2;
 void DesktopApp::LowerPriority() {
     if (DesktopMode() && platform::GetProcessPriority() != platform::PriorityClass::Idle)
         platform::SetProcessPriority(platform::PriorityClass::Idle);
+}
+
+void DesktopApp::InvalidateHost() {
+    // On the desktop page the host's control answered a repaint of its
+    // window with Paint. No Linux host does, so the program answers for it:
+    // the next pass (or wait) sees Paint and makes the display again.
+    Signal(DesktopEvent::Paint, true);
 }
 
 void DesktopApp::TrackNewProcess(uint32_t now) {
@@ -99,7 +108,7 @@ void DesktopApp::Pause(uint32_t now) {
         lastFiveMinuteMark_ = now;
     }
     LowerPriority();
-    platform::SleepMilliseconds(kPausedSleepMs);
+    SleepUnlessExitSignal(kPausedSleepMs);
 }
 
 bool DesktopApp::Resume() {
@@ -108,7 +117,7 @@ bool DesktopApp::Resume() {
     if (!display_ || !display_->Recreate()) {
         resumePending_ = true;
         LowerPriority();
-        platform::SleepMilliseconds(kRetrySleepMs);
+        SleepUnlessExitSignal(kRetrySleepMs);
         return false;
     }
     Signal(DesktopEvent::Loading, false);
@@ -172,6 +181,7 @@ bool DesktopApp::CreateDisplayForHost() {
 
 void DesktopApp::EnterDesktopScreensaver() {
     desktopScreensaverActive_ = true;
+    SetBoxesHeldBack(true);
     if (logo_) services_.scene->SwitchLogoSequence(true);
     registry_->Write(values::kFreeze, 0u);
     freeze_ = false;
@@ -192,6 +202,7 @@ void DesktopApp::EnterDesktopScreensaver() {
 void DesktopApp::LeaveDesktopScreensaver() {
     desktopScreensaverEnded_ = false;
     desktopScreensaverActive_ = false;
+    SetBoxesHeldBack(false);
     if (display_) display_->ReleaseDevice();
     if (desktopHost_) host_ = std::move(desktopHost_); // closes the screen saver's windows
     quitting_ = false;
@@ -207,12 +218,13 @@ void DesktopApp::RunningPass(bool paintSignalled) {
     if (resumePending_) {
         Signal(DesktopEvent::Loading, true);
         if (!paintSignalled) {
+            InvalidateHost();
             LowerPriority();
-            platform::SleepMilliseconds(kWaitForPaintSleepMs);
+            SleepUnlessExitSignal(kWaitForPaintSleepMs);
             return;
         }
         if (!display_ || !display_->Recreate()) {
-            platform::SleepMilliseconds(kRetrySleepMs);
+            SleepUnlessExitSignal(kRetrySleepMs);
             return;
         }
         resumePending_ = false;

@@ -4,6 +4,7 @@
 // settings of the first run.
 #include "desktop/app/desktop_app.h"
 
+#include "desktop/app/exit_signal.h"
 #include "desktop/app/scene_message_sink.h"
 #include "desktop/app/shell/active_desktop.h"
 #include "desktop/app/shell/crash/crash_handler.h"
@@ -29,9 +30,8 @@ namespace lumivane {
 
 namespace {
 
-// The data root when the machine value "WorkingDir" was never stored: the
-// installer would have named this folder beside the program.
-constexpr const char* kDefaultDataFolder = "LumivaneData";
+// What shows that a folder is the data folder.
+constexpr const char* kScriptConfigFile = "script.dat";
 constexpr uint64_t kLowMemoryBytes = 68157440; // 65 MiB
 constexpr uint32_t kScreensaverSettleMs = 500;
 constexpr int kStandInWidth = 1280;
@@ -69,9 +69,7 @@ public:
         if (!window) Log("Texture cache: no progress window: %s", error.c_str());
         return window;
     }
-    void ReportStartFailure() override {
-        platform::ShowMessageBox(caption_, failure_, platform::MessageBoxKind::Error);
-    }
+    void ReportStartFailure() override { ShowProgramBox(caption_, failure_); }
 
 private:
     DesktopApp& app_;
@@ -103,11 +101,14 @@ bool DesktopApp::ReadMachineSettings() {
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);
     if (!workingDirStored) {
-        dataRoot_ = platform::ProgramFolder() / kDefaultDataFolder;
+        dataRoot_ = platform::ProgramFolder() / kDataFolderName;
+        dataRootOrigin_ = "beside the program, as the machine setting \"WorkingDir\" is not set";
     } else if (workingDir.empty()) {
         dataRoot_ = current;
+        dataRootOrigin_ = "the current folder, as the machine setting \"WorkingDir\" is empty";
     } else {
         dataRoot_ = std::filesystem::absolute(workingDir, error);
+        dataRootOrigin_ = "named by the machine setting \"WorkingDir\"";
     }
     // Once, before any thread starts: the log and the crash report are
     // written to the current folder.
@@ -118,6 +119,22 @@ bool DesktopApp::ReadMachineSettings() {
     crash.reportUrl = reportUrl;
     InstallCrashReporter(crash, "main thread");
     return true;
+}
+
+void DesktopApp::CheckDataFolder() {
+    std::error_code error;
+    std::string missing;
+    if (!std::filesystem::is_directory(dataRoot_, error)) {
+        missing = "does not exist";
+    } else if (!platform::ResolvePath(dataRoot_, kScriptConfigFile)) {
+        missing = std::string("holds no ") + kScriptConfigFile;
+    } else {
+        return;
+    }
+    // The language table lies in that folder too, so the words are the
+    // program's own.
+    EndWithError("Lumivane", "Lumivane cannot start: its data folder " + dataRoot_.string() + " (" +
+                                 dataRootOrigin_ + ") " + missing + ".");
 }
 
 bool DesktopApp::LoadLanguageTable() {
@@ -146,10 +163,9 @@ bool DesktopApp::CheckGraphics() {
     if (services_.windows->ProbeGraphics(&error)) return true;
     Log("Graphics check failed: %s", error.c_str());
     RestoreDesktop();
-    if (platform::ShowMessageBox(Text(kEntryGraphicsTooOldCaption), Text(kEntryGraphicsTooOld),
-                                 platform::MessageBoxKind::Warning,
-                                 platform::MessageBoxButtons::YesNo) ==
-        platform::MessageBoxResult::Yes)
+    if (ShowProgramBox(Text(kEntryGraphicsTooOldCaption), Text(kEntryGraphicsTooOld),
+                       platform::MessageBoxKind::Warning,
+                       platform::MessageBoxButtons::YesNo) == platform::MessageBoxResult::Yes)
         platform::OpenInBrowser(kGraphicsDriverPage);
     return false;
 }
@@ -174,12 +190,13 @@ void DesktopApp::ReadStartSettings() {
 DesktopApp::StartupResult DesktopApp::Startup() {
     SetMessageSink(&gShellMessageSink);
     ReadMachineSettings();
+    CheckDataFolder();
     plentyOfMemory_ = PhysicalMemory() >= kLowMemoryBytes;
     LoadLanguageTable();
     MakeModeWindows();
     if (ScreensaverMode() && !options_.hostedScreensaver) {
         platform::ShowMouseCursor(false);
-        platform::SleepMilliseconds(kScreensaverSettleMs);
+        SleepUnlessExitSignal(kScreensaverSettleMs);
     }
 
     registry_ = std::make_unique<Registry>();
@@ -187,17 +204,22 @@ DesktopApp::StartupResult DesktopApp::Startup() {
     gpRegistry = registry_.get();
     noVertexBuffers_ = registry_->Read(values::kNoVertexBuffers) != 0;
     if (!CheckGraphics()) return StartupResult::Failed;
+    // The graphics check and sound take their time; an exit that came
+    // meanwhile ends the start here.
+    if (EndRequested()) return StartupResult::Ended;
 
     scriptConfig_ = std::make_unique<ScriptConfig>();
     if (!scriptConfig_->Load(dataRoot_)) return StartupResult::Failed;
     services_.scene->CreateSound();
     ReadVolume(true);
+    if (EndRequested()) return StartupResult::Ended;
 
     ConverterHost converter(*this, Text(kEntryUnpackingTitle), Text(kEntryUnpackingMessage),
                             Text(kEntryConverterCannotStart), Text(kEntryFatalCaption));
     if (BuildTextureCache(dataRoot_, converter) == 0) return StartupResult::Stopped;
 
     services_.scene->CreateServices();
+    if (EndRequested()) return StartupResult::Ended;
     if (host_ && !host_->Exists()) Log("Window check 1 INVALID");
     ReadStartSettings();
     return StartupResult::Ready;

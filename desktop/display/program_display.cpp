@@ -162,8 +162,27 @@ bool ProgramDisplay::HasDevice() const {
     return display_ && display_->HasDevice();
 }
 
+bool ProgramDisplay::FollowForeignWindowSize() {
+    if (!foreignWindow_ || window_ != foreignWindow_.get()) return true;
+    int width = 0, height = 0;
+    window_->DrawableSize(width, height);
+    if (width <= 0 || height <= 0 || (width == width_ && height == height_)) return true;
+    // The host resized its window: what is sized by it is made anew, the
+    // whole display when that does not do.
+    width_ = width;
+    height_ = height;
+    if (display_->Resize(width, height) != D3D_OK) return Recreate();
+    if (sceneLink_) sceneLink_->PublishShape();
+    return true;
+}
+
 void ProgramDisplay::PresentFrame() {
     if (!HasDevice()) return;
+    if (!FollowForeignWindowSize()) {
+        // The main loop's resume path makes it again on later passes.
+        resizeFailed_ = true;
+        return;
+    }
     display_->PresentFrame();
 
     const uint32_t spent = platform::TickCount() - lastFrameMs_;
@@ -192,7 +211,10 @@ void ProgramDisplay::DrawProgress(float fraction) {
 }
 
 bool ProgramDisplay::TakeDeviceLost() {
-    return display_ && display_->TakeDeviceLost();
+    const bool lost = display_ && display_->TakeDeviceLost();
+    const bool resizeFailed = resizeFailed_;
+    resizeFailed_ = false;
+    return lost || resizeFailed;
 }
 
 bool ProgramDisplay::HandleEvent(const platform::Event& event) {

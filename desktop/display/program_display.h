@@ -65,6 +65,9 @@ private:
     // The texture manager started for the new device, or its surfaces made
     // again; false when that fails.
     bool TexturesForDevice();
+    // A window of another program that its owner resized gets a display of
+    // its new size; false when that could not be made.
+    bool FollowForeignWindowSize();
 
     // The model library's vertices go into the display's shared buffer.
     class SharedVertices : public VertexBufferSink {
@@ -92,6 +95,7 @@ private:
     uint64_t foreignId_ = 0;
     platform::Window* window_ = nullptr;
     int width_ = 0, height_ = 0;
+    bool resizeFailed_ = false;
     uint32_t lastFrameMs_ = 0;
 };
 

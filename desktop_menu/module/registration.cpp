@@ -1,10 +1,12 @@
 // The registration keys of PallowenHandler, written and removed.
 #include "desktop_menu/module/registration.h"
 
+#include "desktop/app/shell/registry.h"
 #include "desktop_menu/interface/module_exports.h"
 #include "desktop_menu/interface/shell_extension.h"
 #include "platform/settings_store.h"
 
+#include <filesystem>
 #include <vector>
 
 namespace lumivane::menu {
@@ -29,6 +31,11 @@ platform::SettingsBatchItem Text(const std::string& key, const char* name,
 
 bool Removed(SettingsStatus status) {
     return status == SettingsStatus::Ok || status == SettingsStatus::NotFound;
+}
+
+// The data folder registration names: the one beside the library.
+std::string DataFolderBeside(const std::string& modulePath) {
+    return (std::filesystem::path(modulePath).parent_path() / kDataFolderName).string();
 }
 
 SettingsStatus RemoveKeys(platform::SettingsStore& store) {
@@ -75,13 +82,31 @@ HRESULT RegisterServer(const std::string& modulePath) {
         RemoveKeys(*store);
         return SELFREG_E_CLASS;
     }
+    std::string workingDir;
+    store->GetString(SettingsScope::Machine, SettingsKey::kKeyPath, values::kWorkingDir.name,
+                     workingDir);
+    if (workingDir.empty() &&
+        store->SetString(SettingsScope::Machine, SettingsKey::kKeyPath, values::kWorkingDir.name,
+                         DataFolderBeside(modulePath)) != SettingsStatus::Ok) {
+        RemoveKeys(*store);
+        return SELFREG_E_CLASS;
+    }
     return S_OK;
 }
 
-HRESULT UnregisterServer() {
+HRESULT UnregisterServer(const std::string& modulePath) {
     auto store = platform::SettingsStore::Open();
     if (!store) return SELFREG_E_CLASS;
-    return RemoveKeys(*store) == SettingsStatus::Ok ? S_OK : SELFREG_E_CLASS;
+    if (RemoveKeys(*store) != SettingsStatus::Ok) return SELFREG_E_CLASS;
+    // An installation's own folder stays; the one registration recorded goes.
+    std::string workingDir;
+    store->GetString(SettingsScope::Machine, SettingsKey::kKeyPath, values::kWorkingDir.name,
+                     workingDir);
+    if (workingDir == DataFolderBeside(modulePath) &&
+        !Removed(store->DeleteValue(SettingsScope::Machine, SettingsKey::kKeyPath,
+                                    values::kWorkingDir.name)))
+        return SELFREG_E_CLASS;
+    return S_OK;
 }
 
 } // namespace lumivane::menu

@@ -97,6 +97,14 @@ void HashAdapterIds(AdapterIdentifier& identifier) {
     identifier.Revision = HashName(identifier.Version);
 }
 
+bool OffersAnisotropicFiltering(std::string_view renderer, bool hasExtension) {
+    if (!hasExtension) return false;
+    // Mesa's software rasterisers name themselves in the renderer string.
+    for (std::string_view software : {"llvmpipe", "softpipe", "swrast"})
+        if (renderer.find(software) != std::string_view::npos) return false;
+    return true;
+}
+
 uint32_t TextureFormatDesc::AlphaBits() const {
     return (Flags & kFormatAlphaPixels) ? uint32_t(std::popcount(AlphaMask)) : 0;
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Triangle texture-blend capabilities (the older device's blend modes).
@@ -72,6 +73,14 @@ struct AdapterIdentifier {
     uint32_t SubSysId = 0;
     uint32_t Revision = 0;
 };
+
+// Whether a driver, by its renderer string and whether it has the GL
+// extension, offers anisotropic filtering as a capability. A software
+// rasteriser does not: it filters anisotropically on the processor at many
+// times the cost of linear filtering, and where texture coordinates change
+// steeply across a pixel its filter walks a footprint so large that one
+// frame takes minutes.
+bool OffersAnisotropicFiltering(std::string_view renderer, bool hasExtension);
 
 // A number standing for a name, the same from run to run.
 uint32_t HashName(const std::string& name);

@@ -117,8 +117,9 @@ void GlBackend::ReadDriverFacts() {
     GLint size = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
     maxTextureSize_ = size > 0 ? uint32_t(size) : 0;
-    if (epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
-        epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic")) {
+    const bool extension = epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
+                           epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
+    if (OffersAnisotropicFiltering(identifier_.Description, extension)) {
         GLfloat limit = 1.0f;
         glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &limit);
         maxAnisotropy_ = std::max(1.0f, limit);

@@ -34,12 +34,22 @@ protected:
         const auto text = lumivane::WallpaperText(wallpaper);
         return desktop->GetOptions().activeDesktop && text.find(u"Lumivane.htm") != text.npos;
     }
-    bool Checked(int offset) {
+    // The item at the offset of a freshly built popup (a plain one when
+    // there is none).
+    MenuItem ItemAt(int offset) {
         MenuModel menu;
         Handler handler;
         handler.Build(menu);
         const MenuItem* item = FindItem(menu, uint32_t(offset));
-        return item && item->checked;
+        return item ? *item : MenuItem{};
+    }
+    bool Checked(int offset) { return ItemAt(offset).checked; }
+    bool Grayed(int offset) { return ItemAt(offset).grayed; }
+    std::string ProductPage() {
+        std::string page;
+        store_->GetString(platform::SettingsScope::Machine, lumivane::SettingsKey::kKeyPath, "html",
+                          page);
+        return page;
     }
 };
 
@@ -122,6 +132,24 @@ TEST_F(MenuCommands, TheOnItemTurnsOnWhenUncheckedAndOffWhenChecked) {
     auto desktop = lumivane::CreateDesktopBackend();
     EXPECT_EQ(desktop->GetOptions().enableComponents, 1u);
     EXPECT_TRUE(lumivane::WallpaperText(desktop->GetWallpaper()) == u"/home/ann/fjord.png");
+}
+
+TEST_F(MenuCommands, TurningOnNamesTheDataFoldersPageSoTheMenuShowsItOn) {
+    WriteFile(DataDir() / "Lumivane.htm", "<html></html>");
+    Handler handler;
+    EXPECT_TRUE(Grayed(kFreeze));
+    handler.Pick(kTurnOnOrOff);
+    EXPECT_EQ(ProductPage(), "file://" + (DataDir() / "Lumivane.htm").string());
+    EXPECT_TRUE(Running());
+    EXPECT_TRUE(Checked(kTurnOnOrOff));
+    EXPECT_FALSE(Grayed(kFreeze));
+    EXPECT_FALSE(Grayed(kRandomNow));
+
+    handler.Pick(kTurnOnOrOff);
+    EXPECT_FALSE(Running());
+    EXPECT_EQ(ProductPage(), "");
+    EXPECT_FALSE(Checked(kTurnOnOrOff));
+    EXPECT_TRUE(Grayed(kRandomNow));
 }
 
 TEST_F(MenuCommands, PagesAndDisplayPropertiesOpenWithoutWaiting) {

@@ -138,6 +138,40 @@ TEST_F(MenuModule, RegisteringThenUnregisteringLeavesTheStoreAsItWas) {
     EXPECT_EQ(DumpStore(*store_), before);
 }
 
+TEST_F(MenuModule, RegisteringNamesTheDataFolderBesideTheLibraryForMenusOpenedAnywhere) {
+    ASSERT_EQ(store_->DeleteValue(platform::SettingsScope::Machine, lumivane::SettingsKey::kKeyPath,
+                                  "WorkingDir"),
+              platform::SettingsStatus::Ok);
+    ASSERT_EQ(Host({"register"}), 0);
+    std::string workingDir;
+    store_->GetString(platform::SettingsScope::Machine, lumivane::SettingsKey::kKeyPath,
+                      "WorkingDir", workingDir);
+    const auto shipped = std::filesystem::canonical(LibraryPath()).parent_path() / "LumivaneData";
+    EXPECT_EQ(workingDir, shipped.string());
+
+    // Opened from the home folder, the popup has the shipped texts and scenes.
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(HomeDir());
+    std::string out, err;
+    const int listed = Host({"list"}, &out, &err);
+    std::filesystem::current_path(previous);
+    ASSERT_EQ(listed, 0) << err;
+    EXPECT_EQ(out.find("\"\""), std::string::npos) << out; // no empty label
+    EXPECT_NE(out.find("Hell's Heart"), std::string::npos) << out;
+
+    // The recorded folder goes with the registration; an installation's stays.
+    ASSERT_EQ(Host({"unregister"}), 0);
+    EXPECT_EQ(store_->GetString(platform::SettingsScope::Machine, lumivane::SettingsKey::kKeyPath,
+                                "WorkingDir", workingDir),
+              platform::SettingsStatus::NotFound);
+    SetMachineString("WorkingDir", DataDir().string());
+    ASSERT_EQ(Host({"register"}), 0);
+    ASSERT_EQ(Host({"unregister"}), 0);
+    store_->GetString(platform::SettingsScope::Machine, lumivane::SettingsKey::kKeyPath,
+                      "WorkingDir", workingDir);
+    EXPECT_EQ(workingDir, DataDir().string());
+}
+
 TEST_F(MenuModule, HostListsAndInvokesThroughTheRegistration) {
     std::string out, err;
     EXPECT_EQ(Host({"list"}, &out, &err), 1);

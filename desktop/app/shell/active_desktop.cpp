@@ -5,14 +5,35 @@
 #include "desktop/app/shell/desktop_objects.h"
 #include "desktop/app/shell/registry.h"
 #include "platform/codepage.h"
+#include "platform/paths.h"
+
+#include <filesystem>
+#include <system_error>
 
 namespace lumivane {
 
 namespace {
 
+constexpr const char* kProductPageFile = "Lumivane.htm";
+
 // The product page as UTF-16; stored settings text is UTF-8.
 std::u16string ProductPage(SettingsKey& key) {
     return platform::Utf8ToUtf16(key.Read(values::kHtml));
+}
+
+// Turning on names the page it shows: an installation's "html" stands,
+// otherwise the data folder's page (the one "WorkingDir" names, else the
+// current folder) is recorded, so the menu sees the desktop as on.
+void RecordProductPage(SettingsKey& key) {
+    if (!key.Read(values::kHtml).empty()) return;
+    const std::string workingDir = key.Read(values::kWorkingDir);
+    std::error_code error;
+    const std::filesystem::path folder = workingDir.empty() ? std::filesystem::current_path(error)
+                                                            : std::filesystem::path(workingDir);
+    const auto file = platform::ResolvePath(folder, kProductPageFile);
+    const std::filesystem::path page =
+        std::filesystem::absolute(file ? *file : folder / kProductPageFile, error);
+    key.Write(values::kHtml, "file://" + page.string());
 }
 
 void SaveDesktop(SettingsKey& key, const DesktopOptions& options, const WallpaperPath& wallpaper) {
@@ -56,6 +77,7 @@ int TurnOn() {
     key.Write(values::kFreeze, 0);
     auto desktop = CreateDesktopBackend();
     if (!desktop) return 0;
+    RecordProductPage(key);
     const DesktopOptions found = desktop->GetOptions();
     const WallpaperPath wallpaper = desktop->GetWallpaper();
     const std::u16string page = ProductPage(key);
@@ -76,6 +98,8 @@ int TurnOff() {
     MenuKey key;
     key.Open();
     RestoreSavedDesktop(key, nullptr);
+    // The page is no longer shown; turning on names it again.
+    key.Write(values::kHtml, "");
     return 0;
 }
 

@@ -1,8 +1,9 @@
 // Turning the animated desktop on and off. Turning on saves the user's
 // desktop options and wallpaper in the user key and makes the product page
-// (the machine value "html") the wallpaper; turning off, and the program's
-// own restore when it cannot run or must stop, put the saved state back.
-// The menu compiles these in too.
+// (the machine value "html", recorded by turning on when no installation
+// named one) the wallpaper; turning off, and the program's own restore when
+// it cannot run or must stop, put the saved state back, and turning off
+// clears "html". The menu compiles these in too.
 #pragma once
 
 namespace lumivane {

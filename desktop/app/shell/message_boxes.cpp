@@ -3,11 +3,13 @@
 
 #include "desktop/app/shell/active_desktop.h"
 #include "desktop/app/shell/language_table.h"
+#include "desktop/app/shell/log.h"
 #include "platform/codepage.h"
 #include "platform/message_box.h"
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -24,6 +26,7 @@ constexpr const char* kFallbackCaption = "Lumivane";
 
 std::mutex gHandlerMutex;
 ActivationHandler gActivationHandler;
+std::atomic<bool> gBoxesHeldBack{false};
 
 std::string Held(std::string text) {
     if (text.size() > kMaxBoxText) text.resize(kMaxBoxText);
@@ -66,17 +69,36 @@ void NotifyActivation(bool active) {
     if (handler) handler(active);
 }
 
+void SetBoxesHeldBack(bool heldBack) {
+    gBoxesHeldBack = heldBack;
+}
+
+bool BoxesHeldBack() {
+    return gBoxesHeldBack;
+}
+
+platform::MessageBoxResult ShowProgramBox(const std::string& caption, const std::string& text,
+                                          platform::MessageBoxKind kind,
+                                          platform::MessageBoxButtons buttons) {
+    if (!gBoxesHeldBack) return platform::ShowMessageBox(caption, text, kind, buttons);
+    Log("%s: %s", caption.c_str(), text.c_str());
+    return platform::PrintMessageBox(caption, text, kind, buttons);
+}
+
 void ShowWarning(const char* text, const char* detail) {
     NotifyActivation(false);
-    platform::ShowMessageBox(ForDisplay(Caption(kWarningCaption)), ForDisplay(Body(text, detail)),
-                             platform::MessageBoxKind::Warning);
+    ShowProgramBox(ForDisplay(Caption(kWarningCaption)), ForDisplay(Body(text, detail)),
+                   platform::MessageBoxKind::Warning);
     NotifyActivation(true);
 }
 
 void ShowFatalError(const char* text, const char* detail) {
     NotifyActivation(false);
-    platform::ShowMessageBox(ForDisplay(Caption(kFatalCaption)), ForDisplay(Body(text, detail)),
-                             platform::MessageBoxKind::Error);
+    EndWithError(ForDisplay(Caption(kFatalCaption)), ForDisplay(Body(text, detail)));
+}
+
+void EndWithError(const std::string& caption, const std::string& text) {
+    ShowProgramBox(caption, text);
     RestoreDesktop();
     std::fflush(nullptr);
     // Like the platform's fatal exit: no static destructors run under

@@ -16,6 +16,11 @@ enum class KeyRoot { User, Machine };
 // Strings are held to this many bytes with their terminating zero.
 inline constexpr size_t kMaxSettingString = 260;
 
+// The data folder's name beside the programs, where "WorkingDir" points
+// once registration recorded it (and where the program looks while it is
+// not set).
+inline constexpr const char* kDataFolderName = "LumivaneData";
+
 struct DwordValue {
     const char* name;
     KeyRoot root;

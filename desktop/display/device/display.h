@@ -108,6 +108,11 @@ public:
     int32_t Create(platform::Window& window, bool fullScreen, int width, int height,
                    int bitsPerPixel);
     int32_t CreateSurfaces();
+    // A window that changed size: the back buffer, scaling surface and
+    // z-buffer of the new size on the same device, whose textures, buffers
+    // and programs stay; the default states set again. 0 or the error (the
+    // caller then makes the display anew).
+    int32_t Resize(int width, int height);
     int32_t CreateDevice();
     int32_t SetupDevice();
     int32_t SetupDeviceCaps();

@@ -5,8 +5,8 @@
 #include "desktop/display/device/display.h"
 
 #include "desktop/app/shell/language_table.h"
+#include "desktop/app/shell/message_boxes.h"
 #include "desktop/scene/object/engine_services.h"
-#include "platform/message_box.h"
 #include "platform/render/device.h"
 #include "platform/window.h"
 
@@ -73,6 +73,41 @@ int32_t Display::Create(platform::Window& window, bool fullScreen, int width, in
     return D3D_OK;
 }
 
+int32_t Display::Resize(int width, int height) {
+    if (!device_ || fullScreen_) return D3DERR_INVALIDCALL;
+    const bool highQuality = host_.HighQualityMode(width);
+    const int renderWidth = RenderSide(width, highQuality);
+    const int renderHeight = RenderSide(height, highQuality);
+    if (width <= 0 || height <= 0 || renderWidth <= 0 || renderHeight <= 0)
+        return D3DERR_INVALIDCALL;
+    platform::render::PresentParams params = device_->GetPresentParams();
+    params.BackBufferWidth = renderWidth;
+    params.BackBufferHeight = renderHeight;
+    // The z-buffer and scaling surface of the old size go first.
+    states_.Bind(nullptr);
+    device3D_ = nullptr;
+    zBuffer_.reset();
+    scaling_.reset();
+    if (device_->Reset(params) != D3D_OK) return D3DERR_NOTAVAILABLE;
+    highQuality_ = highQuality;
+    outputWidth_ = width;
+    outputHeight_ = height;
+    renderWidth_ = renderWidth;
+    renderHeight_ = renderHeight;
+    aspect_ = float(width) / float(height);
+    inverseAspect_ = float(height) / float(width);
+    host_.SetMouseRange(width, height);
+    if (!highQuality_)
+        scaling_ = device_->CreateRenderTarget(
+            outputWidth_, lowVideoMemory_ ? outputHeight_ / 2 : outputHeight_, D3DFMT_X8R8G8B8, 0);
+    zBuffer_ = device_->CreateDepthStencilSurface(renderWidth_, renderHeight_, zFormat_, 0);
+    if (!zBuffer_) return D3DERR_OUTOFVIDEOMEMORY;
+    int32_t hr = CreateDevice();
+    if (hr == D3D_OK) hr = SetupDevice();
+    if (hr == D3D_OK) hr = SetupDeviceCaps();
+    return hr;
+}
+
 int32_t Display::CreateSurfaces() {
     if (!window_) {
         ReportFatalError(kEntryNoDisplayWindow, "");
@@ -80,9 +115,7 @@ int32_t Display::CreateSurfaces() {
     }
     // A desktop in a colour depth the device cannot draw into: told once.
     if (!UsableColourDepth(bitsPerPixel_)) {
-        if (!badPixelFormatShown_)
-            platform::ShowMessageBox("Lumivane", LanguageText(kEntryBadPixelFormat),
-                                     platform::MessageBoxKind::Error);
+        if (!badPixelFormatShown_) ShowProgramBox("Lumivane", LanguageText(kEntryBadPixelFormat));
         badPixelFormatShown_ = true;
         return D3DERR_NOTAVAILABLE;
     }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "desktop/scene/entity/prop_file.h"
+#include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/model_load_state.h"
 #include "desktop/scene/world/scene_services.h"
 #include "desktop/scene/world/world.h"
@@ -33,7 +34,10 @@ void Entity::LoadProps(platform::BinaryReader* file) {
         const std::string name = "properties\\" + std::string(Name()) + ".prp";
         if (auto path = platform::ResolvePath(GetModelLoadState().dataRoot, name)) {
             platform::FileReader reader;
-            if (reader.Open(*path)) ReadPropRecords(reader, *props);
+            // What came before the damage stays applied; the file is named
+            // as every other damaged file is.
+            if (reader.Open(*path) && ReadPropRecords(reader, *props).damaged)
+                ReportWarning(kEntryBadFile, name);
         }
     }
     PropChanged(kAllProps);

@@ -2,7 +2,7 @@
 // the format enumeration, stage validation against the caps, the window's
 // primary with copies, fills and read-back on software GL, three texture
 // stages over 16-bit textures, DOT3, anisotropic filtering, the driver's
-// identity, and surfaces the recording device is told to lose.
+// identity and what it offers, and surfaces the recording device is told to lose.
 #include "device_fixture.h"
 
 #include <algorithm>
@@ -216,4 +216,15 @@ TEST_F(DeviceTest, TheDriverNamesItself) {
     EXPECT_GE(caps.MaxTextureBlendStages, 3u);
     EXPECT_TRUE(caps.TextureOpCaps & TextureOpCap(D3DTOP_DOTPRODUCT3));
     EXPECT_FALSE(caps.TextureOpCaps & TextureOpCap(D3DTOP_BUMPENVMAP));
+    // The tests' software rasteriser offers no anisotropic filtering: done
+    // on the processor it can take minutes for a single frame.
+    EXPECT_FALSE(caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFANISOTROPIC);
+    EXPECT_EQ(caps.MaxAnisotropy, DefaultDeviceCaps().MaxAnisotropy);
+}
+
+TEST(DriverFacts, AnisotropicFilteringIsOfferedByHardwareWithTheExtensionOnly) {
+    EXPECT_FALSE(OffersAnisotropicFiltering("llvmpipe (LLVM 15.0.6, 256 bits)", true));
+    EXPECT_FALSE(OffersAnisotropicFiltering("softpipe", true));
+    EXPECT_TRUE(OffersAnisotropicFiltering("AMD Radeon RX 6600 (radeonsi, navi23)", true));
+    EXPECT_FALSE(OffersAnisotropicFiltering("AMD Radeon RX 6600 (radeonsi, navi23)", false));
 }

@@ -147,7 +147,10 @@ struct SceneLog {
     std::vector<float> volumes;
     std::vector<lumivane::FrameStep> steps;
     int startScenes = 0;
+    int firstRunSetUps = 0;
     bool loadSucceeds = true;
+    // Runs inside the model load, which then asks whether to stop.
+    std::function<void()> duringModelLoad;
 };
 
 class RecordingScene : public lumivane::SceneEngine {
@@ -159,6 +162,13 @@ public:
         return log_.loadSucceeds;
     }
     void StartScene() override { ++log_.startScenes; }
+    bool LoadModels(const std::function<bool()>& shouldAbort,
+                    const std::function<void(float)>&) override {
+        if (!log_.duringModelLoad) return true;
+        log_.duringModelLoad();
+        return !shouldAbort();
+    }
+    void SetUpFirstRun() override { ++log_.firstRunSetUps; }
     void Step(lumivane::FrameStep step) override { log_.steps.push_back(step); }
 
 private:

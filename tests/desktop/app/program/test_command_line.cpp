@@ -1,5 +1,6 @@
 // The command line: "/w" and "%x" as they were always read, the
-// screensaver host's forms, and numbers that cannot name a window.
+// screensaver host's forms, malformed host window ids, and numbers that
+// cannot name a window.
 #include "desktop/app/command_line.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,30 @@ TEST(LvCommandLine, TheScreensaverHostsFormsDrawIntoItsWindow) {
     o = ParseCommandLine({"--window"}, nullptr);
     EXPECT_EQ(o.mode, StartMode::Window);
     EXPECT_TRUE(o.ownWindow);
+}
+
+TEST(LvCommandLine, TheHostsWindowIdMustBeOne) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--window-id", "0xZZZ"},
+                                               {"--window-id", "12zz"},
+                                               {"--window-id", "0x"},
+                                               {"--window-id", "0x0"},
+                                               {"--window-id", ""},
+                                               {"--window-id"}}) {
+        const StartOptions o = ParseCommandLine(args, nullptr);
+        EXPECT_FALSE(o.refusal.empty()) << args.back();
+        EXPECT_FALSE(o.hostedScreensaver) << args.back();
+    }
+    StartOptions o = ParseCommandLine({"--root"}, "window 5");
+    EXPECT_NE(o.refusal.find("XSCREENSAVER_WINDOW \"window 5\""), std::string::npos) << o.refusal;
+    // Well formed, with or without "0x" and blanks around it.
+    o = ParseCommandLine({"--window-id", " 3c00007 "}, nullptr);
+    EXPECT_TRUE(o.refusal.empty());
+    EXPECT_EQ(o.hostWindow, 0x3c00007u);
+    // Well formed but past what X11 ids reach: a window never found.
+    o = ParseCommandLine({"--window-id", "0x1ffffffff"}, nullptr);
+    EXPECT_TRUE(o.refusal.empty());
+    EXPECT_EQ(o.hostWindow, kNoSuchWindow);
 }
 
 TEST(LvCommandLine, NumbersAreReadLikePercentX) {

@@ -1,16 +1,18 @@
 // The program from the command line to its end: each mode makes only its
 // named objects, the desktop runs until Exit is signalled, a missing host
-// window ends it quietly, and the screensaver host's window is the one drawn
-// into.
+// window ends it quietly, the screensaver host's window is the one drawn
+// into, and SIGTERM ends it in every state.
 #include "desktop/app/exit_signal.h"
 #include "tests/desktop/app/program/app_test_support.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <thread>
 
 using namespace lumivane;
 using namespace app_test;
+using platform_test::Child;
 
 namespace {
 
@@ -111,6 +113,19 @@ TEST_F(LvProgram, AMissingHostWindowEndsQuietly) {
     EXPECT_TRUE(boxes_.empty());
 }
 
+TEST_F(LvProgram, AMalformedHostWindowIdIsRefusedWithoutShowingAnything) {
+    testing::internal::CaptureStderr();
+    DesktopApp app(Services());
+    EXPECT_EQ(app.InitInstance({"--window-id", "0xZZZ"}), 1);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("\"0xZZZ\" is not a window id"), std::string::npos) << err;
+    EXPECT_EQ(windows_.screensaverWindows, 0);
+    EXPECT_TRUE(windows_.foreign.empty());
+    EXPECT_EQ(display_.creates, 0);
+    EXPECT_FALSE(SegmentExists("Lumivane_Screensaver_running"));
+    EXPECT_TRUE(boxes_.empty());
+}
+
 TEST_F(LvProgram, TheScreensaverHostsWindowIsDrawnIntoAndSigtermEnds) {
     setenv("XSCREENSAVER_WINDOW", "0x2a", 1);
     DesktopApp app(Services());
@@ -157,11 +172,42 @@ TEST_F(LvProgram, ABadColourDepthRetriesTheRunUnlessExitIsSignalled) {
     EXPECT_NE(log.find("BadBPP, retrying"), std::string::npos) << log;
     EXPECT_TRUE(boxes_.empty()); // not the display-failed box
 
+    // Exit with the first failed try: no more tries, no second run.
     DesktopApp again(Services());
     display_.answers = {false, false, false, false};
-    display_.onCreate = [&] { again.SetBadColourDepth(); };
-    RaiseExitSignal();
+    display_.onCreate = [&] {
+        again.SetBadColourDepth();
+        RaiseExitSignal();
+    };
     EXPECT_EQ(again.InitInstance({"/w1a2b"}), 0);
-    EXPECT_EQ(display_.creates, 9);
+    EXPECT_EQ(display_.creates, 6);
     EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(LvProgram, AnExitSignalWhileLoadingEndsTheStartThere) {
+    SetMachine("Logging", 1u);
+    scene_.duringModelLoad = [] { RaiseExitSignal(); };
+    DesktopApp app(Services());
+    EXPECT_EQ(app.InitInstance({"--window-id", "0x2a"}), 0);
+    // Nothing after the models was loaded, nothing drawn, nothing asked.
+    EXPECT_EQ(scene_.firstRunSetUps, 0);
+    EXPECT_EQ(display_.presents, 0);
+    EXPECT_TRUE(boxes_.empty());
+    const std::string log = LogText();
+    EXPECT_NE(log.find("Protobase: Exit event signaled"), std::string::npos) << log;
+    EXPECT_NE(log.find("Term done"), std::string::npos) << log;
+}
+
+TEST_F(LvProgram, SigtermEndsTheProgramEvenWhereItIsStuckForGood) {
+    for (const std::string state : {"loading", "drawing"}) {
+        Child program({(platform_test::TestProgramFolder() / "lumivane_app_test_helper").string(),
+                       "stuck-" + state});
+        ASSERT_TRUE(program.Started());
+        ASSERT_EQ(program.ReadLine(), state);
+        kill(program.Pid(), SIGTERM);
+        // It ends by itself, as after an orderly end.
+        EXPECT_EQ(program.Finish(), 0) << state << ": " << program.Stderr();
+        EXPECT_EQ(program.TermSignal(), 0) << state;
+        EXPECT_NE(program.Stderr().find("ending now"), std::string::npos) << program.Stderr();
+    }
 }

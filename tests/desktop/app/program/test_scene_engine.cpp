@@ -138,9 +138,9 @@ protected:
         services.scene = MakeProgramSceneEngine();
         return services;
     }
-    std::unique_ptr<DesktopApp> RunningDesktop() {
+    std::unique_ptr<DesktopApp> RunningDesktop(const std::vector<std::string>& args = {"1a2b"}) {
         auto app = std::make_unique<DesktopApp>(EngineServices());
-        EXPECT_TRUE(app->SetUpMode({"1a2b"}));
+        EXPECT_TRUE(app->SetUpMode(args));
         EXPECT_EQ(app->Startup(), DesktopApp::StartupResult::Ready);
         app->BeginRun();
         EXPECT_EQ(app->FirstRun(), DesktopApp::FirstRunResult::Ready);
@@ -204,6 +204,34 @@ TEST_F(LvSceneEngine, ScenesLoadFromTheirFilesChangeOnRequestAndFallBack) {
     EXPECT_EQ(boxes_.size(), boxes + 1); // the damaged file is reported
     EXPECT_EQ(GetScene()->title, "Default");
     EXPECT_EQ(GetWorld()->EntityCount(), 3);
+}
+
+TEST_F(LvSceneEngine, DamagedFilesAreNamedInABoxButNeverHoldTheScreenSaver) {
+    WriteScenes();
+    shell_test::WriteFile(dataRoot_ / "scenes" / "bad.mis", "MISS\x10");
+    // A property file cut inside a record: what came before it stays.
+    const auto planet = dataRoot_ / "properties" / "Planet.prp";
+    std::filesystem::resize_file(planet, std::filesystem::file_size(planet) - 3);
+    StartWith("bad.mis");
+
+    // As the screensaver host's hack: the warnings go to stderr, input
+    // still ends the saver, the default scene plays.
+    testing::internal::CaptureStderr();
+    {
+        auto app = RunningDesktop({"--window-id", "0x2a"});
+        EXPECT_EQ(GetScene()->title, "Default");
+        EXPECT_EQ(GetWorld()->EntityCount(), 3);
+    }
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_NE(err.find("properties\\Planet.prp"), std::string::npos) << err;
+    EXPECT_NE(err.find("bad.mis"), std::string::npos) << err;
+
+    // On the desktop the same two show as boxes.
+    auto app = RunningDesktop();
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_NE(boxes_[0].find("properties\\Planet.prp"), std::string::npos) << boxes_[0];
+    EXPECT_NE(boxes_[1].find("bad.mis"), std::string::npos) << boxes_[1];
 }
 
 TEST_F(LvSceneEngine, ARecordPostedInAFrameArrivesInTheNextAndSurvivesAPause) {

@@ -1,6 +1,6 @@
-// Start-up: the data root, the mode's windows and settings, the quality
-// default by desktop width, the graphics check, and the texture cache run
-// on the first start.
+// Start-up: the data root (and the program's words when it is missing),
+// the mode's windows and settings, the quality default by desktop width,
+// the graphics check, and the texture cache run on the first start.
 #include "desktop/app/shell/registry.h"
 #include "platform/image/jpeg2000.h"
 #include "platform/settings_store.h"
@@ -22,6 +22,29 @@ protected:
 };
 
 } // namespace
+
+TEST_F(LvStartup, AMissingDataFolderIsNamedOnStderrAndEndsTheProgramWithOne) {
+    const auto nowhere = Dir() / "nowhere" / "LumivaneData";
+    SetMachine("WorkingDir", nowhere.string());
+    platform_test::Child desktop({LUMIVANE_PROGRAM, "1a2b"});
+    EXPECT_EQ(desktop.Finish(), 1);
+    EXPECT_NE(
+        desktop.Stderr().find("data folder " + nowhere.string() +
+                              " (named by the machine setting \"WorkingDir\") does not exist"),
+        std::string::npos)
+        << desktop.Stderr();
+
+    // A folder without the script configuration; the screen saver says so
+    // on stderr alone.
+    std::filesystem::remove(dataRoot_ / "script.dat");
+    SetMachine("WorkingDir", dataRoot_.string());
+    platform_test::Child saver({LUMIVANE_PROGRAM, "--window-id", "0x2a"});
+    EXPECT_EQ(saver.Finish(), 1);
+    EXPECT_NE(saver.Stderr().find(dataRoot_.string() + " (named by the machine setting "
+                                                       "\"WorkingDir\") holds no script.dat"),
+              std::string::npos)
+        << saver.Stderr();
+}
 
 TEST_F(LvStartup, WindowModeIsMutedHighQualityAndWithoutLogo) {
     SetUser(values::kHighQualityMode, uint8_t(0));
