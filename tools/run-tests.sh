@@ -17,6 +17,13 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 status=0
+# The layers name only what lies below them: checked from the include lines,
+# before anything is built.
+echo "=== include check ==="
+if ! tools/check-includes.sh; then
+  status=1
+fi
+
 run_tests() {
   echo "=== tests in $1 ==="
   local dir=$1

@@ -17,7 +17,7 @@
 #include "Jentra/JTProtobase.h"
 #include "Jentra/JTRandom.h"
 #include "Jentra/JTScene.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 #include "JTControls/JTText.h"
 #include "chess/engine/search.h"
 #include "chess/game/chess_game.h"

@@ -30,6 +30,7 @@
 #include "tools/databuilder/lumivane_hulls.h"
 #include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"
+#include "tools/databuilder/sound_synth.h"
 
 namespace {
 
@@ -209,7 +210,7 @@ bool WriteSilence(const std::string& path) {
 
 // p<face>-<category>-0: one voice per category for each pilot of the roster.
 bool WriteVoices(const std::filesystem::path& sounds) {
-    if (std::system("command -v lame >/dev/null 2>&1") != 0) {
+    if (!databuilder::HaveLame()) {
         std::fprintf(stderr, "lumivane_units: the MP3 encoder lame is not installed\n");
         return false;
     }
@@ -224,9 +225,7 @@ bool WriteVoices(const std::filesystem::path& sounds) {
             const std::filesystem::path mp3 = sounds / (stem + ".mp3");
             // Written only when missing, so rebuilding the data stays quick.
             if (std::filesystem::exists(wave) && std::filesystem::exists(mp3)) continue;
-            const std::string encode =
-                "lame --quiet -b 32 '" + wave.string() + "' '" + mp3.string() + "'";
-            if (!WriteSilence(wave.string()) || std::system(encode.c_str()) != 0) {
+            if (!WriteSilence(wave.string()) || !databuilder::EncodeMp3(wave, mp3, "-b 32")) {
                 std::fprintf(stderr, "lumivane_units: cannot write %s\n", stem.c_str());
                 return false;
             }

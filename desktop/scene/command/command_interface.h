@@ -24,7 +24,7 @@ class OverlayCanvas;
 struct OverlayLook;
 class ScriptConfig;
 class ScriptBlock;
-class Ship;
+class Unit;
 class TextureSet;
 struct PickRecord;
 
@@ -137,7 +137,7 @@ public:
     void ForgetUnits();
     // The squad keys select the squad's members; with `add` (Shift held)
     // they join the selection instead of replacing it.
-    void SelectUnits(std::span<Ship* const> units, bool add = false);
+    void SelectUnits(std::span<Unit* const> units, bool add = false);
     std::vector<Entity*> Selection() { return selection.Resolve(); }
     std::vector<Entity*> Candidates() { return candidates.Resolve(); }
     // The unit the inset picture shows: the one unit under the cursor (not

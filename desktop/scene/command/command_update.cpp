@@ -7,8 +7,8 @@
 
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/entity.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/engine_services.h"
-#include "desktop/units/ship/ship.h"
 #include "desktop/scene/world/keyboard.h"
 #include "desktop/scene/world/mouse.h"
 #include "desktop/scene/world/player.h"
@@ -40,12 +40,12 @@ void SetDragging(bool dragging) {
 }
 
 bool OwnShip(const Entity* unit, const Player* local) {
-    const Ship* ship = AsShip(unit);
+    const Unit* ship = AsUnit(unit);
     return ship && local && ship->owner == local;
 }
 
 bool EnemyShip(const Entity* unit, const Player* local) {
-    const Ship* ship = AsShip(unit);
+    const Unit* ship = AsUnit(unit);
     return ship && local && ship->owner && local->CountsAsEnemy(ship->owner->index);
 }
 
@@ -335,7 +335,7 @@ bool CommandInterface::MatchesFirstSquad(const std::vector<Entity*>& units) cons
     Player* local = GetPlayers().local;
     if (!local) return false;
     for (const Entity* unit : units) {
-        const Ship* ship = AsShip(unit);
+        const Unit* ship = AsUnit(unit);
         if (!ship || ship->orderState != kOrderIdle) return false;
     }
     return int(units.size()) == local->squads[0].count;
@@ -351,9 +351,9 @@ void CommandInterface::ForgetUnits() {
     if (mode != kModeIdle) EndDrag();
 }
 
-void CommandInterface::SelectUnits(std::span<Ship* const> units, bool add) {
+void CommandInterface::SelectUnits(std::span<Unit* const> units, bool add) {
     if (!add) selection.Clear();
-    for (Ship* unit : units)
+    for (Unit* unit : units)
         selection.Add(unit);
 }
 

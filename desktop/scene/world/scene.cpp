@@ -7,10 +7,9 @@
 #include <string>
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/model_load_state.h"
-#include "desktop/scene/object/scene_classes.h"
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/world/model_library.h"
 #include "desktop/scene/world/player.h"
@@ -165,20 +164,9 @@ Node* Scene::Spawn(const SpawnRecord& record) {
         return made;
     }
     auto* entity = static_cast<Entity*>(made);
-    Ship* ship = AsShip(entity);
+    Unit* ship = AsUnit(entity);
+    if (ship) ship->TakeCrew();
     if (IsA(ship, ClassId::Weapon)) ship = nullptr;
-    if (ship && ship->Race() == 1) ship->SetPilot(new Pilot);
-    if (Ship* piloted = AsShip(entity); piloted && piloted->PilotType() > 0) {
-        const ModelLibrary* library = GetModelLibrary();
-        const std::string name = "pilot" + std::to_string(piloted->PilotType());
-        if (Entity* model = library ? library->CreateInstance(name, false) : nullptr) {
-            model->ownerHandle = piloted->handle;
-            model->targetLinkNode = piloted->FindByName("dummypilot");
-            model->ownLinkNode = model;
-            model->linkByte = 0;
-            piloted->SetPilotModel(model);
-        }
-    }
     entity->position = record.position;
     entity->orientation = record.orientation;
     entity->spin = record.spin;

@@ -40,7 +40,7 @@ void ColonyShip::Update() {
 }
 
 int ColonyShip::IsOrderActive(int code) {
-    if (code == order::kFireCargo) return spawns.empty() ? 0 : 1;
+    if (code == order::kFireThree) return spawns.empty() ? 0 : 1;
     return Ship::IsOrderActive(code);
 }
 

@@ -26,7 +26,7 @@ public:
     int IsOrderActive(int code) override;
 
     // Appends records; the first to an empty list starts its delay now.
-    void AddSpawns(std::span<const ColonySpawn> records);
+    void AddSpawns(std::span<const ColonySpawn> records) override;
 
     std::vector<ColonySpawn> spawns;
     int32_t startTime = 0; // when the head record's delay began, ms

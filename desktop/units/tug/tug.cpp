@@ -21,7 +21,6 @@ namespace lumivane {
 
 namespace {
 
-constexpr uint8_t kReleaseCode = 26;
 constexpr uint8_t kAttackCode = 13;
 
 void TellCollections(EntityHandle towed) {
@@ -59,7 +58,7 @@ int Tug::CanTow(Entity* object) {
 }
 
 int Tug::IsOrderActive(int code) {
-    if (code == order::kFireCargo) {
+    if (code == order::kFireThree) {
         const World* world = GetWorld();
         return towing && world && world->GetEntity(towed) ? 1 : 0;
     }
@@ -77,7 +76,7 @@ void Tug::HandleMessage(Message& message) {
         PilotVoice(kVoiceAttack);
         return;
     }
-    if (code == kReleaseCode) {
+    if (code == order::kRelease) {
         Release();
         return;
     }

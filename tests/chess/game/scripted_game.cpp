@@ -11,7 +11,7 @@
 #include "Jentra/JTMessages.h"
 #include "Jentra/JTRegistry.h"
 #include "Jentra/JTUserOptions.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 #include "chess/engine/notation.h"
 #include "chess/game/chess_square.h"
 #include "platform/events.h"

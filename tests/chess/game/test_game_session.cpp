@@ -18,7 +18,7 @@
 #include "Jentra/JTDisplay.h"
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTKeyCodes.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 #include "Jentra/core/input/key_table.h"
 #include "platform/events.h"
 #include "chess/engine/movegen.h"

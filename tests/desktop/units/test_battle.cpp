@@ -11,7 +11,7 @@
 #include <memory>
 #include <set>
 
-#include "desktop/units/debris/debris.h"
+#include "desktop/scene/entity/debris.h"
 #include "desktop/units/weapon/weapon.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/world/player.h"

@@ -116,7 +116,7 @@ TEST_F(LvTugs, GrabsItsAsteroidAndDragsIt) {
     Deliver(*tug, *order);
     ASSERT_EQ(tug->orderState, kOrderAttack);
     EXPECT_EQ(tug->IsOrderActive(order::kTow), 1) << "on its way";
-    EXPECT_EQ(tug->IsOrderActive(order::kFireCargo), 0) << "nothing on the cable yet";
+    EXPECT_EQ(tug->IsOrderActive(order::kFireThree), 0) << "nothing on the cable yet";
     for (int frame = 0; frame < 900 && !tug->towing; ++frame)
         Step(kStep);
     ASSERT_TRUE(tug->towing);
@@ -128,7 +128,7 @@ TEST_F(LvTugs, GrabsItsAsteroidAndDragsIt) {
     Step(kStep);
     EXPECT_NE(tug->orderState, kOrderAttack) << "the grab is done";
     EXPECT_EQ(tug->IsOrderActive(order::kTow), 1) << "holding on";
-    EXPECT_EQ(tug->IsOrderActive(order::kFireCargo), 1);
+    EXPECT_EQ(tug->IsOrderActive(order::kFireThree), 1);
 
     // Sent away, it hauls the rock after it.
     const Vec3 rockStart = rock->position;
@@ -145,7 +145,7 @@ TEST_F(LvTugs, GrabsItsAsteroidAndDragsIt) {
     // Let go, neither button is lit.
     Deliver(*tug, *Plain(26, tug->handle));
     EXPECT_EQ(tug->IsOrderActive(order::kTow), 0);
-    EXPECT_EQ(tug->IsOrderActive(order::kFireCargo), 0);
+    EXPECT_EQ(tug->IsOrderActive(order::kFireThree), 0);
 }
 
 TEST_F(LvTugs, AFriendOnTheCableIsHeldAnEnemyIsNot) {

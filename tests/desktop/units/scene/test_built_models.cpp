@@ -12,6 +12,7 @@
 
 #include "desktop/scene/object/geo_node.h"
 #include "desktop/scene/object/object_file.h"
+#include "desktop/units/unit_class_headers.h"
 #include "platform/binary_io.h"
 #include "platform/paths.h"
 #include "tests/desktop/scene/scene_test_support.h"
