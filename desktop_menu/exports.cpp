@@ -2,7 +2,7 @@
 // points a shell calls (class object, unloading, registration), turning the
 // animated desktop on and off, and opening the help page. Plain C shapes,
 // so any loader can bind them with dlsym.
-#include "desktop/app/shell/active_desktop.h"
+#include "desktop/shell/active_desktop.h"
 #include "desktop_menu/interface/module_exports.h"
 #include "desktop_menu/interface/shell_extension.h"
 #include "desktop_menu/module/menu_commands.h"

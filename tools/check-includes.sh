@@ -44,7 +44,7 @@ allow_only() {
 
 forbid desktop/scene 'desktop/units/' 'the units (desktop/units)'
 forbid Jentra/core "Jentra/render/|Jentra/(${render_headers})\\.h\"" 'the renderer'
-allow_only desktop_menu 'desktop_menu/|platform/|desktop/app/shell/|desktop/shell/' \
+allow_only desktop_menu 'desktop_menu/|platform/|desktop/shell/' \
   'its own files, platform/ and the shell library'
 
 exit "$failed"

@@ -2,7 +2,7 @@
 #include "desktop/app/app_display_host.h"
 
 #include "desktop/app/desktop_app.h"
-#include "desktop/app/shell/desktop_objects.h"
+#include "desktop/shell/desktop_objects.h"
 #include "desktop/display/host_window.h"
 #include "platform/process_priority.h"
 

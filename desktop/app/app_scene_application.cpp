@@ -2,8 +2,8 @@
 #include "desktop/app/app_scene_application.h"
 
 #include "desktop/app/desktop_app.h"
-#include "desktop/app/shell/language_table.h"
-#include "desktop/app/shell/registry.h"
+#include "desktop/shell/language_table.h"
+#include "desktop/shell/registry.h"
 #include "desktop/scene/world/message.h"
 #include "desktop/scene/world/player.h"
 

@@ -1,8 +1,8 @@
 // Scene-engine messages into the shell's boxes.
 #include "desktop/app/scene_message_sink.h"
 
-#include "desktop/app/shell/language_table.h"
-#include "desktop/app/shell/message_boxes.h"
+#include "desktop/shell/language_table.h"
+#include "desktop/shell/message_boxes.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 #include "desktop/app/desktop_app.h"
 
 #include "desktop/app/scene_files.h"
-#include "desktop/app/shell/registry.h"
+#include "desktop/shell/registry.h"
 #include "desktop/scene/object/engine_services.h"
 #include "platform/paths.h"
 

@@ -1,7 +1,7 @@
 // The desktop popup's items, checks, grays and identifiers.
 #include "desktop_menu/module/menu_builder.h"
 
-#include "desktop/app/shell/registry.h"
+#include "desktop/shell/registry.h"
 #include "desktop_menu/module/menu_settings.h"
 #include "desktop_menu/module/menu_texts.h"
 #include "desktop_menu/module/screen_saver.h"

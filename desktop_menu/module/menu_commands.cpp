@@ -1,9 +1,9 @@
 // The commands of the desktop popup.
 #include "desktop_menu/module/menu_commands.h"
 
-#include "desktop/app/shell/active_desktop.h"
-#include "desktop/app/shell/desktop_objects.h"
-#include "desktop/app/shell/registry.h"
+#include "desktop/shell/active_desktop.h"
+#include "desktop/shell/desktop_objects.h"
+#include "desktop/shell/registry.h"
 #include "desktop_menu/module/menu_settings.h"
 #include "desktop_menu/module/screen_saver.h"
 #include "desktop_menu/module/shell_open.h"

@@ -1,8 +1,8 @@
 // Reading the desktop's state and the settings the popup shows.
 #include "desktop_menu/module/menu_settings.h"
 
-#include "desktop/app/shell/desktop_backend.h"
-#include "desktop/app/shell/registry.h"
+#include "desktop/shell/desktop_backend.h"
+#include "desktop/shell/registry.h"
 #include "platform/window.h"
 
 namespace lumivane::menu {

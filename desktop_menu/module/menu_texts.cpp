@@ -1,7 +1,7 @@
 // Loading the popup's language table and converting its texts.
 #include "desktop_menu/module/menu_texts.h"
 
-#include "desktop/app/shell/language_table.h"
+#include "desktop/shell/language_table.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 

@@ -1,7 +1,7 @@
 // The registration keys of PallowenHandler, written and removed.
 #include "desktop_menu/module/registration.h"
 
-#include "desktop/app/shell/registry.h"
+#include "desktop/shell/registry.h"
 #include "desktop_menu/interface/module_exports.h"
 #include "desktop_menu/interface/shell_extension.h"
 #include "platform/settings_store.h"

@@ -1,7 +1,7 @@
 // Finding the scenes, naming them from their companion tables, sorting.
 #include "desktop_menu/module/scene_list.h"
 
-#include "desktop/app/shell/language_table.h"
+#include "desktop/shell/language_table.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 

@@ -2,7 +2,7 @@
 // it replaced in the user key.
 #include "desktop_menu/module/screen_saver.h"
 
-#include "desktop/app/shell/registry.h"
+#include "desktop/shell/registry.h"
 #include "desktop_menu/module/module_path.h"
 #include "desktop_menu/module/screen_saver_file.h"
 #include "platform/settings_store.h"

@@ -5,12 +5,12 @@
 // it was asked to open.
 #pragma once
 
-#include "desktop/app/shell/registry.h"
+#include "desktop/shell/registry.h"
 #include "desktop_menu/interface/shell_extension.h"
 #include "desktop_menu/module/pallowen_handler.h"
 #include "platform/paths.h"
 #include "platform/settings_store.h"
-#include "tests/desktop/app/shell_test_support.h"
+#include "tests/desktop/shell/shell_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Building the desktop popup: its 18 positions with their identifiers,
 // checks and grays, the scene list (search, names, sort, limit), the
 // safe-mode item, and menus that get nothing.
-#include "desktop/app/shell/desktop_backend.h"
+#include "desktop/shell/desktop_backend.h"
 #include "menu_test_support.h"
 #include "platform/window.h"
 

@@ -1,8 +1,8 @@
 // The popup's commands: what each writes, turning the desktop on and off,
 // the pages and programs they open, the screen saver, and the raise request
 // they leave for the running desktop program.
-#include "desktop/app/shell/desktop_backend.h"
-#include "desktop/app/shell/desktop_objects.h"
+#include "desktop/shell/desktop_backend.h"
+#include "desktop/shell/desktop_objects.h"
 #include "desktop_menu/module/screen_saver.h"
 #include "menu_test_support.h"
 #include "platform/named/shared_block.h"

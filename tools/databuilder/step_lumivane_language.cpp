@@ -7,7 +7,7 @@
 // (The engine's "Langfile.csv" in the runtime folder is another format.)
 #include "tools/databuilder/data_step.h"
 
-#include "desktop/app/shell/language_table.h"
+#include "desktop/shell/language_table.h"
 #include "platform/codepage.h"
 
 #include <cstdio>

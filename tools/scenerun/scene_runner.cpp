@@ -1,7 +1,7 @@
 // SceneRunner: the services a scene needs around it, and the frame step.
 #include "tools/scenerun/scene_runner.h"
 
-#include "desktop/app/shell/language_table.h"
+#include "desktop/shell/language_table.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/random_generator.h"
 #include "desktop/scene/object/script_config.h"

@@ -1,7 +1,7 @@
 // The adapter list.
 #include "desktop/display/device/adapter_list.h"
 
-#include "desktop/app/shell/language_table.h"
+#include "desktop/shell/language_table.h"
 #include "desktop/display/device/display.h"
 #include "desktop/scene/object/engine_services.h"
 

@@ -3,7 +3,7 @@
 // workarounds, the monitor power-save check, and the z-buffer format.
 #include "desktop/display/device/display.h"
 
-#include "desktop/app/shell/registry.h"
+#include "desktop/shell/registry.h"
 #include "desktop/display/device/driver_workarounds.h"
 #include "desktop/display/device/power_save_check.h"
 #include "platform/render/device.h"

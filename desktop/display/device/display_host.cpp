@@ -1,7 +1,7 @@
 // The display host's defaults.
 #include "desktop/display/device/display_host.h"
 
-#include "desktop/app/shell/registry.h"
+#include "desktop/shell/registry.h"
 #include "desktop/scene/world/model_library.h"
 #include "platform/clock.h"
 

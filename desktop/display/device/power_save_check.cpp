@@ -1,10 +1,10 @@
 // The monitor power-save check.
 #include "desktop/display/device/power_save_check.h"
 
-#include "desktop/app/shell/language_table.h"
-#include "desktop/app/shell/log.h"
-#include "desktop/app/shell/message_boxes.h"
-#include "desktop/app/shell/registry.h"
+#include "desktop/shell/language_table.h"
+#include "desktop/shell/log.h"
+#include "desktop/shell/message_boxes.h"
+#include "desktop/shell/registry.h"
 #include "platform/monitor_power.h"
 
 #include <algorithm>

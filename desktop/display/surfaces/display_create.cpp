@@ -4,8 +4,8 @@
 // z-buffer and the dynamic vertex buffer.
 #include "desktop/display/device/display.h"
 
-#include "desktop/app/shell/language_table.h"
-#include "desktop/app/shell/message_boxes.h"
+#include "desktop/shell/language_table.h"
+#include "desktop/shell/message_boxes.h"
 #include "desktop/scene/object/engine_services.h"
 #include "platform/render/device.h"
 #include "platform/window.h"

@@ -4,7 +4,7 @@
 // buffer's locks, and the monitor power-save check.
 #include "tests/desktop/display/display_test_support.h"
 
-#include "desktop/app/shell/registry.h"
+#include "desktop/shell/registry.h"
 #include "desktop/display/device/driver_workarounds.h"
 #include "desktop/display/device/power_save_check.h"
 #include "platform/message_box.h"

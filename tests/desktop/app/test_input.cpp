@@ -1,0 +1,137 @@
+// Input: events fill the key and mouse holders, focus suspends them; and
+// the abort rule of long loads in each mode.
+#include "desktop/app/exit_signal.h"
+#include "desktop/app/input_feed.h"
+#include "desktop/scene/world/keyboard.h"
+#include "desktop/scene/world/mouse.h"
+#include "platform/scancodes.h"
+#include "tests/desktop/app/app_test_support.h"
+
+using namespace lumivane;
+using namespace app_test;
+using platform::Event;
+using platform::EventType;
+
+namespace {
+
+Event Key(EventType type, int scancode) {
+    Event e;
+    e.type = type;
+    e.key.scancode = scancode;
+    return e;
+}
+
+Event Move(int x, int y, int dx, int dy) {
+    Event e;
+    e.type = EventType::MouseMove;
+    e.motion.x = x;
+    e.motion.y = y;
+    e.motion.dx = dx;
+    e.motion.dy = dy;
+    return e;
+}
+
+Event Button(EventType type, uint8_t button, uint8_t clicks = 1) {
+    Event e;
+    e.type = type;
+    e.button.button = button;
+    e.button.clicks = clicks;
+    return e;
+}
+
+Event Plain(EventType type) {
+    Event e;
+    e.type = type;
+    return e;
+}
+
+constexpr int kDikSpace = 0x39;
+
+} // namespace
+
+TEST(LvInputFeed, EventsFillTheHoldersAndFocusSuspendsThem) {
+    Keyboard keyboard;
+    Mouse mouse;
+    mouse.SetRange(800, 600);
+    InputFeed feed(keyboard, mouse);
+
+    feed.BeginPoll();
+    feed.Apply(Key(EventType::KeyDown, platform::ScanSpace));
+    feed.Apply(Move(800, 0, 5, -3));
+    feed.Apply(Move(400, 600, 2, 1));
+    feed.Apply(Button(EventType::MouseButtonDown, platform::MouseRight, 2));
+    EXPECT_TRUE(keyboard.IsKeyDown(kDikSpace));
+    EXPECT_TRUE(keyboard.WasKeyPressed(kDikSpace));
+    EXPECT_FLOAT_EQ(mouse.x, 0.0f);
+    EXPECT_FLOAT_EQ(mouse.y, 0.75f);
+    EXPECT_EQ(mouse.dx, 7);
+    EXPECT_EQ(mouse.dy, -2);
+    EXPECT_EQ(mouse.buttons[Mouse::kHeld][1], 1);
+    EXPECT_EQ(mouse.buttons[Mouse::kPressed][1], 1);
+    EXPECT_EQ(mouse.buttons[Mouse::kDoubleClicked][1], 1);
+
+    // The next pass: still held, no longer pressed; then released.
+    feed.BeginPoll();
+    EXPECT_TRUE(keyboard.IsKeyDown(kDikSpace));
+    EXPECT_FALSE(keyboard.WasKeyPressed(kDikSpace));
+    EXPECT_EQ(mouse.dx, 0);
+    EXPECT_EQ(mouse.buttons[Mouse::kPressed][1], 0);
+    feed.Apply(Key(EventType::KeyUp, platform::ScanSpace));
+    feed.Apply(Button(EventType::MouseButtonUp, platform::MouseRight));
+    EXPECT_FALSE(keyboard.IsKeyDown(kDikSpace));
+    EXPECT_EQ(keyboard.released[kDikSpace], 1);
+    EXPECT_EQ(mouse.buttons[Mouse::kReleased][1], 1);
+
+    // Focus away: what is held is let go, and input is ignored until it returns.
+    feed.Apply(Key(EventType::KeyDown, platform::ScanA));
+    feed.Apply(Plain(EventType::FocusLost));
+    EXPECT_TRUE(feed.Suspended());
+    EXPECT_FALSE(keyboard.IsKeyDown(0x1E));
+    feed.Apply(Key(EventType::KeyDown, platform::ScanB));
+    EXPECT_FALSE(keyboard.IsKeyDown(0x30));
+    feed.Apply(Plain(EventType::FocusGained));
+    EXPECT_EQ(keyboard.resumeState, 3);
+    EXPECT_EQ(mouse.resumeState, 2);
+    feed.Apply(Key(EventType::KeyDown, platform::ScanB));
+    EXPECT_TRUE(keyboard.IsKeyDown(0x30));
+}
+
+class LvAbortRule : public AppTest {};
+
+TEST_F(LvAbortRule, TheScreensaverStopsOnInputFromTheFourthMove) {
+    DesktopApp app(Services());
+    ASSERT_TRUE(app.SetUpMode({}));
+    EXPECT_FALSE(app.ShouldAbortLoad());
+    for (int i = 0; i < 3; ++i)
+        app.Events().Push(Move(i, i, 1, 1));
+    EXPECT_FALSE(app.ShouldAbortLoad());
+    EXPECT_EQ(app.Events().Size(), 0u); // moves are taken and counted
+    app.Events().Push(Move(9, 9, 1, 1));
+    EXPECT_TRUE(app.ShouldAbortLoad());
+
+    DesktopApp keyed(Services());
+    ASSERT_TRUE(keyed.SetUpMode({}));
+    keyed.Events().Push(Key(EventType::KeyDown, platform::ScanA));
+    EXPECT_TRUE(keyed.ShouldAbortLoad());
+    EXPECT_EQ(keyed.Events().Size(), 1u); // the key stays for the pump
+}
+
+TEST_F(LvAbortRule, WindowModeStopsOnCloseTheDesktopOnExitOnly) {
+    DesktopApp window(Services());
+    ASSERT_TRUE(window.SetUpMode({"/w2b"}));
+    window.Events().Push(Key(EventType::KeyDown, platform::ScanA));
+    EXPECT_FALSE(window.ShouldAbortLoad());
+    window.Events().Push(Plain(EventType::WindowClose));
+    EXPECT_TRUE(window.ShouldAbortLoad());
+
+    DesktopApp desktop(Services());
+    ASSERT_TRUE(desktop.SetUpMode({"2b"}));
+    desktop.Events().Push(Key(EventType::KeyDown, platform::ScanA));
+    desktop.Events().Push(Plain(EventType::WindowClose));
+    EXPECT_FALSE(desktop.ShouldAbortLoad());
+    OpenEvent(DesktopEvent::Exit)->Set();
+    EXPECT_TRUE(desktop.ShouldAbortLoad());
+    EXPECT_FALSE(desktop.ShouldAbortLoad()); // the event is taken
+    RaiseExitSignal();
+    EXPECT_TRUE(desktop.ShouldAbortLoad());
+}
