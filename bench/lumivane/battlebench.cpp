@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <string>
 
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 #include "desktop/units/weapon/weapon.h"
 #include "platform/paths.h"
 #include "tools/scenerun/scene_runner.h"

@@ -9,7 +9,7 @@
 #include "desktop/units/pilot/pilot.h"
 #include "desktop/units/pod/pod_bay.h"
 #include "desktop/units/pod/utility_pod.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 #include "desktop/units/ships/ship_classes.h"
 #include "desktop/units/structure/hubble_scope.h"
 #include "desktop/units/structure/station_parts.h"

@@ -10,7 +10,7 @@
 #include "desktop/scene/world/trigger.h"
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 #include "tools/databuilder/lumivane_triggers.h"
 
 namespace databuilder {

@@ -13,7 +13,7 @@
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 
 namespace databuilder {
 

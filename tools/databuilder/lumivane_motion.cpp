@@ -5,7 +5,7 @@
 #include <string>
 
 #include "desktop/scene/object/frame_channel.h"
-#include "desktop/units/ship/node_pose.h"
+#include "desktop/units/ship_base/node_pose.h"
 
 namespace databuilder {
 

@@ -16,7 +16,7 @@
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_kinds.h"
 #include "desktop/scene/entity/prop_file.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 #include "desktop/scene/object/frame_channel.h"
 #include "desktop/scene/object/geo_node.h"
 #include "desktop/scene/object/object_file.h"

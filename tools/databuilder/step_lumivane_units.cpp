@@ -26,7 +26,7 @@
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/world/model_library.h"
 #include "desktop/units/pilot/pilot.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 #include "tools/databuilder/lumivane_hulls.h"
 #include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"

@@ -14,7 +14,7 @@
 #include <cmath>
 #include <string>
 
-#include "desktop/units/ship/node_pose.h"
+#include "desktop/units/ship_base/node_pose.h"
 #include "desktop/units/ships/ship_classes.h"
 #include "desktop/units/weapon/weapon.h"
 #include "tools/databuilder/lumivane_hulls.h"

@@ -7,7 +7,7 @@
 
 #include "desktop/scene/world/squad.h"
 #include "desktop/scene/world/world.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 
 namespace lumivane {
 

@@ -10,7 +10,7 @@
 #include "desktop/scene/world/message_queue.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/carrier/bay_ship.h"
-#include "desktop/units/ship/prop_scale.h"
+#include "desktop/units/ship_base/prop_scale.h"
 #include "platform/binary_io.h"
 
 namespace lumivane {

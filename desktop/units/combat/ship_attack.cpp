@@ -11,8 +11,8 @@
 #include "desktop/scene/world/squad.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/combat/target_rules.h"
-#include "desktop/units/ship/ship.h"
-#include "desktop/units/ship/steering_math.h"
+#include "desktop/units/ship_base/ship.h"
+#include "desktop/units/ship_base/steering_math.h"
 
 namespace lumivane {
 

@@ -8,7 +8,7 @@
 #include "desktop/scene/object/random_generator.h"
 #include "desktop/scene/world/model_library.h"
 #include "desktop/scene/world/world.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 #include "desktop/units/weapon/weapon.h"
 
 namespace lumivane {

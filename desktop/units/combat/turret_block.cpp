@@ -13,9 +13,9 @@
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/combat/target_rules.h"
-#include "desktop/units/ship/node_pose.h"
-#include "desktop/units/ship/ship.h"
-#include "desktop/units/ship/steering_math.h"
+#include "desktop/units/ship_base/node_pose.h"
+#include "desktop/units/ship_base/ship.h"
+#include "desktop/units/ship_base/steering_math.h"
 #include "platform/binary_io.h"
 
 namespace lumivane {

@@ -11,7 +11,7 @@
 
 #include "desktop/scene/object/vec3.h"
 #include "desktop/scene/world/entity_handle.h"
-#include "desktop/units/ship/node_pose.h" // AxisAngle and PoseNode, which turrets use
+#include "desktop/units/ship_base/node_pose.h" // AxisAngle and PoseNode, which turrets use
 
 namespace platform {
 class BinaryReader;

@@ -6,8 +6,8 @@
 
 #include "desktop/scene/object/random_generator.h"
 #include "desktop/scene/world/world.h"
-#include "desktop/units/ship/node_pose.h"
-#include "desktop/units/ship/steering_math.h"
+#include "desktop/units/ship_base/node_pose.h"
+#include "desktop/units/ship_base/steering_math.h"
 #include "desktop/units/ships/ship_class_support.h"
 #include "desktop/units/weapon/weapon.h"
 #include "platform/binary_io.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "desktop/scene/entity/wormhole.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 
 namespace lumivane {
 

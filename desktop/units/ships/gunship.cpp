@@ -9,8 +9,8 @@
 #include "desktop/scene/world/scene_services.h"
 #include "desktop/scene/world/squad.h"
 #include "desktop/units/combat/target_rules.h"
-#include "desktop/units/ship/node_pose.h"
-#include "desktop/units/ship/steering_math.h"
+#include "desktop/units/ship_base/node_pose.h"
+#include "desktop/units/ship_base/steering_math.h"
 #include "desktop/units/ships/ship_class_support.h"
 #include "platform/binary_io.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "desktop/scene/object/math_tables.h"
-#include "desktop/units/ship/node_pose.h"
+#include "desktop/units/ship_base/node_pose.h"
 #include "desktop/units/ships/ship_class_support.h"
 #include "platform/binary_io.h"
 

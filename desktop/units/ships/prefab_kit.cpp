@@ -6,7 +6,7 @@
 #include "desktop/scene/world/scene_hooks.h"
 #include "desktop/scene/world/squad.h"
 #include "desktop/scene/world/world.h"
-#include "desktop/units/ship/node_pose.h"
+#include "desktop/units/ship_base/node_pose.h"
 #include "desktop/units/ships/ship_class_support.h"
 #include "platform/binary_io.h"
 

@@ -7,9 +7,9 @@
 #include "desktop/scene/object/node.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/combat/target_rules.h"
-#include "desktop/units/ship/node_pose.h"
-#include "desktop/units/ship/ship.h"
-#include "desktop/units/ship/steering_math.h"
+#include "desktop/units/ship_base/node_pose.h"
+#include "desktop/units/ship_base/ship.h"
+#include "desktop/units/ship_base/steering_math.h"
 
 namespace lumivane {
 

@@ -8,7 +8,7 @@
 #include "desktop/scene/world/world.h"
 #include "desktop/units/combat/target_rules.h"
 #include "desktop/units/combat/turret_block.h"
-#include "desktop/units/ship/steering_math.h"
+#include "desktop/units/ship_base/steering_math.h"
 #include "desktop/units/structure/turrets.h"
 #include "platform/binary_io.h"
 

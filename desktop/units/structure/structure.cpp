@@ -10,7 +10,7 @@
 #include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/world/model_library.h"
 #include "desktop/scene/world/world.h"
-#include "desktop/units/ship/steering_math.h"
+#include "desktop/units/ship_base/steering_math.h"
 
 namespace lumivane {
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 
 #include "desktop/scene/entity/prop_desc.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 
 namespace lumivane {
 

@@ -12,9 +12,9 @@
 #include "desktop/scene/world/world.h"
 #include "desktop/units/combat/target_rules.h"
 #include "desktop/units/pilot/pilot.h"
-#include "desktop/units/ship/order_params.h"
-#include "desktop/units/ship/prop_scale.h"
-#include "desktop/units/ship/steering_math.h"
+#include "desktop/units/ship_base/order_params.h"
+#include "desktop/units/ship_base/prop_scale.h"
+#include "desktop/units/ship_base/steering_math.h"
 #include "desktop/units/tug/tow_cable.h"
 
 namespace lumivane {

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 
 namespace lumivane {
 

@@ -7,7 +7,7 @@
 #include "desktop/scene/object/random_generator.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/combat/target_rules.h"
-#include "desktop/units/ship/steering_math.h"
+#include "desktop/units/ship_base/steering_math.h"
 #include "desktop/units/turret/turret_ships.h"
 #include "platform/binary_io.h"
 

@@ -8,7 +8,7 @@
 
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/math_tables.h"
-#include "desktop/units/ship/body_tilt.h"
+#include "desktop/units/ship_base/body_tilt.h"
 #include "platform/binary_io.h"
 
 namespace lumivane {

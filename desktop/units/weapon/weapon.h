@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 #include "desktop/units/weapon/weapon_props.h"
 
 namespace lumivane {

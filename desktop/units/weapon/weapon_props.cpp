@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/units/ship/ship_props.h"
+#include "desktop/units/ship_base/ship_props.h"
 
 namespace lumivane {
 

@@ -16,7 +16,7 @@
 #include "desktop/scene/world/scene_services.h"
 #include "desktop/scene/world/squad.h"
 #include "desktop/scene/world/trigger_action.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 #include "platform/paths.h"
 #include "tools/scenerun/scene_runner.h"
 #include "tools/scenerun/unit_watch.h"

@@ -11,8 +11,8 @@
 #include "desktop/scene/world/message.h"
 #include "desktop/scene/world/message_queue.h"
 #include "desktop/scene/world/scene.h"
-#include "desktop/units/ship/ship.h"
-#include "desktop/units/ship/unit_settings.h"
+#include "desktop/units/ship_base/ship.h"
+#include "desktop/units/ship_base/unit_settings.h"
 #include "tests/desktop/scene/world_fixture.h"
 
 namespace lumivane::test {

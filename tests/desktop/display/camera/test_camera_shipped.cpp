@@ -9,7 +9,7 @@
 #include <set>
 
 #include "desktop/display/camera/camera.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 #include "desktop/scene/world/scene_hooks.h"
 #include "desktop/scene/world/standalone_scene.h"
 #include "platform/binary_io.h"

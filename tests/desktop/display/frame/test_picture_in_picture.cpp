@@ -9,7 +9,7 @@
 #include "desktop/display/hud/hud.h"
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/world/mouse.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 
 using namespace display_test;
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "desktop/display/hud/hud.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_services.h"

@@ -7,7 +7,7 @@
 
 #include "desktop/scene/object/object_file.h"
 #include "desktop/scene/object/trans_node.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 #include "desktop/units/unit_class_headers.h"
 #include "tests/desktop/scene/world/scene_fixture.h"
 

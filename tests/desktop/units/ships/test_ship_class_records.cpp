@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "desktop/units/ships/ship_classes.h"
-#include "tests/desktop/units/ship/ship_record_bytes.h"
+#include "tests/desktop/units/ship_base/ship_record_bytes.h"
 #include "tests/desktop/units/ships/ship_class_fixture.h"
 
 namespace lumivane::test {

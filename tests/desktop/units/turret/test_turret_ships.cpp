@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "desktop/scene/object/math_tables.h"
-#include "desktop/units/ship/body_tilt.h"
+#include "desktop/units/ship_base/body_tilt.h"
 #include "desktop/units/turret/turret_ships.h"
 #include "desktop/units/weapon/projectiles.h"
 #include "tests/desktop/units/arms_fixture.h"

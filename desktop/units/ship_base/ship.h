@@ -22,7 +22,7 @@
 #include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/units/combat/turret_block.h"
-#include "desktop/units/ship/ship_props.h"
+#include "desktop/units/ship_base/ship_props.h"
 
 namespace lumivane {
 

@@ -1,12 +1,12 @@
 // The rise of a station's body: the lean over time and posing the node.
-#include "desktop/units/ship/body_tilt.h"
+#include "desktop/units/ship_base/body_tilt.h"
 
 #include <cmath>
 
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/object/trans_node.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 
 namespace lumivane {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "desktop/scene/object/geo_node.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 
 namespace lumivane {
 

@@ -1,5 +1,5 @@
 // The Ship property table and the offsets of its values.
-#include "desktop/units/ship/ship_props.h"
+#include "desktop/units/ship_base/ship_props.h"
 
 #include <cstdlib>
 #include <string>

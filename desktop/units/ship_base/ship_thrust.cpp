@@ -6,8 +6,8 @@
 
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/math_tables.h"
-#include "desktop/units/ship/ship.h"
-#include "desktop/units/ship/steering_math.h"
+#include "desktop/units/ship_base/ship.h"
+#include "desktop/units/ship_base/steering_math.h"
 
 namespace lumivane {
 

@@ -17,8 +17,8 @@
 #include "desktop/scene/world/scene_services.h"
 #include "desktop/scene/world/squad.h"
 #include "desktop/scene/world/world.h"
-#include "desktop/units/ship/ship.h"
-#include "desktop/units/ship/ship_build_rules.h"
+#include "desktop/units/ship_base/ship.h"
+#include "desktop/units/ship_base/ship_build_rules.h"
 #include "platform/paths.h"
 
 namespace lumivane {

@@ -1,7 +1,7 @@
 // Ship: construction and cloning, properties, players and squads, the saved
 // order, the sensor-chain links of the player's record, build queue
 // queries and the pilot.
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/world/model_library.h"
@@ -9,7 +9,7 @@
 #include "desktop/scene/world/squad.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/pilot/pilot.h"
-#include "desktop/units/ship/unit_settings.h"
+#include "desktop/units/ship_base/unit_settings.h"
 #include "platform/paths.h"
 
 namespace lumivane {

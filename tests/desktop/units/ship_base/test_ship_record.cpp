@@ -11,7 +11,7 @@
 #include "platform/binary_io.h"
 #include "tests/desktop/scene/entity/entity_record_bytes.h"
 #include "tests/desktop/scene/scene_test_support.h"
-#include "tests/desktop/units/ship/ship_record_bytes.h"
+#include "tests/desktop/units/ship_base/ship_record_bytes.h"
 #include "tests/desktop/units/unit_fixture.h"
 
 namespace lumivane::test {

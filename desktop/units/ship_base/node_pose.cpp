@@ -1,5 +1,5 @@
 // Posing a model node from its prototype's base matrix.
-#include "desktop/units/ship/node_pose.h"
+#include "desktop/units/ship_base/node_pose.h"
 
 #include <cmath>
 

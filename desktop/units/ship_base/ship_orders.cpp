@@ -16,9 +16,9 @@
 #include "desktop/scene/world/squad.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/pilot/pilot.h"
-#include "desktop/units/ship/order_params.h"
-#include "desktop/units/ship/ship.h"
-#include "desktop/units/ship/unit_settings.h"
+#include "desktop/units/ship_base/order_params.h"
+#include "desktop/units/ship_base/ship.h"
+#include "desktop/units/ship_base/unit_settings.h"
 
 namespace lumivane {
 

@@ -1,7 +1,7 @@
 // Ship: the order states and operations whose behaviour belongs to the unit
 // classes. Until a class gives them their work they leave the unit as it
 // is; the builder's start sequence plays here.
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 
 namespace lumivane {
 

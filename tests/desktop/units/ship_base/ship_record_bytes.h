@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 #include "platform/binary_io.h"
 #include "tests/desktop/scene/entity/entity_record_bytes.h"
 

@@ -5,7 +5,7 @@
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/pilot/pilot.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 
 namespace lumivane {
 

@@ -1,5 +1,5 @@
 // OrderParams: the packed record and where its parameters begin.
-#include "desktop/units/ship/order_params.h"
+#include "desktop/units/ship_base/order_params.h"
 
 #include <cstring>
 

@@ -9,7 +9,7 @@
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/squad.h"
 #include "desktop/units/pilot/pilot.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/units/ship_base/ship.h"
 #include "platform/binary_io.h"
 
 namespace lumivane {

@@ -13,9 +13,9 @@
 #include "desktop/scene/world/scene_services.h"
 #include "desktop/scene/world/squad.h"
 #include "desktop/scene/world/world.h"
-#include "desktop/units/ship/prop_scale.h"
-#include "desktop/units/ship/ship.h"
-#include "desktop/units/ship/steering_math.h"
+#include "desktop/units/ship_base/prop_scale.h"
+#include "desktop/units/ship_base/ship.h"
+#include "desktop/units/ship_base/steering_math.h"
 
 namespace lumivane {
 
