@@ -1,0 +1,121 @@
+// Writes Lumivane's default scene, "scenes\Hell's Heart.mis": the star sky
+// first (the backdrop the display draws behind everything), a swollen red
+// sun with its lens flare and asteroid belt, planets and a moon turning as
+// they orbit it, and the sun's light, which reaches every body. Its script
+// shows the scene's title and a caption from the companion table
+// "scenes\Hell's Heart.csv". Built in code with the scene's own Save, then
+// read back with its Load.
+#include "tools/databuilder/shared/data_step.h"
+
+#include <cstdio>
+#include <string>
+
+#include "desktop/scene/entity/entity.h"
+#include "desktop/scene/entity/light.h"
+#include "desktop/scene/entity/prop_file.h"
+#include "desktop/scene/object/object_file.h"
+#include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/standalone_scene.h"
+#include "tools/databuilder/lumivane/lumivane_scene_build.h"
+#include "tools/databuilder/lumivane/lumivane_triggers.h"
+
+namespace {
+
+using namespace lumivane;
+
+constexpr const char* kStep = "lumivane_hells_heart";
+constexpr const char* kScenePath = "scenes\\Hell's Heart.mis";
+constexpr uint32_t kCreationTime = 1000000100; // a fixed identity: same bytes every build
+constexpr int32_t kTitleText = 1;
+constexpr int32_t kCaptionText = 2;
+constexpr int32_t kTitleSlot = 2;   // text3: large, green, shadowed, top centre
+constexpr int32_t kCaptionSlot = 3; // text4: bottom centre
+constexpr float kSceneRadius = 120.0f;
+
+// The sun's light: a point at its heart that reaches the whole scene.
+bool WriteSunLight(const std::filesystem::path& root) {
+    auto* light = new Light;
+    light->SetName("Heartlight");
+    light->AddRef();
+    light->CreateProps();
+    PropBlock& p = *light->props;
+    const LightPropFields& f = LightFields();
+    p.SetFlag(f.global, true);
+    p.Set<float>(f.range, 0.0f); // unbounded
+    const float diffuse[3] = {1.0f, 0.62f, 0.45f}, ambient[3] = {0.10f, 0.07f, 0.09f};
+    for (int c = 0; c < 3; ++c) {
+        p.Set<float>(f.diffuse[c], diffuse[c]);
+        p.Set<float>(f.ambient[c], ambient[c]);
+    }
+    light->PropChanged(kAllProps);
+    std::string error;
+    const bool ok = SaveObjectFile(root / "models" / "Heartlight.vrn", light, &error) &&
+                    SavePropFile(root / "properties" / "Heartlight.prp", p, &error);
+    if (!ok) std::fprintf(stderr, "%s: %s\n", kStep, error.c_str());
+    light->Release();
+    return ok;
+}
+
+// The title at once, the caption two seconds later.
+void AddScript(Scene& scene) {
+    auto title = databuilder::DelayTrigger("title", 20, 500);
+    databuilder::ShowSceneText(*title, kTitleText, "Hell's Heart", kTitleSlot);
+    auto caption = databuilder::DelayTrigger("caption", 21, 2000);
+    databuilder::ShowSceneText(*caption, kCaptionText, "A red giant in its last thousand years",
+                               kCaptionSlot);
+    title->AddChild(std::move(caption));
+    scene.AddTrigger(std::move(title));
+}
+
+// A body spawned at `position` in orbit about the sun, `size` times its
+// model, turning by `spin` radians a tenth of a second.
+bool SpawnBody(Scene& scene, const char* prototype, const Vec3& position, float size, float spin) {
+    SpawnRecord at;
+    at.position = position;
+    at.orbit = 1;
+    at.spin = Quat::MakeAxisAngle({0.0f, 1.0f, 0.0f}, spin);
+    Entity* body = scene.SpawnByName(prototype, at);
+    if (!body) return false;
+    body->SetScale(size);
+    return true;
+}
+
+bool BuildScene(const std::filesystem::path& root) {
+    SetSceneTimeSource([] { return kCreationTime; });
+    StandaloneScene build(root);
+    Scene& scene = build.scene;
+    bool ok = build.Loaded();
+    SpawnRecord centre;
+    ok = ok && scene.SpawnByName("Sky", centre); // the backdrop comes first
+    Entity* sun = ok ? scene.SpawnByName("Sun", centre) : nullptr;
+    ok = ok && sun && scene.SpawnByName("SunFlare", centre) && scene.SpawnByName("Belt", centre) &&
+         scene.SpawnByName("Heartlight", centre);
+    if (sun) sun->SetScale(1.5f);
+    build.world.JoinPending(); // the bodies orbit the sun from here on
+    ok = ok && SpawnBody(scene, "Planet", {75, 0, 0}, 2.5f, 0.04f) &&
+         SpawnBody(scene, "Moon", {88, 0, 6}, 2.0f, 0.06f) &&
+         SpawnBody(scene, "Planet", {-45, 0, 80}, 3.5f, -0.03f) &&
+         SpawnBody(scene, "Planet", {10, 0, -105}, 2.0f, 0.05f);
+    build.world.JoinPending();
+    AddScript(scene);
+    scene.title = "Hell's Heart";
+    scene.secondTitle = "Hell's Heart";
+    scene.text5 = "hellsheart";
+    scene.radius = kSceneRadius;
+    ok = ok && databuilder::SaveAndCheckScene(scene, root, kScenePath, 1, kStep);
+    SetSceneTimeSource(nullptr);
+    return ok;
+}
+
+} // namespace
+
+DATABUILDER_STEP(LumivaneHellsHeart, "lumivane_scene_hells_heart") {
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    return databuilder::MakeSceneFolders(root, kStep) && WriteSunLight(root) &&
+           databuilder::WriteSceneTexts(
+               root / "scenes" / "Hell's Heart.csv", "Hell's Heart scene texts",
+               {{kTitleText, "title", "Hell's Heart"},
+                {kCaptionText, "caption", "A red giant in its last thousand years"}},
+               kStep) &&
+           BuildScene(root);
+}

@@ -1,0 +1,93 @@
+// Writes Lumivane's armada scene, "scenes\armada.mis", built in code from
+// the capital units and saved by the scene's own Save: two computer
+// players at war. The west (player 1) brings a carrier, an ATR, a capital
+// ship, cruisers and patrol boats; the east (player 2) holds its ground
+// with a perimeter station, a capital ship, a cruiser and patrol boats.
+// The script sends the carrier and the ATR at the east's capital ship, so
+// their fighters and marines launch at once, and every other idle unit is
+// sent to fight by its computer player. The step's name sorts after every
+// unit step (steps run in name order), so all prototypes are written
+// before the scene is built from them. The companion table names the
+// scene. The scene is read back with the scene's Load.
+#include "tools/databuilder/shared/data_step.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "desktop/scene/entity/entity.h"
+#include "desktop/scene/world/player.h"
+#include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/standalone_scene.h"
+#include "desktop/scene/world/trigger_action.h"
+#include "desktop/scene/world/world.h"
+#include "tools/databuilder/lumivane/lumivane_camera_data.h"
+#include "tools/databuilder/lumivane/lumivane_scene_build.h"
+#include "tools/databuilder/lumivane/lumivane_war_scene.h"
+
+namespace {
+
+using namespace lumivane;
+
+constexpr const char* kStep = "lumivane_zarmada";
+constexpr uint32_t kArmadaCreationTime = 1000000300; // a fixed identity: same bytes every build
+constexpr int kWest = 1;
+constexpr int kEast = 2;
+constexpr int kComputerLevel = 1; // every idle unit is sent to fight
+constexpr Vec3 kLookAcross{0.0f, -0.45f, -0.9f};
+
+using databuilder::PlacedUnit;
+
+// The west's carrier group (carrier first, ATR second) and its escort. The
+// fleets lie where the west's orbit about the Sun runs east, toward the
+// enemy, so a carrier holding its orbit keeps its heading while its craft
+// land.
+constexpr PlacedUnit kWestFleet[] = {
+    {"carrier", {-36, 0, -110}},    {"atr", {-22, 4, -96}},      {"capitolship", {-24, 0, -124}},
+    {"cruiser", {-16, -4, -112}},   {"cruiser", {-18, 6, -132}}, {"patrolboat", {-12, 0, -102}},
+    {"patrolboat", {-12, 2, -120}},
+};
+constexpr int kCarrierGroup = 2;
+constexpr PlacedUnit kEastFleet[] = {
+    {"capitolship", {18, 0, -112}}, {"perimeterstation", {28, 0, -126}}, {"cruiser", {16, 4, -128}},
+    {"patrolboat", {12, 0, -100}},  {"patrolboat", {14, -2, -118}},
+};
+
+bool BuildArmada(const std::filesystem::path& root) {
+    SetSceneTimeSource([] { return kArmadaCreationTime; });
+    StandaloneScene armada(root);
+    databuilder::FleetBuilder build{armada.scene, armada.world, kStep, armada.Loaded()};
+    databuilder::OpenWar(armada, build, kWest, kEast, kComputerLevel);
+    const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
+    const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
+    const std::vector<EntityHandle> west = build.Fleet(kWestFleet, kWest, facingEast);
+    const std::vector<EntityHandle> east = build.Fleet(kEastFleet, kEast, facingWest);
+
+    if (west.size() >= size_t(kCarrierGroup) && !east.empty())
+        databuilder::AddOrder(armada.scene, "carrier strike", 30, 1000, action::kAttack,
+                              {west.begin(), west.begin() + kCarrierGroup}, east.front());
+
+    armada.scene.title = "Armada";
+    armada.scene.secondTitle = "Armada";
+    armada.scene.text5 = "armada";
+    // The camera follows both fleets from the Sun's side.
+    const databuilder::StartView start{databuilder::UnitsOf(armada.world, {kWest, kEast}),
+                                       kLookAcross};
+    const bool ok =
+        build.ok && databuilder::SaveAndCheckScene(armada.scene, root, "scenes\\armada.mis",
+                                                   armada.scene.triggers.size(), kStep, &start);
+    SetSceneTimeSource(nullptr);
+    if (!ok) std::fprintf(stderr, "%s: the armada scene could not be built\n", kStep);
+    return ok;
+}
+
+} // namespace
+
+DATABUILDER_STEP(LumivaneArmada, kStep) {
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    return databuilder::MakeSceneFolders(root, kStep) &&
+           databuilder::WriteSceneTexts(root / "scenes" / "armada.csv",
+                                        "Lumivane armada scene texts", {{1, "title", "Armada"}},
+                                        kStep) &&
+           BuildArmada(root);
+}

@@ -1,0 +1,215 @@
+// Writes Lumivane's fleet scene, "scenes\fleet.mis", built in code from the
+// unit prototypes and saved by the scene's own Save: four squads flying in
+// formation about the Sun (line abreast, a wedge, a column of fours and a
+// ring), a patrol circling waypoints that ride a planet, and a short script
+// whose orders send a frigate to orbit a planet and a fighter to a point,
+// after which it orbits the Sun; it shows the head-up display. When the scenery has its "Wormhole",
+// a squad flies through it and out of the scene, between two yellow flames and under a crackle of
+// electricity that mark the gate. The companion table names the scene. The scene is read back with
+// the scene's Load.
+#include "tools/databuilder/shared/data_step.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "desktop/scene/world/message.h"
+#include "desktop/scene/world/player.h"
+#include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/squad.h"
+#include "desktop/scene/world/standalone_scene.h"
+#include "desktop/scene/world/trigger_action.h"
+#include "desktop/scene/world/world.h"
+#include "desktop/units/ship_base/ship.h"
+#include "tools/databuilder/lumivane/lumivane_camera_data.h"
+#include "tools/databuilder/lumivane/lumivane_scene_build.h"
+#include "tools/databuilder/lumivane/lumivane_triggers.h"
+
+namespace {
+
+using namespace lumivane;
+
+constexpr uint32_t kFleetCreationTime = 1000000100; // a fixed identity: same bytes every build
+constexpr int kFleetPlayer = 0;
+constexpr const char* kStep = "lumivane_units_fleet";
+constexpr float kFleetSpacing = 4.0f;
+constexpr Vec3 kLookDown{0.0f, -0.6f, -0.8f};
+
+struct Formation {
+    int squad;
+    uint8_t kind;
+    const char* prototype;
+    int members; // the leader included
+    Vec3 leaderAt;
+};
+
+// Squads about the Sun on orbits far enough apart that their formations
+// never meet: line abreast, wedge behind, column of fours, ring.
+constexpr Formation kFormations[] = {
+    {1, 3, "fighter", 4, {0, 0, 60}},
+    {2, 5, "fighter", 5, {-95, 0, 0}},
+    {3, 8, "seeker", 5, {0, 0, -130}},
+    {4, 11, "fighter", 6, {165, 0, 0}},
+};
+
+struct Builder {
+    Scene& scene;
+    World& world;
+    bool ok = true;
+
+    Entity* Spawn(const char* prototype, Vec3 at, bool orbit, int player = -1, int squad = -1) {
+        SpawnRecord record;
+        record.position = at;
+        record.orbit = orbit ? 1 : 0;
+        record.player = player;
+        record.squad = squad;
+        Entity* made = scene.SpawnByName(prototype, record);
+        if (!made) {
+            std::fprintf(stderr, "lumivane_units_fleet: cannot place %s\n", prototype);
+            ok = false;
+        }
+        return made;
+    }
+
+    // The leader orbits the Sun; the members take their places about it,
+    // turned and moving as it does.
+    void AddFormation(const Formation& f) {
+        auto* leader = AsShip(Spawn(f.prototype, f.leaderAt, true, kFleetPlayer, f.squad));
+        if (!leader) return;
+        leader->formationKind = f.kind;
+        leader->formationSpacing = kFleetSpacing;
+        std::vector<Ship*> members;
+        for (int i = 1; i < f.members; ++i)
+            if (Ship* member = AsShip(Spawn(f.prototype, f.leaderAt, false, kFleetPlayer, f.squad)))
+                members.push_back(member);
+        for (Ship* member : members) {
+            member->formationSpacing = kFleetSpacing;
+            const int place = leader->squad->GetFormationIndex(member);
+            member->position = member->FormationPosition(f.kind, kFleetSpacing, place, leader);
+            member->orientation = leader->orientation;
+            member->velocity = leader->velocity;
+            member->PlaceLocalMatrix();
+        }
+        world.JoinPending();
+    }
+
+    // Free-standing particle systems by the gate, drawn large enough to
+    // be seen from the scene's home view.
+    void MarkGate(Vec3 gate) {
+        const struct {
+            const char* effect;
+            Vec3 offset;
+            float size;
+        } marks[] = {{"flames- yellow", {-18, -6, 0}, 15.0f},
+                     {"flames- yellow", {18, -6, 0}, 15.0f},
+                     {"electricity", {0, 14, 0}, 20.0f}};
+        for (const auto& mark : marks)
+            if (Entity* system = Spawn(mark.effect, gate + mark.offset, false)) {
+                system->sizeFactor = mark.size;
+                system->PlaceLocalMatrix();
+            }
+    }
+
+    // A fighter circling four points about the planet, each riding it.
+    void AddPatrol(const Entity& planet) {
+        const Vec3 corners[] = {{15, 0, 0}, {0, 0, 15}, {-15, 0, 0}, {0, 0, -15}};
+        auto* patrol = AsShip(Spawn("fighter", planet.position + corners[0], false, kFleetPlayer));
+        if (!patrol) return;
+        world.JoinPending();
+        int restart = 1;
+        for (const Vec3& corner : corners) {
+            WaypointOrder order;
+            order.restart = restart;
+            order.point = planet.position + corner;
+            order.units.Append(patrol->handle);
+            patrol->HandleMessage(order);
+            restart = 0;
+        }
+        for (EntityHandle rider : patrol->waypointRiders)
+            if (rider != planet.handle) ok = false;
+        patrol->lastOrderTick = -1;
+    }
+};
+
+// An order of the script: the action of `type` for the units, about the
+// target (or a point).
+void AddOrder(Scene& scene, const char* name, int32_t id, uint32_t delayMs, int32_t type,
+              std::vector<EntityHandle> units, EntityHandle target, Vec3 point = {}) {
+    auto trigger = databuilder::DelayTrigger(name, id, delayMs);
+    TriggerAction& action = databuilder::AddAction(*trigger, type);
+    action.handles = std::move(units);
+    action.values = {target};
+    action.point = point;
+    scene.AddTrigger(std::move(trigger));
+}
+
+bool BuildFleet(const std::filesystem::path& root) {
+    SetSceneTimeSource([] { return kFleetCreationTime; });
+    StandaloneScene fleet(root);
+    World& world = fleet.world;
+    Scene& scene = fleet.scene;
+    Builder build{scene, world, fleet.Loaded()};
+    build.Spawn("Sky", {}, false); // the star backdrop comes first
+    build.Spawn("Sun", {}, false);
+    build.Spawn("Sunlight", {}, false);
+    world.JoinPending(); // what follows orbits the Sun
+    Entity* harbour = build.Spawn("Planet", {-150, 0, 150}, true);
+    Entity* beacon = build.Spawn("Planet", {100, 0, -200}, true);
+    world.JoinPending();
+    for (const Formation& formation : kFormations)
+        build.AddFormation(formation);
+    // The camera follows the four formations, looking down on their orbits.
+    const databuilder::StartView start{databuilder::UnitsOf(world, {kFleetPlayer}), kLookDown};
+    if (beacon) build.AddPatrol(*beacon);
+
+    Entity* frigate = build.Spawn("frigate", {-180, 0, 180}, false, kFleetPlayer);
+    Entity* courier = build.Spawn("fighter", {230, 0, 60}, false, kFleetPlayer);
+    world.JoinPending();
+    if (frigate && harbour)
+        AddOrder(scene, "to the harbour", 20, 1000, action::kFollow, {frigate->handle},
+                 harbour->handle);
+    // A loaded scene starts without the head-up display: this one shows it
+    // (fading in), so the user sees what the fleet's units carry.
+    auto showHud = databuilder::DelayTrigger("head-up display", 19, 500);
+    databuilder::AddAction(*showHud, action::kHud).values = {1, 1};
+    scene.AddTrigger(std::move(showHud));
+    if (courier)
+        AddOrder(scene, "courier", 21, 1500, action::kMove, {courier->handle}, kNoEntity,
+                 {190, 0, -40});
+    if (fleet.library.FindPrototype("Wormhole")) {
+        Entity* gate = build.Spawn("Wormhole", {-40, 0, 240}, false);
+        std::vector<EntityHandle> travellers;
+        for (int i = 0; i < 3; ++i)
+            if (Entity* unit = build.Spawn("fighter", {-46.0f + 6.0f * float(i), 0, 205}, false,
+                                           kFleetPlayer, 5))
+                travellers.push_back(unit->handle);
+        build.MarkGate({-40, 0, 240});
+        world.JoinPending();
+        // One at a time: two craft making for the gate's centre at once
+        // would hold each other off it.
+        if (gate)
+            for (size_t i = 0; i < travellers.size(); ++i)
+                AddOrder(scene, "through the gate", int32_t(22 + i), uint32_t(2000 + 5000 * i),
+                         action::kFollow, {travellers[i]}, gate->handle);
+    }
+
+    scene.title = "Fleet";
+    scene.secondTitle = "Fleet";
+    scene.text5 = "fleet";
+    const bool ok =
+        build.ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\fleet.mis",
+                                                   scene.triggers.size(), kStep, &start);
+    SetSceneTimeSource(nullptr);
+    return ok;
+}
+
+} // namespace
+
+DATABUILDER_STEP(LumivaneUnitsFleet, "lumivane_units_fleet") {
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    return databuilder::MakeSceneFolders(root, kStep) &&
+           databuilder::WriteSceneTexts(root / "scenes" / "fleet.csv", "Lumivane fleet scene texts",
+                                        {{1, "title", "Fleet"}}, kStep) &&
+           BuildFleet(root);
+}
