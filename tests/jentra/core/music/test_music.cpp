@@ -2,7 +2,7 @@
 // thread a cross-fade and the shut-down fade finish without hanging.
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTMusic.h"
-#include "test_audio_fixtures.h"
+#include "tests/jentra/test_audio_fixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTDataFolder.h"
 #include "Jentra/JTMp3Stream.h"
-#include "test_audio_fixtures.h"
+#include "tests/jentra/test_audio_fixtures.h"
 
 #include <gtest/gtest.h>
 

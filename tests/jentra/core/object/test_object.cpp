@@ -1,6 +1,6 @@
 // Object model: the class registry, type numbers, the base-class chain,
 // creation by number and cloning.
-#include "test_object_classes.h"
+#include "tests/jentra/test_object_classes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Saving and loading object graphs through the contained-object protocol:
 // shared and self references, byte-identical re-saving, and damaged
 // streams that must fail cleanly.
-#include "test_object_classes.h"
+#include "tests/jentra/test_object_classes.h"
 
 #include <gtest/gtest.h>
 
