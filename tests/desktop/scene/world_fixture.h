@@ -1,6 +1,6 @@
 // A world, a model library and a clean frame clock for the tests of the
 // entities, the world and the library: prototypes are made in code, clones
-// join the world, and frames are stepped exactly.
+// join the world, and frames are stepped exactly; a camera a test places.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "desktop/scene/entity/entity.h"
@@ -21,6 +22,19 @@
 #include "desktop/scene/world/world.h"
 
 namespace lumivane::test {
+
+// A camera whose pose a test sets, noting the targets the world replaces.
+class FakeCamera : public CameraLink {
+public:
+    FakeCamera() { SetCameraLink(this); }
+    ~FakeCamera() override { SetCameraLink(nullptr); }
+    CameraPose Pose() const override { return pose; }
+    void ReplaceTarget(Entity* entity, Entity* replacement) override {
+        replaced.emplace_back(entity, replacement);
+    }
+    CameraPose pose;
+    std::vector<std::pair<Entity*, Entity*>> replaced;
+};
 
 class WorldTest : public ::testing::Test {
 protected:

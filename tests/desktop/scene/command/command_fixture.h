@@ -1,15 +1,26 @@
 // Shared pieces of the command interface's tests: a camera 50 above the
-// origin looking straight down (north up), and a canvas that records what
-// is drawn.
+// origin looking straight down (north up), a canvas that records what is
+// drawn, and the fixture that drives the interface with mouse frames.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <span>
+#include <string>
 #include <vector>
 
+#include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/command/overlay_canvas.h"
+#include "desktop/scene/world/keyboard.h"
+#include "desktop/scene/world/mouse.h"
 #include "desktop/scene/world/scene_services.h"
+#include "tests/desktop/scene/world/scene_fixture.h"
 
 namespace lumivane::test {
+
+inline constexpr int kCtrlKey = 0x1D;
+inline constexpr int kShiftKey = 0x2A;
 
 class TopCamera : public CameraLink {
 public:
@@ -54,6 +65,64 @@ public:
         return n;
     }
     std::vector<Shape> shapes;
+};
+
+// The command interface with the camera above, the input holders and a
+// scene fixture set, and frames of mouse input.
+class CommandTest : public ::testing::Test {
+protected:
+    CommandTest() {
+        SetCameraLink(&camera);
+        SetInputHolders(&keyboard, &mouse);
+        GetDisplayState() = {};
+        GetSceneBounds() = {};
+        commands = CommandInterface();
+    }
+    ~CommandTest() override {
+        commands = CommandInterface();
+        SetInputHolders(nullptr, nullptr);
+        SetCameraLink(nullptr);
+    }
+
+    // One frame of the handler with the cursor at x, y.
+    void Frame(float x, float y) {
+        mouse.x = x;
+        mouse.y = y;
+        GetUserInputWords().events[0] = GetUserInputWords().events[1] = 0;
+        commands.Update();
+        for (auto& group : {Mouse::kPressed, Mouse::kReleased, Mouse::kDoubleClicked})
+            mouse.buttons[group][0] = 0;
+        GetSceneClock().gameTime += 20;
+    }
+    void Press(float x, float y) {
+        mouse.buttons[Mouse::kPressed][0] = mouse.buttons[Mouse::kHeld][0] = 1;
+        Frame(x, y);
+    }
+    void Release(float x, float y) {
+        mouse.buttons[Mouse::kHeld][0] = 0;
+        mouse.buttons[Mouse::kReleased][0] = 1;
+        Frame(x, y);
+    }
+    void Click(float x, float y) {
+        Press(x, y);
+        Release(x, y);
+    }
+    void Ctrl(bool down) { keyboard.keyState[kCtrlKey] = down ? 0x80 : 0; }
+
+    template <class Order> const Order* Queued(int index) {
+        if (index >= fixture.queue.Count()) return nullptr;
+        return dynamic_cast<const Order*>(&fixture.queue.At(index));
+    }
+    int Cues(InterfaceCue cue) const {
+        return int(std::count(fixture.sounds.calls.begin(), fixture.sounds.calls.end(),
+                              "interface " + std::to_string(int(cue))));
+    }
+
+    SceneFixture fixture;
+    TopCamera camera;
+    Mouse mouse;
+    Keyboard keyboard;
+    CommandInterface& commands = GetCommandInterface();
 };
 
 } // namespace lumivane::test

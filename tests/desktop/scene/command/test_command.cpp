@@ -15,64 +15,10 @@
 namespace lumivane {
 namespace {
 
-constexpr int kCtrlKey = 0x1D;
-constexpr int kShiftKey = 0x2A;
+using test::kCtrlKey;
+using test::kShiftKey;
 
-class LvCommand : public ::testing::Test {
-protected:
-    LvCommand() {
-        SetCameraLink(&camera);
-        SetInputHolders(&keyboard, &mouse);
-        GetDisplayState() = {};
-        GetSceneBounds() = {};
-        commands = CommandInterface();
-    }
-    ~LvCommand() override {
-        commands = CommandInterface();
-        SetInputHolders(nullptr, nullptr);
-        SetCameraLink(nullptr);
-    }
-
-    // One frame of the handler with the cursor at x, y.
-    void Frame(float x, float y) {
-        mouse.x = x;
-        mouse.y = y;
-        GetUserInputWords().events[0] = GetUserInputWords().events[1] = 0;
-        commands.Update();
-        for (auto& group : {Mouse::kPressed, Mouse::kReleased, Mouse::kDoubleClicked})
-            mouse.buttons[group][0] = 0;
-        GetSceneClock().gameTime += 20;
-    }
-    void Press(float x, float y) {
-        mouse.buttons[Mouse::kPressed][0] = mouse.buttons[Mouse::kHeld][0] = 1;
-        Frame(x, y);
-    }
-    void Release(float x, float y) {
-        mouse.buttons[Mouse::kHeld][0] = 0;
-        mouse.buttons[Mouse::kReleased][0] = 1;
-        Frame(x, y);
-    }
-    void Click(float x, float y) {
-        Press(x, y);
-        Release(x, y);
-    }
-    void Ctrl(bool down) { keyboard.keyState[kCtrlKey] = down ? 0x80 : 0; }
-
-    template <class Order> const Order* Queued(int index) {
-        if (index >= fixture.queue.Count()) return nullptr;
-        return dynamic_cast<const Order*>(&fixture.queue.At(index));
-    }
-    int Cues(InterfaceCue cue) const {
-        return int(std::count(fixture.sounds.calls.begin(), fixture.sounds.calls.end(),
-                              "interface " + std::to_string(int(cue))));
-    }
-
-    test::SceneFixture fixture;
-    test::TopCamera camera;
-    Mouse mouse;
-    Keyboard keyboard;
-    CommandInterface& commands = GetCommandInterface();
-};
+using LvCommand = test::CommandTest;
 
 TEST_F(LvCommand, CursorTablesAndSettingsComeFromScriptDat) {
     ScriptConfig config;

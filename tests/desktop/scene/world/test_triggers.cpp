@@ -9,61 +9,18 @@
 #include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/world/trigger.h"
 #include "tests/desktop/scene/world/scene_fixture.h"
+#include "tests/desktop/scene/world/trigger_fixture.h"
 
 namespace lumivane {
 namespace {
 
+using test::AddAction;
+using test::AddCondition;
+using test::AddEventCondition;
+using test::NewTrigger;
 using test::SceneFixture;
-
-TriggerCondition& AddCondition(Trigger& trigger, ConditionType type) {
-    auto condition = std::make_unique<TriggerCondition>();
-    condition->type = int32_t(type);
-    condition->owner = &trigger;
-    trigger.conditions.push_back(std::move(condition));
-    return *trigger.conditions.back();
-}
-
-TriggerAction& AddAction(Trigger& trigger, int32_t type, std::vector<int32_t> values = {}) {
-    auto action = std::make_unique<TriggerAction>();
-    action->type = type;
-    action->values = std::move(values);
-    action->owner = &trigger;
-    trigger.actions.push_back(std::move(action));
-    return *trigger.actions.back();
-}
-
-// A user-event condition on bit `mask` of the first event word.
-void AddEventCondition(Trigger& trigger, uint32_t mask) {
-    AddCondition(trigger, ConditionType::UserEvent).mask1 = mask;
-}
-
-void SetEvents(uint32_t word) {
-    GetUserInputWords().events[0] = word;
-}
-
-Trigger& NewTrigger(Scene& scene, int32_t id, int32_t mode = 1) {
-    auto trigger = std::make_unique<Trigger>();
-    trigger->id = id;
-    trigger->combineMode = mode;
-    return scene.AddTrigger(std::move(trigger));
-}
-
-// Every test runs in a scene with the built data's prototypes and a
-// top-level trigger whose actions it runs.
-class LvTriggers : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(fixture.LoadLibrary());
-        trigger = &NewTrigger(*fixture.scene, 100);
-    }
-    TriggerAction& Action(int32_t type, std::vector<int32_t> values = {}) {
-        return AddAction(*trigger, type, std::move(values));
-    }
-    std::vector<std::string>& Calls() { return fixture.display.calls; }
-
-    SceneFixture fixture;
-    Trigger* trigger = nullptr;
-};
+using test::SetEvents;
+using LvTriggers = test::TriggerTest;
 
 TEST_F(LvTriggers, ConditionsCombineByMode) {
     // Conditions: bit 1 and bit 2 of the event word. Expected firing for the

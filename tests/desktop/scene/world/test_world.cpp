@@ -15,17 +15,7 @@ namespace {
 
 using LvWorld = test::WorldTest;
 
-class FakeCamera : public CameraLink {
-public:
-    FakeCamera() { SetCameraLink(this); }
-    ~FakeCamera() override { SetCameraLink(nullptr); }
-    CameraPose Pose() const override { return pose; }
-    void ReplaceTarget(Entity* entity, Entity* replacement) override {
-        replaced.emplace_back(entity, replacement);
-    }
-    CameraPose pose;
-    std::vector<std::pair<Entity*, Entity*>> replaced;
-};
+using test::FakeCamera;
 
 TEST_F(LvWorld, HandlesGoStaleWhenTheirSlotIsFreedAndKeepTheirBands) {
     Entity a, b, c;

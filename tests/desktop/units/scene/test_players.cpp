@@ -120,8 +120,8 @@ TEST(LvPlayers, ShiftAndASquadKeyAddToTheSelection) {
     SceneFixture fixture;
     ASSERT_TRUE(fixture.LoadLibrary());
     GetCommandInterface() = CommandInterface();
-    Ship* first = fixture.SpawnShip({0, 0, 0}, 0, 0);
-    Ship* second = fixture.SpawnShip({9, 0, 0}, 0, 1);
+    Unit* first = fixture.SpawnShip({0, 0, 0}, 0, 0);
+    Unit* second = fixture.SpawnShip({9, 0, 0}, 0, 1);
     ASSERT_TRUE(first && second);
     Keyboard keyboard;
     SetInputHolders(&keyboard, nullptr);

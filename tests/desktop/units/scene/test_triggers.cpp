@@ -11,44 +11,18 @@
 #include "desktop/scene/world/trigger.h"
 #include "desktop/units/unit_class_headers.h"
 #include "tests/desktop/scene/world/scene_fixture.h"
+#include "tests/desktop/scene/world/trigger_fixture.h"
 
 namespace lumivane {
 namespace {
 
+using test::AddAction;
+using test::AddCondition;
+using test::AddEventCondition;
+using test::NewTrigger;
 using test::SceneFixture;
-
-TriggerAction& AddAction(Trigger& trigger, int32_t type, std::vector<int32_t> values = {}) {
-    auto action = std::make_unique<TriggerAction>();
-    action->type = type;
-    action->values = std::move(values);
-    action->owner = &trigger;
-    trigger.actions.push_back(std::move(action));
-    return *trigger.actions.back();
-}
-
-Trigger& NewTrigger(Scene& scene, int32_t id, int32_t mode = 1) {
-    auto trigger = std::make_unique<Trigger>();
-    trigger->id = id;
-    trigger->combineMode = mode;
-    return scene.AddTrigger(std::move(trigger));
-}
-
-// Every test runs in a scene with the built data's prototypes and a
-// top-level trigger whose actions it runs.
-class LvTriggers : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(fixture.LoadLibrary());
-        trigger = &NewTrigger(*fixture.scene, 100);
-    }
-    TriggerAction& Action(int32_t type, std::vector<int32_t> values = {}) {
-        return AddAction(*trigger, type, std::move(values));
-    }
-    std::vector<std::string>& Calls() { return fixture.display.calls; }
-
-    SceneFixture fixture;
-    Trigger* trigger = nullptr;
-};
+using test::SetEvents;
+using LvTriggers = test::TriggerTest;
 
 TEST_F(LvTriggers, ConditionsOnEntitiesPlayersAndVariables) {
     Ship* ours = ShipOf(fixture.SpawnShip({0, 0, 0}, 0));
