@@ -122,6 +122,7 @@ public:
     bool ColorFill(Surface& target, const D3DRECT& rect, D3DCOLOR color) override;
     bool ShowOnWindow(Surface& surface) override;
     bool ReadSurface(Surface& surface, std::vector<uint32_t>& argb) override;
+    bool ExchangeWithBackBuffer(Surface& surface) override;
     DeviceCaps GetCaps() const override;
     AdapterIdentifier GetAdapterIdentifier() const override;
 
