@@ -31,7 +31,8 @@ public:
 // as a JTEffect_Simple and comes back as one.
 class JTEffect_Bump : public JTEffect_Simple {};
 
-// Fifteen copies of the node drifting behind it, the last one solid.
+// Fifteen copies of the node drifting behind it in its own space, the last
+// one solid.
 class JTEffect_StreamingLight : public JTEffect_Simple {
     JT_CLASS(JTEffect_StreamingLight, JTEffect_Simple)
 public:

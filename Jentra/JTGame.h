@@ -17,7 +17,7 @@
 #include "Jentra/JTID.h"
 #include "Jentra/JTUnknown.h"
 #include "Jentra/JTUserOptions.h"
-#include "Jentra/core/app/frame_step.h"
+#include "Jentra/JTFrameClock.h"
 
 class JTScene;
 class JTCamera;

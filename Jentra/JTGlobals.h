@@ -15,8 +15,8 @@ extern JTIDMap* gpJTIDMap;
 extern JTRouter* gpRouter;
 
 // The services the game object creates at start-up, each null until then
-// and after shut-down (JTGame). Services whose layer is still missing stay
-// null; every user checks.
+// and after shut-down (JTGame), and in programs and tests that make only
+// some of them; every user checks.
 class JTKeyboard;
 class JTMouse;
 class JTRenderer;

@@ -180,6 +180,20 @@ void Window::SetSize(int width, int height) {
 }
 
 bool Window::SetMode(WindowMode mode, std::string* error) {
+    // Without a window manager nobody moves or sizes a full-screen window:
+    // it would stay where it was made, centred as a window, and cover only
+    // part of the screen. So it goes to its screen's origin first (SDL moves
+    // only windowed windows), and for the desktop's mode takes the screen's
+    // size; the mode's own size was given by the caller.
+    if (mode != WindowMode::Windowed && impl_->mode == WindowMode::Windowed && !impl_->foreign) {
+        const int screen = SDL_GetWindowDisplayIndex(impl_->window);
+        SDL_Rect bounds;
+        if (screen >= 0 && SDL_GetDisplayBounds(screen, &bounds) == 0) {
+            SDL_SetWindowPosition(impl_->window, bounds.x, bounds.y);
+            if (mode == WindowMode::FullscreenDesktop)
+                SDL_SetWindowSize(impl_->window, bounds.w, bounds.h);
+        }
+    }
     if (SDL_SetWindowFullscreen(impl_->window, ModeFlags(mode)) != 0)
         return Fail(error, "the window mode could not be changed");
     impl_->mode = mode;

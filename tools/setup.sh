@@ -1,6 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the project needs (only those missing),
-# then configures and builds. Usage: tools/setup.sh [--asan] [--no-build]
+# then configures and builds, with compiler warnings as errors.
+# Usage: tools/setup.sh [--asan | --tsan] [--target T]... [-DNAME=VALUE]... [--no-build] [--checks]
+#   --asan        the AddressSanitizer + UndefinedBehaviorSanitizer build, in build-asan/
+#   --tsan        the ThreadSanitizer build, in build-tsan/ (default: build/)
+#   --target T    builds only T and what it needs (default: everything)
+#   -DNAME=VALUE  goes to CMake's configure step
+#   --no-build    packages only
+#   --checks      also the tools of CI's source checks (clang-format)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +20,25 @@ packages=(
   libcurl4-openssl-dev libopenjp2-7-dev libopenjp2-tools
   lame xvfb xauth xdotool
 )
+
+build_dir=build
+cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DJENTRA_WERROR=ON)
+build_args=()
+do_build=1
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --asan) build_dir=build-asan; cmake_args+=(-DJENTRA_SANITIZE=ON) ;;
+    --tsan) build_dir=build-tsan; cmake_args+=(-DJENTRA_TSAN=ON) ;;
+    --target)
+      [ $# -gt 1 ] || { echo "setup.sh: --target needs a target" >&2; exit 2; }
+      build_args+=(--target "$2"); shift ;;
+    -D?*) cmake_args+=("$1") ;;
+    --no-build) do_build=0 ;;
+    --checks) packages+=(clang-format) ;;
+    *) echo "setup.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -45,17 +71,6 @@ if [ ${#missing[@]} -gt 0 ]; then
   fi
 fi
 
-build_dir=build
-cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
-do_build=1
-for arg in "$@"; do
-  case "$arg" in
-    --asan) build_dir=build-asan; cmake_args+=(-DJENTRA_SANITIZE=ON) ;;
-    --no-build) do_build=0 ;;
-    *) echo "setup.sh: unknown option $arg" >&2; exit 2 ;;
-  esac
-done
-
 [ "$do_build" = 1 ] || exit 0
 cmake -S . -B "$build_dir" "${cmake_args[@]}"
-cmake --build "$build_dir" -j "$(nproc)"
+cmake --build "$build_dir" -j "$(nproc)" "${build_args[@]}"

@@ -12,7 +12,7 @@
 #include "Jentra/JTLight.h"
 #include "Jentra/JTScene.h"
 #include "Jentra/JTView.h"
-#include "Jentra/core/app/app_clock.h"
+#include "Jentra/core/frame/app_clock.h"
 
 namespace {
 

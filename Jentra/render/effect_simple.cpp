@@ -105,7 +105,12 @@ void JTEffect_StreamingLight::Render(JTDisplay* display, JTGeoNode* node) {
         const float x = std::sin(t * 0.00111111f + 2.0f * k) * 0.05f * 0.4f * k;
         const float y = (std::cos(t * 0.000793651f + 2.0f * k) * 0.05f - 0.03f) * 0.4f * k;
         const float z = std::cos(t * 0.000498753f) * 0.3f * 0.6f * k;
-        device->SetTransform(D3DTS_WORLD, ToDevice(placed * JTMatrixTranslation(x, y, z)));
+        // The copies drift in the node's own space, not the scene's: moved by
+        // scene units, a text in the interface (where the screen is two
+        // units wide and the text hangs one unit away) would be smeared by
+        // copies a fifth of the view away; in its own units the trail stays
+        // a glow on the letters, whatever the node's scale.
+        device->SetTransform(D3DTS_WORLD, ToDevice(JTMatrixTranslation(x, y, z) * placed));
         D3DCOLORVALUE glow = {1, 0.5f, 1, 1};
         if (last) glow = darkFinalPass ? D3DCOLORVALUE{0, 0, 0, 1} : D3DCOLORVALUE{1, 1, 1, 1};
         display->SetMaterial(Material({0, 0, 0, alpha}, {0, 0, 0, 1}, glow));

@@ -6,7 +6,7 @@
 #include "Jentra/JTEffects.h"
 #include "Jentra/JTMesh.h"
 #include "Jentra/JTShadowPass.h"
-#include "Jentra/core/app/frame_hooks.h"
+#include "Jentra/core/frame/frame_hooks.h"
 #include "Jentra/core/scene/geo_parts.h"
 #include "Jentra/render/console_text.h"
 

@@ -7,7 +7,7 @@
 #include "Jentra/JTDisplay.h"
 #include "Jentra/JTRenderer.h"
 #include "Jentra/JTView.h"
-#include "Jentra/core/app/frame_hooks.h"
+#include "Jentra/core/frame/frame_hooks.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "Jentra/JTFrameClock.h"
-#include "Jentra/core/app/app_events.h"
-#include "Jentra/core/app/frame_hooks.h"
+#include "Jentra/JTEventQueue.h"
+#include "Jentra/core/frame/frame_hooks.h"
 #include "chess/game/chess_game.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The game's classes join the engine's class registry when the program
 // loads, after the engine's own.
-#include "Jentra/core/object/class_map.h"
+#include "Jentra/JTClassMap.h"
 #include "chess/game/chess_game.h"
 #include "chess/game/chess_pieces.h"
 #include "chess/game/chess_square.h"

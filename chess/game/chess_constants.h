@@ -57,6 +57,12 @@ enum ChessPieceStyle : int {
     kStyleHolographic = 3,
 };
 
+// The banner's line, as a share of the interface's half height at the
+// dialogs' depth (the top edge of the screen is 1).
+constexpr float kBannerHeight = 0.9f;
+// The size of the interface's texts (the menus' controls, the banner).
+constexpr float kInterfaceTextScale = 0.002f;
+
 // The game's own messages.
 enum ChessMessage : unsigned {
     CHESSMSG_SQUAREPICKED = JTMSG_USER, // square -> game (broadcast); data: the 0x88 square

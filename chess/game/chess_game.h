@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "Jentra/JTArray.h"
 #include "Jentra/JTGame.h"
@@ -80,6 +81,11 @@ public:
     void PlaceCameraBehind(int side);
     // The "F1 for help" text of the interface, once the game has loaded.
     JTEntity* GetHelpText() const { return helpText; }
+    // A failure the player is to know of (a refused name, a damaged
+    // recording, no network game, the opponent gone): a line at the foot of
+    // the screen for a few seconds. Empty clears the line.
+    void ShowNotice(const char* text);
+    const std::string& GetNotice() const { return notice; }
 
     // Worlds and pieces.
     void LoadWorld(int number);
@@ -132,7 +138,11 @@ private:
     // InitialScene's parts.
     void ReadCommandLine();
     void CreateScenes();
+    // A line of text in the interface, centred at a height given as a share
+    // of the interface's half height (1 is the screen's top edge), or null.
+    JTEntity* AddInterfaceText(float height, float scale);
     void CreateBanner();
+    void CreateNotice();
     void ScanCustomWorlds();
 
     // LoadWorld's parts.
@@ -155,6 +165,7 @@ private:
     void LoadingStep();
     void FinishLoading();
     void ToggleHelp();
+    void ExpireNotice();
     void SunCycle();
     bool MayMoveNow() const;
     void ComputerTurn();
@@ -190,6 +201,9 @@ private:
     JTEntity* banner = nullptr;
     JTEntity* helpText = nullptr;
     bool helpOn = false;
+    JTEntity* noticeText = nullptr;
+    std::string notice;
+    uint32_t noticeShownAt = 0; // real time (ms)
     int player[2] = {kPlayerComputer, kPlayerComputer};
     unsigned char menuCameraFlag = 1;
     JTArray<chess::ChessMove> moves{16};

@@ -86,6 +86,7 @@ void ChessGame::InitialScene() {
     ScanCustomWorlds();
     StartNewGame();
     CreateBanner();
+    CreateNotice();
     OpenMenu(kMenuIntro);
 }
 
@@ -152,15 +153,20 @@ void ChessGame::CreateScenes() {
         ChessLight::Make(JTLightRecord::POINT, 1.0f, 0.9f, 0.8f, 10000.0f, JTVec3(0, 0, 0)));
 }
 
-void ChessGame::CreateBanner() {
-    if (!gpJTProtobase || !interfaceScene) return;
-    banner = gpJTProtobase->Create(nullptr, "JTControls.dll", "JTText");
-    if (!banner) return;
+JTEntity* ChessGame::AddInterfaceText(float height, float scale) {
+    if (!gpJTProtobase || !interfaceScene) return nullptr;
+    JTEntity* text = gpJTProtobase->Create(nullptr, "JTControls.dll", "JTText");
+    if (!text) return nullptr;
     const float top = gpJTDisplay ? gpJTDisplay->GetInvAspect() : 0.75f;
-    banner->SetPos(JTVec3(0.0f, 0.9f * top, 1.0f));
-    banner->SetScale(0.002f);
-    banner->SetPickable(false);
-    interfaceScene->Add(banner);
+    text->SetPos(JTVec3(0.0f, height * top, 1.0f));
+    text->SetScale(scale);
+    text->SetPickable(false);
+    interfaceScene->Add(text);
+    return text;
+}
+
+void ChessGame::CreateBanner() {
+    banner = AddInterfaceText(kBannerHeight, kInterfaceTextScale);
 }
 
 void ChessGame::ScanCustomWorlds() {

@@ -7,6 +7,7 @@
 
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTCamera.h"
+#include "Jentra/JTDisplay.h"
 #include "Jentra/JTEntityProps.h"
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTKeyboard.h"
@@ -16,7 +17,8 @@
 #include "Jentra/JTProtobase.h"
 #include "Jentra/JTRandom.h"
 #include "Jentra/JTScene.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
+#include "JTControls/JTText.h"
 #include "chess/engine/search.h"
 #include "chess/game/chess_game.h"
 #include "chess/game/chess_pieces.h"
@@ -28,7 +30,14 @@ namespace {
 
 constexpr int kFirstLoadingFrame = 2; // the loading begins with the third frame
 constexpr float kSaverIdleStartSeconds = 20.0f;
-const JTVec3 kHelpTextPosition(0.0f, -0.6f, 1.0f);
+// "F1 for help" stands under the board, as a share of the interface's half
+// height (so it stays on wide screens too).
+constexpr float kHelpTextHeight = -0.8f;
+// The help's five lines hang from just below the banner's line, smaller than
+// the menus' text: so they fit any screen's height and leave the board (and
+// both back ranks) free.
+constexpr float kHelpLinesScale = 0.0015f;
+constexpr float kHelpBelowBanner = 0.06f;
 const char* const kHelpText = "Left mouse click to select and move\n"
                               "Right mouse click and drag to rotate\n"
                               "Left & right mouse click and drag\n"
@@ -56,6 +65,7 @@ void ChessGame::Update() {
     MenuKeys();
     if (gpJTKeyboard && !FocusHeld() && gpJTKeyboard->KeyPress(DIK_F1, JTMOD_NONE)) ToggleHelp();
     SunCycle();
+    ExpireNotice();
     if (GetPlayerToMove() == kPlayerComputer) ComputerTurn();
     if (GetPlayerToMove() == kPlayerReplay) ReplayTurn();
     if (world == kWorldHolographic) SpawnDataballs();
@@ -152,16 +162,8 @@ void ChessGame::FinishLoading() {
         if (mainCamera) mainCamera->SetIdleStartTime(kSaverIdleStartSeconds);
         return;
     }
-    if (gpJTProtobase && interfaceScene) {
-        helpText = gpJTProtobase->Create(nullptr, "JTControls.dll", "JTText");
-        if (helpText) {
-            helpText->SetPos(kHelpTextPosition);
-            helpText->SetScale(0.002f);
-            helpText->SetPickable(false);
-            interfaceScene->Add(helpText);
-            SetInterfaceText(helpText, "F1 for help");
-        }
-    }
+    helpText = AddInterfaceText(kHelpTextHeight, kInterfaceTextScale);
+    SetInterfaceText(helpText, "F1 for help");
     helpOn = false;
     LoadWorld(kWorldPark);
     struct Logo {
@@ -190,9 +192,8 @@ void ChessGame::FinishLoading() {
             return;
         }
         // Without the session the game goes on as if started by itself.
-        std::fprintf(stderr, "Rookfall: no network game: %s\n",
-                     result == JTNET_E_NOHOST ? "no game was found at that host"
-                                              : "the session could not be started");
+        ShowNotice(result == JTNET_E_NOHOST ? "No network game was found at that host"
+                                            : "The network game could not be started");
     }
     ReplaceMenu(kMenuMain);
 }
@@ -207,6 +208,13 @@ void ChessGame::PlaceCameraBehind(int side) {
 void ChessGame::ToggleHelp() {
     PlaySound("JTBeep_Alert.wav");
     helpOn = !helpOn;
+    if (helpOn && helpText) {
+        // The screen's height may have changed since the last time.
+        const float top = gpJTDisplay ? gpJTDisplay->GetInvAspect() : 0.75f;
+        helpText->SetPos(JTVec3(0.0f, kBannerHeight * top - kHelpBelowBanner, 1.0f));
+        helpText->SetScale(kHelpLinesScale);
+        if (auto* text = dynamic_cast<JTText*>(helpText)) text->SetAlignment(TOP_CENTER);
+    }
     SetInterfaceText(helpText, helpOn ? kHelpText : "");
 }
 
@@ -243,6 +251,7 @@ void ChessGame::ReplayTurn() {
     // not legal in the position reached.
     std::fprintf(stderr, "Rookfall: recorded move %d (%#x) is not legal here; the replay ends\n",
                  replayIndex, unsigned(m));
+    ShowNotice("The recorded game is damaged: its replay ends here");
     replayIndex = replay.GetCount();
 }
 

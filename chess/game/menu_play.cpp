@@ -1,7 +1,7 @@
 // The menus that choose what is played: the main menu, the worlds, the
 // in-game menu, the person's colour and the computer's level.
 #include "Jentra/JTKeyboard.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 #include "chess/engine/board.h"
 #include "chess/engine/search.h"
 #include "chess/game/chess_game.h"

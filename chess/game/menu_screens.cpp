@@ -8,7 +8,7 @@
 #include "Jentra/JTMouse.h"
 #include "Jentra/JTRegistry.h"
 #include "Jentra/JTScene.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 #include "JTControls/JTText.h"
 #include "chess/game/chess_game.h"
 #include "chess/game/menus.h"

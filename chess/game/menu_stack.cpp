@@ -24,6 +24,11 @@ bool ShowsDialog(int menu) {
     return IsMenuNumber(menu) && menu != kMenuNone1 && menu != kMenuNone2 && menu != kMenuBoard;
 }
 
+// Every dialog but the intro and the closing screen has controls to click.
+bool TakesClicks(int menu) {
+    return ShowsDialog(menu) && menu != kMenuIntro && menu != kMenuExitLogo;
+}
+
 } // namespace
 
 int ChessGame::GetCurrentMenu() const {
@@ -69,6 +74,10 @@ void ChessGame::SwitchMenu(int newMenu, int oldMenu) {
         }
     }
 
+    // A menu with controls to click has the cursor, whatever hid it before:
+    // a network game started from the command line comes to its waiting
+    // screen straight from the intro, which has none.
+    if (TakesClicks(newMenu) && gpCursor) gpCursor->ShowCursor(true);
     switch (newMenu) {
     case kMenuMain:
         menuCameraFlag = 1;
@@ -76,16 +85,15 @@ void ChessGame::SwitchMenu(int newMenu, int oldMenu) {
             mainCamera->SetIdleStartTime(kMenuIdleStartSeconds);
             mainCamera->StartIdle();
         }
-        if (gpCursor) gpCursor->ShowCursor(true);
-        break;
-    case kMenuInGame:
-        if (gpCursor) gpCursor->ShowCursor(true);
         break;
     case kMenuBoard:
+        // The cursor is for the people at this computer: with none it goes,
+        // with one it comes back (the game may have started without it).
         if (player[0] != kPlayerLocal && player[1] != kPlayerLocal) {
             if (gpCursor) gpCursor->ShowCursor(false);
-        } else if (mainCamera) {
-            mainCamera->SetIdleStartTime(0.0f);
+        } else {
+            if (gpCursor) gpCursor->ShowCursor(true);
+            if (mainCamera) mainCamera->SetIdleStartTime(0.0f);
         }
         break;
     case kMenuColour:

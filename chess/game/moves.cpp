@@ -49,6 +49,7 @@ unsigned ChessGame::Message(JTID*, JTID*, unsigned msg, void* data) {
         NetworkData(data);
         break;
     case JTMSG_NETPLAYERLEFT:
+        ShowNotice("Your opponent has left the game");
         if (gpJTNetwork) gpJTNetwork->LeaveGame();
         break;
     case JTMSG_NETSESSIONLOST:
@@ -147,21 +148,22 @@ bool ChessGame::ExecuteMove(chess::ChessMove m) {
     if (promotion) m = (m & kFromToMask) | (chess::Queen << 14);
 
     bool captured = false;
-    auto park = [&](int square) {
+    auto park = [&](int square, bool takenSound) {
         ChessPieceEntity* taken = PieceOn(square);
         if (!taken) return;
         taken = StartPieceMove(taken, taken->parking, false, false);
         if (taken) {
             taken->square = -1;
-            PlaySound(StyleSound(kTakenSounds, taken->style));
+            if (takenSound) PlaySound(StyleSound(kTakenSounds, taken->style));
         }
         captured = true;
     };
-    if (b.board[to] != chess::kEmpty) park(to);
-    // En passant: the pawn taken stands beside the target square.
+    if (b.board[to] != chess::kEmpty) park(to, true);
+    // En passant: the pawn taken stands beside the target square. It leaves
+    // quietly; the capture is heard in the moving pawn's landing.
     if (pawn && to == b.ep && chess::FileOf(from) != chess::FileOf(to) &&
         b.board[to] == chess::kEmpty)
-        park(b.side == chess::White ? to + 16 : to - 16);
+        park(b.side == chess::White ? to + 16 : to - 16, false);
 
     // Castling: the king moves two files, the rook jumps over it.
     if (b.board[from + 8] == chess::King && (to - from == 2 || from - to == 2)) {

@@ -93,6 +93,7 @@ bool ReadRecordedGame(const std::filesystem::path& file, std::vector<chess::Ches
 bool ChessGame::SaveRecordedGame(const char* name) {
     if (!IsValidRecordedGameName(name)) {
         std::fprintf(stderr, "Rookfall: \"%s\" is no name for a recorded game\n", name ? name : "");
+        ShowNotice("That name cannot be used: try another");
         return false;
     }
     const std::vector<chess::ChessMove> played(moves.GetData(), moves.GetData() + moves.GetCount());
@@ -100,6 +101,7 @@ bool ChessGame::SaveRecordedGame(const char* name) {
     if (!WriteRecordedGame(RecordedGamesFolder() / name, played, &error)) {
         std::fprintf(stderr, "Rookfall: the game cannot be saved as \"%s\": %s\n", name,
                      error.c_str());
+        ShowNotice("The game could not be saved");
         return false;
     }
     return true;
@@ -113,6 +115,7 @@ bool ChessGame::LoadRecordedGame(const char* name) {
                           &error)) {
         std::fprintf(stderr, "Rookfall: the recorded game \"%s\" cannot be read: %s\n", name,
                      error.c_str());
+        ShowNotice("This recorded game cannot be read");
         return false;
     }
     while (replay.GetCount() > 0)

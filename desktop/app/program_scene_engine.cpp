@@ -23,6 +23,7 @@
 #include "desktop/scene/world/scene_services.h"
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
+#include "desktop/units/unit_classes.h"
 
 #include <ctime>
 
@@ -56,6 +57,7 @@ ProgramSceneEngine::~ProgramSceneEngine() {
 
 void ProgramSceneEngine::CreateServices() {
     if (world_) return;
+    RegisterUnitClasses();
     InitMathTables();
     SeedRandomRange(uint32_t(std::time(nullptr)));
     // Scene files resolve below the data root from the start, not only once

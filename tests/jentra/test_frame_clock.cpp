@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "Jentra/JTFrameClock.h"
-#include "Jentra/core/app/frame_step.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "Jentra/JTFile.h"
 #include "Jentra/JTUnknown.h"
-#include "Jentra/core/object/class_map.h"
+#include "Jentra/JTClassMap.h"
 
 #include <cstdint>
 #include <string>

@@ -18,7 +18,7 @@
 #include "Jentra/JTTransNode.h"
 #include "Jentra/JTID.h"
 #include "Jentra/JTUnknown.h"
-#include "Jentra/core/object/class_map.h"
+#include "Jentra/JTClassMap.h"
 #include "Jentra/core/scene/draw_queue.h"
 #include "Jentra/core/scene/geo_parts.h"
 #include "Jentra/core/scene/load_owned.h"

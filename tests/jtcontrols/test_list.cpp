@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Jentra/JTSequencer.h"
+#include "Jentra/JTTransNode.h"
 #include "JTControls/JTButton.h"
 #include "JTControls/JTList.h"
 
@@ -47,7 +48,11 @@ TEST_F(ListTest, TheWindowStaysInsideTheEntriesAndSlotsReportTheEntryTheyShow) {
     JTButton* second = Slot(list, 1);
     ASSERT_TRUE(first && second);
     EXPECT_NEAR(first->GetPos().y, 0.5f, 1e-4f);
-    EXPECT_NEAR(second->GetPos().y, 0.5f - 50 * 0.002f, 1e-4f);
+    auto* next = dynamic_cast<JTTransNode*>(first->FindChildRecursive("NextItem"));
+    ASSERT_NE(next, nullptr);
+    const float pitch = next->GetMatrix().m[3][1];
+    EXPECT_LT(pitch, 0.0f);
+    EXPECT_NEAR(second->GetPos().y, 0.5f + pitch * 0.002f, 1e-4f);
     EXPECT_NEAR(second->GetPos().x, first->GetPos().x, 1e-4f);
 
     ClickSlot(list, 1);

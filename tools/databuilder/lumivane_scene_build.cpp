@@ -12,13 +12,13 @@ namespace databuilder {
 using namespace lumivane;
 
 bool SaveAndCheckScene(Scene& scene, const std::filesystem::path& root, const char* path,
-                       size_t triggers, const char* step) {
+                       size_t triggers, const char* step, const StartView* start) {
     scene.sourcePath = path;
     bool ok = false;
     {
         // The scene starts at its own home view: the camera block is the
-        // camera controller's for the scene's radius.
-        const SceneCameraDisplay cameraBlock(scene);
+        // camera controller's for the scene.
+        const SceneCameraDisplay cameraBlock(scene, start);
         ok = scene.Save(path);
     }
     {

@@ -13,11 +13,14 @@
 
 namespace databuilder {
 
+struct StartView;
+
 // Saves `scene` under `path` (below the data root the scene engine reads)
-// with the camera block of its home view, and reads it back in a scene engine of its own: true when
+// with the camera block of its home view (`start`, or the overview of the
+// scene's radius), and reads it back in a scene engine of its own: true when
 // it loads with `triggers` top-level triggers and some entities. `step` names the step in messages.
 bool SaveAndCheckScene(lumivane::Scene& scene, const std::filesystem::path& root, const char* path,
-                       size_t triggers, const char* step);
+                       size_t triggers, const char* step, const StartView* start = nullptr);
 
 // The scene's companion table: a heading line, the column line, then one
 // row per (text number, context, English text).

@@ -34,10 +34,8 @@ lumivane::GeoNode* Finish(std::string_view name, lumivane::GeoLists& lists, cons
     return geo;
 }
 
-} // namespace
-
-lumivane::GeoNode* MakeSphere(std::string_view name, float radius, int rings, int segments,
-                              const ShapeLook& look) {
+lumivane::GeoNode* Sphere(std::string_view name, float radius, int rings, int segments,
+                          const ShapeLook& look, bool inside) {
     lumivane::GeoLists lists;
     for (int ring = 0; ring <= rings; ++ring) {
         float polar = kPi * float(ring) / float(rings);
@@ -55,12 +53,63 @@ lumivane::GeoNode* MakeSphere(std::string_view name, float radius, int rings, in
     for (int ring = 0; ring < rings; ++ring)
         for (int segment = 0; segment < segments; ++segment) {
             auto at = [&](int r, int s) { return uint16_t(r * row + s); };
-            // Clockwise seen from outside: the front faces of the display.
+            // Clockwise seen from outside (or, turned, from inside): the
+            // front faces of the display.
+            const uint16_t corner = at(ring, segment + 1), across = at(ring + 1, segment);
             lists.indices.insert(lists.indices.end(),
-                                 {at(ring, segment), at(ring, segment + 1), at(ring + 1, segment),
-                                  at(ring + 1, segment), at(ring, segment + 1),
-                                  at(ring + 1, segment + 1)});
+                                 {at(ring, segment), inside ? across : corner,
+                                  inside ? corner : across, across,
+                                  inside ? at(ring + 1, segment + 1) : corner,
+                                  inside ? corner : at(ring + 1, segment + 1)});
         }
+    return Finish(name, lists, look);
+}
+
+} // namespace
+
+lumivane::GeoNode* MakeSphere(std::string_view name, float radius, int rings, int segments,
+                              const ShapeLook& look) {
+    return Sphere(name, radius, rings, segments, look, false);
+}
+
+lumivane::GeoNode* MakeInsideSphere(std::string_view name, float radius, int rings, int segments,
+                                    const ShapeLook& look) {
+    return Sphere(name, radius, rings, segments, look, true);
+}
+
+lumivane::GeoNode* MakeSkyDome(std::string_view name, float radius, int divisions, float tiles,
+                               const ShapeLook& look) {
+    using lumivane::Vec3;
+    // Each face: the axis it is centred on and the two across it.
+    const Vec3 faces[6][3] = {
+        {{1, 0, 0}, {0, 0, -1}, {0, -1, 0}}, {{-1, 0, 0}, {0, 0, 1}, {0, -1, 0}},
+        {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}},   {{0, -1, 0}, {1, 0, 0}, {0, 0, -1}},
+        {{0, 0, 1}, {1, 0, 0}, {0, -1, 0}},  {{0, 0, -1}, {-1, 0, 0}, {0, -1, 0}}};
+    lumivane::GeoLists lists;
+    const int row = divisions + 1;
+    for (const auto& face : faces) {
+        const uint16_t first = uint16_t(lists.positions.size());
+        for (int j = 0; j <= divisions; ++j)
+            for (int i = 0; i <= divisions; ++i) {
+                const float s = float(i) / float(divisions), t = float(j) / float(divisions);
+                // Equal steps of angle across the face, not of distance.
+                const float a = std::tan((s - 0.5f) * kPi / 2.0f);
+                const float b = std::tan((t - 0.5f) * kPi / 2.0f);
+                Vec3 direction = face[0] + face[1] * a + face[2] * b;
+                direction.Normalize();
+                lists.positions.push_back(direction * radius);
+                lists.normals.push_back(direction * -1.0f);
+                lists.texCoords.push_back(s * tiles);
+                lists.texCoords.push_back(t * tiles);
+            }
+        for (int j = 0; j < divisions; ++j)
+            for (int i = 0; i < divisions; ++i) {
+                auto at = [&](int x, int y) { return uint16_t(first + y * row + x); };
+                lists.indices.insert(lists.indices.end(),
+                                     {at(i, j), at(i + 1, j), at(i, j + 1), at(i, j + 1),
+                                      at(i + 1, j), at(i + 1, j + 1)});
+            }
+    }
     return Finish(name, lists, look);
 }
 

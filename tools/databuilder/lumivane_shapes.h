@@ -20,6 +20,15 @@ struct ShapeLook {
 // round the equator, v from the north pole (0) to the south (1).
 lumivane::GeoNode* MakeSphere(std::string_view name, float radius, int rings, int segments,
                               const ShapeLook& look = {});
+// The same sphere with its front faces inside, for a dome round the viewer.
+lumivane::GeoNode* MakeInsideSphere(std::string_view name, float radius, int rings, int segments,
+                                    const ShapeLook& look = {});
+// A sphere seen from inside, as the six faces of a cube blown up round its
+// centre, each face cut into divisions x divisions squares of equal angle
+// (so no part of it is much more stretched than another, and there are no
+// poles); a repeating texture goes `tiles` times across each face.
+lumivane::GeoNode* MakeSkyDome(std::string_view name, float radius, int divisions, float tiles,
+                               const ShapeLook& look = {});
 // A square facing -Z (towards a camera looking along +Z), centred on the
 // origin, texture (0, 0) at its top left.
 lumivane::GeoNode* MakeQuad(std::string_view name, float size, const ShapeLook& look = {});

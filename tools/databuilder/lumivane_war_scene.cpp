@@ -15,6 +15,12 @@ namespace databuilder {
 
 using namespace lumivane;
 
+namespace {
+
+constexpr int32_t kWarTriggerId = 26;
+
+} // namespace
+
 Entity* FleetBuilder::Spawn(const char* prototype, Vec3 at, int player) {
     SpawnRecord record;
     record.position = at;
@@ -57,15 +63,24 @@ void AddComputerPlayer(Scene& scene, int32_t id, int player, int level) {
     scene.AddTrigger(std::move(trigger));
 }
 
-void OpenWar(lumivane::StandaloneScene& war, FleetBuilder& build, int west, int east, int level,
-             bool sunlight) {
+void AddWar(Scene& scene, int32_t id, int west, int east) {
+    auto trigger = DelayTrigger("war", id, 0);
+    TriggerAction& action = AddAction(*trigger, action::kEnemies);
+    action.values.assign(size_t(kPlayerCount * kPlayerCount), 0);
+    action.values[size_t(west * kPlayerCount + east)] = 1;
+    action.values[size_t(east * kPlayerCount + west)] = 1;
+    scene.AddTrigger(std::move(trigger));
+}
+
+void OpenWar(lumivane::StandaloneScene& war, FleetBuilder& build, int west, int east, int level) {
     for (int side : {west, east}) {
         war.players[side]->enemy[side == west ? east : west] = 1;
         AddComputerPlayer(war.scene, 27 + side, side, level);
     }
+    AddWar(war.scene, kWarTriggerId, west, east);
     build.Spawn("Sky", {}, -1); // the star backdrop comes first
     build.Spawn("Sun", {}, -1);
-    if (sunlight) build.Spawn("Sunlight", {}, -1);
+    build.Spawn("Sunlight", {}, -1);
     war.world.JoinPending();
 }
 

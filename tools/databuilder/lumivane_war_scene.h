@@ -45,9 +45,13 @@ void AddOrder(lumivane::Scene& scene, const char* name, int32_t id, uint32_t del
 // Makes the player a computer player of the given level (0..) at the start.
 void AddComputerPlayer(lumivane::Scene& scene, int32_t id, int player, int level);
 
+// Sets the two players at war with each other (and no other pair) at the
+// start. A scene's start resets every player's enemies to the first two
+// players', so a war between others must be declared by the script.
+void AddWar(lumivane::Scene& scene, int32_t id, int west, int east);
+
 // Sets two sides at war, each a computer player of `level`, on the star
-// backdrop with the Sun (and the Sun's light when `sunlight`).
-void OpenWar(lumivane::StandaloneScene& war, FleetBuilder& build, int west, int east, int level,
-             bool sunlight);
+// backdrop with the Sun and its light.
+void OpenWar(lumivane::StandaloneScene& war, FleetBuilder& build, int west, int east, int level);
 
 } // namespace databuilder

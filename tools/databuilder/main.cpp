@@ -3,6 +3,7 @@
 #include "tools/databuilder/data_step.h"
 
 #include "Jentra/render/render_parts.h"
+#include "desktop/units/unit_classes.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -46,6 +47,8 @@ int main(int argc, char** argv) {
     }
     // Models hold meshes and effects: their classes must be there to save.
     JTInstallRenderParts();
+    // Lumivane's unit prototypes are built and saved by the unit classes.
+    lumivane::RegisterUnitClasses();
     auto& steps = databuilder::Steps();
     std::sort(steps.begin(), steps.end(),
               [](const auto& a, const auto& b) { return a.name < b.name; });

@@ -12,23 +12,42 @@ double LatticeValue(int x, int y, uint32_t seed) {
     return double((h ^ (h >> 16)) & 0xFFFF) / 65535.0;
 }
 
-double ValueNoise(double x, double y, uint32_t seed) {
+namespace {
+
+// Value noise whose lattice repeats every periodX by periodY cells (a
+// period of 0 never repeats).
+double PeriodicNoise(double x, double y, int periodX, int periodY, uint32_t seed) {
     const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
     const double fx = x - x0, fy = y - y0;
     const double sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
-    const double top = LatticeValue(x0, y0, seed) * (1 - sx) + LatticeValue(x0 + 1, y0, seed) * sx;
-    const double bottom =
-        LatticeValue(x0, y0 + 1, seed) * (1 - sx) + LatticeValue(x0 + 1, y0 + 1, seed) * sx;
+    auto wrap = [](int v, int period) { return period > 0 ? ((v % period) + period) % period : v; };
+    auto at = [&](int cx, int cy) {
+        return LatticeValue(wrap(cx, periodX), wrap(cy, periodY), seed);
+    };
+    const double top = at(x0, y0) * (1 - sx) + at(x0 + 1, y0) * sx;
+    const double bottom = at(x0, y0 + 1) * (1 - sx) + at(x0 + 1, y0 + 1) * sx;
     return top * (1 - sy) + bottom * sy;
 }
 
+} // namespace
+
+double ValueNoise(double x, double y, uint32_t seed) {
+    return PeriodicNoise(x, y, 0, 0, seed);
+}
+
 double Fractal(double x, double y, uint32_t seed) {
+    return TiledFractal(x, y, 0, 0, seed);
+}
+
+double TiledFractal(double x, double y, int periodX, int periodY, uint32_t seed) {
     double sum = 0, weight = 0.5, total = 0;
     for (int octave = 0; octave < 4; ++octave) {
-        sum += ValueNoise(x, y, seed + uint32_t(octave)) * weight;
+        sum += PeriodicNoise(x, y, periodX, periodY, seed + uint32_t(octave)) * weight;
         total += weight;
         x *= 2;
         y *= 2;
+        periodX *= 2;
+        periodY *= 2;
         weight *= 0.5;
     }
     return sum / total;

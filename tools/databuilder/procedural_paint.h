@@ -18,6 +18,10 @@ double LatticeValue(int x, int y, uint32_t seed);
 double ValueNoise(double x, double y, uint32_t seed);
 // Four octaves of value noise, in 0..1.
 double Fractal(double x, double y, uint32_t seed);
+// Fractal noise that repeats every `periodX` and `periodY` lattice cells of
+// its first octave (each octave repeats in twice as many), so a picture of
+// it tiles without seams.
+double TiledFractal(double x, double y, int periodX, int periodY, uint32_t seed);
 
 // 0..1 to a byte, rounded and clamped.
 uint8_t Byte(double v);

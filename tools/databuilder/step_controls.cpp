@@ -107,26 +107,37 @@ JTTransNode* Button() {
     return root;
 }
 
+// A list line fades in with "on" while a menu may already mark it: the fade
+// ends before the mark's "select_on" does, since a sequence that stops while
+// another still plays lets go of its channels (the mark would vanish).
+constexpr float kFadeInSeconds = 0.15f;
+static_assert(kFadeInSeconds < kSelectSeconds);
+// Lines follow each other this far apart (the text is 40 high): six lines of
+// the recorded-games menu end above its "Up" and "Down" buttons.
+constexpr float kLinePitch = 45.0f;
+constexpr float kPlateHeight = 42.0f;
+
 // A list line: it fades in with "on", shows the selection mark, and says
 // with "NextItem" where the next line hangs.
 JTTransNode* ListItem() {
     auto* root = new JTTransNode;
     root->SetName("listitem");
     auto* sequencer = new JTSequencer;
-    sequencer->AddSequence("on", 0.3f, 0.0f);
-    sequencer->AddSequence("select_on", kSelectSeconds, 0.3f);
-    sequencer->AddSequence("select_off", kSelectSeconds, 0.3f + kSelectSeconds);
+    sequencer->AddSequence("on", kFadeInSeconds, 0.0f);
+    sequencer->AddSequence("select_on", kSelectSeconds, kFadeInSeconds);
+    sequencer->AddSequence("select_off", kSelectSeconds, kFadeInSeconds + kSelectSeconds);
     root->SetSequencer(sequencer);
     auto* fade = new JTVisChannel;
     fade->SetNumSequences(3);
     Key(fade, 0, 0.0f, OpacityKey(0.0f));
-    Key(fade, 0, 0.3f, OpacityKey(1.0f));
+    Key(fade, 0, kFadeInSeconds, OpacityKey(1.0f));
     if (!root->AddChannel(fade)) delete fade;
-    if (JTGeoNode* plate = Panel("plate", 420, 46, JTVec3(0, 0, 4), {0.08f, 0.12f, 0.3f}, 0.6f))
+    if (JTGeoNode* plate =
+            Panel("plate", 420, kPlateHeight, JTVec3(0, 0, 4), {0.08f, 0.12f, 0.3f}, 0.6f))
         root->AddChild(plate);
     root->AddChild(SelectionMark(-225, 1, 2, 3));
     root->AddChild(Attach("textattach", JTVec3(0, 0, -2)));
-    root->AddChild(Attach("NextItem", JTVec3(0, -50, 0)));
+    root->AddChild(Attach("NextItem", JTVec3(0, -kLinePitch, 0)));
     return root;
 }
 

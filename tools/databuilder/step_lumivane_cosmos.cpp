@@ -1,13 +1,14 @@
 // Writes Lumivane's scenery prototypes into "LumivaneData/models" (object
 // files, through the entities' own Save) with their property files in
-// "LumivaneData/properties": "Asteroid"; "Sky", the backdrop with its
-// "father" and "mother" domes of stars; "Wormhole", a warped gate with its
+// "LumivaneData/properties": "Asteroid"; "Sky", the backdrop: its "father"
+// dome of crisp stars and its "mother" dome of a nebula's glow added over
+// them; "Wormhole", a warped gate with its
 // "dummyship" exit; "Big Whammy", the blast of an asteroid in a gate's way;
 // "Belt", a collection of asteroids; "Lamp", a flickering global light;
 // "Sunlight", the light of a scene's sun, which reaches the whole scene;
 // "SunFlare", a lens flare; and the flare sprites "lensflare1" ..
-// "lensflare17". Textures (stars, asteroid, flare, flarering) come from the
-// texture steps. The folder is then loaded back through the model library.
+// "lensflare17". Textures (stars, nebula, asteroid, flare, flarering) come
+// from the texture steps. The folder is then loaded back through the model library.
 #include "tools/databuilder/data_step.h"
 
 #include <cstdio>
@@ -31,8 +32,10 @@
 namespace {
 
 using namespace lumivane;
+using databuilder::MakeInsideSphere;
 using databuilder::MakeQuad;
 using databuilder::MakeRing;
+using databuilder::MakeSkyDome;
 using databuilder::MakeSphere;
 
 using Values = std::vector<std::pair<std::string, double>>;
@@ -72,6 +75,12 @@ template <class T> T* Named(const char* name) {
     return entity;
 }
 
+constexpr int kSkyDivisions = 12;  // squares along each face of the star dome
+constexpr float kStarTiles = 3.0f; // star pictures across each face
+constexpr int kSkyRings = 16;
+constexpr int kSkySegments = 32;
+constexpr uint8_t kAddBlend = 3; // one / one
+
 // Scenery that nothing moves and nothing hits.
 const Values kFixed = {{"can collide", 0}, {"affected by gravity", 0}, {"pickable", 0}};
 
@@ -84,9 +93,16 @@ bool WriteBodies(Folder& folder) {
     auto* rock = Named<Asteroid>("Asteroid");
     rock->AddChild(MakeSphere("rock", 1.0f, 6, 9, {.texture = "asteroid.dds"}));
     auto* sky = Named<Celestial>("Sky");
-    sky->AddChild(MakeSphere("father", 900.0f, 12, 24, {.texture = "stars.dds", .lit = false}));
-    sky->AddChild(MakeSphere("mother", 850.0f, 8, 16,
-                             {.colour = 0x60FFFFFF, .texture = "stars.dds", .lit = false}));
+    // The stars repeat often enough over the sky for a texel of the level
+    // the sky is drawn at to stay a few pixels wide on a large screen, on a
+    // dome that stretches none of them much; the nebula, soft anyway, goes
+    // round once and glows over them.
+    sky->AddChild(MakeSkyDome("father", 900.0f, kSkyDivisions, kStarTiles,
+                              {.texture = "stars.dds", .lit = false}));
+    GeoNode* nebula = MakeInsideSphere("mother", 850.0f, kSkyRings, kSkySegments,
+                                       {.texture = "nebula.dds", .lit = false});
+    nebula->blendMode = kAddBlend;
+    sky->AddChild(nebula);
     auto* blast = Named<Entity>("Big Whammy");
     blast->AddChild(MakeSphere("blast", 2.0f, 6, 9, {.colour = 0xC0FFD060, .lit = false}));
     return folder.Write(rock, {{"mass", 0.5}, {"health max", 2}, {"affected by gravity", 0}}) &&

@@ -2,7 +2,8 @@
 // prototypes name, painted in code and written by the shared DDS writer in
 // each kind the texture manager reads, every one with its whole chain down
 // to 8 x 8:
-//   stars.dds (DXT1 512), sun.dds (DXT1 256), sunglow.dds (DXT3 128),
+//   stars.dds (32-bit 512, star points that tile), nebula.dds (32-bit 256, a
+//   glowing band round the sky), sun.dds (DXT1 256), sunglow.dds (DXT3 128),
 //   earth.dds (DXT1 256), mars.dds (5:6:5 256), ice.dds (24-bit 128),
 //   moon.dds (24-bit 128), asteroid.dds (DXT1 128),
 //   asteroid_bumpenv.dds (bump offsets 128, for devices with environment
@@ -23,12 +24,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
 using databuilder::Fractal;
+using databuilder::kPi;
 using databuilder::LatticeValue;
 using databuilder::Paint;
+using databuilder::TiledFractal;
 using platform::image::Image;
 using platform::image::PixelFormat;
 using platform::image::TextureImage;
@@ -57,14 +61,66 @@ double Distance(double u, double v) {
     return std::sqrt((u - 0.5) * (u - 0.5) + (v - 0.5) * (v - 0.5)) * 2;
 }
 
+// Stars on black that tile in both directions: round points a texel or two
+// across at the level the sky is drawn at, most of them faint, a few bright
+// and tinted, over a dust of the faintest. Kept uncompressed: compression
+// blocks would show round every star.
 Image Starfield() {
-    return Paint(PixelFormat::X8R8G8B8, 512, 512, [](double u, double v, double c[4]) {
-        const double haze = std::pow(Fractal(u * 4, v * 4, 71), 3.0) * 0.25;
-        const double star = LatticeValue(int(u * 512), int(v * 512), 73);
-        const double bright = star > 0.995 ? (star - 0.995) * 200 : 0;
-        c[0] = haze * 0.6 + bright;
-        c[1] = haze * 0.4 + bright;
-        c[2] = haze + bright;
+    constexpr int kSide = 512;
+    constexpr int kStars = 150;
+    constexpr int kDust = 500;
+    std::vector<double> light(size_t(kSide) * kSide * 3, 0.0);
+    auto add = [&](int x, int y, double r, double g, double b) {
+        const size_t at =
+            (size_t((y % kSide + kSide) % kSide) * kSide + size_t((x % kSide + kSide) % kSide)) * 3;
+        light[at] += r;
+        light[at + 1] += g;
+        light[at + 2] += b;
+    };
+    for (int n = 0; n < kStars; ++n) {
+        const double x = LatticeValue(n, 1, 73) * kSide, y = LatticeValue(n, 2, 73) * kSide;
+        const double strength = 0.4 + 0.6 * std::pow(LatticeValue(n, 3, 73), 2.0);
+        const double sigma = 0.7 + 0.4 * strength;
+        const double tint = LatticeValue(n, 4, 73); // blue-white to yellow-white
+        const double r = 0.85 + 0.15 * tint, g = 0.9, b = 1.0 - 0.25 * tint;
+        const int reach = int(std::ceil(sigma * 3));
+        for (int dy = -reach; dy <= reach; ++dy)
+            for (int dx = -reach; dx <= reach; ++dx) {
+                const int px = int(std::floor(x)) + dx, py = int(std::floor(y)) + dy;
+                const double ex = px + 0.5 - x, ey = py + 0.5 - y;
+                const double w =
+                    strength * 1.8 * std::exp(-(ex * ex + ey * ey) / (2 * sigma * sigma));
+                add(px, py, r * w, g * w, b * w);
+            }
+    }
+    for (int n = 0; n < kDust; ++n) {
+        const double w = 0.25 + 0.35 * LatticeValue(n, 7, 79);
+        add(int(LatticeValue(n, 5, 79) * kSide), int(LatticeValue(n, 6, 79) * kSide), w, w, w);
+    }
+    return Paint(PixelFormat::X8R8G8B8, kSide, kSide, [&](double u, double v, double c[4]) {
+        const size_t at = (size_t(v * kSide) * kSide + size_t(u * kSide)) * 3;
+        for (int k = 0; k < 3; ++k)
+            c[k] = light[at + size_t(k)];
+    });
+}
+
+// A nebula's glow that goes once round the sky: a band winding about the
+// equator (v 0.5), violet and blue with rosy knots, fading out well before
+// the poles, over the faint blue of deep space everywhere. It repeats round
+// (u), so the sky shows no seam.
+Image Nebula() {
+    return Paint(PixelFormat::X8R8G8B8, 256, 256, [](double u, double v, double c[4]) {
+        const double middle =
+            0.5 + 0.07 * std::sin(2 * kPi * u * 2) + 0.03 * std::sin(2 * kPi * u * 5);
+        const double across = (v - middle) / 0.2;
+        const double band = std::exp(-across * across);
+        const double cloud = TiledFractal(u * 8, v * 8, 8, 0, 131);
+        const double knots = TiledFractal(u * 16 + 3, v * 16, 16, 0, 137);
+        const double glow = band * std::max(0.0, cloud - 0.3) * 1.6;
+        const double rose = std::max(0.0, knots - 0.55) * 2.5 * band;
+        c[0] = 0.035 + glow * 0.38 + rose * 0.40;
+        c[1] = 0.02 + glow * 0.14 + rose * 0.12;
+        c[2] = 0.05 + glow * 0.55 + rose * 0.25;
     });
 }
 
@@ -185,7 +241,8 @@ DATABUILDER_STEP(WriteLumivaneDds, "lumivane-dds") {
     std::error_code ignored;
     std::filesystem::create_directories(*folder, ignored);
     const std::filesystem::path& f = *folder;
-    bool ok = Save(f, "stars.dds", Starfield(), PixelFormat::DXT1) &&
+    bool ok = Save(f, "stars.dds", Starfield(), PixelFormat::X8R8G8B8) &&
+              Save(f, "nebula.dds", Nebula(), PixelFormat::X8R8G8B8) &&
               Save(f, "sun.dds", SunSurface(), PixelFormat::DXT1) &&
               Save(f, "sunglow.dds", Glow(128, 1.0, 0.85, 0.5, 1.5), PixelFormat::DXT3) &&
               Save(f, "earth.dds", Earth(), PixelFormat::DXT1) &&

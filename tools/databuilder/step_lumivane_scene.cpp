@@ -36,6 +36,8 @@ constexpr uint32_t kDemoCreationTime = 1000000000; // a fixed identity: same byt
 // Text numbers of the demo's companion table.
 constexpr int32_t kWelcomeText = 1001;
 constexpr int32_t kUnderWayText = 1002;
+constexpr int32_t kCaptionSlot = 3;
+constexpr uint32_t kCaptionFadeMs = 1200; // a hidden caption fades for a second
 
 bool WritePrototype(const std::filesystem::path& root, Entity* entity) {
     entity->AddRef();
@@ -94,11 +96,12 @@ void AddArrivals(Trigger& trigger, EntityHandle wormhole) {
 }
 
 // Intro (after 1 s): a welcome text with its voice and the scene's theme;
-// then (after 2 s) player 0's ships move out and "$underway" is set; then,
-// once it reads 1, a last text and reinforcements through the wormhole.
+// then (after 2 s) player 0's ships move out, the welcome fades and
+// "$underway" is set; then, once it reads 1 and the welcome has gone, a last
+// text and reinforcements through the wormhole.
 void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHandle wormhole) {
     auto intro = DelayTrigger("intro", 10, 1000);
-    databuilder::ShowSceneText(*intro, kWelcomeText, "Welcome to Lumivane", 3);
+    databuilder::ShowSceneText(*intro, kWelcomeText, "Welcome to Lumivane", kCaptionSlot);
     intro->actions.back()->sound = "welcome.wav";
     AddAction(*intro, action::kSceneSound).text = "elaphant.wav";
 
@@ -109,19 +112,21 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHand
     move.point = {120.0f, 0.0f, 60.0f};
     TriggerAction& mark = AddAction(*depart, action::kArithmetic);
     mark.text = "$underway";
-    mark.values = {0, 1}; // set to 1
-    // The camera flies out with the fleet, watches it leave, sweeps past
-    // the first planet and cuts to an overview of the whole system.
+    mark.values = {0, 1};                                     // set to 1
+    databuilder::ShowSceneText(*depart, 0, "", kCaptionSlot); // the welcome fades
+    // The camera flies out with the fleet, watches it leave, sweeps round
+    // the Sun's far side (never into its glare) to where the fleet is
+    // going, and cuts to an overview of the whole system.
     AddCameraTour(*depart, {.firstAt = {-110, 30, -70},
                             .firstLookAt = {-60, 0, 0},
-                            .secondAt = {135, 25, 45},
-                            .secondLookAt = {90, 0, 0},
+                            .secondAt = {140, 45, -80},
+                            .secondLookAt = {100, 0, 30},
                             .lastAt = {0, 170, 330},
                             .lastLookAt = {0, 0, -20}});
 
-    auto underway = std::make_unique<Trigger>();
-    underway->name = "underway";
-    underway->id = 12;
+    // Its text waits for the welcome's fade (one second) to end: two
+    // captions never lie over each other.
+    auto underway = DelayTrigger("underway", 12, kCaptionFadeMs);
     auto check = std::make_unique<TriggerCondition>();
     check->type = int32_t(ConditionType::Variable);
     check->name = "$underway";
@@ -129,7 +134,7 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHand
     check->constant = 1;
     check->owner = underway.get();
     underway->conditions.push_back(std::move(check));
-    databuilder::ShowSceneText(*underway, kUnderWayText, "The fleet is under way", 3);
+    databuilder::ShowSceneText(*underway, kUnderWayText, "The fleet is under way", kCaptionSlot);
     AddArrivals(*underway, wormhole);
 
     depart->AddChild(std::move(underway));

@@ -30,6 +30,7 @@
 #include "tools/databuilder/lumivane_hulls.h"
 #include "tools/databuilder/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane_shapes.h"
+#include "tools/databuilder/sound_synth.h"
 
 namespace {
 
@@ -209,21 +210,22 @@ bool WriteSilence(const std::string& path) {
 
 // p<face>-<category>-0: one voice per category for each pilot of the roster.
 bool WriteVoices(const std::filesystem::path& sounds) {
-    if (std::system("command -v lame >/dev/null 2>&1") != 0) {
+    if (!databuilder::HaveLame()) {
         std::fprintf(stderr, "lumivane_units: the MP3 encoder lame is not installed\n");
         return false;
     }
     for (int face = 0; face < kPilots; ++face)
         for (int category = 0; category < kVoiceCategories; ++category) {
-            const std::string stem =
-                "p" + std::to_string(face) + "-" + std::to_string(category) + "-0";
+            // Printed, not joined from "literal" + std::string pieces: GCC 12
+            // at -O3 stops the build on those with a false -Wrestrict.
+            char name[48];
+            std::snprintf(name, sizeof(name), "p%d-%d-0", face, category);
+            const std::string stem = name;
             const std::filesystem::path wave = sounds / (stem + ".wav");
             const std::filesystem::path mp3 = sounds / (stem + ".mp3");
             // Written only when missing, so rebuilding the data stays quick.
             if (std::filesystem::exists(wave) && std::filesystem::exists(mp3)) continue;
-            const std::string encode =
-                "lame --quiet -b 32 '" + wave.string() + "' '" + mp3.string() + "'";
-            if (!WriteSilence(wave.string()) || std::system(encode.c_str()) != 0) {
+            if (!WriteSilence(wave.string()) || !databuilder::EncodeMp3(wave, mp3, "-b 32")) {
                 std::fprintf(stderr, "lumivane_units: cannot write %s\n", stem.c_str());
                 return false;
             }

@@ -21,6 +21,7 @@
 #include "desktop/scene/world/standalone_scene.h"
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
+#include "tools/databuilder/lumivane_camera_data.h"
 #include "tools/databuilder/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane_war_scene.h"
 
@@ -33,6 +34,7 @@ constexpr uint32_t kArmadaCreationTime = 1000000300; // a fixed identity: same b
 constexpr int kWest = 1;
 constexpr int kEast = 2;
 constexpr int kComputerLevel = 1; // every idle unit is sent to fight
+constexpr Vec3 kLookAcross{0.0f, -0.45f, -0.9f};
 
 using databuilder::PlacedUnit;
 
@@ -55,7 +57,7 @@ bool BuildArmada(const std::filesystem::path& root) {
     SetSceneTimeSource([] { return kArmadaCreationTime; });
     StandaloneScene armada(root);
     databuilder::FleetBuilder build{armada.scene, armada.world, kStep, armada.Loaded()};
-    databuilder::OpenWar(armada, build, kWest, kEast, kComputerLevel, false);
+    databuilder::OpenWar(armada, build, kWest, kEast, kComputerLevel);
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
     const std::vector<EntityHandle> west = build.Fleet(kWestFleet, kWest, facingEast);
@@ -68,9 +70,12 @@ bool BuildArmada(const std::filesystem::path& root) {
     armada.scene.title = "Armada";
     armada.scene.secondTitle = "Armada";
     armada.scene.text5 = "armada";
+    // The camera follows both fleets from the Sun's side.
+    const databuilder::StartView start{databuilder::UnitsOf(armada.world, {kWest, kEast}),
+                                       kLookAcross};
     const bool ok =
         build.ok && databuilder::SaveAndCheckScene(armada.scene, root, "scenes\\armada.mis",
-                                                   armada.scene.triggers.size(), kStep);
+                                                   armada.scene.triggers.size(), kStep, &start);
     SetSceneTimeSource(nullptr);
     if (!ok) std::fprintf(stderr, "%s: the armada scene could not be built\n", kStep);
     return ok;

@@ -48,7 +48,6 @@ using databuilder::MakeUnitFolders;
 using databuilder::UnitPrototype;
 using databuilder::UnitWriter;
 
-
 // What every shot shares: it flies on its own, knows no orders of its own
 // and does not drift to the Sun.
 void Shot(Values& v, float lifespan, float speed, float damage) {
@@ -138,6 +137,9 @@ void WriteDeployables(UnitWriter& w) {
         // Sides ignore mines: they are found only by running into them.
         // A mine takes no orders; it goes for what comes near by itself.
         v.Set("target for enemies", 0).Set("task: auto repair", 0).Set("task: attack", 0);
+        // Drawn at its own size however far: grown like a ship, a field of
+        // mines would merge into one red wall.
+        v.Set("scale fudge", 0);
     });
 
     auto* comsat = UnitPrototype<Comsat>("comsat");
@@ -209,8 +211,9 @@ void WriteStation(UnitWriter& w) {
     core->AddChild(MakeRing("ring", 2.3f, 2.8f, 24, HullLook(0xFF707890)));
     for (int i = 0; i < kStationDocks; ++i) {
         const float angle = float(i) * 1.5707963f;
-        core->AddChild(MakeMount("dock" + std::to_string(i + 1), {kDockDistance * std::cos(angle), 0,
-                                                              kDockDistance * std::sin(angle)}));
+        core->AddChild(
+            MakeMount("dock" + std::to_string(i + 1),
+                      {kDockDistance * std::cos(angle), 0, kDockDistance * std::sin(angle)}));
     }
     w.Write(core, [](Values& v) {
         v.Set("race", 1).Set("health max", 40.0f).Set("mass", 20.0f).Set("sensor range", 60.0f);

@@ -39,6 +39,7 @@ constexpr float kSceneRadius = 160.0f;    // close enough for the home view to s
 constexpr int32_t kFirstResources = 60;   // half a scout
 constexpr int32_t kLaterResources = 6000; // the rest of the show
 constexpr uint32_t kResourcesArriveMs = 10000;
+constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
 
 void AddResources(Scene& scene, const char* name, int32_t id, uint32_t delayMs, int32_t amount) {
     auto trigger = databuilder::DelayTrigger(name, id, delayMs);
@@ -58,15 +59,18 @@ void AddBuildList(Scene& scene, const char* name, int32_t id, uint32_t delayMs,
 }
 
 // The camera comes in to watch the station grow, swings round it and
-// settles on a view of the hub and its ships.
-void AddStationTour(Scene& scene, int32_t id) {
+// settles on a view of the hub and its ships, which then follows the
+// station's units.
+void AddStationTour(Scene& scene, int32_t id, std::vector<EntityHandle> units) {
     auto trigger = databuilder::DelayTrigger("station tour", id, 1000);
-    databuilder::AddCameraTour(*trigger, {.firstAt = kHubAt + Vec3(16, 9, 20),
+    // From the Sun's side, so the station shows its lit face.
+    databuilder::AddCameraTour(*trigger, {.firstAt = kHubAt + Vec3(16, 9, -20),
                                           .firstLookAt = kHubAt,
-                                          .secondAt = kHubAt + Vec3(-22, 7, 10),
+                                          .secondAt = kHubAt + Vec3(-22, 7, -10),
                                           .secondLookAt = kHubAt,
-                                          .lastAt = kHubAt + Vec3(10, 14, 34),
-                                          .lastLookAt = kHubAt + Vec3(0, 0, 4)});
+                                          .lastAt = kHubAt + Vec3(-6, 22, -46),
+                                          .lastLookAt = kHubAt + Vec3(0, 0, -4),
+                                          .lastTargets = std::move(units)});
     scene.AddTrigger(std::move(trigger));
 }
 
@@ -95,6 +99,7 @@ bool BuildBase(const std::filesystem::path& root) {
     };
     spawn("Sky", {}, -1); // the star backdrop comes first
     spawn("Sun", {}, -1);
+    spawn("Sunlight", {}, -1); // planets, rocks and the station lit by the Sun
     spawn("hub", kHubAt, kStation);
     base.world.JoinPending();
     ok = databuilder::AddMiningYard(base,
@@ -114,14 +119,16 @@ bool BuildBase(const std::filesystem::path& root) {
         base.scene, "modules too", 44, kResourcesArriveMs,
         {"scout", "turret", "missileturret", "chafflauncher", "drydock", "hangar", "scope"});
 
-    AddStationTour(base.scene, 45);
+    const std::vector<EntityHandle> station = databuilder::UnitsOf(base.world, {kStation});
+    AddStationTour(base.scene, 45, station);
 
     base.scene.radius = kSceneRadius;
     base.scene.title = "Base";
     base.scene.secondTitle = "Base";
     base.scene.text5 = "base";
+    const databuilder::StartView start{station, kLookAcross};
     ok = ok && databuilder::SaveAndCheckScene(base.scene, root, "scenes\\base.mis",
-                                              base.scene.triggers.size(), kStep);
+                                              base.scene.triggers.size(), kStep, &start);
     SetSceneTimeSource(nullptr);
     if (!ok) std::fprintf(stderr, "%s: the base scene could not be built\n", kStep);
     return ok;

@@ -17,6 +17,7 @@
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/ship/ship.h"
+#include "tools/databuilder/lumivane_camera_data.h"
 #include "tools/databuilder/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane_war_scene.h"
 
@@ -47,6 +48,7 @@ constexpr int kStationPods = 4;
 constexpr Vec3 kMineField{8, 0, 160}; // behind the station
 
 constexpr const char* kStep = "lumivane_units_battle";
+constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
 
 // The core with a pod at each dock.
 Entity* Station(databuilder::FleetBuilder& build, int player) {
@@ -78,7 +80,7 @@ bool BuildBattle(const std::filesystem::path& root) {
     SetSceneTimeSource([] { return kBattleCreationTime; });
     StandaloneScene battle(root);
     databuilder::FleetBuilder build{battle.scene, battle.world, kStep, battle.Loaded()};
-    databuilder::OpenWar(battle, build, kWest, kEast, kComputerLevel, true);
+    databuilder::OpenWar(battle, build, kWest, kEast, kComputerLevel);
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
     const std::vector<EntityHandle> west = build.Fleet(kWestFleet, kWest, facingEast);
@@ -94,9 +96,13 @@ bool BuildBattle(const std::filesystem::path& root) {
     battle.scene.title = "Battle";
     battle.scene.secondTitle = "Battle";
     battle.scene.text5 = "battle";
+    // The camera follows both sides, looking away from the Sun across the
+    // fleets at the station.
+    const databuilder::StartView start{databuilder::UnitsOf(battle.world, {kWest, kEast}),
+                                       kLookAcross};
     const bool ok =
         build.ok && databuilder::SaveAndCheckScene(battle.scene, root, "scenes\\battle.mis",
-                                                   battle.scene.triggers.size(), kStep);
+                                                   battle.scene.triggers.size(), kStep, &start);
     SetSceneTimeSource(nullptr);
     if (!ok) std::fprintf(stderr, "%s: the battle scene could not be built\n", kStep);
     return ok;

@@ -22,6 +22,7 @@
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/ship/ship.h"
+#include "tools/databuilder/lumivane_camera_data.h"
 #include "tools/databuilder/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane_triggers.h"
 
@@ -33,6 +34,7 @@ constexpr uint32_t kFleetCreationTime = 1000000100; // a fixed identity: same by
 constexpr int kFleetPlayer = 0;
 constexpr const char* kStep = "lumivane_units_fleet";
 constexpr float kFleetSpacing = 4.0f;
+constexpr Vec3 kLookDown{0.0f, -0.6f, -0.8f};
 
 struct Formation {
     int squad;
@@ -157,6 +159,8 @@ bool BuildFleet(const std::filesystem::path& root) {
     world.JoinPending();
     for (const Formation& formation : kFormations)
         build.AddFormation(formation);
+    // The camera follows the four formations, looking down on their orbits.
+    const databuilder::StartView start{databuilder::UnitsOf(world, {kFleetPlayer}), kLookDown};
     if (beacon) build.AddPatrol(*beacon);
 
     Entity* frigate = build.Spawn("frigate", {-180, 0, 180}, false, kFleetPlayer);
@@ -193,8 +197,9 @@ bool BuildFleet(const std::filesystem::path& root) {
     scene.title = "Fleet";
     scene.secondTitle = "Fleet";
     scene.text5 = "fleet";
-    const bool ok = build.ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\fleet.mis",
-                                                               scene.triggers.size(), kStep);
+    const bool ok =
+        build.ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\fleet.mis",
+                                                   scene.triggers.size(), kStep, &start);
     SetSceneTimeSource(nullptr);
     return ok;
 }

@@ -12,7 +12,9 @@
 #include "desktop/scene/world/standalone_scene.h"
 #include "desktop/scene/world/world.h"
 #include "tools/databuilder/lumivane_armada_classes.h"
+#include "tools/databuilder/lumivane_camera_data.h"
 #include "tools/databuilder/lumivane_scene_build.h"
+#include "tools/databuilder/lumivane_war_scene.h"
 
 namespace {
 
@@ -22,6 +24,8 @@ constexpr const char* kStep = "lumivane_units_frontier";
 constexpr uint32_t kFrontierCreationTime = 1000000300; // a fixed identity: same bytes every build
 constexpr int kWest = 1;
 constexpr int kEast = 2;
+constexpr int32_t kWarTriggerId = 26;
+constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
 
 bool BuildFrontier(const std::filesystem::path& root) {
     SetSceneTimeSource([] { return kFrontierCreationTime; });
@@ -39,14 +43,18 @@ bool BuildFrontier(const std::filesystem::path& root) {
     plan.west = kWest;
     plan.east = kEast;
     plan.firstTriggerId = 30;
+    databuilder::AddWar(frontier.scene, kWarTriggerId, kWest, kEast);
     const int triggers =
         databuilder::PlaceArmadaClasses(frontier.scene, frontier.world, plan, kStep);
     frontier.scene.title = "Frontier";
     frontier.scene.secondTitle = "Frontier";
     frontier.scene.text5 = "frontier";
+    // The camera follows both squadrons, looking away from the Sun.
+    const databuilder::StartView start{databuilder::UnitsOf(frontier.world, {kWest, kEast}),
+                                       kLookAcross};
     ok = ok && triggers > 0 &&
          databuilder::SaveAndCheckScene(frontier.scene, root, "scenes\\frontier.mis",
-                                        size_t(triggers), kStep);
+                                        size_t(triggers) + 1, kStep, &start);
     SetSceneTimeSource(nullptr);
     if (!ok) std::fprintf(stderr, "%s: the frontier scene could not be built\n", kStep);
     return ok;

@@ -23,7 +23,7 @@
 #include "Jentra/JTScene.h"
 #include "Jentra/JTTexture.h"
 #include "Jentra/JTView.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 #include "Jentra/core/scene/load_owned.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include "desktop/scene/sound/sound_manager.h"
 #include "desktop/scene/world/trigger.h"
 #include "desktop/scene/world/trigger_action.h"
+#include "desktop/units/unit_classes.h"
 
 namespace lumivane {
 
@@ -53,6 +54,7 @@ private:
 SceneRunner::SceneRunner(std::function<void(std::string_view)> logLine)
     : log(std::move(logLine)), application(std::make_unique<Application>()),
       display(std::make_unique<Display>(log)) {
+    RegisterUnitClasses();
     MainRandom().Seed(0);
     SeedRandomRange(kRandomRangeSeed);
     GetSceneClock() = {};

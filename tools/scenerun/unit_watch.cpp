@@ -63,7 +63,7 @@ void UnitWatch::Report(const World& world, const Log& log) const {
                    proto ? std::string(proto->Name()).c_str() : "?", unit->orderState, unit->target,
                    unit->position.x, unit->position.y, unit->position.z, unit->velocity.Length());
         if (unit->squad) line += Format(" squad %d slot %d", unit->squad->index, unit->squadSlot);
-        Ship* leader = unit->squad ? unit->squad->GetLeader() : nullptr;
+        Ship* leader = unit->squad ? ShipOf(unit->squad->GetLeader()) : nullptr;
         if (unit->orderState == kOrderFormation && leader && leader != unit) {
             // Asked after the run, so the run itself is not touched.
             const Vec3 place =

@@ -19,6 +19,7 @@
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/object/vertex_channels.h"
 #include "desktop/scene/world/model_library.h"
+#include "desktop/units/unit_classes.h"
 #include "platform/paths.h"
 
 namespace {
@@ -187,6 +188,7 @@ int DumpLibrary(const char* rootText) {
 } // namespace
 
 int main(int argc, char** argv) {
+    lumivane::RegisterUnitClasses(); // object files hold units too
     if (argc == 2 && std::strcmp(argv[1], "--help") != 0) return Dump(argv[1]);
     if (argc == 4 && std::strcmp(argv[1], "--resave") == 0) return Resave(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "--library") == 0) return DumpLibrary(argv[2]);

@@ -3,7 +3,7 @@
 // after the window regains focus.
 #include "Jentra/JTMouse.h"
 
-#include "Jentra/core/app/app_clock.h"
+#include "Jentra/core/frame/app_clock.h"
 #include "platform/window.h"
 
 JTMouse::JTMouse() = default;

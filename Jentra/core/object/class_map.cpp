@@ -1,6 +1,6 @@
 // The class registry. Its two arrays are created on first registration, so
 // it works whatever order the library's static initialisers run in.
-#include "Jentra/core/object/class_map.h"
+#include "Jentra/JTClassMap.h"
 
 #include <cstdlib>
 #include <cstring>

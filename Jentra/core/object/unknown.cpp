@@ -4,7 +4,7 @@
 #include "Jentra/JTUnknown.h"
 
 #include "Jentra/JTFile.h"
-#include "Jentra/core/object/class_map.h"
+#include "Jentra/JTClassMap.h"
 
 #include <cstdint>
 #include <cstring>

@@ -121,13 +121,8 @@ std::unique_ptr<platform::SoundVoice> JTAudio::Load(const char* name, unsigned* 
         samples.resize(stream.GetPCMSize());
         stream.GetPCM(samples.data());
         if (format.nSamplesPerSec == 44100) {
-            // Halved to 22050 Hz by keeping every other sample frame; whole
-            // frames only, so stereo pairs never split.
-            const size_t frames = samples.size() / frameBytes / 2;
-            for (size_t i = 0; i < frames; ++i)
-                std::memcpy(samples.data() + i * frameBytes, samples.data() + 2 * i * frameBytes,
-                            frameBytes);
-            samples.resize(frames * frameBytes);
+            // Halved to 22050 Hz by keeping every other sample frame.
+            platform::HalveSampleFrames(samples, int(frameBytes));
             format.nSamplesPerSec = 22050;
         }
     } else {

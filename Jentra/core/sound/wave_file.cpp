@@ -1,41 +1,20 @@
-// RIFF WAVE reading for the sound loader.
+// What the sound loader plays of a WAVE file, and the ADPCM decode.
 #include "Jentra/core/sound/wave_file.h"
-
-#include "platform/binary_io.h"
-#include "platform/riff.h"
-
-#include <algorithm>
 
 namespace jentra_sound {
 
-using platform::FourCC;
-
 bool ReadWave(const std::string& path, WaveFile& wave, std::string& error) {
     wave = WaveFile();
-    if (!platform::ReadWholeFile(path, wave.bytes, &error)) return false;
-    platform::RiffReader riff;
-    if (!riff.Open(wave.bytes.data(), wave.bytes.size(), error)) return false;
-    if (riff.Form() != FourCC('W', 'A', 'V', 'E')) {
-        error = "not a WAVE file";
-        return false;
-    }
-    platform::RiffChunk fmt, data, fact;
-    if (!riff.Find(FourCC('f', 'm', 't', ' '), fmt) || fmt.size < 16) {
-        error = "no complete \"fmt \" chunk";
-        return false;
-    }
-    // Only the fields of the record are read; a longer chunk keeps its extra
-    // bytes (as many as it really holds) for the decoder.
+    if (!platform::ReadWaveFile(path, wave.file, error)) return false;
+    const platform::WaveFormat& read = wave.file.format;
     JTWaveFormat& f = wave.format;
-    platform::MemoryReader in(fmt.data, fmt.size);
-    in.ReadU16(f.wFormatTag);
-    in.ReadU16(f.nChannels);
-    in.ReadU32(f.nSamplesPerSec);
-    in.ReadU32(f.nAvgBytesPerSec);
-    in.ReadU16(f.nBlockAlign);
-    in.ReadU16(f.wBitsPerSample);
-    if (!in.ReadU16(f.cbSize)) f.cbSize = 0;
-    in.ReadBytes(wave.extra, std::min<size_t>(f.cbSize, in.Remaining()));
+    f.wFormatTag = read.formatTag;
+    f.nChannels = read.channels;
+    f.nSamplesPerSec = read.samplesPerSecond;
+    f.nAvgBytesPerSec = read.averageBytesPerSecond;
+    f.nBlockAlign = read.blockAlign;
+    f.wBitsPerSample = read.bitsPerSample;
+    f.cbSize = read.extraSize;
     if (f.nChannels != 1 && f.nChannels != 2) {
         error = "only mono and stereo sounds are supported";
         return false;
@@ -57,18 +36,20 @@ bool ReadWave(const std::string& path, WaveFile& wave, std::string& error) {
             error = "compressed format without block size or data rate";
             return false;
         }
-        if (!platform::ParseAdpcmFormat(f.wFormatTag, f.nChannels, f.nBlockAlign, wave.extra.data(),
-                                        wave.extra.size(), wave.codec, error))
+        // The decoder gets the extra bytes the chunk really holds.
+        if (!platform::ParseAdpcmFormat(f.wFormatTag, f.nChannels, f.nBlockAlign,
+                                        wave.file.extra.data(), wave.file.extra.size(), wave.codec,
+                                        error))
             return false;
     }
-    if (riff.Find(FourCC('f', 'a', 'c', 't'), fact))
-        wave.hasFact = platform::MemoryReader(fact.data, fact.size).ReadU32(wave.factSamples);
-    if (!riff.Find(FourCC('d', 'a', 't', 'a'), data) || data.size == 0) {
+    wave.hasFact = wave.file.hasFact;
+    wave.factSamples = wave.file.factSamples;
+    if (!wave.file.data || wave.file.dataSize == 0) {
         error = "no sound data";
         return false;
     }
-    wave.data = data.data;
-    wave.dataSize = data.size;
+    wave.data = wave.file.data;
+    wave.dataSize = wave.file.dataSize;
     if (!wave.compressed) wave.dataSize -= wave.dataSize % f.nBlockAlign;
     if (wave.dataSize == 0) {
         error = "sound data shorter than one sample";

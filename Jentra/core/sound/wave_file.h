@@ -1,9 +1,10 @@
-// Reading RIFF WAVE sound files: the format, the optional "fact" sample
-// count and the data, every size checked; compressed data decoded to PCM.
+// The sound loader's view of a WAVE file (read by the platform's reader):
+// what the engine can play, checked; compressed data decoded to PCM.
 #pragma once
 
 #include "Jentra/JTWaveWriter.h"
 #include "platform/adpcm.h"
+#include "platform/wave_file.h"
 
 #include <cstdint>
 #include <string>
@@ -12,9 +13,8 @@
 namespace jentra_sound {
 
 struct WaveFile {
-    std::vector<uint8_t> bytes; // the whole file; data points into it
+    platform::WaveFile file; // the bytes data points into
     JTWaveFormat format;
-    std::vector<uint8_t> extra; // format bytes after the 18-byte record
     const uint8_t* data = nullptr;
     size_t dataSize = 0;
     bool hasFact = false;

@@ -305,7 +305,7 @@ Entity* Camera::GetChaseTarget() const {
 
 void Camera::FreeViews() {
     for (CameraView* view : {&current_, &previous_, &home_, &remembered_, &spare_, &prePoint_,
-                             &start_, &goal_, &postPoint_, &sequenceOrigin_})
+                             &start_, &goal_, &postPoint_, &sequenceOrigin_, &pictureInPicture_})
         view->FreeTargets();
 }
 

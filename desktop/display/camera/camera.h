@@ -152,8 +152,11 @@ public:
     void ReplaceTargetInView(CameraView& view, const Entity* entity, const Entity* replacement);
     Entity* GetSingleTarget() const override;
     Entity* GetChaseTarget() const override;
-    // The camera keeps no picture-in-picture view.
-    bool AimPictureInPicture(const Entity&, Matrix&, Matrix&) override { return false; }
+    // The second view, at the entity along the line from the camera, framed
+    // for the square inset: its view and projection. False for an entity
+    // without a finite size and place, or one the camera stands inside.
+    bool AimPictureInPicture(const Entity& entity, Matrix& view, Matrix& projection) override;
+    const CameraView& PictureInPicture() const { return pictureInPicture_; }
     void FreeViews();
 
     CameraPose Pose() const override;
@@ -271,6 +274,7 @@ private:
     CameraView goal_;
     CameraView postPoint_;
     CameraView sequenceOrigin_;
+    CameraView pictureInPicture_; // the inset's view, aimed anew each frame
 
     CameraTransition transition_;
     uint32_t clickFocus_ = 0;

@@ -1,6 +1,7 @@
 // The program's frame hooks: the Hud and the CommandInterface draw through
 // the display's overlay canvas, particle nodes through a canvas that hands
-// their quads to the display with the node's own render states.
+// their quads to the display with the node's own render states; the inset
+// picture shows the unit the CommandInterface inspects.
 #include "desktop/display/frame/program_frame_hooks.h"
 
 #include "desktop/display/device/display.h"
@@ -61,8 +62,7 @@ void ProgramFrameHooks::DrawHud(Display& display, std::span<Entity* const> hudLi
     (void)highlighted;
     (void)infoList;
     Hud& hud = GetHud();
-    hud.ShowHoverName(display.Overlay(), display.Camera().HorizontalFov(),
-                      display.Camera().VerticalFov());
+    hud.ShowHoverName(display.Overlay(), OverlayExtentOf(display.OverlayProjection()));
     DisplayOverlayCanvas canvas(display);
     hud.DrawUnitOverlays(canvas, hudList);
     hud.DrawHeightBars(canvas, hudList);
@@ -78,6 +78,10 @@ void ProgramFrameHooks::DrawCommandMarkers(Display& display) {
     look.paused = GetLoopHooks().paused;
     DisplayOverlayCanvas canvas(display);
     commands.Render(canvas, look);
+}
+
+Entity* ProgramFrameHooks::InspectedEntity() {
+    return GetCommandInterface().InspectedEntity();
 }
 
 void ProgramFrameHooks::DrawParticles(Display& display, const QueuedNode& item) {

@@ -290,7 +290,10 @@ void Display::DrawFadeVeil() {
 void Display::DrawPictureInPicture() {
     if (!hooks_->HudOn()) return;
     Entity* entity = hooks_->InspectedEntity();
-    if (!entity) return;
+    // Without its frame texture the inset is not drawn at all.
+    if (!entity || !overlay_.pictureInPicture ||
+        !overlay_.pictureInPicture->GetSurface(kBestAvailableLevel, 0))
+        return;
     const Vec3 offset = entity->position - frame_.cameraPosition;
     if (offset.Length() < kInsetDistance * entity->radius) return;
     Matrix view, projection;

@@ -16,6 +16,7 @@ namespace lumivane {
 
 class Entity;
 class OverlayState;
+struct OverlayExtent;
 class ScriptConfig;
 class TextureSet;
 
@@ -83,8 +84,9 @@ public:
     void DrawHeightBars(OverlayCanvas& canvas, std::span<Entity* const> units);
     void DrawSquadNumbers(OverlayCanvas& canvas);
     // The label of the one unit under the mouse, made again in the overlay
-    // node (views' fields of view in radians); gone when there is none.
-    void ShowHoverName(OverlayState& overlay, float horizontalFov, float verticalFov);
+    // node (placed in shares of the overlay view's extent); gone when there
+    // is none.
+    void ShowHoverName(OverlayState& overlay, const OverlayExtent& extent);
     // Maps texture coordinates given in one cell's 0..1 square (0..2 for a
     // 2 x 2 block) into cell `cell` of the sheet.
     static void SelectCell(std::span<Vertex> vertices, int cell);

@@ -7,7 +7,7 @@
 #include "desktop/display/hud/hud.h"
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/part_sys.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_services.h"
@@ -33,7 +33,7 @@ void Hud::DrawHeightBars(OverlayCanvas& canvas, std::span<Entity* const> units) 
         if (!unit || unit == chased || IsA(unit, ClassId::Weapon)) continue;
         if (unit->ownerHandle >= 0 && !AsPartSys(unit)) continue; // spawned by another
         float top = unit->position.y;
-        if (AsShip(unit)) {
+        if (AsUnit(unit)) {
             const float r = unit->radius * unit->GetDistanceScale();
             const float tray = r * UnitValue(*unit, "tray height", 1.0f);
             if (!(std::fabs(top) > tray)) continue; // it hovers within its tray
@@ -63,7 +63,7 @@ void Hud::DrawSquadNumbers(OverlayCanvas& canvas) {
     const float a = std::clamp(std::round(kHudOpacity * alpha * fade * kSquadAlpha), 0.0f, 255.0f);
     const uint32_t colour = uint32_t(a) << 24 | 0xFFFFFF;
     for (int n = 0; n < kSquadCount; ++n) {
-        const Ship* leader = local->squads[n].GetLeader();
+        const Unit* leader = local->squads[n].GetLeader();
         if (!leader) continue;
         const float size = (leader->position - camera.position).Length() * settings.squadIconSize;
         const float lift = leader->radius * leader->GetDistanceScale() * kInverseRootTwo + size;

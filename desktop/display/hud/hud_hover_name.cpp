@@ -9,7 +9,6 @@
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/object/anim_text.h"
-#include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/object/random_generator.h"
 
 namespace lumivane {
@@ -29,7 +28,7 @@ constexpr uint32_t kFlicker = 64;
 
 } // namespace
 
-void Hud::ShowHoverName(OverlayState& overlay, float horizontalFov, float verticalFov) {
+void Hud::ShowHoverName(OverlayState& overlay, const OverlayExtent& extent) {
     overlay.Remove(kHoverNameShadow);
     overlay.Remove(kHoverName);
     BitmapFont* font = GetFont();
@@ -41,8 +40,8 @@ void Hud::ShowHoverName(OverlayState& overlay, float horizontalFov, float vertic
     const Entity& unit = *under[0];
     // A unit without a name still shows its (empty) label.
     const std::string text = unit.Name().empty() ? std::string(" ") : std::string(unit.Name());
-    const float x = FastTan(horizontalFov / 2.0f) * kLabelDepth * kLabelX;
-    const float y = FastTan(verticalFov / 2.0f) * kLabelDepth * kLabelY + kCharHeight;
+    const float x = extent.halfWidth * kLabelDepth * kLabelX;
+    const float y = extent.halfHeight * kLabelDepth * kLabelY + kCharHeight;
     const uint32_t alpha = kLabelAlpha + MainRandom().Next() % kFlicker;
     auto add = [&](float atX, float atY, uint32_t colour, const char* name) {
         AnimText* label = font->MakeText(text, 0, kAnchorTopRight, atX, atY, kLabelDepth,

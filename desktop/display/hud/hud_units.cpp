@@ -6,7 +6,7 @@
 
 #include "desktop/display/hud/hud.h"
 #include "desktop/scene/entity/entity.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_services.h"
@@ -55,7 +55,7 @@ float UnitValue(const Entity& unit, const char* name, float fallback) {
 }
 
 uint32_t UnitColour(const Entity& unit) {
-    const Ship* ship = AsShip(&unit);
+    const Unit* ship = AsUnit(&unit);
     return ship && ship->owner ? Player::GetColor(ship->owner) & 0xFFFFFF : kWhite;
 }
 
@@ -69,7 +69,7 @@ void Hud::DrawUnitOverlays(OverlayCanvas& canvas, std::span<Entity* const> units
         if (!unit || unit == chased) continue;
         const float r = unit->radius * unit->GetDistanceScale();
         if (!(r > 0.0f) || !std::isfinite(r)) continue; // nothing to size the overlays by
-        const bool ship = AsShip(unit) != nullptr;
+        const bool ship = AsUnit(unit) != nullptr;
         if (ship) DrawTray(batch, *unit, r, clock);
         if (ship && unit->highlighted) DrawHealthBar(batch, *unit, r);
         if (!unit->highlighted && unit->pulsing)
@@ -130,7 +130,7 @@ void Hud::DrawHealthBar(HudBatch& batch, const Entity& unit, float r) {
     SelectCell(fill, kHealthBarCell);
     batch.AddQuad(fill);
 
-    const Ship* ship = AsShip(&unit);
+    const Unit* ship = AsUnit(&unit);
     if (!ship) return;
     const Vec3 pipCentre = centre - camera.up * (0.25f * length);
     auto pips = [&](int32_t count, uint32_t rgbPips) {
@@ -145,8 +145,8 @@ void Hud::DrawHealthBar(HudBatch& batch, const Entity& unit, float r) {
         SelectCell(q, n > 4 ? kBayPipCell + 1 : kBayPipCell);
         batch.AddQuad(q);
     };
-    pips(ship->ownedCraft, kGrey);
-    pips(ship->carried, kWhite);
+    pips(ship->OwnedCraftCount(), kGrey);
+    pips(ship->CarriedCount(), kWhite);
 }
 
 void Hud::DrawCrosshair(HudBatch& batch, Entity& unit, float r, uint32_t clock) {

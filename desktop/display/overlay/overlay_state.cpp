@@ -2,12 +2,22 @@
 #include "desktop/display/overlay/overlay_state.h"
 
 #include "desktop/scene/object/anim_text.h"
+#include "desktop/scene/object/matrix.h"
 #include "desktop/scene/object/trans_node.h"
 #include "platform/paths.h"
 
 #include <bit>
 
 namespace lumivane {
+
+OverlayExtent OverlayExtentOf(const Matrix& projection) {
+    OverlayExtent extent;
+    // A perspective projection scales x by its first term and y by the
+    // sixth; a degenerate one keeps the unit extent.
+    if (projection.m[0] > 0.0f) extent.halfWidth = 1.0f / projection.m[0];
+    if (projection.m[5] > 0.0f) extent.halfHeight = 1.0f / projection.m[5];
+    return extent;
+}
 
 OverlayState::OverlayState() {
     // A display starts with its HUD shown and faded in, its switches on.

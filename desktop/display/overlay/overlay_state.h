@@ -14,6 +14,7 @@
 namespace lumivane {
 
 class AnimText;
+class Matrix;
 class Node;
 class TextureSet;
 class TransNode;
@@ -27,6 +28,15 @@ inline constexpr int kModeUnitSwitch = 8;
 inline constexpr int kModeFadeIn = 11;
 inline constexpr int kModeFadeAmount = kModeFadeAmountWord;
 inline constexpr int kTextSlots = 5;
+
+// Half the width and the height that the overlay view shows at depth 1 (from
+// its projection). Texts and labels are placed in shares of these, so they
+// keep their places on the picture whatever its shape.
+struct OverlayExtent {
+    float halfWidth = 1.0f;
+    float halfHeight = 1.0f;
+};
+OverlayExtent OverlayExtentOf(const Matrix& projection);
 
 class OverlayState {
 public:

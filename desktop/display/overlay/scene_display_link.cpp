@@ -26,6 +26,7 @@ DisplaySceneLink::DisplaySceneLink(Display& display) : display_(display) {
     SetCameraLink(&display_.Camera());
     SetSceneCamera(&display_.Camera());
     PublishShape();
+    PublishBumpSwitch();
 }
 
 DisplaySceneLink::~DisplaySceneLink() {
@@ -78,6 +79,19 @@ void DisplaySceneLink::SetCinematicMode(int mode, bool animate) {
     display_.SetCinematicMode(mode, animate);
 }
 
+void DisplaySceneLink::SetSwitch(int mode, int refresh) {
+    SetFadeSwitch(display_.Overlay().modes, mode, refresh);
+}
+
+void DisplaySceneLink::SetFlags(int value) {
+    SetDisplayFlags(display_.Overlay().modes, value);
+    PublishBumpSwitch();
+}
+
+void DisplaySceneLink::PublishBumpSwitch() {
+    display_.Switches().bump = display_.Overlay().Mode(kModeBumpSwitch);
+}
+
 bool DisplaySceneLink::HasOverlay(std::string_view name) const {
     return display_.Overlay().Find(name) != nullptr;
 }
@@ -120,7 +134,9 @@ void DisplaySceneLink::SaveState(platform::BinaryWriter& file) const {
 }
 
 bool DisplaySceneLink::LoadState(platform::BinaryReader& file, uint32_t version) {
-    return display_.LoadState(file, version);
+    const bool loaded = display_.LoadState(file, version);
+    PublishBumpSwitch();
+    return loaded;
 }
 
 void DisplaySceneLink::RequestTexture(TextureSet* set, int frame, int priority, int level) {

@@ -26,6 +26,8 @@ public:
     void SetLetterbox(int mode, bool animate) override;
     void SetHudVisible(int mode, bool fade) override;
     void SetCinematicMode(int mode, bool animate) override;
+    void SetSwitch(int mode, int refresh) override;
+    void SetFlags(int value) override;
     bool HasOverlay(std::string_view name) const override;
     void RemoveOverlay(std::string_view name) override;
     void AddOverlayModel(Entity* entity) override;
@@ -45,6 +47,9 @@ public:
     void PublishShape();
 
 private:
+    // The frame's bump switch follows its mode word.
+    void PublishBumpSwitch();
+
     Display& display_;
 };
 

@@ -3,8 +3,8 @@
 #include "desktop/display/device/display.h"
 
 #include "desktop/display/font/bitmap_font.h"
+#include "desktop/display/overlay/overlay_state.h"
 #include "desktop/scene/object/anim_text.h"
-#include "desktop/scene/object/math_tables.h"
 
 #include <string>
 
@@ -20,7 +20,7 @@ constexpr uint32_t kShadowColour = 0xFF000000u;
 
 struct TextSlot {
     int anchor;
-    float x, y; // shares of the view's half width and height at the text's depth
+    float x, y; // shares of the overlay view's half width and height at the text's depth
     float charWidth, charHeight;
     uint32_t colour;
     float wrapWidth;
@@ -49,8 +49,11 @@ void Display::ShowText(int slot, std::string_view text, bool atOnce) {
     const std::string name = SlotName(slot);
     overlay_.Remove(name);
     overlay_.Remove(name + "-shadow");
-    const float X = kTextDepth * FastTan(camera_->HorizontalFov() / 2.0f);
-    const float Y = kTextDepth * FastTan(camera_->VerticalFov() / 2.0f);
+    // Texts are drawn through the overlay's projection: their places are
+    // shares of what it shows at their depth.
+    const OverlayExtent extent = OverlayExtentOf(OverlayProjection());
+    const float X = kTextDepth * extent.halfWidth;
+    const float Y = kTextDepth * extent.halfHeight;
     const float x = s.x * X, y = s.y * Y;
     auto add = [&](AnimText* node, const std::string& nodeName) {
         node->SetName(nodeName);

@@ -20,10 +20,6 @@ namespace {
 
 namespace image = platform::image;
 
-std::string Quoted(std::string_view path) {
-    return "\"" + std::string(path) + "\"";
-}
-
 bool Contains(std::string_view text, std::string_view part) {
     return text.find(part) != std::string_view::npos;
 }
@@ -66,7 +62,7 @@ image::PixelFormat StoredUncompressed(const image::DdsHeader& header) {
 
 bool TextureManager::LoadFrame(TextureSet& set, TextureFrame& frame, const std::string& path) {
     if (!Contains(path, ".dds") && !Contains(path, ".DDS")) {
-        ReportWarning(kEntryBadFile, Quoted(path));
+        ReportWarning(kEntryBadFile, QuotedPath(path));
         return false;
     }
     const auto resolved = platform::ResolvePath(dataRoot_, path);
@@ -79,22 +75,22 @@ bool TextureManager::LoadFrame(TextureSet& set, TextureFrame& frame, const std::
         break;
     case image::DdsHeaderStatus::Truncated:
         if (bytes.size() >= 4 && std::equal(bytes.begin(), bytes.begin() + 4, "DDS ")) {
-            ReportWarning(kEntryTextureRead, Quoted(path));
+            ReportWarning(kEntryTextureRead, QuotedPath(path));
             return false;
         }
         [[fallthrough]];
     case image::DdsHeaderStatus::NotDds:
     case image::DdsHeaderStatus::BadSize:
-        ReportWarning(kEntryBadFile, Quoted(path));
+        ReportWarning(kEntryBadFile, QuotedPath(path));
         return false;
     }
     if (header.height != header.width) {
-        ReportWarning(kEntryNotSquare, Quoted(path));
+        ReportWarning(kEntryNotSquare, QuotedPath(path));
         return false;
     }
     const int exponent = SideExponent(header.width);
     if (exponent == 0) {
-        ReportWarning(kEntryBadSide, Quoted(path));
+        ReportWarning(kEntryBadSide, QuotedPath(path));
         return false;
     }
 
@@ -105,7 +101,7 @@ bool TextureManager::LoadFrame(TextureSet& set, TextureFrame& frame, const std::
         } else if (header.pixelFormat.fourCC == uint32_t(image::PixelFormat::DXT3)) {
             layout = {kPixelKindAlpha, image::PixelFormat::DXT3, image::PixelFormat::DXT3};
         } else {
-            ReportWarning(kEntryBadFile, Quoted(path));
+            ReportWarning(kEntryBadFile, QuotedPath(path));
             return false;
         }
     } else {
@@ -122,7 +118,7 @@ bool TextureManager::LoadFrame(TextureSet& set, TextureFrame& frame, const std::
                               : layout.stored != image::PixelFormat::Unknown &&
                                     layout.stored != image::PixelFormat::V8U8;
         if (!fits || layout.kept == image::PixelFormat::Unknown) {
-            ReportWarning(kEntryBadFile, Quoted(path));
+            ReportWarning(kEntryBadFile, QuotedPath(path));
             return false;
         }
     }
@@ -134,7 +130,7 @@ bool TextureManager::LoadFrame(TextureSet& set, TextureFrame& frame, const std::
     for (int m = 0; m < levelCount; ++m)
         needed += image::LevelSize(layout.stored, side >> m, side >> m);
     if (needed > bytes.size()) {
-        ReportWarning(kEntryTextureRead, Quoted(path));
+        ReportWarning(kEntryTextureRead, QuotedPath(path));
         return false;
     }
 
@@ -166,7 +162,7 @@ bool TextureManager::LoadFrame(TextureSet& set, TextureFrame& frame, const std::
         if (stored.format == layout.kept || image::IsCompressed(stored.format)) {
             level.pixels = std::move(stored);
         } else if (!image::ConvertImage(stored, layout.kept, level.pixels)) {
-            ReportWarning(kEntryTextureRead, Quoted(path));
+            ReportWarning(kEntryTextureRead, QuotedPath(path));
             return false;
         }
 

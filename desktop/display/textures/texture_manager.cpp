@@ -16,11 +16,16 @@ namespace lumivane {
 
 TextureManager* gpTextureManager = nullptr;
 
-namespace {
-
-std::string Quoted(std::string_view path) {
-    return "\"" + std::string(path) + "\"";
+std::string QuotedPath(std::string_view path) {
+    // Appended piece by piece: GCC 12 at -O3 takes "literal" + std::string
+    // for an overlapping copy and stops the build with a false -Wrestrict.
+    std::string quoted = "\"";
+    quoted += path;
+    quoted += '"';
+    return quoted;
 }
+
+namespace {
 
 uint64_t SystemPhysicalMemory() {
     const long pages = sysconf(_SC_PHYS_PAGES);
@@ -140,7 +145,7 @@ bool TextureManager::Restore(TextureHost& host) {
             slot.Refill();
         } else if (slot.Level() >= 4) {
             std::string path = slot.Shown() ? slot.Shown()->frame->Owner()->Path() : "";
-            ReportFatalError(kEntrySurfaceFailed, Quoted(path));
+            ReportFatalError(kEntrySurfaceFailed, QuotedPath(path));
             return false;
         } else {
             // Small levels may fail on a full card; the slot stays empty

@@ -186,6 +186,9 @@ private:
 // The program's texture table; null until start-up makes it.
 extern TextureManager* gpTextureManager;
 
+// A texture path in double quotes, as the texture warnings show it.
+std::string QuotedPath(std::string_view path);
+
 // Physical memory below this keeps no level above 256 x 256.
 inline constexpr uint64_t kLowMemoryBytes = 0x4100000;
 inline constexpr int kLowMemoryMaxLevel = 5;

@@ -24,7 +24,7 @@ class OverlayCanvas;
 struct OverlayLook;
 class ScriptConfig;
 class ScriptBlock;
-class Ship;
+class Unit;
 class TextureSet;
 struct PickRecord;
 
@@ -67,6 +67,10 @@ inline constexpr int32_t kOverlayLeftPress = 1;
 inline constexpr int32_t kOverlayDoubleClick = 2;
 inline constexpr int32_t kOverlayRightPress = 4;
 inline constexpr int32_t kOverlayHover = 7;
+
+// How long the inset picture keeps showing a unit after it was last under
+// inspection (real clock, ms).
+inline constexpr uint32_t kInspectionMemoryMs = 500;
 
 // A press and release closer than this (screen diagonal) is a click.
 inline constexpr float kClickSize = 0.00625f;
@@ -131,10 +135,17 @@ public:
     // A new scene starts: its handles name other units, so both lists and
     // the beacon go and the interface is idle again.
     void ForgetUnits();
-    // The squad keys select the squad's members.
-    void SelectUnits(std::span<Ship* const> units);
+    // The squad keys select the squad's members; with `add` (Shift held)
+    // they join the selection instead of replacing it.
+    void SelectUnits(std::span<Unit* const> units, bool add = false);
     std::vector<Entity*> Selection() { return selection.Resolve(); }
     std::vector<Entity*> Candidates() { return candidates.Resolve(); }
+    // The unit the inset picture shows: the one unit under the cursor (not
+    // while a box is dragged), else the only selected unit, as the last
+    // update found it; a unit no longer inspected is still answered for
+    // kInspectionMemoryMs after it was last seen. Null when none, or when
+    // that unit has left the world.
+    Entity* InspectedEntity() const;
     // The texture frame of the cursor's animation to show at `clock` (ms);
     // it steps on at most one entry per call.
     int CursorFrameAt(int id, uint32_t clock);
@@ -161,6 +172,10 @@ public:
     Cursor cursors[kCursorCount + 1]; // by id; 0 unused
     int cursorId = kCursorDefault;
     int overlayUnderCursor = 0;
+    // The unit under inspection (or the one last inspected) and when it was
+    // last seen (real clock, ms).
+    EntityHandle inspected = kNoEntity;
+    uint32_t inspectedSeen = 0;
 
     TextureSet* cornerTexture = nullptr;
     TextureSet* fieldTexture = nullptr;
@@ -199,6 +214,7 @@ private:
     void UpdateOrderPending();
     void UpdateBoxSelect();
     void ChooseCursorShape();
+    void UpdateInspection();
     void TellOverlay(int32_t code);
     void EndDrag();
     // The selection's units carry the `selected` flag; those that left it

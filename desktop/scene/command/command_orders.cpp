@@ -8,7 +8,7 @@
 
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/entity.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/world/keyboard.h"
@@ -29,7 +29,7 @@ constexpr uint32_t kWhite = 0xffffffffu;
 void AddressOwnShips(Message& order, const std::vector<Entity*>& selected) {
     const Player* local = GetPlayers().local;
     for (Entity* unit : selected) {
-        const Ship* ship = AsShip(unit);
+        const Unit* ship = AsUnit(unit);
         if (ship && local && ship->owner == local) order.units.Append(unit->handle);
     }
 }
@@ -96,7 +96,7 @@ void CommandInterface::GiveOrder(Entity* unit) {
         return;
     }
     const Player* local = GetPlayers().local;
-    const Ship* ship = AsShip(unit);
+    const Unit* ship = AsUnit(unit);
     const bool enemy = ship && local && ship->owner && local->CountsAsEnemy(ship->owner->index);
     if (enemy || IsA(unit, ClassId::Asteroid)) {
         auto order = std::make_unique<TargetOrder>(order::kAttack);

@@ -5,7 +5,7 @@
 
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/entity.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/matrix.h"
 #include "desktop/scene/world/keyboard.h"
@@ -97,7 +97,7 @@ Entity* CommandInterface::PickUnit(const Vec3& origin, const Vec3& direction, Pi
         for (int i = 0; i < world->EntityCount(); ++i)
             consider(world->EntityAt(i));
     } else if (Player* local = GetPlayers().local) {
-        for (Ship* unit : local->units)
+        for (Unit* unit : local->units)
             consider(unit);
     }
     return hit.best;

@@ -44,7 +44,7 @@ Vec3 Turn(const Vec3& v, const Vec3& axis, float angle) {
     return v * c + Vec3::Cross(axis, v) * s + axis * (Vec3::Dot(axis, v) * (1.0f - c));
 }
 
-Vec3 Unit(Vec3 v, const Vec3& fallback) {
+Vec3 NormalisedOr(Vec3 v, const Vec3& fallback) {
     return v.Length() > 1e-6f ? v.Normalize() : fallback;
 }
 
@@ -125,8 +125,8 @@ void CommandInterface::DrawBeacon(OverlayCanvas& canvas, const OverlayLook& look
     const uint32_t colour =
         WithAlpha(beaconOn ? beaconColor : Player::GetColor(GetPlayers().local), alpha);
 
-    const Vec3 toCamera = Unit(camera.position - position, camera.forward * -1.0f);
-    const Vec3 across = Unit(Vec3(camera.right.x, 0.0f, camera.right.z), {1, 0, 0});
+    const Vec3 toCamera = NormalisedOr(camera.position - position, camera.forward * -1.0f);
+    const Vec3 across = NormalisedOr(Vec3(camera.right.x, 0.0f, camera.right.z), {1, 0, 0});
     // Each frame: its normal and one axis in its plane.
     const Vec3 frames[3][2] = {
         {{0, 1, 0}, across}, {camera.forward * -1.0f, camera.right}, {across, {0, 1, 0}}};
@@ -139,7 +139,7 @@ void CommandInterface::DrawBeacon(OverlayCanvas& canvas, const OverlayLook& look
         if (angle > beaconMaxAngle) {
             const Vec3 hinge = Vec3::Cross(normal, toCamera);
             if (hinge.Length() > 1e-6f) {
-                const Vec3 axis = Unit(hinge, {0, 1, 0});
+                const Vec3 axis = NormalisedOr(hinge, {0, 1, 0});
                 normal = Turn(normal, axis, angle - beaconMaxAngle);
                 axisA = Turn(axisA, axis, angle - beaconMaxAngle);
             }

@@ -7,7 +7,8 @@
 
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/entity.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
+#include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/world/keyboard.h"
 #include "desktop/scene/world/mouse.h"
 #include "desktop/scene/world/player.h"
@@ -39,12 +40,12 @@ void SetDragging(bool dragging) {
 }
 
 bool OwnShip(const Entity* unit, const Player* local) {
-    const Ship* ship = AsShip(unit);
+    const Unit* ship = AsUnit(unit);
     return ship && local && ship->owner == local;
 }
 
 bool EnemyShip(const Entity* unit, const Player* local) {
-    const Ship* ship = AsShip(unit);
+    const Unit* ship = AsUnit(unit);
     return ship && local && ship->owner && local->CountsAsEnemy(ship->owner->index);
 }
 
@@ -79,6 +80,29 @@ void CommandInterface::Update() {
     }
     rerun = false;
     MarkSelection();
+    UpdateInspection();
+}
+
+void CommandInterface::UpdateInspection() {
+    Entity* unit = nullptr;
+    if (mode != kModeBoxSelect)
+        if (const std::vector<Entity*> under = candidates.Resolve(); under.size() == 1)
+            unit = under.front();
+    if (!unit)
+        if (const std::vector<Entity*> chosen = selection.Resolve(); chosen.size() == 1)
+            unit = chosen.front();
+    if (!unit) return;
+    inspected = unit->handle;
+    inspectedSeen = GetSceneClock().realTime;
+}
+
+Entity* CommandInterface::InspectedEntity() const {
+    const World* world = GetWorld();
+    Entity* unit = world ? world->GetEntity(inspected) : nullptr;
+    if (!unit || world->IsQueuedForRemoval(unit)) return nullptr;
+    // Unsigned: a clock that went back (a new run) forgets the unit too.
+    const uint32_t since = GetSceneClock().realTime - inspectedSeen;
+    return since <= kInspectionMemoryMs ? unit : nullptr;
 }
 
 void CommandInterface::MarkSelection() {
@@ -311,7 +335,7 @@ bool CommandInterface::MatchesFirstSquad(const std::vector<Entity*>& units) cons
     Player* local = GetPlayers().local;
     if (!local) return false;
     for (const Entity* unit : units) {
-        const Ship* ship = AsShip(unit);
+        const Unit* ship = AsUnit(unit);
         if (!ship || ship->orderState != kOrderIdle) return false;
     }
     return int(units.size()) == local->squads[0].count;
@@ -322,13 +346,14 @@ void CommandInterface::ForgetUnits() {
     candidates.Clear();
     marked.Clear();
     pressedUnit = kNoEntity;
+    inspected = kNoEntity;
     beaconOn = 0;
     if (mode != kModeIdle) EndDrag();
 }
 
-void CommandInterface::SelectUnits(std::span<Ship* const> units) {
-    selection.Clear();
-    for (Ship* unit : units)
+void CommandInterface::SelectUnits(std::span<Unit* const> units, bool add) {
+    if (!add) selection.Clear();
+    for (Unit* unit : units)
         selection.Add(unit);
 }
 

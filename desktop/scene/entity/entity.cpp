@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/frame_channel.h"

@@ -4,7 +4,7 @@
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_kinds.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/geo_node.h"
@@ -86,7 +86,7 @@ void Entity::OnCollision(Entity* other, const Vec3& normal) {
         if (World* world = GetWorld()) world->QueueRemove(this, explosion, false);
         return;
     }
-    if (const Ship* ship = AsShip(this); ship && !ship->CanMove()) return;
+    if (const Unit* ship = AsUnit(this); ship && !ship->CanMove()) return;
     const float m1 = mass, m2 = other->mass;
     const float n2 = Vec3::Dot(normal, normal);
     if (!(m1 > 0.0f) || !(m2 > 0.0f) || !(n2 > 0.0f)) return;
@@ -103,7 +103,7 @@ int Entity::TakeDamage(float amount) {
     if (!props || noDamage) return 0;
     const float most = props->Float(EntityFields().healthMax);
     if (most == 0.0f) return 0;
-    if (Ship* ship = AsShip(this)) {
+    if (Unit* ship = AsUnit(this)) {
         const int32_t race = ship->Race();
         auto crossed = [&](float share) {
             return health > share * most && share * most >= health - amount;
@@ -189,7 +189,7 @@ Entity* Entity::Explode() {
     World* world = GetWorld();
     if (world && world->IsQueuedForRemoval(this)) return nullptr;
     ModelLibrary* library = GetModelLibrary();
-    const Ship* ship = AsShip(this);
+    const Unit* ship = AsUnit(this);
     const int32_t race = ship ? ship->Race() : 0;
 
     const char* name = "explosion- Yellow";

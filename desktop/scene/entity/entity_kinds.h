@@ -10,7 +10,7 @@
 #include "desktop/scene/entity/light.h"
 #include "desktop/scene/entity/part_sys.h"
 #include "desktop/scene/object/class_table.h"
-#include "desktop/units/debris/debris.h"
+#include "desktop/scene/entity/debris.h"
 
 namespace lumivane {
 

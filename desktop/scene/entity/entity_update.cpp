@@ -5,7 +5,7 @@
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_kinds.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/channel.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/engine_services.h"
@@ -41,7 +41,7 @@ bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
 
 void Entity::Update() {
     const float frameTime = GetSceneClock().frameTime;
-    const Ship* ship = AsShip(this);
+    const Unit* ship = AsUnit(this);
     const bool fading = ship && ship->IsFadingOut();
 
     if (!firstFrameDone && !fading) SpawnPropertyParts();
@@ -147,7 +147,7 @@ void Entity::Integrate(float frameTime) {
     const bool relativistic = world && world->relativisticMode;
     if (frameTime != 0.0f && !relativistic) {
         float limit = -1.0f;
-        if (const Ship* ship = AsShip(this); ship && !IsA(this, ClassId::Weapon))
+        if (const Unit* ship = AsUnit(this); ship && !IsA(this, ClassId::Weapon))
             limit = 2.0f * ship->TopSpeed() * (ship->LeadsFormation() ? kLeaderSpeedShare : 1.0f);
         else if (!IsA(this, ClassId::Asteroid))
             limit = kLooseSpeedLimit;

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/geo_node.h"
@@ -54,7 +54,7 @@ float Entity::ComputeScreenSize() {
     }
     visible = 1;
     const float exponent = display.lodByDistance ? 0.8f - 0.7f * display.detail : 0.8f;
-    const Ship* ship = AsShip(this);
+    const Unit* ship = AsUnit(this);
     screenSize = ship && ship->IsFadingOut() ? 1.0f : std::pow(p, exponent);
 
     // The first threshold the size reaches picks the level.

@@ -71,8 +71,8 @@ void PartNode::Update() {
         world->QueueRemove(owner, nullptr, false);
         return;
     }
-    const bool stays = (held && !props.Flag(f.autoDelete)) ||
-                       (!owner->oneShot && held && owner->Emitting());
+    const bool stays =
+        (held && !props.Flag(f.autoDelete)) || (!owner->oneShot && held && owner->Emitting());
     if (stays) return;
     const float rate = props.Float(f.timeScale) * owner->timeFactor * owner->fadeFactor;
     const float step = rate * GetSceneClock().frameTime;
@@ -212,7 +212,8 @@ void PartNode::Move(Particle& p, int index, float dt, float damping, const Vec3&
     for (int axis = 0; axis < 3; ++axis) {
         const float amount = props.Float(f.turbulenceAmount[axis]);
         if (amount == 0.0f) continue;
-        const float wave = std::sin(props.Float(f.turbulenceFrequency[axis]) * p.age + float(index));
+        const float wave =
+            std::sin(props.Float(f.turbulenceFrequency[axis]) * p.age + float(index));
         (&p.position.x)[axis] += dt * amount * wave;
     }
     p.velocity = p.velocity * damping;

@@ -103,8 +103,7 @@ void PartNode::Draw(ParticleCanvas& canvas) {
             while (particles[next].state != kParticleAlive)
                 ++next;
             const Particle& p = particles[next++];
-            const float t =
-                p.lifetime > 0.0f ? std::clamp(p.age / p.lifetime, 0.0f, 1.0f) : 1.0f;
+            const float t = p.lifetime > 0.0f ? std::clamp(p.age / p.lifetime, 0.0f, 1.0f) : 1.0f;
             Vec3 colour = owner->tint;
             if (endColour) colour = owner->tint * (1.0f - t) + owner->endTint * t;
             float alpha = p.opacity;
@@ -120,7 +119,8 @@ void PartNode::Draw(ParticleCanvas& canvas) {
             const Vec3 toEye = view.eye - p.position;
             Vec3 first, second;
             const float speedSquared = Vec3::Dot(p.velocity, p.velocity);
-            const bool moving = speedSquared > (motionBlur ? kMinKiteSpeedSquared : kStillSpeedSquared);
+            const bool moving =
+                speedSquared > (motionBlur ? kMinKiteSpeedSquared : kStillSpeedSquared);
             if (kite && moving) {
                 // Stretched along the flight, turned to show its face.
                 first = p.velocity;

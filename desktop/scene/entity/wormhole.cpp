@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "desktop/scene/entity/entity_kinds.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/geo_node.h"
 #include "desktop/scene/object/math_tables.h"
@@ -169,7 +169,7 @@ void Wormhole::SpawnNext() {
             unit->velocity = velocity + forward * kExitSpeed;
             unit->spin = Quat::MakeAxisAngle(RandomDirection(CollectionRandom()), kArrivalTurn);
         }
-        if (Ship* ship = AsShip(unit)) {
+        if (Unit* ship = AsUnit(unit)) {
             ship->orderState = kOrderDepart;
             ship->target = handle;
         }

@@ -79,7 +79,7 @@ bool GeoNode::BuildGeometry(GeoLists lists, std::string_view objectPath) {
                 return false;
     }
 
-    // 5. One vertex per position.
+    // 2. One vertex per position.
     Building b;
     b.vertices.resize(positionCount);
     b.origin.resize(positionCount);
@@ -88,7 +88,7 @@ bool GeoNode::BuildGeometry(GeoLists lists, std::string_view objectPath) {
     const bool listColours = colourMode == 1 || colourMode == 5;
     std::vector<uint32_t> colours = lists.colours;
 
-    // 4. Where vertex alpha is not drawn, alpha shows as grey.
+    // 3. Where vertex alpha is not drawn, alpha shows as grey.
     if (listColours && !GetDisplaySwitches().vertexAlpha && !colours.empty()) {
         uint32_t firstAlpha = colours[0] >> 24;
         bool allEqual = std::all_of(colours.begin(), colours.end(),
@@ -130,7 +130,7 @@ bool GeoNode::BuildGeometry(GeoLists lists, std::string_view objectPath) {
         setLists.assign(lists.setIndices.begin(), lists.setIndices.begin() + long(setCount));
 
     if (texCoordSwitch) {
-        // 6. Each use of a position with a new coordinate pair gets a vertex.
+        // 4. Each use of a position with a new coordinate pair gets a vertex.
         for (size_t k = 0; k < index.size(); ++k) {
             uint16_t position = index[k];
             auto [u, v] = pairAt(pairIndex[k]);
@@ -163,7 +163,7 @@ bool GeoNode::BuildGeometry(GeoLists lists, std::string_view objectPath) {
             index[k] = uint16_t(chosen);
         }
         if (setCount > 0) setLists[0] = index;
-        // 7. The other sets find the last vertex of their position and pair.
+        // 5. The other sets find the last vertex of their position and pair.
         for (size_t s = 1; s < setCount; ++s) {
             std::vector<uint16_t>& list = setLists[s];
             for (size_t k = 0; k < list.size(); ++k) {
@@ -182,7 +182,7 @@ bool GeoNode::BuildGeometry(GeoLists lists, std::string_view objectPath) {
 
     std::vector<int32_t> drawRanges(setCount, int32_t(b.vertices.size()));
     if (texCoordSwitch && setCount > 0) {
-        // 8. Keep the vertices the sets use, coarsest set first, so every
+        // 6. Keep the vertices the sets use, coarsest set first, so every
         // set draws a prefix of the array.
         std::vector<int> renumbered(b.vertices.size(), -1);
         std::vector<uint16_t> order;
@@ -208,21 +208,21 @@ bool GeoNode::BuildGeometry(GeoLists lists, std::string_view objectPath) {
         index = setLists[0];
     }
 
-    // 9. Morph targets follow the new vertex order.
+    // 7. Morph targets follow the new vertex order.
     if (texCoordSwitch && channels) {
         for (int i = 0; i < channels->count; ++i)
             if (channels->channels[i]->classId == uint8_t(ClassId::MorphChannel))
                 static_cast<MorphChannel*>(channels->channels[i])->RebuildTargets(b.origin);
     }
 
-    // 10. Detail coordinates.
+    // 8. Detail coordinates.
     if (detailTexture)
         for (Vertex& v : b.vertices) {
             v.u2 = v.u * detailScale;
             v.v2 = v.v * detailScale;
         }
 
-    // 2. Textures. An empty path means none; a texture that does not load
+    // 9. Textures. An empty path means none; a texture that does not load
     // leaves the node untextured but keeps its path and flag for saving.
     if (texturePath.empty()) textured = 0;
     texture =
@@ -235,7 +235,7 @@ bool GeoNode::BuildGeometry(GeoLists lists, std::string_view objectPath) {
         (detailTexture ? detailTextureSet : envTextureSet) = second;
     }
 
-    // 3. Transparency from the colours as read, the record colour or the
+    // 10. Transparency from the colours as read, the record colour or the
     // texture's pixels.
     bool seeThrough = std::any_of(lists.colours.begin(), lists.colours.end(),
                                   [](uint32_t c) { return (c >> 24) < 255; }) ||

@@ -37,6 +37,11 @@ struct Matrix {
     // v' = v x the 3 x 3 part.
     Vec3& TransformVector(Vec3& v) const;
     Vec3 GetTranslation() const { return {m[12], m[13], m[14]}; }
+    void SetTranslation(const Vec3& t) {
+        m[12] = t.x;
+        m[13] = t.y;
+        m[14] = t.z;
+    }
     // Distance between the transformed points (0, 0, 0) and (1, 0, 0).
     float GetScale() const;
 

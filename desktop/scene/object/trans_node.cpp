@@ -6,6 +6,9 @@
 #include "desktop/scene/object/object_file.h"
 #include "platform/binary_io.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace lumivane {
 
 TransNode::TransNode() {
@@ -108,13 +111,13 @@ Node* FrameAnim::Clone() {
 
 int FrameAnim::Save(platform::BinaryWriter& file, ObjectTable& table) {
     if (!TransNode::Save(file, table)) return 0;
-    for (int i = 0; i < 16; ++i)
-        file.WriteU32(0); // reserved
+    const uint8_t reserved[kReservedBytes] = {};
+    file.WriteBytes(reserved, kReservedBytes);
     return 1;
 }
 
 bool FrameAnim::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) {
-    return TransNode::Load(file, table, version) && file.Skip(64);
+    return TransNode::Load(file, table, version) && file.Skip(kReservedBytes);
 }
 
 void FrameAnim::Transform(TransformState state) {
@@ -132,6 +135,21 @@ void FrameAnim::Transform(TransformState state) {
 
 DummyLink::DummyLink() {
     classId = uint8_t(ClassId::DummyLink);
+}
+
+// The FrameAnim layout ends in 64 zero bytes. The bare TransNode layout is
+// followed by the end of the data or by what comes next in the stream (an
+// object reference, never zero, or the rest of the parent's record), so 64
+// zero bytes mean the longer layout.
+bool DummyLink::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) {
+    if (!TransNode::Load(file, table, version)) return false;
+    if (file.Remaining() < kReservedBytes) return true;
+    const uint64_t start = file.Position();
+    uint8_t next[kReservedBytes];
+    if (!file.ReadBytes(next, kReservedBytes)) return false;
+    if (std::all_of(std::begin(next), std::end(next), [](uint8_t b) { return b == 0; }))
+        return true;
+    return file.Seek(start);
 }
 
 Node* DummyLink::Clone() {

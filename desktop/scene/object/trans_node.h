@@ -43,6 +43,9 @@ protected:
 
 class FrameAnim : public TransNode {
 public:
+    // After the TransNode record: reserved, written as zeros.
+    static constexpr size_t kReservedBytes = 64;
+
     FrameAnim();
     int Save(platform::BinaryWriter& file, ObjectTable& table) override;
     bool Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) override;
@@ -53,9 +56,12 @@ protected:
     FrameAnim(const FrameAnim& other) = default;
 };
 
+// Written as a FrameAnim; read in that layout or as a bare TransNode record
+// (without the 64 reserved bytes), which files of either kind hold.
 class DummyLink : public FrameAnim {
 public:
     DummyLink();
+    bool Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) override;
     Node* Clone() override;
 
 protected:

@@ -115,10 +115,24 @@ bool CameraBlock::Load(platform::BinaryReader& file, uint32_t version) {
     return true;
 }
 
+void SetFadeSwitch(ModeWords& modes, int mode, int refresh) {
+    const int32_t on = ApplySwitchMode(modes[kModeFadeInWord], mode);
+    modes[kModeFadeInWord] = on;
+    if (refresh == 0) modes[kModeFadeAmountWord] = std::bit_cast<int32_t>(on ? 1.0f : 0.0f);
+}
+
+void SetDisplayFlags(ModeWords& modes, int value) {
+    if (value == 0)
+        modes[kModeFurtherSwitch] = 1;
+    else
+        modes[kModeBumpSwitch] = value == 1 || modes[kModeBumpSwitch] > 0 ? 0 : 1;
+}
+
 DisplayBlock::DisplayBlock() {
     // A display starts with its HUD shown, faded in fully, and the switches
     // that start on.
-    for (int word : {kModeHudVisible, kModeHudRequested, 7, 8, 11, 13, 14, 15})
+    for (int word : {kModeHudVisible, kModeHudRequested, kModeFurtherSwitch, 8, kModeFadeInWord,
+                     kModeBumpSwitch, 14, 15})
         modes[size_t(word)] = 1;
     modes[kModeFadeAmountWord] = std::bit_cast<int32_t>(1.0f);
 }

@@ -23,14 +23,31 @@ namespace lumivane {
 inline constexpr int kModeHudVisible = 0;
 inline constexpr int kModeHudRequested = 1;
 inline constexpr int kModeCinematic = 2;
+inline constexpr int kModeFurtherSwitch = 7; // kept and saved; nothing draws by it
 inline constexpr int kModeLetterbox = 9;
 inline constexpr int kModeLetterboxAmount = 10;
+inline constexpr int kModeFadeInWord = 11; // off, the scene fades to black
 inline constexpr int kModeFadeAmountWord = 12;
+inline constexpr int kModeBumpSwitch = 13; // the bump passes may run
 inline constexpr int kModeWordCount = 16;
 inline constexpr int kSavedTextSlots = 4;
 inline constexpr size_t kSavedTextBytes = 1024;
 // From this file version the block holds the slot texts.
 inline constexpr uint32_t kFirstSavedTextVersion = 100;
+
+// A switch given a mode: 0 off, 1 on, any other value the opposite of now.
+inline int32_t ApplySwitchMode(int32_t current, int mode) {
+    if (mode == 0 || mode == 1) return mode;
+    return current > 0 ? 0 : 1;
+}
+
+using ModeWords = std::array<int32_t, kModeWordCount>;
+// The fade switch given a mode; with `refresh` 0 the fade amount follows
+// at once, else the frames ramp it.
+void SetFadeSwitch(ModeWords& modes, int mode, int refresh);
+// Value 0 sets the further switch; 1 clears the bump switch, any other
+// value toggles it.
+void SetDisplayFlags(ModeWords& modes, int value);
 
 struct CameraBlock {
     static constexpr int kViewCount = 5;
@@ -77,7 +94,7 @@ struct CameraBlock {
 struct DisplayBlock {
     DisplayBlock(); // a display after its construction
 
-    std::array<int32_t, kModeWordCount> modes{};
+    ModeWords modes{};
     // Slots 1..4: whether "text%i" exists and its text buffer.
     std::array<bool, kSavedTextSlots> textPresent{};
     std::array<std::string, kSavedTextSlots> texts;

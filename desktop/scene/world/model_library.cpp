@@ -157,21 +157,24 @@ Node* ModelLibrary::GetAt(int index) const {
 }
 
 Entity* ModelLibrary::CreateInstance(std::string_view name, bool registerInWorld) const {
-    return InstantiatePrototype(FindPrototype(name), registerInWorld);
+    Node* prototype = FindPrototype(name);
+    if (!IsA(prototype, ClassId::Entity)) return nullptr;
+    return static_cast<Entity*>(InstantiatePrototype(prototype, registerInWorld));
 }
 
-Entity* InstantiatePrototype(Node* node, bool registerInWorld) {
+Node* InstantiatePrototype(Node* node, bool registerInWorld) {
     if (!node) return nullptr;
     while (node->Prototype())
         node = node->Prototype();
-    if (!IsA(node, ClassId::Entity)) return nullptr;
-    auto* clone = static_cast<Entity*>(node->Clone());
-    if (!registerInWorld) return clone;
+    Node* made = node->Clone();
+    if (!registerInWorld) return made;
     World* world = GetWorld();
     if (!world) {
-        clone->Release();
+        made->Release();
         return nullptr;
     }
+    if (!IsA(made, ClassId::Entity)) return world->AddNode(made) ? made : nullptr;
+    auto* clone = static_cast<Entity*>(made);
     // A clone without a handle is queued for removal already; the world
     // holds it until then.
     const bool noHandle = clone->handle < 0;

@@ -53,7 +53,8 @@ public:
     Node* FindByClass(int classNumber) const;
     int Count() const;
     Node* GetAt(int index) const;
-    // Clones the prototype of that name (see InstantiatePrototype).
+    // Clones the entity prototype of that name (see InstantiatePrototype);
+    // null for a name that names no entity.
     Entity* CreateInstance(std::string_view name, bool registerInWorld) const;
 
     // Notes a file a loader could not find; only while LoadAll runs.
@@ -81,10 +82,10 @@ private:
     bool bufferHeld = false;
 };
 
-// A clone of the library prototype at the end of `node`'s prototype chain.
-// Registered, it joins the world; null then when it got no handle or the
-// world could not take it.
-Entity* InstantiatePrototype(Node* node, bool registerInWorld);
+// A clone of the library prototype at the end of `node`'s prototype chain:
+// an entity, or a plain node. Registered, it joins the world; null then
+// when an entity got no handle or the world could not take it.
+Node* InstantiatePrototype(Node* node, bool registerInWorld);
 
 // The program's library; null until start-up makes it.
 ModelLibrary* GetModelLibrary();

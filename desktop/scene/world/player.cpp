@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/random_generator.h"
 #include "desktop/scene/world/model_library.h"
 #include "desktop/scene/world/scene_services.h"
@@ -43,7 +43,7 @@ Player::Player(int playerIndex) : index(uint8_t(playerIndex)) {
 
 Player::~Player() {
     // Units that outlive their player must not name it or its squads.
-    for (Ship* unit : units) {
+    for (Unit* unit : units) {
         unit->owner = nullptr;
         unit->squad = nullptr;
         unit->squadSlot = -1;
@@ -64,7 +64,7 @@ void Player::MakeDefaultBuildList() {
     for (int i = 0; i < library->Count(); ++i) {
         Node* prototype = library->GetAt(i);
         if (!IsA(prototype, ClassId::Ship) || IsA(prototype, ClassId::Weapon)) continue;
-        const auto* ship = static_cast<const Ship*>(prototype);
+        const auto* ship = static_cast<const Unit*>(prototype);
         if (ship->PropFlag("available")) buildList.push_back({std::string(ship->Name()), 1});
     }
 }
@@ -128,23 +128,23 @@ bool Player::CanBuild(const Node* prototype) const {
 }
 
 bool Player::IsBuilding() const {
-    for (const Ship* unit : units)
-        if (unit->building) return true;
+    for (const Unit* unit : units)
+        if (unit->IsBuilding()) return true;
     return false;
 }
 
-Ship* Player::FindBuilder(std::string_view prototype) {
+Unit* Player::FindBuilder(std::string_view prototype) {
     constexpr size_t kMaxCandidates = 20;
-    std::vector<Ship*> candidates;
-    for (Ship* unit : units) {
+    std::vector<Unit*> candidates;
+    for (Unit* unit : units) {
         if (candidates.size() == kMaxCandidates) break;
-        if (!unit->building && unit->BuildChoiceOf(prototype) >= 0) candidates.push_back(unit);
+        if (!unit->IsBuilding() && unit->BuildChoiceOf(prototype) >= 0) candidates.push_back(unit);
     }
     if (candidates.empty()) return nullptr;
     return candidates[MainRandom().Next() % candidates.size()];
 }
 
-bool Player::AddUnit(Ship* unit) {
+bool Player::AddUnit(Unit* unit) {
     if (!unit || int(units.size()) >= kMaxPlayerUnits ||
         std::find(units.begin(), units.end(), unit) != units.end())
         return false;
@@ -152,14 +152,14 @@ bool Player::AddUnit(Ship* unit) {
     return true;
 }
 
-void Player::RemoveUnit(Ship* unit, bool promoteLeader) {
+void Player::RemoveUnit(Unit* unit, bool promoteLeader) {
     auto found = std::find(units.begin(), units.end(), unit);
     if (found == units.end()) return;
     units.erase(found);
     for (Squad& squad : squads)
         squad.Remove(unit, promoteLeader);
     // Nothing of this player may keep naming it.
-    for (Ship* other : units)
+    for (Unit* other : units)
         other->ForgetLinksTo(unit->handle);
 }
 
@@ -172,9 +172,9 @@ void Player::RemoveVisible(Entity* entity) {
 
 int Player::DestroyUnits(bool a, bool b) {
     World* world = GetWorld();
-    const std::vector<Ship*> snapshot = units;
+    const std::vector<Unit*> snapshot = units;
     if (world) {
-        for (Ship* unit : snapshot) {
+        for (Unit* unit : snapshot) {
             if (IsA(unit, ClassId::Structure) && !IsHubLike(unit)) continue;
             const bool quietly = IsHubLike(unit) ? a : b;
             if (quietly) {
@@ -196,9 +196,9 @@ Squad* Player::SquadAt(int32_t number) {
     return number < 0 ? nullptr : &squads[number % kSquadCount];
 }
 
-std::vector<Ship*> Player::IdleUnits() const {
-    std::vector<Ship*> idle;
-    for (Ship* unit : units)
+std::vector<Unit*> Player::IdleUnits() const {
+    std::vector<Unit*> idle;
+    for (Unit* unit : units)
         if (!IsA(unit, ClassId::Structure) && !unit->TaskGather() && !unit->IsOrdered())
             idle.push_back(unit);
     return idle;

@@ -27,7 +27,7 @@ namespace lumivane {
 class Entity;
 class Node;
 class ObjectTable;
-class Ship;
+class Unit;
 class Unknown;
 
 inline constexpr int kPlayerCount = 6;
@@ -77,12 +77,12 @@ public:
     bool CanBuild(const Node* prototype) const;
     // A unit that is not building and can build the prototype; null when
     // none can.
-    Ship* FindBuilder(std::string_view prototype);
+    Unit* FindBuilder(std::string_view prototype);
     bool IsBuilding() const;
 
     // False when the unit is held already or 200 are.
-    bool AddUnit(Ship* unit);
-    void RemoveUnit(Ship* unit, bool promoteLeader);
+    bool AddUnit(Unit* unit);
+    void RemoveUnit(Unit* unit, bool promoteLeader);
     void RemoveVisible(Entity* entity);
     // Removes the hubs (with a) and the other units but structures (with
     // b): queued for removal at once with a flag, else exploding. Answers
@@ -92,7 +92,7 @@ public:
     // The squad of that number (taken mod 10); null for a negative number.
     Squad* SquadAt(int32_t number);
     // Units that are not structures, do not gather and have no order.
-    std::vector<Ship*> IdleUnits() const;
+    std::vector<Unit*> IdleUnits() const;
 
     // Works out whether this player knows a new (or moving) entity.
     void OnEntityJoined(Entity* entity);
@@ -110,7 +110,7 @@ public:
     bool Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version, bool restoring);
 
     uint8_t index;
-    std::vector<Ship*> units;
+    std::vector<Unit*> units;
     Squad squads[kSquadCount];
     int32_t furtherValue = 0;
     int32_t lastSquadKey = -1;
@@ -146,7 +146,7 @@ private:
     void RebuildSensorPoints();
     void RunVisibility();
     void AnnounceSighting(const Entity& entity, int32_t previousState);
-    bool FindBuildSite(Ship& builder, EntityHandle& site, std::string& node);
+    bool FindBuildSite(Unit& builder, EntityHandle& site, std::string& node);
 };
 
 // The application's players; null entries until they are made.
@@ -180,6 +180,6 @@ int PlayerIndexOf(const Player* player); // -1 for none
 // A unit of a player or squad block: a reference to a unit of the world
 // section. Anything else (a new object, a unit the world does not hold) is
 // refused and discarded.
-Ship* ReadPlayerUnit(platform::BinaryReader& file, ObjectTable& table, uint32_t version);
+Unit* ReadPlayerUnit(platform::BinaryReader& file, ObjectTable& table, uint32_t version);
 
 } // namespace lumivane

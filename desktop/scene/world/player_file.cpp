@@ -1,7 +1,7 @@
 // Player: the player block of the scene-state file.
 #include <algorithm>
 
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/object_file.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_file_format.h"
@@ -10,10 +10,10 @@
 
 namespace lumivane {
 
-Ship* ReadPlayerUnit(platform::BinaryReader& file, ObjectTable& table, uint32_t version) {
+Unit* ReadPlayerUnit(platform::BinaryReader& file, ObjectTable& table, uint32_t version) {
     Unknown* object = ReadObjectReference(file, table, version, ClassId::Ship);
     if (!object) return nullptr;
-    auto* unit = static_cast<Ship*>(object);
+    auto* unit = static_cast<Unit*>(object);
     const World* world = GetWorld();
     if (world && world->GetEntity(unit->handle) == unit) return unit;
     // Not a unit of the world: nobody holds it, so it goes.
@@ -25,7 +25,7 @@ Ship* ReadPlayerUnit(platform::BinaryReader& file, ObjectTable& table, uint32_t 
 void Player::Save(platform::BinaryWriter& file, ObjectTable& table) const {
     file.WriteU32(index);
     file.WriteU32(uint32_t(units.size()));
-    for (Ship* unit : units)
+    for (Unit* unit : units)
         unit->Save(file, table);
     for (const Squad& squad : squads)
         squad.Save(file, table);
@@ -61,7 +61,7 @@ bool Player::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t ver
     for (Squad& squad : squads)
         squad = Squad{squad.index};
     for (uint32_t i = 0; i < count; ++i) {
-        Ship* unit = ReadPlayerUnit(file, table, version);
+        Unit* unit = ReadPlayerUnit(file, table, version);
         if (!unit) return false;
         unit->owner = this;
         AddUnit(unit);

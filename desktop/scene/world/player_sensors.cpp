@@ -5,7 +5,7 @@
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_props.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/node.h"
 #include "desktop/scene/world/player.h"
@@ -20,9 +20,9 @@ constexpr uint32_t kSightingGapMs = 30000;
 constexpr uint32_t kChainMaintenanceFrames = 10;
 constexpr uint32_t kVisibilityFrames = 6;
 
-Ship* ResolveUnit(EntityHandle handle) {
+Unit* ResolveUnit(EntityHandle handle) {
     const World* world = GetWorld();
-    return world ? AsShip(world->GetEntity(handle)) : nullptr;
+    return world ? AsUnit(world->GetEntity(handle)) : nullptr;
 }
 
 float Between(const Vec3& a, const Vec3& b) {
@@ -43,7 +43,7 @@ SensorPoint Grow(const SensorPoint& s1, const SensorPoint& s2) {
     return grown;
 }
 
-SensorPoint OwnSphere(const Ship& unit) {
+SensorPoint OwnSphere(const Unit& unit) {
     return {unit.position, unit.SensorRange()};
 }
 
@@ -71,7 +71,7 @@ void Player::OnEntityJoined(Entity* entity) {
 
 void Player::AnnounceSighting(const Entity& entity, int32_t previousState) {
     if (previousState == kKnown) return;
-    const Ship* unit = AsShip(&entity);
+    const Unit* unit = AsUnit(&entity);
     if (!unit || IsA(unit, ClassId::Weapon) || !unit->owner || unit->owner == this ||
         unit->IsOrdered() || unit->ownerHandle >= 0)
         return;
@@ -97,7 +97,7 @@ void Player::UpdateUnits() {
 }
 
 void Player::DropDeadLinks() {
-    for (Ship* unit : units) {
+    for (Unit* unit : units) {
         UnitPlayerRecord& record = unit->playerRecord;
         if (!ResolveUnit(record.chainHead)) record.chainHead = unit->handle;
         if (!ResolveUnit(record.chainPrevious)) record.chainPrevious = kNoEntity;
@@ -109,20 +109,20 @@ void Player::RebuildChainSpheres(bool maintain) {
     // Every walk is bounded by the unit count, so a damaged chain (a cycle
     // from a file) ends the walk instead of looping.
     const size_t bound = units.size();
-    const std::vector<Ship*> snapshot = units;
-    for (Ship* head : snapshot) {
+    const std::vector<Unit*> snapshot = units;
+    for (Unit* head : snapshot) {
         if (ResolveUnit(head->playerRecord.chainPrevious)) continue;
         head->playerRecord.chainHead = head->handle;
         SensorPoint sphere = OwnSphere(*head);
-        std::vector<Ship*> chain{head};
-        Ship* member = ResolveUnit(head->playerRecord.chainNext);
+        std::vector<Unit*> chain{head};
+        Unit* member = ResolveUnit(head->playerRecord.chainNext);
         for (size_t steps = 0; member && steps < bound; ++steps) {
-            Ship* next = ResolveUnit(member->playerRecord.chainNext);
+            Unit* next = ResolveUnit(member->playerRecord.chainNext);
             if (maintain && Between(member->position, sphere.centre) > sphere.radius) {
                 // An outlier stays only while an earlier member is within
                 // its own sensor range.
                 bool bridged = false;
-                for (const Ship* earlier : chain)
+                for (const Unit* earlier : chain)
                     bridged = bridged ||
                               Between(earlier->position, member->position) <= member->SensorRange();
                 if (!bridged) {
@@ -139,7 +139,7 @@ void Player::RebuildChainSpheres(bool maintain) {
             member = next;
         }
         if (maintain) {
-            for (Ship* other : units) {
+            for (Unit* other : units) {
                 if (chain.size() > bound) break;
                 if (std::find(chain.begin(), chain.end(), other) != chain.end()) continue;
                 if (Between(other->position, sphere.centre) > sphere.radius) continue;
@@ -156,7 +156,7 @@ void Player::RebuildChainSpheres(bool maintain) {
 
 void Player::RebuildSensorPoints() {
     sensorPoints.clear();
-    for (const Ship* unit : units) {
+    for (const Unit* unit : units) {
         if (sensorPoints.size() == size_t(kMaxPlayerUnits)) break;
         if (ResolveUnit(unit->playerRecord.chainPrevious)) continue;
         sensorPoints.push_back({unit->playerRecord.sphereCentre, unit->playerRecord.sphereRadius});

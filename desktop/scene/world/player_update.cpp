@@ -6,7 +6,7 @@
 
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/entity.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/random_generator.h"
 #include "desktop/scene/world/keyboard.h"
@@ -45,7 +45,7 @@ constexpr Upkeep kUpkeep[] = {{70, 1}, {132, 1}, {142, 2}, {156, 1}, {128, 1}, {
 // The offensive share of each level 1..6.
 constexpr double kOffensiveShare[kMaxAILevel] = {1.0, 0.8, 0.6, 0.4, 0.2, 0.0};
 
-void Post(std::unique_ptr<Message> order, Ship& unit) {
+void Post(std::unique_ptr<Message> order, Unit& unit) {
     order->units.Append(unit.handle);
     unit.MarkOrdered();
     QueueMessage(std::move(order), 0);
@@ -74,7 +74,7 @@ void Player::UpdateSquadKeys() {
             const bool firstPress = key != lastSquadKey || now - lastSquadKeyTime > kDoublePressMs;
             if (firstPress) {
                 words.events[0] |= kSquadKeyEvent;
-                GetCommandInterface().SelectUnits(squad.members);
+                GetCommandInterface().SelectUnits(squad.members, keyboard->IsShiftDown());
                 sounds.PlayInterfaceCue(squad.Empty() ? InterfaceCue::SquadEmpty
                                                       : InterfaceCue::SquadSelected,
                                         kCueShare);
@@ -89,7 +89,7 @@ void Player::UpdateSquadKeys() {
                 sounds.PlayInterfaceCue(InterfaceCue::SquadSelected, kCueShare);
                 Entity* framed[Squad::kSlots] = {};
                 for (int slot = 0; slot < Squad::kSlots; ++slot) {
-                    Ship* member = squad.members[slot];
+                    Unit* member = squad.members[slot];
                     if (member && !member->IsOrdered() && member->orderState != kOrderDepart)
                         framed[slot] = member;
                 }
@@ -103,7 +103,7 @@ void Player::UpdateSquadKeys() {
             auto order = std::make_unique<SquadOrder>();
             order->squad = n;
             order->slot = -1;
-            for (const Ship* unit : units)
+            for (const Unit* unit : units)
                 if (unit->selected) order->units.Append(unit->handle);
             if (order->units.Empty()) {
                 sounds.PlayInterfaceCue(InterfaceCue::SquadEmpty, kCueShare);
@@ -144,12 +144,12 @@ void Player::OrderRandomBuild() {
 void Player::GiveComputerOrders() {
     const World* world = GetWorld();
     if (!world) return;
-    const std::vector<Ship*> idle = IdleUnits();
+    const std::vector<Unit*> idle = IdleUnits();
     const double share = kOffensiveShare[aiLevel - 1];
     const auto n = int64_t(idle.size());
     const int64_t quota = n - int64_t((1.001 - share) * double(n));
     int64_t counted = 0;
-    for (Ship* unit : idle) {
+    for (Unit* unit : idle) {
         const bool offensive = counted < quota;
         ++counted;
         const int32_t state = unit->orderState;
@@ -166,7 +166,7 @@ void Player::GiveComputerOrders() {
                  ++pick) {
                 Entity* candidate =
                     world->EntityAt(int(MainRandom().Next() % world->EntityCount()));
-                const Ship* ship = AsShip(candidate);
+                const Unit* ship = AsUnit(candidate);
                 if (ship && !IsA(ship, ClassId::Weapon) && ship->TargetForEnemies() &&
                     ship->owner && CountsAsEnemy(ship->owner->index) &&
                     !IsA(ship, ClassId::UtilityPod) && !IsA(ship, 81) && !IsA(ship, 120))
@@ -181,8 +181,8 @@ void Player::GiveComputerOrders() {
         if (state != kOrderIdle && state != kOrderFollow && state != kOrderAttack &&
             state != kOrderHunt)
             continue;
-        std::vector<Ship*> structures;
-        for (Ship* own : units)
+        std::vector<Unit*> structures;
+        for (Unit* own : units)
             if (IsA(own, ClassId::Structure)) structures.push_back(own);
         if (structures.empty()) continue;
         auto order = std::make_unique<TargetOrder>(order::kShadow);
@@ -196,7 +196,7 @@ void Player::EnsureUnitCount(int classId, int minimum) {
     const Node* prototype = library ? library->FindByClass(classId) : nullptr;
     if (!prototype || !CanBuild(prototype)) return;
     int count = 0;
-    for (const Ship* unit : units) {
+    for (const Unit* unit : units) {
         if (IsA(unit, classId)) ++count;
         count += unit->QueuedCount(prototype->Name());
     }
@@ -206,7 +206,7 @@ void Player::EnsureUnitCount(int classId, int minimum) {
 void Player::OrderBuild(std::string_view prototypeName) {
     const ModelLibrary* library = GetModelLibrary();
     const Node* prototype = library ? library->FindPrototype(prototypeName) : nullptr;
-    Ship* builder = FindBuilder(prototypeName);
+    Unit* builder = FindBuilder(prototypeName);
     if (!prototype || !builder) return;
     const int choice = builder->BuildChoiceOf(prototypeName);
     if (!IsA(prototype, ClassId::Structure)) {
@@ -219,7 +219,7 @@ void Player::OrderBuild(std::string_view prototypeName) {
     if (FindBuildSite(*builder, site, node)) builder->AddToBuildQueue(choice, 0, site, node);
 }
 
-bool Player::FindBuildSite(Ship& builder, EntityHandle& site, std::string& node) {
+bool Player::FindBuildSite(Unit& builder, EntityHandle& site, std::string& node) {
     struct Site {
         EntityHandle entity;
         std::string node;
@@ -227,12 +227,12 @@ bool Player::FindBuildSite(Ship& builder, EntityHandle& site, std::string& node)
     std::vector<Site> sites;
     // A site is taken when a unit is attached there or the builder has a
     // build queued for it.
-    auto attachedAt = [&](const Ship& base, const Node* connector) -> Ship* {
-        for (Ship* unit : units)
+    auto attachedAt = [&](const Unit& base, const Node* connector) -> Unit* {
+        for (Unit* unit : units)
             if (unit->ownerHandle == base.handle && unit->targetLinkNode == connector) return unit;
         return nullptr;
     };
-    auto search = [&](auto& self, Ship& base, int depth) -> void {
+    auto search = [&](auto& self, Unit& base, int depth) -> void {
         std::vector<std::string> names;
         if (base.FindByName("platformconnector"))
             for (int i = 1; i <= 2; ++i)
@@ -245,7 +245,7 @@ bool Player::FindBuildSite(Ship& builder, EntityHandle& site, std::string& node)
             Node* connector = base.FindByName(name);
             // The node the base itself hangs by is no free site.
             if (!connector || (connector == base.ownLinkNode && base.ownerHandle >= 0)) continue;
-            if (Ship* attached = attachedAt(base, connector)) {
+            if (Unit* attached = attachedAt(base, connector)) {
                 if (depth < kMaxSiteDepth) self(self, *attached, depth + 1);
                 continue;
             }

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/model_load_state.h"
-#include "desktop/scene/object/scene_classes.h"
+#include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/world/model_library.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_hooks.h"
@@ -153,23 +153,20 @@ void Scene::ResetBuiltIns() {
         variable.value = 0;
 }
 
-Entity* Scene::Spawn(const SpawnRecord& record) {
-    Entity* entity = InstantiatePrototype(record.prototype, true);
-    if (!entity) return nullptr;
-    Ship* ship = AsShip(entity);
-    if (IsA(ship, ClassId::Weapon)) ship = nullptr;
-    if (ship && ship->Race() == 1) ship->SetPilot(new Pilot);
-    if (Ship* piloted = AsShip(entity); piloted && piloted->PilotType() > 0) {
-        const ModelLibrary* library = GetModelLibrary();
-        const std::string name = "pilot" + std::to_string(piloted->PilotType());
-        if (Entity* model = library ? library->CreateInstance(name, false) : nullptr) {
-            model->ownerHandle = piloted->handle;
-            model->targetLinkNode = piloted->FindByName("dummypilot");
-            model->ownLinkNode = model;
-            model->linkByte = 0;
-            piloted->SetPilotModel(model);
-        }
+Node* Scene::Spawn(const SpawnRecord& record) {
+    Node* made = InstantiatePrototype(record.prototype, true);
+    if (!made) return nullptr;
+    if (!IsA(made, ClassId::Entity)) {
+        // A plain transform node only takes the position; other plain
+        // nodes keep their prototype's place.
+        if (made->classId == uint8_t(ClassId::TransNode))
+            static_cast<TransNode*>(made)->local.SetTranslation(record.position);
+        return made;
     }
+    auto* entity = static_cast<Entity*>(made);
+    Unit* ship = AsUnit(entity);
+    if (ship) ship->TakeCrew();
+    if (IsA(ship, ClassId::Weapon)) ship = nullptr;
     entity->position = record.position;
     entity->orientation = record.orientation;
     entity->spin = record.spin;
@@ -201,7 +198,8 @@ Entity* Scene::SpawnByName(std::string_view prototype, const SpawnRecord& rest) 
     const ModelLibrary* library = GetModelLibrary();
     SpawnRecord record = rest;
     record.prototype = library ? library->FindPrototype(prototype) : nullptr;
-    return record.prototype ? Spawn(record) : nullptr;
+    Node* made = record.prototype ? Spawn(record) : nullptr;
+    return IsA(made, ClassId::Entity) ? static_cast<Entity*>(made) : nullptr;
 }
 
 void Scene::Restart() {

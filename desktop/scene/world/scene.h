@@ -93,8 +93,12 @@ public:
     const std::vector<SceneVariable>& UserVariables() const { return userVariables; }
 
     // --- Spawning ---------------------------------------------------------
-    Entity* Spawn(const SpawnRecord& record);
-    // Looks the prototype up by name in the model library.
+    // The entity placed, or a plain node prototype's clone placed in the
+    // world's root; null when the prototype is unknown or the world took
+    // nothing.
+    Node* Spawn(const SpawnRecord& record);
+    // Looks the prototype up by name in the model library. Answers only
+    // entities: a plain node is placed all the same, but answers null.
     Entity* SpawnByName(std::string_view prototype, const SpawnRecord& rest);
 
     // --- Files ------------------------------------------------------------

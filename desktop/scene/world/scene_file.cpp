@@ -16,7 +16,7 @@
 #include "desktop/scene/world/scene_hooks.h"
 #include "desktop/scene/world/scene_services.h"
 #include "desktop/scene/world/world.h"
-#include "desktop/units/pilot/pilot.h"
+#include "desktop/scene/entity/unit.h"
 #include "platform/binary_io.h"
 #include "platform/paths.h"
 
@@ -358,7 +358,7 @@ int Scene::LoadFile(std::string_view path, bool restoring) {
 
 int Scene::LoadFrom(platform::BinaryReader& file, bool restoring) {
     Clear();
-    if (!restoring) Pilot::ResetRoster(); // a scene starts with the roster's first name
+    if (!restoring) RunUnitSceneStartHook(); // a scene starts with the roster's first name
     SceneFile::ResetHeader(*this);
     if (!SceneFile::Read(*this, file, restoring)) {
         SceneFile::ClearAfterFailure(*this);

@@ -18,13 +18,6 @@ SceneDisplay* display = nullptr;
 SceneCamera* camera = nullptr;
 SceneSounds* sounds = nullptr;
 
-// 0 off, 1 on, any other value toggles.
-int32_t ApplyMode(int32_t current, int mode) {
-    if (mode == 0) return 0;
-    if (mode == 1) return 1;
-    return current ? 0 : 1;
-}
-
 int SwitchIndex(int action) {
     switch (action) {
     case 7:
@@ -57,7 +50,7 @@ std::unique_ptr<TextTable> SceneApplication::LoadTextTable(const std::filesystem
 
 void SceneApplication::SetSwitch(int action, int mode) {
     int index = SwitchIndex(action);
-    if (index >= 0) switches[index] = ApplyMode(switches[index], mode);
+    if (index >= 0) switches[index] = ApplySwitchMode(switches[index], mode);
 }
 
 int SceneApplication::Switch(int action) const {
@@ -84,21 +77,29 @@ void SceneDisplay::ShowText(int slot, std::string_view text, bool) {
 }
 
 void SceneDisplay::SetLetterbox(int mode, bool) {
-    block.modes[kModeLetterbox] = ApplyMode(block.modes[kModeLetterbox], mode);
+    block.modes[kModeLetterbox] = ApplySwitchMode(block.modes[kModeLetterbox], mode);
 }
 
 void SceneDisplay::SetHudVisible(int mode, bool) {
-    int32_t shown = ApplyMode(block.modes[kModeHudVisible], mode);
+    int32_t shown = ApplySwitchMode(block.modes[kModeHudVisible], mode);
     block.modes[kModeHudVisible] = shown;
     block.modes[kModeHudRequested] = shown;
 }
 
 void SceneDisplay::SetCinematicMode(int mode, bool) {
     const bool was = CinematicMode();
-    block.modes[kModeCinematic] = ApplyMode(was, mode);
+    block.modes[kModeCinematic] = ApplySwitchMode(was, mode);
     // Waiting announcements are dropped as a cut scene begins.
     if (!was && CinematicMode())
         if (SoundCues* cues = GetSoundCues()) cues->ClearAnnouncements();
+}
+
+void SceneDisplay::SetSwitch(int mode, int refresh) {
+    SetFadeSwitch(block.modes, mode, refresh);
+}
+
+void SceneDisplay::SetFlags(int value) {
+    SetDisplayFlags(block.modes, value);
 }
 
 void SceneDisplay::AddOverlayModel(Entity* entity) {
@@ -106,7 +107,7 @@ void SceneDisplay::AddOverlayModel(Entity* entity) {
 }
 
 void SceneDisplay::SetWireframe(int mode) {
-    wireframe = ApplyMode(wireframe, mode) != 0;
+    wireframe = ApplySwitchMode(wireframe, mode) != 0;
 }
 
 void SetSceneDisplay(SceneDisplay* installed) {

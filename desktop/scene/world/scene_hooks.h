@@ -120,14 +120,13 @@ public:
     virtual void SetLetterbox(int mode, bool animate);
     virtual void SetHudVisible(int mode, bool fade);
     virtual void SetCinematicMode(int mode, bool animate);
-    // A display switch; with `refresh` 0 the value derived from it is
-    // brought up to date.
-    virtual void SetSwitch(int mode, int refresh) {
-        (void)mode;
-        (void)refresh;
-    }
-    // Value 0 sets one display flag, 1 clears a second, others toggle it.
-    virtual void SetFlags(int value) { (void)value; }
+    // The fade switch (mode word 11; 0 off, 1 on, any other value
+    // toggles): off, the scene fades to black, on, it fades back in. With
+    // `refresh` 0 the fade amount follows at once, else the frames ramp it.
+    virtual void SetSwitch(int mode, int refresh);
+    // Value 0 sets the further switch (mode word 7); 1 clears the bump
+    // switch (mode word 13), any other value toggles it.
+    virtual void SetFlags(int value);
     // The overlay node's children by name.
     virtual bool HasOverlay(std::string_view name) const {
         (void)name;

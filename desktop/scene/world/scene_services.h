@@ -117,8 +117,8 @@ struct DisplayState {
     float fixedScreenSize = 1.0f;
     float detail = 0.0f; // the detail setting, 0..1
     bool revealAll = false;
-    bool freePick = false; // the command interface picks any entity, not only the user's units
-    bool vertexBuffer = true;     // one shared vertex buffer for all models
+    bool freePick = false;    // the command interface picks any entity, not only the user's units
+    bool vertexBuffer = true; // one shared vertex buffer for all models
     Entity* heldEntities[2] = {}; // cleared when they leave the world
     int screenWidth = 640;        // of the rendered picture, in pixels
     float flareScale = 1.0f;      // lens-flare sprites are drawn this much larger

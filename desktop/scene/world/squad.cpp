@@ -1,16 +1,16 @@
 // Squad: members, the leader's place and the squad block.
 #include "desktop/scene/world/squad.h"
 
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_file_format.h"
 #include "platform/binary_io.h"
 
 namespace lumivane {
 
-bool Squad::Add(Ship* unit) {
+bool Squad::Add(Unit* unit) {
     if (!unit || IndexOf(unit) >= 0) return false;
-    for (Ship*& member : members) {
+    for (Unit*& member : members) {
         if (member) continue;
         member = unit;
         ++count;
@@ -19,7 +19,7 @@ bool Squad::Add(Ship* unit) {
     return false;
 }
 
-void Squad::Remove(const Ship* unit, bool promote) {
+void Squad::Remove(const Unit* unit, bool promote) {
     const int slot = IndexOf(unit);
     if (slot < 0) return;
     members[slot] = nullptr;
@@ -33,13 +33,13 @@ void Squad::Remove(const Ship* unit, bool promote) {
     }
 }
 
-Ship* Squad::GetLeader() const {
-    for (Ship* member : members)
+Unit* Squad::GetLeader() const {
+    for (Unit* member : members)
         if (member) return member;
     return nullptr;
 }
 
-void Squad::SetMember(Ship* unit, int slot) {
+void Squad::SetMember(Unit* unit, int slot) {
     if (slot < 0 || slot >= kSlots) return;
     members[slot] = unit;
     Recount();
@@ -47,24 +47,24 @@ void Squad::SetMember(Ship* unit, int slot) {
 
 void Squad::Recount() {
     count = 0;
-    for (const Ship* member : members)
+    for (const Unit* member : members)
         if (member) ++count;
 }
 
-int Squad::IndexOf(const Ship* unit) const {
+int Squad::IndexOf(const Unit* unit) const {
     if (!unit) return -1;
     for (int slot = 0; slot < kSlots; ++slot)
         if (members[slot] == unit) return slot;
     return -1;
 }
 
-int Squad::GetFormationIndex(const Ship* unit) const {
+int Squad::GetFormationIndex(const Unit* unit) const {
     const int slot = IndexOf(unit);
     if (slot < 0) return -1;
-    const Ship* leader = GetLeader();
+    const Unit* leader = GetLeader();
     int place = 0;
     for (int i = 0; i < slot; ++i) {
-        const Ship* member = members[i];
+        const Unit* member = members[i];
         if (member && (member == leader || member->orderState == kOrderFormation)) ++place;
     }
     return place;
@@ -73,7 +73,7 @@ int Squad::GetFormationIndex(const Ship* unit) const {
 void Squad::Save(platform::BinaryWriter& file, ObjectTable& table) const {
     file.WriteI32(index);
     file.WriteI32(count);
-    for (Ship* member : members) {
+    for (Unit* member : members) {
         file.WriteU32(member ? 1 : 0);
         if (member) member->Save(file, table);
     }
@@ -89,7 +89,7 @@ bool Squad::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t vers
         if (!file.ReadU32(present)) return false;
         members[slot] = nullptr;
         if (!present) continue;
-        Ship* unit = ReadPlayerUnit(file, table, version);
+        Unit* unit = ReadPlayerUnit(file, table, version);
         if (!unit) return false;
         members[slot] = unit;
         unit->JoinSquadFromFile(&player, this, slot);

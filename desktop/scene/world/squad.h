@@ -13,7 +13,7 @@ namespace lumivane {
 
 class ObjectTable;
 class Player;
-class Ship;
+class Unit;
 
 inline constexpr int kSquadCount = 10;
 
@@ -22,17 +22,17 @@ public:
     static constexpr int kSlots = 20;
 
     // False when the unit is a member already or every slot is taken.
-    bool Add(Ship* unit);
+    bool Add(Unit* unit);
     // With `promote` the next member takes the leader's place when the
     // leader leaves.
-    void Remove(const Ship* unit, bool promote);
-    Ship* GetLeader() const;
+    void Remove(const Unit* unit, bool promote);
+    Unit* GetLeader() const;
     // Puts the unit into the slot, dropping whoever held it.
-    void SetMember(Ship* unit, int slot);
-    int IndexOf(const Ship* unit) const;
+    void SetMember(Unit* unit, int slot);
+    int IndexOf(const Unit* unit) const;
     // The unit's place in formation: the members before it that follow in
     // formation or lead; -1 when it is no member.
-    int GetFormationIndex(const Ship* unit) const;
+    int GetFormationIndex(const Unit* unit) const;
     bool Empty() const { return count == 0; }
 
     // Members are written through their Save with the file's table.
@@ -41,7 +41,7 @@ public:
     bool Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version, Player& player);
 
     int32_t index = 0;
-    Ship* members[kSlots] = {};
+    Unit* members[kSlots] = {};
     int32_t count = 0;
 
 private:

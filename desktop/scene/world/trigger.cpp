@@ -55,6 +55,11 @@ bool Trigger::ConditionsHold() {
             if (condition->Test()) return true;
         return false;
     case CombineMode::AllLatched: {
+        // A condition met on an earlier frame stays met, so testing it again
+        // could change nothing but what the test itself does: a passage test
+        // would note another traveller, which a later trigger waiting for
+        // that passage would then never see. Met conditions rest until the
+        // latches clear.
         bool all = true;
         for (auto& condition : conditions) {
             if (!condition->latch && condition->Test()) condition->latch = 1;

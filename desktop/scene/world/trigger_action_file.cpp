@@ -303,7 +303,7 @@ bool TriggerAction::Load(platform::BinaryReader& file, uint32_t version, Scene& 
     case action::kDamage:
         return ReadHandles(file, handles) && ReadValues(file, values, 2);
     case action::kBuildList: {
-        values.assign(1, -1); // older files: every player
+        values.assign(1, 0); // older files name no player: the first, as absent fields read 0
         if (version >= kBuildListPlayerFrom && !file.ReadI32(values[0])) return false;
         uint32_t count = 0;
         if (!ReadCount(file, count, kNameSize)) return false;

@@ -8,8 +8,7 @@
 
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/entity_kinds.h"
-#include "desktop/units/ship/ship.h"
-#include "desktop/units/ships/colony_ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/model_load_state.h"
@@ -53,7 +52,7 @@ Entity* MakeOverlay(std::string_view name) {
     return library ? library->CreateInstance(name, false) : nullptr;
 }
 
-void PostOrder(std::unique_ptr<Message> order, const Ship& unit) {
+void PostOrder(std::unique_ptr<Message> order, const Unit& unit) {
     order->units.Append(unit.handle);
     QueueMessage(std::move(order), 0);
 }
@@ -238,8 +237,7 @@ void TriggerAction::RunOverlay() {
 void TriggerAction::RunPassage() {
     Entity* carrier = Resolve(Value(0));
     Wormhole* gate = AsWormhole(carrier);
-    ColonyShip* colony =
-        IsA(carrier, ClassId::ColonyShip) ? static_cast<ColonyShip*>(carrier) : nullptr;
+    Unit* colony = IsA(carrier, ClassId::ColonyShip) ? AsUnit(carrier) : nullptr;
     if (!gate && !colony) return;
     std::vector<WormholeSpawn> arrivals;
     for (const PassageRecord& record : passages) {
@@ -285,7 +283,7 @@ void TriggerAction::RunEndScene() {
 void TriggerAction::RunUnitOrders() {
     Entity* target = Resolve(Value(0));
     for (EntityHandle handle : handles) {
-        Ship* unit = AsShip(Resolve(handle));
+        Unit* unit = AsUnit(Resolve(handle));
         if (!unit) continue;
         switch (type) {
         case action::kFollow: {
@@ -331,7 +329,7 @@ void TriggerAction::RunUnitOrders() {
         }
         case action::kGather: {
             auto order = std::make_unique<Message>();
-            order->type = IsA(unit, ClassId::UtilityPod) ? order::kGather : order::kStopWork;
+            order->type = IsA(unit, ClassId::UtilityPod) ? order::kGather : order::kWork;
             PostOrder(std::move(order), *unit);
             break;
         }
@@ -393,7 +391,7 @@ void TriggerAction::RunGiveUnits() {
     if (!player) return;
     Squad* squad = player->SquadAt(Value(1));
     for (EntityHandle handle : handles) {
-        Ship* unit = AsShip(Resolve(handle));
+        Unit* unit = AsUnit(Resolve(handle));
         if (!unit) continue;
         unit->SetPlayer(player);
         unit->SetSquad(squad, -1);
@@ -507,8 +505,9 @@ void TriggerAction::RunArithmetic() {
         target->value = int32_t(uint32_t(target->value) - uint32_t(operand));
         break;
     case 3:
-        // A draw from 1 to the operand; nothing to draw from below 1.
-        target->value = operand < 1 ? 0 : RandomRange(1, operand);
+        // A draw from 1 to the operand. A constant below 1 draws nothing,
+        // and neither does an operand below 1 (there is nothing to draw from).
+        target->value = Value(1) < 1 || operand < 1 ? 0 : RandomRange(1, operand);
         break;
     default:
         break;
@@ -519,22 +518,22 @@ void TriggerAction::RunRoute() {
     const Player* routePlayer = PlayerAt(Value(2));
     if (!routePlayer) return;
     std::vector<EntityHandle> route;
-    for (const Ship* unit : routePlayer->units) {
+    for (const Unit* unit : routePlayer->units) {
         if (route.size() == kMaxRoute) break;
         if (platform::EqualsIgnoreCase(unit->Name(), text)) route.push_back(unit->handle);
     }
     if (route.empty()) return;
-    auto give = [&](Ship& unit) {
+    auto give = [&](Unit& unit) {
         auto order = std::make_unique<HandleListOrder>();
         order->route = route;
         unit.MarkOrdered();
         PostOrder(std::move(order), unit);
     };
     for (EntityHandle handle : handles)
-        if (Ship* unit = AsShip(Resolve(handle))) give(*unit);
+        if (Unit* unit = AsUnit(Resolve(handle))) give(*unit);
     Player* idlePlayer = PlayerAt(Value(0));
     if (!idlePlayer) return;
-    std::vector<Ship*> idle = idlePlayer->IdleUnits();
+    std::vector<Unit*> idle = idlePlayer->IdleUnits();
     const auto share = size_t(std::max(0.0, (1.001 - 0.01 * Value(1)) * double(idle.size())));
     for (size_t i = 0; i < std::min(share, idle.size()); ++i)
         give(*idle[i]);

@@ -2,7 +2,7 @@
 #include "desktop/scene/world/trigger_condition.h"
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/entity/wormhole.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/world/keyboard.h"
@@ -119,7 +119,7 @@ bool TriggerCondition::TestDistance() const {
 bool TriggerCondition::TestPlayerBeaten() const {
     const Player* player = PlayerAt(subject);
     if (!player) return false;
-    for (const Ship* unit : player->units) {
+    for (const Unit* unit : player->units) {
         bool counts = unit->TargetForEnemies();
         for (int classId : kNonCombatClasses)
             counts = counts && !IsA(unit, classId);
@@ -150,7 +150,7 @@ bool TriggerCondition::TestUnitsNear() const {
     const Player* player = PlayerAt(subject);
     auto someUnitNear = [&](EntityHandle handle) {
         if (!player) return false;
-        for (const Ship* unit : player->units) {
+        for (const Unit* unit : player->units) {
             if (!name.empty() && !platform::EqualsIgnoreCase(unit->Name(), name)) continue;
             if (Distance(unit->handle, handle) <= distance) return true;
         }

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_services.h"
@@ -185,6 +185,13 @@ bool World::AddEntity(Entity* entity) {
     return true;
 }
 
+bool World::AddNode(Node* node) {
+    if (!node) return false;
+    if (root && root->AddChild(node)) return true;
+    node->Release();
+    return false;
+}
+
 void World::NoteJoined(Entity* entity) {
     if (IsA(entity, ClassId::Light) && entity->PropFlag("Global")) AddLight(entity);
     if (entity->props && entity->props->Flag(EntityFields().massive)) AddGravitySource(entity);
@@ -266,7 +273,7 @@ void World::FlushRemovals() {
 
 void World::RemoveEntity(Entity* entity, Entity* responsible) {
     if (!entity) return;
-    if (Ship* ship = AsShip(entity); ship && ship->owner) ship->owner->RemoveUnit(ship, true);
+    if (Unit* ship = AsUnit(entity); ship && ship->owner) ship->owner->RemoveUnit(ship, true);
     if (CameraLink* camera = GetCameraLink()) camera->ReplaceTarget(entity, responsible);
     RemoveLight(entity);
     RemoveGravitySource(entity);
@@ -310,7 +317,7 @@ void World::ForgetEntity(Entity* entity) {
     for (Entity*& held : GetDisplayState().heldEntities)
         if (held == entity) held = nullptr;
     for (Player* player : GetPlayers().players)
-        if (player) player->RemoveVisible(entity); // units leave in Ship's destructor
+        if (player) player->RemoveVisible(entity); // units leave in Unit's destructor
 }
 
 // --- Sources ----------------------------------------------------------------

@@ -72,6 +72,11 @@ public:
     // Queues a new entity to join at the next update. False when the join
     // list is full: the entity has then been removed already.
     bool AddEntity(Entity* entity);
+    // A plain node (no entity) joins the root at once: no handle, no update,
+    // no search or collision ever sees it, so it need not wait for the
+    // frame's join point. It stays until the world is cleared. False when
+    // the root is full: the node has then been released.
+    bool AddNode(Node* node);
     void JoinPending();
     // Queues the entity (and with `cascade` everything it owns) for removal
     // at the end of the frame; `responsible` inherits its camera views.

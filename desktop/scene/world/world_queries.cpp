@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "desktop/scene/entity/entity.h"
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene_services.h"
@@ -54,7 +54,7 @@ Entity* World::FindNearestUnitOf(EntityHandle from, const Player* player, int cl
     if (!player) return nullptr;
     float best = kLargestDistance;
     Entity* nearest = nullptr;
-    for (Ship* unit : player->units) {
+    for (Unit* unit : player->units) {
         if (!unit || unit->handle == from || !IsA(unit, classId)) continue;
         const float distance = Distance(from, unit->handle);
         if (distance < best) {
@@ -72,7 +72,7 @@ Entity* World::FindNearestEnemy(EntityHandle from, const Player* player, bool se
     for (int i = 0; i < kPlayerCount; ++i) {
         const Player* side = PlayerAt(i);
         if (!side || !player->CountsAsEnemy(i)) continue;
-        for (const Ship* unit : side->units) {
+        for (const Unit* unit : side->units) {
             if (!unit) continue;
             const float distance = Distance(from, unit->handle);
             if (!(distance < best) || !unit->TargetForEnemies()) continue;

@@ -167,9 +167,9 @@ int BayShip::RestockBay() {
 // --- Orders and fighting ----------------------------------------------------
 
 void BayShip::HandleMessage(Message& message) {
-    if (message.Code() == kRecallCraftOrder) {
+    if (message.Code() == order::kRecallAll) {
         auto recall = std::make_unique<Message>();
-        recall->type = kReturnOrder;
+        recall->type = order::kRecall;
         for (const BaySlot& slot : slots)
             if (SlotUnit(slot)) recall->units.Append(slot.unit);
         if (!recall->units.Empty()) QueueMessage(std::move(recall), 1);

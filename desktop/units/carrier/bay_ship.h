@@ -18,8 +18,6 @@ namespace lumivane {
 inline constexpr int kBaySlots = 8;
 // Fire spreads the launches over this many milliseconds (inclusive).
 inline constexpr int32_t kLaunchSpreadMs = 2000;
-inline constexpr uint8_t kRecallCraftOrder = 33;
-inline constexpr uint8_t kReturnOrder = 27;
 
 struct BaySlot {
     EntityHandle unit = kNoEntity; // reserved for the craft of this slot

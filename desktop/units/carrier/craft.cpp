@@ -82,7 +82,7 @@ void ReturnToCarrier(Ship& craft, EntityHandle carrier, const char* node) {
 void RequestReturnOrder(Ship& craft) {
     if (craft.orderState == kOrderClassState11) return;
     auto order = std::make_unique<Message>();
-    order->type = kReturnOrder;
+    order->type = order::kRecall;
     order->units.Append(craft.handle);
     QueueMessage(std::move(order), 0);
 }
@@ -161,7 +161,7 @@ void CarrierFighter::Update() {
 }
 
 void CarrierFighter::HandleMessage(Message& message) {
-    if (message.Code() == kReturnOrder && Live(carrier))
+    if (message.Code() == order::kRecall && Live(carrier))
         ReturnToCarrier(*this, carrier, "dummyrecovery2");
     Ship::HandleMessage(message);
 }
@@ -311,7 +311,7 @@ void SpaceMarine::UpdateWeapon() {
 }
 
 void SpaceMarine::HandleMessage(Message& message) {
-    if (message.Code() == kReturnOrder && Live(atr)) ReturnToCarrier(*this, atr, SideNode());
+    if (message.Code() == order::kRecall && Live(atr)) ReturnToCarrier(*this, atr, SideNode());
     Ship::HandleMessage(message);
 }
 

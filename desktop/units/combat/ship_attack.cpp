@@ -180,7 +180,7 @@ void Ship::UpdateShadow() {
 }
 
 void Ship::AssistLeader() {
-    Ship* leader = squad ? squad->GetLeader() : nullptr;
+    Ship* leader = squad ? ShipOf(squad->GetLeader()) : nullptr;
     if (!leader || leader == this) return;
     World* world = GetWorld();
     if (leader->orderState == kOrderAttack || leader->orderState == kOrderHunt) {

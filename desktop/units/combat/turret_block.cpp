@@ -81,7 +81,7 @@ void Ship::PickTurretTarget(TurretBlock& block, TurretAngles angles) {
     for (int i = 0; i < kPlayerCount; ++i) {
         const Player* side = PlayerAt(i);
         if (!side || !owner->CountsAsEnemy(i)) continue;
-        for (Ship* unit : side->units) {
+        for (Ship* unit : Ships(side->units)) {
             if (!unit || !CanSee(*this, *unit)) continue;
             const float distance = world->Distance(handle, unit->handle);
             if (distance < best && inArc(*unit)) {

@@ -19,9 +19,6 @@ namespace lumivane {
 
 namespace {
 
-constexpr uint8_t kRecallCode = 27;
-constexpr uint8_t kRepairCode = 17;
-
 int32_t Now() {
     return int32_t(GetSceneClock().gameTime);
 }
@@ -178,9 +175,9 @@ void UtilityPod::Assign(Ship& unit) {
 
 void UtilityPod::HandleMessage(Message& message) {
     const uint8_t code = message.Code();
-    if (code == kRecallCode || code == kRepairCode) {
+    if (code == order::kRecall || code == order::kRepair) {
         if (orderState != kOrderClassState10) SendHome();
-        if (code == kRepairCode) return;
+        if (code == order::kRepair) return;
     }
     Ship::HandleMessage(message);
 }

@@ -45,7 +45,7 @@ Ship* NearestHome(const UtilityPod& pod) {
     if (!pod.owner) return nullptr;
     Ship* best = nullptr;
     float bestDistance = 0.0f;
-    for (Ship* unit : pod.owner->units) {
+    for (Ship* unit : Ships(pod.owner->units)) {
         if (!unit || unit == &pod || !IsHome(*unit)) continue;
         const float distance = (unit->position - pod.position).Length();
         if (!best || distance < bestDistance) {

@@ -24,9 +24,8 @@ Ship::Ship() {
 }
 
 Ship::Ship(const Ship& other)
-    : Entity(other), orderState(other.orderState), target(other.target), movePoint(other.movePoint),
-      followDistance(other.followDistance), followOffset(other.followOffset),
-      approachNode(other.approachNode), orbiting(other.orbiting),
+    : Unit(other), movePoint(other.movePoint), followDistance(other.followDistance),
+      followOffset(other.followOffset), approachNode(other.approachNode), orbiting(other.orbiting),
       formationKind(other.formationKind), formationSpacing(other.formationSpacing),
       lastOrderTick(other.lastOrderTick), savedOrder(other.savedOrder),
       returnPoint(other.returnPoint), fadeFlag(other.fadeFlag), fadeLevel(other.fadeLevel),
@@ -42,10 +41,6 @@ Ship::Ship(const Ship& other)
 }
 
 Ship::~Ship() {
-    // Leaves the unit lists of the players while it is still a ship.
-    for (Player* player : GetPlayers().players)
-        if (player) player->RemoveUnit(this, false);
-    if (squad) squad->Remove(this, true);
     if (pilot) pilot->Release();
     if (pilotModel) pilotModel->Release();
 }
@@ -187,7 +182,7 @@ bool Ship::SetSquad(Squad* newSquad, int slot) {
     squadSlot = newSquad ? newSquad->IndexOf(this) : -1;
     if (squadSlot < 0) squad = nullptr;
     if (squad) {
-        const Ship* leader = squad->GetLeader();
+        const Ship* leader = ShipOf(squad->GetLeader());
         if (leader && leader->formationKind != 0) {
             orderState = kOrderFormation;
             formationKind = leader->formationKind;
@@ -250,38 +245,6 @@ void Ship::FinishOrder() {
     playerRecord.ordered = 0;
 }
 
-bool Ship::LosesTargetOnTransfer() const {
-    return orderState == kOrderAttack || orderState == kOrderHunt ||
-           orderState == kOrderAutoAttack || orderState == kOrderTargetList;
-}
-
-// --- Sensor chains ----------------------------------------------------------
-
-void Ship::LeaveChain() {
-    const World* world = GetWorld();
-    Ship* previous = world ? AsShip(world->GetEntity(playerRecord.chainPrevious)) : nullptr;
-    Ship* next = world ? AsShip(world->GetEntity(playerRecord.chainNext)) : nullptr;
-    if (previous) previous->playerRecord.chainNext = playerRecord.chainNext;
-    if (next) next->playerRecord.chainPrevious = playerRecord.chainPrevious;
-    playerRecord.chainPrevious = kNoEntity;
-    playerRecord.chainNext = kNoEntity;
-    playerRecord.chainHead = handle;
-}
-
-void Ship::AppendToChain(Ship& other, EntityHandle head) {
-    playerRecord.chainNext = other.handle;
-    other.playerRecord.chainPrevious = handle;
-    other.playerRecord.chainNext = kNoEntity;
-    other.playerRecord.chainHead = head;
-}
-
-void Ship::ForgetLinksTo(EntityHandle gone) {
-    if (gone < 0) return;
-    if (playerRecord.chainPrevious == gone) playerRecord.chainPrevious = kNoEntity;
-    if (playerRecord.chainNext == gone) playerRecord.chainNext = kNoEntity;
-    if (playerRecord.chainHead == gone) playerRecord.chainHead = handle;
-}
-
 // --- Build queue queries ----------------------------------------------------
 
 std::string_view Ship::BuildChoiceName(int choice) const {
@@ -322,6 +285,20 @@ void Ship::SetPilotModel(Entity* model) {
     if (model) model->AddRef();
     if (pilotModel) pilotModel->Release();
     pilotModel = model;
+}
+
+void Ship::TakeCrew() {
+    if (!IsA(this, ClassId::Weapon) && Race() == 1) SetPilot(new Pilot);
+    if (PilotType() <= 0) return;
+    const ModelLibrary* library = GetModelLibrary();
+    const std::string name = "pilot" + std::to_string(PilotType());
+    if (Entity* model = library ? library->CreateInstance(name, false) : nullptr) {
+        model->ownerHandle = handle;
+        model->targetLinkNode = FindByName("dummypilot");
+        model->ownLinkNode = model;
+        model->linkByte = 0;
+        SetPilotModel(model);
+    }
 }
 
 void Ship::PilotVoice(int code) {

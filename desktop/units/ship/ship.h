@@ -13,11 +13,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ranges>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "desktop/scene/entity/entity.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/class_table.h"
 #include "desktop/units/combat/turret_block.h"
 #include "desktop/units/ship/ship_props.h"
@@ -27,28 +29,6 @@ namespace lumivane {
 class Message;
 class Pilot;
 class Squad;
-
-// Order states; the handler of each is named in UpdateOrder.
-inline constexpr int32_t kOrderIdle = 0;
-inline constexpr int32_t kOrderMove = 1;
-inline constexpr int32_t kOrderFollow = 2;
-inline constexpr int32_t kOrderAttack = 3;
-inline constexpr int32_t kOrderHunt = 4;
-inline constexpr int32_t kOrderNone = 5;
-inline constexpr int32_t kOrderAssist = 6;
-inline constexpr int32_t kOrderDepart = 7;
-inline constexpr int32_t kOrderNodeApproach = 8;
-inline constexpr int32_t kOrderGather = 9;
-inline constexpr int32_t kOrderClassState10 = 10;
-inline constexpr int32_t kOrderClassState11 = 11;
-inline constexpr int32_t kOrderAutoAttack = 12;
-inline constexpr int32_t kOrderRepair = 13;
-inline constexpr int32_t kOrderClassState14 = 14;
-inline constexpr int32_t kOrderScrap = 15;
-inline constexpr int32_t kOrderShadow = 16;
-inline constexpr int32_t kOrderFormation = 17;
-inline constexpr int32_t kOrderTargetList = 18;
-inline constexpr int32_t kOrderWaypoints = 19;
 
 inline constexpr int kMaxChoiceItems = 9;
 inline constexpr int kMaxBuildQueue = 100;
@@ -70,21 +50,6 @@ enum Thruster : int {
 };
 inline constexpr int kSavedThrusters = 6;
 
-// The words a unit keeps for its owner's per-unit logic (14 of them).
-struct UnitPlayerRecord {
-    int32_t ordered = 0; // given an order by a player or the script
-    int32_t timeWord = -10000;
-    // The sensor chain: its head (the unit itself when alone), the units
-    // before and after it.
-    EntityHandle chainHead = kNoEntity;
-    EntityHandle chainPrevious = kNoEntity;
-    EntityHandle chainNext = kNoEntity;
-    // The chain's sensor sphere, kept by the chain's head.
-    Vec3 sphereCentre;
-    float sphereRadius = 0.0f;
-    int32_t spare[5] = {};
-};
-
 struct BuildQueueItem {
     int32_t choice = 0; // 0..9: "construct1".."construct10"
     EntityHandle site = kNoEntity;
@@ -102,10 +67,10 @@ struct SavedOrder {
     std::string node;
 };
 
-class Ship : public Entity {
+class Ship : public Unit {
 public:
     Ship();
-    // Leaves the unit lists of the players while it is still a ship.
+    // Releases the pilot and its model.
     ~Ship() override;
 
     // --- Entity operations --------------------------------------------------
@@ -124,8 +89,8 @@ public:
     // --- Building -----------------------------------------------------------
     // Refused for a choice outside 0..9, a choice with 9 items queued or a
     // queue of 100.
-    virtual void AddToBuildQueue(int choice, int squadNumber, EntityHandle site,
-                                 std::string_view siteNode);
+    void AddToBuildQueue(int choice, int squadNumber, EntityHandle site,
+                         std::string_view siteNode) override;
     // Drops the newest item of the choice; dropping the head cancels the
     // build in progress and refunds what was paid.
     virtual void RemoveFromBuildQueue(int choice);
@@ -141,7 +106,7 @@ public:
     // --- Order handlers (the slots of the state table) ----------------------
     virtual void Fire();
     // Orbits the world's Sun when there is one, else idles.
-    virtual void FinishOrder();
+    void FinishOrder() override;
     virtual void Stop();
     virtual void UpdateMove();
     virtual void UpdateFollow();
@@ -229,16 +194,11 @@ public:
     void UpdateOrder();
     // With slot < 0 the unit takes the squad's first free place (false and
     // no change when it is full), else that slot; it leaves its old squad.
-    bool SetSquad(Squad* newSquad, int slot);
+    bool SetSquad(Squad* newSquad, int slot) override;
     // A squad block of the scene-state file names the unit.
-    void JoinSquadFromFile(Player* player, Squad* newSquad, int slot);
+    void JoinSquadFromFile(Player* player, Squad* newSquad, int slot) override;
     void SaveCurrentOrder();
     void RestoreSavedOrder();
-    void MarkOrdered() { playerRecord.ordered = 1; }
-    bool IsOrdered() const { return playerRecord.ordered != 0; }
-    // Attacking, hunting, auto-attacking or working a target list: a new
-    // owner's unit drops its target.
-    bool LosesTargetOnTransfer() const;
     // Follows the world's Sun (the order a finished unit is left with).
     bool FollowsSun() const;
 
@@ -251,56 +211,50 @@ public:
     int32_t ShipInt(size_t offset, int32_t fallback) const;
     bool ShipFlag(size_t offset, bool fallback) const;
     // 1 human, 2 and 3 the other races: explosions, damage effects, fades.
-    int32_t Race() const;
+    int32_t Race() const override;
     // The "sensor range" property (the sensor chains' sphere).
-    float SensorRange() const;
+    float SensorRange() const override;
     int32_t PilotType() const;
-    bool TargetForEnemies() const;
-    float TopSpeed() const;
+    bool TargetForEnemies() const override;
+    float TopSpeed() const override;
     // Obeys move orders (and bounces off what it hits).
-    bool CanMove() const;
-    bool TaskGather() const;
+    bool CanMove() const override;
+    bool TaskGather() const override;
 
-    bool IsFadingOut() const { return fadeFlag != 0; }
+    bool IsFadingOut() const override { return fadeFlag != 0; }
     // Leads its squad with a formation kind set (it then flies slower).
-    virtual bool LeadsFormation() const;
+    bool LeadsFormation() const override;
     // The announcement of its unit class when it is attacked; -1 for none.
-    virtual int32_t DamageAnnouncement() const { return -1; }
+    int32_t DamageAnnouncement() const override { return -1; }
     bool TowLocked() const;
-
-    // --- Sensor chains ------------------------------------------------------
-    // Leaves its chain and becomes a head of its own.
-    void LeaveChain();
-    // Appends `other` after this unit (the chain's last) under `head`.
-    void AppendToChain(Ship& other, EntityHandle head);
-    // Drops chain links that name the handle.
-    void ForgetLinksTo(EntityHandle gone);
 
     // --- Build queue queries ------------------------------------------------
     // The prototype name of "construct<choice + 1>", empty when unset.
     std::string_view BuildChoiceName(int choice) const;
     // The choice whose name is the prototype's (any case), or -1.
-    int BuildChoiceOf(std::string_view prototype) const;
+    int BuildChoiceOf(std::string_view prototype) const override;
     // Items queued for that prototype.
-    int QueuedCount(std::string_view prototype) const;
-    bool HasQueuedSite(EntityHandle site, std::string_view node) const;
+    int QueuedCount(std::string_view prototype) const override;
+    bool HasQueuedSite(EntityHandle site, std::string_view node) const override;
 
     // --- Pilot --------------------------------------------------------------
     // Holds the pilot; the old one is released.
     void SetPilot(Pilot* newPilot);
+    bool IsBuilding() const override { return building != 0; }
+    int32_t OwnedCraftCount() const override { return ownedCraft; }
+    int32_t CarriedCount() const override { return carried; }
     // Takes a reference to the pilot model riding at "dummypilot".
     void SetPilotModel(Entity* model);
+    // A human unit (not a weapon) takes a pilot of the roster; a unit with a
+    // "pilot type" carries the pilot model of that number.
+    void TakeCrew() override;
     // A voice event of a piloted unit of the local player.
     void PilotVoice(int code);
 
     // --- Fields -------------------------------------------------------------
-    Squad* squad = nullptr;
-    int32_t squadSlot = -1;
     Pilot* pilot = nullptr;
     Entity* pilotModel = nullptr;
 
-    int32_t orderState = kOrderIdle;
-    EntityHandle target = kNoEntity;
     Vec3 movePoint;
     float followDistance = 0.0f;
     Vec3 followOffset;
@@ -351,8 +305,6 @@ public:
     float projectileSpeed = 0.0f;
     float sensorRange = 20.0f;
 
-    UnitPlayerRecord playerRecord;
-
     // Words of the unit classes.
     int32_t combat = 0;   // fighting this frame
     int32_t holdWord = 0; // keeps an unattached fading unit alive
@@ -393,12 +345,24 @@ private:
     bool LoadShipRecord(platform::BinaryReader& file, uint32_t version);
 };
 
-// The entity as a ship, or null.
-inline Ship* AsShip(Entity* entity) {
-    return IsA(entity, ClassId::Ship) ? static_cast<Ship*>(entity) : nullptr;
+// Every unit of the scene engine is a ship of this library.
+inline Ship* ShipOf(Unit* unit) {
+    return static_cast<Ship*>(unit);
 }
-inline const Ship* AsShip(const Entity* entity) {
-    return IsA(entity, ClassId::Ship) ? static_cast<const Ship*>(entity) : nullptr;
+inline const Ship* ShipOf(const Unit* unit) {
+    return static_cast<const Ship*>(unit);
+}
+// The units a player or a squad holds, as ships (empty slots stay null).
+inline auto Ships(std::span<Unit* const> units) {
+    return units | std::views::transform([](Unit* unit) { return static_cast<Ship*>(unit); });
+}
+
+// The node as a ship, or null.
+inline Ship* AsShip(Node* node) {
+    return IsA(node, ClassId::Ship) ? static_cast<Ship*>(node) : nullptr;
+}
+inline const Ship* AsShip(const Node* node) {
+    return IsA(node, ClassId::Ship) ? static_cast<const Ship*>(node) : nullptr;
 }
 
 } // namespace lumivane

@@ -104,7 +104,7 @@ Vec3 Diagonal(int k, bool withDepth) {
 
 int MembersInFormation(const Squad& squad) {
     int count = 0;
-    for (const Ship* member : squad.members)
+    for (const Ship* member : Ships(squad.members))
         if (member && member->orderState == kOrderFormation) ++count;
     return count;
 }
@@ -203,7 +203,7 @@ Vec3 Ship::FormationPosition(int kind, float spacing, int k, Ship* leader) {
 }
 
 void Ship::KeepFormation() {
-    Ship* leader = squad ? squad->GetLeader() : nullptr;
+    Ship* leader = squad ? ShipOf(squad->GetLeader()) : nullptr;
     if (!leader || leader == this) {
         FinishOrder();
         return;

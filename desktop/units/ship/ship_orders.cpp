@@ -24,7 +24,6 @@ namespace lumivane {
 
 namespace {
 
-constexpr uint8_t kSelfDestructCode = 19;
 constexpr float kRideReach = 30.0f; // a waypoint this close to a body rides on it
 constexpr float kSmallestHalvedSpacing = 4.0f;
 constexpr int kFullBay = 8;
@@ -33,14 +32,14 @@ constexpr int kSquadSlots = 20;
 // Codes a formation member passes to its leader when the leader is told too.
 bool MovesTheFormation(uint8_t code) {
     switch (code) {
-    case 11:
-    case 12:
-    case 13:
-    case 18:
-    case 31:
-    case 34:
-    case 36:
-    case 37:
+    case order::kFollow:
+    case order::kMove:
+    case order::kAttack:
+    case order::kHunt:
+    case order::kStop:
+    case order::kShadow:
+    case order::kTargetList:
+    case order::kWaypoint:
         return true;
     default:
         return false;
@@ -68,7 +67,7 @@ void ForwardScrap(const Ship& unit, bool toScrapping) {
     if (!unit.owner) return;
     auto order = std::make_unique<Message>();
     order->type = order::kScrap;
-    for (const Ship* other : unit.owner->units)
+    for (const Ship* other : Ships(unit.owner->units))
         if (IsA(other, ClassId::Structure) && other != &unit && other->ownerHandle == unit.handle &&
             (other->orderState == kOrderScrap) == toScrapping)
             order->units.Append(other->handle);
@@ -233,7 +232,7 @@ void Shadow(Ship& s, Message&, const OrderParams& p) {
 // Puts every other member of the leader's squad in its place at once.
 void PlaceMembers(Ship& leader) {
     Squad* squad = leader.squad;
-    for (Ship* member : squad->members) {
+    for (Ship* member : Ships(squad->members)) {
         if (!member || member == &leader) continue;
         member->movePoint = {};
         const int k = squad->GetFormationIndex(member);
@@ -245,7 +244,7 @@ void PlaceMembers(Ship& leader) {
 }
 
 void Formation(Ship& s, Message& message, const OrderParams& p) {
-    Ship* leader = s.squad->GetLeader();
+    Ship* leader = ShipOf(s.squad->GetLeader());
     const int8_t value = int8_t(p.Word(0) & 0xFF);
     if (leader != &s) {
         // The leader takes the order once however many members pass it on.
@@ -261,7 +260,7 @@ void Formation(Ship& s, Message& message, const OrderParams& p) {
         return;
     }
     auto spreadSpacing = [&s] {
-        for (Ship* member : s.squad->members)
+        for (Ship* member : Ships(s.squad->members))
             if (member) member->formationSpacing = s.formationSpacing;
     };
     if (value == 1) {
@@ -272,7 +271,7 @@ void Formation(Ship& s, Message& message, const OrderParams& p) {
         spreadSpacing();
     } else if (value == 0) {
         s.formationKind = 0;
-        for (Ship* member : s.squad->members)
+        for (Ship* member : Ships(s.squad->members))
             if (member && member != &s && member->orderState == kOrderFormation) {
                 member->FinishOrder();
                 member->formationKind = 0;
@@ -320,29 +319,29 @@ struct OrderRow {
 };
 
 constexpr OrderRow kOrderRows[] = {
-    {11, nullptr, Follow}, // "task: move" or the follow switch, below
-    {12, &ShipPropFields::taskMove, Move},
-    {13, &ShipPropFields::taskAttack, Attack},
-    {14, &ShipPropFields::taskBuild, QueueBuild},
-    {15, &ShipPropFields::taskBuild, CancelBuild},
-    {16, nullptr, FireOne},
-    {21, nullptr, FireOne},
-    {23, nullptr, FireTwo},
-    {24, nullptr, FireThree},
-    {17, &ShipPropFields::taskRepair, Repair},
-    {18, &ShipPropFields::taskAttack, Hunt},
-    {19, &ShipPropFields::taskDestruct, SelfDestruct},
-    {20, &ShipPropFields::taskGather, Gather},
-    {22, nullptr, JoinSquad},
-    {28, &ShipPropFields::taskAutoAttack, ToggleAutoAttack},
-    {29, &ShipPropFields::taskAutoPursue, ToggleAutoPursue},
-    {30, &ShipPropFields::taskAutoRepair, ToggleAutoRepair},
-    {31, &ShipPropFields::taskStop, StopOrder},
-    {32, &ShipPropFields::taskScrap, Scrap},
-    {34, &ShipPropFields::taskFollow, Shadow},
-    {35, &ShipPropFields::taskFormation, Formation},
-    {36, &ShipPropFields::taskAttack, TargetList},
-    {37, &ShipPropFields::taskMove, Waypoint},
+    {order::kFollow, nullptr, Follow}, // "task: move" or the follow switch, below
+    {order::kMove, &ShipPropFields::taskMove, Move},
+    {order::kAttack, &ShipPropFields::taskAttack, Attack},
+    {order::kQueueBuild, &ShipPropFields::taskBuild, QueueBuild},
+    {order::kCancelBuild, &ShipPropFields::taskBuild, CancelBuild},
+    {order::kFire, nullptr, FireOne},
+    {order::kWork, nullptr, FireOne},
+    {order::kFireTwo, nullptr, FireTwo},
+    {order::kFireThree, nullptr, FireThree},
+    {order::kRepair, &ShipPropFields::taskRepair, Repair},
+    {order::kHunt, &ShipPropFields::taskAttack, Hunt},
+    {order::kSelfDestruct, &ShipPropFields::taskDestruct, SelfDestruct},
+    {order::kGather, &ShipPropFields::taskGather, Gather},
+    {order::kJoinSquad, nullptr, JoinSquad},
+    {order::kToggleAutoAttack, &ShipPropFields::taskAutoAttack, ToggleAutoAttack},
+    {order::kToggleAutoPursue, &ShipPropFields::taskAutoPursue, ToggleAutoPursue},
+    {order::kToggleAutoRepair, &ShipPropFields::taskAutoRepair, ToggleAutoRepair},
+    {order::kStop, &ShipPropFields::taskStop, StopOrder},
+    {order::kScrap, &ShipPropFields::taskScrap, Scrap},
+    {order::kShadow, &ShipPropFields::taskFollow, Shadow},
+    {order::kFormation, &ShipPropFields::taskFormation, Formation},
+    {order::kTargetList, &ShipPropFields::taskAttack, TargetList},
+    {order::kWaypoint, &ShipPropFields::taskMove, Waypoint},
 };
 
 const OrderRow* FindRow(uint8_t code) {
@@ -356,7 +355,7 @@ const OrderRow* FindRow(uint8_t code) {
 void Ship::HandleMessage(Message& message) {
     const uint8_t code = message.Code();
     const int32_t now = int32_t(Now());
-    if (code != kSelfDestructCode) selfDestructTime = 0;
+    if (code != order::kSelfDestruct) selfDestructTime = 0;
     if (autoRepair && ShipFlag(ShipFields().taskAutoRepair, true) && orderState == kOrderRepair)
         autoRepair = 0;
     if (orderState == kOrderScrap && fadeFlag) {
@@ -364,7 +363,7 @@ void Ship::HandleMessage(Message& message) {
         EndFade();
     }
     if (orderState == kOrderFormation && MovesTheFormation(code) && squad) {
-        const Ship* leader = squad->GetLeader();
+        const Ship* leader = ShipOf(squad->GetLeader());
         if (leader && leader != this) {
             if (Addresses(message, leader->handle)) return; // the leader takes it, we follow
             formationKind = 0;
@@ -389,20 +388,20 @@ int Ship::CanAcceptOrder(int code) {
     if (fadeFlag && code != order::kScrap) return 0;
     const bool carrier = IsA(this, ClassId::Carrier) || IsA(this, ClassId::ATR);
     switch (code) {
-    case 16:
-    case 23:
+    case order::kFire:
+    case order::kFireTwo:
         return int64_t(Now()) >= int64_t(nextFireTime) && carried != 0;
-    case 17:
+    case order::kRepair:
         return CanRepair();
-    case 20:
+    case order::kGather:
         return carried != kFullBay;
-    case 24:
+    case order::kFireThree:
         return !carrier || carried != 0;
-    case 27:
+    case order::kRecall:
         return !IsA(this, ClassId::UtilityPod) || carried != 0;
     case order::kScrap:
         return CanScrap();
-    case 33:
+    case order::kRecallAll:
         return !carrier || (ownedCraft != 0 && ownedCraft != carried);
     case order::kFormation:
         return squad != nullptr;
@@ -416,32 +415,31 @@ int Ship::IsOrderActive(int code) {
     const bool fastBlinkOn = now % 250 < 125;
     const bool slowBlinkOff = now % 1000 < 500;
     switch (code) {
-    case 17:
+    case order::kRepair:
         return orderState == kOrderRepair;
-    case 18:
+    case order::kHunt:
         return orderState == kOrderHunt;
-    case 19:
+    case order::kSelfDestruct:
         return selfDestructTime != 0 && fastBlinkOn;
-    case 20:
+    case order::kGather:
         return orderState == kOrderGather;
-    case 24:
-        return 0; // the classes that tow or carry spawns answer
-    case 25:
-        return IsA(this, ClassId::Tug) && orderState == kOrderAttack;
-    case 27:
+    case order::kFireThree:
+    case order::kTow:
+        return 0; // the tug and the colony ship answer for themselves
+    case order::kRecall:
         return orderState == kOrderClassState10 || orderState == kOrderClassState11;
-    case 28:
+    case order::kToggleAutoAttack:
         return autoAttack && !(orderState == kOrderAutoAttack && slowBlinkOff);
-    case 29: {
+    case order::kToggleAutoPursue: {
         const float leash = savedOrder.state == kOrderShadow ? 25.0f : 50.0f;
         const bool near = (position - returnPoint).Length() < leash;
         return autoPursue && (orderState != kOrderAutoAttack || !slowBlinkOff || near);
     }
-    case 30:
+    case order::kToggleAutoRepair:
         return autoRepair && !(orderState == kOrderRepair && slowBlinkOff);
     case order::kScrap:
         return orderState == kOrderScrap && (!fadeFlag || fastBlinkOn);
-    case 34:
+    case order::kShadow:
         return orderState == kOrderShadow;
     case order::kFormation:
         return orderState == kOrderFormation || formationKind != 0;
@@ -452,7 +450,7 @@ int Ship::IsOrderActive(int code) {
 
 void Ship::RequestSelfOrder() {
     auto order = std::make_unique<Message>();
-    order->type = 17;
+    order->type = order::kRepair;
     order->units.Append(handle);
     QueueMessage(std::move(order), 0);
 }

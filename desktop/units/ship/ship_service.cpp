@@ -40,7 +40,7 @@ bool OwnsCarrierShortOfCraft(const Ship& unit) {
 Ship* NearestPod(const World& world, const Player& player, EntityHandle from, bool busy) {
     Ship* nearest = nullptr;
     float best = 0.0f;
-    for (Ship* unit : player.units) {
+    for (Ship* unit : Ships(player.units)) {
         if (!unit || !IsA(unit, ClassId::UtilityPod) || unit->handle == from) continue;
         if ((unit->orderState == kOrderClassState14) != busy) continue;
         const float distance = world.Distance(from, unit->handle);
@@ -78,7 +78,7 @@ void Ship::UpdateDeparture() {
         target = kNoEntity;
         return;
     }
-    Ship* leader = squad ? squad->GetLeader() : nullptr;
+    Ship* leader = squad ? ShipOf(squad->GetLeader()) : nullptr;
     if (leader && leader->formationKind != 0) {
         orderState = kOrderFormation;
         formationKind = leader->formationKind;
@@ -145,7 +145,7 @@ void Ship::UpdateRepair() {
 int Ship::CanRepair() {
     if (!owner) return 0;
     if (health >= HealthMax(*this) && !OwnsCarrierShortOfCraft(*this)) return 0;
-    for (const Ship* unit : owner->units)
+    for (const Ship* unit : Ships(owner->units))
         if (IsA(unit, ClassId::UtilityPod)) return 1;
     return 0;
 }

@@ -63,7 +63,7 @@ void AnnounceSquadArrival(Ship& unit) {
     const int index = unit.squad->index;
     if (index >= 0 && index < kAnnouncedSquads)
         QueueAnnouncement(GetAnnouncementSounds().squadArrived[index]);
-    for (Ship* member : unit.squad->members)
+    for (Ship* member : Ships(unit.squad->members))
         if (member) member->farMove = 0;
 }
 

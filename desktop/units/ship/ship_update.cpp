@@ -154,7 +154,7 @@ void Ship::DecayThrusters(float frameTime) {
 void Ship::ConsiderAutoAttack() {
     if (!autoAttack || !ShipFlag(ShipFields().taskAutoAttack, true) || !owner) return;
     if (MainRandom().Next() % kAutoAttackChance != 0) return;
-    const Ship* leader = squad ? squad->GetLeader() : nullptr;
+    const Ship* leader = squad ? ShipOf(squad->GetLeader()) : nullptr;
     const bool inFormation = orderState == kOrderFormation;
     if (!IdleLike(*this, false) && !(inFormation && leader && IdleLike(*leader, true))) return;
     World* world = GetWorld();

@@ -3,6 +3,7 @@
 #include "desktop/units/ships/colony_ship.h"
 
 #include "desktop/scene/entity/spawn_record_io.h"
+#include "desktop/scene/world/message.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/ships/ship_class_support.h"
@@ -36,6 +37,11 @@ void ColonyShip::Update() {
     if (!spawns.empty() && !(world && world->IsQueuedForRemoval(this)) &&
         SinceStamp(startTime) >= spawns.front().delay)
         SpawnNext();
+}
+
+int ColonyShip::IsOrderActive(int code) {
+    if (code == order::kFireThree) return spawns.empty() ? 0 : 1;
+    return Ship::IsOrderActive(code);
 }
 
 void ColonyShip::SpawnNext() {

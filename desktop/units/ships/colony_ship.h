@@ -22,9 +22,11 @@ public:
     bool Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) override;
     Node* Clone() override;
     void Update() override;
+    // The cargo button is lit while settlers wait to come out.
+    int IsOrderActive(int code) override;
 
     // Appends records; the first to an empty list starts its delay now.
-    void AddSpawns(std::span<const ColonySpawn> records);
+    void AddSpawns(std::span<const ColonySpawn> records) override;
 
     std::vector<ColonySpawn> spawns;
     int32_t startTime = 0; // when the head record's delay began, ms

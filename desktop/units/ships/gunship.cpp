@@ -92,7 +92,7 @@ void Gunship::UpdateSpinSound() {
 bool Gunship::WantsGuns() const {
     if (Fights(orderState)) return true;
     if (orderState != kOrderFormation || !squad) return false;
-    const Ship* leader = squad->GetLeader();
+    const Ship* leader = ShipOf(squad->GetLeader());
     return leader && leader != this && leader->orderState != kOrderAutoAttack &&
            Fights(leader->orderState);
 }

@@ -58,7 +58,7 @@ float PhaseSteps(int64_t elapsed, int32_t length) {
     return float(elapsed) / float(length) * float(N - 1);
 }
 
-Vec3 Unit(Vec3 v, const Vec3& fallback) {
+Vec3 NormalisedOr(Vec3 v, const Vec3& fallback) {
     const float length = v.Length();
     return length > 1e-9f ? v * (1.0f / length) : fallback;
 }
@@ -180,8 +180,8 @@ void TowCable::PayOut(const Vec3& start, float segment) {
         return;
     }
     // Straight at last: a kink near the hook sets the rope swinging.
-    const Vec3 along = Unit(hook - start, {0.0f, 0.0f, 1.0f});
-    const Vec3 normal = Unit(Vec3::Cross(along, {0.0f, 1.0f, 0.0f}), {1.0f, 0.0f, 0.0f});
+    const Vec3 along = NormalisedOr(hook - start, {0.0f, 0.0f, 1.0f});
+    const Vec3 normal = NormalisedOr(Vec3::Cross(along, {0.0f, 1.0f, 0.0f}), {1.0f, 0.0f, 0.0f});
     for (int j = 0; j < int(sizeof kKink / sizeof kKink[0]); ++j)
         points[size_t(kKinkFirst + j)] += normal * (kKink[j] * segment);
     SetDrawnSegments(N - 1);
@@ -226,12 +226,14 @@ void TowCable::Relax(float segment, int first, bool hookHeld) {
     // Held ends stay where they are held.
     for (int i = N - 2; i > first; --i) {
         const Vec3& next = points[size_t(i + 1)];
-        points[size_t(i)] = next + Unit(points[size_t(i)] - next, {0.0f, 0.0f, -1.0f}) * segment;
+        points[size_t(i)] =
+            next + NormalisedOr(points[size_t(i)] - next, {0.0f, 0.0f, -1.0f}) * segment;
     }
     const int last = hookHeld ? N - 2 : N - 1;
     for (int i = first + 1; i <= last; ++i) {
         const Vec3& before = points[size_t(i - 1)];
-        points[size_t(i)] = before + Unit(points[size_t(i)] - before, {0.0f, 0.0f, 1.0f}) * segment;
+        points[size_t(i)] =
+            before + NormalisedOr(points[size_t(i)] - before, {0.0f, 0.0f, 1.0f}) * segment;
     }
 }
 
@@ -246,7 +248,7 @@ void TowCable::BuildRibbon() {
         const Vec3 tangent =
             points[size_t(std::min(i + 1, N - 1))] - points[size_t(std::max(i - 1, 0))];
         const Vec3 toCamera = camera.position - p;
-        const Vec3 side = Unit(Vec3::Cross(toCamera, tangent), {1.0f, 0.0f, 0.0f});
+        const Vec3 side = NormalisedOr(Vec3::Cross(toCamera, tangent), {1.0f, 0.0f, 0.0f});
         const float distance = toCamera.Length();
         const float widen = distance < 0.1f ? 1.0f : distance + 0.9f;
         const Vec3 offset = side * (kHalfWidth * widen);

@@ -21,7 +21,6 @@ namespace lumivane {
 
 namespace {
 
-constexpr uint8_t kReleaseCode = 26;
 constexpr uint8_t kAttackCode = 13;
 
 void TellCollections(EntityHandle towed) {
@@ -58,6 +57,15 @@ int Tug::CanTow(Entity* object) {
     return object->PropFlag("tug-able") ? 1 : 0;
 }
 
+int Tug::IsOrderActive(int code) {
+    if (code == order::kFireThree) {
+        const World* world = GetWorld();
+        return towing && world && world->GetEntity(towed) ? 1 : 0;
+    }
+    if (code == order::kTow) return orderState == kOrderAttack || towing ? 1 : 0;
+    return Ship::IsOrderActive(code);
+}
+
 void Tug::HandleMessage(Message& message) {
     const uint8_t code = message.Code();
     if (code == order::kTow) {
@@ -68,7 +76,7 @@ void Tug::HandleMessage(Message& message) {
         PilotVoice(kVoiceAttack);
         return;
     }
-    if (code == kReleaseCode) {
+    if (code == order::kRelease) {
         Release();
         return;
     }

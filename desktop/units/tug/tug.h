@@ -36,6 +36,9 @@ public:
     void UpdateAttack() override;
     // Ships that are not structures, and asteroids, marked "tug-able".
     int CanTow(Entity* object) override;
+    // The cable's button is lit while something hangs on it, the tow
+    // button while the tug goes for its object or holds it.
+    int IsOrderActive(int code) override;
 
     // Lets go of the towed object; the cable reels in.
     void Release() { towing = 0; }

@@ -3,8 +3,10 @@
 // start position on their squares. The camera may have turned about the
 // board (the main menu lets it drift), so the check looks for the camera
 // turn, tilt and distance under which the middle four ranks show light and
-// dark squares most clearly; under that view the squares of ranks 1, 2, 7
-// and 8 whose colour differs from their piece's must show the piece.
+// dark squares most clearly (five samples a square, so that a view a little
+// off the squares mixes their colours and loses); under that view the
+// squares of ranks 1, 2, 7 and 8 whose colour differs from their piece's
+// must show the piece.
 // Prints what it found; exit status 0 when board and pieces are there.
 #include <cmath>
 #include <cstdio>
@@ -78,7 +80,7 @@ bool Light(int row, int file) {
 struct Fit {
     float separation = -1e9f; // light mean - dark mean, in brightness levels
     float lightMean = 0, darkMean = 0;
-    int misplaced = 0; // middle squares on the wrong side of the midpoint
+    int misplaced = 0; // samples of the middle squares on the wrong side of the midpoint
     View view{};
 };
 
@@ -88,11 +90,17 @@ Fit Measure(const Picture& picture, const View& view) {
     std::vector<float> light, dark;
     for (int row = 2; row <= 5; ++row)
         for (int file = 0; file < 8; ++file) {
-            float x, y;
-            if (!view.Project(SquareCentre(row, file), x, y)) return fit;
-            const float v = picture.Patch(x, y);
-            if (v < 0) return fit;
-            (Light(row, file) ? light : dark).push_back(v);
+            // The centre and four points near the corners: a grid that lies
+            // off the squares mixes their colours.
+            for (const JTVec3& at :
+                 {JTVec3(0, 0, 0), JTVec3(-0.3f, 0, -0.3f), JTVec3(0.3f, 0, -0.3f),
+                  JTVec3(-0.3f, 0, 0.3f), JTVec3(0.3f, 0, 0.3f)}) {
+                float x, y;
+                if (!view.Project(SquareCentre(row, file) + at, x, y)) return fit;
+                const float v = picture.Patch(x, y);
+                if (v < 0) return fit;
+                (Light(row, file) ? light : dark).push_back(v);
+            }
         }
     auto mean = [](const std::vector<float>& v) {
         float s = 0;
@@ -107,7 +115,7 @@ Fit Measure(const Picture& picture, const View& view) {
         fit.misplaced += v < mid;
     for (float v : dark)
         fit.misplaced += v >= mid;
-    fit.separation = fit.lightMean - fit.darkMean - 20.0f * float(fit.misplaced);
+    fit.separation = fit.lightMean - fit.darkMean - 20.0f * float(fit.misplaced) / 5.0f;
     return fit;
 }
 
@@ -141,9 +149,9 @@ int main(int argc, char** argv) {
                                               float(d) / 100.0f, picture.width, picture.height));
                 if (fit.separation > best.separation) best = fit;
             }
-    std::printf("squares: light %.0f, dark %.0f, %d of 32 unclear\n", best.lightMean, best.darkMean,
-                best.misplaced);
-    const bool board = best.lightMean - best.darkMean > 30.0f && best.misplaced <= 2;
+    std::printf("squares: light %.0f, dark %.0f, %d of 160 samples unclear\n", best.lightMean,
+                best.darkMean, best.misplaced);
+    const bool board = best.lightMean - best.darkMean > 30.0f && best.misplaced <= 10;
 
     // Black pieces on light squares of ranks 7 and 8 show dark; White's on
     // dark squares of ranks 1 and 2 show light.

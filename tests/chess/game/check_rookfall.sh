@@ -8,11 +8,38 @@
 #  2. The screensaver ("/saver") with a raised game speed: the computer
 #     plays itself to mate, stalemate or 300 plies without stalling, and the
 #     program goes on drawing frames afterwards.
+#  3. On screens of 800 x 600 and 1280 x 1024 (no window manager), the full
+#     screen window covers the screen from its top left corner.
 # Usage: tests/chess/game/check_rookfall.sh [build folder]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/../../.."
 root=$(pwd)
 build=${1:-build}
+
+# Part 3 on one screen, inside its own virtual display: Rookfall as a fresh
+# player starts it, and the place and size of its window.
+if [ "${ROOKFALL_CHECK_INSIDE:-}" = placement ]; then
+  unset JENTRA_SETTINGS_DIR JENTRA_WINDOWED JENTRA_RUNTIME_DIR SDL_VIDEODRIVER XDG_CONFIG_HOME
+  export HOME="$ROOKFALL_CHECK_WORK/home" SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null LIBGL_ALWAYS_SOFTWARE=1
+  export JENTRA_DISCOVERY_HOSTS=127.0.0.1
+  mkdir -p "$HOME"
+  screen=$(xdotool getdisplaygeometry | tr ' ' x)
+  "$root/$build/bin/Rookfall" > "$ROOKFALL_CHECK_WORK/game.log" 2>&1 &
+  game=$!
+  placed=""
+  for _ in $(seq 1 90); do
+    sleep 1
+    kill -0 "$game" 2>/dev/null || break
+    eval "$(xdotool search --name Rookfall getwindowgeometry --shell 2>/dev/null | head -5)" || true
+    placed="${WIDTH:-?}x${HEIGHT:-?}+${X:-?}+${Y:-?}"
+    [ "$placed" = "$screen+0+0" ] && break
+  done
+  kill "$game" 2>/dev/null || true
+  wait "$game" 2>/dev/null || true
+  echo "screen $screen: the window at $placed"
+  [ "$placed" = "$screen+0+0" ]
+  exit
+fi
 
 if [ "${ROOKFALL_CHECK_INSIDE:-}" != 1 ]; then
   for tool in xvfb-run xdotool; do
@@ -127,6 +154,17 @@ else
   cat "$work/saver.txt"
   grep -q '^end ' "$work/saver.txt" && grep -q '^frames-after ' "$work/saver.txt" || failed=1
 fi
+
+echo "=== the full screen window on other screens"
+for size in 800x600 1280x1024; do
+  mkdir -p "$work/$size"
+  if ! ROOKFALL_CHECK_INSIDE=placement ROOKFALL_CHECK_WORK="$work/$size" \
+       xvfb-run -a -s "-screen 0 ${size}x24" "$0" "$build"; then
+    echo "FAIL: on a $size screen the window does not cover the screen" >&2
+    tail -5 "$work/$size/game.log" >&2 || true
+    failed=1
+  fi
+done
 
 if [ "$failed" = 0 ]; then echo "check_rookfall: passed"; else echo "check_rookfall: FAILED" >&2; fi
 exit "$failed"

@@ -3,9 +3,10 @@
 // start without a host, pictures of the worlds). It prints what it saw as
 // "key value" lines on stdout and exits 0 when its script ran to the end.
 //
-//   --net host|join --game-port P --discovery-port D --plies N
+//   --net host|join --game-port P --discovery-port D --plies N [--mouse]
 //       plays the local side's moves by picking squares (the join side
-//       through "-connect 127.0.0.1"), until the game holds N moves
+//       through "-connect 127.0.0.1"), until the game holds N moves; with
+//       --mouse by moving the mouse onto the squares and clicking them
 //   --connect-missing --game-port P --discovery-port D
 //       "-connect" to a host that is not there; reports the menu reached
 //   --saver [--game-speed S] [--max-plies N]
@@ -33,6 +34,7 @@
 #include "Jentra/JTNetwork.h"
 #include "chess/engine/attacks.h"
 #include "chess/engine/position_text.h"
+#include "chess/game/chess_pieces.h"
 #include "chess/game/chess_square.h"
 #include "tests/chess/game/scripted_game.h"
 
@@ -58,6 +60,7 @@ struct Options {
     int timeoutSeconds = 120;
     int menu = -1;
     int select = -1, hover = -1;
+    bool mouse = false;
 };
 
 Options Parse(int argc, char** argv) {
@@ -105,6 +108,8 @@ Options Parse(int argc, char** argv) {
             o.select = std::atoi(next());
         } else if (a == "--hover") {
             o.hover = std::atoi(next());
+        } else if (a == "--mouse") {
+            o.mouse = true;
         }
     }
     return o;
@@ -134,12 +139,38 @@ chess::ChessMove ChooseMove() {
     return chess::LegalMove((ply * 7 + 3) % count);
 }
 
+// Plays a move as a person does: the mouse onto the piece's square, a
+// click, then onto the target square and a click. A click the game has seen
+// (its events are read the next frame) and not taken is repeated; two
+// clicks are further apart than a double click.
+class MouseMove {
+public:
+    void Play(ScriptedGame& g, chess::ChessMove m) {
+        const bool selected = g.GetSelected() == chess::MoveFrom(m);
+        const int square = selected ? chess::MoveTo(m) : chess::MoveFrom(m);
+        if (Clock::now() - lastClick_ < std::chrono::milliseconds(700)) return;
+        if (clicks_ > 0 && g.frames < lastClickFrame_ + 3) return;
+        if (!g.MouseOver(g.GetMainCamera(), ChessPieceEntity::SquarePosition(square))) return;
+        g.LeftClick();
+        lastClick_ = Clock::now();
+        lastClickFrame_ = g.frames;
+        ++clicks_;
+    }
+    int Clicks() const { return clicks_; }
+
+private:
+    Clock::time_point lastClick_{};
+    int lastClickFrame_ = 0;
+    int clicks_ = 0;
+};
+
 void NetworkScript(const Options& o, ScriptedGame& game, bool& ok) {
     const auto deadline = Clock::now() + std::chrono::seconds(o.timeoutSeconds);
     struct State {
         int settle = -1;
         bool announced = false;
         std::string sessionMoves, sessionPosition; // while the session lasted
+        MouseMove mouse;
     };
     game.onStart = [&](ScriptedGame&) { UseTestPorts(o); };
     game.onFrame = [&, deadline, state = State()](ScriptedGame& g, int) mutable {
@@ -158,10 +189,6 @@ void NetworkScript(const Options& o, ScriptedGame& game, bool& ok) {
         };
         if (Clock::now() > deadline) return finish("timeout");
         if (!g.Loaded()) return;
-        // The waiting screen ends when the opponent is there (its dialog's
-        // part, which this script stands in for).
-        if (g.GetCurrentMenu() == kMenuWaiting && gpJTNetwork && gpJTNetwork->GetNumPlayers() >= 2)
-            g.CloseMenu();
         if (state.settle >= 0) {
             // Time for the last packets to arrive before the session ends;
             // no move is made meanwhile.
@@ -171,12 +198,17 @@ void NetworkScript(const Options& o, ScriptedGame& game, bool& ok) {
         if (g.GetMoves().GetCount() >= o.plies || chess::LegalMoveCount() == 0) {
             Report("moves", rookfall_test::MoveList(g));
             Report("position", chess::GetPosition());
+            if (o.mouse) Report("clicks", std::to_string(state.mouse.Clicks()));
             ok = true;
             state.settle = 0;
             return;
         }
-        if (g.GetCurrentMenu() == kMenuBoard && g.GetPlayerToMove() == kPlayerLocal &&
-            int32_t(gdwTime - g.GetLastMoveTime()) > 600)
+        if (g.GetCurrentMenu() != kMenuBoard || g.GetPlayerToMove() != kPlayerLocal ||
+            int32_t(gdwTime - g.GetLastMoveTime()) <= 600)
+            return;
+        if (o.mouse)
+            state.mouse.Play(g, ChooseMove());
+        else
             g.PickMove(ChooseMove());
     };
 }
@@ -187,6 +219,7 @@ void ConnectMissingScript(const Options& o, ScriptedGame& game, bool& ok) {
         if (!g.Loaded()) return;
         Report("menu", std::to_string(g.GetCurrentMenu()));
         Report("network", gpJTNetwork && gpJTNetwork->IsNetworkGame() ? "session" : "none");
+        Report("notice", g.GetNotice());
         ok = true;
         g.Quit();
     };

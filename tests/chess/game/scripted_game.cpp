@@ -1,16 +1,20 @@
 // The scripted game and its helpers.
 #include "tests/chess/game/scripted_game.h"
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
+#include "Jentra/JTCamera.h"
+#include "Jentra/JTCursor.h"
 #include "Jentra/JTGlobals.h"
 #include "Jentra/JTMessages.h"
 #include "Jentra/JTRegistry.h"
 #include "Jentra/JTUserOptions.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 #include "chess/engine/notation.h"
 #include "chess/game/chess_square.h"
+#include "platform/events.h"
 
 namespace rookfall_test {
 
@@ -38,6 +42,33 @@ void ScriptedGame::Pick(int square) {
 void ScriptedGame::PickMove(chess::ChessMove m) {
     Pick(chess::MoveFrom(m));
     Pick(chess::MoveTo(m));
+}
+
+bool ScriptedGame::MouseOver(JTCamera* camera, const JTVec3& place) {
+    if (!camera || !gpCursor) return false;
+    // The cursor's screen point (0..1 from the left and from the bottom),
+    // which moves by a thousandth for each count of mouse motion.
+    const JTVec3 screen = JTVec3TransformCoord(place, camera->GetView() * camera->GetPerspective());
+    if (screen.x < -1.0f || screen.x > 1.0f || screen.y < -1.0f || screen.y > 1.0f) return false;
+    constexpr float kCountsPerScreen = 1000.0f;
+    platform::Event e;
+    e.type = platform::EventType::MouseMove;
+    e.motion.dx =
+        int32_t(std::lround(((screen.x + 1.0f) / 2.0f - gpCursor->GetX()) * kCountsPerScreen));
+    e.motion.dy =
+        int32_t(std::lround((gpCursor->GetY() - (screen.y + 1.0f) / 2.0f) * kCountsPerScreen));
+    JTEventQueue().Push(e);
+    return true;
+}
+
+void ScriptedGame::LeftClick() {
+    for (platform::EventType type :
+         {platform::EventType::MouseButtonDown, platform::EventType::MouseButtonUp}) {
+        platform::Event e;
+        e.type = type;
+        e.button.button = platform::MouseLeft;
+        JTEventQueue().Push(e);
+    }
 }
 
 void ScriptedGame::Receive(const unsigned char* data, unsigned size) {

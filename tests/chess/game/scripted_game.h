@@ -8,9 +8,12 @@
 #include <functional>
 #include <string>
 
+#include "Jentra/JTMath.h"
 #include "Jentra/JTNetwork.h"
 #include "chess/engine/board.h"
 #include "chess/game/chess_game.h"
+
+class JTCamera;
 
 namespace rookfall_test {
 
@@ -28,6 +31,11 @@ public:
     void Pick(int square);
     // A move played by picking its two squares.
     void PickMove(chess::ChessMove m);
+    // The player's mouse, as events for the next frame: the game's cursor
+    // goes to where the camera shows the place (false when it shows it
+    // nowhere on the screen), and the left button clicks.
+    bool MouseOver(JTCamera* camera, const JTVec3& place);
+    void LeftClick();
     // Network data as the engine hands it to the game.
     void Receive(const unsigned char* data, unsigned size);
     void Quit();

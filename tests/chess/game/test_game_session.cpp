@@ -13,11 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "Jentra/JTAudio.h"
 #include "Jentra/JTDataFolder.h"
 #include "Jentra/JTDisplay.h"
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTKeyCodes.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 #include "Jentra/core/input/key_table.h"
 #include "platform/events.h"
 #include "chess/engine/movegen.h"
@@ -159,6 +160,46 @@ TEST_F(GameSession, NetworkDataOnlyEverMakesTheRemoteSidesLegalMoves) {
         return false;
     });
     EXPECT_EQ(after, "e2e4 e7e5");
+}
+
+TEST_F(GameSession, WhenTheOpponentLeavesThePlayerIsToldForAFewSeconds) {
+    uint32_t shownAt = 0;
+    Play([&](ScriptedGame& g, int step) {
+        if (step == 0) {
+            g.SetPlayers(kPlayerLocal, kPlayerRemote);
+            g.Message(nullptr, nullptr, JTMSG_NETPLAYERLEFT, nullptr);
+            shownAt = gdwRealTime;
+            EXPECT_EQ(g.GetNotice(), "Your opponent has left the game");
+            return false;
+        }
+        if (gdwRealTime - shownAt < 4000) {
+            EXPECT_EQ(g.GetNotice(), "Your opponent has left the game");
+            return false;
+        }
+        if (gdwRealTime - shownAt <= 5000) return false;
+        EXPECT_EQ(g.GetNotice(), "");
+        return true;
+    });
+}
+
+TEST_F(GameSession, EnPassantTakesItsPawnWithoutTheTakenSound) {
+    using chess::EncodeMove;
+    Play([&](ScriptedGame& g, int) {
+        for (chess::ChessMove m : {kE2E4, EncodeMove(0x10, 0x20), EncodeMove(0x44, 0x34), // e5
+                                   EncodeMove(0x13, 0x33)})                               // d5
+            g.PickMove(m);
+        EXPECT_FALSE(gpJTAudio->IsPlaying("ParkTaken.wav"));
+        g.PickMove(EncodeMove(0x34, 0x23)); // exd6 en passant
+        EXPECT_EQ(g.GetMoves().GetCount(), 5);
+        EXPECT_EQ(g.PieceOn(0x33), nullptr); // the pawn of d5 is parked
+        EXPECT_TRUE(gpJTAudio->IsPlaying("ParkMove.wav"));
+        EXPECT_FALSE(gpJTAudio->IsPlaying("ParkTaken.wav"));
+        g.PickMove(EncodeMove(0x00, 0x10)); // Ra8-a7
+        g.PickMove(EncodeMove(0x23, 0x12)); // dxc7: a capture on its square
+        EXPECT_EQ(g.GetMoves().GetCount(), 7);
+        EXPECT_TRUE(gpJTAudio->IsPlaying("ParkTaken.wav"));
+        return true;
+    });
 }
 
 TEST_F(GameSession, APromotionIsAlwaysAQueen) {

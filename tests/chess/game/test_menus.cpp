@@ -7,10 +7,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "Jentra/JTAudio.h"
+#include "Jentra/JTDisplay.h"
 #include "Jentra/JTFrameClock.h"
 #include "JTControls/JTButton.h"
 #include "chess/engine/movegen.h"
@@ -202,11 +204,20 @@ TEST_F(MenuSession, RecordedGamesShowSixAtATimeAndTheChosenOneIsReplayed) {
             g.ReplaceMenu(kMenuRecordedGames);
             return false;
         case 2:
+            return false; // the lines take their places below each other
+        case 3: {
             EXPECT_NE(menu, nullptr);
             if (!menu) return true;
             EXPECT_EQ(menu->GetList()->GetNumItems(), 7);
             EXPECT_EQ(menu->GetList()->GetNumVisible(), 6);
             EXPECT_TRUE(menu->HasScrollButtons());
+            // "Up" and "Down" stand below the sixth line, clear of it.
+            const VerticalSpan sixth = SpanOf(EntityOf(menu->GetList()->GetSlotID(5)));
+            for (const JTID& button : {menu->GetUpButton(), menu->GetDownButton()}) {
+                const VerticalSpan span = SpanOf(EntityOf(button));
+                EXPECT_FALSE(sixth.Empty() || span.Empty());
+                EXPECT_LT(span.high, sixth.low);
+            }
             for (int i = 0; i < 3; ++i)
                 Click(menu->GetDownButton());
             // Past the end the last six stay in view.
@@ -219,6 +230,7 @@ TEST_F(MenuSession, RecordedGamesShowSixAtATimeAndTheChosenOneIsReplayed) {
             g.PickMove(kE2E4);
             EXPECT_TRUE(Choose(menu->GetList(), 6));
             EXPECT_EQ(g.GetCurrentMenu(), kMenuRecordedGames);
+            EXPECT_EQ(g.GetNotice(), "This recorded game cannot be read");
             EXPECT_EQ(g.GetMoves().GetCount(), 1);
             EXPECT_TRUE(Choose(menu->GetList(), 3));
             EXPECT_EQ(g.GetCurrentMenu(), kMenuBoard);
@@ -227,12 +239,53 @@ TEST_F(MenuSession, RecordedGamesShowSixAtATimeAndTheChosenOneIsReplayed) {
             EXPECT_EQ(g.GetReplayCount(), 2);
             EXPECT_EQ(g.GetMoves().GetCount(), 0);
             return false;
+        }
         default:
             // The replay makes its moves on the board.
             return g.GetMoves().GetCount() == 2 && MoveList(g) == "e2e4 e7e5";
         }
     });
     EXPECT_EQ(MoveList(*game_), "e2e4 e7e5");
+}
+
+// Whether the slot's selection mark shows (it grows in when selected).
+bool Marked(JTList* list, int slot) {
+    JTEntity* line = list ? EntityOf(list->GetSlotID(slot)) : nullptr;
+    auto* mark = line ? dynamic_cast<JTTransNode*>(line->FindChildRecursive("selmark")) : nullptr;
+    return mark && mark->GetMatrix().m[0][0] > 0.5f;
+}
+
+TEST_F(MenuSession, MenusMarkTheCurrentChoiceAsTheyOpen) {
+    struct Expected {
+        int menu, marked;
+    };
+    // The Park world; the display's width; 32-bit colour; no multisampling.
+    Expected menus[] = {
+        {kMenuWorld, 0}, {kMenuResolution, -1}, {kMenuColourDepth, 1}, {kMenuAntiAlias, 1}};
+    size_t next = 0;
+    Play([&](ScriptedGame& g, int step) {
+        if (step == 0) {
+            const int widths[] = {640, 800, 1024, 1280, 1600};
+            for (int i = 0; i < int(std::size(widths)); ++i)
+                if (gpJTDisplay && gpJTDisplay->GetWidth() == widths[i]) menus[1].marked = i;
+            EXPECT_GE(menus[1].marked, 0);
+        }
+        constexpr int kFramesToSettle = 4;
+        if (step % kFramesToSettle == 0) {
+            if (next > 0) {
+                JTList* list = ShownList(g);
+                EXPECT_NE(list, nullptr);
+                for (int slot = 0; list && slot < list->GetNumVisible(); ++slot)
+                    EXPECT_EQ(Marked(list, slot), slot == menus[next - 1].marked)
+                        << "menu " << menus[next - 1].menu << ", line " << slot;
+            }
+            if (next == std::size(menus)) return true;
+            g.CloseToBoard();
+            g.OpenMenu(menus[next++].menu);
+        }
+        return false;
+    });
+    EXPECT_EQ(next, std::size(menus));
 }
 
 // 1.f3 e5 2.g4 Qh4#
@@ -267,6 +320,7 @@ TEST_F(MenuSession, TheGameOverMenuTellsTheResultAndANameThatCannotBeSavedIsKept
             naming->GetEdit()->SetText("no/such/folder");
             Click(naming->GetOkButton());
             EXPECT_EQ(g.GetCurrentMenu(), kMenuNameGame);
+            EXPECT_EQ(g.GetNotice(), "That name cannot be used: try another");
             naming->GetEdit()->SetText("mated");
             Click(naming->GetOkButton());
             EXPECT_EQ(g.GetCurrentMenu(), kMenuGameOver);

@@ -1,5 +1,6 @@
 // Network play between whole programs on loopback: two games keep the same
-// position move after move; a hostile peer's short, long, illegal and
+// position move after move; both sides of a game started from the command
+// line play by mouse at once; a hostile peer's short, long, illegal and
 // out-of-turn packets change nothing; a start with "-connect" to a host
 // that is not there ends at the main menu.
 #include <gtest/gtest.h>
@@ -83,6 +84,31 @@ TEST(NetworkPlay, TwoGamesKeepTheSamePositionMoveAfterMove) {
     EXPECT_GE(Count(hostMoves), 20) << host.Output();
     EXPECT_EQ(hostMoves, joinMoves);
     EXPECT_EQ(host.WaitFor("position", 1s), join.WaitFor("position", 1s));
+}
+
+// Started with "-host" and "-connect", each side plays with the mouse at
+// once: the cursor is there and picks the squares it is moved onto.
+TEST(NetworkPlay, BothSidesStartedFromTheCommandLineMoveByMouseAtOnce) {
+    const int gamePort = rookfall_test::FreeUdpPort(), discoveryPort = rookfall_test::FreeUdpPort();
+    ProgramHome hostHome("mousehost"), joinHome("mousejoin");
+    ChildProcess host, join;
+    ASSERT_TRUE(
+        host.Start(Driver({"--net", "host", "--plies", "4", "--mouse"}, gamePort, discoveryPort),
+                   hostHome.Environment()));
+    ASSERT_EQ(host.WaitFor("session", 120s), "up") << host.Output();
+    ASSERT_TRUE(
+        join.Start(Driver({"--net", "join", "--plies", "4", "--mouse"}, gamePort, discoveryPort),
+                   joinHome.Environment()));
+    const std::string hostMoves = host.WaitFor("moves", 240s);
+    const std::string joinMoves = join.WaitFor("moves", 240s);
+    EXPECT_EQ(Count(hostMoves), 4) << host.Output();
+    EXPECT_EQ(hostMoves, joinMoves) << join.Output();
+    // Two clicks a move, each side two moves (a click the game missed would
+    // be repeated; none should be).
+    EXPECT_EQ(host.WaitFor("clicks", 1s), "4") << host.Output();
+    EXPECT_EQ(join.WaitFor("clicks", 1s), "4") << join.Output();
+    EXPECT_EQ(host.Wait(60s), 0) << host.Output();
+    EXPECT_EQ(join.Wait(60s), 0) << join.Output();
 }
 
 // The peer's side of a session: the engine's network object with a
@@ -212,6 +238,7 @@ TEST(NetworkPlay, ConnectingToAHostThatIsNotThereEndsAtTheMainMenu) {
         game.Start(Driver({"--connect-missing"}, gamePort, discoveryPort), home.Environment()));
     EXPECT_EQ(game.WaitFor("menu", 120s), std::to_string(kMenuMain)) << game.Output();
     EXPECT_EQ(game.WaitFor("network", 1s), "none");
+    EXPECT_EQ(game.WaitFor("notice", 1s), "No network game was found at that host");
     EXPECT_EQ(game.Wait(60s), 0);
 }
 

@@ -2,6 +2,8 @@
 // both sides fire, shots hit and deal their "damage", destroyed ships break
 // into debris that bursts and is removed, and the station's pods explode
 // once its core is gone; a second run ends bit for bit where the first did.
+// The war scenes' sides are still enemies once the program has started the
+// scene.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,8 +11,11 @@
 #include <memory>
 #include <set>
 
-#include "desktop/units/debris/debris.h"
+#include "desktop/scene/entity/debris.h"
 #include "desktop/units/weapon/weapon.h"
+#include "desktop/scene/object/engine_services.h"
+#include "desktop/scene/world/player.h"
+#include "desktop/scene/world/standalone_scene.h"
 #include "platform/paths.h"
 #include "tools/scenerun/scene_runner.h"
 #include "tools/scenerun/unit_watch.h"
@@ -110,6 +115,23 @@ TEST(LvBattle, BothSidesFightShipsBreakUpAndTheStationComesApart) {
     ASSERT_TRUE(second.loaded);
     second.Play();
     EXPECT_EQ(UnitWatch::Digest(second.run.world), digest);
+}
+
+// The program starts every scene it loads afresh, which gives every player
+// the enemies of a new player; the war scenes' scripts declare their wars
+// again, so their sides fight in the program too.
+TEST(LvBattle, TheWarScenesSidesAreEnemiesAfterTheSceneStarts) {
+    for (const char* path : {"scenes\\battle.mis", "scenes\\armada.mis", "scenes\\frontier.mis"}) {
+        StandaloneScene engine(platform::ProgramFolder() / "LumivaneData");
+        GetSceneClock() = {};
+        ASSERT_EQ(engine.scene.Load(path), 1) << path;
+        engine.scene.Restart();
+        EXPECT_FALSE(PlayerAt(1)->enemy[2]) << path;
+        engine.scene.UpdateTriggers();
+        EXPECT_TRUE(PlayerAt(1)->enemy[2]) << path;
+        EXPECT_TRUE(PlayerAt(2)->enemy[1]) << path;
+        EXPECT_FALSE(PlayerAt(0)->enemy[1]) << path;
+    }
 }
 
 } // namespace

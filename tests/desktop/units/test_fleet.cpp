@@ -134,7 +134,7 @@ TEST(LvFleet, TheFleetFliesItsScriptAndASecondRunIsTheSame) {
     for (int i = 0; i < world.EntityCount(); ++i) {
         Ship* unit = AsShip(world.EntityAt(i));
         if (!unit || unit->orderState != kOrderFormation) continue;
-        Ship* leader = unit->squad->GetLeader();
+        Ship* leader = ShipOf(unit->squad->GetLeader());
         const Vec3 place = unit->FormationPosition(leader->formationKind, leader->formationSpacing,
                                                    unit->squad->GetFormationIndex(unit), leader);
         EXPECT_LT((place - unit->position).Length(), 0.5f) << unit->handle;

@@ -21,7 +21,7 @@
 namespace lumivane {
 namespace {
 
-constexpr int kFrames = 2400; // 80 s
+constexpr int kFrames = 3000; // 100 s: the first pod unloads after about 82
 
 struct YardRun {
     SceneRunner run;

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
 #include "effect_quad.h"
 #include "tests/platform/render/device_fixture.h"
 #include "platform/binary_io.h"
@@ -188,6 +192,34 @@ TEST_F(CompiledEffectTest, EveryShippedEffectFileBuilds) {
         }
     }
     EXPECT_EQ(device->TakeErrors(), 0);
+}
+
+// An unbound texture unit reads black, which as a bump map is a normal
+// pointing inwards: every function of a shipped file that samples its bump
+// map also asks whether one is bound.
+TEST(ShippedEffectFiles, ReadTheirBumpMapOnlyWhenOneIsBound) {
+    const char* runtime = std::getenv("JENTRA_RUNTIME_DIR");
+    ASSERT_NE(runtime, nullptr);
+    int samples = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(runtime)) {
+        if (entry.path().extension() != ".eft") continue;
+        std::string text, error;
+        ASSERT_TRUE(platform::ReadWholeFile(entry.path().string(), text, &error)) << error;
+        for (size_t at = text.find("texture(mBUM"); at != std::string::npos;
+             at = text.find("texture(mBUM", at + 1)) {
+            ++samples;
+            // The function around it: from the last line that opens a body
+            // at the left margin to the brace that closes it there.
+            const size_t header = text.rfind(") {\n", at);
+            const size_t begin = header == std::string::npos ? 0 : text.rfind('\n', header) + 1;
+            const size_t end = text.find("\n}", at);
+            const std::string function = text.substr(begin, end - begin);
+            EXPECT_NE(function.find("jtHas_mBUM"), std::string::npos)
+                << entry.path().filename() << ":\n"
+                << function;
+        }
+    }
+    EXPECT_GT(samples, 0);
 }
 
 } // namespace

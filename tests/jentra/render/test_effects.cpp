@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "Jentra/JTFile.h"
-#include "Jentra/core/object/class_map.h"
+#include "Jentra/JTClassMap.h"
 #include "Jentra/core/scene/load_owned.h"
 #include "platform/render/recording.h"
 

@@ -3,6 +3,8 @@
 #include "effect_scene.h"
 #include "golden.h"
 
+#include <ostream>
+
 using namespace effect_test;
 
 namespace {
@@ -107,6 +109,11 @@ const Case kCases[] = {
          return e;
      }},
 };
+
+// Test lists name a case by its effect, not by its bytes.
+void PrintTo(const Case& effectCase, std::ostream* out) {
+    *out << effectCase.name;
+}
 
 class EffectPictureTest : public EffectSceneTest, public ::testing::WithParamInterface<Case> {};
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "Jentra/JTFile.h"
-#include "Jentra/core/object/class_map.h"
+#include "Jentra/JTClassMap.h"
 #include "mesh_fixtures.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTGame.h"
 #include "Jentra/JTKeyboard.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 #include "Jentra/core/input/key_table.h"
 #include "platform/events.h"
 

@@ -19,7 +19,7 @@
 #include "Jentra/JTProtobase.h"
 #include "Jentra/JTScene.h"
 #include "Jentra/JTView.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 #include "JTControls/JTDialog.h"
 #include "JTControls/JTEdit.h"
 #include "JTControls/JTList.h"

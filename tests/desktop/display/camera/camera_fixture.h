@@ -15,6 +15,7 @@
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/object/scene_classes.h"
+#include "desktop/units/unit_class_headers.h"
 #include "desktop/scene/world/keyboard.h"
 #include "desktop/scene/world/mouse.h"
 #include "desktop/scene/world/scene_hooks.h"

@@ -1,6 +1,8 @@
 // The camera's views and targets: framing units, what happens when a
-// followed unit leaves the world, the home view toggle, and targets whose
-// handles no longer resolve.
+// followed unit leaves the world, the home view toggle, targets whose
+// handles no longer resolve, and the second view aimed for the inset.
+#include <limits>
+
 #include "desktop/scene/object/math_tables.h"
 #include "tests/desktop/display/camera/camera_fixture.h"
 
@@ -143,6 +145,42 @@ TEST_F(LvCameraTargets, StaleHandlesFrameNothing) {
     camera->SetView(view);
     EXPECT_EQ(camera->GetSingleTarget(), nullptr);
     EXPECT_EQ(camera->TargetCentre(), b->position);
+}
+
+TEST_F(LvCameraTargets, TheInsetViewCentresTheEntityAndRefusesOneWithoutSizeOrPlace) {
+    camera->SetView(LevelView({0, 10, 0}, {0, -0.2f, 1}));
+    Entity* ship = Unit({30, 0, 200}, 2.0f);
+    Matrix view, projection;
+    ASSERT_TRUE(camera->AimPictureInPicture(*ship, view, projection));
+    // The entity in the middle of the square; its reach (as drawn, grown by
+    // its distance scale) spans most of the half side.
+    const Matrix both = view * projection;
+    Vec3 middle = ship->position;
+    both.TransformPoint(middle);
+    EXPECT_NEAR(middle.x, 0.0f, 1e-4f);
+    EXPECT_NEAR(middle.y, 0.0f, 1e-4f);
+    EXPECT_GT(middle.z, 0.0f);
+    EXPECT_LT(middle.z, 1.0f);
+    const float reach = ship->radius * ship->GetDistanceScale();
+    ASSERT_GT(reach, ship->radius);
+    Vec3 edge = ship->position + camera->PictureInPicture().right * reach;
+    both.TransformPoint(edge);
+    EXPECT_NEAR(edge.x, 0.8f, 1e-3f);
+    // It looks along the line from the camera and keeps the camera's up.
+    const Vec3 line = (ship->position - camera->Current().position).Normalize();
+    EXPECT_NEAR(Vec3::Dot(camera->PictureInPicture().direction, line), 1.0f, 1e-5f);
+    EXPECT_GT(Vec3::Dot(camera->PictureInPicture().up, camera->Current().up), 0.9f);
+
+    ship->radius = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_FALSE(camera->AimPictureInPicture(*ship, view, projection));
+    ship->radius = 0.0f;
+    EXPECT_FALSE(camera->AimPictureInPicture(*ship, view, projection));
+    ship->radius = 2.0f;
+    ship->position.y = std::numeric_limits<float>::infinity();
+    EXPECT_FALSE(camera->AimPictureInPicture(*ship, view, projection));
+    // The camera inside it.
+    ship->position = camera->Current().position;
+    EXPECT_FALSE(camera->AimPictureInPicture(*ship, view, projection));
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/world.h"
+#include "desktop/units/unit_classes.h"
 #include "platform/window.h"
 #include "tests/desktop/display/own_window_host.h"
 
@@ -47,6 +48,7 @@ public:
     // width x height; the reason on failure.
     bool Start(const std::filesystem::path& root, int width, int height, bool highQuality,
                const std::string& scenePath, std::string& why) {
+        RegisterUnitClasses(); // the scenes hold units, as the program's do
         MainRandom().Seed(0);
         if (!script.Load(root)) return (why = "no script.dat below " + root.string()), false;
         world.Init();

@@ -18,6 +18,7 @@
 #include "desktop/scene/entity/part_node.h"
 #include "desktop/scene/entity/part_sys.h"
 #include "desktop/scene/world/scene_hooks.h"
+#include "desktop/units/ship/ship.h"
 
 using namespace display_test;
 

@@ -1,6 +1,7 @@
 // Frames of hand-built worlds on software GL, proven by their pixels: no
 // colour clear behind a backdrop body, transparent quads blended far to
-// near whatever their queue order, and the statistics line's frame rate.
+// near whatever their queue order, the statistics line's frame rate, and
+// the title, caption and hover label where their slots put them.
 //
 // One small reference picture, golden/frame_text_letterbox.png (64 x 36),
 // holds a grey scene with the green text3 over its black shadow and the
@@ -11,6 +12,8 @@
 #include "tests/jentra/render/golden.h"
 
 #include "desktop/display/font/bitmap_font.h"
+#include "desktop/display/hud/hud.h"
+#include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/celestial.h"
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/object/script_config.h"
@@ -164,6 +167,47 @@ TEST_F(LvFramePixels, TextAndLetterboxGolden) {
     EXPECT_EQ(Pixel(32, 1), 0u);
     EXPECT_EQ(Pixel(32, 34), 0u);
     EXPECT_TRUE(Near(Pixel(2, 18), 128, 128, 128));
+}
+
+// On a wide picture the title, the caption and the hover label keep the
+// places their slots give as shares of the picture's half width and height:
+// the title's top 0.77 of the way up from the middle, the caption's foot
+// 0.7 of the way down, the label's right end 0.84 of the way right.
+TEST_F(LvFramePixels, TitleCaptionAndHoverLabelSitAtTheirSlotsShares) {
+    Make(320, 180);
+    BitmapFont font;
+    ScriptConfig script;
+    script.Parse("[Fonts]\n<font1>\ncharPerRow 16\ncharPerColumn 16\n");
+    font.Load("font1", &script);
+    SetFont(&font);
+    Entity* unit = AddSquare(new Entity, 20.0f, 60.0f, 0xFF808080);
+    unit->SetName("Scout");
+    display->ShowText(2, "Lumi", true);
+    display->ShowText(3, "Vane", true);
+    unit->handle = world.AllocHandle(unit); // a unit is listed by its handle
+    CommandInterface& commands = GetCommandInterface();
+    ASSERT_TRUE(commands.candidates.Add(unit));
+    GetHud().ShowHoverName(display->Overlay(), OverlayExtentOf(display->OverlayProjection()));
+    Frame();
+    commands = CommandInterface();
+    SetFont(nullptr);
+    int greenTop = height, greenLeft = width, greenRight = -1, whiteBottom = -1, labelRight = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = Pixel(x, y);
+            if (p == 0x00FF00u) {
+                greenTop = std::min(greenTop, y);
+                greenLeft = std::min(greenLeft, x);
+                greenRight = std::max(greenRight, x);
+            }
+            const bool white = (p >> 16 & 0xFF) > 200 && (p & 0xFF) > 200;
+            if (white && y > height / 2) whiteBottom = std::max(whiteBottom, y);
+            if (white && y < height / 2) labelRight = std::max(labelRight, x);
+        }
+    EXPECT_NEAR(greenTop, (1.0f - 0.77f) * height / 2, 1.5f);
+    EXPECT_NEAR((greenLeft + greenRight) / 2.0f, width / 2.0f, 2.0f);
+    EXPECT_NEAR(whiteBottom, (1.0f + 0.7f) * height / 2, 1.5f);
+    EXPECT_NEAR(labelRight, (1.0f + 0.84f) * width / 2, 1.5f);
 }
 
 // A node rebuilt by code every frame (a tow cable's ribbon) goes to the

@@ -1,8 +1,22 @@
 // Scenes of the shipped data as the program draws them: in the default one
 // the star sky behind everything, the sun at the view's centre, the scene's
 // title in green over its shadow, and bodies that move from one second to
-// the next; in the fleet scene units in their own colours.
+// the next, and a trigger's fade switch that blacks it out and back; the
+// sky itself, crisp stars on a smooth glow (a small reference picture of a
+// patch of it, golden/scene_sky.png, 96 x 54); in the fleet scene units in
+// their own colours and squad numbers no taller than small labels; a scene
+// of units starting with its units across the picture; and the base's
+// station lit on its sunward side only.
 #include "tests/desktop/display/frame/scene_frame_fixture.h"
+#include "tests/jentra/render/golden.h"
+
+#include "desktop/display/camera/camera.h"
+#include "desktop/display/hud/hud.h"
+#include "desktop/scene/command/command_interface.h"
+#include "desktop/scene/world/trigger.h"
+#include "desktop/scene/world/trigger_action.h"
+
+#include <algorithm>
 
 using namespace display_test;
 
@@ -13,6 +27,19 @@ protected:
     int Red(int x, int y) const { return int(Pixel(x, y) >> 16 & 0xFF); }
     int Green(int x, int y) const { return int(Pixel(x, y) >> 8 & 0xFF); }
     int Blue(int x, int y) const { return int(Pixel(x, y) & 0xFF); }
+    int Brightness(int x, int y) const { return (Red(x, y) + Green(x, y) + Blue(x, y)) / 3; }
+
+    // The camera stands at `at` looking along `direction`, level, following
+    // nothing.
+    void Look(Vec3 at, Vec3 direction) {
+        auto& camera = static_cast<lumivane::Camera&>(runner.Draw().Camera());
+        CameraView view;
+        view.position = at;
+        view.direction = direction.Normalize();
+        view.right = Vec3::Cross({0, 1, 0}, view.direction).Normalize();
+        view.up = Vec3::Cross(view.direction, view.right).Normalize();
+        camera.SetView(view);
+    }
 };
 
 } // namespace
@@ -47,6 +74,33 @@ TEST_F(LvSceneFrame, HellsHeartShowsItsSunSkyTitleAndMovingBodies) {
     EXPECT_GT(changed, size_t(50));
 }
 
+// A scene trigger's display switch fades the picture to black at once, and
+// another brings it back at once: the frames draw what the switch says.
+TEST_F(LvSceneFrame, ATriggersFadeSwitchBlacksThePictureOutAndBack) {
+    Start(160, 90, "scenes\\Hell's Heart.mis");
+    auto fadeSwitch = [this](int32_t mode) {
+        auto trigger = std::make_unique<Trigger>();
+        auto action = std::make_unique<TriggerAction>();
+        action->type = action::kDisplaySwitch;
+        action->values = {mode, 0};
+        action->owner = trigger.get();
+        trigger->actions.push_back(std::move(action));
+        runner.scene->AddTrigger(std::move(trigger));
+        RunFrames(2);
+        ReadWindow();
+        // The outer quarters, clear of the Sun's flare sprites, which the
+        // overlay layer draws over the veil.
+        int lit = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (x < width / 4 || x >= width * 3 / 4)
+                    lit += Red(x, y) + Green(x, y) + Blue(x, y) > 6 ? 1 : 0;
+        return lit;
+    };
+    EXPECT_EQ(fadeSwitch(0), 0);
+    EXPECT_GT(fadeSwitch(1), width * height / 2 * 9 / 10);
+}
+
 // Units far from the camera glow so they stay in sight; their hulls keep
 // their colours under the glow instead of turning white.
 TEST_F(LvSceneFrame, FleetUnitsShowTheirHullColoursNotWhite) {
@@ -62,4 +116,122 @@ TEST_F(LvSceneFrame, FleetUnitsShowTheirHullColoursNotWhite) {
         }
     EXPECT_GT(steel, 100);
     EXPECT_GT(green, 20);
+}
+
+// Away from the Sun, the sky is crisp points of light, none wider than a
+// few pixels, on a smooth glow without the blocks of a compressed texture.
+TEST_F(LvSceneFrame, TheSkyIsCrispStarsOnASmoothGlow) {
+    constexpr int kPatchLeft = 40, kPatchTop = 40, kPatchWidth = 96, kPatchHeight = 54;
+    Start(320, 180, "scenes\\Hell's Heart.mis");
+    Look({0, 250, 250}, {1, -0.3f, 0});
+    GetCommandInterface().cursorId = kCursorNone; // the cursor has no picture here
+    RunFrames(3);                                 // before any text
+    GetCommandInterface().cursorId = kCursorDefault;
+    ReadWindow();
+    // Star cores: the pixels far above the glow round them, in groups.
+    std::vector<int> group(pixels.size(), 0);
+    int stars = 0, widest = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            if (group[size_t(y * width + x)] || Brightness(x, y) < 120) continue;
+            ++stars;
+            int left = x, right = x, top = y, bottom = y;
+            std::vector<std::pair<int, int>> open{{x, y}};
+            group[size_t(y * width + x)] = stars;
+            while (!open.empty()) {
+                const auto [px, py] = open.back();
+                open.pop_back();
+                left = std::min(left, px), right = std::max(right, px);
+                top = std::min(top, py), bottom = std::max(bottom, py);
+                for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+                    const int nx = px + dx, ny = py + dy;
+                    if (nx < 0 || ny < 0 || nx >= width || ny >= height) continue;
+                    int& mark = group[size_t(ny * width + nx)];
+                    if (mark || Brightness(nx, ny) < 120) continue;
+                    mark = stars;
+                    open.push_back({nx, ny});
+                }
+            }
+            widest = std::max({widest, right - left + 1, bottom - top + 1});
+        }
+    EXPECT_GT(stars, 25);
+    EXPECT_LE(widest, 3);
+
+    // A patch of it as a person looked at it.
+    std::vector<uint32_t> patch;
+    for (int y = kPatchTop; y < kPatchTop + kPatchHeight; ++y)
+        for (int x = kPatchLeft; x < kPatchLeft + kPatchWidth; ++x)
+            patch.push_back(pixels[size_t(y * width + x)]);
+    EXPECT_TRUE(golden::MatchesGolden("scene_sky", patch, kPatchWidth, kPatchHeight));
+}
+
+// The fleet's squad numbers (the head-up display's only part in this view:
+// nothing is selected or under the cursor) are small labels over their
+// leaders, whatever way the camera is turned.
+TEST_F(LvSceneFrame, SquadNumbersAreSmallLabels) {
+    Start(320, 180, "scenes\\fleet.mis");
+    GetHud().LoadSettings(runner.script); // as the program does at its start
+    runner.Draw().Switches().backdropOff = true;
+    RunFrames(20);
+    ASSERT_TRUE(GetHud().hudOn);
+    ReadWindow();
+    const std::vector<uint32_t> shown = pixels;
+    GetHud().SetVisible(false, false);
+    runner.Draw().PresentFrame(); // the same frame without the display
+    GetHud().SetVisible(true, false);
+    ReadWindow();
+    int differing = 0, tallest = 0;
+    for (int x = 0; x < width; ++x) {
+        int run = 0;
+        for (int y = 0; y < height; ++y) {
+            const bool number = (shown[size_t(y * width + x)] & 0xFFFFFF) != Pixel(x, y);
+            differing += number;
+            run = number ? run + 1 : 0;
+            tallest = std::max(tallest, run);
+        }
+    }
+    EXPECT_GT(differing, 20);             // the numbers are there
+    EXPECT_LE(tallest, height * 4 / 100); // and no taller than 4 % of the picture
+}
+
+// A scene of units starts framed on them: with the sky switched off, what is
+// drawn spreads over most of the picture's width, not a speck at its middle.
+TEST_F(LvSceneFrame, AUnitSceneStartsWithItsUnitsAcrossThePicture) {
+    Start(320, 180, "scenes\\armada.mis");
+    runner.Draw().Switches().backdropOff = true;
+    RunFrames(3);
+    ReadWindow();
+    int lit = 0, left = width, right = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (Brightness(x, y) > 20) {
+                ++lit;
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    EXPECT_GT(lit, width * height / 20);
+    EXPECT_GT(right - left, width / 2);
+}
+
+// The base's station, lit by the scene's Sun: seen from above, the half that
+// faces the Sun is bright and the other dark, though not black.
+TEST_F(LvSceneFrame, TheSunLightsTheStationsSunwardSide) {
+    Start(320, 180, "scenes\\base.mis");
+    runner.Draw().Switches().backdropOff = true;
+    // The hub stands at (0, 0, 110), the Sun at the origin: looking down
+    // with +Z up the picture, the Sun lies below it.
+    Look({0, 30, 110}, {0, -1, 0.05f});
+    RunFrames(3);
+    ReadWindow();
+    auto patch = [&](int cy) {
+        int sum = 0;
+        for (int y = cy - 4; y < cy + 4; ++y)
+            for (int x = width / 2 - 4; x < width / 2 + 4; ++x)
+                sum += Brightness(x, y);
+        return sum / 64;
+    };
+    const int sunward = patch(height * 3 / 4), away = patch(height * 3 / 8);
+    EXPECT_GT(sunward, 60);
+    EXPECT_GT(sunward, 2 * away) << away;
+    EXPECT_GT(away, 8);
 }

@@ -7,6 +7,7 @@
 #include "desktop/scene/object/anim_text.h"
 #include "desktop/scene/object/script_config.h"
 #include "desktop/scene/world/scene_hooks.h"
+#include "desktop/scene/world/trigger_action.h"
 #include "platform/binary_io.h"
 
 #include <gtest/gtest.h>
@@ -189,4 +190,44 @@ TEST_F(LvDisplayOverlay, TheSceneSeamReachesTheDisplay) {
     EXPECT_FALSE(GetSceneDisplay().CinematicMode());
     EXPECT_EQ(display.Overlay().modes[kModeCinematic], -1);
     EXPECT_EQ(GetFrameDisplay()->OverlayNode(), display.Overlay().overlay);
+}
+
+// Trigger actions 5 and 32 reach the display through the scene's seam: the
+// fade switch with its amount at once or left to the frames, the bump
+// switch that the frame reads, and the further switch; the scene-state
+// block keeps them.
+TEST_F(LvDisplayOverlay, TriggerSwitchesReachTheFadeAndTheBumpPasses) {
+    DisplaySceneLink link(display);
+    auto run = [](int32_t type, std::vector<int32_t> values) {
+        TriggerAction action;
+        action.type = type;
+        action.values = std::move(values);
+        action.Run();
+    };
+    OverlayState& overlay = display.Overlay();
+    run(action::kDisplaySwitch, {0, 0});
+    EXPECT_EQ(overlay.modes[kModeFadeInWord], 0);
+    EXPECT_EQ(overlay.ModeFloat(kModeFadeAmountWord), 0.0f) << "black at once";
+    run(action::kDisplaySwitch, {2, 1});
+    EXPECT_EQ(overlay.modes[kModeFadeInWord], 1) << "toggled on";
+    EXPECT_EQ(overlay.ModeFloat(kModeFadeAmountWord), 0.0f) << "the frames ramp it";
+
+    EXPECT_TRUE(display.Switches().bump);
+    run(action::kDisplayFlags, {1});
+    EXPECT_FALSE(display.Switches().bump);
+    run(action::kDisplayFlags, {7});
+    EXPECT_TRUE(display.Switches().bump) << "toggled";
+    run(action::kDisplayFlags, {1});
+    overlay.modes[kModeFurtherSwitch] = 0;
+    run(action::kDisplayFlags, {0});
+    EXPECT_EQ(overlay.modes[kModeFurtherSwitch], 1);
+    EXPECT_FALSE(display.Switches().bump) << "value 0 leaves the bump switch";
+
+    const std::vector<uint8_t> saved = Saved();
+    run(action::kDisplayFlags, {2});
+    run(action::kDisplaySwitch, {0, 0});
+    platform::MemoryReader in(saved.data(), saved.size());
+    ASSERT_TRUE(GetSceneDisplay().LoadState(in, 120));
+    EXPECT_FALSE(display.Switches().bump) << "as saved";
+    EXPECT_EQ(overlay.modes[kModeFadeInWord], 1);
 }

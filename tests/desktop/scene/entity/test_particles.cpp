@@ -178,13 +178,15 @@ TEST_F(LvParticles, BadPropertyValuesGiveFiniteParticles) {
 }
 
 TEST_F(LvParticles, QuadsGoToTheCanvasInRunsUntilALockFails) {
-    PartSys* system = MakeSystem([](Entity& e) {
-        SetInt(e, "Num particles", 5);
-        SetFloat(e, "Velocity", 0.0f);
-        SetFlag(e, "Fade in", false);
-        SetFlag(e, "Fade out", false);
-        SetFloat(e, "Size", 0.5f);
-    }, {0, 0, 10});
+    PartSys* system = MakeSystem(
+        [](Entity& e) {
+            SetInt(e, "Num particles", 5);
+            SetFloat(e, "Velocity", 0.0f);
+            SetFlag(e, "Fade in", false);
+            SetFlag(e, "Fade out", false);
+            SetFloat(e, "Size", 0.5f);
+        },
+        {0, 0, 10});
     Advance(*system, 10);
     ASSERT_EQ(AliveCount(*system), 5);
 

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "desktop/units/ship/ship.h"
+#include "desktop/scene/entity/unit.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/model_load_state.h"
 #include "desktop/scene/object/random_generator.h"
@@ -232,8 +232,8 @@ public:
         record.squad = squad;
         return scene->SpawnByName(prototype, record);
     }
-    Ship* SpawnShip(Vec3 position, int player, int squad = -1) {
-        return AsShip(Spawn("testship", position, player, squad));
+    Unit* SpawnShip(Vec3 position, int player, int squad = -1) {
+        return AsUnit(Spawn("testship", position, player, squad));
     }
 
     // One frame as the main loop runs it.

@@ -1,4 +1,4 @@
-// The world's frame step: gravity and orbits, the collision pass, and the
+// The world's frame step: swept contacts, orbits, bounding spheres and the
 // relativistic slowing near the Sun.
 #include <gtest/gtest.h>
 
@@ -54,25 +54,6 @@ TEST_F(LvWorld, APlanetLaunchedWithItsOrbitVelocityKeepsItsDistance) {
     EXPECT_EQ(sun->position, Vec3());
 }
 
-TEST_F(LvWorld, TwoShipsOnACollisionCourseBounceApart) {
-    // Without turning speed the hulls do not lean their drift into their
-    // heading, so only the collision changes the velocities.
-    AddPrototype<Ship>("cutter", [](Entity& e) { SetFloat(e, "turn speed", 0.0f); });
-    Ship* a = Spawn<Ship>("cutter", {-5, 0, 0});
-    Ship* b = Spawn<Ship>("cutter", {5, 0, 0});
-    a->velocity = {0.5f, 0, 0};
-    b->velocity = {-0.5f, 0, 0};
-    float closest = 10.0f;
-    for (int frame = 0; frame < 300; ++frame) {
-        Step(0.1f);
-        closest = std::min(closest, (a->position - b->position).Length());
-    }
-    EXPECT_LT(a->velocity.x, 0.0f);
-    EXPECT_GT(b->velocity.x, 0.0f);
-    EXPECT_GE(closest, 1.9f); // they never passed through each other
-    EXPECT_GT((a->position - b->position).Length(), 10.0f);
-}
-
 TEST_F(LvWorld, AFastMoverAlongMinusXMeetsWhatLiesOnItsLowSide) {
     AddPrototype<Asteroid>("rock"); // no speed limit
     Entity* mover = Spawn("rock", {20, 0, 0});
@@ -118,30 +99,6 @@ TEST_F(LvWorld, BoundingSpheresShapeTheContact) {
     EXPECT_EQ(world.TestCollision(dumbbell, ball, normal), 1);
     SetInt(*dumbbell, "number of spheres", -4); // one sphere about the centre
     EXPECT_EQ(world.TestCollision(dumbbell, ball, normal), 0);
-}
-
-TEST_F(LvWorld, ShotsOfOneShipNeverHitEachOtherOrTheShip) {
-    AddPrototype<Ship>("gunboat");
-    AddPrototype("shell"); // owned by the gunboat, as its shots are
-    Ship* gunboat = Spawn<Ship>("gunboat", {0, 0, 0});
-    Entity* first = Spawn("shell", {0.5f, 0, 0});
-    Entity* second = Spawn("shell", {1.0f, 0, 0});
-    Ship* stranger = Spawn<Ship>("gunboat", {3, 0, 0});
-    for (Entity* shot : {first, second}) {
-        shot->ownerHandle = gunboat->handle;
-        shot->velocity = {-0.5f, 0, 0};
-    }
-    gunboat->velocity = {0.5f, 0, 0};
-    stranger->velocity = {-1.5f, 0, 0};
-    Step(0.1f);
-    EXPECT_EQ(gunboat->pendingImpulse, Vec3());
-    EXPECT_EQ(first->pendingImpulse, Vec3());
-    EXPECT_NE(second->pendingImpulse, Vec3()); // but the stranger is met
-
-    // Owners naming each other do not hang the pass.
-    first->ownerHandle = second->handle;
-    second->ownerHandle = first->handle;
-    Step(0.1f);
 }
 
 TEST_F(LvWorld, TimeRunsSlowerNearARelativisticSun) {

@@ -126,12 +126,12 @@ TEST_F(LvCarrier, ARecallReachesOnlyLiveCraftAndNothingIsPostedWithoutThem) {
     Deliver(*carrier, *recall);
     ASSERT_EQ(queue.Count(), 1);
     const Message& posted = queue.At(0);
-    EXPECT_EQ(posted.Code(), kReturnOrder);
+    EXPECT_EQ(posted.Code(), order::kRecall);
     ASSERT_EQ(posted.units.Count(), 1);
     EXPECT_EQ(posted.units.Handles()[0], fighter->handle);
 
     // The fighter takes the recall as its way home.
-    auto order = Plain(kReturnOrder, fighter->handle);
+    auto order = Plain(order::kRecall, fighter->handle);
     Deliver(*fighter, *order);
     EXPECT_EQ(fighter->orderState, kOrderClassState11);
     EXPECT_EQ(fighter->approachNode, "dummyrecovery2");

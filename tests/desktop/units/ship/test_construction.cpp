@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "desktop/scene/object/scene_classes.h"
+#include "desktop/units/unit_class_headers.h"
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/units/structure/station_parts.h"
 #include "tests/desktop/units/arms_fixture.h"

@@ -5,6 +5,7 @@
 
 #include "desktop/scene/entity/entity_kinds.h"
 #include "desktop/scene/object/scene_classes.h"
+#include "desktop/units/unit_class_headers.h"
 #include "tests/desktop/units/unit_fixture.h"
 
 namespace lumivane::test {

@@ -29,7 +29,8 @@ struct FrontierRun {
 
     FrontierRun() {
         std::string error;
-        loaded = run.Load(platform::ProgramFolder() / "LumivaneData", "scenes\\frontier.mis", error);
+        loaded =
+            run.Load(platform::ProgramFolder() / "LumivaneData", "scenes\\frontier.mis", error);
         EXPECT_TRUE(loaded) << error;
     }
 

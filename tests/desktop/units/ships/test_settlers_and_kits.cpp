@@ -10,6 +10,7 @@
 
 #include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/object/scene_classes.h"
+#include "desktop/units/unit_class_headers.h"
 #include "desktop/scene/object/trans_node.h"
 #include "desktop/scene/world/scene_hooks.h"
 #include "desktop/scene/world/trigger_action.h"
@@ -38,8 +39,10 @@ TEST_F(LvSettlersAndKits, AColonyShipSendsOutTheSettlersATriggerGivesIt) {
     PassageRecord first{"settler", {1000, reserved, 1, 2, std::bit_cast<int32_t>(0.5f), 1}};
     PassageRecord second{"settler", {500, -1, 1, -1, std::bit_cast<int32_t>(1.0f), 0}};
     action.passages = {first, second};
+    EXPECT_EQ(colony->IsOrderActive(order::kFireThree), 0);
     action.Run();
     ASSERT_EQ(colony->spawns.size(), 2u);
+    EXPECT_EQ(colony->IsOrderActive(order::kFireThree), 1) << "settlers aboard";
 
     for (int i = 0; i < 29; ++i)
         Step(kFrame);
@@ -66,6 +69,7 @@ TEST_F(LvSettlersAndKits, AColonyShipSendsOutTheSettlersATriggerGivesIt) {
     Step(kFrame);
     Step(kFrame);
     EXPECT_TRUE(colony->spawns.empty());
+    EXPECT_EQ(colony->IsOrderActive(order::kFireThree), 0);
 }
 
 TEST_F(LvSettlersAndKits, APrefabKitBecomesAHubWithItsHandleAfterThirtySeconds) {

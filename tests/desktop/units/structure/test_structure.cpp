@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "desktop/scene/object/math_tables.h"
-#include "desktop/units/debris/debris.h"
+#include "desktop/scene/entity/debris.h"
 #include "desktop/units/structure/structure.h"
 #include "tests/desktop/units/arms_fixture.h"
 

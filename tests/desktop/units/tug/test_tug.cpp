@@ -109,11 +109,14 @@ TEST_F(LvTugs, GrabsItsAsteroidAndDragsIt) {
     auto* rock = Spawn<Asteroid>("rock", {0, 0, 0});
     tug->SetPlayer(PlayerAt(0));
     tug->seeAll = 1;
+    EXPECT_EQ(tug->IsOrderActive(order::kTow), 0);
     auto order = std::make_unique<TargetOrder>(order::kTow);
     order->units.Append(tug->handle);
     order->target = rock->handle;
     Deliver(*tug, *order);
     ASSERT_EQ(tug->orderState, kOrderAttack);
+    EXPECT_EQ(tug->IsOrderActive(order::kTow), 1) << "on its way";
+    EXPECT_EQ(tug->IsOrderActive(order::kFireThree), 0) << "nothing on the cable yet";
     for (int frame = 0; frame < 900 && !tug->towing; ++frame)
         Step(kStep);
     ASSERT_TRUE(tug->towing);
@@ -124,6 +127,8 @@ TEST_F(LvTugs, GrabsItsAsteroidAndDragsIt) {
     EXPECT_EQ(cable->ownerHandle, tug->handle);
     Step(kStep);
     EXPECT_NE(tug->orderState, kOrderAttack) << "the grab is done";
+    EXPECT_EQ(tug->IsOrderActive(order::kTow), 1) << "holding on";
+    EXPECT_EQ(tug->IsOrderActive(order::kFireThree), 1);
 
     // Sent away, it hauls the rock after it.
     const Vec3 rockStart = rock->position;
@@ -136,6 +141,11 @@ TEST_F(LvTugs, GrabsItsAsteroidAndDragsIt) {
     }
     EXPECT_GT((rock->position - rockStart).Length(), 5.0f) << "the rock follows";
     EXPECT_LT(farthest, tug->cableLength + tug->radius + rock->radius + 3.0f);
+
+    // Let go, neither button is lit.
+    Deliver(*tug, *Plain(26, tug->handle));
+    EXPECT_EQ(tug->IsOrderActive(order::kTow), 0);
+    EXPECT_EQ(tug->IsOrderActive(order::kFireThree), 0);
 }
 
 TEST_F(LvTugs, AFriendOnTheCableIsHeldAnEnemyIsNot) {

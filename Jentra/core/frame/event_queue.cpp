@@ -1,7 +1,7 @@
 // The window event queue shared by the message loop, the engine and tests.
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 
-#include "Jentra/core/app/app_clock.h"
+#include "Jentra/core/frame/app_clock.h"
 #include "platform/events.h"
 
 platform::EventQueue& JTEventQueue() {

@@ -21,7 +21,7 @@
 // string maps' teardown after JTGame, the entity property table after
 // JTVisChannel, the particle property table after JTNode) go in the same
 // place as plain calls.
-#include "Jentra/core/object/class_map.h"
+#include "Jentra/JTClassMap.h"
 
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTGame.h"

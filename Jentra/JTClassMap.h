@@ -1,5 +1,6 @@
 // The class registry: class names and their instantiate functions, indexed
-// by type number. Internal to the engine library (and its tests).
+// by type number. The engine's classes register when the library loads; a
+// game registers its own after them with JTRegisterClass.
 #pragma once
 
 #include "Jentra/JTArray.h"

@@ -9,9 +9,9 @@
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMouse.h"
 #include "Jentra/JTScene.h"
-#include "Jentra/core/app/app_clock.h"
-#include "Jentra/core/app/app_events.h"
-#include "Jentra/core/app/frame_hooks.h"
+#include "Jentra/core/frame/app_clock.h"
+#include "Jentra/JTEventQueue.h"
+#include "Jentra/core/frame/frame_hooks.h"
 #include "platform/events.h"
 #include "platform/window.h"
 

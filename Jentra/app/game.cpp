@@ -28,7 +28,7 @@
 #include "Jentra/JTRegistry.h"
 #include "Jentra/JTTexture.h"
 #include "Jentra/JTTransMap.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 #include "platform/events.h"
 #include "platform/gl_context.h"
 #include "platform/instance_beacon.h"

@@ -1,5 +1,5 @@
 // Debris: its life, its burst and its removal.
-#include "desktop/units/debris/debris.h"
+#include "desktop/scene/entity/debris.h"
 
 #include "desktop/scene/entity/entity_kinds.h"
 #include "desktop/scene/object/engine_services.h"

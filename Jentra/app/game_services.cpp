@@ -1,6 +1,6 @@
 // Creation and teardown of the engine's services by the game object, each
-// published in its global. Services whose layer is not part of the engine
-// yet stay null, and every user of a global checks it.
+// published in its global. A service that could not be made stays null, and
+// every user of a global checks it.
 #include "Jentra/JTGame.h"
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTConsole.h"
@@ -14,7 +14,7 @@
 #include "Jentra/JTTexture.h"
 #include "Jentra/JTRenderer.h"
 #include "Jentra/JTTransMap.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 #include "Jentra/render/render_parts.h"
 #include "Jentra/render/render_services.h"
 #include "platform/events.h"

@@ -1,5 +1,5 @@
 // The engine's one window event queue: the window layer's events, plus what
-// tests and the engine itself push (the quit request).
+// the game, its tests and the engine itself push (the quit request).
 #pragma once
 
 namespace platform {

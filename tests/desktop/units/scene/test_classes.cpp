@@ -1,4 +1,5 @@
-// Class numbers, the factory and the class relation table.
+// Class numbers, the factory with every unit class registered, and the
+// class relation table.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -6,6 +7,7 @@
 #include "desktop/scene/object/class_table.h"
 #include "desktop/scene/object/object_factory.h"
 #include "desktop/scene/object/unknown.h"
+#include "desktop/units/unit_class_headers.h"
 
 namespace lumivane {
 namespace {

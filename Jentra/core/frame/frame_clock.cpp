@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "Jentra/JTFrameClock.h"
-#include "Jentra/core/app/frame_step.h"
 
 float dtReal = 0.0f;
 float dt = 0.0f;

@@ -5,7 +5,7 @@
 #include "Jentra/JTGame.h"
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMouse.h"
-#include "Jentra/core/app/app_events.h"
+#include "Jentra/JTEventQueue.h"
 #include "platform/events.h"
 #include "platform/scancodes.h"
 #include "platform/window.h"

@@ -1,6 +1,6 @@
 // Millisecond tick of the engine: the platform's current clock, which tests
 // replace with a clock they step by hand.
-#include "Jentra/core/app/app_clock.h"
+#include "Jentra/core/frame/app_clock.h"
 
 #include "platform/clock.h"
 

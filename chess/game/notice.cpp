@@ -1,0 +1,29 @@
+// The notice line: what went wrong, told to the player at the foot of the
+// screen for a few seconds (a refused name, a damaged recording, no network
+// game, the opponent gone). The details go to stderr where they arise.
+#include "Jentra/JTFrameClock.h"
+#include "chess/game/chess_game.h"
+
+namespace {
+
+constexpr uint32_t kNoticeMs = 5000;
+// Below the help's "F1 for help" line, above the screen's bottom edge (as a
+// share of the interface's half height), a little smaller than the menus.
+constexpr float kNoticeHeight = -0.9f;
+constexpr float kNoticeScale = 0.0015f;
+
+} // namespace
+
+void ChessGame::CreateNotice() {
+    noticeText = AddInterfaceText(kNoticeHeight, kNoticeScale);
+}
+
+void ChessGame::ShowNotice(const char* text) {
+    notice = text ? text : "";
+    noticeShownAt = gdwRealTime;
+    SetInterfaceText(noticeText, notice.c_str());
+}
+
+void ChessGame::ExpireNotice() {
+    if (!notice.empty() && gdwRealTime - noticeShownAt > kNoticeMs) ShowNotice("");
+}
