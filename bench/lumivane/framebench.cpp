@@ -1,4 +1,5 @@
 // framebench [--frames N] [--data <LumivaneData folder>] [--scene <file in scenes/>]...
+//            [--quality high|scaled] [--here]
 // Draws shipped scenes with the program's display on software GL off screen,
 // at 1280 x 720 with one rendering thread: "Hell's Heart" (the default
 // scene), the battle and the busiest scene, each in high quality (rendered
@@ -8,7 +9,8 @@
 // second of processor time, which a busy machine does not change) and the
 // process's resident memory 10 s after it started and at its peak. The
 // goal: 30 frames a second of processor time or more in high quality, a
-// peak under 120 MiB.
+// peak under 120 MiB. --here measures in this process (one scene and one
+// quality), for running under a profiler.
 #include "tests/desktop/display/frame/scene_frame_runner.h"
 
 #include <sys/wait.h>
@@ -55,6 +57,13 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// The measured frames, apart so that a profiler can count only them
+// (valgrind --tool=callgrind --collect-atstart=no
+// --toggle-collect='*MeasuredFrames*').
+[[gnu::noinline]] void MeasuredFrames(lumivane::SceneFrameRunner& runner, int frames) {
+    runner.RunFrames(frames);
+}
+
 // One scene in one quality, in this process.
 bool Measure(const std::filesystem::path& root, const std::string& scene, bool highQuality,
              int frames) {
@@ -68,7 +77,7 @@ bool Measure(const std::filesystem::path& root, const std::string& scene, bool h
     runner.RunFrames(kWarmUpFrames);
     const Clock::time_point start = Clock::now();
     const double cpuStart = ProcessCpuSeconds();
-    runner.RunFrames(frames);
+    MeasuredFrames(runner, frames);
     const double seconds = SecondsSince(start);
     const double cpuSeconds = ProcessCpuSeconds() - cpuStart;
     // The resident memory at 10 s, as a person would see it in the first
@@ -107,6 +116,8 @@ int main(int argc, char** argv) {
     int frames = 300;
     std::filesystem::path root = LUMIVANE_DATA_DIR;
     std::vector<std::string> scenes;
+    std::vector<bool> qualities = {true, false};
+    bool here = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             frames = std::max(1, std::atoi(argv[++i]));
@@ -114,16 +125,28 @@ int main(int argc, char** argv) {
             root = argv[++i];
         } else if (std::strcmp(argv[i], "--scene") == 0 && i + 1 < argc) {
             scenes.push_back(argv[++i]);
+        } else if (std::strcmp(argv[i], "--quality") == 0 && i + 1 < argc &&
+                   (std::strcmp(argv[i + 1], "high") == 0 ||
+                    std::strcmp(argv[i + 1], "scaled") == 0)) {
+            qualities = {std::strcmp(argv[++i], "high") == 0};
+        } else if (std::strcmp(argv[i], "--here") == 0) {
+            here = true;
         } else {
             std::fprintf(stderr, "usage: framebench [--frames N] [--data <folder>] "
-                                 "[--scene <file in scenes/>]...\n");
+                                 "[--scene <file in scenes/>]... [--quality high|scaled] "
+                                 "[--here]\n");
             return 2;
         }
     }
     if (scenes.empty()) scenes = kDefaultScenes;
+    if (here && (scenes.size() != 1 || qualities.size() != 1)) {
+        std::fprintf(stderr, "framebench: --here measures one scene in one quality\n");
+        return 2;
+    }
+    if (here) return Measure(root, scenes[0], qualities[0], frames) ? 0 : 1;
     bool ok = true;
     for (const std::string& scene : scenes)
-        for (bool highQuality : {true, false})
+        for (bool highQuality : qualities)
             ok = MeasureApart(root, scene, highQuality, frames) && ok;
     return ok ? 0 : 1;
 }

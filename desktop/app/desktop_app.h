@@ -201,6 +201,8 @@ private:
     bool Resume();
     void RunningPass(bool paintSignalled);
     void TrackNewProcess(uint32_t now);
+    // Sleeps what is left of the target frame time since the last frame.
+    void PaceFrame();
     void RunRequests();
     void FrameWork();
     // Helpers.
@@ -287,6 +289,7 @@ private:
     bool saveRequest_ = false;
     bool restoreRequest_ = false;
     uint32_t lastYieldMs_ = 0;
+    uint32_t lastFrameStartMs_ = 0; // when the last running pass started its frame
     uint32_t startTimeMs_ = 0;
 };
 

@@ -25,6 +25,10 @@ constexpr uint32_t kRetrySleepMs = 1000;
 constexpr uint32_t kNewProcessPauseMs = 3000;
 constexpr uint32_t kForcedRecreatePeriodMs = 300000;
 constexpr int kFramesSkippedAfterSceneChange = 2;
+// The frame rate the loop keeps to (about 30 a second): a machine that
+// draws faster sleeps out the rest of each frame instead of drawing frames
+// no one sees.
+constexpr uint32_t kTargetFrameMs = 33;
 
 } // namespace
 
@@ -252,6 +256,7 @@ void DesktopApp::RunningPass(bool paintSignalled) {
     }
     RunRequests();
 
+    PaceFrame();
     clock_.Advance(platform::TickCount(), services_.scene->Paused());
     SceneClock& sceneClock = GetSceneClock();
     sceneClock.gameTime = clock_.GameTimeMs();
@@ -259,6 +264,13 @@ void DesktopApp::RunningPass(bool paintSignalled) {
     sceneClock.frameTime = clock_.GameStep();
     sceneClock.realFrameTime = clock_.FrameTime();
     FrameWork();
+}
+
+void DesktopApp::PaceFrame() {
+    const uint32_t sinceLastFrame = platform::TickCount() - lastFrameStartMs_;
+    if (sinceLastFrame < kTargetFrameMs)
+        platform::SleepMilliseconds(kTargetFrameMs - sinceLastFrame);
+    lastFrameStartMs_ = platform::TickCount();
 }
 
 void DesktopApp::RunRequests() {

@@ -72,6 +72,11 @@ public:
     virtual bool ColorFill(Surface& target, const D3DRECT& rect, D3DCOLOR color) = 0;
     virtual bool ShowOnWindow(Surface& surface) = 0;
     virtual bool ReadSurface(Surface& surface, std::vector<uint32_t>& argb) = 0;
+    // Gives a single-sample render target of the back buffer's size and
+    // format the back buffer's picture by exchanging their storage, without
+    // a copy; the back buffer then holds the target's old picture. False
+    // when the backend cannot (the caller copies instead).
+    virtual bool ExchangeWithBackBuffer(Surface&) { return false; }
     virtual DeviceCaps GetCaps() const = 0;
     virtual AdapterIdentifier GetAdapterIdentifier() const = 0;
     // True once the surfaces showing on the window are lost (never on

@@ -207,6 +207,11 @@ public:
     int32_t ColorFill(Surface* target, const D3DRECT* rect, D3DCOLOR color);
     // Shows the primary on the window now.
     int32_t ShowPrimary();
+    // Shows the finished back buffer on the window through the primary.
+    // When both have one size the primary takes the back buffer's storage
+    // instead of a copy, and the back buffer holds an undefined picture
+    // until it is drawn again, as after a discarding present.
+    int32_t ShowBackBuffer();
     // The pixels of a colour surface, rows top first, each A8R8G8B8.
     bool ReadSurface(Surface* surface, std::vector<uint32_t>& argb, int& width, int& height);
     bool SurfacesLost() const;

@@ -133,6 +133,19 @@ int32_t Device::ShowPrimary() {
     return backend_->ShowOnWindow(*primary) ? D3D_OK : D3DERR_INVALIDCALL;
 }
 
+int32_t Device::ShowBackBuffer() {
+    if (backend_->SurfacesLost()) return D3DERR_SURFACELOST;
+    Surface* primary = GetPrimarySurface();
+    if (!backend_->ExchangeWithBackBuffer(*primary)) {
+        const bool sameSize =
+            primary->Width() == backBuffer_->Width() && primary->Height() == backBuffer_->Height();
+        const int32_t hr = StretchRect(backBuffer_.get(), nullptr, primary, nullptr,
+                                       sameSize ? D3DTEXF_POINT : D3DTEXF_LINEAR);
+        if (hr != D3D_OK) return hr;
+    }
+    return backend_->ShowOnWindow(*primary) ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
 bool Device::ReadSurface(Surface* surface, std::vector<uint32_t>& argb, int& width, int& height) {
     if (!surface || !IsColorSurface(*surface)) return false;
     if (!backend_->ReadSurface(*surface, argb)) return false;

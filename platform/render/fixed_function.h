@@ -56,6 +56,13 @@ struct FixedFunctionProgram {
     GLint texMatrix = -1, texture2D = -1, textureCube = -1;
     GLint textureFactor = -1, fogColor = -1, fogParams = -1, alphaRef = -1;
 
+    // The render-state values last sent (valid once renderStatesSent).
+    struct RenderStateValues {
+        float ambient[4] = {}, textureFactor[4] = {}, fogColor[4] = {};
+        float alphaRef = 0.0f, fog[3] = {};
+    } sentRenderStates;
+    bool renderStatesSent = false;
+
     // The versions of the device state groups last sent; 0 sends all.
     uint64_t transformVersion = 0, lightVersion = 0, materialVersion = 0;
     uint64_t renderStateVersion = 0, stageVersion = 0, viewportVersion = 0;

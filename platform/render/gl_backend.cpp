@@ -82,8 +82,8 @@ GlBackend::~GlBackend() {
     framebuffers_.clear();
     FreeBackBuffer();
     glDeleteSamplers(kUnits, samplers_);
-    glDeleteBuffers(1, &streamVertices_);
-    glDeleteBuffers(1, &streamIndices_);
+    glDeleteBuffers(1, &streamVertices_.buffer);
+    glDeleteBuffers(1, &streamIndices_.buffer);
     glBindVertexArray(0);
     glDeleteVertexArrays(1, &vao_);
 }
@@ -124,10 +124,10 @@ bool GlBackend::Reset(const PresentParams& params, int width, int height, int sa
     if (samples < 2) samples = 0;
 
     if (!sceneColor_) glGenRenderbuffers(1, &sceneColor_);
-    if (!sceneDepth_) glGenRenderbuffers(1, &sceneDepth_);
-    if (!presentColor_) glGenRenderbuffers(1, &presentColor_);
-    if (!presentFbo_) glGenFramebuffers(1, &presentFbo_);
     if (!sceneFbo_) glGenFramebuffers(1, &sceneFbo_);
+    // The front-buffer copy is made again at the first present of the new
+    // size: a program that shows its frames another way never pays for it.
+    FreePresentCopy();
     auto storage = [&](GLuint renderbuffer, GLenum format, int count) {
         glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer);
         if (count > 0)
@@ -137,26 +137,23 @@ bool GlBackend::Reset(const PresentParams& params, int width, int height, int sa
     };
     storage(sceneColor_, GL_RGBA8, samples);
     // Depth always carries stencil bits, so stencil states work on the
-    // back buffer whatever depth format was asked for.
-    storage(sceneDepth_, GL_DEPTH24_STENCIL8, samples);
-    storage(presentColor_, GL_RGBA8, 0);
+    // back buffer whatever depth format was asked for. Without an automatic
+    // depth buffer the program brings its own, and none is kept here.
+    if (params.EnableAutoDepthStencil) {
+        if (!sceneDepth_) glGenRenderbuffers(1, &sceneDepth_);
+        storage(sceneDepth_, GL_DEPTH24_STENCIL8, samples);
+    } else if (sceneDepth_) {
+        glDeleteRenderbuffers(1, &sceneDepth_);
+        sceneDepth_ = 0;
+    }
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
 
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFbo_);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, sceneColor_);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                               sceneDepth_);
-    bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    glBindFramebuffer(GL_FRAMEBUFFER, presentFbo_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, presentColor_);
-    complete = complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    if (complete) {
-        // Nothing presented yet reads as black.
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        rasterKnown_ = false;
-    }
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (complete) rasterKnown_ = false;
     boundFramebuffer_ = 0;
     boundColor_ = boundDepth_ = nullptr;
     viewportKnown_ = false;
@@ -183,12 +180,37 @@ bool GlBackend::Reset(const PresentParams& params, int width, int height, int sa
 }
 
 void GlBackend::FreeBackBuffer() {
+    FreePresentCopy();
     glDeleteFramebuffers(1, &sceneFbo_);
-    glDeleteFramebuffers(1, &presentFbo_);
-    glDeleteRenderbuffers(1, &presentColor_);
     glDeleteRenderbuffers(1, &sceneColor_);
     glDeleteRenderbuffers(1, &sceneDepth_);
-    sceneFbo_ = presentFbo_ = presentColor_ = sceneColor_ = sceneDepth_ = 0;
+    sceneFbo_ = sceneColor_ = sceneDepth_ = 0;
+}
+
+void GlBackend::FreePresentCopy() {
+    glDeleteFramebuffers(1, &presentFbo_);
+    glDeleteRenderbuffers(1, &presentColor_);
+    presentFbo_ = presentColor_ = 0;
+}
+
+bool GlBackend::MakePresentCopy() {
+    if (presentFbo_) return true;
+    glGenRenderbuffers(1, &presentColor_);
+    glBindRenderbuffer(GL_RENDERBUFFER, presentColor_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width_, height_);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    glGenFramebuffers(1, &presentFbo_);
+    glBindFramebuffer(GL_FRAMEBUFFER, presentFbo_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, presentColor_);
+    boundFramebuffer_ = presentFbo_;
+    boundColor_ = boundDepth_ = nullptr;
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        ++errors_;
+        lastError_ = "incomplete front buffer";
+        FreePresentCopy();
+        return false;
+    }
+    return true;
 }
 
 void GlBackend::Clear(const DeviceState& state, uint32_t flags, D3DCOLOR color, float z,
@@ -246,7 +268,7 @@ void GlBackend::Draw(const DeviceState& state, const DrawCall& call) {
     if (call.userIndices) {
         const GLenum type =
             call.userIndexFormat == D3DFMT_INDEX32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
-        glDrawElements(mode, count, type, nullptr);
+        glDrawElements(mode, count, type, reinterpret_cast<const void*>(streamIndexOffset_));
         return;
     }
     const IndexBuffer* indices = state.indices;
@@ -258,7 +280,7 @@ void GlBackend::Draw(const DeviceState& state, const DrawCall& call) {
 
 void GlBackend::Present() {
     MakeCurrent();
-    if (!sceneColor_) return;
+    if (!sceneColor_ || !MakePresentCopy()) return;
     // The frame as shown stays readable in the single-sample copy.
     glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneFbo_);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, presentFbo_);
@@ -285,8 +307,12 @@ void GlBackend::Present() {
 
 bool GlBackend::ReadFrontBuffer(std::vector<uint32_t>& argb, int& width, int& height) {
     MakeCurrent();
-    if (!presentFbo_ || width_ <= 0 || height_ <= 0) return false;
-    argb.assign(size_t(width_) * size_t(height_), 0);
+    if (width_ <= 0 || height_ <= 0) return false;
+    argb.assign(size_t(width_) * size_t(height_), 0xFF000000u);
+    width = width_;
+    height = height_;
+    // Nothing presented yet reads as black.
+    if (!presentFbo_) return true;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFbo_);
     // Rows come out top first: the copy is stored upside down.
     glReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());

@@ -2,7 +2,13 @@
 // off-screen framebuffer (row 0 is the top, as Direct3D keeps surfaces), so
 // render-target textures read like file textures; Present resolves the
 // frame into a single-sample copy (the "front buffer" that read-back sees)
-// and blits it, turned upright, to the window.
+// and blits it, turned upright, to the window. That copy, and the automatic
+// depth buffer, exist only once used: a program that draws with its own
+// depth buffer and shows its frames through another surface keeps neither.
+//
+// Draws from the caller's memory go through two streaming buffers that are
+// filled front to back and given fresh storage only when full, so a draw
+// neither waits for the GPU nor makes the driver allocate.
 //
 // GL state is cached: each draw compares the wanted blend, depth, stencil,
 // cull, fill, colour-mask and offset values with what GL holds and sends
@@ -52,6 +58,15 @@ struct GlSamplerState {
     float maxAnisotropy = 1.0f;
 
     bool operator==(const GlSamplerState&) const = default;
+};
+
+// A buffer that draws from the caller's memory are copied into: each copy
+// goes after the last one; when the buffer is full it gets fresh storage
+// (what draws still read stays theirs) and filling starts again at 0.
+struct GlStreamBuffer {
+    GLuint buffer = 0;
+    GLsizeiptr capacity = 0;
+    GLsizeiptr used = 0;
 };
 
 // What the backend knows of an effect program: its active uniforms by name
@@ -107,6 +122,7 @@ public:
     bool ColorFill(Surface& target, const D3DRECT& rect, D3DCOLOR color) override;
     bool ShowOnWindow(Surface& surface) override;
     bool ReadSurface(Surface& surface, std::vector<uint32_t>& argb) override;
+    bool ExchangeWithBackBuffer(Surface& surface) override;
     DeviceCaps GetCaps() const override;
     AdapterIdentifier GetAdapterIdentifier() const override;
 
@@ -117,6 +133,10 @@ private:
 
     // Targets (gl_targets.cpp).
     void FreeBackBuffer();
+    // The single-sample front-buffer copy, made at the first present after
+    // a reset (false when GL cannot make it).
+    bool MakePresentCopy();
+    void FreePresentCopy();
     bool BindTarget(const DeviceState& state);
     GLuint FramebufferFor(Surface* color, Surface* depth);
     void ForgetFramebuffersOf(const Surface* surface);
@@ -138,8 +158,8 @@ private:
     void SetupAttributes(const DeviceState& state, const GLuint (&buffers)[kMaxStreams],
                          const uint32_t (&strides)[kMaxStreams],
                          const size_t (&bases)[kMaxStreams]);
-    GLuint StreamUpload(GLuint& buffer, GLsizeiptr& capacity, GLenum target, const void* data,
-                        size_t size);
+    // Copies the bytes into the stream, bound to the target; their offset.
+    size_t StreamUpload(GlStreamBuffer& stream, GLenum target, const void* data, size_t size);
 
     // Programs (gl_programs.cpp, gl_fixed_function_state.cpp).
     void UseProgram(GLuint program);
@@ -176,9 +196,9 @@ private:
     AdapterIdentifier identifier_;
 
     GLuint vao_ = 0;
-    GLuint streamVertices_ = 0, streamIndices_ = 0;
-    GLsizeiptr streamVerticesSize_ = 0, streamIndicesSize_ = 0;
-    uint64_t inputVersion_ = 0; // layout version the attribute pointers follow
+    GlStreamBuffer streamVertices_, streamIndices_;
+    size_t streamIndexOffset_ = 0; // of the indices of the draw being made
+    uint64_t inputVersion_ = 0;    // layout version the attribute pointers follow
     bool attributeEnabled_[kMaxVertexElements] = {};
 
     GLuint currentProgram_ = 0;

@@ -50,11 +50,6 @@ void Color(GLint location, const D3DCOLORVALUE& c) {
     glUniform4f(location, c.r, c.g, c.b, c.a);
 }
 
-void ColorWord(GLint location, uint32_t argb) {
-    glUniform4f(location, float((argb >> 16) & 0xFF) / 255.0f, float((argb >> 8) & 0xFF) / 255.0f,
-                float(argb & 0xFF) / 255.0f, float(argb >> 24) / 255.0f);
-}
-
 void SendLights(const FixedFunctionProgram& p, const DeviceState& state) {
     float diffuse[kMaxLights][4] = {}, specular[kMaxLights][4] = {}, ambient[kMaxLights][4] = {};
     float position[kMaxLights][3] = {}, direction[kMaxLights][3] = {};
@@ -107,14 +102,38 @@ void SendTextureMatrices(const FixedFunctionProgram& p, const DeviceState& state
     glUniformMatrix4fv(p.texMatrix, kFixedStages, GL_FALSE, &matrices[0][0]);
 }
 
-void SendRenderStates(const FixedFunctionProgram& p, const DeviceState& state) {
+// The colours and numbers the render states give the program, sent only
+// when they differ from what it holds: a fresh value of a fragment uniform
+// makes the driver store the whole fragment state again.
+void SendRenderStates(FixedFunctionProgram& p, const DeviceState& state) {
     const uint32_t* rs = state.renderStates;
-    ColorWord(p.globalAmbient, rs[D3DRS_AMBIENT]);
-    ColorWord(p.textureFactor, rs[D3DRS_TEXTUREFACTOR]);
-    glUniform1f(p.alphaRef, float(rs[D3DRS_ALPHAREF] & 0xFF) / 255.0f);
-    ColorWord(p.fogColor, rs[D3DRS_FOGCOLOR]);
-    glUniform3f(p.fogParams, state.RenderStateFloat(D3DRS_FOGSTART),
-                state.RenderStateFloat(D3DRS_FOGEND), state.RenderStateFloat(D3DRS_FOGDENSITY));
+    auto colour = [](uint32_t argb, float* out) {
+        out[0] = float((argb >> 16) & 0xFF) / 255.0f;
+        out[1] = float((argb >> 8) & 0xFF) / 255.0f;
+        out[2] = float(argb & 0xFF) / 255.0f;
+        out[3] = float(argb >> 24) / 255.0f;
+    };
+    FixedFunctionProgram::RenderStateValues wanted;
+    colour(rs[D3DRS_AMBIENT], wanted.ambient);
+    colour(rs[D3DRS_TEXTUREFACTOR], wanted.textureFactor);
+    colour(rs[D3DRS_FOGCOLOR], wanted.fogColor);
+    wanted.alphaRef = float(rs[D3DRS_ALPHAREF] & 0xFF) / 255.0f;
+    wanted.fog[0] = state.RenderStateFloat(D3DRS_FOGSTART);
+    wanted.fog[1] = state.RenderStateFloat(D3DRS_FOGEND);
+    wanted.fog[2] = state.RenderStateFloat(D3DRS_FOGDENSITY);
+    FixedFunctionProgram::RenderStateValues& sent = p.sentRenderStates;
+    const bool all = !p.renderStatesSent;
+    auto differs = [&](const float* a, const float* b, int n) {
+        return all || !std::equal(a, a + n, b);
+    };
+    if (differs(wanted.ambient, sent.ambient, 4)) glUniform4fv(p.globalAmbient, 1, wanted.ambient);
+    if (differs(wanted.textureFactor, sent.textureFactor, 4))
+        glUniform4fv(p.textureFactor, 1, wanted.textureFactor);
+    if (differs(&wanted.alphaRef, &sent.alphaRef, 1)) glUniform1f(p.alphaRef, wanted.alphaRef);
+    if (differs(wanted.fogColor, sent.fogColor, 4)) glUniform4fv(p.fogColor, 1, wanted.fogColor);
+    if (differs(wanted.fog, sent.fog, 3)) glUniform3fv(p.fogParams, 1, wanted.fog);
+    sent = wanted;
+    p.renderStatesSent = true;
 }
 
 } // namespace

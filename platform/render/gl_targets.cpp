@@ -49,6 +49,33 @@ void GlBackend::ReleaseSurface(Surface& surface) {
     surface.handle = 0;
 }
 
+bool GlBackend::ExchangeWithBackBuffer(Surface& surface) {
+    if (surface.GetKind() != Surface::Kind::RenderTarget || !surface.handle || !sceneColor_ ||
+        samples_ != 0 || surface.Samples() > 1 || surface.Width() != width_ ||
+        surface.Height() != height_ || RenderbufferFormat(surface) != GL_RGBA8)
+        return false;
+    MakeCurrent();
+    const GLuint picture = sceneColor_;
+    sceneColor_ = GLuint(surface.handle);
+    surface.handle = picture;
+    // Every framebuffer drawing into either one follows the exchange.
+    auto attach = [](GLuint fbo, GLuint renderbuffer) {
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                  renderbuffer);
+    };
+    attach(sceneFbo_, sceneColor_);
+    for (const auto& [pair, fbo] : framebuffers_) {
+        if (!fbo) continue;
+        if (pair.first == &surface)
+            attach(fbo, picture);
+        else if (pair.first->GetKind() == Surface::Kind::BackBuffer)
+            attach(fbo, sceneColor_);
+    }
+    AfterSurfaceWork();
+    return true;
+}
+
 void GlBackend::ForgetFramebuffersOf(const Surface* surface) {
     for (auto it = framebuffers_.begin(); it != framebuffers_.end();) {
         if (it->first.first == surface || it->first.second == surface) {

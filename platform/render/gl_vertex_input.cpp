@@ -4,6 +4,7 @@
 #include "platform/render/gl_backend.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace platform::render {
 
@@ -14,6 +15,10 @@ struct AttributeFormat {
     GLenum type;
     GLboolean normalized;
 };
+
+// The streams' storage, and where each copy starts (a multiple of this).
+constexpr GLsizeiptr kStreamCapacity = 1 << 20;
+constexpr GLsizeiptr kStreamAlignment = 16;
 
 AttributeFormat FormatOf(VertexElementType type) {
     switch (type) {
@@ -34,15 +39,30 @@ AttributeFormat FormatOf(VertexElementType type) {
 
 } // namespace
 
-GLuint GlBackend::StreamUpload(GLuint& buffer, GLsizeiptr& capacity, GLenum target,
-                               const void* data, size_t size) {
-    if (!buffer) glGenBuffers(1, &buffer);
-    glBindBuffer(target, buffer);
-    // Fresh storage each time, so no draw in flight is waited for.
-    capacity = std::max(capacity, GLsizeiptr(size));
-    glBufferData(target, capacity, nullptr, GL_STREAM_DRAW);
-    glBufferSubData(target, 0, GLsizeiptr(size), data);
-    return buffer;
+size_t GlBackend::StreamUpload(GlStreamBuffer& stream, GLenum target, const void* data,
+                               size_t size) {
+    if (!stream.buffer) glGenBuffers(1, &stream.buffer);
+    glBindBuffer(target, stream.buffer);
+    GLsizeiptr offset = (stream.used + kStreamAlignment - 1) / kStreamAlignment * kStreamAlignment;
+    if (offset + GLsizeiptr(size) > stream.capacity) {
+        // Fresh storage: draws made before keep reading the old one.
+        stream.capacity = std::max({stream.capacity, kStreamCapacity, GLsizeiptr(size)});
+        glBufferData(target, stream.capacity, nullptr, GL_STREAM_DRAW);
+        offset = 0;
+    }
+    // No draw has read this range since the storage was fresh, so it is
+    // written without waiting for (or flushing) the draws queued before.
+    void* range = glMapBufferRange(target, offset, GLsizeiptr(size),
+                                   GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT |
+                                       GL_MAP_UNSYNCHRONIZED_BIT);
+    if (range) {
+        std::memcpy(range, data, size);
+        glUnmapBuffer(target);
+    } else {
+        glBufferSubData(target, offset, GLsizeiptr(size), data);
+    }
+    stream.used = offset + GLsizeiptr(size);
+    return size_t(offset);
 }
 
 void GlBackend::SetupAttributes(const DeviceState& state, const GLuint (&buffers)[kMaxStreams],
@@ -72,17 +92,16 @@ bool GlBackend::BindVertexInput(const DeviceState& state, const DrawCall& call) 
     if (call.userVertices) {
         const size_t vertices =
             call.indexed ? size_t(call.minIndex) + call.numVertices : size_t(call.vertexCount);
-        const GLuint buffers[kMaxStreams] = {StreamUpload(streamVertices_, streamVerticesSize_,
-                                                          GL_ARRAY_BUFFER, call.userVertices,
-                                                          vertices * call.userStride),
-                                             0};
+        const size_t base = StreamUpload(streamVertices_, GL_ARRAY_BUFFER, call.userVertices,
+                                         vertices * call.userStride);
+        const GLuint buffers[kMaxStreams] = {streamVertices_.buffer, 0};
         const uint32_t strides[kMaxStreams] = {call.userStride, 0};
-        const size_t bases[kMaxStreams] = {0, 0};
+        const size_t bases[kMaxStreams] = {base, 0};
         SetupAttributes(state, buffers, strides, bases);
         if (call.indexed) {
             const size_t width = call.userIndexFormat == D3DFMT_INDEX32 ? 4 : 2;
-            StreamUpload(streamIndices_, streamIndicesSize_, GL_ELEMENT_ARRAY_BUFFER,
-                         call.userIndices, size_t(call.vertexCount) * width);
+            streamIndexOffset_ = StreamUpload(streamIndices_, GL_ELEMENT_ARRAY_BUFFER,
+                                              call.userIndices, size_t(call.vertexCount) * width);
         }
         inputVersion_ = 0; // the next buffer draw sets its pointers again
         return true;

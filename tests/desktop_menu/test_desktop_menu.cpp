@@ -190,7 +190,7 @@ TEST_F(DesktopMenu, ScenesAreNamedByTheirTablesAndSortedStablyWithoutCase) {
 
 TEST_F(DesktopMenu, AtMostOneHundredScenesAreListed) {
     for (int i = 0; i < 101; ++i) {
-        char name[24];
+        char name[32];
         std::snprintf(name, sizeof name, "s%03d.mis", i);
         AddScene(name);
     }

@@ -136,10 +136,14 @@ public:
     // when the display has none). False when it cannot.
     bool PaintPicture(const platform::image::Image& picture);
     void DrawProgress(float fraction) override;
-    // The back buffer as a 24-bit bottom-up device-independent bitmap: a
+    // The last frame as a 24-bit bottom-up device-independent bitmap: a
     // 40-byte header, then rows padded to 4 bytes. Empty when it cannot be
     // read.
     std::vector<uint8_t> CaptureFrame();
+    // The surface holding the last frame drawn: the primary once the frame
+    // was shown straight from the back buffer (which then holds an older
+    // picture), else the back buffer.
+    platform::render::Surface* LastFrameSurface() const;
 
     // ---- The window's events (activation, the screen saver's rules) and
     // the device reset the program posts to itself. True when taken.
@@ -312,6 +316,7 @@ private:
     bool busy_ = false;
     bool loadScreenBusy_ = false;
     int framesToSkip_ = 0;
+    bool lastFrameInPrimary_ = false;
     bool deviceLost_ = false;
     bool resetPending_ = false;
     bool badPixelFormatShown_ = false;

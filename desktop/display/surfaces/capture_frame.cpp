@@ -26,8 +26,7 @@ std::vector<uint8_t> Display::CaptureFrame() {
     if (!device_) return {};
     std::vector<uint32_t> argb;
     int width = 0, height = 0;
-    if (!device_->ReadSurface(device_->GetBackBuffer(), argb, width, height) || width <= 0 ||
-        height <= 0)
+    if (!device_->ReadSurface(LastFrameSurface(), argb, width, height) || width <= 0 || height <= 0)
         return {};
     const size_t rowBytes = size_t((width * 3 - 1) / 4 * 4 + 4);
     std::vector<uint8_t> dib(kDibHeaderBytes + rowBytes * size_t(height), 0);

@@ -20,6 +20,7 @@ constexpr uint32_t kLostPauseMs = 2000;
 
 void Display::Present() {
     if (!device3D_) return;
+    lastFrameInPrimary_ = false;
     // The first frame after each creation is drawn but not shown.
     if (framesToSkip_ > 0) {
         --framesToSkip_;
@@ -52,13 +53,22 @@ int32_t Display::PresentToWindow() {
         if (hr == D3D_OK)
             hr = device_->StretchRect(scaling_.get(), nullptr, primary, nullptr, D3DTEXF_POINT);
     } else {
-        // Without scaling the frame is shown at its own size: a plain copy.
-        const bool sameSize = renderWidth_ == w && renderHeight_ == h;
-        hr = device_->StretchRect(back, &source, primary, nullptr,
-                                  sameSize ? D3DTEXF_POINT : D3DTEXF_LINEAR);
+        // Without scaling a frame of the window's size is shown straight
+        // from the back buffer; another size is stretched.
+        if (renderWidth_ == w && renderHeight_ == h) {
+            hr = device_->ShowBackBuffer();
+            lastFrameInPrimary_ = hr == D3D_OK;
+            return hr;
+        }
+        hr = device_->StretchRect(back, &source, primary, nullptr, D3DTEXF_LINEAR);
     }
     if (hr == D3D_OK) hr = device_->ShowPrimary();
     return hr;
+}
+
+platform::render::Surface* Display::LastFrameSurface() const {
+    if (!device_) return nullptr;
+    return lastFrameInPrimary_ ? device_->GetPrimarySurface() : device_->GetBackBuffer();
 }
 
 void Display::OnSurfacesLost() {

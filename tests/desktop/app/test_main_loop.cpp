@@ -242,6 +242,23 @@ TEST_F(LvMainLoop, AFramesWorkRunsInItsOrder) {
     EXPECT_EQ(app->FrameNumber(), 2u);
 }
 
+TEST_F(LvMainLoop, AFastMachineSleepsOutTheRestOfEachFrame) {
+    auto app = RunningDesktop();
+    for (int i = 0; i < 3; ++i) {
+        // A pass whose frame is ready after 5 ms waits to about 30 a second.
+        const uint64_t before = clock_.NowMilliseconds64();
+        clock_.AdvanceMilliseconds(5);
+        app->MainLoopPass();
+        EXPECT_GE(clock_.NowMilliseconds64() - before, 31u);
+        EXPECT_LE(clock_.NowMilliseconds64() - before, 35u);
+    }
+    // A slow frame is not held back further.
+    const uint64_t before = clock_.NowMilliseconds64();
+    clock_.AdvanceMilliseconds(80);
+    app->MainLoopPass();
+    EXPECT_LE(clock_.NowMilliseconds64() - before, 82u);
+}
+
 TEST(LvFrameClock, FramesAreHeldAndTheGameStepCapped) {
     FrameClock clock;
     clock.Restart();

@@ -155,6 +155,26 @@ TEST_F(DeviceTest, CopiesAndFillsReachTheWindowsPicture) {
     EXPECT_EQ(device->TakeErrors(), 0);
 }
 
+TEST_F(DeviceTest, TheBackBufferIsShownWithoutACopyAndStaysApartFromThePrimary) {
+    Open(DeviceKind::OpenGL, 64, 48);
+    Surface* primary = device->GetPrimarySurface();
+    auto depth = device->CreateDepthStencilSurface(64, 48, D3DFMT_D16, 0);
+    ASSERT_EQ(device->SetRenderTarget(device->GetBackBuffer(), depth.get()), D3D_OK);
+    ASSERT_EQ(device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFF0000, 1.0f, 0), D3D_OK);
+    ASSERT_EQ(device->ShowBackBuffer(), D3D_OK);
+    ASSERT_TRUE(device->ReadSurface(primary, pixels, width, height));
+    EXPECT_EQ(Pixel(0, 0), kRedRgb);
+    EXPECT_EQ(Pixel(63, 47), kRedRgb);
+    // The next frame is drawn apart from the picture shown, then shown.
+    ASSERT_EQ(device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0), D3D_OK);
+    ASSERT_TRUE(device->ReadSurface(primary, pixels, width, height));
+    EXPECT_EQ(Pixel(10, 10), kRedRgb);
+    ASSERT_EQ(device->ShowBackBuffer(), D3D_OK);
+    ASSERT_TRUE(device->ReadSurface(primary, pixels, width, height));
+    EXPECT_EQ(Pixel(10, 10), kBlueRgb);
+    EXPECT_EQ(device->TakeErrors(), 0);
+}
+
 TEST_F(DeviceTest, ThreeStagesCombineSixteenBitTextures) {
     Open(DeviceKind::OpenGL, 8, 8);
     // Stage 0 takes a 5:6:5 grey, stage 1 doubles it times a 4:4:4:4 red

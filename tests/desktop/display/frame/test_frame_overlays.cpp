@@ -91,7 +91,7 @@ protected:
         display->Camera().Apply();
         display->PresentFrame();
         platform::render::Device& device = *display->Device();
-        ASSERT_TRUE(device.ReadSurface(device.GetBackBuffer(), pixels, width, height));
+        ASSERT_TRUE(device.ReadSurface(display->LastFrameSurface(), pixels, width, height));
     }
     uint32_t Pixel(int x, int y) const { return pixels[size_t(y * width + x)] & 0xFFFFFFu; }
     // How many pixels of the rectangle pass the test.

@@ -6,13 +6,14 @@
 // patch of it, golden/scene_sky.png, 96 x 54); in the fleet scene units in
 // their own colours and squad numbers no taller than small labels; a scene
 // of units starting with its units across the picture; and the base's
-// station lit on its sunward side only.
+// station and a planet lit on their sunward side only.
 #include "tests/desktop/display/frame/scene_frame_fixture.h"
 #include "tests/jentra/render/golden.h"
 
 #include "desktop/display/camera/camera.h"
 #include "desktop/display/hud/hud.h"
 #include "desktop/scene/command/command_interface.h"
+#include "desktop/scene/entity/celestial_bodies.h"
 #include "desktop/scene/world/trigger.h"
 #include "desktop/scene/world/trigger_action.h"
 
@@ -234,4 +235,42 @@ TEST_F(LvSceneFrame, TheSunLightsTheStationsSunwardSide) {
     EXPECT_GT(sunward, 60);
     EXPECT_GT(sunward, 2 * away) << away;
     EXPECT_GT(away, 8);
+}
+
+// A planet of the default scene seen side-on to its Sun: the half of its
+// disc towards the Sun is bright, the other dark.
+TEST_F(LvSceneFrame, APlanetIsLitOnItsSunwardSide) {
+    Start(320, 180, "scenes\\Hell's Heart.mis");
+    runner.Draw().Switches().backdropOff = true;
+    RunFrames(1);
+    const Entity* sun = nullptr;
+    const Entity* planet = nullptr;
+    for (int i = 0; i < runner.world.EntityCount(); ++i) {
+        const Entity* body = runner.world.EntityAt(i);
+        if (IsA(body, ClassId::Sun)) sun = body;
+        if (IsA(body, ClassId::Planet) && (!planet || body->radius > planet->radius)) planet = body;
+    }
+    ASSERT_TRUE(sun && planet);
+    const Vec3 towardsSun = (sun->position - planet->position).Normalize();
+    const Vec3 side = Vec3::Cross(towardsSun, {0, 1, 0}).Normalize();
+    // Three radii out, the Sun a quarter turn to the side, out of the view.
+    Look(planet->position + side * (10.0f * planet->radius), side * -1.0f);
+    const auto& view = runner.Draw().Camera().Current();
+    const int sunwardDirection = Vec3::Dot(towardsSun, view.right) > 0.0f ? 1 : -1;
+    RunFrames(2);
+    ReadWindow();
+    // The disc's two halves, each a band beside its centre (clear of the
+    // cursor), by their strongest channel: the lit oceans are deep blue.
+    auto half = [&](int direction) {
+        int sum = 0, count = 0;
+        for (int y = height / 2 - height / 10; y < height / 2 + height / 10; ++y)
+            for (int step = 8; step < width / 10; ++step, ++count) {
+                const int x = width / 2 + direction * step;
+                sum += std::max({Red(x, y), Green(x, y), Blue(x, y)});
+            }
+        return sum / count;
+    };
+    const int sunward = half(sunwardDirection), away = half(-sunwardDirection);
+    EXPECT_GT(sunward, 25);
+    EXPECT_GT(sunward, 2 * away) << away;
 }

@@ -145,6 +145,24 @@ TEST_F(DisplayPixels, ALoadScreenWhoseHeaderLiesDrawsNothing) {
         ASSERT_EQ(p & 0xFFFFFFu, 0u);
 }
 
+TEST_F(DisplayPixels, TheStillPictureIsTheFrameLastShown) {
+    host.highQuality = true;
+    Make(16, 12);
+    platform::render::Device& device = *display->Device();
+    // Shown straight from the back buffer (the first frame after creation is
+    // drawn but not shown).
+    for (int frame = 0; frame < 2; ++frame) {
+        ASSERT_EQ(device.ColorFill(device.GetBackBuffer(), nullptr, 0xFF00FF00), D3D_OK);
+        display->Present();
+    }
+    ReadWindow();
+    EXPECT_EQ(pixels[0] & 0xFFFFFFu, 0x00FF00u);
+    const std::vector<uint8_t> dib = display->CaptureFrame();
+    ASSERT_EQ(dib.size(), 40u + 48u * 12u);
+    for (size_t at = 40; at < dib.size(); at += 3)
+        ASSERT_EQ(dib[at + 1], 0xFF) << at; // green, whatever the back buffer holds now
+}
+
 TEST_F(DisplayPixels, ACapturedFrameOfAnOddWidthHasPaddedBottomUpRows) {
     host.highQuality = true;
     Make(33, 21);
