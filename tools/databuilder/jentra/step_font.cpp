@@ -12,6 +12,7 @@
 #include "Jentra/JTFont.h"
 #include "Jentra/render/font_atlas.h"
 #include "platform/binary_io.h"
+#include "tools/databuilder/shared/write_if_changed.h"
 #include "platform/image/jpeg.h"
 
 namespace {
@@ -33,7 +34,7 @@ bool WriteGrey(const std::filesystem::path& file, const jentra::font::FontAtlas&
     std::vector<uint8_t> bytes;
     std::string error;
     if (!EncodeJpeg(image, kJpegQuality, bytes, &error) ||
-        !platform::WriteWholeFile(file, bytes, &error)) {
+        !databuilder::WriteFileIfChanged(file, bytes, &error)) {
         std::fprintf(stderr, "databuilder: %s: %s\n", file.c_str(), error.c_str());
         return false;
     }

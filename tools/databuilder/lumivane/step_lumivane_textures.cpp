@@ -5,6 +5,7 @@
 #include "tools/databuilder/shared/data_step.h"
 
 #include "platform/binary_io.h"
+#include "tools/databuilder/shared/write_if_changed.h"
 #include "platform/image/jpeg2000.h"
 #include "platform/paths.h"
 #include "tools/databuilder/shared/procedural_paint.h"
@@ -81,7 +82,7 @@ bool WriteTex(const std::filesystem::path& dataRoot, const char* name, const Ima
     }
     std::error_code ignored;
     std::filesystem::create_directories(path->parent_path(), ignored);
-    if (!platform::WriteWholeFile(*path, bytes, &error)) {
+    if (!databuilder::WriteFileIfChanged(*path, bytes, &error)) {
         std::fprintf(stderr, "databuilder: %s\n", error.c_str());
         return false;
     }

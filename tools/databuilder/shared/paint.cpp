@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/binary_io.h"
+#include "tools/databuilder/shared/write_if_changed.h"
 #include "platform/image/jpeg.h"
 #include "platform/image/tga.h"
 
@@ -84,7 +85,7 @@ bool WriteJpeg(const std::filesystem::path& file, const platform::image::Image& 
     std::vector<uint8_t> bytes;
     std::string error;
     if (!platform::image::EncodeJpeg(image, kJpegQuality, bytes, &error) ||
-        !platform::WriteWholeFile(file, bytes, &error))
+        !WriteFileIfChanged(file, bytes, &error))
         return Fail(file, error);
     return true;
 }
