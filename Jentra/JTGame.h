@@ -100,6 +100,14 @@ public:
     bool CheckKillMusicThread() const;
     void SetKillMusicThread(bool on);
     JTUserOptions* GetUserOptions() { return &m_userOptions; }
+    // While pacing (the default) the loop draws no more frames than the
+    // screen shows: it sleeps out the rest of a frame that came sooner.
+    // Without it, it draws as fast as the machine can (benchmarks).
+    void SetFramePacing(bool on) { m_framePacing = on; }
+    bool GetFramePacing() const { return m_framePacing; }
+    // The shortest time between two paced frames: one refresh of the
+    // screen the main window is on (60 a second where it does not say).
+    uint32_t GetFrameIntervalMs() const;
     JTCommunicator* GetCommunicator() { return &m_communicator; }
 
     // Splits the program file's full name into its name and folder; a folder
@@ -142,6 +150,8 @@ private:
     // Puts the pointer in the middle of the screen as the program ends.
     void CentrePointerForExit();
     float GameSpeed() const;
+    // How long before the next paced frame is due; 0 when it is.
+    uint32_t FrameWaitMs() const;
 
     JTCommunicator m_communicator;
     uint32_t m_build = 0;
@@ -155,6 +165,7 @@ private:
     bool m_noSplash = false;
     std::thread m_musicThread;
     JTFrameStepState m_clock;
+    bool m_framePacing = true;
     uint64_t m_totalPhysMem = 0;
     JTUserOptions m_userOptions;
     JTArray<JTModeless*> m_modeless{16};

@@ -252,6 +252,13 @@ void Window::Swap() {
     SDL_GL_SwapWindow(impl_->window);
 }
 
+int Window::RefreshRate() const {
+    const int screen = SDL_GetWindowDisplayIndex(impl_->window);
+    SDL_DisplayMode mode;
+    if (screen < 0 || SDL_GetCurrentDisplayMode(screen, &mode) != 0) return 0;
+    return mode.refresh_rate > 0 ? mode.refresh_rate : 0;
+}
+
 uint64_t Window::NativeX11Window() const {
 #if defined(SDL_VIDEO_DRIVER_X11)
     SDL_SysWMinfo info;

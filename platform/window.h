@@ -78,6 +78,9 @@ public:
     bool PointerPosition(int& x, int& y) const;
     // Presents the back buffer of the current GL context.
     void Swap();
+    // Refreshes a second of the screen the window is on; 0 when the window
+    // system does not say.
+    int RefreshRate() const;
     // The X11 window id when the window lives on an X11 display, else 0.
     uint64_t NativeX11Window() const;
 

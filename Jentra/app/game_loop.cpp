@@ -12,6 +12,7 @@
 #include "Jentra/core/frame/app_clock.h"
 #include "Jentra/JTEventQueue.h"
 #include "Jentra/core/frame/frame_hooks.h"
+#include "platform/clock.h"
 #include "platform/events.h"
 #include "platform/window.h"
 
@@ -22,6 +23,12 @@ JTFrameRenderHooks gRenderHooks;
 // event ends it early; when it runs out the loop finds the game still idle
 // and waits again, so the bound changes nothing the player sees.
 constexpr uint32_t kIdleWaitMs = 100;
+
+// Frames a second where the screen does not say how often it refreshes, and
+// the range of refresh rates taken as they are.
+constexpr int kDefaultRefreshRate = 60;
+constexpr int kSlowestRefreshRate = 24;
+constexpr int kFastestRefreshRate = 500;
 } // namespace
 
 void JTSetFrameRenderHooks(const JTFrameRenderHooks& hooks) {
@@ -36,6 +43,12 @@ void JTGame::Main() {
     for (;;) {
         platform::Event event;
         if (!queue.Poll(event)) {
+            // A frame sooner than the screen can show it would be drawn for
+            // nothing: sleep out the rest, then take what came meanwhile.
+            if (const uint32_t wait = FrameWaitMs()) {
+                platform::SleepMilliseconds(wait);
+                continue;
+            }
             if (!Idle()) continue;
             // Nothing to do (the window is inactive): sleep until an event.
             if (!queue.Wait(event, kIdleWaitMs)) continue;
@@ -79,6 +92,22 @@ bool JTGame::Idle() {
     ++gnFrame;
     CheckUserActions();
     return false;
+}
+
+uint32_t JTGame::GetFrameIntervalMs() const {
+    int rate = m_mainWindow ? m_mainWindow->RefreshRate() : 0;
+    if (rate < kSlowestRefreshRate || rate > kFastestRefreshRate) rate = kDefaultRefreshRate;
+    // Whole milliseconds, as the frame clock counts.
+    return uint32_t(1000 / rate);
+}
+
+uint32_t JTGame::FrameWaitMs() const {
+    // The frame clock's last tick is when the last frame began.
+    if (!m_framePacing || m_clock.lastTick == 0) return 0;
+    if (!m_appActive && m_waitWhenInactive) return 0;
+    const uint32_t since = JTTickMs() - m_clock.lastTick;
+    const uint32_t interval = GetFrameIntervalMs();
+    return since < interval ? interval - since : 0;
 }
 
 float JTGame::GameSpeed() const {

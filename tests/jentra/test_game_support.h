@@ -40,8 +40,8 @@ inline void PushType(platform::EventType type) {
     JTEventQueue().Push(e);
 }
 
-// A game that runs frames of 16 ms and lets a test script what happens in
-// each frame.
+// A game that runs frames of 16 ms (or frameMs) on its clock and lets a test
+// script what happens in each frame.
 class SampleGame : public JTGame {
 public:
     explicit SampleGame(std::string key) : m_key(std::move(key)) {}
@@ -50,6 +50,8 @@ public:
 
     std::function<void(SampleGame&, int frame)> onFrame;
     std::vector<uint32_t> realTimes, gameTimes;
+    platform::TestClock* clock = &gClock;
+    uint32_t frameMs = 16;
     int frames = 0;
     bool initialSceneBuilt = false;
     bool quitAtStart = false;
@@ -64,7 +66,7 @@ protected:
         gameTimes.push_back(gdwTime);
         if (onFrame) onFrame(*this, frames);
         ++frames;
-        gClock.AdvanceMilliseconds(16);
+        clock->AdvanceMilliseconds(frameMs);
         // A runaway loop would otherwise never end the test.
         if (frames > 10000) PushType(platform::EventType::Quit);
     }
