@@ -104,6 +104,7 @@ double SecondsSince(Clock::time_point start) {
 class BenchGame : public ChessGame {
 public:
     BenchGame(const Case& benchCase, int frames) : case_(benchCase), frames_(frames) {}
+
 protected:
     void InitialScene() override {
         if (!gPictures.empty()) {
@@ -186,7 +187,8 @@ private:
 
 // Fresh settings in a folder of their own, at the benchmark's size.
 bool FreshSettings(std::filesystem::path& home) {
-    std::string folder = (std::filesystem::temp_directory_path() / "rookfall-frames-XXXXXX").string();
+    std::string folder =
+        (std::filesystem::temp_directory_path() / "rookfall-frames-XXXXXX").string();
     if (!mkdtemp(folder.data())) return false;
     home = folder;
     setenv("HOME", folder.c_str(), 1);

@@ -57,9 +57,27 @@ Image DecompressDxt(const Image& source) {
         source.pixels.size() != LevelSize(source.format, source.width, source.height))
         return {};
     Image out = MakeImage(PixelFormat::A8R8G8B8, source.width, source.height);
-    squish::DecompressImage(out.pixels.data(), source.width, source.height, source.pixels.data(),
-                            flags);
-    SwapRedBlue(out.pixels);
+    // Block by block on this thread: the library's whole-picture call hands
+    // the blocks to worker threads that then spin, waiting for more work,
+    // long after the few blocks of a texture level are done.
+    const size_t blockBytes = flags == squish::kDxt1 ? 8 : 16;
+    const uint8_t* block = source.pixels.data();
+    const size_t pitch = size_t(source.width) * 4;
+    for (int y = 0; y < source.height; y += 4)
+        for (int x = 0; x < source.width; x += 4, block += blockBytes) {
+            uint8_t rgba[16 * 4];
+            squish::Decompress(rgba, block, flags);
+            for (int row = 0; row < 4 && y + row < source.height; ++row)
+                for (int column = 0; column < 4 && x + column < source.width; ++column) {
+                    const uint8_t* from = rgba + (row * 4 + column) * 4;
+                    uint8_t* to =
+                        out.pixels.data() + size_t(y + row) * pitch + size_t(x + column) * 4;
+                    to[0] = from[2];
+                    to[1] = from[1];
+                    to[2] = from[0];
+                    to[3] = from[3];
+                }
+        }
     return out;
 }
 

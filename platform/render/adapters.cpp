@@ -64,6 +64,7 @@ std::vector<AdapterInfo> Query() {
         info.subSysId = HashName(screenName);
         info.revision = HashName(driver.version);
         info.maxSamples = driver.maxSamples;
+        info.vertexShaders = !IsSoftwareRasteriser(driver.renderer);
         info.maxTextureSize = driver.maxTextureSize;
         SDL_DisplayMode desktop;
         if (SDL_GetDesktopDisplayMode(screen, &desktop) != 0) continue;

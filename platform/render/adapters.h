@@ -24,7 +24,9 @@ struct AdapterInfo {
     std::vector<D3DDISPLAYMODE> modes; // never empty: at least the desktop mode
     int maxSamples = 0;                // multisampling the driver offers (0: none)
     int maxTextureSize = 0;
-    bool vertexShaders = true; // GL always transforms on the GPU
+    // Vertices are transformed by the graphics card. Not so on a software
+    // rasteriser, where everything runs on the processor.
+    bool vertexShaders = true;
 };
 
 // Every adapter of the machine; asked once per process (the first call

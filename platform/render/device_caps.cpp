@@ -97,12 +97,15 @@ void HashAdapterIds(AdapterIdentifier& identifier) {
     identifier.Revision = HashName(identifier.Version);
 }
 
-bool OffersAnisotropicFiltering(std::string_view renderer, bool hasExtension) {
-    if (!hasExtension) return false;
+bool IsSoftwareRasteriser(std::string_view renderer) {
     // Mesa's software rasterisers name themselves in the renderer string.
     for (std::string_view software : {"llvmpipe", "softpipe", "swrast"})
-        if (renderer.find(software) != std::string_view::npos) return false;
-    return true;
+        if (renderer.find(software) != std::string_view::npos) return true;
+    return false;
+}
+
+bool OffersAnisotropicFiltering(std::string_view renderer, bool hasExtension) {
+    return hasExtension && !IsSoftwareRasteriser(renderer);
 }
 
 uint32_t TextureFormatDesc::AlphaBits() const {

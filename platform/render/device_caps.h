@@ -74,6 +74,10 @@ struct AdapterIdentifier {
     uint32_t Revision = 0;
 };
 
+// Whether the renderer string names one of Mesa's software rasterisers,
+// which draw on the processor.
+bool IsSoftwareRasteriser(std::string_view renderer);
+
 // Whether a driver, by its renderer string and whether it has the GL
 // extension, offers anisotropic filtering as a capability. A software
 // rasteriser does not: it filters anisotropically on the processor at many

@@ -146,6 +146,12 @@ private:
     void AfterSurfaceWork();
     // The driver's strings and limits, asked once.
     void ReadDriverFacts();
+    // Whether the texture is kept in GL as 8-bit BGRA rather than in its
+    // own format (gl_resources.cpp).
+    bool StoresExpanded(const BaseTexture& texture) const;
+    // Puts one level of the texture's CPU copy into GL (glTexImage2D when
+    // `allocate`, else glTexSubImage2D), in GL's format for the texture.
+    void UploadLevel(BaseTexture& texture, int face, int level, bool allocate);
 
     // Fixed state (gl_raster_state.cpp).
     void ApplyRaster(const DeviceState& state);
@@ -192,6 +198,7 @@ private:
     GLuint boundTextures_[kUnits] = {};
     uint64_t stageBindVersion_ = 0; // stage version the bindings follow; 0: unknown
     float maxAnisotropy_ = 1.0f;    // the driver's limit; 1 without the extension
+    bool expandTextures_ = false;   // a software rasteriser: see StoresExpanded
     uint32_t maxTextureSize_ = 0;
     AdapterIdentifier identifier_;
 

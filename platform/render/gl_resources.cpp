@@ -2,6 +2,7 @@
 // from it when it is unlocked, deleted when it goes.
 #include "platform/render/gl_backend.h"
 
+#include "platform/image/convert.h"
 #include "platform/render/gl_formats.h"
 
 namespace platform::render {
@@ -18,6 +19,27 @@ GLenum TextureTarget(const BaseTexture& texture) {
 
 GLenum FaceTarget(const BaseTexture& texture, int face) {
     return texture.IsCube() ? GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face) : GLenum(GL_TEXTURE_2D);
+}
+
+// The colour formats whose texels a software rasteriser would unpack on
+// every fetch: compressed blocks, 16-bit and 24-bit pixels.
+bool UnpackedOnEveryFetch(D3DFORMAT format) {
+    switch (format) {
+    case D3DFMT_R8G8B8:
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+    case D3DFMT_A4R4G4B4:
+    case D3DFMT_X4R4G4B4:
+    case D3DFMT_DXT1:
+    case D3DFMT_DXT2:
+    case D3DFMT_DXT3:
+    case D3DFMT_DXT4:
+    case D3DFMT_DXT5:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -77,21 +99,58 @@ void GlBackend::InitTexture(BaseTexture& texture) {
     glTexParameteri(target, GL_TEXTURE_SWIZZLE_G, format.swizzle[1]);
     glTexParameteri(target, GL_TEXTURE_SWIZZLE_B, format.swizzle[2]);
     glTexParameteri(target, GL_TEXTURE_SWIZZLE_A, format.swizzle[3]);
-    for (int face = 0; face < texture.FaceCount(); ++face) {
-        for (int level = 0; level < texture.LevelCount(); ++level) {
-            const GLsizei w = texture.LevelWidth(level), h = texture.LevelHeight(level);
-            const std::vector<uint8_t>& data = texture.LevelData(face, level);
-            const void* pixels = data.empty() ? nullptr : data.data();
-            if (format.compressed)
-                glCompressedTexImage2D(FaceTarget(texture, face), level, format.internalFormat, w,
-                                       h, 0, GLsizei(texture.LevelBytes(level)), pixels);
-            else
-                glTexImage2D(FaceTarget(texture, face), level, GLint(format.internalFormat), w, h,
-                             0, format.format, format.type, pixels);
-        }
-    }
+    for (int face = 0; face < texture.FaceCount(); ++face)
+        for (int level = 0; level < texture.LevelCount(); ++level)
+            UploadLevel(texture, face, level, true);
     texture.handle = name;
     CheckErrors();
+}
+
+bool GlBackend::StoresExpanded(const BaseTexture& texture) const {
+    // A software rasteriser samples 8-bit BGRA texels fastest and unpacks
+    // any other layout on every fetch, which costs more than the memory the
+    // wider texels take. What is drawn into stays as it is, so drawing keeps
+    // the target's precision; the program's own copy keeps its format.
+    return expandTextures_ && !texture.IsRenderTarget() && UnpackedOnEveryFetch(texture.Format());
+}
+
+void GlBackend::UploadLevel(BaseTexture& texture, int face, int level, bool allocate) {
+    GlFormat format;
+    if (!GlFormatOf(texture.Format(), format)) return;
+    const GLenum target = FaceTarget(texture, face);
+    const GLsizei w = texture.LevelWidth(level), h = texture.LevelHeight(level);
+    const std::vector<uint8_t>& data = texture.LevelData(face, level);
+    if (StoresExpanded(texture)) {
+        platform::image::Image bgra;
+        if (!data.empty()) {
+            platform::image::Image source;
+            source.format = platform::image::PixelFormat(uint32_t(texture.Format()));
+            source.width = w;
+            source.height = h;
+            source.pixels = data;
+            bgra = platform::image::ToBgra8(source);
+        }
+        const void* pixels = bgra.pixels.empty() ? nullptr : bgra.pixels.data();
+        if (allocate)
+            glTexImage2D(target, level, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+        else if (pixels)
+            glTexSubImage2D(target, level, 0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+        return;
+    }
+    const void* pixels = data.empty() ? nullptr : data.data();
+    if (format.compressed) {
+        if (allocate)
+            glCompressedTexImage2D(target, level, format.internalFormat, w, h, 0,
+                                   GLsizei(texture.LevelBytes(level)), pixels);
+        else
+            glCompressedTexSubImage2D(target, level, 0, 0, w, h, format.internalFormat,
+                                      GLsizei(data.size()), pixels);
+    } else if (allocate) {
+        glTexImage2D(target, level, GLint(format.internalFormat), w, h, 0, format.format,
+                     format.type, pixels);
+    } else {
+        glTexSubImage2D(target, level, 0, 0, w, h, format.format, format.type, pixels);
+    }
 }
 
 void GlBackend::UpdateTexture(BaseTexture& texture, int face, int level) {
@@ -103,14 +162,7 @@ void GlBackend::UpdateTexture(BaseTexture& texture, int face, int level) {
     glBindTexture(TextureTarget(texture), GLuint(texture.handle));
     boundTextures_[unit] = GLuint(texture.handle);
     stageBindVersion_ = 0;
-    const GLsizei w = texture.LevelWidth(level), h = texture.LevelHeight(level);
-    const std::vector<uint8_t>& data = texture.LevelData(face, level);
-    if (format.compressed)
-        glCompressedTexSubImage2D(FaceTarget(texture, face), level, 0, 0, w, h,
-                                  format.internalFormat, GLsizei(data.size()), data.data());
-    else
-        glTexSubImage2D(FaceTarget(texture, face), level, 0, 0, w, h, format.format, format.type,
-                        data.data());
+    UploadLevel(texture, face, level, false);
 }
 
 void GlBackend::ReleaseTexture(BaseTexture& texture) {

@@ -117,6 +117,7 @@ void GlBackend::ReadDriverFacts() {
     GLint size = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
     maxTextureSize_ = size > 0 ? uint32_t(size) : 0;
+    expandTextures_ = IsSoftwareRasteriser(identifier_.Description);
     const bool extension = epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
                            epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
     if (OffersAnisotropicFiltering(identifier_.Description, extension)) {

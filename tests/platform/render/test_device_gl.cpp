@@ -181,6 +181,91 @@ TEST_F(DeviceTest, TextureFormatsReadAsTheirColours) {
     EXPECT_EQ(device->TakeErrors(), 0);
 }
 
+// A software rasteriser keeps these formats as 8-bit texels in GL: what they
+// carry must come through all the same.
+TEST_F(DeviceTest, PackedTexturesKeepTheirAlphaTheirSmallestLevelsAndLaterChanges) {
+    Open(DeviceKind::OpenGL);
+    auto make = [&](D3DFORMAT format, int side, int levels, const void* texel, size_t texelBytes) {
+        auto texture = device->CreateTexture(side, side, levels, 0, format, D3DPOOL_MANAGED);
+        EXPECT_TRUE(texture);
+        if (!texture) return texture;
+        for (int level = 0; level < levels; ++level) {
+            D3DLOCKED_RECT rect;
+            EXPECT_EQ(texture->LockRect(level, &rect, 0), D3D_OK);
+            auto* bytes = static_cast<uint8_t*>(rect.pBits);
+            for (size_t at = 0; at + texelBytes <= texture->LevelBytes(level); at += texelBytes)
+                std::memcpy(bytes + at, texel, texelBytes);
+            EXPECT_EQ(texture->UnlockRect(level), D3D_OK);
+        }
+        return texture;
+    };
+    const uint16_t halfRed4444 = 0x8F00; // alpha 8 of 15, red
+    const uint16_t red565 = 0xF800;
+    const uint16_t blue565 = 0x001F;
+    // DXT1 in its three-colour mode (colour 0 not above colour 1): index 3
+    // is transparent black.
+    const uint8_t clearBlock[8] = {0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    // DXT5, 8 x 8 down to 1 x 1: opaque blue, but the last level half
+    // transparent red.
+    const uint8_t blueBlock[16] = {0xFF, 0xFF, 0,    0,    0, 0, 0, 0,
+                                   0x1F, 0x00, 0x1F, 0x00, 0, 0, 0, 0};
+    const uint8_t halfRedBlock[16] = {0x80, 0x80, 0,    0,    0, 0, 0, 0,
+                                      0x00, 0xF8, 0x00, 0xF8, 0, 0, 0, 0};
+    auto a4r4g4b4 = make(D3DFMT_A4R4G4B4, 4, 1, &halfRed4444, 2);
+    auto dxt1 = make(D3DFMT_DXT1, 4, 1, clearBlock, 8);
+    auto dxt5 = make(D3DFMT_DXT5, 8, 4, blueBlock, 16);
+    if (dxt5) {
+        D3DLOCKED_RECT last;
+        ASSERT_EQ(dxt5->LockRect(3, &last, 0), D3D_OK);
+        std::memcpy(last.pBits, halfRedBlock, sizeof halfRedBlock);
+        ASSERT_EQ(dxt5->UnlockRect(3), D3D_OK);
+    }
+    auto r5g6b5 = make(D3DFMT_R5G6B5, 4, 1, &red565, 2);
+    ASSERT_TRUE(a4r4g4b4 && dxt1 && dxt5 && r5g6b5);
+
+    // A change made after the texture was first drawn reaches GL too.
+    auto draw = [&] {
+        device->BeginScene();
+        Fill(*device, 0xFF00FF00);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+        device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+        device->SetTexture(0, a4r4g4b4.get());
+        TexturedScreen(*device, -1, 1, 0, 0);
+        device->SetTexture(0, dxt1.get());
+        TexturedScreen(*device, 0, 1, 1, 0);
+        // Far smaller than the texture: its 1 x 1 level is what shows.
+        device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+        device->SetTexture(0, dxt5.get());
+        TexturedScreen(*device, -1, 0, -1 + 2.0f / 64, -2.0f / 64);
+        device->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_NONE);
+        device->SetTexture(0, r5g6b5.get());
+        TexturedScreen(*device, 0, 0, 1, -1);
+        device->EndScene();
+        Capture();
+    };
+    draw();
+    // Half red over green: both channels near 128.
+    EXPECT_NEAR(double(Red(Pixel(16, 16))), 255.0 * 8 / 15, 3.0);
+    EXPECT_NEAR(double((Pixel(16, 16) >> 8) & 0xFF), 255.0 * 7 / 15, 3.0);
+    EXPECT_EQ(Pixel(48, 16), kGreen);
+    EXPECT_NEAR(double(Red(Pixel(0, 32))), 128.0, 3.0);
+    EXPECT_NEAR(double((Pixel(0, 32) >> 8) & 0xFF), 127.0, 3.0);
+    EXPECT_EQ(Pixel(48, 48), kRed);
+
+    D3DLOCKED_RECT rect;
+    ASSERT_EQ(r5g6b5->LockRect(0, &rect, 0), D3D_OK);
+    for (int i = 0; i < 16; ++i)
+        std::memcpy(static_cast<uint8_t*>(rect.pBits) + i * 2, &blue565, 2);
+    ASSERT_EQ(r5g6b5->UnlockRect(0), D3D_OK);
+    draw();
+    EXPECT_EQ(Pixel(48, 48), kBlue);
+    EXPECT_EQ(device->TakeErrors(), 0);
+}
+
 TEST_F(DeviceTest, ATextureDrawnIntoReadsTheRightWayUp) {
     Open(DeviceKind::OpenGL);
     auto target =

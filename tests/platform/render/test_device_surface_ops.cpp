@@ -4,6 +4,7 @@
 // stages over 16-bit textures, DOT3, anisotropic filtering, the driver's
 // identity and what it offers, and surfaces the recording device is told to lose.
 #include "device_fixture.h"
+#include "platform/render/adapters.h"
 
 #include <algorithm>
 
@@ -240,6 +241,18 @@ TEST_F(DeviceTest, TheDriverNamesItself) {
     // on the processor it can take minutes for a single frame.
     EXPECT_FALSE(caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFANISOTROPIC);
     EXPECT_EQ(caps.MaxAnisotropy, DefaultDeviceCaps().MaxAnisotropy);
+}
+
+TEST(DriverFacts, SoftwareRasterisersTransformNoVerticesOnACard) {
+    EXPECT_TRUE(IsSoftwareRasteriser("llvmpipe (LLVM 15.0.6, 256 bits)"));
+    EXPECT_TRUE(IsSoftwareRasteriser("softpipe"));
+    EXPECT_FALSE(IsSoftwareRasteriser("AMD Radeon RX 6600 (radeonsi, navi23)"));
+    // The tests draw on llvmpipe: its screens have no vertex processing of
+    // their own (so multisampling is off unless the user turns it on).
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    const std::vector<AdapterInfo>& adapters = QueryAdapters();
+    ASSERT_FALSE(adapters.empty());
+    EXPECT_FALSE(adapters[0].vertexShaders);
 }
 
 TEST(DriverFacts, AnisotropicFilteringIsOfferedByHardwareWithTheExtensionOnly) {
