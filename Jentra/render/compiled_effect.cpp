@@ -60,10 +60,25 @@ JTCompiledEffect::JTCompiledEffect(Device& device) : device(device) {}
 
 JTCompiledEffect::~JTCompiledEffect() = default;
 
+std::string JTCompiledEffect::Declarations(bool constants, uint32_t bound) const {
+    std::string text;
+    int texture = 0;
+    for (const Param& p : params) {
+        text += std::string("uniform ") + GlslType(p.kind) + " " + p.name + ";\n";
+        if (!IsTexture(p.kind)) continue;
+        if (constants)
+            text += "const float jtHas_" + p.name + " = " +
+                    ((bound >> texture) & 1u ? "1.0" : "0.0") + ";\n";
+        else
+            text += "uniform float jtHas_" + p.name + ";\n";
+        ++texture;
+    }
+    return text;
+}
+
 std::unique_ptr<JTCompiledEffect>
 JTCompiledEffect::Build(Device& device, const EffectSource& source, std::string* log) {
     std::unique_ptr<JTCompiledEffect> effect(new JTCompiledEffect(device));
-    std::string uniforms;
     int stage = 0;
     for (const auto& decl : source.params) {
         Param p;
@@ -79,24 +94,26 @@ JTCompiledEffect::Build(Device& device, const EffectSource& source, std::string*
             p.values.assign(size_t(FloatCount(decl.kind)), 0.0f);
         }
         effect->params.push_back(std::move(p));
-        uniforms += std::string("uniform ") + GlslType(decl.kind) + " " + decl.name + ";\n";
-        if (IsTexture(decl.kind)) uniforms += "uniform float jtHas_" + decl.name + ";\n";
     }
+    const std::string uniforms = effect->Declarations(false, 0);
 
     std::string reasons;
     for (const auto& technique : source.techniques) {
         std::vector<BuiltPass> built;
         std::string why;
         for (const auto& pass : technique.passes) {
-            std::string vertex = kVertexInputs + uniforms + source.common + pass.vertex;
-            std::string fragment = uniforms + source.common + pass.fragment;
+            BuiltPass b;
+            b.vertexBody = source.common + pass.vertex;
+            b.fragmentBody = source.common + pass.fragment;
             std::string error;
-            auto program = device.CreateProgram(vertex, fragment, &error);
-            if (!program) {
+            b.program = device.CreateProgram(kVertexInputs + uniforms + b.vertexBody,
+                                             uniforms + b.fragmentBody, &error);
+            if (!b.program) {
                 why = error;
                 break;
             }
-            built.push_back({std::move(program), pass.states});
+            b.states = pass.states;
+            built.push_back(std::move(b));
         }
         if (built.size() == technique.passes.size()) {
             effect->techniqueName = technique.name;
@@ -159,14 +176,34 @@ int JTCompiledEffect::Begin() {
     return int(passes.size());
 }
 
+platform::render::Program& JTCompiledEffect::ProgramFor(BuiltPass& pass, uint32_t& bound) {
+    bound = 0;
+    int texture = 0;
+    for (const Param& p : params)
+        if (p.stage >= 0) bound |= (p.texture ? 1u : 0u) << texture++;
+    for (auto& [set, program] : pass.variants)
+        if (set == bound) return program ? *program : *pass.program;
+    const std::string declarations = Declarations(true, bound);
+    auto program = device.CreateProgram(kVertexInputs + declarations + pass.vertexBody,
+                                        declarations + pass.fragmentBody, nullptr);
+    if (program)
+        for (const Param& p : params)
+            if (p.stage >= 0) program->SetSampler(p.name, p.stage);
+    pass.variants.emplace_back(bound, std::move(program));
+    const auto& made = pass.variants.back().second;
+    return made ? *made : *pass.program;
+}
+
 bool JTCompiledEffect::Pass(int i) {
     if (i < 0 || size_t(i) >= passes.size()) return false;
     BuiltPass& pass = passes[size_t(i)];
-    platform::render::Program& program = *pass.program;
+    uint32_t bound = 0;
+    platform::render::Program& program = ProgramFor(pass, bound);
+    const bool constants = &program != pass.program.get();
     for (const Param& p : params) {
         if (p.stage >= 0) {
             device.SetTexture(uint32_t(p.stage), p.texture);
-            program.SetFloat("jtHas_" + p.name, p.texture ? 1.0f : 0.0f);
+            if (!constants) program.SetFloat("jtHas_" + p.name, p.texture ? 1.0f : 0.0f);
             continue;
         }
         if (p.kind == ParamKind::Matrix) {

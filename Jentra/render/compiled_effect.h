@@ -17,10 +17,16 @@
 //   or cube parameter X a float jtHas_X, 1 while a texture is bound to it
 //   and 0 while none is (what an unbound sampler reads is undefined);
 //   the device's helpers jtToClip and jtAlphaTest.
+// Each pass is built once with jtHas_X as uniforms, which chooses the
+// technique, and then once for each set of bound textures it is drawn
+// with, jtHas_X being constants there: the driver's compiler drops what a
+// missing texture leaves out, so a pass costs only what it draws.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Jentra/JTMath.h"
@@ -72,12 +78,22 @@ private:
         bool set = false;
     };
     struct BuiltPass {
-        std::unique_ptr<platform::render::Program> program;
+        std::unique_ptr<platform::render::Program> program; // jtHas_X uniforms
         std::vector<jentra::effects::PassState> states;
+        // The pass's own stages, below the parameters' declarations.
+        std::string vertexBody, fragmentBody;
+        // Programs by bound-texture set (bit k: the k-th texture parameter
+        // has a texture); null where that set did not build.
+        std::vector<std::pair<uint32_t, std::unique_ptr<platform::render::Program>>> variants;
     };
 
     explicit JTCompiledEffect(platform::render::Device& device);
     Param* Find(const char* name, bool texture);
+    // The declarations of the parameters: jtHas_X as uniforms, or as the
+    // constants of a bound-texture set.
+    std::string Declarations(bool constants, uint32_t bound) const;
+    // The program of the pass for the textures bound now.
+    platform::render::Program& ProgramFor(BuiltPass& pass, uint32_t& bound);
 
     platform::render::Device& device;
     std::string techniqueName;

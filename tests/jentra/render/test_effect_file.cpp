@@ -152,6 +152,67 @@ TEST_F(CompiledEffectTest, TheFirstTechniqueThatBuildsDrawsEachPass) {
     EXPECT_EQ(device->GetTexture(0), nullptr);
 }
 
+// One texture parameter; green where none is bound.
+const char* const kOptionalTextureEffect = R"(param texture mTEX
+param texture mUNUSED
+technique only
+pass
+cull none
+zenable off
+vertex
+out vec2 uv;
+void main() { uv = inTexCoord; gl_Position = jtToClip(vec4(inPosition, 1.0)); }
+end
+fragment
+in vec2 uv;
+out vec4 colour;
+void main() {
+    colour = jtHas_mTEX > 0.5 ? texture(mTEX, uv) : vec4(0.0, 1.0, 0.0, 1.0);
+    if (jtHas_mUNUSED > 0.5) colour = vec4(1.0);
+}
+end
+)";
+
+TEST_F(CompiledEffectTest, APassIsBuiltForTheTexturesBoundAndDrawsAsTheFileSays) {
+    Open(DeviceKind::OpenGL);
+    EffectSource source;
+    ASSERT_TRUE(ParseEffectSource(kOptionalTextureEffect, source, nullptr));
+    std::string log;
+    auto effect = JTCompiledEffect::Build(*device, source, &log);
+    ASSERT_TRUE(effect) << log;
+    auto texture = device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED);
+    D3DLOCKED_RECT rect;
+    texture->LockRect(0, &rect, 0);
+    *static_cast<uint32_t*>(rect.pBits) = 0xFF0000FF; // blue
+    texture->UnlockRect(0);
+
+    // Bound, unbound, bound again: each draw shows what the file says for
+    // the textures bound at that moment.
+    for (platform::render::Texture* bound :
+         {texture.get(), (platform::render::Texture*)nullptr, texture.get()}) {
+        effect->SetTexture("mTEX", bound);
+        device->BeginScene();
+        device->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        ASSERT_EQ(effect->Begin(), 1);
+        ASSERT_TRUE(effect->Pass(0));
+        // The program drawing knows which textures it has: what a missing
+        // one would add is not there to be run.
+        const platform::render::Program* program = device->GetProgram();
+        ASSERT_NE(program, nullptr);
+        EXPECT_NE(program->FragmentSource().find(std::string("const float jtHas_mTEX = ") +
+                                                 (bound ? "1.0" : "0.0")),
+                  std::string::npos);
+        EXPECT_NE(program->FragmentSource().find("const float jtHas_mUNUSED = 0.0"),
+                  std::string::npos);
+        effect->End();
+        EXPECT_EQ(effect_quad::DrawFullQuad(*device, *effect), 1);
+        device->EndScene();
+        Capture();
+        EXPECT_EQ(Pixel(32, 32), bound ? 0x0000FFu : 0x00FF00u);
+    }
+    EXPECT_EQ(device->TakeErrors(), 0);
+}
+
 TEST_F(CompiledEffectTest, NoTechniqueThatBuildsGivesEveryReason) {
     Open(DeviceKind::OpenGL);
     EffectSource source;
