@@ -67,13 +67,11 @@ bool ParkTable(const std::filesystem::path& modules) {
     return WriteModel(modules / "Chess/Park/Table.jtm", "Table", parts);
 }
 
-// The park around the table: the sky (the only plain surface, which the
-// sun tints), the lawn and a ring of trees.
+// The park around the table: the lawn, a ring of trees and the sky (the
+// only plain surface, which the sun tints). The sky, all around, comes
+// last: what the table, the lawn and the trees cover is then never drawn.
 bool ParkSurroundings(const std::filesystem::path& modules) {
     std::vector<Part> parts;
-    parts.push_back({"sky", Sphere(JTVec3(0, -6, 0), 900.0f, 24, 12, true),
-                     SimpleEffect("Chess\\Park\\parksky.jpg", 0.5f, 0.5f, 0.5f), JTMatrix(),
-                     false});
     parts.push_back({"lawn", Disc(900.0f, -6.0f, 32, 120.0f),
                      ParkPieceEffect("Chess\\Park\\grass.jpg"), JTMatrix(), false});
     Shape trees;
@@ -92,6 +90,9 @@ bool ParkSurroundings(const std::filesystem::path& modules) {
         trees.Append(tree);
     }
     parts.push_back({"trees", trees, ParkPieceEffect("Chess\\Park\\grass.jpg"), JTMatrix(), false});
+    parts.push_back({"sky", Sphere(JTVec3(0, -6, 0), 900.0f, 24, 12, true),
+                     SimpleEffect("Chess\\Park\\parksky.jpg", 0.5f, 0.5f, 0.5f), JTMatrix(),
+                     false});
     return WriteModel(modules / "Chess/Park/Park.jtm", "Park", parts);
 }
 
@@ -122,11 +123,10 @@ bool FireAndIceTable(const std::filesystem::path& modules) {
     return WriteModel(modules / "Chess/Fire and Ice/table.jtm", "table", parts);
 }
 
+// The cave around the board, the ledges and the lava below. The cave, all
+// around, comes last: what the ledges and the lava cover is never drawn.
 bool SkullRoom(const std::filesystem::path& modules) {
     std::vector<Part> parts;
-    parts.push_back({"cave", Sphere(JTVec3(0, -30, 0), 110.0f, 24, 12, true),
-                     SimpleEffect("Chess\\Fire and Ice\\rock.jpg", 0.08f, 0.03f, 0.02f), JTMatrix(),
-                     false});
     // The ledges beside the board where taken pieces stand (top at y = -5).
     Shape ledges;
     for (float side : {-1.0f, 1.0f}) {
@@ -141,6 +141,9 @@ bool SkullRoom(const std::filesystem::path& modules) {
               SimpleEffect("Chess\\Fire and Ice\\lava.jpg", 0.55f, 0.3f, 0.12f),
               JTMatrixTranslation(0.0f, -30.0f, 0.0f), true};
     parts.push_back(lava);
+    parts.push_back({"cave", Sphere(JTVec3(0, -30, 0), 110.0f, 24, 12, true),
+                     SimpleEffect("Chess\\Fire and Ice\\rock.jpg", 0.08f, 0.03f, 0.02f), JTMatrix(),
+                     false});
     return WriteModel(modules / "Chess/Fire and Ice/SkullRoom.jtm", "SkullRoom", parts);
 }
 
