@@ -88,6 +88,10 @@ public:
     const float* GetGlyphRect(unsigned char code) const { return glyphRect[code]; }
     float GetAdvance(unsigned char code) const { return advance[code]; }
     void SetGlyph(unsigned char code, const float rect[4], float width);
+    // The part of the glyph's rectangle with ink in the atlas (the whole
+    // rectangle while the atlas's ink is not known): text quads cover only
+    // that part, so no pixel of the empty rest is drawn.
+    const float* GetInkRect(unsigned char code) const;
 
     // The text as MakeText lays it out: carriage returns dropped, lines
     // broken at line feeds and wrapped at maxWidth (each character s wide a
@@ -95,6 +99,10 @@ public:
     std::string Wrap(const char* text, float maxWidth, float s) const;
 
 private:
+    // Looks for the ink of every glyph in the atlas (after the atlas or the
+    // glyph table changed).
+    void FindInk();
+
     char name[128] = {};
     JTTexture* texture = nullptr;
     JTTexture* bumpTexture = nullptr;
@@ -105,4 +113,6 @@ private:
     int atlasHeight = 512;
     float glyphRect[kCodes][4] = {};
     float advance[kCodes] = {};
+    float inkRect[kCodes][4] = {};
+    bool inkKnown = false;
 };

@@ -13,7 +13,9 @@
 #include "Jentra/JTGeoNode.h"
 #include "Jentra/JTMesh.h"
 #include "Jentra/JTTexture.h"
+#include "Jentra/render/font_ink.h"
 #include "platform/binary_io.h"
+#include "platform/render/resources.h"
 
 namespace {
 
@@ -46,7 +48,17 @@ long JTFont::Init(const char* newName) {
         bumpTexture = gpJTTextureMan->Load(kBumpFile, "", false);
     }
     LoadSpacing(kSpacingFile);
+    FindInk();
     return 0;
+}
+
+void JTFont::FindInk() {
+    const platform::render::Texture* atlas = texture ? texture->GetD3DTexture(0) : nullptr;
+    inkKnown = atlas && jentra::font::FindInk(*atlas, glyphRect, inkRect);
+}
+
+const float* JTFont::GetInkRect(unsigned char code) const {
+    return inkKnown ? inkRect[code] : glyphRect[code];
 }
 
 bool JTFont::LoadSpacing(const char* file) {
@@ -60,6 +72,7 @@ bool JTFont::LoadSpacing(const char* file) {
             in.ReadF32(v);
     for (float& a : advance)
         in.ReadF32(a);
+    inkKnown = false;
     return in.Good();
 }
 
@@ -80,6 +93,7 @@ void JTFont::SetGlyph(unsigned char code, const float rect[4], float width) {
     for (int i = 0; i < 4; ++i)
         glyphRect[code][i] = rect[i];
     advance[code] = width;
+    inkKnown = false;
 }
 
 void JTFont::SetBuilderFace(const char* face, int points, unsigned styleFlags) {
@@ -177,12 +191,27 @@ JTGeoNode* JTFont::MakeText(const char* text, float size, center align, JTVec3 p
             for (; at < wrapped.size() && wrapped[at] != '\n'; ++at) {
                 const unsigned char c = static_cast<unsigned char>(wrapped[at]);
                 const float* r = glyphRect[c];
+                const float* ink = GetInkRect(c);
+                const float right = x + s * advance[c];
+                // The glyph's cell runs from x to right and from y down to
+                // y - size; its quad covers the inked part of it.
+                float left = x, top = y, inkRight = right, bottom = y - size;
+                if (inkKnown && r[2] > r[0] && r[3] > r[1]) {
+                    const float across = (right - x) / (r[2] - r[0]);
+                    const float down = size / (r[3] - r[1]);
+                    left = x + (ink[0] - r[0]) * across;
+                    inkRight = x + (ink[2] - r[0]) * across;
+                    top = y - (ink[1] - r[1]) * down;
+                    bottom = y - (ink[3] - r[1]) * down;
+                } else {
+                    ink = r;
+                }
                 const unsigned short k = static_cast<unsigned short>(vertices.size());
-                vertices.push_back({x, y - size, pos.z, 0, 0, -1, r[0], r[3]});
-                vertices.push_back({x, y, pos.z, 0, 0, -1, r[0], r[1]});
-                x += s * advance[c];
-                vertices.push_back({x, y - size, pos.z, 0, 0, -1, r[2], r[3]});
-                vertices.push_back({x, y, pos.z, 0, 0, -1, r[2], r[1]});
+                vertices.push_back({left, bottom, pos.z, 0, 0, -1, ink[0], ink[3]});
+                vertices.push_back({left, top, pos.z, 0, 0, -1, ink[0], ink[1]});
+                vertices.push_back({inkRight, bottom, pos.z, 0, 0, -1, ink[2], ink[3]});
+                vertices.push_back({inkRight, top, pos.z, 0, 0, -1, ink[2], ink[1]});
+                x = right;
                 for (unsigned short i : {0, 1, 2, 2, 1, 3})
                     indices.push_back(static_cast<unsigned short>(k + i));
             }

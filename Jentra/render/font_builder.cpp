@@ -39,5 +39,6 @@ bool JTFont::CreateTexture() {
         std::memcpy(glyphRect[code], atlas.rect[code], sizeof glyphRect[code]);
         advance[code] = atlas.advance[code];
     }
+    FindInk();
     return true;
 }

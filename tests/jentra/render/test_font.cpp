@@ -216,6 +216,66 @@ TEST_F(FontPictureTest, RookfallLandsWhereItIsPlacedWithGapsBetweenItsLetters) {
     EXPECT_GE(gaps, 5);
 }
 
+// Text quads are cut to the glyphs' ink: far fewer pixels, the same picture.
+TEST_F(FontPictureTest, TextCoversOnlyTheInkOfItsGlyphsAndDrawsTheSame) {
+    Open(DeviceKind::OpenGL, 160, 60);
+    JTFont cut;
+    ASSERT_EQ(cut.Init("font1"), 0);
+    ASSERT_NE(cut.GetTexture(), nullptr);
+    // The same font, told its glyph table anew: it no longer knows where
+    // the ink is and covers whole glyph cells.
+    JTFont whole;
+    ASSERT_EQ(whole.Init("font1"), 0);
+    for (int c = 0; c < 256; ++c)
+        whole.SetGlyph(uint8_t(c), whole.GetGlyphRect(uint8_t(c)), whole.GetAdvance(uint8_t(c)));
+    camera.SetView(JTVec3(), JTVec3(0, 0, 1), JTVec3(0, 1, 0));
+    camera.SetFOV(1.5707964f);
+    camera.Update();
+    display->SetClearScreen(true);
+
+    // The text as the game shows it, with its trail of light, small enough
+    // that the atlas's smaller levels are sampled; the area its quads cover,
+    // in the node's units.
+    auto draw = [&](JTFont& font, float& area) {
+        JTGeoNode* text = font.MakeScreenText(camera.GetFOVh(), camera.GetFOVv(), "Quill & jig.",
+                                              12.0f, MIDDLE_CENTER, JTVec3(0.0f, 0.0f, 2.0f), 1.0f,
+                                              0xFFFFFFFF, 0, false);
+        auto* mesh = static_cast<JTMesh*>(text->GetMesh());
+        area = 0;
+        for (unsigned i = 0; i + 3 < mesh->GetNumVertices(); i += 4) {
+            Vert1 bottomLeft, topRight;
+            mesh->GetVertex(i, bottomLeft);
+            mesh->GetVertex(i + 3, topRight);
+            area += (topRight.x - bottomLeft.x) * (topRight.y - bottomLeft.y);
+        }
+        auto* entity = new JTEntity;
+        entity->AddChild(text);
+        Place(entity);
+        Capture();
+        scene->Delete(entity);
+        scene->PostFrameUpdate();
+        return pixels;
+    };
+    float cutArea = 0, wholeArea = 0;
+    const std::vector<uint32_t> cutPicture = draw(cut, cutArea);
+    const std::vector<uint32_t> wholePicture = draw(whole, wholeArea);
+    EXPECT_EQ(display->GetDevice()->TakeErrors(), 0);
+    EXPECT_GT(cutArea, 0.0f);
+    EXPECT_LT(cutArea, 0.7f * wholeArea);
+
+    int lit = 0, differ = 0;
+    for (size_t i = 0; i < cutPicture.size(); ++i) {
+        lit += (wholePicture[i] & 0xFF) > 0x40;
+        for (int shift : {0, 8, 16}) {
+            const int a = int(cutPicture[i] >> shift & 0xFF),
+                      b = int(wholePicture[i] >> shift & 0xFF);
+            differ += std::abs(a - b) > 2;
+        }
+    }
+    EXPECT_GT(lit, 200);
+    EXPECT_EQ(differ, 0);
+}
+
 } // namespace
 
 namespace {
