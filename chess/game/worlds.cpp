@@ -78,6 +78,14 @@ void ChessGame::LoadWorld(int number) {
     gbShadow = info->shadow;
     gfShadowScaleFudge = kShadowScale;
 
+    // The pieces go into the scene before the scenery: drawn first, they
+    // hide the board beneath them, which is then never drawn there.
+    for (int square = 0; square < 128 && numPieces < kMaxPieces; ++square) {
+        if (!chess::OnBoard(square) || chess::gBoard.board[square] == chess::kEmpty) continue;
+        CreatePiece(numPieces++, chess::gBoard.board[square], chess::gBoard.board[square + 8],
+                    square);
+    }
+
     JTEntity* scenery[2] = {};
     for (int i = 0; i < 2; ++i)
         if (info->scenery[i]) scenery[i] = AddScenery(info->scenery[i]);
@@ -107,11 +115,6 @@ void ChessGame::LoadWorld(int number) {
         }
     }
 
-    for (int square = 0; square < 128 && numPieces < kMaxPieces; ++square) {
-        if (!chess::OnBoard(square) || chess::gBoard.board[square] == chess::kEmpty) continue;
-        CreatePiece(numPieces++, chess::gBoard.board[square], chess::gBoard.board[square + 8],
-                    square);
-    }
     PlaceParkingSlots();
     CreateSquares();
 
