@@ -202,7 +202,12 @@ Shape Box(const JTVec3& lo, const JTVec3& hi, float uvScale) {
     return shape;
 }
 
-Shape Sphere(const JTVec3& centre, float radius, int segments, int rings, bool inward) {
+namespace {
+
+// Rings `first` to `last` (excluded) of a sphere of `rings` rings from the
+// top.
+Shape SphereRings(const JTVec3& centre, float radius, int segments, int rings, bool inward,
+                  int last) {
     Shape shape;
     auto at = [&](int s, int r) {
         const float a = 2 * kPi * float(s) / float(segments);
@@ -211,7 +216,7 @@ Shape Sphere(const JTVec3& centre, float radius, int segments, int rings, bool i
         return MakeVertex(centre + n * radius, inward ? -n : n, float(s) / float(segments),
                           float(r) / float(rings));
     };
-    for (int r = 0; r < rings; ++r)
+    for (int r = 0; r < last; ++r)
         for (int s = 0; s < segments; ++s) {
             const Vert1 a = at(s, r), b = at(s + 1, r), c = at(s, r + 1), d = at(s + 1, r + 1);
             const JTVec3 mid = JTVec3Normalize(Position(a) + Position(d) - centre * 2.0f);
@@ -220,6 +225,16 @@ Shape Sphere(const JTVec3& centre, float radius, int segments, int rings, bool i
             if (r < rings - 1) shape.Triangle(c, b, d, out);
         }
     return shape;
+}
+
+} // namespace
+
+Shape Sphere(const JTVec3& centre, float radius, int segments, int rings, bool inward) {
+    return SphereRings(centre, radius, segments, rings, inward, rings);
+}
+
+Shape Dome(const JTVec3& centre, float radius, int segments, int rings) {
+    return SphereRings(centre, radius, segments, rings, true, std::min(rings, rings / 2 + 1));
 }
 
 Shape Quad(const JTVec3& c, float width, float height, const JTVec3& normal, float uRepeat,

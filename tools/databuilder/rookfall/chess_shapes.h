@@ -41,6 +41,12 @@ Shape Extrude(const std::vector<std::pair<float, float>>& outline, float half);
 Shape Box(const JTVec3& lo, const JTVec3& hi, float uvScale = 1.0f);
 // A sphere about centre; inward turns its faces to the inside (a sky).
 Shape Sphere(const JTVec3& centre, float radius, int segments, int rings, bool inward = false);
+// The inside of a sphere around a world whose floor is a disc of the same
+// radius through the centre: the rings above the floor, and the first ring
+// below it, which closes the gaps between the floor's rim and the sphere's.
+// A viewer above the floor sees nothing of the rest, which is left out
+// rather than drawn behind the floor every frame.
+Shape Dome(const JTVec3& centre, float radius, int segments, int rings);
 // A flat rectangle facing `normal` (which must be an axis), centred at c.
 Shape Quad(const JTVec3& c, float width, float height, const JTVec3& normal, float uRepeat = 1.0f,
            float vRepeat = 1.0f);

@@ -90,7 +90,7 @@ bool ParkSurroundings(const std::filesystem::path& modules) {
         trees.Append(tree);
     }
     parts.push_back({"trees", trees, ParkPieceEffect("Chess\\Park\\grass.jpg"), JTMatrix(), false});
-    parts.push_back({"sky", Sphere(JTVec3(0, -6, 0), 900.0f, 24, 12, true),
+    parts.push_back({"sky", Dome(JTVec3(0, -6, 0), 900.0f, 24, 12),
                      SimpleEffect("Chess\\Park\\parksky.jpg", 0.5f, 0.5f, 0.5f), JTMatrix(),
                      false});
     return WriteModel(modules / "Chess/Park/Park.jtm", "Park", parts);
@@ -141,7 +141,7 @@ bool SkullRoom(const std::filesystem::path& modules) {
               SimpleEffect("Chess\\Fire and Ice\\lava.jpg", 0.55f, 0.3f, 0.12f),
               JTMatrixTranslation(0.0f, -30.0f, 0.0f), true};
     parts.push_back(lava);
-    parts.push_back({"cave", Sphere(JTVec3(0, -30, 0), 110.0f, 24, 12, true),
+    parts.push_back({"cave", Dome(JTVec3(0, -30, 0), 110.0f, 24, 12),
                      SimpleEffect("Chess\\Fire and Ice\\rock.jpg", 0.08f, 0.03f, 0.02f), JTMatrix(),
                      false});
     return WriteModel(modules / "Chess/Fire and Ice/SkullRoom.jtm", "SkullRoom", parts);
@@ -166,7 +166,7 @@ bool HoloRoom(const std::filesystem::path& modules) {
     std::vector<Part> parts;
     parts.push_back({"floor", Disc(240.0f, -8.0f, 32, 30.0f),
                      SimpleEffect("Chess\\Matrix\\grid.jpg", 0.9f, 0.9f, 0.9f), JTMatrix(), false});
-    parts.push_back({"dome", Sphere(JTVec3(0, -8, 0), 240.0f, 24, 12, true),
+    parts.push_back({"dome", Dome(JTVec3(0, -8, 0), 240.0f, 24, 12),
                      SimpleEffect("Chess\\Matrix\\grid.jpg", 0.35f, 0.35f, 0.35f), JTMatrix(),
                      false});
     return WriteModel(modules / "Chess/Matrix/HoloRoom.jtm", "HoloRoom", parts);
