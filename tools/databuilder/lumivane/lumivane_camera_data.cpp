@@ -148,4 +148,22 @@ void AddCameraTour(Trigger& trigger, const CameraTourViews& views) {
     trigger.actions.push_back(std::move(path));
 }
 
+CameraView FollowView(std::vector<EntityHandle> targets, Vec3 direction, float distance) {
+    CameraView view = Looking(direction);
+    view.offset = view.direction * -distance;
+    const Group group = GroupOf(targets);
+    view.position = group.centre + view.offset;
+    view.targets = std::move(targets);
+    return view;
+}
+
+void AddCameraPath(Trigger& trigger, std::initializer_list<CameraStep> steps) {
+    auto path = std::make_unique<TriggerAction>();
+    path->type = action::kCameraPath;
+    path->owner = &trigger;
+    for (const CameraStep& step : steps)
+        path->cameraKeys.push_back(Key(step.name, step.kind, step.ms, step.view));
+    trigger.actions.push_back(std::move(path));
+}
+
 } // namespace databuilder
