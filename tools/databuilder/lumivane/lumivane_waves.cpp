@@ -76,6 +76,34 @@ Entity* PlaceGate(FleetBuilder& build, const WaveSide& side) {
     return gate;
 }
 
+
+// Sent when every ship of the side's last wave is gone, or at the latest
+// after a while; it starts over once the arrivals are watched. The camera
+// turns to follow both sides' waves.
+void AddSideWaves(FleetBuilder& build, const WavePlan& plan, int32_t id, EntityHandle gate,
+                  const WaveSide& side, const std::vector<EntityHandle>& handles,
+                  const std::vector<EntityHandle>& bothWaves) {
+    auto waves = DelayTrigger("reinforcements", id, plan.latestMs);
+    waves->once = 0;
+    waves->combineMode = int32_t(CombineMode::Any);
+    auto gone = std::make_unique<TriggerCondition>();
+    gone->type = int32_t(ConditionType::UnitsGone);
+    gone->subject = 1; // none of them lives
+    gone->handles = handles;
+    gone->owner = waves.get();
+    waves->conditions.push_back(std::move(gone));
+    AddPassages(*waves, gate, side, handles);
+
+    auto watch = DelayTrigger("reinforcements arrive", id + 1, kWatchAfterMs);
+    TriggerAction& hunt = AddAction(*watch, action::kHunt);
+    hunt.handles = handles;
+    hunt.values = {kNoEntity};
+    AddCameraPath(*watch, {{"arrivals", camera_move::kQuartic, kCameraMoveMs,
+                            FollowView(bothWaves, plan.viewDirection, plan.viewDistance)}});
+    waves->AddChild(std::move(watch));
+    build.scene.AddTrigger(std::move(waves));
+}
+
 } // namespace
 
 std::vector<EntityHandle> AddWaves(FleetBuilder& build, WavePlan& plan) {
@@ -85,32 +113,11 @@ std::vector<EntityHandle> AddWaves(FleetBuilder& build, WavePlan& plan) {
     if (!westGate || !eastGate) return {};
     const std::vector<EntityHandle> west = WaveHandles(build, plan.west);
     const std::vector<EntityHandle> east = WaveHandles(build, plan.east);
-    std::vector<EntityHandle> wave = west;
-    wave.insert(wave.end(), east.begin(), east.end());
-
-    // Sent when every ship of the last wave is gone, or at the latest
-    // after a while; it starts over once the arrivals are watched.
-    auto waves = DelayTrigger("reinforcements", plan.firstTriggerId, plan.latestMs);
-    waves->once = 0;
-    waves->combineMode = int32_t(CombineMode::Any);
-    auto gone = std::make_unique<TriggerCondition>();
-    gone->type = int32_t(ConditionType::UnitsGone);
-    gone->subject = 1; // none of them lives
-    gone->handles = wave;
-    gone->owner = waves.get();
-    waves->conditions.push_back(std::move(gone));
-    AddPassages(*waves, westGate->handle, plan.west, west);
-    AddPassages(*waves, eastGate->handle, plan.east, east);
-
-    auto watch = DelayTrigger("reinforcements arrive", plan.firstTriggerId + 1, kWatchAfterMs);
-    TriggerAction& hunt = AddAction(*watch, action::kHunt);
-    hunt.handles = wave;
-    hunt.values = {kNoEntity};
-    AddCameraPath(*watch, {{"arrivals", camera_move::kQuartic, kCameraMoveMs,
-                            FollowView(wave, plan.viewDirection, plan.viewDistance)}});
-    waves->AddChild(std::move(watch));
-    build.scene.AddTrigger(std::move(waves));
-    return wave;
+    std::vector<EntityHandle> both = west;
+    both.insert(both.end(), east.begin(), east.end());
+    AddSideWaves(build, plan, plan.firstTriggerId, westGate->handle, plan.west, west, both);
+    AddSideWaves(build, plan, plan.firstTriggerId + 2, eastGate->handle, plan.east, east, both);
+    return both;
 }
 
 } // namespace databuilder

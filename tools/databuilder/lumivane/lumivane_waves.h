@@ -1,7 +1,7 @@
 // Waves of reinforcements for the data builder's war scenes: each side has
-// a wormhole gate by the battlefield, and the script sends a fresh wave of
-// ships through both gates whenever the last wave (the opening fleets being
-// the first) is gone, or after a while at the latest. The arrivals are sent
+// a wormhole gate by the battlefield, and the script sends the side a fresh
+// wave of ships through its gate whenever its last wave (its opening fleet
+// being the first) is gone, or after a while at the latest. The arrivals are sent
 // hunting, and the camera moves to follow them. Each ship of a wave takes a
 // handle held back for it, so the script and the camera can name ships that
 // do not exist yet.
@@ -15,6 +15,8 @@
 #include "tools/databuilder/lumivane/lumivane_war_scene.h"
 
 namespace databuilder {
+
+inline constexpr int kWaveTriggers = 2;
 
 struct WaveSide {
     int player;
@@ -33,7 +35,8 @@ struct WavePlan {
     float viewDistance;
 };
 
-// Places both gates and adds the top-level trigger that sends the waves;
+// Places both gates and adds the two top-level triggers (kWaveTriggers) that
+// send the waves, with ids from `firstTriggerId` up (four in all);
 // the opening units that head each side's list take the wave's held-back
 // handles (the script's orders must name them after this). The handles of
 // a wave, both sides together; empty when the gates cannot be placed.

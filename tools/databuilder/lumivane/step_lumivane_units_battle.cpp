@@ -3,9 +3,9 @@
 // (players 1 and 2), each with a fleet of armed ships closing on the
 // other; player 2 holds a station of pods docked on a core, and a mine
 // field lies behind it. The script sends the first fleet's strike group at
-// the station core and the second fleet hunting, and whenever both fleets'
-// ships are gone (or after a while) a new wave of each comes through the
-// gates behind the fleets, for the camera to follow. The companion table names
+// the station core and the second fleet hunting, and whenever a fleet's
+// ships are gone (or after a while) a new wave of its ships comes through
+// the gate behind it, for the camera to follow. The companion table names
 // the scene. The scene is read back with the scene's Load.
 #include "tools/databuilder/shared/data_step.h"
 
@@ -55,7 +55,7 @@ constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
 // Reinforcements come through a gate behind each fleet.
 constexpr Vec3 kWestGate{-34, 4, 114};
 constexpr Vec3 kEastGate{58, -4, 114};
-constexpr uint32_t kWaveAtLatestMs = 100000;
+constexpr uint32_t kWaveAtLatestMs = 150000;
 constexpr float kWaveViewDistance = 110.0f;
 
 // The core with a pod at each dock.
