@@ -157,7 +157,7 @@ CameraView FollowView(std::vector<EntityHandle> targets, Vec3 direction, float d
     return view;
 }
 
-void AddCameraPath(Trigger& trigger, std::initializer_list<CameraStep> steps) {
+void AddCameraPath(Trigger& trigger, const std::vector<CameraStep>& steps) {
     auto path = std::make_unique<TriggerAction>();
     path->type = action::kCameraPath;
     path->owner = &trigger;

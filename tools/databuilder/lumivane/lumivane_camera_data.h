@@ -69,6 +69,6 @@ struct CameraStep {
     lumivane::CameraView view;
 };
 // The trigger plays the steps as a camera path.
-void AddCameraPath(lumivane::Trigger& trigger, std::initializer_list<CameraStep> steps);
+void AddCameraPath(lumivane::Trigger& trigger, const std::vector<CameraStep>& steps);
 
 } // namespace databuilder
