@@ -157,6 +157,19 @@ CameraView FollowView(std::vector<EntityHandle> targets, Vec3 direction, float d
     return view;
 }
 
+CameraView OverviewOf(const Scene& scene) {
+    SceneBounds& bounds = GetSceneBounds();
+    const SceneBounds kept = bounds;
+    bounds = {scene.heightLimit, scene.radius};
+    CameraView home;
+    {
+        const Camera camera;
+        home = camera.Home();
+    }
+    bounds = kept;
+    return home;
+}
+
 void AddCameraPath(Trigger& trigger, const std::vector<CameraStep>& steps) {
     auto path = std::make_unique<TriggerAction>();
     path->type = action::kCameraPath;

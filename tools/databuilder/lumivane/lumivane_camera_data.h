@@ -60,6 +60,9 @@ void AddCameraTour(lumivane::Trigger& trigger, const CameraTourViews& views);
 lumivane::CameraView FollowView(std::vector<lumivane::EntityHandle> targets,
                                 lumivane::Vec3 direction, float distance);
 
+// The overview a camera set up for the scene starts at (its home view).
+lumivane::CameraView OverviewOf(const lumivane::Scene& scene);
+
 // One step of a camera path: a move of `kind` lasting `ms` to `view`, or a
 // hold there (kind 6).
 struct CameraStep {
