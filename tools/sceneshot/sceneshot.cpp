@@ -58,8 +58,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--at") == 0 && i + 1 < argc) {
             seconds.push_back(std::max(0, std::atoi(argv[++i])));
         } else if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
-            if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width < 16 ||
-                height < 16)
+            if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width < 16 || height < 16)
                 return Usage();
         } else if (std::strcmp(argv[i], "--quality") == 0 && i + 1 < argc) {
             highQuality = std::strcmp(argv[++i], "high") == 0;

@@ -76,7 +76,6 @@ Entity* PlaceGate(FleetBuilder& build, const WaveSide& side) {
     return gate;
 }
 
-
 // Sent when every ship of the side's last wave is gone, or at the latest
 // after a while; it starts over once the arrivals are watched. The camera
 // turns to follow both sides' waves.

@@ -20,9 +20,9 @@ inline constexpr int kWaveTriggers = 2;
 
 struct WaveSide {
     int player;
-    lumivane::Vec3 gate;              // where its gate stands
-    lumivane::Vec3 towardEnemy;       // the way its arrivals leave the gate
-    std::vector<const char*> ships;   // the prototypes of one wave
+    lumivane::Vec3 gate;                         // where its gate stands
+    lumivane::Vec3 towardEnemy;                  // the way its arrivals leave the gate
+    std::vector<const char*> ships;              // the prototypes of one wave
     std::vector<lumivane::EntityHandle> opening; // its first wave, already placed
 };
 
@@ -30,7 +30,7 @@ struct WavePlan {
     WaveSide west;
     WaveSide east;
     int32_t firstTriggerId;
-    uint32_t latestMs;           // a wave comes at the latest this long after the last
+    uint32_t latestMs;            // a wave comes at the latest this long after the last
     lumivane::Vec3 viewDirection; // how the camera looks at the arrivals
     float viewDistance;
 };

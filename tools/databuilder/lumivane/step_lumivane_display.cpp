@@ -200,7 +200,8 @@ Image LogoPicture(const char* text) {
             // middle line.
             const double u = std::abs(x + 0.5 - kLogoWidth / 2.0) / (kLogoWidth / 2.0);
             const double v = std::abs(y + 0.5 - kLogoHeight / 2.0) / (kLogoHeight / 2.0);
-            const double plate = kLogoPlate * std::clamp((1.0 - std::max(u * u, v * v)) * 6.0, 0.0, 1.0);
+            const double plate =
+                kLogoPlate * std::clamp((1.0 - std::max(u * u, v * v)) * 6.0, 0.0, 1.0);
             const double ink = coverage(x, y);
             const double alpha = std::max({ink, rim * 0.9, plate});
             const double bright = alpha > 0.0 ? ink / alpha : 0.0;

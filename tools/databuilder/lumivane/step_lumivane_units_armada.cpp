@@ -68,16 +68,20 @@ bool BuildArmada(const std::filesystem::path& root) {
     databuilder::OpenWar(armada, build, kWest, kEast, kComputerLevel);
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
-    databuilder::WavePlan waves{
-        .west = {kWest, kWestGate, {1, 0, 0}, {"cruiser", "cruiser", "patrolboat", "patrolboat"},
-                 build.Fleet(kWestFleet, kWest, facingEast)},
-        .east = {kEast, kEastGate, {-1, 0, 0},
-                 {"capitolship", "cruiser", "patrolboat", "patrolboat"},
-                 build.Fleet(kEastFleet, kEast, facingWest)},
-        .firstTriggerId = 40,
-        .latestMs = kWaveAtLatestMs,
-        .viewDirection = kLookAcross,
-        .viewDistance = kWaveViewDistance};
+    databuilder::WavePlan waves{.west = {kWest,
+                                         kWestGate,
+                                         {1, 0, 0},
+                                         {"cruiser", "cruiser", "patrolboat", "patrolboat"},
+                                         build.Fleet(kWestFleet, kWest, facingEast)},
+                                .east = {kEast,
+                                         kEastGate,
+                                         {-1, 0, 0},
+                                         {"capitolship", "cruiser", "patrolboat", "patrolboat"},
+                                         build.Fleet(kEastFleet, kEast, facingWest)},
+                                .firstTriggerId = 40,
+                                .latestMs = kWaveAtLatestMs,
+                                .viewDirection = kLookAcross,
+                                .viewDistance = kWaveViewDistance};
     if (databuilder::AddWaves(build, waves).empty()) build.ok = false;
     const std::vector<EntityHandle>& west = waves.west.opening;
     const std::vector<EntityHandle>& east = waves.east.opening;

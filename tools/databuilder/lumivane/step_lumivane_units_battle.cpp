@@ -91,15 +91,20 @@ bool BuildBattle(const std::filesystem::path& root) {
     databuilder::OpenWar(battle, build, kWest, kEast, kComputerLevel);
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
-    databuilder::WavePlan waves{
-        .west = {kWest, kWestGate, {1, 0, 0}, {"lancer", "picket", "gunship", "gunship"},
-                 build.Fleet(kWestFleet, kWest, facingEast)},
-        .east = {kEast, kEastGate, {-1, 0, 0}, {"stinger", "stinger", "warden", "gunship"},
-                 build.Fleet(kEastFleet, kEast, facingWest)},
-        .firstTriggerId = 40,
-        .latestMs = kWaveAtLatestMs,
-        .viewDirection = kLookAcross,
-        .viewDistance = kWaveViewDistance};
+    databuilder::WavePlan waves{.west = {kWest,
+                                         kWestGate,
+                                         {1, 0, 0},
+                                         {"lancer", "picket", "gunship", "gunship"},
+                                         build.Fleet(kWestFleet, kWest, facingEast)},
+                                .east = {kEast,
+                                         kEastGate,
+                                         {-1, 0, 0},
+                                         {"stinger", "stinger", "warden", "gunship"},
+                                         build.Fleet(kEastFleet, kEast, facingWest)},
+                                .firstTriggerId = 40,
+                                .latestMs = kWaveAtLatestMs,
+                                .viewDirection = kLookAcross,
+                                .viewDistance = kWaveViewDistance};
     Entity* core = Station(build, kEast);
     MineField(build, kEast);
     if (databuilder::AddWaves(build, waves).empty()) build.ok = false;

@@ -192,7 +192,8 @@ void AddTour(Scene& scene, const std::vector<std::vector<EntityHandle>>& squads,
         steps.push_back({"squad", camera_move::kQuartic, kTourMoveMs, view});
         steps.push_back({"watch", camera_move::kHold, kTourHoldMs, view});
     }
-    const CameraView whole = databuilder::FollowView(start.targets, start.direction, kFleetViewDistance);
+    const CameraView whole =
+        databuilder::FollowView(start.targets, start.direction, kFleetViewDistance);
     steps.push_back({"fleet", camera_move::kQuartic, kTourMoveMs, whole});
     databuilder::AddCameraPath(*tour, steps);
     // The next tour begins once this one has come back to the fleet.
