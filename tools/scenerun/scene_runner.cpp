@@ -61,6 +61,9 @@ SceneRunner::SceneRunner(std::function<void(std::string_view)> logLine)
       display(std::make_unique<Display>(log)) {
     RegisterUnitClasses();
     MainRandom().Seed(0);
+    // The generator of collections and wormhole arrivals too, so that a
+    // second run in the same process repeats the first.
+    CollectionRandom().Seed(0);
     SeedRandomRange(kRandomRangeSeed);
     GetSceneClock() = {};
     SetSceneApplication(application.get());
