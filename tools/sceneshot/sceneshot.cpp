@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/display/hud/hud.h"
 #include "platform/image/png.h"
 #include "tests/desktop/display/frame/scene_frame_runner.h"
 
@@ -75,6 +76,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sceneshot: %s: %s\n", scene.c_str(), why.c_str());
         return 1;
     }
+    // The head-up display reads its textures and sizes at the program's
+    // start; without them its squad numbers would be bare grey squares.
+    lumivane::GetHud().LoadSettings(runner.script);
     constexpr int kFramesPerSecond = 30;
     constexpr int kDrawnBefore = 30; // drawn frames before each picture
     int frame = 0;

@@ -100,6 +100,14 @@ void Weightless(Entity& e) {
     SetFlag(e, "affected by gravity", false);
 }
 
+// Drawn at its own size however far the camera stands. The pieces and the
+// blast of a unit that explodes take on its growth with distance, and the
+// units are drawn at their own size (see the unit writer): grown, a small
+// craft's debris and fireball would dwarf the ships about it.
+void OwnSize(Entity& e) {
+    SetFlag(e, "scale fudge", false);
+}
+
 Ship* TestShip() {
     auto* ship = Prototype<Ship>("testship");
     ship->AddChild(Hull());
@@ -187,11 +195,15 @@ DATABUILDER_STEP(LumivaneEntities, "lumivane_entities") {
     for (const databuilder::ParticleEffect& effect : databuilder::ParticleEffects())
         write(Prototype<PartSys>(effect.name), [&effect](Entity& e) {
             Weightless(e);
+            OwnSize(e);
             effect.tune(e);
             // The file holds the particle node, as a loaded system has one.
             static_cast<PartSys&>(e).EnsureParticleNode();
         });
-    write(Prototype<Debris>("debris"), Weightless);
+    write(Prototype<Debris>("debris"), [](Entity& e) {
+        Weightless(e);
+        OwnSize(e);
+    });
     write(TestShip(), [](Entity& e) {
         SetInt(e, "race", 1);
         SetFloat(e, "top speed", 0.5f);

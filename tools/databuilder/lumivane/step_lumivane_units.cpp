@@ -30,6 +30,7 @@
 #include "tools/databuilder/lumivane/lumivane_hulls.h"
 #include "tools/databuilder/lumivane/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane/lumivane_shapes.h"
+#include "tools/databuilder/lumivane/lumivane_unit_writer.h"
 #include "tools/databuilder/shared/sound_synth.h"
 
 namespace {
@@ -145,6 +146,7 @@ bool WriteShip(const std::filesystem::path& root, const ShipLook& look,
     Ship* ship = MakeShip(look);
     ship->CreateProps();
     Values values{*ship->props};
+    databuilder::UnitDefaults(values);
     tune(values);
     ship->RecomputeBound();
     const std::string name(ship->Name());

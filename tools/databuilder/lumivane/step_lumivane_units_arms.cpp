@@ -137,9 +137,6 @@ void WriteDeployables(UnitWriter& w) {
         // Sides ignore mines: they are found only by running into them.
         // A mine takes no orders; it goes for what comes near by itself.
         v.Set("target for enemies", 0).Set("task: auto repair", 0).Set("task: attack", 0);
-        // Drawn at its own size however far: grown like a ship, a field of
-        // mines would merge into one red wall.
-        v.Set("scale fudge", 0);
     });
 
     auto* comsat = UnitPrototype<Comsat>("comsat");

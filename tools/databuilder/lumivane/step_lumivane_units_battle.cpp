@@ -56,7 +56,8 @@ constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
 constexpr Vec3 kWestGate{-34, 4, 114};
 constexpr Vec3 kEastGate{58, -4, 114};
 constexpr uint32_t kWaveAtLatestMs = 150000;
-constexpr float kWaveViewDistance = 110.0f;
+constexpr float kWaveViewDistance = 90.0f;
+constexpr float kSideViewDistance = 45.0f;
 
 // The core with a pod at each dock.
 Entity* Station(databuilder::FleetBuilder& build, int player) {
@@ -104,7 +105,8 @@ bool BuildBattle(const std::filesystem::path& root) {
                                 .firstTriggerId = 40,
                                 .latestMs = kWaveAtLatestMs,
                                 .viewDirection = kLookAcross,
-                                .viewDistance = kWaveViewDistance};
+                                .viewDistance = kWaveViewDistance,
+                                .sideViewDistance = kSideViewDistance};
     Entity* core = Station(build, kEast);
     MineField(build, kEast);
     if (databuilder::AddWaves(build, waves).empty()) build.ok = false;
@@ -124,8 +126,8 @@ bool BuildBattle(const std::filesystem::path& root) {
     std::vector<EntityHandle> fleets = west;
     fleets.insert(fleets.end(), east.begin(), east.end());
     const databuilder::StartView start{fleets, kLookAcross};
-    const bool ok =
-        build.ok && databuilder::SaveAndCheckScene(battle.scene, root, "scenes\\battle.mis",
+    const bool ok = build.ok && databuilder::UnitsKeepApart(battle.world, kStep) &&
+                    databuilder::SaveAndCheckScene(battle.scene, root, "scenes\\battle.mis",
                                                    battle.scene.triggers.size(), kStep, &start);
     SetSceneTimeSource(nullptr);
     if (!ok) std::fprintf(stderr, "%s: the battle scene could not be built\n", kStep);

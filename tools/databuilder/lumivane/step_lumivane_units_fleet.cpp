@@ -28,6 +28,7 @@
 #include "tools/databuilder/lumivane/lumivane_camera_data.h"
 #include "tools/databuilder/lumivane/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane/lumivane_triggers.h"
+#include "tools/databuilder/lumivane/lumivane_war_scene.h"
 
 namespace {
 
@@ -256,8 +257,8 @@ bool BuildFleet(const std::filesystem::path& root) {
     scene.title = "Fleet";
     scene.secondTitle = "Fleet";
     scene.text5 = "fleet";
-    const bool ok =
-        build.ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\fleet.mis",
+    const bool ok = build.ok && databuilder::UnitsKeepApart(world, kStep) &&
+                    databuilder::SaveAndCheckScene(scene, root, "scenes\\fleet.mis",
                                                    scene.triggers.size(), kStep, &start);
     SetSceneTimeSource(nullptr);
     return ok;

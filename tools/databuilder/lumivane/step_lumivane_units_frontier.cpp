@@ -3,7 +3,8 @@
 // near the Sun while a mine layer sows mines on its run at the enemy, a
 // colony ship sends out its settlers when the script says so and a prefab
 // kit unfolds into a hub. Whenever a squadron is gone (or after a while) a
-// fresh one comes through its side's gate. The scene is read back with the scene's Load.
+// fresh one comes through its side's gate, and between waves the camera
+// tours the two sides. The scene is read back with the scene's Load.
 #include "tools/databuilder/shared/data_step.h"
 
 #include <cstdio>
@@ -29,7 +30,8 @@ constexpr int kEast = 2;
 constexpr int32_t kWarTriggerId = 26;
 constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
 constexpr uint32_t kWaveAtLatestMs = 150000;
-constexpr float kWaveViewDistance = 100.0f;
+constexpr float kWaveViewDistance = 85.0f;
+constexpr float kSideViewDistance = 45.0f;
 
 bool BuildFrontier(const std::filesystem::path& root) {
     SetSceneTimeSource([] { return kFrontierCreationTime; });
@@ -61,7 +63,8 @@ bool BuildFrontier(const std::filesystem::path& root) {
         .firstTriggerId = 50,
         .latestMs = kWaveAtLatestMs,
         .viewDirection = kLookAcross,
-        .viewDistance = kWaveViewDistance};
+        .viewDistance = kWaveViewDistance,
+        .sideViewDistance = kSideViewDistance};
     plan.waves = &waves;
     databuilder::AddWar(frontier.scene, kWarTriggerId, kWest, kEast);
     const int triggers =
@@ -72,7 +75,7 @@ bool BuildFrontier(const std::filesystem::path& root) {
     // The camera follows both squadrons, looking away from the Sun.
     const databuilder::StartView start{databuilder::UnitsOf(frontier.world, {kWest, kEast}),
                                        kLookAcross};
-    ok = ok && triggers > 0 &&
+    ok = ok && triggers > 0 && databuilder::UnitsKeepApart(frontier.world, kStep) &&
          databuilder::SaveAndCheckScene(frontier.scene, root, "scenes\\frontier.mis",
                                         size_t(triggers) + 1, kStep, &start);
     SetSceneTimeSource(nullptr);
