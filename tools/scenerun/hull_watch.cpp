@@ -31,7 +31,8 @@ std::vector<FreeUnit> FreeUnits(const World& world) {
 // The carrier a craft leaves from and lands in: it passes through the
 // carrier's bounding sphere on its way, by the hull.
 EntityHandle HomeOf(const Ship& unit) {
-    if (IsA(&unit, ClassId::CarrierFighter)) return static_cast<const CarrierFighter&>(unit).carrier;
+    if (IsA(&unit, ClassId::CarrierFighter))
+        return static_cast<const CarrierFighter&>(unit).carrier;
     if (IsA(&unit, ClassId::SpaceMarine)) return static_cast<const SpaceMarine&>(unit).atr;
     return kNoEntity;
 }

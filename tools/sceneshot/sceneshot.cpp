@@ -1,11 +1,12 @@
 // sceneshot <data root> <scene> <out prefix> [--at SECONDS]... [--size WxH]
-//           [--quality high|scaled]
+//           [--quality high|scaled] [--logo]
 // Runs a Lumivane scene with the program's display off screen on a test
 // clock of 30 frames a second and writes a PNG picture at each time asked
 // for (by default 5 s, 1, 5 and 10 minutes) as <out prefix>-<seconds>s.png.
 // Frames between the pictures are stepped (the world, the players, the
 // triggers and the camera) but not drawn, so ten minutes of a scene take
-// seconds.
+// seconds. With --logo the logo is shown, as the program shows it when its
+// "Logo" setting is on.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +22,7 @@ namespace {
 
 int Usage() {
     std::fprintf(stderr, "usage: sceneshot <data root> <scene> <out prefix> [--at SECONDS]... "
-                         "[--size WxH] [--quality high|scaled]\n");
+                         "[--size WxH] [--quality high|scaled] [--logo]\n");
     return 2;
 }
 
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     std::vector<int> seconds;
     int width = 1280, height = 720;
     bool highQuality = true;
+    bool logo = false;
     for (int i = 4; i < argc; ++i) {
         if (std::strcmp(argv[i], "--at") == 0 && i + 1 < argc) {
             seconds.push_back(std::max(0, std::atoi(argv[++i])));
@@ -63,6 +65,8 @@ int main(int argc, char** argv) {
                 return Usage();
         } else if (std::strcmp(argv[i], "--quality") == 0 && i + 1 < argc) {
             highQuality = std::strcmp(argv[++i], "high") == 0;
+        } else if (std::strcmp(argv[i], "--logo") == 0) {
+            logo = true;
         } else {
             return Usage();
         }
@@ -79,6 +83,7 @@ int main(int argc, char** argv) {
     // The head-up display reads its textures and sizes at the program's
     // start; without them its squad numbers would be bare grey squares.
     lumivane::GetHud().LoadSettings(runner.script);
+    if (logo) runner.Draw().LoadOverlayTextures(&runner.script, true, false);
     constexpr int kFramesPerSecond = 30;
     constexpr int kDrawnBefore = 30; // drawn frames before each picture
     int frame = 0;

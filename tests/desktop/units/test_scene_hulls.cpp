@@ -46,7 +46,8 @@ TEST(LvSceneHulls, TheWarScenesShipsKeepClearOfOneAnother) {
         int pairSeconds = 0;
         for (int f = 1; f <= kFiveMinutes; ++f) {
             watch.run.Step();
-            if (f % kSecond == 0) pairSeconds += int(OverlappingHulls(watch.run.world, kDeep).size());
+            if (f % kSecond == 0)
+                pairSeconds += int(OverlappingHulls(watch.run.world, kDeep).size());
         }
         EXPECT_LE(pairSeconds, 30) << scene;
     }
@@ -66,7 +67,8 @@ TEST(LvSceneHulls, UnitsTheirDebrisAndBlastsAreDrawnAtTheirOwnSize) {
             const bool isUnit = unit && !IsA(unit, ClassId::Weapon);
             const bool isDebris = IsA(entity, ClassId::Debris);
             // A blast takes on the growth of the unit it came from.
-            const bool isBlast = IsA(entity, ClassId::PartSys) && entity->distanceScaleFactor != 0.0f;
+            const bool isBlast =
+                IsA(entity, ClassId::PartSys) && entity->distanceScaleFactor != 0.0f;
             if (!isUnit && !isDebris && !isBlast) continue;
             units += isUnit, debris += isDebris, blasts += isBlast;
             // The camera stands well back from the fleets: a unit grown

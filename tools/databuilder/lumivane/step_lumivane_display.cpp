@@ -241,6 +241,15 @@ bool WriteOverlayModel(const std::filesystem::path& root, Entity* model) {
     return ok;
 }
 
+// An overlay picture is drawn after the frame has uploaded the texture
+// levels its models asked for, so a level it asks for would be forgotten
+// before the next upload and the picture shown at the smallest level, a
+// smear: its texture is kept resident, every level in a slot of its own.
+GeoNode* ResidentPicture(GeoNode* rect) {
+    rect->SetTexturePath(rect->TexturePath(), 1);
+    return rect;
+}
+
 // The logo hangs from the view's top-left corner (50 model units to the
 // view's half width at its depth). "on" slides it in; "screensaver" then
 // lets it drift gently, over and over.
@@ -249,9 +258,9 @@ Entity* Logo() {
     logo->SetName("logo");
     auto* frame = new FrameAnim;
     frame->SetName("logoframe");
-    frame->AddChild(
+    frame->AddChild(ResidentPicture(
         databuilder::MakeRect("logo", 2, -2, 20, -6.5f, 0, 0, 1, 0.25f,
-                              {.colour = 0xFFFFE0A0, .texture = "logo.dds", .lit = false}));
+                              {.colour = 0xFFFFE0A0, .texture = "logo.dds", .lit = false})));
     auto* keys = new FrameChannel;
     Matrix above, rest, low;
     above.MakeTranslation(0, 8, 0);
@@ -273,8 +282,8 @@ Entity* Logo() {
 Entity* Pause() {
     auto* pause = new Entity;
     pause->SetName("Pause");
-    pause->AddChild(databuilder::MakeRect("Pause", 38, -26, 62, -32, 0, 0, 1, 0.25f,
-                                          {.texture = "pause.dds", .lit = false}));
+    pause->AddChild(ResidentPicture(databuilder::MakeRect("Pause", 38, -26, 62, -32, 0, 0, 1, 0.25f,
+                                                          {.texture = "pause.dds", .lit = false})));
     return pause;
 }
 

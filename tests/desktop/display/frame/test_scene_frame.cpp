@@ -18,6 +18,7 @@
 #include "desktop/scene/world/trigger_action.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 using namespace display_test;
 
@@ -195,6 +196,23 @@ TEST_F(LvSceneFrame, SquadNumbersAreSmallLabels) {
     }
     EXPECT_GT(differing, 20);             // the numbers are there
     EXPECT_LE(tallest, height * 4 / 100); // and no taller than 4 % of the picture
+}
+
+// The logo in the view's top-left corner reads as letters in the scaled
+// rendering too: along its rows the brightness jumps at the strokes of the
+// letters, where the logo drawn from its smallest texture level would be a
+// smear without an edge.
+TEST_F(LvSceneFrame, TheLogoReadsAsLettersInScaledRendering) {
+    Start(800, 448, "scenes\\Hell's Heart.mis", false);
+    runner.Draw().Switches().backdropOff = true;                    // no stars among the letters
+    runner.Draw().LoadOverlayTextures(&runner.script, true, false); // the "Logo" setting on
+    RunFrames(40);                                                  // it has slid into place
+    ReadWindow();
+    int strokes = 0;
+    for (int y = 0; y < height * 12 / 100; ++y)
+        for (int x = 0; x + 1 < width / 4; ++x)
+            if (std::abs(Brightness(x + 1, y) - Brightness(x, y)) > 60) ++strokes;
+    EXPECT_GT(strokes, 150);
 }
 
 // A scene of units starts framed on them: with the sky switched off, what is
