@@ -1,10 +1,11 @@
-// The shipped unit scenes over their ten minutes, with the program's camera
+// The shipped scenes over their ten minutes, with the program's camera
 // following them: five minutes in, units are still in the camera's picture,
 // which has seldom been empty; the war scenes send new waves through their
 // gates as the old ones are used up, and the camera turns to each wave; the
 // fleet's squads travel.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <string>
 
@@ -94,6 +95,32 @@ TEST(LvSceneAction, TheFleetTravelsAndTheCameraVisitsItsSquads) {
     watch.Play(kFiveMinutes - 30 * 30);
     EXPECT_GE(watch.fired["tour"], 2) << "the tour starts over";
     EXPECT_GE(watch.run.UnitsInPicture(), 1);
+}
+
+// Hell's Heart's tour rides with its planets as they creep round the Sun,
+// and through the scene's ten minutes the camera stays on each planet's
+// sunlit side: the Sun lies within 65 degrees of the camera as seen from
+// the planet (more, and much of what the camera sees is the night side).
+TEST(LvSceneAction, HellsHeartsTourSeesThePlanetsSunlitFaces) {
+    CameraRun watch("scenes\\Hell's Heart.mis");
+    ASSERT_TRUE(watch.loaded);
+    const float widest = std::cos(65.0f * 3.14159265f / 180.0f);
+    int looked = 0;
+    for (int second = 0; second < 10 * 60; ++second) {
+        watch.Play(kSecond);
+        // Between moves, riding with a planet.
+        const CameraView& view = watch.run.View()->Current();
+        if (watch.run.View()->Transition().moving || view.targets.size() != 1) continue;
+        const Entity* planet = watch.run.world.GetEntity(view.targets[0]);
+        if (!IsA(planet, ClassId::Planet)) continue;
+        Vec3 toCamera = view.position - planet->position;
+        Vec3 toSun = Vec3() - planet->position; // the Sun stands at the origin
+        toCamera.Normalize();
+        toSun.Normalize();
+        EXPECT_GT(Vec3::Dot(toCamera, toSun), widest) << "at " << second << " s";
+        ++looked;
+    }
+    EXPECT_GT(looked, 2 * 60) << "seconds spent with a planet";
 }
 
 } // namespace

@@ -197,14 +197,9 @@ bool WriteFlareSprites(Folder& folder) {
         sprite->handle = kWantNoHandle; // a sprite of the overlay, never of the world
         const uint32_t tint =
             0xFF000000u | uint32_t(0x80 + 7 * n) << 16 | uint32_t(0xA0 + 3 * n) << 8 | 0xFF;
-        GeoNode* quad = MakeQuad(
+        sprite->AddChild(MakeQuad(
             name, 1.0f,
-            {.colour = tint, .texture = n % 2 ? "flare.dds" : "flarering.dds", .lit = false});
-        // Drawn with the overlay, after the frame's texture uploads: a level
-        // it asked for would be forgotten before the next, so its texture
-        // keeps every level in a slot of its own.
-        quad->SetTexturePath(quad->TexturePath(), 1);
-        sprite->AddChild(quad);
+            {.colour = tint, .texture = n % 2 ? "flare.dds" : "flarering.dds", .lit = false}));
         ok = folder.Write(
                  sprite,
                  With(kFixed, {{"has halo", 0}, {"enable LODs", 0}, {"always identified", 0}})) &&

@@ -8,6 +8,7 @@
 // read back with its Load.
 #include "tools/databuilder/shared/data_step.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -45,7 +46,9 @@ bool WriteSunLight(const std::filesystem::path& root) {
     const LightPropFields& f = LightFields();
     p.SetFlag(f.global, true);
     p.Set<float>(f.range, 0.0f); // unbounded
-    const float diffuse[3] = {1.0f, 0.62f, 0.45f}, ambient[3] = {0.10f, 0.07f, 0.09f};
+    // Warm, as a red giant's, but with enough green and blue in it that a
+    // planet's oceans do not go black on its sunlit side.
+    const float diffuse[3] = {1.0f, 0.8f, 0.66f}, ambient[3] = {0.14f, 0.11f, 0.13f};
     for (int c = 0; c < 3; ++c) {
         p.Set<float>(f.diffuse[c], diffuse[c]);
         p.Set<float>(f.ambient[c], ambient[c]);
@@ -90,25 +93,42 @@ constexpr uint32_t kTourStartMs = 20000;
 constexpr uint32_t kTourMoveMs = 9000;
 constexpr uint32_t kTourHoldMs = 16000;
 constexpr uint32_t kTourRestMs = 8000;
-constexpr float kFramingRadii = 5.5f;
+// The bodies creep round the Sun (the planet a tenth of a turn in five
+// minutes): the views look at them where they will be half way through a
+// scene's ten minutes, so their sunlit faces stay turned to the camera.
+constexpr float kLitAtSeconds = 300.0f;
+constexpr float kLookDown = 0.8f;     // below the horizon, so the Sun stays out of the picture
+constexpr float kGiantFraming = 5.5f; // body radii from the camera
+constexpr float kPlanetFraming = 5.0f;
+
+// The body's place after `seconds` on its circle about the Sun, at the
+// angular speed it starts with.
+Vec3 Ahead(const Entity& body, float seconds) {
+    const Vec3 r = body.position;
+    const float across = r.x * r.x + r.z * r.z;
+    if (!(across > 0.0f)) return r;
+    const float turn = (r.z * body.velocity.x - r.x * body.velocity.z) / across * seconds;
+    const float c = std::cos(turn), s = std::sin(turn);
+    return {r.x * c + r.z * s, r.y, -r.x * s + r.z * c};
+}
+
+// Looking at the body's sunlit face from above, between it and the Sun.
+Vec3 Sunlit(const Entity& body) {
+    Vec3 out = Ahead(body, kLitAtSeconds);
+    out.y = 0.0f;
+    out.Normalize();
+    return out + Vec3(0, -kLookDown, 0);
+}
 
 void AddTour(Scene& scene, const Entity& giant, const Entity& planet, const Entity& moon) {
     using databuilder::FollowView;
     auto tour = databuilder::DelayTrigger("tour", 22, kTourStartMs);
     tour->once = 0;
-    // Each body is seen from its sunlit side, the camera between it and the
-    // Sun and a little above, far enough back for it to fill a fifth of the
-    // picture.
-    auto sunlit = [](const Entity& body, float across) {
-        Vec3 out = body.position;
-        out.Normalize();
-        const Vec3 side = Vec3::Cross({0, 1, 0}, out);
-        return out + side * across + Vec3(0, -0.35f, 0);
-    };
     const CameraView atGiant =
-        FollowView({giant.handle}, sunlit(giant, 0.5f), kFramingRadii * giant.radius);
-    const CameraView atPair = FollowView({planet.handle, moon.handle}, sunlit(planet, -0.5f),
-                                         kFramingRadii * (planet.radius + moon.radius + 13.0f));
+        FollowView({giant.handle}, Sunlit(giant), kGiantFraming * giant.radius);
+    // The moon passes through the picture on its rounds.
+    const CameraView atPair =
+        FollowView({planet.handle}, Sunlit(planet), kPlanetFraming * planet.radius + moon.radius);
     const CameraView overview = databuilder::OverviewOf(scene);
     databuilder::AddCameraPath(*tour, {{"giant", camera_move::kQuartic, kTourMoveMs, atGiant},
                                        {"ride", camera_move::kHold, kTourHoldMs, atGiant},
