@@ -113,7 +113,8 @@ public:
     // Leaves the session; 33 follows from the next Update.
     void LeaveGame();
     // Main thread, every frame: refreshes the host list and hands out the
-    // queued messages in arrival order.
+    // queued messages in arrival order, a bounded number of data blocks a
+    // frame (a peer that sends faster than that for long is dropped).
     void Update();
 
     // Who receives messages 31-33; null gives a fresh id that names nobody,

@@ -112,7 +112,8 @@ public:
     int GetSelected() const { return selected; }
     // Carries out m when its from and to squares name a move of the
     // ply-0 legal list (any promotion becomes a queen); false, changing
-    // nothing, otherwise.
+    // nothing, otherwise. The engine, the pieces and the move list all take
+    // the list's move, whatever other bits m carries.
     bool ExecuteMove(chess::ChessMove m);
     void UpdateBanner();
     const JTArray<chess::ChessMove>& GetMoves() const { return moves; }
@@ -198,6 +199,7 @@ private:
 
     int selected = -1;
     uint32_t lastMoveTime = 0;
+    int networkNewGameFrame = -1; // the frame that took the peer's last new-game request
     JTEntity* banner = nullptr;
     JTEntity* helpText = nullptr;
     bool helpOn = false;

@@ -240,11 +240,13 @@ void JTNetworkCore::DiscardSessionEvents() {
     }
 }
 
-void JTNetworkCore::TakeSessionEvents() {
+void JTNetworkCore::TakeSessionEvents(int maxData) {
     platform::NetEvent event;
-    while (session_.PollEvent(event)) {
+    int data = 0;
+    while (data < maxData && session_.PollEvent(event)) {
         switch (event.kind) {
         case platform::NetEventKind::Received:
+            ++data;
             if (inSession_) QueueMessage(kMsgNetReceive, std::move(event.data));
             break;
         case platform::NetEventKind::PlayerLeft:
@@ -270,7 +272,7 @@ void JTNetworkCore::Update() {
             hosts_.Update(found, now);
         hosts_.Age(now, hostTimeoutMs_);
     }
-    TakeSessionEvents();
+    TakeSessionEvents(kMaxDataMessagesPerUpdate);
 
     // Hand out what is queued now. Data of a session this side has left is
     // dropped, even when the receiver leaves while the batch is handed out.

@@ -13,12 +13,19 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <string>
 #include <mutex>
 #include <vector>
 
 class JTNetworkCore {
 public:
+    // Blocks of data handed to the listener in one Update at most; more wait
+    // for the next frame, counted against what their sender may have
+    // waiting (past that the transport drops the sender), so a flood costs a
+    // frame a bounded time and the process a bounded amount of memory.
+    static constexpr int kMaxDataMessagesPerUpdate = 256;
+
     // msg is 31, 32 or 33; data is a JTNetData* for 31, else null.
     using Deliver = std::function<void(unsigned msg, void* data)>;
 
@@ -78,7 +85,9 @@ private:
         std::vector<unsigned char> data;
     };
     void QueueMessage(unsigned msg, std::vector<unsigned char> data = {});
-    void TakeSessionEvents();
+    // Moves the session's events to the queue in order, stopping after
+    // maxData blocks of data.
+    void TakeSessionEvents(int maxData = std::numeric_limits<int>::max());
     void DiscardSessionEvents();
     bool HostSession(const char* sessionName);
     bool JoinAt(const char* address, uint16_t port);

@@ -158,6 +158,38 @@ TEST_F(NetworkCoreTest, DataArrivesAsMessage31OnTheUpdatingThread) {
     EXPECT_EQ(Count(host, 31), 2);
 }
 
+// A frame hands out a bounded share of what came; the rest follows in the
+// next frames, in order, none lost, and the sender keeps its place.
+TEST_F(NetworkCoreTest, AFrameHandsOutABoundedShareOfTheDataInOrder) {
+    Peer host, guest;
+    HostAndJoin(host, guest);
+    const int sent = 2 * JTNetworkCore::kMaxDataMessagesPerUpdate + 100;
+    for (int i = 0; i < sent; ++i) {
+        const unsigned char block[3] = {0x07, uint8_t(i), uint8_t(i >> 8)};
+        ASSERT_TRUE(guest.net.SendNetwork(block, sizeof block));
+    }
+    // Time for all of it to arrive before the host's next frame.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const int share = JTNetworkCore::kMaxDataMessagesPerUpdate;
+    std::vector<int> perFrame;
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (Count(host, 31) < sent && Clock::now() < deadline) {
+        const int before = Count(host, 31);
+        host.net.Update();
+        perFrame.push_back(Count(host, 31) - before);
+    }
+    ASSERT_EQ(Count(host, 31), sent);
+    EXPECT_EQ(perFrame.front(), share);
+    for (int n : perFrame)
+        EXPECT_LE(n, share);
+    for (int i = 0; i < sent; ++i) {
+        const std::vector<unsigned char> want = {0x07, uint8_t(i), uint8_t(i >> 8)};
+        ASSERT_EQ(host.got[size_t(i)].data, want) << i;
+    }
+    EXPECT_TRUE(guest.net.IsNetworkGame());
+    EXPECT_EQ(host.net.GetNumPlayers(), 2);
+}
+
 TEST_F(NetworkCoreTest, LeavingGives32ThereAnd33Here) {
     Peer host, guest;
     HostAndJoin(host, guest);
