@@ -88,6 +88,7 @@ void PlayModeMenu::Choose(int item) {
         game.SetPlayers(kPlayerLocal, kPlayerLocal);
         game.StartNewGame();
         game.CloseMenu();
+        game.PlaceCameraBehind(chess::White);
         break;
     case kBack:
         game.ReplaceMenu(kMenuMain);
