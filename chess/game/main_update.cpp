@@ -168,18 +168,24 @@ void ChessGame::FinishLoading() {
     }
 
     if (gpJTNetwork && gpJTNetwork->GetLobbyLaunched()) {
-        const int32_t result = gpJTNetwork->ConnectUsingLobbySettings();
-        if (result == JTNET_OK) {
-            const bool host = gpJTNetwork->IsHost();
-            SetPlayers(host ? kPlayerLocal : kPlayerRemote, host ? kPlayerRemote : kPlayerLocal);
-            PlaceCameraBehind(host ? chess::White : chess::Black);
+        // Finding the host named by "-connect" takes tries that may last
+        // seconds: they run on a screen of their own, frame by frame.
+        if (!gpJTNetwork->IsHost()) {
+            // Meanwhile the board waits, seen from the side to be played.
+            SetPlayers(kPlayerRemote, kPlayerLocal);
+            PlaceCameraBehind(chess::Black);
+            ReplaceMenu(kMenuLobby);
+            return;
+        }
+        if (gpJTNetwork->ConnectUsingLobbySettings() == JTNET_OK) {
+            SetPlayers(kPlayerLocal, kPlayerRemote);
+            PlaceCameraBehind(chess::White);
             StartNewGame();
             ReplaceMenu(kMenuWaiting);
             return;
         }
         // Without the session the game goes on as if started by itself.
-        ShowNotice(result == JTNET_E_NOHOST ? "No network game was found at that host"
-                                            : "The network game could not be started");
+        ShowNotice("The network game could not be started");
     }
     ReplaceMenu(kMenuMain);
 }
