@@ -194,8 +194,8 @@ int main(int argc, char** argv) {
             continue;
         }
         if (std::string(argv[i]) != "--left" || i + 1 >= argc) {
-            std::fprintf(stderr,
-                         "usage: rookfall_boardcheck <picture.bmp> [--left f2,...] [--checkmate]\n");
+            std::fprintf(
+                stderr, "usage: rookfall_boardcheck <picture.bmp> [--left f2,...] [--checkmate]\n");
             return 2;
         }
         std::string list = argv[++i];
@@ -265,11 +265,10 @@ int main(int argc, char** argv) {
             shown += blackPiece ? v < mid : v >= mid;
         }
     std::printf("pieces: %d of %d squares show their piece\n", shown, looked);
-    if (!left.empty())
-        std::printf("left: %d of %zu squares show empty\n", emptied, left.size());
+    if (!left.empty()) std::printf("left: %d of %zu squares show empty\n", emptied, left.size());
     // A few pieces may have moved by the time of the picture.
-    const bool pieces = looked + int(left.size()) >= 16 && shown >= looked - 3 &&
-                        emptied == int(left.size());
+    const bool pieces =
+        looked + int(left.size()) >= 16 && shown >= looked - 3 && emptied == int(left.size());
     // "CHECKMATE" spans about a fifth of the width, "CHECK" half that.
     bool banner = true;
     if (checkmate) {
