@@ -1,7 +1,8 @@
 // The board as the player sees it: every game started from the menus, and
 // a replay, begins in the view from behind White and stays there (the
 // drifting view belongs to the menus), and in that view the interface draws
-// nothing over a piece or its square, on a 4:3 and on a 5:4 screen.
+// nothing over a piece or its square, on a 4:3 and on a 5:4 screen that the
+// game's cameras and interface follow when the display changes its shape.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -198,6 +199,8 @@ void ExpectNothingOverThePieces(ScriptedGame& game, int width, int height) {
     ASSERT_EQ(display->GetWidth(), width);
     ASSERT_EQ(display->GetHeight(), height);
     ASSERT_NE(game.GetHelpText(), nullptr);
+    // The board keeps its proportions on the new screen.
+    EXPECT_FLOAT_EQ(game.GetMainCamera()->GetAspect(), float(width) / float(height));
 
     std::vector<uint32_t> with, without;
     ASSERT_TRUE(DrawFrame(game, true, with));
