@@ -273,7 +273,7 @@ void WritePatrolBoat(Writer& w) {
 
 void WritePerimeterStation(Writer& w) {
     auto* station = UnitPrototype<PerimeterStation>("perimeterstation");
-    station->AddChild(MakeSphere("base", 2.0f, 5, 8, HullLook(0xFF909AA8)));
+    station->AddChild(MakeSphere("base", 2.0f, 10, 20, HullLook(0xFF909AA8)));
     auto* tilt = new TransNode;
     tilt->SetName("bodytilt");
     tilt->AddChild(MakeWedge("tower", 3.0f, 1.4f, 1.4f, HullLook(0xFFA8B0BC)));
