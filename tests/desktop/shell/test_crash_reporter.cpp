@@ -72,12 +72,16 @@ private:
                 if (got <= 0) break;
                 head.append(buffer, size_t(got));
             }
+            {
+                // Kept before the answer goes out: the client returns as
+                // soon as it has the answer.
+                std::lock_guard lock(mutex_);
+                requests_.push_back(head);
+            }
             const char answer[] =
                 "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
             send(connection, answer, sizeof answer - 1, MSG_NOSIGNAL);
             close(connection);
-            std::lock_guard lock(mutex_);
-            requests_.push_back(head);
         }
     }
 
