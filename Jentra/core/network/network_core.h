@@ -10,6 +10,7 @@
 #include "platform/net_session.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -53,6 +54,10 @@ public:
     int32_t HostGame();
     bool JoinGame(int host);
     int32_t ConnectUsingLobbySettings();
+    int32_t StartDirectConnect();
+    int32_t ContinueDirectConnect();
+    void StopDirectConnect();
+    int GetDirectConnectAttempt() const { return directAttempt_; }
     bool SendNetwork(const unsigned char* data, unsigned size);
     void DestroyGame();
     void LeaveGame();
@@ -91,7 +96,8 @@ private:
     void DiscardSessionEvents();
     bool HostSession(const char* sessionName);
     bool JoinAt(const char* address, uint16_t port);
-    bool DirectJoin();
+    // Starts the next search for the "-connect" host, or ends the tries.
+    int32_t NextDirectAttempt();
 
     Deliver deliver_;
     platform::NetSession session_;
@@ -120,4 +126,9 @@ private:
     char localPlayerName_[256] = {};
     char sessionName_[260] = {};
     JTNetCommandLine commandLine_;
+    // The "-connect" tries: the one under way (0: none), when it gives up,
+    // and the result once they are over.
+    int directAttempt_ = 0;
+    std::chrono::steady_clock::time_point directDeadline_{};
+    int32_t directResult_ = JTNET_OK;
 };
