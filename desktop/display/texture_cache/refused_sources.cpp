@@ -56,8 +56,8 @@ bool RefusedSources::Save(std::string* error) const {
     std::string text;
     for (const auto& [path, stamp] : files_)
         if (Holds(root_ / path))
-            text += std::to_string(stamp.size) + " " + std::to_string(stamp.time) + " " + path +
-                    "\n";
+            text +=
+                std::to_string(stamp.size) + " " + std::to_string(stamp.time) + " " + path + "\n";
     const std::filesystem::path list = root_ / kRefusedSourcesFile;
     if (text.empty()) {
         std::error_code ignored;

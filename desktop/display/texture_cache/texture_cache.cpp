@@ -14,6 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -124,8 +125,13 @@ void ConvertAll(const std::vector<Job>& jobs, Handshake& handshake) {
         if (handshake.StopRequested()) break;
         std::string why;
         bool refused = false;
-        const bool ok = job.loadScreen ? ConvertLoadScreen(codecs, job.file, &why, &refused)
-                                       : ConvertTexture(codecs, job.file, &why, &refused);
+        bool ok = false;
+        try {
+            ok = job.loadScreen ? ConvertLoadScreen(codecs, job.file, &why, &refused)
+                                : ConvertTexture(codecs, job.file, &why, &refused);
+        } catch (const std::bad_alloc&) { // this file's pictures, not the next one's
+            why = job.file.string() + ": not enough memory to convert it";
+        }
         Failure failure{job.file, why, refused};
         if (!handshake.FileConverted(ok ? nullptr : &failure)) break;
     }
