@@ -90,9 +90,8 @@ TEST(Tga, DamagedFilesAreRefused) {
 TEST(Tga, RunLengthPicturesAreBoundByWhatTheirPacketsHold) {
     // 256 x 1, 24 bits, top-down: two repeat packets of 128 pixels, the most
     // that 8 bytes of packets can give.
-    std::vector<uint8_t> file = {0, 0, 0, 0,  0,    0,    0,  0,  0,  0,    0,  0,  0,
-                                 1, 1, 0, 24, 0x20, 0xFF, 10, 20, 30, 0xFF, 40, 50, 60};
-    file[2] = 10;
+    std::vector<uint8_t> file = {0, 0, 10, 0,  0,    0,    0,  0,  0,  0,    0,  0,  0,
+                                 1, 1, 0,  24, 0x20, 0xFF, 10, 20, 30, 0xFF, 40, 50, 60};
     Image image;
     std::string error;
     ASSERT_TRUE(DecodeTga(file, image, &error)) << error;
