@@ -31,7 +31,7 @@ void ObjectTable::Clear() {
 int32_t ObjectTable::Append(Unknown* object) {
     if (entries.size() == entries.capacity()) entries.reserve(entries.capacity() + kGrowStep);
     int32_t place = int32_t(entries.size());
-    entries.push_back({object, false, false});
+    entries.push_back({object, false});
     places.insert_or_assign(object, place);
     return place;
 }
@@ -46,17 +46,12 @@ Unknown* ObjectTable::At(int32_t place) const {
     return entries[size_t(place)].object;
 }
 
-bool ObjectTable::IsDropped(int32_t place) const {
-    return place >= 0 && size_t(place) < entries.size() && entries[size_t(place)].dropped;
-}
-
 void ObjectTable::Drop(const Unknown* object) {
     auto found = places.find(object);
     if (found == places.end()) return;
     Entry& entry = entries[size_t(found->second)];
     entry.object = nullptr;
     entry.loading = false;
-    entry.dropped = true;
     places.erase(found);
 }
 
@@ -69,8 +64,13 @@ bool ObjectTable::IsLoading(int32_t place) const {
 }
 
 void ObjectTable::ObjectDestroyed(const Unknown* object) {
+    // Nested reads watch the same table many times over; once is enough.
+    const ObjectTable* last = nullptr;
     for (Watch* watch = innermostWatch; watch; watch = watch->outer)
-        watch->table.Drop(object);
+        if (&watch->table != last) {
+            watch->table.Drop(object);
+            last = &watch->table;
+        }
 }
 
 ObjectTable& SharedObjectTable() {

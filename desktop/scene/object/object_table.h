@@ -49,8 +49,6 @@ public:
     int32_t Find(const Unknown* object) const;
     // The object at a place; null past the end or for an object that left.
     Unknown* At(int32_t place) const;
-    // Whether the place held an object that has left the table.
-    bool IsDropped(int32_t place) const;
     // Takes an object out: its place answers null from now on.
     void Drop(const Unknown* object);
 
@@ -68,7 +66,6 @@ private:
     struct Entry {
         Unknown* object;
         bool loading;
-        bool dropped;
     };
     std::vector<Entry> entries;
     std::unordered_map<const Unknown*, int32_t> places;
