@@ -116,7 +116,12 @@ void Capture(int signal, const siginfo_t* info, const void* context) {
     c.hasAccess = false;
     c.isWrite = false;
     c.accessAddress = 0;
-    if (c.code == exception_codes::kAccessViolation) {
+    // A signal that a process sent (si_code SI_USER, SI_QUEUE, SI_TKILL and
+    // the like, all at most 0) carries the sender's process id where a
+    // fault carries its address: there is no faulting access to tell of.
+    c.sent = info && info->si_code <= 0;
+    c.senderPid = c.sent ? int32_t(info->si_pid) : 0;
+    if (c.code == exception_codes::kAccessViolation && !c.sent) {
         const uint64_t distance =
             faultAddress > r.esp ? faultAddress - r.esp : r.esp - faultAddress;
         if (r.esp != 0 && distance < kStackOverflowReach) {
