@@ -67,7 +67,8 @@ void FillRect(image::Image& picture, const TextArea& area, uint32_t rgb) {
     const int y1 = std::min(picture.height, area.top + area.height);
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
-            uint8_t* p = picture.pixels.data() + (size_t(y) * size_t(picture.width) + size_t(x)) * 4;
+            uint8_t* p =
+                picture.pixels.data() + (size_t(y) * size_t(picture.width) + size_t(x)) * 4;
             p[0] = uint8_t(rgb), p[1] = uint8_t(rgb >> 8), p[2] = uint8_t(rgb >> 16), p[3] = 255;
         }
 }
@@ -115,8 +116,8 @@ void SetProperties(Display* display, ::Window window, std::string_view title, in
     XChangeProperty(display, window, Intern(display, "_NET_WM_WINDOW_TYPE"), XA_ATOM, 32,
                     PropModeReplace, reinterpret_cast<const unsigned char*>(&dialog), 1);
     const Atom above = Intern(display, "_NET_WM_STATE_ABOVE");
-    XChangeProperty(display, window, Intern(display, "_NET_WM_STATE"), XA_ATOM, 32,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(&above), 1);
+    XChangeProperty(display, window, Intern(display, "_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&above), 1);
     XSizeHints* hints = XAllocSizeHints();
     if (hints) {
         hints->flags = PPosition | PMinSize | PMaxSize;
@@ -130,10 +131,10 @@ void SetProperties(Display* display, ::Window window, std::string_view title, in
 }
 
 void Show(Display* display, ::Window window, GC gc, const image::Image& picture) {
-    XImage* image = XCreateImage(display, DefaultVisual(display, DefaultScreen(display)),
-                                 unsigned(DefaultDepth(display, DefaultScreen(display))), ZPixmap,
-                                 0, nullptr, unsigned(picture.width), unsigned(picture.height),
-                                 32, picture.width * 4);
+    XImage* image =
+        XCreateImage(display, DefaultVisual(display, DefaultScreen(display)),
+                     unsigned(DefaultDepth(display, DefaultScreen(display))), ZPixmap, 0, nullptr,
+                     unsigned(picture.width), unsigned(picture.height), 32, picture.width * 4);
     if (!image) return;
     // The picture's bytes are B, G, R, X: a little-endian 32-bit pixel.
     image->byte_order = LSBFirst;
@@ -171,12 +172,13 @@ MessageBoxLayout LayOutMessageBox(const TextRenderer& font, std::string_view tex
     std::vector<int> buttonWidths;
     int rowWidth = 0;
     for (const std::string& label : labels) {
-        buttonWidths.push_back(std::max(kButtonMinWidth, font.LineWidth(label) + 2 * kButtonPadding));
+        buttonWidths.push_back(
+            std::max(kButtonMinWidth, font.LineWidth(label) + 2 * kButtonPadding));
         rowWidth += buttonWidths.back() + (buttonWidths.size() > 1 ? kButtonGap : 0);
     }
-    layout.width = std::min(std::max({textWidth, rowWidth, kMinBoxWidth - 2 * kMargin}) +
-                                2 * kMargin,
-                            std::max(1, screenWidth));
+    layout.width =
+        std::min(std::max({textWidth, rowWidth, kMinBoxWidth - 2 * kMargin}) + 2 * kMargin,
+                 std::max(1, screenWidth));
     const int textHeight = int(layout.lines.size()) * font.LineHeight();
     layout.height = std::min(kMargin + textHeight + kMargin + kButtonHeight + kMargin,
                              std::max(1, screenHeight));
@@ -236,11 +238,10 @@ bool ShowX11MessageBox(std::string_view title, std::string_view text,
     const int screenHeight = DisplayHeight(display, screen);
     const MessageBoxLayout layout =
         LayOutMessageBox(*font, text, labels, screenWidth, screenHeight);
-    box.window = XCreateSimpleWindow(display, RootWindow(display, screen),
-                                     (screenWidth - layout.width) / 2,
-                                     (screenHeight - layout.height) / 2, unsigned(layout.width),
-                                     unsigned(layout.height), 0, BlackPixel(display, screen),
-                                     WhitePixel(display, screen));
+    box.window = XCreateSimpleWindow(
+        display, RootWindow(display, screen), (screenWidth - layout.width) / 2,
+        (screenHeight - layout.height) / 2, unsigned(layout.width), unsigned(layout.height), 0,
+        BlackPixel(display, screen), WhitePixel(display, screen));
     if (!box.window) return false;
     SetProperties(display, box.window, title, layout.width, layout.height);
     XSelectInput(display, box.window,

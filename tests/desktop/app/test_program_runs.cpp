@@ -198,6 +198,18 @@ TEST_F(LvProgram, AnExitSignalWhileLoadingEndsTheStartThere) {
     EXPECT_NE(log.find("Term done"), std::string::npos) << log;
 }
 
+TEST_F(LvProgram, TheWatchdogLetsAWriteUnderWayFinish) {
+    Child program({(platform_test::TestProgramFolder() / "lumivane_app_test_helper").string(),
+                   "stuck-writing"});
+    ASSERT_TRUE(program.Started());
+    ASSERT_EQ(program.ReadLine(), "writing");
+    kill(program.Pid(), SIGTERM);
+    // The write takes longer than the grace, and still ends.
+    EXPECT_EQ(program.ReadLine(), "written") << program.Stderr();
+    EXPECT_EQ(program.Finish(), 0) << program.Stderr();
+    EXPECT_NE(program.Stderr().find("ending now"), std::string::npos) << program.Stderr();
+}
+
 TEST_F(LvProgram, SigtermEndsTheProgramEvenWhereItIsStuckForGood) {
     for (const std::string state : {"loading", "drawing"}) {
         Child program({(platform_test::TestProgramFolder() / "lumivane_app_test_helper").string(),
