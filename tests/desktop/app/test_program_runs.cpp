@@ -145,6 +145,17 @@ TEST_F(LvProgram, TheScreensaverHostsWindowIsDrawnIntoAndSigtermEnds) {
     EXPECT_TRUE(SegmentExists("Lumivane_Screensaver_running"));
 }
 
+TEST_F(LvProgram, RootWithoutAHostWindowSaysItRunsFullScreen) {
+    unsetenv("XSCREENSAVER_WINDOW");
+    testing::internal::CaptureStderr();
+    DesktopApp app(Services());
+    ASSERT_TRUE(app.SetUpMode({"--root"}));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(app.ScreensaverMode());
+    EXPECT_FALSE(app.Options().hostedScreensaver);
+    EXPECT_NE(err.find("--root without XSCREENSAVER_WINDOW"), std::string::npos) << err;
+}
+
 TEST_F(LvProgram, AFailedDisplayIsReportedOnceAndTheDesktopTurnedOff) {
     platform::TestClock clock;
     platform::ScopedClock useClock(clock); // the pauses between tries pass at once
