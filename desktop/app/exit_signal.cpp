@@ -133,8 +133,4 @@ ExitWatchdogHold::~ExitWatchdogHold() {
     gHolds.fetch_sub(1);
 }
 
-bool ExitWatchdogHeld() {
-    return gHolds.load() > 0;
-}
-
 } // namespace lumivane

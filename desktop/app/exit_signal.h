@@ -39,7 +39,5 @@ public:
     ExitWatchdogHold(const ExitWatchdogHold&) = delete;
     ExitWatchdogHold& operator=(const ExitWatchdogHold&) = delete;
 };
-// Whether a hold is in force (tests).
-bool ExitWatchdogHeld();
 
 } // namespace lumivane
