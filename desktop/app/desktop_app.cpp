@@ -331,19 +331,23 @@ void DesktopApp::Term() {
     Log("Term entered");
     if (objects_) objects_->PublishProcessId();
     stillPicture_ = {};
-    if (!LeaveDriversToProcessEnd()) {
+    // Ended by a signal, with the process ending right after: the sound
+    // device and the graphics are not closed (that waits on their threads),
+    // nor is the settings store (that folds its journal into the file and
+    // waits on the disk; every value is in the store since its write, and
+    // the next opening folds the journal in).
+    const bool leave = LeaveDriversToProcessEnd();
+    if (!leave) {
         services_.scene->Term();
         display_.reset();
     }
     keyboard_->Shutdown();
     mouse_->Shutdown();
     if (gpRegistry == registry_.get()) gpRegistry = nullptr;
-    {
-        // Closing writes the last settings into the store for good.
-        const ExitWatchdogHold hold;
-        if (registry_) registry_->Close();
+    if (registry_ && !leave) {
+        registry_->Close();
+        registry_.reset();
     }
-    registry_.reset();
     scriptConfig_.reset();
     if (gpLanguageTable == languageTable_.get()) gpLanguageTable = nullptr;
     languageTable_.reset();

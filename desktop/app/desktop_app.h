@@ -46,8 +46,9 @@ struct AppServices {
     std::unique_ptr<SceneEngine> scene;
     // The process ends as soon as the program's life does (the program's
     // own, not a test's): an end by exit signal then leaves the drivers'
-    // clean-up (sound device, graphics) to the end of the process, which
-    // takes them back at once, where closing them waits on their threads.
+    // clean-up (sound device, graphics) and the settings store's to the end
+    // of the process, which takes them back at once, where closing them
+    // waits on their threads and on the disk.
     bool processEndsAfter = false;
 };
 
