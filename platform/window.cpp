@@ -272,6 +272,15 @@ bool PrimaryScreenBounds(ScreenRect& out, std::string* error) {
     return true;
 }
 
+bool PrimaryScreenMode(ScreenMode& out, std::string* error) {
+    if (!StartVideo(error)) return false;
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0)
+        return Fail(error, "the screen's mode cannot be read");
+    out = {mode.w, mode.h, int(SDL_BITSPERPIXEL(mode.format))};
+    return true;
+}
+
 bool VirtualScreenBounds(ScreenRect& out, std::string* error) {
     if (!StartVideo(error)) return false;
     const int count = SDL_GetNumVideoDisplays();

@@ -1,8 +1,11 @@
-// scenerun <data root> <scene> [--frames N] [--units] [--sound]
+// scenerun <data root> <scene> [--frames N] [--units] [--sound] [--camera]
 // Runs a scene headless (SceneRunner): 600 frames by default. Per frame it
 // prints the triggers that fired, the orders delivered and the entity and
 // unit counts; with --units also each unit's changes of order state and
 // waypoint, and at the end every unit and a digest of the world's motion.
+// With --camera the program's camera follows the scene (for a 16:9
+// picture): every ten seconds, and at the end, where it stands, how many
+// units it follows and how many units are in its picture.
 // Two runs print the same. With --sound the sound manager plays the scene on
 // the silent sound output (or the one that ALSOFT_DRIVERS names) and the
 // sounds registered and any sound file missing are listed at the end.
@@ -12,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/display/camera/camera.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/sound/sound_manager.h"
 #include "desktop/scene/world/message.h"
@@ -61,8 +65,20 @@ void Print(std::string_view line) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: scenerun <data root> <scene> [--frames N] [--units] [--sound]\n");
+    std::fprintf(stderr, "usage: scenerun <data root> <scene> [--frames N] [--units] [--sound] "
+                         "[--camera]\n");
     return 2;
+}
+
+constexpr float kPictureAspect = 16.0f / 9.0f;
+constexpr long kCameraReportFrames = 300; // ten seconds
+
+void ReportCamera(long frame, const SceneRunner& run) {
+    const CameraView& view = run.View()->Current();
+    std::printf("frame %ld: camera at (%.1f, %.1f, %.1f) looking (%.2f, %.2f, %.2f), "
+                "following %zu, %d units in the picture\n",
+                frame, view.position.x, view.position.y, view.position.z, view.direction.x,
+                view.direction.y, view.direction.z, view.targets.size(), run.UnitsInPicture());
 }
 
 void ListSounds(const SoundManager& manager, const ModelLibrary& library) {
@@ -92,6 +108,7 @@ int main(int argc, char** argv) {
     long frames = 600;
     bool units = false;
     bool sound = false;
+    bool camera = false;
     for (int i = 3; i < argc; ++i) {
         if (std::strcmp(argv[i], "--sound") == 0) {
             sound = true;
@@ -101,6 +118,8 @@ int main(int argc, char** argv) {
             if (*end || frames < 0) return Usage();
         } else if (std::strcmp(argv[i], "--units") == 0) {
             units = true;
+        } else if (std::strcmp(argv[i], "--camera") == 0) {
+            camera = true;
         } else {
             return Usage();
         }
@@ -110,6 +129,7 @@ int main(int argc, char** argv) {
     if (sound) setenv("ALSOFT_DRIVERS", "null", 0);
     SceneRunner run(Print);
     if (sound) run.EnableSound(root);
+    if (camera) run.EnableCamera(kPictureAspect);
     std::string error;
     if (!run.Load(root, scenePath, error)) {
         std::fprintf(stderr, "scenerun: %s\n", error.c_str());
@@ -128,7 +148,9 @@ int main(int argc, char** argv) {
         run.Step();
         std::printf("frame %ld: entities %d units %d\n", f, run.world.EntityCount(), UnitCount());
         if (units) watch.Observe(uint32_t(f), run.world, Print);
+        if (camera && (f + 1) % kCameraReportFrames == 0) ReportCamera(f, run);
     }
+    if (camera) ReportCamera(frames - 1, run);
     if (units) watch.Report(run.world, Print);
     if (run.QuitRequested()) std::printf("the scene asked to quit\n");
     if (!run.RequestedScene().empty())

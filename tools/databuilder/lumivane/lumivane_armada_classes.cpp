@@ -12,6 +12,7 @@
 #include "desktop/scene/world/world.h"
 #include "desktop/units/ship_base/ship.h"
 #include "tools/databuilder/lumivane/lumivane_triggers.h"
+#include "tools/databuilder/lumivane/lumivane_waves.h"
 
 namespace databuilder {
 
@@ -110,11 +111,20 @@ int PlaceArmadaClasses(lumivane::Scene& scene, lumivane::World& world,
         place.Put("colony ship", plan.centre + Vec3(0, 6, -30), plan.west, kFacingEast);
     lumivane::Entity* kit = place.Put("prefab kit", plan.centre + Vec3(0, -4, 30), plan.west, 0.0f);
     if (!place.ok || !station || !sweeper || !bomber || !layer || !colony || !kit) return -1;
+    int added = 0;
+    if (plan.waves) {
+        plan.waves->west.opening = westFighters;
+        plan.waves->east.opening = eastFighters;
+        FleetBuilder build{scene, world, step};
+        if (AddWaves(build, *plan.waves).empty() || !build.ok) return -1;
+        westFighters = plan.waves->west.opening;
+        eastFighters = plan.waves->east.opening;
+        added += kWaveTriggers;
+    }
     // The kit unfolds from the first frame; the hub stands 30 s later.
     static_cast<lumivane::Ship*>(kit)->fireRequest = 1;
 
     int32_t id = plan.firstTriggerId;
-    int added = 0;
     auto add = [&](std::unique_ptr<lumivane::Trigger> trigger) {
         scene.AddTrigger(std::move(trigger));
         ++added;

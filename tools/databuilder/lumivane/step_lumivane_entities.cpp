@@ -36,8 +36,13 @@ using databuilder::SetInt;
 
 // A globe of unit radius, coloured `colour`, wearing a texture of
 // models\textures\; lit by the scene's lights, or shining by itself.
+// Enough bands and slices that a body filling much of the picture (the Sun
+// close up) shows a round edge.
+constexpr int kGlobeRings = 18;
+constexpr int kGlobeSegments = 36;
+
 GeoNode* Globe(const char* name, uint32_t colour, std::string_view texture, bool lit = true) {
-    return databuilder::MakeSphere(name, 1.0f, 8, 12,
+    return databuilder::MakeSphere(name, 1.0f, kGlobeRings, kGlobeSegments,
                                    {.colour = colour, .texture = texture, .lit = lit});
 }
 

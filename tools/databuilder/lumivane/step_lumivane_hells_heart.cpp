@@ -3,19 +3,22 @@
 // sun with its lens flare and asteroid belt, planets and a moon turning as
 // they orbit it, and the sun's light, which reaches every body. Its script
 // shows the scene's title and a caption from the companion table
-// "scenes\Hell's Heart.csv". Built in code with the scene's own Save, then
+// "scenes\Hell's Heart.csv", and takes the camera on a tour of the planets
+// over and over. Built in code with the scene's own Save, then
 // read back with its Load.
 #include "tools/databuilder/shared/data_step.h"
 
 #include <cstdio>
 #include <string>
 
+#include "desktop/display/camera/camera.h"
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/entity/light.h"
 #include "desktop/scene/entity/prop_file.h"
 #include "desktop/scene/object/object_file.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/standalone_scene.h"
+#include "tools/databuilder/lumivane/lumivane_camera_data.h"
 #include "tools/databuilder/lumivane/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane/lumivane_triggers.h"
 
@@ -69,15 +72,52 @@ void AddScript(Scene& scene) {
 
 // A body spawned at `position` in orbit about the sun, `size` times its
 // model, turning by `spin` radians a tenth of a second.
-bool SpawnBody(Scene& scene, const char* prototype, const Vec3& position, float size, float spin) {
+Entity* SpawnBody(Scene& scene, const char* prototype, const Vec3& position, float size,
+                  float spin) {
     SpawnRecord at;
     at.position = position;
     at.orbit = 1;
     at.spin = Quat::MakeAxisAngle({0.0f, 1.0f, 0.0f}, spin);
     Entity* body = scene.SpawnByName(prototype, at);
-    if (!body) return false;
-    body->SetScale(size);
-    return true;
+    if (body) body->SetScale(size);
+    return body;
+}
+
+// The camera's tour: after a while over the whole system it flies out to
+// ride along with the ringed giant, sweeps over to the planet and its moon,
+// returns to the overview and rests there; then it starts over.
+constexpr uint32_t kTourStartMs = 20000;
+constexpr uint32_t kTourMoveMs = 9000;
+constexpr uint32_t kTourHoldMs = 16000;
+constexpr uint32_t kTourRestMs = 8000;
+constexpr float kFramingRadii = 5.5f;
+
+void AddTour(Scene& scene, const Entity& giant, const Entity& planet, const Entity& moon) {
+    using databuilder::FollowView;
+    auto tour = databuilder::DelayTrigger("tour", 22, kTourStartMs);
+    tour->once = 0;
+    // Each body is seen from its sunlit side, the camera between it and the
+    // Sun and a little above, far enough back for it to fill a fifth of the
+    // picture.
+    auto sunlit = [](const Entity& body, float across) {
+        Vec3 out = body.position;
+        out.Normalize();
+        const Vec3 side = Vec3::Cross({0, 1, 0}, out);
+        return out + side * across + Vec3(0, -0.35f, 0);
+    };
+    const CameraView atGiant =
+        FollowView({giant.handle}, sunlit(giant, 0.5f), kFramingRadii * giant.radius);
+    const CameraView atPair = FollowView({planet.handle, moon.handle}, sunlit(planet, -0.5f),
+                                         kFramingRadii * (planet.radius + moon.radius + 13.0f));
+    const CameraView overview = databuilder::OverviewOf(scene);
+    databuilder::AddCameraPath(*tour, {{"giant", camera_move::kQuartic, kTourMoveMs, atGiant},
+                                       {"ride", camera_move::kHold, kTourHoldMs, atGiant},
+                                       {"pair", camera_move::kQuartic, kTourMoveMs, atPair},
+                                       {"watch", camera_move::kHold, kTourHoldMs, atPair},
+                                       {"home", camera_move::kQuartic, kTourMoveMs, overview}});
+    const uint32_t length = 3 * kTourMoveMs + 2 * kTourHoldMs + kTourRestMs;
+    tour->AddChild(databuilder::DelayTrigger("tour over", 23, length));
+    scene.AddTrigger(std::move(tour));
 }
 
 bool BuildScene(const std::filesystem::path& root) {
@@ -92,17 +132,18 @@ bool BuildScene(const std::filesystem::path& root) {
          scene.SpawnByName("Heartlight", centre);
     if (sun) sun->SetScale(1.5f);
     build.world.JoinPending(); // the bodies orbit the sun from here on
-    ok = ok && SpawnBody(scene, "Planet", {75, 0, 0}, 2.5f, 0.04f) &&
-         SpawnBody(scene, "Moon", {88, 0, 6}, 2.0f, 0.06f) &&
-         SpawnBody(scene, "Planet", {-45, 0, 80}, 3.5f, -0.03f) &&
-         SpawnBody(scene, "Planet", {10, 0, -105}, 2.0f, 0.05f);
+    Entity* planet = ok ? SpawnBody(scene, "Planet", {75, 0, 0}, 2.5f, 0.04f) : nullptr;
+    Entity* moon = ok ? SpawnBody(scene, "Moon", {88, 0, 6}, 2.0f, 0.06f) : nullptr;
+    Entity* giant = ok ? SpawnBody(scene, "Planet", {-45, 0, 80}, 3.5f, -0.03f) : nullptr;
+    ok = ok && planet && moon && giant && SpawnBody(scene, "Planet", {10, 0, -105}, 2.0f, 0.05f);
     build.world.JoinPending();
     AddScript(scene);
+    scene.radius = kSceneRadius;
+    if (ok) AddTour(scene, *giant, *planet, *moon);
     scene.title = "Hell's Heart";
     scene.secondTitle = "Hell's Heart";
     scene.text5 = "hellsheart";
-    scene.radius = kSceneRadius;
-    ok = ok && databuilder::SaveAndCheckScene(scene, root, kScenePath, 1, kStep);
+    ok = ok && databuilder::SaveAndCheckScene(scene, root, kScenePath, 2, kStep);
     SetSceneTimeSource(nullptr);
     return ok;
 }

@@ -111,7 +111,7 @@ Ship* MakeShip(const ShipLook& look) {
     ship->AddRef();
     const databuilder::ShapeLook paint = databuilder::HullLook(look.colour);
     ship->AddChild(
-        look.orb ? databuilder::MakeSphere("hull", 0.5f * look.length, 4, 6, paint)
+        look.orb ? databuilder::MakeSphere("hull", 0.5f * look.length, 8, 14, paint)
                  : databuilder::MakeWedge("hull", look.length, look.width, look.height, paint));
     const float back = -0.4f * look.length;
     const float side = 0.35f * look.width;

@@ -5,7 +5,9 @@
 // with a perimeter station, a capital ship, a cruiser and patrol boats.
 // The script sends the carrier and the ATR at the east's capital ship, so
 // their fighters and marines launch at once, and every other idle unit is
-// sent to fight by its computer player. The step's name sorts after every
+// sent to fight by its computer player. Whenever a fleet's heavy ships are
+// gone (or after a while) a new wave of its ships comes through the gate
+// behind it. The step's name sorts after every
 // unit step (steps run in name order), so all prototypes are written
 // before the scene is built from them. The companion table names the
 // scene. The scene is read back with the scene's Load.
@@ -24,6 +26,7 @@
 #include "tools/databuilder/lumivane/lumivane_camera_data.h"
 #include "tools/databuilder/lumivane/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane/lumivane_war_scene.h"
+#include "tools/databuilder/lumivane/lumivane_waves.h"
 
 namespace {
 
@@ -35,6 +38,11 @@ constexpr int kWest = 1;
 constexpr int kEast = 2;
 constexpr int kComputerLevel = 1; // every idle unit is sent to fight
 constexpr Vec3 kLookAcross{0.0f, -0.45f, -0.9f};
+// Reinforcements come through a gate behind each fleet.
+constexpr Vec3 kWestGate{-70, 4, -114};
+constexpr Vec3 kEastGate{60, -4, -114};
+constexpr uint32_t kWaveAtLatestMs = 180000;
+constexpr float kWaveViewDistance = 130.0f;
 
 using databuilder::PlacedUnit;
 
@@ -60,8 +68,23 @@ bool BuildArmada(const std::filesystem::path& root) {
     databuilder::OpenWar(armada, build, kWest, kEast, kComputerLevel);
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
-    const std::vector<EntityHandle> west = build.Fleet(kWestFleet, kWest, facingEast);
-    const std::vector<EntityHandle> east = build.Fleet(kEastFleet, kEast, facingWest);
+    databuilder::WavePlan waves{.west = {kWest,
+                                         kWestGate,
+                                         {1, 0, 0},
+                                         {"cruiser", "cruiser", "patrolboat", "patrolboat"},
+                                         build.Fleet(kWestFleet, kWest, facingEast)},
+                                .east = {kEast,
+                                         kEastGate,
+                                         {-1, 0, 0},
+                                         {"capitolship", "cruiser", "patrolboat", "patrolboat"},
+                                         build.Fleet(kEastFleet, kEast, facingWest)},
+                                .firstTriggerId = 40,
+                                .latestMs = kWaveAtLatestMs,
+                                .viewDirection = kLookAcross,
+                                .viewDistance = kWaveViewDistance};
+    if (databuilder::AddWaves(build, waves).empty()) build.ok = false;
+    const std::vector<EntityHandle>& west = waves.west.opening;
+    const std::vector<EntityHandle>& east = waves.east.opening;
 
     if (west.size() >= size_t(kCarrierGroup) && !east.empty())
         databuilder::AddOrder(armada.scene, "carrier strike", 30, 1000, action::kAttack,
