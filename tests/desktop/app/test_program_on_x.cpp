@@ -76,7 +76,8 @@ protected:
 
 // How many pixels of the window are not black.
 int LitPixels(Display* x, ::Window window, int width, int height) {
-    XImage* image = XGetImage(x, window, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(x, window, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
     if (!image) return 0;
     int lit = 0;
     for (int py = 0; py < height; ++py)
@@ -119,8 +120,7 @@ TEST_F(LvProgramOnX, ItsBoxFitsTheScreenAndGoesWhenTheProgramIsEnded) {
     Child program({LUMIVANE_PROGRAM, "--window"});
     ASSERT_TRUE(program.Started());
     std::vector<XWindowAttributes> boxes;
-    ASSERT_TRUE(WaitFor(30, [&] { return !(boxes = MessageBoxes(x)).empty(); }))
-        << "no box came";
+    ASSERT_TRUE(WaitFor(30, [&] { return !(boxes = MessageBoxes(x)).empty(); })) << "no box came";
     ASSERT_EQ(boxes.size(), 1u);
     // Its text (wider than the screen on one line) is wrapped to the screen.
     const XWindowAttributes& box = boxes.front();
@@ -148,14 +148,13 @@ TEST_F(LvProgramOnX, ItEndsQuietlyWhenTheWindowItDrawsIntoIsDestroyed) {
     // As a screensaver host hands it over, and as the desktop's host.
     for (const bool desktop : {false, true}) {
         SCOPED_TRACE(desktop ? "desktop" : "screensaver host");
-        const ::Window host =
-            XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 96, 72, 0, 0, 0);
+        const ::Window host = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 96, 72, 0, 0, 0);
         XMapWindow(x, host);
         XSync(x, False);
         char id[32];
         std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(host));
-        Child program = desktop ? Child({LUMIVANE_PROGRAM, id})
-                                : Child({LUMIVANE_PROGRAM, "--window-id", id});
+        Child program =
+            desktop ? Child({LUMIVANE_PROGRAM, id}) : Child({LUMIVANE_PROGRAM, "--window-id", id});
         ASSERT_TRUE(program.Started());
         // Drawing: the load screen, then the scene.
         ASSERT_TRUE(WaitFor(60, [&] { return LitPixels(x, host, 96, 72) > 96 * 72 / 2; }));
