@@ -127,6 +127,8 @@ std::unique_ptr<Window> Window::CreateFromNative(uint64_t x11Window, const Windo
         return nullptr;
     }
     if (!StartVideo(error)) return nullptr;
+    // Its owner may destroy it while we draw: that must not end us.
+    WatchForeignWindow(x11Window);
     SetGlAttributes(desc);
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
     auto impl = std::make_unique<Impl>();

@@ -5,6 +5,9 @@
 
 #include <squish.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace platform::image {
 
 namespace {
@@ -57,8 +60,25 @@ Image DecompressDxt(const Image& source) {
         source.pixels.size() != LevelSize(source.format, source.width, source.height))
         return {};
     Image out = MakeImage(PixelFormat::A8R8G8B8, source.width, source.height);
-    squish::DecompressImage(out.pixels.data(), source.width, source.height, source.pixels.data(),
-                            flags);
+    // Block by block on this thread: the library's whole-image call hands
+    // every picture to a team of worker threads that keep spinning after
+    // each one. Textures are many and small, so those threads cost more
+    // than they save, and they take the processor from the program's own
+    // work wherever it runs at a low priority (as a screensaver does).
+    const int blockBytes = (flags & squish::kDxt1) ? 8 : 16;
+    const uint8_t* block = source.pixels.data();
+    for (int y = 0; y < source.height; y += 4) {
+        for (int x = 0; x < source.width; x += 4, block += blockBytes) {
+            uint8_t texels[4 * 4 * 4];
+            squish::Decompress(texels, block, flags);
+            for (int row = 0; row < 4 && y + row < source.height; ++row) {
+                const int columns = std::min(4, source.width - x);
+                std::memcpy(out.pixels.data() +
+                                (size_t(y + row) * size_t(source.width) + size_t(x)) * 4,
+                            texels + row * 16, size_t(columns) * 4);
+            }
+        }
+    }
     SwapRedBlue(out.pixels);
     return out;
 }
