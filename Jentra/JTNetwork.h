@@ -21,6 +21,7 @@ struct JTNetData {
 constexpr int32_t JTNET_OK = 0;
 constexpr int32_t JTNET_E_FAIL = static_cast<int32_t>(0x80004005);   // nothing started
 constexpr int32_t JTNET_E_NOHOST = static_cast<int32_t>(0x86660101); // no host found to join
+constexpr int32_t JTNET_PENDING = static_cast<int32_t>(0x8000000A);  // still trying
 
 // One session found on the network (a record of the host list). The list is
 // circular with a sentinel: walk it from GetHostList() until GetHostListEnd().
@@ -100,8 +101,24 @@ public:
     bool JoinGame(int host);
     // The direct path of "-host"/"-connect": hosts "Rookfall Session", or
     // finds the named host (five tries) and joins it. JTNET_E_FAIL or
-    // JTNET_E_NOHOST when that fails; the program goes on either way.
+    // JTNET_E_NOHOST when that fails; the program goes on either way. It
+    // returns only when done (up to five host time-outs).
     int32_t ConnectUsingLobbySettings();
+    // The same step by step, so that the caller goes on drawing and reading
+    // keys meanwhile: StartDirectConnect hosts at once, or starts the first
+    // search for the named host; ContinueDirectConnect, called once a
+    // frame, answers JTNET_PENDING while the tries go on, then JTNET_OK,
+    // JTNET_E_FAIL or JTNET_E_NOHOST (and that result from then on).
+    // Without "-host" or "-connect" there is nothing to do: JTNET_OK with no
+    // session. StopDirectConnect gives the tries up.
+    static constexpr int kDirectConnectAttempts = 5;
+    int32_t StartDirectConnect();
+    int32_t ContinueDirectConnect();
+    void StopDirectConnect();
+    // The host "-connect" names ("" without one), and the try under way
+    // (1 to kDirectConnectAttempts; 0 when none is).
+    const char* GetDirectConnectHost() const;
+    int GetDirectConnectAttempt() const;
     // No lobby service exists; there is nothing to wait for.
     void StartWaitForLobby() {}
     void StopWaitForLobby() {}
@@ -113,7 +130,8 @@ public:
     // Leaves the session; 33 follows from the next Update.
     void LeaveGame();
     // Main thread, every frame: refreshes the host list and hands out the
-    // queued messages in arrival order.
+    // queued messages in arrival order, a bounded number of data blocks a
+    // frame (a peer that sends faster than that for long is dropped).
     void Update();
 
     // Who receives messages 31-33; null gives a fresh id that names nobody,

@@ -99,6 +99,12 @@ bool Translate(const SDL_Event& e, Event& out) {
         case SDL_WINDOWEVENT_CLOSE:
             out.type = EventType::WindowClose;
             return true;
+        case SDL_WINDOWEVENT_ENTER:
+            out.type = EventType::PointerEnter;
+            return true;
+        case SDL_WINDOWEVENT_LEAVE:
+            out.type = EventType::PointerLeave;
+            return true;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             out.type = EventType::Resized;
             out.size = {e.window.data1, e.window.data2};

@@ -23,8 +23,10 @@ enum class EventType : uint8_t {
     Minimized,
     Restored,
     Resized,
-    WindowClose, // the user asked to close a window
-    Quit,        // the program is asked to end
+    WindowClose,  // the user asked to close a window
+    Quit,         // the program is asked to end
+    PointerEnter, // the pointer came over a window
+    PointerLeave, // the pointer left it
 };
 
 // Key modifier bits (Event::key.modifiers).

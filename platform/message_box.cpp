@@ -1,5 +1,8 @@
-// Message boxes through SDL, or stderr when headless.
+// Message boxes in a window of the program's own on X11 (through SDL where
+// that cannot be), or stderr when headless.
 #include "platform/message_box.h"
+
+#include "platform/x11_message_box.h"
 
 #include <SDL.h>
 
@@ -9,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <vector>
 
 namespace platform {
 
@@ -16,6 +20,7 @@ namespace {
 
 std::mutex gHookMutex;
 MessageBoxHook gHook;
+std::function<bool()> gShouldClose;
 
 struct ButtonSet {
     const char* labels[3];
@@ -53,8 +58,30 @@ void PrintToStderr(const MessageBoxRequest& request) {
     std::fflush(stderr);
 }
 
+// The index of the button that answers like closing the box: the safe one.
+int EscapeIndex(const ButtonSet& set) {
+    for (int i = 0; i < set.count; ++i)
+        if (set.results[i] == set.headless) return i;
+    return 0;
+}
+
 bool ShowDialog(const MessageBoxRequest& request, MessageBoxResult& answer) {
     const ButtonSet& set = Buttons(request.buttons);
+    // Our own window first: SDL's box on X11 lives in a child process of
+    // its own, which stays on the screen when the program is ended while
+    // it waits, and it never wraps a long text to the screen.
+    std::function<bool()> shouldClose;
+    {
+        std::lock_guard lock(gHookMutex);
+        shouldClose = gShouldClose;
+    }
+    const std::vector<std::string> labels(set.labels, set.labels + set.count);
+    int chosen = -1;
+    if (ShowX11MessageBox(request.title, request.text, labels, EscapeIndex(set), shouldClose,
+                          chosen)) {
+        answer = (chosen >= 0 && chosen < set.count) ? set.results[chosen] : set.headless;
+        return true;
+    }
     SDL_MessageBoxButtonData buttons[3] = {};
     for (int i = 0; i < set.count; ++i) {
         buttons[i].buttonid = i;
@@ -69,7 +96,7 @@ bool ShowDialog(const MessageBoxRequest& request, MessageBoxResult& answer) {
                                                              : SDL_MESSAGEBOX_INFORMATION;
     SDL_MessageBoxData data{
         flags, nullptr, request.title.c_str(), request.text.c_str(), set.count, buttons, nullptr};
-    int chosen = -1;
+    chosen = -1;
     if (SDL_ShowMessageBox(&data, &chosen) != 0) return false;
     // Closing the box without a button counts as its safe answer.
     answer = (chosen >= 0 && chosen < set.count) ? set.results[chosen] : set.headless;
@@ -92,6 +119,11 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
     MessageBoxHook previous = std::move(gHook);
     gHook = std::move(hook);
     return previous;
+}
+
+void SetMessageBoxCloseCheck(std::function<bool()> shouldClose) {
+    std::lock_guard lock(gHookMutex);
+    gShouldClose = std::move(shouldClose);
 }
 
 MessageBoxResult ShowMessageBox(std::string_view title, std::string_view text, MessageBoxKind kind,

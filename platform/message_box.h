@@ -1,7 +1,8 @@
 // Message boxes and the fatal exit. A box shows as a desktop dialog when a
-// display is there; headless (no display, or SDL_VIDEODRIVER offscreen or
-// dummy) it is printed to stderr and answered at once. Tests can install a
-// hook that sees every box instead.
+// display is there (a window of the program's own, so it never outlives
+// the program, its text wrapped to the screen); headless (no display, or SDL_VIDEODRIVER offscreen
+// or dummy) it is printed to stderr and answered at once. Tests can install a hook that sees every
+// box instead.
 #pragma once
 
 #include <functional>
@@ -42,6 +43,11 @@ MessageBoxResult PrintMessageBox(std::string_view title, std::string_view text,
 // Installs a hook that receives every box in place of the dialog; an empty
 // hook restores the default. Returns the previous hook.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
+
+// Asked every 50 ms while a dialog waits; once it answers true the dialog
+// closes with the answer that neither repeats nor acts (the program is
+// being ended). Empty: dialogs wait for the user alone.
+void SetMessageBoxCloseCheck(std::function<bool()> shouldClose);
 
 // True when no dialog can be shown: SDL_VIDEODRIVER is offscreen or dummy,
 // or neither DISPLAY nor WAYLAND_DISPLAY is set.

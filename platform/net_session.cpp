@@ -26,6 +26,7 @@ namespace {
 constexpr enet_uint32 kProtocolMagic = 0x4A544E31; // "JTN1"
 constexpr enet_uint32 kRefuseProtocol = 1;
 constexpr enet_uint32 kRefuseFull = 2;
+constexpr enet_uint32 kDropFlood = 3;
 constexpr size_t kMaxPacketSize = 1u << 20;
 constexpr int kServiceWaitMs = 10;
 constexpr uint32_t kLeaveGraceMs = 300;
@@ -66,6 +67,9 @@ ENetHost* CreateTransportHost(const ENetAddress* address, size_t peers) {
     if (!host) return nullptr;
     fcntl(host->socket, F_SETFD, fcntl(host->socket, F_GETFD) | FD_CLOEXEC);
     host->maximumPacketSize = kMaxPacketSize;
+    // The transport's own bound on what a peer may have half-received or
+    // not yet handed out.
+    host->maximumWaitingData = kNetMaxWaitingBytes;
     return host;
 }
 
@@ -263,9 +267,23 @@ bool NetSession::Send(NetPlayerId to, const void* data, size_t size) {
 bool NetSession::PollEvent(NetEvent& event) {
     std::lock_guard lock(eventMutex_);
     if (events_.empty()) return false;
-    event = std::move(events_.front());
+    Waiting& front = events_.front();
+    if (front.connection) {
+        auto it = waiting_.find(front.connection);
+        if (it != waiting_.end()) {
+            it->second.packets -= std::min(it->second.packets, size_t(1));
+            it->second.bytes -= std::min(it->second.bytes, front.event.data.size());
+            if (it->second.packets == 0) waiting_.erase(it);
+        }
+    }
+    event = std::move(front.event);
     events_.pop_front();
     return true;
+}
+
+size_t NetSession::WaitingEvents() {
+    std::lock_guard lock(eventMutex_);
+    return events_.size();
 }
 
 void NetSession::Leave() {
@@ -364,17 +382,7 @@ void NetSession::HandleConnect(void* peerPtr, uint32_t greeting) {
 void NetSession::HandleDisconnect(void* peerPtr, uint32_t reason) {
     auto* peer = static_cast<ENetPeer*>(peerPtr);
     if (isHost_) {
-        auto* record = static_cast<PeerRecord*>(peer->data);
-        peer->data = nullptr;
-        auto it = std::find_if(impl_->peers.begin(), impl_->peers.end(),
-                               [record](const auto& r) { return r.get() == record; });
-        if (!record || it == impl_->peers.end()) return; // refused before joining
-        NetPlayerId id = record->id;
-        impl_->peers.erase(it);
-        --playerCount_;
-        BroadcastRaw(PlayerPacket(netwire::kPlayerLeft, id), nullptr);
-        PublishPlayers();
-        Queue(NetEventKind::PlayerLeft, id);
+        RemovePlayer(peer);
         return;
     }
     if (peer != impl_->server) return;
@@ -393,6 +401,43 @@ void NetSession::HandleDisconnect(void* peerPtr, uint32_t reason) {
     Queue(NetEventKind::SessionEnded, kNetHostPlayer);
 }
 
+void NetSession::RemovePlayer(void* peerPtr) {
+    auto* peer = static_cast<ENetPeer*>(peerPtr);
+    auto* record = static_cast<PeerRecord*>(peer->data);
+    peer->data = nullptr;
+    auto it = std::find_if(impl_->peers.begin(), impl_->peers.end(),
+                           [record](const auto& r) { return r.get() == record; });
+    if (!record || it == impl_->peers.end()) return; // refused before joining
+    NetPlayerId id = record->id;
+    impl_->peers.erase(it);
+    --playerCount_;
+    BroadcastRaw(PlayerPacket(netwire::kPlayerLeft, id), nullptr);
+    PublishPlayers();
+    Queue(NetEventKind::PlayerLeft, id);
+}
+
+void NetSession::DropFlooder(void* peerPtr) {
+    // The session's own account first, so whoever hears of the drop from
+    // the other side finds it done here.
+    auto* peer = static_cast<ENetPeer*>(peerPtr);
+    if (isHost_) {
+        auto* record = static_cast<PeerRecord*>(peer->data);
+        if (record) ForgetWaiting(record->id);
+        std::fprintf(stderr, "network: player %u sent more than the game takes; dropped\n",
+                     record ? unsigned(record->id) : 0u);
+        RemovePlayer(peer);
+    } else {
+        std::fprintf(stderr, "network: the host sent more than the game takes; leaving\n");
+        impl_->server = nullptr;
+        ForgetWaiting(kNetHostPlayer);
+        active_ = false;
+        playerCount_ = 0;
+        Queue(NetEventKind::SessionEnded, kNetHostPlayer);
+    }
+    // At once: a flooding peer gets no grace to send more.
+    enet_peer_disconnect_now(peer, kDropFlood);
+}
+
 void NetSession::HandleReceive(void* peerPtr, const uint8_t* data, size_t size) {
     auto* peer = static_cast<ENetPeer*>(peerPtr);
     netwire::Packet packet;
@@ -402,8 +447,11 @@ void NetSession::HandleReceive(void* peerPtr, const uint8_t* data, size_t size) 
         if (!record || packet.kind != netwire::kData) return;
         // The sender is who the connection says, not what the packet claims.
         const NetPlayerId to = packet.to;
-        if (to == kNetAllPlayers || to == kNetHostPlayer)
-            Queue(NetEventKind::Received, record->id, packet.payload, packet.payloadSize);
+        if ((to == kNetAllPlayers || to == kNetHostPlayer) &&
+            !QueueReceived(record->id, record->id, packet.payload, packet.payloadSize)) {
+            DropFlooder(peer);
+            return;
+        }
         if (to == kNetHostPlayer) return;
         std::vector<uint8_t> relay = DataPacket(record->id, to, packet.payload, packet.payloadSize);
         for (const auto& other : impl_->peers)
@@ -444,7 +492,8 @@ void NetSession::HandleReceive(void* peerPtr, const uint8_t* data, size_t size) 
     }
     case netwire::kData:
         if (!impl_->welcomed) return;
-        Queue(NetEventKind::Received, packet.player, packet.payload, packet.payloadSize);
+        if (!QueueReceived(kNetHostPlayer, packet.player, packet.payload, packet.payloadSize))
+            DropFlooder(peer);
         return;
     default:
         return;
@@ -457,7 +506,30 @@ void NetSession::Queue(NetEventKind kind, NetPlayerId player, const uint8_t* dat
     event.player = player;
     if (data && size) event.data.assign(data, data + size);
     std::lock_guard lock(eventMutex_);
-    events_.push_back(std::move(event));
+    events_.push_back({std::move(event), 0});
+}
+
+bool NetSession::QueueReceived(NetPlayerId connection, NetPlayerId from, const uint8_t* data,
+                               size_t size) {
+    Waiting waiting;
+    waiting.event.kind = NetEventKind::Received;
+    waiting.event.player = from;
+    waiting.connection = connection;
+    std::lock_guard lock(eventMutex_);
+    WaitingCount& count = waiting_[connection];
+    if (count.packets + 1 > kNetMaxWaitingPackets || count.bytes + size > kNetMaxWaitingBytes)
+        return false;
+    ++count.packets;
+    count.bytes += size;
+    waiting.event.data.assign(data, data + size);
+    events_.push_back(std::move(waiting));
+    return true;
+}
+
+void NetSession::ForgetWaiting(NetPlayerId connection) {
+    std::lock_guard lock(eventMutex_);
+    std::erase_if(events_, [connection](const Waiting& w) { return w.connection == connection; });
+    waiting_.erase(connection);
 }
 
 void NetSession::SendRaw(void* peer, const std::vector<uint8_t>& packet) {

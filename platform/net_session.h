@@ -1,8 +1,9 @@
 // Game sessions between players: one program hosts, others join; each player
 // sends guaranteed (reliable, ordered) blocks of bytes to one player or to
-// all. A service thread keeps the connections alive and queues what arrives;
-// the owner takes the events on its own thread with PollEvent, so nothing
-// received ever runs game code on the service thread.
+// all. A service thread keeps the connections alive and queues what arrives,
+// up to a bound per connection; the owner takes the events on its own thread
+// with PollEvent, so nothing received ever runs game code on the service
+// thread.
 #pragma once
 
 #include "platform/net_discovery.h"
@@ -15,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -36,6 +38,13 @@ struct NetEvent {
     NetPlayerId player = 0;
     std::vector<uint8_t> data; // a private copy of what arrived
 };
+
+// What one connection may have waiting for the owner: past either bound the
+// connection is dropped (the host lets the player go, a joiner leaves the
+// session), so a peer that sends faster than the owner takes can neither
+// grow the queue without end nor starve the owner's frame.
+inline constexpr size_t kNetMaxWaitingPackets = 4096;
+inline constexpr size_t kNetMaxWaitingBytes = 4u << 20;
 
 struct NetHostConfig {
     std::string sessionName;
@@ -92,6 +101,8 @@ public:
 
     // Takes the oldest event not yet taken (owner's thread).
     bool PollEvent(NetEvent& event);
+    // Events waiting to be taken.
+    size_t WaitingEvents();
 
     // Leaves the session; a host leaving ends it for every player. No event
     // is queued for the leaving side itself.
@@ -120,8 +131,18 @@ private:
     void HandleConnect(void* peer, uint32_t greeting);
     void HandleDisconnect(void* peer, uint32_t reason);
     void HandleReceive(void* peer, const uint8_t* data, size_t size);
+    // Host: forgets the connection's player and tells the others.
+    void RemovePlayer(void* peer);
     void Queue(NetEventKind kind, NetPlayerId player, const uint8_t* data = nullptr,
                size_t size = 0);
+    // Queues data that arrived over a connection (the joiner's one to the
+    // host counts as the host's); false, queuing nothing, when it would take
+    // the connection past what it may have waiting.
+    bool QueueReceived(NetPlayerId connection, NetPlayerId from, const uint8_t* data, size_t size);
+    // Drops a connection that sent more than the owner takes, and what it
+    // still has waiting.
+    void DropFlooder(void* peer);
+    void ForgetWaiting(NetPlayerId connection);
     void SendRaw(void* peer, const std::vector<uint8_t>& packet);
     void BroadcastRaw(const std::vector<uint8_t>& packet, void* except);
     void PublishPlayers();
@@ -132,8 +153,16 @@ private:
     std::thread service_;
     std::atomic<bool> running_{false};
 
+    struct Waiting {
+        NetEvent event;
+        NetPlayerId connection = 0; // data only: the connection it came over
+    };
+    struct WaitingCount {
+        size_t packets = 0, bytes = 0;
+    };
     std::mutex eventMutex_;
-    std::deque<NetEvent> events_;
+    std::deque<Waiting> events_;
+    std::unordered_map<NetPlayerId, WaitingCount> waiting_; // data per connection
 
     std::mutex joinMutex_;
     std::condition_variable joinSignal_;

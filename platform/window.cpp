@@ -127,6 +127,8 @@ std::unique_ptr<Window> Window::CreateFromNative(uint64_t x11Window, const Windo
         return nullptr;
     }
     if (!StartVideo(error)) return nullptr;
+    // Its owner may destroy it while we draw: that must not end us.
+    WatchForeignWindow(x11Window);
     SetGlAttributes(desc);
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
     auto impl = std::make_unique<Impl>();
@@ -274,6 +276,15 @@ bool PrimaryScreenBounds(ScreenRect& out, std::string* error) {
     SDL_Rect rect;
     if (SDL_GetDisplayBounds(0, &rect) != 0) return Fail(error, "the screen cannot be measured");
     out = {rect.x, rect.y, rect.w, rect.h};
+    return true;
+}
+
+bool PrimaryScreenMode(ScreenMode& out, std::string* error) {
+    if (!StartVideo(error)) return false;
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0)
+        return Fail(error, "the screen's mode cannot be read");
+    out = {mode.w, mode.h, int(SDL_BITSPERPIXEL(mode.format))};
     return true;
 }
 

@@ -97,6 +97,13 @@ private:
 bool PrimaryScreenBounds(ScreenRect& out, std::string* error = nullptr);
 bool VirtualScreenBounds(ScreenRect& out, std::string* error = nullptr);
 
+// The primary screen's own mode: its size and the bits of colour of a
+// pixel; false when the video system cannot tell (then it is untouched).
+struct ScreenMode {
+    int width = 0, height = 0, bitsPerPixel = 0;
+};
+bool PrimaryScreenMode(ScreenMode& out, std::string* error = nullptr);
+
 // The id of the window this program raised last (0 before any): where the
 // window system cannot tell, this says which window the program brought
 // to the front.

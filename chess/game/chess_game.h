@@ -81,6 +81,11 @@ public:
     void PlaceCameraBehind(int side);
     // The "F1 for help" text of the interface, once the game has loaded.
     JTEntity* GetHelpText() const { return helpText; }
+    JTEntity* GetBanner() const { return banner; }
+    // The names of the studio's and the engine's logos in the interface,
+    // and where logo 0 or 1 stands on the present screen.
+    static const char* const kLogoNames[2];
+    static JTVec3 LogoPosition(int logo);
     // A failure the player is to know of (a refused name, a damaged
     // recording, no network game, the opponent gone): a line at the foot of
     // the screen for a few seconds. Empty clears the line.
@@ -112,7 +117,8 @@ public:
     int GetSelected() const { return selected; }
     // Carries out m when its from and to squares name a move of the
     // ply-0 legal list (any promotion becomes a queen); false, changing
-    // nothing, otherwise.
+    // nothing, otherwise. The engine, the pieces and the move list all take
+    // the list's move, whatever other bits m carries.
     bool ExecuteMove(chess::ChessMove m);
     void UpdateBanner();
     const JTArray<chess::ChessMove>& GetMoves() const { return moves; }
@@ -138,9 +144,13 @@ private:
     // InitialScene's parts.
     void ReadCommandLine();
     void CreateScenes();
-    // A line of text in the interface, centred at a height given as a share
-    // of the interface's half height (1 is the screen's top edge), or null.
-    JTEntity* AddInterfaceText(float height, float scale);
+    // A line of text in the interface (PlaceInterface puts it), or null.
+    JTEntity* AddInterfaceText(float scale);
+    // Puts the banner, the help, the notice and the logos in their places
+    // for the display's present shape.
+    void PlaceInterface();
+    // Cameras and interface follow a display mode of another shape.
+    void FollowDisplayShape();
     void CreateBanner();
     void CreateNotice();
     void ScanCustomWorlds();
@@ -198,6 +208,7 @@ private:
 
     int selected = -1;
     uint32_t lastMoveTime = 0;
+    int networkNewGameFrame = -1; // the frame that took the peer's last new-game request
     JTEntity* banner = nullptr;
     JTEntity* helpText = nullptr;
     bool helpOn = false;

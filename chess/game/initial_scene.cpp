@@ -153,20 +153,9 @@ void ChessGame::CreateScenes() {
         ChessLight::Make(JTLightRecord::POINT, 1.0f, 0.9f, 0.8f, 10000.0f, JTVec3(0, 0, 0)));
 }
 
-JTEntity* ChessGame::AddInterfaceText(float height, float scale) {
-    if (!gpJTProtobase || !interfaceScene) return nullptr;
-    JTEntity* text = gpJTProtobase->Create(nullptr, "JTControls.dll", "JTText");
-    if (!text) return nullptr;
-    const float top = gpJTDisplay ? gpJTDisplay->GetInvAspect() : 0.75f;
-    text->SetPos(JTVec3(0.0f, height * top, 1.0f));
-    text->SetScale(scale);
-    text->SetPickable(false);
-    interfaceScene->Add(text);
-    return text;
-}
-
 void ChessGame::CreateBanner() {
-    banner = AddInterfaceText(kBannerHeight, kInterfaceTextScale);
+    banner = AddInterfaceText(kInterfaceTextScale);
+    PlaceInterface();
 }
 
 void ChessGame::ScanCustomWorlds() {

@@ -7,7 +7,6 @@
 
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTCamera.h"
-#include "Jentra/JTDisplay.h"
 #include "Jentra/JTEntityProps.h"
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTKeyboard.h"
@@ -18,7 +17,6 @@
 #include "Jentra/JTRandom.h"
 #include "Jentra/JTScene.h"
 #include "Jentra/JTEventQueue.h"
-#include "JTControls/JTText.h"
 #include "chess/engine/search.h"
 #include "chess/game/chess_game.h"
 #include "chess/game/chess_pieces.h"
@@ -30,21 +28,11 @@ namespace {
 
 constexpr int kFirstLoadingFrame = 2; // the loading begins with the third frame
 constexpr float kSaverIdleStartSeconds = 20.0f;
-// "F1 for help" stands under the board, as a share of the interface's half
-// height (so it stays on wide screens too).
-constexpr float kHelpTextHeight = -0.8f;
-// The help's five lines hang from just below the banner's line, smaller than
-// the menus' text: so they fit any screen's height and leave the board (and
-// both back ranks) free.
-constexpr float kHelpLinesScale = 0.0015f;
-constexpr float kHelpBelowBanner = 0.06f;
 const char* const kHelpText = "Left mouse click to select and move\n"
                               "Right mouse click and drag to rotate\n"
                               "Left & right mouse click and drag\n"
                               "or use wheel to zoom\n"
                               "Spacebar for menu";
-const JTVec3 kPellixLogoPosition(-0.78f, -0.58f, 1.0f);
-const JTVec3 kJentraLogoPosition(0.78f, -0.58f, 1.0f);
 
 bool FocusHeld() {
     if (!gpJTKeyboard || !gpJTIDMap) return false;
@@ -62,6 +50,7 @@ bool MenuKeyPressed() {
 } // namespace
 
 void ChessGame::Update() {
+    FollowDisplayShape();
     MenuKeys();
     if (gpJTKeyboard && !FocusHeld() && gpJTKeyboard->KeyPress(DIK_F1, JTMOD_NONE)) ToggleHelp();
     SunCycle();
@@ -162,38 +151,41 @@ void ChessGame::FinishLoading() {
         if (mainCamera) mainCamera->SetIdleStartTime(kSaverIdleStartSeconds);
         return;
     }
-    helpText = AddInterfaceText(kHelpTextHeight, kInterfaceTextScale);
-    SetInterfaceText(helpText, "F1 for help");
+    helpText = AddInterfaceText(kInterfaceTextScale);
     helpOn = false;
+    PlaceInterface();
+    SetInterfaceText(helpText, "F1 for help");
     LoadWorld(kWorldPark);
-    struct Logo {
-        const char* model;
-        const char* name;
-        JTVec3 position;
-    };
-    for (const Logo& logo : {Logo{"Chess\\Pellix.jtm", "PellixLogo", kPellixLogoPosition},
-                             Logo{"Chess\\Jentra.jtm", "JentraLogo", kJentraLogoPosition}}) {
-        JTEntity* entity = gpJTProtobase ? gpJTProtobase->Create(logo.model, nullptr) : nullptr;
+    const char* const logoModels[2] = {"Chess\\Pellix.jtm", "Chess\\Jentra.jtm"};
+    for (int logo = 0; logo < 2; ++logo) {
+        JTEntity* entity =
+            gpJTProtobase ? gpJTProtobase->Create(logoModels[logo], nullptr) : nullptr;
         if (!entity || !interfaceScene) continue;
-        entity->SetName(logo.name);
-        entity->SetPos(logo.position);
+        entity->SetName(kLogoNames[logo]);
+        entity->SetPos(LogoPosition(logo));
         entity->SetPickable(false);
         interfaceScene->Add(entity);
     }
 
     if (gpJTNetwork && gpJTNetwork->GetLobbyLaunched()) {
-        const int32_t result = gpJTNetwork->ConnectUsingLobbySettings();
-        if (result == JTNET_OK) {
-            const bool host = gpJTNetwork->IsHost();
-            SetPlayers(host ? kPlayerLocal : kPlayerRemote, host ? kPlayerRemote : kPlayerLocal);
-            PlaceCameraBehind(host ? chess::White : chess::Black);
+        // Finding the host named by "-connect" takes tries that may last
+        // seconds: they run on a screen of their own, frame by frame.
+        if (!gpJTNetwork->IsHost()) {
+            // Meanwhile the board waits, seen from the side to be played.
+            SetPlayers(kPlayerRemote, kPlayerLocal);
+            PlaceCameraBehind(chess::Black);
+            ReplaceMenu(kMenuLobby);
+            return;
+        }
+        if (gpJTNetwork->ConnectUsingLobbySettings() == JTNET_OK) {
+            SetPlayers(kPlayerLocal, kPlayerRemote);
+            PlaceCameraBehind(chess::White);
             StartNewGame();
             ReplaceMenu(kMenuWaiting);
             return;
         }
         // Without the session the game goes on as if started by itself.
-        ShowNotice(result == JTNET_E_NOHOST ? "No network game was found at that host"
-                                            : "The network game could not be started");
+        ShowNotice("The network game could not be started");
     }
     ReplaceMenu(kMenuMain);
 }
@@ -208,13 +200,7 @@ void ChessGame::PlaceCameraBehind(int side) {
 void ChessGame::ToggleHelp() {
     PlaySound("JTBeep_Alert.wav");
     helpOn = !helpOn;
-    if (helpOn && helpText) {
-        // The screen's height may have changed since the last time.
-        const float top = gpJTDisplay ? gpJTDisplay->GetInvAspect() : 0.75f;
-        helpText->SetPos(JTVec3(0.0f, kBannerHeight * top - kHelpBelowBanner, 1.0f));
-        helpText->SetScale(kHelpLinesScale);
-        if (auto* text = dynamic_cast<JTText*>(helpText)) text->SetAlignment(TOP_CENTER);
-    }
+    PlaceInterface();
     SetInterfaceText(helpText, helpOn ? kHelpText : "");
 }
 

@@ -63,8 +63,8 @@ JTList* ChessMenuDialog::AddList(const JTVec3& offset, std::initializer_list<con
     return list;
 }
 
-JTButton* ChessMenuDialog::AddButton(const char* text, const JTVec3& offset) {
-    auto* button = AddControl<JTButton>(nullptr, "JTButton", offset);
+JTButton* ChessMenuDialog::AddButton(const char* text, const JTVec3& offset, const char* model) {
+    auto* button = AddControl<JTButton>(model, "JTButton", offset);
     SetText(button, text);
     return button;
 }

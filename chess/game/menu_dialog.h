@@ -21,6 +21,9 @@ public:
     // units of a thousand or so.
     static constexpr float kControlScale = 0.002f;
     static constexpr const char* kControlsModule = "JTControls.dll";
+    // The button with a panel behind its text: over the board, which the
+    // menus let show through, plain text cannot be read or told from it.
+    static constexpr const char* kButtonModel = "JTControls\\button.jtm";
 
     ChessMenuDialog();
     ~ChessMenuDialog() override;
@@ -59,7 +62,9 @@ protected:
     // A list of the entries (no data; the spacer is an empty text), shown
     // one slot an entry.
     JTList* AddList(const JTVec3& offset, std::initializer_list<const char*> entries);
-    JTButton* AddButton(const char* text, const JTVec3& offset);
+    // A button on the controls module's panel (kButtonModel), or plain text
+    // with a null model.
+    JTButton* AddButton(const char* text, const JTVec3& offset, const char* model = kButtonModel);
     JTText* AddText(const char* text, const JTVec3& offset, float scale = kControlScale);
     // A plain entity of a model, following the dialog, not pickable.
     JTEntity* AddPicture(const char* model, const JTVec3& offset, float scale);

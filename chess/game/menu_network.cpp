@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "Jentra/JTFrameClock.h"
+#include "Jentra/JTGlobals.h"
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTMessages.h"
 #include "Jentra/JTNetwork.h"
@@ -88,6 +90,7 @@ void PlayModeMenu::Choose(int item) {
         game.SetPlayers(kPlayerLocal, kPlayerLocal);
         game.StartNewGame();
         game.CloseMenu();
+        game.PlaceCameraBehind(chess::White);
         break;
     case kBack:
         game.ReplaceMenu(kMenuMain);
@@ -249,30 +252,91 @@ void WaitingMenu::Used(const JTID& control, int) {
     Game().ReplaceMenu(kMenuMain);
 }
 
-// --- lobby --------------------------------------------------------------------
+// --- lobby, and the tries of "-connect" -------------------------------------------
+
+namespace {
+
+// A host name longer than this is cut for the screen.
+constexpr size_t kShownHostLength = 40;
+// The dots under "Connecting to" step on this often (real time).
+constexpr uint32_t kDotStepMs = 300;
+
+} // namespace
 
 void LobbyMenu::Build() {
     AddMenuBackground();
-    AddText("Please host or join a game using GameSpy...", kTitleOffset);
+    const bool direct = gpJTNetwork && gpJTNetwork->GetLobbyConnected();
+    if (direct) {
+        host = gpJTNetwork->GetDirectConnectHost();
+        if (host.size() > kShownHostLength) host = host.substr(0, kShownHostLength) + "...";
+    }
+    if (JTText* line = AddText("", kTitleOffset)) textLine = line->GetID();
+    Show(direct ? "Connecting to " + host + "\n.." : "Please host or join a game using GameSpy...");
     if (JTButton* cancel = AddButton("Cancel", kWaitCancelOffset)) cancelButton = cancel->GetID();
     if (gpJTNetwork) gpJTNetwork->StartWaitForLobby();
 }
 
+unsigned LobbyMenu::Message(JTID* from, JTID* to, unsigned msg, void* data) {
+    // However the screen is left, the tries end with it; without a
+    // session the computer plays itself again behind the main menu.
+    if (msg == JTMSG_REMOVED && gpJTNetwork) {
+        if (connecting) gpJTNetwork->StopDirectConnect();
+        connecting = false;
+        gpJTNetwork->StopWaitForLobby();
+        if (!gpJTNetwork->IsNetworkGame() && gpChessGame)
+            Game().SetPlayers(kPlayerComputer, kPlayerComputer);
+    }
+    return ChessMenuDialog::Message(from, to, msg, data);
+}
+
 void LobbyMenu::Update(JTSequencer* sequencer) {
     ChessMenuDialog::Update(sequencer);
-    // Connection settings arrive only from the command line here, and are
-    // tried once.
-    if (tried || !IsCurrent() || !gpJTNetwork || !gpJTNetwork->GetLobbyConnected() ||
-        gpJTNetwork->IsNetworkGame())
-        return;
-    tried = true;
-    if (gpJTNetwork->ConnectUsingLobbySettings() != JTNET_OK) return;
+    if (!IsCurrent() || !gpJTNetwork || failed) return;
+    int32_t result;
+    if (!started) {
+        // Connection settings come only from the command line here.
+        if (!gpJTNetwork->GetLobbyConnected() || gpJTNetwork->IsNetworkGame()) return;
+        started = true;
+        result = gpJTNetwork->StartDirectConnect();
+    } else if (connecting) {
+        result = gpJTNetwork->ContinueDirectConnect();
+    } else {
+        return; // a lobby that never calls
+    }
+    connecting = result == JTNET_PENDING;
+    if (connecting) {
+        static const char* const kDots[3] = {"..", "....", "......"};
+        Show("Connecting to " + host + "\n" + kDots[(gdwRealTime / kDotStepMs) % 3]);
+    } else if (result != JTNET_OK) {
+        Failed(result);
+    } else if (gpJTNetwork->IsNetworkGame()) {
+        Connected();
+    }
+}
+
+void LobbyMenu::Connected() {
     StartNetworkGame(gpJTNetwork->IsHost());
     Game().CloseMenu();
 }
 
+void LobbyMenu::Failed(int32_t result) {
+    failed = true;
+    Show(result == JTNET_E_NOHOST ? "No network game was found at " + host
+                                  : std::string("The network game could not be started"));
+    // Nothing more happens here: the player reads it and goes back.
+    if (JTEntity* cancel = dynamic_cast<JTEntity*>(gpJTIDMap->Find(&cancelButton)))
+        SetText(cancel, "Back");
+    BeepInvalid();
+}
+
+void LobbyMenu::Show(const std::string& text) {
+    if (text == shown) return;
+    shown = text;
+    if (JTEntity* line = dynamic_cast<JTEntity*>(gpJTIDMap->Find(&textLine)))
+        SetText(line, shown.c_str());
+}
+
 void LobbyMenu::Used(const JTID& control, int) {
     if (control != cancelButton) return;
-    if (gpJTNetwork) gpJTNetwork->StopWaitForLobby();
     Game().ReplaceMenu(kMenuMain);
 }

@@ -38,11 +38,14 @@ void MainMenu::Choose(int item) {
     case 1:
         game.SetPlayers(kPlayerLocal, kPlayerLocal);
         game.StartNewGame();
-        // Left Shift skips the colour and level: the game starts at once.
-        if (gpJTKeyboard && gpJTKeyboard->KeyDown(DIK_LSHIFT, JTMOD_ANY))
+        // Left Shift skips the colour and level: the game starts at once,
+        // seen from White's side (the colour menu places the camera itself).
+        if (gpJTKeyboard && gpJTKeyboard->KeyDown(DIK_LSHIFT, JTMOD_ANY)) {
             game.CloseMenu();
-        else
+            game.PlaceCameraBehind(chess::White);
+        } else {
             game.ReplaceMenu(kMenuColour);
+        }
         break;
     case 2:
         if (game.GetPlayer(chess::White) != kPlayerComputer ||
@@ -51,6 +54,8 @@ void MainMenu::Choose(int item) {
             game.StartNewGame();
         }
         game.CloseMenu();
+        // Watched from White's side, not from wherever the menu's drift left it.
+        game.PlaceCameraBehind(chess::White);
         break;
     case 3:
         game.ReplaceMenu(kMenuPlayMode);

@@ -105,8 +105,10 @@ void NameGameMenu::Build() {
     AddText("Please name this game:", kTitleOffset);
     edit = AddControl<JTEdit>(kEditModel, "JTEdit", kNameEditOffset);
     if (edit && gpJTKeyboard) gpJTKeyboard->SetFocus(&edit->GetID());
-    if (JTButton* ok = AddButton("OK", kOkOffset)) okButton = ok->GetID();
-    if (JTButton* cancel = AddButton("Cancel", kCancelOffset)) cancelButton = cancel->GetID();
+    // Plain texts, close under the name field (panels would run into it).
+    if (JTButton* ok = AddButton("OK", kOkOffset, nullptr)) okButton = ok->GetID();
+    if (JTButton* cancel = AddButton("Cancel", kCancelOffset, nullptr))
+        cancelButton = cancel->GetID();
 }
 
 void NameGameMenu::Used(const JTID& control, int) {

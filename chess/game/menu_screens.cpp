@@ -23,7 +23,6 @@ constexpr const char* kDecompressedValue = "TexturesDecompressed";
 
 constexpr const char* kPromoModel = "Chess\\Promo.jtm";
 constexpr float kPromoScale = 1.8f;
-constexpr const char* kLogoNames[] = {"PellixLogo", "JentraLogo"};
 
 } // namespace
 
@@ -54,7 +53,7 @@ void ExitLogoMenu::Build() {
             JTEntity* entity = scene->GetChild(i);
             const char* name = entity ? entity->GetName() : nullptr;
             if (!name) continue;
-            for (const char* logo : kLogoNames)
+            for (const char* logo : ChessGame::kLogoNames)
                 if (strcasecmp(name, logo) == 0) scene->Delete(entity);
         }
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "JTControls/JTEdit.h"
 #include "JTControls/JTList.h"
@@ -234,19 +235,36 @@ private:
     bool left = false;
 };
 
-// 20: waiting for a lobby to start the session (there is none here: the
-// session comes only from "-host" or "-connect" on the command line).
+// 20: waiting for a lobby to start the session. There is no lobby here:
+// the session comes from "-connect" on the command line, and this is the
+// screen of its tries ("Connecting to <host>" with moving dots), which
+// says so when they fail and stays until the player leaves it.
 class LobbyMenu : public ChessMenuDialog {
 public:
+    unsigned Message(JTID* from, JTID* to, unsigned msg, void* data) override;
     void Update(JTSequencer* sequencer) override;
+    // The tries are under way, or they failed.
+    bool IsConnecting() const { return connecting; }
+    bool HasFailed() const { return failed; }
+    // What the screen says.
+    const std::string& GetShownText() const { return shown; }
 
 protected:
     void Build() override;
     void Used(const JTID& control, int item) override;
 
 private:
+    void Show(const std::string& text);
+    void Connected();
+    void Failed(int32_t result);
+
+    JTID textLine;
     JTID cancelButton;
-    bool tried = false;
+    std::string host; // as shown
+    std::string shown;
+    bool started = false;
+    bool connecting = false;
+    bool failed = false;
 };
 
 // 21 and 22: a volume from off to full in quarters.

@@ -117,6 +117,11 @@ void ChessGame::NetworkData(const void* data) {
     }
     case kNetNewGame:
         if (block->nSize != ChessNetNewGame::kSize) return;
+        // One request a frame is taken: a new game rebuilds the world, and
+        // the old world goes only at the frame's end, so a burst of requests
+        // would hold the frame and pile up worlds.
+        if (networkNewGameFrame == gnFrame) return;
+        networkNewGameFrame = gnFrame;
         if (GetCurrentMenu() == kMenuNameGame) {
             if (menuDialogs && currentDialog) menuDialogs->NewGameRequested(currentDialog);
         } else {
@@ -138,14 +143,25 @@ void ChessGame::SessionEnded() {
 
 bool ChessGame::ExecuteMove(chess::ChessMove m) {
     // Legal moves first: nothing of a move that is not in the list happens.
-    if (!FindLegalMove(m)) return false;
-    selected = -1;
-    const int from = chess::MoveFrom(m), to = chess::MoveTo(m);
+    // The move carried out is the list's own word, never the one given:
+    // bits beyond the from and to squares (a damaged file, a foreign peer)
+    // would make the engine refuse it after the pieces had already moved.
+    chess::ChessMove legal = FindLegalMove(m);
+    if (!legal) return false;
+    const int from = chess::MoveFrom(legal), to = chess::MoveTo(legal);
     const chess::ChessBoard& b = chess::gBoard;
     const bool pawn = b.board[from + 8] == chess::Pawn;
     const bool promotion = pawn && (chess::RowOf(to) == 0 || chess::RowOf(to) == 7);
     // A promotion is always to a queen, whoever makes it.
-    if (promotion) m = (m & kFromToMask) | (chess::Queen << 14);
+    if (promotion) legal = (legal & kFromToMask) | (chess::Queen << 14);
+    const bool takes = b.board[to] != chess::kEmpty;
+    const bool enPassant = pawn && to == b.ep && chess::FileOf(from) != chess::FileOf(to) && !takes;
+    const int enPassantSquare = b.side == chess::White ? to + 16 : to - 16;
+    const bool castles = b.board[from + 8] == chess::King && (to - from == 2 || from - to == 2);
+
+    // The engine first: the scene shows only a move the position has taken.
+    if (!chess::MakeMove(legal)) return false;
+    selected = -1;
 
     bool captured = false;
     auto park = [&](int square, bool takenSound) {
@@ -158,15 +174,13 @@ bool ChessGame::ExecuteMove(chess::ChessMove m) {
         }
         captured = true;
     };
-    if (b.board[to] != chess::kEmpty) park(to, true);
+    if (takes) park(to, true);
     // En passant: the pawn taken stands beside the target square. It leaves
     // quietly; the capture is heard in the moving pawn's landing.
-    if (pawn && to == b.ep && chess::FileOf(from) != chess::FileOf(to) &&
-        b.board[to] == chess::kEmpty)
-        park(b.side == chess::White ? to + 16 : to - 16, false);
+    if (enPassant) park(enPassantSquare, false);
 
     // Castling: the king moves two files, the rook jumps over it.
-    if (b.board[from + 8] == chess::King && (to - from == 2 || from - to == 2)) {
+    if (castles) {
         const int rookFrom = to > from ? from + 3 : from - 4;
         const int rookTo = to > from ? from + 1 : from - 1;
         if (ChessPieceEntity* rook = StartPieceMove(
@@ -184,8 +198,7 @@ bool ChessGame::ExecuteMove(chess::ChessMove m) {
         PlaySound(StyleSound(kMoveSounds, mover->style));
     }
 
-    chess::MakeMove(m);
-    moves.Add(m);
+    moves.Add(legal);
     chess::BuildLegalMoves(true);
     lastMoveTime = gdwTime;
     UpdateBanner();

@@ -7,15 +7,14 @@
 namespace {
 
 constexpr uint32_t kNoticeMs = 5000;
-// Below the help's "F1 for help" line, above the screen's bottom edge (as a
-// share of the interface's half height), a little smaller than the menus.
-constexpr float kNoticeHeight = -0.9f;
+// A little smaller than the menus' text (its place: PlaceInterface).
 constexpr float kNoticeScale = 0.0015f;
 
 } // namespace
 
 void ChessGame::CreateNotice() {
-    noticeText = AddInterfaceText(kNoticeHeight, kNoticeScale);
+    noticeText = AddInterfaceText(kNoticeScale);
+    PlaceInterface();
 }
 
 void ChessGame::ShowNotice(const char* text) {

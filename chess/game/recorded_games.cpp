@@ -132,5 +132,8 @@ bool ChessGame::ReplayRecordedGame(const char* name) {
     if (!LoadRecordedGame(name)) return false;
     StartNewGame();
     SetPlayers(kPlayerReplay, kPlayerReplay);
+    // Followed from White's side, as a player sees a game; the drifting
+    // view is the screensaver's and the menus'.
+    PlaceCameraBehind(chess::White);
     return true;
 }

@@ -1,6 +1,7 @@
 // Reading the command line.
 #include "desktop/app/command_line.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace lumivane {
@@ -85,6 +86,8 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args, const char* 
         if (args[i] == "--root" && screensaverWindow)
             return HostedBy(screensaverWindow, "XSCREENSAVER_WINDOW");
     }
+    const bool rootWithoutHost =
+        std::find(args.begin(), args.end(), "--root") != args.end() && !screensaverWindow;
 
     std::string line;
     for (const std::string& arg : args) {
@@ -100,6 +103,10 @@ StartOptions ParseCommandLine(const std::vector<std::string>& args, const char* 
     options.hostWindow = ReadWindowNumber(rest);
     if (options.hostWindow == 0) {
         options.mode = StartMode::Screensaver;
+        if (rootWithoutHost)
+            options.notice = "--root without XSCREENSAVER_WINDOW: no screensaver host handed a "
+                             "window, so Lumivane runs as the full-screen screen saver in "
+                             "windows of its own";
     } else {
         options.mode = windowMode ? StartMode::Window : StartMode::Desktop;
     }

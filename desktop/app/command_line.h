@@ -7,7 +7,8 @@
 // the host's window, and "--window" opens a window of the program's own and
 // runs window mode in it. The host's window id must be one ("0x" and
 // hexadecimal digits): anything else is refused rather than taken for no
-// id, which would start the full-screen saver.
+// id, which would start the full-screen saver. "--root" without a host
+// window draws as the full-screen saver, which is said on stderr.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +35,9 @@ struct StartOptions {
     // Why the command line cannot be followed (a malformed host window id);
     // empty when it can.
     std::string refusal;
+    // What the program does other than the words seem to ask, said on
+    // stderr ("--root" without a host window); empty when nothing.
+    std::string notice;
 };
 
 // "%x" as the C library reads it: blanks skipped, an optional sign and

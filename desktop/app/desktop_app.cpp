@@ -25,6 +25,8 @@
 #include "platform/codepage.h"
 #include "platform/message_box.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -86,6 +88,7 @@ AppServices DefaultAppServices() {
     // script configuration.
     services.makeDisplay = MakeProgramDisplay;
     services.scene = MakeProgramSceneEngine();
+    services.processEndsAfter = true;
     return services;
 }
 
@@ -114,6 +117,7 @@ DesktopApp::~DesktopApp() {
     if (gpRegistry == registry_.get()) gpRegistry = nullptr;
     if (gpLanguageTable == languageTable_.get()) gpLanguageTable = nullptr;
     SetBoxesHeldBack(false);
+    platform::SetMessageBoxCloseCheck(nullptr);
 }
 
 std::string DesktopApp::Text(int entry) const {
@@ -123,6 +127,8 @@ std::string DesktopApp::Text(int entry) const {
 
 int DesktopApp::InitInstance(const std::vector<std::string>& args) {
     InstallExitSignals();
+    // A box that waits for the user closes when the program is told to end.
+    platform::SetMessageBoxCloseCheck([] { return ExitSignalPending(); });
     if (!SetUpMode(args)) return 1;
     InstallCrashReporter(CrashReportSettings{}, "main thread");
 
@@ -174,7 +180,10 @@ bool DesktopApp::SetUpMode(const std::vector<std::string>& args) {
         std::fprintf(stderr, "Lumivane: %s\n", options_.refusal.c_str());
         return false;
     }
+    if (!options_.notice.empty()) std::fprintf(stderr, "Lumivane: %s\n", options_.notice.c_str());
     SetBoxesHeldBack(ScreensaverMode());
+    // A screen saver shows no pointer: its mouse only ends it.
+    inputFeed_->SetPointerShown(!ScreensaverMode());
     std::string error;
     if (DesktopMode()) {
         objects_ = DesktopObjects::Create(&error);
@@ -303,7 +312,7 @@ void DesktopApp::ReadyToLoop() {
 
 void DesktopApp::EndRunCleanUp() {
     services_.scene->StopAllSounds();
-    if (display_) {
+    if (display_ && !LeaveDriversToProcessEnd()) {
         display_->ReleaseDevice();
         // A run that ended paused must not start the next one paused.
         GetSceneDisplay().RemoveOverlay(kPauseOverlay);
@@ -322,18 +331,51 @@ void DesktopApp::Term() {
     Log("Term entered");
     if (objects_) objects_->PublishProcessId();
     stillPicture_ = {};
-    services_.scene->Term();
-    display_.reset();
+    // Ended by a signal, with the process ending right after: the sound
+    // device and the graphics are not closed (that waits on their threads),
+    // nor is the settings store (that folds its journal into the file and
+    // waits on the disk; every value is in the store since its write, and
+    // the next opening folds the journal in).
+    const bool leave = LeaveDriversToProcessEnd();
+    if (!leave) {
+        services_.scene->Term();
+        display_.reset();
+    }
     keyboard_->Shutdown();
     mouse_->Shutdown();
     if (gpRegistry == registry_.get()) gpRegistry = nullptr;
-    if (registry_) registry_->Close();
-    registry_.reset();
+    if (registry_ && !leave) {
+        registry_->Close();
+        registry_.reset();
+    }
     scriptConfig_.reset();
     if (gpLanguageTable == languageTable_.get()) gpLanguageTable = nullptr;
     languageTable_.reset();
     if (objects_) objects_->Event(DesktopEvent::Exit).Reset();
     Log("Term done");
+}
+
+bool DesktopApp::LeaveDriversToProcessEnd() const {
+    return services_.processEndsAfter && endedBySignal_;
+}
+
+void DesktopApp::EndProcess(int code) {
+    // The named objects are files of the system's shared memory: they go
+    // with their owner, not with the process.
+    objects_.reset();
+    if (gpDesktopObjects) gpDesktopObjects = nullptr;
+    screensaverRunning_.reset();
+    std::fflush(nullptr);
+    _exit(code);
+}
+
+void DesktopApp::EndForGoneHost() {
+    Log("Window Gone! Exitting!  hwnd=%llx",
+        static_cast<unsigned long long>(host_ ? host_->Handle() : 0));
+    hostGone_ = true;
+    quitting_ = true;
+    createFailed_ = false;
+    PostQuit();
 }
 
 // ---- events
@@ -354,6 +396,7 @@ void DesktopApp::Signal(DesktopEvent event, bool on) {
 bool DesktopApp::ExitRequested() {
     // Both are taken: a signal and an event each count once.
     const bool signalled = TakeExitSignal();
+    if (signalled) endedBySignal_ = true;
     return Poll(DesktopEvent::Exit) || signalled;
 }
 

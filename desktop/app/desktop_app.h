@@ -44,6 +44,12 @@ struct AppServices {
     // The display of the chosen adapter; null means there is none.
     std::function<std::unique_ptr<AppDisplay>()> makeDisplay;
     std::unique_ptr<SceneEngine> scene;
+    // The process ends as soon as the program's life does (the program's
+    // own, not a test's): an end by exit signal then leaves the drivers'
+    // clean-up (sound device, graphics) and the settings store's to the end
+    // of the process, which takes them back at once, where closing them
+    // waits on their threads and on the disk.
+    bool processEndsAfter = false;
 };
 
 // The program's own: SDL and X11 windows, the real display, and the
@@ -99,6 +105,11 @@ public:
     // message came (or was posted).
     bool PumpEvents();
     void Term();
+    // Ends the process with `code` once InitInstance has returned: the
+    // named objects are removed and the output flushed; the libraries'
+    // clean-up at exit, which only delays the end a screensaver host waits
+    // for, is skipped.
+    [[noreturn]] void EndProcess(int code);
 
     // ---- services other parts call
 
@@ -150,6 +161,8 @@ public:
     bool DesktopMode() const { return options_.mode == StartMode::Desktop; }
     bool Quitting() const { return quitting_; }
     bool QuitPosted() const { return quitPosted_; }
+    // The host window went away while the program ran: it ends quietly.
+    bool HostGone() const { return hostGone_; }
     bool CreateFailed() const { return createFailed_; }
     bool DesktopScreensaverActive() const { return desktopScreensaverActive_; }
     bool ResumePending() const { return resumePending_; }
@@ -209,6 +222,10 @@ private:
     bool Poll(DesktopEvent event);
     void Signal(DesktopEvent event, bool on);
     bool ExitRequested();
+    // The host window no longer exists: log it and end like Exit, quietly.
+    void EndForGoneHost();
+    // The end came by exit signal in a process that ends right after.
+    bool LeaveDriversToProcessEnd() const;
     // Exit (or an exit signal) came while starting: marks the program as
     // quitting, so nothing more is loaded. True also once quitting.
     bool EndRequested();
@@ -267,6 +284,8 @@ private:
     bool desktopScreensaverEnded_ = false;
     bool firstRunDone_ = false;
     bool firstLoadOfRun_ = false;
+    bool endedBySignal_ = false; // an exit signal was taken
+    bool hostGone_ = false;
     int abortMouseMoves_ = 0;
 
     // Main-loop state.

@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +23,7 @@ namespace {
 constexpr uint32_t kSleepStepMs = 20;
 
 std::atomic<int> gExitSignalled{0};
+std::atomic<int> gHolds{0};
 static_assert(std::atomic<int>::is_always_lock_free, "the flag is set in a signal handler");
 
 // The handler wakes the watchdog through this pipe: writing is one of the
@@ -39,8 +41,12 @@ void OnExitSignal(int) {
     errno = savedErrno;
 }
 
+// Never blocks: a host that stopped reading the program's output (a full
+// pipe) must not keep the process alive.
 void WriteStderr(const char* text, size_t size) {
     while (size > 0) {
+        pollfd out{STDERR_FILENO, POLLOUT, 0};
+        if (poll(&out, 1, 0) != 1 || !(out.revents & POLLOUT)) return;
         const ssize_t n = write(STDERR_FILENO, text, size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return;
@@ -61,6 +67,10 @@ void Watchdog() {
         if (errno != EINTR) return;
     // Wall time, whatever clock the program runs on.
     std::this_thread::sleep_for(std::chrono::milliseconds(kExitGraceMs));
+    // A write under way is let finish, for a while.
+    constexpr uint32_t kHoldStepMs = 10;
+    for (uint32_t waited = 0; gHolds.load() > 0 && waited < kExitHoldLimitMs; waited += kHoldStepMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(kHoldStepMs));
     static const char kNotice[] = "Lumivane: still running after the exit signal; ending now\n";
     WriteStderr(kNotice, sizeof kNotice - 1);
     _exit(0);
@@ -113,6 +123,14 @@ void SleepUnlessExitSignal(uint32_t ms) {
         platform::SleepMilliseconds(step);
         ms -= step;
     }
+}
+
+ExitWatchdogHold::ExitWatchdogHold() {
+    gHolds.fetch_add(1);
+}
+
+ExitWatchdogHold::~ExitWatchdogHold() {
+    gHolds.fetch_sub(1);
 }
 
 } // namespace lumivane

@@ -27,4 +27,17 @@ void RaiseExitSignal();
 // an exit signal waits.
 void SleepUnlessExitSignal(uint32_t ms);
 
+// Held while the program writes what must not be lost half way (settings
+// it takes back or hands on). The watchdog lets a write under way finish
+// before it ends the process, waiting at most kExitHoldLimitMs beyond the
+// grace.
+inline constexpr uint32_t kExitHoldLimitMs = 2000;
+class ExitWatchdogHold {
+public:
+    ExitWatchdogHold();
+    ~ExitWatchdogHold();
+    ExitWatchdogHold(const ExitWatchdogHold&) = delete;
+    ExitWatchdogHold& operator=(const ExitWatchdogHold&) = delete;
+};
+
 } // namespace lumivane

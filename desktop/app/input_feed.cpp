@@ -58,6 +58,11 @@ void InputFeed::Suspend(bool suspended) {
     }
 }
 
+void InputFeed::SetPointerShown(bool shown) {
+    pointerShown_ = shown;
+    if (!shown) mouse_.overWindow = 0;
+}
+
 void InputFeed::Apply(const platform::Event& event) {
     using platform::EventType;
     switch (event.type) {
@@ -66,6 +71,12 @@ void InputFeed::Apply(const platform::Event& event) {
         return;
     case EventType::FocusGained:
         Suspend(false);
+        return;
+    case EventType::PointerEnter:
+        mouse_.overWindow = pointerShown_ ? 1 : 0;
+        return;
+    case EventType::PointerLeave:
+        mouse_.overWindow = 0;
         return;
     default:
         break;
@@ -89,6 +100,7 @@ void InputFeed::Apply(const platform::Event& event) {
             std::clamp((float(event.motion.y) / height * 2.0f - 1.0f) * 0.75f, -0.75f, 0.75f);
         mouse_.dx += event.motion.dx;
         mouse_.dy += event.motion.dy;
+        if (pointerShown_) mouse_.overWindow = 1;
         return;
     }
     case EventType::MouseWheel:

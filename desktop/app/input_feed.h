@@ -2,7 +2,8 @@
 // states, presses and releases by DIK code, the cursor in -1..1 across and
 // -0.75..0.75 down, button flags and motion. Each main-loop pass starts a
 // new poll; focus lost suspends the holders (everything let go), focus
-// gained resumes them.
+// gained resumes them. Whether the pointer is over the window follows its
+// motion, entering and leaving.
 #pragma once
 
 #include "platform/events.h"
@@ -21,6 +22,9 @@ public:
     // Takes one event (other kinds are ignored).
     void Apply(const platform::Event& event);
     bool Suspended() const { return suspended_; }
+    // Whether the pointer may be shown where the mouse is (not in a screen
+    // saver); off, the holder never says the pointer is over the window.
+    void SetPointerShown(bool shown);
 
 private:
     void Suspend(bool suspended);
@@ -28,6 +32,7 @@ private:
     Keyboard& keyboard_;
     Mouse& mouse_;
     bool suspended_ = false;
+    bool pointerShown_ = true;
 };
 
 } // namespace lumivane

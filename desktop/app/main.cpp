@@ -6,6 +6,8 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    lumivane::DesktopApp app(lumivane::DefaultAppServices());
-    return app.InitInstance(args);
+    // Never destroyed: the process ends right after its life, and what the
+    // end leaves is the system's to take back.
+    auto* app = new lumivane::DesktopApp(lumivane::DefaultAppServices());
+    app->EndProcess(app->InitInstance(args));
 }

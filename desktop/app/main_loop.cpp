@@ -5,6 +5,7 @@
 #include "desktop/app/desktop_app.h"
 
 #include "desktop/app/exit_signal.h"
+#include "desktop/app/input_feed.h"
 #include "desktop/shell/desktop_objects.h"
 #include "desktop/shell/log.h"
 #include "desktop/shell/message_boxes.h"
@@ -62,6 +63,12 @@ void DesktopApp::TrackNewProcess(uint32_t now) {
 }
 
 int DesktopApp::MainLoopPass() {
+    // The window drawn into belongs to another program, which may destroy
+    // it at any time: then there is nothing left to draw for.
+    if (host_ && !host_->Exists()) {
+        EndForGoneHost();
+        return 0;
+    }
     const bool redraw = Poll(DesktopEvent::Redraw);
     const bool exitSignalled = ExitRequested();
     // Without named events nobody could signal Paint: it always holds.
@@ -142,6 +149,7 @@ void DesktopApp::ReadChangedSettings() {
     ReadVolume(false);
     randomPeriod_ = registry_->Read(values::kRandomPeriod);
     if (registry_->Read(values::kRandomNow) != 0) {
+        const ExitWatchdogHold hold;
         registry_->Write(values::kRandomNow, uint8_t(0));
         PickRandomScene();
         randomTimerMs_ = 0;
@@ -186,6 +194,7 @@ bool DesktopApp::CreateDisplayForHost() {
 void DesktopApp::EnterDesktopScreensaver() {
     desktopScreensaverActive_ = true;
     SetBoxesHeldBack(true);
+    inputFeed_->SetPointerShown(false);
     if (logo_) services_.scene->SwitchLogoSequence(true);
     registry_->Write(values::kFreeze, 0u);
     freeze_ = false;
@@ -207,6 +216,7 @@ void DesktopApp::LeaveDesktopScreensaver() {
     desktopScreensaverEnded_ = false;
     desktopScreensaverActive_ = false;
     SetBoxesHeldBack(false);
+    inputFeed_->SetPointerShown(true);
     if (display_) display_->ReleaseDevice();
     if (desktopHost_) host_ = std::move(desktopHost_); // closes the screen saver's windows
     quitting_ = false;
@@ -254,6 +264,9 @@ void DesktopApp::RunningPass(bool paintSignalled) {
     } else {
         randomTimerMs_ = 0;
     }
+    // A host that sends the exit signal waits only briefly for the program
+    // to end: no scene is loaded, and no frame drawn, that no one will see.
+    if (ExitSignalPending()) return;
     RunRequests();
 
     PaceFrame();
@@ -268,8 +281,7 @@ void DesktopApp::RunningPass(bool paintSignalled) {
 
 void DesktopApp::PaceFrame() {
     const uint32_t sinceLastFrame = platform::TickCount() - lastFrameStartMs_;
-    if (sinceLastFrame < kTargetFrameMs)
-        platform::SleepMilliseconds(kTargetFrameMs - sinceLastFrame);
+    if (sinceLastFrame < kTargetFrameMs) SleepUnlessExitSignal(kTargetFrameMs - sinceLastFrame);
     lastFrameStartMs_ = platform::TickCount();
 }
 
@@ -319,6 +331,8 @@ void DesktopApp::FrameWork() {
     scene.Step(FrameStep::Camera);
     scene.Step(FrameStep::Sound);
     YieldTimeSlice();
+    // The exit signal came during the frame: its picture is not drawn.
+    if (ExitSignalPending()) return;
     if (display_) {
         display_->PresentFrame();
         // A device lost while presenting is made again by the resume path,

@@ -2,6 +2,7 @@
 // starting a freshly loaded one.
 #include "desktop/app/desktop_app.h"
 
+#include "desktop/app/exit_signal.h"
 #include "desktop/app/scene_files.h"
 #include "desktop/shell/registry.h"
 #include "desktop/scene/object/engine_services.h"
@@ -19,7 +20,10 @@ void DesktopApp::PickRandomScene() {
     const std::vector<std::string> names = ListSceneFiles(dataRoot_);
     if (names.empty()) return;
     const std::string name = ChooseRandomScene(names, currentScene_, sceneChoice_);
-    if (DesktopMode() && registry_) registry_->Write(values::kScene, name);
+    if (DesktopMode() && registry_) {
+        const ExitWatchdogHold hold;
+        registry_->Write(values::kScene, name);
+    }
     currentScene_ = name;
     nextScenePath_ = "scenes\\" + name;
     randomTimerMs_ = 0;

@@ -8,6 +8,11 @@
 #include "platform/clock.h"
 #include "platform/window.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <string_view>
+
 namespace lumivane {
 
 namespace {
@@ -39,6 +44,66 @@ platform::image::Image PictureOfBitmap(const std::vector<uint8_t>& bitmap) {
         std::copy_n(bitmap.data() + kBitmapHeaderBytes + size_t(height - 1 - y) * row,
                     size_t(width) * 3, picture.pixels.data() + size_t(y) * width * 3);
     return picture;
+}
+
+void DriverVersionNumbers(std::string_view text, uint32_t out[4]) {
+    std::string_view chosen;
+    for (size_t at = 0; at < text.size();) {
+        if (!std::isdigit(static_cast<unsigned char>(text[at]))) {
+            ++at;
+            continue;
+        }
+        size_t end = at;
+        while (end < text.size() &&
+               (std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == '.'))
+            ++end;
+        const std::string_view group = text.substr(at, end - at);
+        if (group.find('.') != std::string_view::npos || chosen.empty()) chosen = group;
+        at = end;
+    }
+    int index = 0;
+    uint64_t value = 0;
+    bool inNumber = false;
+    for (char c : chosen) {
+        if (c == '.') {
+            if (inNumber && index < 4) out[index++] = uint32_t(value);
+            value = 0;
+            inNumber = false;
+            continue;
+        }
+        value = std::min<uint64_t>(value * 10 + uint64_t(c - '0'), UINT32_MAX);
+        inNumber = true;
+    }
+    if (inNumber && index < 4) out[index++] = uint32_t(value);
+    for (; index < 4; ++index)
+        out[index] = 0;
+}
+
+int VertexRotationModeFor(const Display& display) {
+    if (display.Dot3()) return 1;
+    return display.EnvironmentBump() ? 2 : 0;
+}
+
+CrashAdapterInfo CrashAdapterInfoFor(const Display& display) {
+    CrashAdapterInfo info;
+    if (const AdapterRecord* adapter = display.Adapter()) {
+        info.description = adapter->description;
+        info.driver = adapter->driverName;
+        info.deviceName = adapter->identifier.description;
+        info.driverName = adapter->identifier.driverFile;
+        DriverVersionNumbers(adapter->identifier.version, info.version);
+    }
+    platform::ScreenMode mode;
+    if (platform::PrimaryScreenMode(mode) && mode.width > 0 && mode.height > 0) {
+        info.width = mode.width;
+        info.height = mode.height;
+        info.bitsPerPixel = mode.bitsPerPixel;
+    } else {
+        info.width = display.OutputWidth();
+        info.height = display.OutputHeight();
+        info.bitsPerPixel = kDesktopBitsPerPixel;
+    }
+    return info;
 }
 
 ProgramDisplay::ProgramDisplay(std::unique_ptr<DisplayHost> host, ProgramDisplayOptions options)
@@ -75,6 +140,8 @@ ProgramDisplay::ProgramDisplay(std::unique_ptr<DisplayHost> host, ProgramDisplay
 }
 
 ProgramDisplay::~ProgramDisplay() {
+    if (&GetDisplaySwitches() == &loadSwitches_) SetDisplaySwitches(nullptr);
+    SetCrashAdapterInfo(nullptr);
     if (GetVertexBufferSink() == &sharedVertices_) SetVertexBufferSink(nullptr);
     sceneLink_.reset();
     if (display_) display_->SetFrameHooks(nullptr);
@@ -125,6 +192,15 @@ bool ProgramDisplay::TexturesForDevice() {
     return textures->Restore(*display_);
 }
 
+void ProgramDisplay::PublishDeviceFacts() {
+    // Models loaded from now on carry the rotations the bump pass turns the
+    // light with.
+    loadSwitches_.vertexRotationMode = VertexRotationModeFor(*display_);
+    SetDisplaySwitches(&loadSwitches_);
+    const CrashAdapterInfo adapter = CrashAdapterInfoFor(*display_);
+    SetCrashAdapterInfo(&adapter);
+}
+
 bool ProgramDisplay::Create(HostWindow& window, int width, int height) {
     if (!display_) return false;
     display_->Release();
@@ -138,6 +214,8 @@ bool ProgramDisplay::Create(HostWindow& window, int width, int height) {
         display_->Release();
         return false;
     }
+    // After the texture manager, which may turn DOT3 off.
+    PublishDeviceFacts();
     if (sceneLink_) sceneLink_->PublishShape();
     return true;
 }
@@ -150,6 +228,8 @@ bool ProgramDisplay::Recreate() {
         display_->Release();
         return false;
     }
+    // After the texture manager, which may turn DOT3 off.
+    PublishDeviceFacts();
     if (sceneLink_) sceneLink_->PublishShape();
     return true;
 }

@@ -3,7 +3,8 @@
 // the load screen and its bar, the window's events) over the Display of the
 // chosen adapter. It also keeps the texture manager in step with the
 // device: started for the first device, its surfaces restored for every
-// later one.
+// later one; tells the model loader what the device's bump passes need;
+// and hands the crash reporter the adapter and the screen's mode.
 #pragma once
 
 #include "desktop/display/device/adapter_list.h"
@@ -11,11 +12,14 @@
 #include "desktop/display/frame/program_frame_hooks.h"
 #include "desktop/display/overlay/scene_display_link.h"
 #include "desktop/display/seam/app_display.h"
+#include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/world/scene_services.h"
+#include "desktop/shell/crash/crash_report.h"
 
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string_view>
 
 namespace platform {
 class Window;
@@ -68,6 +72,9 @@ private:
     // A window of another program that its owner resized gets a display of
     // its new size; false when that could not be made.
     bool FollowForeignWindowSize();
+    // What a device just made means for the models loaded after it and for
+    // a crash report.
+    void PublishDeviceFacts();
 
     // The model library's vertices go into the display's shared buffer.
     class SharedVertices : public VertexBufferSink {
@@ -90,6 +97,8 @@ private:
     std::unique_ptr<DisplaySceneLink> sceneLink_;
     std::unique_ptr<TextureManager> ownTextures_;
     bool texturesStarted_ = false;
+    // Installed for the model loader once a device exists.
+    DisplaySwitches loadSwitches_;
 
     std::unique_ptr<platform::Window> foreignWindow_;
     uint64_t foreignId_ = 0;
@@ -103,5 +112,21 @@ private:
 // bottom-up, rows padded), as R8G8B8 rows top first; empty when the bitmap
 // is not one.
 platform::image::Image PictureOfBitmap(const std::vector<uint8_t>& bitmap);
+
+// The per-vertex rotation data a display's bump path needs of the models:
+// normals turned onto +Z for DOT3, onto +X for environment bump mapping,
+// none without either.
+int VertexRotationModeFor(const Display& display);
+
+// The driver's version as four numbers: those of the last dotted number in
+// the version text, which is the driver's own where the text gives one
+// after the version of the interface ("4.5 (Core Profile) Mesa 22.3.6"
+// gives 22 3 6 0, "4.6" alone 4 6 0 0); missing numbers are 0.
+void DriverVersionNumbers(std::string_view text, uint32_t out[4]);
+
+// What a crash report says of the display: the adapter's names and the
+// driver's version numbers, and the screen's mode (else the display's
+// output size); the identification fields no driver string gives stay 0.
+CrashAdapterInfo CrashAdapterInfoFor(const Display& display);
 
 } // namespace lumivane

@@ -147,45 +147,49 @@ std::vector<std::string> TextRenderer::WrapLines(std::string_view utf8, int maxW
     return lines;
 }
 
-void TextRenderer::DrawWrappedCentred(image::Image& target, const TextArea& area,
-                                      std::string_view utf8, uint32_t rgb) const {
+void TextRenderer::DrawLine(image::Image& target, const TextArea& clip, int left, int top,
+                            std::string_view line, uint32_t rgb) const {
     if (target.format != image::PixelFormat::A8R8G8B8 &&
         target.format != image::PixelFormat::X8R8G8B8)
         return;
-    const int clipLeft = std::max(0, area.left), clipTop = std::max(0, area.top);
-    const int clipRight = std::min(target.width, area.left + area.width);
-    const int clipBottom = std::min(target.height, area.top + area.height);
+    const int clipLeft = std::max(0, clip.left), clipTop = std::max(0, clip.top);
+    const int clipRight = std::min(target.width, clip.left + clip.width);
+    const int clipBottom = std::min(target.height, clip.top + clip.height);
     const uint8_t colour[3] = {uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16)}; // B, G, R
-
-    int baseline = area.top + impl_->ascent;
-    for (const std::string& line : WrapLines(utf8, area.width)) {
-        int penX = area.left + (area.width - LineWidth(line)) / 2;
-        for (size_t at = 0; at < line.size();) {
-            const char32_t code = NextCodePoint(line, at);
-            if (FT_Load_Char(impl_->face, FT_ULong(code), FT_LOAD_RENDER) != 0) continue;
-            const FT_GlyphSlot glyph = impl_->face->glyph;
-            const FT_Bitmap& bitmap = glyph->bitmap;
-            if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
-                for (unsigned row = 0; row < bitmap.rows; ++row) {
-                    const int y = baseline - glyph->bitmap_top + int(row);
-                    if (y < clipTop || y >= clipBottom) continue;
-                    for (unsigned col = 0; col < bitmap.width; ++col) {
-                        const int x = penX + glyph->bitmap_left + int(col);
-                        if (x < clipLeft || x >= clipRight) continue;
-                        const unsigned coverage =
-                            bitmap.buffer[long(row) * bitmap.pitch + long(col)] * 255u /
-                            std::max(1u, unsigned(bitmap.num_grays) - 1u);
-                        uint8_t* p = target.pixels.data() +
-                                     (size_t(y) * size_t(target.width) + size_t(x)) * 4;
-                        for (int c = 0; c < 3; ++c)
-                            p[c] = uint8_t((p[c] * (255 - coverage) + colour[c] * coverage + 127) /
-                                           255);
-                    }
+    const int baseline = top + impl_->ascent;
+    int penX = left;
+    for (size_t at = 0; at < line.size();) {
+        const char32_t code = NextCodePoint(line, at);
+        if (FT_Load_Char(impl_->face, FT_ULong(code), FT_LOAD_RENDER) != 0) continue;
+        const FT_GlyphSlot glyph = impl_->face->glyph;
+        const FT_Bitmap& bitmap = glyph->bitmap;
+        if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
+            for (unsigned row = 0; row < bitmap.rows; ++row) {
+                const int y = baseline - glyph->bitmap_top + int(row);
+                if (y < clipTop || y >= clipBottom) continue;
+                for (unsigned col = 0; col < bitmap.width; ++col) {
+                    const int x = penX + glyph->bitmap_left + int(col);
+                    if (x < clipLeft || x >= clipRight) continue;
+                    const unsigned coverage = bitmap.buffer[long(row) * bitmap.pitch + long(col)] *
+                                              255u / std::max(1u, unsigned(bitmap.num_grays) - 1u);
+                    uint8_t* p =
+                        target.pixels.data() + (size_t(y) * size_t(target.width) + size_t(x)) * 4;
+                    for (int c = 0; c < 3; ++c)
+                        p[c] =
+                            uint8_t((p[c] * (255 - coverage) + colour[c] * coverage + 127) / 255);
                 }
             }
-            penX += int(glyph->advance.x >> 6);
         }
-        baseline += impl_->lineHeight;
+        penX += int(glyph->advance.x >> 6);
+    }
+}
+
+void TextRenderer::DrawWrappedCentred(image::Image& target, const TextArea& area,
+                                      std::string_view utf8, uint32_t rgb) const {
+    int top = area.top;
+    for (const std::string& line : WrapLines(utf8, area.width)) {
+        DrawLine(target, area, area.left + (area.width - LineWidth(line)) / 2, top, line, rgb);
+        top += impl_->lineHeight;
     }
 }
 

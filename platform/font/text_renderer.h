@@ -48,6 +48,10 @@ public:
     // Nothing outside the area changes.
     void DrawWrappedCentred(image::Image& target, const TextArea& area, std::string_view utf8,
                             uint32_t rgb) const;
+    // Draws one line as it stands, its top left corner at (left, top), the
+    // same way; only pixels inside `clip` change.
+    void DrawLine(image::Image& target, const TextArea& clip, int left, int top,
+                  std::string_view line, uint32_t rgb) const;
 
     struct Impl;
 

@@ -6,6 +6,7 @@
 #include "platform/image/image_error.h"
 
 #include <cstdlib>
+#include <new>
 
 namespace platform::image {
 
@@ -99,13 +100,8 @@ bool ReadHeader(MemoryReader& in, BmpHeader& h, std::string* error) {
     return true;
 }
 
-} // namespace
-
-bool DecodeBmp(std::span<const uint8_t> bytes, Image& out, std::string* error) {
-    MemoryReader in(bytes);
-    BmpHeader h;
-    if (!ReadHeader(in, h, error)) return false;
-
+bool DecodePixels(std::span<const uint8_t> bytes, MemoryReader& in, const BmpHeader& h, Image& out,
+                  std::string* error) {
     // Palette: BGRx quads (BGR triples for the core header) after the header.
     uint8_t palette[256][3] = {};
     if (h.bits <= 8) {
@@ -168,6 +164,20 @@ bool DecodeBmp(std::span<const uint8_t> bytes, Image& out, std::string* error) {
     }
     out = std::move(image);
     return true;
+}
+
+} // namespace
+
+bool DecodeBmp(std::span<const uint8_t> bytes, Image& out, std::string* error) {
+    MemoryReader in(bytes);
+    BmpHeader h;
+    if (!ReadHeader(in, h, error)) return false;
+    try {
+        return DecodePixels(bytes, in, h, out, error);
+    } catch (const std::bad_alloc&) {
+        return ImageFail(error, "not enough memory for a " + std::to_string(h.width) + " x " +
+                                    std::to_string(h.height) + " bitmap");
+    }
 }
 
 bool EncodeBmp(const Image& image, std::vector<uint8_t>& out, std::string* error) {

@@ -5,6 +5,8 @@
 #include "platform/image/channel_mask.h"
 #include "platform/image/image_error.h"
 
+#include <new>
+
 namespace platform::image {
 
 namespace {
@@ -182,7 +184,9 @@ PixelFormat DdsUncompressedFormat(const DdsHeader& header) {
     return layout ? layout->format : PixelFormat::Unknown;
 }
 
-bool DecodeDds(std::span<const uint8_t> bytes, TextureImage& out, std::string* error) {
+namespace {
+
+bool DecodeDdsChecked(std::span<const uint8_t> bytes, TextureImage& out, std::string* error) {
     DdsHeader header;
     switch (ReadDdsHeader(bytes, header)) {
     case DdsHeaderStatus::Ok:
@@ -268,6 +272,16 @@ bool DecodeDds(std::span<const uint8_t> bytes, TextureImage& out, std::string* e
         }
     out = std::move(texture);
     return true;
+}
+
+} // namespace
+
+bool DecodeDds(std::span<const uint8_t> bytes, TextureImage& out, std::string* error) {
+    try {
+        return DecodeDdsChecked(bytes, out, error);
+    } catch (const std::bad_alloc&) {
+        return ImageFail(error, "not enough memory for the DDS texture");
+    }
 }
 
 bool EncodeDds(const TextureImage& texture, std::vector<uint8_t>& out, std::string* error) {

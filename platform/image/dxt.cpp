@@ -5,6 +5,9 @@
 
 #include <squish.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace platform::image {
 
 namespace {
@@ -57,27 +60,26 @@ Image DecompressDxt(const Image& source) {
         source.pixels.size() != LevelSize(source.format, source.width, source.height))
         return {};
     Image out = MakeImage(PixelFormat::A8R8G8B8, source.width, source.height);
-    // Block by block on this thread: the library's whole-picture call hands
-    // the blocks to worker threads that then spin, waiting for more work,
-    // long after the few blocks of a texture level are done.
-    const size_t blockBytes = flags == squish::kDxt1 ? 8 : 16;
+    // Block by block on this thread: the library's whole-image call hands
+    // every picture to a team of worker threads that keep spinning after
+    // each one. Textures are many and small, so those threads cost more
+    // than they save, and they take the processor from the program's own
+    // work wherever it runs at a low priority (as a screensaver does).
+    const int blockBytes = (flags & squish::kDxt1) ? 8 : 16;
     const uint8_t* block = source.pixels.data();
-    const size_t pitch = size_t(source.width) * 4;
-    for (int y = 0; y < source.height; y += 4)
+    for (int y = 0; y < source.height; y += 4) {
         for (int x = 0; x < source.width; x += 4, block += blockBytes) {
-            uint8_t rgba[16 * 4];
-            squish::Decompress(rgba, block, flags);
-            for (int row = 0; row < 4 && y + row < source.height; ++row)
-                for (int column = 0; column < 4 && x + column < source.width; ++column) {
-                    const uint8_t* from = rgba + (row * 4 + column) * 4;
-                    uint8_t* to =
-                        out.pixels.data() + size_t(y + row) * pitch + size_t(x + column) * 4;
-                    to[0] = from[2];
-                    to[1] = from[1];
-                    to[2] = from[0];
-                    to[3] = from[3];
-                }
+            uint8_t texels[4 * 4 * 4];
+            squish::Decompress(texels, block, flags);
+            for (int row = 0; row < 4 && y + row < source.height; ++row) {
+                const int columns = std::min(4, source.width - x);
+                std::memcpy(out.pixels.data() +
+                                (size_t(y + row) * size_t(source.width) + size_t(x)) * 4,
+                            texels + row * 16, size_t(columns) * 4);
+            }
         }
+    }
+    SwapRedBlue(out.pixels);
     return out;
 }
 

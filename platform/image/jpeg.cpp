@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
+#include <string>
 #include <jpeglib.h>
 
 namespace platform::image {
@@ -49,6 +51,18 @@ struct EncodeState {
     unsigned long size = 0;
 };
 
+// Whether Huffman-coded data of that many bytes can describe the picture
+// its header claims. Each 8 x 8 block of the scan's component gets a code of
+// at least one bit, and no component is sampled more coarsely than a
+// quarter of the picture's resolution: so the data holds at least one bit
+// for every 32 x 32 pixels. A few bytes claiming a huge picture are refused
+// before its memory is taken.
+bool HuffmanDataCanHold(const jpeg_decompress_struct& info, size_t bytes) {
+    const uint64_t across = (uint64_t(info.image_width) + 31) / 32;
+    const uint64_t down = (uint64_t(info.image_height) + 31) / 32;
+    return across * down <= uint64_t(bytes) * 8;
+}
+
 bool Decode(DecodeState& s, std::span<const uint8_t> bytes, std::string* error) {
     s.info.err = &s.trap.manager;
     if (setjmp(s.trap.jump)) {
@@ -63,9 +77,21 @@ bool Decode(DecodeState& s, std::span<const uint8_t> bytes, std::string* error) 
         jpeg_destroy_decompress(&s.info);
         return ImageFail(error, "JPEG is too large");
     }
+    if (!s.info.arith_code && !HuffmanDataCanHold(s.info, bytes.size())) {
+        jpeg_destroy_decompress(&s.info);
+        return ImageFail(error, "JPEG data of " + std::to_string(bytes.size()) +
+                                    " bytes cannot hold a " + std::to_string(s.info.image_width) +
+                                    " x " + std::to_string(s.info.image_height) + " picture");
+    }
     s.info.out_color_space = JCS_EXT_BGRX;
     jpeg_start_decompress(&s.info);
-    s.image = MakeImage(PixelFormat::X8R8G8B8, int(s.info.output_width), int(s.info.output_height));
+    try {
+        s.image =
+            MakeImage(PixelFormat::X8R8G8B8, int(s.info.output_width), int(s.info.output_height));
+    } catch (const std::bad_alloc&) {
+        jpeg_destroy_decompress(&s.info);
+        return ImageFail(error, "not enough memory for the JPEG picture");
+    }
     while (s.info.output_scanline < s.info.output_height) {
         JSAMPROW row = s.image.pixels.data() +
                        size_t(s.info.output_scanline) * size_t(s.info.output_width) * 4;

@@ -12,7 +12,8 @@
 namespace platform::image {
 
 // Colour or grey JPEGs become X8R8G8B8 with alpha 255. A damaged stream is
-// refused with libjpeg's reason; nothing is printed.
+// refused with libjpeg's reason; nothing is printed. A picture larger than
+// the file's Huffman-coded data could describe is refused from its header.
 bool DecodeJpeg(std::span<const uint8_t> bytes, Image& out, std::string* error = nullptr);
 
 // A 32-bit BGRA (alpha ignored) or R8G8B8 picture at quality 1..100.

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace platform::image {
 
@@ -232,6 +233,93 @@ Image ToBgra(const opj_image_t& image, int width, int height) {
     return out;
 }
 
+// ---- the code stream's size marker, read before the decoder sees the file
+
+// The smallest tile-part: an SOT marker segment (12 bytes) and SOD (2).
+// Every tile has at least one, so a stream holds at most its length / 14
+// tiles.
+constexpr uint64_t kSmallestTilePart = 14;
+// Tile numbers are 16 bits wide.
+constexpr uint64_t kMostTiles = 65535;
+constexpr uint32_t kJp2CodeStreamBox = 0x6A703263; // "jp2c"
+
+uint32_t BigEndian(std::span<const uint8_t> bytes, size_t at, int width) {
+    uint32_t value = 0;
+    for (int i = 0; i < width; ++i)
+        value = value << 8 | bytes[at + size_t(i)];
+    return value;
+}
+
+// The code stream inside a JP2 file: the contents of its top-level "jp2c"
+// box. Empty when there is none.
+std::span<const uint8_t> CodeStreamOfJp2(std::span<const uint8_t> bytes) {
+    size_t at = 0;
+    while (bytes.size() - at >= 8) {
+        uint64_t length = BigEndian(bytes, at, 4);
+        const uint32_t type = BigEndian(bytes, at + 4, 4);
+        size_t header = 8;
+        if (length == 1) { // a 64-bit length follows the type
+            if (bytes.size() - at < 16) return {};
+            length = uint64_t(BigEndian(bytes, at + 8, 4)) << 32 | BigEndian(bytes, at + 12, 4);
+            header = 16;
+        } else if (length == 0) { // the box runs to the end of the file
+            length = bytes.size() - at;
+        }
+        if (length < header || length > bytes.size() - at) return {};
+        if (type == kJp2CodeStreamBox) return bytes.subspan(at + header, size_t(length) - header);
+        at += size_t(length);
+    }
+    return {};
+}
+
+// Checks the picture's size, components and tiles as the SIZ marker states
+// them, against the limits and against what the stream's length can hold:
+// the decoder sets up every tile of the header before it reads any data, so
+// a few hundred bytes claiming tens of thousands of tiles would cost
+// seconds and hundreds of megabytes.
+bool CheckSizeMarker(std::span<const uint8_t> stream, int maxSide, std::string* error) {
+    constexpr size_t kFixedPart = 4 + 38; // SOC, SIZ marker, Lsiz .. Csiz
+    if (stream.size() < kFixedPart || BigEndian(stream, 0, 2) != 0xFF4F ||
+        BigEndian(stream, 2, 2) != 0xFF51)
+        return ImageFail(error, "JPEG-2000 code stream does not start with its size marker");
+    const uint32_t segment = BigEndian(stream, 4, 2);
+    const uint32_t right = BigEndian(stream, 8, 4), bottom = BigEndian(stream, 12, 4);
+    const uint32_t left = BigEndian(stream, 16, 4), top = BigEndian(stream, 20, 4);
+    const uint32_t tileWidth = BigEndian(stream, 24, 4), tileHeight = BigEndian(stream, 28, 4);
+    const uint32_t tileLeft = BigEndian(stream, 32, 4), tileTop = BigEndian(stream, 36, 4);
+    const uint32_t components = BigEndian(stream, 40, 2);
+    if (components < 1 || components > uint32_t(kMaxComponents))
+        return ImageFail(error, "JPEG-2000 picture has " + std::to_string(components) +
+                                    " components (1 to 4 are read)");
+    if (segment != 38 + 3 * components || stream.size() < 4 + size_t(segment))
+        return ImageFail(error, "JPEG-2000 size marker is damaged");
+    for (uint32_t c = 0; c < components; ++c) {
+        const size_t at = kFixedPart + 3 * c;
+        if ((stream[at] & 0x7F) + 1u > kMaxPrecision || stream[at + 1] == 0 || stream[at + 2] == 0)
+            return ImageFail(error, "JPEG-2000 component " + std::to_string(c) +
+                                        " has a precision or sampling step that is not read");
+    }
+    if (right <= left || bottom <= top) return ImageFail(error, "JPEG-2000 picture has no pixels");
+    const uint64_t width = right - left, height = bottom - top;
+    if (width > uint64_t(maxSide) || height > uint64_t(maxSide))
+        return ImageFail(error, "JPEG-2000 picture is " + std::to_string(width) + " x " +
+                                    std::to_string(height) + ", more than " +
+                                    std::to_string(maxSide) + " a side");
+    if (tileWidth == 0 || tileHeight == 0 || tileLeft > left || tileTop > top ||
+        uint64_t(tileLeft) + tileWidth <= left || uint64_t(tileTop) + tileHeight <= top)
+        return ImageFail(error, "JPEG-2000 tiles do not cover the picture");
+    const uint64_t across = (uint64_t(right) - tileLeft + tileWidth - 1) / tileWidth;
+    const uint64_t down = (uint64_t(bottom) - tileTop + tileHeight - 1) / tileHeight;
+    const uint64_t tiles = across * down;
+    const uint64_t room = (stream.size() - 4 - segment) / kSmallestTilePart;
+    if (tiles > kMostTiles || tiles > room)
+        return ImageFail(error, "JPEG-2000 picture claims " + std::to_string(tiles) +
+                                    " tiles; its " + std::to_string(stream.size()) +
+                                    " bytes of code stream hold at most " +
+                                    std::to_string(std::min(room, kMostTiles)));
+    return true;
+}
+
 int ResolutionCount(int width, int height) {
     // Every resolution level halves the picture; the smallest must keep a pixel.
     int levels = 1;
@@ -240,22 +328,9 @@ int ResolutionCount(int width, int height) {
     return levels;
 }
 
-} // namespace
-
-Jpeg2000Kind SniffJpeg2000(std::span<const uint8_t> bytes) {
-    if (bytes.size() >= sizeof kJp2Signature &&
-        std::memcmp(bytes.data(), kJp2Signature, sizeof kJp2Signature) == 0)
-        return Jpeg2000Kind::Jp2;
-    if (bytes.size() >= sizeof kCodeStreamStart &&
-        std::memcmp(bytes.data(), kCodeStreamStart, sizeof kCodeStreamStart) == 0)
-        return Jpeg2000Kind::CodeStream;
-    return Jpeg2000Kind::Unknown;
-}
-
-bool DecodeJpeg2000(std::span<const uint8_t> bytes, Image& out, std::string* error, int maxSide) {
-    const Jpeg2000Kind kind = SniffJpeg2000(bytes);
-    if (kind == Jpeg2000Kind::Unknown)
-        return ImageFail(error, "not a JPEG-2000 file (no JP2 signature or code stream start)");
+// The decode proper, once the size marker has passed.
+bool DecodeChecked(std::span<const uint8_t> bytes, Jpeg2000Kind kind, Image& out,
+                   std::string* error, int maxSide) {
     CodecPtr codec(
         opj_create_decompress(kind == Jpeg2000Kind::Jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K));
     if (!codec) return ImageFail(error, "JPEG-2000 decoder cannot be made");
@@ -294,6 +369,33 @@ bool DecodeJpeg2000(std::span<const uint8_t> bytes, Image& out, std::string* err
     if (!CheckComponents(*image, error)) return false;
     out = ToBgra(*image, int(width), int(height));
     return true;
+}
+
+} // namespace
+
+Jpeg2000Kind SniffJpeg2000(std::span<const uint8_t> bytes) {
+    if (bytes.size() >= sizeof kJp2Signature &&
+        std::memcmp(bytes.data(), kJp2Signature, sizeof kJp2Signature) == 0)
+        return Jpeg2000Kind::Jp2;
+    if (bytes.size() >= sizeof kCodeStreamStart &&
+        std::memcmp(bytes.data(), kCodeStreamStart, sizeof kCodeStreamStart) == 0)
+        return Jpeg2000Kind::CodeStream;
+    return Jpeg2000Kind::Unknown;
+}
+
+bool DecodeJpeg2000(std::span<const uint8_t> bytes, Image& out, std::string* error, int maxSide) {
+    const Jpeg2000Kind kind = SniffJpeg2000(bytes);
+    if (kind == Jpeg2000Kind::Unknown)
+        return ImageFail(error, "not a JPEG-2000 file (no JP2 signature or code stream start)");
+    const std::span<const uint8_t> codeStream =
+        kind == Jpeg2000Kind::Jp2 ? CodeStreamOfJp2(bytes) : bytes;
+    if (codeStream.empty()) return ImageFail(error, "JP2 file has no code stream");
+    if (!CheckSizeMarker(codeStream, maxSide, error)) return false;
+    try {
+        return DecodeChecked(bytes, kind, out, error, maxSide);
+    } catch (const std::bad_alloc&) {
+        return ImageFail(error, "not enough memory for the JPEG-2000 picture");
+    }
 }
 
 bool EncodeJpeg2000(const Image& bgra, Jpeg2000Kind kind, std::vector<uint8_t>& out,

@@ -22,10 +22,12 @@ Jpeg2000Kind SniffJpeg2000(std::span<const uint8_t> bytes);
 // X8R8G8B8, or A8R8G8B8 when the picture has an alpha component. Grey,
 // grey with alpha, RGB and RGBA pictures are taken, and YCbCr ones are
 // turned into RGB; components of any precision up to 16 bits, signed or
-// not, and subsampled ones are brought to 8 bits at full size. A picture
-// wider or higher than maxSide is refused after its header is read, before
-// any pixel memory is taken. A truncated or damaged stream is refused
-// (strict decoding: no partial pictures); nothing is printed.
+// not, and subsampled ones are brought to 8 bits at full size. The code
+// stream's size marker is checked before the decoder sees the file: a
+// picture wider or higher than maxSide, or with more tiles than the
+// stream's length can hold, is refused before any memory is taken for it.
+// A truncated or damaged stream is refused (strict decoding: no partial
+// pictures), so is one that memory cannot hold; nothing is printed.
 bool DecodeJpeg2000(std::span<const uint8_t> bytes, Image& out, std::string* error = nullptr,
                     int maxSide = kMaxImageSide);
 

@@ -4,12 +4,16 @@
 #include <png.h>
 
 #include <cstring>
+#include <new>
+#include <string>
 
 #include "platform/binary_io.h"
 
 namespace platform::image {
 
 namespace {
+
+constexpr uint64_t kMostDeflateExpansion = 1032;
 
 bool Fail(std::string* error, const std::string& why) {
     if (error) *error = why;
@@ -29,8 +33,24 @@ bool DecodePng(std::span<const uint8_t> bytes, Image& out, std::string* error) {
         png_image_free(&png);
         return Fail(error, "picture size out of range");
     }
+    // A row is stored as a filter byte and at least one bit a pixel, and
+    // deflate expands its data at most 1032 times: a picture that the file
+    // could not hold is refused before its memory is taken.
+    const uint64_t rawBytes = uint64_t(png.height) * (1 + (uint64_t(png.width) + 7) / 8);
+    if (rawBytes > uint64_t(bytes.size()) * kMostDeflateExpansion) {
+        png_image_free(&png);
+        return Fail(error, "PNG data of " + std::to_string(bytes.size()) + " bytes cannot hold a " +
+                               std::to_string(png.width) + " x " + std::to_string(png.height) +
+                               " picture");
+    }
     png.format = PNG_FORMAT_BGRA; // the bytes of A8R8G8B8
-    Image image = MakeImage(PixelFormat::A8R8G8B8, int(png.width), int(png.height));
+    Image image;
+    try {
+        image = MakeImage(PixelFormat::A8R8G8B8, int(png.width), int(png.height));
+    } catch (const std::bad_alloc&) {
+        png_image_free(&png);
+        return Fail(error, "not enough memory for the PNG picture");
+    }
     if (!png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr)) {
         std::string why = png.message;
         png_image_free(&png);

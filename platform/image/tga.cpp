@@ -5,6 +5,7 @@
 #include "platform/image/image_error.h"
 
 #include <algorithm>
+#include <new>
 
 namespace platform::image {
 
@@ -15,6 +16,7 @@ constexpr uint8_t kGrey = 3;
 constexpr uint8_t kRunLength = 8; // added to the type of a run-length file
 constexpr uint8_t kRightToLeft = 0x10;
 constexpr uint8_t kTopDown = 0x20;
+constexpr size_t kLongestRun = 128; // pixels of one run-length packet
 
 // One file pixel to B, G, R, A.
 void ToBgra(const uint8_t* p, int bits, bool grey, uint8_t* bgra) {
@@ -61,20 +63,41 @@ bool ReadTgaHeader(std::span<const uint8_t> bytes, TgaHeader& out, std::string* 
     return true;
 }
 
-bool DecodeTga(std::span<const uint8_t> bytes, Image& out, std::string* error) {
-    TgaHeader h;
-    if (!ReadTgaHeader(bytes, h, error)) return false;
+namespace {
+
+// Run-length packets, header byte then one pixel repeated or `n` literal
+// pixels, unpacked to plain pixel bytes; a packet may run across rows. The
+// output grows as packets decode, so a header that claims more pixels than
+// its packets hold costs no more than the packets that are there.
+bool UnpackRuns(std::span<const uint8_t> data, size_t count, size_t pixelBytes,
+                std::vector<uint8_t>& unpacked, std::string* error) {
+    size_t at = 0, done = 0;
+    while (done < count) {
+        if (at >= data.size()) return ImageFail(error, "Targa pixels are truncated");
+        const uint8_t packet = data[at++];
+        const size_t n = size_t(packet & 0x7F) + 1;
+        if (n > count - done) return ImageFail(error, "Targa run passes the picture's end");
+        const bool repeat = (packet & 0x80) != 0;
+        const size_t need = repeat ? pixelBytes : n * pixelBytes;
+        if (need > data.size() - at) return ImageFail(error, "Targa pixels are truncated");
+        if (repeat)
+            for (size_t i = 0; i < n; ++i)
+                unpacked.insert(unpacked.end(), data.begin() + long(at),
+                                data.begin() + long(at + pixelBytes));
+        else
+            unpacked.insert(unpacked.end(), data.begin() + long(at),
+                            data.begin() + long(at + need));
+        at += need;
+        done += n;
+    }
+    return true;
+}
+
+bool DecodeTgaPixels(std::span<const uint8_t> bytes, const TgaHeader& h, Image& out,
+                     std::string* error) {
     const bool runLength = (h.imageType & kRunLength) != 0;
-    const uint8_t kind = uint8_t(h.imageType & ~kRunLength);
-    const bool grey = kind == kGrey;
-    if (kind != kTrueColour && !grey)
-        return ImageFail(error, "Targa image type " + std::to_string(h.imageType) +
-                                    " is not read (true colour or grey only)");
+    const bool grey = uint8_t(h.imageType & ~kRunLength) == kGrey;
     const int bits = h.bitsPerPixel;
-    if (grey ? bits != 8 : (bits != 15 && bits != 16 && bits != 24 && bits != 32))
-        return ImageFail(error, "Targa has " + std::to_string(bits) + " bits a pixel");
-    if (h.width == 0 || h.height == 0) return ImageFail(error, "Targa has no pixels");
-    if (h.colourMapType > 1) return ImageFail(error, "Targa colour map type is unknown");
 
     MemoryReader in(bytes);
     in.Skip(18 + uint64_t(h.idLength));
@@ -82,33 +105,21 @@ bool DecodeTga(std::span<const uint8_t> bytes, Image& out, std::string* error) {
         in.Skip((uint64_t(h.colourMapLength) * h.colourMapEntryBits + 7) / 8);
     if (in.Failed()) return ImageFail(error, "Targa is truncated");
 
-    const int pixelBytes = (bits + 7) / 8;
+    const size_t pixelBytes = size_t(bits + 7) / 8;
     const size_t count = size_t(h.width) * size_t(h.height);
     std::span<const uint8_t> data = bytes.subspan(size_t(in.Position()));
     std::vector<uint8_t> unpacked;
     if (runLength) {
-        // Packets: a header byte (top bit: repeat), then one pixel repeated
-        // or `n` literal pixels; a packet may run across rows.
-        unpacked.resize(count * size_t(pixelBytes));
-        size_t at = 0, done = 0;
-        while (done < count) {
-            if (at >= data.size()) return ImageFail(error, "Targa pixels are truncated");
-            const uint8_t packet = data[at++];
-            const size_t n = size_t(packet & 0x7F) + 1;
-            if (n > count - done) return ImageFail(error, "Targa run passes the picture's end");
-            const size_t need = (packet & 0x80) ? size_t(pixelBytes) : n * size_t(pixelBytes);
-            if (need > data.size() - at) return ImageFail(error, "Targa pixels are truncated");
-            for (size_t i = 0; i < n; ++i) {
-                const uint8_t* src =
-                    data.data() + at + ((packet & 0x80) ? 0 : i * size_t(pixelBytes));
-                std::copy(src, src + pixelBytes,
-                          unpacked.begin() + long((done + i) * size_t(pixelBytes)));
-            }
-            at += need;
-            done += n;
-        }
+        // The smallest packet, a header byte and one pixel, yields at most
+        // 128 pixels: a picture larger than the packets could ever hold is
+        // refused before anything is unpacked.
+        if ((count + kLongestRun - 1) / kLongestRun > data.size() / (1 + pixelBytes))
+            return ImageFail(error, "Targa pixels are truncated: " + std::to_string(data.size()) +
+                                        " bytes of runs cannot hold " + std::to_string(h.width) +
+                                        " x " + std::to_string(h.height) + " pixels");
+        if (!UnpackRuns(data, count, pixelBytes, unpacked, error)) return false;
         data = unpacked;
-    } else if (data.size() < count * size_t(pixelBytes)) {
+    } else if (data.size() / pixelBytes < count) {
         return ImageFail(error, "Targa pixels are truncated");
     }
 
@@ -121,13 +132,38 @@ bool DecodeTga(std::span<const uint8_t> bytes, Image& out, std::string* error) {
         for (int col = 0; col < h.width; ++col) {
             const int x = rightToLeft ? h.width - 1 - col : col;
             const uint8_t* src =
-                data.data() + (size_t(row) * size_t(h.width) + size_t(col)) * size_t(pixelBytes);
+                data.data() + (size_t(row) * size_t(h.width) + size_t(col)) * pixelBytes;
             ToBgra(src, bits, grey,
                    image.pixels.data() + (size_t(y) * size_t(h.width) + size_t(x)) * 4);
         }
     }
     out = std::move(image);
     return true;
+}
+
+} // namespace
+
+bool DecodeTga(std::span<const uint8_t> bytes, Image& out, std::string* error) {
+    TgaHeader h;
+    if (!ReadTgaHeader(bytes, h, error)) return false;
+    const uint8_t kind = uint8_t(h.imageType & ~kRunLength);
+    const bool grey = kind == kGrey;
+    if (kind != kTrueColour && !grey)
+        return ImageFail(error, "Targa image type " + std::to_string(h.imageType) +
+                                    " is not read (true colour or grey only)");
+    const int bits = h.bitsPerPixel;
+    if (grey ? bits != 8 : (bits != 15 && bits != 16 && bits != 24 && bits != 32))
+        return ImageFail(error, "Targa has " + std::to_string(bits) + " bits a pixel");
+    if (h.width == 0 || h.height == 0) return ImageFail(error, "Targa has no pixels");
+    if (h.width > kMaxImageSide || h.height > kMaxImageSide)
+        return ImageFail(error, "Targa is too large");
+    if (h.colourMapType > 1) return ImageFail(error, "Targa colour map type is unknown");
+    try {
+        return DecodeTgaPixels(bytes, h, out, error);
+    } catch (const std::bad_alloc&) {
+        return ImageFail(error, "not enough memory for a " + std::to_string(h.width) + " x " +
+                                    std::to_string(h.height) + " Targa");
+    }
 }
 
 bool EncodeTga(const Image& image, std::vector<uint8_t>& out, std::string* error) {

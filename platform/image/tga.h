@@ -30,7 +30,9 @@ bool ReadTgaHeader(std::span<const uint8_t> bytes, TgaHeader& out, std::string* 
 
 // Types 2 and 10 (true colour, 15, 16, 24 or 32 bits) and 3 and 11 (8-bit
 // grey); either row order and direction. The result is A8R8G8B8 for 32-bit
-// files, else X8R8G8B8 with alpha 255.
+// files, else X8R8G8B8 with alpha 255. A picture larger than the file could
+// hold (its pixel bytes, or 128 pixels a run-length packet) is refused from
+// its header, as is one wider or higher than kMaxImageSide.
 bool DecodeTga(std::span<const uint8_t> bytes, Image& out, std::string* error = nullptr);
 
 // Header: id length 0, no colour map, type 2, origin 0, 0, width, height,

@@ -16,7 +16,7 @@ using ButtonTest = ControlsTest;
 TEST_F(ButtonTest, OnlyALeftClickOnAnEnabledButtonBeepsAndNotifies) {
     auto* button = Make<JTButton>(kButtonModel, "JTButton");
     Frame();
-    PointAt(JTVec3(0.15f, 0.05f, 1)); // on the button's plate, clear of its text
+    PointAt(JTVec3(0.15f, 0.03f, 1)); // on the button's plate, clear of its text
     ASSERT_EQ(owner->Notes().size(), 0u);
 
     Click(1);
@@ -32,11 +32,11 @@ TEST_F(ButtonTest, OnlyALeftClickOnAnEnabledButtonBeepsAndNotifies) {
     EXPECT_FALSE(Playing("JTBeep_Invalid.wav"));
 
     // Beside the plate the click hits nothing.
-    PointAt(JTVec3(0.3f, 0.05f, 1));
+    PointAt(JTVec3(0.3f, 0.03f, 1));
     Click(0);
     EXPECT_EQ(owner->Notes().size(), 1u);
 
-    PointAt(JTVec3(-0.15f, -0.05f, 1));
+    PointAt(JTVec3(-0.15f, -0.03f, 1));
     button->SetEnabled(false);
     Click(0);
     EXPECT_EQ(owner->Notes().size(), 1u);

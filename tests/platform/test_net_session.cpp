@@ -184,6 +184,79 @@ TEST(NetSession, HostRelaysBlocksBetweenJoiners) {
     EXPECT_EQ(a.PlayerCount(), 2);
 }
 
+// A player may have only so much waiting for the owner: one that sends
+// faster than the owner takes is let go, with what it had waiting, in either
+// direction; one whose blocks are taken as they come keeps its place and
+// loses none.
+TEST(NetSession, APeerThatSendsMoreThanTheOwnerTakesIsDropped) {
+    const size_t flood = kNetMaxWaitingPackets + 200;
+    {
+        HostAndGuest s;
+        s.Connect();
+        const NetPlayerId guestId = s.guest.LocalPlayer();
+        const uint8_t byte = 7;
+        // Sending stops being possible once the host has let go.
+        for (size_t i = 0; i < flood && s.guest.Send(kNetAllPlayers, &byte, 1); ++i) {
+        }
+        NetEvent event;
+        ASSERT_TRUE(WaitFor(s.guest, NetEventKind::SessionEnded, event));
+        EXPECT_FALSE(s.guest.IsActive());
+        // The host took nothing meanwhile, yet holds only the news of the
+        // departure: the flooder's blocks went with it.
+        EXPECT_LE(s.host.WaitingEvents(), 1u);
+        ASSERT_TRUE(s.host.PollEvent(event));
+        EXPECT_EQ(event.kind, NetEventKind::PlayerLeft);
+        EXPECT_EQ(event.player, guestId);
+        EXPECT_EQ(s.host.PlayerCount(), 1);
+        EXPECT_TRUE(s.host.IsActive());
+    }
+    {
+        HostAndGuest s;
+        s.Connect();
+        const uint8_t byte = 9;
+        for (size_t i = 0; i < flood && s.host.Send(kNetAllPlayers, &byte, 1); ++i) {
+        }
+        NetEvent event;
+        ASSERT_TRUE(WaitFor(s.host, NetEventKind::PlayerLeft, event));
+        EXPECT_EQ(s.host.PlayerCount(), 1);
+        EXPECT_FALSE(s.guest.IsActive());
+        EXPECT_LE(s.guest.WaitingEvents(), 1u);
+        ASSERT_TRUE(s.guest.PollEvent(event));
+        EXPECT_EQ(event.kind, NetEventKind::SessionEnded);
+    }
+    {
+        HostAndGuest s;
+        s.Connect();
+        size_t got = 0;
+        bool inOrder = true;
+        auto take = [&] {
+            NetEvent event;
+            while (s.host.PollEvent(event))
+                if (event.kind == NetEventKind::Received) {
+                    inOrder = inOrder && event.data.size() == 1 && event.data[0] == uint8_t(got);
+                    ++got;
+                }
+        };
+        for (size_t i = 0; i < flood; ++i) {
+            const uint8_t byte = uint8_t(i);
+            ASSERT_TRUE(s.guest.Send(kNetAllPlayers, &byte, 1));
+            if (i % 256 == 0) {
+                // The owner keeps up: it takes what has come before more is sent.
+                const auto deadline = Clock::now() + std::chrono::seconds(5);
+                while (got <= i && Clock::now() < deadline)
+                    take();
+            }
+        }
+        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        while (got < flood && Clock::now() < deadline)
+            take();
+        EXPECT_EQ(got, flood);
+        EXPECT_TRUE(inOrder);
+        EXPECT_TRUE(s.guest.IsActive());
+        EXPECT_EQ(s.host.PlayerCount(), 2);
+    }
+}
+
 TEST(NetWire, ShortPacketsAreDropped) {
     netwire::Packet packet;
     const uint8_t data[] = {netwire::kData, 2, 0, 0, 0, 0, 0, 0, 0, 0xAB};

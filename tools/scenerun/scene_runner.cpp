@@ -1,6 +1,7 @@
 // SceneRunner: the services a scene needs around it, and the frame step.
 #include "tools/scenerun/scene_runner.h"
 
+#include "desktop/display/camera/camera.h"
 #include "desktop/shell/language_table.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/random_generator.h"
@@ -9,6 +10,7 @@
 #include "desktop/scene/sound/sound_manager.h"
 #include "desktop/scene/world/trigger.h"
 #include "desktop/scene/world/trigger_action.h"
+#include "desktop/units/ship_base/ship.h"
 #include "desktop/units/unit_classes.h"
 
 namespace lumivane {
@@ -16,6 +18,7 @@ namespace lumivane {
 namespace {
 
 constexpr uint32_t kRandomRangeSeed = 12345;
+constexpr float kPictureDepth = 1600.0f; // the far plane the display draws to
 
 class CompanionTable : public TextTable {
 public:
@@ -46,6 +49,8 @@ public:
                 std::to_string(slot) + " \"" + std::string(text) + "\"");
         SceneDisplay::ShowText(slot, text, atOnce);
     }
+    // The camera block of the loaded scene-state file.
+    const CameraBlock& Camera() const { return block.camera; }
 
 private:
     const std::function<void(std::string_view)>& log;
@@ -56,6 +61,9 @@ SceneRunner::SceneRunner(std::function<void(std::string_view)> logLine)
       display(std::make_unique<Display>(log)) {
     RegisterUnitClasses();
     MainRandom().Seed(0);
+    // The generator of collections and wormhole arrivals too, so that a
+    // second run in the same process repeats the first.
+    CollectionRandom().Seed(0);
     SeedRandomRange(kRandomRangeSeed);
     GetSceneClock() = {};
     SetSceneApplication(application.get());
@@ -76,6 +84,10 @@ SceneRunner::SceneRunner(std::function<void(std::string_view)> logLine)
 
 SceneRunner::~SceneRunner() {
     SetTriggerTrace(nullptr);
+    if (camera) {
+        SetSceneCamera(nullptr);
+        SetCameraLink(nullptr);
+    }
     if (sound) InstallSoundManager(nullptr);
     scene.reset();
     SetScene(nullptr);
@@ -98,6 +110,35 @@ void SceneRunner::EnableSound(const std::filesystem::path& root) {
     InstallSoundManager(sound.get());
 }
 
+void SceneRunner::EnableCamera(float aspect) {
+    camera = std::make_unique<lumivane::Camera>(aspect);
+    SetCameraLink(camera.get());
+    SetSceneCamera(camera.get());
+}
+
+bool SceneRunner::InPicture(const Entity& entity) const {
+    if (!camera) return false;
+    const CameraView& view = camera->Current();
+    const Vec3 offset = entity.position - view.position;
+    const float reach = entity.radius;
+    const float depth = Vec3::Dot(offset, view.direction);
+    if (depth < -reach || depth > kPictureDepth + reach) return false;
+    for (int side = 0; side < kFrustumSidePlanes; ++side)
+        if (Vec3::Dot(offset, camera->SidePlanes()[side]) > reach) return false;
+    return true;
+}
+
+int SceneRunner::UnitsInPicture() const {
+    int count = 0;
+    for (int i = 0; i < world.EntityCount(); ++i) {
+        const Ship* unit = AsShip(world.EntityAt(i));
+        if (unit && unit->owner && !IsA(unit, ClassId::Weapon) && !IsA(unit, ClassId::Mine) &&
+            InPicture(*unit))
+            ++count;
+    }
+    return count;
+}
+
 bool SceneRunner::Load(const std::filesystem::path& root, const std::string& scenePath,
                        std::string& error) {
     if (!library.LoadAll(root)) {
@@ -110,6 +151,11 @@ bool SceneRunner::Load(const std::filesystem::path& root, const std::string& sce
     if (!scene->Load(scenePath)) {
         error = "cannot load " + scenePath;
         return false;
+    }
+    // The program starts a loaded scene at the home view of its file.
+    if (camera) {
+        camera->FromBlock(display->Camera());
+        camera->ResetToHome();
     }
     return true;
 }
@@ -126,6 +172,7 @@ void SceneRunner::Step() {
     for (auto& player : *players)
         player->Update();
     world.Update();
+    if (camera) camera->Update();
     if (sound) sound->Update();
     world.FlushRemovals();
     ++frame;

@@ -3,7 +3,9 @@
 // data root, then frame after frame on a test clock of 30 frames a second
 // (33 ms of game clock each) with the generators at their start states, so
 // two runs of a scene are the same bit for bit. scenerun drives it from the
-// command line; tests drive it to check what a scene does.
+// command line; tests drive it to check what a scene does. With its camera
+// on, the program's camera controller follows the scene as it does in the
+// program, and the runner tells which units are in its picture.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +24,8 @@
 
 namespace lumivane {
 
+class Camera;
+class Entity;
 class ScriptConfig;
 class SoundManager;
 
@@ -51,6 +55,19 @@ public:
     // The sound manager when sound is enabled, else null.
     const SoundManager* Sound() const { return sound.get(); }
 
+    // Before Load: the program's camera, for a picture of this shape (width
+    // / height), starts at the home view of the scene's file and steps after
+    // the world each frame.
+    void EnableCamera(float aspect);
+    // The camera when it is on, else null.
+    const Camera* View() const { return camera.get(); }
+    // Whether the entity (its bounding sphere) reaches into the camera's
+    // picture; false without a camera.
+    bool InPicture(const Entity& entity) const;
+    // The players' units in the camera's picture (no projectiles, and no
+    // mines, which lie still).
+    int UnitsInPicture() const;
+
     bool QuitRequested() const;
     const std::string& RequestedScene() const;
 
@@ -69,6 +86,7 @@ private:
     std::unique_ptr<Display> display;
     std::unique_ptr<ScriptConfig> config;
     std::unique_ptr<SoundManager> sound;
+    std::unique_ptr<Camera> camera;
     uint32_t frame = 0;
 };
 

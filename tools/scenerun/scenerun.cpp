@@ -1,20 +1,34 @@
-// scenerun <data root> <scene> [--frames N] [--units] [--sound]
+// scenerun <data root> <scene> [--frames N] [--units] [--sound] [--camera]
+//          [--hulls]
 // Runs a scene headless (SceneRunner): 600 frames by default. Per frame it
 // prints the triggers that fired, the orders delivered and the entity and
 // unit counts; with --units also each unit's changes of order state and
 // waypoint, and at the end every unit and a digest of the world's motion.
+// With --camera the program's camera follows the scene (for a 16:9
+// picture): every ten seconds, and at the end, where it stands, how many
+// units it follows and how many units are in its picture, and last for how
+// many seconds of the run its picture held no unit.
+// With --hulls, once a second it looks for free units whose hulls reach
+// into one another (OverlappingHulls) and at the end lists each such pair,
+// for how many seconds and how deep, and the total of pair-seconds.
 // Two runs print the same. With --sound the sound manager plays the scene on
 // the silent sound output (or the one that ALSOFT_DRIVERS names) and the
 // sounds registered and any sound file missing are listed at the end.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "desktop/display/camera/camera.h"
+#include "desktop/scene/entity/entity.h"
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/sound/sound_manager.h"
 #include "desktop/scene/world/message.h"
+#include "desktop/scene/world/world.h"
+#include "tools/scenerun/hull_watch.h"
 #include "tools/scenerun/scene_runner.h"
 #include "tools/scenerun/unit_watch.h"
 
@@ -61,9 +75,63 @@ void Print(std::string_view line) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: scenerun <data root> <scene> [--frames N] [--units] [--sound]\n");
+    std::fprintf(stderr, "usage: scenerun <data root> <scene> [--frames N] [--units] [--sound] "
+                         "[--camera] [--hulls]\n");
     return 2;
 }
+
+constexpr float kPictureAspect = 16.0f / 9.0f;
+constexpr long kFramesPerSecond = 30;
+constexpr long kCameraReportFrames = 10 * kFramesPerSecond;
+
+void ReportCamera(long frame, const SceneRunner& run) {
+    const CameraView& view = run.View()->Current();
+    std::printf("frame %ld: camera at (%.1f, %.1f, %.1f) looking (%.2f, %.2f, %.2f), "
+                "following %zu, %d units in the picture\n",
+                frame, view.position.x, view.position.y, view.position.z, view.direction.x,
+                view.direction.y, view.direction.z, view.targets.size(), run.UnitsInPicture());
+}
+
+// A quarter of the smaller unit's radius: deeper than the collision pass
+// lets two units meet for a frame.
+constexpr float kDeepOverlap = 0.25f;
+constexpr long kHullCheckFrames = kFramesPerSecond;
+
+class HullTally {
+public:
+    void Check(const World& world) {
+        for (const HullOverlap& overlap : OverlappingHulls(world, kDeepOverlap)) {
+            Seen& pair = seen[{overlap.first, overlap.second}];
+            ++pair.seconds;
+            pair.deepest = std::max(pair.deepest, overlap.depth);
+            if (pair.names.empty())
+                pair.names = NameOf(world, overlap.first) + " and " + NameOf(world, overlap.second);
+        }
+    }
+    void Report() const {
+        int total = 0;
+        for (const auto& [handles, pair] : seen) {
+            std::printf("hulls of %s (%d and %d) overlap for %d s, at most %.2f deep\n",
+                        pair.names.c_str(), handles.first, handles.second, pair.seconds,
+                        pair.deepest);
+            total += pair.seconds;
+        }
+        std::printf("hull overlaps: %d pair-seconds\n", total);
+    }
+
+private:
+    struct Seen {
+        int seconds = 0;
+        float deepest = 0.0f;
+        std::string names;
+    };
+    static std::string NameOf(const World& world, EntityHandle handle) {
+        const Entity* unit = world.GetEntity(handle);
+        const Node* prototype = unit ? unit->Prototype() : nullptr;
+        return prototype ? std::string(prototype->Name()) : "?";
+    }
+    std::map<std::pair<EntityHandle, EntityHandle>, Seen> seen;
+};
 
 void ListSounds(const SoundManager& manager, const ModelLibrary& library) {
     std::printf("sound %s\n", manager.IsOn() ? "on" : "off (no device)");
@@ -92,6 +160,8 @@ int main(int argc, char** argv) {
     long frames = 600;
     bool units = false;
     bool sound = false;
+    bool camera = false;
+    bool hulls = false;
     for (int i = 3; i < argc; ++i) {
         if (std::strcmp(argv[i], "--sound") == 0) {
             sound = true;
@@ -101,6 +171,10 @@ int main(int argc, char** argv) {
             if (*end || frames < 0) return Usage();
         } else if (std::strcmp(argv[i], "--units") == 0) {
             units = true;
+        } else if (std::strcmp(argv[i], "--camera") == 0) {
+            camera = true;
+        } else if (std::strcmp(argv[i], "--hulls") == 0) {
+            hulls = true;
         } else {
             return Usage();
         }
@@ -110,6 +184,7 @@ int main(int argc, char** argv) {
     if (sound) setenv("ALSOFT_DRIVERS", "null", 0);
     SceneRunner run(Print);
     if (sound) run.EnableSound(root);
+    if (camera) run.EnableCamera(kPictureAspect);
     std::string error;
     if (!run.Load(root, scenePath, error)) {
         std::fprintf(stderr, "scenerun: %s\n", error.c_str());
@@ -118,6 +193,8 @@ int main(int argc, char** argv) {
     std::printf("scene \"%s\": %zu triggers, %d entities, %d units\n", run.scene->title.c_str(),
                 run.scene->triggers.size(), run.world.EntityCount(), UnitCount());
     UnitWatch watch;
+    HullTally overlaps;
+    long emptySeconds = 0;
     for (long f = 0; f < frames; ++f) {
         for (int i = 0; i < run.queue.Count(); ++i) {
             const Message& message = run.queue.At(i);
@@ -128,8 +205,17 @@ int main(int argc, char** argv) {
         run.Step();
         std::printf("frame %ld: entities %d units %d\n", f, run.world.EntityCount(), UnitCount());
         if (units) watch.Observe(uint32_t(f), run.world, Print);
+        if (camera && (f + 1) % kCameraReportFrames == 0) ReportCamera(f, run);
+        if (hulls && (f + 1) % kHullCheckFrames == 0) overlaps.Check(run.world);
+        if (camera && (f + 1) % kFramesPerSecond == 0 && run.UnitsInPicture() == 0) ++emptySeconds;
+    }
+    if (camera) {
+        ReportCamera(frames - 1, run);
+        std::printf("no unit in the picture for %ld of %ld s\n", emptySeconds,
+                    frames / kFramesPerSecond);
     }
     if (units) watch.Report(run.world, Print);
+    if (hulls) overlaps.Report();
     if (run.QuitRequested()) std::printf("the scene asked to quit\n");
     if (!run.RequestedScene().empty())
         std::printf("the scene asked for %s\n", run.RequestedScene().c_str());

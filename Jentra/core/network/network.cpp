@@ -62,6 +62,21 @@ bool JTNetwork::JoinGame(int host) {
 int32_t JTNetwork::ConnectUsingLobbySettings() {
     return m_core->ConnectUsingLobbySettings();
 }
+int32_t JTNetwork::StartDirectConnect() {
+    return m_core->StartDirectConnect();
+}
+int32_t JTNetwork::ContinueDirectConnect() {
+    return m_core->ContinueDirectConnect();
+}
+void JTNetwork::StopDirectConnect() {
+    m_core->StopDirectConnect();
+}
+const char* JTNetwork::GetDirectConnectHost() const {
+    return m_core->GetCommandLine().szHostName;
+}
+int JTNetwork::GetDirectConnectAttempt() const {
+    return m_core->GetDirectConnectAttempt();
+}
 bool JTNetwork::SendNetwork(const unsigned char* data, unsigned size) {
     return m_core->SendNetwork(data, size);
 }

@@ -16,7 +16,6 @@ namespace {
 constexpr unsigned kMsgNetReceive = JTMSG_NETRECEIVE;
 constexpr unsigned kMsgNetPlayerLeft = JTMSG_NETPLAYERLEFT;
 constexpr unsigned kMsgNetSessionLost = JTMSG_NETSESSIONLOST;
-constexpr int kDirectJoinAttempts = 5;
 constexpr const char* kProviderName = "TCP/IP";
 constexpr int kTcpIpProvider = -4;
 constexpr const char* kDirectSessionName = "Rookfall Session";
@@ -158,45 +157,77 @@ bool JTNetworkCore::JoinGame(int host) {
     return JoinAt(address, port);
 }
 
-bool JTNetworkCore::DirectJoin() {
-    for (int attempt = 0; attempt < kDirectJoinAttempts; ++attempt) {
-        std::string error;
-        if (!browser_.Start({commandLine_.szHostName}, discoveryPort_, application_, retryMs_,
-                            &error)) {
-            std::fprintf(stderr, "network: cannot reach %s: %s\n", commandLine_.szHostName,
-                         error.c_str());
-            return false; // a name that does not resolve will not resolve next time
-        }
-        platform::NetHostFound found;
-        bool heard = false;
-        auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(hostTimeoutMs_);
-        while (!heard && std::chrono::steady_clock::now() < deadline) {
-            heard = browser_.Poll(found);
-            if (!heard) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        browser_.Stop();
-        if (heard) {
-            std::snprintf(sessionName_, sizeof sessionName_, "%s", found.sessionName.c_str());
-            if (JoinAt(found.address.c_str(), found.port)) return true;
-        }
+int32_t JTNetworkCore::ConnectUsingLobbySettings() {
+    int32_t result = StartDirectConnect();
+    while (result == JTNET_PENDING) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        result = ContinueDirectConnect();
     }
-    std::fprintf(stderr, "network: no game found at %s after %d attempts\n",
-                 commandLine_.szHostName, kDirectJoinAttempts);
-    return false;
+    return result;
 }
 
-int32_t JTNetworkCore::ConnectUsingLobbySettings() {
-    if (!commandLine_.bDirectConnect) return JTNET_OK; // nothing asked for
+int32_t JTNetworkCore::StartDirectConnect() {
+    StopDirectConnect();
+    directResult_ = JTNET_OK;
+    if (!commandLine_.bDirectConnect) return directResult_; // nothing asked for
     EnumServiceProviders();
     SelectServiceProvider(kTcpIpProvider);
     if (commandLine_.bHost) {
         isHost_ = true;
         std::snprintf(sessionName_, sizeof sessionName_, "%s", kDirectSessionName);
-        return HostSession(sessionName_) ? JTNET_OK : JTNET_E_FAIL;
+        directResult_ = HostSession(sessionName_) ? JTNET_OK : JTNET_E_FAIL;
+        return directResult_;
     }
     isHost_ = false;
-    return DirectJoin() ? JTNET_OK : JTNET_E_NOHOST;
+    return NextDirectAttempt();
+}
+
+int32_t JTNetworkCore::NextDirectAttempt() {
+    if (directAttempt_ >= JTNetwork::kDirectConnectAttempts) {
+        std::fprintf(stderr, "network: no game found at %s after %d attempts\n",
+                     commandLine_.szHostName, directAttempt_);
+        directAttempt_ = 0;
+        directResult_ = JTNET_E_NOHOST;
+        return directResult_;
+    }
+    ++directAttempt_;
+    std::string error;
+    if (!browser_.Start({commandLine_.szHostName}, discoveryPort_, application_, retryMs_,
+                        &error)) {
+        std::fprintf(stderr, "network: cannot reach %s: %s\n", commandLine_.szHostName,
+                     error.c_str());
+        // A name that does not resolve will not resolve next time.
+        directAttempt_ = 0;
+        directResult_ = JTNET_E_NOHOST;
+        return directResult_;
+    }
+    directDeadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(hostTimeoutMs_);
+    return JTNET_PENDING;
+}
+
+int32_t JTNetworkCore::ContinueDirectConnect() {
+    if (directAttempt_ == 0) return directResult_;
+    platform::NetHostFound found;
+    if (browser_.Poll(found)) {
+        browser_.Stop();
+        std::snprintf(sessionName_, sizeof sessionName_, "%s", found.sessionName.c_str());
+        if (JoinAt(found.address.c_str(), found.port)) {
+            directAttempt_ = 0;
+            directResult_ = JTNET_OK;
+            return directResult_;
+        }
+        return NextDirectAttempt();
+    }
+    if (std::chrono::steady_clock::now() < directDeadline_) return JTNET_PENDING;
+    browser_.Stop();
+    return NextDirectAttempt();
+}
+
+void JTNetworkCore::StopDirectConnect() {
+    if (directAttempt_ == 0) return;
+    browser_.Stop();
+    directAttempt_ = 0;
+    directResult_ = JTNET_E_NOHOST;
 }
 
 bool JTNetworkCore::SendNetwork(const unsigned char* data, unsigned size) {
@@ -240,11 +271,13 @@ void JTNetworkCore::DiscardSessionEvents() {
     }
 }
 
-void JTNetworkCore::TakeSessionEvents() {
+void JTNetworkCore::TakeSessionEvents(int maxData) {
     platform::NetEvent event;
-    while (session_.PollEvent(event)) {
+    int data = 0;
+    while (data < maxData && session_.PollEvent(event)) {
         switch (event.kind) {
         case platform::NetEventKind::Received:
+            ++data;
             if (inSession_) QueueMessage(kMsgNetReceive, std::move(event.data));
             break;
         case platform::NetEventKind::PlayerLeft:
@@ -270,7 +303,7 @@ void JTNetworkCore::Update() {
             hosts_.Update(found, now);
         hosts_.Age(now, hostTimeoutMs_);
     }
-    TakeSessionEvents();
+    TakeSessionEvents(kMaxDataMessagesPerUpdate);
 
     // Hand out what is queued now. Data of a session this side has left is
     // dropped, even when the receiver leaves while the batch is handed out.

@@ -10,15 +10,23 @@
 #include "platform/net_session.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <string>
 #include <mutex>
 #include <vector>
 
 class JTNetworkCore {
 public:
+    // Blocks of data handed to the listener in one Update at most; more wait
+    // for the next frame, counted against what their sender may have
+    // waiting (past that the transport drops the sender), so a flood costs a
+    // frame a bounded time and the process a bounded amount of memory.
+    static constexpr int kMaxDataMessagesPerUpdate = 256;
+
     // msg is 31, 32 or 33; data is a JTNetData* for 31, else null.
     using Deliver = std::function<void(unsigned msg, void* data)>;
 
@@ -46,6 +54,10 @@ public:
     int32_t HostGame();
     bool JoinGame(int host);
     int32_t ConnectUsingLobbySettings();
+    int32_t StartDirectConnect();
+    int32_t ContinueDirectConnect();
+    void StopDirectConnect();
+    int GetDirectConnectAttempt() const { return directAttempt_; }
     bool SendNetwork(const unsigned char* data, unsigned size);
     void DestroyGame();
     void LeaveGame();
@@ -78,11 +90,14 @@ private:
         std::vector<unsigned char> data;
     };
     void QueueMessage(unsigned msg, std::vector<unsigned char> data = {});
-    void TakeSessionEvents();
+    // Moves the session's events to the queue in order, stopping after
+    // maxData blocks of data.
+    void TakeSessionEvents(int maxData = std::numeric_limits<int>::max());
     void DiscardSessionEvents();
     bool HostSession(const char* sessionName);
     bool JoinAt(const char* address, uint16_t port);
-    bool DirectJoin();
+    // Starts the next search for the "-connect" host, or ends the tries.
+    int32_t NextDirectAttempt();
 
     Deliver deliver_;
     platform::NetSession session_;
@@ -111,4 +126,9 @@ private:
     char localPlayerName_[256] = {};
     char sessionName_[260] = {};
     JTNetCommandLine commandLine_;
+    // The "-connect" tries: the one under way (0: none), when it gives up,
+    // and the result once they are over.
+    int directAttempt_ = 0;
+    std::chrono::steady_clock::time_point directDeadline_{};
+    int32_t directResult_ = JTNET_OK;
 };

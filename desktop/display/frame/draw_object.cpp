@@ -22,7 +22,8 @@ namespace lumivane {
 namespace {
 
 constexpr float kDefaultPaneBias = 0.05f;
-constexpr int kBumpLevelLimit = 4; // entities of this screen-size level or more skip the pass
+// Entities drawn at this level of detail or a coarser one skip the bump pass.
+constexpr int kBumpDetailLimit = 4;
 
 // Offsets of the Entity values the renderer reads, the same in every
 // entity class's block.
@@ -265,7 +266,9 @@ void Display::Dot3Pass(const QueuedNode& item) {
     const Matrix* rotations = node.VertexRotations();
     const Vertex* vertices = node.Vertices();
     const uint16_t* indices = node.Indices();
-    if (!rotations || !vertices || !indices || node.indexCount < 3 || node.vertexCount <= 0) return;
+    if (!rotations || !vertices || !indices || node.indexCount < 3 || node.vertexCount <= 0 ||
+        node.VertexRotationCount() < size_t(node.vertexCount))
+        return;
     // The light comes from the focus towards the entity, in the node's space.
     Matrix inverse = item.world;
     if (!inverse.InvertAffine()) return;
@@ -299,9 +302,18 @@ void Display::Dot3Pass(const QueuedNode& item) {
     states_.SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
     states_.SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     states_.SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
+    // The third stage of the probed multi-texture set-up would modulate the
+    // result with the diffuse colour, which holds the light's direction
+    // here: it sits out this draw.
+    const uint32_t thirdColour = states_.StageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    const uint32_t thirdAlpha = states_.StageState(2, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    states_.SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    states_.SetTextureStageState(2, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
     device3D_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, uint32_t(lit.size()),
                                       uint32_t(node.indexCount / 3), indices, D3DFMT_INDEX16,
                                       lit.data(), sizeof(Vertex));
+    states_.SetTextureStageState(2, D3DTSS_COLOROP, thirdColour);
+    states_.SetTextureStageState(2, D3DTSS_ALPHAOP, thirdAlpha);
     frame_.statistics.vertices += uint32_t(lit.size());
     frame_.statistics.indices += uint32_t(node.indexCount);
 }
@@ -317,9 +329,11 @@ void Display::DrawObject(const QueuedNode& item) {
     ApplyNodeStates(item, lit);
     SetNodeTextures(node, node.textureFrame);
     DrawNodeGeometry(item);
-    const int level = item.entity ? TextureLevelForScreenSize(item.entity->screenSize) : 0;
+    // The entity's level of detail as its screen size chose it (0 the
+    // finest; an entity without detail levels is drawn in full).
+    const int detail = item.entity ? std::max<int>(item.entity->lodLevel, 0) : 0;
     if (dot3_ && frame_.switches.bump && node.envMapped && node.envTextureSet &&
-        level < kBumpLevelLimit)
+        detail < kBumpDetailLimit)
         Dot3Pass(item);
     if (node.pane) SetTransform(D3DTS_PROJECTION, frame_.projection);
 }

@@ -92,13 +92,15 @@ const ImageCodec* ImageCodecTable::FindByExtension(std::string_view extension) c
 }
 
 bool ImageCodecTable::DecodeFile(const std::filesystem::path& path, std::string_view format,
-                                 Image& out, std::string* error) const {
+                                 Image& out, std::string* error, bool* refused) const {
+    if (refused) *refused = false;
     const ImageCodec* codec = Find(format);
     if (!codec) return Fail(error, "no picture format \"" + std::string(format) + "\"");
     std::vector<uint8_t> bytes;
     if (!platform::ReadWholeFile(path, bytes, error)) return false;
     std::string why;
     if (codec->decode(bytes, out, &why)) return true;
+    if (refused) *refused = true;
     return Fail(error, path.string() + ": " + why);
 }
 

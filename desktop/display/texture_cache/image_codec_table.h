@@ -41,9 +41,11 @@ public:
     const ImageCodec* FindByExtension(std::string_view extension) const;
 
     // Reads the file and decodes it as the named format; the error names
-    // the file.
+    // the file. *refused tells a file that was read but whose bytes the
+    // format refused from one that could not be read.
     bool DecodeFile(const std::filesystem::path& path, std::string_view format,
-                    platform::image::Image& out, std::string* error = nullptr) const;
+                    platform::image::Image& out, std::string* error = nullptr,
+                    bool* refused = nullptr) const;
     // Encodes as the named format (empty: chosen by the path's extension)
     // and writes the file whole: under a temporary name first, so a failed
     // write never leaves a partial file under the real one.

@@ -6,6 +6,7 @@
 #include "desktop/display/texture_cache/texture_cache.h"
 
 #include "desktop/display/texture_cache/image_codec_table.h"
+#include "desktop/display/texture_cache/refused_sources.h"
 #include "desktop/display/texture_cache/texture_conversion.h"
 #include "platform/paths.h"
 
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -27,7 +29,7 @@ constexpr auto kPollInterval = std::chrono::milliseconds(30);
 constexpr int kLooksPerRepaint = 10;
 
 std::vector<std::filesystem::path> FindSources(const std::filesystem::path& dataRoot,
-                                               const char* folder) {
+                                               const char* folder, const RefusedSources& refused) {
     std::vector<std::filesystem::path> files;
     const auto resolved = platform::ResolvePath(dataRoot, folder);
     std::error_code error;
@@ -36,7 +38,8 @@ std::vector<std::filesystem::path> FindSources(const std::filesystem::path& data
          it.increment(error)) {
         std::error_code kindError;
         if (!it->is_regular_file(kindError)) continue;
-        if (platform::EqualsIgnoreCase(it->path().extension().string(), ".tex"))
+        if (platform::EqualsIgnoreCase(it->path().extension().string(), ".tex") &&
+            !refused.Holds(it->path()))
             files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());
@@ -51,6 +54,7 @@ struct Job {
 struct Failure {
     std::filesystem::path file;
     std::string why;
+    bool refused; // the source does not decode
 };
 
 // What the two threads share, under one mutex.
@@ -120,9 +124,15 @@ void ConvertAll(const std::vector<Job>& jobs, Handshake& handshake) {
     for (const Job& job : jobs) {
         if (handshake.StopRequested()) break;
         std::string why;
-        const bool ok = job.loadScreen ? ConvertLoadScreen(codecs, job.file, &why)
-                                       : ConvertTexture(codecs, job.file, &why);
-        Failure failure{job.file, why};
+        bool refused = false;
+        bool ok = false;
+        try {
+            ok = job.loadScreen ? ConvertLoadScreen(codecs, job.file, &why, &refused)
+                                : ConvertTexture(codecs, job.file, &why, &refused);
+        } catch (const std::bad_alloc&) { // this file's pictures, not the next one's
+            why = job.file.string() + ": not enough memory to convert it";
+        }
+        Failure failure{job.file, why, refused};
         if (!handshake.FileConverted(ok ? nullptr : &failure)) break;
     }
     handshake.Finished();
@@ -131,7 +141,9 @@ void ConvertAll(const std::vector<Job>& jobs, Handshake& handshake) {
 } // namespace
 
 TextureCacheWork FindTextureCacheWork(const std::filesystem::path& dataRoot) {
-    return {FindSources(dataRoot, "Models\\Textures"), FindSources(dataRoot, "LoadScreens")};
+    const RefusedSources refused(dataRoot);
+    return {FindSources(dataRoot, "Models\\Textures", refused),
+            FindSources(dataRoot, "LoadScreens", refused)};
 }
 
 int BuildTextureCache(const std::filesystem::path& dataRoot, TextureCacheHost& host) {
@@ -156,11 +168,16 @@ int BuildTextureCache(const std::filesystem::path& dataRoot, TextureCacheHost& h
         return 0;
     }
 
+    // Sources that do not decode are remembered, aborted or not, so later
+    // starts pass them over.
+    RefusedSources refused(dataRoot);
     int shown = -1, looksSincePaint = 0;
     while (true) {
         Handshake::View news = handshake.Look();
-        for (const Failure& failure : news.failures)
+        for (const Failure& failure : news.failures) {
             host.FileFailed(failure.file, failure.why);
+            if (failure.refused) refused.Remember(failure.file);
+        }
         if (view && (news.done != shown || ++looksSincePaint >= kLooksPerRepaint)) {
             view->Show(news.done, total);
             looksSincePaint = 0;
@@ -171,11 +188,13 @@ int BuildTextureCache(const std::filesystem::path& dataRoot, TextureCacheHost& h
         if (host.ShouldAbort()) {
             handshake.Stop();
             worker.join();
+            refused.Save();
             return 0;
         }
         if (news.awaiting) handshake.GoAhead();
     }
     worker.join();
+    refused.Save();
     return 1;
 }
 

@@ -40,7 +40,8 @@ public:
 };
 
 // The files waiting under the data root: textures first, then load
-// screens, each group in name order. Folders are passed over.
+// screens, each group in name order. Folders are passed over, and so are
+// sources refused before and unchanged since (RefusedSources).
 struct TextureCacheWork {
     std::vector<std::filesystem::path> textures;
     std::vector<std::filesystem::path> loadScreens;
@@ -51,7 +52,8 @@ TextureCacheWork FindTextureCacheWork(const std::filesystem::path& dataRoot);
 // 1 when everything was converted or there was nothing to do (then no
 // window is made and the host is never asked), 0 when the abort test
 // stopped it or the converter could not start. Files that fail stay where
-// they are and do not stop the others. No thread is left running.
+// they are and do not stop the others; those that do not decode are
+// remembered. No thread is left running.
 int BuildTextureCache(const std::filesystem::path& dataRoot, TextureCacheHost& host);
 
 } // namespace lumivane

@@ -106,9 +106,9 @@ TextureImage MakeCacheTexture(const Image& source, bool bump) {
 }
 
 bool ConvertTexture(const ImageCodecTable& codecs, const std::filesystem::path& texFile,
-                    std::string* error) {
+                    std::string* error, bool* refused) {
     Image decoded;
-    if (!codecs.DecodeFile(texFile, "jp2", decoded, error)) return false;
+    if (!codecs.DecodeFile(texFile, "jp2", decoded, error, refused)) return false;
     const std::filesystem::path tgaFile = WithExtension(texFile, ".tga");
     if (!codecs.EncodeFile(tgaFile, "tga", decoded, error)) return false;
 
@@ -136,9 +136,9 @@ bool ConvertTexture(const ImageCodecTable& codecs, const std::filesystem::path& 
 }
 
 bool ConvertLoadScreen(const ImageCodecTable& codecs, const std::filesystem::path& texFile,
-                       std::string* error) {
+                       std::string* error, bool* refused) {
     Image decoded;
-    if (!codecs.DecodeFile(texFile, "jp2", decoded, error)) return false;
+    if (!codecs.DecodeFile(texFile, "jp2", decoded, error, refused)) return false;
     if (!codecs.EncodeFile(WithExtension(texFile, ".bmp"), "", decoded, error)) return false;
     return RemoveFile(texFile, error);
 }

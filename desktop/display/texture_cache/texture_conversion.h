@@ -34,13 +34,15 @@ platform::image::Image NormalMapFromRed(const platform::image::Image& bgra, floa
 
 // "Models\Textures\x.tex": decoded as JP2, written as "x.tga" through the
 // Targa codec, read back, made into "x.dds"; then "x.tex" and "x.tga" are
-// deleted. False (with the reason) leaves "x.tex" where it was.
+// deleted. False (with the reason) leaves "x.tex" where it was; *refused
+// is set when the source itself does not decode (so converting it again
+// cannot help), and not when it could not be read or an output written.
 bool ConvertTexture(const ImageCodecTable& codecs, const std::filesystem::path& texFile,
-                    std::string* error = nullptr);
+                    std::string* error = nullptr, bool* refused = nullptr);
 
 // "LoadScreens\x.tex": decoded as JP2, written as the bitmap "x.bmp"; then
 // "x.tex" is deleted.
 bool ConvertLoadScreen(const ImageCodecTable& codecs, const std::filesystem::path& texFile,
-                       std::string* error = nullptr);
+                       std::string* error = nullptr, bool* refused = nullptr);
 
 } // namespace lumivane

@@ -221,6 +221,10 @@ void CommandInterface::DrawCursorQuad(OverlayCanvas& canvas, int id, int frame) 
 
 void CommandInterface::DrawCursor(OverlayCanvas& canvas, const OverlayLook& look) {
     const UserInputWords& words = GetUserInputWords();
+    // No pointer where the mouse is not (nor ever in a screen saver, whose
+    // mouse only ends it).
+    const Mouse* mouse = GetMouseHolder();
+    if (!mouse || !mouse->overWindow) return;
     if (!cursorEnabled || cursorId <= kCursorNone || cursorId > kCursorCount ||
         !(words.permission[0] & kAllowCursorShape) || (mode == kModeIdle && look.paused))
         return;

@@ -99,6 +99,7 @@ void GeoNode::SetGeometry(std::vector<Vertex> newVertices, std::vector<uint16_t>
     sharesVertices = 0;
     inSharedBuffer = 0;
     sets.reset();
+    rotations.reset();
     indexed = 1;
     vertexCount = int(newVertices.size());
     indexCount = int(newIndices.size());

@@ -99,7 +99,10 @@ public:
     const std::vector<Vertex>* SourceVertices() const;
     const uint16_t* Indices() const { return indices ? indices->data() : nullptr; }
     const GeoSets* Sets() const { return sets.get(); }
+    // The rotation that turns each built vertex's normal onto the display's
+    // axis, where the display asked for them; as many as the vertices built.
     const Matrix* VertexRotations() const { return rotations ? rotations->data() : nullptr; }
+    size_t VertexRotationCount() const { return rotations ? rotations->size() : 0; }
     const std::string& TexturePath() const { return texturePath; }
     const std::string& SecondTexturePath() const { return secondTexturePath; }
     void SetTexturePath(std::string_view path, int32_t user = 0);

@@ -24,6 +24,7 @@ void Discard(Unknown* object) {
 
 Unknown* ReadObjectReference(platform::BinaryReader& file, ObjectTable& table, uint32_t version,
                              ClassId kind) {
+    ObjectTable::Watch watch(table);
     int32_t index;
     if (!file.ReadI32(index)) return nullptr;
     if (index < 0) {
@@ -68,6 +69,7 @@ Unknown* ReadObject(platform::BinaryReader& file, ObjectTable* table, std::strin
 
     ObjectTable& shared = SharedObjectTable();
     shared.Clear();
+    ObjectTable::Watch watch(shared);
     Unknown* object = nullptr;
     char magic[4];
     uint32_t fileVersion = 0;

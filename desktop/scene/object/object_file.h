@@ -39,8 +39,9 @@ inline constexpr int kMaxObjectDepth = 256;
 // class, a reference to the wrong kind of object or back into an object
 // still being read) shows warning 11001 with `name`, destroys whatever was
 // built and answers null. With a table it reads one nested object of the
-// given version and reports nothing; after a failure the table may name
-// objects that are gone, so the caller abandons the stream.
+// given version and reports nothing; after a failure the caller abandons
+// the stream. Objects destroyed while the read runs leave the table, so a
+// later reference to one of them fails instead of reaching freed memory.
 Unknown* ReadObject(platform::BinaryReader& file, ObjectTable* table, std::string_view name,
                     uint32_t version);
 

@@ -140,7 +140,10 @@ DummyLink::DummyLink() {
 // The FrameAnim layout ends in 64 zero bytes. The bare TransNode layout is
 // followed by the end of the data or by what comes next in the stream (an
 // object reference, never zero, or the rest of the parent's record), so 64
-// zero bytes mean the longer layout.
+// zero bytes mean the longer layout. The rest of a parent's record is zero
+// only where a bare-layout DummyLink is the parent's last child and the
+// parent's own matrix is all zero, which scales its whole tree to nothing:
+// such a file is refused.
 bool DummyLink::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) {
     if (!TransNode::Load(file, table, version)) return false;
     if (file.Remaining() < kReservedBytes) return true;

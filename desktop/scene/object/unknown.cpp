@@ -6,6 +6,10 @@
 
 namespace lumivane {
 
+Unknown::~Unknown() {
+    ObjectTable::ObjectDestroyed(this);
+}
+
 int Unknown::Save(platform::BinaryWriter& file, ObjectTable& table) {
     int32_t place = table.Find(this);
     if (place >= 0) {

@@ -19,7 +19,8 @@ class ObjectTable;
 class Unknown {
 public:
     Unknown() = default;
-    virtual ~Unknown() = default;
+    // Takes the object out of the object tables being read on this thread.
+    virtual ~Unknown();
     Unknown& operator=(const Unknown&) = delete;
 
     // Writes the object reference: NOT(place) and 0 when this object is in

@@ -8,6 +8,7 @@ void Mouse::SetRange(int32_t newWidth, int32_t newHeight) {
     height = newHeight;
     x = 0.0f;
     y = 0.0f;
+    overWindow = 0;
 }
 
 void Mouse::SetSuspended(bool suspended) {

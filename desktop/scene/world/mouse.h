@@ -15,7 +15,8 @@ public:
 
     Mouse() = default;
 
-    // Sets the range (the display window's size) and puts the cursor at 0, 0.
+    // Sets the range (the display window's size) and puts the cursor at 0, 0;
+    // where the pointer is stays unknown until it moves.
     void SetRange(int32_t newWidth, int32_t newHeight);
     // Without a device nothing happens; resuming takes the device again.
     void SetSuspended(bool suspended);
@@ -39,6 +40,9 @@ public:
     int32_t resumeState = 0; // 2 once resumed
     // 1 while the camera is being dragged with the mouse.
     int32_t cameraDrag = 0;
+    // 1 while the pointer is over the display's window: the cursor is drawn
+    // only then, so no pointer stands where the mouse is not.
+    int32_t overWindow = 0;
 };
 
 } // namespace lumivane

@@ -297,7 +297,10 @@ bool SceneFile::ReadObjectSection(platform::BinaryReader& file, uint32_t v, bool
     if (!file.ReadBytes(magic, sizeof magic) || std::memcmp(magic, kObjectMagic, 4) != 0 ||
         !file.ReadU32(w) || w < kOldestObjectVersion || w > kVersion || !world)
         return false;
+    // One table for the world and the player blocks, watched until both
+    // are read: what the world drops cannot be reached from a player.
     ObjectTable table;
+    ObjectTable::Watch watch(table);
     SceneStateLoading loading;
     if (v < kWorldSectionFrom) {
         // The oldest files hold the world as one node: its entities join.

@@ -7,6 +7,7 @@
 #include "desktop/scene/object/engine_services.h"
 #include "desktop/scene/object/model_load_state.h"
 #include "desktop/scene/object/object_file.h"
+#include "desktop/scene/object/object_table.h"
 #include "desktop/scene/world/world.h"
 #include "platform/binary_io.h"
 
@@ -65,6 +66,9 @@ int World::Save(platform::BinaryWriter& file, ObjectTable& table) {
 
 bool World::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) {
     SceneStateRead marked;
+    // Entities dropped below (their prototype is gone, or they were leaving)
+    // leave the table, so the player blocks cannot reach them.
+    ObjectTable::Watch watch(table);
     Reset();
     root->Release();
     root = nullptr;

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/mman.h>
 #include <sys/syscall.h>
 #include <ucontext.h>
@@ -116,7 +117,12 @@ void Capture(int signal, const siginfo_t* info, const void* context) {
     c.hasAccess = false;
     c.isWrite = false;
     c.accessAddress = 0;
-    if (c.code == exception_codes::kAccessViolation) {
+    // A signal that a process sent (si_code SI_USER, SI_QUEUE, SI_TKILL and
+    // the like, all at most 0) carries the sender's process id where a
+    // fault carries its address: there is no faulting access to tell of.
+    c.sent = info && info->si_code <= 0;
+    c.senderPid = c.sent ? int32_t(info->si_pid) : 0;
+    if (c.code == exception_codes::kAccessViolation && !c.sent) {
         const uint64_t distance =
             faultAddress > r.esp ? faultAddress - r.esp : r.esp - faultAddress;
         if (r.esp != 0 && distance < kStackOverflowReach) {
@@ -214,7 +220,18 @@ bool StartReporter() {
         pipe2(gProbePipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return false;
     platform::HttpGlobalInit();
+    // The reporter is born with the fatal signals blocked: one that another
+    // process sends then goes to a thread that can wait for the report,
+    // never to the reporter (which would wait for itself), not even before
+    // it first runs. A fault of its own still ends the process: the kernel
+    // forces a synchronous fault through the mask.
+    sigset_t fatal, previous;
+    sigemptyset(&fatal);
+    for (int signal : kFatalSignals)
+        sigaddset(&fatal, signal);
+    pthread_sigmask(SIG_BLOCK, &fatal, &previous);
     std::thread(ReporterLoop).detach();
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     struct sigaction action {};
     action.sa_sigaction = OnFatalSignal;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;

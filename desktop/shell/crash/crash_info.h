@@ -1,8 +1,9 @@
 // What the crash reporter knows about a fault: the exception code (the
 // numbering the reports and the report service use), the registers, the
 // bytes at the faulting instruction and, for an access violation, the
-// address and whether it was a write. Filled by the signal handler into a
-// block made beforehand, or by a test.
+// address and whether it was a write; or, for a fatal signal that another
+// process sent, who sent it. Filled by the signal handler into a block made
+// beforehand, or by a test.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +43,8 @@ struct CrashInfo {
     bool hasAccess; // an access violation with its address and kind
     bool isWrite;
     uint64_t accessAddress;
+    bool sent;         // sent by a process (kill, sigqueue), not raised by a fault
+    int32_t senderPid; // of a sent signal
     CrashRegisters registers;
     uint8_t codeBytes[kCodeBytes];
     uint16_t codeBytesRead; // bit i: codeBytes[i] could be read

@@ -193,7 +193,10 @@ std::string CrashReportText(const CrashInfo& info, const char* threadLabel, uint
         std::lock_guard lock(gSettingsMutex);
         if (gAdapter) AppendAdapter(text, *gAdapter);
     }
-    if (info.hasAccess)
+    if (info.sent)
+        AppendLine(text, Format("Signal %d was sent by process %d, not raised by a fault.",
+                                info.signal, int(info.senderPid)));
+    else if (info.hasAccess)
         AppendLine(text, std::string(info.isWrite ? "Write from" : "Read from") + " location " +
                              Hex64(info.accessAddress) + " caused an access violation.");
     AppendLine(text);

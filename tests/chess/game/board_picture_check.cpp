@@ -1,6 +1,9 @@
-// rookfall_boardcheck <picture.bmp>: whether a screenshot of the game shows
-// the chess board with its light and dark squares and the pieces of the
-// start position on their squares. The camera may have turned about the
+// rookfall_boardcheck <picture.bmp> [--left f2,...] [--checkmate]: whether a
+// screenshot of the game shows the chess board with its light and dark
+// squares and the pieces of the start position on their squares (but for
+// the squares named after --left, which must show empty); with --checkmate
+// also the banner over the board with a word as long as "CHECKMATE" (not
+// "CHECK", not nothing). The camera may have turned about the
 // board (the main menu lets it drift), so the check looks for the camera
 // turn, tilt and distance under which the middle four ranks show light and
 // dark squares most clearly (five samples a square, so that a view a little
@@ -8,8 +11,17 @@
 // squares of ranks 1, 2, 7 and 8 whose colour differs from their piece's
 // must show the piece.
 // Prints what it found; exit status 0 when board and pieces are there.
+//
+// rookfall_boardcheck --where <width> <height> <square>...: where the squares
+// show on a screen of that size seen from behind White (the view every game
+// starts in), as shares of the width and the height from the top left
+// corner: one "<square> <x> <y>" line each.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "Jentra/JTMath.h"
@@ -77,6 +89,38 @@ bool Light(int row, int file) {
     return (row + file) % 2 == 0;
 }
 
+// "e2" as a row (0 = rank 8) and a file; false for anything else.
+bool ParseSquare(const std::string& name, int& row, int& file) {
+    if (name.size() != 2 || name[0] < 'a' || name[0] > 'h' || name[1] < '1' || name[1] > '8')
+        return false;
+    file = name[0] - 'a';
+    row = '8' - name[1];
+    return true;
+}
+
+int Where(int argc, char** argv) {
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: rookfall_boardcheck --where <width> <height> <square>...\n");
+        return 2;
+    }
+    const int width = std::atoi(argv[2]), height = std::atoi(argv[3]);
+    if (width <= 0 || height <= 0) {
+        std::fprintf(stderr, "rookfall_boardcheck: no screen of %s x %s\n", argv[2], argv[3]);
+        return 2;
+    }
+    const View view = MakeView(0.0f, 0.0f, 1.0f, width, height);
+    for (int i = 4; i < argc; ++i) {
+        int row, file;
+        float x, y;
+        if (!ParseSquare(argv[i], row, file) || !view.Project(SquareCentre(row, file), x, y)) {
+            std::fprintf(stderr, "rookfall_boardcheck: no square %s\n", argv[i]);
+            return 2;
+        }
+        std::printf("%s %.4f %.4f\n", argv[i], x / float(width), y / float(height));
+    }
+    return 0;
+}
+
 struct Fit {
     float separation = -1e9f; // light mean - dark mean, in brightness levels
     float lightMean = 0, darkMean = 0;
@@ -121,9 +165,54 @@ Fit Measure(const Picture& picture, const View& view) {
 
 } // namespace
 
+// How wide the white text of the banner's line is, as a share of the
+// picture's width: the line stands at nine tenths of the half height over
+// the centre, above the board; "F1 for help" at the left is not looked at.
+float BannerWidth(const Picture& picture) {
+    const int y0 = int(0.02f * float(picture.height)), y1 = int(0.08f * float(picture.height));
+    const int x0 = picture.width / 4, x1 = picture.width * 3 / 4;
+    int first = -1, last = -1;
+    for (int x = x0; x < x1; ++x)
+        for (int y = y0; y < y1; ++y) {
+            const uint8_t* p = &picture.bgra[(size_t(y) * size_t(picture.width) + size_t(x)) * 4];
+            if (std::min({p[0], p[1], p[2]}) < 190) continue;
+            if (first < 0) first = x;
+            last = x;
+            break;
+        }
+    return first < 0 ? 0.0f : float(last - first + 1) / float(picture.width);
+}
+
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: rookfall_boardcheck <picture.bmp>\n");
+    if (argc >= 2 && std::string(argv[1]) == "--where") return Where(argc, argv);
+    // Squares whose piece has left (a row and a file each).
+    std::vector<std::pair<int, int>> left;
+    bool checkmate = false;
+    for (int i = 2; i < argc; ++i) {
+        if (std::string(argv[i]) == "--checkmate") {
+            checkmate = true;
+            continue;
+        }
+        if (std::string(argv[i]) != "--left" || i + 1 >= argc) {
+            std::fprintf(
+                stderr, "usage: rookfall_boardcheck <picture.bmp> [--left f2,...] [--checkmate]\n");
+            return 2;
+        }
+        std::string list = argv[++i];
+        for (size_t at = 0; at <= list.size();) {
+            const size_t comma = std::min(list.find(',', at), list.size());
+            int row, file;
+            if (!ParseSquare(list.substr(at, comma - at), row, file)) {
+                std::fprintf(stderr, "rookfall_boardcheck: no square list: %s\n", list.c_str());
+                return 2;
+            }
+            left.emplace_back(row, file);
+            at = comma + 1;
+        }
+    }
+    if (argc < 2) {
+        std::fprintf(stderr,
+                     "usage: rookfall_boardcheck <picture.bmp> [--left f2,...] [--checkmate]\n");
         return 2;
     }
     std::vector<uint8_t> bytes;
@@ -154,23 +243,40 @@ int main(int argc, char** argv) {
     const bool board = best.lightMean - best.darkMean > 30.0f && best.misplaced <= 10;
 
     // Black pieces on light squares of ranks 7 and 8 show dark; White's on
-    // dark squares of ranks 1 and 2 show light.
+    // dark squares of ranks 1 and 2 show light. A square a piece has left
+    // shows its own colour.
     const float mid = 0.5f * (best.lightMean + best.darkMean);
-    int shown = 0, looked = 0;
+    int shown = 0, looked = 0, emptied = 0;
     for (int row : {0, 1, 6, 7})
         for (int file = 0; file < 8; ++file) {
             const bool blackPiece = row <= 1;
-            if (Light(row, file) != blackPiece) continue;
+            const bool gone =
+                std::find(left.begin(), left.end(), std::make_pair(row, file)) != left.end();
+            if (Light(row, file) != blackPiece && !gone) continue;
             float x, y;
             // A little above the board, inside the piece's foot when it stands there.
             if (!best.view.Project(SquareCentre(row, file) + JTVec3(0, 0.15f, 0), x, y)) continue;
             const float v = picture.Patch(x, y);
+            if (gone) {
+                emptied += Light(row, file) ? v >= mid : v < mid;
+                continue;
+            }
             ++looked;
             shown += blackPiece ? v < mid : v >= mid;
         }
     std::printf("pieces: %d of %d squares show their piece\n", shown, looked);
+    if (!left.empty()) std::printf("left: %d of %zu squares show empty\n", emptied, left.size());
     // A few pieces may have moved by the time of the picture.
-    const bool pieces = looked == 16 && shown >= 13;
+    const bool pieces =
+        looked + int(left.size()) >= 16 && shown >= looked - 3 && emptied == int(left.size());
+    // "CHECKMATE" spans about a fifth of the width, "CHECK" half that.
+    bool banner = true;
+    if (checkmate) {
+        const float width = BannerWidth(picture);
+        banner = width > 0.15f;
+        std::printf("banner: white text across %.2f of the width\n", width);
+    }
     std::printf("%s\n", board && pieces ? "board and pieces found" : "no board with pieces");
-    return board && pieces ? 0 : 1;
+    if (checkmate) std::printf("%s\n", banner ? "checkmate shown" : "no checkmate shown");
+    return board && pieces && banner ? 0 : 1;
 }

@@ -2,9 +2,12 @@
 # Checks Rookfall as a player meets it, on a virtual X display:
 #  1. tools/play.sh with a fresh home and settings: the intro, then the main
 #     menu over the Park board, where Shift + "Human vs. Computer" starts a
-#     game at once; a screenshot taken with the game's own screenshot key
-#     (Print) shows the light and dark squares and the pieces on their
-#     squares; Shift+Escape ends the game cleanly.
+#     game between two people at once; a screenshot taken with the game's own
+#     screenshot key (Print) shows the light and dark squares and the pieces
+#     on their squares. The two play a fool's mate by mouse, save it from the
+#     game-over menu under a typed name (a file of the four moves), go to
+#     the main menu and replay it: the board ends with "CHECKMATE" over it.
+#     Shift+Escape ends the game cleanly.
 #  2. The screensaver ("/saver") with a raised game speed: the computer
 #     plays itself to mate, stalemate or 300 plies without stalling, and the
 #     program goes on drawing frames afterwards.
@@ -65,6 +68,75 @@ mkdir -p "$HOME/Desktop"
 boardcheck="$root/$build/tests/rookfall_boardcheck"
 failed=0
 
+# The game's data as tools/play.sh builds it, seen through links, with a
+# "Recorded" folder of this check's own.
+data="$work/data"
+mkdir -p "$data/Recorded"
+for entry in "$root"/build/bin/*; do
+  [ "$(basename "$entry")" = Recorded ] || ln -s "$entry" "$data/"
+done
+export JENTRA_RUNTIME_DIR="$data"
+
+# The newest screenshot on the desktop after Print.
+screenshot() {
+  xdotool key Print
+  sleep 1.5
+  ls -t "$HOME"/Desktop/*.bmp 2>/dev/null | head -1 || true
+}
+
+# Clicks at a place given as shares of the screen from its top left corner:
+# the game's cursor goes to the corner first.
+click_at() {
+  xdotool mousemove_relative -- -2000 -2000
+  sleep 0.3
+  xdotool mousemove_relative -- $(awk -v x="$1" -v y="$2" 'BEGIN { printf "%d %d", x * 1000, y * 1000 }')
+  sleep 0.4
+  xdotool click 1
+  sleep 0.7
+}
+
+# Two people at the board (White's view on the 1024 x 768 screen) play
+# 1. f3 e5 2. g4 Qh4#, save the game as "foolsmate", and replay it from the
+# main menu. The places clicked are the squares' centres and the lines of
+# the menus, in the middle of the screen one under another.
+mate_save_replay() {
+  local where shot bytes
+  where=$("$boardcheck" --where 1024 768 f2 f3 e7 e5 g2 g4 d8 h4) || return 1
+  square() { echo "$where" | awk -v s="$1" '$1 == s { print $2, $3 }'; }
+  for move in "f2 f3" "e7 e5" "g2 g4" "d8 h4"; do
+    set -- $move
+    click_at $(square "$1")
+    click_at $(square "$2")
+    sleep 1.2
+  done
+  sleep 2
+  click_at 0.5 0.467 # game over: "Save Recorded Game"
+  sleep 1.5
+  xdotool type --delay 120 foolsmate
+  xdotool key Return
+  sleep 1.5
+  bytes=$(od -An -tx1 "$data/Recorded/foolsmate.gam" 2>/dev/null | tr -s ' \n' ' ' || true)
+  echo "saved: $bytes"
+  if [ "$bytes" != " 04 00 00 00 e5 2a 00 00 14 1a 00 00 66 23 00 00 83 23 00 00 " ]; then
+    echo "FAIL: the game was not saved as its four moves" >&2
+    return 1
+  fi
+  click_at 0.5 0.587 # game over: "Main Menu"
+  sleep 1.5
+  click_at 0.5 0.573 # main menu: "Replay Recorded"
+  sleep 1.5
+  click_at 0.5 0.4 # the one recorded game
+  xdotool mousemove_relative -- -2000 -2000
+  # Four moves three seconds apart, and the last one's flight.
+  sleep 18
+  shot=$(screenshot)
+  [ -z "$shot" ] || cp "$shot" "$root/$build/rookfall_check_replay.bmp"
+  if ! "$boardcheck" "$shot" --left f2 --checkmate; then
+    echo "FAIL: the replay did not end in mate (see $build/rookfall_check_replay.bmp)" >&2
+    return 1
+  fi
+}
+
 echo "=== Rookfall through tools/play.sh"
 tools/play.sh > "$work/play.log" 2>&1 &
 game=$!
@@ -81,9 +153,7 @@ for second in $(seq 2 2 180); do
     tail -20 "$work/play.log" >&2
     exit 1
   fi
-  xdotool key Print
-  sleep 1
-  shot=$(ls -t "$HOME"/Desktop/*.bmp 2>/dev/null | head -1 || true)
+  shot=$(screenshot)
   [ -n "$shot" ] || continue
   if "$boardcheck" "$shot" > "$work/check.txt"; then
     found=$shot
@@ -117,6 +187,9 @@ if [ -z "$found" ]; then
        "the last one said:" >&2
   cat "$work/check.txt" >&2 || true
   failed=1
+else
+  echo "=== two people play to mate, save the game and replay it"
+  mate_save_replay || failed=1
 fi
 # Shift+Escape, held long enough for a frame to see both keys.
 xdotool keydown shift keydown Escape

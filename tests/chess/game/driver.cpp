@@ -8,7 +8,9 @@
 //       through "-connect 127.0.0.1"), until the game holds N moves; with
 //       --mouse by moving the mouse onto the squares and clicking them
 //   --connect-missing --game-port P --discovery-port D
-//       "-connect" to a host that is not there; reports the menu reached
+//       "-connect" to a host that is not there; reports the frames drawn
+//       and the texts shown while trying, the failure shown, and the menu
+//       that Escape leads to
 //   --saver [--game-speed S] [--max-plies N]
 //       "/saver": the computer plays itself until mate, stalemate or N plies,
 //       then the frames that follow are counted
@@ -25,10 +27,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "Jentra/JTCamera.h"
 #include "Jentra/JTDisplay.h"
+#include "Jentra/JTKeyCodes.h"
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTMessages.h"
 #include "Jentra/JTNetwork.h"
@@ -36,6 +40,7 @@
 #include "chess/engine/position_text.h"
 #include "chess/game/chess_pieces.h"
 #include "chess/game/chess_square.h"
+#include "chess/game/menus.h"
 #include "tests/chess/game/scripted_game.h"
 
 using rookfall_test::ScriptedGame;
@@ -125,7 +130,10 @@ void UseTestPorts(const Options& o) {
     gpJTNetwork->SetEnumRetryInterval(50);
 }
 
-void Report(const char* key, const std::string& value) {
+// A line break of a value shows as "|", so each report stays one line.
+void Report(const char* key, std::string value) {
+    for (char& c : value)
+        if (c == '\n') c = '|';
     std::printf("%s %s\n", key, value.c_str());
     std::fflush(stdout);
 }
@@ -215,13 +223,46 @@ void NetworkScript(const Options& o, ScriptedGame& game, bool& ok) {
 
 void ConnectMissingScript(const Options& o, ScriptedGame& game, bool& ok) {
     game.onStart = [&](ScriptedGame&) { UseTestPorts(o); };
-    game.onFrame = [&](ScriptedGame& g, int) {
+    struct State {
+        int phase = 0;
+        int connectingFrames = 0;
+        std::set<std::string> texts;
+        Clock::time_point failedAt;
+    };
+    game.onFrame = [&, state = State()](ScriptedGame& g, int) mutable {
         if (!g.Loaded()) return;
-        Report("menu", std::to_string(g.GetCurrentMenu()));
-        Report("network", gpJTNetwork && gpJTNetwork->IsNetworkGame() ? "session" : "none");
-        Report("notice", g.GetNotice());
-        ok = true;
-        g.Quit();
+        auto* join = dynamic_cast<LobbyMenu*>(g.GetCurrentDialog());
+        switch (state.phase) {
+        case 0: // the tries, frame after frame
+            if (join && !join->HasFailed()) {
+                if (join->IsConnecting()) {
+                    ++state.connectingFrames;
+                    state.texts.insert(join->GetShownText());
+                }
+                return;
+            }
+            Report("connecting-frames", std::to_string(state.connectingFrames));
+            Report("connecting-texts", std::to_string(state.texts.size()));
+            Report("connecting-text", state.texts.empty() ? "" : *state.texts.begin());
+            state.failedAt = Clock::now();
+            state.phase = 1;
+            return;
+        case 1: // the failure stays until the player acts
+            if (join && Clock::now() - state.failedAt < std::chrono::seconds(3)) return;
+            Report("failure", join ? join->GetShownText() : "(the screen went by itself)");
+            rookfall_test::PushKey(DIK_ESCAPE, true);
+            state.phase = 2;
+            return;
+        case 2:
+            rookfall_test::PushKey(DIK_ESCAPE, false);
+            state.phase = 3;
+            return;
+        default:
+            Report("menu", std::to_string(g.GetCurrentMenu()));
+            Report("network", gpJTNetwork && gpJTNetwork->IsNetworkGame() ? "session" : "none");
+            ok = true;
+            g.Quit();
+        }
     };
 }
 

@@ -12,6 +12,7 @@
 #include "Jentra/JTRegistry.h"
 #include "Jentra/JTUserOptions.h"
 #include "Jentra/JTEventQueue.h"
+#include "Jentra/core/input/key_table.h"
 #include "chess/engine/notation.h"
 #include "chess/game/chess_square.h"
 #include "platform/events.h"
@@ -74,6 +75,13 @@ void ScriptedGame::LeftClick() {
 void ScriptedGame::Receive(const unsigned char* data, unsigned size) {
     JTNetData block{data, size};
     Message(nullptr, nullptr, JTMSG_NETRECEIVE, &block);
+}
+
+void PushKey(int dik, bool down) {
+    platform::Event e;
+    e.type = down ? platform::EventType::KeyDown : platform::EventType::KeyUp;
+    e.key.scancode = JTScancodeFromDik(dik);
+    JTEventQueue().Push(e);
 }
 
 void ScriptedGame::Quit() {

@@ -56,6 +56,9 @@ struct GameSettings {
 };
 void WriteGameSettings(const GameSettings& settings);
 
+// A key (a DIK_ code) going down or up, as an event for the next frame.
+void PushKey(int dik, bool down);
+
 // Runs the game on the command line until it quits; the exit status.
 int RunGame(ScriptedGame& game, const std::string& commandLine);
 

@@ -315,12 +315,7 @@ TEST_F(GameSession, APieceWhoseModelFailsLeavesItsSlotEmpty) {
     });
 }
 
-void PushKey(int dik, bool down) {
-    platform::Event e;
-    e.type = down ? platform::EventType::KeyDown : platform::EventType::KeyUp;
-    e.key.scancode = JTScancodeFromDik(dik);
-    JTEventQueue().Push(e);
-}
+using rookfall_test::PushKey;
 
 TEST_F(GameSession, SpaceAndEscapeOpenAndCloseTheMenus) {
     Play(

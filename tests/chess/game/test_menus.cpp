@@ -211,12 +211,20 @@ TEST_F(MenuSession, RecordedGamesShowSixAtATimeAndTheChosenOneIsReplayed) {
             EXPECT_EQ(menu->GetList()->GetNumItems(), 7);
             EXPECT_EQ(menu->GetList()->GetNumVisible(), 6);
             EXPECT_TRUE(menu->HasScrollButtons());
-            // "Up" and "Down" stand below the sixth line, clear of it.
+            // "Up" and "Down" stand below the sixth line, clear of it, and
+            // "Cancel" below them; each on a panel of its own, so they read
+            // over the board as the lines do.
             const VerticalSpan sixth = SpanOf(EntityOf(menu->GetList()->GetSlotID(5)));
             for (const JTID& button : {menu->GetUpButton(), menu->GetDownButton()}) {
                 const VerticalSpan span = SpanOf(EntityOf(button));
                 EXPECT_FALSE(sixth.Empty() || span.Empty());
                 EXPECT_LT(span.high, sixth.low);
+                EXPECT_GT(span.low, SpanOf(EntityOf(menu->GetCancelButton())).high);
+            }
+            for (const JTID& button :
+                 {menu->GetUpButton(), menu->GetDownButton(), menu->GetCancelButton()}) {
+                JTEntity* entity = EntityOf(button);
+                EXPECT_TRUE(entity && entity->FindChildRecursive("plate"));
             }
             for (int i = 0; i < 3; ++i)
                 Click(menu->GetDownButton());

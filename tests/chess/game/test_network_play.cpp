@@ -2,7 +2,8 @@
 // position move after move; both sides of a game started from the command
 // line play by mouse at once; a hostile peer's short, long, illegal and
 // out-of-turn packets change nothing; a start with "-connect" to a host
-// that is not there ends at the main menu.
+// that is not there keeps drawing while it tries and tells so until the
+// player leaves for the main menu.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -230,15 +231,22 @@ TEST(NetworkPlay, AHostilePeerChangesNothingButItsOwnLegalMoves) {
     EXPECT_EQ(host.WaitFor("final-position", 1s), chess::GetPosition());
 }
 
-TEST(NetworkPlay, ConnectingToAHostThatIsNotThereEndsAtTheMainMenu) {
+TEST(NetworkPlay, ConnectingToAHostThatIsNotThereKeepsDrawingAndSaysSoUntilThePlayerLeaves) {
     const int gamePort = rookfall_test::FreeUdpPort(), discoveryPort = rookfall_test::FreeUdpPort();
     ProgramHome home("nohost");
     ChildProcess game;
     ASSERT_TRUE(
         game.Start(Driver({"--connect-missing"}, gamePort, discoveryPort), home.Environment()));
-    EXPECT_EQ(game.WaitFor("menu", 120s), std::to_string(kMenuMain)) << game.Output();
+    // Frames go on while the five tries run, and the dots under the line move.
+    const std::string frames = game.WaitFor("connecting-frames", 120s);
+    ASSERT_FALSE(frames.empty()) << game.Output();
+    EXPECT_GE(std::stoi(frames), 5) << game.Output();
+    EXPECT_GE(std::stoi(game.WaitFor("connecting-texts", 1s)), 2);
+    EXPECT_EQ(game.WaitFor("connecting-text", 1s).rfind("Connecting to 127.0.0.1|..", 0), 0u);
+    // The failure is still shown seconds later; Escape leaves it for the main menu.
+    EXPECT_EQ(game.WaitFor("failure", 30s), "No network game was found at 127.0.0.1");
+    EXPECT_EQ(game.WaitFor("menu", 30s), std::to_string(kMenuMain));
     EXPECT_EQ(game.WaitFor("network", 1s), "none");
-    EXPECT_EQ(game.WaitFor("notice", 1s), "No network game was found at that host");
     EXPECT_EQ(game.Wait(60s), 0);
 }
 

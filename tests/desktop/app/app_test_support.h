@@ -95,11 +95,13 @@ struct DisplayLog {
     std::deque<bool> answers;
     bool loseDevice = false;
     std::function<void()> onCreate; // runs in every Create, before it answers
+    int destroyed = 0;
 };
 
 class ScriptedDisplay : public lumivane::AppDisplay {
 public:
     explicit ScriptedDisplay(DisplayLog& log) : log_(log) {}
+    ~ScriptedDisplay() override { ++log_.destroyed; }
     bool Create(lumivane::HostWindow& window, int, int) override {
         ++log_.creates;
         log_.createdFor.push_back(window.Handle());
@@ -151,6 +153,9 @@ struct SceneLog {
     bool loadSucceeds = true;
     // Runs inside the model load, which then asks whether to stop.
     std::function<void()> duringModelLoad;
+    // Runs after each step of a frame's work is recorded.
+    std::function<void(lumivane::FrameStep)> onStep;
+    int terms = 0; // the scene engine was torn down
 };
 
 class RecordingScene : public lumivane::SceneEngine {
@@ -169,7 +174,11 @@ public:
         return !shouldAbort();
     }
     void SetUpFirstRun() override { ++log_.firstRunSetUps; }
-    void Step(lumivane::FrameStep step) override { log_.steps.push_back(step); }
+    void Step(lumivane::FrameStep step) override {
+        log_.steps.push_back(step);
+        if (log_.onStep) log_.onStep(step);
+    }
+    void Term() override { ++log_.terms; }
 
 private:
     SceneLog& log_;

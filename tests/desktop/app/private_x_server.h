@@ -18,7 +18,8 @@ namespace app_test {
 
 class PrivateXServer {
 public:
-    PrivateXServer() {
+    // A screen of that size (the default is the smallest that serves).
+    explicit PrivateXServer(const char* screen = "64x64x24") {
         int ready[2];
         if (pipe2(ready, O_CLOEXEC) != 0) return;
         // The server writes its display number to descriptor 3 once it
@@ -28,8 +29,8 @@ public:
         posix_spawn_file_actions_adddup2(&actions, ready[1], 3);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const char* argv[] = {"Xvfb",    "-displayfd", "3",        "-nolisten", "tcp",
-                              "-screen", "0",          "64x64x24", nullptr};
+        const char* argv[] = {"Xvfb",    "-displayfd", "3",    "-nolisten", "tcp",
+                              "-screen", "0",          screen, nullptr};
         if (posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ) != 0)
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);

@@ -39,6 +39,14 @@ TEST(LvCommandLine, TheScreensaverHostsFormsDrawIntoItsWindow) {
     o = ParseCommandLine({"--window"}, nullptr);
     EXPECT_EQ(o.mode, StartMode::Window);
     EXPECT_TRUE(o.ownWindow);
+    EXPECT_TRUE(o.notice.empty());
+    // "--root" with no host window: the full-screen saver, and it says so.
+    o = ParseCommandLine({"--root"}, nullptr);
+    EXPECT_EQ(o.mode, StartMode::Screensaver);
+    EXPECT_FALSE(o.hostedScreensaver);
+    EXPECT_NE(o.notice.find("--root without XSCREENSAVER_WINDOW"), std::string::npos) << o.notice;
+    EXPECT_NE(o.notice.find("full-screen screen saver"), std::string::npos) << o.notice;
+    EXPECT_TRUE(ParseCommandLine({}, nullptr).notice.empty());
 }
 
 TEST(LvCommandLine, TheHostsWindowIdMustBeOne) {

@@ -1,5 +1,6 @@
-// Input: events fill the key and mouse holders, focus suspends them; and
-// the abort rule of long loads in each mode.
+// Input: events fill the key and mouse holders, focus suspends them, the
+// pointer shows only where the mouse is; and the abort rule of long loads
+// in each mode.
 #include "desktop/app/exit_signal.h"
 #include "desktop/app/input_feed.h"
 #include "desktop/scene/world/keyboard.h"
@@ -94,6 +95,42 @@ TEST(LvInputFeed, EventsFillTheHoldersAndFocusSuspendsThem) {
     EXPECT_EQ(mouse.resumeState, 2);
     feed.Apply(Key(EventType::KeyDown, platform::ScanB));
     EXPECT_TRUE(keyboard.IsKeyDown(0x30));
+}
+
+class LvPointer : public AppTest {};
+
+TEST_F(LvPointer, ThePointerShowsOverTheWindowOnlyAndNeverInAScreenSaver) {
+    // The feed alone: motion and entering bring the pointer, leaving takes
+    // it; a new display size forgets where it was.
+    Keyboard keyboard;
+    Mouse mouse;
+    InputFeed feed(keyboard, mouse);
+    EXPECT_EQ(mouse.overWindow, 0) << "not seen yet";
+    feed.Apply(Move(10, 10, 1, 1));
+    EXPECT_EQ(mouse.overWindow, 1);
+    feed.Apply(Plain(EventType::PointerLeave));
+    EXPECT_EQ(mouse.overWindow, 0);
+    feed.Apply(Plain(EventType::PointerEnter));
+    EXPECT_EQ(mouse.overWindow, 1);
+    mouse.SetRange(640, 480);
+    EXPECT_EQ(mouse.overWindow, 0);
+    feed.SetPointerShown(false);
+    feed.Apply(Plain(EventType::PointerEnter));
+    feed.Apply(Move(20, 20, 1, 1));
+    EXPECT_EQ(mouse.overWindow, 0);
+
+    // Through the program: the desktop and window mode show it where the
+    // mouse is; the screen saver, in its own windows or a host's, never.
+    const std::vector<std::vector<std::string>> lines = {
+        {"2b"}, {"/w2b"}, {}, {"--window-id", "0x2a"}};
+    for (const auto& line : lines) {
+        DesktopApp app(Services());
+        ASSERT_TRUE(app.SetUpMode(line));
+        app.Events().Push(Move(5, 5, 1, 1));
+        app.PumpEvents();
+        EXPECT_EQ(app.MouseState().overWindow, app.ScreensaverMode() ? 0 : 1)
+            << (line.empty() ? "(no arguments)" : line.front());
+    }
 }
 
 class LvAbortRule : public AppTest {};

@@ -2,6 +2,7 @@
 // on Freeze and resuming, re-creation that fails, a lost device, priority,
 // scene changes from another process, scene rotation, the desktop playing
 // the screen saver, and the order of a frame's work.
+#include "desktop/app/exit_signal.h"
 #include "desktop/shell/registry.h"
 #include "platform/process_priority.h"
 #include "tests/desktop/app/app_test_support.h"
@@ -257,6 +258,81 @@ TEST_F(LvMainLoop, AFastMachineSleepsOutTheRestOfEachFrame) {
     clock_.AdvanceMilliseconds(80);
     app->MainLoopPass();
     EXPECT_LE(clock_.NowMilliseconds64() - before, 82u);
+}
+
+TEST_F(LvMainLoop, AnExitSignalDuringAPassDrawsNothingMore) {
+    auto app = RunningDesktop();
+    const int presents = display_.presents;
+    scene_.onStep = [](FrameStep step) {
+        if (step == FrameStep::Sound) RaiseExitSignal();
+    };
+    Pass(*app);
+    EXPECT_EQ(display_.presents, presents) << "the frame's picture is not drawn";
+    EXPECT_FALSE(app->QuitPosted());
+    scene_.onStep = nullptr;
+    Pass(*app);
+    EXPECT_TRUE(app->QuitPosted());
+    EXPECT_EQ(display_.presents, presents);
+}
+
+TEST_F(LvMainLoop, AHostWindowThatGoesAwayEndsTheProgramQuietly) {
+    SetMachine("Logging", 1u);
+    const std::vector<std::vector<std::string>> lines = {{"--window-id", "0x2a"}, {"2b"}};
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.front());
+        DesktopApp app(Services());
+        int frames = 0;
+        scene_.onStep = [&](FrameStep step) {
+            if (step != FrameStep::Sound) return;
+            if (++frames == 3) windows_.lastHost->exists = false;
+            if (frames > 50) RaiseExitSignal(); // it never noticed: end the test
+        };
+        EXPECT_EQ(app.InitInstance(line), 0);
+        EXPECT_TRUE(app.HostGone());
+        EXPECT_EQ(frames, 3) << "no frame after the window went";
+        EXPECT_TRUE(boxes_.empty());
+        const std::string log = LogText();
+        const std::string gone =
+            "Window Gone! Exitting!  hwnd=" + std::string(line.size() > 1 ? "2a" : "2b");
+        ASSERT_NE(log.find(gone), std::string::npos) << log;
+        EXPECT_NE(log.find("Term done", log.find(gone)), std::string::npos) << log;
+        std::filesystem::remove(dataRoot_ / "log.txt");
+    }
+    EXPECT_FALSE(OpenEvent(DesktopEvent::Exit)->Poll());
+}
+
+TEST_F(LvMainLoop, AnEndBySignalLeavesTheDriversToTheProcessEnd) {
+    SetMachine("Logging", 1u);
+    for (const bool processEndsAfter : {false, true}) {
+        SCOPED_TRACE(processEndsAfter ? "the program's own" : "a test's");
+        scene_.terms = display_.releases = display_.destroyed = 0;
+        AppServices services = Services();
+        services.processEndsAfter = processEndsAfter;
+        DesktopApp app(std::move(services));
+        scene_.onStep = [](FrameStep step) {
+            if (step == FrameStep::Sound) RaiseExitSignal();
+        };
+        EXPECT_EQ(app.InitInstance({"--window-id", "0x2a"}), 0);
+        // The process ends next: closing the sound device and the graphics
+        // only waits on their threads. A test's program cleans up.
+        EXPECT_EQ(scene_.terms, processEndsAfter ? 0 : 1);
+        EXPECT_EQ(display_.releases, processEndsAfter ? 0 : 1);
+        EXPECT_EQ(display_.destroyed, processEndsAfter ? 0 : 1);
+        const std::string log = LogText();
+        EXPECT_NE(log.find("Term done"), std::string::npos) << log;
+        std::filesystem::remove(dataRoot_ / "log.txt");
+    }
+    // An end that no signal brought (Exit from the desktop's host) has no
+    // deadline: everything is closed in order.
+    scene_.terms = 0;
+    AppServices services = Services();
+    services.processEndsAfter = true;
+    DesktopApp desktop(std::move(services));
+    scene_.onStep = [this](FrameStep step) {
+        if (step == FrameStep::Sound) OpenEvent(DesktopEvent::Exit)->Set();
+    };
+    EXPECT_EQ(desktop.InitInstance({"1a2b"}), 0);
+    EXPECT_EQ(scene_.terms, 1);
 }
 
 TEST(LvFrameClock, FramesAreHeldAndTheGameStepCapped) {

@@ -145,6 +145,17 @@ TEST_F(LvProgram, TheScreensaverHostsWindowIsDrawnIntoAndSigtermEnds) {
     EXPECT_TRUE(SegmentExists("Lumivane_Screensaver_running"));
 }
 
+TEST_F(LvProgram, RootWithoutAHostWindowSaysItRunsFullScreen) {
+    unsetenv("XSCREENSAVER_WINDOW");
+    testing::internal::CaptureStderr();
+    DesktopApp app(Services());
+    ASSERT_TRUE(app.SetUpMode({"--root"}));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(app.ScreensaverMode());
+    EXPECT_FALSE(app.Options().hostedScreensaver);
+    EXPECT_NE(err.find("--root without XSCREENSAVER_WINDOW"), std::string::npos) << err;
+}
+
 TEST_F(LvProgram, AFailedDisplayIsReportedOnceAndTheDesktopTurnedOff) {
     platform::TestClock clock;
     platform::ScopedClock useClock(clock); // the pauses between tries pass at once
@@ -196,6 +207,18 @@ TEST_F(LvProgram, AnExitSignalWhileLoadingEndsTheStartThere) {
     const std::string log = LogText();
     EXPECT_NE(log.find("Protobase: Exit event signaled"), std::string::npos) << log;
     EXPECT_NE(log.find("Term done"), std::string::npos) << log;
+}
+
+TEST_F(LvProgram, TheWatchdogLetsAWriteUnderWayFinish) {
+    Child program({(platform_test::TestProgramFolder() / "lumivane_app_test_helper").string(),
+                   "stuck-writing"});
+    ASSERT_TRUE(program.Started());
+    ASSERT_EQ(program.ReadLine(), "writing");
+    kill(program.Pid(), SIGTERM);
+    // The write takes longer than the grace, and still ends.
+    EXPECT_EQ(program.ReadLine(), "written") << program.Stderr();
+    EXPECT_EQ(program.Finish(), 0) << program.Stderr();
+    EXPECT_NE(program.Stderr().find("ending now"), std::string::npos) << program.Stderr();
 }
 
 TEST_F(LvProgram, SigtermEndsTheProgramEvenWhereItIsStuckForGood) {

@@ -1,12 +1,16 @@
 // The program's display: made for a host window, the texture manager
 // started with the first device and restored with each later one, still
-// pictures captured and painted back (also with the device released), and
-// bitmaps that are not 24-bit pictures refused.
+// pictures captured and painted back (also with the device released),
+// bitmaps that are not 24-bit pictures refused, and what the display tells
+// the crash report and the model loader.
 #include "tests/desktop/display/display_test_support.h"
 
 #include "desktop/display/host_window.h"
 #include "desktop/display/program_display.h"
+#include "platform/window.h"
 #include "tests/desktop/display/own_window_host.h"
+
+#include <cstdio>
 
 using namespace display_test;
 using platform::render::DeviceKind;
@@ -100,4 +104,65 @@ TEST(PictureOfBitmap, OnlyWholeTwentyFourBitBitmapsArePictures) {
     bitmap[14] = 32;
     EXPECT_TRUE(PictureOfBitmap(bitmap).Empty());
     EXPECT_TRUE(PictureOfBitmap({}).Empty());
+}
+
+// A crash report quotes the video card only while the program's display
+// exists: the driver's names and version, the screen's mode, and zeros
+// where no driver string tells; and models loaded after the device carry
+// the rotations its DOT3 pass needs.
+TEST_F(ProgramDisplayTest, TheDisplayHandsTheCrashReportItsCardAndTheModelsTheirRotations) {
+    CrashInfo crash{};
+    crash.code = exception_codes::kAccessViolation;
+    EXPECT_EQ(CrashReportText(crash, "main thread", 1).find("Video card"), std::string::npos);
+
+    OwnWindowHost host(HiddenWindow(64, 48));
+    auto display = Make(DeviceKind::OpenGL);
+    ASSERT_TRUE(display->Create(host, 64, 48));
+    const AdapterRecord& adapter = *display->GetDisplay()->Adapter();
+    ASSERT_FALSE(adapter.description.empty());
+    const std::string report = CrashReportText(crash, "main thread", 1);
+    const size_t card =
+        report.find("Video card: " + adapter.description + ", " + adapter.driverName + "\r\n     " +
+                    adapter.identifier.description + ", " + adapter.identifier.driverFile +
+                    "\r\n     version: ");
+    ASSERT_NE(card, std::string::npos) << report;
+    EXPECT_NE(
+        report.find("\r\n     vendor: 0, device: 0, subsysID: 0, revision: 0, WHQL: 0\r\n"
+                    "     guid: 00000000-0000-0000-0000-0000000000000000\r\n     resolution: ",
+                    card),
+        std::string::npos)
+        << report;
+    int width = 0, height = 0, bits = 0;
+    const size_t resolution = report.find("resolution: ", card);
+    ASSERT_EQ(std::sscanf(report.c_str() + resolution, "resolution: %d x %d %d bpp", &width,
+                          &height, &bits),
+              3);
+    platform::ScreenMode screen;
+    ASSERT_TRUE(platform::PrimaryScreenMode(screen));
+    EXPECT_EQ(width, screen.width);
+    EXPECT_EQ(height, screen.height);
+    EXPECT_EQ(bits, screen.bitsPerPixel);
+    EXPECT_GE(bits, 15);
+
+    ASSERT_TRUE(display->GetDisplay()->Dot3());
+    EXPECT_EQ(GetDisplaySwitches().vertexRotationMode, 1);
+
+    display.reset();
+    EXPECT_EQ(CrashReportText(crash, "main thread", 1).find("Video card"), std::string::npos);
+    EXPECT_EQ(GetDisplaySwitches().vertexRotationMode, 0);
+}
+
+TEST(DriverVersionNumbers, TheDriversOwnNumbersFollowTheInterfacesVersion) {
+    auto numbers = [](std::string_view text) {
+        uint32_t out[4] = {9, 9, 9, 9};
+        DriverVersionNumbers(text, out);
+        return std::vector<uint32_t>(out, out + 4);
+    };
+    EXPECT_EQ(numbers("4.5 (Compatibility Profile) Mesa 22.3.6"),
+              (std::vector<uint32_t>{22, 3, 6, 0}));
+    EXPECT_EQ(numbers("4.6.0 NVIDIA 535.104.05"), (std::vector<uint32_t>{535, 104, 5, 0}));
+    EXPECT_EQ(numbers("4.6"), (std::vector<uint32_t>{4, 6, 0, 0}));
+    EXPECT_EQ(numbers("1.2.3.4.5 build"), (std::vector<uint32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(numbers("no numbers"), (std::vector<uint32_t>{0, 0, 0, 0}));
+    EXPECT_EQ(numbers("99999999999.1"), (std::vector<uint32_t>{4294967295u, 1, 0, 0}));
 }

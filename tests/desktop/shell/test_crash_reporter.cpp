@@ -1,5 +1,6 @@
 // The log and the crash reporter: log lines, the report request's rules,
-// report files, and a child process that really faults.
+// report files, a child process that really faults, and one that is sent
+// the signal of a fault.
 #include "desktop/shell/crash/crash_handler.h"
 #include "desktop/shell/desktop_backend.h"
 #include "desktop/shell/log.h"
@@ -71,12 +72,16 @@ private:
                 if (got <= 0) break;
                 head.append(buffer, size_t(got));
             }
+            {
+                // Kept before the answer goes out: the client returns as
+                // soon as it has the answer.
+                std::lock_guard lock(mutex_);
+                requests_.push_back(head);
+            }
             const char answer[] =
                 "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
             send(connection, answer, sizeof answer - 1, MSG_NOSIGNAL);
             close(connection);
-            std::lock_guard lock(mutex_);
-            requests_.push_back(head);
         }
     }
 
@@ -287,6 +292,34 @@ TEST_F(LvCrash, StackOverflowAndDivisionByZeroAreReportedUnderTheirNames) {
     const std::string second = ReadFile(DesktopDir() / "Lumivane_Error_Log_0002.txt");
     EXPECT_NE(second.find(" caused an_Integer_Divide_by_Zero in module "), std::string::npos)
         << second;
+}
+
+// A SIGSEGV that another process sends is no fault: the report says who
+// sent it and tells of no faulting access, and the request carries none.
+TEST_F(LvCrash, ASegmentationSignalSentByAnotherProcessIsReportedAsSent) {
+    LoopbackServer server;
+    auto store = platform::SettingsStore::Open();
+    ASSERT_TRUE(store);
+    store->SetString(platform::SettingsScope::Machine, SettingsKey::kKeyPath, "CrashReportURL",
+                     server.Url());
+    Child waiting(HelperArgs({"wait", Dir().string()}));
+    ASSERT_TRUE(waiting.Started());
+    ASSERT_EQ(waiting.ReadLine(), "ready") << waiting.Stderr();
+    ASSERT_EQ(kill(waiting.Pid(), SIGSEGV), 0);
+    waiting.Finish();
+    EXPECT_EQ(waiting.TermSignal(), SIGSEGV) << waiting.Stderr();
+
+    const std::string report = ReadFile(DesktopDir() / "Lumivane_Error_Log_0001.txt");
+    EXPECT_NE(report.find("Signal 11 was sent by process " + std::to_string(getpid()) +
+                          ", not raised by a fault.\r\n"),
+              std::string::npos)
+        << report;
+    EXPECT_EQ(report.find("caused an access violation"), std::string::npos) << report;
+    EXPECT_EQ(report.find("a_Stack_Overflow"), std::string::npos) << report;
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(RequestLine(requests[0]).find("&Read="), std::string::npos) << requests[0];
+    EXPECT_EQ(RequestLine(requests[0]).find("&Write="), std::string::npos) << requests[0];
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 
 using namespace platform::image;
@@ -94,6 +95,46 @@ TEST(ImageConvert, DxtBlocksKeepColourAndAlpha) {
     EXPECT_NEAR(back.pixels[0], 200, 4);
     EXPECT_NEAR(back.pixels[1], 100, 4);
     EXPECT_NEAR(back.pixels[2], 50, 4);
+}
+
+TEST(ImageConvert, DxtBlocksDecodeInPlace) {
+    // 10 x 7: three block columns, two rows, the last of each cut short.
+    // Every block has a colour of its own; a block decoded into the wrong
+    // place shows another block's colour.
+    const int width = 10, height = 7;
+    Image source = MakeImage(PixelFormat::X8R8G8B8, width, height);
+    auto colourOf = [](int x, int y) {
+        const int block = (y / 4) * 3 + x / 4;
+        return std::array<uint8_t, 3>{uint8_t(40 * block), uint8_t(250 - 40 * block),
+                                      uint8_t(block % 2 ? 255 : 0)};
+    };
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const auto c = colourOf(x, y);
+            uint8_t* p = source.pixels.data() + (size_t(y) * width + size_t(x)) * 4;
+            p[0] = c[0], p[1] = c[1], p[2] = c[2], p[3] = 255;
+        }
+    for (PixelFormat f : {PixelFormat::DXT1, PixelFormat::DXT3, PixelFormat::DXT5}) {
+        SCOPED_TRACE(FormatName(f));
+        Image blocks;
+        ASSERT_TRUE(ConvertImage(source, f, blocks));
+        const Image back = DecompressDxt(blocks);
+        ASSERT_EQ(back.width, width);
+        ASSERT_EQ(back.height, height);
+        ASSERT_EQ(back.pixels.size(), size_t(width * height * 4));
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const auto c = colourOf(x, y);
+                const uint8_t* p = back.pixels.data() + (size_t(y) * width + size_t(x)) * 4;
+                for (int k = 0; k < 3; ++k)
+                    ASSERT_NEAR(p[k], c[size_t(k)], 8) << "pixel " << x << "," << y;
+                ASSERT_EQ(p[3], 255);
+            }
+    }
+    // Blocks that do not match the picture's size give nothing.
+    Image tooShort = MakeImage(PixelFormat::DXT1, width, height);
+    tooShort.pixels.pop_back();
+    EXPECT_TRUE(DecompressDxt(tooShort).pixels.empty());
 }
 
 TEST(ImageConvert, RefusesWhatCannotBeConverted) {

@@ -63,3 +63,23 @@ TEST(Jpeg, BrokenStreamsAreRefused) {
     EXPECT_FALSE(EncodeJpeg(Gradient(4, 4), 0, file, &error));
     EXPECT_FALSE(EncodeJpeg(MakeImage(PixelFormat::R5G6B5, 4, 4), 80, file, &error));
 }
+
+TEST(Jpeg, AHeaderClaimingMoreThanItsDataCanHoldIsRefused) {
+    std::vector<uint8_t> file;
+    ASSERT_TRUE(EncodeJpeg(Gradient(16, 16), 80, file));
+    size_t frame = 0;
+    for (size_t i = 2; i + 8 < file.size() && !frame; ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xC0) frame = i;
+    ASSERT_NE(frame, 0u);
+    // Height and width (big-endian, after the length and the precision):
+    // 16384 x 16384 from a few hundred bytes of data.
+    for (size_t at : {frame + 5, frame + 7}) {
+        file[at] = 0x40;
+        file[at + 1] = 0;
+    }
+    Image image;
+    std::string error;
+    EXPECT_FALSE(DecodeJpeg(file, image, &error));
+    EXPECT_NE(error.find("cannot hold a 16384 x 16384"), std::string::npos) << error;
+    EXPECT_TRUE(image.Empty());
+}

@@ -192,3 +192,101 @@ TEST(Jpeg2000, DamagedForeignAndOversizedStreamsAreRefused) {
     EXPECT_TRUE(out.Empty());
     EXPECT_TRUE(DecodeJpeg2000(file, out, &error, 40)) << error;
 }
+
+namespace {
+
+// The place of the SIZ marker segment's body (after SOC, the marker and
+// its length) in a file.
+size_t SizeMarkerBody(const std::vector<uint8_t>& file) {
+    for (size_t i = 0; i + 3 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0x4F && file[i + 2] == 0xFF && file[i + 3] == 0x51)
+            return i + 6;
+    ADD_FAILURE() << "no size marker";
+    return 0;
+}
+
+void PutBigEndian(std::vector<uint8_t>& file, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        file[at + size_t(i)] = uint8_t(value >> (24 - 8 * i));
+}
+
+} // namespace
+
+TEST(Jpeg2000, TiledPicturesDecodeAndTileClaimsBeyondTheStreamAreRefused) {
+    // A real tiled picture: 64 x 48 in tiles of 16 x 16, twelve of them.
+    const uint32_t width = 64, height = 48;
+    const Image picture = Pattern(PixelFormat::X8R8G8B8, int(width), int(height));
+    std::vector<opj_image_cmptparm_t> parameters(3);
+    for (opj_image_cmptparm_t& p : parameters) {
+        std::memset(&p, 0, sizeof p);
+        p.dx = p.dy = 1;
+        p.w = width;
+        p.h = height;
+        p.prec = 8;
+    }
+    opj_image_t* image = opj_image_create(3, parameters.data(), OPJ_CLRSPC_SRGB);
+    image->x1 = width;
+    image->y1 = height;
+    for (uint32_t i = 0; i < width * height; ++i)
+        for (int c = 0; c < 3; ++c)
+            image->comps[c].data[i] = picture.pixels[i * 4 + size_t(2 - c)];
+    opj_cparameters_t settings;
+    opj_set_default_encoder_parameters(&settings);
+    settings.tcp_numlayers = 1;
+    settings.tcp_rates[0] = 0;
+    settings.cp_disto_alloc = 1;
+    settings.numresolution = 2;
+    settings.tile_size_on = OPJ_TRUE;
+    settings.cp_tdx = settings.cp_tdy = 16;
+    std::vector<uint8_t> tiled;
+    {
+        opj_codec_t* codec = opj_create_compress(OPJ_CODEC_J2K);
+        opj_stream_t* stream = opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_FALSE);
+        opj_stream_set_write_function(stream, [](void* b, OPJ_SIZE_T n, void* u) -> OPJ_SIZE_T {
+            auto* out = static_cast<std::vector<uint8_t>*>(u);
+            out->insert(out->end(), static_cast<uint8_t*>(b), static_cast<uint8_t*>(b) + n);
+            return n;
+        });
+        opj_stream_set_user_data(stream, &tiled, nullptr);
+        EXPECT_TRUE(opj_setup_encoder(codec, &settings, image) &&
+                    opj_start_compress(codec, image, stream) && opj_encode(codec, stream) &&
+                    opj_end_compress(codec, stream));
+        opj_stream_destroy(stream);
+        opj_destroy_codec(codec);
+        opj_image_destroy(image);
+    }
+    Image out;
+    std::string error;
+    ASSERT_TRUE(DecodeJpeg2000(tiled, out, &error)) << error;
+    EXPECT_EQ(out.pixels, picture.pixels);
+
+    // The same header claiming tiles of 1 x 1: 3,072 tiles, while every
+    // tile needs at least 14 bytes of stream. Refused from the size marker,
+    // before the decoder sets up a tile.
+    std::vector<uint8_t> crowded = tiled;
+    const size_t body = SizeMarkerBody(crowded);
+    PutBigEndian(crowded, body + 2 + 16, 1); // XTsiz
+    PutBigEndian(crowded, body + 2 + 20, 1); // YTsiz
+    EXPECT_FALSE(DecodeJpeg2000(crowded, out, &error));
+    EXPECT_NE(error.find("3072 tiles"), std::string::npos) << error;
+
+    // In a JP2 file the code stream is found in its box and checked alike.
+    std::vector<uint8_t> jp2;
+    ASSERT_TRUE(EncodeJpeg2000(picture, Jpeg2000Kind::Jp2, jp2, &error)) << error;
+    const size_t jp2Body = SizeMarkerBody(jp2);
+    PutBigEndian(jp2, jp2Body + 2 + 16, 1);
+    PutBigEndian(jp2, jp2Body + 2 + 20, 1);
+    EXPECT_FALSE(DecodeJpeg2000(jp2, out, &error));
+    EXPECT_NE(error.find("3072 tiles"), std::string::npos) << error;
+
+    // A size beyond the limit is refused from the marker too, and so is a
+    // tile grid that does not cover the picture.
+    std::vector<uint8_t> wide = tiled;
+    PutBigEndian(wide, body + 2, 1 << 20); // Xsiz
+    EXPECT_FALSE(DecodeJpeg2000(wide, out, &error));
+    EXPECT_NE(error.find("more than"), std::string::npos) << error;
+    std::vector<uint8_t> untiled = tiled;
+    PutBigEndian(untiled, body + 2 + 16, 0);
+    EXPECT_FALSE(DecodeJpeg2000(untiled, out, &error));
+    EXPECT_NE(error.find("tiles"), std::string::npos) << error;
+}

@@ -86,3 +86,35 @@ TEST(Tga, DamagedFilesAreRefused) {
     EXPECT_FALSE(DecodeTga(runaway, image, &error));
     EXPECT_NE(error.find("run"), std::string::npos);
 }
+
+TEST(Tga, RunLengthPicturesAreBoundByWhatTheirPacketsHold) {
+    // 256 x 1, 24 bits, top-down: two repeat packets of 128 pixels, the most
+    // that 8 bytes of packets can give.
+    std::vector<uint8_t> file = {0, 0, 10, 0,  0,    0,    0,  0,  0,  0,    0,  0,  0,
+                                 1, 1, 0,  24, 0x20, 0xFF, 10, 20, 30, 0xFF, 40, 50, 60};
+    Image image;
+    std::string error;
+    ASSERT_TRUE(DecodeTga(file, image, &error)) << error;
+    ASSERT_EQ(image.width, 256);
+    EXPECT_EQ(std::vector<uint8_t>(image.pixels.begin(), image.pixels.begin() + 4),
+              (std::vector<uint8_t>{10, 20, 30, 255}));
+    EXPECT_EQ(std::vector<uint8_t>(image.pixels.end() - 4, image.pixels.end()),
+              (std::vector<uint8_t>{40, 50, 60, 255}));
+
+    // One pixel more than the packets could ever hold is refused from the
+    // header, before anything is unpacked.
+    file[12] = 1; // 257 wide
+    EXPECT_FALSE(DecodeTga(file, image, &error));
+    EXPECT_NE(error.find("cannot hold"), std::string::npos) << error;
+
+    // A damaged header claiming the largest picture over a few packets.
+    std::vector<uint8_t> huge = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0, 0x40, 32, 0};
+    for (int i = 0; i < 10; ++i)
+        huge.insert(huge.end(), {0xFF, 1, 2, 3, 4});
+    EXPECT_FALSE(DecodeTga(huge, image, &error));
+    EXPECT_NE(error.find("cannot hold"), std::string::npos) << error;
+    huge[13] = huge[15] = 0xFF; // 65535 a side: beyond what any reader takes
+    EXPECT_FALSE(DecodeTga(huge, image, &error));
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    EXPECT_EQ(image.width, 256) << "a refused file leaves the picture alone";
+}

@@ -91,6 +91,13 @@ JTTransNode* SelectionMark(float x, int selectOn, int selectOff, int numSequence
     return mark;
 }
 
+// A button's plate: a line of text (40 high) with a little room around it,
+// narrow enough that two buttons 200 apart (the chess game's "Up" and
+// "Down") keep a gap between them, and low enough that a button just under
+// a list's last line or 50 below another does not touch it.
+constexpr float kButtonWidth = 196.0f;
+constexpr float kButtonHeight = 44.0f;
+
 // A panel with the selection sequences and the mark, the text hung in
 // front of it.
 JTTransNode* Button() {
@@ -100,9 +107,10 @@ JTTransNode* Button() {
     sequencer->AddSequence("select_on", kSelectSeconds, 0.0f);
     sequencer->AddSequence("select_off", kSelectSeconds, kSelectSeconds);
     root->SetSequencer(sequencer);
-    if (JTGeoNode* plate = Panel("plate", 200, 70, JTVec3(0, 0, 4), {0.1f, 0.18f, 0.42f}, 0.8f))
+    if (JTGeoNode* plate = Panel("plate", kButtonWidth, kButtonHeight, JTVec3(0, 0, 4),
+                                 {0.1f, 0.18f, 0.42f}, 0.8f))
         root->AddChild(plate);
-    root->AddChild(SelectionMark(-115, 0, 1, 2));
+    root->AddChild(SelectionMark(-kButtonWidth / 2 - 15, 0, 1, 2));
     root->AddChild(Attach("textattach", JTVec3(0, 0, -2)));
     return root;
 }

@@ -12,6 +12,7 @@
 #include "desktop/scene/world/world.h"
 #include "desktop/units/ship_base/ship.h"
 #include "tools/databuilder/lumivane/lumivane_triggers.h"
+#include "tools/databuilder/lumivane/lumivane_waves.h"
 
 namespace databuilder {
 
@@ -95,8 +96,10 @@ int PlaceArmadaClasses(lumivane::Scene& scene, lumivane::World& world,
     std::vector<EntityHandle> eastFighters =
         place.Squadron(kEastSquadron, int(std::size(kEastSquadron)), east, plan.east, kFacingWest);
 
-    // The bomber's mark is the east's mining station; the mine layer goes
-    // for the east's minesweeper and sows its mines on the way.
+    // The east's mining station is the mark of the bomber and of the mine
+    // layer, which sows its mines on the way: a mark that stays put keeps
+    // the run (and the enemies that go for the layer) in the battle, where
+    // a ship that flees would draw it out of the scene.
     lumivane::Entity* station =
         place.Put("mining station", east + Vec3(10, 0, -14), plan.east, kFacingWest);
     lumivane::Entity* sweeper =
@@ -105,16 +108,27 @@ int PlaceArmadaClasses(lumivane::Scene& scene, lumivane::World& world,
         place.Put("bomber", west + Vec3(-10, 4, -14), plan.west, kFacingEast);
     lumivane::Entity* layer =
         place.Put("mine layer", west + Vec3(-8, 0, 16), plan.west, kFacingEast);
-    place.Put("shuttle", west + Vec3(-16, 3, 0), plan.west, kFacingEast);
+    lumivane::Entity* shuttle =
+        place.Put("shuttle", west + Vec3(-16, 3, 0), plan.west, kFacingEast);
     lumivane::Entity* colony =
         place.Put("colony ship", plan.centre + Vec3(0, 6, -30), plan.west, kFacingEast);
     lumivane::Entity* kit = place.Put("prefab kit", plan.centre + Vec3(0, -4, 30), plan.west, 0.0f);
-    if (!place.ok || !station || !sweeper || !bomber || !layer || !colony || !kit) return -1;
+    if (!place.ok || !station || !sweeper || !bomber || !layer || !shuttle || !colony || !kit)
+        return -1;
+    int added = 0;
+    if (plan.waves) {
+        plan.waves->west.opening = westFighters;
+        plan.waves->east.opening = eastFighters;
+        FleetBuilder build{scene, world, step};
+        if (AddWaves(build, *plan.waves).empty() || !build.ok) return -1;
+        westFighters = plan.waves->west.opening;
+        eastFighters = plan.waves->east.opening;
+        added += kWaveTriggers;
+    }
     // The kit unfolds from the first frame; the hub stands 30 s later.
     static_cast<lumivane::Ship*>(kit)->fireRequest = 1;
 
     int32_t id = plan.firstTriggerId;
-    int added = 0;
     auto add = [&](std::unique_ptr<lumivane::Trigger> trigger) {
         scene.AddTrigger(std::move(trigger));
         ++added;
@@ -126,7 +140,11 @@ int PlaceArmadaClasses(lumivane::Scene& scene, lumivane::World& world,
     add(Order("bomber run", id++, kOrdersAtMs, lumivane::action::kAttack, {bomber->handle},
               station->handle));
     add(Order("mine run", id++, kOrdersAtMs, lumivane::action::kAttack, {layer->handle},
-              sweeper->handle));
+              station->handle));
+    // The shuttle keeps by the colony ship: an idle unit coasts on for
+    // ever, and the enemy's hunters would chase it out of the scene.
+    add(Order("shuttle escorts", id++, kOrdersAtMs, lumivane::action::kFollow, {shuttle->handle},
+              colony->handle));
 
     // The colony ship sends out its settlers one after another.
     auto settlers = DelayTrigger("settlers leave", id++, kColonyAtMs);

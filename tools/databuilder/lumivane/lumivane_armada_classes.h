@@ -16,11 +16,15 @@ class World;
 
 namespace databuilder {
 
+struct WavePlan;
+
 struct ArmadaClassesPlan {
     lumivane::Vec3 centre;      // the two squadrons face each other across it along X
     int west = 1;               // player of the squadron on -X
     int east = 2;               // player of the squadron on +X
     int32_t firstTriggerId = 0; // the triggers take ids from here up
+    // With waves, the squadrons are their first wave (AddWaves).
+    WavePlan* waves = nullptr;
 };
 
 // Places the units and adds their triggers; returns the number of

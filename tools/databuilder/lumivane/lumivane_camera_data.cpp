@@ -148,4 +148,35 @@ void AddCameraTour(Trigger& trigger, const CameraTourViews& views) {
     trigger.actions.push_back(std::move(path));
 }
 
+CameraView FollowView(std::vector<EntityHandle> targets, Vec3 direction, float distance) {
+    CameraView view = Looking(direction);
+    view.offset = view.direction * -distance;
+    const Group group = GroupOf(targets);
+    view.position = group.centre + view.offset;
+    view.targets = std::move(targets);
+    return view;
+}
+
+CameraView OverviewOf(const Scene& scene) {
+    SceneBounds& bounds = GetSceneBounds();
+    const SceneBounds kept = bounds;
+    bounds = {scene.heightLimit, scene.radius};
+    CameraView home;
+    {
+        const Camera camera;
+        home = camera.Home();
+    }
+    bounds = kept;
+    return home;
+}
+
+void AddCameraPath(Trigger& trigger, const std::vector<CameraStep>& steps) {
+    auto path = std::make_unique<TriggerAction>();
+    path->type = action::kCameraPath;
+    path->owner = &trigger;
+    for (const CameraStep& step : steps)
+        path->cameraKeys.push_back(Key(step.name, step.kind, step.ms, step.view));
+    trigger.actions.push_back(std::move(path));
+}
+
 } // namespace databuilder

@@ -55,4 +55,23 @@ struct CameraTourViews {
 };
 void AddCameraTour(lumivane::Trigger& trigger, const CameraTourViews& views);
 
+// A view that follows the units (whichever of them live when it is taken)
+// from `distance` back along `direction` from the centre of their group.
+lumivane::CameraView FollowView(std::vector<lumivane::EntityHandle> targets,
+                                lumivane::Vec3 direction, float distance);
+
+// The overview a camera set up for the scene starts at (its home view).
+lumivane::CameraView OverviewOf(const lumivane::Scene& scene);
+
+// One step of a camera path: a move of `kind` lasting `ms` to `view`, or a
+// hold there (kind 6).
+struct CameraStep {
+    const char* name;
+    uint32_t kind;
+    uint32_t ms;
+    lumivane::CameraView view;
+};
+// The trigger plays the steps as a camera path.
+void AddCameraPath(lumivane::Trigger& trigger, const std::vector<CameraStep>& steps);
+
 } // namespace databuilder

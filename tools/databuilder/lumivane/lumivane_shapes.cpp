@@ -24,6 +24,10 @@ lumivane::GeoNode* Finish(std::string_view name, lumivane::GeoLists& lists, cons
     geo->lighting = look.lit ? 1 : 0;
     if (!look.texture.empty())
         geo->SetTexturePath("models\\textures\\" + std::string(look.texture));
+    if (!look.bump.empty()) {
+        geo->SetSecondTexturePath("models\\textures\\" + std::string(look.bump));
+        geo->envMapped = 1; // marked for the bump pass
+    }
     lists.colours.assign(lists.positions.size(), look.colour);
     lists.texCoordIndices = lists.indices; // one coordinate pair per position
     if (!geo->BuildGeometry(lists, "databuilder")) {

@@ -14,6 +14,9 @@ struct ShapeLook {
     uint32_t colour = 0xFFFFFFFF;
     std::string_view texture; // a file name under models\textures\, or none
     bool lit = true;
+    // A bump texture ("..._bump.dds" under models\textures\) the display's
+    // bump pass lights the shape's surface with, or none.
+    std::string_view bump;
 };
 
 // A sphere of `rings` bands and `segments` slices; texture u runs once

@@ -56,8 +56,8 @@ void Fixed(Values& v, float health, float cost, float buildTime) {
 
 void WriteHub(UnitWriter& w) {
     auto* hub = UnitPrototype<Hub>("hub");
-    hub->AddChild(MakeSphere("core", kHubRadius, 8, 12, HullLook(kHull)));
-    hub->AddChild(MakeRing("ring", kHubRadius + 0.6f, kHubRadius + 1.6f, 32, HullLook(kTrim)));
+    hub->AddChild(MakeSphere("core", kHubRadius, 14, 28, HullLook(kHull)));
+    hub->AddChild(MakeRing("ring", kHubRadius + 0.6f, kHubRadius + 1.6f, 48, HullLook(kTrim)));
     hub->AddChild(MountAt("dummyship", {0, 0, kHubRadius + 1.0f}, kHalfTurn));
     // Sites behind and to the sides; ships leave from the front.
     const float yaws[kHubSites] = {kHalfTurn, 1.5707964f, -1.5707964f, 2.3561945f};
@@ -101,10 +101,10 @@ void WriteModules(UnitWriter& w) {
                 v.Set("task: build", 1).Set("build spacing time", 4.0f);
                 v.SetText("construct1", "scout");
             });
-    w.Write(Module<Hangar>("hangar", MakeSphere("shell", 1.8f, 5, 8, HullLook(0xFFA8B8A0)), 2.0f),
+    w.Write(Module<Hangar>("hangar", MakeSphere("shell", 1.8f, 10, 18, HullLook(0xFFA8B8A0)), 2.0f),
             [](Values& v) { Fixed(v, 60.0f, 300.0f, 4.0f); });
     auto* scope =
-        Module<HubbleScope>("scope", MakeSphere("mount", 0.8f, 4, 6, HullLook(kHull)), 1.0f);
+        Module<HubbleScope>("scope", MakeSphere("mount", 0.8f, 6, 12, HullLook(kHull)), 1.0f);
     TransNode* yaw = MountAt("yaw", {0, 0.8f, 1.0f});
     TransNode* pitch = MountAt("pitch", {});
     pitch->AddChild(
@@ -124,7 +124,7 @@ void WriteModules(UnitWriter& w) {
 
 // A gun on a yaw and pitch mount with two barrels.
 template <class T> T* Emplacement(const char* name, uint32_t colour, float barrelLength) {
-    T* gun = Module<T>(name, MakeSphere("base", 1.0f, 4, 8, HullLook(kHull)), 1.0f);
+    T* gun = Module<T>(name, MakeSphere("base", 1.0f, 6, 12, HullLook(kHull)), 1.0f);
     TransNode* yaw = MountAt("yaw", {0, 1.0f, 1.0f});
     TransNode* pitch = MountAt("pitch", {});
     for (int side = 0; side < 2; ++side) {

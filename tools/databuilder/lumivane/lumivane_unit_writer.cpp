@@ -9,6 +9,10 @@
 
 namespace databuilder {
 
+void UnitDefaults(PropValues& values) {
+    values.Set("scale fudge", 0);
+}
+
 lumivane::TransNode* MakeMount(const std::string& name, lumivane::Vec3 at) {
     auto* node = new lumivane::TransNode;
     node->SetName(name);
@@ -19,6 +23,7 @@ lumivane::TransNode* MakeMount(const std::string& name, lumivane::Vec3 at) {
 void UnitWriter::Write(lumivane::Entity* entity, const std::function<void(PropValues&)>& tune) {
     entity->CreateProps();
     PropValues values{*entity->props};
+    UnitDefaults(values);
     tune(values);
     entity->RecomputeBound();
     const std::string name(entity->Name());

@@ -22,6 +22,12 @@ template <class T> T* UnitPrototype(const char* name) {
     return entity;
 }
 
+// What every unit prototype starts from before its own values: it is drawn
+// at its own size however far the camera stands. Grown with distance, small
+// craft would be drawn many times the size their hulls keep apart by, and
+// ships side by side would seem to pass through one another.
+void UnitDefaults(PropValues& values);
+
 // A TransNode named `name` at `at` of its parent.
 lumivane::TransNode* MakeMount(const std::string& name, lumivane::Vec3 at);
 

@@ -2,8 +2,10 @@
 #include "tools/databuilder/lumivane/lumivane_war_scene.h"
 
 #include <cstdio>
+#include <string>
 
 #include "desktop/scene/entity/entity.h"
+#include "desktop/scene/object/class_table.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/standalone_scene.h"
@@ -70,6 +72,35 @@ void AddWar(Scene& scene, int32_t id, int west, int east) {
     action.values[size_t(west * kPlayerCount + east)] = 1;
     action.values[size_t(east * kPlayerCount + west)] = 1;
     scene.AddTrigger(std::move(trigger));
+}
+
+bool UnitsKeepApart(const World& world, const char* step) {
+    struct Placed {
+        const Entity* unit;
+        float reach;
+    };
+    std::vector<Placed> units;
+    for (int i = 0; i < world.EntityCount(); ++i) {
+        // Parts of a station ride on its core, placed by their links.
+        const Entity* unit = world.EntityAt(i);
+        if (IsA(unit, ClassId::Ship) && !IsA(unit, ClassId::Weapon) && unit->canCollide &&
+            unit->ownerHandle == kNoEntity)
+            units.push_back({unit, unit->PropFloat("main bound scale") * unit->radius});
+    }
+    bool apart = true;
+    for (size_t i = 0; i < units.size(); ++i)
+        for (size_t j = i + 1; j < units.size(); ++j) {
+            const Placed& a = units[i];
+            const Placed& b = units[j];
+            const float distance = (a.unit->position - b.unit->position).Length();
+            if (distance >= a.reach + b.reach) continue;
+            const Vec3& p = a.unit->position;
+            std::fprintf(stderr, "%s: %s at (%g, %g, %g) is placed %g from %s, closer than %g\n",
+                         step, std::string(a.unit->Name()).c_str(), p.x, p.y, p.z, distance,
+                         std::string(b.unit->Name()).c_str(), a.reach + b.reach);
+            apart = false;
+        }
+    return apart;
 }
 
 void OpenWar(lumivane::StandaloneScene& war, FleetBuilder& build, int west, int east, int level) {

@@ -50,6 +50,12 @@ void AddComputerPlayer(lumivane::Scene& scene, int32_t id, int player, int level
 // players', so a war between others must be declared by the script.
 void AddWar(lumivane::Scene& scene, int32_t id, int west, int east);
 
+// Reports every two units of the world placed so close that their hulls, as
+// the collision pass sizes them, reach into each other: units only push
+// apart when they close on each other, so two placed inside each other
+// would fly on inside each other. True when none are.
+bool UnitsKeepApart(const lumivane::World& world, const char* step);
+
 // Sets two sides at war, each a computer player of `level`, on the star
 // backdrop with the Sun and its light.
 void OpenWar(lumivane::StandaloneScene& war, FleetBuilder& build, int west, int east, int level);

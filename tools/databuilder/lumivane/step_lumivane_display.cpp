@@ -24,6 +24,8 @@
 #include "tools/databuilder/lumivane/lumivane_shapes.h"
 #include "tools/databuilder/shared/procedural_paint.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -165,6 +167,51 @@ Image Banner(const char* text, int pixels) {
     return picture;
 }
 
+// The logo's picture: bold white letters filling a wide strip (the top
+// quarter of a square texture, as textures are), each with a dark rim, on a
+// dark translucent plate, so that the name stays readable
+// over a bright sun, and its smaller levels (the picture drawn at a
+// fraction of the screen's size, then stretched) keep letters, not a haze.
+constexpr int kLogoWidth = 512;
+constexpr int kLogoHeight = 128;
+constexpr int kLogoLetters = 92;
+constexpr int kLogoTop = (kLogoHeight - kLogoLetters) / 2 - 6; // the letters' box
+constexpr int kLogoRim = 4;
+constexpr double kLogoPlate = 0.45;
+
+Image LogoPicture(const char* text) {
+    Image letters = platform::image::MakeImage(PixelFormat::A8R8G8B8, kLogoWidth, kLogoHeight);
+    if (auto font = OpenFont(platform::FontStyle::Bold, kLogoLetters))
+        font->DrawWrappedCentred(letters, {0, kLogoTop, kLogoWidth, kLogoHeight - kLogoTop}, text,
+                                 0xFFFFFF);
+    auto coverage = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= kLogoWidth || y >= kLogoHeight) return 0.0;
+        return letters.pixels[(size_t(y) * kLogoWidth + size_t(x)) * 4 + 2] / 255.0;
+    };
+    Image picture = platform::image::MakeImage(PixelFormat::A8R8G8B8, kLogoWidth, kLogoWidth);
+    for (int y = 0; y < kLogoHeight; ++y)
+        for (int x = 0; x < kLogoWidth; ++x) {
+            double rim = 0.0;
+            for (int dy = -kLogoRim; dy <= kLogoRim; ++dy)
+                for (int dx = -kLogoRim; dx <= kLogoRim; ++dx)
+                    if (dx * dx + dy * dy <= kLogoRim * kLogoRim)
+                        rim = std::max(rim, coverage(x + dx, y + dy));
+            // The plate's corners are rounded off by its distance from the
+            // middle line.
+            const double u = std::abs(x + 0.5 - kLogoWidth / 2.0) / (kLogoWidth / 2.0);
+            const double v = std::abs(y + 0.5 - kLogoHeight / 2.0) / (kLogoHeight / 2.0);
+            const double plate =
+                kLogoPlate * std::clamp((1.0 - std::max(u * u, v * v)) * 6.0, 0.0, 1.0);
+            const double ink = coverage(x, y);
+            const double alpha = std::max({ink, rim * 0.9, plate});
+            const double bright = alpha > 0.0 ? ink / alpha : 0.0;
+            uint8_t* p = &picture.pixels[(size_t(y) * kLogoWidth + size_t(x)) * 4];
+            p[0] = p[1] = p[2] = uint8_t(std::lround(16 + bright * 239));
+            p[3] = uint8_t(std::lround(alpha * 255));
+        }
+    return picture;
+}
+
 // The inset picture's frame: a bright rim, clear inside.
 Image InsetFrame() {
     return databuilder::Paint(PixelFormat::A8R8G8B8, 64, 64, [](double u, double v, double c[4]) {
@@ -194,6 +241,15 @@ bool WriteOverlayModel(const std::filesystem::path& root, Entity* model) {
     return ok;
 }
 
+// An overlay picture is drawn after the frame has uploaded the texture
+// levels its models asked for, so a level it asks for would be forgotten
+// before the next upload and the picture shown at the smallest level, a
+// smear: its texture is kept resident, every level in a slot of its own.
+GeoNode* ResidentPicture(GeoNode* rect) {
+    rect->SetTexturePath(rect->TexturePath(), 1);
+    return rect;
+}
+
 // The logo hangs from the view's top-left corner (50 model units to the
 // view's half width at its depth). "on" slides it in; "screensaver" then
 // lets it drift gently, over and over.
@@ -202,9 +258,9 @@ Entity* Logo() {
     logo->SetName("logo");
     auto* frame = new FrameAnim;
     frame->SetName("logoframe");
-    frame->AddChild(
-        databuilder::MakeRect("logo", 2, -2, 18, -6, 0, 0, 1, 0.25f,
-                              {.colour = 0xFFFFE0A0, .texture = "logo.dds", .lit = false}));
+    frame->AddChild(ResidentPicture(
+        databuilder::MakeRect("logo", 2, -2, 20, -6.5f, 0, 0, 1, 0.25f,
+                              {.colour = 0xFFFFE0A0, .texture = "logo.dds", .lit = false})));
     auto* keys = new FrameChannel;
     Matrix above, rest, low;
     above.MakeTranslation(0, 8, 0);
@@ -226,8 +282,8 @@ Entity* Logo() {
 Entity* Pause() {
     auto* pause = new Entity;
     pause->SetName("Pause");
-    pause->AddChild(databuilder::MakeRect("Pause", 38, -26, 62, -32, 0, 0, 1, 0.25f,
-                                          {.texture = "pause.dds", .lit = false}));
+    pause->AddChild(ResidentPicture(databuilder::MakeRect("Pause", 38, -26, 62, -32, 0, 0, 1, 0.25f,
+                                                          {.texture = "pause.dds", .lit = false})));
     return pause;
 }
 
@@ -255,7 +311,7 @@ DATABUILDER_STEP(LumivaneDisplay, "lumivane_display") {
         return false;
     }
     return WriteFontSheet(textures) && WriteCharMap(root) &&
-           SaveTexture(textures / "logo.dds", Banner("Lumivane", 40)) &&
+           SaveTexture(textures / "logo.dds", LogoPicture("Lumivane")) &&
            SaveTexture(textures / "pause.dds", Banner("Paused", 40)) &&
            SaveTexture(textures / "pip.dds", InsetFrame()) && WriteOverlayModel(root, Logo()) &&
            WriteOverlayModel(root, Pause()) && CheckLibrary(root);

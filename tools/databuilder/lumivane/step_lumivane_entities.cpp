@@ -36,8 +36,13 @@ using databuilder::SetInt;
 
 // A globe of unit radius, coloured `colour`, wearing a texture of
 // models\textures\; lit by the scene's lights, or shining by itself.
+// Enough bands and slices that a body filling much of the picture (the Sun
+// close up) shows a round edge.
+constexpr int kGlobeRings = 18;
+constexpr int kGlobeSegments = 36;
+
 GeoNode* Globe(const char* name, uint32_t colour, std::string_view texture, bool lit = true) {
-    return databuilder::MakeSphere(name, 1.0f, 8, 12,
+    return databuilder::MakeSphere(name, 1.0f, kGlobeRings, kGlobeSegments,
                                    {.colour = colour, .texture = texture, .lit = lit});
 }
 
@@ -93,6 +98,14 @@ struct Writer {
 void Weightless(Entity& e) {
     SetFlag(e, "can collide", false);
     SetFlag(e, "affected by gravity", false);
+}
+
+// Drawn at its own size however far the camera stands. The pieces and the
+// blast of a unit that explodes take on its growth with distance, and the
+// units are drawn at their own size (see the unit writer): grown, a small
+// craft's debris and fireball would dwarf the ships about it.
+void OwnSize(Entity& e) {
+    SetFlag(e, "scale fudge", false);
 }
 
 Ship* TestShip() {
@@ -182,11 +195,15 @@ DATABUILDER_STEP(LumivaneEntities, "lumivane_entities") {
     for (const databuilder::ParticleEffect& effect : databuilder::ParticleEffects())
         write(Prototype<PartSys>(effect.name), [&effect](Entity& e) {
             Weightless(e);
+            OwnSize(e);
             effect.tune(e);
             // The file holds the particle node, as a loaded system has one.
             static_cast<PartSys&>(e).EnsureParticleNode();
         });
-    write(Prototype<Debris>("debris"), Weightless);
+    write(Prototype<Debris>("debris"), [](Entity& e) {
+        Weightless(e);
+        OwnSize(e);
+    });
     write(TestShip(), [](Entity& e) {
         SetInt(e, "race", 1);
         SetFloat(e, "top speed", 0.5f);

@@ -30,6 +30,7 @@
 #include "tools/databuilder/lumivane/lumivane_hulls.h"
 #include "tools/databuilder/lumivane/lumivane_prop_values.h"
 #include "tools/databuilder/lumivane/lumivane_shapes.h"
+#include "tools/databuilder/lumivane/lumivane_unit_writer.h"
 #include "tools/databuilder/shared/sound_synth.h"
 
 namespace {
@@ -111,7 +112,7 @@ Ship* MakeShip(const ShipLook& look) {
     ship->AddRef();
     const databuilder::ShapeLook paint = databuilder::HullLook(look.colour);
     ship->AddChild(
-        look.orb ? databuilder::MakeSphere("hull", 0.5f * look.length, 4, 6, paint)
+        look.orb ? databuilder::MakeSphere("hull", 0.5f * look.length, 8, 14, paint)
                  : databuilder::MakeWedge("hull", look.length, look.width, look.height, paint));
     const float back = -0.4f * look.length;
     const float side = 0.35f * look.width;
@@ -145,6 +146,7 @@ bool WriteShip(const std::filesystem::path& root, const ShipLook& look,
     Ship* ship = MakeShip(look);
     ship->CreateProps();
     Values values{*ship->props};
+    databuilder::UnitDefaults(values);
     tune(values);
     ship->RecomputeBound();
     const std::string name(ship->Name());

@@ -5,7 +5,9 @@
 // with a perimeter station, a capital ship, a cruiser and patrol boats.
 // The script sends the carrier and the ATR at the east's capital ship, so
 // their fighters and marines launch at once, and every other idle unit is
-// sent to fight by its computer player. The step's name sorts after every
+// sent to fight by its computer player. Whenever a fleet's heavy ships are
+// gone (or after a while) a new wave of its ships comes through the gate
+// behind it. The step's name sorts after every
 // unit step (steps run in name order), so all prototypes are written
 // before the scene is built from them. The companion table names the
 // scene. The scene is read back with the scene's Load.
@@ -24,6 +26,7 @@
 #include "tools/databuilder/lumivane/lumivane_camera_data.h"
 #include "tools/databuilder/lumivane/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane/lumivane_war_scene.h"
+#include "tools/databuilder/lumivane/lumivane_waves.h"
 
 namespace {
 
@@ -35,6 +38,13 @@ constexpr int kWest = 1;
 constexpr int kEast = 2;
 constexpr int kComputerLevel = 1; // every idle unit is sent to fight
 constexpr Vec3 kLookAcross{0.0f, -0.45f, -0.9f};
+// Reinforcements come through a gate behind each fleet, the small ships
+// first: they clear the gate's mouth soonest.
+constexpr Vec3 kWestGate{-70, 4, -114};
+constexpr Vec3 kEastGate{60, -4, -114};
+constexpr uint32_t kWaveAtLatestMs = 180000;
+constexpr float kWaveViewDistance = 110.0f;
+constexpr float kSideViewDistance = 75.0f;
 
 using databuilder::PlacedUnit;
 
@@ -43,14 +53,14 @@ using databuilder::PlacedUnit;
 // enemy, so a carrier holding its orbit keeps its heading while its craft
 // land.
 constexpr PlacedUnit kWestFleet[] = {
-    {"carrier", {-36, 0, -110}},    {"atr", {-22, 4, -96}},      {"capitolship", {-24, 0, -124}},
-    {"cruiser", {-16, -4, -112}},   {"cruiser", {-18, 6, -132}}, {"patrolboat", {-12, 0, -102}},
-    {"patrolboat", {-12, 2, -120}},
+    {"carrier", {-52, 0, -100}},    {"atr", {-38, 4, -88}},      {"capitolship", {-50, 0, -124}},
+    {"cruiser", {-30, -4, -110}},   {"cruiser", {-30, 6, -138}}, {"patrolboat", {-20, 0, -96}},
+    {"patrolboat", {-20, 2, -124}},
 };
 constexpr int kCarrierGroup = 2;
 constexpr PlacedUnit kEastFleet[] = {
-    {"capitolship", {18, 0, -112}}, {"perimeterstation", {28, 0, -126}}, {"cruiser", {16, 4, -128}},
-    {"patrolboat", {12, 0, -100}},  {"patrolboat", {14, -2, -118}},
+    {"capitolship", {36, 0, -112}}, {"perimeterstation", {40, 0, -140}}, {"cruiser", {22, 4, -132}},
+    {"patrolboat", {18, 0, -96}},   {"patrolboat", {20, -2, -116}},
 };
 
 bool BuildArmada(const std::filesystem::path& root) {
@@ -60,8 +70,24 @@ bool BuildArmada(const std::filesystem::path& root) {
     databuilder::OpenWar(armada, build, kWest, kEast, kComputerLevel);
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
-    const std::vector<EntityHandle> west = build.Fleet(kWestFleet, kWest, facingEast);
-    const std::vector<EntityHandle> east = build.Fleet(kEastFleet, kEast, facingWest);
+    databuilder::WavePlan waves{.west = {kWest,
+                                         kWestGate,
+                                         {1, 0, 0},
+                                         {"patrolboat", "patrolboat", "cruiser", "cruiser"},
+                                         build.Fleet(kWestFleet, kWest, facingEast)},
+                                .east = {kEast,
+                                         kEastGate,
+                                         {-1, 0, 0},
+                                         {"patrolboat", "patrolboat", "cruiser", "capitolship"},
+                                         build.Fleet(kEastFleet, kEast, facingWest)},
+                                .firstTriggerId = 40,
+                                .latestMs = kWaveAtLatestMs,
+                                .viewDirection = kLookAcross,
+                                .viewDistance = kWaveViewDistance,
+                                .sideViewDistance = kSideViewDistance};
+    if (databuilder::AddWaves(build, waves).empty()) build.ok = false;
+    const std::vector<EntityHandle>& west = waves.west.opening;
+    const std::vector<EntityHandle>& east = waves.east.opening;
 
     if (west.size() >= size_t(kCarrierGroup) && !east.empty())
         databuilder::AddOrder(armada.scene, "carrier strike", 30, 1000, action::kAttack,
@@ -73,8 +99,8 @@ bool BuildArmada(const std::filesystem::path& root) {
     // The camera follows both fleets from the Sun's side.
     const databuilder::StartView start{databuilder::UnitsOf(armada.world, {kWest, kEast}),
                                        kLookAcross};
-    const bool ok =
-        build.ok && databuilder::SaveAndCheckScene(armada.scene, root, "scenes\\armada.mis",
+    const bool ok = build.ok && databuilder::UnitsKeepApart(armada.world, kStep) &&
+                    databuilder::SaveAndCheckScene(armada.scene, root, "scenes\\armada.mis",
                                                    armada.scene.triggers.size(), kStep, &start);
     SetSceneTimeSource(nullptr);
     if (!ok) std::fprintf(stderr, "%s: the armada scene could not be built\n", kStep);

@@ -130,16 +130,13 @@ Sequencer* DeploySequences(FrameAnim* dish) {
 
 void WriteDeployables(UnitWriter& w) {
     auto* mine = UnitPrototype<Mine>("mine");
-    mine->AddChild(MakeSphere("core", 0.6f, 4, 6, HullLook(0xFFC03030)));
+    mine->AddChild(MakeSphere("core", 0.6f, 6, 10, HullLook(0xFFC03030)));
     w.Write(mine, [](Values& v) {
         v.Set("race", 1).Set("health max", 4.0f).Set("sensor range", 18.0f);
         v.Set("thrust", 0.6f).Set("top speed", 1.2f).Set("affected by gravity", 0);
         // Sides ignore mines: they are found only by running into them.
         // A mine takes no orders; it goes for what comes near by itself.
         v.Set("target for enemies", 0).Set("task: auto repair", 0).Set("task: attack", 0);
-        // Drawn at its own size however far: grown like a ship, a field of
-        // mines would merge into one red wall.
-        v.Set("scale fudge", 0);
     });
 
     auto* comsat = UnitPrototype<Comsat>("comsat");
@@ -162,7 +159,7 @@ void WriteDeployables(UnitWriter& w) {
 Ship* ArmedShip(const char* name, float length, float width, float height, uint32_t colour,
                 bool orb) {
     auto* ship = UnitPrototype<Ship>(name);
-    ship->AddChild(orb ? MakeSphere("hull", 0.5f * length, 4, 6, HullLook(colour))
+    ship->AddChild(orb ? MakeSphere("hull", 0.5f * length, 8, 14, HullLook(colour))
                        : MakeWedge("hull", length, width, height, HullLook(colour)));
     ship->AddChild(MakeMount("dummyweapon", {0, 0, 0.65f * length}));
     return ship;
@@ -207,8 +204,8 @@ void WriteArmedShips(UnitWriter& w) {
 
 void WriteStation(UnitWriter& w) {
     auto* core = UnitPrototype<Structure>("stationcore");
-    core->AddChild(MakeSphere("core", 2.0f, 6, 10, HullLook(0xFFB0B0C0)));
-    core->AddChild(MakeRing("ring", 2.3f, 2.8f, 24, HullLook(0xFF707890)));
+    core->AddChild(MakeSphere("core", 2.0f, 12, 24, HullLook(0xFFB0B0C0)));
+    core->AddChild(MakeRing("ring", 2.3f, 2.8f, 40, HullLook(0xFF707890)));
     for (int i = 0; i < kStationDocks; ++i) {
         const float angle = float(i) * 1.5707963f;
         core->AddChild(

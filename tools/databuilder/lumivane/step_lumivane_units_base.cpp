@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/scene/entity/entity.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/standalone_scene.h"
@@ -59,8 +60,9 @@ void AddBuildList(Scene& scene, const char* name, int32_t id, uint32_t delayMs,
 }
 
 // The camera comes in to watch the station grow, swings round it and
-// settles on a view of the hub and its ships, which then follows the
-// station's units.
+// settles on a view of the hub, its modules and its yard, which then
+// follows the hub: the yard's pods and tug come and go, and a view of
+// their middle would drift off the station.
 void AddStationTour(Scene& scene, int32_t id, std::vector<EntityHandle> units) {
     auto trigger = databuilder::DelayTrigger("station tour", id, 1000);
     // From the Sun's side, so the station shows its lit face.
@@ -100,7 +102,7 @@ bool BuildBase(const std::filesystem::path& root) {
     spawn("Sky", {}, -1); // the star backdrop comes first
     spawn("Sun", {}, -1);
     spawn("Sunlight", {}, -1); // planets, rocks and the station lit by the Sun
-    spawn("hub", kHubAt, kStation);
+    Entity* hub = spawn("hub", kHubAt, kStation);
     base.world.JoinPending();
     ok = databuilder::AddMiningYard(base,
                                     {.bayAt = kHubAt + Vec3(28, 0, -12),
@@ -120,7 +122,7 @@ bool BuildBase(const std::filesystem::path& root) {
         {"scout", "turret", "missileturret", "chafflauncher", "drydock", "hangar", "scope"});
 
     const std::vector<EntityHandle> station = databuilder::UnitsOf(base.world, {kStation});
-    AddStationTour(base.scene, 45, station);
+    if (hub) AddStationTour(base.scene, 45, {hub->handle});
 
     base.scene.radius = kSceneRadius;
     base.scene.title = "Base";

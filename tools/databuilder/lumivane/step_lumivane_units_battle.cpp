@@ -3,7 +3,9 @@
 // (players 1 and 2), each with a fleet of armed ships closing on the
 // other; player 2 holds a station of pods docked on a core, and a mine
 // field lies behind it. The script sends the first fleet's strike group at
-// the station core and the second fleet hunting. The companion table names
+// the station core and the second fleet hunting, and whenever a fleet's
+// ships are gone (or after a while) a new wave of its ships comes through
+// the gate behind it, for the camera to follow. The companion table names
 // the scene. The scene is read back with the scene's Load.
 #include "tools/databuilder/shared/data_step.h"
 
@@ -20,6 +22,7 @@
 #include "tools/databuilder/lumivane/lumivane_camera_data.h"
 #include "tools/databuilder/lumivane/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane/lumivane_war_scene.h"
+#include "tools/databuilder/lumivane/lumivane_waves.h"
 
 namespace {
 
@@ -49,6 +52,12 @@ constexpr Vec3 kMineField{8, 0, 160}; // behind the station
 
 constexpr const char* kStep = "lumivane_units_battle";
 constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
+// Reinforcements come through a gate behind each fleet.
+constexpr Vec3 kWestGate{-34, 4, 114};
+constexpr Vec3 kEastGate{58, -4, 114};
+constexpr uint32_t kWaveAtLatestMs = 150000;
+constexpr float kWaveViewDistance = 90.0f;
+constexpr float kSideViewDistance = 45.0f;
 
 // The core with a pod at each dock.
 Entity* Station(databuilder::FleetBuilder& build, int player) {
@@ -83,10 +92,26 @@ bool BuildBattle(const std::filesystem::path& root) {
     databuilder::OpenWar(battle, build, kWest, kEast, kComputerLevel);
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
-    const std::vector<EntityHandle> west = build.Fleet(kWestFleet, kWest, facingEast);
-    const std::vector<EntityHandle> east = build.Fleet(kEastFleet, kEast, facingWest);
+    databuilder::WavePlan waves{.west = {kWest,
+                                         kWestGate,
+                                         {1, 0, 0},
+                                         {"lancer", "picket", "gunship", "gunship"},
+                                         build.Fleet(kWestFleet, kWest, facingEast)},
+                                .east = {kEast,
+                                         kEastGate,
+                                         {-1, 0, 0},
+                                         {"stinger", "stinger", "warden", "gunship"},
+                                         build.Fleet(kEastFleet, kEast, facingWest)},
+                                .firstTriggerId = 40,
+                                .latestMs = kWaveAtLatestMs,
+                                .viewDirection = kLookAcross,
+                                .viewDistance = kWaveViewDistance,
+                                .sideViewDistance = kSideViewDistance};
     Entity* core = Station(build, kEast);
     MineField(build, kEast);
+    if (databuilder::AddWaves(build, waves).empty()) build.ok = false;
+    const std::vector<EntityHandle>& west = waves.west.opening;
+    const std::vector<EntityHandle>& east = waves.east.opening;
 
     if (core && west.size() >= size_t(kStrikeGroup))
         databuilder::AddOrder(battle.scene, "strike the station", 30, 1000, action::kAttack,
@@ -96,12 +121,13 @@ bool BuildBattle(const std::filesystem::path& root) {
     battle.scene.title = "Battle";
     battle.scene.secondTitle = "Battle";
     battle.scene.text5 = "battle";
-    // The camera follows both sides, looking away from the Sun across the
-    // fleets at the station.
-    const databuilder::StartView start{databuilder::UnitsOf(battle.world, {kWest, kEast}),
-                                       kLookAcross};
-    const bool ok =
-        build.ok && databuilder::SaveAndCheckScene(battle.scene, root, "scenes\\battle.mis",
+    // The camera follows both fleets, looking away from the Sun across them
+    // at the station.
+    std::vector<EntityHandle> fleets = west;
+    fleets.insert(fleets.end(), east.begin(), east.end());
+    const databuilder::StartView start{fleets, kLookAcross};
+    const bool ok = build.ok && databuilder::UnitsKeepApart(battle.world, kStep) &&
+                    databuilder::SaveAndCheckScene(battle.scene, root, "scenes\\battle.mis",
                                                    battle.scene.triggers.size(), kStep, &start);
     SetSceneTimeSource(nullptr);
     if (!ok) std::fprintf(stderr, "%s: the battle scene could not be built\n", kStep);

@@ -1,5 +1,6 @@
 // Writes Lumivane's capital units into "LumivaneData/models" through the
-// units' own Save, with their property files: the "carrier" with eight
+// units' own Save, with their property files (the big hulls with the
+// plates' relief for the bump pass): the "carrier" with eight
 // bays of "carrierfighter"s, the "atr" with eight "spacemarine"s, and the
 // turret ships "capitolship", "cruiser", "patrolboat" and
 // "perimeterstation". Every model carries the nodes and sequences its class
@@ -27,6 +28,7 @@
 namespace {
 
 using namespace lumivane;
+using databuilder::BumpedHullLook;
 using databuilder::HullLook;
 using databuilder::MakeMount;
 using databuilder::MakeSphere;
@@ -112,7 +114,7 @@ void Armed(Values& v, const char* weapon, float range, float reload, float sprea
 void WriteCarrier(Writer& w) {
     auto* carrier = UnitPrototype<Carrier>("carrier");
     UnitAnimation animation;
-    carrier->AddChild(MakeWedge("hull", 10.0f, 3.2f, 1.7f, HullLook(kHullGrey)));
+    carrier->AddChild(MakeWedge("hull", 10.0f, 3.2f, 1.7f, BumpedHullLook(kHullGrey)));
     carrier->AddChild(MakeWedge("deck", 7.5f, 1.3f, 2.2f, HullLook(0xFF707888)));
     AddThrustMounts(*carrier, 1.0f, 0.5f, -4.0f, false);
     AddBays(*carrier, animation, 1.3f, 10.0f, -0.3f, "fighter");
@@ -211,7 +213,7 @@ void AddCapitolTurret(Ship& ship, UnitAnimation& animation, int n, float x, floa
 void WriteCapitolShip(Writer& w) {
     auto* ship = UnitPrototype<CapitolShip>("capitolship");
     UnitAnimation animation;
-    ship->AddChild(MakeWedge("hull", 20.0f, 6.0f, 3.4f, HullLook(0xFF7C8494)));
+    ship->AddChild(MakeWedge("hull", 20.0f, 6.0f, 3.4f, BumpedHullLook(0xFF7C8494)));
     // Three turrets a side: 1, 3, 5 to port, 2, 4, 6 to starboard.
     for (int n = 1; n <= 6; ++n) {
         const float side = n % 2 == 1 ? -1.0f : 1.0f;
@@ -227,7 +229,7 @@ void WriteCapitolShip(Writer& w) {
 void WriteCruiser(Writer& w) {
     auto* ship = UnitPrototype<Cruiser>("cruiser");
     UnitAnimation animation;
-    ship->AddChild(MakeWedge("hull", 12.0f, 3.6f, 2.0f, HullLook(0xFF8C8C9C)));
+    ship->AddChild(MakeWedge("hull", 12.0f, 3.6f, 2.0f, BumpedHullLook(0xFF8C8C9C)));
     constexpr float kTurretZ[5] = {4.0f, 2.0f, 0.0f, -2.5f, -4.0f};
     for (int n = 1; n <= 5; ++n) {
         auto* turret = new TransNode;
@@ -271,7 +273,7 @@ void WritePatrolBoat(Writer& w) {
 
 void WritePerimeterStation(Writer& w) {
     auto* station = UnitPrototype<PerimeterStation>("perimeterstation");
-    station->AddChild(MakeSphere("base", 2.0f, 5, 8, HullLook(0xFF909AA8)));
+    station->AddChild(MakeSphere("base", 2.0f, 10, 20, HullLook(0xFF909AA8)));
     auto* tilt = new TransNode;
     tilt->SetName("bodytilt");
     tilt->AddChild(MakeWedge("tower", 3.0f, 1.4f, 1.4f, HullLook(0xFFA8B0BC)));

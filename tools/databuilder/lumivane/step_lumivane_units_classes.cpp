@@ -161,8 +161,8 @@ void WriteColonyShip(UnitWriter& w) {
     });
 
     auto* colony = UnitPrototype<ColonyShip>("colony ship");
-    colony->AddChild(MakeSphere("habitat", 2.2f, 6, 10, HullLook(0xFFD8D0C0)));
-    colony->AddChild(MakeRing("dock ring", 2.5f, 3.2f, 24, HullLook(0xFF8890A0)));
+    colony->AddChild(MakeSphere("habitat", 2.2f, 12, 24, HullLook(0xFFD8D0C0)));
+    colony->AddChild(MakeRing("dock ring", 2.5f, 3.2f, 40, HullLook(0xFF8890A0)));
     colony->AddChild(MakeMount("dummyship", {0, 0, -3.6f}));
     w.Write(colony, [](Values& v) {
         Flyer(v, 80.0f, 60.0f);
@@ -187,7 +187,7 @@ void WriteLightCraft(UnitWriter& w) {
     });
 
     auto* probe = UnitPrototype<Probe>("probe");
-    probe->AddChild(MakeSphere("body", 0.6f, 4, 8, HullLook(0xFFE0C060)));
+    probe->AddChild(MakeSphere("body", 0.6f, 6, 12, HullLook(0xFFE0C060)));
     probe->AddChild(Part("EngineSpindle", {0, 0, -0.6f},
                          MakeWedge("spindle", 0.9f, 0.3f, 0.3f, HullLook(0xFF707070))));
     static const char* const kThrust[4] = {"llthrust", "lrthrust", "ulthrust", "urthrust"};
@@ -251,7 +251,7 @@ void WriteMineLayer(UnitWriter& w) {
 
 void WriteStations(UnitWriter& w) {
     auto* station = UnitPrototype<MiningStation>("mining station");
-    station->AddChild(MakeSphere("base", 1.6f, 5, 8, HullLook(0xFF9A9080)));
+    station->AddChild(MakeSphere("base", 1.6f, 10, 18, HullLook(0xFF9A9080)));
     TransNode* body = MakeMount("bodytilt", {0, 1.2f, 0});
     body->AddChild(MakeWedge("drill arm", 4.0f, 1.0f, 1.0f, HullLook(0xFFC0A040)));
     body->AddChild(MakeRing("collar", 0.8f, 1.6f, 16, HullLook(0xFF606060)));

@@ -1,12 +1,14 @@
 // Writes Lumivane's fleet scene, "scenes\fleet.mis", built in code from the
 // unit prototypes and saved by the scene's own Save: four squads flying in
-// formation about the Sun (line abreast, a wedge, a column of fours and a
-// ring), a patrol circling waypoints that ride a planet, and a short script
-// whose orders send a frigate to orbit a planet and a fighter to a point,
-// after which it orbits the Sun; it shows the head-up display. When the scenery has its "Wormhole",
-// a squad flies through it and out of the scene, between two yellow flames and under a crackle of
-// electricity that mark the gate. The companion table names the scene. The scene is read back with
-// the scene's Load.
+// formation on circuits about the Sun (line abreast, a wedge, a column of
+// fours and a ring), which the camera visits in turn, a patrol circling
+// waypoints that ride a planet, and a short script whose orders send a
+// frigate to orbit a planet and a fighter to a point, after which it orbits
+// the Sun; it shows the head-up display. When the scenery has its
+// "Wormhole", a squad flies through it and out of the scene, between two
+// yellow flames and under a crackle of electricity that mark the gate. The
+// companion table names the scene. The scene is read back with the scene's
+// Load.
 #include "tools/databuilder/shared/data_step.h"
 
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/display/camera/camera.h"
 #include "desktop/scene/world/message.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
@@ -25,6 +28,7 @@
 #include "tools/databuilder/lumivane/lumivane_camera_data.h"
 #include "tools/databuilder/lumivane/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane/lumivane_triggers.h"
+#include "tools/databuilder/lumivane/lumivane_war_scene.h"
 
 namespace {
 
@@ -42,16 +46,28 @@ struct Formation {
     const char* prototype;
     int members; // the leader included
     Vec3 leaderAt;
+    float circuit; // the reach of the leader's circuit about its start
 };
 
-// Squads about the Sun on orbits far enough apart that their formations
-// never meet: line abreast, wedge behind, column of fours, ring.
+// Squads about the Sun, far enough apart that their formations never
+// meet: line abreast, wedge behind, column of fours, ring. Each leader flies
+// a circuit of four points about where it starts, and its squad keeps
+// formation on it.
 constexpr Formation kFormations[] = {
-    {1, 3, "fighter", 4, {0, 0, 60}},
-    {2, 5, "fighter", 5, {-95, 0, 0}},
-    {3, 8, "seeker", 5, {0, 0, -130}},
-    {4, 11, "fighter", 6, {165, 0, 0}},
+    {1, 3, "fighter", 4, {0, 0, 60}, 28.0f},
+    {2, 5, "fighter", 5, {-95, 0, 0}, 32.0f},
+    {3, 8, "seeker", 5, {0, 0, -130}, 36.0f},
+    {4, 11, "fighter", 6, {165, 0, 0}, 40.0f},
 };
+// The camera's tour: it follows each squad in turn, then takes in the
+// whole fleet, and starts over.
+constexpr uint32_t kTourStartMs = 4000;
+constexpr uint32_t kTourMoveMs = 6000;
+constexpr uint32_t kTourHoldMs = 18000;
+constexpr uint32_t kTourOverviewMs = 20000;
+constexpr Vec3 kLookAtSquad{0.35f, -0.45f, -0.8f};
+constexpr float kSquadViewDistance = 38.0f;
+constexpr float kFleetViewDistance = 380.0f;
 
 struct Builder {
     Scene& scene;
@@ -72,11 +88,11 @@ struct Builder {
         return made;
     }
 
-    // The leader orbits the Sun; the members take their places about it,
-    // turned and moving as it does.
-    void AddFormation(const Formation& f) {
+    // The leader flies its circuit; the members take their places about
+    // it, turned and moving as it does. The squad's handles.
+    std::vector<EntityHandle> AddFormation(const Formation& f) {
         auto* leader = AsShip(Spawn(f.prototype, f.leaderAt, true, kFleetPlayer, f.squad));
-        if (!leader) return;
+        if (!leader) return {};
         leader->formationKind = f.kind;
         leader->formationSpacing = kFleetSpacing;
         std::vector<Ship*> members;
@@ -92,6 +108,32 @@ struct Builder {
             member->PlaceLocalMatrix();
         }
         world.JoinPending();
+        // A loop outward of the start, clear of the Sun.
+        const float r = f.circuit;
+        Vec3 out = f.leaderAt;
+        out.Normalize();
+        const Vec3 along = Vec3::Cross({0, 1, 0}, out);
+        const Vec3 middle = f.leaderAt + out * r;
+        FlyCircuit(*leader, {middle + along * r + Vec3(0, 3, 0), middle + out * r,
+                             middle - along * r + Vec3(0, -3, 0), f.leaderAt});
+        std::vector<EntityHandle> squad{leader->handle};
+        for (const Ship* member : members)
+            squad.push_back(member->handle);
+        return squad;
+    }
+
+    // Waypoints the unit flies round and round.
+    void FlyCircuit(Ship& unit, std::initializer_list<Vec3> points) {
+        int restart = 1;
+        for (const Vec3& point : points) {
+            WaypointOrder order;
+            order.restart = restart;
+            order.point = point;
+            order.units.Append(unit.handle);
+            unit.HandleMessage(order);
+            restart = 0;
+        }
+        unit.lastOrderTick = -1;
     }
 
     // Free-standing particle systems by the gate, drawn large enough to
@@ -113,22 +155,14 @@ struct Builder {
 
     // A fighter circling four points about the planet, each riding it.
     void AddPatrol(const Entity& planet) {
-        const Vec3 corners[] = {{15, 0, 0}, {0, 0, 15}, {-15, 0, 0}, {0, 0, -15}};
-        auto* patrol = AsShip(Spawn("fighter", planet.position + corners[0], false, kFleetPlayer));
+        const Vec3 p = planet.position;
+        auto* patrol = AsShip(Spawn("fighter", p + Vec3(15, 0, 0), false, kFleetPlayer));
         if (!patrol) return;
         world.JoinPending();
-        int restart = 1;
-        for (const Vec3& corner : corners) {
-            WaypointOrder order;
-            order.restart = restart;
-            order.point = planet.position + corner;
-            order.units.Append(patrol->handle);
-            patrol->HandleMessage(order);
-            restart = 0;
-        }
+        FlyCircuit(*patrol, {p + Vec3(15, 0, 0), p + Vec3(0, 0, 15), p + Vec3(-15, 0, 0),
+                             p + Vec3(0, 0, -15)});
         for (EntityHandle rider : patrol->waypointRiders)
             if (rider != planet.handle) ok = false;
-        patrol->lastOrderTick = -1;
     }
 };
 
@@ -144,6 +178,30 @@ void AddOrder(Scene& scene, const char* name, int32_t id, uint32_t delayMs, int3
     scene.AddTrigger(std::move(trigger));
 }
 
+// The camera follows each squad in turn from close by, then the whole fleet
+// from its start view; the trigger starts the tour over when it has run.
+void AddTour(Scene& scene, const std::vector<std::vector<EntityHandle>>& squads,
+             const databuilder::StartView& start) {
+    uint32_t length = kTourOverviewMs + kTourMoveMs;
+    for (size_t i = 0; i < squads.size(); ++i)
+        length += kTourMoveMs + kTourHoldMs;
+    auto tour = databuilder::DelayTrigger("tour", 17, kTourStartMs);
+    tour->once = 0;
+    std::vector<databuilder::CameraStep> steps;
+    for (const std::vector<EntityHandle>& squad : squads) {
+        const CameraView view = databuilder::FollowView(squad, kLookAtSquad, kSquadViewDistance);
+        steps.push_back({"squad", camera_move::kQuartic, kTourMoveMs, view});
+        steps.push_back({"watch", camera_move::kHold, kTourHoldMs, view});
+    }
+    const CameraView whole =
+        databuilder::FollowView(start.targets, start.direction, kFleetViewDistance);
+    steps.push_back({"fleet", camera_move::kQuartic, kTourMoveMs, whole});
+    databuilder::AddCameraPath(*tour, steps);
+    // The next tour begins once this one has come back to the fleet.
+    tour->AddChild(databuilder::DelayTrigger("tour over", 18, length));
+    scene.AddTrigger(std::move(tour));
+}
+
 bool BuildFleet(const std::filesystem::path& root) {
     SetSceneTimeSource([] { return kFleetCreationTime; });
     StandaloneScene fleet(root);
@@ -157,10 +215,12 @@ bool BuildFleet(const std::filesystem::path& root) {
     Entity* harbour = build.Spawn("Planet", {-150, 0, 150}, true);
     Entity* beacon = build.Spawn("Planet", {100, 0, -200}, true);
     world.JoinPending();
+    std::vector<std::vector<EntityHandle>> squads;
     for (const Formation& formation : kFormations)
-        build.AddFormation(formation);
+        squads.push_back(build.AddFormation(formation));
     // The camera follows the four formations, looking down on their orbits.
     const databuilder::StartView start{databuilder::UnitsOf(world, {kFleetPlayer}), kLookDown};
+    AddTour(scene, squads, start);
     if (beacon) build.AddPatrol(*beacon);
 
     Entity* frigate = build.Spawn("frigate", {-180, 0, 180}, false, kFleetPlayer);
@@ -197,8 +257,8 @@ bool BuildFleet(const std::filesystem::path& root) {
     scene.title = "Fleet";
     scene.secondTitle = "Fleet";
     scene.text5 = "fleet";
-    const bool ok =
-        build.ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\fleet.mis",
+    const bool ok = build.ok && databuilder::UnitsKeepApart(world, kStep) &&
+                    databuilder::SaveAndCheckScene(scene, root, "scenes\\fleet.mis",
                                                    scene.triggers.size(), kStep, &start);
     SetSceneTimeSource(nullptr);
     return ok;

@@ -2,7 +2,9 @@
 // saved by the scene's own Save: two squadrons of the ship classes clash
 // near the Sun while a mine layer sows mines on its run at the enemy, a
 // colony ship sends out its settlers when the script says so and a prefab
-// kit unfolds into a hub. The scene is read back with the scene's Load.
+// kit unfolds into a hub. Whenever a squadron is gone (or after a while) a
+// fresh one comes through its side's gate, and between waves the camera
+// tours the two sides. The scene is read back with the scene's Load.
 #include "tools/databuilder/shared/data_step.h"
 
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include "tools/databuilder/lumivane/lumivane_camera_data.h"
 #include "tools/databuilder/lumivane/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane/lumivane_war_scene.h"
+#include "tools/databuilder/lumivane/lumivane_waves.h"
 
 namespace {
 
@@ -26,6 +29,9 @@ constexpr int kWest = 1;
 constexpr int kEast = 2;
 constexpr int32_t kWarTriggerId = 26;
 constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
+constexpr uint32_t kWaveAtLatestMs = 150000;
+constexpr float kWaveViewDistance = 85.0f;
+constexpr float kSideViewDistance = 45.0f;
 
 bool BuildFrontier(const std::filesystem::path& root) {
     SetSceneTimeSource([] { return kFrontierCreationTime; });
@@ -43,6 +49,23 @@ bool BuildFrontier(const std::filesystem::path& root) {
     plan.west = kWest;
     plan.east = kEast;
     plan.firstTriggerId = 30;
+    databuilder::WavePlan waves{
+        .west = {kWest,
+                 plan.centre + Vec3(-50, 3, 0),
+                 {1, 0, 0},
+                 {"rotary gunship", "interceptor", "interceptor", "missile boat"},
+                 {}},
+        .east = {kEast,
+                 plan.centre + Vec3(50, -3, 0),
+                 {-1, 0, 0},
+                 {"rotary gunship", "catamaran", "interceptor", "missile boat"},
+                 {}},
+        .firstTriggerId = 50,
+        .latestMs = kWaveAtLatestMs,
+        .viewDirection = kLookAcross,
+        .viewDistance = kWaveViewDistance,
+        .sideViewDistance = kSideViewDistance};
+    plan.waves = &waves;
     databuilder::AddWar(frontier.scene, kWarTriggerId, kWest, kEast);
     const int triggers =
         databuilder::PlaceArmadaClasses(frontier.scene, frontier.world, plan, kStep);
@@ -52,7 +75,7 @@ bool BuildFrontier(const std::filesystem::path& root) {
     // The camera follows both squadrons, looking away from the Sun.
     const databuilder::StartView start{databuilder::UnitsOf(frontier.world, {kWest, kEast}),
                                        kLookAcross};
-    ok = ok && triggers > 0 &&
+    ok = ok && triggers > 0 && databuilder::UnitsKeepApart(frontier.world, kStep) &&
          databuilder::SaveAndCheckScene(frontier.scene, root, "scenes\\frontier.mis",
                                         size_t(triggers) + 1, kStep, &start);
     SetSceneTimeSource(nullptr);

@@ -11,11 +11,13 @@ namespace display_test {
 
 class SceneFrameFixture : public ::testing::Test {
 protected:
-    void Start(int w, int h, const char* scenePath) {
+    // In high quality, or else in the scaled rendering (drawn at a fraction
+    // of the window's size, then stretched).
+    void Start(int w, int h, const char* scenePath, bool highQuality = true) {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         const std::filesystem::path root = platform::ProgramFolder() / "LumivaneData";
         std::string why;
-        ASSERT_TRUE(runner.Start(root, w, h, true, scenePath, why)) << why;
+        ASSERT_TRUE(runner.Start(root, w, h, highQuality, scenePath, why)) << why;
     }
     void RunFrames(int count) { runner.RunFrames(count); }
     void ReadWindow() { ASSERT_TRUE(runner.ReadWindow(pixels, width, height)); }

@@ -88,8 +88,9 @@ public:
 
     Display& Draw() { return *display->GetDisplay(); }
 
-    // `count` frames of the main loop, each 33 ms of game time.
-    void RunFrames(int count) {
+    // `count` frames of the main loop, each 33 ms of game time; without
+    // `draw` the frames are stepped but not drawn (the camera still moves).
+    void RunFrames(int count, bool draw = true) {
         SceneClock& clock = GetSceneClock();
         for (int i = 0; i < count; ++i) {
             clock.frame = frame;
@@ -105,7 +106,7 @@ public:
             world.Update();
             Draw().Camera().Update();
             Draw().Camera().Apply();
-            Draw().PresentFrame();
+            if (draw) Draw().PresentFrame();
             ++frame;
             world.FlushRemovals();
         }

@@ -17,7 +17,10 @@
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/entity/part_node.h"
 #include "desktop/scene/entity/part_sys.h"
+#include "desktop/scene/world/keyboard.h"
+#include "desktop/scene/world/mouse.h"
 #include "desktop/scene/world/scene_hooks.h"
+#include "desktop/scene/world/scene_services.h"
 #include "desktop/units/ship_base/ship.h"
 
 using namespace display_test;
@@ -42,14 +45,20 @@ protected:
         GetCommandInterface() = CommandInterface();
         GetUserInputWords() = {};
         GetSceneClock().realTime = GetSceneClock().gameTime = 20000;
+        pointer.overWindow = 1; // the cursor is drawn where the pointer is
+        SetInputHolders(&keys, &pointer);
     }
     void TearDown() override {
+        SetInputHolders(nullptr, nullptr);
         GetCommandInterface() = CommandInterface();
         display->SetFrameHooks(nullptr);
         link.reset();
         world.Clear();
         display.reset();
     }
+
+    Keyboard keys;
+    Mouse pointer;
 
     Vec3 Ahead(float distance, float across, float up) const {
         const CameraView& view = display->Camera().Current();

@@ -5,6 +5,7 @@
 #include "platform/font/text_renderer.h"
 #include "tests/desktop/display/texture_cache/tex_fixtures.h"
 
+#include <algorithm>
 #include <thread>
 
 using namespace lumivane;
@@ -117,6 +118,48 @@ TEST_F(LvTextureCache, AnAbortStopsAfterTheCurrentFileAndKeepsTheRest) {
     EXPECT_EQ(BuildTextureCache(root.Path(), again), 1);
     EXPECT_EQ(again.openedTotal, 3);
     EXPECT_EQ(Listing(Textures()), (std::vector<std::string>{"t0.dds", "t1.dds", "t2.dds"}));
+}
+
+TEST_F(LvTextureCache, SourcesThatDoNotDecodeArePassedOverUntilTheyChange) {
+    WriteSources(1);
+    // A JP2 whose size marker claims 4,096 tiles of 1 x 1 in a few hundred
+    // bytes, and a load screen that is no JP2 at all.
+    WriteTex(Textures() / "crowded.tex",
+             MakePicture(PixelFormat::X8R8G8B8, 64, 64, [](int, int) { return 0x102030u; }));
+    std::vector<uint8_t> crowded = ReadBytes(Textures() / "crowded.tex");
+    const uint8_t sizeMarker[] = {0xFF, 0x4F, 0xFF, 0x51};
+    const auto found = std::search(crowded.begin(), crowded.end(), sizeMarker, sizeMarker + 4);
+    ASSERT_NE(found, crowded.end());
+    const size_t tileSize = size_t(found - crowded.begin()) + 24; // XTsiz, then YTsiz
+    for (size_t at : {tileSize, tileSize + 4}) {
+        std::fill_n(crowded.begin() + long(at), 3, uint8_t(0));
+        crowded[at + 3] = 1;
+    }
+    WriteBytes(Textures() / "crowded.tex", crowded);
+    WriteBytes(Screens() / "junk.tex", std::vector<uint8_t>(64, 7));
+
+    EXPECT_EQ(BuildTextureCache(root.Path(), host), 1);
+    EXPECT_EQ(host.openedTotal, 4);
+    EXPECT_EQ(host.failed, (std::vector<std::string>{"crowded.tex", "junk.tex"}));
+    EXPECT_EQ(Listing(Textures()), (std::vector<std::string>{"crowded.tex", "t0.dds"}));
+
+    // The next start has nothing to do, and keeps both sources.
+    FakeHost second;
+    EXPECT_EQ(FindTextureCacheWork(root.Path()).Total(), 0);
+    EXPECT_EQ(BuildTextureCache(root.Path(), second), 1);
+    EXPECT_EQ(second.viewsOpened, 0);
+    EXPECT_EQ(Listing(Textures()), (std::vector<std::string>{"crowded.tex", "t0.dds"}));
+    EXPECT_EQ(Listing(Screens()), (std::vector<std::string>{"LoadScreen.bmp", "junk.tex"}));
+
+    // A source that changed is tried again: the load screen is now good.
+    WriteTex(Screens() / "junk.tex",
+             MakePicture(PixelFormat::X8R8G8B8, 8, 8, [](int, int) { return 0x808080u; }));
+    FakeHost third;
+    EXPECT_EQ(BuildTextureCache(root.Path(), third), 1);
+    EXPECT_EQ(third.openedTotal, 1);
+    EXPECT_TRUE(third.failed.empty());
+    EXPECT_EQ(Listing(Screens()), (std::vector<std::string>{"LoadScreen.bmp", "junk.bmp"}));
+    EXPECT_EQ(FindTextureCacheWork(root.Path()).Total(), 0) << "crowded.tex is still passed over";
 }
 
 TEST(LvTextureCacheProgress, TextHasOneDotPerFileLeftPlusOne) {

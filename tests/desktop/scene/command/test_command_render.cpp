@@ -7,7 +7,10 @@
 
 #include "desktop/scene/command/command_interface.h"
 #include "desktop/scene/object/engine_services.h"
+#include "desktop/scene/world/keyboard.h"
+#include "desktop/scene/world/mouse.h"
 #include "desktop/scene/world/scene_hooks.h"
+#include "desktop/scene/world/scene_services.h"
 #include "tests/desktop/scene/command/command_fixture.h"
 
 namespace lumivane {
@@ -20,8 +23,13 @@ protected:
         GetUserInputWords() = {};
         GetSceneBounds() = {};
         SetCameraLink(&camera);
+        mouse.overWindow = 1; // the pointer is over the window
+        SetInputHolders(&keyboard, &mouse);
     }
-    ~LvCommandRender() override { SetCameraLink(nullptr); }
+    ~LvCommandRender() override {
+        SetInputHolders(nullptr, nullptr);
+        SetCameraLink(nullptr);
+    }
 
     // How far along x the outer corners of the first frame (the one in the
     // ground plane) lie from the beacon's centre: its half size.
@@ -33,6 +41,8 @@ protected:
     }
 
     test::TopCamera camera;
+    Keyboard keyboard;
+    Mouse mouse;
     CommandInterface commands;
 };
 
@@ -126,6 +136,27 @@ TEST_F(LvCommandRender, TheHudSwitchHidesPreviewAndBeaconsButNotBoxAndCursor) {
     test::RecordingOverlay none;
     commands.Render(none, {});
     EXPECT_TRUE(none.shapes.empty());
+}
+
+TEST_F(LvCommandRender, TheCursorShowsOnlyWhereThePointerIs) {
+    commands.cursorId = kCursorDefault;
+    test::RecordingOverlay over;
+    commands.Render(over, {});
+    EXPECT_EQ(over.Count(true), 1);
+    // The pointer elsewhere (or not yet seen, or a screen saver's): no
+    // cursor stands in the picture, whatever else is drawn.
+    mouse.overWindow = 0;
+    commands.beaconOn = 1;
+    test::RecordingOverlay away;
+    commands.Render(away, {});
+    EXPECT_EQ(away.Count(true), 0);
+    EXPECT_GT(away.Count(false), 0) << "the beacon is still drawn";
+    // A new display size leaves the pointer's place unknown until it moves.
+    mouse.overWindow = 1;
+    mouse.SetRange(640, 480);
+    test::RecordingOverlay resized;
+    commands.Render(resized, {});
+    EXPECT_EQ(resized.Count(true), 0);
 }
 
 } // namespace

@@ -14,6 +14,8 @@
 //                                          settings, then reads address 0
 //   overflow <folder>, divide <folder>     the same, then runs out of stack or
 //                                          divides by zero
+//   wait <folder>                          the same, then prints "ready" and
+//                                          waits for a signal
 // Holding commands wait until their standard input closes or they are killed.
 #include "desktop/shell/crash/crash_handler.h"
 #include "desktop/shell/desktop_objects.h"
@@ -100,6 +102,12 @@ int Crash(const char* folder, const char* languageFile, const std::string& how) 
     settings.reportUrl = registry.Read(values::kCrashReportUrl);
     InstallCrashReporter(settings);
     Log("Starting hwnd=%x", 0x1a2b);
+    if (how == "wait") {
+        std::printf("ready\n");
+        std::fflush(stdout);
+        for (;;)
+            pause();
+    }
     if (how == "overflow") return Recurse(nullptr, 0);
     if (how == "divide") return DivideByZero();
     return ReadAddressZero();
@@ -161,7 +169,7 @@ int main(int argc, char** argv) {
     }
     if (command == "crash" && (argc == 3 || argc == 4))
         return Crash(argv[2], argc == 4 ? argv[3] : nullptr, command);
-    if ((command == "overflow" || command == "divide") && argc == 3)
+    if ((command == "overflow" || command == "divide" || command == "wait") && argc == 3)
         return Crash(argv[2], nullptr, command);
     std::fprintf(stderr, "usage: lumivane_shell_test_helper <command> ...\n");
     return 64;

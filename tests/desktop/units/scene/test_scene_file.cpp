@@ -208,6 +208,33 @@ TEST(LvSceneFile, BadFilesAreRefusedAndLeaveNothingBehind) {
     EXPECT_EQ(scene.triggers.size(), 1u);
 }
 
+TEST(LvSceneFile, AUnitTheWorldDropsCannotBeReachedFromItsPlayer) {
+    SceneFixture fixture;
+    ASSERT_TRUE(fixture.LoadLibrary());
+    BuildScene(fixture, false);
+    ASSERT_TRUE(fixture.scene->Save("scenes\\units.mis"));
+    std::vector<uint8_t> bytes = ReadFile(fixture.root / "scenes" / "units.mis");
+    ASSERT_EQ(LoadBytes(fixture, bytes), 1);
+
+    // A damaged prototype name in the first ship's record: the world drops
+    // that ship at the end of its section, and a player block then refers
+    // back to it.
+    const char kShip[] = "testship";
+    const auto object =
+        std::search(bytes.begin() + 8, bytes.end(), std::begin("VRNM"), std::begin("VRNM") + 4);
+    const auto ship = std::search(object, bytes.end(), kShip, kShip + 8);
+    ASSERT_NE(ship, bytes.end());
+    std::memcpy(&*ship, "\xff\xff\xff\x7f", 4);
+    fixture.sink.warnings.clear();
+    EXPECT_EQ(LoadBytes(fixture, bytes), 0);
+    ASSERT_EQ(fixture.sink.warnings.size(), 1u);
+    EXPECT_EQ(fixture.sink.warnings[0].first, kEntryBadFile);
+    EXPECT_EQ(fixture.world.EntityCount(), 0);
+    for (auto& player : fixture.players)
+        EXPECT_TRUE(player->units.empty());
+    fixture.Frame(); // nothing dropped is left for the next frame to touch
+}
+
 TEST(LvSceneFile, EveryTruncationFailsCleanly) {
     SceneFixture fixture;
     ASSERT_TRUE(fixture.LoadLibrary());

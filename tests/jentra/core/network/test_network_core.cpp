@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -158,6 +159,38 @@ TEST_F(NetworkCoreTest, DataArrivesAsMessage31OnTheUpdatingThread) {
     EXPECT_EQ(Count(host, 31), 2);
 }
 
+// A frame hands out a bounded share of what came; the rest follows in the
+// next frames, in order, none lost, and the sender keeps its place.
+TEST_F(NetworkCoreTest, AFrameHandsOutABoundedShareOfTheDataInOrder) {
+    Peer host, guest;
+    HostAndJoin(host, guest);
+    const int sent = 2 * JTNetworkCore::kMaxDataMessagesPerUpdate + 100;
+    for (int i = 0; i < sent; ++i) {
+        const unsigned char block[3] = {0x07, uint8_t(i), uint8_t(i >> 8)};
+        ASSERT_TRUE(guest.net.SendNetwork(block, sizeof block));
+    }
+    // Time for all of it to arrive before the host's next frame.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const int share = JTNetworkCore::kMaxDataMessagesPerUpdate;
+    std::vector<int> perFrame;
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (Count(host, 31) < sent && Clock::now() < deadline) {
+        const int before = Count(host, 31);
+        host.net.Update();
+        perFrame.push_back(Count(host, 31) - before);
+    }
+    ASSERT_EQ(Count(host, 31), sent);
+    EXPECT_EQ(perFrame.front(), share);
+    for (int n : perFrame)
+        EXPECT_LE(n, share);
+    for (int i = 0; i < sent; ++i) {
+        const std::vector<unsigned char> want = {0x07, uint8_t(i), uint8_t(i >> 8)};
+        ASSERT_EQ(host.got[size_t(i)].data, want) << i;
+    }
+    EXPECT_TRUE(guest.net.IsNetworkGame());
+    EXPECT_EQ(host.net.GetNumPlayers(), 2);
+}
+
 TEST_F(NetworkCoreTest, LeavingGives32ThereAnd33Here) {
     Peer host, guest;
     HostAndJoin(host, guest);
@@ -278,6 +311,80 @@ TEST_F(NetworkCoreTest, FailuresAreReportedNotHidden) {
     EXPECT_FALSE(guest.net.SelectServiceProvider(1));
     EXPECT_FALSE(guest.net.SelectServiceProvider(-2));
     EXPECT_TRUE(guest.net.SelectServiceProvider(0));
+    close(fd);
+}
+
+TEST_F(NetworkCoreTest, DirectConnectGoesStepByStepAndFindsAHostThatComesLate) {
+    // Nobody answers yet at the host's discovery port.
+    int fd = -1;
+    const uint16_t port = SilentPort(fd);
+    ASSERT_GE(fd, 0);
+    Peer guest;
+    guest.net.Init("-connect 127.0.0.1");
+    guest.net.SetDiscoveryPort(port);
+    guest.net.SetEnumRetryInterval(200); // each try gives up after 600 ms
+
+    // No step waits for a try to run out, so a caller's frames go on; the
+    // tries follow one another.
+    ASSERT_EQ(guest.net.StartDirectConnect(), JTNET_PENDING);
+    EXPECT_EQ(guest.net.GetDirectConnectAttempt(), 1);
+    Clock::duration longestStep{};
+    int32_t result = JTNET_PENDING;
+    auto until = [&](auto done) {
+        const auto deadline = Clock::now() + std::chrono::seconds(5);
+        while (result == JTNET_PENDING && !done() && Clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            const auto before = Clock::now();
+            result = guest.net.ContinueDirectConnect();
+            longestStep = std::max(longestStep, Clock::now() - before);
+        }
+    };
+    until([&] { return guest.net.GetDirectConnectAttempt() >= 3; });
+    ASSERT_EQ(result, JTNET_PENDING);
+    EXPECT_FALSE(guest.net.IsNetworkGame());
+
+    // The host starts during the third try: a later try finds and joins it.
+    close(fd);
+    Peer host;
+    host.net.SetDiscoveryPort(port);
+    ASSERT_EQ(host.net.HostGame(), JTNET_OK);
+    until([] { return false; });
+    EXPECT_EQ(result, JTNET_OK);
+    EXPECT_LT(longestStep, std::chrono::milliseconds(300));
+    EXPECT_TRUE(guest.net.IsNetworkGame());
+    EXPECT_EQ(guest.net.GetDirectConnectAttempt(), 0);
+    EXPECT_EQ(guest.net.ContinueDirectConnect(), JTNET_OK); // the result stays
+    ASSERT_TRUE(Pump({&host, &guest}, [&] { return host.net.GetNumPlayers() == 2; }));
+}
+
+TEST_F(NetworkCoreTest, DirectConnectEndsAfterFiveTriesOrWhenGivenUp) {
+    int fd = -1;
+    const uint16_t port = SilentPort(fd);
+    ASSERT_GE(fd, 0);
+    Peer guest;
+    guest.net.Init("-connect 127.0.0.1");
+    guest.net.SetDiscoveryPort(port);
+    guest.net.SetEnumRetryInterval(20);
+
+    int highest = 0;
+    int32_t result = guest.net.StartDirectConnect();
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (result == JTNET_PENDING && Clock::now() < deadline) {
+        highest = std::max(highest, guest.net.GetDirectConnectAttempt());
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        result = guest.net.ContinueDirectConnect();
+    }
+    EXPECT_EQ(result, JTNET_E_NOHOST);
+    EXPECT_EQ(highest, JTNetwork::kDirectConnectAttempts);
+    EXPECT_EQ(guest.net.GetDirectConnectAttempt(), 0);
+    EXPECT_EQ(guest.net.ContinueDirectConnect(), JTNET_E_NOHOST);
+
+    // Given up during a try: no more tries, no session.
+    ASSERT_EQ(guest.net.StartDirectConnect(), JTNET_PENDING);
+    guest.net.StopDirectConnect();
+    EXPECT_EQ(guest.net.GetDirectConnectAttempt(), 0);
+    EXPECT_EQ(guest.net.ContinueDirectConnect(), JTNET_E_NOHOST);
+    EXPECT_FALSE(guest.net.IsNetworkGame());
     close(fd);
 }
 

@@ -1,0 +1,168 @@
+// The program itself on an X server of the test's own, as a person meets
+// it: its message box fits the screen and goes when the program is ended,
+// and it ends quietly when the window it draws into is destroyed.
+#include "tests/desktop/app/app_test_support.h"
+#include "tests/desktop/app/private_x_server.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+using namespace app_test;
+using platform_test::Child;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class LvProgramOnX : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        // The program is to use the real X server, not the tests' headless
+        // video driver.
+        if (const char* driver = std::getenv("SDL_VIDEODRIVER")) savedDriver_ = driver;
+        if (const char* display = std::getenv("DISPLAY")) savedDisplay_ = display;
+    }
+    void TearDown() override {
+        Restore("SDL_VIDEODRIVER", savedDriver_);
+        Restore("DISPLAY", savedDisplay_);
+        AppTest::TearDown();
+    }
+    static void Restore(const char* name, const std::string& value) {
+        if (value.empty()) {
+            unsetenv(name);
+        } else {
+            setenv(name, value.c_str(), 1);
+        }
+    }
+    // Programs started from now on use the server.
+    void UseServer(const PrivateXServer& server) {
+        unsetenv("SDL_VIDEODRIVER");
+        setenv("DISPLAY", server.Name().c_str(), 1);
+    }
+
+    // Waits up to `seconds` for `done`; false when it never came.
+    template <typename Test> static bool WaitFor(int seconds, Test done) {
+        const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+        while (!done()) {
+            if (Clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return true;
+    }
+
+    // The program's exit code; a program that has not ended within 20 s
+    // is killed (and the code is -1).
+    static int FinishWithin20s(Child& program) {
+        std::atomic<bool> finished{false};
+        std::thread guard([&] {
+            WaitFor(20, [&] { return finished.load(); });
+            if (!finished) kill(program.Pid(), SIGKILL);
+        });
+        const int code = program.Finish();
+        finished = true;
+        guard.join();
+        return code;
+    }
+
+    std::string savedDriver_, savedDisplay_;
+};
+
+// How many pixels of the window are not black.
+int LitPixels(Display* x, ::Window window, int width, int height) {
+    XImage* image =
+        XGetImage(x, window, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+    if (!image) return 0;
+    int lit = 0;
+    for (int py = 0; py < height; ++py)
+        for (int px = 0; px < width; ++px)
+            lit += (XGetPixel(image, px, py) & 0xFFFFFF) != 0;
+    XDestroyImage(image);
+    return lit;
+}
+
+// The top-level windows whose class is the message box's.
+std::vector<XWindowAttributes> MessageBoxes(Display* x) {
+    std::vector<XWindowAttributes> found;
+    XSync(x, False);
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) return found;
+    for (unsigned i = 0; i < count; ++i) {
+        XClassHint hint{};
+        if (!XGetClassHint(x, children[i], &hint)) continue;
+        const bool box = hint.res_name && std::string(hint.res_name) == "messagebox";
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+        XWindowAttributes attributes;
+        if (box && XGetWindowAttributes(x, children[i], &attributes)) found.push_back(attributes);
+    }
+    XFree(children);
+    return found;
+}
+
+} // namespace
+
+TEST_F(LvProgramOnX, ItsBoxFitsTheScreenAndGoesWhenTheProgramIsEnded) {
+    PrivateXServer server("640x480x24");
+    if (server.Name().empty()) GTEST_SKIP() << "Xvfb is not installed";
+    Display* x = XOpenDisplay(server.Name().c_str());
+    ASSERT_TRUE(x);
+    // The data folder is missing: the program says so in a box and waits.
+    SetMachine("WorkingDir", (Dir() / "nowhere").string());
+    UseServer(server);
+    Child program({LUMIVANE_PROGRAM, "--window"});
+    ASSERT_TRUE(program.Started());
+    std::vector<XWindowAttributes> boxes;
+    ASSERT_TRUE(WaitFor(30, [&] { return !(boxes = MessageBoxes(x)).empty(); })) << "no box came";
+    ASSERT_EQ(boxes.size(), 1u);
+    // Its text (wider than the screen on one line) is wrapped to the screen.
+    const XWindowAttributes& box = boxes.front();
+    EXPECT_GE(box.x, 0);
+    EXPECT_LE(box.x + box.width, 640);
+    EXPECT_GT(box.height, 100) << "more than one line of text above the button";
+
+    kill(program.Pid(), SIGTERM);
+    EXPECT_EQ(FinishWithin20s(program), 1) << program.Stderr(); // it could not start
+    EXPECT_NE(program.Stderr().find("does not exist"), std::string::npos) << program.Stderr();
+    // Nothing of it stays on the screen.
+    EXPECT_TRUE(MessageBoxes(x).empty());
+    XCloseDisplay(x);
+}
+
+TEST_F(LvProgramOnX, ItEndsQuietlyWhenTheWindowItDrawsIntoIsDestroyed) {
+    PrivateXServer server("320x240x24");
+    if (server.Name().empty()) GTEST_SKIP() << "Xvfb is not installed";
+    Display* x = XOpenDisplay(server.Name().c_str());
+    ASSERT_TRUE(x);
+    UseServer(server);
+    // The program's own data, so that it draws its scenes.
+    SetMachine("WorkingDir",
+               (std::filesystem::path(LUMIVANE_PROGRAM).parent_path() / "LumivaneData").string());
+    // As a screensaver host hands it over, and as the desktop's host.
+    for (const bool desktop : {false, true}) {
+        SCOPED_TRACE(desktop ? "desktop" : "screensaver host");
+        const ::Window host = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 96, 72, 0, 0, 0);
+        XMapWindow(x, host);
+        XSync(x, False);
+        char id[32];
+        std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(host));
+        Child program =
+            desktop ? Child({LUMIVANE_PROGRAM, id}) : Child({LUMIVANE_PROGRAM, "--window-id", id});
+        ASSERT_TRUE(program.Started());
+        // Drawing: the load screen, then the scene.
+        ASSERT_TRUE(WaitFor(60, [&] { return LitPixels(x, host, 96, 72) > 96 * 72 / 2; }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        XDestroyWindow(x, host);
+        XSync(x, False);
+        EXPECT_EQ(FinishWithin20s(program), 0) << program.Stderr();
+        EXPECT_EQ(program.Stderr().find("X Error"), std::string::npos) << program.Stderr();
+    }
+    XCloseDisplay(x);
+}

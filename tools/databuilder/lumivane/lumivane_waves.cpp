@@ -1,0 +1,206 @@
+// The war scenes' waves of reinforcements through wormhole gates.
+#include "tools/databuilder/lumivane/lumivane_waves.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "desktop/display/camera/camera.h"
+#include "desktop/display/camera/view_math.h"
+#include "desktop/scene/entity/entity.h"
+#include "desktop/scene/object/class_table.h"
+#include "desktop/scene/world/model_library.h"
+#include "desktop/scene/world/scene.h"
+#include "desktop/scene/world/trigger.h"
+#include "desktop/scene/world/trigger_action.h"
+#include "desktop/scene/world/trigger_condition.h"
+#include "desktop/scene/world/world.h"
+#include "tools/databuilder/lumivane/lumivane_camera_data.h"
+#include "tools/databuilder/lumivane/lumivane_triggers.h"
+
+namespace databuilder {
+
+using namespace lumivane;
+
+namespace {
+
+// Ships come out of a gate one after another at its exit point, and a ship
+// that comes out inside the one before it stays inside it: the two leave
+// at the same speed, and ships only push apart when they close on each
+// other. So each waits until the one before it has cleared its own hull
+// and the next one's by a margin, at the speed it leaves with (twice its
+// top speed, the most a ship flies).
+constexpr int32_t kShortestArrivalGapMs = 1200;
+constexpr float kArrivalClearance = 2.0f;
+constexpr float kLeavingSpeedPerTopSpeed = 2.0f;
+// The gate opens in two seconds; once the last ship is through the wave
+// is sent hunting and the camera turns to it.
+constexpr uint32_t kGateOpeningMs = 2000;
+constexpr uint32_t kWatchAfterLastMs = 3000;
+constexpr uint32_t kCameraMoveMs = 4000;
+// The tour: it begins once the opening view has been watched a while.
+constexpr uint32_t kTourStartMs = 20000;
+constexpr uint32_t kTourMoveMs = 5000;
+constexpr uint32_t kTourSideMs = 16000;
+constexpr uint32_t kTourBothMs = 9000;
+
+struct ShipSize {
+    float reach = 0.0f; // the radius the collision pass tests
+    float speed = 0.0f; // the speed it leaves the gate with
+};
+
+ShipSize SizeOf(const char* prototype) {
+    const ModelLibrary* library = GetModelLibrary();
+    const Node* found = library ? library->FindPrototype(prototype) : nullptr;
+    if (!found || !IsA(found, ClassId::Entity)) return {};
+    const auto* ship = static_cast<const Entity*>(found);
+    return {ship->PropFloat("main bound scale") * ship->radius,
+            kLeavingSpeedPerTopSpeed * ship->PropFloat("top speed")};
+}
+
+// The wait before each ship of the side's wave comes through (0 for the
+// first); a prototype the library does not hold spoils the build.
+std::vector<int32_t> ArrivalGaps(FleetBuilder& build, const WaveSide& side) {
+    std::vector<int32_t> gaps;
+    ShipSize before;
+    for (const char* ship : side.ships) {
+        const ShipSize size = SizeOf(ship);
+        if (!(size.reach > 0.0f) || !(size.speed > 0.0f)) {
+            std::fprintf(stderr, "%s: no ship %s for a wave\n", build.step, ship);
+            build.ok = false;
+        }
+        if (gaps.empty()) {
+            gaps.push_back(0);
+        } else {
+            const float seconds = (before.reach + size.reach) * kArrivalClearance / before.speed;
+            gaps.push_back(std::max(kShortestArrivalGapMs, int32_t(std::ceil(seconds * 1000.0f))));
+        }
+        before = size;
+    }
+    return gaps;
+}
+
+// The side's handles for its wave: those of its first opening units, the
+// rest held back now. The opening units take theirs.
+std::vector<EntityHandle> WaveHandles(FleetBuilder& build, WaveSide& side) {
+    std::vector<EntityHandle> handles;
+    for (size_t i = 0; i < side.ships.size(); ++i) {
+        const EntityHandle reserved = build.world.ReserveHandle();
+        if (reserved == kNoEntity) {
+            build.ok = false;
+            break;
+        }
+        if (i < side.opening.size()) {
+            Entity* unit = build.world.GetEntity(side.opening[i]);
+            if (unit && unit->SetHandle(reserved)) side.opening[i] = reserved;
+        }
+        handles.push_back(reserved);
+    }
+    return handles;
+}
+
+void AddPassages(Trigger& trigger, EntityHandle gate, const WaveSide& side,
+                 const std::vector<EntityHandle>& handles, const std::vector<int32_t>& gaps) {
+    TriggerAction& passage = AddAction(trigger, action::kPassage);
+    passage.values = {gate, 0, 0};
+    for (size_t i = 0; i < side.ships.size() && i < handles.size() && i < gaps.size(); ++i) {
+        PassageRecord record;
+        record.name = side.ships[i];
+        record.values[PassageRecord::kDelay] = gaps[i];
+        record.values[PassageRecord::kReservedHandle] = handles[i];
+        record.values[PassageRecord::kPlayer] = side.player;
+        record.values[PassageRecord::kSquad] = -1;
+        record.values[PassageRecord::kHealthFraction] = std::bit_cast<int32_t>(1.0f);
+        record.values[PassageRecord::kNoDamage] = 0;
+        passage.passages.push_back(record);
+    }
+}
+
+Entity* PlaceGate(FleetBuilder& build, const WaveSide& side) {
+    SpawnRecord at;
+    at.position = side.gate;
+    at.orientation = Quat::MakeRotationArc({0, 0, 1}, Normalized(side.towardEnemy));
+    Entity* gate = build.scene.SpawnByName("Wormhole", at);
+    if (!gate) {
+        std::fprintf(stderr, "%s: cannot place a wormhole gate\n", build.step);
+        build.ok = false;
+    }
+    return gate;
+}
+
+// Sent when every ship of the side's last wave is gone, or at the latest
+// after a while; it starts over once the last arrival is through and the
+// wave sent hunting. The camera turns to follow both sides' waves.
+void AddSideWaves(FleetBuilder& build, const WavePlan& plan, int32_t id, EntityHandle gate,
+                  const WaveSide& side, const std::vector<EntityHandle>& handles,
+                  const std::vector<EntityHandle>& bothWaves) {
+    auto waves = DelayTrigger("reinforcements", id, plan.latestMs);
+    waves->once = 0;
+    waves->combineMode = int32_t(CombineMode::Any);
+    auto gone = std::make_unique<TriggerCondition>();
+    gone->type = int32_t(ConditionType::UnitsGone);
+    gone->subject = 1; // none of them lives
+    gone->handles = handles;
+    gone->owner = waves.get();
+    waves->conditions.push_back(std::move(gone));
+    const std::vector<int32_t> gaps = ArrivalGaps(build, side);
+    AddPassages(*waves, gate, side, handles, gaps);
+
+    uint32_t watchAfter = kGateOpeningMs + kWatchAfterLastMs;
+    for (int32_t gap : gaps)
+        watchAfter += uint32_t(gap);
+    auto watch = DelayTrigger("reinforcements arrive", id + 1, watchAfter);
+    TriggerAction& hunt = AddAction(*watch, action::kHunt);
+    hunt.handles = handles;
+    hunt.values = {kNoEntity};
+    AddCameraPath(*watch, {{"arrivals", camera_move::kQuartic, kCameraMoveMs,
+                            FollowView(bothWaves, plan.viewDirection, plan.viewDistance)}});
+    waves->AddChild(std::move(watch));
+    build.scene.AddTrigger(std::move(waves));
+}
+
+// Rides with the west's wave, looks at both, rides with the east's and
+// looks at both again; then starts over. The views follow whichever ships
+// hold the waves' handles, so each new wave is toured in its turn.
+void AddTour(FleetBuilder& build, const WavePlan& plan, int32_t id,
+             const std::vector<EntityHandle>& west, const std::vector<EntityHandle>& east,
+             const std::vector<EntityHandle>& both) {
+    const CameraView bothView = FollowView(both, plan.viewDirection, plan.viewDistance);
+    std::vector<CameraStep> steps;
+    uint32_t length = 0;
+    for (const std::vector<EntityHandle>* side : {&west, &east}) {
+        const CameraView sideView = FollowView(*side, plan.viewDirection, plan.sideViewDistance);
+        steps.push_back({"side", camera_move::kQuartic, kTourMoveMs, sideView});
+        steps.push_back({"ride", camera_move::kHold, kTourSideMs, sideView});
+        steps.push_back({"both", camera_move::kQuartic, kTourMoveMs, bothView});
+        steps.push_back({"watch", camera_move::kHold, kTourBothMs, bothView});
+        length += 2 * kTourMoveMs + kTourSideMs + kTourBothMs;
+    }
+    auto tour = DelayTrigger("tour", id, kTourStartMs);
+    tour->once = 0;
+    AddCameraPath(*tour, steps);
+    // The next tour begins once this one has run.
+    tour->AddChild(DelayTrigger("tour over", id + 1, length));
+    build.scene.AddTrigger(std::move(tour));
+}
+
+} // namespace
+
+std::vector<EntityHandle> AddWaves(FleetBuilder& build, WavePlan& plan) {
+    Entity* westGate = PlaceGate(build, plan.west);
+    Entity* eastGate = PlaceGate(build, plan.east);
+    build.world.JoinPending();
+    if (!westGate || !eastGate) return {};
+    const std::vector<EntityHandle> west = WaveHandles(build, plan.west);
+    const std::vector<EntityHandle> east = WaveHandles(build, plan.east);
+    std::vector<EntityHandle> both = west;
+    both.insert(both.end(), east.begin(), east.end());
+    AddSideWaves(build, plan, plan.firstTriggerId, westGate->handle, plan.west, west, both);
+    AddSideWaves(build, plan, plan.firstTriggerId + 2, eastGate->handle, plan.east, east, both);
+    AddTour(build, plan, plan.firstTriggerId + 4, west, east, both);
+    return both;
+}
+
+} // namespace databuilder
