@@ -1,14 +1,18 @@
 // The fixed-function effects: JTEffect_Simple (and JTEffect_Bump, which is
-// it) and the glowing trail of JTEffect_StreamingLight.
+// it) and the glowing trail of JTEffect_StreamingLight, whose glow copies
+// are added in one pass where the trail holds still (see glow_trail.h).
 #include "Jentra/JTEffects.h"
 
-#include <cmath>
 #include <cstring>
 
 #include "Jentra/JTDisplay.h"
 #include "Jentra/JTFile.h"
 #include "Jentra/JTFrameClock.h"
 #include "Jentra/JTGeoNode.h"
+#include "Jentra/JTTexture.h"
+#include "Jentra/render/compiled_effect.h"
+#include "Jentra/render/glow_trail.h"
+#include "platform/render/device.h"
 
 JT_CLASS_IMPL(JTEffect_Simple)
 JT_CLASS_IMPL(JTEffect_StreamingLight)
@@ -17,8 +21,6 @@ namespace {
 
 // The alpha test every blended fixed-function effect uses.
 constexpr unsigned char kAlphaReference = 4;
-// Copies of the node in the streaming trail.
-constexpr int kTrailPasses = 15;
 
 D3DMATRIX ToDevice(const JTMatrix& m) {
     D3DMATRIX out;
@@ -77,11 +79,15 @@ void JTEffect_Simple::Render(JTDisplay* display, JTGeoNode* node) {
 }
 
 void JTEffect_StreamingLight::Render(JTDisplay* display, JTGeoNode* node) {
+    using jentra::glow::kTrailCopies;
     if (!display || !node || !display->GetDevice()) return;
     platform::render::Device* device = display->GetDevice();
-    display->SetTextureStage(0, TextureFrame(texture, frameIndex), 0, D3DTOP_MODULATE,
-                             D3DTA_TEXTURE, D3DTA_CURRENT, D3DTOP_MODULATE, D3DTA_TEXTURE,
-                             D3DTA_CURRENT);
+    JTTextureFrame* frame = TextureFrame(texture, frameIndex);
+    auto bindTexture = [&] {
+        display->SetTextureStage(0, frame, 0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_CURRENT,
+                                 D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_CURRENT);
+    };
+    bindTexture();
     display->SetTextureStage(1, nullptr, unsigned(-1), D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_CURRENT,
                              D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_CURRENT);
     display->SetCullMode(twoSided ? D3DCULL_NONE : D3DCULL_CCW);
@@ -89,31 +95,38 @@ void JTEffect_StreamingLight::Render(JTDisplay* display, JTGeoNode* node) {
     display->SetZEnable(false, D3DCMP_LESSEQUAL);
     display->SetAlphaBlend(true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, D3DBLENDOP_ADD);
     display->SetAdditiveBlend();
-    display->SetAlphaTest(true, kAlphaReference, D3DCMP_GREATEREQUAL);
+    display->SetAlphaTest(true, jentra::glow::kAlphaReference, D3DCMP_GREATEREQUAL);
 
-    const float opacity = node->GetRenderOpacity();
-    const float t = float(gdwTime);
-    const JTMatrix& placed = node->GetRenderMatrix();
-    for (int i = 0; i < kTrailPasses; ++i) {
-        const bool last = i == kTrailPasses - 1;
-        const float k = float(kTrailPasses - 1 - i) / float(kTrailPasses - 1);
-        float alpha = (1.0f - 0.75f * k) * opacity * 0.15f;
-        if (last) {
-            alpha = 1.0f;
-            display->SetAlphaBlend(true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, D3DBLENDOP_ADD);
+    jentra::glow::TrailCopy copies[kTrailCopies];
+    jentra::glow::PlanTrail(float(gdwTime), node->GetRenderOpacity(), copies);
+    const float glowColour[3] = {1, 0.5f, 1};
+    int first = 0;
+    if (jentra::glow::GetOnePassGlow() && jentra::glow::TrailHoldsStill(display, node, copies)) {
+        platform::render::BaseTexture* atlas =
+            frame && display->GetTexturing() ? frame->GetD3DTexture() : nullptr;
+        if (JTCompiledEffect* glow =
+                jentra::glow::PrepareGlowPass(display, node, atlas, copies, glowColour)) {
+            DrawPasses(*glow, display, node);
+            first = jentra::glow::kGlowCopies;
+            bindTexture();
+            display->SetAlphaTest(true, jentra::glow::kAlphaReference, D3DCMP_GREATEREQUAL);
         }
-        const float x = std::sin(t * 0.00111111f + 2.0f * k) * 0.05f * 0.4f * k;
-        const float y = (std::cos(t * 0.000793651f + 2.0f * k) * 0.05f - 0.03f) * 0.4f * k;
-        const float z = std::cos(t * 0.000498753f) * 0.3f * 0.6f * k;
+    }
+    const JTMatrix& placed = node->GetRenderMatrix();
+    for (int i = first; i < kTrailCopies; ++i) {
+        const bool last = i == kTrailCopies - 1;
+        if (last)
+            display->SetAlphaBlend(true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, D3DBLENDOP_ADD);
+        const JTVec3& o = copies[i].offset;
         // The copies drift in the node's own space, not the scene's: moved by
         // scene units, a text in the interface (where the screen is two
         // units wide and the text hangs one unit away) would be smeared by
         // copies a fifth of the view away; in its own units the trail stays
         // a glow on the letters, whatever the node's scale.
-        device->SetTransform(D3DTS_WORLD, ToDevice(JTMatrixTranslation(x, y, z) * placed));
-        D3DCOLORVALUE glow = {1, 0.5f, 1, 1};
+        device->SetTransform(D3DTS_WORLD, ToDevice(JTMatrixTranslation(o.x, o.y, o.z) * placed));
+        D3DCOLORVALUE glow = {glowColour[0], glowColour[1], glowColour[2], 1};
         if (last) glow = darkFinalPass ? D3DCOLORVALUE{0, 0, 0, 1} : D3DCOLORVALUE{1, 1, 1, 1};
-        display->SetMaterial(Material({0, 0, 0, alpha}, {0, 0, 0, 1}, glow));
+        display->SetMaterial(Material({0, 0, 0, copies[i].alpha}, {0, 0, 0, 1}, glow));
         node->DrawPrimitives(display);
     }
 }
