@@ -7,6 +7,7 @@
 #include "platform/window.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace platform::render {
 
@@ -281,20 +282,26 @@ void GlBackend::Draw(const DeviceState& state, const DrawCall& call) {
 void GlBackend::Present() {
     MakeCurrent();
     if (!sceneColor_ || !MakePresentCopy()) return;
-    // The frame as shown stays readable in the single-sample copy.
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneFbo_);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, presentFbo_);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
+    // A multisampled frame is resolved into the single-sample copy, which
+    // goes to the window. A single-sample frame goes to the window as it is
+    // and then becomes the copy, the copy's storage taking the next frame:
+    // no copy of the whole picture is made to keep it readable.
+    if (samples_) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneFbo_);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, presentFbo_);
+        glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT,
+                          GL_NEAREST);
+    }
     // To the window, upright and scaled to its drawable.
     int drawableWidth = 0, drawableHeight = 0;
     window_.DrawableSize(drawableWidth, drawableHeight);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, presentFbo_);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, samples_ ? presentFbo_ : sceneFbo_);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     const bool sameSize = drawableWidth == width_ && drawableHeight == height_;
     glBlitFramebuffer(0, 0, width_, height_, 0, drawableHeight, drawableWidth, 0,
                       GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+    if (!samples_) ExchangeSceneAndCopy();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     boundFramebuffer_ = 0;
     boundColor_ = boundDepth_ = nullptr;
@@ -303,6 +310,21 @@ void GlBackend::Present() {
                     raster_.colorMask[3]);
     window_.Swap();
     CheckErrors();
+}
+
+void GlBackend::ExchangeSceneAndCopy() {
+    std::swap(sceneColor_, presentColor_);
+    glBindFramebuffer(GL_FRAMEBUFFER, presentFbo_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, presentColor_);
+    glBindFramebuffer(GL_FRAMEBUFFER, sceneFbo_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, sceneColor_);
+    // Every other framebuffer drawing into the back buffer follows it.
+    for (const auto& [pair, fbo] : framebuffers_)
+        if (fbo && pair.first->GetKind() == Surface::Kind::BackBuffer) {
+            glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                      sceneColor_);
+        }
 }
 
 bool GlBackend::ReadFrontBuffer(std::vector<uint32_t>& argb, int& width, int& height) {

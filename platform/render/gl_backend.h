@@ -137,6 +137,9 @@ private:
     // a reset (false when GL cannot make it).
     bool MakePresentCopy();
     void FreePresentCopy();
+    // The presented single-sample back buffer becomes the front-buffer
+    // copy, and the copy's storage the back buffer.
+    void ExchangeSceneAndCopy();
     bool BindTarget(const DeviceState& state);
     GLuint FramebufferFor(Surface* color, Surface* depth);
     void ForgetFramebuffersOf(const Surface* surface);

@@ -136,6 +136,44 @@ TEST_F(DeviceTest, AFourSampleBackBufferBlendsEdgePixels) {
     }
 }
 
+TEST_F(DeviceTest, TheFrontBufferHoldsTheFrameLastPresentedWhileTheNextIsDrawn) {
+    for (int samples : {0, 4}) {
+        Open(DeviceKind::OpenGL, 64, 64, samples);
+        std::vector<uint32_t> front;
+        int w = 0, h = 0;
+        auto frontPixel = [&](int x, int y) {
+            EXPECT_TRUE(device->ReadFrontBuffer(front, w, h));
+            return front.at(size_t(y * w + x)) & 0xFFFFFFu;
+        };
+        Fill(*device, 0xFFFF0000);
+        Capture();
+        EXPECT_EQ(Pixel(5, 5), kRed);
+        // The next frame, half drawn: the window's picture is still the red.
+        device->BeginScene();
+        Fill(*device, 0xFF00FF00);
+        ScreenRect(*device, 0, 0, 16, 16, 0xFF0000FF);
+        device->EndScene();
+        EXPECT_EQ(frontPixel(5, 5), kRed) << samples << " samples";
+        if (!samples) {
+            std::vector<uint32_t> back;
+            ASSERT_TRUE(device->ReadSurface(device->GetBackBuffer(), back, w, h));
+            EXPECT_EQ(back.at(size_t(5 * w + 5)) & 0xFFFFFFu, kBlue);
+        }
+        Capture();
+        EXPECT_EQ(Pixel(5, 5), kBlue);
+        EXPECT_EQ(Pixel(40, 40), kGreen);
+        // Frames drawn into the back buffer without the automatic depth
+        // buffer reach the window too, frame after frame.
+        for (D3DCOLOR colour : {0xFF0000FFu, 0xFFFFFF00u, 0xFF00FFFFu}) {
+            ASSERT_EQ(device->SetRenderTarget(device->GetBackBuffer(), nullptr), D3D_OK);
+            device->Clear(D3DCLEAR_TARGET, colour, 1.0f, 0);
+            Capture();
+            EXPECT_EQ(Pixel(30, 30), colour & 0xFFFFFFu) << samples << " samples";
+        }
+        TearDown();
+    }
+}
+
 TEST_F(DeviceTest, TextureFormatsReadAsTheirColours) {
     Open(DeviceKind::OpenGL);
     auto fill = [&](D3DFORMAT format, const void* texel, size_t texelBytes) {
