@@ -104,9 +104,15 @@ void JTEffect_StreamingLight::Render(JTDisplay* display, JTGeoNode* node) {
     if (jentra::glow::GetOnePassGlow() && jentra::glow::TrailHoldsStill(display, node, copies)) {
         platform::render::BaseTexture* atlas =
             frame && display->GetTexturing() ? frame->GetD3DTexture() : nullptr;
+        // A white node goes down with its glow in the same pass: its blend
+        // over the glow and the scene equals its blend over the scene with
+        // the glow added, as the glow only brightens. A dark one does not
+        // (it darkens what the glow brightened past white), and follows.
+        const bool withNode = !darkFinalPass;
         if (JTCompiledEffect* glow =
-                jentra::glow::PrepareGlowPass(display, node, atlas, copies, glowColour)) {
+                jentra::glow::PrepareGlowPass(display, node, atlas, copies, glowColour, withNode)) {
             DrawPasses(*glow, display, node);
+            if (withNode) return;
             first = jentra::glow::kGlowCopies;
             bindTexture();
             display->SetAlphaTest(true, jentra::glow::kAlphaReference, D3DCMP_GREATEREQUAL);

@@ -65,7 +65,7 @@ technique added
 pass
 zenable off
 zwrite off
-blend one one
+JT_BLEND
 alphatest off
 vertex
 out vec2 uv;
@@ -93,9 +93,28 @@ void main() {
     float sum = 0.0, squares = 0.0, a, green = 0.0;
 )";
 
+// The glow alone, added over the scene.
 const char* const kGlowTail = R"(
     vec4 added = vec4(source.r * sum / 255.0, green, source.b * sum / 255.0, squares / 255.0);
     colour = min(added, 255.0) / 255.0;
+}
+end
+)";
+
+// The glow under the node itself, in white: the node's pass lays its
+// colour over the scene with the glow added, weighted by the node's alpha
+// (alpha-tested as well). What the node's alpha leaves of the glow is
+// written here; what it leaves of the scene, the blending keeps.
+const char* const kGlowAndNodeTail = R"(
+    vec3 glow = min(vec3(source.r * sum / 255.0, green, source.b * sum / 255.0), 255.0);
+    float node = Steps(texel.a);
+    if (node < vCOL.w) discard;
+    vec3 white = vec3(Steps(texel.r), Steps(texel.g), Steps(texel.b));
+    vec3 laid = vec3(StepProduct(white.r, node), StepProduct(white.g, node),
+                     StepProduct(white.b, node));
+    vec3 kept = vec3(StepProduct(glow.r, 255.0 - node), StepProduct(glow.g, 255.0 - node),
+                     StepProduct(glow.b, 255.0 - node));
+    colour = vec4(min(laid + kept, 255.0), node) / 255.0;
 }
 end
 )";
@@ -105,10 +124,12 @@ end
 // hundredths of a pixel apart, and take their alpha in proportion.
 const int kReadCopies[] = {0, 7};
 
-// The whole pass: the reads, then each copy's addition written out.
-std::string GlowSource() {
+// The whole pass: the reads, then each copy's addition written out, and
+// the node's own colour when it comes with it.
+std::string GlowSource(bool withNode) {
     std::vector<int> reads(std::begin(kReadCopies), std::end(kReadCopies));
     std::string text = kGlowHead;
+    text.replace(text.find("JT_BLEND"), 8, withNode ? "blend one invsrcalpha" : "blend one one");
     char line[256];
     for (size_t j = 0; j < reads.size(); ++j) {
         std::snprintf(line, sizeof line,
@@ -133,7 +154,7 @@ std::string GlowSource() {
                       j, j + 1, i - reads[j], reads[j + 1] - reads[j], i / 4, "xyzw"[i % 4]);
         text += line;
     }
-    return text + kGlowTail;
+    return text + (withNode ? kGlowAndNodeTail : kGlowTail);
 }
 
 // Vertices beyond which a trail is not measured for holding still: the
@@ -141,28 +162,33 @@ std::string GlowSource() {
 constexpr unsigned kMostMeasuredVertices = 4096;
 
 bool gOnePassGlow = true;
-JTCompiledEffect* gGlowPass = nullptr;
-bool gGlowPassFailed = false;
+// The two passes (the glow alone, the glow with the node), each built on
+// first need; a pass that did not build is not tried again until the next
+// release.
+JTCompiledEffect* gGlowPasses[2] = {};
+bool gGlowPassFailed[2] = {};
 
-void ReleaseGlowPass() {
-    delete gGlowPass;
-    gGlowPass = nullptr;
-    gGlowPassFailed = false;
+void ReleaseGlowPasses() {
+    for (int i = 0; i < 2; ++i) {
+        delete gGlowPasses[i];
+        gGlowPasses[i] = nullptr;
+        gGlowPassFailed[i] = false;
+    }
 }
 
-// The pass for the device, built on first need; null when it does not
-// build there.
-JTCompiledEffect* GlowPassFor(platform::render::Device& device) {
-    if (gGlowPass && &gGlowPass->GetDevice() != &device) ReleaseGlowPass();
-    if (gGlowPass || gGlowPassFailed) return gGlowPass;
+// The pass for the device; null when it does not build there.
+JTCompiledEffect* GlowPassFor(platform::render::Device& device, bool withNode) {
+    JTCompiledEffect*& pass = gGlowPasses[withNode];
+    if (pass && &pass->GetDevice() != &device) ReleaseGlowPasses();
+    if (pass || gGlowPassFailed[withNode]) return pass;
     effects::EffectSource source;
     std::unique_ptr<JTCompiledEffect> built;
-    if (effects::ParseEffectSource(GlowSource(), source, nullptr))
+    if (effects::ParseEffectSource(GlowSource(withNode), source, nullptr))
         built = JTCompiledEffect::Build(device, source, nullptr);
-    gGlowPass = built.release();
-    gGlowPassFailed = gGlowPass == nullptr;
-    JTDisplay::JoinReleaseList(&ReleaseGlowPass);
-    return gGlowPass;
+    pass = built.release();
+    gGlowPassFailed[withNode] = pass == nullptr;
+    JTDisplay::JoinReleaseList(&ReleaseGlowPasses);
+    return pass;
 }
 
 } // namespace
@@ -242,10 +268,11 @@ bool GetOnePassGlow() {
 
 JTCompiledEffect* PrepareGlowPass(JTDisplay* display, JTGeoNode* node,
                                   platform::render::BaseTexture* texture,
-                                  const TrailCopy (&copies)[kTrailCopies], const float (&glow)[3]) {
+                                  const TrailCopy (&copies)[kTrailCopies], const float (&glow)[3],
+                                  bool withNode) {
     platform::render::Device* device = display ? display->GetDevice() : nullptr;
     if (!device || !node) return nullptr;
-    JTCompiledEffect* pass = GlowPassFor(*device);
+    JTCompiledEffect* pass = GlowPassFor(*device, withNode);
     if (!pass) return nullptr;
     JTMatrix viewProj;
     if (const JTCamera* camera = display->GetCurrentCamera())

@@ -61,10 +61,13 @@ bool GetOnePassGlow();
 // The pass that adds the glow copies of the node at once, set up for the
 // node, the texture whose alpha it draws (none: solid) and the copies'
 // colour glow (red, green, blue): drawing the node through its passes adds
-// what the copies' own passes would. Null when the pass does not build on
-// the display's device (the copies are then drawn one by one).
+// what the copies' own passes would. withNode: the pass also lays the node
+// itself over them in white (its last copy, alpha-tested and blended by
+// its alpha), so that nothing more is drawn. Null when the pass does not
+// build on the display's device (the copies are then drawn one by one).
 JTCompiledEffect* PrepareGlowPass(JTDisplay* display, JTGeoNode* node,
                                   platform::render::BaseTexture* texture,
-                                  const TrailCopy (&copies)[kTrailCopies], const float (&glow)[3]);
+                                  const TrailCopy (&copies)[kTrailCopies], const float (&glow)[3],
+                                  bool withNode);
 
 } // namespace jentra::glow

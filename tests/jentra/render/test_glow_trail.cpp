@@ -1,7 +1,7 @@
 // The streaming trail's glow: how far its copies spread on the screen, the
-// one pass that adds the glow of a trail that holds still (a text in the
-// interface) in place of fourteen, rebuilt after a mode change, and on
-// software GL the same picture from one pass as from fourteen.
+// one pass that draws a trail that holds still (a text in the interface)
+// in place of fifteen (two for a dark text), rebuilt after a mode change,
+// and on software GL the same picture from it as from the fifteen.
 #include "effect_scene.h"
 
 #include <cstdlib>
@@ -69,7 +69,7 @@ protected:
     platform::render::Recording& Recorded() { return *display->GetDevice()->GetRecording(); }
 };
 
-TEST_F(GlowPassTest, AStillTrailAddsItsGlowInOnePassThenTheNode) {
+TEST_F(GlowPassTest, AStillTrailIsOnePassWithTheNodeOrOneBeforeADarkNode) {
     Open(DeviceKind::Recording);
     auto* trail = new JTEffect_StreamingLight;
     JTEntity* entity = Place(MeshEntity(TextSizedSquare(), trail, JTVec3()));
@@ -78,24 +78,34 @@ TEST_F(GlowPassTest, AStillTrailAddsItsGlowInOnePassThenTheNode) {
     for (int round = 0; round < 2; ++round) {
         Recorded().Forget();
         display->Render();
-        ASSERT_EQ(Recorded().draws.size(), 2u) << "round " << round;
-        const auto& glow = Recorded().draws[0].state;
-        const auto& solid = Recorded().draws[1].state;
-        ASSERT_NE(glow.program, nullptr);
-        EXPECT_EQ(glow.renderStates[D3DRS_SRCBLEND], uint32_t(D3DBLEND_ONE));
-        EXPECT_EQ(glow.renderStates[D3DRS_DESTBLEND], uint32_t(D3DBLEND_ONE));
-        EXPECT_EQ(glow.renderStates[D3DRS_ZENABLE], 0u);
-        const auto* weights = glow.program->FindUniform("vWA0");
+        ASSERT_EQ(Recorded().draws.size(), 1u) << "round " << round;
+        const auto& pass = Recorded().draws[0].state;
+        ASSERT_NE(pass.program, nullptr);
+        EXPECT_EQ(pass.renderStates[D3DRS_SRCBLEND], uint32_t(D3DBLEND_ONE));
+        EXPECT_EQ(pass.renderStates[D3DRS_DESTBLEND], uint32_t(D3DBLEND_INVSRCALPHA));
+        EXPECT_EQ(pass.renderStates[D3DRS_ZENABLE], 0u);
+        const auto* weights = pass.program->FindUniform("vWA0");
         ASSERT_NE(weights, nullptr);
         EXPECT_NEAR(weights->floats.at(0), 0.25f * 0.15f, 1e-6f);
-        // The node itself, solid, through the fixed-function stages.
-        EXPECT_EQ(solid.program, nullptr);
-        EXPECT_EQ(solid.renderStates[D3DRS_DESTBLEND], uint32_t(D3DBLEND_INVSRCALPHA));
-        EXPECT_EQ(solid.renderStates[D3DRS_ALPHATESTENABLE], 1u);
-        EXPECT_EQ(solid.material.Diffuse.a, 1.0f);
         // A mode change releases the pass; the next frame builds it again.
         display->ChangeDisplayMode(nullptr);
     }
+
+    // A dark node darkens what its glow brightened: the glow is added on
+    // its own, then the node drawn through the fixed-function stages.
+    trail->darkFinalPass = true;
+    Recorded().Forget();
+    display->Render();
+    ASSERT_EQ(Recorded().draws.size(), 2u);
+    const auto& glow = Recorded().draws[0].state;
+    const auto& dark = Recorded().draws[1].state;
+    ASSERT_NE(glow.program, nullptr);
+    EXPECT_EQ(glow.renderStates[D3DRS_DESTBLEND], uint32_t(D3DBLEND_ONE));
+    EXPECT_EQ(dark.program, nullptr);
+    EXPECT_EQ(dark.renderStates[D3DRS_DESTBLEND], uint32_t(D3DBLEND_INVSRCALPHA));
+    EXPECT_EQ(dark.renderStates[D3DRS_ALPHATESTENABLE], 1u);
+    EXPECT_EQ(dark.material.Diffuse.a, 1.0f);
+    EXPECT_EQ(dark.material.Emissive.g, 0.0f);
 
     // Drawn copy by copy on request, and as a model in the scene's units.
     jentra::glow::SetOnePassGlow(false);
@@ -110,7 +120,7 @@ TEST_F(GlowPassTest, AStillTrailAddsItsGlowInOnePassThenTheNode) {
     EXPECT_EQ(Recorded().draws.size(), size_t(kTrailCopies));
 }
 
-TEST_F(GlowPassTest, OnePassShowsWhatTheFourteenCopiesShow) {
+TEST_F(GlowPassTest, OnePassShowsWhatTheFifteenPassesShow) {
     Open(DeviceKind::OpenGL, 160, 60);
     JTFont font;
     ASSERT_EQ(font.Init("font1"), 0);
@@ -144,23 +154,27 @@ TEST_F(GlowPassTest, OnePassShowsWhatTheFourteenCopiesShow) {
         Capture();
         return pixels;
     };
-    const std::vector<uint32_t> fourteen = picture(false);
-    const std::vector<uint32_t> one = picture(true);
-    EXPECT_EQ(display->GetDevice()->TakeErrors(), 0);
+    // The text in white, then dark (as a disabled button's).
+    for (bool dark : {false, true}) {
+        static_cast<JTEffect_StreamingLight*>(text->GetEffect())->darkFinalPass = dark;
+        const std::vector<uint32_t> fourteen = picture(false);
+        const std::vector<uint32_t> one = picture(true);
+        EXPECT_EQ(display->GetDevice()->TakeErrors(), 0);
 
-    int glowing = 0, apart = 0, largest = 0;
-    for (size_t i = 0; i < one.size(); ++i) {
-        const int r = int(fourteen[i] >> 16 & 0xFF), g = int(fourteen[i] >> 8 & 0xFF);
-        glowing += r > g + 20; // pink: red and blue glow, half as much green
-        int most = 0;
-        for (int shift : {0, 8, 16})
-            most = std::max(
-                most, std::abs(int(one[i] >> shift & 0xFF) - int(fourteen[i] >> shift & 0xFF)));
-        apart += most > 4;
-        largest = std::max(largest, most);
+        int glowing = 0, apart = 0, largest = 0;
+        for (size_t i = 0; i < one.size(); ++i) {
+            const int r = int(fourteen[i] >> 16 & 0xFF), g = int(fourteen[i] >> 8 & 0xFF);
+            glowing += r > g + 20; // pink: red and blue glow, half as much green
+            int most = 0;
+            for (int shift : {0, 8, 16})
+                most = std::max(
+                    most, std::abs(int(one[i] >> shift & 0xFF) - int(fourteen[i] >> shift & 0xFF)));
+            apart += most > 4;
+            largest = std::max(largest, most);
+        }
+        EXPECT_GT(glowing, 30) << (dark ? "dark" : "white");
+        EXPECT_LE(apart, 3) << (dark ? "dark" : "white") << ": largest difference " << largest;
     }
-    EXPECT_GT(glowing, 30);
-    EXPECT_LE(apart, 3) << "largest difference " << largest;
 }
 
 } // namespace
