@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "desktop/scene/object/class_table.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/trigger.h"
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/ship_base/ship.h"
+#include "desktop/units/ships/prefab_kit.h"
 #include "tools/databuilder/lumivane/lumivane_triggers.h"
 #include "tools/databuilder/lumivane/lumivane_waves.h"
 
@@ -123,7 +125,20 @@ int PlaceArmadaClasses(lumivane::Scene& scene, lumivane::World& world,
         if (AddWaves(build, *plan.waves).empty() || !build.ok) return -1;
         westFighters = plan.waves->west.opening;
         eastFighters = plan.waves->east.opening;
-        added += kWaveTriggers;
+        added += WaveTriggerCount(*plan.waves);
+    }
+    if (plan.cast) {
+        const auto* prefab = lumivane::IsA(kit, lumivane::ClassId::PrefabKit)
+                                 ? static_cast<const lumivane::PrefabKit*>(kit)
+                                 : nullptr;
+        *plan.cast = {.bomber = bomber->handle,
+                      .mineLayer = layer->handle,
+                      .colonyShip = colony->handle,
+                      .shuttle = shuttle->handle,
+                      .kit = kit->handle,
+                      .hub = prefab ? prefab->reservedHandle : lumivane::kNoEntity,
+                      .miningStation = station->handle,
+                      .minesweeper = sweeper->handle};
     }
     // The kit unfolds from the first frame; the hub stands 30 s later.
     static_cast<lumivane::Ship*>(kit)->fireRequest = 1;

@@ -174,8 +174,10 @@ void AddCameraPath(Trigger& trigger, const std::vector<CameraStep>& steps) {
     auto path = std::make_unique<TriggerAction>();
     path->type = action::kCameraPath;
     path->owner = &trigger;
-    for (const CameraStep& step : steps)
+    for (const CameraStep& step : steps) {
         path->cameraKeys.push_back(Key(step.name, step.kind, step.ms, step.view));
+        path->cameraKeys.back().lookAt = step.lookAtGoal ? 1 : 0;
+    }
     trigger.actions.push_back(std::move(path));
 }
 

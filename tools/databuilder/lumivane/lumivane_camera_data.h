@@ -64,12 +64,14 @@ lumivane::CameraView FollowView(std::vector<lumivane::EntityHandle> targets,
 lumivane::CameraView OverviewOf(const lumivane::Scene& scene);
 
 // One step of a camera path: a move of `kind` lasting `ms` to `view`, or a
-// hold there (kind 6).
+// hold there (kind 6). A move that looks at the goal keeps the camera
+// pointed at the goal's targets all the way.
 struct CameraStep {
     const char* name;
     uint32_t kind;
     uint32_t ms;
     lumivane::CameraView view;
+    bool lookAtGoal = false;
 };
 // The trigger plays the steps as a camera path.
 void AddCameraPath(lumivane::Trigger& trigger, const std::vector<CameraStep>& steps);

@@ -47,6 +47,7 @@ constexpr uint32_t kTourSideMs = 16000;
 constexpr uint32_t kTourBothMs = 9000;
 
 struct ShipSize {
+    float radius = 0.0f;
     float reach = 0.0f; // the radius the collision pass tests
     float speed = 0.0f; // the speed it leaves the gate with
 };
@@ -56,7 +57,7 @@ ShipSize SizeOf(const char* prototype) {
     const Node* found = library ? library->FindPrototype(prototype) : nullptr;
     if (!found || !IsA(found, ClassId::Entity)) return {};
     const auto* ship = static_cast<const Entity*>(found);
-    return {ship->PropFloat("main bound scale") * ship->radius,
+    return {ship->radius, ship->PropFloat("main bound scale") * ship->radius,
             kLeavingSpeedPerTopSpeed * ship->PropFloat("top speed")};
 }
 
@@ -155,8 +156,9 @@ void AddSideWaves(FleetBuilder& build, const WavePlan& plan, int32_t id, EntityH
     TriggerAction& hunt = AddAction(*watch, action::kHunt);
     hunt.handles = handles;
     hunt.values = {kNoEntity};
-    AddCameraPath(*watch, {{"arrivals", camera_move::kQuartic, kCameraMoveMs,
-                            FollowView(bothWaves, plan.viewDirection, plan.viewDistance)}});
+    if (plan.cameraFollows)
+        AddCameraPath(*watch, {{"arrivals", camera_move::kQuartic, kCameraMoveMs,
+                                FollowView(bothWaves, plan.viewDirection, plan.viewDistance)}});
     waves->AddChild(std::move(watch));
     build.scene.AddTrigger(std::move(waves));
 }
@@ -186,7 +188,69 @@ void AddTour(FleetBuilder& build, const WavePlan& plan, int32_t id,
     build.scene.AddTrigger(std::move(tour));
 }
 
+// The shots turn the view this much more from one ship to the next, and
+// look down a little steeper.
+constexpr float kShotTurnDegrees[] = {20.0f, 32.0f, 12.0f, 40.0f};
+constexpr float kShotDownDegrees[] = {22.0f, 30.0f, 26.0f};
+// While a ship of the side lives (itself, at no distance).
+constexpr float kAlive = 1.0f;
+
+// The side's ship at `index` (a wave's handle, then the rest of its opening
+// fleet), or no entity.
+EntityHandle SideShip(const WaveSide& side, size_t index) {
+    if (index < side.handles.size()) return side.handles[index];
+    return index < side.opening.size() ? side.opening[index] : kNoEntity;
+}
+
+// The larger of the ships that take the side's handle at `index`.
+float ShipRadius(const World& world, const WaveSide& side, size_t index) {
+    float radius = 0.0f;
+    if (const Entity* unit = world.GetEntity(SideShip(side, index))) radius = unit->radius;
+    if (index < side.ships.size()) radius = std::max(radius, SizeOf(side.ships[index]).radius);
+    return radius;
+}
+
+DirectorShot SideShot(const World& world, const WavePlan& plan, const WaveSide& side, size_t index,
+                      int player, float reach, float share) {
+    const float turn = kShotTurnDegrees[index % std::size(kShotTurnDegrees)];
+    const float down = kShotDownDegrees[index % std::size(kShotDownDegrees)];
+    return {side.player == plan.west.player ? "west ship" : "east ship",
+            {SideShip(side, index)},
+            player,
+            reach,
+            LookDirection(plan.viewDirection, side.player == plan.west.player ? turn : -turn, down),
+            DistanceToSpan(ShipRadius(world, side, index), share)};
+}
+
+size_t SideShips(const WaveSide& side) {
+    return std::max(side.handles.size(), side.opening.size());
+}
+
 } // namespace
+
+std::vector<DirectorShot> WaveShots(const World& world, const WavePlan& plan, float fightReach,
+                                    float share) {
+    std::vector<DirectorShot> shots;
+    for (size_t i = 0; i < std::max(SideShips(plan.west), SideShips(plan.east)); ++i)
+        for (const WaveSide* side : {&plan.west, &plan.east}) {
+            const WaveSide& enemy = side == &plan.west ? plan.east : plan.west;
+            if (i < SideShips(*side))
+                shots.push_back(SideShot(world, plan, *side, i, enemy.player, fightReach, share));
+        }
+    return shots;
+}
+
+std::vector<DirectorShot> WaveFallbacks(const World& world, const WavePlan& plan, float share) {
+    std::vector<DirectorShot> shots;
+    for (const WaveSide* side : {&plan.west, &plan.east})
+        for (size_t i = 0; i < side->handles.size(); ++i)
+            shots.push_back(SideShot(world, plan, *side, i, side->player, kAlive, share));
+    return shots;
+}
+
+int WaveTriggerCount(const WavePlan& plan) {
+    return plan.cameraFollows ? 3 : 2;
+}
 
 std::vector<EntityHandle> AddWaves(FleetBuilder& build, WavePlan& plan) {
     Entity* westGate = PlaceGate(build, plan.west);
@@ -195,11 +259,15 @@ std::vector<EntityHandle> AddWaves(FleetBuilder& build, WavePlan& plan) {
     if (!westGate || !eastGate) return {};
     const std::vector<EntityHandle> west = WaveHandles(build, plan.west);
     const std::vector<EntityHandle> east = WaveHandles(build, plan.east);
+    plan.west.handles = west;
+    plan.east.handles = east;
+    plan.west.gateHandle = westGate->handle;
+    plan.east.gateHandle = eastGate->handle;
     std::vector<EntityHandle> both = west;
     both.insert(both.end(), east.begin(), east.end());
     AddSideWaves(build, plan, plan.firstTriggerId, westGate->handle, plan.west, west, both);
     AddSideWaves(build, plan, plan.firstTriggerId + 2, eastGate->handle, plan.east, east, both);
-    AddTour(build, plan, plan.firstTriggerId + 4, west, east, both);
+    if (plan.cameraFollows) AddTour(build, plan, plan.firstTriggerId + 4, west, east, both);
     return both;
 }
 

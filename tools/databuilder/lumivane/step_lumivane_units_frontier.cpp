@@ -3,18 +3,22 @@
 // near the Sun while a mine layer sows mines on its run at the enemy, a
 // colony ship sends out its settlers when the script says so and a prefab
 // kit unfolds into a hub. Whenever a squadron is gone (or after a while) a
-// fresh one comes through its side's gate, and between waves the camera
-// tours the two sides. The scene is read back with the scene's Load.
+// fresh one comes through its side's gate. The camera rides with one ship of
+// the story after another, near enough that the fight round it reads: each
+// side's wave ships, the bomber, the mine layer, the colony ship, the hub.
+// The scene is read back with the scene's Load.
 #include "tools/databuilder/shared/data_step.h"
 
 #include <cstdio>
 
+#include "desktop/scene/entity/entity.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/standalone_scene.h"
 #include "desktop/scene/world/world.h"
 #include "tools/databuilder/lumivane/lumivane_armada_classes.h"
 #include "tools/databuilder/lumivane/lumivane_camera_data.h"
+#include "tools/databuilder/lumivane/lumivane_camera_director.h"
 #include "tools/databuilder/lumivane/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane/lumivane_war_scene.h"
 #include "tools/databuilder/lumivane/lumivane_waves.h"
@@ -30,8 +34,85 @@ constexpr int kEast = 2;
 constexpr int32_t kWarTriggerId = 26;
 constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
 constexpr uint32_t kWaveAtLatestMs = 150000;
+// Ships stay within this of the Sun's axis: a chase that would lead out of
+// the scene ends at its edge, where no ship looks for enemies.
+constexpr float kSceneRadius = 180.0f;
 constexpr float kWaveViewDistance = 85.0f;
 constexpr float kSideViewDistance = 45.0f;
+// The director takes over once the opening view of both squadrons has been
+// watched a while; ids after the waves' and the script's.
+constexpr int32_t kDirectorFirstId = 100;
+constexpr uint32_t kDirectorStartMs = 10000;
+constexpr uint32_t kShotMoveMs = 3000;
+constexpr uint32_t kShotHoldMs = 16000;
+constexpr uint32_t kAfterLossMs = 2000;
+// A ship is in the fight while an enemy is this near, and has left it when
+// none is twice as near.
+constexpr float kFightReach = 30.0f;
+constexpr float kLeaveFactor = 2.0f;
+// The battlefield: within this of both gates; a chase that leads further
+// away from it is left alone.
+constexpr float kFieldReach = 100.0f;
+constexpr float kFieldLeft = 130.0f;
+// The ship the camera rides with spans this much of the picture's width,
+// with room round it for whom it fights.
+constexpr float kShipShare = 0.12f;
+constexpr float kHubShare = 0.2f;
+
+// The shots of both sides' ships, with the story's other ships between
+// every two: the bomber's and the mine layer's runs, the colony ship, the
+// hub, the minesweeper.
+std::vector<databuilder::DirectorShot> FrontierShots(const World& world,
+                                                     const databuilder::WavePlan& waves,
+                                                     const databuilder::ArmadaClassesCast& cast) {
+    using databuilder::DistanceToSpan;
+    using databuilder::LookDirection;
+    auto radius = [&](EntityHandle unit) {
+        const Entity* found = world.GetEntity(unit);
+        return found ? found->radius : 0.0f;
+    };
+    const databuilder::DirectorShot story[] = {
+        {"bomber",
+         {cast.bomber},
+         kEast,
+         kFightReach,
+         LookDirection(kLookAcross, 35, 25),
+         DistanceToSpan(radius(cast.bomber), kShipShare)},
+        {"mine layer",
+         {cast.mineLayer},
+         kEast,
+         kFightReach,
+         LookDirection(kLookAcross, -35, 25),
+         DistanceToSpan(radius(cast.mineLayer), kShipShare)},
+        {"colony ship",
+         {cast.colonyShip},
+         kEast,
+         kFightReach,
+         LookDirection(kLookAcross, 20, 30),
+         DistanceToSpan(radius(cast.colonyShip), kShipShare)},
+        // The kit is the smaller; the hub it becomes spans this share.
+        {"hub",
+         {cast.kit, cast.hub},
+         kEast,
+         kFightReach,
+         LookDirection(kLookAcross, -20, 35),
+         DistanceToSpan(databuilder::PrototypeRadius("hub"), kHubShare)},
+        {"minesweeper",
+         {cast.minesweeper},
+         kWest,
+         kFightReach,
+         LookDirection(kLookAcross, 45, 20),
+         DistanceToSpan(radius(cast.minesweeper), kShipShare)},
+    };
+    std::vector<databuilder::DirectorShot> shots;
+    const std::vector<databuilder::DirectorShot> ships =
+        databuilder::WaveShots(world, waves, kFightReach, kShipShare);
+    for (size_t i = 0; i < ships.size(); ++i) {
+        shots.push_back(ships[i]);
+        if (i % 2 == 1 && i / 2 < std::size(story)) shots.push_back(story[i / 2]);
+    }
+    return shots;
+}
 
 bool BuildFrontier(const std::filesystem::path& root) {
     SetSceneTimeSource([] { return kFrontierCreationTime; });
@@ -64,11 +145,29 @@ bool BuildFrontier(const std::filesystem::path& root) {
         .latestMs = kWaveAtLatestMs,
         .viewDirection = kLookAcross,
         .viewDistance = kWaveViewDistance,
-        .sideViewDistance = kSideViewDistance};
+        .sideViewDistance = kSideViewDistance,
+        .cameraFollows = false};
     plan.waves = &waves;
+    databuilder::ArmadaClassesCast cast;
+    plan.cast = &cast;
     databuilder::AddWar(frontier.scene, kWarTriggerId, kWest, kEast);
-    const int triggers =
-        databuilder::PlaceArmadaClasses(frontier.scene, frontier.world, plan, kStep);
+    int triggers = databuilder::PlaceArmadaClasses(frontier.scene, frontier.world, plan, kStep);
+    if (triggers > 0)
+        triggers += databuilder::AddCameraDirector(
+            frontier.scene,
+            {.firstTriggerId = kDirectorFirstId,
+             .variable = "shot",
+             .startMs = kDirectorStartMs,
+             .moveMs = kShotMoveMs,
+             .holdMs = kShotHoldMs,
+             .afterLossMs = kAfterLossMs,
+             .fieldMarks = {waves.west.gateHandle, waves.east.gateHandle},
+             .fieldReach = kFieldReach,
+             .fieldLeft = kFieldLeft,
+             .leaveFactor = kLeaveFactor,
+             .shots = FrontierShots(frontier.world, waves, cast),
+             .fallbacks = databuilder::WaveFallbacks(frontier.world, waves, kShipShare)});
+    frontier.scene.radius = kSceneRadius;
     frontier.scene.title = "Frontier";
     frontier.scene.secondTitle = "Frontier";
     frontier.scene.text5 = "frontier";
