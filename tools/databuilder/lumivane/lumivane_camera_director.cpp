@@ -41,7 +41,7 @@ namespace {
 
 // The shot, its time, its loss, the look after and its leaving the field.
 constexpr int32_t kIdsPerShot = 5;
-constexpr int32_t kBelow = 1;      // the comparison of a variable condition
+constexpr int32_t kBelow = 1;       // the comparison of a variable condition
 constexpr int32_t kSetVariable = 0; // the operation of an arithmetic action
 constexpr int32_t kSomeUnit = 0;    // the mode of a units-near condition
 

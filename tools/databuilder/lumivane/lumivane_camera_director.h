@@ -63,8 +63,7 @@ int AddCameraDirector(lumivane::Scene& scene, const DirectorPlan& plan);
 // `direction` turned `yawDegrees` about the vertical (towards +X from +Z
 // for a positive angle) and pitched to look `downDegrees` below the
 // horizon.
-lumivane::Vec3 LookDirection(const lumivane::Vec3& direction, float yawDegrees,
-                             float downDegrees);
+lumivane::Vec3 LookDirection(const lumivane::Vec3& direction, float yawDegrees, float downDegrees);
 
 // The radius of the model library's prototype of that name, 0 when there
 // is no such entity.

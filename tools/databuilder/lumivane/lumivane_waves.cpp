@@ -188,6 +188,15 @@ void AddTour(FleetBuilder& build, const WavePlan& plan, int32_t id,
     build.scene.AddTrigger(std::move(tour));
 }
 
+// The director takes over once the opening view has been watched a while.
+// It stays with a ship at most this long, the move to it included, and
+// after a ship is lost it looks at the place a moment.
+constexpr uint32_t kDirectorStartMs = 10000;
+constexpr uint32_t kShotMoveMs = 3000;
+constexpr uint32_t kShotHoldMs = 16000;
+constexpr uint32_t kAfterLossMs = 2000;
+// A ship has left the fight when no enemy is twice the fight's reach near.
+constexpr float kLeaveFactor = 2.0f;
 // The shots turn the view this much more from one ship to the next, and
 // look down a little steeper.
 constexpr float kShotTurnDegrees[] = {20.0f, 32.0f, 12.0f, 40.0f};
@@ -228,24 +237,31 @@ size_t SideShips(const WaveSide& side) {
 
 } // namespace
 
-std::vector<DirectorShot> WaveShots(const World& world, const WavePlan& plan, float fightReach,
-                                    float share) {
-    std::vector<DirectorShot> shots;
+DirectorPlan WaveDirector(const World& world, const WavePlan& plan, const WaveWatch& watch) {
+    DirectorPlan director{.firstTriggerId = watch.firstTriggerId,
+                          .variable = "shot",
+                          .startMs = kDirectorStartMs,
+                          .moveMs = kShotMoveMs,
+                          .holdMs = kShotHoldMs,
+                          .afterLossMs = kAfterLossMs,
+                          .fieldMarks = {plan.west.gateHandle, plan.east.gateHandle},
+                          .fieldReach = watch.fieldReach,
+                          .fieldLeft = watch.fieldLeft,
+                          .leaveFactor = kLeaveFactor,
+                          .shots = {},
+                          .fallbacks = {}};
     for (size_t i = 0; i < std::max(SideShips(plan.west), SideShips(plan.east)); ++i)
         for (const WaveSide* side : {&plan.west, &plan.east}) {
             const WaveSide& enemy = side == &plan.west ? plan.east : plan.west;
             if (i < SideShips(*side))
-                shots.push_back(SideShot(world, plan, *side, i, enemy.player, fightReach, share));
+                director.shots.push_back(
+                    SideShot(world, plan, *side, i, enemy.player, watch.fightReach, watch.share));
         }
-    return shots;
-}
-
-std::vector<DirectorShot> WaveFallbacks(const World& world, const WavePlan& plan, float share) {
-    std::vector<DirectorShot> shots;
     for (const WaveSide* side : {&plan.west, &plan.east})
         for (size_t i = 0; i < side->handles.size(); ++i)
-            shots.push_back(SideShot(world, plan, *side, i, side->player, kAlive, share));
-    return shots;
+            director.fallbacks.push_back(
+                SideShot(world, plan, *side, i, side->player, kAlive, watch.share));
+    return director;
 }
 
 int WaveTriggerCount(const WavePlan& plan) {

@@ -55,17 +55,29 @@ int WaveTriggerCount(const WavePlan& plan);
 // a wave, both sides together; empty when the gates cannot be placed.
 std::vector<lumivane::EntityHandle> AddWaves(FleetBuilder& build, WavePlan& plan);
 
-// After AddWaves, the camera director's shots of the two sides' ships: one
-// for each of a side's handles (its waves' ships, then the rest of its
-// opening fleet), the sides taking turns, each taken while an enemy is
-// within `fightReach` of the ship. The camera looks from about the plan's
-// view direction, each shot a little turned, from as far back as makes the
-// larger of the ships that take the handle span `share` of the picture.
-std::vector<DirectorShot> WaveShots(const lumivane::World& world, const WavePlan& plan,
-                                    float fightReach, float share);
-// For when no ship is in a fight: any ship of either side's waves while it
-// lives.
-std::vector<DirectorShot> WaveFallbacks(const lumivane::World& world, const WavePlan& plan,
-                                        float share);
+// How a war scene's camera director watches the waves.
+struct WaveWatch {
+    int32_t firstTriggerId;
+    // A ship is in the fight while an enemy is this near.
+    float fightReach;
+    // The battlefield: within `fieldReach` of both gates; a ship further
+    // than `fieldLeft` from either has left it.
+    float fieldReach;
+    float fieldLeft;
+    // The ship the camera rides with spans this much of the picture's
+    // width, with room round it for whom it fights.
+    float share;
+};
+
+// After AddWaves, a camera director for the scene (AddCameraDirector) that
+// takes over a little after the start. Its shots: one for each of a side's
+// handles (its waves' ships, then the rest of its opening fleet), the sides
+// taking turns, each looked at from about the plan's view direction, a
+// little turned from one to the next, from as far back as makes the larger
+// of the ships that take the handle span the share of the picture. Its
+// fallbacks, for when no ship is in a fight on the field: any ship of
+// either side's waves while it lives. A scene may add shots of its own.
+DirectorPlan WaveDirector(const lumivane::World& world, const WavePlan& plan,
+                          const WaveWatch& watch);
 
 } // namespace databuilder

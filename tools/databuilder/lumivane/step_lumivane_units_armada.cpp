@@ -7,7 +7,8 @@
 // their fighters and marines launch at once, and every other idle unit is
 // sent to fight by its computer player. Whenever a fleet's heavy ships are
 // gone (or after a while) a new wave of its ships comes through the gate
-// behind it. The step's name sorts after every
+// behind it. The camera rides near one ship in the fight after another.
+// The step's name sorts after every
 // unit step (steps run in name order), so all prototypes are written
 // before the scene is built from them. The companion table names the
 // scene. The scene is read back with the scene's Load.
@@ -45,6 +46,13 @@ constexpr Vec3 kEastGate{60, -4, -114};
 constexpr uint32_t kWaveAtLatestMs = 180000;
 constexpr float kWaveViewDistance = 110.0f;
 constexpr float kSideViewDistance = 75.0f;
+// How the camera director watches the fight (its trigger ids after the
+// script's): the heavy ships fight from further apart.
+constexpr databuilder::WaveWatch kWatch{.firstTriggerId = 100,
+                                        .fightReach = 60.0f,
+                                        .fieldReach = 130.0f,
+                                        .fieldLeft = 170.0f,
+                                        .share = 0.25f};
 
 using databuilder::PlacedUnit;
 
@@ -84,7 +92,8 @@ bool BuildArmada(const std::filesystem::path& root) {
                                 .latestMs = kWaveAtLatestMs,
                                 .viewDirection = kLookAcross,
                                 .viewDistance = kWaveViewDistance,
-                                .sideViewDistance = kSideViewDistance};
+                                .sideViewDistance = kSideViewDistance,
+                                .cameraFollows = false};
     if (databuilder::AddWaves(build, waves).empty()) build.ok = false;
     const std::vector<EntityHandle>& west = waves.west.opening;
     const std::vector<EntityHandle>& east = waves.east.opening;
@@ -92,6 +101,9 @@ bool BuildArmada(const std::filesystem::path& root) {
     if (west.size() >= size_t(kCarrierGroup) && !east.empty())
         databuilder::AddOrder(armada.scene, "carrier strike", 30, 1000, action::kAttack,
                               {west.begin(), west.begin() + kCarrierGroup}, east.front());
+
+    databuilder::AddCameraDirector(armada.scene,
+                                   databuilder::WaveDirector(armada.world, waves, kWatch));
 
     armada.scene.title = "Armada";
     armada.scene.secondTitle = "Armada";

@@ -39,32 +39,21 @@ constexpr uint32_t kWaveAtLatestMs = 150000;
 constexpr float kSceneRadius = 180.0f;
 constexpr float kWaveViewDistance = 85.0f;
 constexpr float kSideViewDistance = 45.0f;
-// The director takes over once the opening view of both squadrons has been
-// watched a while; ids after the waves' and the script's.
-constexpr int32_t kDirectorFirstId = 100;
-constexpr uint32_t kDirectorStartMs = 10000;
-constexpr uint32_t kShotMoveMs = 3000;
-constexpr uint32_t kShotHoldMs = 16000;
-constexpr uint32_t kAfterLossMs = 2000;
-// A ship is in the fight while an enemy is this near, and has left it when
-// none is twice as near.
-constexpr float kFightReach = 30.0f;
-constexpr float kLeaveFactor = 2.0f;
-// The battlefield: within this of both gates; a chase that leads further
-// away from it is left alone.
-constexpr float kFieldReach = 100.0f;
-constexpr float kFieldLeft = 130.0f;
-// The ship the camera rides with spans this much of the picture's width,
-// with room round it for whom it fights.
-constexpr float kShipShare = 0.12f;
+// How the camera director watches the fight (its trigger ids after the
+// waves' and the script's); the hub, a station, a little nearer.
+constexpr databuilder::WaveWatch kWatch{.firstTriggerId = 100,
+                                        .fightReach = 30.0f,
+                                        .fieldReach = 100.0f,
+                                        .fieldLeft = 130.0f,
+                                        .share = 0.08f};
 constexpr float kHubShare = 0.2f;
+constexpr float kStartShare = 1.4f;
 
-// The shots of both sides' ships, with the story's other ships between
-// every two: the bomber's and the mine layer's runs, the colony ship, the
-// hub, the minesweeper.
-std::vector<databuilder::DirectorShot> FrontierShots(const World& world,
-                                                     const databuilder::WavePlan& waves,
-                                                     const databuilder::ArmadaClassesCast& cast) {
+// The director's shots of both sides' ships, with the story's other ships
+// between every two: the bomber's and the mine layer's runs, the colony
+// ship, the hub, the minesweeper.
+databuilder::DirectorPlan FrontierDirector(const World& world, const databuilder::WavePlan& waves,
+                                           const databuilder::ArmadaClassesCast& cast) {
     using databuilder::DistanceToSpan;
     using databuilder::LookDirection;
     auto radius = [&](EntityHandle unit) {
@@ -75,43 +64,43 @@ std::vector<databuilder::DirectorShot> FrontierShots(const World& world,
         {"bomber",
          {cast.bomber},
          kEast,
-         kFightReach,
+         kWatch.fightReach,
          LookDirection(kLookAcross, 35, 25),
-         DistanceToSpan(radius(cast.bomber), kShipShare)},
+         DistanceToSpan(radius(cast.bomber), kWatch.share)},
         {"mine layer",
          {cast.mineLayer},
          kEast,
-         kFightReach,
+         kWatch.fightReach,
          LookDirection(kLookAcross, -35, 25),
-         DistanceToSpan(radius(cast.mineLayer), kShipShare)},
+         DistanceToSpan(radius(cast.mineLayer), kWatch.share)},
         {"colony ship",
          {cast.colonyShip},
          kEast,
-         kFightReach,
+         kWatch.fightReach,
          LookDirection(kLookAcross, 20, 30),
-         DistanceToSpan(radius(cast.colonyShip), kShipShare)},
+         DistanceToSpan(radius(cast.colonyShip), kWatch.share)},
         // The kit is the smaller; the hub it becomes spans this share.
         {"hub",
          {cast.kit, cast.hub},
          kEast,
-         kFightReach,
+         kWatch.fightReach,
          LookDirection(kLookAcross, -20, 35),
          DistanceToSpan(databuilder::PrototypeRadius("hub"), kHubShare)},
         {"minesweeper",
          {cast.minesweeper},
          kWest,
-         kFightReach,
+         kWatch.fightReach,
          LookDirection(kLookAcross, 45, 20),
-         DistanceToSpan(radius(cast.minesweeper), kShipShare)},
+         DistanceToSpan(radius(cast.minesweeper), kWatch.share)},
     };
+    databuilder::DirectorPlan director = databuilder::WaveDirector(world, waves, kWatch);
     std::vector<databuilder::DirectorShot> shots;
-    const std::vector<databuilder::DirectorShot> ships =
-        databuilder::WaveShots(world, waves, kFightReach, kShipShare);
-    for (size_t i = 0; i < ships.size(); ++i) {
-        shots.push_back(ships[i]);
+    for (size_t i = 0; i < director.shots.size(); ++i) {
+        shots.push_back(director.shots[i]);
         if (i % 2 == 1 && i / 2 < std::size(story)) shots.push_back(story[i / 2]);
     }
-    return shots;
+    director.shots = std::move(shots);
+    return director;
 }
 
 bool BuildFrontier(const std::filesystem::path& root) {
@@ -153,27 +142,16 @@ bool BuildFrontier(const std::filesystem::path& root) {
     databuilder::AddWar(frontier.scene, kWarTriggerId, kWest, kEast);
     int triggers = databuilder::PlaceArmadaClasses(frontier.scene, frontier.world, plan, kStep);
     if (triggers > 0)
-        triggers += databuilder::AddCameraDirector(
-            frontier.scene,
-            {.firstTriggerId = kDirectorFirstId,
-             .variable = "shot",
-             .startMs = kDirectorStartMs,
-             .moveMs = kShotMoveMs,
-             .holdMs = kShotHoldMs,
-             .afterLossMs = kAfterLossMs,
-             .fieldMarks = {waves.west.gateHandle, waves.east.gateHandle},
-             .fieldReach = kFieldReach,
-             .fieldLeft = kFieldLeft,
-             .leaveFactor = kLeaveFactor,
-             .shots = FrontierShots(frontier.world, waves, cast),
-             .fallbacks = databuilder::WaveFallbacks(frontier.world, waves, kShipShare)});
+        triggers += databuilder::AddCameraDirector(frontier.scene,
+                                                   FrontierDirector(frontier.world, waves, cast));
     frontier.scene.radius = kSceneRadius;
     frontier.scene.title = "Frontier";
     frontier.scene.secondTitle = "Frontier";
     frontier.scene.text5 = "frontier";
-    // The camera follows both squadrons, looking away from the Sun.
+    // The camera follows both squadrons, looking away from the Sun, near
+    // enough that its ships read as ships: the outermost may be left out.
     const databuilder::StartView start{databuilder::UnitsOf(frontier.world, {kWest, kEast}),
-                                       kLookAcross};
+                                       kLookAcross, kStartShare};
     ok = ok && triggers > 0 && databuilder::UnitsKeepApart(frontier.world, kStep) &&
          databuilder::SaveAndCheckScene(frontier.scene, root, "scenes\\frontier.mis",
                                         size_t(triggers) + 1, kStep, &start);
