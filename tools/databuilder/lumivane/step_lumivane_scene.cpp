@@ -39,6 +39,12 @@ constexpr int32_t kUnderWayText = 1002;
 constexpr int32_t kCaptionSlot = 3;
 constexpr uint32_t kCaptionFadeMs = 1200; // a hidden caption fades for a second
 
+// The tour's first view, from behind the fleet towards the Sun.
+constexpr Vec3 kFleetViewAt{-110, 30, -70};
+constexpr Vec3 kFleetViewLookAt{-60, 0, 0};
+constexpr Vec3 kFleetView = kFleetViewLookAt - kFleetViewAt;
+constexpr float kFleetShare = 0.3f;
+
 bool WritePrototype(const std::filesystem::path& root, Entity* entity) {
     entity->AddRef();
     entity->CreateProps();
@@ -117,8 +123,8 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHand
     // The camera flies out with the fleet, watches it leave, sweeps round
     // the Sun's far side (never into its glare) to where the fleet is
     // going, and cuts to an overview of the whole system.
-    AddCameraTour(*depart, {.firstAt = {-110, 30, -70},
-                            .firstLookAt = {-60, 0, 0},
+    AddCameraTour(*depart, {.firstAt = kFleetViewAt,
+                            .firstLookAt = kFleetViewLookAt,
                             .secondAt = {140, 45, -80},
                             .secondLookAt = {100, 0, 30},
                             .lastAt = {0, 170, 330},
@@ -188,7 +194,10 @@ bool BuildDemo(const std::filesystem::path& root) {
     scene.title = "Demo";
     scene.secondTitle = "Demo";
     scene.text5 = "demo";
-    ok = ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\demo.mis", 1, kStep);
+    // The scene starts (and its tour sets out) where the fleet is seen
+    // against the Sun, from about where the tour's first view stands.
+    const databuilder::StartView start{movers, kFleetView, kFleetShare};
+    ok = ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\demo.mis", 1, kStep, &start);
     SetSceneTimeSource(nullptr);
     return ok;
 }
