@@ -42,8 +42,10 @@ constexpr uint32_t kCaptionFadeMs = 1200; // a hidden caption fades for a second
 // The tour's first view, from behind the fleet towards the Sun.
 constexpr Vec3 kFleetViewAt{-110, 30, -70};
 constexpr Vec3 kFleetViewLookAt{-60, 0, 0};
-constexpr Vec3 kFleetView = kFleetViewLookAt - kFleetViewAt;
-constexpr float kFleetShare = 0.3f;
+// The scene opens on the fleet from the Sun's side, lit, with the
+// wormhole beyond it.
+constexpr Vec3 kOpeningView{-0.55f, -0.4f, 0.75f};
+constexpr float kOpeningShare = 0.35f;
 
 bool WritePrototype(const std::filesystem::path& root, Entity* entity) {
     entity->AddRef();
@@ -194,9 +196,8 @@ bool BuildDemo(const std::filesystem::path& root) {
     scene.title = "Demo";
     scene.secondTitle = "Demo";
     scene.text5 = "demo";
-    // The scene starts (and its tour sets out) where the fleet is seen
-    // against the Sun, from about where the tour's first view stands.
-    const databuilder::StartView start{movers, kFleetView, kFleetShare};
+    // The scene starts (and its tour sets out) following the fleet.
+    const databuilder::StartView start{movers, kOpeningView, kOpeningShare};
     ok = ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\demo.mis", 1, kStep, &start);
     SetSceneTimeSource(nullptr);
     return ok;
