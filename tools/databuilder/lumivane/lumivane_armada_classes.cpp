@@ -125,7 +125,7 @@ int PlaceArmadaClasses(lumivane::Scene& scene, lumivane::World& world,
         if (AddWaves(build, *plan.waves).empty() || !build.ok) return -1;
         westFighters = plan.waves->west.opening;
         eastFighters = plan.waves->east.opening;
-        added += WaveTriggerCount(*plan.waves);
+        added += kWaveTriggers;
     }
     if (plan.cast) {
         const auto* prefab = lumivane::IsA(kit, lumivane::ClassId::PrefabKit)

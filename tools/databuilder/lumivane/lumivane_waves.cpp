@@ -35,16 +35,10 @@ namespace {
 constexpr int32_t kShortestArrivalGapMs = 1200;
 constexpr float kArrivalClearance = 2.0f;
 constexpr float kLeavingSpeedPerTopSpeed = 2.0f;
-// The gate opens in two seconds; once the last ship is through the wave
-// is sent hunting and the camera turns to it.
+// The gate opens in two seconds; a while after the last ship is through
+// the wave is sent hunting.
 constexpr uint32_t kGateOpeningMs = 2000;
 constexpr uint32_t kWatchAfterLastMs = 3000;
-constexpr uint32_t kCameraMoveMs = 4000;
-// The tour: it begins once the opening view has been watched a while.
-constexpr uint32_t kTourStartMs = 20000;
-constexpr uint32_t kTourMoveMs = 5000;
-constexpr uint32_t kTourSideMs = 16000;
-constexpr uint32_t kTourBothMs = 9000;
 
 struct ShipSize {
     float radius = 0.0f;
@@ -133,10 +127,9 @@ Entity* PlaceGate(FleetBuilder& build, const WaveSide& side) {
 
 // Sent when every ship of the side's last wave is gone, or at the latest
 // after a while; it starts over once the last arrival is through and the
-// wave sent hunting. The camera turns to follow both sides' waves.
+// wave sent hunting.
 void AddSideWaves(FleetBuilder& build, const WavePlan& plan, int32_t id, EntityHandle gate,
-                  const WaveSide& side, const std::vector<EntityHandle>& handles,
-                  const std::vector<EntityHandle>& bothWaves) {
+                  const WaveSide& side, const std::vector<EntityHandle>& handles) {
     auto waves = DelayTrigger("reinforcements", id, plan.latestMs);
     waves->once = 0;
     waves->combineMode = int32_t(CombineMode::Any);
@@ -156,36 +149,8 @@ void AddSideWaves(FleetBuilder& build, const WavePlan& plan, int32_t id, EntityH
     TriggerAction& hunt = AddAction(*watch, action::kHunt);
     hunt.handles = handles;
     hunt.values = {kNoEntity};
-    if (plan.cameraFollows)
-        AddCameraPath(*watch, {{"arrivals", camera_move::kQuartic, kCameraMoveMs,
-                                FollowView(bothWaves, plan.viewDirection, plan.viewDistance)}});
     waves->AddChild(std::move(watch));
     build.scene.AddTrigger(std::move(waves));
-}
-
-// Rides with the west's wave, looks at both, rides with the east's and
-// looks at both again; then starts over. The views follow whichever ships
-// hold the waves' handles, so each new wave is toured in its turn.
-void AddTour(FleetBuilder& build, const WavePlan& plan, int32_t id,
-             const std::vector<EntityHandle>& west, const std::vector<EntityHandle>& east,
-             const std::vector<EntityHandle>& both) {
-    const CameraView bothView = FollowView(both, plan.viewDirection, plan.viewDistance);
-    std::vector<CameraStep> steps;
-    uint32_t length = 0;
-    for (const std::vector<EntityHandle>* side : {&west, &east}) {
-        const CameraView sideView = FollowView(*side, plan.viewDirection, plan.sideViewDistance);
-        steps.push_back({"side", camera_move::kQuartic, kTourMoveMs, sideView});
-        steps.push_back({"ride", camera_move::kHold, kTourSideMs, sideView});
-        steps.push_back({"both", camera_move::kQuartic, kTourMoveMs, bothView});
-        steps.push_back({"watch", camera_move::kHold, kTourBothMs, bothView});
-        length += 2 * kTourMoveMs + kTourSideMs + kTourBothMs;
-    }
-    auto tour = DelayTrigger("tour", id, kTourStartMs);
-    tour->once = 0;
-    AddCameraPath(*tour, steps);
-    // The next tour begins once this one has run.
-    tour->AddChild(DelayTrigger("tour over", id + 1, length));
-    build.scene.AddTrigger(std::move(tour));
 }
 
 // The director takes over once the opening view has been watched a while.
@@ -264,10 +229,6 @@ DirectorPlan WaveDirector(const World& world, const WavePlan& plan, const WaveWa
     return director;
 }
 
-int WaveTriggerCount(const WavePlan& plan) {
-    return plan.cameraFollows ? 3 : 2;
-}
-
 std::vector<EntityHandle> AddWaves(FleetBuilder& build, WavePlan& plan) {
     Entity* westGate = PlaceGate(build, plan.west);
     Entity* eastGate = PlaceGate(build, plan.east);
@@ -279,11 +240,10 @@ std::vector<EntityHandle> AddWaves(FleetBuilder& build, WavePlan& plan) {
     plan.east.handles = east;
     plan.west.gateHandle = westGate->handle;
     plan.east.gateHandle = eastGate->handle;
+    AddSideWaves(build, plan, plan.firstTriggerId, westGate->handle, plan.west, west);
+    AddSideWaves(build, plan, plan.firstTriggerId + 2, eastGate->handle, plan.east, east);
     std::vector<EntityHandle> both = west;
     both.insert(both.end(), east.begin(), east.end());
-    AddSideWaves(build, plan, plan.firstTriggerId, westGate->handle, plan.west, west, both);
-    AddSideWaves(build, plan, plan.firstTriggerId + 2, eastGate->handle, plan.east, east, both);
-    if (plan.cameraFollows) AddTour(build, plan, plan.firstTriggerId + 4, west, east, both);
     return both;
 }
 

@@ -1,12 +1,10 @@
 // Waves of reinforcements for the data builder's war scenes: each side has
 // a wormhole gate by the battlefield, and the script sends the side a fresh
 // wave of ships through its gate whenever its last wave (its opening fleet
-// being the first) is gone, or after a while at the latest. The arrivals are sent
-// hunting, and (unless the scene directs its camera otherwise) the camera
-// moves to follow them; between waves it tours the two sides' ships. Each
-// ship of a wave takes a
-// handle held back for it, so the script and the camera can name ships that
-// do not exist yet.
+// being the first) is gone, or after a while at the latest. The arrivals are
+// sent hunting. Each ship of a wave takes a handle held back for it, so the
+// script and the camera can name ships that do not exist yet; a camera
+// director rides with them in turn (WaveDirector).
 #pragma once
 
 #include <cstdint>
@@ -34,23 +32,14 @@ struct WavePlan {
     WaveSide east;
     int32_t firstTriggerId;
     uint32_t latestMs;            // a wave comes at the latest this long after the last
-    lumivane::Vec3 viewDirection; // how the camera looks at the arrivals
-    float viewDistance;           // and from how far, at both sides' waves
-    float sideViewDistance;       // the tour's nearer look at one side's wave
-    // Whether the camera turns to each wave as it arrives and tours the
-    // waves between arrivals (a scene may direct its camera otherwise).
-    bool cameraFollows = true;
+    lumivane::Vec3 viewDirection; // about how the camera looks at the ships
 };
 
-// How many top-level triggers AddWaves adds for the plan.
-int WaveTriggerCount(const WavePlan& plan);
+inline constexpr int kWaveTriggers = 2;
 
-// Places both gates and adds the top-level triggers (WaveTriggerCount): the
-// two that send the waves and, when the camera follows them, a camera tour
-// that, over and over, rides with one side's wave, looks at both, rides
-// with the other's and looks at both again; their ids run from
-// `firstTriggerId` up (six in all);
-// the opening units that head each side's list take the wave's held-back
+// Places both gates and adds the top-level triggers (kWaveTriggers), the
+// two that send the waves; their ids run from `firstTriggerId` up (four in
+// all); the opening units that head each side's list take the wave's held-back
 // handles (the script's orders must name them after this). The handles of
 // a wave, both sides together; empty when the gates cannot be placed.
 std::vector<lumivane::EntityHandle> AddWaves(FleetBuilder& build, WavePlan& plan);

@@ -59,8 +59,6 @@ constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
 constexpr Vec3 kWestGate{-34, 4, 114};
 constexpr Vec3 kEastGate{58, -4, 114};
 constexpr uint32_t kWaveAtLatestMs = 150000;
-constexpr float kWaveViewDistance = 90.0f;
-constexpr float kSideViewDistance = 45.0f;
 // How the camera director watches the fight (its trigger ids after the
 // script's); the station a little nearer.
 constexpr databuilder::WaveWatch kWatch{.firstTriggerId = 100,
@@ -104,22 +102,21 @@ bool BuildBattle(const std::filesystem::path& root) {
     databuilder::OpenWar(battle, build, kWest, kEast, kComputerLevel);
     const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
     const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
-    databuilder::WavePlan waves{.west = {kWest,
-                                         kWestGate,
-                                         {1, 0, 0},
-                                         {"lancer", "picket", "gunship", "gunship"},
-                                         build.Fleet(kWestFleet, kWest, facingEast)},
-                                .east = {kEast,
-                                         kEastGate,
-                                         {-1, 0, 0},
-                                         {"stinger", "stinger", "warden", "gunship"},
-                                         build.Fleet(kEastFleet, kEast, facingWest)},
-                                .firstTriggerId = 40,
-                                .latestMs = kWaveAtLatestMs,
-                                .viewDirection = kLookAcross,
-                                .viewDistance = kWaveViewDistance,
-                                .sideViewDistance = kSideViewDistance,
-                                .cameraFollows = false};
+    databuilder::WavePlan waves{
+        .west = {kWest,
+                 kWestGate,
+                 {1, 0, 0},
+                 {"lancer", "picket", "gunship", "gunship"},
+                 build.Fleet(kWestFleet, kWest, facingEast)},
+        .east = {kEast,
+                 kEastGate,
+                 {-1, 0, 0},
+                 {"stinger", "stinger", "warden", "gunship"},
+                 build.Fleet(kEastFleet, kEast, facingWest)},
+        .firstTriggerId = 40,
+        .latestMs = kWaveAtLatestMs,
+        .viewDirection = kLookAcross,
+    };
     Entity* core = Station(build, kEast);
     MineField(build, kEast);
     if (databuilder::AddWaves(build, waves).empty()) build.ok = false;

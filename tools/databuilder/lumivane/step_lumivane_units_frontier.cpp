@@ -37,8 +37,6 @@ constexpr uint32_t kWaveAtLatestMs = 150000;
 // Ships stay within this of the Sun's axis: a chase that would lead out of
 // the scene ends at its edge, where no ship looks for enemies.
 constexpr float kSceneRadius = 180.0f;
-constexpr float kWaveViewDistance = 85.0f;
-constexpr float kSideViewDistance = 45.0f;
 // How the camera director watches the fight (its trigger ids after the
 // waves' and the script's); the hub, a station, a little nearer.
 constexpr databuilder::WaveWatch kWatch{.firstTriggerId = 100,
@@ -132,10 +130,7 @@ bool BuildFrontier(const std::filesystem::path& root) {
                  {}},
         .firstTriggerId = 50,
         .latestMs = kWaveAtLatestMs,
-        .viewDirection = kLookAcross,
-        .viewDistance = kWaveViewDistance,
-        .sideViewDistance = kSideViewDistance,
-        .cameraFollows = false};
+        .viewDirection = kLookAcross};
     plan.waves = &waves;
     databuilder::ArmadaClassesCast cast;
     plan.cast = &cast;
