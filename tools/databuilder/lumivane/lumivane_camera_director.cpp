@@ -8,12 +8,11 @@
 // round. A shot fires when all its conditions hold: it comes after the
 // last shot taken (the first time over only), a unit of its player is near
 // its units, and (but for a fallback) they are near each of the field's
-// marks. It notes its
-// number, moves the camera to ride with its units and waits for one of its
-// children: the time is up, or no unit of its player is near them any more
-// (they were lost or left the fight), or they left the field; after a loss
-// the place is looked at a moment. Each ends the script, and the director
-// chooses again.
+// marks. It notes its number, moves the camera to ride with its units and
+// waits for one of its children: the time is up, or no unit of its player
+// is near them any more (they were lost or left the fight), or they left
+// the field; after a loss the place is looked at a moment. Each ends the
+// script, and the director chooses again.
 #include "tools/databuilder/lumivane/lumivane_camera_director.h"
 
 #include <cmath>
@@ -22,9 +21,9 @@
 
 #include "desktop/display/camera/camera.h"
 #include "desktop/display/camera/view_math.h"
-#include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/object/class_table.h"
+#include "desktop/scene/object/math_tables.h"
 #include "desktop/scene/world/model_library.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/trigger.h"

@@ -4,11 +4,11 @@
 // its units are in the thick of things (a unit of a chosen player near
 // them: an enemy, for a fight) and on the field (near every one of the
 // field's marks), passes over the others, moves on when the units it rides
-// with are lost or have left the fight or the field (after a look at where
-// they were), and otherwise after a while. A group may name units
-// that do not exist yet (held-back handles of a wave, the hub a kit
-// becomes): the director takes it once they are there. When no shot can be
-// taken it falls back on groups that only need to live.
+// with are lost (after a look at where they were) or have left the fight
+// or the field, and otherwise after a while. A group may name units that
+// do not exist yet (held-back handles of a wave, the hub a kit becomes):
+// the director takes it once they are there. When no shot can be taken it
+// falls back on groups that only need to live.
 #pragma once
 
 #include <cstdint>
