@@ -4,7 +4,7 @@
 // its units are in the thick of things (a unit of a chosen player near
 // them: an enemy, for a fight) and on the field (near every one of the
 // field's marks), passes over the others, moves on when the units it rides
-// with are lost (after a look at where they were) or have left the fight
+// with are lost or have left the fight (after a look at where they were)
 // or the field, and otherwise after a while. A group may name units that
 // do not exist yet (held-back handles of a wave, the hub a kit becomes):
 // the director takes it once they are there. When no shot can be taken it
