@@ -205,7 +205,7 @@ bool BuildDemo(const std::filesystem::path& root) {
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneScene, "lumivane_scene") {
+DATABUILDER_SCENE_STEP(LumivaneScene, "lumivane_scene") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
     return databuilder::MakeSceneFolders(root, kStep) && WritePrototypes(root) &&
            databuilder::WriteSceneTexts(root / "scenes" / "demo.csv", "Lumivane demo scene texts",

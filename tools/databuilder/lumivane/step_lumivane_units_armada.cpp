@@ -118,7 +118,7 @@ bool BuildArmada(const std::filesystem::path& root) {
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneArmada, kStep) {
+DATABUILDER_SCENE_STEP(LumivaneArmada, kStep) {
     const std::filesystem::path root = context.runtime / "LumivaneData";
     return databuilder::MakeSceneFolders(root, kStep) &&
            databuilder::WriteSceneTexts(root / "scenes" / "armada.csv",

@@ -188,9 +188,16 @@ bool BuildBase(const std::filesystem::path& root) {
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneUnitsBase, "lumivane_units_base") {
+// The station's modules are prototypes other scenes read too: they are
+// written with the data, before any scene.
+DATABUILDER_STEP(LumivaneStationModels, "lumivane_station_models") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
-    return databuilder::MakeSceneFolders(root, kStep) && databuilder::WriteStationModels(root) &&
+    return databuilder::MakeSceneFolders(root, kStep) && databuilder::WriteStationModels(root);
+}
+
+DATABUILDER_SCENE_STEP(LumivaneUnitsBase, "lumivane_units_base") {
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    return databuilder::MakeSceneFolders(root, kStep) &&
            databuilder::WriteSceneTexts(root / "scenes" / "base.csv", "Lumivane base scene texts",
                                         {{1, "title", "Base"}}, kStep) &&
            BuildBase(root);

@@ -161,7 +161,7 @@ bool BuildBattle(const std::filesystem::path& root) {
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneUnitsBattle, "lumivane_units_battle") {
+DATABUILDER_SCENE_STEP(LumivaneUnitsBattle, "lumivane_units_battle") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
     return databuilder::MakeSceneFolders(root, kStep) &&
            databuilder::WriteSceneTexts(root / "scenes" / "battle.csv",

@@ -266,7 +266,7 @@ bool BuildFleet(const std::filesystem::path& root) {
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneUnitsFleet, "lumivane_units_fleet") {
+DATABUILDER_SCENE_STEP(LumivaneUnitsFleet, "lumivane_units_fleet") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
     return databuilder::MakeSceneFolders(root, kStep) &&
            databuilder::WriteSceneTexts(root / "scenes" / "fleet.csv", "Lumivane fleet scene texts",

@@ -157,7 +157,7 @@ bool BuildFrontier(const std::filesystem::path& root) {
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneUnitsFrontier, "lumivane_units_frontier") {
+DATABUILDER_SCENE_STEP(LumivaneUnitsFrontier, "lumivane_units_frontier") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
     return databuilder::MakeSceneFolders(root, kStep) &&
            databuilder::WriteSceneTexts(root / "scenes" / "frontier.csv",
