@@ -229,6 +229,20 @@ DirectorPlan WaveDirector(const World& world, const WavePlan& plan, const WaveWa
     return director;
 }
 
+WavePlan EastWestWaves(FleetBuilder& build, const SideAtWar& west, const SideAtWar& east,
+                       int32_t firstTriggerId, uint32_t latestMs, Vec3 viewDirection) {
+    const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
+    const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
+    // In this order: the west's units take the lower handles.
+    std::vector<EntityHandle> westFleet = build.Fleet(west.fleet, west.player, facingEast);
+    std::vector<EntityHandle> eastFleet = build.Fleet(east.fleet, east.player, facingWest);
+    return {.west = {west.player, west.gate, {1, 0, 0}, west.ships, std::move(westFleet)},
+            .east = {east.player, east.gate, {-1, 0, 0}, east.ships, std::move(eastFleet)},
+            .firstTriggerId = firstTriggerId,
+            .latestMs = latestMs,
+            .viewDirection = viewDirection};
+}
+
 std::vector<EntityHandle> AddWaves(FleetBuilder& build, WavePlan& plan) {
     Entity* westGate = PlaceGate(build, plan.west);
     Entity* eastGate = PlaceGate(build, plan.east);

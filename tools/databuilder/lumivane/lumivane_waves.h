@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "desktop/scene/object/vec3.h"
@@ -36,6 +37,21 @@ struct WavePlan {
 };
 
 inline constexpr int kWaveTriggers = 2;
+
+// One side of a war fought along the east-west line, as a scene gives it:
+// its player, its gate, the prototypes of one wave and its opening fleet.
+struct SideAtWar {
+    int player;
+    lumivane::Vec3 gate;
+    std::vector<const char*> ships;
+    std::span<const PlacedUnit> fleet;
+};
+
+// Places both opening fleets, the west's (first) facing east and the
+// east's facing west, and plans their waves: each side's arrivals leave
+// its gate toward the other. AddWaves then adds them to the scene.
+WavePlan EastWestWaves(FleetBuilder& build, const SideAtWar& west, const SideAtWar& east,
+                       int32_t firstTriggerId, uint32_t latestMs, lumivane::Vec3 viewDirection);
 
 // Places both gates and adds the top-level triggers (kWaveTriggers), the
 // two that send the waves; their ids run from `firstTriggerId` up (four in

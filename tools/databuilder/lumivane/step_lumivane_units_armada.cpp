@@ -44,6 +44,7 @@ constexpr Vec3 kLookAcross{0.0f, -0.45f, -0.9f};
 constexpr Vec3 kWestGate{-70, 4, -114};
 constexpr Vec3 kEastGate{60, -4, -114};
 constexpr uint32_t kWaveAtLatestMs = 180000;
+constexpr int32_t kWaveTriggerId = 40;
 // How the camera director watches the fight (its trigger ids after the
 // script's): the heavy ships fight from further apart.
 constexpr databuilder::WaveWatch kWatch{.firstTriggerId = 100,
@@ -74,23 +75,10 @@ bool BuildArmada(const std::filesystem::path& root) {
     StandaloneScene armada(root);
     databuilder::FleetBuilder build{armada.scene, armada.world, kStep, armada.Loaded()};
     databuilder::OpenWar(armada, build, kWest, kEast, kComputerLevel);
-    const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
-    const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
-    databuilder::WavePlan waves{
-        .west = {kWest,
-                 kWestGate,
-                 {1, 0, 0},
-                 {"patrolboat", "patrolboat", "cruiser", "cruiser"},
-                 build.Fleet(kWestFleet, kWest, facingEast)},
-        .east = {kEast,
-                 kEastGate,
-                 {-1, 0, 0},
-                 {"patrolboat", "patrolboat", "cruiser", "capitolship"},
-                 build.Fleet(kEastFleet, kEast, facingWest)},
-        .firstTriggerId = 40,
-        .latestMs = kWaveAtLatestMs,
-        .viewDirection = kLookAcross,
-    };
+    databuilder::WavePlan waves = databuilder::EastWestWaves(
+        build, {kWest, kWestGate, {"patrolboat", "patrolboat", "cruiser", "cruiser"}, kWestFleet},
+        {kEast, kEastGate, {"patrolboat", "patrolboat", "cruiser", "capitolship"}, kEastFleet},
+        kWaveTriggerId, kWaveAtLatestMs, kLookAcross);
     if (databuilder::AddWaves(build, waves).empty()) build.ok = false;
     const std::vector<EntityHandle>& west = waves.west.opening;
     const std::vector<EntityHandle>& east = waves.east.opening;

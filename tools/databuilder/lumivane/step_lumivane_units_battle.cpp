@@ -59,6 +59,7 @@ constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
 constexpr Vec3 kWestGate{-34, 4, 114};
 constexpr Vec3 kEastGate{58, -4, 114};
 constexpr uint32_t kWaveAtLatestMs = 150000;
+constexpr int32_t kWaveTriggerId = 40;
 // How the camera director watches the fight (its trigger ids after the
 // script's); the station a little nearer.
 constexpr databuilder::WaveWatch kWatch{.firstTriggerId = 100,
@@ -100,23 +101,10 @@ bool BuildBattle(const std::filesystem::path& root) {
     StandaloneScene battle(root);
     databuilder::FleetBuilder build{battle.scene, battle.world, kStep, battle.Loaded()};
     databuilder::OpenWar(battle, build, kWest, kEast, kComputerLevel);
-    const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
-    const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
-    databuilder::WavePlan waves{
-        .west = {kWest,
-                 kWestGate,
-                 {1, 0, 0},
-                 {"lancer", "picket", "gunship", "gunship"},
-                 build.Fleet(kWestFleet, kWest, facingEast)},
-        .east = {kEast,
-                 kEastGate,
-                 {-1, 0, 0},
-                 {"stinger", "stinger", "warden", "gunship"},
-                 build.Fleet(kEastFleet, kEast, facingWest)},
-        .firstTriggerId = 40,
-        .latestMs = kWaveAtLatestMs,
-        .viewDirection = kLookAcross,
-    };
+    databuilder::WavePlan waves = databuilder::EastWestWaves(
+        build, {kWest, kWestGate, {"lancer", "picket", "gunship", "gunship"}, kWestFleet},
+        {kEast, kEastGate, {"stinger", "stinger", "warden", "gunship"}, kEastFleet}, kWaveTriggerId,
+        kWaveAtLatestMs, kLookAcross);
     Entity* core = Station(build, kEast);
     MineField(build, kEast);
     if (databuilder::AddWaves(build, waves).empty()) build.ok = false;
