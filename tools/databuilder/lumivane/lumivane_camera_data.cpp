@@ -114,7 +114,9 @@ SceneCameraDisplay::SceneCameraDisplay(const Scene& scene, const StartView* star
             CameraView view = Looking(start->direction);
             view.targets = start->targets;
             const float distance =
-                group.reach / (start->share * std::tan(camera.HorizontalFov() / 2.0f));
+                start->distance > 0.0f
+                    ? start->distance
+                    : group.reach / (start->share * std::tan(camera.HorizontalFov() / 2.0f));
             view.offset = view.direction * -distance;
             camera.SetView(view);
         } else if (start) {

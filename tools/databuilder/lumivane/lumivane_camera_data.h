@@ -21,11 +21,12 @@ namespace databuilder {
 // Where a scene with units starts: the camera follows these units, looking
 // along `direction` at the centre of their group from as far as makes the
 // group (its widest reach from the centre) span `share` of the picture's
-// width.
+// width, or, with a positive `distance`, from that far back.
 struct StartView {
     std::vector<lumivane::EntityHandle> targets;
     lumivane::Vec3 direction;
     float share = 0.9f;
+    float distance = 0.0f;
 };
 
 // The handles of the world's top-level units (no projectiles) that the
