@@ -4,7 +4,8 @@
 // waves through their gates as the old ones are used up, and their camera
 // rides near one ship in the fight after another, whatever the generators
 // the program seeds from the clock draw; the base's camera visits its yard;
-// the demo starts on its fleet; the fleet's squads travel.
+// the demo starts on its fleet; the fleet's squads travel, and its camera
+// rides with one after another near enough that their ships read.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "desktop/display/camera/camera.h"
+#include "desktop/scene/world/squad.h"
 #include "desktop/scene/world/trigger.h"
 #include "desktop/units/ship_base/ship.h"
 #include "platform/paths.h"
@@ -162,7 +164,14 @@ TEST(LvSceneAction, TheFleetTravelsAndTheCameraVisitsItsSquads) {
         if (const Ship* unit = AsShip(watch.run.world.EntityAt(i)); unit && unit->squad)
             start[unit->handle] = unit->position;
     ASSERT_GE(start.size(), 20u);
-    watch.Play(30 * 30);
+    std::map<int, int> ridden; // squad: seconds with the camera riding with it
+    auto rideWith = [&] {
+        const CameraView& view = watch.run.View()->Current();
+        const Ship* first =
+            view.targets.empty() ? nullptr : AsShip(watch.run.world.GetEntity(view.targets[0]));
+        if (first && first->squad) ++ridden[first->squad->index];
+    };
+    watch.Play(30 * 30, rideWith);
     int flown = 0;
     for (const auto& [handle, at] : start)
         if (const Entity* unit = watch.run.world.GetEntity(handle);
@@ -174,9 +183,15 @@ TEST(LvSceneAction, TheFleetTravelsAndTheCameraVisitsItsSquads) {
     EXPECT_GE(view.targets.size(), 4u);
     EXPECT_LE(view.targets.size(), 6u);
     EXPECT_GE(watch.run.UnitsInPicture(), 3);
-    watch.Play(kFiveMinutes - 30 * 30);
+    watch.Play(kFiveMinutes - 30 * 30, rideWith);
     EXPECT_GE(watch.fired["tour"], 2) << "the tour starts over";
     EXPECT_GE(watch.run.UnitsInPicture(), 1);
+    // It went round all four squads, and wherever it was, ships read as
+    // ships: no view of the whole fleet from so far that they are specks.
+    for (int squad = 1; squad <= 4; ++squad)
+        EXPECT_GE(ridden[squad], 30) << "squad " << squad;
+    EXPECT_LE(watch.emptySeconds, 5) << "seconds with no unit in the picture";
+    EXPECT_LE(watch.specksSeconds, 15) << "seconds with no unit large enough to read";
 }
 
 // Hell's Heart's tour rides with its planets as they creep round the Sun,
