@@ -1,6 +1,9 @@
 // SceneRunner: the services a scene needs around it, and the frame step.
 #include "tools/scenerun/scene_runner.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "desktop/display/camera/camera.h"
 #include "desktop/shell/language_table.h"
 #include "desktop/scene/object/engine_services.h"
@@ -19,6 +22,11 @@ namespace {
 
 constexpr uint32_t kRandomRangeSeed = 12345;
 constexpr float kPictureDepth = 1600.0f; // the far plane the display draws to
+
+// A far unit may be drawn larger than it is, to be seen at all.
+float DrawnRadius(const Entity& entity) {
+    return entity.radius * entity.GetDistanceScale();
+}
 
 class CompanionTable : public TextTable {
 public:
@@ -56,15 +64,15 @@ private:
     const std::function<void(std::string_view)>& log;
 };
 
-SceneRunner::SceneRunner(std::function<void(std::string_view)> logLine)
+SceneRunner::SceneRunner(std::function<void(std::string_view)> logLine, uint32_t variant)
     : log(std::move(logLine)), application(std::make_unique<Application>()),
       display(std::make_unique<Display>(log)) {
     RegisterUnitClasses();
     MainRandom().Seed(0);
     // The generator of collections and wormhole arrivals too, so that a
     // second run in the same process repeats the first.
-    CollectionRandom().Seed(0);
-    SeedRandomRange(kRandomRangeSeed);
+    CollectionRandom().Seed(variant);
+    SeedRandomRange(kRandomRangeSeed + variant);
     GetSceneClock() = {};
     SetSceneApplication(application.get());
     SetSceneDisplay(display.get());
@@ -120,7 +128,7 @@ bool SceneRunner::InPicture(const Entity& entity) const {
     if (!camera) return false;
     const CameraView& view = camera->Current();
     const Vec3 offset = entity.position - view.position;
-    const float reach = entity.radius;
+    const float reach = DrawnRadius(entity);
     const float depth = Vec3::Dot(offset, view.direction);
     if (depth < -reach || depth > kPictureDepth + reach) return false;
     for (int side = 0; side < kFrustumSidePlanes; ++side)
@@ -128,12 +136,23 @@ bool SceneRunner::InPicture(const Entity& entity) const {
     return true;
 }
 
-int SceneRunner::UnitsInPicture() const {
+float SceneRunner::PictureShare(const Entity& entity) const {
+    if (!InPicture(entity)) return 0.0f;
+    const CameraView& view = camera->Current();
+    const float depth = Vec3::Dot(entity.position - view.position, view.direction);
+    const float radius = DrawnRadius(entity);
+    // Reaching round the camera: it fills the picture.
+    if (depth <= radius) return 1.0f;
+    const float width = 2.0f * depth * std::tan(camera->HorizontalFov() / 2.0f);
+    return std::min(1.0f, 2.0f * radius / width);
+}
+
+int SceneRunner::UnitsInPicture(float leastShare) const {
     int count = 0;
     for (int i = 0; i < world.EntityCount(); ++i) {
         const Ship* unit = AsShip(world.EntityAt(i));
         if (unit && unit->owner && !IsA(unit, ClassId::Weapon) && !IsA(unit, ClassId::Mine) &&
-            InPicture(*unit))
+            InPicture(*unit) && PictureShare(*unit) >= leastShare)
             ++count;
     }
     return count;

@@ -35,7 +35,11 @@ public:
     static constexpr float kFrameSeconds = 1.0f / 30.0f;
 
     // Installs the world, library, players, queue and scene of the run.
-    explicit SceneRunner(std::function<void(std::string_view)> log = nullptr);
+    // `variant` moves the start states of the generators that the program
+    // seeds from the time of day (the script's draws, the collections and
+    // wormhole arrivals): another variant plays the scene as another start
+    // of the program would.
+    explicit SceneRunner(std::function<void(std::string_view)> log = nullptr, uint32_t variant = 0);
     ~SceneRunner();
     SceneRunner(const SceneRunner&) = delete;
     SceneRunner& operator=(const SceneRunner&) = delete;
@@ -64,9 +68,17 @@ public:
     // Whether the entity (its bounding sphere) reaches into the camera's
     // picture; false without a camera.
     bool InPicture(const Entity& entity) const;
+    // How much of the picture's width the entity's bounding sphere spans
+    // (its diameter over the picture's width at its depth); 0 when it is
+    // out of the picture or there is no camera.
+    float PictureShare(const Entity& entity) const;
     // The players' units in the camera's picture (no projectiles, and no
-    // mines, which lie still).
-    int UnitsInPicture() const;
+    // mines, which lie still) that span at least `leastShare` of its width:
+    // with the default, every one that reaches into it, specks too.
+    int UnitsInPicture(float leastShare = 0.0f) const;
+    // A share of the picture's width at which a ship reads as a ship (at a
+    // width of 1280 pixels, some 26), not as a speck.
+    static constexpr float kSizeableShare = 0.02f;
 
     bool QuitRequested() const;
     const std::string& RequestedScene() const;

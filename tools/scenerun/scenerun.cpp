@@ -1,19 +1,23 @@
 // scenerun <data root> <scene> [--frames N] [--units] [--sound] [--camera]
-//          [--hulls]
+//          [--hulls] [--variant N]
 // Runs a scene headless (SceneRunner): 600 frames by default. Per frame it
 // prints the triggers that fired, the orders delivered and the entity and
 // unit counts; with --units also each unit's changes of order state and
 // waypoint, and at the end every unit and a digest of the world's motion.
 // With --camera the program's camera follows the scene (for a 16:9
 // picture): every ten seconds, and at the end, where it stands, how many
-// units it follows and how many units are in its picture, and last for how
-// many seconds of the run its picture held no unit.
+// units it follows and how many units are in its picture (and how many of
+// them large enough to read as ships, not specks), and last for how many
+// seconds of the run its picture held no unit, and no sizeable one.
 // With --hulls, once a second it looks for free units whose hulls reach
 // into one another (OverlappingHulls) and at the end lists each such pair,
 // for how many seconds and how deep, and the total of pair-seconds.
-// Two runs print the same. With --sound the sound manager plays the scene on
+// Two runs print the same; --variant N starts the generators that the
+// program seeds from the time of day elsewhere, as another start of the
+// program would. With --sound the sound manager plays the scene on
 // the silent sound output (or the one that ALSOFT_DRIVERS names) and the
 // sounds registered and any sound file missing are listed at the end.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -76,7 +80,7 @@ void Print(std::string_view line) {
 
 int Usage() {
     std::fprintf(stderr, "usage: scenerun <data root> <scene> [--frames N] [--units] [--sound] "
-                         "[--camera] [--hulls]\n");
+                         "[--camera] [--hulls] [--variant N]\n");
     return 2;
 }
 
@@ -87,9 +91,10 @@ constexpr long kCameraReportFrames = 10 * kFramesPerSecond;
 void ReportCamera(long frame, const SceneRunner& run) {
     const CameraView& view = run.View()->Current();
     std::printf("frame %ld: camera at (%.1f, %.1f, %.1f) looking (%.2f, %.2f, %.2f), "
-                "following %zu, %d units in the picture\n",
+                "following %zu, %d units in the picture (%d sizeable)\n",
                 frame, view.position.x, view.position.y, view.position.z, view.direction.x,
-                view.direction.y, view.direction.z, view.targets.size(), run.UnitsInPicture());
+                view.direction.y, view.direction.z, view.targets.size(), run.UnitsInPicture(),
+                run.UnitsInPicture(SceneRunner::kSizeableShare));
 }
 
 // A quarter of the smaller unit's radius: deeper than the collision pass
@@ -162,6 +167,7 @@ int main(int argc, char** argv) {
     bool sound = false;
     bool camera = false;
     bool hulls = false;
+    unsigned long variant = 0;
     for (int i = 3; i < argc; ++i) {
         if (std::strcmp(argv[i], "--sound") == 0) {
             sound = true;
@@ -175,6 +181,10 @@ int main(int argc, char** argv) {
             camera = true;
         } else if (std::strcmp(argv[i], "--hulls") == 0) {
             hulls = true;
+        } else if (std::strcmp(argv[i], "--variant") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            variant = std::strtoul(argv[++i], &end, 10);
+            if (*end || variant > UINT32_MAX) return Usage();
         } else {
             return Usage();
         }
@@ -182,7 +192,7 @@ int main(int argc, char** argv) {
 
     // Headless: the silent output, unless the caller chose another.
     if (sound) setenv("ALSOFT_DRIVERS", "null", 0);
-    SceneRunner run(Print);
+    SceneRunner run(Print, uint32_t(variant));
     if (sound) run.EnableSound(root);
     if (camera) run.EnableCamera(kPictureAspect);
     std::string error;
@@ -195,6 +205,7 @@ int main(int argc, char** argv) {
     UnitWatch watch;
     HullTally overlaps;
     long emptySeconds = 0;
+    long specksSeconds = 0; // with no sizeable unit in the picture
     for (long f = 0; f < frames; ++f) {
         for (int i = 0; i < run.queue.Count(); ++i) {
             const Message& message = run.queue.At(i);
@@ -207,11 +218,16 @@ int main(int argc, char** argv) {
         if (units) watch.Observe(uint32_t(f), run.world, Print);
         if (camera && (f + 1) % kCameraReportFrames == 0) ReportCamera(f, run);
         if (hulls && (f + 1) % kHullCheckFrames == 0) overlaps.Check(run.world);
-        if (camera && (f + 1) % kFramesPerSecond == 0 && run.UnitsInPicture() == 0) ++emptySeconds;
+        if (camera && (f + 1) % kFramesPerSecond == 0) {
+            emptySeconds += run.UnitsInPicture() == 0;
+            specksSeconds += run.UnitsInPicture(SceneRunner::kSizeableShare) == 0;
+        }
     }
     if (camera) {
         ReportCamera(frames - 1, run);
         std::printf("no unit in the picture for %ld of %ld s\n", emptySeconds,
+                    frames / kFramesPerSecond);
+        std::printf("no sizeable unit in the picture for %ld of %ld s\n", specksSeconds,
                     frames / kFramesPerSecond);
     }
     if (units) watch.Report(run.world, Print);

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "desktop/scene/object/class_table.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/trigger.h"
 #include "desktop/scene/world/trigger_action.h"
 #include "desktop/scene/world/world.h"
 #include "desktop/units/ship_base/ship.h"
+#include "desktop/units/ships/prefab_kit.h"
 #include "tools/databuilder/lumivane/lumivane_triggers.h"
 #include "tools/databuilder/lumivane/lumivane_waves.h"
 
@@ -124,6 +126,19 @@ int PlaceArmadaClasses(lumivane::Scene& scene, lumivane::World& world,
         westFighters = plan.waves->west.opening;
         eastFighters = plan.waves->east.opening;
         added += kWaveTriggers;
+    }
+    if (plan.cast) {
+        const auto* prefab = lumivane::IsA(kit, lumivane::ClassId::PrefabKit)
+                                 ? static_cast<const lumivane::PrefabKit*>(kit)
+                                 : nullptr;
+        *plan.cast = {.bomber = bomber->handle,
+                      .mineLayer = layer->handle,
+                      .colonyShip = colony->handle,
+                      .shuttle = shuttle->handle,
+                      .kit = kit->handle,
+                      .hub = prefab ? prefab->reservedHandle : lumivane::kNoEntity,
+                      .miningStation = station->handle,
+                      .minesweeper = sweeper->handle};
     }
     // The kit unfolds from the first frame; the hub stands 30 s later.
     static_cast<lumivane::Ship*>(kit)->fireRequest = 1;

@@ -114,7 +114,9 @@ SceneCameraDisplay::SceneCameraDisplay(const Scene& scene, const StartView* star
             CameraView view = Looking(start->direction);
             view.targets = start->targets;
             const float distance =
-                group.reach / (start->share * std::tan(camera.HorizontalFov() / 2.0f));
+                start->distance > 0.0f
+                    ? start->distance
+                    : group.reach / (start->share * std::tan(camera.HorizontalFov() / 2.0f));
             view.offset = view.direction * -distance;
             camera.SetView(view);
         } else if (start) {
@@ -174,8 +176,10 @@ void AddCameraPath(Trigger& trigger, const std::vector<CameraStep>& steps) {
     auto path = std::make_unique<TriggerAction>();
     path->type = action::kCameraPath;
     path->owner = &trigger;
-    for (const CameraStep& step : steps)
+    for (const CameraStep& step : steps) {
         path->cameraKeys.push_back(Key(step.name, step.kind, step.ms, step.view));
+        path->cameraKeys.back().lookAt = step.lookAtGoal ? 1 : 0;
+    }
     trigger.actions.push_back(std::move(path));
 }
 

@@ -21,11 +21,12 @@ namespace databuilder {
 // Where a scene with units starts: the camera follows these units, looking
 // along `direction` at the centre of their group from as far as makes the
 // group (its widest reach from the centre) span `share` of the picture's
-// width.
+// width, or, with a positive `distance`, from that far back.
 struct StartView {
     std::vector<lumivane::EntityHandle> targets;
     lumivane::Vec3 direction;
     float share = 0.9f;
+    float distance = 0.0f;
 };
 
 // The handles of the world's top-level units (no projectiles) that the
@@ -64,12 +65,14 @@ lumivane::CameraView FollowView(std::vector<lumivane::EntityHandle> targets,
 lumivane::CameraView OverviewOf(const lumivane::Scene& scene);
 
 // One step of a camera path: a move of `kind` lasting `ms` to `view`, or a
-// hold there (kind 6).
+// hold there (kind 6). A move that looks at the goal keeps the camera
+// pointed at the goal's targets all the way.
 struct CameraStep {
     const char* name;
     uint32_t kind;
     uint32_t ms;
     lumivane::CameraView view;
+    bool lookAtGoal = false;
 };
 // The trigger plays the steps as a camera path.
 void AddCameraPath(lumivane::Trigger& trigger, const std::vector<CameraStep>& steps);

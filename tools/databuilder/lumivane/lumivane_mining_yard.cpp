@@ -40,7 +40,8 @@ void AddHaul(Scene& scene, int32_t id, uint32_t delayMs, EntityHandle tug, Vec3 
 
 } // namespace
 
-bool AddMiningYard(StandaloneScene& scene, const MiningYard& yard, const char* step) {
+bool AddMiningYard(StandaloneScene& scene, const MiningYard& yard, const char* step,
+                   MiningYardUnits* placed) {
     bool ok = true;
     auto spawn = [&](const char* prototype, Vec3 at, int player) -> Entity* {
         SpawnRecord record;
@@ -53,7 +54,7 @@ bool AddMiningYard(StandaloneScene& scene, const MiningYard& yard, const char* s
         }
         return made;
     };
-    spawn("podbay", yard.bayAt, yard.player);
+    Entity* bay = spawn("podbay", yard.bayAt, yard.player);
     // The ore lies in an arc on the far side of the bay from the Sun.
     Vec3 out = yard.bayAt;
     out.y = 0.0f;
@@ -67,6 +68,11 @@ bool AddMiningYard(StandaloneScene& scene, const MiningYard& yard, const char* s
     Entity* first = spawn("orerock", yard.tugAt + Vec3(0, 0, -kHaulDistance), -1);
     Entity* second = spawn("orerock", yard.tugAt + Vec3(kHaulDistance, 0, 0), -1);
     scene.world.JoinPending();
+    if (placed) {
+        placed->podBay = bay ? bay->handle : kNoEntity;
+        placed->tug = tug ? tug->handle : kNoEntity;
+        placed->lastRock = second ? second->handle : kNoEntity;
+    }
     if (tug && first && second) {
         AddTow(scene.scene, "tow a rock", yard.firstTriggerId, yard.towAtMs, tug->handle,
                first->handle);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "desktop/scene/world/entity_handle.h"
 #include "desktop/scene/world/standalone_scene.h"
 
 namespace databuilder {
@@ -20,8 +21,16 @@ struct MiningYard {
     uint32_t switchTowAtMs = 45000;
 };
 
+// The yard's units that a camera may follow.
+struct MiningYardUnits {
+    lumivane::EntityHandle podBay = lumivane::kNoEntity;
+    lumivane::EntityHandle tug = lumivane::kNoEntity;
+    lumivane::EntityHandle lastRock = lumivane::kNoEntity; // the rock the tug ends up towing
+};
+
 // Places the yard; false (after saying why, as `step`) when a prototype is
-// missing.
-bool AddMiningYard(lumivane::StandaloneScene& scene, const MiningYard& yard, const char* step);
+// missing. With `placed`, tells where its pod bay and tug are.
+bool AddMiningYard(lumivane::StandaloneScene& scene, const MiningYard& yard, const char* step,
+                   MiningYardUnits* placed = nullptr);
 
 } // namespace databuilder

@@ -35,18 +35,13 @@ namespace {
 constexpr int32_t kShortestArrivalGapMs = 1200;
 constexpr float kArrivalClearance = 2.0f;
 constexpr float kLeavingSpeedPerTopSpeed = 2.0f;
-// The gate opens in two seconds; once the last ship is through the wave
-// is sent hunting and the camera turns to it.
+// The gate opens in two seconds; a while after the last ship is through
+// the wave is sent hunting.
 constexpr uint32_t kGateOpeningMs = 2000;
 constexpr uint32_t kWatchAfterLastMs = 3000;
-constexpr uint32_t kCameraMoveMs = 4000;
-// The tour: it begins once the opening view has been watched a while.
-constexpr uint32_t kTourStartMs = 20000;
-constexpr uint32_t kTourMoveMs = 5000;
-constexpr uint32_t kTourSideMs = 16000;
-constexpr uint32_t kTourBothMs = 9000;
 
 struct ShipSize {
+    float radius = 0.0f;
     float reach = 0.0f; // the radius the collision pass tests
     float speed = 0.0f; // the speed it leaves the gate with
 };
@@ -56,7 +51,7 @@ ShipSize SizeOf(const char* prototype) {
     const Node* found = library ? library->FindPrototype(prototype) : nullptr;
     if (!found || !IsA(found, ClassId::Entity)) return {};
     const auto* ship = static_cast<const Entity*>(found);
-    return {ship->PropFloat("main bound scale") * ship->radius,
+    return {ship->radius, ship->PropFloat("main bound scale") * ship->radius,
             kLeavingSpeedPerTopSpeed * ship->PropFloat("top speed")};
 }
 
@@ -132,10 +127,9 @@ Entity* PlaceGate(FleetBuilder& build, const WaveSide& side) {
 
 // Sent when every ship of the side's last wave is gone, or at the latest
 // after a while; it starts over once the last arrival is through and the
-// wave sent hunting. The camera turns to follow both sides' waves.
+// wave sent hunting.
 void AddSideWaves(FleetBuilder& build, const WavePlan& plan, int32_t id, EntityHandle gate,
-                  const WaveSide& side, const std::vector<EntityHandle>& handles,
-                  const std::vector<EntityHandle>& bothWaves) {
+                  const WaveSide& side, const std::vector<EntityHandle>& handles) {
     auto waves = DelayTrigger("reinforcements", id, plan.latestMs);
     waves->once = 0;
     waves->combineMode = int32_t(CombineMode::Any);
@@ -155,38 +149,99 @@ void AddSideWaves(FleetBuilder& build, const WavePlan& plan, int32_t id, EntityH
     TriggerAction& hunt = AddAction(*watch, action::kHunt);
     hunt.handles = handles;
     hunt.values = {kNoEntity};
-    AddCameraPath(*watch, {{"arrivals", camera_move::kQuartic, kCameraMoveMs,
-                            FollowView(bothWaves, plan.viewDirection, plan.viewDistance)}});
     waves->AddChild(std::move(watch));
     build.scene.AddTrigger(std::move(waves));
 }
 
-// Rides with the west's wave, looks at both, rides with the east's and
-// looks at both again; then starts over. The views follow whichever ships
-// hold the waves' handles, so each new wave is toured in its turn.
-void AddTour(FleetBuilder& build, const WavePlan& plan, int32_t id,
-             const std::vector<EntityHandle>& west, const std::vector<EntityHandle>& east,
-             const std::vector<EntityHandle>& both) {
-    const CameraView bothView = FollowView(both, plan.viewDirection, plan.viewDistance);
-    std::vector<CameraStep> steps;
-    uint32_t length = 0;
-    for (const std::vector<EntityHandle>* side : {&west, &east}) {
-        const CameraView sideView = FollowView(*side, plan.viewDirection, plan.sideViewDistance);
-        steps.push_back({"side", camera_move::kQuartic, kTourMoveMs, sideView});
-        steps.push_back({"ride", camera_move::kHold, kTourSideMs, sideView});
-        steps.push_back({"both", camera_move::kQuartic, kTourMoveMs, bothView});
-        steps.push_back({"watch", camera_move::kHold, kTourBothMs, bothView});
-        length += 2 * kTourMoveMs + kTourSideMs + kTourBothMs;
-    }
-    auto tour = DelayTrigger("tour", id, kTourStartMs);
-    tour->once = 0;
-    AddCameraPath(*tour, steps);
-    // The next tour begins once this one has run.
-    tour->AddChild(DelayTrigger("tour over", id + 1, length));
-    build.scene.AddTrigger(std::move(tour));
+// The director takes over once the opening view has been watched a while.
+// It stays with a ship at most this long, the move to it included, and
+// after a ship is lost it looks at the place a moment.
+constexpr uint32_t kDirectorStartMs = 10000;
+constexpr uint32_t kShotMoveMs = 3000;
+constexpr uint32_t kShotHoldMs = 16000;
+constexpr uint32_t kAfterLossMs = 2000;
+// A ship has left the fight when no enemy is twice the fight's reach near.
+constexpr float kLeaveFactor = 2.0f;
+// The shots turn the view this much more from one ship to the next, and
+// look down a little steeper.
+constexpr float kShotTurnDegrees[] = {20.0f, 32.0f, 12.0f, 40.0f};
+constexpr float kShotDownDegrees[] = {22.0f, 30.0f, 26.0f};
+// While a ship of the side lives (itself, at no distance).
+constexpr float kAlive = 1.0f;
+
+// The side's ship at `index` (a wave's handle, then the rest of its opening
+// fleet), or no entity.
+EntityHandle SideShip(const WaveSide& side, size_t index) {
+    if (index < side.handles.size()) return side.handles[index];
+    return index < side.opening.size() ? side.opening[index] : kNoEntity;
+}
+
+// The larger of the ships that take the side's handle at `index`.
+float ShipRadius(const World& world, const WaveSide& side, size_t index) {
+    float radius = 0.0f;
+    if (const Entity* unit = world.GetEntity(SideShip(side, index))) radius = unit->radius;
+    if (index < side.ships.size()) radius = std::max(radius, SizeOf(side.ships[index]).radius);
+    return radius;
+}
+
+DirectorShot SideShot(const World& world, const WavePlan& plan, const WaveSide& side, size_t index,
+                      int player, float reach, float share) {
+    const float turn = kShotTurnDegrees[index % std::size(kShotTurnDegrees)];
+    const float down = kShotDownDegrees[index % std::size(kShotDownDegrees)];
+    return {side.player == plan.west.player ? "west ship" : "east ship",
+            {SideShip(side, index)},
+            player,
+            reach,
+            LookDirection(plan.viewDirection, side.player == plan.west.player ? turn : -turn, down),
+            DistanceToSpan(ShipRadius(world, side, index), share)};
+}
+
+size_t SideShips(const WaveSide& side) {
+    return std::max(side.handles.size(), side.opening.size());
 }
 
 } // namespace
+
+DirectorPlan WaveDirector(const World& world, const WavePlan& plan, const WaveWatch& watch) {
+    DirectorPlan director{.firstTriggerId = watch.firstTriggerId,
+                          .variable = "shot",
+                          .startMs = kDirectorStartMs,
+                          .moveMs = kShotMoveMs,
+                          .holdMs = kShotHoldMs,
+                          .afterLossMs = kAfterLossMs,
+                          .fieldMarks = {plan.west.gateHandle, plan.east.gateHandle},
+                          .fieldReach = watch.fieldReach,
+                          .fieldLeft = watch.fieldLeft,
+                          .leaveFactor = kLeaveFactor,
+                          .shots = {},
+                          .fallbacks = {}};
+    for (size_t i = 0; i < std::max(SideShips(plan.west), SideShips(plan.east)); ++i)
+        for (const WaveSide* side : {&plan.west, &plan.east}) {
+            const WaveSide& enemy = side == &plan.west ? plan.east : plan.west;
+            if (i < SideShips(*side))
+                director.shots.push_back(
+                    SideShot(world, plan, *side, i, enemy.player, watch.fightReach, watch.share));
+        }
+    for (const WaveSide* side : {&plan.west, &plan.east})
+        for (size_t i = 0; i < side->handles.size(); ++i)
+            director.fallbacks.push_back(
+                SideShot(world, plan, *side, i, side->player, kAlive, watch.share));
+    return director;
+}
+
+WavePlan EastWestWaves(FleetBuilder& build, const SideAtWar& west, const SideAtWar& east,
+                       int32_t firstTriggerId, uint32_t latestMs, Vec3 viewDirection) {
+    const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
+    const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
+    // In this order: the west's units take the lower handles.
+    std::vector<EntityHandle> westFleet = build.Fleet(west.fleet, west.player, facingEast);
+    std::vector<EntityHandle> eastFleet = build.Fleet(east.fleet, east.player, facingWest);
+    return {.west = {west.player, west.gate, {1, 0, 0}, west.ships, std::move(westFleet)},
+            .east = {east.player, east.gate, {-1, 0, 0}, east.ships, std::move(eastFleet)},
+            .firstTriggerId = firstTriggerId,
+            .latestMs = latestMs,
+            .viewDirection = viewDirection};
+}
 
 std::vector<EntityHandle> AddWaves(FleetBuilder& build, WavePlan& plan) {
     Entity* westGate = PlaceGate(build, plan.west);
@@ -195,11 +250,14 @@ std::vector<EntityHandle> AddWaves(FleetBuilder& build, WavePlan& plan) {
     if (!westGate || !eastGate) return {};
     const std::vector<EntityHandle> west = WaveHandles(build, plan.west);
     const std::vector<EntityHandle> east = WaveHandles(build, plan.east);
+    plan.west.handles = west;
+    plan.east.handles = east;
+    plan.west.gateHandle = westGate->handle;
+    plan.east.gateHandle = eastGate->handle;
+    AddSideWaves(build, plan, plan.firstTriggerId, westGate->handle, plan.west, west);
+    AddSideWaves(build, plan, plan.firstTriggerId + 2, eastGate->handle, plan.east, east);
     std::vector<EntityHandle> both = west;
     both.insert(both.end(), east.begin(), east.end());
-    AddSideWaves(build, plan, plan.firstTriggerId, westGate->handle, plan.west, west, both);
-    AddSideWaves(build, plan, plan.firstTriggerId + 2, eastGate->handle, plan.east, east, both);
-    AddTour(build, plan, plan.firstTriggerId + 4, west, east, both);
     return both;
 }
 

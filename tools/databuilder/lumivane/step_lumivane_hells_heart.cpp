@@ -170,7 +170,7 @@ bool BuildScene(const std::filesystem::path& root) {
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneHellsHeart, "lumivane_scene_hells_heart") {
+DATABUILDER_SCENE_STEP(LumivaneHellsHeart, "lumivane_scene_hells_heart") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
     return databuilder::MakeSceneFolders(root, kStep) && WriteSunLight(root) &&
            databuilder::WriteSceneTexts(

@@ -39,6 +39,14 @@ constexpr int32_t kUnderWayText = 1002;
 constexpr int32_t kCaptionSlot = 3;
 constexpr uint32_t kCaptionFadeMs = 1200; // a hidden caption fades for a second
 
+// The tour's first view, from behind the fleet towards the Sun.
+constexpr Vec3 kFleetViewAt{-110, 30, -70};
+constexpr Vec3 kFleetViewLookAt{-60, 0, 0};
+// The scene opens on the fleet from the Sun's side, lit, with the
+// wormhole beyond it.
+constexpr Vec3 kOpeningView{-0.55f, -0.4f, 0.75f};
+constexpr float kOpeningShare = 0.35f;
+
 bool WritePrototype(const std::filesystem::path& root, Entity* entity) {
     entity->AddRef();
     entity->CreateProps();
@@ -117,8 +125,8 @@ void AddScript(Scene& scene, const std::vector<EntityHandle>& movers, EntityHand
     // The camera flies out with the fleet, watches it leave, sweeps round
     // the Sun's far side (never into its glare) to where the fleet is
     // going, and cuts to an overview of the whole system.
-    AddCameraTour(*depart, {.firstAt = {-110, 30, -70},
-                            .firstLookAt = {-60, 0, 0},
+    AddCameraTour(*depart, {.firstAt = kFleetViewAt,
+                            .firstLookAt = kFleetViewLookAt,
                             .secondAt = {140, 45, -80},
                             .secondLookAt = {100, 0, 30},
                             .lastAt = {0, 170, 330},
@@ -188,14 +196,16 @@ bool BuildDemo(const std::filesystem::path& root) {
     scene.title = "Demo";
     scene.secondTitle = "Demo";
     scene.text5 = "demo";
-    ok = ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\demo.mis", 1, kStep);
+    // The scene starts (and its tour sets out) following the fleet.
+    const databuilder::StartView start{movers, kOpeningView, kOpeningShare};
+    ok = ok && databuilder::SaveAndCheckScene(scene, root, "scenes\\demo.mis", 1, kStep, &start);
     SetSceneTimeSource(nullptr);
     return ok;
 }
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneScene, "lumivane_scene") {
+DATABUILDER_SCENE_STEP(LumivaneScene, "lumivane_scene") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
     return databuilder::MakeSceneFolders(root, kStep) && WritePrototypes(root) &&
            databuilder::WriteSceneTexts(root / "scenes" / "demo.csv", "Lumivane demo scene texts",

@@ -163,7 +163,7 @@ bool WriteSound(const std::filesystem::path& folder, const std::string& name) {
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneSounds, "lumivane_sounds") {
+DATABUILDER_STEP_AFTER_SCENES(LumivaneSounds, "lumivane_sounds") {
     if (!databuilder::HaveLame()) {
         std::fprintf(stderr, "lumivane_sounds: the MP3 encoder lame is not installed\n");
         return false;

@@ -7,7 +7,8 @@
 // their fighters and marines launch at once, and every other idle unit is
 // sent to fight by its computer player. Whenever a fleet's heavy ships are
 // gone (or after a while) a new wave of its ships comes through the gate
-// behind it. The step's name sorts after every
+// behind it. The camera rides near one ship in the fight after another.
+// The step's name sorts after every
 // unit step (steps run in name order), so all prototypes are written
 // before the scene is built from them. The companion table names the
 // scene. The scene is read back with the scene's Load.
@@ -43,8 +44,14 @@ constexpr Vec3 kLookAcross{0.0f, -0.45f, -0.9f};
 constexpr Vec3 kWestGate{-70, 4, -114};
 constexpr Vec3 kEastGate{60, -4, -114};
 constexpr uint32_t kWaveAtLatestMs = 180000;
-constexpr float kWaveViewDistance = 110.0f;
-constexpr float kSideViewDistance = 75.0f;
+constexpr int32_t kWaveTriggerId = 40;
+// How the camera director watches the fight (its trigger ids after the
+// script's): the heavy ships fight from further apart.
+constexpr databuilder::WaveWatch kWatch{.firstTriggerId = 100,
+                                        .fightReach = 60.0f,
+                                        .fieldReach = 130.0f,
+                                        .fieldLeft = 170.0f,
+                                        .share = 0.25f};
 
 using databuilder::PlacedUnit;
 
@@ -68,23 +75,10 @@ bool BuildArmada(const std::filesystem::path& root) {
     StandaloneScene armada(root);
     databuilder::FleetBuilder build{armada.scene, armada.world, kStep, armada.Loaded()};
     databuilder::OpenWar(armada, build, kWest, kEast, kComputerLevel);
-    const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
-    const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
-    databuilder::WavePlan waves{.west = {kWest,
-                                         kWestGate,
-                                         {1, 0, 0},
-                                         {"patrolboat", "patrolboat", "cruiser", "cruiser"},
-                                         build.Fleet(kWestFleet, kWest, facingEast)},
-                                .east = {kEast,
-                                         kEastGate,
-                                         {-1, 0, 0},
-                                         {"patrolboat", "patrolboat", "cruiser", "capitolship"},
-                                         build.Fleet(kEastFleet, kEast, facingWest)},
-                                .firstTriggerId = 40,
-                                .latestMs = kWaveAtLatestMs,
-                                .viewDirection = kLookAcross,
-                                .viewDistance = kWaveViewDistance,
-                                .sideViewDistance = kSideViewDistance};
+    databuilder::WavePlan waves = databuilder::EastWestWaves(
+        build, {kWest, kWestGate, {"patrolboat", "patrolboat", "cruiser", "cruiser"}, kWestFleet},
+        {kEast, kEastGate, {"patrolboat", "patrolboat", "cruiser", "capitolship"}, kEastFleet},
+        kWaveTriggerId, kWaveAtLatestMs, kLookAcross);
     if (databuilder::AddWaves(build, waves).empty()) build.ok = false;
     const std::vector<EntityHandle>& west = waves.west.opening;
     const std::vector<EntityHandle>& east = waves.east.opening;
@@ -92,6 +86,9 @@ bool BuildArmada(const std::filesystem::path& root) {
     if (west.size() >= size_t(kCarrierGroup) && !east.empty())
         databuilder::AddOrder(armada.scene, "carrier strike", 30, 1000, action::kAttack,
                               {west.begin(), west.begin() + kCarrierGroup}, east.front());
+
+    databuilder::AddCameraDirector(armada.scene,
+                                   databuilder::WaveDirector(armada.world, waves, kWatch));
 
     armada.scene.title = "Armada";
     armada.scene.secondTitle = "Armada";
@@ -109,7 +106,7 @@ bool BuildArmada(const std::filesystem::path& root) {
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneArmada, kStep) {
+DATABUILDER_SCENE_STEP(LumivaneArmada, kStep) {
     const std::filesystem::path root = context.runtime / "LumivaneData";
     return databuilder::MakeSceneFolders(root, kStep) &&
            databuilder::WriteSceneTexts(root / "scenes" / "armada.csv",

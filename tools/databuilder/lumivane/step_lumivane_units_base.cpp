@@ -8,13 +8,15 @@
 // scouts fade in at its front and fly off. Beside it the station's mining
 // yard: pods from a pod bay mine a ring of ore rocks and bring the ore home,
 // and a tug hauls one rock away on its cable, later letting it go for
-// another.
+// another. Once the station has been shown, the camera visits the yard's
+// pods, then the tug, then the station again, over and over.
 #include "tools/databuilder/shared/data_step.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "desktop/display/camera/camera.h"
 #include "desktop/scene/entity/entity.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
@@ -41,6 +43,14 @@ constexpr int32_t kFirstResources = 60;   // half a scout
 constexpr int32_t kLaterResources = 6000; // the rest of the show
 constexpr uint32_t kResourcesArriveMs = 10000;
 constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
+// The station seen whole with its modules and its yard.
+constexpr Vec3 kStationViewAt = kHubAt + Vec3(-6, 22, -46);
+constexpr Vec3 kStationViewLookAt = kHubAt + Vec3(0, 0, -4);
+// The yard tour begins once the station tour has long settled.
+constexpr uint32_t kYardTourAfterMs = 30000;
+constexpr uint32_t kYardMoveMs = 5000;
+constexpr uint32_t kYardHoldMs = 15000;
+constexpr uint32_t kStationHoldMs = 20000;
 
 void AddResources(Scene& scene, const char* name, int32_t id, uint32_t delayMs, int32_t amount) {
     auto trigger = databuilder::DelayTrigger(name, id, delayMs);
@@ -70,10 +80,46 @@ void AddStationTour(Scene& scene, int32_t id, std::vector<EntityHandle> units) {
                                           .firstLookAt = kHubAt,
                                           .secondAt = kHubAt + Vec3(-22, 7, -10),
                                           .secondLookAt = kHubAt,
-                                          .lastAt = kHubAt + Vec3(-6, 22, -46),
-                                          .lastLookAt = kHubAt + Vec3(0, 0, -4),
+                                          .lastAt = kStationViewAt,
+                                          .lastLookAt = kStationViewLookAt,
                                           .lastTargets = std::move(units)});
     scene.AddTrigger(std::move(trigger));
+}
+
+// The station tour's last view, following the hub from where it stands.
+CameraView StationView(EntityHandle hub) {
+    CameraView view = databuilder::FollowView({hub}, kStationViewLookAt - kStationViewAt, 1.0f);
+    view.offset = kStationViewAt - kHubAt;
+    view.position = kStationViewAt;
+    return view;
+}
+
+// Over and over, once the station tour is done: the pod bay with its pods
+// at work, the tug with the rock it tows (from the first visit on, its
+// second), then the station again, each followed from the Sun's side so it
+// shows its lit face.
+void AddYardTour(Scene& scene, int32_t id, EntityHandle hub,
+                 const databuilder::MiningYardUnits& yard) {
+    using databuilder::CameraStep;
+    using databuilder::FollowView;
+    const CameraView pods = FollowView({yard.podBay}, kLookAcross + Vec3(0.3f, 0, 0), 28.0f);
+    const CameraView tug =
+        FollowView({yard.tug, yard.lastRock}, kLookAcross + Vec3(-0.3f, -0.3f, 0), 40.0f);
+    const CameraView station = StationView(hub);
+    std::vector<CameraStep> steps;
+    uint32_t length = 0;
+    for (const CameraView* view : {&pods, &tug, &station}) {
+        const uint32_t hold = view == &station ? kStationHoldMs : kYardHoldMs;
+        steps.push_back({"visit", camera_move::kQuartic, kYardMoveMs, *view, true});
+        steps.push_back({"watch", camera_move::kHold, hold, *view});
+        length += kYardMoveMs + hold;
+    }
+    auto tour = databuilder::DelayTrigger("yard tour", id, kYardTourAfterMs);
+    tour->once = 0;
+    databuilder::AddCameraPath(*tour, steps);
+    // The next visit begins a while after this one has run.
+    tour->AddChild(databuilder::DelayTrigger("yard tour over", id + 1, length));
+    scene.AddTrigger(std::move(tour));
 }
 
 void AddComputerPlayer(Scene& scene, int32_t id) {
@@ -104,13 +150,14 @@ bool BuildBase(const std::filesystem::path& root) {
     spawn("Sunlight", {}, -1); // planets, rocks and the station lit by the Sun
     Entity* hub = spawn("hub", kHubAt, kStation);
     base.world.JoinPending();
+    databuilder::MiningYardUnits yard;
     ok = databuilder::AddMiningYard(base,
                                     {.bayAt = kHubAt + Vec3(28, 0, -12),
                                      .tugAt = kHubAt + Vec3(-30, 0, -5),
                                      .haulBy = {20, 0, -25},
                                      .player = kStation,
                                      .firstTriggerId = 60},
-                                    kStep) &&
+                                    kStep, &yard) &&
          ok;
 
     AddComputerPlayer(base.scene, 40);
@@ -122,7 +169,10 @@ bool BuildBase(const std::filesystem::path& root) {
         {"scout", "turret", "missileturret", "chafflauncher", "drydock", "hangar", "scope"});
 
     const std::vector<EntityHandle> station = databuilder::UnitsOf(base.world, {kStation});
-    if (hub) AddStationTour(base.scene, 45, {hub->handle});
+    if (hub) {
+        AddStationTour(base.scene, 45, {hub->handle});
+        AddYardTour(base.scene, 46, hub->handle, yard);
+    }
 
     base.scene.radius = kSceneRadius;
     base.scene.title = "Base";
@@ -138,9 +188,16 @@ bool BuildBase(const std::filesystem::path& root) {
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneUnitsBase, "lumivane_units_base") {
+// The station's modules are prototypes other scenes read too: they are
+// written with the data, before any scene.
+DATABUILDER_STEP(LumivaneStationModels, "lumivane_station_models") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
-    return databuilder::MakeSceneFolders(root, kStep) && databuilder::WriteStationModels(root) &&
+    return databuilder::MakeSceneFolders(root, kStep) && databuilder::WriteStationModels(root);
+}
+
+DATABUILDER_SCENE_STEP(LumivaneUnitsBase, "lumivane_units_base") {
+    const std::filesystem::path root = context.runtime / "LumivaneData";
+    return databuilder::MakeSceneFolders(root, kStep) &&
            databuilder::WriteSceneTexts(root / "scenes" / "base.csv", "Lumivane base scene texts",
                                         {{1, "title", "Base"}}, kStep) &&
            BuildBase(root);

@@ -5,14 +5,17 @@
 // field lies behind it. The script sends the first fleet's strike group at
 // the station core and the second fleet hunting, and whenever a fleet's
 // ships are gone (or after a while) a new wave of its ships comes through
-// the gate behind it, for the camera to follow. The companion table names
-// the scene. The scene is read back with the scene's Load.
+// the gate behind it. The camera rides near one ship in the fight after
+// another, and with the station while it is under attack. The companion
+// table names the scene. The scene is read back with the scene's Load.
 #include "tools/databuilder/shared/data_step.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "desktop/scene/entity/entity.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/standalone_scene.h"
@@ -56,8 +59,16 @@ constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
 constexpr Vec3 kWestGate{-34, 4, 114};
 constexpr Vec3 kEastGate{58, -4, 114};
 constexpr uint32_t kWaveAtLatestMs = 150000;
-constexpr float kWaveViewDistance = 90.0f;
-constexpr float kSideViewDistance = 45.0f;
+constexpr int32_t kWaveTriggerId = 40;
+// How the camera director watches the fight (its trigger ids after the
+// script's); the station a little nearer.
+constexpr databuilder::WaveWatch kWatch{.firstTriggerId = 100,
+                                        .fightReach = 30.0f,
+                                        .fieldReach = 100.0f,
+                                        .fieldLeft = 130.0f,
+                                        .share = 0.08f};
+constexpr float kStationShare = 0.2f;
+constexpr float kStartShare = 1.3f;
 
 // The core with a pod at each dock.
 Entity* Station(databuilder::FleetBuilder& build, int player) {
@@ -90,23 +101,10 @@ bool BuildBattle(const std::filesystem::path& root) {
     StandaloneScene battle(root);
     databuilder::FleetBuilder build{battle.scene, battle.world, kStep, battle.Loaded()};
     databuilder::OpenWar(battle, build, kWest, kEast, kComputerLevel);
-    const Quat facingEast(0.0f, 0.7071068f, 0.0f, 0.7071068f);
-    const Quat facingWest(0.0f, -0.7071068f, 0.0f, 0.7071068f);
-    databuilder::WavePlan waves{.west = {kWest,
-                                         kWestGate,
-                                         {1, 0, 0},
-                                         {"lancer", "picket", "gunship", "gunship"},
-                                         build.Fleet(kWestFleet, kWest, facingEast)},
-                                .east = {kEast,
-                                         kEastGate,
-                                         {-1, 0, 0},
-                                         {"stinger", "stinger", "warden", "gunship"},
-                                         build.Fleet(kEastFleet, kEast, facingWest)},
-                                .firstTriggerId = 40,
-                                .latestMs = kWaveAtLatestMs,
-                                .viewDirection = kLookAcross,
-                                .viewDistance = kWaveViewDistance,
-                                .sideViewDistance = kSideViewDistance};
+    databuilder::WavePlan waves = databuilder::EastWestWaves(
+        build, {kWest, kWestGate, {"lancer", "picket", "gunship", "gunship"}, kWestFleet},
+        {kEast, kEastGate, {"stinger", "stinger", "warden", "gunship"}, kEastFleet}, kWaveTriggerId,
+        kWaveAtLatestMs, kLookAcross);
     Entity* core = Station(build, kEast);
     MineField(build, kEast);
     if (databuilder::AddWaves(build, waves).empty()) build.ok = false;
@@ -118,14 +116,29 @@ bool BuildBattle(const std::filesystem::path& root) {
                               {west.begin(), west.begin() + kStrikeGroup}, core->handle);
     databuilder::AddOrder(battle.scene, "hunt", 31, 1500, action::kHunt, east, kNoEntity);
 
+    databuilder::DirectorPlan director = databuilder::WaveDirector(battle.world, waves, kWatch);
+    if (core) {
+        // Third, after the first two ships, while the west attacks it.
+        const databuilder::DirectorShot station{
+            "station",
+            {core->handle},
+            kWest,
+            kWatch.fightReach,
+            databuilder::LookDirection(kLookAcross, -25, 30),
+            databuilder::DistanceToSpan(core->radius, kStationShare)};
+        director.shots.insert(director.shots.begin() + std::min<size_t>(2, director.shots.size()),
+                              station);
+    }
+    databuilder::AddCameraDirector(battle.scene, director);
+
     battle.scene.title = "Battle";
     battle.scene.secondTitle = "Battle";
     battle.scene.text5 = "battle";
     // The camera follows both fleets, looking away from the Sun across them
-    // at the station.
+    // at the station, near enough that their ships read as ships.
     std::vector<EntityHandle> fleets = west;
     fleets.insert(fleets.end(), east.begin(), east.end());
-    const databuilder::StartView start{fleets, kLookAcross};
+    const databuilder::StartView start{fleets, kLookAcross, kStartShare};
     const bool ok = build.ok && databuilder::UnitsKeepApart(battle.world, kStep) &&
                     databuilder::SaveAndCheckScene(battle.scene, root, "scenes\\battle.mis",
                                                    battle.scene.triggers.size(), kStep, &start);
@@ -136,7 +149,7 @@ bool BuildBattle(const std::filesystem::path& root) {
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneUnitsBattle, "lumivane_units_battle") {
+DATABUILDER_SCENE_STEP(LumivaneUnitsBattle, "lumivane_units_battle") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
     return databuilder::MakeSceneFolders(root, kStep) &&
            databuilder::WriteSceneTexts(root / "scenes" / "battle.csv",

@@ -1,14 +1,14 @@
 // Writes Lumivane's fleet scene, "scenes\fleet.mis", built in code from the
 // unit prototypes and saved by the scene's own Save: four squads flying in
 // formation on circuits about the Sun (line abreast, a wedge, a column of
-// fours and a ring), which the camera visits in turn, a patrol circling
-// waypoints that ride a planet, and a short script whose orders send a
-// frigate to orbit a planet and a fighter to a point, after which it orbits
-// the Sun; it shows the head-up display. When the scenery has its
-// "Wormhole", a squad flies through it and out of the scene, between two
-// yellow flames and under a crackle of electricity that mark the gate. The
-// companion table names the scene. The scene is read back with the scene's
-// Load.
+// fours and a ring), which the camera rides with in turn, swinging round
+// each; a patrol circling waypoints that ride a planet; and a short script
+// whose orders send a frigate to orbit a planet and a fighter to a point,
+// after which it orbits the Sun; it shows the head-up display. When the
+// scenery has its "Wormhole", a squad flies through it and out of the
+// scene, between two yellow flames and under a crackle of electricity that
+// mark the gate. The companion table names the scene. The scene is read
+// back with the scene's Load.
 #include "tools/databuilder/shared/data_step.h"
 
 #include <cstdio>
@@ -26,6 +26,7 @@
 #include "desktop/scene/world/world.h"
 #include "desktop/units/ship_base/ship.h"
 #include "tools/databuilder/lumivane/lumivane_camera_data.h"
+#include "tools/databuilder/lumivane/lumivane_camera_director.h"
 #include "tools/databuilder/lumivane/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane/lumivane_triggers.h"
 #include "tools/databuilder/lumivane/lumivane_war_scene.h"
@@ -38,7 +39,6 @@ constexpr uint32_t kFleetCreationTime = 1000000100; // a fixed identity: same by
 constexpr int kFleetPlayer = 0;
 constexpr const char* kStep = "lumivane_units_fleet";
 constexpr float kFleetSpacing = 4.0f;
-constexpr Vec3 kLookDown{0.0f, -0.6f, -0.8f};
 
 struct Formation {
     int squad;
@@ -59,15 +59,28 @@ constexpr Formation kFormations[] = {
     {3, 8, "seeker", 5, {0, 0, -130}, 36.0f},
     {4, 11, "fighter", 6, {165, 0, 0}, 40.0f},
 };
-// The camera's tour: it follows each squad in turn, then takes in the
-// whole fleet, and starts over.
+// The camera's tour rides with each squad in turn, from the Sun's side of
+// it, where the Sun lights the hulls it looks at: it cuts to the squad and
+// swings round it, always looking at its middle, gathering speed and then
+// slowing, one squad the one way and the next the other way; then it cuts
+// to the next squad. It goes round the squads twice, low across them and
+// then from above, where a formation's shape shows; then it cuts back to
+// where the scene opened, on the first squad, and a little later sets out
+// again. Near enough throughout that the squad's ships read as ships.
+struct TourView {
+    float yaw;      // degrees from looking straight out from the Sun at the squad
+    float down;     // degrees below the horizon
+    float distance; // from the middle of the squad
+};
+struct Swing {
+    TourView from, through, to;
+};
+constexpr Swing kSwings[] = {
+    {{-55, 14, 40}, {0, 30, 30}, {55, 18, 42}},
+    {{-35, 48, 46}, {5, 62, 40}, {45, 42, 48}},
+};
+constexpr uint32_t kSwingLegMs = 11000; // from the first view to the second, and on
 constexpr uint32_t kTourStartMs = 4000;
-constexpr uint32_t kTourMoveMs = 6000;
-constexpr uint32_t kTourHoldMs = 18000;
-constexpr uint32_t kTourOverviewMs = 20000;
-constexpr Vec3 kLookAtSquad{0.35f, -0.45f, -0.8f};
-constexpr float kSquadViewDistance = 38.0f;
-constexpr float kFleetViewDistance = 380.0f;
 
 struct Builder {
     Scene& scene;
@@ -178,26 +191,48 @@ void AddOrder(Scene& scene, const char* name, int32_t id, uint32_t delayMs, int3
     scene.AddTrigger(std::move(trigger));
 }
 
-// The camera follows each squad in turn from close by, then the whole fleet
-// from its start view; the trigger starts the tour over when it has run.
+struct SwingViews {
+    CameraView from, through, to;
+};
+
+// The view of the squad at `number` of the tour (every other one is seen
+// turned the other way).
+CameraView ViewOf(const TourView& view, const std::vector<EntityHandle>& squad,
+                  const Formation& formation, size_t number) {
+    Vec3 outward = formation.leaderAt;
+    outward.Normalize();
+    const float turn = number % 2 ? -1.0f : 1.0f;
+    return databuilder::FollowView(
+        squad, databuilder::LookDirection(outward, turn * view.yaw, view.down), view.distance);
+}
+
+SwingViews ViewsOf(const Swing& swing, const std::vector<EntityHandle>& squad,
+                   const Formation& formation, size_t number) {
+    return {ViewOf(swing.from, squad, formation, number),
+            ViewOf(swing.through, squad, formation, number),
+            ViewOf(swing.to, squad, formation, number)};
+}
+
+// The tour on a trigger that starts it over a while after it has run; it
+// sets out from the opening view, the first of the first squad's swing,
+// and ends there.
 void AddTour(Scene& scene, const std::vector<std::vector<EntityHandle>>& squads,
-             const databuilder::StartView& start) {
-    uint32_t length = kTourOverviewMs + kTourMoveMs;
-    for (size_t i = 0; i < squads.size(); ++i)
-        length += kTourMoveMs + kTourHoldMs;
+             const CameraView& opening) {
+    std::vector<databuilder::CameraStep> steps;
+    uint32_t length = 0;
+    for (const Swing& swing : kSwings)
+        for (size_t i = 0; i < squads.size(); ++i) {
+            const SwingViews views = ViewsOf(swing, squads[i], kFormations[i], i);
+            if (!steps.empty()) steps.push_back({"cut", camera_move::kCut, 0, views.from});
+            steps.push_back({"swing", camera_move::kEaseIn, kSwingLegMs, views.through, true});
+            steps.push_back({"swing on", camera_move::kEaseOut, kSwingLegMs, views.to, true});
+            length += 2 * kSwingLegMs;
+        }
+    steps.push_back({"back", camera_move::kCut, 0, opening});
     auto tour = databuilder::DelayTrigger("tour", 17, kTourStartMs);
     tour->once = 0;
-    std::vector<databuilder::CameraStep> steps;
-    for (const std::vector<EntityHandle>& squad : squads) {
-        const CameraView view = databuilder::FollowView(squad, kLookAtSquad, kSquadViewDistance);
-        steps.push_back({"squad", camera_move::kQuartic, kTourMoveMs, view});
-        steps.push_back({"watch", camera_move::kHold, kTourHoldMs, view});
-    }
-    const CameraView whole =
-        databuilder::FollowView(start.targets, start.direction, kFleetViewDistance);
-    steps.push_back({"fleet", camera_move::kQuartic, kTourMoveMs, whole});
     databuilder::AddCameraPath(*tour, steps);
-    // The next tour begins once this one has come back to the fleet.
+    // The next tour begins once this one is back at the first squad.
     tour->AddChild(databuilder::DelayTrigger("tour over", 18, length));
     scene.AddTrigger(std::move(tour));
 }
@@ -218,9 +253,11 @@ bool BuildFleet(const std::filesystem::path& root) {
     std::vector<std::vector<EntityHandle>> squads;
     for (const Formation& formation : kFormations)
         squads.push_back(build.AddFormation(formation));
-    // The camera follows the four formations, looking down on their orbits.
-    const databuilder::StartView start{databuilder::UnitsOf(world, {kFleetPlayer}), kLookDown};
-    AddTour(scene, squads, start);
+    // The scene opens on the first squad, where the tour sets out.
+    const CameraView opening = ViewOf(kSwings[0].from, squads[0], kFormations[0], 0);
+    AddTour(scene, squads, opening);
+    const databuilder::StartView start{
+        .targets = squads[0], .direction = opening.direction, .distance = kSwings[0].from.distance};
     if (beacon) build.AddPatrol(*beacon);
 
     Entity* frigate = build.Spawn("frigate", {-180, 0, 180}, false, kFleetPlayer);
@@ -266,7 +303,7 @@ bool BuildFleet(const std::filesystem::path& root) {
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneUnitsFleet, "lumivane_units_fleet") {
+DATABUILDER_SCENE_STEP(LumivaneUnitsFleet, "lumivane_units_fleet") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
     return databuilder::MakeSceneFolders(root, kStep) &&
            databuilder::WriteSceneTexts(root / "scenes" / "fleet.csv", "Lumivane fleet scene texts",

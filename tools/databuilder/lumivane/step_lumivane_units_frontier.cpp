@@ -3,18 +3,22 @@
 // near the Sun while a mine layer sows mines on its run at the enemy, a
 // colony ship sends out its settlers when the script says so and a prefab
 // kit unfolds into a hub. Whenever a squadron is gone (or after a while) a
-// fresh one comes through its side's gate, and between waves the camera
-// tours the two sides. The scene is read back with the scene's Load.
+// fresh one comes through its side's gate. The camera rides with one ship of
+// the story after another, near enough that the fight round it reads: each
+// side's wave ships, the bomber, the mine layer, the colony ship, the hub.
+// The scene is read back with the scene's Load.
 #include "tools/databuilder/shared/data_step.h"
 
 #include <cstdio>
 
+#include "desktop/scene/entity/entity.h"
 #include "desktop/scene/world/player.h"
 #include "desktop/scene/world/scene.h"
 #include "desktop/scene/world/standalone_scene.h"
 #include "desktop/scene/world/world.h"
 #include "tools/databuilder/lumivane/lumivane_armada_classes.h"
 #include "tools/databuilder/lumivane/lumivane_camera_data.h"
+#include "tools/databuilder/lumivane/lumivane_camera_director.h"
 #include "tools/databuilder/lumivane/lumivane_scene_build.h"
 #include "tools/databuilder/lumivane/lumivane_war_scene.h"
 #include "tools/databuilder/lumivane/lumivane_waves.h"
@@ -30,8 +34,72 @@ constexpr int kEast = 2;
 constexpr int32_t kWarTriggerId = 26;
 constexpr Vec3 kLookAcross{0.0f, -0.45f, 0.9f};
 constexpr uint32_t kWaveAtLatestMs = 150000;
-constexpr float kWaveViewDistance = 85.0f;
-constexpr float kSideViewDistance = 45.0f;
+// Ships stay within this of the Sun's axis: a chase that would lead out of
+// the scene ends at its edge, where no ship looks for enemies.
+constexpr float kSceneRadius = 180.0f;
+// How the camera director watches the fight (its trigger ids after the
+// waves' and the script's); the hub, a station, a little nearer.
+constexpr databuilder::WaveWatch kWatch{.firstTriggerId = 100,
+                                        .fightReach = 30.0f,
+                                        .fieldReach = 100.0f,
+                                        .fieldLeft = 130.0f,
+                                        .share = 0.08f};
+constexpr float kHubShare = 0.2f;
+constexpr float kStartShare = 1.4f;
+
+// The director's shots of both sides' ships, with the story's other ships
+// between every two: the bomber's and the mine layer's runs, the colony
+// ship, the hub, the minesweeper.
+databuilder::DirectorPlan FrontierDirector(const World& world, const databuilder::WavePlan& waves,
+                                           const databuilder::ArmadaClassesCast& cast) {
+    using databuilder::DistanceToSpan;
+    using databuilder::LookDirection;
+    auto radius = [&](EntityHandle unit) {
+        const Entity* found = world.GetEntity(unit);
+        return found ? found->radius : 0.0f;
+    };
+    const databuilder::DirectorShot story[] = {
+        {"bomber",
+         {cast.bomber},
+         kEast,
+         kWatch.fightReach,
+         LookDirection(kLookAcross, 35, 25),
+         DistanceToSpan(radius(cast.bomber), kWatch.share)},
+        {"mine layer",
+         {cast.mineLayer},
+         kEast,
+         kWatch.fightReach,
+         LookDirection(kLookAcross, -35, 25),
+         DistanceToSpan(radius(cast.mineLayer), kWatch.share)},
+        {"colony ship",
+         {cast.colonyShip},
+         kEast,
+         kWatch.fightReach,
+         LookDirection(kLookAcross, 20, 30),
+         DistanceToSpan(radius(cast.colonyShip), kWatch.share)},
+        // The kit is the smaller; the hub it becomes spans this share.
+        {"hub",
+         {cast.kit, cast.hub},
+         kEast,
+         kWatch.fightReach,
+         LookDirection(kLookAcross, -20, 35),
+         DistanceToSpan(databuilder::PrototypeRadius("hub"), kHubShare)},
+        {"minesweeper",
+         {cast.minesweeper},
+         kWest,
+         kWatch.fightReach,
+         LookDirection(kLookAcross, 45, 20),
+         DistanceToSpan(radius(cast.minesweeper), kWatch.share)},
+    };
+    databuilder::DirectorPlan director = databuilder::WaveDirector(world, waves, kWatch);
+    std::vector<databuilder::DirectorShot> shots;
+    for (size_t i = 0; i < director.shots.size(); ++i) {
+        shots.push_back(director.shots[i]);
+        if (i % 2 == 1 && i / 2 < std::size(story)) shots.push_back(story[i / 2]);
+    }
+    director.shots = std::move(shots);
+    return director;
+}
 
 bool BuildFrontier(const std::filesystem::path& root) {
     SetSceneTimeSource([] { return kFrontierCreationTime; });
@@ -62,19 +130,23 @@ bool BuildFrontier(const std::filesystem::path& root) {
                  {}},
         .firstTriggerId = 50,
         .latestMs = kWaveAtLatestMs,
-        .viewDirection = kLookAcross,
-        .viewDistance = kWaveViewDistance,
-        .sideViewDistance = kSideViewDistance};
+        .viewDirection = kLookAcross};
     plan.waves = &waves;
+    databuilder::ArmadaClassesCast cast;
+    plan.cast = &cast;
     databuilder::AddWar(frontier.scene, kWarTriggerId, kWest, kEast);
-    const int triggers =
-        databuilder::PlaceArmadaClasses(frontier.scene, frontier.world, plan, kStep);
+    int triggers = databuilder::PlaceArmadaClasses(frontier.scene, frontier.world, plan, kStep);
+    if (triggers > 0)
+        triggers += databuilder::AddCameraDirector(frontier.scene,
+                                                   FrontierDirector(frontier.world, waves, cast));
+    frontier.scene.radius = kSceneRadius;
     frontier.scene.title = "Frontier";
     frontier.scene.secondTitle = "Frontier";
     frontier.scene.text5 = "frontier";
-    // The camera follows both squadrons, looking away from the Sun.
+    // The camera follows both squadrons, looking away from the Sun, near
+    // enough that its ships read as ships: the outermost may be left out.
     const databuilder::StartView start{databuilder::UnitsOf(frontier.world, {kWest, kEast}),
-                                       kLookAcross};
+                                       kLookAcross, kStartShare};
     ok = ok && triggers > 0 && databuilder::UnitsKeepApart(frontier.world, kStep) &&
          databuilder::SaveAndCheckScene(frontier.scene, root, "scenes\\frontier.mis",
                                         size_t(triggers) + 1, kStep, &start);
@@ -85,7 +157,7 @@ bool BuildFrontier(const std::filesystem::path& root) {
 
 } // namespace
 
-DATABUILDER_STEP(LumivaneUnitsFrontier, "lumivane_units_frontier") {
+DATABUILDER_SCENE_STEP(LumivaneUnitsFrontier, "lumivane_units_frontier") {
     const std::filesystem::path root = context.runtime / "LumivaneData";
     return databuilder::MakeSceneFolders(root, kStep) &&
            databuilder::WriteSceneTexts(root / "scenes" / "frontier.csv",

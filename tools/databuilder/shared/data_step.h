@@ -19,16 +19,22 @@ struct Context {
 // its data; the builder then fails the build.
 using StepFunction = std::function<bool(const Context&)>;
 
+// Steps run in name order, phase by phase: a scene saves what the
+// prototypes and models around it hold, so it must see all of them, and what
+// reads the scenes runs after them, on a first build as on every later one.
+enum class StepPhase { kData, kScenes, kFromScenes };
+
 struct Step {
     std::string name;
     StepFunction run;
+    StepPhase phase = StepPhase::kData;
 };
 
 std::vector<Step>& Steps();
 
 struct StepRegistrar {
-    StepRegistrar(std::string name, StepFunction run) {
-        Steps().push_back({std::move(name), std::move(run)});
+    StepRegistrar(std::string name, StepFunction run, StepPhase phase = StepPhase::kData) {
+        Steps().push_back({std::move(name), std::move(run), phase});
     }
 };
 
@@ -37,4 +43,19 @@ struct StepRegistrar {
 #define DATABUILDER_STEP(identifier, name)                                                         \
     static bool identifier(const databuilder::Context&);                                           \
     static const databuilder::StepRegistrar identifier##_registrar{name, identifier};              \
+    static bool identifier(const databuilder::Context& context)
+
+// A step that reads the scenes: it runs once they are written.
+#define DATABUILDER_STEP_AFTER_SCENES(identifier, name)                                            \
+    static bool identifier(const databuilder::Context&);                                           \
+    static const databuilder::StepRegistrar identifier##_registrar{                                \
+        name, identifier, databuilder::StepPhase::kFromScenes};                                    \
+    static bool identifier(const databuilder::Context& context)
+
+// A step that writes scenes: it runs once every other step has written its
+// data.
+#define DATABUILDER_SCENE_STEP(identifier, name)                                                   \
+    static bool identifier(const databuilder::Context&);                                           \
+    static const databuilder::StepRegistrar identifier##_registrar{                                \
+        name, identifier, databuilder::StepPhase::kScenes};                                        \
     static bool identifier(const databuilder::Context& context)

@@ -50,8 +50,9 @@ int main(int argc, char** argv) {
     // Lumivane's unit prototypes are built and saved by the unit classes.
     lumivane::RegisterUnitClasses();
     auto& steps = databuilder::Steps();
-    std::sort(steps.begin(), steps.end(),
-              [](const auto& a, const auto& b) { return a.name < b.name; });
+    std::sort(steps.begin(), steps.end(), [](const auto& a, const auto& b) {
+        return a.phase != b.phase ? a.phase < b.phase : a.name < b.name;
+    });
     for (const auto& step : steps) {
         if (!step.run(context)) {
             std::fprintf(stderr, "databuilder: step \"%s\" failed\n", step.name.c_str());

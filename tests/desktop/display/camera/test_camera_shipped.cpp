@@ -1,7 +1,7 @@
 // The shipped scenes as the camera finds them: each carries a camera block
 // the camera wrote for the scene, which starts it at its home view: the
-// scenes of units follow their units from it, the others look down on the
-// whole scene; the demo scene scripts a camera tour.
+// scenes of units (the demo's fleet too) follow their units from it, the
+// others look down on the whole scene; the demo scene scripts a camera tour.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -33,8 +33,8 @@ const TriggerAction* CameraPath(const Trigger& trigger) {
     return nullptr;
 }
 
-const std::set<std::string> kUnitScenes = {"armada.mis", "base.mis", "battle.mis", "fleet.mis",
-                                           "frontier.mis"};
+const std::set<std::string> kUnitScenes = {"armada.mis", "base.mis",  "battle.mis",
+                                           "demo.mis",   "fleet.mis", "frontier.mis"};
 
 TEST(LvCameraShipped, ShippedScenesStartAtTheirHomeAndTheDemoTours) {
     const char* runtime = std::getenv("JENTRA_RUNTIME_DIR");

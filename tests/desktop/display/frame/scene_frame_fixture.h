@@ -5,6 +5,7 @@
 #include "tests/desktop/display/display_test_support.h"
 #include "tests/desktop/display/frame/scene_frame_runner.h"
 
+#include "desktop/display/camera/camera.h"
 #include "platform/paths.h"
 
 namespace display_test {
@@ -22,6 +23,18 @@ protected:
     void RunFrames(int count) { runner.RunFrames(count); }
     void ReadWindow() { ASSERT_TRUE(runner.ReadWindow(pixels, width, height)); }
     uint32_t Pixel(int x, int y) const { return pixels[size_t(y * width + x)] & 0xFFFFFFu; }
+
+    // The camera stands at `at` looking along `direction`, level, following
+    // nothing.
+    void Look(Vec3 at, Vec3 direction) {
+        auto& camera = static_cast<lumivane::Camera&>(runner.Draw().Camera());
+        CameraView view;
+        view.position = at;
+        view.direction = direction.Normalize();
+        view.right = Vec3::Cross({0, 1, 0}, view.direction).Normalize();
+        view.up = Vec3::Cross(view.direction, view.right).Normalize();
+        camera.SetView(view);
+    }
 
     CapturedMessages messages;
     SceneFrameRunner runner;

@@ -65,6 +65,7 @@ protected:
 
 TEST_F(LvPictureInPicture, TheInspectedUnitShowsInAFramedSquareBesideItWhileTheDisplayIsOn) {
     Start(320, 180, "scenes\\fleet.mis");
+    Look({30, 230, 280}, {0, -0.6f, -0.8f}); // high above the fleet
     Display& display = runner.Draw();
     display.LoadOverlayTextures(&runner.script, false, false);
     RunFrames(20); // the scene shows its head-up display

@@ -30,18 +30,6 @@ protected:
     int Green(int x, int y) const { return int(Pixel(x, y) >> 8 & 0xFF); }
     int Blue(int x, int y) const { return int(Pixel(x, y) & 0xFF); }
     int Brightness(int x, int y) const { return (Red(x, y) + Green(x, y) + Blue(x, y)) / 3; }
-
-    // The camera stands at `at` looking along `direction`, level, following
-    // nothing.
-    void Look(Vec3 at, Vec3 direction) {
-        auto& camera = static_cast<lumivane::Camera&>(runner.Draw().Camera());
-        CameraView view;
-        view.position = at;
-        view.direction = direction.Normalize();
-        view.right = Vec3::Cross({0, 1, 0}, view.direction).Normalize();
-        view.up = Vec3::Cross(view.direction, view.right).Normalize();
-        camera.SetView(view);
-    }
 };
 
 } // namespace
@@ -171,11 +159,13 @@ TEST_F(LvSceneFrame, TheSkyIsCrispStarsOnASmoothGlow) {
 
 // The fleet's squad numbers (the head-up display's only part in this view:
 // nothing is selected or under the cursor) are small labels over their
-// leaders, whatever way the camera is turned.
+// leaders, whatever way the camera is turned. They show only from high
+// above the squads: the camera looks down on the whole fleet.
 TEST_F(LvSceneFrame, SquadNumbersAreSmallLabels) {
     Start(320, 180, "scenes\\fleet.mis");
     GetHud().LoadSettings(runner.script); // as the program does at its start
     runner.Draw().Switches().backdropOff = true;
+    Look({30, 230, 280}, {0, -0.6f, -0.8f});
     RunFrames(20);
     ASSERT_TRUE(GetHud().hudOn);
     ReadWindow();
