@@ -13,6 +13,8 @@
 // quality), for running under a profiler.
 #include "tests/desktop/display/frame/scene_frame_runner.h"
 
+#include "bench/process_figures.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,7 +30,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 constexpr int kWidth = 1280, kHeight = 720;
 constexpr int kWarmUpFrames = 30;
@@ -37,25 +39,9 @@ constexpr double kMemorySampleSeconds = 10.0;
 // ten seconds.
 const std::vector<std::string> kDefaultScenes = {"Hell's Heart.mis", "battle.mis", "fleet.mis"};
 
-// "VmHWM" (the peak) or "VmRSS" of this process in MiB.
-double ProcessMemoryMiB(const char* key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(key, 0) == 0) return std::atof(line.c_str() + std::strlen(key) + 1) / 1024.0;
-    return 0.0;
-}
-
-// Processor time of all of this process's threads (the rasteriser's too).
-double ProcessCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using bench::ProcessCpuSeconds;
+using bench::ProcessMemoryMiB;
+using bench::SecondsSince;
 
 // The measured frames, apart so that a profiler can count only them
 // (valgrind --tool=callgrind --collect-atstart=no

@@ -16,6 +16,8 @@
 // into the folder: pictures of one build to hold against another's. There
 // the same frames run every time, so counting the processor's instructions
 // over two runs of different lengths gives the work of one frame.
+#include "bench/process_figures.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,7 +46,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 constexpr int kWidth = 1024, kHeight = 768;
 // Frames after the case is set up and before measuring: the pieces have
@@ -72,24 +74,9 @@ platform::TestClock gSteppedClock(1000);
 constexpr uint32_t kSteppedFrameMs = 16;
 constexpr uint32_t kPictureSeed = 20240611;
 
-double ProcessMemoryMiB(const char* key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(key, 0) == 0) return std::atof(line.c_str() + std::strlen(key) + 1) / 1024.0;
-    return 0.0;
-}
-
-// Processor time of all of this process's threads (the rasteriser's too).
-double ProcessCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+using bench::ProcessCpuSeconds;
+using bench::ProcessMemoryMiB;
+using bench::SecondsSince;
 
 // Marks for a profiler (valgrind --tool=callgrind --collect-atstart=no
 // --toggle-collect='*MeasuredFrameStart*' --toggle-collect='*MeasuredFrameEnd*'
