@@ -74,6 +74,14 @@ struct WaveWatch {
     float share;
 };
 
+// The watch over a fight of light ships (trigger ids after the script's):
+// the battle's and the frontier's.
+inline constexpr WaveWatch kLightShipsWatch{.firstTriggerId = 100,
+                                            .fightReach = 30.0f,
+                                            .fieldReach = 100.0f,
+                                            .fieldLeft = 130.0f,
+                                            .share = 0.08f};
+
 // After AddWaves, a camera director for the scene (AddCameraDirector) that
 // takes over a little after the start. Its shots: one for each of a side's
 // handles (its waves' ships, then the rest of its opening fleet), the sides

@@ -60,13 +60,9 @@ constexpr Vec3 kWestGate{-34, 4, 114};
 constexpr Vec3 kEastGate{58, -4, 114};
 constexpr uint32_t kWaveAtLatestMs = 150000;
 constexpr int32_t kWaveTriggerId = 40;
-// How the camera director watches the fight (its trigger ids after the
-// script's); the station a little nearer.
-constexpr databuilder::WaveWatch kWatch{.firstTriggerId = 100,
-                                        .fightReach = 30.0f,
-                                        .fieldReach = 100.0f,
-                                        .fieldLeft = 130.0f,
-                                        .share = 0.08f};
+// The camera director watches the fight as over any light ships; the
+// station a little nearer.
+constexpr databuilder::WaveWatch kWatch = databuilder::kLightShipsWatch;
 constexpr float kStationShare = 0.2f;
 constexpr float kStartShare = 1.3f;
 

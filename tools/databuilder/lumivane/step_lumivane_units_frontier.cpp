@@ -37,13 +37,9 @@ constexpr uint32_t kWaveAtLatestMs = 150000;
 // Ships stay within this of the Sun's axis: a chase that would lead out of
 // the scene ends at its edge, where no ship looks for enemies.
 constexpr float kSceneRadius = 180.0f;
-// How the camera director watches the fight (its trigger ids after the
-// waves' and the script's); the hub, a station, a little nearer.
-constexpr databuilder::WaveWatch kWatch{.firstTriggerId = 100,
-                                        .fightReach = 30.0f,
-                                        .fieldReach = 100.0f,
-                                        .fieldLeft = 130.0f,
-                                        .share = 0.08f};
+// The camera director watches the fight as over any light ships; the hub,
+// a station, a little nearer.
+constexpr databuilder::WaveWatch kWatch = databuilder::kLightShipsWatch;
 constexpr float kHubShare = 0.2f;
 constexpr float kStartShare = 1.4f;
 
