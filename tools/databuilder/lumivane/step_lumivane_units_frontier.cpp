@@ -54,38 +54,26 @@ databuilder::DirectorPlan FrontierDirector(const World& world, const databuilder
         const Entity* found = world.GetEntity(unit);
         return found ? found->radius : 0.0f;
     };
+    // A shot of the story's ships while a ship of `player` fights near
+    // them, looking across from `yaw` and `pitch` degrees round the view.
+    auto shot = [&](const char* name, std::vector<EntityHandle> units, int player, float yaw,
+                    float pitch, float distance) {
+        return databuilder::DirectorShot{name,
+                                         std::move(units),
+                                         player,
+                                         kWatch.fightReach,
+                                         LookDirection(kLookAcross, yaw, pitch),
+                                         distance};
+    };
+    auto spanned = [&](EntityHandle unit) { return DistanceToSpan(radius(unit), kWatch.share); };
     const databuilder::DirectorShot story[] = {
-        {"bomber",
-         {cast.bomber},
-         kEast,
-         kWatch.fightReach,
-         LookDirection(kLookAcross, 35, 25),
-         DistanceToSpan(radius(cast.bomber), kWatch.share)},
-        {"mine layer",
-         {cast.mineLayer},
-         kEast,
-         kWatch.fightReach,
-         LookDirection(kLookAcross, -35, 25),
-         DistanceToSpan(radius(cast.mineLayer), kWatch.share)},
-        {"colony ship",
-         {cast.colonyShip},
-         kEast,
-         kWatch.fightReach,
-         LookDirection(kLookAcross, 20, 30),
-         DistanceToSpan(radius(cast.colonyShip), kWatch.share)},
+        shot("bomber", {cast.bomber}, kEast, 35, 25, spanned(cast.bomber)),
+        shot("mine layer", {cast.mineLayer}, kEast, -35, 25, spanned(cast.mineLayer)),
+        shot("colony ship", {cast.colonyShip}, kEast, 20, 30, spanned(cast.colonyShip)),
         // The kit is the smaller; the hub it becomes spans this share.
-        {"hub",
-         {cast.kit, cast.hub},
-         kEast,
-         kWatch.fightReach,
-         LookDirection(kLookAcross, -20, 35),
-         DistanceToSpan(databuilder::PrototypeRadius("hub"), kHubShare)},
-        {"minesweeper",
-         {cast.minesweeper},
-         kWest,
-         kWatch.fightReach,
-         LookDirection(kLookAcross, 45, 20),
-         DistanceToSpan(radius(cast.minesweeper), kWatch.share)},
+        shot("hub", {cast.kit, cast.hub}, kEast, -20, 35,
+             DistanceToSpan(databuilder::PrototypeRadius("hub"), kHubShare)),
+        shot("minesweeper", {cast.minesweeper}, kWest, 45, 20, spanned(cast.minesweeper)),
     };
     databuilder::DirectorPlan director = databuilder::WaveDirector(world, waves, kWatch);
     std::vector<databuilder::DirectorShot> shots;
