@@ -63,9 +63,15 @@ public:
     bool GetSquash() const { return squash != 0; }
     void SetAnimStart(uint32_t time) { animStart = time; }
     uint32_t GetAnimStart() const { return animStart; }
+    // A flat text's quads cover only the ink of its letters; a ray is tested
+    // against the rectangle round them, so a click between letters or above
+    // a small one still lands on the text.
+    void SetPickedByBox(bool on) { pickedByBox = on ? 1 : 0; }
+    bool GetPickedByBox() const { return pickedByBox != 0; }
 
 private:
     unsigned char sink = 0;
+    unsigned char pickedByBox = 0;
     unsigned char squash = 0;
     uint32_t animStart = 0;
     JTMesh* mesh = nullptr;

@@ -174,6 +174,7 @@ JTGeoNode* JTFont::MakeText(const char* text, float size, center align, JTVec3 p
     auto* node = new JTGeoNode;
     auto* mesh = new JTMesh;
     node->SetMesh(mesh);
+    node->SetPickedByBox(true);
     if (visible > 0) {
         std::vector<Vert1> vertices;
         std::vector<unsigned short> indices;

@@ -39,22 +39,41 @@ void JTEntity::IntersectRecurse(JTNode* node, JTVec3 origin, JTVec3 direction, H
         if (!mesh && base && base->IsDerived(JTGeoNode::nType))
             mesh = static_cast<JTGeoNode*>(base)->GetMesh();
         JTGeoParts* parts = GetGeoParts();
+        auto consider = [&](const JTVec3& a, const JTVec3& b, const JTVec3& c, int face) {
+            float t;
+            JTVec3 point;
+            if (!IntersectTriangle(origin, direction, a, b, c, &t, &point)) return;
+            if (t >= 0.0f && t < info->distance) {
+                info->distance = t;
+                info->point = point;
+                info->node = geo;
+                info->face = face;
+            }
+        };
         if (mesh && parts) {
-            int faces = parts->MeshFaceCount(mesh);
+            const int faces = parts->MeshFaceCount(mesh);
+            JTVec3 low(INFINITY, INFINITY, INFINITY), high(-INFINITY, -INFINITY, -INFINITY);
             for (int i = 0; i < faces; i++) {
                 JTVec3 corners[3];
                 if (!parts->MeshFace(mesh, i, corners)) continue;
-                float t;
-                JTVec3 point;
-                if (!IntersectTriangle(origin, direction, corners[0], corners[1], corners[2], &t,
-                                       &point))
+                if (!geo->GetPickedByBox()) {
+                    consider(corners[0], corners[1], corners[2], i);
                     continue;
-                if (t >= 0.0f && t < info->distance) {
-                    info->distance = t;
-                    info->point = point;
-                    info->node = geo;
-                    info->face = i;
                 }
+                for (const JTVec3& corner : corners) {
+                    low = JTVec3(std::min(low.x, corner.x), std::min(low.y, corner.y),
+                                 std::min(low.z, corner.z));
+                    high = JTVec3(std::max(high.x, corner.x), std::max(high.y, corner.y),
+                                  std::max(high.z, corner.z));
+                }
+            }
+            // The text's rectangle, in its plane.
+            if (geo->GetPickedByBox() && low.x <= high.x) {
+                const float z = (low.z + high.z) / 2;
+                const JTVec3 a(low.x, low.y, z), b(high.x, low.y, z), c(low.x, high.y, z),
+                    d(high.x, high.y, z);
+                consider(a, b, c, 0);
+                consider(c, b, d, 0);
             }
         }
     }

@@ -71,6 +71,38 @@ TEST_F(EntityTest, IntersectPicksTheNearerEntityInEitherOrder) {
     delete near;
 }
 
+// A text's quads cover only its letters' ink: a ray through the gap
+// between two letters, or above a small one, still picks the text.
+TEST_F(EntityTest, ATextIsPickedAnywhereInTheRectangleRoundItsLetters) {
+    auto* e = new JTEntity;
+    auto* geo = new JTGeoNode;
+    auto* mesh = new TestMesh;
+    // A tall letter from x -2 to -1 and a short one from 1 to 2, facing -Z.
+    mesh->AddFace(JTVec3(-2, -1, 0), JTVec3(-2, 1, 0), JTVec3(-1, 1, 0));
+    mesh->AddFace(JTVec3(-2, -1, 0), JTVec3(-1, 1, 0), JTVec3(-1, -1, 0));
+    mesh->AddFace(JTVec3(1, -1, 0), JTVec3(1, 0, 0), JTVec3(2, 0, 0));
+    mesh->AddFace(JTVec3(1, -1, 0), JTVec3(2, 0, 0), JTVec3(2, -1, 0));
+    geo->SetMesh(AsJTMesh(mesh));
+    e->AddChild(geo);
+    e->RecomputeBound();
+    e->SetPos(JTVec3(0, 0, 5));
+    e->ComputeMatrix();
+    const JTVec3 gap(0, 0, 0), aboveShort(1.5f, 0.5f, 0), outside(3, 0, 0);
+    auto picks = [&](const JTVec3& from) {
+        HTInfo info = FreshInfo();
+        e->Intersect(from, JTVec3(0, 0, 1), &info, false);
+        return info.entity == e;
+    };
+    EXPECT_FALSE(picks(gap));
+    EXPECT_FALSE(picks(aboveShort));
+    geo->SetPickedByBox(true);
+    EXPECT_TRUE(picks(gap));
+    EXPECT_TRUE(picks(aboveShort));
+    EXPECT_TRUE(picks(JTVec3(-1.5f, 0, 0)));
+    EXPECT_FALSE(picks(outside));
+    delete e;
+}
+
 TEST_F(EntityTest, LinkChainResolvesFromItsHead) {
     JTEntity head, middle, tail;
     head.SetPos(JTVec3(1, 2, 3));
