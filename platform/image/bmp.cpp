@@ -175,8 +175,8 @@ bool DecodeBmp(std::span<const uint8_t> bytes, Image& out, std::string* error) {
     try {
         return DecodePixels(bytes, in, h, out, error);
     } catch (const std::bad_alloc&) {
-        return ImageFail(error, "not enough memory for a " + std::to_string(h.width) + " x " +
-                                    std::to_string(h.height) + " bitmap");
+        return ImageOutOfMemory(error, "a " + std::to_string(h.width) + " x " +
+                                           std::to_string(h.height) + " bitmap");
     }
 }
 

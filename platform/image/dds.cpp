@@ -280,7 +280,7 @@ bool DecodeDds(std::span<const uint8_t> bytes, TextureImage& out, std::string* e
     try {
         return DecodeDdsChecked(bytes, out, error);
     } catch (const std::bad_alloc&) {
-        return ImageFail(error, "not enough memory for the DDS texture");
+        return ImageOutOfMemory(error, "the DDS texture");
     }
 }
 

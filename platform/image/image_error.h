@@ -1,13 +1,28 @@
-// Internal helper of the image readers and writers: reports a failure.
+// Failures of the image readers and writers. A picture that needs more
+// memory than there is says so in words of its own, so that a caller can
+// tell it from a damaged file: it may read another time.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace platform::image {
 
 inline bool ImageFail(std::string* error, std::string text) {
     if (error) *error = std::move(text);
     return false;
+}
+
+inline constexpr std::string_view kNotEnoughMemory = "not enough memory for ";
+
+// Reports that `picture` needed more memory than there is.
+inline bool ImageOutOfMemory(std::string* error, const std::string& picture) {
+    return ImageFail(error, std::string(kNotEnoughMemory) + picture);
+}
+
+// Whether a reader's error says only that memory ran short.
+inline bool IsOutOfMemoryError(std::string_view error) {
+    return error.substr(0, kNotEnoughMemory.size()) == kNotEnoughMemory;
 }
 
 } // namespace platform::image

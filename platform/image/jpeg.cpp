@@ -90,7 +90,7 @@ bool Decode(DecodeState& s, std::span<const uint8_t> bytes, std::string* error) 
             MakeImage(PixelFormat::X8R8G8B8, int(s.info.output_width), int(s.info.output_height));
     } catch (const std::bad_alloc&) {
         jpeg_destroy_decompress(&s.info);
-        return ImageFail(error, "not enough memory for the JPEG picture");
+        return ImageOutOfMemory(error, "the JPEG picture");
     }
     while (s.info.output_scanline < s.info.output_height) {
         JSAMPROW row = s.image.pixels.data() +

@@ -394,7 +394,7 @@ bool DecodeJpeg2000(std::span<const uint8_t> bytes, Image& out, std::string* err
     try {
         return DecodeChecked(bytes, kind, out, error, maxSide);
     } catch (const std::bad_alloc&) {
-        return ImageFail(error, "not enough memory for the JPEG-2000 picture");
+        return ImageOutOfMemory(error, "the JPEG-2000 picture");
     }
 }
 

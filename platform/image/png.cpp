@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/binary_io.h"
+#include "platform/image/image_error.h"
 
 namespace platform::image {
 
@@ -49,7 +50,7 @@ bool DecodePng(std::span<const uint8_t> bytes, Image& out, std::string* error) {
         image = MakeImage(PixelFormat::A8R8G8B8, int(png.width), int(png.height));
     } catch (const std::bad_alloc&) {
         png_image_free(&png);
-        return Fail(error, "not enough memory for the PNG picture");
+        return ImageOutOfMemory(error, "the PNG picture");
     }
     if (!png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr)) {
         std::string why = png.message;

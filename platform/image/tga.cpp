@@ -161,8 +161,8 @@ bool DecodeTga(std::span<const uint8_t> bytes, Image& out, std::string* error) {
     try {
         return DecodeTgaPixels(bytes, h, out, error);
     } catch (const std::bad_alloc&) {
-        return ImageFail(error, "not enough memory for a " + std::to_string(h.width) + " x " +
-                                    std::to_string(h.height) + " Targa");
+        return ImageOutOfMemory(error, "a " + std::to_string(h.width) + " x " +
+                                           std::to_string(h.height) + " Targa");
     }
 }
 

@@ -4,6 +4,7 @@
 #include "desktop/display/texture_cache/tga_codec.h"
 #include "platform/binary_io.h"
 #include "platform/image/bmp.h"
+#include "platform/image/image_error.h"
 #include "platform/image/jpeg2000.h"
 #include "platform/paths.h"
 
@@ -100,7 +101,9 @@ bool ImageCodecTable::DecodeFile(const std::filesystem::path& path, std::string_
     if (!platform::ReadWholeFile(path, bytes, error)) return false;
     std::string why;
     if (codec->decode(bytes, out, &why)) return true;
-    if (refused) *refused = true;
+    // A picture that only wanted more memory than there was is tried again
+    // on a later start; a damaged one is not.
+    if (refused) *refused = !platform::image::IsOutOfMemoryError(why);
     return Fail(error, path.string() + ": " + why);
 }
 

@@ -1,6 +1,12 @@
 // One ".tex" file at a time: textures become DDS files with their chains
 // (DXT1, DXT3, or an R5G6B5 normal map for bump textures), load screens
 // become bitmaps, and a source that cannot be converted stays untouched.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
 #include "desktop/display/texture_cache/image_codec_table.h"
 #include "desktop/display/texture_cache/texture_conversion.h"
 #include "platform/image/bmp.h"
@@ -155,4 +161,78 @@ TEST_F(LvTextureConversion, BadSourcesStayWithoutLeftovers) {
     EXPECT_EQ(Listing(Textures()), (std::vector<std::string>{"cut.tex", "junk.tex", "wide.tex"}));
     EXPECT_EQ(ReadBytes(Textures() / "cut.tex"), truncated);
     EXPECT_EQ(Listing(root.Path() / "LoadScreens"), std::vector<std::string>{"cut.tex"});
+}
+
+namespace {
+
+// This process's address space in bytes (VmSize).
+uint64_t AddressSpaceBytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmSize:", 0) == 0) return std::stoull(line.substr(7)) * 1024;
+    return 0;
+}
+
+} // namespace
+
+// A picture that wants more memory than the process may have is not a
+// damaged file: it is not refused for good, and is tried on a later start.
+TEST_F(LvTextureConversion, APictureThatWantsMoreMemoryThanThereIsIsNotRefused) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit leaves";
+#else
+    // A sound 2048 x 2048 bitmap of 24 bits: 12 MB on disk, 16 MB decoded.
+    // Written straight, so that no freed picture leaves room in the heap.
+    constexpr uint32_t kSide = 2048, kPixelBytes = kSide * kSide * 3;
+    std::vector<uint8_t> bitmap;
+    bitmap.reserve(54 + kPixelBytes);
+    auto put = [&](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            bitmap.push_back(uint8_t(value >> (8 * i)));
+    };
+    put('B' | 'M' << 8, 2);
+    put(54 + kPixelBytes, 4);
+    put(0, 4);
+    put(54, 4);
+    put(40, 4);
+    put(kSide, 4);
+    put(kSide, 4);
+    put(1, 2);
+    put(24, 2);
+    put(0, 4);
+    put(kPixelBytes, 4);
+    put(0, 16);
+    for (uint32_t i = 0; i < kPixelBytes; ++i)
+        bitmap.push_back(uint8_t(i * 7));
+    const std::filesystem::path big = root.Path() / "big.bmp";
+    WriteBytes(big, bitmap);
+    Image image;
+    std::string error;
+    bool refused = false;
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Room to read the file, none to decode it.
+        const rlim_t room = AddressSpaceBytes() + (20u << 20);
+        const rlimit limit{room, room};
+        setrlimit(RLIMIT_AS, &limit);
+        const bool decoded = codecs.DecodeFile(big, "bmp", image, &error, &refused);
+        _exit(decoded                                                ? 3
+              : refused                                              ? 2
+              : error.find("not enough memory") != std::string::npos ? 0
+                                                                     : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "3: decoded, 2: refused, 1: another error";
+    // With the memory it needs, the picture reads; a cut one is refused.
+    EXPECT_TRUE(codecs.DecodeFile(big, "bmp", image, &error, &refused)) << error;
+    const std::filesystem::path cut = root.Path() / "cut.bmp";
+    WriteBytes(cut, std::vector<uint8_t>(bitmap.begin(), bitmap.begin() + 100));
+    EXPECT_FALSE(codecs.DecodeFile(cut, "bmp", image, &error, &refused));
+    EXPECT_TRUE(refused) << error;
+#endif
 }
