@@ -82,11 +82,11 @@ bool QueryX11Window(uint64_t window, ForeignWindowState& out) {
     std::lock_guard lock(gMutex);
     Display* display = Connection();
     if (!display) return false;
-    XSync(display, False);
+    // The connection makes only these queries, each waiting for its reply
+    // or its error: no error of an earlier request can still be on the way.
     gQueryFailed = false;
     XWindowAttributes attributes;
     const Status status = XGetWindowAttributes(display, Window(window), &attributes);
-    XSync(display, False);
     if (!status || gQueryFailed) {
         if (const int slot = WatchedSlot(window); slot >= 0) {
             gGone[slot] = true;
