@@ -19,8 +19,8 @@ JT_CLASS_IMPL(JTEffect_StreamingLight)
 
 namespace {
 
-// The alpha test every blended fixed-function effect uses.
-constexpr unsigned char kAlphaReference = 4;
+// The alpha test every blended fixed-function effect uses, the glow's own.
+using jentra::glow::kAlphaReference;
 
 D3DMATRIX ToDevice(const JTMatrix& m) {
     D3DMATRIX out;
@@ -95,7 +95,7 @@ void JTEffect_StreamingLight::Render(JTDisplay* display, JTGeoNode* node) {
     display->SetZEnable(false, D3DCMP_LESSEQUAL);
     display->SetAlphaBlend(true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, D3DBLENDOP_ADD);
     display->SetAdditiveBlend();
-    display->SetAlphaTest(true, jentra::glow::kAlphaReference, D3DCMP_GREATEREQUAL);
+    display->SetAlphaTest(true, kAlphaReference, D3DCMP_GREATEREQUAL);
 
     jentra::glow::TrailCopy copies[kTrailCopies];
     jentra::glow::PlanTrail(float(gdwTime), node->GetRenderOpacity(), copies);
@@ -115,7 +115,7 @@ void JTEffect_StreamingLight::Render(JTDisplay* display, JTGeoNode* node) {
             if (withNode) return;
             first = jentra::glow::kGlowCopies;
             bindTexture();
-            display->SetAlphaTest(true, jentra::glow::kAlphaReference, D3DCMP_GREATEREQUAL);
+            display->SetAlphaTest(true, kAlphaReference, D3DCMP_GREATEREQUAL);
         }
     }
     const JTMatrix& placed = node->GetRenderMatrix();

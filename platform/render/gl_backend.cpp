@@ -316,15 +316,18 @@ void GlBackend::ExchangeSceneAndCopy() {
     std::swap(sceneColor_, presentColor_);
     glBindFramebuffer(GL_FRAMEBUFFER, presentFbo_);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, presentColor_);
-    glBindFramebuffer(GL_FRAMEBUFFER, sceneFbo_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, sceneColor_);
-    // Every other framebuffer drawing into the back buffer follows it.
+    AttachBackBufferColor();
+}
+
+void GlBackend::AttachBackBufferColor() {
+    auto attach = [](GLuint fbo, GLuint renderbuffer) {
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                  renderbuffer);
+    };
+    attach(sceneFbo_, sceneColor_);
     for (const auto& [pair, fbo] : framebuffers_)
-        if (fbo && pair.first->GetKind() == Surface::Kind::BackBuffer) {
-            glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                      sceneColor_);
-        }
+        if (fbo && pair.first->GetKind() == Surface::Kind::BackBuffer) attach(fbo, sceneColor_);
 }
 
 bool GlBackend::ReadFrontBuffer(std::vector<uint32_t>& argb, int& width, int& height) {

@@ -140,6 +140,9 @@ private:
     // The presented single-sample back buffer becomes the front-buffer
     // copy, and the copy's storage the back buffer.
     void ExchangeSceneAndCopy();
+    // The scene framebuffer and every framebuffer drawing into the back
+    // buffer take the back buffer's current storage.
+    void AttachBackBufferColor();
     bool BindTarget(const DeviceState& state);
     GLuint FramebufferFor(Surface* color, Surface* depth);
     void ForgetFramebuffersOf(const Surface* surface);

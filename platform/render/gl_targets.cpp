@@ -59,19 +59,13 @@ bool GlBackend::ExchangeWithBackBuffer(Surface& surface) {
     sceneColor_ = GLuint(surface.handle);
     surface.handle = picture;
     // Every framebuffer drawing into either one follows the exchange.
-    auto attach = [](GLuint fbo, GLuint renderbuffer) {
-        glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                  renderbuffer);
-    };
-    attach(sceneFbo_, sceneColor_);
-    for (const auto& [pair, fbo] : framebuffers_) {
-        if (!fbo) continue;
-        if (pair.first == &surface)
-            attach(fbo, picture);
-        else if (pair.first->GetKind() == Surface::Kind::BackBuffer)
-            attach(fbo, sceneColor_);
-    }
+    AttachBackBufferColor();
+    for (const auto& [pair, fbo] : framebuffers_)
+        if (fbo && pair.first == &surface) {
+            glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                      picture);
+        }
     AfterSurfaceWork();
     return true;
 }
