@@ -277,10 +277,11 @@ JTCompiledEffect* PrepareGlowPass(JTDisplay* display, JTGeoNode* node,
     JTMatrix viewProj;
     if (const JTCamera* camera = display->GetCurrentCamera())
         viewProj = camera->GetView() * camera->GetPerspective();
+    const JTMatrix worldViewProj = node->GetRenderMatrix() * viewProj;
     float weights[16] = {};
     for (int i = 0; i < kGlowCopies; ++i)
         weights[i] = std::clamp(copies[i].alpha, 0.0f, 1.0f);
-    pass->SetMatrix("mWVP", node->GetRenderMatrix() * viewProj);
+    pass->SetMatrix("mWVP", worldViewProj);
     pass->SetTexture("mTXT", texture);
     pass->SetVector("vWA0", weights[0], weights[1], weights[2], weights[3]);
     pass->SetVector("vWA1", weights[4], weights[5], weights[6], weights[7]);
@@ -288,7 +289,6 @@ JTCompiledEffect* PrepareGlowPass(JTDisplay* display, JTGeoNode* node,
     pass->SetVector("vWA3", weights[12], weights[13], weights[14], weights[15]);
     pass->SetVector("vCOL", glow[0], glow[1], glow[2], float(kAlphaReference));
     // Each copy's offset as a move in the projection's coordinates.
-    const JTMatrix worldViewProj = node->GetRenderMatrix() * viewProj;
     const JTMatrix& m = worldViewProj;
     for (int i = 0; i < kGlowCopies; ++i) {
         const JTVec3& o = copies[i].offset;
