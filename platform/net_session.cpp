@@ -396,6 +396,11 @@ void NetSession::HandleDisconnect(void* peerPtr, uint32_t reason) {
         joinSignal_.notify_all();
         return;
     }
+    EndJoinedSession();
+}
+
+void NetSession::EndJoinedSession() {
+    impl_->server = nullptr;
     active_ = false;
     playerCount_ = 0;
     Queue(NetEventKind::SessionEnded, kNetHostPlayer);
@@ -428,11 +433,8 @@ void NetSession::DropFlooder(void* peerPtr) {
         RemovePlayer(peer);
     } else {
         std::fprintf(stderr, "network: the host sent more than the game takes; leaving\n");
-        impl_->server = nullptr;
         ForgetWaiting(kNetHostPlayer);
-        active_ = false;
-        playerCount_ = 0;
-        Queue(NetEventKind::SessionEnded, kNetHostPlayer);
+        EndJoinedSession();
     }
     // At once: a flooding peer gets no grace to send more.
     enet_peer_disconnect_now(peer, kDropFlood);

@@ -133,6 +133,8 @@ private:
     void HandleReceive(void* peer, const uint8_t* data, size_t size);
     // Host: forgets the connection's player and tells the others.
     void RemovePlayer(void* peer);
+    // A joiner's session is over: no host, no players, and the game told.
+    void EndJoinedSession();
     void Queue(NetEventKind kind, NetPlayerId player, const uint8_t* data = nullptr,
                size_t size = 0);
     // Queues data that arrived over a connection (the joiner's one to the
