@@ -143,7 +143,8 @@ DummyLink::DummyLink() {
 // zero bytes mean the longer layout. The rest of a parent's record is zero
 // only where a bare-layout DummyLink is the parent's last child and the
 // parent's own matrix is all zero, which scales its whole tree to nothing:
-// such a file is refused.
+// such a file is misread (the zero matrix taken for the reserved bytes),
+// and the read goes wrong or ends short after it.
 bool DummyLink::Load(platform::BinaryReader& file, ObjectTable& table, uint32_t version) {
     if (!TransNode::Load(file, table, version)) return false;
     if (file.Remaining() < kReservedBytes) return true;
