@@ -149,8 +149,10 @@ void DesktopApp::ReadChangedSettings() {
     ReadVolume(false);
     randomPeriod_ = registry_->Read(values::kRandomPeriod);
     if (registry_->Read(values::kRandomNow) != 0) {
-        const ExitWatchdogHold hold;
-        registry_->Write(values::kRandomNow, uint8_t(0));
+        {
+            const ExitWatchdogHold hold; // the write, not the scene's choice
+            registry_->Write(values::kRandomNow, uint8_t(0));
+        }
         PickRandomScene();
         randomTimerMs_ = 0;
     }
