@@ -163,6 +163,7 @@ TEST_F(LvTextureConversion, BadSourcesStayWithoutLeftovers) {
     EXPECT_EQ(Listing(root.Path() / "LoadScreens"), std::vector<std::string>{"cut.tex"});
 }
 
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 namespace {
 
 // This process's address space in bytes (VmSize).
@@ -175,6 +176,7 @@ uint64_t AddressSpaceBytes() {
 }
 
 } // namespace
+#endif
 
 // A picture that wants more memory than the process may have is not a
 // damaged file: it is not refused for good, and is tried on a later start.
