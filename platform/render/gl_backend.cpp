@@ -124,7 +124,6 @@ bool GlBackend::Reset(const PresentParams& params, int width, int height, int sa
     samples = std::min(samples, int(maxSamples));
     if (samples < 2) samples = 0;
 
-    if (!sceneColor_) glGenRenderbuffers(1, &sceneColor_);
     if (!sceneFbo_) glGenFramebuffers(1, &sceneFbo_);
     // The front-buffer copy is made again at the first present of the new
     // size: a program that shows its frames another way never pays for it.
@@ -136,21 +135,31 @@ bool GlBackend::Reset(const PresentParams& params, int width, int height, int sa
         else
             glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
     };
-    storage(sceneColor_, GL_RGBA8, samples);
+    // The colour storage is made anew: its kind follows the sample count.
+    DeleteStorage(sceneColor_, samples_ == 0);
+    GLint realSamples = 0;
+    if (samples > 0) {
+        glGenRenderbuffers(1, &sceneColor_);
+        storage(sceneColor_, GL_RGBA8, samples);
+        glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_SAMPLES, &realSamples);
+        if (realSamples < 2) DeleteStorage(sceneColor_, false);
+    }
+    samples_ = realSamples >= 2 ? int(realSamples) : 0;
+    if (!samples_) sceneColor_ = MakeWindowOrderTexture(0, width, height);
     // Depth always carries stencil bits, so stencil states work on the
     // back buffer whatever depth format was asked for. Without an automatic
     // depth buffer the program brings its own, and none is kept here.
     if (params.EnableAutoDepthStencil) {
         if (!sceneDepth_) glGenRenderbuffers(1, &sceneDepth_);
-        storage(sceneDepth_, GL_DEPTH24_STENCIL8, samples);
+        storage(sceneDepth_, GL_DEPTH24_STENCIL8, samples_);
     } else if (sceneDepth_) {
         glDeleteRenderbuffers(1, &sceneDepth_);
         sceneDepth_ = 0;
     }
     glBindRenderbuffer(GL_RENDERBUFFER, 0);
 
+    AttachBackBufferColor();
     glBindFramebuffer(GL_FRAMEBUFFER, sceneFbo_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, sceneColor_);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                               sceneDepth_);
     const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
@@ -159,11 +168,6 @@ bool GlBackend::Reset(const PresentParams& params, int width, int height, int sa
     boundColor_ = boundDepth_ = nullptr;
     viewportKnown_ = false;
 
-    GLint realSamples = 0;
-    glBindRenderbuffer(GL_RENDERBUFFER, sceneColor_);
-    glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_SAMPLES, &realSamples);
-    glBindRenderbuffer(GL_RENDERBUFFER, 0);
-
     GLenum glError = glGetError();
     if (!complete || glError != GL_NO_ERROR) {
         if (error) *error = complete ? GlErrorName(glError) : "incomplete back buffer";
@@ -171,7 +175,6 @@ bool GlBackend::Reset(const PresentParams& params, int width, int height, int sa
     }
     width_ = width;
     height_ = height;
-    samples_ = realSamples >= 2 ? int(realSamples) : 0;
     const uint32_t interval = params.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1;
     if (interval != swapInterval_) {
         context_->SetSwapInterval(int(interval));
@@ -183,26 +186,31 @@ bool GlBackend::Reset(const PresentParams& params, int width, int height, int sa
 void GlBackend::FreeBackBuffer() {
     FreePresentCopy();
     glDeleteFramebuffers(1, &sceneFbo_);
-    glDeleteRenderbuffers(1, &sceneColor_);
+    DeleteStorage(sceneColor_, samples_ == 0);
     glDeleteRenderbuffers(1, &sceneDepth_);
     sceneFbo_ = sceneColor_ = sceneDepth_ = 0;
 }
 
 void GlBackend::FreePresentCopy() {
     glDeleteFramebuffers(1, &presentFbo_);
-    glDeleteRenderbuffers(1, &presentColor_);
-    presentFbo_ = presentColor_ = 0;
+    DeleteStorage(presentColor_, samples_ == 0);
+    presentFbo_ = 0;
 }
 
 bool GlBackend::MakePresentCopy() {
     if (presentFbo_) return true;
-    glGenRenderbuffers(1, &presentColor_);
-    glBindRenderbuffer(GL_RENDERBUFFER, presentColor_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width_, height_);
-    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    // A multisampled frame is resolved into a copy of its own format.
+    if (samples_) {
+        glGenRenderbuffers(1, &presentColor_);
+        glBindRenderbuffer(GL_RENDERBUFFER, presentColor_);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width_, height_);
+        glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    } else {
+        presentColor_ = MakeWindowOrderTexture(0, width_, height_);
+    }
     glGenFramebuffers(1, &presentFbo_);
     glBindFramebuffer(GL_FRAMEBUFFER, presentFbo_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, presentColor_);
+    AttachColor(presentColor_, samples_ == 0);
     boundFramebuffer_ = presentFbo_;
     boundColor_ = boundDepth_ = nullptr;
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
@@ -315,15 +323,14 @@ void GlBackend::Present() {
 void GlBackend::ExchangeSceneAndCopy() {
     std::swap(sceneColor_, presentColor_);
     glBindFramebuffer(GL_FRAMEBUFFER, presentFbo_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, presentColor_);
+    AttachColor(presentColor_, true);
     AttachBackBufferColor();
 }
 
 void GlBackend::AttachBackBufferColor() {
-    auto attach = [](GLuint fbo, GLuint renderbuffer) {
+    auto attach = [this](GLuint fbo, GLuint color) {
         glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                  renderbuffer);
+        AttachColor(color, samples_ == 0);
     };
     attach(sceneFbo_, sceneColor_);
     for (const auto& [pair, fbo] : framebuffers_)

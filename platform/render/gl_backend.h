@@ -143,6 +143,14 @@ private:
     // The scene framebuffer and every framebuffer drawing into the back
     // buffer take the back buffer's current storage.
     void AttachBackBufferColor();
+    // Single-sample colour storage of 8-bit channels is a texture kept in
+    // the window's byte order (the back buffer, its front copy, stand-alone
+    // render targets); multisampled storage is a renderbuffer. Showing a
+    // frame is then a copy without a conversion of every pixel, which a
+    // software rasteriser would otherwise pay for once a frame.
+    GLuint MakeWindowOrderTexture(GLuint name, int width, int height);
+    static void AttachColor(GLuint name, bool texture);
+    static void DeleteStorage(GLuint& name, bool texture);
     bool BindTarget(const DeviceState& state);
     GLuint FramebufferFor(Surface* color, Surface* depth);
     void ForgetFramebuffersOf(const Surface* surface);
@@ -183,7 +191,8 @@ private:
     std::unique_ptr<GlContext> context_;
 
     int width_ = 0, height_ = 0, samples_ = 0;
-    GLuint sceneColor_ = 0, sceneDepth_ = 0; // renderbuffers of the back buffer
+    // The back buffer: its colour is a texture while it has one sample.
+    GLuint sceneColor_ = 0, sceneDepth_ = 0;
     GLuint sceneFbo_ = 0;                    // both of them
     GLuint presentFbo_ = 0, presentColor_ = 0;
     uint32_t swapInterval_ = 0xFFFFFFFFu;

@@ -1,6 +1,8 @@
 // Render targets in GL: framebuffers made on demand for each pair of colour
-// and depth surface and kept until one of them goes; stand-alone target and
-// depth surfaces as renderbuffers.
+// and depth surface and kept until one of them goes; stand-alone depth and
+// multisampled surfaces as renderbuffers, single-sample 8-bit colour ones as
+// textures in the window's byte order (so the back buffer can take their
+// storage).
 #include "platform/render/gl_backend.h"
 
 #include "platform/render/gl_formats.h"
@@ -16,13 +18,53 @@ GLenum RenderbufferFormat(const Surface& surface) {
     return format.internalFormat;
 }
 
+// A stand-alone colour surface stored as the back buffer's single-sample
+// colour is.
+bool KeptAsTexture(const Surface& surface) {
+    return surface.GetKind() == Surface::Kind::RenderTarget && surface.Samples() <= 1 &&
+           RenderbufferFormat(surface) == GL_RGBA8;
+}
+
 } // namespace
+
+GLuint GlBackend::MakeWindowOrderTexture(GLuint name, int width, int height) {
+    if (!name) glGenTextures(1, &name);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, name);
+    // An unsized format given BGRA bytes lets the driver store the texels
+    // in that order, the order of the window's pixels.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    boundTextures_[0] = 0;
+    stageBindVersion_ = 0;
+    return name;
+}
+
+void GlBackend::AttachColor(GLuint name, bool texture) {
+    if (texture)
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, name, 0);
+    else
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, name);
+}
+
+void GlBackend::DeleteStorage(GLuint& name, bool texture) {
+    if (name && texture) glDeleteTextures(1, &name);
+    if (name && !texture) glDeleteRenderbuffers(1, &name);
+    name = 0;
+}
 
 void GlBackend::InitSurface(Surface& surface) {
     if (surface.GetKind() != Surface::Kind::RenderTarget &&
         surface.GetKind() != Surface::Kind::DepthStencil)
         return; // texture levels and the back buffer have their storage already
     MakeCurrent();
+    if (KeptAsTexture(surface)) {
+        surface.handle = MakeWindowOrderTexture(0, surface.Width(), surface.Height());
+        CheckErrors();
+        return;
+    }
     GLuint renderbuffer = 0;
     glGenRenderbuffers(1, &renderbuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer);
@@ -41,18 +83,17 @@ void GlBackend::InitSurface(Surface& surface) {
 void GlBackend::ReleaseSurface(Surface& surface) {
     MakeCurrent();
     ForgetFramebuffersOf(&surface);
-    if (surface.handle && (surface.GetKind() == Surface::Kind::RenderTarget ||
-                           surface.GetKind() == Surface::Kind::DepthStencil)) {
-        GLuint renderbuffer = GLuint(surface.handle);
-        glDeleteRenderbuffers(1, &renderbuffer);
+    if (surface.GetKind() == Surface::Kind::RenderTarget ||
+        surface.GetKind() == Surface::Kind::DepthStencil) {
+        GLuint name = GLuint(surface.handle);
+        DeleteStorage(name, KeptAsTexture(surface));
     }
     surface.handle = 0;
 }
 
 bool GlBackend::ExchangeWithBackBuffer(Surface& surface) {
-    if (surface.GetKind() != Surface::Kind::RenderTarget || !surface.handle || !sceneColor_ ||
-        samples_ != 0 || surface.Samples() > 1 || surface.Width() != width_ ||
-        surface.Height() != height_ || RenderbufferFormat(surface) != GL_RGBA8)
+    if (!KeptAsTexture(surface) || !surface.handle || !sceneColor_ || samples_ != 0 ||
+        surface.Width() != width_ || surface.Height() != height_)
         return false;
     MakeCurrent();
     const GLuint picture = sceneColor_;
@@ -63,8 +104,7 @@ bool GlBackend::ExchangeWithBackBuffer(Surface& surface) {
     for (const auto& [pair, fbo] : framebuffers_)
         if (fbo && pair.first == &surface) {
             glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                      picture);
+            AttachColor(picture, true);
         }
     AfterSurfaceWork();
     return true;
@@ -103,12 +143,10 @@ GLuint GlBackend::FramebufferFor(Surface* color, Surface* depth) {
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
     switch (color->GetKind()) {
     case Surface::Kind::BackBuffer:
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                  sceneColor_);
+        AttachColor(sceneColor_, samples_ == 0);
         break;
     case Surface::Kind::RenderTarget:
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                  GLuint(color->handle));
+        AttachColor(GLuint(color->handle), KeptAsTexture(*color));
         break;
     case Surface::Kind::TextureLevel: {
         const BaseTexture* texture = color->Texture();
