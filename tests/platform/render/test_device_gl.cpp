@@ -174,6 +174,34 @@ TEST_F(DeviceTest, TheFrontBufferHoldsTheFrameLastPresentedWhileTheNextIsDrawn) 
     }
 }
 
+TEST_F(DeviceTest, AResetBetweenOneAndFourSamplesKeepsDrawingAndShowing) {
+    // The back buffer's storage changes kind with its sample count; a
+    // framebuffer made for it with a depth surface of its own before a
+    // reset must follow it.
+    Open(DeviceKind::OpenGL, 32, 32);
+    auto depth = device->CreateDepthStencilSurface(32, 32, D3DFMT_D16, 0);
+    int samples = 0;
+    for (int next : {4, 0, 4, 0}) {
+        // A depth surface draws only with a back buffer of its sample count.
+        Surface* ownDepth = samples ? nullptr : depth.get();
+        ASSERT_EQ(device->SetRenderTarget(device->GetBackBuffer(), ownDepth), D3D_OK);
+        ASSERT_EQ(device->Clear(D3DCLEAR_TARGET, samples ? 0xFF00FF00 : 0xFFFF0000, 1.0f, 0),
+                  D3D_OK);
+        Capture();
+        EXPECT_EQ(Pixel(3, 3), samples ? kGreen : kRed) << samples << " samples";
+        ASSERT_EQ(device->SetRenderTarget(device->GetBackBuffer(), nullptr), D3D_OK);
+        PresentParams params;
+        params.BackBufferWidth = 32;
+        params.BackBufferHeight = 32;
+        params.MultiSampleType = next;
+        params.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+        ASSERT_EQ(device->Reset(params), D3D_OK);
+        EXPECT_EQ(device->BackBufferSamples(), next);
+        samples = next;
+    }
+    EXPECT_EQ(device->TakeErrors(), 0);
+}
+
 TEST_F(DeviceTest, TextureFormatsReadAsTheirColours) {
     Open(DeviceKind::OpenGL);
     auto fill = [&](D3DFORMAT format, const void* texel, size_t texelBytes) {
