@@ -145,7 +145,7 @@ bool GlBackend::Reset(const PresentParams& params, int width, int height, int sa
         if (realSamples < 2) DeleteStorage(sceneColor_, false);
     }
     samples_ = realSamples >= 2 ? int(realSamples) : 0;
-    if (!samples_) sceneColor_ = MakeWindowOrderTexture(0, width, height);
+    if (!samples_) sceneColor_ = MakeWindowOrderTexture(width, height);
     // Depth always carries stencil bits, so stencil states work on the
     // back buffer whatever depth format was asked for. Without an automatic
     // depth buffer the program brings its own, and none is kept here.
@@ -206,7 +206,7 @@ bool GlBackend::MakePresentCopy() {
         glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width_, height_);
         glBindRenderbuffer(GL_RENDERBUFFER, 0);
     } else {
-        presentColor_ = MakeWindowOrderTexture(0, width_, height_);
+        presentColor_ = MakeWindowOrderTexture(width_, height_);
     }
     glGenFramebuffers(1, &presentFbo_);
     glBindFramebuffer(GL_FRAMEBUFFER, presentFbo_);

@@ -148,7 +148,7 @@ private:
     // render targets); multisampled storage is a renderbuffer. Showing a
     // frame is then a copy without a conversion of every pixel, which a
     // software rasteriser would otherwise pay for once a frame.
-    GLuint MakeWindowOrderTexture(GLuint name, int width, int height);
+    GLuint MakeWindowOrderTexture(int width, int height);
     static void AttachColor(GLuint name, bool texture);
     static void DeleteStorage(GLuint& name, bool texture);
     bool BindTarget(const DeviceState& state);

@@ -27,8 +27,9 @@ bool KeptAsTexture(const Surface& surface) {
 
 } // namespace
 
-GLuint GlBackend::MakeWindowOrderTexture(GLuint name, int width, int height) {
-    if (!name) glGenTextures(1, &name);
+GLuint GlBackend::MakeWindowOrderTexture(int width, int height) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, name);
     // An unsized format given BGRA bytes lets the driver store the texels
@@ -61,7 +62,7 @@ void GlBackend::InitSurface(Surface& surface) {
         return; // texture levels and the back buffer have their storage already
     MakeCurrent();
     if (KeptAsTexture(surface)) {
-        surface.handle = MakeWindowOrderTexture(0, surface.Width(), surface.Height());
+        surface.handle = MakeWindowOrderTexture(surface.Width(), surface.Height());
         CheckErrors();
         return;
     }
