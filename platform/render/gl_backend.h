@@ -214,6 +214,7 @@ private:
     uint64_t stageBindVersion_ = 0; // stage version the bindings follow; 0: unknown
     float maxAnisotropy_ = 1.0f;    // the driver's limit; 1 without the extension
     bool expandTextures_ = false;   // a software rasteriser: see StoresExpanded
+    bool invalidateBuffers_ = false; // glInvalidateBufferData is there
     uint32_t maxTextureSize_ = 0;
     AdapterIdentifier identifier_;
 

@@ -254,7 +254,11 @@ void GlBackend::BindStageTextures(const DeviceState& state) {
         const uint32_t* ss = state.stageStates[stage];
         GlSamplerState w;
         const bool linearMin = ss[D3DTSS_MINFILTER] >= D3DTEXF_LINEAR;
-        switch (ss[D3DTSS_MIPFILTER]) {
+        // A texture of one level looks the same through any mip filter; a
+        // software rasteriser would still read it twice for a linear one.
+        const uint32_t mipFilter =
+            texture->LevelCount() > 1 ? ss[D3DTSS_MIPFILTER] : uint32_t(D3DTEXF_NONE);
+        switch (mipFilter) {
         case D3DTEXF_POINT:
             w.minFilter = linearMin ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
             break;

@@ -63,9 +63,15 @@ void GlBackend::UpdateBuffer(Buffer& buffer) {
     MakeCurrent();
     glBindBuffer(GL_ARRAY_BUFFER, GLuint(buffer.handle));
     // A discarding lock lets GL hand out fresh storage instead of waiting
-    // for draws that still read the old contents.
-    if (buffer.LockedDiscard())
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(buffer.Size()), nullptr, BufferUsage(buffer));
+    // for draws that still read the old contents. Invalidating says just
+    // that; specifying the store anew also asks for it cleared, which a
+    // software rasteriser does in full for every lock of a large buffer.
+    if (buffer.LockedDiscard()) {
+        if (invalidateBuffers_)
+            glInvalidateBufferData(GLuint(buffer.handle));
+        else
+            glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(buffer.Size()), nullptr, BufferUsage(buffer));
+    }
     glBufferSubData(GL_ARRAY_BUFFER, GLintptr(buffer.LockedOffset()),
                     GLsizeiptr(buffer.LockedSize()), buffer.Data() + buffer.LockedOffset());
 }

@@ -110,6 +110,43 @@ TEST_F(DeviceTest, ScreenVerticesLandOnTheirPixelsAndViewportsKeepDirect3DsTop) 
     EXPECT_EQ(Pixel(31, 63), kBlack);
 }
 
+// Particles refill one dynamic buffer many times a frame: a discarding lock
+// must leave the draws already made with the vertices they were given.
+TEST_F(DeviceTest, ADynamicBufferRefilledWithinAFrameGivesEachDrawItsOwnVertices) {
+    Open(DeviceKind::OpenGL);
+    constexpr uint32_t kStride = sizeof(ScreenVertex);
+    auto buffer = device->CreateVertexBuffer(8 * kStride, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
+                                             kScreenFvf, D3DPOOL_DEFAULT);
+    ASSERT_TRUE(buffer);
+    auto fill = [&](uint32_t first, uint32_t flags, float x0, float y0, float x1, float y1,
+                    D3DCOLOR color) {
+        const ScreenVertex quad[4] = {{x0, y0, 0.5f, 1, color},
+                                      {x1, y0, 0.5f, 1, color},
+                                      {x0, y1, 0.5f, 1, color},
+                                      {x1, y1, 0.5f, 1, color}};
+        uint8_t* bytes = nullptr;
+        ASSERT_EQ(buffer->Lock(first * kStride, sizeof quad, &bytes, flags), D3D_OK);
+        std::memcpy(bytes, quad, sizeof quad);
+        buffer->Unlock();
+        ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, first, 2), D3D_OK);
+    };
+    device->BeginScene();
+    Fill(*device, 0xFF000000);
+    device->SetVertexShader(kScreenFvf);
+    device->SetStreamSource(0, buffer.get(), kStride);
+    fill(0, D3DLOCK_DISCARD, 0, 0, 16, 16, 0xFFFF0000);
+    fill(0, D3DLOCK_DISCARD, 16, 0, 32, 16, 0xFF00FF00);
+    fill(4, D3DLOCK_NOOVERWRITE, 0, 16, 32, 32, 0xFF0000FF);
+    device->EndScene();
+    Capture();
+    EXPECT_EQ(Count(kRed), 16 * 16);
+    EXPECT_EQ(Count(kGreen), 16 * 16);
+    EXPECT_EQ(Count(kBlue), 32 * 16);
+    EXPECT_EQ(Pixel(0, 0), kRed);
+    EXPECT_EQ(Pixel(16, 0), kGreen);
+    EXPECT_EQ(device->TakeErrors(), 0);
+}
+
 TEST_F(DeviceTest, AFourSampleBackBufferBlendsEdgePixels) {
     for (int samples : {0, 4}) {
         Open(DeviceKind::OpenGL, 64, 64, samples);
