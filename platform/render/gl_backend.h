@@ -193,7 +193,7 @@ private:
     int width_ = 0, height_ = 0, samples_ = 0;
     // The back buffer: its colour is a texture while it has one sample.
     GLuint sceneColor_ = 0, sceneDepth_ = 0;
-    GLuint sceneFbo_ = 0;                    // both of them
+    GLuint sceneFbo_ = 0; // both of them
     GLuint presentFbo_ = 0, presentColor_ = 0;
     uint32_t swapInterval_ = 0xFFFFFFFFu;
     std::map<std::pair<const Surface*, const Surface*>, GLuint> framebuffers_;
@@ -211,9 +211,9 @@ private:
     GlSamplerState samplerStates_[kUnits];
     bool samplerKnown_[kUnits] = {};
     GLuint boundTextures_[kUnits] = {};
-    uint64_t stageBindVersion_ = 0; // stage version the bindings follow; 0: unknown
-    float maxAnisotropy_ = 1.0f;    // the driver's limit; 1 without the extension
-    bool expandTextures_ = false;   // a software rasteriser: see StoresExpanded
+    uint64_t stageBindVersion_ = 0;  // stage version the bindings follow; 0: unknown
+    float maxAnisotropy_ = 1.0f;     // the driver's limit; 1 without the extension
+    bool expandTextures_ = false;    // a software rasteriser: see StoresExpanded
     bool invalidateBuffers_ = false; // glInvalidateBufferData is there
     uint32_t maxTextureSize_ = 0;
     AdapterIdentifier identifier_;

@@ -118,7 +118,8 @@ void GlBackend::ReadDriverFacts() {
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
     maxTextureSize_ = size > 0 ? uint32_t(size) : 0;
     expandTextures_ = IsSoftwareRasteriser(identifier_.Description);
-    invalidateBuffers_ = epoxy_gl_version() >= 43 || epoxy_has_gl_extension("GL_ARB_invalidate_subdata");
+    invalidateBuffers_ =
+        epoxy_gl_version() >= 43 || epoxy_has_gl_extension("GL_ARB_invalidate_subdata");
     const bool extension = epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
                            epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
     if (OffersAnisotropicFiltering(identifier_.Description, extension)) {

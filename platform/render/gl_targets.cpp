@@ -34,8 +34,7 @@ GLuint GlBackend::MakeWindowOrderTexture(int width, int height) {
     glBindTexture(GL_TEXTURE_2D, name);
     // An unsized format given BGRA bytes lets the driver store the texels
     // in that order, the order of the window's pixels.
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     glBindTexture(GL_TEXTURE_2D, 0);
     boundTextures_[0] = 0;
