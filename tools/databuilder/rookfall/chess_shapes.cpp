@@ -183,12 +183,54 @@ Shape Extrude(const std::vector<std::pair<float, float>>& outline, float half) {
     return shape;
 }
 
-Shape Box(const JTVec3& lo, const JTVec3& hi, float uvScale) {
+namespace {
+
+// The top face of a box as Quad lays it (u along x from the low side, v
+// along -z from the high side) around the covered footprint: nothing when
+// that covers the face, else a ring of eight triangles, each of the face's
+// edges whole in one of them so that its pixels stay as they were.
+Shape TopAround(const JTVec3& c, const JTVec3& size, float uvScale, const Footprint& covered) {
+    const JTVec3 up(0, 1, 0);
+    const float uRepeat = size.x * uvScale, vRepeat = size.z * uvScale;
+    const float x0 = c.x - 0.5f * size.x, x1 = c.x + 0.5f * size.x;
+    const float z0 = c.z + 0.5f * size.z, z1 = c.z - 0.5f * size.z;
+    Shape shape;
+    if (covered.loX <= x0 && covered.hiX >= x1 && covered.loZ <= z1 && covered.hiZ >= z0)
+        return shape;
+    const bool inside =
+        covered.loX > x0 && covered.hiX < x1 && covered.loZ > z1 && covered.hiZ < z0;
+    if (!inside) return Quad(c, size.x, size.z, up, uRepeat, vRepeat);
+    auto at = [&](float x, float z) {
+        return MakeVertex(JTVec3(x, c.y, z), up, uRepeat * (x - x0) / size.x,
+                          vRepeat * (z0 - z) / size.z);
+    };
+    // Clockwise from the corner at low x and high z; the face's own corners
+    // keep their exact texture coordinates.
+    const Vert1 outer[4] = {MakeVertex(JTVec3(x0, c.y, z0), up, 0.0f, 0.0f),
+                            MakeVertex(JTVec3(x1, c.y, z0), up, uRepeat, 0.0f),
+                            MakeVertex(JTVec3(x1, c.y, z1), up, uRepeat, vRepeat),
+                            MakeVertex(JTVec3(x0, c.y, z1), up, 0.0f, vRepeat)};
+    const Vert1 inner[4] = {at(covered.loX, covered.hiZ), at(covered.hiX, covered.hiZ),
+                            at(covered.hiX, covered.loZ), at(covered.loX, covered.loZ)};
+    for (int k = 0; k < 4; ++k) {
+        const int next = (k + 1) % 4;
+        shape.Triangle(outer[k], outer[next], inner[k], up);
+        shape.Triangle(inner[k], outer[next], inner[next], up);
+    }
+    return shape;
+}
+
+} // namespace
+
+Shape Box(const JTVec3& lo, const JTVec3& hi, float uvScale, const Footprint* covered) {
     Shape shape;
     const JTVec3 size = hi - lo;
     const JTVec3 c = (lo + hi) * 0.5f;
-    shape.Append(Quad(JTVec3(c.x, hi.y, c.z), size.x, size.z, JTVec3(0, 1, 0), size.x * uvScale,
-                      size.z * uvScale));
+    if (covered)
+        shape.Append(TopAround(JTVec3(c.x, hi.y, c.z), size, uvScale, *covered));
+    else
+        shape.Append(Quad(JTVec3(c.x, hi.y, c.z), size.x, size.z, JTVec3(0, 1, 0), size.x * uvScale,
+                          size.z * uvScale));
     shape.Append(Quad(JTVec3(c.x, lo.y, c.z), size.x, size.z, JTVec3(0, -1, 0), size.x * uvScale,
                       size.z * uvScale));
     shape.Append(Quad(JTVec3(hi.x, c.y, c.z), size.z, size.y, JTVec3(1, 0, 0), size.z * uvScale,

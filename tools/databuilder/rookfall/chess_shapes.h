@@ -37,8 +37,18 @@ struct Shape {
 Shape Lathe(const std::vector<std::pair<float, float>>& profile, int segments);
 // A flat outline in the (z, y) plane made solid between x = -half and +half.
 Shape Extrude(const std::vector<std::pair<float, float>>& outline, float half);
-// An axis-aligned box; `uvScale` repeats the texture per unit.
-Shape Box(const JTVec3& lo, const JTVec3& hi, float uvScale = 1.0f);
+// A rectangle of the ground plane (x, z), as covered by something that
+// stands on a face.
+struct Footprint {
+    float loX, loZ, hiX, hiZ;
+};
+// An axis-aligned box; `uvScale` repeats the texture per unit. A `covered`
+// footprint is left out of the top face, which is laid out around it with
+// its texture where the whole face would have it: what stands there hides
+// that part from every view, and drawing it would only test it against the
+// depth buffer pixel by pixel every frame.
+Shape Box(const JTVec3& lo, const JTVec3& hi, float uvScale = 1.0f,
+          const Footprint* covered = nullptr);
 // A sphere about centre; inward turns its faces to the inside (a sky).
 Shape Sphere(const JTVec3& centre, float radius, int segments, int rings, bool inward = false);
 // The inside of a sphere around a world whose floor is a disc of the same

@@ -31,8 +31,18 @@ struct BoardLook {
     JTEffect* (*frame)();
 };
 
+// Faces hidden under the board are left out only a unit in from its edges.
+// Where its parts meet edge to edge, rounding leaves a pixel open now and
+// then; through it the face that used to lie behind must still be seen,
+// not the lawn or the lava below.
+constexpr float kSeamCover = 1.0f;
+// What the board covers of anything it stands on: inside its border's
+// outline (4.4 each way), less the cover for its seams.
+constexpr Footprint kUnderBoard{-4.4f + kSeamCover, -4.4f + kSeamCover, 4.4f - kSeamCover,
+                                4.4f - kSeamCover};
+
 // The 64 squares (y = 0, a8 at x = -3.5, z = 3.5), a border around them and
-// a slab beneath, the slab's top hidden under the squares.
+// a slab beneath, whose top the squares hide but where they meet the border.
 void AddBoard(std::vector<Part>& parts, const BoardLook& look) {
     Shape light, dark;
     for (int row = 0; row < 8; ++row)
@@ -46,7 +56,10 @@ void AddBoard(std::vector<Part>& parts, const BoardLook& look) {
     frame.Append(Box(JTVec3(-4.4f, -0.06f, -4.4f), JTVec3(4.4f, 0.0f, -4.0f), 2.0f));
     frame.Append(Box(JTVec3(-4.4f, -0.06f, -4.0f), JTVec3(-4.0f, 0.0f, 4.0f), 2.0f));
     frame.Append(Box(JTVec3(4.0f, -0.06f, -4.0f), JTVec3(4.4f, 0.0f, 4.0f), 2.0f));
-    frame.Append(Box(JTVec3(-4.0f, -0.06f, -4.0f), JTVec3(4.0f, -0.03f, 4.0f), 2.0f));
+    const Footprint underSquares{-4.0f + kSeamCover, -4.0f + kSeamCover, 4.0f - kSeamCover,
+                                 4.0f - kSeamCover};
+    frame.Append(
+        Box(JTVec3(-4.0f, -0.06f, -4.0f), JTVec3(4.0f, -0.03f, 4.0f), 2.0f, &underSquares));
     parts.push_back({"squares_light", light, look.light(), JTMatrix(), false});
     parts.push_back({"squares_dark", dark, look.dark(), JTMatrix(), false});
     parts.push_back({"frame", frame, look.frame(), JTMatrix(), false});
@@ -57,7 +70,8 @@ bool ParkTable(const std::filesystem::path& modules) {
     AddBoard(parts, {[] { return SimpleEffect("Chess\\Park\\boardlight.jpg"); },
                      [] { return SimpleEffect("Chess\\Park\\boarddark.jpg"); },
                      [] { return SimpleEffect("Chess\\Park\\darkwood.jpg"); }});
-    Shape table = Box(JTVec3(-7.5f, -0.35f, -5.5f), JTVec3(7.5f, -0.06f, 5.5f), 0.25f);
+    Shape table =
+        Box(JTVec3(-7.5f, -0.35f, -5.5f), JTVec3(7.5f, -0.06f, 5.5f), 0.25f, &kUnderBoard);
     for (float x : {-6.8f, 6.8f})
         for (float z : {-4.8f, 4.8f})
             table.Append(
@@ -116,8 +130,11 @@ bool FireAndIceTable(const std::filesystem::path& modules) {
         {[] { return SimpleEffect("Chess\\Fire and Ice\\icesquare.jpg", 0.1f, 0.12f, 0.15f); },
          [] { return SimpleEffect("Chess\\Fire and Ice\\firesquare.jpg", 0.15f, 0.05f, 0.0f); },
          [] { return SimpleEffect("Chess\\Fire and Ice\\rock.jpg"); }});
-    Shape pillar = Box(JTVec3(-3.0f, -31.0f, -3.0f), JTVec3(3.0f, -0.06f, 3.0f), 0.2f);
-    pillar.Append(Box(JTVec3(-4.8f, -1.0f, -4.8f), JTVec3(4.8f, -0.06f, 4.8f), 0.2f));
+    // The column's top lies within the hole left in the top of the wider
+    // block that carries the board.
+    const Footprint column{-3.0f, -3.0f, 3.0f, 3.0f};
+    Shape pillar = Box(JTVec3(-3.0f, -31.0f, -3.0f), JTVec3(3.0f, -0.06f, 3.0f), 0.2f, &column);
+    pillar.Append(Box(JTVec3(-4.8f, -1.0f, -4.8f), JTVec3(4.8f, -0.06f, 4.8f), 0.2f, &kUnderBoard));
     parts.push_back(
         {"pillar", pillar, SimpleEffect("Chess\\Fire and Ice\\rock.jpg"), JTMatrix(), false});
     return WriteModel(modules / "Chess/Fire and Ice/table.jtm", "table", parts);
