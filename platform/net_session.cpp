@@ -436,8 +436,11 @@ void NetSession::DropFlooder(void* peerPtr) {
         ForgetWaiting(kNetHostPlayer);
         EndJoinedSession();
     }
-    // At once: a flooding peer gets no grace to send more.
-    enet_peer_disconnect_now(peer, kDropFlood);
+    // What was queued for the peer goes, and whatever it sends from now on
+    // is refused unread. The farewell itself is acknowledged and sent again
+    // until it is: a lone datagram lost under the flood would leave the other
+    // side to find out only when the connection times out.
+    enet_peer_disconnect(peer, kDropFlood);
 }
 
 void NetSession::HandleReceive(void* peerPtr, const uint8_t* data, size_t size) {
