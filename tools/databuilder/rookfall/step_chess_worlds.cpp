@@ -130,8 +130,9 @@ bool FireAndIceTable(const std::filesystem::path& modules) {
         {[] { return SimpleEffect("Chess\\Fire and Ice\\icesquare.jpg", 0.1f, 0.12f, 0.15f); },
          [] { return SimpleEffect("Chess\\Fire and Ice\\firesquare.jpg", 0.15f, 0.05f, 0.0f); },
          [] { return SimpleEffect("Chess\\Fire and Ice\\rock.jpg"); }});
-    // The column's top lies within the hole left in the top of the wider
-    // block that carries the board.
+    // The column's top lies level with the board's underside, inside the
+    // hole left in the top of the wider block that carries the board: the
+    // board hides all of it, so it is left out whole.
     const Footprint column{-3.0f, -3.0f, 3.0f, 3.0f};
     Shape pillar = Box(JTVec3(-3.0f, -31.0f, -3.0f), JTVec3(3.0f, -0.06f, 3.0f), 0.2f, &column);
     pillar.Append(Box(JTVec3(-4.8f, -1.0f, -4.8f), JTVec3(4.8f, -0.06f, 4.8f), 0.2f, &kUnderBoard));
