@@ -1,7 +1,7 @@
 // The engine's value types for geometry: a 3-float vector, a 4x4 matrix and
 // a quaternion, with the matrix helpers the scene and renderer use.
 //
-// Conventions (kept from the Direct3D world the engine's data comes from):
+// Conventions (the engine's data and every transform in it rely on them):
 // points are row vectors multiplied on the left (p x M), matrices are
 // row-major with the axes in rows 0..2 and the translation in row 3, the
 // coordinate system is left-handed and A x B applies A first.

@@ -42,7 +42,7 @@ LUMIVANE_MENU_EXPORT uint32_t TurnOn(uint32_t, uint32_t, uint32_t) {
 }
 
 LUMIVANE_MENU_EXPORT uint32_t TurnOff(uint32_t, uint32_t, uint32_t) {
-    return uint32_t(lumivane::TurnOff());
+    return TurnOffAnimatedDesktop();
 }
 
 // The command-line forms. Nothing needs setting up on the calling thread
@@ -52,7 +52,7 @@ LUMIVANE_MENU_EXPORT void TurnOnRunDll(void*, void*, const char*, int32_t) {
 }
 
 LUMIVANE_MENU_EXPORT void TurnOffRunDll(void*, void*, const char*, int32_t) {
-    lumivane::TurnOff();
+    TurnOffAnimatedDesktop();
 }
 
 LUMIVANE_MENU_EXPORT uint32_t HelpIS(uint32_t, uint32_t, uint32_t) {

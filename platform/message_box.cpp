@@ -2,6 +2,7 @@
 // that cannot be), or stderr when headless.
 #include "platform/message_box.h"
 
+#include "platform/named/exit_release.h"
 #include "platform/x11_message_box.h"
 
 #include <SDL.h>
@@ -158,7 +159,8 @@ void FatalExit(std::string_view title, std::string_view text, int exitCode) {
     // No static destructors and no atexit handlers: music and network
     // threads may still be running and would use objects torn down under
     // them. The box was shown and the output flushed; the system reclaims
-    // the rest.
+    // the rest, but for the named objects, which outlive a process.
+    ReleaseNamedObjectsAtExit();
     _exit(status);
 }
 

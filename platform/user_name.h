@@ -1,5 +1,5 @@
-// The name of the user running the program (the login name of the password
-// database), as the Windows user name was.
+// The name of the user running the program: the login name the password
+// database gives for the process's user.
 #pragma once
 
 #include <string>

@@ -68,11 +68,44 @@ StartOptions HostedBy(std::string_view id, const std::string& source) {
     return options;
 }
 
+// A word that starts with a dash and is no number ("-1a2b" is the old
+// negative form of a window number, read as one).
+bool LooksLikeOption(const std::string& arg) {
+    return arg.size() >= 2 && arg[0] == '-' && HexDigit(arg[1]) < 0 && arg[1] != '+';
+}
+
+bool IsKnownOption(const std::string& arg) {
+    return arg == "--window" || arg == "--window-id" || arg == "--root" || arg == "-root" ||
+           arg == "--help" || arg == "-h";
+}
+
 } // namespace
+
+const char* UsageText() {
+    return "usage: Lumivane [--help | -h]\n"
+           "       Lumivane                      run as the full-screen screen saver\n"
+           "       Lumivane <window>             animate the desktop in the window with that "
+           "hexadecimal id\n"
+           "       Lumivane /w <window>          run in a child of the window with that id\n"
+           "       Lumivane --window             run in a window of its own\n"
+           "       Lumivane --root               run as the screen saver in the window named by\n"
+           "                                     XSCREENSAVER_WINDOW (full screen without it)\n"
+           "       Lumivane --window-id 0x<id>   run as the screen saver in that window\n";
+}
 
 StartOptions ParseCommandLine(const std::vector<std::string>& args, const char* screensaverWindow) {
     StartOptions options;
+    // The words are read in order, and the first that decides the start
+    // wins; help and unknown options are looked for up to there.
     for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            options.help = true;
+            return options;
+        }
+        if (LooksLikeOption(args[i]) && !IsKnownOption(args[i])) {
+            options.unknownOption = args[i];
+            return options;
+        }
         if (args[i] == "--window") {
             options.mode = StartMode::Window;
             options.ownWindow = true;

@@ -9,6 +9,8 @@
 // hexadecimal digits): anything else is refused rather than taken for no
 // id, which would start the full-screen saver. "--root" without a host
 // window draws as the full-screen saver, which is said on stderr.
+// "--help" (or "-h") asks for the usage; any other word that starts with a
+// dash and is no number is an unknown option, refused with the usage.
 #pragma once
 
 #include <cstdint>
@@ -38,7 +40,14 @@ struct StartOptions {
     // What the program does other than the words seem to ask, said on
     // stderr ("--root" without a host window); empty when nothing.
     std::string notice;
+    // "--help" or "-h": the usage is printed and nothing runs.
+    bool help = false;
+    // The first option the program does not know; empty when none.
+    std::string unknownOption;
 };
+
+// What the program's command line takes, for "--help" and refusals.
+const char* UsageText();
 
 // "%x" as the C library reads it: blanks skipped, an optional sign and
 // "0x", hex digits up to the first other character; nothing readable is 0.

@@ -74,6 +74,7 @@ std::unique_ptr<AppDisplay> MakeProgramDisplay() {
     if (gpDesktopApp) {
         options.display.dataRoot = gpDesktopApp->DataRoot();
         options.script = gpDesktopApp->Script();
+        options.vertexBuffers = !gpDesktopApp->VertexBuffersOff();
     }
     auto display = std::make_unique<ProgramDisplay>(std::make_unique<AppDisplayHost>(), options);
     if (!display->GetDisplay()) return nullptr;
@@ -129,7 +130,7 @@ int DesktopApp::InitInstance(const std::vector<std::string>& args) {
     InstallExitSignals();
     // A box that waits for the user closes when the program is told to end.
     platform::SetMessageBoxCloseCheck([] { return ExitSignalPending(); });
-    if (!SetUpMode(args)) return 1;
+    if (!SetUpMode(args)) return setUpExitCode_;
     InstallCrashReporter(CrashReportSettings{}, "main thread");
 
     const StartupResult started = Startup();
@@ -176,6 +177,18 @@ int DesktopApp::InitInstance(const std::vector<std::string>& args) {
 bool DesktopApp::SetUpMode(const std::vector<std::string>& args) {
     gpDesktopApp = this;
     options_ = ParseCommandLine(args, std::getenv("XSCREENSAVER_WINDOW"));
+    if (options_.help) {
+        std::fputs(UsageText(), stdout);
+        setUpExitCode_ = 0;
+        return false;
+    }
+    if (!options_.unknownOption.empty()) {
+        std::fprintf(stderr, "Lumivane: unknown option %s\n%s", options_.unknownOption.c_str(),
+                     UsageText());
+        setUpExitCode_ = kExitUsage;
+        return false;
+    }
+    setUpExitCode_ = 1;
     if (!options_.refusal.empty()) {
         std::fprintf(stderr, "Lumivane: %s\n", options_.refusal.c_str());
         return false;
@@ -330,6 +343,7 @@ void DesktopApp::EndRunCleanUp() {
 void DesktopApp::Term() {
     Log("Term entered");
     if (objects_) objects_->PublishProcessId();
+    AnswerRandomNowAtEnd();
     stillPicture_ = {};
     // Ended by a signal, with the process ending right after: the sound
     // device and the graphics are not closed (that waits on their threads),

@@ -71,6 +71,9 @@ inline constexpr int kEntryWindowTitle = 5058;
 inline constexpr int kEntryDisplayFailed = 9290;
 
 inline constexpr const char* kDefaultScene = "Hell's Heart.mis";
+// The exit code of a command line the program cannot take (an unknown
+// option), as command-line programs give it.
+inline constexpr int kExitUsage = 2;
 
 class DesktopApp {
 public:
@@ -85,9 +88,12 @@ public:
 
     // ---- the steps, in order; public so tests can drive them one by one
 
-    // The command line and the mode's named objects. False when the named
-    // objects cannot be made (reported on stderr).
+    // The command line and the mode's named objects. False when the
+    // program is not to run: the usage was asked for (printed on stdout),
+    // the command line is refused or the named objects cannot be made (said
+    // on stderr); SetUpExitCode() then tells the process's exit code.
     bool SetUpMode(const std::vector<std::string>& args);
+    int SetUpExitCode() const { return setUpExitCode_; }
     // Stopped: the texture cache was not built (the desktop is put back);
     // Ended: Exit came while starting (nothing is put back).
     enum class StartupResult { Ready, Stopped, Ended, Failed };
@@ -124,6 +130,11 @@ public:
     // scene differs from start to start; tests seed it themselves.
     void SeedSceneChoice(uint32_t seed) { sceneChoice_.Seed(seed); }
     void StartScene();
+    // The desktop ends (turned off, its window gone) with a random scene
+    // asked for that no pass took yet: the request is answered in the
+    // settings, "RandomNow" back to 0 and the pick stored as "Scene", so
+    // the next start shows it and does not take the request again.
+    void AnswerRandomNowAtEnd();
     void RequestSaveState() { saveRequest_ = true; }
     void RequestRestoreState() { restoreRequest_ = true; }
     // Ends the pump after the current pass.
@@ -287,6 +298,7 @@ private:
     bool endedBySignal_ = false; // an exit signal was taken
     bool hostGone_ = false;
     int abortMouseMoves_ = 0;
+    int setUpExitCode_ = 1;
 
     // Main-loop state.
     platform::image::Image stillPicture_;

@@ -2,6 +2,7 @@
 #include "desktop/app/exit_signal.h"
 
 #include "platform/clock.h"
+#include "platform/named/exit_release.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -73,6 +74,8 @@ void Watchdog() {
         std::this_thread::sleep_for(std::chrono::milliseconds(kHoldStepMs));
     static const char kNotice[] = "Lumivane: still running after the exit signal; ending now\n";
     WriteStderr(kNotice, sizeof kNotice - 1);
+    // What the program made for other processes goes with it.
+    platform::ReleaseNamedObjectsAtExit();
     _exit(0);
 }
 

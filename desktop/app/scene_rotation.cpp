@@ -30,6 +30,16 @@ void DesktopApp::PickRandomScene() {
     loadRequest_ = true;
 }
 
+void DesktopApp::AnswerRandomNowAtEnd() {
+    if (!DesktopMode() || !registry_ || !registry_->IsOpen()) return;
+    if (registry_->Read(values::kRandomNow) == 0) return;
+    {
+        const ExitWatchdogHold hold;
+        registry_->Write(values::kRandomNow, uint8_t(0));
+    }
+    PickRandomScene();
+}
+
 void DesktopApp::StartScene() {
     // The scene restarts on a clock at 0: its start time is game time 0.
     clock_.SetTimeScale(1.0f);

@@ -124,6 +124,8 @@ ProgramDisplay::ProgramDisplay(std::unique_ptr<DisplayHost> host, ProgramDisplay
         SetTextureSource(ownTextures_.get());
     }
     SetVertexBufferSink(&sharedVertices_);
+    // The model library reads the switch when it builds the shared buffer.
+    GetDisplayState().vertexBuffer = options_.vertexBuffers;
     adapters_ = std::make_unique<AdapterList>(*host_);
     gpAdapterList = adapters_.get();
     display_ = adapters_->FindDisplay(options_.adapter);

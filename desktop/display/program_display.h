@@ -37,6 +37,9 @@ struct ProgramDisplayOptions {
     const ScriptConfig* script = nullptr;
     // The adapter the program draws with (all zero: the primary display).
     AdapterGuid adapter{};
+    // The display's vertex-buffer switch: off, the models stay out of a
+    // shared vertex buffer and draw from their own memory ("NoVertexBuffers").
+    bool vertexBuffers = true;
 };
 
 class ProgramDisplay : public AppDisplay {

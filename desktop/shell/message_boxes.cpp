@@ -6,6 +6,7 @@
 #include "desktop/shell/log.h"
 #include "platform/codepage.h"
 #include "platform/message_box.h"
+#include "platform/named/exit_release.h"
 
 #include <unistd.h>
 
@@ -103,6 +104,7 @@ void EndWithError(const std::string& caption, const std::string& text) {
     std::fflush(nullptr);
     // Like the platform's fatal exit: no static destructors run under
     // threads that may still be working. A failure never exits with 0.
+    platform::ReleaseNamedObjectsAtExit();
     _exit(1);
 }
 

@@ -23,7 +23,7 @@ void Toggle(MenuKey& key, const ByteValue& value) {
 bool RunCommand(Command command, MenuKey& key) {
     switch (command) {
     case Command::TurnOff:
-        TurnOff();
+        TurnOffAnimatedDesktop();
         return true;
     case Command::TurnOn:
         TurnOn();
@@ -98,6 +98,14 @@ void CarryOut(const PickedItem& picked, const std::vector<SceneEntry>& scenes) {
     }
     key.Close();
     if (raise) RequestRaise();
+}
+
+uint32_t TurnOffAnimatedDesktop() {
+    TurnOff();
+    // Only a running desktop program holds the event; none is made here.
+    const NamedEventDesc& exit = kDesktopEvents[size_t(DesktopEvent::Exit)];
+    if (auto event = platform::NamedEvent::Open(exit.name)) event->Set();
+    return 0;
 }
 
 uint32_t OpenHelp() {

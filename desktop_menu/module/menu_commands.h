@@ -14,6 +14,11 @@ namespace lumivane::menu {
 
 void CarryOut(const PickedItem& picked, const std::vector<SceneEntry>& scenes);
 
+// Turns the animated desktop off: the user's desktop comes back, and the
+// desktop program that runs is told to end (its Exit event), as it ends
+// when its window goes. Answers 0.
+uint32_t TurnOffAnimatedDesktop();
+
 // Opens "readme.htm" of the data folder. Answers 0.
 uint32_t OpenHelp();
 

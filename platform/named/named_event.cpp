@@ -60,6 +60,20 @@ std::unique_ptr<NamedEvent> NamedEvent::Create(std::string_view name, bool manua
     return std::unique_ptr<NamedEvent>(new NamedEvent(std::string(name), std::move(segment)));
 }
 
+std::unique_ptr<NamedEvent> NamedEvent::Open(std::string_view name, std::string* error) {
+    // Set up afresh only when every user has died: then as a plain
+    // auto-reset event, clear.
+    auto segment = SegmentHandle::Attach(
+        name, SegmentKind::Event,
+        [](Segment& s) {
+            s.manualReset = 0;
+            s.signalled = 0;
+        },
+        error, named_detail::AttachMode::OpenExisting);
+    if (!segment) return nullptr;
+    return std::unique_ptr<NamedEvent>(new NamedEvent(std::string(name), std::move(segment)));
+}
+
 void NamedEvent::Set() {
     Segment& s = segment_->Get();
     {

@@ -26,6 +26,10 @@ public:
     // Null with *error set when the system refuses.
     static std::unique_ptr<NamedEvent> Create(std::string_view name, bool manualReset,
                                               bool initialState, std::string* error = nullptr);
+    // Opens the event only when it exists (some process holds it open);
+    // null with *error set otherwise. Never makes one, so signalling an
+    // event of a program that does not run leaves nothing behind.
+    static std::unique_ptr<NamedEvent> Open(std::string_view name, std::string* error = nullptr);
     ~NamedEvent();
     NamedEvent(const NamedEvent&) = delete;
     NamedEvent& operator=(const NamedEvent&) = delete;

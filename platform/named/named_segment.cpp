@@ -1,13 +1,17 @@
 // Creating, opening, sharing and removing the segments of named objects.
 #include "platform/named/named_segment.h"
 
+#include "platform/named/exit_release.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -137,6 +141,50 @@ bool InitialiseMutex(pthread_mutex_t& mutex) {
     return ok;
 }
 
+// The handles this process holds open, for the exit release. A slot is
+// taken and given back by exchange, so the release and a handle closing at
+// the same moment never both work on one handle.
+constexpr size_t kListedHandles = 64;
+std::array<std::atomic<SegmentHandle*>, kListedHandles> gOpenHandles{};
+
+bool List(SegmentHandle* handle) {
+    for (auto& slot : gOpenHandles) {
+        SegmentHandle* empty = nullptr;
+        if (slot.compare_exchange_strong(empty, handle)) return true;
+    }
+    return false;
+}
+
+// False when the exit release took the handle first.
+bool Unlist(SegmentHandle* handle) {
+    for (auto& slot : gOpenHandles) {
+        SegmentHandle* expected = handle;
+        if (slot.compare_exchange_strong(expected, nullptr)) return true;
+    }
+    return false;
+}
+
+// Takes the segment's lock, waiting at most `waitMs` (0: without limit);
+// a holder that died leaves it consistent again. False when not taken.
+bool LockSegment(Segment& segment, int waitMs) {
+    int result = 0;
+    if (waitMs <= 0) {
+        result = pthread_mutex_lock(&segment.mutex);
+    } else {
+        timespec deadline{};
+        clock_gettime(CLOCK_REALTIME, &deadline);
+        deadline.tv_nsec += long(waitMs % 1000) * 1000000L;
+        deadline.tv_sec += waitMs / 1000 + deadline.tv_nsec / 1000000000L;
+        deadline.tv_nsec %= 1000000000L;
+        result = pthread_mutex_timedlock(&segment.mutex, &deadline);
+    }
+    if (result == EOWNERDEAD) {
+        pthread_mutex_consistent(&segment.mutex);
+        return true;
+    }
+    return result == 0;
+}
+
 std::string Describe(const std::string& systemName, const char* what) {
     return "named object " + systemName + ": " + what + " (" + std::strerror(errno) + ")";
 }
@@ -171,8 +219,7 @@ bool IsAlive(const ProcessStamp& stamp) {
 SegmentLock::SegmentLock(Segment& segment) : segment_(segment) {
     // A process that died holding the lock left the state as it was; every
     // change is made whole under the lock, so it is usable as it stands.
-    if (pthread_mutex_lock(&segment_.mutex) == EOWNERDEAD)
-        pthread_mutex_consistent(&segment_.mutex);
+    LockSegment(segment_, 0);
 }
 
 SegmentLock::~SegmentLock() {
@@ -180,7 +227,9 @@ SegmentLock::~SegmentLock() {
 }
 
 SegmentHandle::SegmentHandle(std::string systemName, int fd, Segment* segment, ProcessStamp stamp)
-    : systemName_(std::move(systemName)), fd_(fd), segment_(segment), stamp_(stamp) {}
+    : systemName_(std::move(systemName)), fd_(fd), segment_(segment), stamp_(stamp) {
+    listed_ = List(this);
+}
 
 std::unique_ptr<SegmentHandle> SegmentHandle::Attach(std::string_view name, SegmentKind kind,
                                                      const Initialiser& initialise,
@@ -310,23 +359,43 @@ std::unique_ptr<SegmentHandle> SegmentHandle::Attach(std::string_view name, Segm
 }
 
 SegmentHandle::~SegmentHandle() {
-    // A process forked from the opener shares the mapping but was never a
-    // user: only the opening process gives its place up.
-    if (int32_t(getpid()) == stamp_.pid) {
-        SegmentLock lock(*segment_);
-        for (ProcessStamp& user : segment_->users) {
-            if (user.pid == stamp_.pid && user.startTicks == stamp_.startTicks) {
-                user = ProcessStamp{};
-                break;
-            }
-        }
-        if (CountLiveUsers(*segment_) == 0) {
-            segment_->unlinked = 1;
-            shm_unlink(systemName_.c_str());
-        }
-    }
+    // The exit release took this handle: it has given the place up, and
+    // the process is ending.
+    if (listed_ && !Unlist(this)) return;
+    Leave(0);
     munmap(segment_, sizeof(Segment));
     close(fd_);
 }
 
+void SegmentHandle::Leave(int lockWaitMs) {
+    // A process forked from the opener shares the mapping but was never a
+    // user: only the opening process gives its place up.
+    if (int32_t(getpid()) != stamp_.pid) return;
+    // Ending, a lock that cannot be had (its holder is stuck) does not keep
+    // the name: the process's place is given up without it.
+    const bool locked = LockSegment(*segment_, lockWaitMs);
+    for (ProcessStamp& user : segment_->users) {
+        if (user.pid == stamp_.pid && user.startTicks == stamp_.startTicks) {
+            user = ProcessStamp{};
+            break;
+        }
+    }
+    if (CountLiveUsers(*segment_) == 0) {
+        segment_->unlinked = 1;
+        shm_unlink(systemName_.c_str());
+    }
+    if (locked) pthread_mutex_unlock(&segment_->mutex);
+}
+
 } // namespace platform::named_detail
+
+namespace platform {
+
+void ReleaseNamedObjectsAtExit() {
+    constexpr int kLockWaitMs = 100;
+    for (auto& slot : named_detail::gOpenHandles)
+        if (named_detail::SegmentHandle* handle = slot.exchange(nullptr))
+            handle->Leave(kLockWaitMs);
+}
+
+} // namespace platform

@@ -97,6 +97,10 @@ public:
     Segment& Get() const { return *segment_; }
     const std::string& SystemNameUsed() const { return systemName_; }
 
+    // This process gives its place up; the name goes when no one else
+    // holds it. `lockWaitMs` bounds the wait for the lock (0: no bound).
+    void Leave(int lockWaitMs);
+
 private:
     SegmentHandle(std::string systemName, int fd, Segment* segment, ProcessStamp stamp);
 
@@ -104,6 +108,8 @@ private:
     int fd_;
     Segment* segment_;
     ProcessStamp stamp_;
+    // Listed among the handles the exit release takes care of.
+    bool listed_ = false;
 };
 
 } // namespace platform::named_detail

@@ -1,8 +1,9 @@
 // The vocabulary of the rendering device: render and texture-stage states,
 // their values, formats, vertex format bits, lock and usage flags, and the
-// plain records (light, material, viewport, matrix, display mode). Names and
-// numbers follow the Direct3D 8 conventions the engines were written
-// against, so engine code, stored settings and tests use the same numbers.
+// plain records (light, material, viewport, matrix, display mode). Each name
+// stands for one fixed number, and engine code, stored settings and tests
+// all use these numbers, so a state written to a file reads back as the
+// same state.
 #pragma once
 
 #include <cstdint>

@@ -78,7 +78,20 @@ void Camera::Interpolate() {
     Vec3 centre;
     float radius = 0.0f;
     if (ComputeTargetBounds(goal_.targets, centre, radius) == 0) return;
-    current_.direction = Normalized(centre - current_.position);
+    // The look swings onto the goal's targets as the move goes, with the
+    // move's own easing: from the view the move began with (t = 0) to
+    // pointing straight at them on arrival. Pointing at them from the
+    // first frame on would jump the whole picture at the start of a move.
+    const Vec3 aim = centre - current_.position;
+    if (aim.Length() < 1e-6f) return;
+    const Vec3 to = Normalized(aim);
+    const float cosine = std::clamp(Vec3::Dot(current_.direction, to), -1.0f, 1.0f);
+    Vec3 axis = Vec3::Cross(current_.direction, to);
+    if (axis.Length() < 1e-6f) {
+        if (cosine > 0.0f) return; // already looking at them
+        axis = current_.up;        // straight behind: swing round by the up vector
+    }
+    current_.direction = Turned(current_.direction, Normalized(axis), FastAcos(cosine) * t);
     RebuildAxes(current_);
 }
 

@@ -3,6 +3,7 @@
 
 #include "desktop/display/device/display.h"
 #include "desktop/display/textures/texture_manager.h"
+#include "desktop/scene/entity/entity.h"
 #include "desktop/scene/object/anim_text.h"
 #include "desktop/scene/object/class_table.h"
 
@@ -94,6 +95,11 @@ void DisplaySceneLink::PublishBumpSwitch() {
 
 bool DisplaySceneLink::HasOverlay(std::string_view name) const {
     return display_.Overlay().Find(name) != nullptr;
+}
+
+Entity* DisplaySceneLink::FindOverlay(std::string_view name) const {
+    Node* node = display_.Overlay().Find(name);
+    return IsA(node, ClassId::Entity) ? static_cast<Entity*>(node) : nullptr;
 }
 
 void DisplaySceneLink::RemoveOverlay(std::string_view name) {

@@ -29,6 +29,7 @@ public:
     void SetSwitch(int mode, int refresh) override;
     void SetFlags(int value) override;
     bool HasOverlay(std::string_view name) const override;
+    Entity* FindOverlay(std::string_view name) const override;
     void RemoveOverlay(std::string_view name) override;
     void AddOverlayModel(Entity* entity) override;
     void ClearPauseFlag() override;

@@ -3,6 +3,7 @@
 
 #include "desktop/shell/crash/crash_info.h"
 #include "platform/http_get.h"
+#include "platform/named/exit_release.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -183,6 +184,8 @@ void OnFatalSignal(int signal, siginfo_t* info, void* context) {
         Capture(signal, info, context);
         const char wake = 1;
         if (write(gWakePipe[1], &wake, 1) == 1) AwaitReport();
+        // The named objects outlive the process unless it removes them.
+        platform::ReleaseNamedObjectsAtExit();
     }
     RaiseWithDefaultAction(signal);
     errno = savedErrno;

@@ -86,3 +86,22 @@ TEST(LvCommandLine, NumbersAreReadLikePercentX) {
     EXPECT_EQ(ReadWindowNumber("-5"), kNoSuchWindow);
     EXPECT_EQ(ParseCommandLine({"fffffffff"}, nullptr).mode, StartMode::Desktop);
 }
+
+TEST(LvCommandLine, HelpAndUnknownOptionsAreToldApartFromNumbersAndHostForms) {
+    EXPECT_TRUE(ParseCommandLine({"--help"}, nullptr).help);
+    EXPECT_TRUE(ParseCommandLine({"-h"}, "0x2a").help);
+    EXPECT_TRUE(ParseCommandLine({"1a2b", "-h"}, nullptr).help);
+    StartOptions o = ParseCommandLine({"--fullscreen"}, nullptr);
+    EXPECT_FALSE(o.help);
+    EXPECT_EQ(o.unknownOption, "--fullscreen");
+    EXPECT_EQ(ParseCommandLine({"-q", "--root"}, "0x2a").unknownOption, "-q");
+    // The old forms are no options: a signed number, "/w", "/s".
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"-1a2b"}, {"+1a2b"}, {"/s"}, {"/w1a2b"}, {"-root"}, {"--window"}}) {
+        o = ParseCommandLine(args, nullptr);
+        EXPECT_FALSE(o.help) << args[0];
+        EXPECT_EQ(o.unknownOption, "") << args[0];
+    }
+    // What follows the host's window id is the host's.
+    EXPECT_EQ(ParseCommandLine({"--window-id", "0x2a", "-x"}, nullptr).unknownOption, "");
+}

@@ -2,6 +2,8 @@
 // screensaver host starts it ("--window-id 0x2a"), with scripted windows
 // and display, stuck for good in one state:
 //   stuck-loading   the model library's load never returns
+//   stuck-desktop   the same, started as the animated desktop ("1a2b"),
+//                   which makes the desktop's named objects
 //   stuck-drawing   the first frame's presentation never returns
 //   stuck-writing   the first frame's presentation writes what must not be
 //                   lost: it prints "writing", and once SIGTERM came takes
@@ -66,7 +68,8 @@ public:
 
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
-    const bool loading = std::strcmp(argv[1], "stuck-loading") == 0;
+    const bool desktop = std::strcmp(argv[1], "stuck-desktop") == 0;
+    const bool loading = desktop || std::strcmp(argv[1], "stuck-loading") == 0;
     const bool writing = std::strcmp(argv[1], "stuck-writing") == 0;
     if (!loading && !writing && std::strcmp(argv[1], "stuck-drawing") != 0) return 2;
     WindowLog windows;
@@ -85,5 +88,6 @@ int main(int argc, char** argv) {
         services.scene = std::make_unique<RecordingScene>(scene);
     }
     lumivane::DesktopApp app(std::move(services));
+    if (desktop) return app.InitInstance({"1a2b"});
     return app.InitInstance({"--window-id", "0x2a"});
 }

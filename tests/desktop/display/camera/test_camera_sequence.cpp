@@ -1,5 +1,6 @@
 // Scripted camera paths: a trigger's camera keys played as a sequence of
 // moves, holds and cuts, on the game clock or faster on the real clock.
+#include <algorithm>
 #include <memory>
 
 #include "desktop/scene/world/scene.h"
@@ -126,6 +127,77 @@ TEST_F(LvCameraSequence, AStepOutsideThePathEndsTheSequence) {
 
     camera->StartSequence(nullptr, 0, 0); // a restarting scene stops it
     EXPECT_EQ(camera->Sequence().trigger, -1);
+}
+
+} // namespace
+} // namespace lumivane
+
+namespace lumivane {
+namespace {
+
+float AngleBetween(const Vec3& a, const Vec3& b) {
+    return std::acos(std::clamp(Vec3::Dot(a, b) / (a.Length() * b.Length()), -1.0f, 1.0f));
+}
+
+// A shot of the war scenes' director: the camera rides with one unit, and
+// a move that looks at its targets takes it on to another unit's shot.
+TEST_F(LvCameraSequence, AMoveThatLooksAtItsTargetsSetsOutFromTheCurrentView) {
+    Entity* ridden = Unit({0, 0, 0});
+    Entity* next = Unit({60, -20, 40});
+    world.JoinPending();
+    CameraView riding = LevelView({0, 12, -30}, {0, -0.35f, 1});
+    riding.targets = {ridden->handle};
+    riding.offset = riding.position - ridden->position;
+    camera->SetView(riding);
+
+    CameraKey shot;
+    shot.kind = camera_move::kQuartic;
+    shot.duration = 1000;
+    shot.lookAt = 1;
+    shot.view = LevelView(next->position + Vec3(-25, 10, -20), {25, -10, 20});
+    shot.view.targets = {next->handle};
+    shot.view.offset = shot.view.position - next->position;
+    auto trigger = std::make_unique<Trigger>();
+    trigger->id = kTourTrigger + 1;
+    auto path = std::make_unique<TriggerAction>();
+    path->type = action::kCameraPath;
+    path->owner = trigger.get();
+    path->cameraKeys = {shot};
+    const TriggerAction* director = path.get();
+    trigger->actions.push_back(std::move(path));
+    scene.AddTrigger(std::move(trigger));
+
+    // The ridden unit flies on; the camera follows it.
+    std::vector<Vec3> directions, positions;
+    auto frame = [&] {
+        ridden->position += Vec3(0.05f, 0, 0.02f);
+        Frame(10);
+        directions.push_back(camera->Current().direction);
+        positions.push_back(camera->Current().position);
+    };
+    for (int i = 0; i < 5; ++i)
+        frame();
+    camera->StartSequence(director, 0, 0);
+    const size_t before = directions.size() - 1;
+    for (int i = 0; i < 120 && (i == 0 || camera->Transition().moving); ++i)
+        frame();
+    ASSERT_FALSE(camera->Transition().moving);
+    ASSERT_GT(directions.size(), before + 10);
+
+    // No frame of the move turns or shifts the picture more than the
+    // move's own steps do; the first only sets out.
+    float largestTurn = 0.0f, largestShift = 0.0f;
+    for (size_t i = before + 2; i < directions.size(); ++i) {
+        largestTurn = std::max(largestTurn, AngleBetween(directions[i - 1], directions[i]));
+        largestShift = std::max(largestShift, (positions[i] - positions[i - 1]).Length());
+    }
+    EXPECT_LE(AngleBetween(directions[before], directions[before + 1]), largestTurn);
+    EXPECT_LE((positions[before + 1] - positions[before]).Length(), largestShift);
+    EXPECT_LT(AngleBetween(directions[before], directions[before + 1]), 0.01f);
+    // And it arrives looking at the next unit.
+    EXPECT_LT(
+        AngleBetween(camera->Current().direction, next->position - camera->Current().position),
+        0.01f);
 }
 
 } // namespace
