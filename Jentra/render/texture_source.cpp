@@ -5,17 +5,22 @@
 #include "Jentra/JTDataFolder.h"
 #include "Jentra/JTFile.h"
 #include "Jentra/render/texture_names.h"
+#include "Jentra/render/texture_refusal.h"
 #include "platform/binary_io.h"
 #include "platform/image/convert.h"
 #include "platform/image/dds.h"
+#include "platform/image/image_error.h"
 #include "platform/image/mipmap.h"
 #include "platform/image/normal_map.h"
 #include "platform/image/picture.h"
 #include "platform/image/resize.h"
 #include "platform/paths.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <vector>
 
 namespace jentra::textures {
@@ -74,15 +79,54 @@ bool LevelsFromDds(const TextureImage& file, bool mips, TextureImage& out, std::
     return true;
 }
 
-bool LoadDdsFile(const std::string& path, bool mips, TextureImage& out, std::string* error) {
+// The side a texture of that picture side has once stretched.
+bool FitsDevice(int width, int height, const TextureLimits& limits, std::string& error) {
+    const int across = platform::image::NextPowerOfTwo(width);
+    const int down = platform::image::NextPowerOfTwo(height);
+    if (across <= limits.maxSide && down <= limits.maxSide) return true;
+    std::string size = std::to_string(width) + " x " + std::to_string(height);
+    if (across != width || down != height)
+        size += " (" + std::to_string(across) + " x " + std::to_string(down) + " as a texture)";
+    return Fail(&error, "the picture is " + size + ", larger than the device's largest texture, " +
+                            std::to_string(limits.maxSide) + " x " +
+                            std::to_string(limits.maxSide));
+}
+
+// A failure of the file at `path`: its name goes after the reason when
+// memory ran short, so that the reason still says so (image_error.h).
+bool FailFile(const std::string& path, std::string& error) {
+    return Fail(&error, platform::image::IsOutOfMemoryError(error) ? error + " (" + path + ")"
+                                                                   : path + ": " + error);
+}
+
+bool LoadDdsFile(const std::string& path, bool mips, const TextureLimits& limits, TextureImage& out,
+                 std::string& error) {
     std::vector<uint8_t> bytes;
     TextureImage file;
-    if (!platform::ReadWholeFile(path, bytes, error)) return false;
-    if (!platform::image::DecodeDds(bytes, file, error)) {
-        if (error) *error = path + ": " + *error;
-        return false;
-    }
-    return LevelsFromDds(file, mips, out, error);
+    if (!platform::ReadWholeFile(path, bytes, &error)) return false;
+    platform::image::DdsHeader header;
+    if (platform::image::ReadDdsHeader(bytes, header) == platform::image::DdsHeaderStatus::Ok &&
+        !FitsDevice(int(std::min(header.width, uint32_t(INT32_MAX))),
+                    int(std::min(header.height, uint32_t(INT32_MAX))), limits, error))
+        return FailFile(path, error);
+    if (!platform::image::DecodeDds(bytes, file, &error)) return FailFile(path, error);
+    bytes = {};
+    return LevelsFromDds(file, mips, out, &error);
+}
+
+// A picture file of any kind, refused from its header when its texture
+// would be too large for the device.
+bool LoadPicture(const std::string& path, const TextureLimits& limits, Image& out,
+                 std::string& error) {
+    std::vector<uint8_t> bytes;
+    if (!platform::ReadWholeFile(path, bytes, &error)) return false;
+    int width = 0, height = 0;
+    // A header that cannot be read is left to the decoder to describe.
+    if (platform::image::ReadPictureSize(bytes, width, height) && width > 0 && height > 0 &&
+        !FitsDevice(width, height, limits, error))
+        return FailFile(path, error);
+    if (!platform::image::DecodePicture(bytes, out, &error)) return FailFile(path, error);
+    return true;
 }
 
 bool TargaHasAlpha(const std::string& path) {
@@ -92,12 +136,12 @@ bool TargaHasAlpha(const std::string& path) {
 }
 
 // The source converted by the rules; a JPEG's companion gives its alpha.
-bool ConvertSource(const std::string& name, const NameRules& rules, bool mips, TextureImage& out,
-                   std::string* error) {
+bool ConvertSource(const std::string& name, const NameRules& rules, bool mips,
+                   const TextureLimits& limits, TextureImage& out, std::string& error) {
     Image picture;
-    if (!platform::image::LoadPictureFile(TexturePath(name), picture, error)) return false;
+    if (!LoadPicture(TexturePath(name), limits, picture, error)) return false;
     if (rules.bump) {
-        if (!MakeTextureLevels(picture, rules.format, mips, out, error)) return false;
+        if (!MakeTextureLevels(picture, rules.format, mips, out, &error)) return false;
         for (Image& level : out.levels)
             HeightToNormalLevel(level);
         return true;
@@ -106,19 +150,60 @@ bool ConvertSource(const std::string& name, const NameRules& rules, bool mips, T
         char alphaName[kJTTextureNameSize];
         GetJPGAlphaFilename(alphaName, name.c_str());
         Image alpha;
-        if (!platform::image::LoadPictureFile(TexturePath(alphaName), alpha, error)) return false;
+        if (!LoadPicture(TexturePath(alphaName), limits, alpha, error)) return false;
         // A companion of another size would not match the picture pixel
         // for pixel.
         if (alpha.width != picture.width || alpha.height != picture.height)
-            return Fail(error, std::string(alphaName) + " is " + std::to_string(alpha.width) +
-                                   " x " + std::to_string(alpha.height) + ", " + name + " is " +
-                                   std::to_string(picture.width) + " x " +
-                                   std::to_string(picture.height));
+            return Fail(&error, std::string(alphaName) + " is " + std::to_string(alpha.width) +
+                                    " x " + std::to_string(alpha.height) + ", " + name + " is " +
+                                    std::to_string(picture.width) + " x " +
+                                    std::to_string(picture.height));
         picture = platform::image::ToBgra8(picture);
         for (size_t i = 0; i < picture.pixels.size(); i += 4)
             picture.pixels[i + 3] = alpha.pixels[i + 2]; // the companion's red
     }
-    return MakeTextureLevels(picture, rules.format, mips, out, error);
+    return MakeTextureLevels(picture, rules.format, mips, out, &error);
+}
+
+bool LoadFrame(const std::string& name, bool mips, const TextureLimits& limits, LoadedFrame& out,
+               std::string& error) {
+    const NameRules rules = RulesFor(name);
+    const std::string sourcePath = TexturePath(name);
+    out.refusalName =
+        RefusalName(name, rules.dds ? "DDS" : platform::image::FormatName(rules.format));
+    std::string earlier;
+    if (RememberedRefusal(out.refusalName, name, limits.maxSide, earlier))
+        return Fail(&error, "refused at an earlier load: " + earlier + "; it is tried again when " +
+                                "the picture changes or " + out.refusalName + " is deleted");
+    if (rules.dds) {
+        if (!LoadDdsFile(sourcePath, mips, limits, out.image, error)) return false;
+        out.hasAlpha = platform::image::HasAlphaChannel(out.image.format);
+        return true;
+    }
+    out.hasAlpha = rules.hasAlpha;
+
+    const std::string cacheName = CacheName(name, platform::image::FormatName(rules.format));
+    const std::string cachePath = TexturePath(cacheName);
+    if (Readable(sourcePath) && Readable(cachePath)) {
+        std::error_code a, b;
+        const auto cacheTime = fs::last_write_time(cachePath, a);
+        const auto sourceTime = fs::last_write_time(sourcePath, b);
+        // A damaged cache is rebuilt from the source rather than trusted.
+        std::string ignored;
+        if (!a && !b && cacheTime >= sourceTime &&
+            LoadDdsFile(cachePath, mips, limits, out.image, ignored)) {
+            out.fromCache = true;
+            return true;
+        }
+    }
+
+    if (!ConvertSource(name, rules, mips, limits, out.image, error)) return false;
+    ForgetRefusal(out.refusalName); // one the picture has outgrown
+    // A cache that cannot be written is tried again at the next load.
+    const std::string writePath = TexturePathForWriting(cacheName);
+    out.cacheWritten =
+        !writePath.empty() && platform::image::WriteDdsFile(writePath, out.image, nullptr);
+    return true;
 }
 
 } // namespace
@@ -167,37 +252,23 @@ bool MakeTextureLevels(const Image& picture, PixelFormat format, bool mips, Text
     return platform::image::BuildTexture(top, format, mips ? 0 : 1, out, error);
 }
 
-bool LoadFrameImage(const std::string& name, bool mips, LoadedFrame& out, std::string* error) {
+bool LoadFrameImage(const std::string& name, bool mips, LoadedFrame& out, std::string* error,
+                    const TextureLimits& limits) {
     out = LoadedFrame();
-    const NameRules rules = RulesFor(name);
-    const std::string sourcePath = TexturePath(name);
-    if (rules.dds) {
-        if (!LoadDdsFile(sourcePath, mips, out.image, error)) return false;
-        out.hasAlpha = platform::image::HasAlphaChannel(out.image.format);
-        return true;
+    std::string reason;
+    try {
+        if (LoadFrame(name, mips, limits, out, reason)) return true;
+    } catch (const std::bad_alloc&) {
+        out.image = TextureImage();
+        platform::image::ImageOutOfMemory(&reason, "the texture " + name);
     }
-    out.hasAlpha = rules.hasAlpha;
-
-    const std::string cacheName = CacheName(name, platform::image::FormatName(rules.format));
-    const std::string cachePath = TexturePath(cacheName);
-    if (Readable(sourcePath) && Readable(cachePath)) {
-        std::error_code a, b;
-        const auto cacheTime = fs::last_write_time(cachePath, a);
-        const auto sourceTime = fs::last_write_time(sourcePath, b);
-        // A damaged cache is rebuilt from the source rather than trusted.
-        if (!a && !b && cacheTime >= sourceTime &&
-            LoadDdsFile(cachePath, mips, out.image, nullptr)) {
-            out.fromCache = true;
-            return true;
-        }
-    }
-
-    if (!ConvertSource(name, rules, mips, out.image, error)) return false;
-    // A cache that cannot be written is tried again at the next load.
-    const std::string writePath = TexturePathForWriting(cacheName);
-    out.cacheWritten =
-        !writePath.empty() && platform::image::WriteDdsFile(writePath, out.image, nullptr);
-    return true;
+    out.image = TextureImage();
+    // Memory that ran short once runs short again: the next load is spared
+    // the cost of learning it.
+    if (platform::image::IsOutOfMemoryError(reason) && !out.refusalName.empty() &&
+        RememberRefusal(out.refusalName, limits.maxSide, reason))
+        reason += "; remembered in " + out.refusalName;
+    return Fail(error, std::move(reason));
 }
 
 void HeightToNormalLevel(Image& level) {

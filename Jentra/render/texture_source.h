@@ -37,19 +37,34 @@ std::string TexturePath(const std::string& name);
 // is missing.
 std::string TexturePathForWriting(const std::string& name);
 
+// What the device takes.
+struct TextureLimits {
+    // The largest side of a texture (the device's capabilities).
+    int maxSide = platform::image::kMaxImageSide;
+};
+
 struct LoadedFrame {
     platform::image::TextureImage image; // one face; all levels when asked
     bool hasAlpha = false;
     bool fromCache = false;    // the cached conversion was read
     bool cacheWritten = false; // a new conversion was cached
+    // Where a refusal of this picture is remembered (texture_refusal.h):
+    // set as soon as the name is known, so that a step after loading (the
+    // device) can remember its own refusal there too.
+    std::string refusalName;
 };
 
 // Loads one frame: a DDS as it is; otherwise the cached conversion while it
 // is not older than the source, else the source converted (and cached).
 // Pictures are stretched to powers of two. `mips`: every level down to
 // 1 x 1, else one.
+// A picture whose texture would be larger than `limits` allow is refused
+// from its header, before its pixels take memory. Running out of memory
+// at any step is a refusal like any other ("not enough memory for ...",
+// image_error.h); such a refusal is remembered beside the source, and
+// while that holds later loads refuse the picture without reading it.
 bool LoadFrameImage(const std::string& name, bool mips, LoadedFrame& out,
-                    std::string* error = nullptr);
+                    std::string* error = nullptr, const TextureLimits& limits = {});
 
 // A picture as texture levels: stretched to powers of two, its mip chain
 // made (or only the top), every level converted to `format`.

@@ -5,8 +5,10 @@
 #include "platform/binary_io.h"
 #include "platform/image/convert.h"
 #include "platform/image/dds.h"
+#include "platform/image/image_error.h"
 
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace jentra::textures {
@@ -53,18 +55,22 @@ bool DeviceReady(platform::render::Device& device, const TextureImage& image, Te
     return true;
 }
 
-} // namespace
-
-bool WriteTextureLevel(platform::render::Texture& texture, int level, const Image& pixels,
-                       std::string* error) {
-    return FillLevel(
-        pixels, [&](auto* rect) { return texture.LockRect(level, rect, 0); },
-        [&] { texture.UnlockRect(level); }, error);
+// The device's textures keep a copy of their levels, and a format the
+// device lacks is widened first: either can need more memory than there is.
+template <class Make>
+auto RefuseShortage(const TextureImage& image, std::string* error, Make make) -> decltype(make()) {
+    try {
+        return make();
+    } catch (const std::bad_alloc&) {
+        platform::image::ImageOutOfMemory(
+            error, "a " + std::to_string(image.width) + " x " + std::to_string(image.height) + " " +
+                       platform::image::FormatName(image.format) + " texture on the device");
+        return {};
+    }
 }
 
-std::unique_ptr<platform::render::Texture> CreateDeviceTexture(platform::render::Device& device,
-                                                               const TextureImage& image,
-                                                               std::string* error) {
+std::unique_ptr<platform::render::Texture>
+MakeDeviceTexture(platform::render::Device& device, const TextureImage& image, std::string* error) {
     TextureImage ready;
     if (!DeviceReady(device, image, ready, error)) return nullptr;
     auto texture = device.CreateTexture(ready.width, ready.height, ready.mipCount, 0,
@@ -80,36 +86,20 @@ std::unique_ptr<platform::render::Texture> CreateDeviceTexture(platform::render:
     return texture;
 }
 
-bool ReadDeviceTexture(const platform::render::BaseTexture& texture, int face, TextureImage& out,
-                       std::string* error) {
-    if (face < 0 || face >= texture.FaceCount())
-        return Fail(error, "the texture has no face " + std::to_string(face));
-    TextureImage image;
-    image.format = FromD3DFormat(texture.Format());
-    image.width = texture.Width();
-    image.height = texture.Height();
-    image.mipCount = texture.LevelCount();
-    for (int m = 0; m < texture.LevelCount(); ++m) {
-        Image level;
-        level.format = image.format;
-        level.width = texture.LevelWidth(m);
-        level.height = texture.LevelHeight(m);
-        level.pixels = texture.LevelData(face, m);
-        if (level.pixels.size() !=
-            platform::image::LevelSize(level.format, level.width, level.height))
-            return Fail(error, "texture level " + std::to_string(m) + " has no readable bytes");
-        image.levels.push_back(std::move(level));
-    }
-    out = std::move(image);
-    return true;
-}
-
 std::unique_ptr<platform::render::CubeTexture>
-LoadCubeTexture(platform::render::Device& device, const std::string& name, std::string* error) {
+MakeCubeTexture(platform::render::Device& device, const std::string& name, std::string* error) {
     const std::string path = TexturePath(name);
     std::vector<uint8_t> bytes;
     TextureImage file;
     if (!platform::ReadWholeFile(path, bytes, error)) return nullptr;
+    platform::image::DdsHeader header;
+    const uint32_t largest = device.GetCaps().MaxTextureWidth;
+    if (platform::image::ReadDdsHeader(bytes, header) == platform::image::DdsHeaderStatus::Ok &&
+        largest > 0 && (header.width > largest || header.height > largest)) {
+        Fail(error, path + ": the cube map is " + std::to_string(header.width) + " x " +
+                        std::to_string(header.height) + ", larger than the device takes");
+        return nullptr;
+    }
     if (!platform::image::DecodeDds(bytes, file, error)) {
         if (error) *error = path + ": " + *error;
         return nullptr;
@@ -136,6 +126,66 @@ LoadCubeTexture(platform::render::Device& device, const std::string& name, std::
                 return nullptr;
         }
     return cube;
+}
+
+bool CopyDeviceTexture(const platform::render::BaseTexture& texture, int face, TextureImage& out,
+                       std::string* error) {
+    if (face < 0 || face >= texture.FaceCount())
+        return Fail(error, "the texture has no face " + std::to_string(face));
+    TextureImage image;
+    image.format = FromD3DFormat(texture.Format());
+    image.width = texture.Width();
+    image.height = texture.Height();
+    image.mipCount = texture.LevelCount();
+    for (int m = 0; m < texture.LevelCount(); ++m) {
+        Image level;
+        level.format = image.format;
+        level.width = texture.LevelWidth(m);
+        level.height = texture.LevelHeight(m);
+        level.pixels = texture.LevelData(face, m);
+        if (level.pixels.size() !=
+            platform::image::LevelSize(level.format, level.width, level.height))
+            return Fail(error, "texture level " + std::to_string(m) + " has no readable bytes");
+        image.levels.push_back(std::move(level));
+    }
+    out = std::move(image);
+    return true;
+}
+
+} // namespace
+
+bool WriteTextureLevel(platform::render::Texture& texture, int level, const Image& pixels,
+                       std::string* error) {
+    return FillLevel(
+        pixels, [&](auto* rect) { return texture.LockRect(level, rect, 0); },
+        [&] { texture.UnlockRect(level); }, error);
+}
+
+std::unique_ptr<platform::render::Texture> CreateDeviceTexture(platform::render::Device& device,
+                                                               const TextureImage& image,
+                                                               std::string* error) {
+    return RefuseShortage(image, error, [&] { return MakeDeviceTexture(device, image, error); });
+}
+
+bool ReadDeviceTexture(const platform::render::BaseTexture& texture, int face, TextureImage& out,
+                       std::string* error) {
+    try {
+        return CopyDeviceTexture(texture, face, out, error);
+    } catch (const std::bad_alloc&) {
+        return platform::image::ImageOutOfMemory(
+            error, "a copy of a " + std::to_string(texture.Width()) + " x " +
+                       std::to_string(texture.Height()) + " texture");
+    }
+}
+
+std::unique_ptr<platform::render::CubeTexture>
+LoadCubeTexture(platform::render::Device& device, const std::string& name, std::string* error) {
+    try {
+        return MakeCubeTexture(device, name, error);
+    } catch (const std::bad_alloc&) {
+        platform::image::ImageOutOfMemory(error, "the cube map " + name);
+        return nullptr;
+    }
 }
 
 } // namespace jentra::textures

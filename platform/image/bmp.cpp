@@ -168,6 +168,15 @@ bool DecodePixels(std::span<const uint8_t> bytes, MemoryReader& in, const BmpHea
 
 } // namespace
 
+bool ReadBmpSize(std::span<const uint8_t> bytes, int& width, int& height, std::string* error) {
+    MemoryReader in(bytes);
+    BmpHeader h;
+    if (!ReadHeader(in, h, error)) return false;
+    width = h.width;
+    height = h.height;
+    return true;
+}
+
 bool DecodeBmp(std::span<const uint8_t> bytes, Image& out, std::string* error) {
     MemoryReader in(bytes);
     BmpHeader h;

@@ -17,6 +17,11 @@ namespace platform::image {
 // X8R8G8B8 with alpha 255, or A8R8G8B8 when the file's masks carry alpha.
 bool DecodeBmp(std::span<const uint8_t> bytes, Image& out, std::string* error = nullptr);
 
+// The picture's size from the headers, which are checked as DecodeBmp
+// checks them; no pixel is read.
+bool ReadBmpSize(std::span<const uint8_t> bytes, int& width, int& height,
+                 std::string* error = nullptr);
+
 // A 24-bit bitmap: 14-byte file header ("BM", file size, 0, pixel offset 54),
 // 40-byte info header (width, positive height, 1 plane, 24 bits, every other
 // field 0), then the rows bottom first, blue-green-red, each padded to a

@@ -5,13 +5,16 @@
 
 #include "platform/image/image_error.h"
 
+#include <algorithm>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <new>
 #include <string>
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace platform::image {
 
@@ -66,7 +69,9 @@ bool HuffmanDataCanHold(const jpeg_decompress_struct& info, size_t bytes) {
 bool Decode(DecodeState& s, std::span<const uint8_t> bytes, std::string* error) {
     s.info.err = &s.trap.manager;
     if (setjmp(s.trap.jump)) {
+        const bool shortOfMemory = s.trap.manager.msg_code == JERR_OUT_OF_MEMORY;
         jpeg_destroy_decompress(&s.info);
+        if (shortOfMemory) return ImageOutOfMemory(error, "the JPEG picture");
         return ImageFail(error, std::string("JPEG cannot be read: ") + s.trap.message);
     }
     jpeg_create_decompress(&s.info);
@@ -102,6 +107,22 @@ bool Decode(DecodeState& s, std::span<const uint8_t> bytes, std::string* error) 
     // The X bytes are left as libjpeg wrote them; make them opaque.
     for (size_t i = 3; i < s.image.pixels.size(); i += 4)
         s.image.pixels[i] = 255;
+    return true;
+}
+
+bool ReadSize(DecodeState& s, std::span<const uint8_t> bytes, int& width, int& height,
+              std::string* error) {
+    s.info.err = &s.trap.manager;
+    if (setjmp(s.trap.jump)) {
+        jpeg_destroy_decompress(&s.info);
+        return ImageFail(error, std::string("JPEG cannot be read: ") + s.trap.message);
+    }
+    jpeg_create_decompress(&s.info);
+    jpeg_mem_src(&s.info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&s.info, TRUE);
+    width = int(std::min(s.info.image_width, JDIMENSION(INT32_MAX)));
+    height = int(std::min(s.info.image_height, JDIMENSION(INT32_MAX)));
+    jpeg_destroy_decompress(&s.info);
     return true;
 }
 
@@ -144,6 +165,14 @@ bool DecodeJpeg(std::span<const uint8_t> bytes, Image& out, std::string* error) 
     if (!Decode(*state, bytes, error)) return false;
     out = std::move(state->image);
     return true;
+}
+
+bool ReadJpegSize(std::span<const uint8_t> bytes, int& width, int& height, std::string* error) {
+    if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
+        return ImageFail(error, "not a JPEG file");
+    auto state = std::make_unique<DecodeState>();
+    InstallTrap(state->trap);
+    return ReadSize(*state, bytes, width, height, error);
 }
 
 bool EncodeJpeg(const Image& image, int quality, std::vector<uint8_t>& out, std::string* error) {

@@ -9,6 +9,8 @@
 #include "platform/image/jpeg.h"
 #include "platform/image/tga.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace platform::image {
@@ -36,6 +38,31 @@ bool DecodePicture(std::span<const uint8_t> bytes, Image& out, std::string* erro
         Image top = ToBgra8(texture.Level(0, 0));
         if (!HasAlphaChannel(texture.format)) top.format = PixelFormat::X8R8G8B8;
         out = std::move(top);
+        return true;
+    }
+    }
+    return ImageFail(error, "unknown picture kind");
+}
+
+bool ReadPictureSize(std::span<const uint8_t> bytes, int& width, int& height, std::string* error) {
+    switch (SniffPicture(bytes)) {
+    case PictureKind::Jpeg:
+        return ReadJpegSize(bytes, width, height, error);
+    case PictureKind::Bmp:
+        return ReadBmpSize(bytes, width, height, error);
+    case PictureKind::Tga: {
+        TgaHeader header;
+        if (!ReadTgaHeader(bytes, header, error)) return false;
+        width = header.width;
+        height = header.height;
+        return true;
+    }
+    case PictureKind::Dds: {
+        DdsHeader header;
+        if (ReadDdsHeader(bytes, header) != DdsHeaderStatus::Ok)
+            return ImageFail(error, "DDS header cannot be read");
+        width = int(std::min(header.width, uint32_t(INT32_MAX)));
+        height = int(std::min(header.height, uint32_t(INT32_MAX)));
         return true;
     }
     }

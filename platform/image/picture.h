@@ -21,6 +21,12 @@ PictureKind SniffPicture(std::span<const uint8_t> bytes);
 // X8R8G8B8); for a DDS, its first face's largest level.
 bool DecodePicture(std::span<const uint8_t> bytes, Image& out, std::string* error = nullptr);
 
+// The size its header claims, without decoding (for a DDS, its largest
+// level). Lets a caller with a limit of its own refuse a picture before its
+// pixels take memory; false when the header cannot be read.
+bool ReadPictureSize(std::span<const uint8_t> bytes, int& width, int& height,
+                     std::string* error = nullptr);
+
 // Reads the file and decodes it; the error names the file.
 bool LoadPictureFile(const std::filesystem::path& path, Image& out, std::string* error = nullptr);
 
