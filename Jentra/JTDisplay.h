@@ -165,10 +165,14 @@ public:
     bool GetBenchmark() const { return benchmark; }
     bool GetShowBounds() const { return showBounds; }
 
-    // A new mode (full screen), or the same one again after a loss (null):
-    // buffers and shared effects are released, the device is reset with
-    // the sizes stepped down until it takes one, and Init runs.
-    void ChangeDisplayMode(const D3DDISPLAYMODE* mode);
+    // A new mode, or the same one again after a loss (null): buffers and
+    // shared effects are released, the device is reset with the sizes
+    // stepped down until it takes one, and Init runs. Full screen takes
+    // the mode's size and format; a window takes its size. A size the
+    // screen does not offer (full screen) or that does not fit on it (a
+    // window) is refused: the display keeps its size. True when the reset
+    // worked and the display has the mode's size.
+    bool ChangeDisplayMode(const D3DDISPLAYMODE* mode);
     // Writes the picture on the screen as "<app name> NNNN.bmp" on the
     // user's desktop.
     void Screenshot();

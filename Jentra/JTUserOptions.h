@@ -23,7 +23,7 @@ public:
     // for instance while another process holds the settings; the options
     // keep their values here either way.
     virtual bool Save();
-    // Reads every option except MultisampleSet; absent values keep theirs.
+    // Reads every option; absent values keep theirs.
     // FullScreen then becomes true (false when JENTRA_WINDOWED is set to
     // anything but "0", for development and tests), and on a low-memory
     // machine bump mapping and the high-quality switches are turned off.

@@ -181,6 +181,40 @@ void Window::SetSize(int width, int height) {
     if (width > 0 && height > 0) SDL_SetWindowSize(impl_->window, width, height);
 }
 
+void Window::Position(int& x, int& y) const {
+    SDL_GetWindowPosition(impl_->window, &x, &y);
+}
+
+void Window::SetPosition(int x, int y) {
+    SDL_SetWindowPosition(impl_->window, x, y);
+}
+
+bool Window::UsableScreenArea(ScreenRect& out) const {
+    const int screen = SDL_GetWindowDisplayIndex(impl_->window);
+    SDL_Rect rect;
+    if (screen < 0 || SDL_GetDisplayUsableBounds(screen, &rect) != 0 || rect.w <= 0 || rect.h <= 0)
+        return false;
+    out = {rect.x, rect.y, rect.w, rect.h};
+    return true;
+}
+
+Window::Frame Window::FrameSize() const {
+    Frame frame;
+    if (SDL_GetWindowBordersSize(impl_->window, &frame.top, &frame.left, &frame.bottom,
+                                 &frame.right) != 0)
+        frame = Frame();
+    return frame;
+}
+
+bool Window::ScreenModeSize(int& width, int& height) const {
+    const int screen = SDL_GetWindowDisplayIndex(impl_->window);
+    SDL_DisplayMode mode;
+    if (screen < 0 || SDL_GetCurrentDisplayMode(screen, &mode) != 0) return false;
+    width = mode.w;
+    height = mode.h;
+    return true;
+}
+
 bool Window::SetMode(WindowMode mode, std::string* error) {
     // Without a window manager nobody moves or sizes a full-screen window:
     // it would stay where it was made, centred as a window, and cover only

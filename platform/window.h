@@ -61,6 +61,22 @@ public:
     // Pixels of the drawable (differs from the size on high-density screens).
     void DrawableSize(int& width, int& height) const;
     void SetSize(int width, int height);
+    // Where the drawing area's top left corner is on the desktop, and
+    // moving it there (the window manager's frame goes round it).
+    void Position(int& x, int& y) const;
+    void SetPosition(int x, int y);
+    // The part of the window's screen that windows may take (the screen
+    // less the desktop's panels); false when it cannot be measured.
+    bool UsableScreenArea(ScreenRect& out) const;
+    // The frame the window manager puts round the drawing area; all zero
+    // where there is none or it is not known yet.
+    struct Frame {
+        int top = 0, left = 0, bottom = 0, right = 0;
+    };
+    Frame FrameSize() const;
+    // The size of the mode the window's screen shows now; false when the
+    // video system cannot tell.
+    bool ScreenModeSize(int& width, int& height) const;
     bool SetMode(WindowMode mode, std::string* error = nullptr);
     WindowMode Mode() const;
     void SetTitle(std::string_view title);

@@ -29,6 +29,7 @@
 #include "Jentra/JTTexture.h"
 #include "Jentra/JTTransMap.h"
 #include "Jentra/JTEventQueue.h"
+#include "Jentra/render/screen_mode.h"
 #include "platform/events.h"
 #include "platform/gl_context.h"
 #include "platform/instance_beacon.h"
@@ -324,10 +325,16 @@ void JTGame::CreateDisplay() {
     if (m_userOptions.FullScreen) {
         gpJTDisplay = gpJTRenderer->CreateDisplayFullScreen(0, mode, m_mainWindow.get());
     } else {
-        // A window with a title bar whose drawing area has the mode's size.
-        const D3DDISPLAYMODE size = gpJTRenderer->GetModeDesc(0, mode);
-        if (size.Width > 0 && size.Height > 0)
-            m_mainWindow->SetSize(int(size.Width), int(size.Height));
+        // A window with a title bar whose drawing area has the size the
+        // player chose (a window need not be one of the screen's modes),
+        // inside the screen: stepped down until it fits, and centred.
+        int width = int(saved.Width), height = int(saved.Height);
+        if (width <= 0 || height <= 0) {
+            const D3DDISPLAYMODE size = gpJTRenderer->GetModeDesc(0, mode);
+            width = int(size.Width);
+            height = int(size.Height);
+        }
+        jentra::render::PlaceWindow(*m_mainWindow, width, height);
         m_mainWindow->Show();
         gpJTDisplay = gpJTRenderer->CreateDisplayWindowed(0, m_mainWindow.get());
     }

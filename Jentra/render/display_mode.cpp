@@ -6,19 +6,38 @@
 #include "Jentra/render/screen_mode.h"
 #include "platform/window.h"
 
+using jentra::render::FitsOnScreen;
+using jentra::render::ModeOffered;
 using jentra::render::MultisampleWanted;
+using jentra::render::PlaceWindow;
 using jentra::render::StepDownSize;
 using jentra::render::TakeFullScreen;
 
-void JTDisplay::ChangeDisplayMode(const D3DDISPLAYMODE* mode) {
-    if (!device) return;
+bool JTDisplay::ChangeDisplayMode(const D3DDISPLAYMODE* mode) {
+    if (!device) return false;
+    // A size the screen cannot give is refused before anything changes: the
+    // display keeps the size it has, and the reset still takes the rest of
+    // the mode (its format, the multisampling).
+    const int wantedWidth = mode ? int(mode->Width) : width;
+    const int wantedHeight = mode ? int(mode->Height) : height;
+    bool sizeRefused = false;
+    if (fullScreen && mode) {
+        if (ModeOffered(adapter, wantedWidth, wantedHeight)) {
+            width = wantedWidth;
+            height = wantedHeight;
+        } else {
+            sizeRefused = true;
+        }
+        format = mode->Format;
+    } else if (mode && window) {
+        // A window is any size that fits on its screen, frame and all.
+        if (!FitsOnScreen(*window, wantedWidth, wantedHeight))
+            sizeRefused = true;
+        else if (window->Width() != wantedWidth || window->Height() != wantedHeight)
+            PlaceWindow(*window, wantedWidth, wantedHeight);
+    }
     ReleaseDynamicBuffers();
     CallReleaseList();
-    if (fullScreen && mode) {
-        width = int(mode->Width);
-        height = int(mode->Height);
-        format = mode->Format;
-    }
 
     platform::render::PresentParams params = device->GetPresentParams();
     params.Windowed = !fullScreen;
@@ -50,8 +69,9 @@ void JTDisplay::ChangeDisplayMode(const D3DDISPLAYMODE* mode) {
     }
     // A failed reset leaves the display without working buffers until the
     // next change that succeeds; the device keeps its old back buffer.
-    if (!reset) return;
+    if (!reset) return false;
     width = device->BackBufferWidth();
     height = device->BackBufferHeight();
     Init();
+    return !sizeRefused && (!mode || (width == wantedWidth && height == wantedHeight));
 }

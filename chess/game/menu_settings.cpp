@@ -1,6 +1,7 @@
 // The settings menus: the screen's size and colour depth, multisampling,
 // and the volumes of the ambiance and the sound effects. Every choice is
 // kept in the user options at once.
+#include <cstdio>
 #include <iterator>
 
 #include "Jentra/JTAudio.h"
@@ -27,12 +28,13 @@ JTUserOptions& Options() {
     return *ChessMenuDialog::Game().GetUserOptions();
 }
 
-// The display takes the mode of the options (what it can of it).
-void ApplyDisplayMode() {
-    if (!gpJTDisplay) return;
+// The display takes the mode of the options (what it can of it); false when
+// it could not take the mode's size.
+bool ApplyDisplayMode() {
+    if (!gpJTDisplay) return false;
     const JTModeDesc& want = Options().ModeDesc;
     const D3DDISPLAYMODE mode = {want.Width, want.Height, want.RefreshRate, D3DFORMAT(want.Format)};
-    gpJTDisplay->ChangeDisplayMode(&mode);
+    return gpJTDisplay->ChangeDisplayMode(&mode);
 }
 
 // A display option chosen: the display follows it, the options keep it and
@@ -85,7 +87,13 @@ void ResolutionMenu::Choose(int item) {
         JTModeDesc& mode = Options().ModeDesc;
         mode.Width = kScreenSizes[item].width;
         mode.Height = kScreenSizes[item].height;
-        ApplyDisplayMode();
+        if (!ApplyDisplayMode() && gpJTDisplay) {
+            // Refused: the screen stays as it was, and the player is told.
+            char text[80];
+            std::snprintf(text, sizeof text, "This screen cannot show %u x %u", mode.Width,
+                          mode.Height);
+            Game().ShowNotice(text);
+        }
         // The options keep the size the display really has.
         if (gpJTDisplay) {
             mode.Width = uint32_t(gpJTDisplay->GetWidth());

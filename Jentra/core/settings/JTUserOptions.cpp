@@ -141,6 +141,9 @@ void JTUserOptions::Load() {
         registry->QueryValue("EnableConsole", console, 4, user);
         std::memcpy(&EnableConsole, console, 4);
         registry->QueryValue("Multisample", &Multisample, user);
+        // Read back too: a player's choice of multisampling holds at the next
+        // start, also where it is off unless chosen.
+        registry->QueryValue("MultisampleSet", &MultisampleSet, user);
         registry->QueryValue("PlayerName", PlayerName, static_cast<int>(sizeof PlayerName), user);
     }
     FullScreen = !WindowedRequested();

@@ -1,8 +1,10 @@
 // The renderer's adapter and mode questions over adapters the tests
-// describe, and full-screen displays whose sizes the screen refuses.
+// describe, full-screen displays whose sizes the screen refuses, and
+// windowed displays that change size.
 #include "render_test_support.h"
 
 #include "Jentra/JTGame.h"
+#include "Jentra/render/screen_mode.h"
 
 using namespace render_test;
 using platform::render::AdapterInfo;
@@ -84,6 +86,14 @@ TEST(Renderer, RefusedFullScreenSizesStepDownThenTakeTheDesktop) {
     EXPECT_EQ(a->GetHeight(), 768);
     EXPECT_EQ(stepped->Mode(), platform::WindowMode::Fullscreen);
     EXPECT_FLOAT_EQ(a->GetAspect(), 1024.0f / 768.0f);
+    // A size the screen does not offer is refused, the mode in use kept.
+    const D3DDISPLAYMODE unoffered = {800, 600, 0, D3DFMT_X8R8G8B8};
+    EXPECT_FALSE(a->ChangeDisplayMode(&unoffered));
+    EXPECT_EQ(a->GetWidth(), 1024);
+    EXPECT_EQ(a->GetHeight(), 768);
+    EXPECT_EQ(stepped->Mode(), platform::WindowMode::Fullscreen);
+    const D3DDISPLAYMODE offered = {1024, 768, 0, D3DFMT_X8R8G8B8};
+    EXPECT_TRUE(a->ChangeDisplayMode(&offered));
 
     // 1152 x 864 has no smaller step: the screen is taken as it is.
     JTDisplay* b = renderer.CreateDisplayFullScreen(0, 1, odd.get());
@@ -114,5 +124,62 @@ TEST(Renderer, WithoutVertexShadersMultisamplingIsOffUnlessTheUserChoseIt) {
         EXPECT_EQ(display->GetMultisampleType(), 3) << "kept for later resets";
     }
     gpJTGame = nullptr;
+    JTRenderer::SetDeviceKind(DeviceKind::OpenGL);
+}
+
+TEST(Renderer, AWindowSizeStepsDownUntilItFitsTheScreen) {
+    using jentra::render::FitSize;
+    int w = 1024, h = 768;
+    EXPECT_TRUE(FitSize(w, h, 1280, 1024));
+    EXPECT_EQ(w, 1024);
+    w = 1600, h = 1200;
+    EXPECT_FALSE(FitSize(w, h, 1280, 1000)) << "1280 x 1024 is too tall by a frame's bar";
+    EXPECT_EQ(w, 1024);
+    EXPECT_EQ(h, 768);
+    w = 1152, h = 864; // no smaller step: cut to the screen
+    EXPECT_FALSE(FitSize(w, h, 1024, 768));
+    EXPECT_EQ(w, 1024);
+    EXPECT_EQ(h, 768);
+    w = 800, h = 600; // smaller than every step
+    EXPECT_FALSE(FitSize(w, h, 320, 240));
+    EXPECT_EQ(w, 320);
+    EXPECT_EQ(h, 240);
+}
+
+TEST(Renderer, AWindowedDisplayTakesANewSizeThatFitsAndRefusesOneThatDoesNot) {
+    // The offscreen screen is 1024 x 768.
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    JTRenderer::SetDeviceKind(DeviceKind::Recording);
+    JTRenderer renderer;
+    renderer.SetAdapters({Card(1, 2, {{1024, 768, 60, D3DFMT_X8R8G8B8}})});
+    platform::WindowDesc desc;
+    desc.hidden = true;
+    desc.width = 640;
+    desc.height = 480;
+    auto window = platform::Window::Create(desc);
+    ASSERT_TRUE(window);
+    JTDisplay* display = renderer.CreateDisplayWindowed(0, window.get());
+    ASSERT_TRUE(display->GetDevice());
+    ASSERT_EQ(display->GetWidth(), 640);
+
+    const D3DDISPLAYMODE larger = {800, 600, 0, D3DFMT_X8R8G8B8};
+    EXPECT_TRUE(display->ChangeDisplayMode(&larger));
+    EXPECT_EQ(window->Width(), 800);
+    EXPECT_EQ(window->Height(), 600);
+    EXPECT_EQ(display->GetWidth(), 800);
+    EXPECT_EQ(display->GetDevice()->BackBufferHeight(), 600);
+    EXPECT_FLOAT_EQ(display->GetAspect(), 800.0f / 600.0f);
+    int x = -1, y = -1;
+    window->Position(x, y);
+    EXPECT_EQ(x, 112) << "centred on the screen";
+    EXPECT_EQ(y, 84);
+
+    const D3DDISPLAYMODE tooLarge = {1280, 1024, 0, D3DFMT_X8R8G8B8};
+    EXPECT_FALSE(display->ChangeDisplayMode(&tooLarge));
+    EXPECT_EQ(window->Width(), 800);
+    EXPECT_EQ(display->GetWidth(), 800);
+    EXPECT_EQ(display->GetHeight(), 600);
+    EXPECT_NE(display->GetDynamicVB(), nullptr) << "the display still draws";
+    EXPECT_TRUE(display->ChangeDisplayMode(nullptr));
     JTRenderer::SetDeviceKind(DeviceKind::OpenGL);
 }

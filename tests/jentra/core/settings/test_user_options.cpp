@@ -103,6 +103,21 @@ TEST_F(UserOptionsTest, MemoryDecidesQuality) {
     EXPECT_TRUE(big.HighQualityTextures);
 }
 
+TEST_F(UserOptionsTest, MultisamplingTurnedOnByThePlayerStaysOnAtTheNextStart) {
+    JTUserOptions first;
+    first.Load();
+    EXPECT_FALSE(first.MultisampleSet) << "nobody chose yet";
+    first.Multisample = true;
+    first.MultisampleSet = true;
+    ASSERT_TRUE(first.Save());
+
+    JTUserOptions next;
+    next.Multisample = false;
+    next.Load();
+    EXPECT_TRUE(next.Multisample);
+    EXPECT_TRUE(next.MultisampleSet);
+}
+
 TEST_F(UserOptionsTest, SaveAndLoadRoundTrip) {
     JTUserOptions options;
     options.MouseSens = 0.9f;
@@ -139,7 +154,7 @@ TEST_F(UserOptionsTest, SaveAndLoadRoundTrip) {
     EXPECT_EQ(back.ModeDesc.RefreshRate, 60u);
     EXPECT_EQ(back.EnableConsole, 0xC0DEu);
     EXPECT_FALSE(back.Multisample);
-    EXPECT_FALSE(back.MultisampleSet);
+    EXPECT_TRUE(back.MultisampleSet) << "the player's choice is kept";
     EXPECT_FALSE(back.EditorGoodies);
     EXPECT_EQ(std::string(back.PlayerName), name);
 
