@@ -2,6 +2,7 @@
 // the back buffer, its default states, letting everything go in order, the
 // immediate batch and the model library's shared vertex buffer.
 #include "desktop/display/device/display.h"
+#include "desktop/display/surfaces/heap_return.h"
 
 #include "desktop/display/camera/still_camera.h"
 #include "desktop/scene/object/engine_services.h"
@@ -148,7 +149,9 @@ void Display::Release() {
     scaling_.reset();
     zBuffer_.reset();
     // The device goes last: with it the back buffer and the primary.
+    const bool hadDevice = device_ != nullptr;
     device_.reset();
+    if (hadDevice) GiveBackFreeMemory();
 }
 
 bool Display::TakeDeviceLost() {

@@ -3,6 +3,7 @@
 // frames to the window (half height on cards with little memory), the
 // z-buffer and the dynamic vertex buffer.
 #include "desktop/display/device/display.h"
+#include "desktop/display/surfaces/heap_return.h"
 
 #include "desktop/shell/language_table.h"
 #include "desktop/shell/message_boxes.h"
@@ -36,6 +37,7 @@ bool UsableColourDepth(int bitsPerPixel) {
 int32_t Display::Create(platform::Window& window, bool fullScreen, int width, int height,
                         int bitsPerPixel) {
     busy_ = true;
+    KeepBigBlocksApart();
     Release();
 
     highQuality_ = host_.HighQualityMode(width);

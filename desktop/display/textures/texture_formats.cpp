@@ -60,22 +60,14 @@ bool TextureManager::ChooseFormats() {
 }
 
 bool TextureManager::MakeStaging() {
-    for (int level = 0; level < kTextureLevelCount; ++level) {
-        const bool used = level <= workingMaxLevel_;
-        const int side = LevelSide(level);
-        stagingPlain_[size_t(level)] =
-            used
-                ? platform::image::MakeImage(platform::image::PixelFormat(plainFormat_), side, side)
-                : platform::image::Image{};
-        stagingAlpha_[size_t(level)] =
-            used
-                ? platform::image::MakeImage(platform::image::PixelFormat(alphaFormat_), side, side)
-                : platform::image::Image{};
-        if (used &&
-            (stagingPlain_[size_t(level)].Empty() || stagingAlpha_[size_t(level)].Empty())) {
-            ReportFatalError(kEntrySurfaceFailed, "");
-            return false;
-        }
+    // The staging picture is made at the size of the first compressed
+    // level shown; here only the formats it converts to are checked.
+    const bool usable =
+        platform::image::BitsPerPixel(platform::image::PixelFormat(plainFormat_)) > 0 &&
+        platform::image::BitsPerPixel(platform::image::PixelFormat(alphaFormat_)) > 0;
+    if (workingMaxLevel_ >= 0 && !usable) {
+        ReportFatalError(kEntrySurfaceFailed, "");
+        return false;
     }
     stagingMade_ = true;
     return true;

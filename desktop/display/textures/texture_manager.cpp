@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace lumivane {
 
@@ -73,18 +74,39 @@ D3DFORMAT TextureManager::FormatOfKind(int kind) const {
 }
 
 const platform::image::Image* TextureManager::TexelsFor(const TextureLevel& level, int kind) {
+    namespace image = platform::image;
     if (!level.Loaded()) return nullptr;
-    if (!platform::image::IsCompressed(level.pixels.format)) return &level.pixels;
-    // DXT blocks pass through the staging picture of their size, which
-    // holds them in the slot's 16-bit format.
+    if (!image::IsCompressed(level.pixels.format)) return &level.pixels;
     if (!stagingMade_ || level.index < 0 || level.index >= kTextureLevelCount) return nullptr;
-    platform::image::Image& staging = kind == kPixelKindAlpha ? stagingAlpha_[size_t(level.index)]
-                                                              : stagingPlain_[size_t(level.index)];
-    if (staging.Empty()) return nullptr;
-    const platform::image::Image bgra = platform::image::DecompressDxt(level.pixels);
-    if (bgra.Empty() || !platform::image::ConvertImage(bgra, staging.format, staging))
+    // DXT blocks are decompressed one row of blocks at a time into the one
+    // staging picture, in the slot's 16-bit format: no whole-level 32-bit
+    // copy is made, and the staging picture keeps the room of the largest
+    // level shown so far instead of one picture per level and kind.
+    const image::PixelFormat to =
+        image::PixelFormat(kind == kPixelKindAlpha ? alphaFormat_ : plainFormat_);
+    const int width = level.pixels.width, height = level.pixels.height;
+    const size_t rowBytes = image::RowPitch(to, width);
+    const size_t blockRowBytes = image::LevelSize(level.pixels.format, width, 4);
+    if (height % 4 != 0 || blockRowBytes * size_t(height / 4) != level.pixels.pixels.size())
         return nullptr;
-    return &staging;
+    staging_.format = to;
+    staging_.width = width;
+    staging_.height = height;
+    staging_.pixels.resize(rowBytes * size_t(height));
+    stagingStrip_.format = level.pixels.format;
+    stagingStrip_.width = width;
+    stagingStrip_.height = 4;
+    const uint8_t* blocks = level.pixels.pixels.data();
+    for (int y = 0; y < height; y += 4, blocks += blockRowBytes) {
+        stagingStrip_.pixels.assign(blocks, blocks + blockRowBytes);
+        const image::Image bgra = image::DecompressDxt(stagingStrip_);
+        if (bgra.Empty() || !image::ConvertImage(bgra, to, stagingRow_) ||
+            stagingRow_.pixels.size() != rowBytes * 4)
+            return nullptr;
+        std::memcpy(staging_.pixels.data() + size_t(y) * rowBytes, stagingRow_.pixels.data(),
+                    rowBytes * 4);
+    }
+    return &staging_;
 }
 
 TextureSet* TextureManager::GetTexture(std::string_view path, std::string_view group,
@@ -161,6 +183,13 @@ bool TextureManager::Restore(TextureHost& host) {
     return allMade;
 }
 
+void TextureManager::ReleaseStaging() {
+    staging_ = {};
+    stagingStrip_ = {};
+    stagingRow_ = {};
+    stagingMade_ = false;
+}
+
 void TextureManager::ReleaseSurfaces() {
     for (auto& slot : dedicated_)
         slot->ReleaseSurface();
@@ -169,11 +198,7 @@ void TextureManager::ReleaseSurfaces() {
             slot->Attach(nullptr);
             slot->ReleaseSurface();
         }
-    for (auto& image : stagingPlain_)
-        image = {};
-    for (auto& image : stagingAlpha_)
-        image = {};
-    stagingMade_ = false;
+    ReleaseStaging();
 }
 
 void TextureManager::Destroy() {
@@ -183,11 +208,7 @@ void TextureManager::Destroy() {
         ReleaseSet(*set);
     sets_.clear();
     dedicated_.clear();
-    for (auto& image : stagingPlain_)
-        image = {};
-    for (auto& image : stagingAlpha_)
-        image = {};
-    stagingMade_ = false;
+    ReleaseStaging();
     plainFormat_ = alphaFormat_ = D3DFMT_UNKNOWN;
     deviceMaxLevel_ = workingMaxLevel_ = -1;
     measuredTexels_ = 0;

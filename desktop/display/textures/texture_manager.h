@@ -156,6 +156,7 @@ private:
     // Texture formats (texture_formats.cpp).
     bool ChooseFormats();
     bool MakeStaging();
+    void ReleaseStaging();
     // Pool (slot_pool.cpp).
     uint64_t MeasureTexels();
     void FreePool();
@@ -174,10 +175,12 @@ private:
     D3DFORMAT alphaFormat_ = D3DFMT_UNKNOWN;
     int deviceMaxLevel_ = -1;
     int workingMaxLevel_ = -1;
-    // Staging: one plain and one alpha picture per level, where compressed
-    // levels are decompressed on their way to a slot.
-    std::array<platform::image::Image, kTextureLevelCount> stagingPlain_;
-    std::array<platform::image::Image, kTextureLevelCount> stagingAlpha_;
+    // Staging: where compressed levels are decompressed on their way to a
+    // slot, a row of blocks at a time (the strip, its 16-bit row) into one
+    // picture of the level's size.
+    platform::image::Image staging_;
+    platform::image::Image stagingStrip_;
+    platform::image::Image stagingRow_;
     bool stagingMade_ = false;
     uint64_t measuredTexels_ = 0;
     uint32_t frameStamp_ = 0;

@@ -1,6 +1,8 @@
 // Scene: the scene-state file (".mis"): the scene's header, triggers, text
 // slots and variables, the display's block, the world as an object section
 // and the six player blocks, read with every older version's gates.
+#include <malloc.h>
+
 #include <cstring>
 #include <memory>
 
@@ -371,6 +373,10 @@ int Scene::LoadFrom(platform::BinaryReader& file, bool restoring) {
     if (!restoring) startTime = GetSceneClock().gameTime;
     GetSceneBounds() = {heightLimit, radius};
     OpenCompanionTable();
+    // What the last scene's objects took is free now; the system gets it
+    // back, so that scene after scene the program holds no more than the
+    // largest of them.
+    malloc_trim(0);
     return 1;
 }
 
