@@ -133,6 +133,40 @@ TEST_F(LvPointer, ThePointerShowsOverTheWindowOnlyAndNeverInAScreenSaver) {
     }
 }
 
+TEST_F(LvPointer, AHandedWindowsSharedPointerFeedsTheHoldersOutsideTheScreenSaver) {
+    // A desktop, a child window and a screen saver's host, all handed over
+    // by id: the shared pointer of the first two feeds the mouse holder.
+    const std::vector<std::vector<std::string>> lines = {{"2b"}, {"/w2b"}, {"--window-id", "0x2a"}};
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.front());
+        DesktopApp app(Services());
+        ASSERT_TRUE(app.SetUpMode(line));
+        FakeHost* host = windows_.lastHost;
+        ASSERT_NE(host, nullptr);
+        app.MouseState().SetRange(host->width, host->height);
+        host->shared = {Plain(EventType::PointerEnter), Move(1280, 0, 0, 0),
+                        Button(EventType::MouseButtonDown, platform::MouseLeft)};
+        app.PumpEvents();
+        const Mouse& mouse = app.MouseState();
+        if (app.ScreensaverMode()) {
+            EXPECT_EQ(host->sharedPolls, 0) << "its mouse only ends the saver";
+            EXPECT_EQ(mouse.overWindow, 0);
+            EXPECT_EQ(mouse.buttons[Mouse::kPressed][0], 0);
+            continue;
+        }
+        EXPECT_EQ(mouse.overWindow, 1);
+        EXPECT_FLOAT_EQ(mouse.x, 1.0f);
+        EXPECT_FLOAT_EQ(mouse.y, -0.75f);
+        EXPECT_EQ(mouse.buttons[Mouse::kPressed][0], 1);
+        // The next pass: held, no longer pressed; the pointer leaves.
+        host->shared = {Plain(EventType::PointerLeave)};
+        app.PumpEvents();
+        EXPECT_EQ(mouse.buttons[Mouse::kHeld][0], 1);
+        EXPECT_EQ(mouse.buttons[Mouse::kPressed][0], 0);
+        EXPECT_EQ(mouse.overWindow, 0);
+    }
+}
+
 class LvAbortRule : public AppTest {};
 
 TEST_F(LvAbortRule, TheScreensaverStopsOnInputFromTheFourthMove) {
