@@ -95,6 +95,20 @@ TEST(LvInputFeed, EventsFillTheHoldersAndFocusSuspendsThem) {
     EXPECT_EQ(mouse.resumeState, 2);
     feed.Apply(Key(EventType::KeyDown, platform::ScanB));
     EXPECT_TRUE(keyboard.IsKeyDown(0x30));
+
+    // A click within one pass: held and pressed in it, released in the next.
+    feed.BeginPoll();
+    feed.Apply(Button(EventType::MouseButtonDown, platform::MouseLeft));
+    feed.Apply(Button(EventType::MouseButtonUp, platform::MouseLeft));
+    EXPECT_EQ(mouse.buttons[Mouse::kHeld][0], 1);
+    EXPECT_EQ(mouse.buttons[Mouse::kPressed][0], 1);
+    EXPECT_EQ(mouse.buttons[Mouse::kReleased][0], 0);
+    feed.BeginPoll();
+    EXPECT_EQ(mouse.buttons[Mouse::kHeld][0], 0);
+    EXPECT_EQ(mouse.buttons[Mouse::kPressed][0], 0);
+    EXPECT_EQ(mouse.buttons[Mouse::kReleased][0], 1);
+    feed.BeginPoll();
+    EXPECT_EQ(mouse.buttons[Mouse::kReleased][0], 0);
 }
 
 class LvPointer : public AppTest {};
