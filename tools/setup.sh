@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libepoxy-dev libx11-dev libxext-dev libgl1-mesa-dri libegl-mesa0 libegl1
+  libsdl2-dev libepoxy-dev libx11-dev libxext-dev libxi-dev libgl1-mesa-dri libegl-mesa0 libegl1
   libsqlite3-dev libopenal-dev libmpg123-dev libenet-dev
   libjpeg-dev libpng-dev libsquish-dev libfreetype-dev fonts-dejavu-core
   libcurl4-openssl-dev libopenjp2-7-dev libopenjp2-tools

@@ -458,6 +458,18 @@ bool DesktopApp::ShouldAbortLoad() {
 bool DesktopApp::PumpEvents() {
     inputFeed_->BeginPoll();
     events_.Pump();
+    // Nobody sends us the input of a window another program handed over:
+    // its pointer is read where X shares it. A screen saver's mouse only
+    // ends it, and its host watches that itself.
+    // Over a window of our own the scene's arrow is the pointer (the
+    // system's is hidden there); over another program's the system's is.
+    mouse_->systemPointer = host_ && !host_->OwnWindow() ? 1 : 0;
+    if (host_ && !ScreensaverMode() && !desktopScreensaverActive_) {
+        sharedPointer_.clear();
+        host_->SharedPointerEvents(sharedPointer_);
+        for (const platform::Event& e : sharedPointer_)
+            events_.Push(e);
+    }
     platform::Event event;
     while (!quitPosted_ && events_.Poll(event)) {
         if (event.type == platform::EventType::Quit) {

@@ -264,6 +264,7 @@ private:
     std::unique_ptr<Keyboard> keyboard_;
     std::unique_ptr<Mouse> mouse_;
     std::unique_ptr<InputFeed> inputFeed_;
+    std::vector<platform::Event> sharedPointer_; // one pass's shared pointer events
     std::unique_ptr<HostWindow> host_;
     std::unique_ptr<HostWindow> desktopHost_; // kept while the desktop plays the screen saver
     std::unique_ptr<AppDisplay> display_;

@@ -41,6 +41,13 @@ void InputFeed::BeginPoll() {
         std::fill(std::begin(mouse_.buttons[group]), std::end(mouse_.buttons[group]), 0);
     mouse_.dx = mouse_.dy = 0;
     mouse_.wheel = 0;
+    // A click within one pass was held through it; it is let go now.
+    for (int slot = 0; slot < 4; ++slot) {
+        if (!releaseNext_[slot]) continue;
+        releaseNext_[slot] = false;
+        mouse_.buttons[Mouse::kHeld][slot] = 0;
+        mouse_.buttons[Mouse::kReleased][slot] = 1;
+    }
 }
 
 void InputFeed::Suspend(bool suspended) {
@@ -52,6 +59,7 @@ void InputFeed::Suspend(bool suspended) {
         // released: let go of them now.
         std::memset(keyboard_.keyState, 0, sizeof keyboard_.keyState);
         mouse_.ClearButtons();
+        std::fill(std::begin(releaseNext_), std::end(releaseNext_), false);
     } else {
         keyboard_.resumeState = 3;
         mouse_.resumeState = 2;
@@ -111,9 +119,15 @@ void InputFeed::Apply(const platform::Event& event) {
         const int slot = ButtonSlot(event.button.button);
         if (slot < 0) return;
         if (event.type == EventType::MouseButtonDown) {
+            releaseNext_[slot] = false;
             mouse_.buttons[Mouse::kHeld][slot] = 1;
             mouse_.buttons[Mouse::kPressed][slot] = 1;
             if (event.button.clicks >= 2) mouse_.buttons[Mouse::kDoubleClicked][slot] = 1;
+        } else if (mouse_.buttons[Mouse::kPressed][slot]) {
+            // Pressed and released within one pass (a quick click, a slow
+            // frame): the readers see a press come and go over two passes,
+            // never a release without the button having been down.
+            releaseNext_[slot] = true;
         } else {
             mouse_.buttons[Mouse::kHeld][slot] = 0;
             mouse_.buttons[Mouse::kReleased][slot] = 1;

@@ -1,9 +1,10 @@
 // Fills the key and mouse holders from the platform's input events: key
 // states, presses and releases by DIK code, the cursor in -1..1 across and
 // -0.75..0.75 down, button flags and motion. Each main-loop pass starts a
-// new poll; focus lost suspends the holders (everything let go), focus
-// gained resumes them. Whether the pointer is over the window follows its
-// motion, entering and leaving.
+// new poll (a button pressed and released within one is let go at the
+// next, so that every click is seen held once); focus lost suspends the
+// holders (everything let go), focus gained resumes them. Whether the pointer is over the window
+// follows its motion, entering and leaving.
 #pragma once
 
 #include "platform/events.h"
@@ -33,6 +34,8 @@ private:
     Mouse& mouse_;
     bool suspended_ = false;
     bool pointerShown_ = true;
+    // Buttons released in the pass they were pressed in: let go next pass.
+    bool releaseNext_[4] = {};
 };
 
 } // namespace lumivane

@@ -5,6 +5,7 @@
 #include "platform/gl_context.h"
 #include "platform/pixel_window.h"
 #include "platform/window.h"
+#include "platform/x11_shared_pointer.h"
 #include "platform/x11_windows.h"
 
 namespace lumivane {
@@ -30,9 +31,20 @@ public:
         platform::ForeignWindowState state;
         return !platform::QueryX11Window(id_, state) || !state.viewable;
     }
+    void SharedPointerEvents(std::vector<platform::Event>& out) override {
+        // Opened with the first poll, once: a window that cannot be read
+        // (no X server, gone) is not asked again.
+        if (!pointerTried_) {
+            pointerTried_ = true;
+            pointer_ = platform::SharedPointer::Open(id_);
+        }
+        if (pointer_) pointer_->Poll(out);
+    }
 
 private:
     uint64_t id_;
+    bool pointerTried_ = false;
+    std::unique_ptr<platform::SharedPointer> pointer_;
 };
 
 // One of the program's own windows, with an optional black backdrop behind it.
@@ -100,6 +112,9 @@ public:
         desc.height = height;
         auto window = platform::Window::Create(desc);
         if (!window) return nullptr;
+        // The scene draws its own, animated arrow where the pointer is: the
+        // system's is hidden over the window, so only one shows.
+        platform::ShowMouseCursor(false);
         return std::make_unique<ProgramWindow>(std::move(window), nullptr);
     }
 

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+#include "platform/events.h"
 
 namespace platform {
 class Window;
@@ -27,6 +30,11 @@ public:
     // null for a window of another program (the display then draws into
     // the X11 window of Handle()).
     virtual platform::Window* OwnWindow() { return nullptr; }
+    // What the pointer did over a window of another program since the last
+    // call, read without taking its input from that program (nobody sends
+    // us that window's input). The program's own windows add nothing: their
+    // input comes through the event queue.
+    virtual void SharedPointerEvents(std::vector<platform::Event>& out) { (void)out; }
 };
 
 } // namespace lumivane

@@ -222,9 +222,9 @@ void CommandInterface::DrawCursorQuad(OverlayCanvas& canvas, int id, int frame) 
 void CommandInterface::DrawCursor(OverlayCanvas& canvas, const OverlayLook& look) {
     const UserInputWords& words = GetUserInputWords();
     // No pointer where the mouse is not (nor ever in a screen saver, whose
-    // mouse only ends it).
+    // mouse only ends it), and none over the window system's own.
     const Mouse* mouse = GetMouseHolder();
-    if (!mouse || !mouse->overWindow) return;
+    if (!mouse || !mouse->overWindow || mouse->systemPointer) return;
     if (!cursorEnabled || cursorId <= kCursorNone || cursorId > kCursorCount ||
         !(words.permission[0] & kAllowCursorShape) || (mode == kModeIdle && look.paused))
         return;

@@ -35,6 +35,13 @@ bool Button(const Mouse& mouse, int group, int button) {
     return mouse.buttons[group][button] != 0;
 }
 
+// Where no pointer is known over the window (none came yet, it left, or a
+// screen saver's mouse only ends it) the cursor's position says nothing:
+// no unit and no overlay entity lies under it.
+bool PointerKnown(const Mouse& mouse) {
+    return mouse.overWindow != 0;
+}
+
 void SetDragging(bool dragging) {
     if (CameraLink* camera = GetCameraLink()) camera->SetDragging(dragging);
 }
@@ -138,6 +145,11 @@ void CommandInterface::UpdateIdle() {
     const bool ordering = words.permission[1] & kAllowOrders;
 
     candidates.Clear();
+    if (!PointerKnown(mouse)) {
+        overlayUnderCursor = 0;
+        ChooseCursorShape();
+        return;
+    }
     if (Entity* unit = UnitUnderCursor()) candidates.Add(unit);
 
     const bool doubleClick = Button(mouse, Mouse::kDoubleClicked, kLeft);
@@ -206,7 +218,7 @@ void CommandInterface::UpdateOrderPending() {
     currentScreen[0] = cursorX;
     currentScreen[1] = cursorY;
     candidates.Clear();
-    Entity* unit = UnitUnderCursor();
+    Entity* unit = PointerKnown(mouse) ? UnitUnderCursor() : nullptr;
     if (unit) candidates.Add(unit);
     if (Button(mouse, Mouse::kHeld, kLeft)) {
         const bool movedAway = std::fabs(cursorX - pressScreen[0]) >= kBoxStartDistance;
@@ -250,7 +262,7 @@ void CommandInterface::UpdateBoxSelect() {
         if (World* world = GetWorld()) CountInBox(world->Root());
         FilterCandidates(ctrl, shift);
         if (std::fabs(cursorX - pressScreen[0]) < kBoxReturnDistance && pressOnGround && ordering) {
-            Entity* unit = UnitUnderCursor();
+            Entity* unit = PointerKnown(mouse) ? UnitUnderCursor() : nullptr;
             if (!unit || unit->handle != pressedUnit) mode = kModeOrderPending;
         }
         cursorId = kCursorNone;
@@ -295,7 +307,7 @@ void CommandInterface::EndBoxSelection(bool ctrl, bool shift) {
     const float dy = currentScreen[1] - pressScreen[1];
     if (std::sqrt(dx * dx + dy * dy) < kClickSize) {
         if (ctrl) return;
-        Entity* unit = UnitUnderCursor();
+        Entity* unit = PointerKnown(*GetMouseHolder()) ? UnitUnderCursor() : nullptr;
         if (unit) {
             words.events[0] |= kEventSelected;
             if (!shift) PlayCue(InterfaceCue::UnitSelected);

@@ -43,6 +43,10 @@ public:
     // 1 while the pointer is over the display's window: the cursor is drawn
     // only then, so no pointer stands where the mouse is not.
     int32_t overWindow = 0;
+    // 1 while the pointer over the window is the window system's (a window
+    // of another program, whose pointer is not ours to hide): the scene
+    // then draws no arrow of its own, so that one pointer shows.
+    int32_t systemPointer = 0;
 };
 
 } // namespace lumivane

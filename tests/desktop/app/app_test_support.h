@@ -30,11 +30,19 @@ public:
         return exists;
     }
     bool IsCovered() override { return covered; }
+    void SharedPointerEvents(std::vector<platform::Event>& out) override {
+        ++sharedPolls;
+        out.insert(out.end(), shared.begin(), shared.end());
+        shared.clear();
+    }
 
     uint64_t id;
     bool exists;
     bool covered = false;
     int width = 1280, height = 1024;
+    // What the window's shared pointer gives at the next poll.
+    std::vector<platform::Event> shared;
+    int sharedPolls = 0;
 };
 
 // What the scripted windows were asked, shared with the test.

@@ -95,6 +95,20 @@ TEST(LvInputFeed, EventsFillTheHoldersAndFocusSuspendsThem) {
     EXPECT_EQ(mouse.resumeState, 2);
     feed.Apply(Key(EventType::KeyDown, platform::ScanB));
     EXPECT_TRUE(keyboard.IsKeyDown(0x30));
+
+    // A click within one pass: held and pressed in it, released in the next.
+    feed.BeginPoll();
+    feed.Apply(Button(EventType::MouseButtonDown, platform::MouseLeft));
+    feed.Apply(Button(EventType::MouseButtonUp, platform::MouseLeft));
+    EXPECT_EQ(mouse.buttons[Mouse::kHeld][0], 1);
+    EXPECT_EQ(mouse.buttons[Mouse::kPressed][0], 1);
+    EXPECT_EQ(mouse.buttons[Mouse::kReleased][0], 0);
+    feed.BeginPoll();
+    EXPECT_EQ(mouse.buttons[Mouse::kHeld][0], 0);
+    EXPECT_EQ(mouse.buttons[Mouse::kPressed][0], 0);
+    EXPECT_EQ(mouse.buttons[Mouse::kReleased][0], 1);
+    feed.BeginPoll();
+    EXPECT_EQ(mouse.buttons[Mouse::kReleased][0], 0);
 }
 
 class LvPointer : public AppTest {};
@@ -130,6 +144,40 @@ TEST_F(LvPointer, ThePointerShowsOverTheWindowOnlyAndNeverInAScreenSaver) {
         app.PumpEvents();
         EXPECT_EQ(app.MouseState().overWindow, app.ScreensaverMode() ? 0 : 1)
             << (line.empty() ? "(no arguments)" : line.front());
+    }
+}
+
+TEST_F(LvPointer, AHandedWindowsSharedPointerFeedsTheHoldersOutsideTheScreenSaver) {
+    // A desktop, a child window and a screen saver's host, all handed over
+    // by id: the shared pointer of the first two feeds the mouse holder.
+    const std::vector<std::vector<std::string>> lines = {{"2b"}, {"/w2b"}, {"--window-id", "0x2a"}};
+    for (const auto& line : lines) {
+        SCOPED_TRACE(line.front());
+        DesktopApp app(Services());
+        ASSERT_TRUE(app.SetUpMode(line));
+        FakeHost* host = windows_.lastHost;
+        ASSERT_NE(host, nullptr);
+        app.MouseState().SetRange(host->width, host->height);
+        host->shared = {Plain(EventType::PointerEnter), Move(1280, 0, 0, 0),
+                        Button(EventType::MouseButtonDown, platform::MouseLeft)};
+        app.PumpEvents();
+        const Mouse& mouse = app.MouseState();
+        if (app.ScreensaverMode()) {
+            EXPECT_EQ(host->sharedPolls, 0) << "its mouse only ends the saver";
+            EXPECT_EQ(mouse.overWindow, 0);
+            EXPECT_EQ(mouse.buttons[Mouse::kPressed][0], 0);
+            continue;
+        }
+        EXPECT_EQ(mouse.overWindow, 1);
+        EXPECT_FLOAT_EQ(mouse.x, 1.0f);
+        EXPECT_FLOAT_EQ(mouse.y, -0.75f);
+        EXPECT_EQ(mouse.buttons[Mouse::kPressed][0], 1);
+        // The next pass: held, no longer pressed; the pointer leaves.
+        host->shared = {Plain(EventType::PointerLeave)};
+        app.PumpEvents();
+        EXPECT_EQ(mouse.buttons[Mouse::kHeld][0], 1);
+        EXPECT_EQ(mouse.buttons[Mouse::kPressed][0], 0);
+        EXPECT_EQ(mouse.overWindow, 0);
     }
 }
 

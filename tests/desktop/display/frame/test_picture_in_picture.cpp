@@ -120,3 +120,63 @@ TEST_F(LvPictureInPicture, TheInspectedUnitShowsInAFramedSquareBesideItWhileTheD
     EXPECT_EQ(commands.InspectedEntity(), nullptr);
     EXPECT_LT(FrameShare(InsetFor(*unit)), 0.1);
 }
+
+// The cursor's position means something only while the pointer is over the
+// window: with none known (none came yet, it left, a screen saver) a unit
+// standing right where the cursor rests gets no hover label and no inset;
+// once the pointer comes over it, both show.
+TEST_F(LvPictureInPicture, WithoutAPointerOverTheWindowNoUnitIsUnderTheCursor) {
+    Start(320, 180, "scenes\\fleet.mis");
+    Display& display = runner.Draw();
+    display.LoadOverlayTextures(&runner.script, false, false);
+    Ship* unit = nullptr;
+    for (int i = 0; i < runner.world.EntityCount() && !unit; ++i)
+        if (Ship* ship = AsShip(runner.world.EntityAt(i));
+            ship && ship->owner && ship->owner->index == 0 && !ship->squad)
+            unit = ship;
+    ASSERT_NE(unit, nullptr);
+    RunFrames(20); // the scene shows its head-up display
+    ASSERT_TRUE(GetHud().hudOn);
+    // The unit in the middle of the picture, where the cursor rests when no
+    // pointer position ever came; far enough for an inset.
+    auto aim = [&] {
+        Vec3 away{0, 1, 1};
+        away.Normalize();
+        const Vec3 from = unit->position + away * (unit->radius * 40.0f);
+        Look(from, unit->position - from);
+    };
+    mouse = Mouse();
+    mouse.SetRange(320, 180);
+    ASSERT_EQ(mouse.overWindow, 0);
+    CommandInterface& commands = GetCommandInterface();
+    const OverlayState& overlay = display.Overlay();
+    for (int i = 0; i < 3; ++i) {
+        aim();
+        Frame();
+    }
+    EXPECT_EQ(commands.candidates.Count(), 0);
+    EXPECT_EQ(commands.InspectedEntity(), nullptr);
+    EXPECT_EQ(overlay.Find(kHoverName), nullptr);
+    EXPECT_LT(FrameShare(InsetFor(*unit)), 0.1);
+
+    // The pointer comes over the window at that spot.
+    mouse.overWindow = 1;
+    aim();
+    Frame();
+    ASSERT_EQ(commands.Candidates(), std::vector<Entity*>{unit});
+    EXPECT_EQ(commands.InspectedEntity(), unit);
+    EXPECT_NE(overlay.Find(kHoverName), nullptr);
+    EXPECT_GT(FrameShare(InsetFor(*unit)), 0.9);
+
+    // It leaves: the label goes at once, the inset after its half second.
+    mouse.overWindow = 0;
+    aim();
+    Frame();
+    EXPECT_EQ(commands.candidates.Count(), 0);
+    EXPECT_EQ(overlay.Find(kHoverName), nullptr);
+    RunFrames(15);
+    aim();
+    Frame();
+    EXPECT_EQ(commands.InspectedEntity(), nullptr);
+    EXPECT_LT(FrameShare(InsetFor(*unit)), 0.1);
+}

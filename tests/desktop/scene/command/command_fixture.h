@@ -84,10 +84,11 @@ protected:
         SetCameraLink(nullptr);
     }
 
-    // One frame of the handler with the cursor at x, y.
+    // One frame of the handler with the pointer over the window at x, y.
     void Frame(float x, float y) {
         mouse.x = x;
         mouse.y = y;
+        mouse.overWindow = 1;
         GetUserInputWords().events[0] = GetUserInputWords().events[1] = 0;
         commands.Update();
         for (auto& group : {Mouse::kPressed, Mouse::kReleased, Mouse::kDoubleClicked})

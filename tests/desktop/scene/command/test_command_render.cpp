@@ -157,6 +157,13 @@ TEST_F(LvCommandRender, TheCursorShowsOnlyWhereThePointerIs) {
     test::RecordingOverlay resized;
     commands.Render(resized, {});
     EXPECT_EQ(resized.Count(true), 0);
+    // Over a window of another program its owner's pointer shows: the
+    // scene adds no second one.
+    mouse.overWindow = 1;
+    mouse.systemPointer = 1;
+    test::RecordingOverlay foreign;
+    commands.Render(foreign, {});
+    EXPECT_EQ(foreign.Count(true), 0);
 }
 
 } // namespace
