@@ -22,6 +22,9 @@ constexpr int32_t JTNET_OK = 0;
 constexpr int32_t JTNET_E_FAIL = static_cast<int32_t>(0x80004005);   // nothing started
 constexpr int32_t JTNET_E_NOHOST = static_cast<int32_t>(0x86660101); // no host found to join
 constexpr int32_t JTNET_PENDING = static_cast<int32_t>(0x8000000A);  // still trying
+// A host was found, but its game did not answer in time / refused the join.
+constexpr int32_t JTNET_E_NOANSWER = static_cast<int32_t>(0x86660102);
+constexpr int32_t JTNET_E_REFUSED = static_cast<int32_t>(0x86660103);
 
 // One session found on the network (a record of the host list). The list is
 // circular with a sentinel: walk it from GetHostList() until GetHostListEnd().
@@ -97,18 +100,35 @@ public:
     // Hosts "<player name>'s Game"; JTNET_OK, or JTNET_E_FAIL with no session.
     int32_t HostGame();
     // Joins the host'th valid record of the host list (as the list is shown);
-    // false when there is none or the join fails.
+    // false when there is none or the join fails. It returns only when the
+    // host has answered or the join time is out.
     bool JoinGame(int host);
+    // The same step by step, so that the caller goes on drawing and reading
+    // keys meanwhile: StartJoinGame asks the host (JTNET_PENDING, or
+    // JTNET_E_NOHOST without such a record, JTNET_E_FAIL when nothing could
+    // be started); ContinueJoinGame, called once a frame, answers
+    // JTNET_PENDING until the host's game has accepted (JTNET_OK, in session)
+    // or refused (JTNET_E_REFUSED) or the join time is out
+    // (JTNET_E_NOANSWER). CancelJoinGame gives the join up at once.
+    int32_t StartJoinGame(int host);
+    int32_t ContinueJoinGame();
+    void CancelJoinGame();
+    bool IsJoining() const;
+    // The address of the host being joined, or last joined.
+    const char* GetJoinAddress() const;
     // The direct path of "-host"/"-connect": hosts "Rookfall Session", or
-    // finds the named host (five tries) and joins it. JTNET_E_FAIL or
-    // JTNET_E_NOHOST when that fails; the program goes on either way. It
-    // returns only when done (up to five host time-outs).
+    // finds the named host (five tries) and joins it. JTNET_E_FAIL,
+    // JTNET_E_NOHOST (nobody answered the search), JTNET_E_NOANSWER or
+    // JTNET_E_REFUSED (the host answered the search but its game did not
+    // take the join) when that fails; the program goes on either way. It
+    // returns only when done (up to five host time-outs and a join time).
     int32_t ConnectUsingLobbySettings();
     // The same step by step, so that the caller goes on drawing and reading
     // keys meanwhile: StartDirectConnect hosts at once, or starts the first
-    // search for the named host; ContinueDirectConnect, called once a
-    // frame, answers JTNET_PENDING while the tries go on, then JTNET_OK,
-    // JTNET_E_FAIL or JTNET_E_NOHOST (and that result from then on).
+    // search for the named host (its name is resolved here, once);
+    // ContinueDirectConnect, called once a frame, answers JTNET_PENDING
+    // while the tries and the join go on, then one of the results above
+    // (and that result from then on).
     // Without "-host" or "-connect" there is nothing to do: JTNET_OK with no
     // session. StopDirectConnect gives the tries up.
     static constexpr int kDirectConnectAttempts = 5;
@@ -133,6 +153,10 @@ public:
     // queued messages in arrival order, a bounded number of data blocks a
     // frame (a peer that sends faster than that for long is dropped).
     void Update();
+    // Called by the listener while it is handed a message: that message and
+    // every one after it wait, in their order, for the next Update (for a
+    // request that can be carried out only once a frame).
+    void PostponeDelivery();
 
     // Who receives messages 31-33; null gives a fresh id that names nobody,
     // so they fall to the game object.
@@ -154,6 +178,8 @@ public:
     void SetBindAddress(const char* address);
     void SetMaxPlayers(int maxPlayers);
     void SetEnumRetryInterval(uint32_t ms);
+    // How long a join waits for the host's game to answer (5000 ms).
+    void SetJoinTimeout(uint32_t ms);
     uint16_t GetSessionPort() const;
     uint16_t GetSessionDiscoveryPort() const;
     const char* GetSessionName() const;

@@ -278,6 +278,15 @@ void NetDiscoveryResponder::Run() {
     }
 }
 
+std::string ResolveIPv4Text(const std::string& name) {
+    uint32_t addr = 0;
+    if (name.empty() || !ResolveIPv4(name, addr)) return {};
+    char text[INET_ADDRSTRLEN] = {};
+    in_addr in{};
+    in.s_addr = addr;
+    return inet_ntop(AF_INET, &in, text, sizeof text) ? text : std::string();
+}
+
 // ------------------------------------------------------------------ browser
 
 NetBrowser::~NetBrowser() {

@@ -40,6 +40,11 @@ struct NetHostFound {
 // empty, else the local broadcast address.
 std::vector<std::string> NetDiscoveryTargets();
 
+// A host name or dotted address as a dotted IPv4 address (empty when it does
+// not resolve). A name may make the resolver wait, so a caller that repeats
+// tries to one host resolves it once.
+std::string ResolveIPv4Text(const std::string& name);
+
 // Datagram layouts, shared by responder, browser and tests. A query is magic,
 // version, pad, application id and a time stamp (26 bytes); an answer adds the
 // instance, game port, players, limit and the name with its length byte.

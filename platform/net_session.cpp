@@ -186,6 +186,26 @@ bool NetSession::Host(const NetHostConfig& config, std::string* error) {
 
 bool NetSession::Join(const std::string& addressText, uint16_t port, uint32_t timeoutMs,
                       std::string* error) {
+    if (!BeginJoin(addressText, port, error)) return false;
+    {
+        std::unique_lock lock(joinMutex_);
+        joinSignal_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [this] { return joinState_ != 0; });
+    }
+    switch (JoinProgress(error)) {
+    case JoinStatus::Accepted:
+        return true;
+    case JoinStatus::Refused:
+        return false;
+    case JoinStatus::Waiting:
+        break;
+    }
+    Shutdown();
+    SetError(error, "no answer from " + addressText + ":" + std::to_string(port) + " in time");
+    return false;
+}
+
+bool NetSession::BeginJoin(const std::string& addressText, uint16_t port, std::string* error) {
     if (!ClearEndedSession()) {
         SetError(error, "a session is already running");
         return false;
@@ -194,8 +214,11 @@ bool NetSession::Join(const std::string& addressText, uint16_t port, uint32_t ti
         SetError(error, "network transport could not be initialised");
         return false;
     }
+    // A dotted address (what discovery reports) is taken as it stands; only
+    // a name asks the resolver, which may take its time.
     ENetAddress address{};
-    if (enet_address_set_host(&address, addressText.c_str()) != 0) {
+    if (enet_address_set_host_ip(&address, addressText.c_str()) != 0 &&
+        enet_address_set_host(&address, addressText.c_str()) != 0) {
         SetError(error, "cannot resolve host " + addressText);
         return false;
     }
@@ -223,19 +246,23 @@ bool NetSession::Join(const std::string& addressText, uint16_t port, uint32_t ti
     impl_->welcomed = false;
     impl_->others.clear();
     StartService();
+    return true;
+}
 
-    std::unique_lock lock(joinMutex_);
-    bool answered = joinSignal_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                         [this] { return joinState_ != 0; });
-    bool accepted = answered && joinState_ == 1;
-    std::string why =
-        answered ? joinError_
-                 : "no answer from " + addressText + ":" + std::to_string(port) + " in time";
-    lock.unlock();
-    if (accepted) return true;
-    Shutdown();
+NetSession::JoinStatus NetSession::JoinProgress(std::string* error) {
+    int state;
+    std::string why;
+    {
+        std::lock_guard lock(joinMutex_);
+        state = joinState_;
+        why = joinError_;
+    }
+    if (state == 0) return impl_->host ? JoinStatus::Waiting : JoinStatus::Refused;
+    if (state == 1) return JoinStatus::Accepted;
+    // Refused: the husk goes at once, so the next join or host finds room.
+    if (impl_->host && !active_) Shutdown();
     SetError(error, why.empty() ? "the host refused the connection" : why);
-    return false;
+    return JoinStatus::Refused;
 }
 
 bool NetSession::Send(NetPlayerId to, const void* data, size_t size) {

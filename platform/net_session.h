@@ -94,6 +94,15 @@ public:
     bool Join(const std::string& address, uint16_t port, uint32_t timeoutMs,
               std::string* error = nullptr);
 
+    // The same without waiting, for a caller that goes on with its frames:
+    // BeginJoin asks the host (false, with a reason, when even that cannot
+    // be done) and JoinProgress, asked as often as the caller likes, tells
+    // whether the host has answered. A refusal leaves nothing running; a
+    // host that never answers is given up by the caller with Leave.
+    enum class JoinStatus { Waiting, Accepted, Refused };
+    bool BeginJoin(const std::string& address, uint16_t port, std::string* error = nullptr);
+    JoinStatus JoinProgress(std::string* error = nullptr);
+
     // Queues a guaranteed block for one player or for kNetAllPlayers (every
     // other player). False when not in a session, the block is empty or the
     // player is unknown.

@@ -209,6 +209,7 @@ private:
     int selected = -1;
     uint32_t lastMoveTime = 0;
     int networkNewGameFrame = -1; // the frame that took the peer's last new-game request
+    int networkNewGameMoves = 0;  // the moves of the game just after it
     JTEntity* banner = nullptr;
     JTEntity* helpText = nullptr;
     bool helpOn = false;

@@ -62,6 +62,21 @@ void StartNetworkGame(bool hosting) {
     game.PlaceCameraBehind(hosting ? chess::White : chess::Black);
 }
 
+// Why a join did not come about, in the player's words; where is the
+// address or name of the host asked.
+std::string JoinFailure(int32_t result, const std::string& where) {
+    switch (result) {
+    case JTNET_E_NOANSWER:
+        return "The game at " + where + " did not answer";
+    case JTNET_E_REFUSED:
+        return "The game at " + where + " refused to let you join";
+    case JTNET_E_NOHOST:
+        return "No network game was found at " + where;
+    default:
+        return "The network game could not be started";
+    }
+}
+
 } // namespace
 
 // --- play mode ----------------------------------------------------------------
@@ -133,9 +148,12 @@ void LanMenu::Build() {
 }
 
 unsigned LanMenu::Message(JTID* from, JTID* to, unsigned msg, void* data) {
-    // However the menu is left, the search for games ends with it.
-    if (msg == JTMSG_REMOVED && searching && gpJTNetwork) {
-        gpJTNetwork->StopEnumHosts();
+    // However the menu is left, the search for games ends with it, and so
+    // does a join the host has not answered yet.
+    if (msg == JTMSG_REMOVED && gpJTNetwork) {
+        if (joining) gpJTNetwork->CancelJoinGame();
+        joining = false;
+        if (searching) gpJTNetwork->StopEnumHosts();
         searching = false;
     }
     return ChessMenuDialog::Message(from, to, msg, data);
@@ -143,7 +161,9 @@ unsigned LanMenu::Message(JTID* from, JTID* to, unsigned msg, void* data) {
 
 void LanMenu::Update(JTSequencer* sequencer) {
     ChessMenuDialog::Update(sequencer);
-    if (IsCurrent()) RefreshHosts();
+    if (!IsCurrent()) return;
+    RefreshHosts();
+    if (joining) ContinueJoin();
 }
 
 void LanMenu::RefreshHosts() {
@@ -176,25 +196,57 @@ void LanMenu::StoreName() {
 }
 
 void LanMenu::Used(const JTID& control, int item) {
+    if (control == cancelButton) {
+        // At once, whatever is under way.
+        if (gpJTNetwork) {
+            if (joining) gpJTNetwork->CancelJoinGame();
+            gpJTNetwork->StopEnumHosts();
+        }
+        joining = false;
+        searching = false;
+        Game().ReplaceMenu(kMenuMain);
+        return;
+    }
+    // One join at a time, and no hosting beside it.
+    if (joining) {
+        BeepInvalid();
+        return;
+    }
     if (Is(control, list)) {
         const intptr_t host = reinterpret_cast<intptr_t>(list->GetItemData(item));
         if (host >= 0) Join(int(host));
     } else if (control == hostButton) {
         Host();
-    } else if (control == cancelButton) {
-        if (gpJTNetwork) gpJTNetwork->StopEnumHosts();
-        searching = false;
-        Game().ReplaceMenu(kMenuMain);
     }
 }
 
 void LanMenu::Join(int host) {
+    if (!gpJTNetwork) return;
     StoreName();
-    // A join that fails keeps the menu and its search.
-    if (!gpJTNetwork || !gpJTNetwork->JoinGame(host)) {
+    // The host's game is asked here and heard from in the frames that
+    // follow; the menu and its list stay meanwhile.
+    const int32_t result = gpJTNetwork->StartJoinGame(host);
+    if (result != JTNET_PENDING) {
         BeepInvalid();
+        if (result != JTNET_E_NOHOST)
+            Game().ShowNotice(JoinFailure(result, gpJTNetwork->GetJoinAddress()).c_str());
         return;
     }
+    joining = true;
+    Game().ShowNotice(("Joining " + std::string(gpJTNetwork->GetSessionName()) + "...").c_str());
+}
+
+void LanMenu::ContinueJoin() {
+    const int32_t result = gpJTNetwork->ContinueJoinGame();
+    if (result == JTNET_PENDING) return;
+    joining = false;
+    if (result != JTNET_OK) {
+        // A failed join keeps the menu, and its list goes on refreshing.
+        BeepInvalid();
+        Game().ShowNotice(JoinFailure(result, gpJTNetwork->GetJoinAddress()).c_str());
+        return;
+    }
+    Game().ShowNotice("");
     gpJTNetwork->StopEnumHosts();
     searching = false;
     StartNetworkGame(false);
@@ -321,8 +373,7 @@ void LobbyMenu::Connected() {
 
 void LobbyMenu::Failed(int32_t result) {
     failed = true;
-    Show(result == JTNET_E_NOHOST ? "No network game was found at " + host
-                                  : std::string("The network game could not be started"));
+    Show(JoinFailure(result, host));
     // Nothing more happens here: the player reads it and goes back.
     if (JTEntity* cancel = dynamic_cast<JTEntity*>(gpJTIDMap->Find(&cancelButton)))
         SetText(cancel, "Back");

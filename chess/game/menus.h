@@ -201,6 +201,9 @@ public:
     JTList* GetList() const { return list; }
     JTEdit* GetEdit() const { return edit; }
     const JTID& GetHostButton() const { return hostButton; }
+    const JTID& GetCancelButton() const { return cancelButton; }
+    // A join has been asked for and the host's game has not answered yet.
+    bool IsJoining() const { return joining; }
 
 protected:
     void Build() override;
@@ -210,6 +213,8 @@ private:
     void RefreshHosts();
     void StoreName();
     void Join(int host);
+    // Once a frame while joining: begins the game, or says why not.
+    void ContinueJoin();
     void Host();
 
     JTEdit* edit = nullptr;
@@ -217,6 +222,7 @@ private:
     JTID hostButton;
     JTID cancelButton;
     bool searching = false;
+    bool joining = false;
 };
 
 // 19: hosting, until the opponent joins.

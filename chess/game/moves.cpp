@@ -119,8 +119,15 @@ void ChessGame::NetworkData(const void* data) {
         if (block->nSize != ChessNetNewGame::kSize) return;
         // One request a frame is taken: a new game rebuilds the world, and
         // the old world goes only at the frame's end, so a burst of requests
-        // would hold the frame and pile up worlds.
-        if (networkNewGameFrame == gnFrame) return;
+        // would hold the frame and pile up worlds. A second one with no move
+        // since the first asks for what is already there; after a move it
+        // waits for the next frame, and what the peer sent after it waits
+        // behind it, so the peer's order holds.
+        if (networkNewGameFrame == gnFrame) {
+            if (moves.GetCount() == networkNewGameMoves) return;
+            if (gpJTNetwork) gpJTNetwork->PostponeDelivery();
+            return;
+        }
         networkNewGameFrame = gnFrame;
         if (GetCurrentMenu() == kMenuNameGame) {
             if (menuDialogs && currentDialog) menuDialogs->NewGameRequested(currentDialog);
@@ -128,6 +135,7 @@ void ChessGame::NetworkData(const void* data) {
             CloseToBoard();
             StartNewGame();
         }
+        networkNewGameMoves = moves.GetCount();
         break;
     default:
         break;

@@ -59,6 +59,21 @@ int32_t JTNetwork::HostGame() {
 bool JTNetwork::JoinGame(int host) {
     return m_core->JoinGame(host);
 }
+int32_t JTNetwork::StartJoinGame(int host) {
+    return m_core->StartJoinGame(host);
+}
+int32_t JTNetwork::ContinueJoinGame() {
+    return m_core->ContinueJoinGame();
+}
+void JTNetwork::CancelJoinGame() {
+    m_core->CancelJoinGame();
+}
+bool JTNetwork::IsJoining() const {
+    return m_core->IsJoining();
+}
+const char* JTNetwork::GetJoinAddress() const {
+    return m_core->GetJoinAddress();
+}
 int32_t JTNetwork::ConnectUsingLobbySettings() {
     return m_core->ConnectUsingLobbySettings();
 }
@@ -88,6 +103,9 @@ void JTNetwork::LeaveGame() {
 }
 void JTNetwork::Update() {
     m_core->Update();
+}
+void JTNetwork::PostponeDelivery() {
+    m_core->PostponeDelivery();
 }
 
 void JTNetwork::SetListener(JTID* listener) {
@@ -135,6 +153,9 @@ void JTNetwork::SetMaxPlayers(int maxPlayers) {
 }
 void JTNetwork::SetEnumRetryInterval(uint32_t ms) {
     m_core->SetEnumRetryInterval(ms);
+}
+void JTNetwork::SetJoinTimeout(uint32_t ms) {
+    m_core->SetJoinTimeout(ms);
 }
 uint16_t JTNetwork::GetSessionPort() const {
     return m_core->GetSessionPort();

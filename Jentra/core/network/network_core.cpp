@@ -6,9 +6,11 @@
 #include "Jentra/JTMessages.h"
 #include "platform/clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -130,31 +132,87 @@ int32_t JTNetworkCore::HostGame() {
     return HostSession(sessionName_) ? JTNET_OK : JTNET_E_FAIL;
 }
 
-bool JTNetworkCore::JoinAt(const char* address, uint16_t port) {
+int32_t JTNetworkCore::BeginJoinAt(const std::string& address, uint16_t port) {
+    StopJoin();
+    joinAddress_ = address;
     std::string error;
-    if (!session_.Join(address, port, joinTimeoutMs_, &error)) {
-        std::fprintf(stderr, "network: cannot join %s:%u: %s\n", address, port, error.c_str());
-        return false;
+    if (!session_.BeginJoin(address, port, &error)) {
+        std::fprintf(stderr, "network: cannot join %s:%u: %s\n", address.c_str(), port,
+                     error.c_str());
+        joinResult_ = JTNET_E_FAIL;
+        return joinResult_;
     }
-    inSession_ = true;
-    return true;
+    joining_ = true;
+    joinDeadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(joinTimeoutMs_);
+    return JTNET_PENDING;
 }
 
-bool JTNetworkCore::JoinGame(int host) {
+int32_t JTNetworkCore::PollJoin() {
+    if (!joining_) return joinResult_;
+    std::string error;
+    switch (session_.JoinProgress(&error)) {
+    case platform::NetSession::JoinStatus::Accepted:
+        joining_ = false;
+        inSession_ = true;
+        joinResult_ = JTNET_OK;
+        return joinResult_;
+    case platform::NetSession::JoinStatus::Refused:
+        joining_ = false;
+        std::fprintf(stderr, "network: cannot join %s: %s\n", joinAddress_.c_str(), error.c_str());
+        joinResult_ = JTNET_E_REFUSED;
+        return joinResult_;
+    case platform::NetSession::JoinStatus::Waiting:
+        break;
+    }
+    if (std::chrono::steady_clock::now() < joinDeadline_) return JTNET_PENDING;
+    // The search heard of the game, but the game itself keeps silent.
+    session_.Leave();
+    joining_ = false;
+    std::fprintf(stderr, "network: the game at %s did not answer in %u ms\n", joinAddress_.c_str(),
+                 joinTimeoutMs_);
+    joinResult_ = JTNET_E_NOANSWER;
+    return joinResult_;
+}
+
+void JTNetworkCore::StopJoin() {
+    if (!joining_) return;
+    session_.Leave();
+    joining_ = false;
+    joinResult_ = JTNET_E_FAIL;
+}
+
+int32_t JTNetworkCore::StartJoinGame(int host) {
     isHost_ = false;
-    char address[sizeof(DPHostEnumInfo::szAddress)];
+    std::string address;
     uint16_t port = 0;
     {
         // The list is held only while the host's address is copied, not
         // while connecting.
         std::lock_guard lock(hostListMutex_);
         DPHostEnumInfo* entry = hosts_.FindValid(host);
-        if (!entry) return false;
-        std::memcpy(address, entry->szAddress, sizeof address);
+        if (!entry) return JTNET_E_NOHOST;
+        address = entry->szAddress;
         std::snprintf(sessionName_, sizeof sessionName_, "%s", entry->szSessionName);
         port = entry->wPort;
     }
-    return JoinAt(address, port);
+    return BeginJoinAt(address, port);
+}
+
+int32_t JTNetworkCore::ContinueJoinGame() {
+    return PollJoin();
+}
+
+void JTNetworkCore::CancelJoinGame() {
+    StopJoin();
+}
+
+bool JTNetworkCore::JoinGame(int host) {
+    int32_t result = StartJoinGame(host);
+    while (result == JTNET_PENDING) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        result = ContinueJoinGame();
+    }
+    return result == JTNET_OK;
 }
 
 int32_t JTNetworkCore::ConnectUsingLobbySettings() {
@@ -179,6 +237,15 @@ int32_t JTNetworkCore::StartDirectConnect() {
         return directResult_;
     }
     isHost_ = false;
+    // A name that does not resolve now will not resolve at the next try;
+    // one that does is not asked for again.
+    directAddress_ = platform::ResolveIPv4Text(commandLine_.szHostName);
+    if (directAddress_.empty()) {
+        std::fprintf(stderr, "network: cannot reach %s: the name does not resolve\n",
+                     commandLine_.szHostName);
+        directResult_ = JTNET_E_NOHOST;
+        return directResult_;
+    }
     return NextDirectAttempt();
 }
 
@@ -192,11 +259,9 @@ int32_t JTNetworkCore::NextDirectAttempt() {
     }
     ++directAttempt_;
     std::string error;
-    if (!browser_.Start({commandLine_.szHostName}, discoveryPort_, application_, retryMs_,
-                        &error)) {
+    if (!browser_.Start({directAddress_}, discoveryPort_, application_, retryMs_, &error)) {
         std::fprintf(stderr, "network: cannot reach %s: %s\n", commandLine_.szHostName,
                      error.c_str());
-        // A name that does not resolve will not resolve next time.
         directAttempt_ = 0;
         directResult_ = JTNET_E_NOHOST;
         return directResult_;
@@ -207,16 +272,23 @@ int32_t JTNetworkCore::NextDirectAttempt() {
 
 int32_t JTNetworkCore::ContinueDirectConnect() {
     if (directAttempt_ == 0) return directResult_;
+    if (joining_) {
+        // The search has answered; only the game's own answer counts.
+        const int32_t result = PollJoin();
+        if (result == JTNET_PENDING) return result;
+        directAttempt_ = 0;
+        directResult_ = result;
+        return directResult_;
+    }
     platform::NetHostFound found;
     if (browser_.Poll(found)) {
         browser_.Stop();
         std::snprintf(sessionName_, sizeof sessionName_, "%s", found.sessionName.c_str());
-        if (JoinAt(found.address.c_str(), found.port)) {
-            directAttempt_ = 0;
-            directResult_ = JTNET_OK;
-            return directResult_;
-        }
-        return NextDirectAttempt();
+        const int32_t result = BeginJoinAt(found.address, found.port);
+        if (result == JTNET_PENDING) return result;
+        directAttempt_ = 0;
+        directResult_ = result;
+        return directResult_;
     }
     if (std::chrono::steady_clock::now() < directDeadline_) return JTNET_PENDING;
     browser_.Stop();
@@ -226,6 +298,7 @@ int32_t JTNetworkCore::ContinueDirectConnect() {
 void JTNetworkCore::StopDirectConnect() {
     if (directAttempt_ == 0) return;
     browser_.Stop();
+    StopJoin();
     directAttempt_ = 0;
     directResult_ = JTNET_E_NOHOST;
 }
@@ -250,6 +323,7 @@ void JTNetworkCore::DestroyGame() {
 }
 
 void JTNetworkCore::LeaveGame() {
+    StopJoin(); // a join not yet answered is left as well
     if (!inSession_) return;
     inSession_ = false;
     ++generation_;
@@ -303,7 +377,16 @@ void JTNetworkCore::Update() {
             hosts_.Update(found, now);
         hosts_.Age(now, hostTimeoutMs_);
     }
-    TakeSessionEvents(kMaxDataMessagesPerUpdate);
+    // Blocks put off by the listener count against this frame's share, so
+    // a peer whose requests are taken one a frame cannot pile them up here:
+    // they wait in the session, which drops a sender that overdoes it.
+    int held = 0;
+    {
+        std::lock_guard lock(queueMutex_);
+        for (const Queued& item : queue_)
+            held += item.msg == kMsgNetReceive ? 1 : 0;
+    }
+    TakeSessionEvents(std::max(0, kMaxDataMessagesPerUpdate - held));
 
     // Hand out what is queued now. Data of a session this side has left is
     // dropped, even when the receiver leaves while the batch is handed out.
@@ -312,14 +395,23 @@ void JTNetworkCore::Update() {
         std::lock_guard lock(queueMutex_);
         batch.swap(queue_);
     }
-    for (Queued& item : batch) {
+    postponed_ = false;
+    for (auto it = batch.begin(); it != batch.end(); ++it) {
         if (!deliver_) continue;
-        if (item.msg == kMsgNetReceive) {
-            if (item.generation != generation_) continue;
-            JTNetData data{item.data.data(), static_cast<unsigned>(item.data.size())};
-            deliver_(item.msg, &data);
+        if (it->msg == kMsgNetReceive) {
+            if (it->generation != generation_) continue;
+            JTNetData data{it->data.data(), static_cast<unsigned>(it->data.size())};
+            deliver_(it->msg, &data);
         } else {
-            deliver_(item.msg, nullptr);
+            deliver_(it->msg, nullptr);
         }
+        if (!postponed_) continue;
+        // This one and the rest come first next time, before anything that
+        // was queued while they were handed out.
+        postponed_ = false;
+        std::lock_guard lock(queueMutex_);
+        queue_.insert(queue_.begin(), std::make_move_iterator(it),
+                      std::make_move_iterator(batch.end()));
+        break;
     }
 }

@@ -53,6 +53,11 @@ public:
 
     int32_t HostGame();
     bool JoinGame(int host);
+    int32_t StartJoinGame(int host);
+    int32_t ContinueJoinGame();
+    void CancelJoinGame();
+    bool IsJoining() const { return joining_; }
+    const char* GetJoinAddress() const { return joinAddress_.c_str(); }
     int32_t ConnectUsingLobbySettings();
     int32_t StartDirectConnect();
     int32_t ContinueDirectConnect();
@@ -62,6 +67,7 @@ public:
     void DestroyGame();
     void LeaveGame();
     void Update();
+    void PostponeDelivery() { postponed_ = true; }
 
     void SetLocalPlayerName(const char* name);
     const char* GetLocalPlayerName() const { return localPlayerName_; }
@@ -95,7 +101,11 @@ private:
     void TakeSessionEvents(int maxData = std::numeric_limits<int>::max());
     void DiscardSessionEvents();
     bool HostSession(const char* sessionName);
-    bool JoinAt(const char* address, uint16_t port);
+    // Asks the game at address:port to take this player (JTNET_PENDING or
+    // JTNET_E_FAIL), then tells how that goes, without waiting.
+    int32_t BeginJoinAt(const std::string& address, uint16_t port);
+    int32_t PollJoin();
+    void StopJoin();
     // Starts the next search for the "-connect" host, or ends the tries.
     int32_t NextDirectAttempt();
 
@@ -131,4 +141,12 @@ private:
     int directAttempt_ = 0;
     std::chrono::steady_clock::time_point directDeadline_{};
     int32_t directResult_ = JTNET_OK;
+    std::string directAddress_; // the "-connect" host, resolved once
+    // The join under way: until when the host's game may take to answer,
+    // and the result once it is over.
+    bool joining_ = false;
+    std::string joinAddress_;
+    std::chrono::steady_clock::time_point joinDeadline_{};
+    int32_t joinResult_ = JTNET_E_FAIL;
+    bool postponed_ = false; // the listener asked to stop for this Update
 };

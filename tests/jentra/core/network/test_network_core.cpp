@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -419,4 +420,152 @@ TEST_F(NetworkCoreTest, SilentHostsAgeOutOnTheEngineClock) {
     platform::SetCurrentClock(nullptr);
     EXPECT_FALSE(firstValid());
     EXPECT_TRUE(guest.net.TakeHostListChanged());
+}
+
+namespace {
+
+// A host that answers the search for games but whose game port keeps
+// silent (it has hung, or something else holds the port).
+struct DiscoveryOnlyHost {
+    int gameFd = -1;
+    uint16_t gamePort = 0;
+    platform::NetDiscoveryResponder responder;
+    explicit DiscoveryOnlyHost(const uint8_t (&app)[16]) {
+        gamePort = SilentPort(gameFd);
+        platform::NetApplicationId id{};
+        std::copy(std::begin(app), std::end(app), id.begin());
+        responder.SetSessionName("Idle's Game");
+        responder.SetPlayers(1, 2);
+        EXPECT_TRUE(responder.Start("127.0.0.1", 0, id, 77, gamePort));
+    }
+    ~DiscoveryOnlyHost() {
+        responder.Stop();
+        close(gameFd);
+    }
+};
+
+const uint8_t kApp[16] = {'r', 'o', 'o', 'k', 'f', 'a', 'l', 'l'};
+
+} // namespace
+
+TEST_F(NetworkCoreTest, AJoinToAGameThatDoesNotAnswerNeverHoldsTheCallerAndCanBeGivenUp) {
+    DiscoveryOnlyHost silent(kApp);
+    Peer guest;
+    guest.net.SetDiscoveryPort(silent.responder.Port());
+    guest.net.SetJoinTimeout(600);
+    ASSERT_TRUE(guest.net.StartEnumHosts());
+    ASSERT_TRUE(Pump({&guest}, [&] {
+        DPHostEnumInfo* first = guest.net.GetHostList();
+        bool found = first != guest.net.GetHostListEnd() && first->bValid;
+        guest.net.ReleaseHostList();
+        return found;
+    }));
+
+    // Each step returns at once; the answer "found" is not taken for a game.
+    auto stepThrough = [&](int32_t& result) {
+        Clock::duration longest{};
+        const auto deadline = Clock::now() + std::chrono::seconds(5);
+        while (result == JTNET_PENDING && Clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            const auto before = Clock::now();
+            guest.net.Update();
+            result = guest.net.ContinueJoinGame();
+            longest = std::max(longest, Clock::now() - before);
+        }
+        return longest;
+    };
+    int32_t result = guest.net.StartJoinGame(0);
+    ASSERT_EQ(result, JTNET_PENDING);
+    EXPECT_TRUE(guest.net.IsJoining());
+    EXPECT_STREQ(guest.net.GetJoinAddress(), "127.0.0.1");
+    testing::internal::CaptureStderr();
+    const auto started = Clock::now();
+    const Clock::duration longest = stepThrough(result);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(result, JTNET_E_NOANSWER);
+    EXPECT_GE(Clock::now() - started, std::chrono::milliseconds(550));
+    EXPECT_LT(longest, std::chrono::milliseconds(100));
+    EXPECT_NE(said.find("did not answer"), std::string::npos) << said;
+    EXPECT_FALSE(guest.net.IsJoining());
+    EXPECT_FALSE(guest.net.IsNetworkGame());
+    EXPECT_EQ(guest.net.ContinueJoinGame(), JTNET_E_NOANSWER); // the result stays
+
+    // Given up half way: nothing is left running, and a real host is
+    // joined next.
+    ASSERT_EQ(guest.net.StartJoinGame(0), JTNET_PENDING);
+    guest.net.CancelJoinGame();
+    EXPECT_FALSE(guest.net.IsJoining());
+    EXPECT_NE(guest.net.ContinueJoinGame(), JTNET_PENDING);
+    EXPECT_FALSE(guest.net.IsNetworkGame());
+    guest.net.StopEnumHosts();
+    Peer host;
+    HostAndJoin(host, guest);
+}
+
+TEST_F(NetworkCoreTest, DirectConnectBelievesTheSearchOnlyWhenTheGameAnswers) {
+    DiscoveryOnlyHost silent(kApp);
+    Peer guest;
+    guest.net.Init("-connect localhost");
+    guest.net.SetDiscoveryPort(silent.responder.Port());
+    guest.net.SetJoinTimeout(400);
+    int32_t result = guest.net.StartDirectConnect();
+    ASSERT_EQ(result, JTNET_PENDING);
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    Clock::duration longest{};
+    while (result == JTNET_PENDING && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const auto before = Clock::now();
+        result = guest.net.ContinueDirectConnect();
+        longest = std::max(longest, Clock::now() - before);
+    }
+    // Found at the first try, refused by silence: no further tries.
+    EXPECT_EQ(result, JTNET_E_NOANSWER);
+    EXPECT_LT(longest, std::chrono::milliseconds(100));
+    EXPECT_STREQ(guest.net.GetJoinAddress(), "127.0.0.1"); // the name, resolved
+    EXPECT_FALSE(guest.net.IsNetworkGame());
+    EXPECT_EQ(guest.net.GetDirectConnectAttempt(), 0);
+
+    // Given up while the join waits: at once, and for good.
+    ASSERT_EQ(guest.net.StartDirectConnect(), JTNET_PENDING);
+    while (!guest.net.IsJoining() && Clock::now() < deadline + std::chrono::seconds(5)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ASSERT_EQ(guest.net.ContinueDirectConnect(), JTNET_PENDING);
+    }
+    ASSERT_TRUE(guest.net.IsJoining());
+    guest.net.StopDirectConnect();
+    EXPECT_FALSE(guest.net.IsJoining());
+    EXPECT_NE(guest.net.ContinueDirectConnect(), JTNET_PENDING);
+}
+
+TEST_F(NetworkCoreTest, ABlockPutOffByTheListenerComesFirstNextTimeWithEverythingAfterIt) {
+    Peer host, guest;
+    HostAndJoin(host, guest);
+    // The listener takes one block of kind 2 an Update, as a game takes one
+    // new game a frame.
+    std::vector<std::vector<unsigned char>> taken;
+    int updates = 0, kind2ThisUpdate = -1;
+    guest.net.SetDeliver([&](unsigned msg, void* data) {
+        if (msg != 31) return;
+        auto* block = static_cast<JTNetData*>(data);
+        if (block->pData[0] == 2) {
+            if (kind2ThisUpdate == updates) {
+                guest.net.PostponeDelivery();
+                return;
+            }
+            kind2ThisUpdate = updates;
+        }
+        taken.emplace_back(block->pData, block->pData + block->nSize);
+    });
+    const std::vector<std::vector<unsigned char>> sent = {{2}, {1, 7}, {2}, {2}, {1, 8}, {3}};
+    for (const auto& block : sent)
+        ASSERT_TRUE(host.net.SendNetwork(block.data(), unsigned(block.size())));
+    // Everything has arrived before the first Update hands anything out.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    guest.net.Update();
+    ++updates;
+    EXPECT_EQ(taken.size(), 2u);
+    for (int i = 0; i < 5 && taken.size() < sent.size(); ++i, ++updates)
+        guest.net.Update();
+    EXPECT_EQ(taken, sent);
+    EXPECT_EQ(updates, 3); // one kind-2 block an Update
 }
