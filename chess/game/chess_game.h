@@ -13,6 +13,7 @@
 #include "Jentra/JTGame.h"
 #include "Jentra/JTMath.h"
 #include "chess/engine/board.h"
+#include "chess/engine/draw_rules.h"
 #include "chess/game/chess_constants.h"
 #include "chess/game/sun_cycle.h"
 
@@ -121,6 +122,12 @@ public:
     // the list's move, whatever other bits m carries.
     bool ExecuteMove(chess::ChessMove m);
     void UpdateBanner();
+    // The game has ended: the side to move has no legal move (mate or
+    // stalemate), or the position is drawn by rule (GetDrawRule). No move
+    // is carried out after that.
+    bool IsGameOver() const;
+    // The rule that drew the game while moves remain, or DrawRule::None.
+    chess::DrawRule GetDrawRule() const;
     const JTArray<chess::ChessMove>& GetMoves() const { return moves; }
     uint32_t GetLastMoveTime() const { return lastMoveTime; }
 
