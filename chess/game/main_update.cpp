@@ -151,6 +151,7 @@ void ChessGame::FinishLoading() {
         if (mainCamera) mainCamera->SetIdleStartTime(kSaverIdleStartSeconds);
         return;
     }
+    CreateHelpPanel();
     helpText = AddInterfaceText(kInterfaceTextScale);
     helpOn = false;
     PlaceInterface();
@@ -200,8 +201,11 @@ void ChessGame::PlaceCameraBehind(int side) {
 void ChessGame::ToggleHelp() {
     PlaySound("JTBeep_Alert.wav");
     helpOn = !helpOn;
+    // Place and alignment first: a text takes them when it is set.
     PlaceInterface();
     SetInterfaceText(helpText, helpOn ? kHelpText : "");
+    // The panel takes the size of the lines just set.
+    PlaceHelpPanel();
 }
 
 void ChessGame::SunCycle() {

@@ -27,9 +27,8 @@ const chess::ChessMove kFoolsMate[] = {EncodeMove(0x65, 0x55), EncodeMove(0x14, 
                                        EncodeMove(0x66, 0x46), EncodeMove(0x03, 0x47)};
 // 1.e4 e5 2.Bc4 Nc6 3.Qh5 Nf6 4.Qxf7#
 const chess::ChessMove kScholarsMate[] = {
-    EncodeMove(0x64, 0x44), EncodeMove(0x14, 0x34), EncodeMove(0x75, 0x42),
-    EncodeMove(0x01, 0x22), EncodeMove(0x73, 0x37), EncodeMove(0x06, 0x25),
-    EncodeMove(0x37, 0x15)};
+    EncodeMove(0x64, 0x44), EncodeMove(0x14, 0x34), EncodeMove(0x75, 0x42), EncodeMove(0x01, 0x22),
+    EncodeMove(0x73, 0x37), EncodeMove(0x06, 0x25), EncodeMove(0x37, 0x15)};
 // Ng1-f3, Ng8-f6 and back: the start position again after four moves.
 const chess::ChessMove kKnightsOutAndBack[] = {EncodeMove(0x76, 0x55), EncodeMove(0x06, 0x25),
                                                EncodeMove(0x55, 0x76), EncodeMove(0x25, 0x06)};
