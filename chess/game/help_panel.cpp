@@ -31,8 +31,7 @@ JTGeoNode* UnitPlate() {
                               {0.5f, -0.5f, 0, 0, 0, 0, 1, 1}};
     const unsigned short indices[6] = {0, 1, 2, 2, 1, 3};
     auto mesh = std::make_unique<JTMesh>();
-    if (!mesh->CreateBuffersFromData(nullptr, corners, 4, indices, 6, false, false))
-        return nullptr;
+    if (!mesh->CreateBuffersFromData(nullptr, corners, 4, indices, 6, false, false)) return nullptr;
     auto* effect = new JTEffect_Simple;
     effect->twoSided = true;
     for (int i = 0; i < 3; ++i)
