@@ -6,6 +6,7 @@
 #include "chess/engine/board_diagram.h"
 #include "chess/engine/book.h"
 #include "chess/engine/book_maker.h"
+#include "chess/engine/draw_rules.h"
 #include "chess/engine/epd.h"
 #include "chess/engine/eval.h"
 #include "chess/engine/makemove.h"

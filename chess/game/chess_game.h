@@ -13,6 +13,7 @@
 #include "Jentra/JTGame.h"
 #include "Jentra/JTMath.h"
 #include "chess/engine/board.h"
+#include "chess/engine/draw_rules.h"
 #include "chess/game/chess_constants.h"
 #include "chess/game/sun_cycle.h"
 
@@ -20,6 +21,7 @@ class JTCamera;
 class JTEntity;
 class JTLight;
 class JTScene;
+class JTTransNode;
 class JTView;
 class ChessMenuDialogs;
 class ChessPieceEntity;
@@ -79,8 +81,11 @@ public:
     // Puts the board world's camera behind a side (chess::White or
     // chess::Black), looking down on the board, with no idle orbit.
     void PlaceCameraBehind(int side);
-    // The "F1 for help" text of the interface, once the game has loaded.
+    // The "F1 for help" text of the interface, once the game has loaded,
+    // which shows the help's lines while the help is on, and their panel.
     JTEntity* GetHelpText() const { return helpText; }
+    JTEntity* GetHelpPanel() const { return helpPanel; }
+    bool IsHelpOn() const { return helpOn; }
     JTEntity* GetBanner() const { return banner; }
     // The names of the studio's and the engine's logos in the interface,
     // and where logo 0 or 1 stands on the present screen.
@@ -121,6 +126,12 @@ public:
     // the list's move, whatever other bits m carries.
     bool ExecuteMove(chess::ChessMove m);
     void UpdateBanner();
+    // The game has ended: the side to move has no legal move (mate or
+    // stalemate), or the position is drawn by rule (GetDrawRule). No move
+    // is carried out after that.
+    bool IsGameOver() const;
+    // The rule that drew the game while moves remain, or DrawRule::None.
+    chess::DrawRule GetDrawRule() const;
     const JTArray<chess::ChessMove>& GetMoves() const { return moves; }
     uint32_t GetLastMoveTime() const { return lastMoveTime; }
 
@@ -149,6 +160,10 @@ private:
     // Puts the banner, the help, the notice and the logos in their places
     // for the display's present shape.
     void PlaceInterface();
+    // The plate the help lines stand on (hidden while the help is off), and
+    // its size and place for the lines as set now.
+    void CreateHelpPanel();
+    void PlaceHelpPanel();
     // Cameras and interface follow a display mode of another shape.
     void FollowDisplayShape();
     void CreateBanner();
@@ -213,6 +228,8 @@ private:
     JTEntity* banner = nullptr;
     JTEntity* helpText = nullptr;
     bool helpOn = false;
+    JTEntity* helpPanel = nullptr;
+    JTTransNode* helpPanelFrame = nullptr; // sizes the panel's unit plate
     JTEntity* noticeText = nullptr;
     std::string notice;
     uint32_t noticeShownAt = 0; // real time (ms)

@@ -151,6 +151,7 @@ void ChessGame::FinishLoading() {
         if (mainCamera) mainCamera->SetIdleStartTime(kSaverIdleStartSeconds);
         return;
     }
+    CreateHelpPanel();
     helpText = AddInterfaceText(kInterfaceTextScale);
     helpOn = false;
     PlaceInterface();
@@ -200,8 +201,11 @@ void ChessGame::PlaceCameraBehind(int side) {
 void ChessGame::ToggleHelp() {
     PlaySound("JTBeep_Alert.wav");
     helpOn = !helpOn;
+    // Place and alignment first: a text takes them when it is set.
     PlaceInterface();
     SetInterfaceText(helpText, helpOn ? kHelpText : "");
+    // The panel takes the size of the lines just set.
+    PlaceHelpPanel();
 }
 
 void ChessGame::SunCycle() {
@@ -222,7 +226,8 @@ bool ChessGame::MayMoveNow() const {
 
 void ChessGame::ComputerTurn() {
     if (!MayMoveNow()) return;
-    const chess::ChessMove m = chess::Think();
+    // A drawn game is over as a mated one: no search for a move.
+    const chess::ChessMove m = IsGameOver() ? 0 : chess::Think();
     if (m && ExecuteMove(m)) return;
     // The game is over.
     lastMoveTime = gdwTime;
@@ -231,6 +236,12 @@ void ChessGame::ComputerTurn() {
 
 void ChessGame::ReplayTurn() {
     if (!MayMoveNow() || replayIndex >= replay.GetCount()) return;
+    // A recording that goes on past a draw (made before the draw rules
+    // ended games) stops where its game ended.
+    if (IsGameOver()) {
+        replayIndex = replay.GetCount();
+        return;
+    }
     const chess::ChessMove m = replay[replayIndex++];
     if (ExecuteMove(m)) return;
     // A damaged or foreign file: the replay ends at its first move that is

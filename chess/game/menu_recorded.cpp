@@ -11,9 +11,11 @@
 #include "Jentra/JTAudio.h"
 #include "Jentra/JTKeyboard.h"
 #include "Jentra/JTNetwork.h"
+#include "Jentra/JTTransMap.h"
 #include "JTControls/JTButton.h"
 #include "JTControls/JTText.h"
 #include "chess/engine/attacks.h"
+#include "chess/engine/movegen.h"
 #include "chess/game/chess_game.h"
 #include "chess/game/menus.h"
 #include "chess/game/net_packets.h"
@@ -33,6 +35,17 @@ const JTVec3 kGamesCancelOffset(0.0f, -0.5f, 0.0f);
 const JTVec3 kUpOffset(-0.2f, -0.4f, 0.0f);
 const JTVec3 kDownOffset(0.2f, -0.4f, 0.0f);
 constexpr const char* kExtension = ".gam";
+// The game-over texts of the translation table (data/Langfile.csv).
+constexpr int kWhiteWinsText = 4001;
+constexpr int kBlackWinsText = 4002;
+constexpr int kDrawText = 4003;
+
+// A text of the translation table, or its English words while the table
+// lacks it (an older or missing "Langfile.csv").
+const char* Translated(int id, const char* english) {
+    const char* text = JTTranslate(id);
+    return *text ? text : english;
+}
 
 // The recorded games of the folder by name: each file ending in ".gam" (in
 // any letter case), without that ending.
@@ -57,16 +70,24 @@ std::vector<std::string> RecordedGameNames() {
 void GameOverMenu::Build() {
     AddMenuBackground();
     const ChessGame& game = Game();
-    const char* sound;
-    if (!chess::SideInCheck(chess::gBoard.side)) {
+    const int toMove = chess::gBoard.side;
+    const char* sound = "GameOver.wav";
+    if (chess::LegalMoveCount() > 0 && game.GetDrawRule() != chess::DrawRule::None) {
+        result = Translated(kDrawText, "Draw");
+    } else if (!chess::SideInCheck(toMove)) {
         result = "Stalemate";
-        sound = "GameOver.wav";
+    } else if (game.GetPlayer(chess::White) == kPlayerLocal &&
+               game.GetPlayer(chess::Black) == kPlayerLocal) {
+        // Two people at this computer: one of them has won, so the text
+        // names the winner rather than telling either that they lost.
+        result = toMove == chess::White ? Translated(kBlackWinsText, "Black wins!!!")
+                                        : Translated(kWhiteWinsText, "White wins!!!");
+        sound = "Unlock.wav";
     } else if (game.GetPlayerToMove() != kPlayerLocal) {
         result = "You have won!!!";
         sound = "Unlock.wav";
     } else {
         result = "You have lost!!!";
-        sound = "GameOver.wav";
     }
     AddText(result, kTitleOffset, kResultScale);
     Beep(sound);

@@ -58,6 +58,7 @@ void ExitLogoMenu::Build() {
         }
     }
     SetText(Game().GetHelpText(), "");
+    if (JTEntity* panel = Game().GetHelpPanel()) panel->SetVisible(false);
     DrawOnTop(AddPicture(kPromoModel, JTVec3(), kPromoScale));
     startTime = gdwRealTime;
     built = true;

@@ -96,7 +96,10 @@ protected:
 // 12: the result of the game and what next.
 class GameOverMenu : public ChessListMenu {
 public:
-    // "You have won!!!", "You have lost!!!" or "Stalemate".
+    // "You have won!!!" or "You have lost!!!" against the computer or over
+    // the network, the winner ("White wins!!!", "Black wins!!!") between
+    // two people here, "Stalemate", or "Draw" (by repetition, the fifty-move
+    // rule or too little material).
     const char* GetResult() const { return result; }
 
 protected:

@@ -1,7 +1,8 @@
 // The game's protocol: picked squares become a selection or a move, moves
 // are carried out on the board, in the scene and towards the network peer,
-// network data and the session's end are answered, and the banner tells of
-// check, mate and stalemate.
+// network data and the session's end are answered, the banner tells of
+// check, mate, stalemate and a draw, and a game that has ended takes no
+// more moves.
 #include <cstdint>
 #include <cstdio>
 
@@ -68,7 +69,7 @@ void ChessGame::SendToSquare(int square, unsigned msg) {
 
 void ChessGame::SquarePicked(int square) {
     if (square < 0 || square >= kNumSquares || !chess::OnBoard(square)) return;
-    if (GetPlayerToMove() != kPlayerLocal) {
+    if (GetPlayerToMove() != kPlayerLocal || IsGameOver()) {
         PlaySound("JTBeep_Invalid.wav");
         return;
     }
@@ -155,7 +156,8 @@ bool ChessGame::ExecuteMove(chess::ChessMove m) {
     // bits beyond the from and to squares (a damaged file, a foreign peer)
     // would make the engine refuse it after the pieces had already moved.
     chess::ChessMove legal = FindLegalMove(m);
-    if (!legal) return false;
+    // A drawn game is over although moves remain.
+    if (!legal || GetDrawRule() != chess::DrawRule::None) return false;
     const int from = chess::MoveFrom(legal), to = chess::MoveTo(legal);
     const chess::ChessBoard& b = chess::gBoard;
     const bool pawn = b.board[from + 8] == chess::Pawn;
@@ -211,17 +213,29 @@ bool ChessGame::ExecuteMove(chess::ChessMove m) {
     lastMoveTime = gdwTime;
     UpdateBanner();
 
-    if (chess::LegalMoveCount() == 0 && GetCurrentMenu() == kMenuBoard &&
+    // Between two computers nothing is shown: the next turn finds the game
+    // over and starts another.
+    if (IsGameOver() && GetCurrentMenu() == kMenuBoard &&
         (player[0] == kPlayerLocal || player[1] == kPlayerLocal))
         OpenMenu(kMenuGameOver);
     return true;
+}
+
+chess::DrawRule ChessGame::GetDrawRule() const {
+    return chess::DrawnByRule();
+}
+
+bool ChessGame::IsGameOver() const {
+    return chess::LegalMoveCount() == 0 || GetDrawRule() != chess::DrawRule::None;
 }
 
 void ChessGame::UpdateBanner() {
     if (!banner || GetCurrentMenu() != kMenuBoard) return;
     const bool check = chess::SideInCheck(chess::gBoard.side);
     const char* text;
-    if (chess::LegalMoveCount() > 0)
+    if (chess::LegalMoveCount() > 0 && GetDrawRule() != chess::DrawRule::None)
+        text = "DRAW";
+    else if (chess::LegalMoveCount() > 0)
         text = check ? "CHECK" : "";
     else
         text = check ? "CHECKMATE" : "STALEMATE";

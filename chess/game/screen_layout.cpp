@@ -1,5 +1,6 @@
 // Where the interface's own lines and logos stand: the banner over the
-// board, "F1 for help" in the top left corner, the two logos in the bottom
+// board, "F1 for help" in the top left corner (the help's own lines on
+// their panel over the board's middle), the two logos in the bottom
 // corners and the notice between them. Seen from behind either side, the
 // board's near edge comes down to about 0.88 of the screen's half height
 // (on a 4:3 screen; less on squarer ones) and the far pieces reach up to
@@ -22,10 +23,12 @@ namespace {
 
 // "F1 for help" starts at the left edge, on the banner's line.
 constexpr float kHelpLeft = -0.96f;
-// The help's five lines hang from just below the banner's line, smaller than
-// the menus' text.
+// The help's five lines, smaller than the menus' text, stand on their panel
+// in the middle of the screen: over the four empty ranks between the
+// pawns of a game's start, seen from behind either side (they cover the
+// screen's height from about 0.35 above the centre to 0.4 below it).
 constexpr float kHelpLinesScale = 0.0015f;
-constexpr float kHelpBelowBanner = 0.06f;
+constexpr float kHelpLinesHeight = 0.0f;
 // The logos' centres, in the bottom corners under the board's near corners.
 constexpr float kLogoX = 0.84f;
 constexpr float kLogoHeight = -0.93f;
@@ -61,15 +64,16 @@ void ChessGame::PlaceInterface() {
     if (noticeText) noticeText->SetPos(JTVec3(0.0f, kNoticeHeight * top, 1.0f));
     if (auto* help = dynamic_cast<JTText*>(helpText)) {
         if (helpOn) {
-            help->SetPos(JTVec3(0.0f, kBannerHeight * top - kHelpBelowBanner, 1.0f));
+            help->SetPos(JTVec3(0.0f, kHelpLinesHeight * top, 1.0f));
             help->SetScale(kHelpLinesScale);
-            help->SetAlignment(TOP_CENTER);
+            help->SetAlignment(MIDDLE_CENTER);
         } else {
             help->SetPos(JTVec3(kHelpLeft, kBannerHeight * top, 1.0f));
             help->SetScale(kInterfaceTextScale);
             help->SetAlignment(MIDDLE_LEFT);
         }
     }
+    PlaceHelpPanel();
     for (int i = 0; interfaceScene && i < interfaceScene->GetNumChildren(); ++i) {
         JTEntity* entity = interfaceScene->GetChild(i);
         const char* name = entity ? entity->GetName() : nullptr;

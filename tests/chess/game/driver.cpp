@@ -12,8 +12,8 @@
 //       and the texts shown while trying, the failure shown, and the menu
 //       that Escape leads to
 //   --saver [--game-speed S] [--max-plies N]
-//       "/saver": the computer plays itself until mate, stalemate or N plies,
-//       then the frames that follow are counted
+//       "/saver": the computer plays itself until mate, stalemate, a draw
+//       or N plies, then the frames that follow are counted
 //   --world W [--frames F] [--eye X Y Z] [--menu M] [--select S] [--hover S]
 //       shows world W with its pieces at rest (seen from the eye, looking at
 //       the board's centre), with menu M open over it, or with the piece on
@@ -285,11 +285,15 @@ void SaverScript(const Options& o, ScriptedGame& game, bool& ok) {
             if (count > lastCount) plies = count;
             lastCount = count;
         }
-        const bool over = chess::LegalMoveCount() == 0;
+        const bool over = g.IsGameOver();
         if (over || plies >= o.maxPlies) {
             Report("plies", std::to_string(plies));
-            Report("end", over ? (chess::SideInCheck(chess::gBoard.side) ? "mate" : "stalemate")
-                               : "ply-limit");
+            const char* end = "ply-limit";
+            if (over && chess::LegalMoveCount() > 0)
+                end = "draw";
+            else if (over)
+                end = chess::SideInCheck(chess::gBoard.side) ? "mate" : "stalemate";
+            Report("end", end);
             framesAfter = 0;
             return;
         }

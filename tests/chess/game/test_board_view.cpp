@@ -1,8 +1,9 @@
 // The board as the player sees it: every game started from the menus, and
 // a replay, begins in the view from behind White and stays there (the
 // drifting view belongs to the menus), and in that view the interface draws
-// nothing over a piece or its square, on a 4:3 and on a 5:4 screen that the
-// game's cameras and interface follow when the display changes its shape.
+// nothing over a piece or its square (neither with the help off nor with
+// its lines on their panel), on a 4:3 and on a 5:4 screen that the game's
+// cameras and interface follow when the display changes its shape.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -193,7 +194,8 @@ bool Differs(uint32_t a, uint32_t b) {
     return false;
 }
 
-void ExpectNothingOverThePieces(ScriptedGame& game, int width, int height) {
+// The interface draws more than minDrawn pixels, none over a piece.
+void ExpectNothingOverThePieces(ScriptedGame& game, int width, int height, int minDrawn) {
     JTDisplay* display = gpJTDisplay;
     ASSERT_NE(display, nullptr);
     ASSERT_EQ(display->GetWidth(), width);
@@ -235,8 +237,8 @@ void ExpectNothingOverThePieces(ScriptedGame& game, int width, int height) {
                     std::find(covered.begin(), covered.end(), square) == covered.end())
                     covered.push_back(square);
         }
-    // "F1 for help" and the two logos are drawn...
-    EXPECT_GT(drawn, 300);
+    // "F1 for help" (or the help on its panel) and the two logos are drawn...
+    EXPECT_GT(drawn, minDrawn);
     // ...and none of it over a piece.
     std::string squares;
     for (int square : covered)
@@ -258,7 +260,19 @@ void BoardView::LookFromBehindWhite(int width, int height) {
             return false;
         }
         if (step < 3) return false;
-        ExpectNothingOverThePieces(g, width, height);
+        if (step == 3) {
+            ExpectNothingOverThePieces(g, width, height, 300);
+            PushKey(DIK_F1, true);
+            return false;
+        }
+        if (step == 4) {
+            PushKey(DIK_F1, false);
+            return false;
+        }
+        // The help's five lines on their panel, a tenth of the screen at
+        // least, over the empty middle of the board.
+        EXPECT_TRUE(g.IsHelpOn());
+        ExpectNothingOverThePieces(g, width, height, width * height / 10);
         return true;
     });
 }

@@ -11,8 +11,9 @@
 namespace {
 
 // Every text number the engine and the game look up.
-constexpr int kRequiredTexts[] = {1,  3,  17, 21, 22,   25,   27,   29,   51,   52,   60,  61,
-                                  62, 63, 64, 69, 1018, 1024, 1053, 1054, 5058, 5143, 5144};
+constexpr int kRequiredTexts[] = {1,    3,    17,   21,   22,   25,   27,   29,   51,
+                                  52,   60,   61,   62,   63,   64,   69,   1018, 1024,
+                                  1053, 1054, 4001, 4002, 4003, 5058, 5143, 5144};
 // Texts used as a format with one file or prototype name.
 constexpr int kOneNameFormats[] = {1024, 5144};
 
