@@ -10,6 +10,7 @@
 #include "texture_fixture.h"
 
 #include "platform/image/dds.h"
+#include "tests/address_space.h"
 
 #include <chrono>
 #include <cstdio>
@@ -128,14 +129,7 @@ std::vector<std::string> Markers(const fs::path& folder) {
     return found;
 }
 
-// This process's address space in bytes (VmSize).
-uint64_t AddressSpaceBytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmSize:", 0) == 0) return std::stoull(line.substr(7)) * 1024;
-    return 0;
-}
+using test_support::AddressSpaceBytes;
 
 // Runs `body` in a child process whose address space may grow by `room`
 // bytes beyond what it holds; returns the child's exit code (-1 when it died

@@ -12,7 +12,10 @@
 #include "platform/image/bmp.h"
 #include "platform/image/dds.h"
 #include "platform/image/dxt.h"
+#include "tests/address_space.h"
 #include "tests/desktop/display/texture_cache/tex_fixtures.h"
+
+using test_support::AddressSpaceBytes;
 
 using namespace lumivane;
 using namespace lumivane_test;
@@ -162,21 +165,6 @@ TEST_F(LvTextureConversion, BadSourcesStayWithoutLeftovers) {
     EXPECT_EQ(ReadBytes(Textures() / "cut.tex"), truncated);
     EXPECT_EQ(Listing(root.Path() / "LoadScreens"), std::vector<std::string>{"cut.tex"});
 }
-
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-namespace {
-
-// This process's address space in bytes (VmSize).
-uint64_t AddressSpaceBytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmSize:", 0) == 0) return std::stoull(line.substr(7)) * 1024;
-    return 0;
-}
-
-} // namespace
-#endif
 
 // A picture that wants more memory than the process may have is not a
 // damaged file: it is not refused for good, and is tried on a later start.
