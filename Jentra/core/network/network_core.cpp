@@ -386,7 +386,11 @@ void JTNetworkCore::Update() {
         for (const Queued& item : queue_)
             held += item.msg == kMsgNetReceive ? 1 : 0;
     }
-    TakeSessionEvents(std::max(0, kMaxDataMessagesPerUpdate - held));
+    // While a join waits for its answer the session's events stay where they
+    // are: the game hears that it is in the session first and sets up its
+    // board, and only then the host's first packets, which would otherwise
+    // be dropped or land on the board before it is reset.
+    if (!joining_) TakeSessionEvents(std::max(0, kMaxDataMessagesPerUpdate - held));
 
     // Hand out what is queued now. Data of a session this side has left is
     // dropped, even when the receiver leaves while the batch is handed out.

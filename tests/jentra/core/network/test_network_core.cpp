@@ -569,3 +569,40 @@ TEST_F(NetworkCoreTest, ABlockPutOffByTheListenerComesFirstNextTimeWithEverythin
     EXPECT_EQ(taken, sent);
     EXPECT_EQ(updates, 3); // one kind-2 block an Update
 }
+
+// The host greets a joiner at once; frames drawn before the game hears that
+// its join was answered must not lose that greeting, and it comes only
+// after the answer, when the game has set up its side.
+TEST_F(NetworkCoreTest, WhatTheHostSendsBeforeTheJoinIsHeardOfWaitsForIt) {
+    Peer host, guest;
+    host.net.SetLocalPlayerName("Ann");
+    ASSERT_EQ(host.net.HostGame(), JTNET_OK);
+    guest.net.SetDiscoveryPort(host.net.GetSessionDiscoveryPort());
+    ASSERT_TRUE(guest.net.StartEnumHosts());
+    ASSERT_TRUE(Pump({&host, &guest}, [&] {
+        DPHostEnumInfo* first = guest.net.GetHostList();
+        bool found = first != guest.net.GetHostListEnd() && first->bValid;
+        guest.net.ReleaseHostList();
+        return found;
+    }));
+    ASSERT_EQ(guest.net.StartJoinGame(0), JTNET_PENDING);
+    ASSERT_TRUE(Pump({&host}, [&] { return host.net.GetNumPlayers() == 2; }));
+    const unsigned char greeting[] = {7, 1, 2, 3};
+    ASSERT_TRUE(host.net.SendNetwork(greeting, sizeof greeting));
+
+    // Frames go by before anyone asks after the join.
+    for (int frame = 0; frame < 20; ++frame) {
+        guest.net.Update();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(Count(guest, 31), 0);
+    ASSERT_TRUE(guest.net.IsJoining());
+
+    ASSERT_TRUE(Pump({&guest}, [&] { return guest.net.ContinueJoinGame() != JTNET_PENDING; }));
+    ASSERT_TRUE(guest.net.IsNetworkGame());
+    ASSERT_TRUE(Pump({&guest}, [&] { return Count(guest, 31) == 1; }));
+    const auto data = std::find_if(guest.got.begin(), guest.got.end(),
+                                   [](const Delivered& d) { return d.msg == 31; });
+    EXPECT_EQ(data->data, std::vector<unsigned char>(greeting, greeting + sizeof greeting));
+    guest.net.StopEnumHosts();
+}
