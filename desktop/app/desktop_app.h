@@ -227,6 +227,7 @@ private:
     void TrackNewProcess(uint32_t now);
     // Sleeps what is left of the target frame time since the last frame.
     void PaceFrame();
+    void GiveBackHeapNowAndThen();
     void RunRequests();
     void FrameWork();
     // Helpers.
@@ -308,6 +309,7 @@ private:
     bool newProcessNoted_ = false;
     uint32_t newProcessTime_ = 0;
     uint32_t lastFiveMinuteMark_ = 0;
+    uint32_t lastHeapReturnMs_ = 0;
     bool resumePending_ = false;
     FrameClock clock_;
     int32_t stateWord_ = 0;

@@ -3,6 +3,7 @@
 // the process priority, then the scene requests, the frame clock and one
 // frame of work.
 #include "desktop/app/desktop_app.h"
+#include "desktop/display/surfaces/heap_return.h"
 
 #include "desktop/app/exit_signal.h"
 #include "desktop/app/input_feed.h"
@@ -30,6 +31,8 @@ constexpr int kFramesSkippedAfterSceneChange = 2;
 // draws faster sleeps out the rest of each frame instead of drawing frames
 // no one sees.
 constexpr uint32_t kTargetFrameMs = 33;
+// How often the free room of the heap goes back to the system.
+constexpr uint32_t kHeapReturnPeriodMs = 5000;
 
 } // namespace
 
@@ -279,6 +282,20 @@ void DesktopApp::RunningPass(bool paintSignalled) {
     sceneClock.frameTime = clock_.GameStep();
     sceneClock.realFrameTime = clock_.FrameTime();
     FrameWork();
+    GiveBackHeapNowAndThen();
+}
+
+void DesktopApp::GiveBackHeapNowAndThen() {
+    // The GL driver takes and frees tens of megabytes in a busy frame (its
+    // binning of a screen full of particles, the texels of levels coming and
+    // going), in blocks among ones that stay; the allocator keeps what they
+    // leave free for good unless asked. Asked every few seconds, resident
+    // memory follows what is in use instead of the highest it ever was, for
+    // a millisecond now and then.
+    const uint32_t now = platform::TickCount();
+    if (now - lastHeapReturnMs_ < kHeapReturnPeriodMs) return;
+    lastHeapReturnMs_ = now;
+    GiveBackFreeMemory();
 }
 
 void DesktopApp::PaceFrame() {

@@ -7,6 +7,7 @@
 #include "platform/render/device_state.h"
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 namespace platform::render {
@@ -50,6 +51,17 @@ struct Recording {
     int presents = 0;
     int scenes = 0;       // completed BeginScene / EndScene pairs
     int primaryShows = 0; // ShowPrimary calls that reached the window
+
+    // The texels the device was last given for each level of each texture
+    // (face * levels + level), as a device keeps them once the program's
+    // copy may be gone; dropped with the texture.
+    std::map<const BaseTexture*, std::vector<std::vector<uint8_t>>> textureTexels;
+    const std::vector<uint8_t>& TexelsOf(const BaseTexture* texture, size_t index) const {
+        static const std::vector<uint8_t> none;
+        const auto found = textureTexels.find(texture);
+        return found == textureTexels.end() || index >= found->second.size() ? none
+                                                                             : found->second[index];
+    }
 
     // What the recording device says of itself; tests change them before
     // asking.

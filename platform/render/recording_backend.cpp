@@ -53,9 +53,20 @@ public:
     void InitBuffer(Buffer&) override {}
     void UpdateBuffer(Buffer&) override {}
     void ReleaseBuffer(Buffer&) override {}
-    void InitTexture(BaseTexture&) override {}
-    void UpdateTexture(BaseTexture&, int, int) override {}
-    void ReleaseTexture(BaseTexture&) override {}
+    void InitTexture(BaseTexture& texture) override {
+        auto& levels = recording_.textureTexels[&texture];
+        levels.assign(size_t(texture.FaceCount() * texture.LevelCount()), {});
+        for (int face = 0; face < texture.FaceCount(); ++face)
+            for (int level = 0; level < texture.LevelCount(); ++level)
+                UpdateTexture(texture, face, level);
+    }
+    void UpdateTexture(BaseTexture& texture, int face, int level) override {
+        auto found = recording_.textureTexels.find(&texture);
+        if (found == recording_.textureTexels.end()) return;
+        const size_t index = size_t(face * texture.LevelCount() + level);
+        if (index < found->second.size()) found->second[index] = texture.LevelData(face, level);
+    }
+    void ReleaseTexture(BaseTexture& texture) override { recording_.textureTexels.erase(&texture); }
     void InitSurface(Surface&) override {}
     void ReleaseSurface(Surface&) override {}
     bool InitProgram(Program&, std::string*) override { return true; }

@@ -110,8 +110,9 @@ BaseTexture::BaseTexture(std::shared_ptr<DeviceLink> link, bool cube, int width,
     data_.resize(size_t(faces * levels_));
     locked_.assign(size_t(faces * levels_), false);
     surfaces_.resize(size_t(faces * levels_));
-    // Render targets live on the GPU only.
-    if (!IsRenderTarget())
+    // Render targets live on the GPU only; a write-only texture keeps a
+    // level's copy only while it is locked.
+    if (!IsRenderTarget() && !WriteOnly())
         for (int f = 0; f < faces; ++f)
             for (int l = 0; l < levels_; ++l)
                 data_[size_t(f * levels_ + l)].assign(LevelBytes(l), 0);
@@ -168,6 +169,7 @@ int32_t BaseTexture::LockLevel(int face, int level, D3DLOCKED_RECT* out, uint32_
         return D3DERR_INVALIDCALL;
     const size_t i = size_t(face * levels_ + level);
     if (locked_[i]) return D3DERR_INVALIDCALL;
+    if (data_[i].empty()) data_[i].assign(LevelBytes(level), 0);
     locked_[i] = true;
     out->Pitch = LevelPitch(level);
     out->pBits = data_[i].data();
@@ -179,7 +181,11 @@ int32_t BaseTexture::UnlockLevel(int face, int level) {
     const size_t i = size_t(face * levels_ + level);
     if (!locked_[i]) return D3DERR_INVALIDCALL;
     locked_[i] = false;
-    if (Backend* backend = LiveBackend()) backend->UpdateTexture(*this, face, level);
+    Backend* backend = LiveBackend();
+    if (backend) backend->UpdateTexture(*this, face, level);
+    // Once the device has a write-only level its copy is not needed; without
+    // a device the copy is all there is, so it stays.
+    if (backend && WriteOnly()) std::vector<uint8_t>().swap(data_[i]);
     return D3D_OK;
 }
 

@@ -164,13 +164,18 @@ public:
     uint32_t Usage() const { return usage_; }
     D3DPOOL Pool() const { return pool_; }
     bool IsRenderTarget() const { return (usage_ & D3DUSAGE_RENDERTARGET) != 0; }
+    // Write-only: every lock writes the whole level and nothing reads it
+    // back, so a level's CPU copy is dropped once the device has it and a
+    // lock hands out zeroed texels.
+    bool WriteOnly() const { return (usage_ & D3DUSAGE_WRITEONLY) != 0; }
     int FaceCount() const { return cube_ ? 6 : 1; }
     int LevelWidth(int level) const;
     int LevelHeight(int level) const;
     // Bytes per row (per row of blocks) and bytes of one level.
     int LevelPitch(int level) const;
     size_t LevelBytes(int level) const;
-    // The CPU copy of a level (empty for render targets).
+    // The CPU copy of a level (empty for render targets, and for write-only
+    // textures outside a lock).
     const std::vector<uint8_t>& LevelData(int face, int level) const;
     // Bytes of all levels and faces; counted against the device's texture
     // budget unless the texture lives in system memory.

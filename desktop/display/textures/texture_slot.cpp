@@ -21,10 +21,11 @@ bool TextureSlot::CreateSurface(int kind) {
     const D3DFORMAT format = manager_.FormatOfKind(kind);
     if (!device || format == D3DFMT_UNKNOWN) return false;
     // A pool slot holds the whole chain down to 8 x 8, a dedicated one its
-    // own level only.
+    // own level only. Refill writes whole levels and nothing reads them
+    // back, so the device keeps no copy of the texels beside its own.
     const int levels = dedicated_ ? 1 : level_ + 1;
-    surface_ = device->CreateTexture(LevelSide(level_), LevelSide(level_), levels, 0, format,
-                                     D3DPOOL_DEFAULT);
+    surface_ = device->CreateTexture(LevelSide(level_), LevelSide(level_), levels,
+                                     D3DUSAGE_WRITEONLY, format, D3DPOOL_DEFAULT);
     if (!surface_) return false;
     surfaceKind_ = kind;
     return true;

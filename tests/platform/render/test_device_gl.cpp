@@ -369,6 +369,42 @@ TEST_F(DeviceTest, PackedTexturesKeepTheirAlphaTheirSmallestLevelsAndLaterChange
     EXPECT_EQ(device->TakeErrors(), 0);
 }
 
+// A write-only texture gives its copy up once GL has the texels: what was
+// written still draws, and a later lock hands out the whole level again.
+TEST_F(DeviceTest, AWriteOnlyTextureDrawsWhatWasWrittenWithoutKeepingACopy) {
+    Open(DeviceKind::OpenGL);
+    auto texture =
+        device->CreateTexture(4, 4, 1, D3DUSAGE_WRITEONLY, D3DFMT_R5G6B5, D3DPOOL_DEFAULT);
+    ASSERT_TRUE(texture);
+    EXPECT_TRUE(texture->LevelData(0, 0).empty());
+    auto fill = [&](uint16_t texel) {
+        D3DLOCKED_RECT rect;
+        ASSERT_EQ(texture->LockRect(0, &rect, 0), D3D_OK);
+        ASSERT_NE(rect.pBits, nullptr);
+        EXPECT_EQ(texture->LevelData(0, 0).size(), texture->LevelBytes(0));
+        for (int i = 0; i < 16; ++i)
+            std::memcpy(static_cast<uint8_t*>(rect.pBits) + i * 2, &texel, 2);
+        ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+        EXPECT_TRUE(texture->LevelData(0, 0).empty());
+    };
+    auto draw = [&] {
+        device->BeginScene();
+        Fill(*device, 0xFF00FF00);
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        device->SetTexture(0, texture.get());
+        TexturedScreen(*device, -1, 1, 1, -1);
+        device->EndScene();
+        Capture();
+    };
+    fill(0xF800);
+    draw();
+    EXPECT_EQ(Pixel(32, 32), kRed);
+    fill(0x001F);
+    draw();
+    EXPECT_EQ(Pixel(32, 32), kBlue);
+    EXPECT_EQ(device->TakeErrors(), 0);
+}
+
 TEST_F(DeviceTest, ATextureDrawnIntoReadsTheRightWayUp) {
     Open(DeviceKind::OpenGL);
     auto target =

@@ -162,14 +162,16 @@ TEST_F(SlotPool, RestoreRefillsDedicatedSlotsAndLeavesASmallOneEmptyWhenMemoryIs
     Start(64ull << 20);
     TextureSet* a = Load("a.dds", 256, 1);
     Load("p.dds", 256, 0);
-    const std::vector<uint8_t> before = SlotOf(a, 1)->Surface()->LevelData(0, 0);
+    const platform::render::Recording& device = *host->device->GetRecording();
+    const std::vector<uint8_t> before = device.TexelsOf(SlotOf(a, 1)->Surface(), 0);
+    ASSERT_FALSE(before.empty());
     manager.ReleaseSurfaces();
     EXPECT_EQ(SlotOf(a, 1)->Surface(), nullptr);
 
     // The device is back; the system-memory pixels fill the slots again.
     ASSERT_TRUE(manager.Restore(*host));
     ASSERT_NE(SlotOf(a, 1)->Surface(), nullptr);
-    EXPECT_EQ(SlotOf(a, 1)->Surface()->LevelData(0, 0), before);
+    EXPECT_EQ(device.TexelsOf(SlotOf(a, 1)->Surface(), 0), before);
 
     // A card already full: the small dedicated slots get no surface, are
     // left empty and the restore answers false, without a fatal box.

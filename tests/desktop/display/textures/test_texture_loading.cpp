@@ -32,11 +32,12 @@ protected:
     TextureSet* Get(const std::string& name, int32_t resident = 0, int32_t forceNew = 0) {
         return manager.GetTexture("models\\textures\\" + name, "Ship", resident, forceNew);
     }
-    // The 16-bit texels a dedicated slot of the set holds at that level.
+    // The 16-bit texels the device was given for a dedicated slot of the set
+    // at that level.
     const std::vector<uint8_t>& SlotTexels(TextureSet* set, int level) {
         TextureSlot* slot = set->GetFrame(0)->Level(level)->slot;
         EXPECT_TRUE(slot && slot->Surface());
-        return slot->Surface()->LevelData(0, 0);
+        return host.device->GetRecording()->TexelsOf(slot ? slot->Surface() : nullptr, 0);
     }
 
     platform_test::TempDir root;
