@@ -20,7 +20,9 @@ struct HttpGetResult {
     std::string error; // why nothing was answered
 };
 
-// Prepares the transfer library; call once before threads start using it.
+// Loads and prepares the transfer library (once; HttpGet does it too). A
+// process that will send while in trouble, as after a fault, calls it early
+// so that sending then loads nothing.
 void HttpGlobalInit();
 
 HttpGetResult HttpGet(const std::string& url, const HttpGetOptions& options);

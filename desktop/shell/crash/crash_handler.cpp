@@ -222,7 +222,6 @@ bool StartReporter() {
     if (pipe2(gWakePipe, O_CLOEXEC) != 0 || pipe2(gDonePipe, O_CLOEXEC) != 0 ||
         pipe2(gProbePipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return false;
-    platform::HttpGlobalInit();
     // The reporter is born with the fatal signals blocked: one that another
     // process sends then goes to a thread that can wait for the report,
     // never to the reporter (which would wait for itself), not even before
@@ -263,6 +262,9 @@ void NameCrashThread(const char* label) {
 
 void InstallCrashReporter(const CrashReportSettings& settings, const char* threadLabel) {
     SetCrashReportSettings(settings);
+    // Only a process that reports to a service maps the transfer library,
+    // and it does so now, while it is well.
+    if (!settings.reportUrl.empty()) platform::HttpGlobalInit();
     std::call_once(gStarted, [] { StartReporter(); });
     GiveThreadAnAlternateStack();
     NameCrashThread(threadLabel);

@@ -322,4 +322,27 @@ TEST_F(LvCrash, ASegmentationSignalSentByAnotherProcessIsReportedAsSent) {
     EXPECT_EQ(RequestLine(requests[0]).find("&Write="), std::string::npos) << requests[0];
 }
 
+// The transfer library (and the TLS libraries it brings) is mapped only by a
+// process that reports to a service, and then from the start, so that the
+// report after a fault loads nothing.
+TEST_F(LvCrash, OnlyAProcessThatReportsToAServiceMapsTheTransferLibrary) {
+    auto mapsTransferLibrary = [this](bool withService) {
+        LoopbackServer server;
+        auto store = platform::SettingsStore::Open();
+        EXPECT_TRUE(store);
+        store->SetString(platform::SettingsScope::Machine, SettingsKey::kKeyPath, "CrashReportURL",
+                         withService ? server.Url() : "");
+        Child waiting(HelperArgs({"wait", Dir().string()}));
+        EXPECT_TRUE(waiting.Started());
+        EXPECT_EQ(waiting.ReadLine(), "ready") << waiting.Stderr();
+        const std::string maps = ReadFile("/proc/" + std::to_string(waiting.Pid()) + "/maps");
+        EXPECT_FALSE(maps.empty());
+        kill(waiting.Pid(), SIGKILL);
+        waiting.Finish();
+        return maps.find("libcurl") != std::string::npos;
+    };
+    EXPECT_FALSE(mapsTransferLibrary(false));
+    EXPECT_TRUE(mapsTransferLibrary(true));
+}
+
 } // namespace
