@@ -19,9 +19,8 @@ namespace {
 SoundManager* gSoundManager = nullptr;
 
 constexpr int kHalvedRate = 44100;
-// The sound library keeps a mixing state for every source it allows, so it
-// allows only the voices that can play at once.
-constexpr int kDeviceVoices = kListenerVoices + kPositionalVoices;
+// Every registered sound may play at the listener besides the positional voices.
+constexpr int kDeviceVoices = kMaxSounds + kPositionalVoices;
 
 std::string_view StoredName(std::string_view name) {
     return name.substr(0, std::min(name.size(), kSoundNameLength));
@@ -183,6 +182,9 @@ int32_t SoundManager::RegisterSound(std::string_view name, int32_t sceneFlag,
     Slot fresh;
     fresh.buffer = Load("sounds\\" + std::string(name), &fresh.lengthMs, &fresh.format, context);
     if (!fresh.buffer) return -1;
+    fresh.voice = std::make_unique<platform::SoundVoice>(*device);
+    fresh.voice->SetPositional(false);
+    fresh.voice->Attach(fresh.buffer);
     fresh.name = std::string(stored);
     fresh.sceneFlag = sceneFlag;
     if (index == slots.size()) slots.emplace_back();
@@ -199,51 +201,28 @@ int32_t SoundManager::RegisterMappedSound(std::string_view logicalName, int32_t 
     return RegisterSound(file, sceneFlag, context);
 }
 
-platform::SoundVoice* SoundManager::ListenerVoice(Slot& slot) {
-    if (slot.voice) return slot.voice.get();
-    // Sounds that have ended give their voices up for this one.
-    int playing = 0;
-    for (Slot& other : slots) {
-        if (!other.voice) continue;
-        if (other.voice->IsPlaying())
-            ++playing;
-        else
-            other.voice.reset();
-    }
-    if (playing >= kListenerVoices) return nullptr;
-    auto voice = std::make_unique<platform::SoundVoice>(*device);
-    if (!voice->IsValid() || !voice->Attach(slot.buffer)) return nullptr;
-    voice->SetPositional(false);
-    slot.voice = std::move(voice);
-    return slot.voice.get();
-}
-
 void SoundManager::PlaySound(int32_t index, float volume) {
     if (!enabled || !ValidIndex(index)) return;
-    platform::SoundVoice* voice = ListenerVoice(slots[size_t(index)]);
-    if (!voice) return; // as many sounds as can be heard at once are playing
-    voice->SetVolume(VolumeToHundredthsDb(volume));
-    voice->Stop();
-    voice->Rewind();
-    voice->Play(false);
+    platform::SoundVoice& voice = *slots[size_t(index)].voice;
+    voice.SetVolume(VolumeToHundredthsDb(volume));
+    voice.Stop();
+    voice.Rewind();
+    voice.Play(false);
 }
 
 void SoundManager::StopSound(int32_t index) {
-    if (enabled && ValidIndex(index) && slots[size_t(index)].voice)
-        slots[size_t(index)].voice->Stop();
+    if (enabled && ValidIndex(index)) slots[size_t(index)].voice->Stop();
 }
 
 bool SoundManager::IsPlaying(int32_t index) const {
-    if (!enabled || !ValidIndex(index)) return false;
-    const Slot& slot = slots[size_t(index)];
-    return slot.voice && slot.voice->IsPlaying();
+    return enabled && ValidIndex(index) && slots[size_t(index)].voice->IsPlaying();
 }
 
 void SoundManager::StopSceneSounds() {
     for (size_t i = 0; i < slots.size(); ++i) {
         const Slot& slot = slots[i];
         // The one sound a scene keeps through a change of its scene sounds.
-        if (slot.voice && slot.sceneFlag && !platform::EqualsIgnoreCase(slot.name, "elaphant.wav"))
+        if (slot.buffer && slot.sceneFlag && !platform::EqualsIgnoreCase(slot.name, "elaphant.wav"))
             slot.voice->Stop();
     }
 }

@@ -33,9 +33,6 @@ class ScriptConfig;
 
 inline constexpr int kMaxSounds = 500;
 inline constexpr int kPositionalVoices = 16;
-// Sounds playing at the listener at once; a registered sound holds a voice
-// only while it plays.
-inline constexpr int kListenerVoices = 48;
 inline constexpr int kMaxVoicesPerSound = 3;
 inline constexpr int kAnnouncementQueueSize = 10;
 inline constexpr size_t kSoundNameLength = 31; // a name is kept in 32 bytes
@@ -149,7 +146,6 @@ private:
     struct Voice;
 
     bool ValidIndex(int32_t index) const;
-    platform::SoundVoice* ListenerVoice(Slot& slot);
     void NoteMissing(std::string_view path, std::string_view context);
     void UpdateFade(float frameTime);
     void UpdateReverb();

@@ -10,8 +10,7 @@
 namespace lumivane {
 
 // A registered sound: its samples on the device (null: the slot is free),
-// the voice that plays it at the listener (while it plays, or until another
-// sound needs the voice), its length, format and name.
+// the voice that plays it at the listener, its length, format and name.
 struct SoundManager::Slot {
     std::shared_ptr<platform::SoundBuffer> buffer;
     std::unique_ptr<platform::SoundVoice> voice;

@@ -270,14 +270,14 @@ void SoundManager::UpdateVoices() {
 
 void SoundManager::ReleaseFinishedSceneSounds() {
     for (Slot& slot : slots)
-        if (slot.buffer && slot.sceneFlag && (!soundOn || !slot.voice || !slot.voice->IsPlaying()))
+        if (slot.buffer && slot.sceneFlag && (!soundOn || !slot.voice->IsPlaying()))
             slot = Slot(); // free for the next sound; its name goes too
 }
 
 void SoundManager::PlayNextAnnouncement() {
     if (announcements.empty()) return;
     for (const Slot& slot : slots)
-        if (slot.voice && slot.sceneFlag && slot.voice->IsPlaying()) return;
+        if (slot.buffer && slot.sceneFlag && slot.voice->IsPlaying()) return;
     // One announcement at a time: the next waits for the last to end.
     if (IsPlaying(playingAnnouncement)) return;
     playingAnnouncement = announcements.front();

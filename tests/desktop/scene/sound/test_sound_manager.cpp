@@ -124,33 +124,6 @@ TEST_F(LvSound, StopSceneSoundsKeepsElaphantAndFinishedOnesAreFreed) {
     EXPECT_EQ(manager.SlotName(elaphant), "");
 }
 
-// Registered sounds hold a voice only while they play: as many as can be
-// heard at once play, a further one waits for one of them to stop.
-TEST_F(LvSound, RegisteredSoundsShareTheVoicesThatCanBeHeardAtOnce) {
-    std::vector<int32_t> sounds;
-    for (int i = 0; i < kListenerVoices + 2; ++i) {
-        const std::string name = "tone" + std::to_string(i);
-        folder.WriteWave(name, {.channels = 1, .rate = 22050, .frames = 44100});
-        sounds.push_back(manager.RegisterSound(name, 0, "test"));
-        ASSERT_GE(sounds.back(), 0) << name;
-    }
-    for (int32_t sound : sounds)
-        manager.PlaySound(sound, 1.0f);
-    for (int i = 0; i < kListenerVoices; ++i)
-        EXPECT_TRUE(manager.IsPlaying(sounds[size_t(i)])) << i;
-    const int32_t waiting = sounds[size_t(kListenerVoices)];
-    EXPECT_FALSE(manager.IsPlaying(waiting));
-
-    manager.StopSound(sounds[0]);
-    manager.PlaySound(waiting, 1.0f);
-    EXPECT_TRUE(manager.IsPlaying(waiting)) << "the stopped sound's voice plays it";
-    // The stopped sound plays again once another voice is free.
-    manager.StopSound(sounds[1]);
-    manager.PlaySound(sounds[0], 1.0f);
-    EXPECT_TRUE(manager.IsPlaying(sounds[0]));
-    EXPECT_FALSE(manager.IsPlaying(sounds[1]));
-}
-
 TEST_F(LvSound, TheAnnouncementQueueHoldsTenDistinctSounds) {
     for (int32_t i = 0; i < 10; ++i)
         manager.QueueAnnouncement(i);
