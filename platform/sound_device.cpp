@@ -96,13 +96,8 @@ bool SoundDevice::Open(int voices, std::string& error) {
         error = "no sound output device could be opened";
         return false;
     }
-    // The library keeps a mixing state of several kilobytes for every source
-    // it allows, whether or not it plays, so ask for just as many sources as
-    // voices. The mono/stereo split bounds only how many of each it plans
-    // for; any source may play either.
-    const ALCint stereo = std::max(1, voices / 4);
-    const ALCint mono = std::max(1, voices - stereo);
-    const ALCint attributes[] = {ALC_MONO_SOURCES, mono, ALC_STEREO_SOURCES, stereo, 0};
+    // Ask for room for every voice as mono or stereo; the library may give more.
+    const ALCint attributes[] = {ALC_MONO_SOURCES, voices, ALC_STEREO_SOURCES, voices, 0};
     impl_->context = alcCreateContext(impl_->device, attributes);
     if (!impl_->context || !alcMakeContextCurrent(impl_->context)) {
         error = "the sound output device refused a playback context";

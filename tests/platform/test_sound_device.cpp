@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <memory>
 #include <thread>
 #include <vector>
 
@@ -152,22 +151,6 @@ TEST_F(SoundDeviceTest, OneBufferPlaysOnSeveralVoicesFromTheirOwnStart) {
     // Given its own data again, a voice lets the shared buffer go.
     ASSERT_TRUE(early.SetData({1, 22050, 16}, tone.data(), 64));
     EXPECT_FALSE(early.Attach(nullptr));
-}
-
-TEST_F(SoundDeviceTest, EveryVoiceAskedForPlaysEvenWhenAllAreStereo) {
-    // The device asks the library for no more sources than voices, most of
-    // them planned as mono; stereo sounds on every one must still play.
-    const auto tone = Tone(22050, 2, 0.3);
-    std::vector<std::unique_ptr<platform::SoundVoice>> voices;
-    for (int i = 0; i < 32; ++i) {
-        voices.push_back(std::make_unique<platform::SoundVoice>(device));
-        ASSERT_TRUE(voices.back()->IsValid()) << "voice " << i;
-        ASSERT_TRUE(voices.back()->SetData({2, 22050, 16}, tone.data(), tone.size() * 2));
-    }
-    for (auto& voice : voices)
-        voice->Play(false);
-    for (size_t i = 0; i < voices.size(); ++i)
-        EXPECT_TRUE(voices[i]->IsPlaying()) << "voice " << i;
 }
 
 TEST_F(SoundDeviceTest, TheRoomReverbSwitchesOnAndOff) {
