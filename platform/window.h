@@ -36,9 +36,12 @@ struct WindowDesc {
     bool borderless = false;
     bool hidden = false;
     bool alwaysOnTop = false; // stays above the other windows
-    // Framebuffer attributes; they are fixed when the window is made.
-    int depthBits = 24;
-    int stencilBits = 8;
+    // Framebuffer attributes; they are fixed when the window is made. The
+    // render device draws into a back buffer of its own, depth included, and
+    // only copies finished colour to the window, so by default the window
+    // carries no depth or stencil storage (a screen-sized buffer saved).
+    int depthBits = 0;
+    int stencilBits = 0;
     int multisampleSamples = 0; // 0 = none
 };
 

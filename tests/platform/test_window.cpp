@@ -1,5 +1,6 @@
 // Window and GL context, headless on software GL: a triangle drawn with a
-// tiny shader reads back with the right colours inside and outside.
+// tiny shader reads back with the right colours inside and outside, in a
+// window that holds colour only.
 #include "platform/gl.h"
 #include "platform/gl_context.h"
 #include "platform/window.h"
@@ -73,6 +74,19 @@ TEST(Window, HeadlessGlContextDrawsATriangle) {
     glBufferData(GL_ARRAY_BUFFER, sizeof triangle, triangle, GL_STATIC_DRAW);
     glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
     glEnableVertexAttribArray(0);
+
+    // The window holds colour only: depth lives in the render device's own
+    // back buffer, so a screen-sized depth buffer here would be memory lost.
+    auto attachmentKind = [](GLenum attachment) {
+        GLint kind = -1;
+        glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, attachment,
+                                              GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &kind);
+        return kind;
+    };
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    EXPECT_EQ(attachmentKind(GL_BACK_LEFT), GL_FRAMEBUFFER_DEFAULT);
+    EXPECT_EQ(attachmentKind(GL_DEPTH), GL_NONE);
+    EXPECT_EQ(attachmentKind(GL_STENCIL), GL_NONE);
 
     glViewport(0, 0, w, h);
     glClearColor(0, 0, 1, 1);
