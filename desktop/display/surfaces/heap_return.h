@@ -12,8 +12,12 @@ namespace lumivane {
 // Blocks of this size and more are mapped on their own and unmapped when
 // freed, whatever was freed before (the allocator would otherwise raise the
 // bound after every big block freed, and later big blocks would then pin
-// the heap's free room between small ones).
-inline constexpr int kOwnMappingBytes = 256 * 1024;
+// the heap's free room between small ones). The bound lies above the
+// blocks a frame itself takes and frees again (the software rasteriser's
+// vertex storage, a little over 1 MiB, made anew many times a frame):
+// mapping those afresh each time cost a sixth of the frame rate. The
+// display's screen-sized buffers lie above it.
+inline constexpr int kOwnMappingBytes = 2 * 1024 * 1024;
 
 // Once per process: sets the bound above.
 void KeepBigBlocksApart();
