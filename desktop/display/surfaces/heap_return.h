@@ -13,10 +13,11 @@ namespace lumivane {
 // freed, whatever was freed before (the allocator would otherwise raise the
 // bound after every big block freed, and later big blocks would then pin
 // the heap's free room between small ones). The bound lies above the
-// blocks a frame itself takes and frees again (the software rasteriser's
-// vertex storage, a little over 1 MiB, made anew many times a frame):
-// mapping those afresh each time cost a sixth of the frame rate. The
-// display's screen-sized buffers lie above it.
+// blocks of 1 to 2 MiB that a frame itself takes and frees again, by their
+// size the driver's storage for the device's streaming vertex buffer, made
+// anew whenever it fills: mapping those afresh each time cost a sixth of
+// the frame rate. Screen-sized buffers from 1280 x 720 up lie above it;
+// smaller ones stay in the heap, whose free room is given back below.
 inline constexpr int kOwnMappingBytes = 2 * 1024 * 1024;
 
 // Once per process: sets the bound above.
