@@ -1,7 +1,6 @@
-// The shared pointer on its own Xlib connection. Errors on that connection
-// (the window went away, X refused the button presses with BadAccess) are
-// taken quietly by the process's X error handler; a refusal is seen in the
-// event mask X then reports for us.
+// The shared pointer on its own Xlib connection, which selects nothing on
+// the window itself. Errors on that connection (the window went away) are
+// taken quietly by the process's X error handler.
 #include "platform/x11_shared_pointer.h"
 
 #include "platform/clock.h"
@@ -66,7 +65,6 @@ struct SharedPointer::Impl {
         SetQuietXConnection(display, false);
     }
 
-    bool SelectButtons();
     bool SelectRawButtons();
     bool PointerOver(int& wx, int& wy, unsigned& mask);
     void Press(std::vector<Event>& out, unsigned xButton, int px, int py, uint32_t now);
@@ -74,18 +72,6 @@ struct SharedPointer::Impl {
     void TakeEvents(std::vector<Event>& out, uint32_t now);
     void PollHeld(std::vector<Event>& out, unsigned mask, uint32_t now);
 };
-
-bool SharedPointer::Impl::SelectButtons() {
-    // X gives one client the button presses of a window: when its owner
-    // takes them the request fails with BadAccess and our mask stays empty.
-    XSelectInput(display, window, ButtonPressMask | ButtonReleaseMask);
-    XSync(display, False);
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, window, &attributes)) return false;
-    if (attributes.your_event_mask & ButtonPressMask) return true;
-    XSelectInput(display, window, NoEventMask); // nothing half-granted stays
-    return false;
-}
 
 bool SharedPointer::Impl::SelectRawButtons() {
     int event = 0, error = 0;
@@ -173,12 +159,8 @@ void SharedPointer::Impl::TakeEvents(std::vector<Event>& out, uint32_t now) {
     while (XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
-        if (event.type == ButtonPress) {
-            Press(out, event.xbutton.button, event.xbutton.x, event.xbutton.y, now);
-        } else if (event.type == ButtonRelease) {
-            Release(out, event.xbutton.button, event.xbutton.x, event.xbutton.y);
-        } else if (event.type == GenericEvent && event.xcookie.extension == xiOpcode &&
-                   XGetEventData(display, &event.xcookie)) {
+        if (event.type == GenericEvent && event.xcookie.extension == xiOpcode &&
+            XGetEventData(display, &event.xcookie)) {
             const auto* raw = static_cast<const XIRawEvent*>(event.xcookie.data);
             if (raw->deviceid != raw->sourceid) { // a master's copy
                 XFreeEventData(display, &event.xcookie);
@@ -218,10 +200,7 @@ std::unique_ptr<SharedPointer> SharedPointer::Open(uint64_t window) {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(impl->display, impl->window, &attributes)) return nullptr;
     impl->root = attributes.root;
-    if (impl->SelectButtons())
-        impl->buttons = SharedButtons::WindowPresses;
-    else if (impl->SelectRawButtons())
-        impl->buttons = SharedButtons::RawEvents;
+    if (impl->SelectRawButtons()) impl->buttons = SharedButtons::RawEvents;
     return std::unique_ptr<SharedPointer>(new SharedPointer(std::move(impl)));
 }
 

@@ -1,16 +1,17 @@
 // The pointer over an X11 window that another program owns (the desktop's
 // host hands the program its window), read without taking anything from
-// that program. Its owner may already take the window's button presses,
-// which X grants to one client only, so the reading stands on what X shares:
+// that program. X grants a window's button presses to one client only, and
+// its owner may ask for them at any time (a desktop turning its click menu
+// on): a program drawing into a window it does not own selects no input
+// there, so the reading stands on what X shares with every client:
 // - where the pointer is, asked each poll (no selection at all): whether it
 //   is over the window (the window lies on the path from the root down to
 //   the deepest window under the pointer, so one above it hides it), and
 //   where in it;
-// - the buttons and the wheel: the window's button presses when X grants
-//   them to us too (nobody else takes them); when it refuses, the raw button
-//   events that XInput2 shares with every client, counted only while the
-//   pointer is over the window; without XInput2, the buttons held, asked
-//   with the position (no wheel, and a press shorter than a poll is lost).
+// - the buttons and the wheel: the raw button events that XInput2 shares
+//   with every client, counted only while the pointer is over the window;
+//   without XInput2, the buttons held, asked with the position (no wheel,
+//   and a press shorter than a poll is lost).
 #pragma once
 
 #include "platform/events.h"
@@ -23,9 +24,8 @@ namespace platform {
 
 // Where the shared pointer's buttons come from.
 enum class SharedButtons {
-    WindowPresses, // the window's own button presses, granted to us
-    RawEvents,     // XInput2 raw button events of the whole screen
-    HeldState,     // the held buttons, asked each poll
+    RawEvents, // XInput2 raw button events of the whole screen
+    HeldState, // the held buttons, asked each poll
 };
 
 class SharedPointer {
