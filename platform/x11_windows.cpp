@@ -22,7 +22,7 @@ bool gTriedToOpen = false;
 // call and must take no lock: plain atomics only.
 std::atomic<Display*> gOwnDisplay{nullptr};
 std::atomic<bool> gQueryFailed{false};
-constexpr int kQuietSlots = 4;
+constexpr int kQuietSlots = 8;
 std::atomic<void*> gQuiet[kQuietSlots];
 
 constexpr int kWatchSlots = 16;

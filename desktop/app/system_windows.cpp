@@ -6,6 +6,7 @@
 #include "platform/pixel_window.h"
 #include "platform/window.h"
 #include "platform/x11_shared_pointer.h"
+#include "platform/x11_visibility.h"
 #include "platform/x11_windows.h"
 
 namespace lumivane {
@@ -29,7 +30,15 @@ public:
     }
     bool IsCovered() override {
         platform::ForeignWindowState state;
-        return !platform::QueryX11Window(id_, state) || !state.viewable;
+        if (!platform::QueryX11Window(id_, state) || !state.viewable) return true;
+        // Mapped, but maybe behind windows that hide all of it (a maximised
+        // application over the desktop). Asked of X once; from then on X
+        // tells us of every change.
+        if (!visibilityTried_) {
+            visibilityTried_ = true;
+            visibility_ = platform::WindowVisibility::Open(id_);
+        }
+        return visibility_ && visibility_->FullyCovered();
     }
     void SharedPointerEvents(std::vector<platform::Event>& out) override {
         // Opened with the first poll, once: a window that cannot be read
@@ -45,6 +54,8 @@ private:
     uint64_t id_;
     bool pointerTried_ = false;
     std::unique_ptr<platform::SharedPointer> pointer_;
+    bool visibilityTried_ = false;
+    std::unique_ptr<platform::WindowVisibility> visibility_;
 };
 
 // One of the program's own windows, with an optional black backdrop behind it.

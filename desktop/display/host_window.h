@@ -24,7 +24,8 @@ public:
     virtual bool Exists() = 0;
     // The client area's size; false when the window is gone.
     virtual bool ClientSize(int& width, int& height) = 0;
-    // Nothing of it can be seen: hidden or minimised.
+    // Nothing of it can be seen: hidden, minimised, or all of it behind
+    // other windows.
     virtual bool IsCovered() = 0;
     // The program's own window behind it, for the display to draw into;
     // null for a window of another program (the display then draws into

@@ -1,6 +1,9 @@
 // The program itself on an X server of the test's own, as a person meets
 // it: its message box fits the screen and goes when the program is ended,
-// and it ends quietly when the window it draws into is destroyed.
+// and it ends quietly when the window it draws into is destroyed. As the
+// desktop, in this process: it pauses while other windows hide all of its
+// window and goes on once any part shows.
+#include "platform/clock.h"
 #include "tests/desktop/app/app_test_support.h"
 #include "tests/desktop/app/private_x_server.h"
 
@@ -11,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 using namespace app_test;
@@ -72,6 +76,78 @@ protected:
     }
 
     std::string savedDriver_, savedDisplay_;
+};
+
+// The program's own data, so that it draws its scenes.
+std::string ProgramData() {
+    return (std::filesystem::path(LUMIVANE_PROGRAM).parent_path() / "LumivaneData").string();
+}
+
+// The whole program in this process with its own windows, display and scene
+// engine, as the desktop drawing into a window of the test's (320 x 240 at
+// the screen's corner), one pass at a time on a test clock.
+class LvDesktopOnX : public LvProgramOnX {
+protected:
+    void SetUp() override {
+        LvProgramOnX::SetUp();
+        if (server_.Name().empty()) GTEST_SKIP() << "Xvfb is not installed";
+        x_ = XOpenDisplay(server_.Name().c_str());
+        ASSERT_TRUE(x_);
+        UseServer(server_);
+        host_ = XCreateSimpleWindow(x_, DefaultRootWindow(x_), 0, 0, kWidth, kHeight, 0, 0, 0);
+        XMapWindow(x_, host_);
+        XSync(x_, False);
+        SetMachine("WorkingDir", ProgramData());
+        SetUser(lumivane::values::kRandomStartup, uint8_t(0));
+        SetUser(lumivane::values::kScene, std::string("fleet.mis"));
+        useClock_ = std::make_unique<platform::ScopedClock>(clock_);
+        lumivane::AppServices services = lumivane::DefaultAppServices();
+        services.processEndsAfter = false;
+        app_ = std::make_unique<lumivane::DesktopApp>(std::move(services));
+        char id[32];
+        std::snprintf(id, sizeof id, "%lx", static_cast<unsigned long>(host_));
+        ASSERT_TRUE(app_->SetUpMode({id}));
+        ASSERT_EQ(app_->Startup(), lumivane::DesktopApp::StartupResult::Ready);
+        app_->BeginRun();
+        ASSERT_EQ(app_->FirstRun(), lumivane::DesktopApp::FirstRunResult::Ready);
+        app_->ReadyToLoop();
+        ASSERT_TRUE(PassUntil([&] { return Drawing(); })) << "it never drew";
+    }
+    void TearDown() override {
+        app_.reset();
+        useClock_.reset();
+        if (x_) XCloseDisplay(x_);
+        LvProgramOnX::TearDown();
+    }
+
+    // One turn of the message pump: the pointer's events, then a pass.
+    void Pass() {
+        clock_.AdvanceMilliseconds(33);
+        app_->PumpEvents();
+        app_->MainLoopPass();
+    }
+    // Passes until `done` (the X server answers in its own time), for up to
+    // 10 s; false when it never came.
+    template <typename Test> bool PassUntil(Test done) {
+        return WaitFor(10, [&] {
+            Pass();
+            return done();
+        });
+    }
+    // Frames are being drawn: the device is there and the frame count grows.
+    bool Drawing() {
+        const uint32_t frame = app_->FrameNumber();
+        Pass();
+        return app_->Display()->HasDevice() && app_->FrameNumber() > frame;
+    }
+
+    static constexpr int kWidth = 320, kHeight = 240;
+    PrivateXServer server_{"320x240x24"};
+    Display* x_ = nullptr;
+    ::Window host_ = 0;
+    platform::TestClock clock_{1000};
+    std::unique_ptr<platform::ScopedClock> useClock_;
+    std::unique_ptr<lumivane::DesktopApp> app_;
 };
 
 // How many pixels of the window are not black.
@@ -165,4 +241,34 @@ TEST_F(LvProgramOnX, ItEndsQuietlyWhenTheWindowItDrawsIntoIsDestroyed) {
         EXPECT_EQ(program.Stderr().find("X Error"), std::string::npos) << program.Stderr();
     }
     XCloseDisplay(x);
+}
+
+TEST_F(LvDesktopOnX, ItPausesWhileWindowsAboveHideAllOfItAndGoesOnOnceAnyPartShows) {
+    // A window over part of it: it draws on.
+    const ::Window cover = XCreateSimpleWindow(x_, DefaultRootWindow(x_), 40, 30, 100, 80, 0, 0, 0);
+    XMapWindow(x_, cover);
+    XSync(x_, False);
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(Drawing()) << "pass " << i;
+    // A maximised application over all of it: a still picture, no device,
+    // no frames.
+    XMoveResizeWindow(x_, cover, 0, 0, kWidth, kHeight);
+    XSync(x_, False);
+    ASSERT_TRUE(PassUntil([&] { return !app_->Display()->HasDevice(); })) << "it never paused";
+    const uint32_t frame = app_->FrameNumber();
+    for (int i = 0; i < 10; ++i)
+        Pass();
+    EXPECT_FALSE(app_->Display()->HasDevice());
+    EXPECT_EQ(app_->FrameNumber(), frame);
+    // One row of it showing is enough to go on.
+    XMoveWindow(x_, cover, 0, 1);
+    XSync(x_, False);
+    EXPECT_TRUE(PassUntil([&] { return Drawing(); })) << "it never went on";
+    // Hidden again, then the cover goes away altogether.
+    XMoveWindow(x_, cover, 0, 0);
+    XSync(x_, False);
+    ASSERT_TRUE(PassUntil([&] { return !app_->Display()->HasDevice(); }));
+    XDestroyWindow(x_, cover);
+    XSync(x_, False);
+    EXPECT_TRUE(PassUntil([&] { return Drawing(); }));
 }
