@@ -4,6 +4,7 @@
 #include "desktop/app/desktop_app.h"
 #include "desktop/shell/desktop_objects.h"
 #include "desktop/display/host_window.h"
+#include "desktop/scene/world/mouse.h"
 #include "platform/process_priority.h"
 
 namespace lumivane {
@@ -67,6 +68,12 @@ void AppDisplayHost::PostQuit() {
 
 void AppDisplayHost::EndDesktopScreensaver() {
     if (gpDesktopApp) gpDesktopApp->EndDesktopScreensaver();
+}
+
+void AppDisplayHost::SetMouseRange(int width, int height) {
+    // Every device the display makes, at every size (a new one, a reset, the
+    // window resized by its owner), gives the pointer its scale.
+    if (gpDesktopApp) gpDesktopApp->MouseState().SetRange(width, height);
 }
 
 bool AppDisplayHost::ResetSize(int& width, int& height) {

@@ -1,6 +1,7 @@
 // The program as its display sees it: the start mode, the named events
-// "Paint" and "Preload", the volume levels, the process priority and how
-// the screen saver ends, all answered by the running application object.
+// "Paint" and "Preload", the volume levels, the process priority, how the
+// screen saver ends and the mouse holder's range, all answered by the
+// running application object.
 #pragma once
 
 #include "desktop/display/device/display_host.h"
@@ -22,6 +23,7 @@ public:
     void IdlePriority() override;
     void PostQuit() override;
     void EndDesktopScreensaver() override;
+    void SetMouseRange(int width, int height) override;
     bool ResetSize(int& width, int& height) override;
     bool HighQualityMode(int outputWidth) const override;
 };

@@ -253,10 +253,7 @@ void DesktopApp::BeginRun() {
 
 bool DesktopApp::CreateDisplayWithRetries(int width, int height) {
     for (int attempt = 1; attempt <= kDisplayCreateTries; ++attempt) {
-        if (display_->Create(*host_, width, height)) {
-            mouse_->SetRange(width, height);
-            return true;
-        }
+        if (display_->Create(*host_, width, height)) return true;
         if (attempt == kDisplayCreateTries || EndRequested()) break;
         SleepUnlessExitSignal(kRetryPauseMs);
         // The host signals Paint once it can be drawn on. Waiting for it has

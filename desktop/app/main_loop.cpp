@@ -12,7 +12,6 @@
 #include "desktop/shell/message_boxes.h"
 #include "desktop/shell/registry.h"
 #include "desktop/scene/object/engine_services.h"
-#include "desktop/scene/world/mouse.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 #include "platform/process_priority.h"
@@ -189,11 +188,8 @@ void DesktopApp::ApplyQualityChange() {
 
 bool DesktopApp::CreateDisplayForHost() {
     int width = 0, height = 0;
-    if (!display_ || !host_ || !host_->ClientSize(width, height) ||
-        !display_->Create(*host_, width, height))
-        return false;
-    mouse_->SetRange(width, height);
-    return true;
+    return display_ && host_ && host_->ClientSize(width, height) &&
+           display_->Create(*host_, width, height);
 }
 
 void DesktopApp::EnterDesktopScreensaver() {

@@ -2,7 +2,9 @@
 // it: its message box fits the screen and goes when the program is ended,
 // and it ends quietly when the window it draws into is destroyed. As the
 // desktop, in this process: it pauses while other windows hide all of its
-// window and goes on once any part shows.
+// window and goes on once any part shows, and its pointer keeps to the
+// window's size when the owner resizes it.
+#include "desktop/scene/world/mouse.h"
 #include "platform/clock.h"
 #include "tests/desktop/app/app_test_support.h"
 #include "tests/desktop/app/private_x_server.h"
@@ -13,6 +15,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -139,6 +142,11 @@ protected:
         const uint32_t frame = app_->FrameNumber();
         Pass();
         return app_->Display()->HasDevice() && app_->FrameNumber() > frame;
+    }
+    // Puts the pointer at that place of the window (at the screen's corner).
+    void PointerAt(int px, int py) {
+        XWarpPointer(x_, 0, DefaultRootWindow(x_), 0, 0, 0, 0, px, py);
+        XSync(x_, False);
     }
 
     static constexpr int kWidth = 320, kHeight = 240;
@@ -271,4 +279,27 @@ TEST_F(LvDesktopOnX, ItPausesWhileWindowsAboveHideAllOfItAndGoesOnOnceAnyPartSho
     XDestroyWindow(x_, cover);
     XSync(x_, False);
     EXPECT_TRUE(PassUntil([&] { return Drawing(); }));
+}
+
+TEST_F(LvDesktopOnX, ThePointerKeepsToTheWindowWhenItsOwnerResizesIt) {
+    const lumivane::Mouse& mouse = app_->MouseState();
+    // Three quarters across, a quarter down: x 0.5, y -0.375 (the holder's
+    // y runs -0.75 to 0.75).
+    const auto there = [&] {
+        return mouse.overWindow == 1 && std::abs(mouse.x - 0.5f) < 0.01f &&
+               std::abs(mouse.y + 0.375f) < 0.01f;
+    };
+    PointerAt(240, 60);
+    EXPECT_TRUE(PassUntil(there)) << mouse.x << ", " << mouse.y;
+    for (const auto& [width, height] : {std::pair{160, 120}, std::pair{300, 225}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        XResizeWindow(x_, host_, unsigned(width), unsigned(height));
+        XSync(x_, False);
+        ASSERT_TRUE(PassUntil([&] { return mouse.width == width && mouse.height == height; }))
+            << "the mouse holder kept " << mouse.width << "x" << mouse.height;
+        // The same place of the new size reads as the same place.
+        PointerAt(width * 3 / 4, height / 4);
+        EXPECT_TRUE(PassUntil(there)) << mouse.x << ", " << mouse.y;
+        EXPECT_TRUE(Drawing());
+    }
 }
