@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <sstream>
 #include <thread>
 
@@ -140,16 +141,17 @@ TEST_F(LvProgramEnds, ARandomSceneAskedForAtTheEndIsAnsweredInTheSettings) {
 }
 
 TEST_F(LvProgramEnds, EveryWayOutRemovesTheDesktopsNamedObjects) {
-    // Stuck for good while loading: the exit signal's watchdog ends it.
-    {
+    // Stuck for good while loading: the exit signal's watchdog ends it, on
+    // SIGTERM as on a hang-up.
+    for (const int signal : {SIGTERM, SIGHUP}) {
         Child program({(platform_test::TestProgramFolder() / "lumivane_app_test_helper").string(),
                        "stuck-desktop"});
         ASSERT_EQ(program.ReadLine(), "loading");
         EXPECT_EQ(NamedObjects(), kDesktopEventCount + 1); // the events and the mapping
-        kill(program.Pid(), SIGTERM);
+        kill(program.Pid(), signal);
         EXPECT_EQ(program.Finish(), 0) << program.Stderr();
         EXPECT_NE(program.Stderr().find("ending now"), std::string::npos) << program.Stderr();
-        EXPECT_EQ(NamedObjects(), 0);
+        EXPECT_EQ(NamedObjects(), 0) << strsignal(signal);
     }
     // No data folder: the error box ends it, by itself or on SIGTERM.
     SetMachine("WorkingDir", (Dir() / "nowhere").string());
@@ -170,4 +172,19 @@ TEST_F(LvProgramEnds, EveryWayOutRemovesTheDesktopsNamedObjects) {
         }
         EXPECT_EQ(NamedObjects(), 0) << (terminate ? "SIGTERM" : "by itself");
     }
+}
+
+TEST_F(LvProgramEnds, AHangUpEndsTheScreenSaverAsSigtermDoes) {
+    SetMachine("Logging", 1u);
+    Child program({LUMIVANE_PROGRAM});
+    ASSERT_TRUE(program.Started());
+    // Once it runs its main loop.
+    for (int i = 0; i < 2000 && LogText().find("Starting hwnd=") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_NE(LogText().find("Starting hwnd="), std::string::npos) << LogText();
+    EXPECT_TRUE(std::filesystem::exists(SegmentFile("Lumivane_Screensaver_running")));
+    kill(program.Pid(), SIGHUP);
+    EXPECT_EQ(program.Finish(), 0) << program.Stderr();
+    EXPECT_EQ(program.TermSignal(), 0);
+    EXPECT_EQ(NamedObjects(), 0);
 }
