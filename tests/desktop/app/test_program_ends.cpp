@@ -21,9 +21,9 @@ namespace {
 
 class LvProgramEnds : public AppTest {
 protected:
-    // The segments of this test's named objects that exist.
+    // The segments of this test's named objects that exist (on any display).
     int NamedObjects() const {
-        const std::string prefix = SegmentFile("").filename().string();
+        const std::string& prefix = NamedPrefix();
         int count = 0;
         std::error_code ec;
         for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ec))
