@@ -1,6 +1,8 @@
-// The display a program runs on: its canonical name.
+// The display a program runs on: its canonical name, and opening it.
 #include "platform/display_session.h"
 
+#include <X11/Xlib.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -38,6 +40,21 @@ bool IsThisMachine(const std::string& host) {
     return !host.empty() && Lower(own) == host;
 }
 
+// Whether one of the comma-separated names in SDL_VIDEODRIVER is `driver`.
+bool DriverNamed(std::string_view driver) {
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (!asked) return false;
+    std::string_view list(asked);
+    while (!list.empty()) {
+        const size_t comma = list.find(',');
+        const std::string name(list.substr(0, comma));
+        if (strcasecmp(name.c_str(), std::string(driver).c_str()) == 0) return true;
+        if (comma == std::string_view::npos) break;
+        list.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
 } // namespace
 
 std::string CanonicalDisplayName(std::string_view display) {
@@ -66,6 +83,31 @@ std::string CanonicalDisplayName(std::string_view display) {
 std::string SessionDisplay() {
     const char* display = std::getenv("DISPLAY");
     return display ? CanonicalDisplayName(display) : std::string();
+}
+
+bool OffscreenVideoAsked() {
+    return DriverNamed("offscreen") || DriverNamed("dummy");
+}
+
+bool VideoDriverAsked(std::string_view driver) {
+    return DriverNamed(driver);
+}
+
+std::string DisplayOpenFailure() {
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) return std::string("cannot open the X display \"") + display + "\"";
+    return "cannot open a display (DISPLAY is not set)";
+}
+
+bool CanOpenXDisplay(std::string* error) {
+    if (OffscreenVideoAsked()) return true;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        if (error) *error = DisplayOpenFailure();
+        return false;
+    }
+    XCloseDisplay(display);
+    return true;
 }
 
 } // namespace platform
