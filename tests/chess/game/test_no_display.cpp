@@ -78,8 +78,11 @@ TEST_F(RookfallNoDisplay, EveryStartModeSaysWhichDisplayAndEndsAtOnce) {
         }
         const std::string said = displaySet ? "cannot open the X display \"" + unused + "\""
                                             : "cannot open a display (DISPLAY is not set)";
-        for (const std::vector<std::string>& words :
-             {std::vector<std::string>{}, {"/saver"}, {"/safe"}}) {
+        for (const std::vector<std::string>& words : {std::vector<std::string>{},
+                                                      {"/saver"},
+                                                      {"/safe"},
+                                                      {"-host"},
+                                                      {"-connect", "127.0.0.1"}}) {
             std::vector<std::string> argv = {ROOKFALL_PROGRAM};
             argv.insert(argv.end(), words.begin(), words.end());
             SCOPED_TRACE((displaySet ? unused : "no DISPLAY") + " " +
