@@ -1,9 +1,11 @@
 // Windows through SDL2 with an OpenGL framebuffer.
 #include "platform/window_internal.h"
 
+#include "platform/display_session.h"
 #include "platform/x11_windows.h"
 
 #include <SDL_syswm.h>
+#include <strings.h>
 
 #include <atomic>
 #include <mutex>
@@ -54,6 +56,12 @@ void SetVideoHints() {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
 }
 
+// The drivers SDL has that show nothing on any screen.
+bool IsOffscreenDriver(const char* driver) {
+    return strcasecmp(driver, "offscreen") == 0 || strcasecmp(driver, "dummy") == 0 ||
+           strcasecmp(driver, "evdev") == 0;
+}
+
 bool Fail(std::string* error, const std::string& what) {
     if (error) *error = what + ": " + SDL_GetError();
     return false;
@@ -68,8 +76,18 @@ bool StartVideo(std::string* error) {
     std::lock_guard lock(gVideoMutex);
     if (gVideoStarted) return true;
     SetVideoHints();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
-        return Fail(error, "the video system could not be started");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        if (error) *error = DisplayOpenFailure() + " (" + SDL_GetError() + ")";
+        return false;
+    }
+    // Where no display opens, SDL falls back to a driver that draws nowhere:
+    // the program would run on unseen. Only a run that asks for one gets it.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && IsOffscreenDriver(driver) && !VideoDriverAsked(driver)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        if (error) *error = DisplayOpenFailure();
+        return false;
+    }
     // Hold the GL library too, for the same reason; a driver without GL
     // (dummy) just fails here and windows then fail on their own.
     SDL_GL_LoadLibrary(nullptr);

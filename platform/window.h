@@ -111,6 +111,14 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// Starts SDL video and events once for the process, on the user's display;
+// later calls just answer whether that worked. Where no display can be
+// opened it fails, with words that name the display (see
+// DisplayOpenFailure in display_session.h): SDL's off-screen drivers are
+// taken only when SDL_VIDEODRIVER asks for one, never as a fallback, since
+// a program drawing nowhere would run on unseen.
+bool StartVideo(std::string* error = nullptr);
+
 // The primary screen, and the rectangle around all screens; false when the
 // video system cannot tell (then the rectangle is untouched).
 bool PrimaryScreenBounds(ScreenRect& out, std::string* error = nullptr);

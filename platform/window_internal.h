@@ -1,5 +1,5 @@
 // Shared between the window and the GL context: the SDL objects behind our
-// types and the reference-counted start of SDL's video subsystem.
+// types.
 #pragma once
 
 #include "platform/window.h"
@@ -16,9 +16,5 @@ struct Window::Impl {
     uint64_t x11Window = 0; // a foreign window's X11 id
     WindowMode mode = WindowMode::Windowed;
 };
-
-// Starts SDL video and events once for the process; later calls just
-// answer whether that worked.
-bool StartVideo(std::string* error);
 
 } // namespace platform

@@ -212,9 +212,16 @@ bool JTGame::AnswerRaiseRequests() {
 }
 
 bool JTGame::CreateFullscreenWindow() {
+    std::string error;
+    // Without a display there is nowhere to show a box either: the fatal
+    // box is printed, one line naming the display, and the program ends.
+    if (!platform::StartVideo(&error)) {
+        platform::PrintMessageBox(GameText(1, "Fatal Error"),
+                                  std::string(GetAppName()) + " " + error + ".");
+        return false;
+    }
     platform::WindowDesc desc;
     desc.title = WindowTitle();
-    std::string error;
     m_mainWindow = platform::Window::Create(desc, &error);
     if (!m_mainWindow) {
         // Worded like the fatal box, but returned from: the caller then tears

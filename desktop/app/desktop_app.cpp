@@ -194,10 +194,16 @@ bool DesktopApp::SetUpMode(const std::vector<std::string>& args) {
         return false;
     }
     if (!options_.notice.empty()) std::fprintf(stderr, "Lumivane: %s\n", options_.notice.c_str());
+    std::string error;
+    // Without its display the program has nowhere to draw, nor a box to
+    // say so in: it says which display on stderr and makes nothing.
+    if (!services_.windows->OpenDisplay(&error)) {
+        std::fprintf(stderr, "Lumivane: %s\n", error.c_str());
+        return false;
+    }
     SetBoxesHeldBack(ScreensaverMode());
     // A screen saver shows no pointer: its mouse only ends it.
     inputFeed_->SetPointerShown(!ScreensaverMode());
-    std::string error;
     if (DesktopMode()) {
         objects_ = DesktopObjects::Create(&error);
         if (!objects_) {

@@ -90,8 +90,9 @@ public:
 
     // The command line and the mode's named objects. False when the
     // program is not to run: the usage was asked for (printed on stdout),
-    // the command line is refused or the named objects cannot be made (said
-    // on stderr); SetUpExitCode() then tells the process's exit code.
+    // the command line is refused, the display cannot be opened or the
+    // named objects cannot be made (said on stderr); SetUpExitCode() then
+    // tells the process's exit code.
     bool SetUpMode(const std::vector<std::string>& args);
     int SetUpExitCode() const { return setUpExitCode_; }
     // Stopped: the texture cache was not built (the desktop is put back);

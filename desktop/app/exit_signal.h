@@ -1,5 +1,7 @@
-// SIGTERM (how a screensaver host stops its hacks) and SIGINT act as the
-// Exit event: the handler only raises a flag that the main loop takes.
+// SIGTERM (how a screensaver host stops its hacks), SIGINT and SIGHUP (the
+// terminal it was started from went away; unless started to ignore it, as
+// nohup does) act as the Exit event: the handler only raises a flag that
+// the main loop takes.
 //
 // A host lets go of its hack the moment it sends the signal, so the program
 // must not outlive it by long, whatever it is doing: loading, waiting for a

@@ -2,6 +2,7 @@
 // through the platform's SDL windows.
 #include "desktop/app/window_system.h"
 
+#include "platform/display_session.h"
 #include "platform/gl_context.h"
 #include "platform/pixel_window.h"
 #include "platform/window.h"
@@ -81,6 +82,8 @@ private:
 
 class SystemWindows : public WindowSystem {
 public:
+    bool OpenDisplay(std::string* error) override { return platform::CanOpenXDisplay(error); }
+
     std::unique_ptr<HostWindow> Foreign(uint64_t id) override {
         return std::make_unique<ForeignWindow>(id);
     }

@@ -1,8 +1,8 @@
 // The windows the program finds or makes for its start mode: a window that
 // another program handed over, the screen saver's two full-screen windows,
-// the stand-in host of "--window"; and the desktop's size and whether the
-// graphics library can be used at all. The real one speaks to SDL and the
-// X server; tests script their own.
+// the stand-in host of "--window"; and whether the display can be opened,
+// the desktop's size and whether the graphics library can be used at all.
+// The real one speaks to SDL and the X server; tests script their own.
 #pragma once
 
 #include "desktop/display/host_window.h"
@@ -16,6 +16,11 @@ namespace lumivane {
 class WindowSystem {
 public:
     virtual ~WindowSystem() = default;
+
+    // Whether the display the program is to draw on can be opened; false
+    // with the words that name it. Every mode needs it: the windows handed
+    // over are X windows, and the program's own open there too.
+    virtual bool OpenDisplay(std::string* error) = 0;
 
     // The window of another program by its X11 id (whether it exists is
     // the window's own question).

@@ -2,7 +2,8 @@
 // program: eight events, made in animated-desktop mode only, and the 8-byte
 // shared block "Lumivane: File Mapping" holding a request word and the
 // program's process id. In screen-saver mode only the event "Lumivane:
-// Screensaver running" exists.
+// Screensaver running" exists. Like every named object they are the
+// session's own: a desktop on another X display has its set apart.
 //
 // The desktop menu cannot raise another process's priority on Linux, so it
 // asks: it puts kRaiseRequest into the block's first word, and the program's

@@ -2,8 +2,10 @@
 // kernel events: "Lumivane: Exit" and its siblings, which an outside
 // component signals to steer the running desktop program. Creating an event
 // that already exists opens it with its own reset mode and state, as the
-// system did. $JENTRA_NAMED_PREFIX is put before every name, so tests that
-// run side by side never share an object.
+// system did. Names are the session's own: an event of one X display is
+// not the same-named event of another (named_segment.h).
+// $JENTRA_NAMED_PREFIX is put before every name, so tests that run side by
+// side never share an object.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // Creating, opening, sharing and removing the segments of named objects.
 #include "platform/named/named_segment.h"
 
+#include "platform/display_session.h"
 #include "platform/named/exit_release.h"
 
 #include <fcntl.h>
@@ -194,6 +195,11 @@ std::string Describe(const std::string& systemName, const char* what) {
 std::string SystemName(std::string_view name) {
     std::string out = "/";
     if (const char* prefix = std::getenv("JENTRA_NAMED_PREFIX")) AppendMapped(out, prefix);
+    // A named object belongs to the session it was made in, as the programs
+    // that share it expect: a program and the menu that steers it run on
+    // one display, and the same user's other session has objects of its own.
+    const std::string display = SessionDisplay();
+    if (!display.empty()) AppendMapped(out, "display " + display + " ");
     AppendMapped(out, name);
     if (out.size() > 250) out.resize(250); // NAME_MAX, with room for the system's own prefix
     return out;

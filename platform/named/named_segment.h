@@ -56,9 +56,13 @@ struct Segment {
     std::atomic<uint32_t> words[2];
 };
 
-// The system name for a named object: "/" + $JENTRA_NAMED_PREFIX + the name
-// with every run of characters other than letters and digits turned into
-// one '_' ("Lumivane: Exit" becomes "/Lumivane_Exit").
+// The system name for a named object: "/" + $JENTRA_NAMED_PREFIX + the
+// session's display + the name, with every run of characters other than
+// letters and digits turned into one '_' ("Lumivane: Exit" becomes
+// "/display_0_Lumivane_Exit" on display ":0" or ":0.0", "/Lumivane_Exit"
+// without a display). The display is the canonical name of $DISPLAY
+// (platform/display_session.h), so every program of a session finds the
+// same objects, and another session's stay apart.
 std::string SystemName(std::string_view name);
 
 // This process's stamp, and whether a remembered process still runs.

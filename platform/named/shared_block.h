@@ -1,7 +1,7 @@
 // A small named block of shared memory, in place of the system's named file
 // mapping: two 32-bit words (the 8 bytes at offsets 0 and 4) that several
-// processes read and write. A new block is all zeros. The name gets
-// $JENTRA_NAMED_PREFIX like every named object.
+// processes read and write. A new block is all zeros. The name is the
+// session's own and gets $JENTRA_NAMED_PREFIX, like every named object.
 #pragma once
 
 #include <sys/types.h>

@@ -3,13 +3,18 @@
 #pragma once
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -126,6 +131,26 @@ public:
         reaped_ = true;
         signal_ = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    // Finish, but a child still running after `limit` is killed (the exit
+    // code is then -1): a test of an end that does not come fails instead
+    // of hanging.
+    int FinishWithin(std::chrono::milliseconds limit) {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool finished = false;
+        std::thread guard([&] {
+            std::unique_lock lock(mutex);
+            if (!changed.wait_for(lock, limit, [&] { return finished; })) kill(pid_, SIGKILL);
+        });
+        const int code = Finish();
+        {
+            std::lock_guard lock(mutex);
+            finished = true;
+        }
+        changed.notify_one();
+        guard.join();
+        return code;
     }
     // The signal that ended the child (after Finish), or 0.
     int TermSignal() const { return signal_; }

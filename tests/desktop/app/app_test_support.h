@@ -52,6 +52,7 @@ struct WindowLog {
     int standInHosts = 0;
     bool foreignExists = true;
     bool graphicsPresent = true;
+    bool displayOpens = true;
     int desktopWidth = 1280;
     FakeHost* lastHost = nullptr;
 };
@@ -59,6 +60,10 @@ struct WindowLog {
 class FakeWindows : public lumivane::WindowSystem {
 public:
     explicit FakeWindows(WindowLog& log) : log_(log) {}
+    bool OpenDisplay(std::string* error) override {
+        if (!log_.displayOpens && error) *error = "cannot open the X display \":99\"";
+        return log_.displayOpens;
+    }
     std::unique_ptr<lumivane::HostWindow> Foreign(uint64_t id) override {
         log_.foreign.push_back(id);
         return Keep(std::make_unique<FakeHost>(id, log_.foreignExists));

@@ -54,6 +54,7 @@ private:
 
 class HiddenWindows : public WindowSystem {
 public:
+    bool OpenDisplay(std::string*) override { return true; }
     std::unique_ptr<HostWindow> Foreign(uint64_t id) override {
         return std::make_unique<HiddenHost>(id);
     }

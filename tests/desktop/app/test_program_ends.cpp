@@ -1,7 +1,8 @@
 // How the program answers and ends: the usage on asking and on an unknown
-// option, the menu's turn-off ending a running desktop (a random scene
-// asked for and not yet taken is answered in the settings first), and
-// every way out leaving none of the desktop's named objects behind.
+// option, a word on stderr when its display cannot be opened, the menu's
+// turn-off ending a running desktop (a random scene asked for and not yet
+// taken is answered in the settings first), and every way out leaving none
+// of the desktop's named objects behind.
 #include "desktop/app/exit_signal.h"
 #include "tests/desktop/app/app_test_support.h"
 
@@ -9,6 +10,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <thread>
 
@@ -18,11 +21,19 @@ using platform_test::Child;
 
 namespace {
 
+// Soon enough for "at once": a fifth of a second is usual, the sanitizer
+// build runs programs a few times slower.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr auto kAtOnce = std::chrono::seconds(3);
+#else
+constexpr auto kAtOnce = std::chrono::seconds(1);
+#endif
+
 class LvProgramEnds : public AppTest {
 protected:
-    // The segments of this test's named objects that exist.
+    // The segments of this test's named objects that exist (on any display).
     int NamedObjects() const {
-        const std::string prefix = SegmentFile("").filename().string();
+        const std::string& prefix = NamedPrefix();
         int count = 0;
         std::error_code ec;
         for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ec))
@@ -74,6 +85,46 @@ TEST_F(LvProgramEnds, HelpGoesToStdoutAndAnUnknownOptionIsRefusedWithTheUsage) {
         EXPECT_NE(program.Stderr().find("usage: Lumivane"), std::string::npos);
     }
     EXPECT_EQ(NamedObjects(), 0); // nothing was started
+}
+
+TEST_F(LvProgramEnds, WithoutItsDisplayEveryStartModeSaysWhichAndEndsAtOnce) {
+    // No off-screen driver asked for, as a person starts it (the fixture
+    // puts the tests' own back).
+    unsetenv("SDL_VIDEODRIVER");
+    std::string unused;
+    for (int number = 1999; unused.empty(); ++number)
+        if (!std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
+            unused = ":" + std::to_string(number);
+    for (const bool displaySet : {false, true}) {
+        if (displaySet) {
+            setenv("DISPLAY", unused.c_str(), 1);
+        } else {
+            unsetenv("DISPLAY");
+        }
+        const std::string said = displaySet ? "cannot open the X display \"" + unused + "\""
+                                            : "cannot open a display (DISPLAY is not set)";
+        for (const std::vector<std::string>& words : {std::vector<std::string>{"--window"},
+                                                      {},
+                                                      {"0x400001"},
+                                                      {"/w", "0x400001"},
+                                                      {"--window-id", "0x400001"}}) {
+            std::vector<std::string> argv = {LUMIVANE_PROGRAM};
+            argv.insert(argv.end(), words.begin(), words.end());
+            SCOPED_TRACE((displaySet ? unused : "no DISPLAY") + " " +
+                         (words.empty() ? "" : words.back()));
+            const auto start = std::chrono::steady_clock::now();
+            Child program(argv);
+            ASSERT_TRUE(program.Started());
+            const int code = program.FinishWithin(std::chrono::seconds(10));
+            const auto took = std::chrono::steady_clock::now() - start;
+            EXPECT_EQ(code, 1);
+            EXPECT_EQ(program.Stderr(), "Lumivane: " + said + "\n");
+            // The fault this guards against ran on for good, or ended
+            // without a word.
+            EXPECT_LT(took, kAtOnce);
+            EXPECT_EQ(NamedObjects(), 0);
+        }
+    }
 }
 
 TEST_F(LvProgramEnds, TurningTheAnimatedDesktopOffEndsTheRunningDesktop) {
@@ -140,16 +191,17 @@ TEST_F(LvProgramEnds, ARandomSceneAskedForAtTheEndIsAnsweredInTheSettings) {
 }
 
 TEST_F(LvProgramEnds, EveryWayOutRemovesTheDesktopsNamedObjects) {
-    // Stuck for good while loading: the exit signal's watchdog ends it.
-    {
+    // Stuck for good while loading: the exit signal's watchdog ends it, on
+    // SIGTERM as on a hang-up.
+    for (const int signal : {SIGTERM, SIGHUP}) {
         Child program({(platform_test::TestProgramFolder() / "lumivane_app_test_helper").string(),
                        "stuck-desktop"});
         ASSERT_EQ(program.ReadLine(), "loading");
         EXPECT_EQ(NamedObjects(), kDesktopEventCount + 1); // the events and the mapping
-        kill(program.Pid(), SIGTERM);
+        kill(program.Pid(), signal);
         EXPECT_EQ(program.Finish(), 0) << program.Stderr();
         EXPECT_NE(program.Stderr().find("ending now"), std::string::npos) << program.Stderr();
-        EXPECT_EQ(NamedObjects(), 0);
+        EXPECT_EQ(NamedObjects(), 0) << strsignal(signal);
     }
     // No data folder: the error box ends it, by itself or on SIGTERM.
     SetMachine("WorkingDir", (Dir() / "nowhere").string());
@@ -170,4 +222,19 @@ TEST_F(LvProgramEnds, EveryWayOutRemovesTheDesktopsNamedObjects) {
         }
         EXPECT_EQ(NamedObjects(), 0) << (terminate ? "SIGTERM" : "by itself");
     }
+}
+
+TEST_F(LvProgramEnds, AHangUpEndsTheScreenSaverAsSigtermDoes) {
+    SetMachine("Logging", 1u);
+    Child program({LUMIVANE_PROGRAM});
+    ASSERT_TRUE(program.Started());
+    // Once it runs its main loop.
+    for (int i = 0; i < 2000 && LogText().find("Starting hwnd=") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_NE(LogText().find("Starting hwnd="), std::string::npos) << LogText();
+    EXPECT_TRUE(std::filesystem::exists(SegmentFile("Lumivane_Screensaver_running")));
+    kill(program.Pid(), SIGHUP);
+    EXPECT_EQ(program.Finish(), 0) << program.Stderr();
+    EXPECT_EQ(program.TermSignal(), 0);
+    EXPECT_EQ(NamedObjects(), 0);
 }

@@ -1,19 +1,22 @@
 // The program itself on an X server of the test's own, as a person meets
 // it: its message box fits the screen and goes when the program is ended,
-// and it ends quietly when the window it draws into is destroyed. As the
+// it ends quietly when the window it draws into is destroyed, and with a
+// desktop on each of two displays the menu run on one turns off only that
+// one's, while a hang-up ends the other as cleanly as SIGTERM. As the
 // desktop, in this process: it pauses while other windows hide all of its
 // window and goes on once any part shows, and its pointer keeps to the
 // window's size when the owner resizes it.
 #include "desktop/scene/world/mouse.h"
 #include "platform/clock.h"
+#include "platform/named/named_segment.h"
 #include "tests/desktop/app/app_test_support.h"
 #include "tests/desktop/app/private_x_server.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
+#include <sys/wait.h>
 
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -67,15 +70,36 @@ protected:
     // The program's exit code; a program that has not ended within 20 s
     // is killed (and the code is -1).
     static int FinishWithin20s(Child& program) {
-        std::atomic<bool> finished{false};
-        std::thread guard([&] {
-            WaitFor(20, [&] { return finished.load(); });
-            if (!finished) kill(program.Pid(), SIGKILL);
-        });
-        const int code = program.Finish();
-        finished = true;
-        guard.join();
-        return code;
+        return program.FinishWithin(std::chrono::seconds(20));
+    }
+
+    // The named objects of the programs on that server (their names begin
+    // with the test's prefix and the server's display).
+    int ObjectsOn(const PrivateXServer& server) {
+        const char* display = std::getenv("DISPLAY");
+        const std::string saved = display ? display : "";
+        setenv("DISPLAY", server.Name().c_str(), 1);
+        const std::string begin = platform::named_detail::SystemName("").substr(1);
+        Restore("DISPLAY", saved);
+        int count = 0;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ec))
+            count += entry.path().filename().string().rfind(begin, 0) == 0;
+        return count;
+    }
+
+    // Runs the menu's host program on that server to its end.
+    void Menu(const PrivateXServer& server, const std::string& command) {
+        UseServer(server);
+        Child menu({LUMIVANE_MENU_HOST, command});
+        EXPECT_EQ(menu.Finish(), 0) << command << ": " << menu.Stderr();
+    }
+
+    // Whether the program still runs (it is not reaped here).
+    static bool StillRuns(const Child& program) {
+        siginfo_t info{};
+        return waitid(P_PID, id_t(program.Pid()), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+               info.si_pid == 0;
     }
 
     std::string savedDriver_, savedDisplay_;
@@ -302,4 +326,52 @@ TEST_F(LvDesktopOnX, ThePointerKeepsToTheWindowWhenItsOwnerResizesIt) {
         EXPECT_TRUE(PassUntil(there)) << mouse.x << ", " << mouse.y;
         EXPECT_TRUE(Drawing());
     }
+TEST_F(LvProgramOnX, TheMenuTurnsOffTheDesktopOfItsOwnDisplayOnly) {
+    PrivateXServer servers[2];
+    if (servers[0].Name().empty() || servers[1].Name().empty())
+        GTEST_SKIP() << "Xvfb is not installed";
+    Menu(servers[0], "register");
+    // A desktop on each display, each drawing into the window its host made.
+    std::unique_ptr<Child> desktops[2];
+    Display* connections[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        connections[i] = XOpenDisplay(servers[i].Name().c_str());
+        ASSERT_TRUE(connections[i]);
+        Display* x = connections[i];
+        const ::Window host = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 64, 64, 0, 0, 0);
+        XMapWindow(x, host);
+        XSync(x, False);
+        char id[32];
+        std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(host));
+        UseServer(servers[i]);
+        desktops[i] = std::make_unique<Child>(std::vector<std::string>{LUMIVANE_PROGRAM, id});
+        ASSERT_TRUE(desktops[i]->Started());
+    }
+    const int kObjects = lumivane::kDesktopEventCount + 1; // the events and the mapping
+    for (int i = 0; i < 2; ++i)
+        ASSERT_TRUE(WaitFor(20, [&] { return ObjectsOn(servers[i]) == kObjects; }))
+            << "display " << i << ": " << ObjectsOn(servers[i]);
+
+    // Turned off on the first display: the first desktop ends, the second
+    // runs on with its objects.
+    Menu(servers[0], "turn-off");
+    EXPECT_EQ(FinishWithin20s(*desktops[0]), 0) << desktops[0]->Stderr();
+    EXPECT_EQ(ObjectsOn(servers[0]), 0);
+    EXPECT_TRUE(StillRuns(*desktops[1]));
+    EXPECT_EQ(ObjectsOn(servers[1]), kObjects);
+    // Turned off there again, with no desktop left on it: nothing reaches
+    // the other display's.
+    Menu(servers[0], "turn-off");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_TRUE(StillRuns(*desktops[1]));
+    EXPECT_EQ(ObjectsOn(servers[1]), kObjects);
+
+    // The terminal it was started from goes away: it ends as on SIGTERM,
+    // leaving nothing behind.
+    kill(desktops[1]->Pid(), SIGHUP);
+    EXPECT_EQ(FinishWithin20s(*desktops[1]), 0) << desktops[1]->Stderr();
+    EXPECT_EQ(desktops[1]->TermSignal(), 0);
+    EXPECT_EQ(ObjectsOn(servers[1]), 0);
+    for (Display* x : connections)
+        XCloseDisplay(x);
 }

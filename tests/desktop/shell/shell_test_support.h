@@ -3,6 +3,7 @@
 // a way to start the helper program.
 #pragma once
 
+#include "platform/named/named_segment.h"
 #include "tests/platform/test_support.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,9 @@ protected:
         Remember("JENTRA_SETTINGS_DIR");
         Remember("JENTRA_NAMED_PREFIX");
         Remember("XDG_DESKTOP_DIR");
+        // Tests may change these for the programs they start.
+        Remember("DISPLAY");
+        Remember("SDL_VIDEODRIVER");
         std::filesystem::create_directories(dir_.Path() / "settings");
         std::filesystem::create_directories(dir_.Path() / "Desktop");
         setenv("JENTRA_SETTINGS_DIR", (dir_.Path() / "settings").c_str(), 1);
@@ -72,9 +76,14 @@ protected:
 
     const std::filesystem::path& Dir() const { return dir_.Path(); }
     std::filesystem::path DesktopDir() const { return dir_.Path() / "Desktop"; }
-    // Where a named object's segment shows in the file system.
+    // What the names of this test's named objects begin with in
+    // /dev/shm, on any display.
+    const std::string& NamedPrefix() const { return prefix_; }
+    // Where a named object's segment shows in the file system (on the
+    // display this process runs on).
     std::filesystem::path SegmentFile(const std::string& mappedName) const {
-        return std::filesystem::path("/dev/shm") / (prefix_ + mappedName);
+        return std::filesystem::path("/dev/shm") /
+               platform::named_detail::SystemName(mappedName).substr(1);
     }
 
 private:
