@@ -93,8 +93,11 @@ public:
     static JTVec3 LogoPosition(int logo);
     // A failure the player is to know of (a refused name, a damaged
     // recording, no network game, the opponent gone): a line at the foot of
-    // the screen for a few seconds. Empty clears the line.
-    void ShowNotice(const char* text);
+    // the screen for a few seconds. Empty clears the line. A notice about
+    // what a menu is doing (a join under way, a join that failed) names
+    // that menu's dialog as its owner, and goes when the menu is left: it
+    // would tell of the menu's business over the next one.
+    void ShowNotice(const char* text, JTEntity* owner = nullptr);
     const std::string& GetNotice() const { return notice; }
 
     // Worlds and pieces.
@@ -191,6 +194,8 @@ private:
     void FinishLoading();
     void ToggleHelp();
     void ExpireNotice();
+    // Clears the notice when the dialog, which the menu switch removes, owns it.
+    void DropNoticeOf(JTEntity* dialog);
     void SunCycle();
     bool MayMoveNow() const;
     void ComputerTurn();
@@ -233,6 +238,8 @@ private:
     JTEntity* noticeText = nullptr;
     std::string notice;
     uint32_t noticeShownAt = 0; // real time (ms)
+    bool noticeOwned = false;   // by the dialog noticeOwner names
+    JTID noticeOwner;
     int player[2] = {kPlayerComputer, kPlayerComputer};
     unsigned char menuCameraFlag = 1;
     JTArray<chess::ChessMove> moves{16};
