@@ -81,11 +81,15 @@ public:
     // Puts the board world's camera behind a side (chess::White or
     // chess::Black), looking down on the board, with no idle orbit.
     void PlaceCameraBehind(int side);
-    // The "F1 for help" text of the interface, once the game has loaded,
-    // which shows the help's lines while the help is on, and their panel.
-    JTEntity* GetHelpText() const { return helpText; }
-    JTEntity* GetHelpPanel() const { return helpPanel; }
+    // The "F1 for help" text of the interface, once the game has loaded.
+    // While the help is on, it and a second text show the help's lines in
+    // two columns in the top corners of the screen, above the far pieces
+    // seen from behind either side.
+    JTEntity* GetHelpText() const { return helpColumns[0]; }
     bool IsHelpOn() const { return helpOn; }
+    // The help hides while a menu shows: the menu's title and controls
+    // take the screen.
+    void SetHelpHidden(bool hidden);
     JTEntity* GetBanner() const { return banner; }
     // The names of the studio's and the engine's logos in the interface,
     // and where logo 0 or 1 stands on the present screen.
@@ -93,8 +97,11 @@ public:
     static JTVec3 LogoPosition(int logo);
     // A failure the player is to know of (a refused name, a damaged
     // recording, no network game, the opponent gone): a line at the foot of
-    // the screen for a few seconds. Empty clears the line.
-    void ShowNotice(const char* text);
+    // the screen for a few seconds. Empty clears the line. A notice about
+    // what a menu is doing (a join under way, a join that failed) names
+    // that menu's dialog as its owner, and goes when the menu is left: it
+    // would tell of the menu's business over the next one.
+    void ShowNotice(const char* text, JTEntity* owner = nullptr);
     const std::string& GetNotice() const { return notice; }
 
     // Worlds and pieces.
@@ -160,8 +167,8 @@ private:
     // Puts the banner, the help, the notice and the logos in their places
     // for the display's present shape.
     void PlaceInterface();
-    // The plate the help lines stand on (hidden while the help is off), and
-    // its size and place for the lines as set now.
+    // The plates the help's two columns stand on (hidden while the help is
+    // off or hidden), and their sizes and places for the lines as set now.
     void CreateHelpPanel();
     void PlaceHelpPanel();
     // Cameras and interface follow a display mode of another shape.
@@ -191,6 +198,8 @@ private:
     void FinishLoading();
     void ToggleHelp();
     void ExpireNotice();
+    // Clears the notice when the dialog, which the menu switch removes, owns it.
+    void DropNoticeOf(JTEntity* dialog);
     void SunCycle();
     bool MayMoveNow() const;
     void ComputerTurn();
@@ -226,13 +235,16 @@ private:
     int networkNewGameFrame = -1; // the frame that took the peer's last new-game request
     int networkNewGameMoves = 0;  // the moves of the game just after it
     JTEntity* banner = nullptr;
-    JTEntity* helpText = nullptr;
+    JTEntity* helpColumns[2] = {};
     bool helpOn = false;
+    bool helpHidden = false;
     JTEntity* helpPanel = nullptr;
-    JTTransNode* helpPanelFrame = nullptr; // sizes the panel's unit plate
+    JTTransNode* helpPanelFrames[2] = {}; // size and place the columns' unit plates
     JTEntity* noticeText = nullptr;
     std::string notice;
     uint32_t noticeShownAt = 0; // real time (ms)
+    bool noticeOwned = false;   // by the dialog noticeOwner names
+    JTID noticeOwner;
     int player[2] = {kPlayerComputer, kPlayerComputer};
     unsigned char menuCameraFlag = 1;
     JTArray<chess::ChessMove> moves{16};

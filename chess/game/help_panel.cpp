@@ -1,7 +1,10 @@
-// The panel behind the F1 help: a dark, half-seen plate that the five help
-// lines stand on, so that they can be read over the light and the dark
-// squares alike. It is made here rather than from a model file, as its size
-// follows the lines as the font sets them.
+// The plates behind the F1 help: dark and half seen, one behind each of the
+// help's two columns of lines in the top corners of the screen, so that the
+// lines can be read over the sky, the table and the board alike. Each runs
+// from its corner's edges to just past its lines, and no further: between
+// them the banner's word stands, and under them the far pieces begin. They
+// are made here rather than from a model file, as their size follows the
+// lines as the font sets them.
 #include <algorithm>
 #include <memory>
 
@@ -18,8 +21,11 @@ namespace {
 // The colour of the menus' list lines, a little darker and less seen through.
 constexpr float kPanelColour[3] = {0.05f, 0.08f, 0.22f};
 constexpr float kPanelOpacity = 0.75f;
-// Room around the lines, in interface units.
-constexpr float kPanelMargin = 0.03f;
+// Room beside and under the lines, in interface units.
+constexpr float kPanelMargin = 0.012f;
+// A plate runs past the screen's edges (the interface's half width is 1):
+// no edge of it shows at the side or the top.
+constexpr float kPanelOverhang = 0.1f;
 // Behind the text (the interface camera looks along +z).
 constexpr float kPanelDepth = 0.01f;
 
@@ -76,32 +82,48 @@ void AddExtent(JTNode* node, const JTMatrix& world, Extent& extent) {
 
 void ChessGame::CreateHelpPanel() {
     if (!interfaceScene) return;
-    JTGeoNode* plate = UnitPlate();
-    if (!plate) return;
     helpPanel = new JTEntity();
-    helpPanelFrame = new JTTransNode();
-    helpPanelFrame->AddChild(plate);
-    helpPanel->AddChild(helpPanelFrame);
+    for (JTTransNode*& frame : helpPanelFrames) {
+        frame = new JTTransNode();
+        if (JTGeoNode* plate = UnitPlate()) frame->AddChild(plate);
+        helpPanel->AddChild(frame);
+    }
     helpPanel->SetPickable(false);
     helpPanel->SetVisible(false);
     interfaceScene->Add(helpPanel);
 }
 
 void ChessGame::PlaceHelpPanel() {
-    if (!helpPanel || !helpPanelFrame) return;
-    Extent extent;
-    // The lines as set now, about the help text's own place.
-    if (helpOn && helpText) {
-        const JTVec3 at = helpText->GetPos();
-        const float scale = helpText->GetScale();
-        AddExtent(helpText, JTMatrixScaling(scale, scale, scale), extent);
-        if (!extent.Empty()) {
-            const float width = extent.right - extent.left + 2 * kPanelMargin;
-            const float height = extent.high - extent.low + 2 * kPanelMargin;
-            helpPanelFrame->SetMatrix(JTMatrixScaling(width, height, 1.0f));
-            helpPanel->SetPos(JTVec3(at.x + (extent.left + extent.right) / 2,
-                                     at.y + (extent.low + extent.high) / 2, at.z + kPanelDepth));
+    if (!helpPanel) return;
+    bool shown = false;
+    for (int column = 0; column < 2; ++column) {
+        JTEntity* text = helpColumns[column];
+        Extent extent;
+        // The lines as set now, about the text's own place.
+        if (helpOn && text) {
+            const JTVec3 at = text->GetPos();
+            const float scale = text->GetScale();
+            AddExtent(text,
+                      JTMatrixScaling(scale, scale, scale) * JTMatrixTranslation(at.x, at.y, 0.0f),
+                      extent);
         }
+        if (extent.Empty()) {
+            // Nothing to stand on it: the plate draws nothing.
+            helpPanelFrames[column]->SetMatrix(JTMatrixScaling(0.0f, 0.0f, 0.0f));
+            continue;
+        }
+        shown = true;
+        // The first column's plate from past the left edge, the second's to
+        // past the right edge; both from past the top edge down to just under
+        // their lowest line.
+        const float left = column == 0 ? -1.0f - kPanelOverhang : extent.left - kPanelMargin;
+        const float right = column == 0 ? extent.right + kPanelMargin : 1.0f + kPanelOverhang;
+        const float top = extent.high + kPanelOverhang;
+        const float bottom = extent.low - kPanelMargin;
+        helpPanelFrames[column]->SetMatrix(
+            JTMatrixScaling(right - left, top - bottom, 1.0f) *
+            JTMatrixTranslation((left + right) / 2, (top + bottom) / 2, 0.0f));
+        helpPanel->SetPos(JTVec3(0.0f, 0.0f, text->GetPos().z + kPanelDepth));
     }
-    helpPanel->SetVisible(helpOn && !extent.Empty());
+    helpPanel->SetVisible(shown && !helpHidden);
 }

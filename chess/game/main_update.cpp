@@ -28,11 +28,13 @@ namespace {
 
 constexpr int kFirstLoadingFrame = 2; // the loading begins with the third frame
 constexpr float kSaverIdleStartSeconds = 20.0f;
-const char* const kHelpText = "Left mouse click to select and move\n"
-                              "Right mouse click and drag to rotate\n"
-                              "Left & right mouse click and drag\n"
-                              "or use wheel to zoom\n"
-                              "Spacebar for menu";
+// The help's five lines, read down the first column and then the second:
+// above the far pieces, the top corners have room for three lines, not five.
+const char* const kHelpColumns[2] = {"Left mouse click to select and move\n"
+                                     "Right mouse click and drag to rotate",
+                                     "Left & right mouse click and drag\n"
+                                     "or use wheel to zoom\n"
+                                     "Spacebar for menu"};
 
 bool FocusHeld() {
     if (!gpJTKeyboard || !gpJTIDMap) return false;
@@ -152,10 +154,11 @@ void ChessGame::FinishLoading() {
         return;
     }
     CreateHelpPanel();
-    helpText = AddInterfaceText(kInterfaceTextScale);
+    for (JTEntity*& column : helpColumns)
+        column = AddInterfaceText(kInterfaceTextScale);
     helpOn = false;
     PlaceInterface();
-    SetInterfaceText(helpText, "F1 for help");
+    SetInterfaceText(helpColumns[0], "F1 for help");
     LoadWorld(kWorldPark);
     const char* const logoModels[2] = {"Chess\\Pellix.jtm", "Chess\\Jentra.jtm"};
     for (int logo = 0; logo < 2; ++logo) {
@@ -203,8 +206,16 @@ void ChessGame::ToggleHelp() {
     helpOn = !helpOn;
     // Place and alignment first: a text takes them when it is set.
     PlaceInterface();
-    SetInterfaceText(helpText, helpOn ? kHelpText : "");
-    // The panel takes the size of the lines just set.
+    for (int column = 0; column < 2; ++column)
+        SetInterfaceText(helpColumns[column], helpOn ? kHelpColumns[column] : "");
+    // The plates take the size of the lines just set.
+    PlaceHelpPanel();
+}
+
+void ChessGame::SetHelpHidden(bool hidden) {
+    helpHidden = hidden;
+    for (JTEntity* column : helpColumns)
+        if (column) column->SetOpacity(hidden ? 0.0f : 1.0f);
     PlaceHelpPanel();
 }
 

@@ -28,10 +28,9 @@ ChessMenuDialog::~ChessMenuDialog() = default;
 
 unsigned ChessMenuDialog::Message(JTID* from, JTID* to, unsigned msg, void* data) {
     if (gpChessGame) {
-        // The help line under the board would run into the menu's controls.
+        // The help would run into the menu's title and controls.
         if (msg == JTMSG_ADDED || msg == JTMSG_REMOVED)
-            if (JTEntity* help = gpChessGame->GetHelpText())
-                help->SetOpacity(msg == JTMSG_ADDED ? 0.0f : 1.0f);
+            gpChessGame->SetHelpHidden(msg == JTMSG_ADDED);
         if (msg == JTMSG_ADDED) Build();
         // A menu already left (it goes at the frame's end) does no more.
         if (msg == JTMSG_NOTIFY && from && IsCurrent())

@@ -229,11 +229,14 @@ void LanMenu::Join(int host) {
     if (result != JTNET_PENDING) {
         BeepInvalid();
         if (result != JTNET_E_NOHOST)
-            Game().ShowNotice(JoinFailure(result, gpJTNetwork->GetJoinAddress()).c_str());
+            Game().ShowNotice(JoinFailure(result, gpJTNetwork->GetJoinAddress()).c_str(), this);
         return;
     }
     joining = true;
-    Game().ShowNotice(("Joining " + std::string(gpJTNetwork->GetSessionName()) + "...").c_str());
+    // The menu's own word: it goes when the menu is left, by Cancel or
+    // by the game that begins.
+    Game().ShowNotice(("Joining " + std::string(gpJTNetwork->GetSessionName()) + "...").c_str(),
+                      this);
 }
 
 void LanMenu::ContinueJoin() {
@@ -243,10 +246,9 @@ void LanMenu::ContinueJoin() {
     if (result != JTNET_OK) {
         // A failed join keeps the menu, and its list goes on refreshing.
         BeepInvalid();
-        Game().ShowNotice(JoinFailure(result, gpJTNetwork->GetJoinAddress()).c_str());
+        Game().ShowNotice(JoinFailure(result, gpJTNetwork->GetJoinAddress()).c_str(), this);
         return;
     }
-    Game().ShowNotice("");
     gpJTNetwork->StopEnumHosts();
     searching = false;
     StartNetworkGame(false);

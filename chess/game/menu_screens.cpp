@@ -57,8 +57,8 @@ void ExitLogoMenu::Build() {
                 if (strcasecmp(name, logo) == 0) scene->Delete(entity);
         }
     }
+    // The help itself is hidden under this screen as under every menu.
     SetText(Game().GetHelpText(), "");
-    if (JTEntity* panel = Game().GetHelpPanel()) panel->SetVisible(false);
     DrawOnTop(AddPicture(kPromoModel, JTVec3(), kPromoScale));
     startTime = gdwRealTime;
     built = true;

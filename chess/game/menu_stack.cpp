@@ -62,6 +62,9 @@ void ChessGame::CloseToBoard() {
 void ChessGame::SwitchMenu(int newMenu, int oldMenu) {
     JTEntity* const before = currentDialog;
     if (IsMenuNumber(oldMenu) && currentDialog) {
+        // What the menu had to say goes with it, now rather than with the
+        // dialog at the frame's end: the next menu shows at once.
+        DropNoticeOf(currentDialog);
         if (interfaceScene) interfaceScene->Delete(currentDialog);
         currentDialog = nullptr;
     }

@@ -1,13 +1,16 @@
 // Where the interface's own lines and logos stand: the banner over the
-// board, "F1 for help" in the top left corner (the help's own lines on
-// their panel over the board's middle), the two logos in the bottom
-// corners and the notice between them. Seen from behind either side, the
-// board's near edge comes down to about 0.88 of the screen's half height
-// (on a 4:3 screen; less on squarer ones) and the far pieces reach up to
-// about 0.75, within 0.75 of the half width of the centre: the corners and
-// the strip under the board stay free. Places are given as shares of the
-// interface's half width (x) and half height (y), so they hold on every
-// screen shape, and follow the display when its shape changes.
+// board, "F1 for help" in the top left corner (the help's own lines in two
+// columns in the top corners), the two logos in the bottom corners and the
+// notice between them. Seen from behind either side, the board's near edge
+// comes down to about 0.88 of the screen's half height (on a 4:3 screen;
+// less on squarer ones); the far pieces reach up to about 0.8 in the middle,
+// where the kings and queens stand, and to 0.75 at the corners, within 0.75
+// of the half width of the centre; captured pieces stand beside the board
+// at the screen's left and right edges, no higher than 0.55: the top edge,
+// the bottom corners and the strip under the board stay free. Places are
+// given as shares of the interface's half width (x) and half height (y), so
+// they hold on every screen shape, and follow the display when its shape
+// changes.
 #include "Jentra/JTCamera.h"
 #include "Jentra/JTDisplay.h"
 #include "Jentra/JTProtobase.h"
@@ -23,12 +26,13 @@ namespace {
 
 // "F1 for help" starts at the left edge, on the banner's line.
 constexpr float kHelpLeft = -0.96f;
-// The help's five lines, smaller than the menus' text, stand on their panel
-// in the middle of the screen: over the four empty ranks between the
-// pawns of a game's start, seen from behind either side (they cover the
-// screen's height from about 0.35 above the centre to 0.4 below it).
-constexpr float kHelpLinesScale = 0.0015f;
-constexpr float kHelpLinesHeight = 0.0f;
+// The help's lines, smaller than the menus' text, hang from just under the
+// top edge in two columns, one from the left edge and one from the right,
+// with the banner's word and the tallest far pieces between them. Three
+// lines of this size on their plate end at 0.79 of the half height on a
+// 4:3 screen, above the far corners' pieces.
+constexpr float kHelpLinesScale = 0.00108f;
+constexpr float kHelpLinesTop = 0.01f; // under the top edge, in interface units
 // The logos' centres, in the bottom corners under the board's near corners.
 constexpr float kLogoX = 0.84f;
 constexpr float kLogoHeight = -0.93f;
@@ -62,16 +66,21 @@ void ChessGame::PlaceInterface() {
     const float top = HalfHeight();
     if (banner) banner->SetPos(JTVec3(0.0f, kBannerHeight * top, 1.0f));
     if (noticeText) noticeText->SetPos(JTVec3(0.0f, kNoticeHeight * top, 1.0f));
-    if (auto* help = dynamic_cast<JTText*>(helpText)) {
+    if (auto* help = dynamic_cast<JTText*>(helpColumns[0])) {
         if (helpOn) {
-            help->SetPos(JTVec3(0.0f, kHelpLinesHeight * top, 1.0f));
+            help->SetPos(JTVec3(kHelpLeft, top - kHelpLinesTop, 1.0f));
             help->SetScale(kHelpLinesScale);
-            help->SetAlignment(MIDDLE_CENTER);
+            help->SetAlignment(TOP_LEFT);
         } else {
             help->SetPos(JTVec3(kHelpLeft, kBannerHeight * top, 1.0f));
             help->SetScale(kInterfaceTextScale);
             help->SetAlignment(MIDDLE_LEFT);
         }
+    }
+    if (auto* help = dynamic_cast<JTText*>(helpColumns[1])) {
+        help->SetPos(JTVec3(-kHelpLeft, top - kHelpLinesTop, 1.0f));
+        help->SetScale(kHelpLinesScale);
+        help->SetAlignment(TOP_RIGHT);
     }
     PlaceHelpPanel();
     for (int i = 0; interfaceScene && i < interfaceScene->GetNumChildren(); ++i) {

@@ -1,9 +1,10 @@
 // The board as the player sees it: every game started from the menus, and
 // a replay, begins in the view from behind White and stays there (the
-// drifting view belongs to the menus), and in that view the interface draws
-// nothing over a piece or its square (neither with the help off nor with
-// its lines on their panel), on a 4:3 and on a 5:4 screen that the game's
-// cameras and interface follow when the display changes its shape.
+// drifting view belongs to the menus), and once an opening has brought
+// pieces onto the middle ranks, the interface draws nothing over a piece or
+// its square, seen from behind White or Black, neither with the help off
+// nor with its lines on their plates, on a 4:3 and on a 5:4 screen that the
+// game's cameras and interface follow when the display changes its shape.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,7 +33,7 @@ using namespace rookfall_test;
 
 class BoardView : public GameSession {
 protected:
-    void LookFromBehindWhite(int width, int height);
+    void LookAtAnOpening(int width, int height);
 };
 
 // Where the colour menu puts the camera for White: up and behind, looking
@@ -237,7 +238,7 @@ void ExpectNothingOverThePieces(ScriptedGame& game, int width, int height, int m
                     std::find(covered.begin(), covered.end(), square) == covered.end())
                     covered.push_back(square);
         }
-    // "F1 for help" (or the help on its panel) and the two logos are drawn...
+    // "F1 for help" (or the help on its plates) and the two logos are drawn...
     EXPECT_GT(drawn, minDrawn);
     // ...and none of it over a piece.
     std::string squares;
@@ -246,9 +247,23 @@ void ExpectNothingOverThePieces(ScriptedGame& game, int width, int height, int m
     EXPECT_TRUE(covered.empty()) << "drawn over the pieces on 0x88 squares" << squares;
 }
 
-// The board from behind White on a screen of that size, the pieces at
-// rest, with the interface as it stands once the game has loaded.
-void BoardView::LookFromBehindWhite(int width, int height) {
+// 1. e4 e5 2. Nf3 Nc6 3. Bc4 Bc5 4. d3 d6: pieces of both sides on each of
+// the ranks 3 to 6, none taken.
+const chess::ChessMove kOpening[] = {chess::EncodeMove(0x64, 0x44), chess::EncodeMove(0x14, 0x34),
+                                     chess::EncodeMove(0x76, 0x55), chess::EncodeMove(0x01, 0x22),
+                                     chess::EncodeMove(0x75, 0x42), chess::EncodeMove(0x05, 0x32),
+                                     chess::EncodeMove(0x63, 0x53), chess::EncodeMove(0x13, 0x23)};
+
+// The opening played on a screen of that size, its pieces at rest, then
+// the board from behind White and from behind Black with the interface as
+// it stands once the game has loaded: "F1 for help", then the help's lines.
+void BoardView::LookAtAnOpening(int width, int height) {
+    constexpr int kRestFrame = 10; // the last move's flight of 1.5 s is over
+    // Pressing F1 takes two frames: the key goes down, then up.
+    auto pressF1 = [](int step, int at) {
+        if (step == at || step == at + 1) PushKey(DIK_F1, step == at);
+    };
+    int checks = 0;
     Play([&](ScriptedGame& g, int step) {
         if (step == 0) {
             // The window takes the size, and the display with it; the game
@@ -257,32 +272,43 @@ void BoardView::LookFromBehindWhite(int width, int height) {
             gpJTDisplay->ChangeDisplayMode(nullptr);
             g.PlaceCameraBehind(chess::White);
             if (gpCursor) gpCursor->ShowCursor(false); // the pointer may go anywhere
+            for (chess::ChessMove m : kOpening)
+                g.PickMove(m);
+            EXPECT_EQ(MoveList(g), "e2e4 e7e5 g1f3 b8c6 f1c4 f8c5 d2d3 d7d6");
             return false;
         }
-        if (step < 3) return false;
-        if (step == 3) {
+        pressF1(step, kRestFrame + 1);
+        pressF1(step, kRestFrame + 4);
+        if (step == kRestFrame) {
+            ++checks;
             ExpectNothingOverThePieces(g, width, height, 300);
-            PushKey(DIK_F1, true);
-            return false;
+        } else if (step == kRestFrame + 3) {
+            // The help's lines on their plates in the top corners, a
+            // twentieth of the screen at least.
+            ++checks;
+            EXPECT_TRUE(g.IsHelpOn());
+            ExpectNothingOverThePieces(g, width, height, width * height / 20);
+            g.PlaceCameraBehind(chess::Black);
+        } else if (step == kRestFrame + 4) {
+            ++checks;
+            EXPECT_TRUE(g.IsHelpOn());
+            ExpectNothingOverThePieces(g, width, height, width * height / 20);
+        } else if (step == kRestFrame + 6) {
+            ++checks;
+            EXPECT_FALSE(g.IsHelpOn());
+            ExpectNothingOverThePieces(g, width, height, 300);
         }
-        if (step == 4) {
-            PushKey(DIK_F1, false);
-            return false;
-        }
-        // The help's five lines on their panel, a tenth of the screen at
-        // least, over the empty middle of the board.
-        EXPECT_TRUE(g.IsHelpOn());
-        ExpectNothingOverThePieces(g, width, height, width * height / 10);
-        return true;
+        return step == kRestFrame + 6;
     });
+    EXPECT_EQ(checks, 4);
 }
 
 TEST_F(BoardView, NothingIsDrawnOverThePiecesOnA4To3Screen) {
-    LookFromBehindWhite(640, 480);
+    LookAtAnOpening(640, 480);
 }
 
 TEST_F(BoardView, NothingIsDrawnOverThePiecesOnA5To4Screen) {
-    LookFromBehindWhite(640, 512);
+    LookAtAnOpening(640, 512);
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 // addresses of this machine: the list shows the sessions found, an entry
 // joins the session it shows even when a stale record lies between, and a
 // join to a host that has gone or does not answer runs beside the frames,
-// can be cancelled at once, and keeps the menu, saying why. The peer's
+// can be cancelled at once, and keeps the menu, saying why: a word that
+// goes with the menu, while the game's own notices outlive it. The peer's
 // requests of one frame are carried out in their order.
 #include <gtest/gtest.h>
 
@@ -240,24 +241,70 @@ TEST_F(LanSession, AJoinThatIsNotAnsweredKeepsTheFramesAndCancelAnswersAtOnce) {
                 phase = 4;
                 return false;
             case 4:
-                // Cancel in the middle of a join: the main menu at once.
+                // Cancel in the middle of a join: the main menu at once,
+                // and nothing says the join goes on.
                 EXPECT_TRUE(menu && menu->IsJoining());
+                EXPECT_EQ(g.GetNotice(), "Joining Idle's Game...");
                 if (menu) Click(menu->GetCancelButton());
                 EXPECT_EQ(g.GetCurrentMenu(), kMenuMain);
+                EXPECT_EQ(g.GetNotice(), "");
                 EXPECT_FALSE(gpJTNetwork->IsJoining());
                 EXPECT_FALSE(gpJTNetwork->IsNetworkGame());
-                return true;
+                phase = 5;
+                return false;
             default:
-                return true;
+                // Nor in the frames after it, while the join's time runs.
+                EXPECT_EQ(g.GetNotice(), "");
+                return ++phase == 10;
             }
         },
         2000);
-    EXPECT_EQ(phase, 4);
+    EXPECT_EQ(phase, 10);
     EXPECT_EQ(joins, 2);
     // The join time of 1 s spans frames (a join that held the frame would
     // be over within one).
     EXPECT_GE(joiningFrames, 3);
     EXPECT_EQ(bert ? bert->GetNumPlayers() : 0, 1);
+}
+
+TEST_F(LanSession, AFailedJoinIsToldOnlyInTheLanMenuAndTheGamesOwnNoticesStay) {
+    SilentGame silent("127.0.0.2", discoveryPort_);
+    int phase = 0;
+    Play(
+        [&](ScriptedGame& g, int) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            auto* menu = dynamic_cast<LanMenu*>(g.GetCurrentDialog());
+            switch (phase) {
+            case 0:
+                g.OpenMenu(kMenuLan);
+                phase = 1;
+                return false;
+            case 1:
+                if (IndexOf(Shown(g), "Idle's Game") < 0) return false;
+                EXPECT_TRUE(Choose(g, IndexOf(Shown(g), "Idle's Game")));
+                phase = 2;
+                return false;
+            case 2:
+                if (menu && menu->IsJoining()) return false;
+                EXPECT_EQ(g.GetNotice(), "The game at 127.0.0.2 did not answer");
+                if (menu) Click(menu->GetCancelButton());
+                EXPECT_EQ(g.GetCurrentMenu(), kMenuMain);
+                EXPECT_EQ(g.GetNotice(), "");
+                // A notice of the game's own is no menu's: it stays its
+                // time whatever menu comes.
+                g.Message(nullptr, nullptr, JTMSG_NETPLAYERLEFT, nullptr);
+                g.OpenMenu(kMenuPlayMode);
+                g.ReplaceMenu(kMenuLan);
+                EXPECT_EQ(g.GetNotice(), "Your opponent has left the game");
+                phase = 3;
+                return false;
+            default:
+                EXPECT_EQ(g.GetNotice(), "Your opponent has left the game");
+                return true;
+            }
+        },
+        2000);
+    EXPECT_EQ(phase, 3);
 }
 
 TEST_F(LanSession, ThePeersRequestsOfOneFrameAreCarriedOutInTheirOrder) {
