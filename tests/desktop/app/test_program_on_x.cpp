@@ -326,6 +326,8 @@ TEST_F(LvDesktopOnX, ThePointerKeepsToTheWindowWhenItsOwnerResizesIt) {
         EXPECT_TRUE(PassUntil(there)) << mouse.x << ", " << mouse.y;
         EXPECT_TRUE(Drawing());
     }
+}
+
 TEST_F(LvProgramOnX, TheMenuTurnsOffTheDesktopOfItsOwnDisplayOnly) {
     PrivateXServer servers[2];
     if (servers[0].Name().empty() || servers[1].Name().empty())
