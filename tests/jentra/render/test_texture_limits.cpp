@@ -11,12 +11,13 @@
 
 #include "platform/image/dds.h"
 #include "tests/address_space.h"
+#include "tests/picture_bombs.h"
 
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <functional>
-#include <jpeglib.h>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,43 +39,6 @@ constexpr const char* kTooLarge = "larger than the device's largest texture";
 void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
         out.push_back(uint8_t(value >> (8 * i)));
-}
-
-// A flat grey JPEG of side x side whose few bytes of arithmetic-coded data
-// hold an 8 x 8 picture: the decoder fills the rest as flat as the data
-// ends, as an arithmetic coder may describe a flat picture in a few bytes.
-std::vector<uint8_t> ArithmeticFlatJpeg(int side) {
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = 8;
-    info.image_height = 8;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    info.arith_code = TRUE;
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(8 * 3, 0x60);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::vector<uint8_t> bytes(buffer, buffer + size);
-    std::free(buffer);
-    // The frame header (SOF9) names the size: height, then width.
-    for (size_t i = 2; i + 8 < bytes.size(); ++i)
-        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC9) {
-            bytes[i + 5] = uint8_t(side >> 8), bytes[i + 6] = uint8_t(side);
-            bytes[i + 7] = uint8_t(side >> 8), bytes[i + 8] = uint8_t(side);
-            break;
-        }
-    return bytes;
 }
 
 // An 18-byte Targa header of 24 bits a pixel and no pixels after it.
@@ -130,6 +94,7 @@ std::vector<std::string> Markers(const fs::path& folder) {
 }
 
 using test_support::AddressSpaceBytes;
+using test_support::ArithmeticFlatJpeg;
 
 // Runs `body` in a child process whose address space may grow by `room`
 // bytes beyond what it holds; returns the child's exit code (-1 when it died
@@ -138,6 +103,9 @@ int InLimitedChild(uint64_t room, const std::function<int()>& body) {
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child == 0) {
+        // Free memory kept at the top of the heap would be room that the
+        // limit does not see.
+        malloc_trim(0);
         const rlim_t limit = AddressSpaceBytes() + room;
         const rlimit both{limit, limit};
         setrlimit(RLIMIT_AS, &both);
@@ -215,14 +183,15 @@ TEST_F(TextureLimitsTest, AShortageOfMemoryIsRefusedCleanlyAndRememberedAcrossSt
     if (kSanitized) GTEST_SKIP() << "the sanitizers reserve more address space than a limit leaves";
     fs::create_directories(modules / "Chess" / "Park");
     const fs::path grass = modules / "Chess" / "Park" / "grass.jpg";
-    WriteBytes("Chess/Park/grass.jpg", ArithmeticFlatJpeg(12000));
+    WriteBytes("Chess/Park/grass.jpg", ArithmeticFlatJpeg(4096));
     const char* name = "Chess\\Park\\grass.jpg";
     const fs::path marker = modules / "Chess" / "Park" / "~grass_DXT1.refused";
 
-    // First start: 576 MB of pixels do not fit; the game's path refuses the
-    // picture and goes on.
+    // First start: 64 MiB of pixels do not fit in 40; the game's path
+    // refuses the picture and goes on. (A picture of less than 64 MiB could
+    // fit in a heap that the process's threads have reserved already.)
     EXPECT_EQ(
-        InLimitedChild(uint64_t(300) << 20, [&] { return manager->Load(name) == nullptr ? 0 : 1; }),
+        InLimitedChild(uint64_t(40) << 20, [&] { return manager->Load(name) == nullptr ? 0 : 1; }),
         0);
     ASSERT_TRUE(fs::exists(marker));
     std::string text;
@@ -244,11 +213,11 @@ TEST_F(TextureLimitsTest, AShortageOfMemoryIsRefusedCleanlyAndRememberedAcrossSt
     EXPECT_TRUE(RememberedRefusal(RefusalName(name, "DXT1"), name, 16384, reason));
     EXPECT_FALSE(RememberedRefusal(RefusalName(name, "DXT1"), name, 8192, reason));
 
-    // A changed picture is tried again. This one decodes (64 MB), and the
-    // steps after the decoder run short: stretching, mip levels, DXT.
-    WriteBytes("Chess/Park/grass.jpg", ArithmeticFlatJpeg(4000));
+    // A changed picture is tried again. With more room it decodes, and the
+    // steps after the decoder run short: the texture's levels.
+    WriteBytes("Chess/Park/grass.jpg", ArithmeticFlatJpeg(4096));
     fs::last_write_time(grass, fs::last_write_time(marker) + std::chrono::seconds(2));
-    const int third = InLimitedChild(uint64_t(160) << 20, [&] {
+    const int third = InLimitedChild(uint64_t(100) << 20, [&] {
         LoadedFrame frame;
         std::string error;
         if (LoadFrameImage(name, true, frame, &error, {})) return 1;
