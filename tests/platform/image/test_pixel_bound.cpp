@@ -1,10 +1,11 @@
 // The bound on a picture's pixels: JPEG and JPEG-2000 pictures beyond it
 // are read smaller while they decode, every other reader refuses them from
-// their headers.
+// their headers, and a texture stretched to powers of two stays within it.
 #include "platform/image/bmp.h"
 #include "platform/image/dds.h"
 #include "platform/image/jpeg.h"
 #include "platform/image/jpeg2000.h"
+#include "platform/image/resize.h"
 #include "platform/image/tga.h"
 #include "tests/picture_bombs.h"
 
@@ -50,6 +51,16 @@ bool Decode(const char* kind, const std::vector<uint8_t>& file, std::string& err
     if (std::string(kind) == "tga") return DecodeTga(file, image, &error);
     TextureImage texture;
     return DecodeDds(file, texture, &error);
+}
+
+// The picture turned about its diagonal.
+Image Transposed(const Image& image) {
+    Image out = MakeImage(image.format, image.height, image.width);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            std::copy_n(&image.pixels[(size_t(y) * size_t(image.width) + size_t(x)) * 4], 4,
+                        &out.pixels[(size_t(x) * size_t(image.height) + size_t(y)) * 4]);
+    return out;
 }
 
 } // namespace
@@ -145,4 +156,29 @@ TEST(PixelBound, AJpeg2000BeyondItIsReadAtASmallerResolutionItsStreamHolds) {
         << error;
     EXPECT_EQ(image.width, 300);
     EXPECT_EQ(image.height, 200);
+}
+
+TEST(PixelBound, TexturesStretchedToPowersOfTwoStayWithinIt) {
+    const auto size = [](int width, int height) {
+        const TextureSize s = PowerOfTwoSize(width, height);
+        return std::to_string(s.width) + " x " + std::to_string(s.height);
+    };
+    EXPECT_EQ(size(3000, 3000), "4096 x 4096");
+    EXPECT_EQ(size(300, 3), "512 x 4");
+    // Rounding up would give 8192 x 4096 and 8192 x 8192: the longer side
+    // is halved instead, until the texture is within the bound.
+    EXPECT_EQ(size(5000, 3000), "4096 x 4096");
+    EXPECT_EQ(size(4097, 4097), "4096 x 4096");
+    EXPECT_EQ(size(16384, 1024), "16384 x 1024");
+    EXPECT_EQ(size(16384, 1025), "8192 x 2048");
+
+    // Of the two passes the one that leaves the smaller picture between
+    // them goes first; either order gives the same pixels.
+    Image picture = MakeImage(PixelFormat::A8R8G8B8, 12, 5);
+    for (size_t i = 0; i < picture.pixels.size(); ++i)
+        picture.pixels[i] = uint8_t(i * 37 % 251);
+    const Image rowsFirst = ResizeImage(picture, 7, 16);
+    const Image columnsFirst = ResizeImage(Transposed(picture), 16, 7);
+    ASSERT_EQ(rowsFirst.width, 7);
+    EXPECT_EQ(Transposed(columnsFirst).pixels, rowsFirst.pixels);
 }
