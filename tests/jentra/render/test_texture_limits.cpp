@@ -243,3 +243,59 @@ TEST_F(TextureLimitsTest, TheDeviceStepRefusesAShortageToo) {
     });
     EXPECT_EQ(code, 0);
 }
+
+TEST_F(TextureLimitsTest, APictureBeyondThePixelBoundCostsLessThanAGigabyteFromFileToDevice) {
+    if (kSanitized) GTEST_SKIP() << "the sanitizers reserve more address space than a limit leaves";
+    // A few hundred bytes claiming 16384 x 16384, the device's largest
+    // texture, as the Park's grass; and 12000 x 12000 named for 32-bit
+    // pixels, the costliest texture, which is also stretched. Each is read
+    // at a quarter of its size, and the whole way to the device (decoding,
+    // stretching, mip levels, DXT, the cache file, the device's copy) fits
+    // in a gigabyte more than the process holds.
+    fs::create_directories(modules / "Chess" / "Park");
+    WriteBytes("Chess/Park/grass.jpg", ArithmeticFlatJpeg(16384));
+    WriteBytes("Chess/Park/grass32bit.jpg", ArithmeticFlatJpeg(12000));
+    const struct {
+        const char* name;
+        const char* cache;
+        PixelFormat format;
+    } cases[] = {
+        {"Chess\\Park\\grass.jpg", "~grass_DXT1.dds", PixelFormat::DXT1},
+        {"Chess\\Park\\grass32bit.jpg", "~grass32bit_A8R8G8B8.dds", PixelFormat::A8R8G8B8}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int code = InLimitedChild(uint64_t(1) << 30, [&] {
+            JTTexture* texture = manager->Load(c.name);
+            if (!texture) return 1;
+            const auto* frame = texture->GetD3DTexture(0);
+            return frame->Width() == 4096 && frame->Height() == 4096 && frame->LevelCount() == 13
+                       ? 0
+                       : 2;
+        });
+        EXPECT_EQ(code, 0) << "1: refused, 2: another size";
+        // The cache beside it holds the 4096 x 4096 chain, no more.
+        uint64_t chain = platform::image::kDdsHeaderSize;
+        for (int m = 0; m < 13; ++m)
+            chain += platform::image::LevelSize(c.format, 4096 >> m, 4096 >> m);
+        std::error_code ec;
+        EXPECT_EQ(fs::file_size(modules / "Chess" / "Park" / c.cache, ec), chain);
+    }
+    EXPECT_TRUE(Markers(modules).empty());
+
+    // The log says when a picture was read smaller than its file says.
+    WriteBytes("small.jpg", ArithmeticFlatJpeg(4097, 4096));
+    LoadedFrame frame;
+    std::string error;
+    ASSERT_TRUE(LoadFrameImage("small.jpg", false, frame, &error)) << error;
+    EXPECT_EQ(frame.image.width, 4096); // 2049 x 2048, stretched
+    EXPECT_NE(frame.note.find("small.jpg is 4097 x 4096 pixels, more than the 16777216 a picture "
+                              "may have: read as 2049 x 2048"),
+              std::string::npos)
+        << frame.note;
+    // A picture that cannot be read smaller is refused, naming its file and size.
+    WriteBytes("huge.tga", TgaHeaderOnly(4097, 4096));
+    EXPECT_FALSE(LoadFrameImage("huge.tga", false, frame, &error));
+    EXPECT_NE(error.find("huge.tga: the Targa is 4097 x 4096 pixels, more than the 16777216"),
+              std::string::npos)
+        << error;
+}
