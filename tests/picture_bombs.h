@@ -63,8 +63,8 @@ inline std::vector<uint8_t> ArithmeticFlatJpeg(int side) {
 // holds the picture at levels + 1 resolutions), whose every packet is
 // empty: it decodes to mid grey (128) at any size, from about a hundred
 // bytes.
-inline std::vector<uint8_t> FlatJpeg2000CodeStream(uint32_t width, uint32_t height,
-                                                   int components, int levels) {
+inline std::vector<uint8_t> FlatJpeg2000CodeStream(uint32_t width, uint32_t height, int components,
+                                                   int levels) {
     std::vector<uint8_t> s;
     auto u8 = [&](uint32_t v) { s.push_back(uint8_t(v)); };
     auto u16 = [&](uint32_t v) { u8(v >> 8), u8(v); };
@@ -78,11 +78,13 @@ inline std::vector<uint8_t> FlatJpeg2000CodeStream(uint32_t width, uint32_t heig
     u16(uint32_t(components));
     for (int c = 0; c < components; ++c)
         u8(7), u8(1), u8(1); // 8 bits unsigned, full resolution
-    u16(0xFF52); // coding style: one layer, 64 x 64 code blocks, reversible
+    // Coding style: one layer, 64 x 64 code blocks, reversible wavelet.
+    u16(0xFF52);
     u16(12);
     u8(0), u8(0), u16(1), u8(0);
     u8(uint32_t(levels)), u8(4), u8(4), u8(0), u8(1);
-    u16(0xFF5C); // no quantisation, two guard bits
+    // No quantisation, two guard bits.
+    u16(0xFF5C);
     u16(3 + 3 * uint32_t(levels) + 1);
     u8(0x40);
     for (int band = 0; band < 3 * levels + 1; ++band)

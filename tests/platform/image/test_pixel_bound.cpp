@@ -151,8 +151,7 @@ TEST(PixelBound, AJpeg2000BeyondItIsReadAtASmallerResolutionItsStreamHolds) {
               std::string::npos)
         << error;
     // Within the bound, as it is.
-    ASSERT_TRUE(
-        DecodeJpeg2000(test_support::FlatJpeg2000CodeStream(300, 200, 3, 5), image, &error))
+    ASSERT_TRUE(DecodeJpeg2000(test_support::FlatJpeg2000CodeStream(300, 200, 3, 5), image, &error))
         << error;
     EXPECT_EQ(image.width, 300);
     EXPECT_EQ(image.height, 200);
