@@ -12,11 +12,11 @@
 
 namespace test_support {
 
-// A flat grey JPEG of width x height whose few bytes of arithmetic-coded
-// data hold an 8 x 8 picture: the decoder fills the rest as flat as the
-// data ends, as an arithmetic coder may describe a flat picture in a few
-// bytes. Progressive when asked (its components then come in several
-// scans).
+// A JPEG of width x height whose few bytes of arithmetic-coded data hold a
+// flat grey 8 x 8 picture at its top left: the decoder makes the rest from
+// data that has ended, as an arithmetic coder may describe a large, nearly
+// flat picture in a few bytes. Progressive when asked (its components then
+// come in several scans).
 inline std::vector<uint8_t> ArithmeticFlatJpeg(int width, int height, bool progressive = false) {
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
