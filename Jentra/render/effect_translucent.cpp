@@ -43,7 +43,9 @@ platform::render::CubeTexture* IceCubeFor(platform::render::Device& device) {
     if (gIceCube.device == &device && gIceCube.texture) return gIceCube.texture.get();
     gIceCube = IceCube{};
     std::vector<uint8_t> bytes;
-    if (!platform::ReadWholeFile(JTResolveDataPath("modules\\cubetest.dds"), bytes)) return nullptr;
+    if (!platform::ReadWholeFile(JTResolveDataPath("modules\\cubetest.dds"), bytes, nullptr,
+                                 platform::image::kMaxPictureFileBytes))
+        return nullptr;
     platform::image::TextureImage image;
     if (!platform::image::DecodeDds(bytes, image) || !image.cube || image.width != image.height)
         return nullptr;

@@ -64,6 +64,8 @@ bool JTTextureFrame::Load(JTDisplay* display, const char* name, bool mips, bool)
         std::fprintf(stderr, "Jentra: texture %s: %s\n", name, error.c_str());
         return false;
     }
+    if (!loaded.note.empty())
+        std::fprintf(stderr, "Jentra: texture %s: %s\n", name, loaded.note.c_str());
     texture = jentra::textures::CreateDeviceTexture(*device, loaded.image, &error);
     loaded.image = {};
     if (!texture) {

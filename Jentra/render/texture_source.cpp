@@ -103,7 +103,8 @@ bool LoadDdsFile(const std::string& path, bool mips, const TextureLimits& limits
                  std::string& error) {
     std::vector<uint8_t> bytes;
     TextureImage file;
-    if (!platform::ReadWholeFile(path, bytes, &error)) return false;
+    if (!platform::ReadWholeFile(path, bytes, &error, platform::image::kMaxPictureFileBytes))
+        return false;
     platform::image::DdsHeader header;
     if (platform::image::ReadDdsHeader(bytes, header) == platform::image::DdsHeaderStatus::Ok &&
         !FitsDevice(int(std::min(header.width, uint32_t(INT32_MAX))),
@@ -115,17 +116,24 @@ bool LoadDdsFile(const std::string& path, bool mips, const TextureLimits& limits
 }
 
 // A picture file of any kind, refused from its header when its texture
-// would be too large for the device.
+// would be too large for the device. A picture the decoder read at a
+// smaller scale than its header says (image.h) is told of in `note`.
 bool LoadPicture(const std::string& path, const TextureLimits& limits, Image& out,
-                 std::string& error) {
+                 std::string& error, std::string* note = nullptr) {
     std::vector<uint8_t> bytes;
-    if (!platform::ReadWholeFile(path, bytes, &error)) return false;
+    if (!platform::ReadWholeFile(path, bytes, &error, platform::image::kMaxPictureFileBytes))
+        return false;
     int width = 0, height = 0;
     // A header that cannot be read is left to the decoder to describe.
-    if (platform::image::ReadPictureSize(bytes, width, height) && width > 0 && height > 0 &&
-        !FitsDevice(width, height, limits, error))
+    const bool sized = platform::image::ReadPictureSize(bytes, width, height);
+    if (sized && width > 0 && height > 0 && !FitsDevice(width, height, limits, error))
         return FailFile(path, error);
     if (!platform::image::DecodePicture(bytes, out, &error)) return FailFile(path, error);
+    if (note && sized && (out.width != width || out.height != height))
+        *note = path + " is " + std::to_string(width) + " x " + std::to_string(height) +
+                " pixels, more than the " + std::to_string(platform::image::kMaxImagePixels) +
+                " a picture may have: read as " + std::to_string(out.width) + " x " +
+                std::to_string(out.height);
     return true;
 }
 
@@ -137,11 +145,12 @@ bool TargaHasAlpha(const std::string& path) {
 
 // The source converted by the rules; a JPEG's companion gives its alpha.
 bool ConvertSource(const std::string& name, const NameRules& rules, bool mips,
-                   const TextureLimits& limits, TextureImage& out, std::string& error) {
+                   const TextureLimits& limits, TextureImage& out, std::string& error,
+                   std::string& note) {
     Image picture;
-    if (!LoadPicture(TexturePath(name), limits, picture, error)) return false;
+    if (!LoadPicture(TexturePath(name), limits, picture, error, &note)) return false;
     if (rules.bump) {
-        if (!MakeTextureLevels(picture, rules.format, mips, out, &error)) return false;
+        if (!MakeTextureLevels(std::move(picture), rules.format, mips, out, &error)) return false;
         for (Image& level : out.levels)
             HeightToNormalLevel(level);
         return true;
@@ -162,7 +171,7 @@ bool ConvertSource(const std::string& name, const NameRules& rules, bool mips,
         for (size_t i = 0; i < picture.pixels.size(); i += 4)
             picture.pixels[i + 3] = alpha.pixels[i + 2]; // the companion's red
     }
-    return MakeTextureLevels(picture, rules.format, mips, out, &error);
+    return MakeTextureLevels(std::move(picture), rules.format, mips, out, &error);
 }
 
 bool LoadFrame(const std::string& name, bool mips, const TextureLimits& limits, LoadedFrame& out,
@@ -197,7 +206,7 @@ bool LoadFrame(const std::string& name, bool mips, const TextureLimits& limits, 
         }
     }
 
-    if (!ConvertSource(name, rules, mips, limits, out.image, error)) return false;
+    if (!ConvertSource(name, rules, mips, limits, out.image, error, out.note)) return false;
     ForgetRefusal(out.refusalName); // one the picture has outgrown
     // A cache that cannot be written is tried again at the next load.
     const std::string writePath = TexturePathForWriting(cacheName);
@@ -245,11 +254,19 @@ NameRules RulesFor(const std::string& name) {
     return rules;
 }
 
-bool MakeTextureLevels(const Image& picture, PixelFormat format, bool mips, TextureImage& out,
+bool MakeTextureLevels(Image picture, PixelFormat format, bool mips, TextureImage& out,
                        std::string* error) {
-    const Image top = platform::image::StretchToPowerOfTwo(platform::image::ToBgra8(picture));
+    // The picture is let go as soon as the next step has its own copy, so
+    // that no step holds more copies of it than it needs.
+    Image top = picture.format == PixelFormat::A8R8G8B8 ? std::move(picture)
+                                                        : platform::image::ToBgra8(picture);
+    picture = Image();
+    const platform::image::TextureSize size =
+        platform::image::PowerOfTwoSize(top.width, top.height);
+    if (size.width != top.width || size.height != top.height)
+        top = platform::image::ResizeImage(top, size.width, size.height);
     if (top.Empty()) return Fail(error, "picture has no pixels");
-    return platform::image::BuildTexture(top, format, mips ? 0 : 1, out, error);
+    return platform::image::BuildTexture(std::move(top), format, mips ? 0 : 1, out, error);
 }
 
 bool LoadFrameImage(const std::string& name, bool mips, LoadedFrame& out, std::string* error,
@@ -275,23 +292,25 @@ void HeightToNormalLevel(Image& level) {
     const bool wide =
         level.format == PixelFormat::A8R8G8B8 || level.format == PixelFormat::X8R8G8B8;
     if (!wide && level.format != PixelFormat::R5G6B5) return;
-    const size_t count = size_t(level.width) * size_t(level.height);
     if (level.pixels.size() != platform::image::LevelSize(level.format, level.width, level.height))
         return;
-    std::vector<float> heights(count);
-    for (size_t i = 0; i < count; ++i) {
-        if (wide) {
-            heights[i] = float(level.pixels[i * 4 + 2]) / 255.0f * 5.0f;
-        } else {
-            const unsigned word = unsigned(level.pixels[i * 2] | level.pixels[i * 2 + 1] << 8);
-            heights[i] = float(word >> 5 & 63) / 63.0f * 5.0f;
-        }
-    }
-    const auto normals = platform::image::NormalsFromHeights(heights, level.width, level.height);
-    for (size_t i = 0; i < count; ++i) {
-        const uint8_t r = platform::image::NormalComponentToByte(normals[i].x);
-        const uint8_t g = platform::image::NormalComponentToByte(normals[i].y);
-        const uint8_t b = platform::image::NormalComponentToByte(normals[i].z);
+    const size_t width = size_t(level.width), height = size_t(level.height);
+    const auto heightAt = [&](size_t i) {
+        if (wide) return float(level.pixels[i * 4 + 2]) / 255.0f * 5.0f;
+        const unsigned word = unsigned(level.pixels[i * 2] | level.pixels[i * 2 + 1] << 8);
+        return float(word >> 5 & 63) / 63.0f * 5.0f;
+    };
+    // In place, left to right and top down: a pixel's right and lower
+    // neighbours still hold their heights when it becomes a normal.
+    for (size_t i = 0; i < width * height; ++i) {
+        const float here = heightAt(i);
+        const float right = (i + 1) % width != 0 ? heightAt(i + 1) : here;
+        const float below = i + width < width * height ? heightAt(i + width) : here;
+        const platform::image::SurfaceNormal normal =
+            platform::image::NormalFromHeights(here, right, below);
+        const uint8_t r = platform::image::NormalComponentToByte(normal.x);
+        const uint8_t g = platform::image::NormalComponentToByte(normal.y);
+        const uint8_t b = platform::image::NormalComponentToByte(normal.z);
         if (wide) {
             uint8_t* p = level.pixels.data() + i * 4;
             p[3] = p[2]; // the height stays in alpha

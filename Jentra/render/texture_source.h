@@ -48,6 +48,9 @@ struct LoadedFrame {
     bool hasAlpha = false;
     bool fromCache = false;    // the cached conversion was read
     bool cacheWritten = false; // a new conversion was cached
+    // Said of a picture read smaller than its file says (image.h), for the
+    // log; empty when it was read as it is.
+    std::string note;
     // Where a refusal of this picture is remembered (texture_refusal.h):
     // set as soon as the name is known, so that a step after loading (the
     // device) can remember its own refusal there too.
@@ -57,7 +60,9 @@ struct LoadedFrame {
 // Loads one frame: a DDS as it is; otherwise the cached conversion while it
 // is not older than the source, else the source converted (and cached).
 // Pictures are stretched to powers of two. `mips`: every level down to
-// 1 x 1, else one.
+// 1 x 1, else one. No picture, nor its texture, has more pixels than
+// platform::image::kMaxImagePixels: a larger JPEG is read at a smaller
+// scale (said in `note`), any other larger picture refused.
 // A picture whose texture would be larger than `limits` allow is refused
 // from its header, before its pixels take memory. Running out of memory
 // at any step is a refusal like any other ("not enough memory for ...",
@@ -66,9 +71,10 @@ struct LoadedFrame {
 bool LoadFrameImage(const std::string& name, bool mips, LoadedFrame& out,
                     std::string* error = nullptr, const TextureLimits& limits = {});
 
-// A picture as texture levels: stretched to powers of two, its mip chain
+// A picture as texture levels: stretched to powers of two (shrunk where
+// those would be more than the pixel bound, resize.h), its mip chain
 // made (or only the top), every level converted to `format`.
-bool MakeTextureLevels(const platform::image::Image& picture, platform::image::PixelFormat format,
+bool MakeTextureLevels(platform::image::Image picture, platform::image::PixelFormat format,
                        bool mips, platform::image::TextureImage& out, std::string* error = nullptr);
 
 // A height map level made into a normal map in place. 32-bit levels: height

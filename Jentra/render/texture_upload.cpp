@@ -38,21 +38,25 @@ bool FillLevel(const Image& level, Lock lock, Unlock unlock, std::string* error)
     return true;
 }
 
-// The levels in a format the device takes.
-bool DeviceReady(platform::render::Device& device, const TextureImage& image, TextureImage& out,
-                 std::string* error) {
-    if (device.SupportsFormat(ToD3DFormat(image.format))) {
-        out = image;
-        return true;
+// The levels in a format the device takes: `image` itself when it takes
+// that format, else widened into `widened`; null when it cannot be.
+const TextureImage* DeviceReady(platform::render::Device& device, const TextureImage& image,
+                                TextureImage& widened, std::string* error) {
+    if (device.SupportsFormat(ToD3DFormat(image.format))) return &image;
+    if (!platform::image::IsCompressed(image.format)) {
+        Fail(error, std::string("the device cannot make ") +
+                        platform::image::FormatName(image.format) + " textures");
+        return nullptr;
     }
-    if (!platform::image::IsCompressed(image.format))
-        return Fail(error, std::string("the device cannot make ") +
-                               platform::image::FormatName(image.format) + " textures");
-    out = image;
-    out.format = PixelFormat::A8R8G8B8;
-    for (Image& level : out.levels)
-        level = platform::image::ToBgra8(level);
-    return true;
+    widened.format = PixelFormat::A8R8G8B8;
+    widened.width = image.width;
+    widened.height = image.height;
+    widened.mipCount = image.mipCount;
+    widened.cube = image.cube;
+    widened.levels.clear();
+    for (const Image& level : image.levels)
+        widened.levels.push_back(platform::image::ToBgra8(level));
+    return &widened;
 }
 
 // The device's textures keep a copy of their levels, and a format the
@@ -71,8 +75,10 @@ auto RefuseShortage(const TextureImage& image, std::string* error, Make make) ->
 
 std::unique_ptr<platform::render::Texture>
 MakeDeviceTexture(platform::render::Device& device, const TextureImage& image, std::string* error) {
-    TextureImage ready;
-    if (!DeviceReady(device, image, ready, error)) return nullptr;
+    TextureImage widened;
+    const TextureImage* readyLevels = DeviceReady(device, image, widened, error);
+    if (!readyLevels) return nullptr;
+    const TextureImage& ready = *readyLevels;
     auto texture = device.CreateTexture(ready.width, ready.height, ready.mipCount, 0,
                                         ToD3DFormat(ready.format), D3DPOOL_MANAGED);
     if (!texture) {
@@ -91,7 +97,8 @@ MakeCubeTexture(platform::render::Device& device, const std::string& name, std::
     const std::string path = TexturePath(name);
     std::vector<uint8_t> bytes;
     TextureImage file;
-    if (!platform::ReadWholeFile(path, bytes, error)) return nullptr;
+    if (!platform::ReadWholeFile(path, bytes, error, platform::image::kMaxPictureFileBytes))
+        return nullptr;
     platform::image::DdsHeader header;
     const uint32_t largest = device.GetCaps().MaxTextureWidth;
     if (platform::image::ReadDdsHeader(bytes, header) == platform::image::DdsHeaderStatus::Ok &&
@@ -108,8 +115,10 @@ MakeCubeTexture(platform::render::Device& device, const std::string& name, std::
         Fail(error, path + " is not a cube map");
         return nullptr;
     }
-    TextureImage ready;
-    if (!DeviceReady(device, file, ready, error)) return nullptr;
+    TextureImage widened;
+    const TextureImage* readyLevels = DeviceReady(device, file, widened, error);
+    if (!readyLevels) return nullptr;
+    const TextureImage& ready = *readyLevels;
     auto cube = device.CreateCubeTexture(ready.width, ready.mipCount, 0, ToD3DFormat(ready.format),
                                          D3DPOOL_MANAGED);
     if (!cube) {

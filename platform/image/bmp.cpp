@@ -181,6 +181,8 @@ bool DecodeBmp(std::span<const uint8_t> bytes, Image& out, std::string* error) {
     MemoryReader in(bytes);
     BmpHeader h;
     if (!ReadHeader(in, h, error)) return false;
+    if (!WithinPixelBound(h.width, h.height))
+        return ImageTooManyPixels(error, "the bitmap", h.width, h.height);
     try {
         return DecodePixels(bytes, in, h, out, error);
     } catch (const std::bad_alloc&) {

@@ -15,6 +15,7 @@ namespace platform::image {
 // Reads a bitmap of 1, 4 or 8 bits with a palette, or 16, 24 or 32 bits
 // (plain or with bit masks), stored bottom-up or top-down. The result is
 // X8R8G8B8 with alpha 255, or A8R8G8B8 when the file's masks carry alpha.
+// A bitmap of more than kMaxImagePixels is refused from its header.
 bool DecodeBmp(std::span<const uint8_t> bytes, Image& out, std::string* error = nullptr);
 
 // The picture's size from the headers, which are checked as DecodeBmp

@@ -134,10 +134,16 @@ bool ConvertImage(const Image& source, PixelFormat to, Image& out, std::string* 
     }
     if (source.format == PixelFormat::V8U8 || to == PixelFormat::V8U8)
         return ImageFail(error, "bump offsets are not colours and are not converted");
-    Image bgra = ToBgra8(source);
-    if (!HasAlphaChannel(source.format))
-        for (size_t i = 3; i < bgra.pixels.size(); i += 4)
-            bgra.pixels[i] = 255;
+    // A picture of 32-bit BGRA is read where it lies; any other is widened
+    // to it first.
+    Image widened;
+    if (source.format != PixelFormat::A8R8G8B8) {
+        widened = ToBgra8(source);
+        if (!HasAlphaChannel(source.format))
+            for (size_t i = 3; i < widened.pixels.size(); i += 4)
+                widened.pixels[i] = 255;
+    }
+    const Image& bgra = source.format == PixelFormat::A8R8G8B8 ? source : widened;
     if (IsCompressed(to)) return CompressDxt(bgra, to, out, error);
 
     Image result = MakeImage(to, source.width, source.height);

@@ -219,6 +219,9 @@ bool DecodeDdsChecked(std::span<const uint8_t> bytes, TextureImage& out, std::st
     const bool cube = (caps2 & kCaps2Cube) != 0;
     if (cube && (caps2 & kCaps2AllFaces) != kCaps2AllFaces)
         return ImageFail(error, "DDS cube map lacks some of its six faces");
+    if (!WithinPixelBound(width, height, cube ? 6 : 1))
+        return ImageTooManyPixels(error, cube ? "the DDS cube map" : "the DDS texture", width,
+                                  height, cube ? 6 : 1);
 
     PixelFormat format = PixelFormat::Unknown;
     MaskedLayout masked;

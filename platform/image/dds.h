@@ -53,7 +53,9 @@ PixelFormat DdsUncompressedFormat(const DdsHeader& header);
 // other mask layouts (and 8-bit luminance) are turned into A8R8G8B8 or
 // X8R8G8B8. Bump offsets (du in the low byte, dv in the high one) are read
 // as V8U8. A mip count above 1 is binding, with or without its flag. A cube
-// map must hold all six faces; volume textures are refused.
+// map must hold all six faces; volume textures are refused. A texture whose
+// largest level (all six faces of a cube map) has more than kMaxImagePixels
+// is refused from its header.
 bool DecodeDds(std::span<const uint8_t> bytes, TextureImage& out, std::string* error = nullptr);
 
 // "DDS ", then the 124-byte description: size 124, flags 0x1007, height,

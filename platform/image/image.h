@@ -43,6 +43,29 @@ enum class PixelFormat : uint32_t {
 // anything is allocated.
 constexpr int kMaxImageSide = 16384;
 
+// No picture may have more pixels than this once decoded, and no texture
+// made from one more than this on its largest level: 4096 x 4096, 64 times
+// the largest picture either engine ships (512 x 512), at a cost that the
+// whole way from file to texture (decoding, stretching, mip levels, DXT,
+// the cache file, the device's copy) keeps well below a gigabyte. A few
+// hundred bytes may claim a picture of 16384 x 16384; without this bound
+// it would be decoded whole. Readers that decode at a smaller scale for
+// little cost (JPEG, JPEG-2000) reduce a larger picture while decoding it;
+// the others refuse it from its header. A cube map counts its six faces.
+constexpr int64_t kMaxImagePixels = int64_t(4096) * 4096;
+
+// No picture file is read when it is larger than this: 16 bytes for each
+// pixel the bound allows, more than any file of a picture within it holds
+// (uncompressed 32-bit pixels with a full mip chain, or run-length packets
+// of one pixel each, take at most 5).
+constexpr uint64_t kMaxPictureFileBytes = uint64_t(kMaxImagePixels) * 16;
+
+// Whether a picture of that size stays within kMaxImagePixels.
+constexpr bool WithinPixelBound(int64_t width, int64_t height, int64_t faces = 1) {
+    return width > 0 && height > 0 && faces > 0 && width <= kMaxImagePixels &&
+           height <= kMaxImagePixels / width / faces;
+}
+
 bool IsCompressed(PixelFormat format);
 bool HasAlphaChannel(PixelFormat format);
 // Bits of one pixel for the uncompressed formats; 0 for DXT and Unknown.

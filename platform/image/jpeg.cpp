@@ -66,6 +66,36 @@ bool HuffmanDataCanHold(const jpeg_decompress_struct& info, size_t bytes) {
     return across * down <= uint64_t(bytes) * 8;
 }
 
+// Whether all the picture's components come in its first scan. A JPEG
+// whose components come in several scans (a progressive one, or one with
+// its components scanned apart) keeps the coefficients of the whole
+// picture at full size while it decodes, at any scale.
+bool SingleScan(const jpeg_decompress_struct& info) {
+    return !info.progressive_mode && info.comps_in_scan == info.num_components;
+}
+
+// A picture larger than the pixel bound is decoded at the smallest scale of
+// 1/2, 1/4 and 1/8 that brings it within; libjpeg scales as it decodes, so
+// the full-size picture never takes memory. False when no scale is enough
+// or the picture cannot be decoded smaller for little cost.
+bool ChooseScale(jpeg_decompress_struct& info, std::string* error) {
+    const int64_t width = info.image_width, height = info.image_height;
+    if (WithinPixelBound(width, height)) return true;
+    if (!SingleScan(info))
+        return ImageFail(error, "the JPEG picture is " + std::to_string(width) + " x " +
+                                    std::to_string(height) + " pixels, more than the " +
+                                    std::to_string(kMaxImagePixels) +
+                                    " a picture may have, and is not read smaller: its "
+                                    "scans keep the whole picture while it decodes");
+    for (unsigned denominator : {2u, 4u, 8u}) {
+        info.scale_num = 1;
+        info.scale_denom = denominator;
+        jpeg_calc_output_dimensions(&info);
+        if (WithinPixelBound(info.output_width, info.output_height)) return true;
+    }
+    return ImageTooManyPixels(error, "the JPEG picture", width, height);
+}
+
 bool Decode(DecodeState& s, std::span<const uint8_t> bytes, std::string* error) {
     s.info.err = &s.trap.manager;
     if (setjmp(s.trap.jump)) {
@@ -89,6 +119,10 @@ bool Decode(DecodeState& s, std::span<const uint8_t> bytes, std::string* error) 
                                     " x " + std::to_string(s.info.image_height) + " picture");
     }
     s.info.out_color_space = JCS_EXT_BGRX;
+    if (!ChooseScale(s.info, error)) {
+        jpeg_destroy_decompress(&s.info);
+        return false;
+    }
     jpeg_start_decompress(&s.info);
     try {
         s.image =

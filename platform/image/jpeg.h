@@ -14,8 +14,12 @@ namespace platform::image {
 // Colour or grey JPEGs become X8R8G8B8 with alpha 255. A damaged stream is
 // refused with libjpeg's reason; nothing is printed. A picture larger than
 // the file's Huffman-coded data could describe is refused from its header;
-// arithmetic coding has no such bound. A shortage of memory, ours or
-// libjpeg's, is reported as such (image_error.h).
+// arithmetic coding has no such bound. A picture of more than
+// kMaxImagePixels is decoded at the smallest of 1/2, 1/4 and 1/8 scale
+// that brings it within (so the result is smaller than its header says);
+// one whose scans keep the whole picture while decoding (progressive) is
+// refused instead. A shortage of memory, ours or libjpeg's, is reported as
+// such (image_error.h).
 bool DecodeJpeg(std::span<const uint8_t> bytes, Image& out, std::string* error = nullptr);
 
 // The picture's size from its header, without decoding a pixel. Only the

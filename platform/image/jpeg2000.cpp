@@ -132,21 +132,31 @@ OPJ_BOOL SeekOutput(OPJ_OFF_T position, void* user) {
 
 // ---- components to pixels
 
-// One component's sample for a pixel of the full-size picture, brought to
-// 8 bits unsigned.
+// A coordinate of the reference grid at a resolution reduced `factor`
+// times by half, as the decoder reckons it.
+uint32_t Reduced(uint64_t coordinate, uint32_t factor) {
+    return uint32_t((coordinate + (uint64_t(1) << factor) - 1) >> factor);
+}
+
+// One component's sample for a pixel of the picture as decoded (at its full
+// size, or halved `factor` times), brought to 8 bits unsigned.
 class ComponentSampler {
 public:
-    ComponentSampler(const opj_image_t& image, const opj_image_comp_t& comp)
-        : comp_(comp), imageX0_(image.x0), imageY0_(image.y0),
+    // `factor`: the number of times the picture was halved while decoding.
+    ComponentSampler(const opj_image_t& image, const opj_image_comp_t& comp, uint32_t factor)
+        : comp_(comp), imageX0_(Reduced(image.x0, factor)), imageY0_(Reduced(image.y0, factor)),
+          compX0_(Reduced((uint64_t(image.x0) + comp.dx - 1) / comp.dx, factor)),
+          compY0_(Reduced((uint64_t(image.y0) + comp.dy - 1) / comp.dy, factor)),
           maxValue_((int64_t(1) << comp.prec) - 1),
           offset_(comp.sgnd ? int64_t(1) << (comp.prec - 1) : 0) {}
 
     uint8_t At(uint32_t x, uint32_t y) const {
         // Sample k of a component covers the reference grid from k * dx on;
-        // its first sample is number ceil(x0 / dx).
+        // its first sample is number ceil(x0 / dx) (all of it at the
+        // resolution decoded).
         const int64_t gridX = int64_t(imageX0_) + x, gridY = int64_t(imageY0_) + y;
-        const int64_t col = std::clamp<int64_t>(gridX / comp_.dx - comp_.x0, 0, comp_.w - 1);
-        const int64_t row = std::clamp<int64_t>(gridY / comp_.dy - comp_.y0, 0, comp_.h - 1);
+        const int64_t col = std::clamp<int64_t>(gridX / comp_.dx - compX0_, 0, comp_.w - 1);
+        const int64_t row = std::clamp<int64_t>(gridY / comp_.dy - compY0_, 0, comp_.h - 1);
         int64_t v = int64_t(comp_.data[size_t(row) * comp_.w + size_t(col)]) + offset_;
         v = std::clamp<int64_t>(v, 0, maxValue_);
         return uint8_t((v * 255 + maxValue_ / 2) / maxValue_);
@@ -155,6 +165,7 @@ public:
 private:
     const opj_image_comp_t& comp_;
     uint32_t imageX0_, imageY0_;
+    uint32_t compX0_, compY0_;
     int64_t maxValue_;
     int64_t offset_;
 };
@@ -197,14 +208,14 @@ bool IsLumaChroma(const opj_image_t& image) {
            (c[1].dx > 1 || c[1].dy > 1 || c[2].dx > 1 || c[2].dy > 1);
 }
 
-Image ToBgra(const opj_image_t& image, int width, int height) {
+Image ToBgra(const opj_image_t& image, int width, int height, uint32_t factor) {
     const uint32_t n = image.numcomps;
     const bool hasAlpha = n == 2 || n == 4;
     const bool colour = n >= 3;
     const bool ycc = IsLumaChroma(image);
     std::vector<ComponentSampler> samplers;
     for (uint32_t c = 0; c < n; ++c)
-        samplers.emplace_back(image, image.comps[c]);
+        samplers.emplace_back(image, image.comps[c], factor);
 
     Image out = MakeImage(hasAlpha ? PixelFormat::A8R8G8B8 : PixelFormat::X8R8G8B8, width, height);
     uint8_t* p = out.pixels.data();
@@ -328,6 +339,16 @@ int ResolutionCount(int width, int height) {
     return levels;
 }
 
+// The smallest number of halvings that brings a picture of the reference
+// grid's area x0..x1, y0..y1 within the pixel bound.
+uint32_t ReductionFor(const opj_image_t& image) {
+    uint32_t factor = 0;
+    while (factor < 31 && !WithinPixelBound(Reduced(image.x1, factor) - Reduced(image.x0, factor),
+                                            Reduced(image.y1, factor) - Reduced(image.y0, factor)))
+        ++factor;
+    return factor;
+}
+
 // The decode proper, once the size marker has passed.
 bool DecodeChecked(std::span<const uint8_t> bytes, Jpeg2000Kind kind, Image& out,
                    std::string* error, int maxSide) {
@@ -362,12 +383,26 @@ bool DecodeChecked(std::span<const uint8_t> bytes, Jpeg2000Kind kind, Image& out
                                     std::to_string(height) + ", more than " +
                                     std::to_string(maxSide) + " a side");
     if (!CheckComponents(*image, error)) return false;
+    // A larger picture is decoded at a resolution its stream holds, so that
+    // neither the decoder's planes nor ours ever have its full size.
+    const uint32_t factor = ReductionFor(*image);
+    if (factor > 0 && !opj_set_decoded_resolution_factor(codec.get(), factor))
+        return ImageFail(error, "the JPEG-2000 picture is " + std::to_string(width) + " x " +
+                                    std::to_string(height) + " pixels, more than the " +
+                                    std::to_string(kMaxImagePixels) +
+                                    " a picture may have, and its stream holds no resolution "
+                                    "small enough (" +
+                                    std::to_string(factor) + " halvings needed)");
     if (!opj_decode(codec.get(), stream.get(), image.get()) ||
         !opj_end_decompress(codec.get(), stream.get()))
         return fail("JPEG-2000 picture cannot be decoded");
     if (!ComponentsDecoded(*image)) return fail("JPEG-2000 picture decoded without pixels");
     if (!CheckComponents(*image, error)) return false;
-    out = ToBgra(*image, int(width), int(height));
+    const int64_t outWidth = int64_t(Reduced(image->x1, factor)) - Reduced(image->x0, factor);
+    const int64_t outHeight = int64_t(Reduced(image->y1, factor)) - Reduced(image->y0, factor);
+    if (!WithinPixelBound(outWidth, outHeight))
+        return ImageTooManyPixels(error, "the JPEG-2000 picture", outWidth, outHeight);
+    out = ToBgra(*image, int(outWidth), int(outHeight), factor);
     return true;
 }
 

@@ -26,6 +26,9 @@ Jpeg2000Kind SniffJpeg2000(std::span<const uint8_t> bytes);
 // stream's size marker is checked before the decoder sees the file: a
 // picture wider or higher than maxSide, or with more tiles than the
 // stream's length can hold, is refused before any memory is taken for it.
+// A picture of more than kMaxImagePixels is decoded at the largest of the
+// smaller resolutions the stream holds that stays within (so the result
+// is smaller than its header says), or refused when it holds none.
 // A truncated or damaged stream is refused (strict decoding: no partial
 // pictures), so is one that memory cannot hold; nothing is printed.
 bool DecodeJpeg2000(std::span<const uint8_t> bytes, Image& out, std::string* error = nullptr,

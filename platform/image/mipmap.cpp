@@ -43,19 +43,31 @@ std::vector<Image> BuildMipChain(const Image& top, int count) {
     return chain;
 }
 
-bool BuildTexture(const Image& top, PixelFormat format, int mipCount, TextureImage& out,
+bool BuildTexture(Image top, PixelFormat format, int mipCount, TextureImage& out,
                   std::string* error) {
     if (BitsPerPixel(top.format) != 32 || top.width <= 0 || top.height <= 0 ||
         top.pixels.size() != LevelSize(top.format, top.width, top.height))
         return ImageFail(error, "a texture is built from a 32-bit picture");
+    const int full = FullMipCount(top.width, top.height);
+    if (mipCount <= 0 || mipCount > full) mipCount = full;
     TextureImage texture;
     texture.format = format;
     texture.width = top.width;
     texture.height = top.height;
-    for (const Image& level : BuildMipChain(top, mipCount)) {
-        Image converted;
-        if (!ConvertImage(level, format, converted, error)) return false;
-        texture.levels.push_back(std::move(converted));
+    // One level at a time, each made from the one above before that is
+    // converted: never more than two BGRA levels are held besides the
+    // texture.
+    Image level = std::move(top);
+    for (int m = 0; m < mipCount; ++m) {
+        Image below = m + 1 < mipCount ? HalveImage(level) : Image();
+        if (level.format == format) {
+            texture.levels.push_back(std::move(level));
+        } else {
+            Image converted;
+            if (!ConvertImage(level, format, converted, error)) return false;
+            texture.levels.push_back(std::move(converted));
+        }
+        level = std::move(below);
     }
     texture.mipCount = int(texture.levels.size());
     out = std::move(texture);

@@ -18,7 +18,7 @@ std::vector<Image> BuildMipChain(const Image& top, int count = 0);
 
 // A one-face texture in `format` from a 32-bit BGRA top level: the mip chain
 // (count as above) made in BGRA, then every level converted.
-bool BuildTexture(const Image& top, PixelFormat format, int mipCount, TextureImage& out,
+bool BuildTexture(Image top, PixelFormat format, int mipCount, TextureImage& out,
                   std::string* error = nullptr);
 
 } // namespace platform::image

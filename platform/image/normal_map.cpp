@@ -1,8 +1,6 @@
 // Forward-difference normals from a height field.
 #include "platform/image/normal_map.h"
 
-#include <cmath>
-
 namespace platform::image {
 
 std::vector<SurfaceNormal> NormalsFromHeights(std::span<const float> heights, int width,
@@ -15,9 +13,7 @@ std::vector<SurfaceNormal> NormalsFromHeights(std::span<const float> heights, in
             const float h = heights[i];
             const float right = x + 1 < width ? heights[i + 1] : h;
             const float below = y + 1 < height ? heights[i + size_t(width)] : h;
-            const float nx = h - right, ny = h - below, nz = 1.0f;
-            const float length = std::sqrt(nx * nx + ny * ny + nz * nz);
-            normals[i] = {nx / length, ny / length, nz / length};
+            normals[i] = NormalFromHeights(h, right, below);
         }
     return normals;
 }

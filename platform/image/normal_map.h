@@ -1,6 +1,7 @@
 // Height maps to normal maps.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -10,6 +11,14 @@ namespace platform::image {
 struct SurfaceNormal {
     float x = 0, y = 0, z = 1;
 };
+
+// normalise(h - right, h - below, 1): the normal of a surface of height h
+// whose right and lower neighbours have those heights.
+inline SurfaceNormal NormalFromHeights(float h, float right, float below) {
+    const float nx = h - right, ny = h - below, nz = 1.0f;
+    const float length = std::sqrt(nx * nx + ny * ny + nz * nz);
+    return {nx / length, ny / length, nz / length};
+}
 
 // One normal per height (rows top first): normalise(h - right, h - below, 1)
 // from the pixel's height and those of its right and lower neighbours; the

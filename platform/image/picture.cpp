@@ -71,7 +71,7 @@ bool ReadPictureSize(std::span<const uint8_t> bytes, int& width, int& height, st
 
 bool LoadPictureFile(const std::filesystem::path& path, Image& out, std::string* error) {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes, error)) return false;
+    if (!ReadWholeFile(path, bytes, error, kMaxPictureFileBytes)) return false;
     if (DecodePicture(bytes, out, error)) return true;
     if (error) *error = path.string() + ": " + *error;
     return false;

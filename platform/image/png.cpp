@@ -34,6 +34,10 @@ bool DecodePng(std::span<const uint8_t> bytes, Image& out, std::string* error) {
         png_image_free(&png);
         return Fail(error, "picture size out of range");
     }
+    if (!WithinPixelBound(png.width, png.height)) {
+        png_image_free(&png);
+        return ImageTooManyPixels(error, "the PNG picture", png.width, png.height);
+    }
     // A row is stored as a filter byte and at least one bit a pixel, and
     // deflate expands its data at most 1032 times: a picture that the file
     // could not hold is refused before its memory is taken.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace platform::image {
@@ -36,6 +37,46 @@ std::vector<std::vector<Tap>> Taps(int from, int to) {
     return taps;
 }
 
+void Store(float sum, float& out) {
+    out = sum;
+}
+
+void Store(float sum, uint8_t& out) {
+    out = uint8_t(std::clamp(std::lround(sum), 0l, 255l));
+}
+
+// Four-channel pixels of `height` rows, `from` wide, resampled along each
+// row to `to` wide.
+template <class In, class Out>
+void ResampleRows(const In* source, Out* result, int height, int from, int to) {
+    const auto taps = Taps(from, to);
+    for (size_t y = 0; y < size_t(height); ++y)
+        for (size_t x = 0; x < size_t(to); ++x)
+            for (size_t c = 0; c < 4; ++c) {
+                float sum = 0;
+                for (const Tap& tap : taps[x])
+                    sum +=
+                        tap.weight * float(source[(y * size_t(from) + size_t(tap.source)) * 4 + c]);
+                Store(sum, result[(y * size_t(to) + x) * 4 + c]);
+            }
+}
+
+// Four-channel pixels `width` wide, `from` rows high, resampled down each
+// column to `to` rows.
+template <class In, class Out>
+void ResampleColumns(const In* source, Out* result, int width, int from, int to) {
+    const auto taps = Taps(from, to);
+    for (size_t y = 0; y < size_t(to); ++y)
+        for (size_t x = 0; x < size_t(width); ++x)
+            for (size_t c = 0; c < 4; ++c) {
+                float sum = 0;
+                for (const Tap& tap : taps[y])
+                    sum += tap.weight *
+                           float(source[(size_t(tap.source) * size_t(width) + x) * 4 + c]);
+                Store(sum, result[(y * size_t(width) + x) * 4 + c]);
+            }
+}
+
 } // namespace
 
 Image ResizeImage(const Image& bgra, int width, int height) {
@@ -44,36 +85,34 @@ Image ResizeImage(const Image& bgra, int width, int height) {
         return {};
     if (width == bgra.width && height == bgra.height) return bgra;
 
-    // Rows first into floats, then columns.
-    const auto across = Taps(bgra.width, width);
-    std::vector<float> rows(size_t(width) * size_t(bgra.height) * 4);
-    for (int y = 0; y < bgra.height; ++y)
-        for (int x = 0; x < width; ++x)
-            for (const Tap& tap : across[size_t(x)])
-                for (int c = 0; c < 4; ++c)
-                    rows[(size_t(y) * size_t(width) + size_t(x)) * 4 + size_t(c)] +=
-                        tap.weight *
-                        float(
-                            bgra.pixels[(size_t(y) * size_t(bgra.width) + size_t(tap.source)) * 4 +
-                                        size_t(c)]);
-
-    const auto down = Taps(bgra.height, height);
+    // Along one direction into floats, then along the other. The direction
+    // that leaves the smaller picture between the passes goes first: the
+    // floats are four times the bytes of that picture.
+    const size_t w0 = size_t(bgra.width), h0 = size_t(bgra.height);
+    const size_t w1 = size_t(width), h1 = size_t(height);
     Image out = MakeImage(bgra.format, width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < 4; ++c) {
-                float sum = 0;
-                for (const Tap& tap : down[size_t(y)])
-                    sum += tap.weight *
-                           rows[(size_t(tap.source) * size_t(width) + size_t(x)) * 4 + size_t(c)];
-                out.pixels[(size_t(y) * size_t(width) + size_t(x)) * 4 + size_t(c)] =
-                    uint8_t(std::clamp(std::lround(sum), 0l, 255l));
-            }
+    if (w1 * h0 <= w0 * h1) {
+        std::vector<float> rows(w1 * h0 * 4);
+        ResampleRows(bgra.pixels.data(), rows.data(), bgra.height, bgra.width, width);
+        ResampleColumns(rows.data(), out.pixels.data(), width, bgra.height, height);
+    } else {
+        std::vector<float> columns(w0 * h1 * 4);
+        ResampleColumns(bgra.pixels.data(), columns.data(), bgra.width, bgra.height, height);
+        ResampleRows(columns.data(), out.pixels.data(), height, bgra.width, width);
+    }
     return out;
 }
 
+TextureSize PowerOfTwoSize(int width, int height) {
+    TextureSize size{NextPowerOfTwo(width), NextPowerOfTwo(height)};
+    while (!WithinPixelBound(size.width, size.height) && (size.width > 1 || size.height > 1))
+        (size.width >= size.height ? size.width : size.height) /= 2;
+    return size;
+}
+
 Image StretchToPowerOfTwo(const Image& bgra) {
-    return ResizeImage(bgra, NextPowerOfTwo(bgra.width), NextPowerOfTwo(bgra.height));
+    const TextureSize size = PowerOfTwoSize(bgra.width, bgra.height);
+    return ResizeImage(bgra, size.width, size.height);
 }
 
 } // namespace platform::image

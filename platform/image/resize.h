@@ -11,7 +11,18 @@ namespace platform::image {
 // width grows with the reduction, so shrinking does not alias.
 Image ResizeImage(const Image& bgra, int width, int height);
 
-// Each side rounded up to the next power of two (unchanged when it is one).
+struct TextureSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The size of the texture a picture of width x height becomes: each side
+// rounded up to the next power of two (unchanged when it is one); where
+// that would have more than kMaxImagePixels, its longer side is halved
+// until it has not, so such a picture is shrunk instead.
+TextureSize PowerOfTwoSize(int width, int height);
+
+// The picture resampled to PowerOfTwoSize.
 Image StretchToPowerOfTwo(const Image& bgra);
 
 } // namespace platform::image

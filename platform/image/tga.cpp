@@ -157,6 +157,8 @@ bool DecodeTga(std::span<const uint8_t> bytes, Image& out, std::string* error) {
     if (h.width == 0 || h.height == 0) return ImageFail(error, "Targa has no pixels");
     if (h.width > kMaxImageSide || h.height > kMaxImageSide)
         return ImageFail(error, "Targa is too large");
+    if (!WithinPixelBound(h.width, h.height))
+        return ImageTooManyPixels(error, "the Targa", h.width, h.height);
     if (h.colourMapType > 1) return ImageFail(error, "Targa colour map type is unknown");
     try {
         return DecodeTgaPixels(bytes, h, out, error);

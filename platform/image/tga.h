@@ -32,7 +32,8 @@ bool ReadTgaHeader(std::span<const uint8_t> bytes, TgaHeader& out, std::string* 
 // grey); either row order and direction. The result is A8R8G8B8 for 32-bit
 // files, else X8R8G8B8 with alpha 255. A picture larger than the file could
 // hold (its pixel bytes, or 128 pixels a run-length packet) is refused from
-// its header, as is one wider or higher than kMaxImageSide.
+// its header, as is one wider or higher than kMaxImageSide or of more than
+// kMaxImagePixels.
 bool DecodeTga(std::span<const uint8_t> bytes, Image& out, std::string* error = nullptr);
 
 // Header: id length 0, no colour map, type 2, origin 0, 0, width, height,

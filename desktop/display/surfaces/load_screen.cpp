@@ -54,7 +54,8 @@ void Display::ShowLoadScreen() {
     const auto path = platform::ResolvePath(options_.dataRoot, name);
     std::vector<uint8_t> bytes;
     platform::image::Image picture;
-    if (!path || !platform::ReadWholeFile(*path, bytes) ||
+    if (!path ||
+        !platform::ReadWholeFile(*path, bytes, nullptr, platform::image::kMaxPictureFileBytes) ||
         !platform::image::DecodeBmp(bytes, picture))
         return;
     PaintPicture(picture);

@@ -98,7 +98,8 @@ bool ImageCodecTable::DecodeFile(const std::filesystem::path& path, std::string_
     const ImageCodec* codec = Find(format);
     if (!codec) return Fail(error, "no picture format \"" + std::string(format) + "\"");
     std::vector<uint8_t> bytes;
-    if (!platform::ReadWholeFile(path, bytes, error)) return false;
+    if (!platform::ReadWholeFile(path, bytes, error, platform::image::kMaxPictureFileBytes))
+        return false;
     std::string why;
     if (codec->decode(bytes, out, &why)) return true;
     // A picture that only wanted more memory than there was is tried again

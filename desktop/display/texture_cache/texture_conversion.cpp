@@ -61,15 +61,20 @@ int CacheMipCount(int width, int height) {
 }
 
 Image NormalMapFromRed(const Image& bgra, float amplitude) {
-    std::vector<float> heights(size_t(bgra.width) * size_t(bgra.height));
-    for (size_t i = 0; i < heights.size(); ++i)
-        heights[i] = float(bgra.pixels[i * 4 + 2]) / 255.0f * amplitude;
-    const auto normals = platform::image::NormalsFromHeights(heights, bgra.width, bgra.height);
+    const size_t width = size_t(bgra.width), count = width * size_t(bgra.height);
+    const auto heightAt = [&](size_t i) {
+        return float(bgra.pixels[i * 4 + 2]) / 255.0f * amplitude;
+    };
     Image out = platform::image::MakeImage(PixelFormat::R5G6B5, bgra.width, bgra.height);
-    for (size_t i = 0; i < normals.size(); ++i) {
-        const unsigned r = platform::image::NormalComponentToByte(normals[i].x) >> 3;
-        const unsigned g = platform::image::NormalComponentToByte(normals[i].y) >> 2;
-        const unsigned b = platform::image::NormalComponentToByte(normals[i].z) >> 3;
+    for (size_t i = 0; i < count; ++i) {
+        const float here = heightAt(i);
+        const float right = (i + 1) % width != 0 ? heightAt(i + 1) : here;
+        const float below = i + width < count ? heightAt(i + width) : here;
+        const platform::image::SurfaceNormal normal =
+            platform::image::NormalFromHeights(here, right, below);
+        const unsigned r = platform::image::NormalComponentToByte(normal.x) >> 3;
+        const unsigned g = platform::image::NormalComponentToByte(normal.y) >> 2;
+        const unsigned b = platform::image::NormalComponentToByte(normal.z) >> 3;
         const unsigned word = r << 11 | g << 5 | b;
         out.pixels[i * 2] = uint8_t(word);
         out.pixels[i * 2 + 1] = uint8_t(word >> 8);
@@ -79,28 +84,31 @@ Image NormalMapFromRed(const Image& bgra, float amplitude) {
 
 TextureImage MakeCacheTexture(const Image& source, bool bump) {
     const bool alpha = source.format == PixelFormat::A8R8G8B8;
-    Image top = source;
-    if (!IsPowerOfTwo(top.width) || !IsPowerOfTwo(top.height))
-        top = platform::image::StretchToPowerOfTwo(top);
-    if (top.Empty()) return {};
-    const int count = CacheMipCount(top.width, top.height);
-    const std::vector<Image> chain = platform::image::BuildMipChain(top, count);
+    Image level = IsPowerOfTwo(source.width) && IsPowerOfTwo(source.height)
+                      ? source
+                      : platform::image::StretchToPowerOfTwo(source);
+    if (level.Empty()) return {};
+    const int count = CacheMipCount(level.width, level.height);
 
     TextureImage texture;
     texture.format = bump && !alpha ? PixelFormat::R5G6B5
                      : alpha        ? PixelFormat::DXT3
                                     : PixelFormat::DXT1;
-    texture.width = top.width;
-    texture.height = top.height;
+    texture.width = level.width;
+    texture.height = level.height;
     texture.mipCount = count;
-    for (const Image& level : chain) {
+    // Level by level, each halved from the one above before that is
+    // converted, so that only two of the chain's pictures are held at once.
+    for (int m = 0; m < count; ++m) {
+        Image below = m + 1 < count ? platform::image::HalveImage(level) : Image();
         if (texture.format == PixelFormat::R5G6B5) {
             texture.levels.push_back(NormalMapFromRed(level, kBumpAmplitude));
-            continue;
+        } else {
+            Image compressed;
+            if (!platform::image::CompressDxt(level, texture.format, compressed)) return {};
+            texture.levels.push_back(std::move(compressed));
         }
-        Image compressed;
-        if (!platform::image::CompressDxt(level, texture.format, compressed)) return {};
-        texture.levels.push_back(std::move(compressed));
+        level = std::move(below);
     }
     return texture;
 }
@@ -111,6 +119,7 @@ bool ConvertTexture(const ImageCodecTable& codecs, const std::filesystem::path& 
     if (!codecs.DecodeFile(texFile, "jp2", decoded, error, refused)) return false;
     const std::filesystem::path tgaFile = WithExtension(texFile, ".tga");
     if (!codecs.EncodeFile(tgaFile, "tga", decoded, error)) return false;
+    decoded = Image(); // read back from the Targa below
 
     // The DDS is made from the Targa as written, as it always was.
     Image fromTarga;

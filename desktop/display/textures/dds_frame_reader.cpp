@@ -67,7 +67,9 @@ bool TextureManager::LoadFrame(TextureSet& set, TextureFrame& frame, const std::
     }
     const auto resolved = platform::ResolvePath(dataRoot_, path);
     std::vector<uint8_t> bytes;
-    if (!resolved || !platform::ReadWholeFile(*resolved, bytes)) return false;
+    if (!resolved ||
+        !platform::ReadWholeFile(*resolved, bytes, nullptr, image::kMaxPictureFileBytes))
+        return false;
 
     image::DdsHeader header;
     switch (image::ReadDdsHeader(bytes, header)) {

@@ -11,12 +11,13 @@
 
 #include "platform/image/dds.h"
 #include "tests/address_space.h"
+#include "tests/picture_bombs.h"
 
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <functional>
-#include <jpeglib.h>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,43 +39,6 @@ constexpr const char* kTooLarge = "larger than the device's largest texture";
 void PutLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
         out.push_back(uint8_t(value >> (8 * i)));
-}
-
-// A flat grey JPEG of side x side whose few bytes of arithmetic-coded data
-// hold an 8 x 8 picture: the decoder fills the rest as flat as the data
-// ends, as an arithmetic coder may describe a flat picture in a few bytes.
-std::vector<uint8_t> ArithmeticFlatJpeg(int side) {
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = 8;
-    info.image_height = 8;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    info.arith_code = TRUE;
-    jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(8 * 3, 0x60);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::vector<uint8_t> bytes(buffer, buffer + size);
-    std::free(buffer);
-    // The frame header (SOF9) names the size: height, then width.
-    for (size_t i = 2; i + 8 < bytes.size(); ++i)
-        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC9) {
-            bytes[i + 5] = uint8_t(side >> 8), bytes[i + 6] = uint8_t(side);
-            bytes[i + 7] = uint8_t(side >> 8), bytes[i + 8] = uint8_t(side);
-            break;
-        }
-    return bytes;
 }
 
 // An 18-byte Targa header of 24 bits a pixel and no pixels after it.
@@ -130,6 +94,7 @@ std::vector<std::string> Markers(const fs::path& folder) {
 }
 
 using test_support::AddressSpaceBytes;
+using test_support::ArithmeticFlatJpeg;
 
 // Runs `body` in a child process whose address space may grow by `room`
 // bytes beyond what it holds; returns the child's exit code (-1 when it died
@@ -138,6 +103,9 @@ int InLimitedChild(uint64_t room, const std::function<int()>& body) {
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child == 0) {
+        // Free memory kept at the top of the heap would be room that the
+        // limit does not see.
+        malloc_trim(0);
         const rlim_t limit = AddressSpaceBytes() + room;
         const rlimit both{limit, limit};
         setrlimit(RLIMIT_AS, &both);
@@ -215,14 +183,15 @@ TEST_F(TextureLimitsTest, AShortageOfMemoryIsRefusedCleanlyAndRememberedAcrossSt
     if (kSanitized) GTEST_SKIP() << "the sanitizers reserve more address space than a limit leaves";
     fs::create_directories(modules / "Chess" / "Park");
     const fs::path grass = modules / "Chess" / "Park" / "grass.jpg";
-    WriteBytes("Chess/Park/grass.jpg", ArithmeticFlatJpeg(12000));
+    WriteBytes("Chess/Park/grass.jpg", ArithmeticFlatJpeg(4096));
     const char* name = "Chess\\Park\\grass.jpg";
     const fs::path marker = modules / "Chess" / "Park" / "~grass_DXT1.refused";
 
-    // First start: 576 MB of pixels do not fit; the game's path refuses the
-    // picture and goes on.
+    // First start: 64 MiB of pixels do not fit in 40; the game's path
+    // refuses the picture and goes on. (A picture of less than 64 MiB could
+    // fit in a heap that the process's threads have reserved already.)
     EXPECT_EQ(
-        InLimitedChild(uint64_t(300) << 20, [&] { return manager->Load(name) == nullptr ? 0 : 1; }),
+        InLimitedChild(uint64_t(40) << 20, [&] { return manager->Load(name) == nullptr ? 0 : 1; }),
         0);
     ASSERT_TRUE(fs::exists(marker));
     std::string text;
@@ -244,11 +213,11 @@ TEST_F(TextureLimitsTest, AShortageOfMemoryIsRefusedCleanlyAndRememberedAcrossSt
     EXPECT_TRUE(RememberedRefusal(RefusalName(name, "DXT1"), name, 16384, reason));
     EXPECT_FALSE(RememberedRefusal(RefusalName(name, "DXT1"), name, 8192, reason));
 
-    // A changed picture is tried again. This one decodes (64 MB), and the
-    // steps after the decoder run short: stretching, mip levels, DXT.
-    WriteBytes("Chess/Park/grass.jpg", ArithmeticFlatJpeg(4000));
+    // A changed picture is tried again. With more room it decodes, and the
+    // steps after the decoder run short: the texture's levels.
+    WriteBytes("Chess/Park/grass.jpg", ArithmeticFlatJpeg(4096));
     fs::last_write_time(grass, fs::last_write_time(marker) + std::chrono::seconds(2));
-    const int third = InLimitedChild(uint64_t(160) << 20, [&] {
+    const int third = InLimitedChild(uint64_t(100) << 20, [&] {
         LoadedFrame frame;
         std::string error;
         if (LoadFrameImage(name, true, frame, &error, {})) return 1;
@@ -273,4 +242,60 @@ TEST_F(TextureLimitsTest, TheDeviceStepRefusesAShortageToo) {
         return error.rfind("not enough memory for a 4096 x 4096 A8R8G8B8 texture", 0) == 0 ? 0 : 2;
     });
     EXPECT_EQ(code, 0);
+}
+
+TEST_F(TextureLimitsTest, APictureBeyondThePixelBoundCostsLessThanAGigabyteFromFileToDevice) {
+    if (kSanitized) GTEST_SKIP() << "the sanitizers reserve more address space than a limit leaves";
+    // A few hundred bytes claiming 16384 x 16384, the device's largest
+    // texture, as the Park's grass; and 12000 x 12000 named for 32-bit
+    // pixels, the costliest texture, which is also stretched. Each is read
+    // at a quarter of its size, and the whole way to the device (decoding,
+    // stretching, mip levels, DXT, the cache file, the device's copy) fits
+    // in a gigabyte more than the process holds.
+    fs::create_directories(modules / "Chess" / "Park");
+    WriteBytes("Chess/Park/grass.jpg", ArithmeticFlatJpeg(16384));
+    WriteBytes("Chess/Park/grass32bit.jpg", ArithmeticFlatJpeg(12000));
+    const struct {
+        const char* name;
+        const char* cache;
+        PixelFormat format;
+    } cases[] = {
+        {"Chess\\Park\\grass.jpg", "~grass_DXT1.dds", PixelFormat::DXT1},
+        {"Chess\\Park\\grass32bit.jpg", "~grass32bit_A8R8G8B8.dds", PixelFormat::A8R8G8B8}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int code = InLimitedChild(uint64_t(1) << 30, [&] {
+            JTTexture* texture = manager->Load(c.name);
+            if (!texture) return 1;
+            const auto* frame = texture->GetD3DTexture(0);
+            return frame->Width() == 4096 && frame->Height() == 4096 && frame->LevelCount() == 13
+                       ? 0
+                       : 2;
+        });
+        EXPECT_EQ(code, 0) << "1: refused, 2: another size";
+        // The cache beside it holds the 4096 x 4096 chain, no more.
+        uint64_t chain = platform::image::kDdsHeaderSize;
+        for (int m = 0; m < 13; ++m)
+            chain += platform::image::LevelSize(c.format, 4096 >> m, 4096 >> m);
+        std::error_code ec;
+        EXPECT_EQ(fs::file_size(modules / "Chess" / "Park" / c.cache, ec), chain);
+    }
+    EXPECT_TRUE(Markers(modules).empty());
+
+    // The log says when a picture was read smaller than its file says.
+    WriteBytes("small.jpg", ArithmeticFlatJpeg(4097, 4096));
+    LoadedFrame frame;
+    std::string error;
+    ASSERT_TRUE(LoadFrameImage("small.jpg", false, frame, &error)) << error;
+    EXPECT_EQ(frame.image.width, 4096); // 2049 x 2048, stretched
+    EXPECT_NE(frame.note.find("small.jpg is 4097 x 4096 pixels, more than the 16777216 a picture "
+                              "may have: read as 2049 x 2048"),
+              std::string::npos)
+        << frame.note;
+    // A picture that cannot be read smaller is refused, naming its file and size.
+    WriteBytes("huge.tga", TgaHeaderOnly(4097, 4096));
+    EXPECT_FALSE(LoadFrameImage("huge.tga", false, frame, &error));
+    EXPECT_NE(error.find("huge.tga: the Targa is 4097 x 4096 pixels, more than the 16777216"),
+              std::string::npos)
+        << error;
 }

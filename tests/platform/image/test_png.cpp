@@ -1,5 +1,6 @@
 // PNG through libpng: a picture reads back as written, and a header that
-// claims more than the file's data could hold is refused.
+// claims more than the file's data could hold, or more than the pixel
+// bound, is refused.
 #include "platform/image/png.h"
 
 #include <gtest/gtest.h>
@@ -37,12 +38,18 @@ TEST(Png, AHeaderClaimingMoreThanItsDataCanHoldIsRefused) {
     EXPECT_EQ(back.pixels, picture.pixels);
 
     // The header chunk (signature 8, length 4, "IHDR" 4, then width and
-    // height) rewritten to 16384 x 16384, with its check sum mended.
-    PutBigEndian(file, 16, 16384);
-    PutBigEndian(file, 20, 16384);
+    // height) rewritten to 4096 x 4096, with its check sum mended.
+    PutBigEndian(file, 16, 4096);
+    PutBigEndian(file, 20, 4096);
     PutBigEndian(file, 29, Crc32(&file[12], 17));
     Image refused;
     EXPECT_FALSE(DecodePng(file, refused, &error));
-    EXPECT_NE(error.find("cannot hold a 16384 x 16384"), std::string::npos) << error;
+    EXPECT_NE(error.find("cannot hold a 4096 x 4096"), std::string::npos) << error;
     EXPECT_TRUE(refused.Empty());
+    // A pixel more a row is beyond the bound on any picture.
+    PutBigEndian(file, 16, 4097);
+    PutBigEndian(file, 29, Crc32(&file[12], 17));
+    EXPECT_FALSE(DecodePng(file, refused, &error));
+    EXPECT_EQ(error, "the PNG picture is 4097 x 4096 pixels, more than the 16777216 a picture may "
+                     "have");
 }

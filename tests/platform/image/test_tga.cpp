@@ -107,8 +107,8 @@ TEST(Tga, RunLengthPicturesAreBoundByWhatTheirPacketsHold) {
     EXPECT_FALSE(DecodeTga(file, image, &error));
     EXPECT_NE(error.find("cannot hold"), std::string::npos) << error;
 
-    // A damaged header claiming the largest picture over a few packets.
-    std::vector<uint8_t> huge = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0, 0x40, 32, 0};
+    // A damaged header claiming 4096 x 4096 over a few packets.
+    std::vector<uint8_t> huge = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x10, 0, 0x10, 32, 0};
     for (int i = 0; i < 10; ++i)
         huge.insert(huge.end(), {0xFF, 1, 2, 3, 4});
     EXPECT_FALSE(DecodeTga(huge, image, &error));

@@ -13,6 +13,7 @@
 #include "platform/image/dds.h"
 #include "platform/image/dxt.h"
 #include "tests/address_space.h"
+#include "tests/picture_bombs.h"
 #include "tests/desktop/display/texture_cache/tex_fixtures.h"
 
 using test_support::AddressSpaceBytes;
@@ -224,5 +225,40 @@ TEST_F(LvTextureConversion, APictureThatWantsMoreMemoryThanThereIsIsNotRefused) 
     WriteBytes(cut, std::vector<uint8_t>(bitmap.begin(), bitmap.begin() + 100));
     EXPECT_FALSE(codecs.DecodeFile(cut, "bmp", image, &error, &refused));
     EXPECT_TRUE(refused) << error;
+#endif
+}
+
+// A source that claims more pixels than any picture may have is read at a
+// smaller resolution that its stream holds, and its whole conversion fits
+// in a gigabyte: the bump kind, whose normals cost most, of 8192 x 8192
+// (the largest side a source may have) in a hundred bytes.
+TEST_F(LvTextureConversion, AnOversizedSourceIsReadSmallerAndCostsLessThanAGigabyte) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit leaves";
+#else
+    const auto stream = test_support::FlatJpeg2000CodeStream(8192, 8192, 3, 5);
+    WriteBytes(Textures() / "Rock_bump.tex", test_support::InJp2File(stream, 8192, 8192, 3));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlim_t room = AddressSpaceBytes() + (rlim_t(1) << 30);
+        const rlimit limit{room, room};
+        setrlimit(RLIMIT_AS, &limit);
+        std::string error;
+        const bool converted = ConvertTexture(codecs, Textures() / "Rock_bump.tex", &error);
+        if (!converted) std::fprintf(stderr, "%s\n", error.c_str());
+        _exit(converted ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Listing(Textures()), std::vector<std::string>{"Rock_bump.dds"});
+    const TextureImage dds = ReadDds(Textures() / "Rock_bump.dds");
+    EXPECT_EQ(dds.format, PixelFormat::R5G6B5);
+    EXPECT_EQ(dds.width, 4096);
+    EXPECT_EQ(dds.height, 4096);
+    EXPECT_EQ(dds.mipCount, 10);                                               // 4096 down to 8
+    EXPECT_EQ(Word(dds.Level(0, 0), 4095, 4095), (16 << 11) | (32 << 5) | 31); // flat
 #endif
 }
