@@ -4,7 +4,7 @@
 #include "platform/x11_shared_pointer.h"
 
 #include "platform/clock.h"
-#include "platform/x11_windows.h"
+#include "platform/x11_foreign_connection.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
@@ -43,9 +43,7 @@ uint8_t ButtonOf(unsigned x) {
 
 } // namespace
 
-struct SharedPointer::Impl {
-    Display* display = nullptr;
-    ::Window window = 0;
+struct SharedPointer::Impl : ForeignXConnection {
     ::Window root = 0;
     SharedButtons buttons = SharedButtons::HeldState;
     int xiOpcode = -1;
@@ -58,12 +56,6 @@ struct SharedPointer::Impl {
     uint8_t lastButton = 0; // the last press, for double clicks
     uint32_t lastPressMs = 0;
     int lastPressX = 0, lastPressY = 0;
-
-    ~Impl() {
-        if (!display) return;
-        XCloseDisplay(display);
-        SetQuietXConnection(display, false);
-    }
 
     bool SelectRawButtons();
     bool PointerOver(int& wx, int& wy, unsigned& mask);
@@ -191,15 +183,9 @@ SharedPointer::SharedPointer(std::unique_ptr<Impl> impl) : impl_(std::move(impl)
 SharedPointer::~SharedPointer() = default;
 
 std::unique_ptr<SharedPointer> SharedPointer::Open(uint64_t window) {
-    if (window == 0 || window > 0xFFFFFFFFu) return nullptr; // X ids are 32-bit
     auto impl = std::make_unique<Impl>();
-    impl->display = XOpenDisplay(nullptr);
-    if (!impl->display) return nullptr;
-    SetQuietXConnection(impl->display, true);
-    impl->window = ::Window(window);
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(impl->display, impl->window, &attributes)) return nullptr;
-    impl->root = attributes.root;
+    if (!impl->Open(window)) return nullptr;
+    impl->root = impl->attributes.root;
     if (impl->SelectRawButtons()) impl->buttons = SharedButtons::RawEvents;
     return std::unique_ptr<SharedPointer>(new SharedPointer(std::move(impl)));
 }

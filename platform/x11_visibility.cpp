@@ -5,7 +5,7 @@
 // away during the look) are taken quietly by the process's X error handler.
 #include "platform/x11_visibility.h"
 
-#include "platform/x11_windows.h"
+#include "platform/x11_foreign_connection.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -127,36 +127,23 @@ bool NoPartShows(Display* display, ::Window window) {
 
 } // namespace
 
-struct WindowVisibility::Impl {
-    Display* display = nullptr;
-    ::Window window = 0;
+struct WindowVisibility::Impl : ForeignXConnection {
     bool covered = false;
-
-    ~Impl() {
-        if (!display) return;
-        XCloseDisplay(display);
-        SetQuietXConnection(display, false);
-    }
 };
 
 WindowVisibility::WindowVisibility(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 WindowVisibility::~WindowVisibility() = default;
 
 std::unique_ptr<WindowVisibility> WindowVisibility::Open(uint64_t window) {
-    if (window == 0 || window > 0xFFFFFFFFu) return nullptr; // X ids are 32-bit
     auto impl = std::make_unique<Impl>();
-    impl->display = XOpenDisplay(nullptr);
-    if (!impl->display) return nullptr;
-    SetQuietXConnection(impl->display, true);
-    impl->window = ::Window(window);
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(impl->display, impl->window, &attributes)) return nullptr;
+    if (!impl->Open(window)) return nullptr;
     // Notices from now on; the look below may already be older than the
     // first of them, which are read after it and so win.
     XSelectInput(impl->display, impl->window, VisibilityChangeMask);
     XSync(impl->display, False);
-    impl->covered = !CompositorRuns(impl->display, XScreenNumberOfScreen(attributes.screen)) &&
-                    NoPartShows(impl->display, impl->window);
+    impl->covered =
+        !CompositorRuns(impl->display, XScreenNumberOfScreen(impl->attributes.screen)) &&
+        NoPartShows(impl->display, impl->window);
     return std::unique_ptr<WindowVisibility>(new WindowVisibility(std::move(impl)));
 }
 

@@ -5,6 +5,8 @@
 // false) and those about the foreign windows the program draws into.
 #include "platform/x11_windows.h"
 
+#include "platform/x11_foreign_connection.h"
+
 #include <X11/Xlib.h>
 
 #include <atomic>
@@ -129,6 +131,21 @@ void SetQuietXConnection(void* display, bool quiet) {
 bool ForeignWindowGone(uint64_t window) {
     const int slot = WatchedSlot(window);
     return slot >= 0 && gGone[slot].load();
+}
+
+bool ForeignXConnection::Open(uint64_t id) {
+    if (display || id == 0 || id > 0xFFFFFFFFu) return false; // X ids are 32-bit
+    display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    SetQuietXConnection(display, true);
+    window = ::Window(id);
+    return XGetWindowAttributes(display, window, &attributes);
+}
+
+ForeignXConnection::~ForeignXConnection() {
+    if (!display) return;
+    XCloseDisplay(display);
+    SetQuietXConnection(display, false);
 }
 
 } // namespace platform

@@ -14,14 +14,6 @@
 
 namespace {
 
-// Soon enough for "at once": a fifth of a second is usual, the sanitizer
-// build runs programs a few times slower.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr auto kAtOnce = std::chrono::seconds(3);
-#else
-constexpr auto kAtOnce = std::chrono::seconds(1);
-#endif
-
 // The variables a test changes, put back afterwards.
 class RookfallNoDisplay : public ::testing::Test {
 protected:
@@ -96,7 +88,7 @@ TEST_F(RookfallNoDisplay, EveryStartModeSaysWhichDisplayAndEndsAtOnce) {
             EXPECT_EQ(game.TermSignal(), 0);
             EXPECT_NE(game.Stderr().find("Rookfall " + said), std::string::npos) << game.Stderr();
             // The fault this guards against ran on for good.
-            EXPECT_LT(took, kAtOnce);
+            EXPECT_LT(took, platform_test::kAtOnce);
         }
     }
 }

@@ -21,14 +21,6 @@ using platform_test::Child;
 
 namespace {
 
-// Soon enough for "at once": a fifth of a second is usual, the sanitizer
-// build runs programs a few times slower.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr auto kAtOnce = std::chrono::seconds(3);
-#else
-constexpr auto kAtOnce = std::chrono::seconds(1);
-#endif
-
 class LvProgramEnds : public AppTest {
 protected:
     // The segments of this test's named objects that exist (on any display).
@@ -121,7 +113,7 @@ TEST_F(LvProgramEnds, WithoutItsDisplayEveryStartModeSaysWhichAndEndsAtOnce) {
             EXPECT_EQ(program.Stderr(), "Lumivane: " + said + "\n");
             // The fault this guards against ran on for good, or ended
             // without a word.
-            EXPECT_LT(took, kAtOnce);
+            EXPECT_LT(took, platform_test::kAtOnce);
             EXPECT_EQ(NamedObjects(), 0);
         }
     }
