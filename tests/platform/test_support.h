@@ -29,6 +29,13 @@ inline constexpr auto kAtOnce = std::chrono::seconds(3);
 inline constexpr auto kAtOnce = std::chrono::seconds(1);
 #endif
 
+// An X display name that no server on this machine answers to.
+inline std::string UnusedXDisplay() {
+    for (int number = 1999;; ++number)
+        if (!std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
+            return ":" + std::to_string(number);
+}
+
 class TempDir {
 public:
     TempDir() {

@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -51,17 +50,10 @@ protected:
     platform_test::TempDir settings_;
 };
 
-// A display number with no server's socket behind it.
-std::string UnusedDisplay() {
-    for (int number = 1999;; ++number)
-        if (!std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
-            return ":" + std::to_string(number);
-}
-
 } // namespace
 
 TEST_F(RookfallNoDisplay, EveryStartModeSaysWhichDisplayAndEndsAtOnce) {
-    const std::string unused = UnusedDisplay();
+    const std::string unused = platform_test::UnusedXDisplay();
     for (const bool displaySet : {false, true}) {
         if (displaySet) {
             setenv("DISPLAY", unused.c_str(), 1);

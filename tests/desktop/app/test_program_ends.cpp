@@ -83,10 +83,7 @@ TEST_F(LvProgramEnds, WithoutItsDisplayEveryStartModeSaysWhichAndEndsAtOnce) {
     // No off-screen driver asked for, as a person starts it (the fixture
     // puts the tests' own back).
     unsetenv("SDL_VIDEODRIVER");
-    std::string unused;
-    for (int number = 1999; unused.empty(); ++number)
-        if (!std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)))
-            unused = ":" + std::to_string(number);
+    const std::string unused = platform_test::UnusedXDisplay();
     for (const bool displaySet : {false, true}) {
         if (displaySet) {
             setenv("DISPLAY", unused.c_str(), 1);
