@@ -74,10 +74,16 @@ std::string CanonicalDisplayName(std::string_view display) {
         protocol = Lower(host.substr(0, slash));
         host = host.substr(slash + 1);
     }
-    const std::string name = Lower(host);
-    if (protocol == "unix" || name.empty() || name == "unix") return ":" + std::string(number);
-    if (IsThisMachine(name)) return "localhost:" + std::string(number);
-    return name + ":" + std::string(number);
+    std::string name = Lower(host);
+    if (protocol == "unix" || name == "unix")
+        name.clear();
+    else if (IsThisMachine(name))
+        name = "localhost";
+    // Appended to, not built from "literal" + temporary: gcc 12's -O3
+    // warns of an overlapping copy there that cannot happen.
+    name += ':';
+    name.append(number);
+    return name;
 }
 
 std::string SessionDisplay() {
