@@ -74,7 +74,7 @@ TEST_F(RookfallNoDisplay, EveryStartModeSaysWhichDisplayAndEndsAtOnce) {
             const auto start = std::chrono::steady_clock::now();
             platform_test::Child game(argv);
             ASSERT_TRUE(game.Started());
-            const int code = game.FinishWithin(std::chrono::seconds(10));
+            const int code = game.FinishWithin(std::chrono::seconds(20));
             const auto took = std::chrono::steady_clock::now() - start;
             EXPECT_NE(code, 0);
             EXPECT_EQ(game.TermSignal(), 0);
