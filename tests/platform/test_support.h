@@ -38,6 +38,29 @@ inline std::string UnusedXDisplay() {
             return ":" + std::to_string(number);
 }
 
+// The two ways a program finds no display: DISPLAY unset, and DISPLAY
+// naming a server that is not there, each with the words the program says.
+// Use() sets the environment for it; the caller's fixture restores DISPLAY.
+struct MissingDisplay {
+    std::string display; // empty: DISPLAY is unset
+    std::string said;
+
+    void Use() const {
+        if (display.empty()) {
+            unsetenv("DISPLAY");
+        } else {
+            setenv("DISPLAY", display.c_str(), 1);
+        }
+    }
+    std::string Shown() const { return display.empty() ? "no DISPLAY" : display; }
+};
+
+inline std::vector<MissingDisplay> EachMissingDisplay() {
+    const std::string unused = UnusedXDisplay();
+    return {{"", "cannot open a display (DISPLAY is not set)"},
+            {unused, "cannot open the X display \"" + unused + "\""}};
+}
+
 class TempDir {
 public:
     TempDir() {

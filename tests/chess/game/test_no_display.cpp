@@ -53,15 +53,8 @@ protected:
 } // namespace
 
 TEST_F(RookfallNoDisplay, EveryStartModeSaysWhichDisplayAndEndsAtOnce) {
-    const std::string unused = platform_test::UnusedXDisplay();
-    for (const bool displaySet : {false, true}) {
-        if (displaySet) {
-            setenv("DISPLAY", unused.c_str(), 1);
-        } else {
-            unsetenv("DISPLAY");
-        }
-        const std::string said = displaySet ? "cannot open the X display \"" + unused + "\""
-                                            : "cannot open a display (DISPLAY is not set)";
+    for (const platform_test::MissingDisplay& missing : platform_test::EachMissingDisplay()) {
+        missing.Use();
         for (const std::vector<std::string>& words : {std::vector<std::string>{},
                                                       {"/saver"},
                                                       {"/safe"},
@@ -69,8 +62,7 @@ TEST_F(RookfallNoDisplay, EveryStartModeSaysWhichDisplayAndEndsAtOnce) {
                                                       {"-connect", "127.0.0.1"}}) {
             std::vector<std::string> argv = {ROOKFALL_PROGRAM};
             argv.insert(argv.end(), words.begin(), words.end());
-            SCOPED_TRACE((displaySet ? unused : "no DISPLAY") + " " +
-                         (words.empty() ? "" : words[0]));
+            SCOPED_TRACE(missing.Shown() + " " + (words.empty() ? "" : words[0]));
             const auto start = std::chrono::steady_clock::now();
             platform_test::Child game(argv);
             ASSERT_TRUE(game.Started());
@@ -78,7 +70,8 @@ TEST_F(RookfallNoDisplay, EveryStartModeSaysWhichDisplayAndEndsAtOnce) {
             const auto took = std::chrono::steady_clock::now() - start;
             EXPECT_NE(code, 0);
             EXPECT_EQ(game.TermSignal(), 0);
-            EXPECT_NE(game.Stderr().find("Rookfall " + said), std::string::npos) << game.Stderr();
+            EXPECT_NE(game.Stderr().find("Rookfall " + missing.said), std::string::npos)
+                << game.Stderr();
             // The fault this guards against ran on for good.
             EXPECT_LT(took, platform_test::kAtOnce);
         }

@@ -83,15 +83,8 @@ TEST_F(LvProgramEnds, WithoutItsDisplayEveryStartModeSaysWhichAndEndsAtOnce) {
     // No off-screen driver asked for, as a person starts it (the fixture
     // puts the tests' own back).
     unsetenv("SDL_VIDEODRIVER");
-    const std::string unused = platform_test::UnusedXDisplay();
-    for (const bool displaySet : {false, true}) {
-        if (displaySet) {
-            setenv("DISPLAY", unused.c_str(), 1);
-        } else {
-            unsetenv("DISPLAY");
-        }
-        const std::string said = displaySet ? "cannot open the X display \"" + unused + "\""
-                                            : "cannot open a display (DISPLAY is not set)";
+    for (const platform_test::MissingDisplay& missing : platform_test::EachMissingDisplay()) {
+        missing.Use();
         for (const std::vector<std::string>& words : {std::vector<std::string>{"--window"},
                                                       {},
                                                       {"0x400001"},
@@ -99,15 +92,14 @@ TEST_F(LvProgramEnds, WithoutItsDisplayEveryStartModeSaysWhichAndEndsAtOnce) {
                                                       {"--window-id", "0x400001"}}) {
             std::vector<std::string> argv = {LUMIVANE_PROGRAM};
             argv.insert(argv.end(), words.begin(), words.end());
-            SCOPED_TRACE((displaySet ? unused : "no DISPLAY") + " " +
-                         (words.empty() ? "" : words.back()));
+            SCOPED_TRACE(missing.Shown() + " " + (words.empty() ? "" : words.back()));
             const auto start = std::chrono::steady_clock::now();
             Child program(argv);
             ASSERT_TRUE(program.Started());
             const int code = program.FinishWithin(std::chrono::seconds(20));
             const auto took = std::chrono::steady_clock::now() - start;
             EXPECT_EQ(code, 1);
-            EXPECT_EQ(program.Stderr(), "Lumivane: " + said + "\n");
+            EXPECT_EQ(program.Stderr(), "Lumivane: " + missing.said + "\n");
             // The fault this guards against ran on for good, or ended
             // without a word.
             EXPECT_LT(took, platform_test::kAtOnce);
