@@ -107,12 +107,17 @@ std::string DisplayOpenFailure() {
 
 bool CanOpenXDisplay(std::string* error) {
     if (OffscreenVideoAsked()) return true;
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) {
+    // Held, never closed: on a server with no other client (a bare server
+    // started for this program), closing the last connection resets the
+    // server, and the connection the video system makes a moment later
+    // can be refused while it does.
+    static Display* held = nullptr;
+    if (held) return true;
+    held = XOpenDisplay(nullptr);
+    if (!held) {
         if (error) *error = DisplayOpenFailure();
         return false;
     }
-    XCloseDisplay(display);
     return true;
 }
 

@@ -38,9 +38,10 @@ bool VideoDriverAsked(std::string_view driver);
 // not set)`.
 std::string DisplayOpenFailure();
 
-// Whether the X display of $DISPLAY can be opened (it is opened and closed
-// again). True at once when an off-screen driver is asked for. False with
-// DisplayOpenFailure() in *error otherwise.
+// Whether the X display of $DISPLAY can be opened. The connection is then
+// kept open for the life of the process. True at once when an off-screen
+// driver is asked for. False with DisplayOpenFailure() in *error otherwise.
+// Not for several threads at once: a program asks once, at its start.
 bool CanOpenXDisplay(std::string* error = nullptr);
 
 } // namespace platform

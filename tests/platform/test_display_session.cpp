@@ -1,9 +1,12 @@
 // The display a program runs on: the names of one X server judged the same,
-// and named objects kept apart per display.
+// named objects kept apart per display, and the check that it opens.
 #include "platform/display_session.h"
 #include "platform/named/named_event.h"
+#include "tests/desktop/app/private_x_server.h"
 
 #include <gtest/gtest.h>
+// After the test framework, whose names Xlib's macros would take.
+#include <X11/Xlib.h>
 
 #include <unistd.h>
 
@@ -77,4 +80,28 @@ TEST(DisplaySession, NamedObjectsAreTheirDisplaysOwn) {
         display.Set(other);
         EXPECT_FALSE(platform::NamedEvent::Open("Session: Exit")) << (other ? other : "unset");
     }
+}
+
+// On a server with no other client, closing the check's connection would
+// reset the server, and the program's next connection (its window's) could
+// be refused during the reset. A reset forgets every atom: an atom made after
+// the check, asked for after its maker has left, shows whether one happened.
+TEST(DisplaySession, TheDisplayCheckLeavesABareServerAsItIs) {
+    app_test::PrivateXServer server("64x64x24", app_test::WhenIdle::Reset);
+    if (server.Name().empty()) GTEST_SKIP() << "Xvfb is not installed";
+    ScopedEnv driver("SDL_VIDEODRIVER", nullptr);
+    ScopedEnv display("DISPLAY", server.Name().c_str());
+    ASSERT_TRUE(platform::CanOpenXDisplay());
+    constexpr const char* kMark = "DISPLAY_SESSION_TEST_MARK";
+    Display* maker = XOpenDisplay(nullptr);
+    ASSERT_NE(maker, nullptr);
+    XInternAtom(maker, kMark, False);
+    XSync(maker, False);
+    XCloseDisplay(maker);
+    // A server resets as soon as its last client has gone.
+    usleep(300000);
+    Display* asker = XOpenDisplay(nullptr);
+    ASSERT_NE(asker, nullptr);
+    EXPECT_NE(XInternAtom(asker, kMark, True), Atom(0));
+    XCloseDisplay(asker);
 }

@@ -54,7 +54,7 @@ if [ "${ROOKFALL_CHECK_INSIDE:-}" != 1 ]; then
   work=$(mktemp -d /tmp/rookfall_check.XXXXXX)
   trap 'rm -rf "$work"' EXIT
   export ROOKFALL_CHECK_INSIDE=1 ROOKFALL_CHECK_WORK="$work"
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build"
+  exec xvfb-run -a -s "-noreset -screen 0 1024x768x24" "$0" "$build"
 fi
 
 work=$ROOKFALL_CHECK_WORK
@@ -273,7 +273,7 @@ echo "=== the full screen window on other screens"
 for size in 800x600 1280x1024; do
   mkdir -p "$work/$size"
   if ! ROOKFALL_CHECK_INSIDE=placement ROOKFALL_CHECK_WORK="$work/$size" \
-       xvfb-run -a -s "-screen 0 ${size}x24" "$0" "$build"; then
+       xvfb-run -a -s "-noreset -screen 0 ${size}x24" "$0" "$build"; then
     echo "FAIL: on a $size screen the window does not cover the screen" >&2
     tail -5 "$work/$size/game.log" >&2 || true
     failed=1

@@ -11,15 +11,25 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 extern char** environ;
 
 namespace app_test {
 
+// What the server does when its last client leaves.
+enum class WhenIdle {
+    // Stays as it is: a test's clients come and go, and one that connects
+    // while the server resets can be refused.
+    Stay,
+    // Resets, as a server started without -noreset does.
+    Reset,
+};
+
 class PrivateXServer {
 public:
     // A screen of that size (the default is the smallest that serves).
-    explicit PrivateXServer(const char* screen = "64x64x24") {
+    explicit PrivateXServer(const char* screen = "64x64x24", WhenIdle idle = WhenIdle::Stay) {
         int ready[2];
         if (pipe2(ready, O_CLOEXEC) != 0) return;
         // The server writes its display number to descriptor 3 once it
@@ -29,9 +39,12 @@ public:
         posix_spawn_file_actions_adddup2(&actions, ready[1], 3);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        const char* argv[] = {"Xvfb",    "-displayfd", "3",    "-nolisten", "tcp",
-                              "-screen", "0",          screen, nullptr};
-        if (posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ) != 0)
+        std::vector<const char*> argv = {"Xvfb", "-displayfd", "3", "-nolisten",
+                                         "tcp",  "-screen",    "0", screen};
+        if (idle == WhenIdle::Stay) argv.push_back("-noreset");
+        argv.push_back(nullptr);
+        if (posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv.data()),
+                         environ) != 0)
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(ready[1]);

@@ -21,7 +21,7 @@ if [ "${HANDED_CHECK_INSIDE:-}" != 1 ]; then
   work=$(mktemp -d /tmp/handed_check.XXXXXX)
   trap 'rm -rf "$work"' EXIT
   export HANDED_CHECK_INSIDE=1 HANDED_CHECK_WORK="$work"
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build" "$seconds"
+  exec xvfb-run -a -s "-noreset -screen 0 1024x768x24" "$0" "$build" "$seconds"
 fi
 
 work=$HANDED_CHECK_WORK
